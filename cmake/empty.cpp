@@ -1,0 +1,1 @@
+// An empty translation unit for folders that hold no code yet.

@@ -1,0 +1,32 @@
+# Shared build helpers.
+
+# The run folder: the program, its data and everything it writes live here.
+set(VENTRASK_RUN_DIR ${CMAKE_BINARY_DIR}/run CACHE INTERNAL "")
+
+# One static library per folder, from every .cpp the folder holds (subfolders included).
+# Files under a folder named "system" are left to the caller (they need system libraries).
+function(ventrask_folder_library name folder)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/${folder}/system/")
+  if(NOT sources)
+    set(sources ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# One test program per folder of tests/, from every .cpp in it, registered with CTest.
+function(ventrask_test_folder folder)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(name test_${folder})
+  add_executable(${name} ${sources} ${CMAKE_SOURCE_DIR}/tests/support/test_main.cpp)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ventrask_test_support ${ARGN} GTest::gtest)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "VENTRASK_SOURCE_DIR=${CMAKE_SOURCE_DIR};VENTRASK_RUN_DIR=${VENTRASK_RUN_DIR}")
+endfunction()

@@ -1,0 +1,118 @@
+// The program's shared run-time state: the message line every subsystem reports events
+// through and its history, the clock and simulation time step, the simulation rate and time
+// of day, weather, sea and view-distance settings, the world origin offset, the run counters
+// and mode flags, and the pointers the camera and the mouse publish. One global object.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/math3d.h"
+
+class app_state {
+public:
+    static constexpr int k_line_size = 128;
+    static constexpr int k_history_lines = 1024;
+
+    app_state();
+    ~app_state();
+    app_state(const app_state&) = delete;
+    app_state& operator=(const app_state&) = delete;
+
+    // Writes one complete event line into the message line (formatted, cut to 127
+    // characters), overwriting what is there. The status line takes it once per frame.
+    void set_message(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Pushes a line onto the history, newest first; the oldest of 1024 is lost.
+    void log_message(const char* text);
+    void clear_messages();
+    const char* history_line(int i) const { return history[i]; }
+    // Takes the message line for the status line: a non-empty line is pushed into the
+    // history and cleared; returns whether there was one.
+    bool take_message();
+
+    // The time step, once per frame, first thing after input (menu mode included).
+    void update_frame_timing();
+
+    // Messages.
+    char message[k_line_size] = {};
+    char scenery_name[128] = {};
+    char edit_text[1024] = {};
+    char history[k_history_lines][k_line_size] = {};
+    int history_count = 0;            // lines pushed since the last clear, not capped
+    int longest_line = 0;
+
+    // Clock and time step (seconds unless stated).
+    float smoothed_step = 0.1f;       // the smoothed real frame time, not scaled by the rate
+    float dt = 0.1f;                  // smoothed step x simulation rate
+    float sim_rate = 1.0f;
+    int frame_rate = 25;
+    int status_mode = 1;              // 0 none, 1 frame rate, 2 full status line
+    std::uint32_t last_tick = 0;
+    std::uint32_t now = 0;            // ms: the clock of every timed behaviour
+    float avg_frame_ms = 1.0f;        // averaged frame time in ms
+    float raw_step = 1.0f;            // the last clamped step in s
+
+    // Colours, weather and sea.
+    float sky_light[6] = {1.0f, 1.0f, 1.0f, 0.0f, 0.5f, 1.0f};
+    int fog_rgb[3] = {225, 240, 255};
+    int sea_rgb[3] = {0, 64, 96};
+    float time_of_day = 10.0f;        // hours, wraps at 24
+    float water_level = 0.0f;
+    float fill_height = -100.0f;      // the height answered outside the elevation grid
+    float wind_speed = 5.0f;
+    float wind_direction = 0.0f;
+    float wind[2] = {0.0f, 5.0f};     // speed x (sin direction, cos direction)
+    float fog_air = 10000.0f;         // [fog_air]
+    float sea_fog = 50.0f;
+    float max_fog = 150000.0f;
+    float fog_alt = 1000.0f;          // [fog_alt]
+    float cloud_base = 1000.0f;       // [cloud_base]
+    float far_plane = 150000.0f;
+    float far_distance = 50000.0f;
+    float max_objects_alt = 3000.0f;  // [max_objects_alt]
+    float max_objects_dist = 10000.0f;// [max_objects_dist]
+    float array_complexity = 0.5f;    // [array_complexity]
+    int max_objects_count = 0;        // [max_objects_count]
+    float shadow_distance = 100.0f;
+    float shadow_alt = 100.0f;        // [shadow_alt]
+    float fog_distances[2] = {35000.0f, 5000.0f};
+
+    // Run state.
+    std::uint8_t test_mode = 0;
+    std::uint8_t scenario_mode = 0;
+    int rockets_fired = 0;
+    int missiles_fired = 0;
+    int hits = 0;
+    int intercepts = 0;
+    int debris_hits = 0;
+    int render_pass = 0;              // 0 normally; 1 and 2 in the two root passes above water
+    std::uint32_t nearest_hit_mode = 1;
+    float nearest_hit = 1000000.0f;
+    float hit_margin = 2.0f;
+    vec3 hit_normal{0.0f, 1.0f, 0.0f};
+    float height_above_surface = 0.0f;
+    float camera_alt = 0.0f;
+    vec3 origin_offset{};             // absolute position of the scene origin (east, up, north)
+    float camera_longitude = 0.0f;
+    float camera_latitude = 0.0f;
+
+    // Published by the camera and the mouse.
+    const mat4* view_matrix = nullptr;
+    const mat4* projection_matrix = nullptr;
+    const mat4* camera_world = nullptr;
+    const float* camera_angles = nullptr;
+    const std::uint32_t* mouse_buttons = nullptr;
+    const float* mouse_look = nullptr;
+
+    char status_text[120] = {};       // the caption of the loading picture
+    std::uint8_t suppress_status = 0;
+
+    std::uint8_t night = 0;
+    std::uint8_t no_shift = 0;
+    vec3 last_shift{};
+    std::uint8_t rain = 0;
+    std::uint8_t above_water = 0;
+    std::uint8_t preview = 0;
+};
+
+// The program's one application state; set by the entry function (tests set their own).
+extern app_state* g_state;

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/resources.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+std::vector<std::string> names(const std::vector<dir_entry>& entries) {
+    std::vector<std::string> out;
+    for (const dir_entry& e : entries) out.push_back(e.name + (e.is_folder ? "/" : ""));
+    return out;
+}
+
+}  // namespace
+
+TEST(Files, CaseInsensitiveResolutionComponentByComponent) {
+    temp_folder tmp;
+    tmp.write("Sounds/Click.wav", "RIFF");
+    tmp.write("scenery/Coast/scenery.txt", "x");
+    EXPECT_TRUE(fs_exists("sounds\\click.WAV"));
+    EXPECT_TRUE(fs_is_file("SOUNDS\\CLICK.WAV"));
+    EXPECT_TRUE(fs_is_folder("Scenery\\coast"));
+    EXPECT_FALSE(fs_is_file("Scenery\\coast"));
+    EXPECT_EQ(fs_host_path("sounds\\click.wav"), tmp.path() + "/Sounds/Click.wav");
+    EXPECT_FALSE(fs_exists("sounds\\missing.wav"));
+    EXPECT_EQ(fs_file_size("Sounds\\Click.wav"), 4);
+    EXPECT_EQ(fs_file_size("sounds"), -1);
+
+    std::string text;
+    ASSERT_TRUE(fs_read_text("SCENERY\\COAST\\SCENERY.TXT", &text));
+    EXPECT_EQ(text, "x");
+}
+
+TEST(Files, WriteIntoExistingFolderKeepsItsSpelling) {
+    temp_folder tmp;
+    tmp.write("Situations/.keep", "");
+    ASSERT_TRUE(fs_write("situations\\New One.txt", "abc", 3));
+    EXPECT_TRUE(tmp.exists("Situations/New One.txt"));
+    EXPECT_FALSE(fs_write("nofolder\\x.txt", "abc", 3));  // folders are not made silently
+    ASSERT_TRUE(fs_make_folder("nofolder"));
+    EXPECT_TRUE(fs_write("nofolder\\x.txt", "abc", 3));
+    EXPECT_TRUE(fs_delete("NoFolder\\X.TXT"));
+    EXPECT_FALSE(fs_exists("nofolder\\x.txt"));
+    EXPECT_FALSE(fs_delete("nofolder\\x.txt"));
+    std::vector<std::uint8_t> bytes;
+    EXPECT_FALSE(fs_read("nofolder", &bytes));  // a folder is not a file
+}
+
+TEST(Files, WildcardListingsSortedWithoutDotEntries) {
+    temp_folder tmp;
+    tmp.write("music/b.mp3", "1");
+    tmp.write("music/A.mp3", "1");
+    tmp.write("music/readme", "1");
+    tmp.write("music/c.MP3", "1");
+    tmp.write("music/sub/x.mp3", "1");
+    EXPECT_EQ(names(fs_list("music\\*.*")),
+              (std::vector<std::string>{"A.mp3", "b.mp3", "c.MP3", "readme", "sub/"}));
+    EXPECT_EQ(names(fs_list("MUSIC\\*.mp3")), (std::vector<std::string>{"A.mp3", "b.mp3", "c.MP3"}));
+    EXPECT_EQ(names(fs_list("music\\?.mp3")), (std::vector<std::string>{"A.mp3", "b.mp3", "c.MP3"}));
+    EXPECT_EQ(names(fs_list("music\\read*.*")), (std::vector<std::string>{"readme"}));
+    EXPECT_TRUE(fs_list("nothing\\*.*").empty());
+}
+
+TEST(Files, WildcardRules) {
+    EXPECT_TRUE(wildcard_match("*.*", "noext"));
+    EXPECT_TRUE(wildcard_match("*.x", "Launcher.X"));
+    EXPECT_FALSE(wildcard_match("*.x", "launcher.xx"));
+    EXPECT_TRUE(wildcard_match("a*b*c", "aXXbYYc"));
+    EXPECT_FALSE(wildcard_match("a*b*c", "aXXbYY"));
+    EXPECT_TRUE(wildcard_match("waves???.jpg", "waves001.jpg"));
+    EXPECT_FALSE(wildcard_match("waves???.jpg", "waves01.jpg"));
+}
+
+TEST(Files, TemporaryFolderIsAbsolute) {
+    const std::string t = fs_temp_folder();
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(t.front(), '/');
+    EXPECT_EQ(t.back(), '/');
+}
+
+TEST(Clock, ManualClockDrivesTicksAndSleep) {
+    manual_clock c(0xFFFFFFF0u);
+    set_clock_source(&c);
+    EXPECT_EQ(tick_count(), 0xFFFFFFF0u);
+    sleep_ms(0x20);
+    EXPECT_EQ(tick_count(), 0x10u);  // wraps like the system's
+    EXPECT_EQ(c.sleep_count(), 1);
+    set_clock_source(nullptr);
+    const std::uint32_t a = tick_count();
+    sleep_ms(2);
+    EXPECT_GE(tick_count() - a, 2u);
+}
+
+TEST(Resources, StringsAndRegisteredData) {
+    EXPECT_STREQ(load_string_resource(IDS_TITLE), "Ventrask");
+    EXPECT_STREQ(load_string_resource(IDS_VERSION), "Version 1.5.0");
+    EXPECT_EQ(load_string_resource(999), nullptr);
+    char small[5];
+    EXPECT_EQ(load_string_resource(IDS_TITLE, small, sizeof small), 4u);
+    EXPECT_STREQ(small, "Vent");
+
+    static const std::uint8_t bytes[] = {1, 2, 3};
+    register_resource("TEXT", "keys", bytes, sizeof bytes);
+    register_resource("BINARY", "129", bytes, 2);
+    resource_data r;
+    ASSERT_TRUE(find_resource("text", "KEYS", &r));
+    EXPECT_EQ(r.size, 3u);
+    ASSERT_TRUE(find_resource("BINARY", 129, &r));
+    EXPECT_EQ(r.size, 2u);
+    EXPECT_FALSE(find_resource("TEXT", "missing", &r));
+}
