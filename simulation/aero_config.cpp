@@ -253,188 +253,228 @@ void aero_config::clamp_dimensions() {
     bounding_radius = 0.005f * body_length;
 }
 
+namespace {
+
+// What every slot computation shares: the air, the body and the used wing sets.
+struct slot_inputs {
+    atmosphere air;
+    body_geometry body;
+    int sets;
+    wing_geometry wing[aero_max_wing_sets];
+
+    double reynolds(double mach, double length) const {
+        return air.density * mach * air.sound_speed * length / air.viscosity;
+    }
+};
+
+// Slots 1 to 6: subsonic flow.
+void compute_subsonic_slot(aero_config& c, const slot_inputs& in, int k) {
+    const body_geometry& g = in.body;
+    const double m = k / 10.0;
+    const double beta = std::sqrt(1.0 - m * m);
+    const double base_ratio = g.DB / g.DC;
+    const double friction =
+        skin_friction(in.reynolds(m, g.L)) * 1.02 * g.form_factor * g.wetted_area / g.reference_area;
+    const double base = 0.029 * base_ratio * base_ratio * base_ratio / std::sqrt(friction);
+    c.cd_base.slot[k] = to_float(base);
+    c.cd0_body.slot[k] = to_float(friction + base);
+    c.cn_alpha_nose.slot[k] = to_float(2.0 * (1.0 - std::exp(-(g.LN + g.LC) / (3.0 * g.DC))));
+    c.xcp_nose.slot[k] = to_float(0.66 * g.LN);
+    c.cn_alpha_tail.slot[k] = to_float(-2.0 * base_ratio * base_ratio * (1.0 - base_ratio * base_ratio));
+    c.xcp_tail.slot[k] = to_float(g.LN + g.LC + 0.6 * g.LT);
+
+    double fin_drag = 0.0;
+    for (int s = 0; s < in.sets; ++s) {
+        const wing_geometry& w = in.wing[s];
+        const int band = taper_band(w.taper);
+        // At beta equal to the sweep both charts meet; the swept chart takes that point.
+        const double cp = beta <= w.tan_leading
+                              ? chart_value(k_sub_swept[band], w.x, 1.0 - beta / w.tan_leading)
+                              : chart_value(k_sub_straight[band], w.x, w.tan_leading / beta);
+        const double a = w.aspect_ratio;
+        const double lift_slope =
+            6.283 * a / (std::sqrt(a * a * (w.tan_mid * w.tan_mid + beta * beta) + 4.0) + 2.0);
+        const double carry = (1.0 + g.DC / w.span) * (1.0 + g.DC / w.span);
+        c.xcp_wing[s].slot[k] = to_float(w.location + cp * w.root_chord_exposed + w.tan_leading * g.DC / 2.0);
+        c.cn_alpha_wing[s].slot[k] = to_float(carry * lift_slope * w.exposed_area / g.reference_area);
+        const double cf = skin_friction(in.reynolds(m, w.mean_chord));
+        const double tc = w.thickness;
+        fin_drag += 2.0 * cf * (1.0 + 2.0 * tc + 100.0 * tc * tc * tc * tc) * w.exposed_area / g.reference_area;
+    }
+    c.cd0_wings.slot[k] = to_float(fin_drag);
+}
+
+// Zero-lift drag of the body above Mach 1.2: friction, nose and boat-tail wave drag,
+// bluntness and base drag.
+void compute_supersonic_body_drag(aero_config& c, const slot_inputs& in, int k) {
+    const body_geometry& g = in.body;
+    const double m = k / 10.0;
+    const double bp = std::sqrt(m * m - 1.0);
+    const double base_ratio = g.DB / g.DC;
+    const double cap_ratio = g.DS / g.DC;
+    const double factor = m < 2.5 ? 0.92 - 0.16 * (m - 1.0) : 0.68 - 0.12 * (m - 1.0);
+    const double friction = skin_friction(in.reynolds(m, g.L)) * 1.02 * factor * g.wetted_area / g.reference_area;
+
+    const double e1 = -(3.5 / (2.0 * g.LN / (g.DC * bp)) + 1.0);
+    const double p1 = std::pow(2.0, e1);
+    const double nose_wave = 4.8 / (1.0 - p1) * (std::pow(1.0 + cap_ratio * cap_ratio, e1) - p1) *
+                             std::pow(g.DC / (2.0 * g.LN), 2.0);
+    const double bluntness =
+        0.5 * (1.0 + std::pow(m - 1.0, 0.38)) *
+        ((1.0 - cap_ratio) * (m - 1.0) / ((g.LN + g.DS) / g.DC + 3.0) + 0.1 * (m - 1.25) + 0.75) *
+        std::pow(cap_ratio, 2.8);
+    // Without a boat tail there is no boat-tail wave drag (the formula would be 0 / 0).
+    double tail_wave = 0.0;
+    if (g.LT > 0.0) {
+        const double e2 = -(3.5 / (2.0 * g.LT / (g.DC * bp)) + 1.0);
+        const double p2 = std::pow(2.0, e2);
+        tail_wave = 4.8 / (1.0 - p2) * (std::pow(1.0 + base_ratio * base_ratio, e2) - p2) *
+                    std::pow(g.DC / (2.0 * g.LT), 2.0);
+    }
+    const double base =
+        (0.22 / std::pow(m, 0.7) - (1.0 - base_ratio) * std::exp(-2.0 * (m - 1.0))) * base_ratio * base_ratio;
+    c.cd_base.slot[k] = to_float(base);
+    c.cd0_body.slot[k] = to_float(friction + nose_wave + bluntness + tail_wave + base);
+}
+
+// Normal-force slopes and centres of pressure of the nose and the boat tail above Mach 1.2.
+void compute_supersonic_body_lift(aero_config& c, const slot_inputs& in, int k) {
+    const body_geometry& g = in.body;
+    const double m = k / 10.0;
+    const double bp = std::sqrt(m * m - 1.0);
+    const double base_ratio = g.DB / g.DC;
+    const double cap_ratio = g.DS / g.DC;
+    const double n = bp * g.DC / g.LN;
+    const double c_len = g.LC / (bp * g.DC);
+    double nose_slope, nose_cp;
+    if (n <= 0.25) {
+        nose_slope = 2.0 * (1.0 + n);
+        nose_cp = (1.6 * n + 0.1) * g.LN;
+    } else {
+        const double gn = n <= 1.0 ? (n - 0.25) * 0.5 : (n - 1.0) * 0.2 + 0.5;
+        nose_slope = 1.1 * std::pow(n - 0.25, 0.55) * (1.0 - std::exp(-0.5 * c_len)) + 2.5;
+        nose_cp = ((1.0 - std::exp(-c_len / 1.2)) * gn + 0.5) * g.LN;
+    }
+    if (cap_ratio > 0.1) {  // blunt nose
+        nose_cp = ((9.0 - g.LN / g.DC) * 0.005 + 0.5 - 0.3 * cap_ratio) * g.LN;
+        nose_slope = 2.4 - 1.25 * cap_ratio;
+    }
+    c.cn_alpha_nose.slot[k] = to_float(nose_slope);
+    c.xcp_nose.slot[k] = to_float(nose_cp);
+    c.cn_alpha_tail.slot[k] = to_float(-2.0 * (1.0 - base_ratio * base_ratio) * (1.0 - std::exp(-g.LT / (0.7 * bp))));
+    c.xcp_tail.slot[k] = to_float(((g.LT / (bp * g.DC) - 1.0) * (0.02 * base_ratio - 0.064) + 0.125 * base_ratio + 0.54) *
+                                      g.LT + g.LN + g.LC);
+}
+
+// The wing sets above Mach 1.2, by whether each leading edge lies inside the Mach cone.
+void compute_supersonic_wings(aero_config& c, const slot_inputs& in, int k) {
+    const body_geometry& g = in.body;
+    const double m = k / 10.0;
+    const double bp = std::sqrt(m * m - 1.0);
+    double fin_drag = 0.0;
+    for (int s = 0; s < in.sets; ++s) {
+        const wing_geometry& w = in.wing[s];
+        const int band = taper_band(w.taper);
+        const double tl = w.tan_leading;
+        const double y = w.aspect_ratio * tl;
+        const double r1 = bp / tl;
+        double slope, cp;
+        // At B' equal to the sweep both charts give the same slope; the subsonic-edge chart
+        // takes that point.
+        if (r1 <= 1.0) {
+            slope = subsonic_edge_slope(band, y, r1, tl, w.aspect_ratio);
+            cp = chart_value(k_sup_subsonic_edge[band], w.x, r1);
+        } else {
+            const double r2 = tl / bp;
+            const double sonic = sonic_edge_value(band, y, tl, w.aspect_ratio);
+            slope = ((4.0 - sonic) * (1.0 - r2) + sonic) / bp;
+            cp = chart_value(k_sup_supersonic_edge[band], w.x, 1.0 - r2);
+        }
+        slope *= w.exposed_area / g.reference_area;
+        const double carry = (1.0 + g.DC / w.span) * (1.0 + g.DC / w.span);
+        c.xcp_wing[s].slot[k] = to_float(w.location + cp * w.root_chord_exposed + tl * g.DC / 2.0);
+        c.cn_alpha_wing[s].slot[k] = to_float(carry * slope);
+        const double cf = skin_friction(in.reynolds(m, w.mean_chord));
+        const double tc = w.thickness;
+        fin_drag += ((1.0 + 2.0 * tc) * 2.0 * cf + 4.0 * tc * tc / bp) * w.exposed_area / g.reference_area;
+    }
+    c.cd0_wings.slot[k] = to_float(fin_drag);
+}
+
+// Slots 7 to 11: a smooth S-shaped blend from slot 6 (Mach 0.6) to slot 12 (Mach 1.2).
+void blend_transonic(mach_table& t) {
+    for (int k = k_last_subsonic + 1; k < k_first_supersonic; ++k) {
+        const double m = k / 10.0;
+        const double w = 1.0 + std::sin(3.1415 * (m - 0.6) / 0.6 - 1.57);
+        t.slot[k] = to_float(t.slot[k_last_subsonic] + 0.5 * w * (t.slot[k_first_supersonic] - t.slot[k_last_subsonic]));
+    }
+}
+
+// The whole airframe: total slope, centre of pressure and the moment slopes about the centre
+// of gravity, for every slot.
+void compute_totals(aero_config& c, int sets, double cg, double diameter) {
+    int control_set = -1;  // the last control surface set, if any
+    for (int s = 0; s < sets; ++s) {
+        if (c.FLGW[s] >= 1) control_set = s;
+    }
+    c.xcp_min = 1e6f;
+    c.xcp_max = -1e6f;
+    for (int k = 1; k <= mach_table_last; ++k) {
+        const double nose = c.cn_alpha_nose.slot[k], tail = c.cn_alpha_tail.slot[k];
+        double sum = nose + tail;
+        double moment_tip = nose * c.xcp_nose.slot[k] + tail * c.xcp_tail.slot[k];
+        double moment_cg = (cg - c.xcp_nose.slot[k]) * nose + (cg - c.xcp_tail.slot[k]) * tail;
+        for (int s = 0; s < sets; ++s) {
+            // An empirical 0.8 on every set for its losses against the body and the other sets.
+            c.cn_alpha_wing[s].slot[k] = to_float(c.cn_alpha_wing[s].slot[k] * 0.8);
+            const double slope = c.cn_alpha_wing[s].slot[k];
+            sum += slope;
+            moment_tip += slope * c.xcp_wing[s].slot[k];
+            moment_cg += (cg - c.xcp_wing[s].slot[k]) * slope;
+        }
+        c.cn_alpha_total.slot[k] = to_float(sum);
+        // A blunt nose against a long narrowing tail can cancel the total slope; the centre of
+        // pressure is then undefined and the nose's stands for it.
+        c.xcp_total.slot[k] = to_float(std::fabs(sum) > 1e-6 ? moment_tip / sum : c.xcp_nose.slot[k]);
+        c.cm_alpha.slot[k] = to_float(moment_cg / diameter);
+        c.cm_delta.slot[k] =
+            control_set < 0 ? 0.0f
+                            : to_float((cg - c.xcp_wing[control_set].slot[k]) * c.cn_alpha_wing[control_set].slot[k] /
+                                       diameter);
+        c.xcp_min = std::min(c.xcp_min, c.xcp_total.slot[k]);
+        c.xcp_max = std::max(c.xcp_max, c.xcp_total.slot[k]);
+    }
+}
+
+}  // namespace
+
 void aero_config::compute_coefficients(float altitude) {
-    const atmosphere air = standard_atmosphere(altitude);
-    const body_geometry g = make_body(*this);
-    reference_area = to_float(g.reference_area);
-    mass_estimate = to_float(g.reference_area * g.L * 2000.0);
-    const int sets = std::clamp(NW, 0, aero_max_wing_sets);
-    wing_geometry wing[aero_max_wing_sets] = {};
-    for (int s = 0; s < sets; ++s) wing[s] = make_wing(*this, s, g.DC);
-    for (int s = sets; s < aero_max_wing_sets; ++s) {
+    slot_inputs in{};
+    in.air = standard_atmosphere(altitude);
+    in.body = make_body(*this);
+    in.sets = std::clamp(NW, 0, aero_max_wing_sets);
+    for (int s = 0; s < in.sets; ++s) in.wing[s] = make_wing(*this, s, in.body.DC);
+    for (int s = in.sets; s < aero_max_wing_sets; ++s) {  // unused sets hold no stale values
         cn_alpha_wing[s].clear();
         xcp_wing[s].clear();
     }
-    const double base_ratio = g.DB / g.DC;
-    const double cap_ratio = g.DS / g.DC;
+    reference_area = to_float(in.body.reference_area);
+    mass_estimate = to_float(in.body.reference_area * in.body.L * 2000.0);
 
-    auto reynolds = [&](double mach, double length) {
-        return air.density * mach * air.sound_speed * length / air.viscosity;
-    };
-
-    for (int k = 1; k <= k_last_subsonic; ++k) {
-        const double m = k / 10.0;
-        const double beta = std::sqrt(1.0 - m * m);
-        const double friction =
-            skin_friction(reynolds(m, g.L)) * 1.02 * g.form_factor * g.wetted_area / g.reference_area;
-        const double base = 0.029 * base_ratio * base_ratio * base_ratio / std::sqrt(friction);
-        cd_base.slot[k] = to_float(base);
-        cd0_body.slot[k] = to_float(friction + base);
-        cn_alpha_nose.slot[k] = to_float(2.0 * (1.0 - std::exp(-(g.LN + g.LC) / (3.0 * g.DC))));
-        xcp_nose.slot[k] = to_float(0.66 * g.LN);
-        cn_alpha_tail.slot[k] = to_float(-2.0 * base_ratio * base_ratio * (1.0 - base_ratio * base_ratio));
-        xcp_tail.slot[k] = to_float(g.LN + g.LC + 0.6 * g.LT);
-
-        double fin_drag = 0.0;
-        for (int s = 0; s < sets; ++s) {
-            const wing_geometry& w = wing[s];
-            const int band = taper_band(w.taper);
-            // At beta equal to the sweep both charts meet; the swept chart takes that point.
-            const double cp = beta <= w.tan_leading
-                                  ? chart_value(k_sub_swept[band], w.x, 1.0 - beta / w.tan_leading)
-                                  : chart_value(k_sub_straight[band], w.x, w.tan_leading / beta);
-            const double a = w.aspect_ratio;
-            const double lift_slope =
-                6.283 * a / (std::sqrt(a * a * (w.tan_mid * w.tan_mid + beta * beta) + 4.0) + 2.0);
-            const double carry = (1.0 + g.DC / w.span) * (1.0 + g.DC / w.span);
-            xcp_wing[s].slot[k] = to_float(w.location + cp * w.root_chord_exposed + w.tan_leading * g.DC / 2.0);
-            cn_alpha_wing[s].slot[k] = to_float(carry * lift_slope * w.exposed_area / g.reference_area);
-            const double cf = skin_friction(reynolds(m, w.mean_chord));
-            const double tc = w.thickness;
-            fin_drag += 2.0 * cf * (1.0 + 2.0 * tc + 100.0 * tc * tc * tc * tc) * w.exposed_area /
-                        g.reference_area;
-        }
-        cd0_wings.slot[k] = to_float(fin_drag);
-    }
-
+    for (int k = 1; k <= k_last_subsonic; ++k) compute_subsonic_slot(*this, in, k);
     for (int k = k_first_supersonic; k <= mach_table_last; ++k) {
-        const double m = k / 10.0;
-        const double bp = std::sqrt(m * m - 1.0);
-        const double factor = m < 2.5 ? 0.92 - 0.16 * (m - 1.0) : 0.68 - 0.12 * (m - 1.0);
-        const double friction =
-            skin_friction(reynolds(m, g.L)) * 1.02 * factor * g.wetted_area / g.reference_area;
-
-        const double e1 = -(3.5 / (2.0 * g.LN / (g.DC * bp)) + 1.0);
-        const double p1 = std::pow(2.0, e1);
-        const double nose_wave = 4.8 / (1.0 - p1) * (std::pow(1.0 + cap_ratio * cap_ratio, e1) - p1) *
-                                 std::pow(g.DC / (2.0 * g.LN), 2.0);
-        const double bluntness =
-            0.5 * (1.0 + std::pow(m - 1.0, 0.38)) *
-            ((1.0 - cap_ratio) * (m - 1.0) / ((g.LN + g.DS) / g.DC + 3.0) + 0.1 * (m - 1.25) + 0.75) *
-            std::pow(cap_ratio, 2.8);
-        // Without a boat tail there is no boat-tail wave drag (the formula would be 0 / 0).
-        double tail_wave = 0.0;
-        if (g.LT > 0.0) {
-            const double e2 = -(3.5 / (2.0 * g.LT / (g.DC * bp)) + 1.0);
-            const double p2 = std::pow(2.0, e2);
-            tail_wave = 4.8 / (1.0 - p2) * (std::pow(1.0 + base_ratio * base_ratio, e2) - p2) *
-                        std::pow(g.DC / (2.0 * g.LT), 2.0);
-        }
-        const double base = (0.22 / std::pow(m, 0.7) - (1.0 - base_ratio) * std::exp(-2.0 * (m - 1.0))) *
-                            base_ratio * base_ratio;
-        cd_base.slot[k] = to_float(base);
-        cd0_body.slot[k] = to_float(friction + nose_wave + bluntness + tail_wave + base);
-
-        const double n = bp * g.DC / g.LN;
-        const double c = g.LC / (bp * g.DC);
-        double nose_slope, nose_cp;
-        if (n <= 0.25) {
-            nose_slope = 2.0 * (1.0 + n);
-            nose_cp = (1.6 * n + 0.1) * g.LN;
-        } else {
-            const double gn = n <= 1.0 ? (n - 0.25) * 0.5 : (n - 1.0) * 0.2 + 0.5;
-            nose_slope = 1.1 * std::pow(n - 0.25, 0.55) * (1.0 - std::exp(-0.5 * c)) + 2.5;
-            nose_cp = ((1.0 - std::exp(-c / 1.2)) * gn + 0.5) * g.LN;
-        }
-        if (cap_ratio > 0.1) {  // blunt nose
-            nose_cp = ((9.0 - g.LN / g.DC) * 0.005 + 0.5 - 0.3 * cap_ratio) * g.LN;
-            nose_slope = 2.4 - 1.25 * cap_ratio;
-        }
-        cn_alpha_nose.slot[k] = to_float(nose_slope);
-        xcp_nose.slot[k] = to_float(nose_cp);
-        cn_alpha_tail.slot[k] =
-            to_float(-2.0 * (1.0 - base_ratio * base_ratio) * (1.0 - std::exp(-g.LT / (0.7 * bp))));
-        xcp_tail.slot[k] = to_float(((g.LT / (bp * g.DC) - 1.0) * (0.02 * base_ratio - 0.064) +
-                                     0.125 * base_ratio + 0.54) * g.LT + g.LN + g.LC);
-
-        double fin_drag = 0.0;
-        for (int s = 0; s < sets; ++s) {
-            const wing_geometry& w = wing[s];
-            const int band = taper_band(w.taper);
-            const double tl = w.tan_leading;
-            const double y = w.aspect_ratio * tl;
-            const double r1 = bp / tl;
-            double slope, cp;
-            // At B' equal to the sweep both charts give the same slope; the subsonic-edge chart
-            // takes that point.
-            if (r1 <= 1.0) {
-                slope = subsonic_edge_slope(band, y, r1, tl, w.aspect_ratio);
-                cp = chart_value(k_sup_subsonic_edge[band], w.x, r1);
-            } else {
-                const double r2 = tl / bp;
-                const double sonic = sonic_edge_value(band, y, tl, w.aspect_ratio);
-                slope = ((4.0 - sonic) * (1.0 - r2) + sonic) / bp;
-                cp = chart_value(k_sup_supersonic_edge[band], w.x, 1.0 - r2);
-            }
-            slope *= w.exposed_area / g.reference_area;
-            const double carry = (1.0 + g.DC / w.span) * (1.0 + g.DC / w.span);
-            xcp_wing[s].slot[k] = to_float(w.location + cp * w.root_chord_exposed + tl * g.DC / 2.0);
-            cn_alpha_wing[s].slot[k] = to_float(carry * slope);
-            const double cf = skin_friction(reynolds(m, w.mean_chord));
-            const double tc = w.thickness;
-            fin_drag += ((1.0 + 2.0 * tc) * 2.0 * cf + 4.0 * tc * tc / bp) * w.exposed_area / g.reference_area;
-        }
-        cd0_wings.slot[k] = to_float(fin_drag);
+        compute_supersonic_body_drag(*this, in, k);
+        compute_supersonic_body_lift(*this, in, k);
+        compute_supersonic_wings(*this, in, k);
     }
-
-    // Transonic slots: a smooth S-shaped blend from Mach 0.6 to Mach 1.2.
-    auto blend = [](mach_table& t) {
-        for (int k = k_last_subsonic + 1; k < k_first_supersonic; ++k) {
-            const double m = k / 10.0;
-            const double w = 1.0 + std::sin(3.1415 * (m - 0.6) / 0.6 - 1.57);
-            t.slot[k] = to_float(t.slot[k_last_subsonic] +
-                                 0.5 * w * (t.slot[k_first_supersonic] - t.slot[k_last_subsonic]));
-        }
-    };
     for (mach_table* t : {&cd0_body, &cd_base, &cd0_wings, &cn_alpha_nose, &xcp_nose, &cn_alpha_tail, &xcp_tail}) {
-        blend(*t);
+        blend_transonic(*t);
     }
-    for (int s = 0; s < sets; ++s) {
-        blend(cn_alpha_wing[s]);
-        blend(xcp_wing[s]);
+    for (int s = 0; s < in.sets; ++s) {
+        blend_transonic(cn_alpha_wing[s]);
+        blend_transonic(xcp_wing[s]);
     }
-
-    int control_set = -1;
-    for (int s = 0; s < sets; ++s) {
-        if (FLGW[s] >= 1) control_set = s;
-    }
-    xcp_min = 1e6f;
-    xcp_max = -1e6f;
-    for (int k = 1; k <= mach_table_last; ++k) {
-        double sum = static_cast<double>(cn_alpha_nose.slot[k]) + cn_alpha_tail.slot[k];
-        double moment_nose = static_cast<double>(cn_alpha_nose.slot[k]) * xcp_nose.slot[k] +
-                             static_cast<double>(cn_alpha_tail.slot[k]) * xcp_tail.slot[k];
-        double moment_cg = (g.CG - xcp_nose.slot[k]) * cn_alpha_nose.slot[k] +
-                           (g.CG - xcp_tail.slot[k]) * cn_alpha_tail.slot[k];
-        for (int s = 0; s < sets; ++s) {
-            // An empirical 0.8 on every set for its losses against the body and the other sets.
-            cn_alpha_wing[s].slot[k] = to_float(cn_alpha_wing[s].slot[k] * 0.8);
-            const double slope = cn_alpha_wing[s].slot[k];
-            sum += slope;
-            moment_nose += slope * xcp_wing[s].slot[k];
-            moment_cg += (g.CG - xcp_wing[s].slot[k]) * slope;
-        }
-        cn_alpha_total.slot[k] = to_float(sum);
-        // A blunt nose against a long narrowing tail can cancel the total slope; the centre of
-        // pressure is then undefined and the nose's is shown instead.
-        xcp_total.slot[k] = to_float(std::fabs(sum) > 1e-6 ? moment_nose / sum : xcp_nose.slot[k]);
-        cm_alpha.slot[k] = to_float(moment_cg / g.DC);
-        cm_delta.slot[k] = control_set < 0 ? 0.0f
-                                           : to_float((g.CG - xcp_wing[control_set].slot[k]) *
-                                                      cn_alpha_wing[control_set].slot[k] / g.DC);
-        xcp_min = std::min(xcp_min, xcp_total.slot[k]);
-        xcp_max = std::max(xcp_max, xcp_total.slot[k]);
-    }
+    compute_totals(*this, in.sets, in.body.CG, in.body.DC);
 }
 
 void aero_config::get_coefficients(float mach, bool motor_burning, float& drag_coefficient, float& cn_alpha,

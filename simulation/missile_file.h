@@ -1,7 +1,8 @@
 // The missile definition file "missiles\<name>.txt": the design names of the four parts a
 // missile is put together from (airframe, motor, warhead, guidance). The missile reads it,
 // copies the names into its parts and loads each part's own file; saving writes it beside the
-// four part files.
+// four part files. The missile fills the names with its parts' current names before reading,
+// so that a name the file lacks leaves that part as it was.
 #pragma once
 
 #include "simulation/design_name.h"

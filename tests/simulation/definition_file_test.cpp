@@ -292,4 +292,14 @@ TEST_F(DefinitionFile, ReaderAndWriterDirectly) {
     while (in.next_line()) ++lines;
     EXPECT_EQ(lines, 7);
     EXPECT_FALSE(in.next_line());  // stays at the end
+
+    tmp_.write("configs/keys.txt", "T\n5\t[LENC]\n6\t[DB]\n");
+    ASSERT_TRUE(in.open("configs\\keys.txt"));
+    ASSERT_TRUE(in.next_line());  // the title is a line without keys
+    ASSERT_TRUE(in.next_line());
+    EXPECT_FALSE(in.has("[LEN]"));  // a key matches with both its brackets
+    EXPECT_TRUE(in.has("[LENC]"));
+    ASSERT_TRUE(in.next_line());
+    EXPECT_FALSE(in.has("[B]"));
+    EXPECT_EQ(in.real(0.0f), 6.0f);
 }
