@@ -37,7 +37,8 @@ public:
 
     // Bounds every input and derives every value in order.
     void compute_performance();
-    // Fills `effects` at a distance in m from the warhead.
+    // Fills `effects` at a distance in m from the warhead. Without explosive there is no blast
+    // and no fragment speed; at a distance of 0 or less every value is 0.
     void effects_at_distance(float distance);
     // The fuse delay in ms that lets the fragments meet the middle of the target when it
     // closes at closing_speed (m/s), for the lateral distance miss_distance; never below 0.

@@ -138,6 +138,18 @@ TEST_F(Warhead, OldFilesAndOutOfRangeValues) {
     EXPECT_LT(w.warhead_delay, 99.0f);  // derived again from the dimensions
     EXPECT_NEAR(w.fuse_range, w.kill_distance / std::cos(30.0 * pi_value / 180.0), 1e-3);
 
+    // The fragment mass key neither holds nor hides another key.
+    tmp_.write("warheads/Mass.txt", "Warhead Definition File\n60\t[fragment_mass]\n");
+    warhead mass;
+    ASSERT_TRUE(mass.load("Mass"));
+    const warhead fresh;
+    EXPECT_FLOAT_EQ(mass.fragment_mass, 60.0f);
+    for (auto field : {&warhead::DS, &warhead::DC, &warhead::TH, &warhead::LN, &warhead::GC, &warhead::KC,
+                       &warhead::CD, &warhead::ER, &warhead::KT, &warhead::fuse_offset, &warhead::target_length,
+                       &warhead::fuse_angle}) {
+        EXPECT_EQ(mass.*field, fresh.*field);
+    }
+
     warhead missing;
     EXPECT_FALSE(missing.load("Absent"));
     EXPECT_STREQ(missing.name, "New Warhead");
