@@ -156,6 +156,9 @@ void message_translator::key_up(const input_event& e) {
 
 void message_translator::text(const char* utf8) {
     if (utf8 == nullptr) return;
+    // Left Alt with a key is a menu-key combination, not typing (the system would report a
+    // system character). Right Alt stays: it is AltGr, which types characters such as the euro.
+    if (key_is_down(VK_LMENU)) return;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
     while (*p != 0) {
         const std::uint8_t byte = windows_1252_byte(next_code_point(&p));

@@ -5,10 +5,10 @@
 // What the program relies on: keys by physical position to virtual keys; the characters
 // 8, 9, 13 and 27 posted as WM_CHAR right after the key-down of Backspace, Tab, Enter and
 // Escape (typed text never carries them); other text as Windows-1252 bytes, one WM_CHAR
-// each; keys pressed while Alt is held as WM_SYSKEYDOWN/WM_SYSKEYUP; a lone tap of Alt and
-// the F10 key as the system command SC_KEYMENU (the pause toggle); mouse positions in
-// drawable pixels with the button-flag word; 120 per wheel notch; the close button and a
-// termination request as WM_CLOSE.
+// each, except while the left Alt is held; keys pressed while Alt is held as WM_SYSKEYDOWN
+// and WM_SYSKEYUP; a lone tap of Alt and the F10 key as the system command SC_KEYMENU (the
+// pause toggle); mouse positions in drawable pixels with the button-flag word; 120 per wheel
+// notch; the close button and a termination request as WM_CLOSE.
 #pragma once
 
 #include <cstdint>

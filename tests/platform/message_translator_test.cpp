@@ -136,6 +136,21 @@ TEST_F(Translator, TypedTextBecomesWindows1252Bytes) {
     ASSERT_EQ(b.size(), 1u);
     EXPECT_EQ(b[0].wparam, static_cast<std::uintptr_t>('b'));
 
+    // Left Alt with a letter is a menu-key combination: no character. AltGr types.
+    t.translate(key(input_kind::key_down, SCAN_LALT));
+    text.text = "x";
+    t.translate(text);
+    t.translate(key(input_kind::key_up, SCAN_LALT));
+    t.translate(key(input_kind::key_down, SCAN_RALT));
+    text.text = "\xE2\x82\xAC";
+    t.translate(text);
+    t.translate(key(input_kind::key_up, SCAN_RALT));
+    std::vector<std::uintptr_t> chars;
+    for (const auto& x : drain()) {
+        if (x.code == WM_CHAR) chars.push_back(x.wparam);
+    }
+    EXPECT_EQ(chars, (std::vector<std::uintptr_t>{0x80}));
+
     EXPECT_EQ(windows_1252_byte(0x2122), 0x99);  // trade mark
     EXPECT_EQ(windows_1252_byte(0x0081), 0);     // a C1 control has no byte
     EXPECT_EQ(windows_1252_byte(0x0100), 0);
