@@ -5,8 +5,10 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "platform/resources.h"
 
 int main() {
+    register_embedded_resources();
     auto app = std::make_unique<d3d_app>();
     g_app = app.get();
     auto state = std::make_unique<app_state>();
