@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "platform/resources.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
 #include "shell/scene.h"
@@ -14,6 +15,7 @@
 #include "ui/overlay2d.h"
 
 int main() {
+    register_embedded_resources();
     // The window outlives every global object: its GL context stays current until the
     // device and everything drawn with it are gone.
     std::unique_ptr<window_system> window = make_system_window();
