@@ -55,9 +55,15 @@ bool create_main_window() {
     return true;
 }
 
+// Set once the window is destroyed: later messages for it (a second close request that was
+// already queued) are dropped, as the system drops messages for a destroyed window.
+bool g_window_destroyed = false;
+
 // DestroyWindow: the window goes away at once (the context stays for the device) and the
 // procedure hears of it before the call returns.
 void destroy_main_window(void* window) {
+    if (g_window_destroyed) return;
+    g_window_destroyed = true;
     main_window()->hide();
     WndProc(window, WM_DESTROY, 0, 0);
 }
@@ -130,6 +136,7 @@ int WinMain(void*, void*, const char*, int) {
     load_string_resource(IDS_TITLE, g_app->title, sizeof g_app->title);
     load_string_resource(IDS_VERSION, g_app->version, sizeof g_app->version);
 
+    g_window_destroyed = false;
     if (!create_main_window()) {
         g_app->append_log("Could not create the main window: %s", main_window()->last_error());
         return k_exit_start_failed;
@@ -144,7 +151,9 @@ int WinMain(void*, void*, const char*, int) {
     do {
         if (peek_app_message(&msg)) {
             // Messages arrive translated; WM_QUIT is not dispatched, it ends the loop.
-            if (msg.code != WM_QUIT) WndProc(g_app->window, msg.code, msg.wparam, msg.lparam);
+            if (msg.code != WM_QUIT && !g_window_destroyed) {
+                WndProc(g_app->window, msg.code, msg.wparam, msg.lparam);
+            }
         } else {
             msg.code = WM_NULL;
             if (g_app->inactive) {

@@ -183,6 +183,16 @@ TEST_F(Program, StartsUpRunsAndShutsDownInOrder) {
     EXPECT_TRUE(app.inactive);
 }
 
+TEST_F(Program, ASecondCloseForTheDestroyedWindowIsDropped) {
+    // The close button and a termination request in the same moment.
+    window.post_on_pump(2, WM_CLOSE);
+    window.post_on_pump(2, WM_CLOSE);
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(world.situations.size(), 1u);
+    EXPECT_EQ(world.messages, (std::vector<std::uint32_t>{WM_CLOSE, WM_DESTROY}));
+    EXPECT_EQ(count("write_settings"), 1);
+}
+
 TEST_F(Program, ClosingInTestModeKeepsTheLastTest) {
     state.test_mode = 1;
     window.post_on_pump(1, WM_CLOSE);
@@ -320,6 +330,11 @@ TEST(SceneSteps, ShutdownTwiceWritesSettingsOnlyWhenReadAndStartupCaptionsEndOnI
         EXPECT_STREQ(state.status_text, "Indexing Scenery");
         plain.render_frame();
         EXPECT_EQ(window.calls.back(), "blank");
+        // Only a windowed device is reset for a new window size.
+        app.windowed = 1;
+        EXPECT_TRUE(plain.on_resize());
+        app.windowed = 0;
+        EXPECT_FALSE(plain.on_resize());
         plain.shutdown();
         plain.shutdown();
     }  // the destructor runs shutdown a third time
