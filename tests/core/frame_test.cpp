@@ -10,6 +10,7 @@
 #include "core/d3d_app.h"
 #include "core/frame.h"
 #include "core/scene_services.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -432,6 +433,7 @@ TEST_F(FrameTest, CullingJustInsideAndJustOutsideTheView) {
 TEST_F(FrameTest, ShadowPassUsesTheShadowDistance) {
     view_fixture v;
     v.publish(*state_);
+    temp_folder tmp;  // the application object writes its log at destruction
     d3d_app app;
     g_app = &app;
     app.shadow_pass = 1;
