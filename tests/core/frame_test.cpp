@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -635,4 +637,45 @@ TEST_F(FrameTest, SelectionAndShaderParamsRecurse) {
     EXPECT_FALSE(c->selected);
     root.set_never_cull(true);
     EXPECT_TRUE(c->never_cull);
+}
+
+TEST(RayTriangle, PickingRayHitsTheNearFaceOfABox) {
+    // A 2 m cube centred 50 m north, as 12 outward-facing triangles.
+    const vec3 c{0, 0, 50};
+    std::vector<std::array<vec3, 3>> faces;
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int side = -1; side <= 1; side += 2) {
+            vec3 n{};
+            (axis == 0 ? n.x : axis == 1 ? n.y : n.z) = static_cast<float>(side);
+            vec3 u{}, v{};
+            (axis == 0 ? u.y : axis == 1 ? u.z : u.x) = 1;
+            (axis == 0 ? v.z : axis == 1 ? v.x : v.y) = 1;
+            const vec3 q[4] = {c + n - u - v, c + n + u - v, c + n + u + v, c + n - u + v};
+            for (const auto& tri : {std::array<vec3, 3>{q[0], q[1], q[2]}, std::array<vec3, 3>{q[0], q[2], q[3]}}) {
+                std::array<vec3, 3> t = tri;
+                if (dot(cross(t[1] - t[0], t[2] - t[0]), n) < 0) std::swap(t[1], t[2]);
+                faces.push_back(t);
+            }
+        }
+    }
+    auto nearest = [&](const vec3& origin, const vec3& direction, int* hits) {
+        float best = 1e6f;
+        *hits = 0;
+        for (const auto& f : faces) {
+            float t = 0;
+            if (intersect_ray_triangle(origin, direction, f[0], f[1], f[2], &t) && t > 0) {
+                ++*hits;
+                best = std::min(best, t);
+            }
+        }
+        return best;
+    };
+    int hits = 0;
+    EXPECT_NEAR(nearest({0.3f, 0.2f, 0}, {0, 0, 1}, &hits), 49.0f, 1e-4f);
+    EXPECT_EQ(hits, 1);  // the far face looks away from the ray
+    const vec3 slanted = normalize({0.5f, 0, 49});
+    EXPECT_NEAR(nearest({0, 0, 0}, slanted, &hits), 49.0f / slanted.z, 1e-3f);
+    EXPECT_EQ(nearest({0, 0, 0}, {0, 0, -1}, &hits), 1e6f);  // behind the eye: no hit
+    EXPECT_EQ(hits, 0);
+    EXPECT_EQ(nearest({3, 0, 0}, {0, 0, 1}, &hits), 1e6f);    // beside it
 }
