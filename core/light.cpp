@@ -52,20 +52,19 @@ light::~light() { light::clear_children(); }
 
 void light::clear_children() {
     frame::clear_children();
-    if (index == k_light_pool_size) return;  // already given back
     device_enable_light(index, false);
     free_light_index(index);
-    // The index may go to another light now: this one must never free it again.
+    // The index may go to another light now: this one must never free it again (its
+    // destructor runs this once more), and if drawn again it shares the overflow index.
     index = k_light_pool_size;
 }
 
-void light::upload() const {
-    if (index < k_light_pool_size) device_set_light(index, record);
-}
+// The overflow index 1000 goes to the device unchanged, like any other.
+void light::upload() const { device_set_light(index, record); }
 
 void light::render() {
     frame::render();
-    if (!device_available() || index == k_light_pool_size) return;
+    if (!device_available()) return;
     if (active) {
         device_enable_light(index, true);
         upload();
