@@ -152,7 +152,7 @@ void rocket_motor::guard_values() {
     }
     chamber_diameter = guarded(chamber_diameter, 0.1f, 1.0e4f);
     chamber_length = guarded(chamber_length, 0.1f, 1.0e5f);
-    throat_diameter = guarded(throat_diameter, 0.01f, chamber_diameter);
+    throat_diameter = guarded(throat_diameter, 0.01f, 1.0e4f);
     exit_diameter = guarded(exit_diameter, throat_diameter, 1.0e4f);
     ignition_pressure = guarded(ignition_pressure, 0.0f, 1000.0f);
 }
