@@ -27,6 +27,15 @@ bool verbose() { return g_app != nullptr && g_app->use_verbose != 0; }
 
 float clamped_acos(float x) { return std::acos(std::clamp(x, -1.0f, 1.0f)); }
 
+// A target's velocity in world axes. A frame moved by its linear-motion behaviour keeps its
+// velocity in its own axes; a flying object (a missile, a rocket) keeps it in world axes.
+vec3 world_velocity(const frame* f) {
+    if (!f->move) return f->velocity;
+    const vec3& v = f->velocity;
+    return normalize(get_axis_x(f->world)) * v.x + normalize(get_axis_y(f->world)) * v.y +
+           normalize(get_axis_z(f->world)) * v.z;
+}
+
 }  // namespace
 
 hresult create_missile(frame* parent, missile** out) { return create_owned(parent, out); }
@@ -328,7 +337,7 @@ int missile::select_law(float range) const {
 vec3 missile::guide(float dt, bool* ended) {
     const vec3 r = target->world_position() - world_position();
     const float range = std::max(1.0f, length(r));
-    const vec3 relative = target->velocity - velocity;
+    const vec3 relative = world_velocity(target) - velocity;
     const vec3 z = normalize(get_axis_z(world));
     const float look = clamped_acos(dot(r, z) / range);
     // Line-of-sight rate (rad/s) plus the seeker's error.
@@ -390,7 +399,8 @@ void missile::command_line_of_sight(float dt, vec3* c) {
 }
 
 bool missile::fuse(const vec3& r, float range, float look) {
-    const vec3 closing = velocity - target->velocity;
+    const vec3 target_velocity = world_velocity(target);
+    const vec3 closing = velocity - target_velocity;
     const vec3 u_v = normalize(closing);
     const vec3 u_r = normalize(r);
     if (dot(closing, u_r) > 0.0f) {
@@ -405,7 +415,7 @@ bool missile::fuse(const vec3& r, float range, float look) {
     if (d < warhead_part->kill_distance) {
         const float aspect = 3.1415926f - clamped_acos(dot(normalize(get_axis_z(target->world)),
                                                            normalize(get_axis_z(world))));
-        if (warhead_part->test_fragment_hit(speed, length(target->velocity), aspect)) {
+        if (warhead_part->test_fragment_hit(speed, length(target_velocity), aspect)) {
             if (g_state != nullptr) ++g_state->intercepts;
             explode_target();
             if (verbose() && g_state != nullptr) g_state->set_message("Intercept Successful");

@@ -7,8 +7,9 @@
 // fit, save). Its definition file "missiles\<name>.txt" names its four parts.
 //
 // The missile's velocity (m/s, world axes) is the frame's velocity; its linear-motion behaviour
-// stays off, the flight step moves it. A target is any frame whose velocity field holds its
-// flight velocity (a hostile rocket, or a plain moving frame in a test).
+// stays off, the flight step moves it. A target is any frame: a flying object keeps its world
+// velocity in the frame's velocity (as the missile does); a frame moved by its linear-motion
+// behaviour has it in its own axes, and is read so.
 #pragma once
 
 #include <cstdint>
