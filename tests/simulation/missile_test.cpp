@@ -443,3 +443,27 @@ TEST_F(Missile, FileRoundTrip) {
     EXPECT_FALSE(back.load("Nowhere"));
     EXPECT_STREQ(back.name, "Dart");
 }
+
+// A target dead ahead that flies down the sight line needs no turn: the missile holds its line
+// exactly and nothing in the steering divides by the zero it needs.
+TEST_F(Missile, TargetOnTheSightLineNeedsNoTurn) {
+    for (int law : {LAW_DOG_CHASE, LAW_PROPORTIONAL}) {
+        frame target;
+        set_target(target, {0.0f, 1000.0f, 3000.0f}, {0.0f, 0.0f, -100.0f});
+        missile m;
+        m.assemble(nullptr);
+        set_law(m, law);
+        m.seeker_part->seeker_error = 0.0f;
+        m.seeker_part->boost_phase = 0;
+        m.set_position(0.0f, 1000.0f, 0.0f);
+        m.launch();
+        m.target = &target;
+        m.velocity = {0.0f, 0.0f, 300.0f};
+        m.flight_time = 5.0f;
+        state_.dt = 0.02f;
+        m.update();
+        EXPECT_NEAR(m.velocity.x, 0.0f, 1e-4f);
+        EXPECT_TRUE(finite(m.velocity));
+        EXPECT_NEAR(m.lateral_g, 0.0f, 1e-5f);
+    }
+}
