@@ -171,10 +171,10 @@ public:
                                               int stride) = 0;
 
     // A resource going away tells its device, which drops any binding to it.
-    void forget(const gfx_texture* texture);
-    void forget(const gfx_surface* surface);
-    void forget(const gfx_buffer* buffer);
-    void forget(const gfx_shader* shader);
+    virtual void forget(const gfx_texture* texture);
+    virtual void forget(const gfx_surface* surface);
+    virtual void forget(const gfx_buffer* buffer);
+    virtual void forget(const gfx_shader* shader);
 
     const device_state& state() const { return state_; }
 

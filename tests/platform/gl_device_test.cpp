@@ -1,0 +1,269 @@
+// The OpenGL device on an off-screen context: large flat areas of read-back pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "platform/system/gl_device.h"
+#include "platform/system/offscreen_gl.h"
+
+namespace {
+
+constexpr int k_size = 64;
+
+struct vertex {
+    float x, y, z;
+    std::uint32_t color;
+    float u, v;
+};
+constexpr std::uint32_t k_fvf = FVF_XYZ | FVF_DIFFUSE | FVF_TEX1;
+
+struct lit_vertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+};
+
+struct bgra {
+    int b, g, r, a;
+};
+
+class GlDevice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        context_ = std::make_unique<offscreen_gl>();
+        if (!context_->ok()) GTEST_SKIP() << "no OpenGL: " << context_->error();
+        gl_system system(gl_window_hooks{});
+        present_params p;
+        p.back_buffer_width = k_size;
+        p.back_buffer_height = k_size;
+        p.enable_auto_depth_stencil = 1;
+        p.auto_depth_stencil_format = FMT_D24S8;
+        ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &device_),
+                  S_OK);
+        device_->set_render_state(RS_LIGHTING, 0);
+        device_->set_render_state(RS_CULLMODE, CULL_NONE);
+        device_->set_render_state(RS_ZENABLE, 0);
+    }
+    void TearDown() override {
+        device_.reset();
+        context_.reset();
+    }
+
+    // The pixel at column x, row y from the top of the current target.
+    bgra pixel(int x, int y, gfx_surface* surface = nullptr) {
+        if (!surface) surface = device_->back_buffer();
+        locked_rect r;
+        EXPECT_EQ(surface->lock(&r), S_OK);
+        const auto* p = static_cast<const std::uint8_t*>(r.bits) + y * r.pitch + x * 4;
+        bgra c{p[0], p[1], p[2], p[3]};
+        surface->unlock();
+        return c;
+    }
+
+    // A quad from (x0, y0) to (x1, y1) in clip space at depth z, uv (0, 0) at the top left.
+    void quad(float x0, float y0, float x1, float y1, float z, std::uint32_t color) {
+        const vertex v[4] = {{x0, y1, z, color, 0, 0},
+                             {x1, y1, z, color, 1, 0},
+                             {x0, y0, z, color, 0, 1},
+                             {x1, y0, z, color, 1, 1}};
+        device_->set_fvf(k_fvf);
+        ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(vertex)), S_OK);
+    }
+
+    std::unique_ptr<offscreen_gl> context_;
+    std::unique_ptr<gfx_device> device_;
+};
+
+void expect_color(const bgra& c, int r, int g, int b, int tolerance = 2) {
+    EXPECT_NEAR(c.r, r, tolerance);
+    EXPECT_NEAR(c.g, g, tolerance);
+    EXPECT_NEAR(c.b, b, tolerance);
+}
+
+}  // namespace
+
+TEST_F(GlDevice, ClearsTheViewportAndReadsBackTopRowFirst) {
+    ASSERT_EQ(device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF336699u, 1.0f, 0), S_OK);
+    gfx_viewport top{0, 0, k_size, 16, 0, 1};
+    device_->set_viewport(top);
+    device_->clear(CLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+    expect_color(pixel(10, 40), 0x33, 0x66, 0x99, 0);
+    expect_color(pixel(10, 4), 0xFF, 0, 0, 0);
+}
+
+TEST_F(GlDevice, LightsAMaterialInWorldSpace) {
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device_->set_render_state(RS_LIGHTING, 1);
+    gfx_light sun;
+    sun.type = LIGHT_DIRECTIONAL;
+    sun.diffuse = {1, 1, 1, 1};
+    sun.direction[2] = 1;  // shining along +z, onto a quad that faces -z
+    device_->set_light(5, sun);
+    device_->light_enable(5, true);
+    gfx_material m;
+    m.diffuse = {1.0f, 0.5f, 0.25f, 1.0f};
+    m.ambient = {1, 1, 1, 1};
+    device_->set_material(m);
+    device_->set_render_state(RS_AMBIENT, 0xFF202020u);
+    // The camera turned half round and the quad behind it: the light stays in the world.
+    device_->set_transform(TS_VIEW, mat_rotation_y(3.14159265f));
+    device_->set_transform(TS_WORLD, mat_rotation_y(3.14159265f));
+    const lit_vertex v[4] = {{-1, 1, 0.5f, 0, 0, -1, 0, 0},
+                             {1, 1, 0.5f, 0, 0, -1, 1, 0},
+                             {-1, -1, 0.5f, 0, 0, -1, 0, 1},
+                             {1, -1, 0.5f, 0, 0, -1, 1, 1}};
+    device_->set_fvf(FVF_XYZ | FVF_NORMAL | FVF_TEX1);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(lit_vertex)), S_OK);
+    // The normal turned with the world faces -z... after the half turn it faces +z, away
+    // from the light: only ambient 0x20 remains.
+    expect_color(pixel(32, 32), 0x20, 0x20, 0x20);
+
+    device_->set_transform(TS_WORLD, mat_identity());
+    device_->set_transform(TS_VIEW, mat_identity());
+    device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(lit_vertex));
+    // Full diffuse plus ambient: (1 + 0.125, 0.5 + 0.125, 0.25 + 0.125).
+    expect_color(pixel(32, 32), 255, 160, 96);
+}
+
+TEST_F(GlDevice, ExponentialFogAtAKnownDepth) {
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device_->set_transform(TS_PROJECTION, mat_scaling(1, 1, 0.001f));
+    device_->set_render_state(RS_FOGENABLE, 1);
+    device_->set_render_state(RS_FOGTABLEMODE, FOG_EXP);
+    device_->set_render_state(RS_FOGCOLOR, 0xFF000000u);
+    device_->set_render_state_f(RS_FOGDENSITY, 2.3f / 400.0f);
+    quad(-1, -1, 1, 1, 100.0f, 0xFFFFFFFFu);  // 100 m away
+    const int expected = static_cast<int>(std::lround(255 * std::exp(-2.3 * 100.0 / 400.0)));
+    expect_color(pixel(32, 32), expected, expected, expected, 3);
+}
+
+TEST_F(GlDevice, AlphaTestDiscardsOnlyAlphaZeroAndTexelsAreBgra) {
+    texture_ptr t;
+    ASSERT_EQ(device_->create_texture(2, 1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+    const std::uint8_t texels[8] = {0x10, 0x20, 0x30, 0x00,   // left: alpha 0
+                                    0x10, 0x20, 0x30, 0x01};  // right: alpha 1
+    std::memcpy(r.bits, texels, sizeof texels);
+    t->unlock_rect(0);
+    device_->clear(CLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+    device_->set_texture(0, t.get());
+    device_->set_render_state(RS_ALPHATESTENABLE, 1);
+    device_->set_render_state(RS_ALPHAREF, 1);
+    device_->set_render_state(RS_ALPHAFUNC, CMP_GREATEREQUAL);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(8, 32), 0, 0, 0xFF, 0);         // discarded: the clear colour
+    expect_color(pixel(56, 32), 0x30, 0x20, 0x10, 1);  // kept, red 0x30 green 0x20 blue 0x10
+}
+
+TEST_F(GlDevice, AStageWithoutTextureActsAsWhite) {
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_texture_stage_state(0, TSS_COLOROP, TOP_MODULATE);
+    device_->set_texture_stage_state(0, TSS_COLORARG1, TA_TEXTURE);
+    device_->set_texture_stage_state(0, TSS_COLORARG2, TA_DIFFUSE);
+    quad(-1, -1, 1, 1, 0.5f, 0xFF804020u);
+    expect_color(pixel(32, 32), 0x80, 0x40, 0x20, 1);
+}
+
+TEST_F(GlDevice, CullModesTwoAndThree) {
+    // Top-left, top-right, bottom-left: clockwise as seen on the screen.
+    const vertex tri[3] = {{-1, 1, 0.5f, 0xFFFFFFFFu, 0, 0},
+                           {1, 1, 0.5f, 0xFFFFFFFFu, 0, 0},
+                           {-1, -1, 0.5f, 0xFFFFFFFFu, 0, 0}};
+    device_->set_fvf(k_fvf);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_render_state(RS_CULLMODE, CULL_CCW);  // the default: clockwise faces show
+    device_->draw_primitive_up(PT_TRIANGLELIST, 1, tri, sizeof(vertex));
+    expect_color(pixel(8, 8), 255, 255, 255, 0);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_render_state(RS_CULLMODE, CULL_CW);  // the mirror: they are culled
+    device_->draw_primitive_up(PT_TRIANGLELIST, 1, tri, sizeof(vertex));
+    expect_color(pixel(8, 8), 0, 0, 0, 0);
+}
+
+TEST_F(GlDevice, ClipPlanesAreWorldSpaceWithoutShaderAndClipSpaceWithOne) {
+    // An orthographic view 2 units wide, the camera moved 0.5 to the left: world x = 0 is
+    // at clip x = 0.5, pixel column 48.
+    device_->set_transform(TS_VIEW, mat_translation(0.5f, 0, 0));
+    device_->set_transform(TS_PROJECTION, mat_ortho_lh(2, 2, 0, 10));
+    const float keep_positive_x[4] = {1, 0, 0, 0};
+    device_->set_clip_plane(0, keep_positive_x);
+    device_->set_render_state(RS_CLIPPLANEENABLE, 1);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1.5f, -1, 0.5f, 1, 1.0f, 0xFFFFFFFFu);  // covers the whole view
+    expect_color(pixel(56, 32), 255, 255, 255, 0);
+    expect_color(pixel(40, 32), 0, 0, 0, 0);
+    expect_color(pixel(8, 32), 0, 0, 0, 0);
+
+    // With a vertex shader the same plane is in clip space: the cut is at column 32.
+    shader_ptr vs;
+    ASSERT_EQ(device_->create_vertex_shader(
+                  "void main() {\n"
+                  "    gl_Position = vec4(dot(gl_Vertex, vs_c[0]), dot(gl_Vertex, vs_c[1]),\n"
+                  "                       dot(gl_Vertex, vs_c[2]), dot(gl_Vertex, vs_c[3]));\n"
+                  "    gl_FrontColor = gl_Color;\n"
+                  "}\n",
+                  &vs),
+              S_OK);
+    const mat4 wvp = mat_transpose(device_->transform(TS_VIEW) * device_->transform(TS_PROJECTION));
+    device_->set_vertex_shader_constant_f(0, wvp.data(), 4);
+    device_->set_vertex_shader(vs.get());
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1.5f, -1, 0.5f, 1, 1.0f, 0xFFFFFFFFu);
+    expect_color(pixel(40, 32), 255, 255, 255, 0);
+    expect_color(pixel(24, 32), 0, 0, 0, 0);
+}
+
+TEST_F(GlDevice, RenderTargetTextureKeepsTheTopRowFirst) {
+    texture_ptr target;
+    ASSERT_EQ(device_->create_texture(32, 32, 1, USAGE_RENDERTARGET, FMT_A8R8G8B8,
+                                      POOL_DEFAULT, &target),
+              S_OK);
+    surface_ptr depth;
+    ASSERT_EQ(device_->create_depth_stencil_surface(32, 32, FMT_D16, &depth), S_OK);
+    gfx_surface* old_depth = device_->depth_stencil_surface();
+    ASSERT_EQ(device_->set_render_target(0, target->surface_level(0)), S_OK);
+    device_->set_depth_stencil_surface(depth.get());
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFFFF0000u, 1.0f, 0);
+    quad(-1, 0, 1, 1, 0.5f, 0xFF00FF00u);  // the upper half green
+    // Locked, row 0 is the top row.
+    locked_rect r;
+    ASSERT_EQ(target->lock_rect(0, &r), S_OK);
+    const auto* rows = static_cast<const std::uint8_t*>(r.bits);
+    EXPECT_EQ(rows[4 * 5 + 1], 0xFF);                 // top row: green
+    EXPECT_EQ(rows[30 * r.pitch + 4 * 5 + 2], 0xFF);  // bottom row: red
+    target->unlock_rect(0);
+
+    // Sampled with v = 0 at the top, the picture stays upright on the back buffer.
+    device_->set_render_target(0, nullptr);
+    device_->set_depth_stencil_surface(old_depth);
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device_->set_texture(0, target.get());
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(32, 8), 0, 255, 0, 0);
+    expect_color(pixel(32, 56), 255, 0, 0, 0);
+}
+
+TEST_F(GlDevice, ShaderProgramsReadTheirConstantRegisters) {
+    shader_ptr vs, ps, broken;
+    ASSERT_EQ(device_->create_vertex_shader(
+                  "void main() { gl_Position = vec4(gl_Vertex.xy * vs_c[2].x, 0.5, 1.0); }",
+                  &vs),
+              S_OK);
+    ASSERT_EQ(device_->create_pixel_shader("void main() { gl_FragColor = ps_c[7]; }", &ps), S_OK);
+    EXPECT_EQ(device_->create_pixel_shader("void main() { undeclared = 1; }", &broken),
+              E_GL_SHADER);
+    EXPECT_EQ(broken, nullptr);
+    const float scale[4] = {0.5f, 0, 0, 0};
+    const float colour[4] = {0.25f, 0.5f, 1.0f, 1.0f};
+    device_->set_vertex_shader_constant_f(2, scale, 1);
+    device_->set_pixel_shader_constant_f(7, colour, 1);
+    device_->set_vertex_shader(vs.get());
+    device_->set_pixel_shader(ps.get());
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);  // shrunk to the middle half
+    expect_color(pixel(32, 32), 64, 128, 255, 1);
+    expect_color(pixel(4, 4), 0, 0, 0, 0);
+}
