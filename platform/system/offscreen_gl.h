@@ -1,5 +1,7 @@
 // An OpenGL 4.5 compatibility context without a window (EGL, surfaceless), made current on
-// construction: the graphics tests draw through it and read the pixels back.
+// construction: the graphics tests draw through it and read the pixels back. The context is
+// made once per process and kept until exit (the driver keeps state of its own beyond
+// eglTerminate); every offscreen_gl makes that one current.
 #pragma once
 
 class offscreen_gl {
@@ -14,7 +16,6 @@ public:
     const char* error() const { return error_; }
 
 private:
-    void* display_ = nullptr;
     void* context_ = nullptr;
     const char* error_ = "";
 };
