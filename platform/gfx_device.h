@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/gfx_resources.h"
@@ -177,6 +178,9 @@ public:
     virtual void forget(const gfx_shader* shader);
 
     const device_state& state() const { return state_; }
+    // Resources made by this device and not yet destroyed.
+    void adopt(gfx_resource* resource) { live_.insert(resource); }
+    std::size_t live_resource_count() const { return live_.size(); }
 
 protected:
     // Puts every state, binding and light back to the defaults (creation and reset).
@@ -199,6 +203,7 @@ private:
     gfx_surface* target_ = nullptr;
     gfx_surface* depth_ = nullptr;
     bool in_scene_ = false;
+    std::unordered_set<const gfx_resource*> live_;
 };
 
 // The object that knows the adapter, checks formats and creates devices.
