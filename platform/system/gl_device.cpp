@@ -1288,6 +1288,19 @@ hresult gl_device::draw_indexed_primitive_up(std::uint32_t type, int min_index, 
 gl_system::gl_system(gl_window_hooks hooks, display_mode mode)
     : hooks_(std::move(hooks)), mode_(mode) {}
 
+display_mode gl_system::adapter_display_mode() const {
+    display_mode m = mode_;
+    if (hooks_.desktop_size) {
+        int w = 0, h = 0;
+        hooks_.desktop_size(&w, &h);
+        if (w > 0 && h > 0) {
+            m.width = static_cast<std::uint32_t>(w);
+            m.height = static_cast<std::uint32_t>(h);
+        }
+    }
+    return m;
+}
+
 device_caps gl_system::read_caps() {
     device_caps c;
     const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));

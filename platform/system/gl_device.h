@@ -19,6 +19,7 @@
 struct gl_window_hooks {
     std::function<void()> swap;                    // none: headless, present only counts
     std::function<void(int)> set_swap_interval;    // 0 immediate, 1 with the display
+    std::function<void(int*, int*)> desktop_size;  // the display mode's size
 };
 
 class gl_device : public gfx_device {
@@ -104,7 +105,7 @@ class gl_system : public gfx_system {
 public:
     explicit gl_system(gl_window_hooks hooks, display_mode mode = {1024, 768, 60, 22});
 
-    display_mode adapter_display_mode() const override { return mode_; }
+    display_mode adapter_display_mode() const override;
     hresult check_device_format(std::uint32_t adapter_format, std::uint32_t usage,
                                 texture_kind kind, std::uint32_t format) const override;
     hresult check_depth_stencil_match(std::uint32_t adapter_format, std::uint32_t target_format,
