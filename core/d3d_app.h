@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#include "core/device_texture_loader.h"
+#include "core/texture_cache.h"
 #include "platform/gfx_device.h"
 #include "platform/results.h"
 
@@ -137,6 +139,14 @@ public:
     // recreate what depends on the back buffer.
     std::function<void()> on_device_lost;
     std::function<void()> on_device_reset;
+    // The texture cache; its loader draws on the device from create_device on, and
+    // release_device frees every texture it holds first.
+    texture_cache textures;
+    device_texture_loader texture_loader;
+    bool load_texture(const char* name, gfx_texture** out, int mode, bool cached) {
+        return textures.load_texture(name, out, mode, cached);
+    }
+    bool release_texture(gfx_texture** texture) { return textures.release_texture(texture); }
 
     // Makes the device for the window (fallback to software vertex processing), reads and
     // logs its capabilities. False when there is no adapter object or creation fails twice.

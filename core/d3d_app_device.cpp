@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/d3d_app.h"
+#include "core/device_texture_loader.h"
 #include "platform/image_ops.h"
 #include "platform/render_to_surface.h"
 #include "platform/texture_image.h"
@@ -131,6 +132,8 @@ bool d3d_app::create_device() {
     }
     present = params;
     caps = device->caps();
+    texture_loader.set_device(device.get());
+    textures.set_loader(&texture_loader);
 
     max_textures = static_cast<int>(caps.max_simultaneous_textures);
     max_stages = static_cast<int>(caps.max_texture_blend_stages);
@@ -181,6 +184,8 @@ bool d3d_app::create_device() {
     append_log("%s", rule);
     append_log("%s", "");
     if (texture_memory_mb < 512) max_volume_size = std::min(max_volume_size, 512);
+    textures.max_texture_size = max_texture_size;
+    textures.use_mipmaps = use_mipmaps != 0;
     return true;
 }
 
@@ -200,6 +205,9 @@ bool d3d_app::reset_and_restore() {
 }
 
 void d3d_app::release_device() {
+    textures.release_all();
+    textures.set_loader(nullptr);
+    texture_loader.set_device(nullptr);
     device.reset();
     d3d.reset();
 }
@@ -328,34 +336,6 @@ bool d3d_app::create_render_texture(texture_ptr* out, int width, int height,
 
 // ---------------------------------------------------------------- textures
 
-namespace {
-
-// A managed texture holding the levels (and faces) of a decoded picture.
-hresult texture_from_image(gfx_device* device, const texture_image& picture, texture_ptr* out) {
-    const auto format = static_cast<std::uint32_t>(picture.format);
-    texture_ptr t;
-    hresult r = picture.cube ? device->create_cube_texture(picture.width(), picture.levels, 0,
-                                                           format, POOL_MANAGED, &t)
-                             : device->create_texture(picture.width(), picture.height(),
-                                                      picture.levels, 0, format, POOL_MANAGED,
-                                                      &t);
-    if (r != S_OK) return r;
-    for (int face = 0; face < picture.faces; ++face) {
-        for (int level = 0; level < picture.levels && level < t->level_count(); ++level) {
-            locked_rect rect;
-            r = t->lock_rect(level, &rect, 0, face);
-            if (r != S_OK) return r;
-            const bool packed = image_pack(picture.surface(face, level), picture.format,
-                                           static_cast<std::uint8_t*>(rect.bits), rect.pitch);
-            t->unlock_rect(level, face);
-            if (!packed) return E_BAD_FORMAT;
-        }
-    }
-    *out = std::move(t);
-    return S_OK;
-}
-
-}  // namespace
 
 bool d3d_app::create_texture(texture_ptr* out, int width, int height, bool fill,
                              std::uint32_t color) {

@@ -282,3 +282,29 @@ TEST(Textures, CreatedFilledAndBumpMapsFromNeighbours) {
     EXPECT_EQ(tiles[2]->level_bits(0)[0], 80);
     EXPECT_EQ(tiles[3]->level_bits(0)[2], 10);  // column 1, row 1: red 10
 }
+
+TEST(Textures, TheCacheLoadsThroughTheDeviceAndFreesBeforeItGoes) {
+    app_on_null a;
+    image picture;
+    ASSERT_TRUE(image_allocate(&picture, 8, 8));
+    picture.set_pixel(1, 1, 0xFF102030u);  // everything else opaque black... after allocate: 0
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            if (x != 1 || y != 1) picture.set_pixel(x, y, 0xFF000000u);
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(bmp_encode(picture, 32, &file), S_OK);
+    a.tmp.write("graphics/spark.bmp", std::string(file.begin(), file.end()));
+    gfx_texture* t = nullptr;
+    EXPECT_FALSE(a.app.load_texture("graphics\\spark.bmp", &t, 3, false));  // no device yet
+    ASSERT_TRUE(a.app.create_device());
+    ASSERT_TRUE(a.app.load_texture("graphics\\spark.bmp", &t, 3, true));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->format(), FMT_A8R8G8B8);
+    const std::uint8_t* bits = t->level_bits(0);
+    EXPECT_EQ(bits[3], 0);  // opaque black keyed out
+    const std::uint8_t* lit = bits + t->level_pitch(0) + 4;
+    EXPECT_EQ(lit[2], 0x10);  // mode 3 keeps the colour
+    EXPECT_EQ(a.app.device->live_resource_count(), 3u);  // back buffer, depth, texture
+    a.app.release_device();  // frees the cached texture first
+    EXPECT_EQ(a.app.textures.slot_at(0).texture, nullptr);
+}
