@@ -5,7 +5,9 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/image_ops.h"
 #include "platform/system/gl_device.h"
+#include "platform/texture_image.h"
 #include "platform/system/offscreen_gl.h"
 
 namespace {
@@ -266,4 +268,88 @@ TEST_F(GlDevice, ShaderProgramsReadTheirConstantRegisters) {
     quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);  // shrunk to the middle half
     expect_color(pixel(32, 32), 64, 128, 255, 1);
     expect_color(pixel(4, 4), 0, 0, 0, 0);
+}
+
+TEST_F(GlDevice, ColourKeyedTexelsVanishUnderTheAlphaTest) {
+    // Opaque black is the key; a texel one step off black stays. Loaded as A1R5G5B5, the
+    // format the keyed textures of the game take.
+    image picture;
+    ASSERT_TRUE(image_allocate(&picture, 4, 1));
+    picture.set_pixel(0, 0, 0xFF000000u);
+    picture.set_pixel(1, 0, 0xFF000000u);
+    picture.set_pixel(2, 0, 0xFF08FF08u);
+    picture.set_pixel(3, 0, 0xFF08FF08u);
+    texture_request request;
+    request.width = request.height = k_texture_size_file;
+    request.format = image_format::a1r5g5b5;
+    request.color_key = 0xFF000000u;
+    texture_image keyed;
+    ASSERT_EQ(texture_image_from_picture(picture, image_format::a8r8g8b8, request, &keyed), S_OK);
+    texture_ptr t;
+    ASSERT_EQ(device_->create_texture(4, 1, 1, 0, FMT_A1R5G5B5, POOL_MANAGED, &t), S_OK);
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+    ASSERT_TRUE(image_pack(keyed.surface(0, 0), image_format::a1r5g5b5,
+                           static_cast<std::uint8_t*>(r.bits), r.pitch));
+    t->unlock_rect(0);
+
+    device_->clear(CLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+    device_->set_texture(0, t.get());
+    device_->set_render_state(RS_ALPHATESTENABLE, 1);
+    device_->set_render_state(RS_ALPHAREF, 1);
+    device_->set_render_state(RS_ALPHAFUNC, CMP_GREATEREQUAL);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(8, 32), 0, 0, 255, 0);      // keyed out: the clear colour
+    expect_color(pixel(56, 32), 8, 255, 8, 4);     // kept, as five bits per channel hold it
+}
+
+TEST_F(GlDevice, DrawsFansAndIndexedListsFromBuffers) {
+    struct colored {
+        float x, y, z;
+        std::uint32_t color;
+    };
+    vertex_buffer_ptr vb;
+    ASSERT_EQ(device_->create_vertex_buffer(8 * 16, 0, FVF_XYZ | FVF_DIFFUSE, POOL_MANAGED, &vb),
+              S_OK);
+    void* p = nullptr;
+    ASSERT_EQ(vb->lock(0, 0, &p), S_OK);
+    auto* v = static_cast<colored*>(p);
+    // A fan over the left half (red), then four corners of the right half (green).
+    v[0] = {-1, 1, 0.5f, 0xFFFF0000u};
+    v[1] = {0, 1, 0.5f, 0xFFFF0000u};
+    v[2] = {0, -1, 0.5f, 0xFFFF0000u};
+    v[3] = {-1, -1, 0.5f, 0xFFFF0000u};
+    v[4] = {0, 1, 0.5f, 0xFF00FF00u};
+    v[5] = {1, 1, 0.5f, 0xFF00FF00u};
+    v[6] = {1, -1, 0.5f, 0xFF00FF00u};
+    v[7] = {0, -1, 0.5f, 0xFF00FF00u};
+    vb->unlock();
+    index_buffer_ptr ib;
+    ASSERT_EQ(device_->create_index_buffer(6 * 2, 0, FMT_INDEX16, POOL_MANAGED, &ib), S_OK);
+    ASSERT_EQ(ib->lock(0, 0, &p), S_OK);
+    const std::uint16_t list[6] = {0, 1, 2, 0, 2, 3};  // relative to base vertex 4
+    std::memcpy(p, list, sizeof list);
+    ib->unlock();
+
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_fvf(FVF_XYZ | FVF_DIFFUSE);
+    device_->set_stream_source(0, vb.get(), 0, 16);
+    device_->set_indices(ib.get());
+    ASSERT_EQ(device_->draw_primitive(PT_TRIANGLEFAN, 0, 2), S_OK);
+    ASSERT_EQ(device_->draw_indexed_primitive(PT_TRIANGLELIST, 4, 0, 4, 0, 2), S_OK);
+    expect_color(pixel(16, 32), 255, 0, 0, 0);
+    expect_color(pixel(48, 32), 0, 255, 0, 0);
+    EXPECT_EQ(device_->draw_primitive(PT_TRIANGLEFAN, 6, 2), D3DERR_INVALIDCALL);  // past the end
+}
+
+TEST_F(GlDevice, ResetFollowsTheNewBackBufferSize) {
+    present_params p = device_->params();
+    p.back_buffer_width = 40;
+    p.back_buffer_height = 24;
+    ASSERT_EQ(device_->reset(p), S_OK);
+    EXPECT_EQ(device_->back_buffer()->width(), 40);
+    EXPECT_EQ(device_->viewport().height, 24u);
+    EXPECT_EQ(device_->render_state(RS_LIGHTING), 1u);  // states back to their defaults
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF00FF00u, 1.0f, 0);
+    expect_color(pixel(39, 23), 0, 255, 0, 0);
 }
