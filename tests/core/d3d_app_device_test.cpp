@@ -10,6 +10,7 @@
 #include "platform/image.h"
 #include "platform/recording_device.h"
 #include "platform/render_to_surface.h"
+#include "platform/scripted_window.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -307,4 +308,52 @@ TEST(Textures, TheCacheLoadsThroughTheDeviceAndFreesBeforeItGoes) {
     EXPECT_EQ(a.app.device->live_resource_count(), 3u);  // back buffer, depth, texture
     a.app.release_device();  // frees the cached texture first
     EXPECT_EQ(a.app.textures.slot_at(0).texture, nullptr);
+}
+
+TEST(WindowModes, ShowPlaceAndSwitch) {
+    app_on_null a;
+    scripted_window w;
+    set_main_window(&w);
+    ASSERT_TRUE(w.create("Ventrask", 0, 0, 640, 480));
+    a.app.usable_width = 1040;
+    a.app.usable_height = 760;
+
+    // Windowed and centred: the small margins make it the whole usable screen.
+    a.app.start_window_mode = 1;
+    a.app.window_width = 1000;
+    a.app.window_height = 700;
+    w.calls.clear();
+    a.app.show_window();
+    EXPECT_EQ(a.app.windowed, 1);
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"bounds 0 0 1040 760", "show normal"}));
+
+    a.app.window_width = 640;
+    a.app.window_height = 480;
+    w.calls.clear();
+    a.app.show_window();
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"bounds 200 140 640 480", "show normal"}));
+
+    a.app.start_window_mode = 2;
+    w.calls.clear();
+    a.app.show_window();
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"show maximized"}));
+
+    // Full screen takes the display's size and resets the device for it.
+    ASSERT_TRUE(a.app.create_device());
+    a.app.start_window_mode = 0;
+    w.calls.clear();
+    a.app.show_window();
+    EXPECT_EQ(a.app.windowed, 0);
+    EXPECT_EQ(a.app.window_width, w.desktop_width);
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"show full screen"}));
+    EXPECT_EQ(a.app.device->back_buffer()->width(), 1024);  // the adapter's display mode
+    EXPECT_EQ(a.app.present.presentation_interval, PRESENT_INTERVAL_DEFAULT);
+
+    // Back to a window: the whole usable screen at (0, 0).
+    a.app.windowed = 1;
+    w.calls.clear();
+    a.app.apply_window_mode();
+    EXPECT_EQ(w.calls, (std::vector<std::string>{"bounds 0 0 1040 760", "show normal"}));
+    EXPECT_EQ(a.app.present.presentation_interval, PRESENT_INTERVAL_IMMEDIATE);
+    set_main_window(nullptr);
 }

@@ -353,3 +353,22 @@ TEST_F(GlDevice, ResetFollowsTheNewBackBufferSize) {
     device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF00FF00u, 1.0f, 0);
     expect_color(pixel(39, 23), 0, 255, 0, 0);
 }
+
+TEST_F(GlDevice, StencilMarksWithoutColourThenMasksADraw) {
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+    // Mark the left half in the stencil buffer only, as the planar shadows do.
+    device_->set_render_state(RS_COLORWRITEENABLE, 0);
+    device_->set_render_state(RS_STENCILENABLE, 1);
+    device_->set_render_state(RS_STENCILFUNC, CMP_ALWAYS);
+    device_->set_render_state(RS_STENCILPASS, STENCILOP_INCR);
+    device_->set_render_state(RS_STENCILREF, 1);
+    quad(-1, -1, 0, 1, 0.5f, 0xFFFFFFFFu);
+    device_->set_render_state(RS_COLORWRITEENABLE, 0xF);
+    expect_color(pixel(16, 32), 0, 0, 0, 0);
+    // Then draw only where the mark is.
+    device_->set_render_state(RS_STENCILFUNC, CMP_EQUAL);
+    device_->set_render_state(RS_STENCILPASS, STENCILOP_KEEP);
+    quad(-1, -1, 1, 1, 0.5f, 0xFF808080u);
+    expect_color(pixel(16, 32), 0x80, 0x80, 0x80, 0);
+    expect_color(pixel(48, 32), 0, 0, 0, 0);
+}
