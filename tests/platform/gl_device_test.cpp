@@ -372,3 +372,103 @@ TEST_F(GlDevice, StencilMarksWithoutColourThenMasksADraw) {
     expect_color(pixel(16, 32), 0x80, 0x80, 0x80, 0);
     expect_color(pixel(48, 32), 0, 0, 0, 0);
 }
+
+namespace {
+void fill_texels(gfx_texture* t, int level, int face, std::uint32_t argb) {
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(level, &r, 0, face), S_OK);
+    for (int y = 0; y < t->level_height(level); ++y)
+        for (int x = 0; x < t->level_width(level); ++x)
+            std::memcpy(static_cast<std::uint8_t*>(r.bits) + y * r.pitch + 4 * x, &argb, 4);
+    t->unlock_rect(level, face);
+}
+}  // namespace
+
+TEST_F(GlDevice, TwoCoordinateTextureTransformsTranslateByTheThirdRow) {
+    texture_ptr t;
+    ASSERT_EQ(device_->create_texture(2, 1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+    const std::uint32_t texels[2] = {0xFFFF0000u, 0xFF00FF00u};  // red, green
+    std::memcpy(r.bits, texels, sizeof texels);
+    t->unlock_rect(0);
+    device_->set_texture(0, t.get());
+    device_->set_sampler_state(0, SAMP_ADDRESSU, TADDRESS_CLAMP);
+    device_->set_texture_stage_state(0, TSS_COLOROP, TOP_SELECTARG1);
+    mat4 m = mat_scaling(0.5f, 1, 1);
+    m.m[2][0] = 0.5f;  // u' = 0.5 u + 0.5: the right texel only
+    device_->set_transform(TS_TEXTURE0, m);
+    device_->set_texture_stage_state(0, TSS_TEXTURETRANSFORMFLAGS, TTFF_COUNT2);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(4, 32), 0, 255, 0, 0);
+    expect_color(pixel(60, 32), 0, 255, 0, 0);
+    device_->set_texture_stage_state(0, TSS_TEXTURETRANSFORMFLAGS, TTFF_DISABLE);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(4, 32), 255, 0, 0, 0);
+}
+
+TEST_F(GlDevice, VolumeSlicesAndCubeFacesAreSampled) {
+    // A volume of two slices: red at w = 0.25, blue at w = 0.75, point sampled.
+    texture_ptr volume;
+    ASSERT_EQ(device_->create_volume_texture(2, 2, 2, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &volume),
+              S_OK);
+    locked_box b;
+    ASSERT_EQ(volume->lock_box(0, &b), S_OK);
+    for (int z = 0; z < 2; ++z)
+        for (int i = 0; i < 4; ++i) {
+            const std::uint32_t c = z ? 0xFF0000FFu : 0xFFFF0000u;
+            std::memcpy(static_cast<std::uint8_t*>(b.bits) + z * b.slice_pitch + 4 * i, &c, 4);
+        }
+    volume->unlock_box(0);
+    struct vertex3 {
+        float x, y, z;
+        float u, v, w;
+    };
+    const float w = 0.75f;
+    const vertex3 v[4] = {{-1, 1, 0.5f, 0, 0, w}, {1, 1, 0.5f, 1, 0, w},
+                          {-1, -1, 0.5f, 0, 1, w}, {1, -1, 0.5f, 1, 1, w}};
+    device_->set_texture(0, volume.get());
+    device_->set_fvf(FVF_XYZ | FVF_TEX1 | fvf_texcoord_size3(0));
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(vertex3)), S_OK);
+    expect_color(pixel(32, 32), 0, 0, 255, 0);
+
+    // A cube map with one colour per face, looked up along +y (the top face).
+    texture_ptr cube;
+    ASSERT_EQ(device_->create_cube_texture(4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &cube), S_OK);
+    for (int face = 0; face < 6; ++face)
+        fill_texels(cube.get(), 0, face, face == FACE_POSITIVE_Y ? 0xFF00FF00u : 0xFFFF00FFu);
+    const vertex3 up[4] = {{-1, 1, 0.5f, 0, 1, 0}, {1, 1, 0.5f, 0, 1, 0},
+                           {-1, -1, 0.5f, 0, 1, 0}, {1, -1, 0.5f, 0, 1, 0}};
+    device_->set_texture(0, cube.get());
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, up, sizeof(vertex3)), S_OK);
+    expect_color(pixel(32, 32), 0, 255, 0, 0);
+}
+
+TEST_F(GlDevice, VertexProgramsFeedVertexFog) {
+    // A vertex program with the fixed fragment stage: fog from the program's fog coordinate,
+    // in the vertex fog mode (the table mode off), as the terrain's far tiles draw.
+    shader_ptr vs;
+    ASSERT_EQ(device_->create_vertex_shader(
+                  "void main() {\n"
+                  "    gl_Position = vec4(gl_Vertex.xy, 0.5, 1.0);\n"
+                  "    gl_FrontColor = gl_Color;\n"
+                  "    gl_FogFragCoord = vs_c[16].x;\n"
+                  "}\n",
+                  &vs),
+              S_OK);
+    const float distance[4] = {100, 0, 0, 0};
+    device_->set_vertex_shader_constant_f(16, distance, 1);
+    device_->set_vertex_shader(vs.get());
+    device_->set_render_state(RS_FOGENABLE, 1);
+    device_->set_render_state(RS_FOGTABLEMODE, FOG_NONE);
+    device_->set_render_state(RS_FOGVERTEXMODE, FOG_EXP);
+    device_->set_render_state(RS_FOGCOLOR, 0xFF000000u);
+    device_->set_render_state_f(RS_FOGDENSITY, 2.3f / 400.0f);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    const int expected = static_cast<int>(std::lround(255 * std::exp(-2.3 * 100.0 / 400.0)));
+    expect_color(pixel(32, 32), expected, expected, expected, 3);
+}
