@@ -472,3 +472,40 @@ TEST_F(GlDevice, VertexProgramsFeedVertexFog) {
     const int expected = static_cast<int>(std::lround(255 * std::exp(-2.3 * 100.0 / 400.0)));
     expect_color(pixel(32, 32), expected, expected, expected, 3);
 }
+
+TEST_F(GlDevice, PointSpritesAreUprightAndScaleWithDistance) {
+    texture_ptr t;
+    ASSERT_EQ(device_->create_texture(1, 2, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+    const std::uint32_t top = 0xFFFF0000u, bottom = 0xFF00FF00u;
+    std::memcpy(r.bits, &top, 4);
+    std::memcpy(static_cast<std::uint8_t*>(r.bits) + r.pitch, &bottom, 4);
+    t->unlock_rect(0);
+    device_->set_texture(0, t.get());
+    device_->set_render_state(RS_POINTSPRITEENABLE, 1);
+    device_->set_render_state_f(RS_POINTSIZE, 16.0f);
+    const vertex point = {0, 0, 0.5f, 0xFFFFFFFFu, 0, 0};
+    device_->set_fvf(k_fvf);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(device_->draw_primitive_up(PT_POINTLIST, 1, &point, sizeof(vertex)), S_OK);
+    expect_color(pixel(32, 27), 255, 0, 0, 0);  // the texture's top row at the top
+    expect_color(pixel(32, 37), 0, 255, 0, 0);
+    expect_color(pixel(32, 44), 0, 0, 0, 0);    // 16 pixels across, no more
+
+    // Scaled: height x size x sqrt(1 / (C d^2)) = 64 x 0.5 x (1 / 4) = 8 pixels at 4 m.
+    device_->set_render_state(RS_POINTSCALEENABLE, 1);
+    device_->set_render_state_f(RS_POINTSCALE_A, 0.0f);
+    device_->set_render_state_f(RS_POINTSCALE_B, 0.0f);
+    device_->set_render_state_f(RS_POINTSCALE_C, 1.0f);
+    device_->set_render_state_f(RS_POINTSIZE, 0.5f);
+    device_->set_render_state_f(RS_POINTSIZE_MIN, 0.0f);
+    device_->set_transform(TS_PROJECTION, mat_scaling(1, 1, 0.1f));
+    const vertex far_point = {0, 0, 4.0f, 0xFFFFFFFFu, 0, 0};
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(device_->draw_primitive_up(PT_POINTLIST, 1, &far_point, sizeof(vertex)), S_OK);
+    expect_color(pixel(32, 30), 255, 0, 0, 0);
+    expect_color(pixel(32, 34), 0, 255, 0, 0);
+    expect_color(pixel(32, 38), 0, 0, 0, 0);
+    expect_color(pixel(32, 25), 0, 0, 0, 0);
+}
