@@ -51,7 +51,7 @@ void wrap_angle(float* angle, float* counter) {
 }
 
 vec2 screen_to_ndc(int x, int y) {
-    const viewport_record v = device_viewport();
+    const gfx_viewport v = device_viewport();
     const float w = v.width > 0 ? static_cast<float>(v.width) : 1.0f;
     const float h = v.height > 0 ? static_cast<float>(v.height) : 1.0f;
     return {2.0f * static_cast<float>(x) / w - 1.0f, -(2.0f * static_cast<float>(y) / h - 1.0f)};
