@@ -8,6 +8,7 @@
 #include "core/mouse.h"
 #include "core/scene_services.h"
 #include "platform/clock.h"
+#include "platform/keys.h"
 #include "platform/messages.h"
 
 namespace {
@@ -129,4 +130,15 @@ TEST_F(MouseTest, LeftDragSetsDragValuesAndResetsOnRelease) {
     send(WM_MOUSEMOVE, 0, 10, 20);
     EXPECT_EQ(mouse_->drag_x, 10);
     EXPECT_EQ(mouse_->drag_y, 20);
+}
+
+TEST_F(MouseTest, WithoutABackendTheKeyStateTableAnswers) {
+    install_scene_services(nullptr);
+    set_key_down(VK_LCONTROL, true);
+    send(WM_KEYDOWN, VK_LEFT);
+    EXPECT_NEAR(mouse_->look_yaw(), 0.1f, 1e-6f);
+    set_key_down(VK_LSHIFT, true);
+    send(WM_KEYDOWN, VK_LEFT);
+    EXPECT_NEAR(mouse_->look_yaw(), 0.1f, 1e-6f);
+    release_all_keys();
 }
