@@ -52,11 +52,6 @@ protected:
 
 }  // namespace
 
-TEST_F(MouseTest, PublishesLookAnglesAndButtons) {
-    EXPECT_EQ(state_->mouse_look, mouse_->look);
-    EXPECT_EQ(state_->mouse_buttons, &mouse_->buttons);
-}
-
 TEST_F(MouseTest, RightDragTurnsTheViewScaledByFieldOfView) {
     send(WM_RBUTTONDOWN, MK_RBUTTON, 200, 200);
     send(WM_MOUSEMOVE, MK_RBUTTON, 300, 200);
