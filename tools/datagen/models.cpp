@@ -169,7 +169,7 @@ std::string mesh_text(const std::string& name, const mesh_builder& m, const std:
     s += indent + " MeshMaterialList {\n" + indent + "  " + std::to_string(mats.size()) + ";\n" + indent
         + "  " + std::to_string(faces) + ";\n";
     for (size_t f = 0; f < faces; ++f) {
-        s += indent + "  " + std::to_string(m.materials()[f]) + (f + 1 < faces ? "," : ";") + "\n";
+        s += indent + "  " + std::to_string(m.materials()[f]) + (f + 1 < faces ? "," : ";;") + "\n";
     }
     for (const material& mat : mats) {
         s += indent + "  Material {\n";
@@ -259,13 +259,14 @@ void radar_model()
     turret.box({-0.9, 0.3, -0.15}, {-0.75, 1.0, 0.15}, 0);        // yoke
     turret.box({0.75, 0.3, -0.15}, {0.9, 1.0, 0.15}, 0);
     mesh_builder barrel;
-    // A parabolic dish of 1.6 m radius looking along -z, its rim 0.5 m in front of the vertex.
+    // A parabolic dish of 1.6 m radius looking along -z, held 0.6 m in front of the pivot so it
+    // clears the mast when it tips; its rim is 0.5 m in front of its vertex.
     const int rings = 6, sectors = 24;
     const double radius = 1.6, depth = 0.5;
     auto dish = [&](int ring, int sector) {
         const double r = radius * ring / rings;
         const double a = 2.0 * k_pi * sector / sectors;
-        const double z = 0.3 - depth * (r / radius) * (r / radius);
+        const double z = -0.6 - depth * (r / radius) * (r / radius);
         return vertex{{r * std::cos(a), r * std::sin(a), z}, {}, 0.5 + 0.5 * r / radius * std::cos(a),
                       0.5 + 0.5 * r / radius * std::sin(a)};
     };
@@ -279,9 +280,10 @@ void radar_model()
             }
         }
     }
-    barrel.frustum({0, 0, 0.3}, {0, 0, -1.1}, 0.05, 0.05, 8, 0);  // feed boom
-    barrel.box({-0.12, -0.12, -1.3}, {0.12, 0.12, -1.1}, 0);      // feed horn
-    barrel.box({-0.75, -0.08, 0.2}, {0.75, 0.08, 0.5}, 0);        // elevation axle
+    barrel.frustum({0, 0, -0.6}, {0, 0, -1.9}, 0.05, 0.05, 8, 0);  // feed boom
+    barrel.box({-0.12, -0.12, -2.1}, {0.12, 0.12, -1.9}, 0);       // feed horn
+    barrel.box({-0.75, -0.08, -0.1}, {0.75, 0.08, 0.1}, 0);        // elevation axle
+    barrel.box({-0.08, -0.08, -0.6}, {0.08, 0.08, -0.1}, 0);       // dish arm
     std::string s = k_header;
     s += "Frame radar {\n" + translation(0, 0, 0, " ") + mesh_text("radar_base", base, mats, " ");
     s += " Frame turret {\n" + translation(0, 2.6, 0, "  ") + mesh_text("turret_mesh", turret, mats, "  ");
