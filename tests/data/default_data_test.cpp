@@ -16,6 +16,7 @@
 
 #include "core/file_helpers.h"
 #include "platform/files.h"
+#include "platform/image.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -84,6 +85,12 @@ std::string check_dds(const byte_vector& b)
     const bool cube = (u32(b, 112) & 0x200) != 0;
     if (b.size() != 128 + 4ull * w * h * (cube ? 6 : 1)) return "pixel data size mismatch";
     if (w == 0 || h == 0 || (w & (w - 1)) || (h & (h - 1))) return "size not a power of two";
+    // And the program's own reader takes it as it is.
+    dds_image decoded;
+    if (dds_decode(b.data(), b.size(), &decoded) != S_OK) return "the DDS reader refuses it";
+    if (decoded.cube != cube || decoded.file_format != image_format::a8r8g8b8 || decoded.surfaces.empty()
+        || decoded.surfaces[0].width != static_cast<int>(w) || decoded.surfaces[0].height != static_cast<int>(h))
+        return "the DDS reader sees another picture";
     return "";
 }
 
@@ -91,6 +98,8 @@ std::string check_jpeg(const byte_vector& b)
 {
     if (b.size() < 4 || b[0] != 0xFF || b[1] != 0xD8 || b[b.size() - 2] != 0xFF || b[b.size() - 1] != 0xD9)
         return "not a complete JPEG";
+    image decoded;
+    if (jpeg_decode(b.data(), b.size(), &decoded) != S_OK || decoded.empty()) return "the JPEG reader refuses it";
     return "";
 }
 
