@@ -282,7 +282,7 @@ void generate_map_textures()
     }));
     write_jpeg("graphics\\earth_ripples.jpg", paint(256, 256, [](double u, double v) {
         const double n = fractal_noise((u + 1.0) * 16.0, (v + 1.0) * 16.0, 32, 3, 241);
-        const double g = 0.5 + 0.3 * std::sin((u + v) * 40.0 + n * 6.0);
+        const double g = 0.5 + 0.3 * std::sin((u + v) * k_pi * 12.0 + n * 6.0);  // whole waves across the tile
         return rgba{g, g, g, 1};
     }));
     write_jpeg("graphics\\earth_smoke.jpg", paint(256, 256, [](double u, double v) {
