@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +16,10 @@
 #include <vector>
 
 #include "core/file_helpers.h"
+#include "core/texture_cache.h"
 #include "platform/files.h"
 #include "platform/image.h"
+#include "platform/texture_image.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -221,8 +224,18 @@ TEST_F(run_folder_test, models_name_textures_that_exist_beside_them)
         int found = 0;
         while ((at = t.find("TextureFilename {", at)) != std::string::npos) {
             const size_t q1 = t.find('"', at), q2 = t.find('"', q1 + 1);
-            const std::string texture = folder + "\\" + t.substr(q1 + 1, q2 - q1 - 1);
+            const std::string file = t.substr(q1 + 1, q2 - q1 - 1);
+            const std::string texture = folder + "\\" + file;
             EXPECT_TRUE(fs_is_file(texture.c_str())) << texture;
+            // As the mesh loader asks for it: the whole path lower-cased, the mode from the name.
+            std::string lowered = texture;
+            for (char& ch : lowered) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            const int mode = texture_mode_for_name(file.c_str());
+            EXPECT_EQ(mode, 0) << file << ": a mode character in the name would key out black";
+            texture_image loaded;
+            EXPECT_EQ(texture_image_from_file(lowered.c_str(), texture_request_for_mode(lowered.c_str(), mode, true, 4096),
+                                              &loaded), S_OK) << lowered;
+            EXPECT_GT(loaded.levels, 1) << lowered << " gets no mip chain";
             at = q2;
             ++found;
         }
