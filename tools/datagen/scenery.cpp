@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 namespace {
 
@@ -104,6 +106,63 @@ void bush_texture()
     write_dds(k_folder + "bush.dds", img);
 }
 
+// The near-detail texture of a land class ("dense_<texture>"): fine grey grain around mid
+// grey, so it shades the class's own colour without tinting it.
+void dense_texture(const char* file, std::uint32_t seed, double scale, double contrast)
+{
+    image img(256, 256);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            const double n = fractal_noise(x / 256.0 * scale, y / 256.0 * scale, static_cast<int>(scale), 3, seed);
+            const double g = 0.5 + contrast * (n - 0.5);
+            img.set(x, y, {g, g, g, 1});
+        }
+    }
+    write_dds(k_folder + "dense_" + file, img);
+}
+
+// Shaded relief of the scenery seen from above, north up: the picture of a situation.
+image relief_map(int w, int h)
+{
+    image img(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const int row = (h - 1 - y) * k_scenery_rows / h;
+            const int col = x * k_scenery_columns / w;
+            const int e = elevation(row, col);
+            if (e <= 0) {
+                img.set(x, y, mix({0.1, 0.3, 0.5, 1}, {0.2, 0.45, 0.6, 1}, clamp01(1.0 + e / 200.0)));
+                continue;
+            }
+            const int east = elevation(row, std::min(col + 1, k_scenery_columns - 1));
+            const int north = elevation(std::min(row + 1, k_scenery_rows - 1), col);
+            const double shade = 0.8 + 0.02 * ((e - east) + (north - e));
+            const rgba land = mix({0.35, 0.5, 0.25, 1}, {0.6, 0.55, 0.45, 1}, std::fmin(1.0, e / 500.0));
+            img.set(x, y, {land.r * shade, land.g * shade, land.b * shade, 1});
+        }
+    }
+    return img;
+}
+
+struct map_marker {
+    double east, north;
+    rgba colour;
+};
+
+void situation_picture(const std::string& name, const std::vector<map_marker>& markers)
+{
+    constexpr int w = 256, h = 192;
+    image img = relief_map(w, h);
+    for (const map_marker& m : markers) {
+        const int cx = static_cast<int>((m.east - k_scenery_west) / (k_scenery_east - k_scenery_west) * w);
+        const int cy = static_cast<int>((k_scenery_north - m.north) / (k_scenery_north - k_scenery_south) * h);
+        for (int dy = -4; dy <= 4; ++dy)
+            for (int dx = -4; dx <= 4; ++dx)
+                if (dx * dx + dy * dy <= 16) img.set(cx + dx, cy + dy, dx * dx + dy * dy >= 9 ? rgba{1, 1, 1, 1} : m.colour);
+    }
+    write_jpeg(name, img);
+}
+
 }  // namespace
 
 void generate_scenery()
@@ -116,6 +175,17 @@ void generate_scenery()
     land_texture("snow.dds", {0.85, 0.87, 0.9, 1}, {0.97, 0.98, 1.0, 1}, 414, 4);
     land_texture("rock.dds", {0.4, 0.37, 0.33, 1}, {0.6, 0.57, 0.52, 1}, 415, 16);
     bush_texture();
+    dense_texture("sand.dds", 431, 32, 0.3);
+    dense_texture("grass.dds", 432, 32, 0.5);
+    dense_texture("forest.dds", 433, 16, 0.6);
+    dense_texture("snow.dds", 434, 32, 0.15);
+    dense_texture("rock.dds", 435, 16, 0.7);
+    // Pictures of the two sample situations: systems blue, rocket launchers red, at the
+    // positions their situation files give.
+    const rgba system{0.2, 0.4, 1.0, 1}, launcher{0.9, 0.15, 0.1, 1};
+    situation_picture("situations\\Kestrel Bay Defence.jpg",
+                      {{38.60, 20.12, system}, {38.59, 20.08, system}, {38.52, 20.11, launcher}, {38.53, 20.16, launcher}});
+    situation_picture("situations\\Test Range.jpg", {{38.53, 20.08, system}});
 }
 
 namespace {
