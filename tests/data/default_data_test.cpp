@@ -550,6 +550,8 @@ TEST(data_generator, refuses_a_folder_it_cannot_write)
 {
     const temp_folder folder;
     folder.write("blocked", "a file where the output folder should be");
-    const std::string command = "\"" + std::string(VENTRASK_DATAGEN) + "\" \"" + folder.path() + "/blocked\" 2>/dev/null";
+    std::string command = "\"";
+    command += VENTRASK_DATAGEN;
+    command += "\" \"" + folder.path() + "/blocked\" 2>/dev/null";
     EXPECT_NE(std::system(command.c_str()), 0);
 }
