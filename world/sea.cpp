@@ -119,10 +119,11 @@ void sea::fill_transform_input() {
             const double w = omega[i][j];
             const double* h = h0[i][j];
             const double* m = h0[N - i][N - j];
+            // cos(-wt) = cos(wt) and sin(-wt) = -sin(wt): one pair of calls serves both terms.
             const double c = static_cast<float>(std::cos(w * t));
             const double s = static_cast<float>(std::sin(w * t));
-            const double cm = static_cast<float>(std::cos(-w * t));
-            const double sm = static_cast<float>(std::sin(-w * t));
+            const double cm = c;
+            const double sm = -s;
             ht[i][j][0] = h[0] * c - h[1] * s + m[0] * cm + m[1] * sm;
             ht[i][j][1] = h[0] * s + h[1] * c + m[0] * sm - m[1] * cm;
         }

@@ -190,6 +190,8 @@ void terrain::convert_slopes() {
 bool terrain::load_elevations() {
     elevations.clear();
     class_map.clear();
+    // A water map belongs to the grid it was made for.
+    water_map.clear();
     columns = 0;
     rows = 0;
     char header_name[260];
