@@ -23,6 +23,10 @@ namespace {
 // More samples than this is a header fault, not a scenery (256 MB of elevations).
 constexpr long long k_max_samples = 1LL << 27;
 constexpr int k_header_lines = 13;
+// Cell sizes outside these (metres) come from a broken header: the grid arithmetic in
+// samples would overflow.
+constexpr float k_min_cell = 0.01f;
+constexpr float k_max_cell = 100000.0f;
 constexpr float k_degrees_per_radian = 57.29578f;
 
 std::int16_t to_int16(double v) {
@@ -226,7 +230,7 @@ bool terrain::load_elevations() {
         return false;
     }
     const float new_cell = (north - south) * k_metres_per_degree / static_cast<float>(header_rows);
-    if (!std::isfinite(new_cell) || !(new_cell > 0.0f) || !std::isfinite(west) || !std::isfinite(east)) {
+    if (!(new_cell >= k_min_cell && new_cell <= k_max_cell) || !std::isfinite(west) || !std::isfinite(east)) {
         log_line("Bad elevation bounds in %s", header_name);
         return false;
     }

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int k_far_centre = 2;  // the far record under the near grid, never built
+constexpr int k_max_lod_step = 1 << 12;
 
 vec3 origin() { return g_state != nullptr ? g_state->origin_offset : vec3{}; }
 
@@ -205,7 +206,8 @@ void terrain::update() {
     const float altitude = camera.y + o.y;
 
     const float v = std::max(1.0f, altitude * 32.0f / (near_grid * tile_samples * cell_size));
-    const int k = static_cast<int>(std::min(v, 1.0e9f));
+    // Far above any altitude the terrain is updated at, yet small enough for sample sums.
+    const int k = static_cast<int>(std::min(v, static_cast<float>(k_max_lod_step)));
     int step = 1;
     while (step * 2 <= k) step *= 2;
     if (step != lod_step) {

@@ -66,3 +66,15 @@ TEST_F(SceneryIndexTest, TheNarrowestSceneryAroundThePointWins) {
     EXPECT_EQ(state_->find_scenery_tile(11.0f, 1.0f), 3);  // equal widths: the first listed
     EXPECT_EQ(state_->find_scenery_tile(50.0f, 50.0f), 0);
 }
+
+TEST_F(SceneryIndexTest, KeepsAtMostTheFirst1024Sceneries) {
+    for (int i = 0; i < scenery_index::k_max_entries + 3; ++i) {
+        const std::string name = format_string("s%04d", i);
+        tmp_.write("scenery/" + name + "/e.bin", "x");
+        tmp_.write("scenery/" + name + "/e.hdr", format_string("left_map_x = %d\n", i));
+    }
+    state_->load_scenery_index();
+    ASSERT_EQ(state_->sceneries.count, scenery_index::k_max_entries);
+    EXPECT_STREQ(state_->sceneries.entries[1023].folder, "s1023");
+    EXPECT_FLOAT_EQ(state_->sceneries.entries[1023].left_map_x, 1023.0f);
+}

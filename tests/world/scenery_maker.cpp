@@ -4,8 +4,8 @@
 
 std::string scenery_header(const test_scenery& s) {
     return format_string(
-        "has_depth = %s\r\ndata_type = %s\r\nunits = metres\r\nleft_map_x = %.7f\r\n"
-        "lower_map_y = %.7f\r\nright_map_x = %.7f\r\nupper_map_y = %.7f\r\nrows = %d\r\n"
+        "has_depth = %s\r\ndata_type = %s\r\nunits = metres\r\nleft_map_x = %.9g\r\n"
+        "lower_map_y = %.9g\r\nright_map_x = %.9g\r\nupper_map_y = %.9g\r\nrows = %d\r\n"
         "columns = %d\r\nreserved = 0\r\ndepth = %.3f\r\nscale = 1.0\r\nno_data = %d\r\n",
         s.depth_word.c_str(), s.type.c_str(), s.west, s.south, s.east, s.north, s.rows, s.columns,
         s.depth_value, s.no_data);

@@ -118,6 +118,8 @@ TEST_F(TerrainLoadTest, CorruptHeadersAndShortSamplesFailCleanly) {
         {"ZeroColumns", [](test_scenery* s) { s->columns = 0; }, "Bad elevation grid size"},
         {"NegativeRows", [](test_scenery* s) { s->rows = -64; }, "Bad elevation grid size"},
         {"ZeroCell", [](test_scenery* s) { s->north = s->south; }, "Bad elevation bounds"},
+        {"TinyCell", [](test_scenery* s) { s->north = s->south + 1e-7f; }, "Bad elevation bounds"},
+        {"SouthOfSouth", [](test_scenery* s) { s->north = s->south - 0.1f; }, "Bad elevation bounds"},
         {"Float", [](test_scenery* s) { s->type = "float32"; }, "is not int16"},
     };
     for (const bad_case& c : cases) {
@@ -364,4 +366,26 @@ TEST_F(TerrainLoadTest, DefaultSceneryLoads) {
                                ground_->rows * ground_->cell_size / 2, &h);
         EXPECT_TRUE(std::isfinite(h));
     }
+}
+
+TEST_F(TerrainLoadTest, UnloadEmptiesTheGridButKeepsTheCellSize) {
+    test_scenery s;
+    s.north = 64 * 45.0f / 111120.0f;
+    write_scenery(tmp_, "Hills", s);
+    ASSERT_TRUE(load("Hills"));
+    ground_->mark_cell(20 * 45.0f, 20 * 45.0f, 1);
+    ground_->unload();
+    EXPECT_EQ(ground_->columns, 0);
+    EXPECT_EQ(ground_->rows, 0);
+    EXPECT_FALSE(ground_->has_elevations());
+    EXPECT_TRUE(ground_->class_map.empty());
+    EXPECT_TRUE(ground_->mark_map.empty());
+    EXPECT_STREQ(state_->scenery_name, "");
+    EXPECT_NEAR(ground_->cell_size, 45.0f, 1e-3f);
+    float h = 0.0f;
+    ground_->ground_height(20 * 45.0f, 20 * 45.0f, &h);
+    EXPECT_EQ(h, state_->fill_height);
+    // The tiles are refilled flat.
+    const terrain_tile& t = ground_->near_tiles[8 * 16 + 8];
+    EXPECT_EQ(t.vertices[0].y, state_->fill_height);
 }
