@@ -6,6 +6,8 @@
 
 #include "core/d3d_app.h"
 #include "platform/files.h"
+#include "platform/image.h"
+#include "platform/results.h"
 
 namespace {
 
@@ -118,31 +120,42 @@ bool read_class_bitmap(const char* name, std::uint8_t* map, int columns, int row
 
 bool write_water_bitmap(const char* name, const std::uint8_t* map, int width, int height) {
     if (map == nullptr || width <= 0 || height <= 0) return false;
-    const int stride = (width + 3) / 4 * 4;
-    std::vector<std::uint8_t> b(k_data_offset + static_cast<std::size_t>(height) * stride, 0);
-    put_headers(&b, stride, height, stride);
-    for (int i = 0; i < 256; ++i) put_palette_entry(&b, i, i, i, i);
-    // Row r is the stride bytes of the map from the start of its row r: the padding repeats
-    // the start of the next row, and bytes past the map's end stay 0.
+    indexed_image picture;
+    picture.width = (width + 3) / 4 * 4;
+    picture.height = height;
+    for (int i = 0; i < 256; ++i) picture.palette[i] = static_cast<std::uint32_t>(i * 0x010101);
+    picture.indices.assign(static_cast<std::size_t>(picture.width) * height, 0);
+    // File row r (bottom-up: picture row height - 1 - r) is the padded row length of bytes of
+    // the map from the start of its row r: the padding repeats the start of the next row, and
+    // bytes past the map's end stay 0.
     const std::size_t total = static_cast<std::size_t>(width) * height;
     for (int r = 0; r < height; ++r) {
-        for (int x = 0; x < stride; ++x) {
+        std::uint8_t* row = picture.indices.data() + static_cast<std::size_t>(height - 1 - r) * picture.width;
+        for (int x = 0; x < picture.width; ++x) {
             const std::size_t from = static_cast<std::size_t>(r) * width + x;
-            if (from < total) b[k_data_offset + static_cast<std::size_t>(r) * stride + x] = map[from];
+            if (from < total) row[x] = map[from];
         }
     }
-    return fs_write(name, b.data(), b.size());
+    std::vector<std::uint8_t> file;
+    if (!CHECK_HR(bmp_encode_indexed(picture, &file))) return false;
+    return fs_write(name, file.data(), file.size());
 }
 
 bool read_water_bitmap(const char* name, std::uint8_t* map, int width, int height) {
     std::vector<std::uint8_t> file;
     if (map == nullptr || !fs_read(name, &file)) return false;
-    bitmap_view view;
-    if (!read_headers(name, file, &view)) return false;
-    const long long n = std::min<long long>(view.height, height);
-    for (long long i = 0; i < n; ++i) {
-        copy_row(file, view.data_offset + static_cast<std::size_t>(i * view.width), map + i * width,
-                 width);
+    indexed_image picture;
+    const hresult r = bmp_decode_indexed(file.data(), file.size(), &picture);
+    if (r != S_OK) {
+        log_line("Unreadable water map %s: %s", name, result_name(r));
+        return false;
+    }
+    // Rows and columns beyond the map are left out; a smaller picture fills what it covers.
+    const int rows = std::min(picture.height, height);
+    const int columns = std::min(picture.width, width);
+    for (int i = 0; i < rows; ++i) {
+        const std::uint8_t* row = picture.indices.data() + static_cast<std::size_t>(picture.height - 1 - i) * picture.width;
+        std::memcpy(map + static_cast<std::size_t>(i) * width, row, static_cast<std::size_t>(columns));
     }
     return true;
 }

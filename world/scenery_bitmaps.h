@@ -4,7 +4,8 @@
 //   place (the byte at 1078 is 0); stored files rely on that offset, so reader and writer
 //   both use it.
 // - "water.bmp", one byte per 32 x 32 sample block (the block's water level, 4 w - 512 m).
-//   Its width field holds the padded row length; rows are read back from the writer's place.
+//   A plain bitmap (the picture codec's) whose width is the padded row length; rows are read
+//   back from the writer's place.
 // Readers never write past the map they fill and never read past the file: a picture larger
 // than the map fills what fits.
 #pragma once

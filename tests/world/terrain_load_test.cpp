@@ -280,6 +280,19 @@ TEST_F(TerrainLoadTest, WaterPictureReadsBackWhatWasWritten) {
         ASSERT_TRUE(read_water_bitmap("w.bmp", small.data(), width, 1));
         EXPECT_EQ(small[width - 1], map[width - 1]);
     }
+    // The file's layout: width = the padded row length, row r holds 8 map bytes from the
+    // start of map row r (its padding repeats the next row's start; past the end is 0).
+    std::vector<std::uint8_t> map(15);
+    for (std::size_t i = 0; i < map.size(); ++i) map[i] = static_cast<std::uint8_t>(100 + i);
+    ASSERT_TRUE(write_water_bitmap("w.bmp", map.data(), 5, 3));
+    const std::string file = tmp_.read("w.bmp");
+    ASSERT_EQ(file.size(), 1078u + 3 * 8);
+    EXPECT_EQ(static_cast<unsigned char>(file[18]), 8);
+    EXPECT_EQ(static_cast<unsigned char>(file[1078 + 8 + 0]), 105);
+    EXPECT_EQ(static_cast<unsigned char>(file[1078 + 8 + 6]), 111);  // row 2's second byte
+    EXPECT_EQ(static_cast<unsigned char>(file[1078 + 16 + 5]), 0);    // past the map
+    EXPECT_EQ(static_cast<unsigned char>(file[54 + 4 * 200]), 200);   // grey palette
+
     EXPECT_FALSE(read_water_bitmap("missing.bmp", nullptr, 1, 1));
     tmp_.write("junk.bmp", "BMnot really");
     std::vector<std::uint8_t> one(1, 9);
