@@ -186,3 +186,21 @@ TEST_F(TerrainGridTest, PassesAreDecidedFromTheHeightOverTheWater) {
     ground_->update();
     EXPECT_FALSE(ground_->passes.reflection);
 }
+
+TEST_F(TerrainGridTest, TheWaterLevelIsTheCameraBlockLevelInDepthSceneries) {
+    ground_->columns = 64;
+    ground_->rows = 64;
+    ground_->elevations.assign(64u * 64u, -50);
+    ground_->has_depth = 1;
+    ground_->water_map = {0, 0, 0, 130};  // 2 x 2 blocks; block (1, 1) at 8 m
+    place_camera(40 * 30.0f, 100.0f, 50 * 30.0f);
+    ground_->update_lod();
+    EXPECT_FLOAT_EQ(state_->water_level, 8.0f);
+    place_camera(10 * 30.0f, 100.0f, 50 * 30.0f);  // block (1, 0): no water reads as level 0
+    ground_->update_lod();
+    EXPECT_FLOAT_EQ(state_->water_level, 0.0f);
+    state_->water_level = 3.0f;
+    place_camera(-10.0f, 100.0f, 50 * 30.0f);  // off the grid: unchanged
+    ground_->update_lod();
+    EXPECT_FLOAT_EQ(state_->water_level, 3.0f);
+}
