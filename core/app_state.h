@@ -29,6 +29,10 @@ public:
     // history and cleared; returns whether there was one.
     bool take_message();
 
+    // Formats a loading caption ("Loading Textures") into the status text, at most 119
+    // characters; the loading picture shows it unless the status display is suppressed.
+    void show_status(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
     // The time step, once per frame, first thing after input (menu mode included).
     void update_frame_timing();
 
