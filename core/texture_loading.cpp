@@ -119,14 +119,12 @@ bool create_filled_texture(gfx_device* device, texture_ptr* out, int width, int 
 
 bool load_texture_as(gfx_device* device, const char* name, texture_ptr* out, std::uint32_t format) {
     texture_request request;
-    request.max_size = 0;
     request.format = as_image_format(format);
     return CHECK_HR(load_texture_from_file(device, name, request, out));
 }
 
 bool load_texture_file(gfx_device* device, const char* name, texture_ptr* out) {
     texture_request request;
-    request.max_size = 0;
     return CHECK_HR(load_texture_from_file(device, name, request, out));
 }
 
@@ -135,7 +133,6 @@ bool load_bump_texture(gfx_device* device, const char* name, texture_ptr* out, b
     out->reset();
     if (device == nullptr) return false;
     texture_request request;
-    request.max_size = 0;
     request.format = image_format::a8r8g8b8;
     request.color_key = k_texture_color_key;
     request.levels = mipmapped ? k_texture_levels_full : 1;
@@ -162,7 +159,6 @@ bool load_texture_tiles(gfx_device* device, const char* name, std::vector<textur
     out->clear();
     if (device == nullptr) return false;
     texture_request request;
-    request.max_size = 0;
     request.format = image_format::a8r8g8b8;
     texture_image levels;
     if (!CHECK_HR(texture_image_from_file(name, with_device_limit(device, request), &levels)))

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/d3d_app.h"
 #include "core/texture_loading.h"
 #include "platform/files.h"
 #include "platform/image_ops.h"
@@ -201,4 +202,21 @@ TEST_F(TextureLoading, CacheOnTheDeviceAppliesTheAlphaStepToTheTexture) {
     tmp.write("graphics/bad.jpg", std::string("\xFF\xD8\xFF\xE0garbage", 12));
     EXPECT_FALSE(cache.load_texture("graphics\\bad.jpg", &t, 0, true));
     EXPECT_EQ(t, nullptr);
+}
+
+TEST_F(TextureLoading, TheApplicationObjectFollowsUseMipmaps) {
+    ASSERT_EQ(image_save_file("graphics\\grass.bmp", picture(16, 16)), S_OK);
+    device_texture_loader loader(&device);
+    d3d_app app;
+    app.textures.set_loader(&loader);
+    gfx_texture *chain = nullptr, *single = nullptr;
+    ASSERT_TRUE(app.load_texture("graphics\\grass.bmp", &chain, 0, true));
+    EXPECT_EQ(chain->level_count(), 5);
+    app.use_mipmaps = 0;
+    ASSERT_TRUE(app.load_texture("graphics\\grass.bmp", &single, 1, true));
+    EXPECT_EQ(single->level_count(), 1);
+    EXPECT_EQ(app.load_texture_from_folder("Graphics", "GRASS.BMP", &single, true), 0);
+    EXPECT_EQ(single, chain);  // same path after lower-casing, same mode: shared
+    EXPECT_FALSE(app.release_texture(&single));
+    // The rest goes when the application object does.
 }
