@@ -6,7 +6,10 @@
 
 #include <cstdint>
 
+#include "core/editor_selection.h"
 #include "platform/math3d.h"
+
+class frame;
 
 class app_state {
 public:
@@ -35,6 +38,21 @@ public:
 
     // The time step, once per frame, first thing after input (menu mode included).
     void update_frame_timing();
+
+    // Adds the shift to the world origin offset and has the scene move everything by its
+    // opposite (the scene services' backend).
+    void shift_origin(float dx, float dy, float dz);
+    // The picking ray through a cursor position (pixels): perspective from the camera, or
+    // straight into a flat 2-D view. Needs the camera's published matrices.
+    void screen_to_ray(vec3* direction, vec3* origin, int x, int y, bool perspective) const;
+
+    // The editor selection's calls. The rectangle test projects the frame's world position
+    // with the view-projection stored when the drag ended and selects the end of its
+    // selection-owner chain when it lies strictly inside the drag rectangle.
+    void select_if_in_rectangle(frame* f);
+    void transform_selection(int x, int y, int last_x, int last_y);
+    void pick_at_cursor(int x, int y);
+    void select_in_drag_rectangle();
 
     // Messages.
     char message[k_line_size] = {};
@@ -116,6 +134,23 @@ public:
     std::uint8_t rain = 0;
     std::uint8_t above_water = 0;
     std::uint8_t preview = 0;
+
+    // Further pointers published by the camera: aspect ratio, field of view, its look pitch
+    // and yaw, the near (0.1 to 1000 m) and offset projections, and its four auxiliary
+    // matrices (world without translation, x rotation by -pitch, y rotation by the heading,
+    // and their product). camera_angles points at pitch, heading and roll; mouse_look at the
+    // mouse's look pitch and look yaw.
+    const float* camera_aspect = nullptr;
+    const float* camera_fov = nullptr;
+    const float* camera_look_pitch = nullptr;
+    const float* camera_look_yaw = nullptr;
+    const mat4* near_projection = nullptr;
+    const mat4* offset_projection = nullptr;
+    const mat4* camera_aux = nullptr;
+    // The GUI holds keyboard focus (two flags): the mouse's view keys are ignored then.
+    std::uint8_t gui_focus[2] = {0, 0};
+    // The 3-D editor's selection (its arming gate stays clear).
+    editor_selection selection;
 };
 
 // The program's one application state; set by the entry function (tests set their own).
