@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
-#include "core/device_texture_loader.h"
 #include "core/texture_cache.h"
 #include "platform/gfx_device.h"
 #include "platform/results.h"
@@ -107,6 +107,15 @@ public:
     int windowed = 1;                 // [window_mode]
     int stencil_wanted = 1;
 
+    // Textures shared by name and load mode. The device installs its loader; releasing the
+    // device must first call textures.release_all() (GL textures need their context).
+    texture_cache textures;
+    // The cache's calls with [use_mipmaps] applied (texture_cache.h says what they do).
+    bool load_texture(const char* name, gfx_texture** out, int mode, bool cached);
+    int load_texture_from_folder(const char* folder, const char* name, gfx_texture** out,
+                                 bool cached);
+    bool release_texture(gfx_texture** texture);
+
     // --- Graphics device ---
     // The adapter object (set by the entry function, or a test's null system) and the device.
     std::unique_ptr<gfx_system> d3d;
@@ -139,14 +148,8 @@ public:
     // recreate what depends on the back buffer.
     std::function<void()> on_device_lost;
     std::function<void()> on_device_reset;
-    // The texture cache; its loader draws on the device from create_device on, and
-    // release_device frees every texture it holds first.
-    texture_cache textures;
-    device_texture_loader texture_loader;
-    bool load_texture(const char* name, gfx_texture** out, int mode, bool cached) {
-        return textures.load_texture(name, out, mode, cached);
-    }
-    bool release_texture(gfx_texture** texture) { return textures.release_texture(texture); }
+    // The texture cache's loader on the device, installed by create_device.
+    std::unique_ptr<texture_loader> device_loader;
 
     // Makes the device for the window (fallback to software vertex processing), reads and
     // logs its capabilities. False when there is no adapter object or creation fails twice.
@@ -180,8 +183,9 @@ public:
     bool load_texture_file(const char* file, texture_ptr* out);
     bool load_bump_texture(const char* file, texture_ptr* out, bool mipmapped, bool direct);
     // columns x rows textures cut from the picture, stored column by column
-    // (out[column * rows + row]); false when any is missing.
-    bool load_texture_tiles(const char* file, texture_ptr* out, int columns, int rows);
+    // (out[column * rows + row]); false when any is missing. (texture_loading.h has them.)
+    bool load_texture_tiles(const char* file, std::vector<texture_ptr>* out, int columns,
+                            int rows);
 
 private:
     char log_[k_log_size] = {};

@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "core/d3d_app.h"
-#include "core/device_texture_loader.h"
+#include "core/device_calls.h"
+#include "core/texture_loading.h"
 #include "platform/image_ops.h"
 #include "platform/render_to_surface.h"
 #include "platform/texture_image.h"
@@ -132,8 +133,9 @@ bool d3d_app::create_device() {
     }
     present = params;
     caps = device->caps();
-    texture_loader.set_device(device.get());
-    textures.set_loader(&texture_loader);
+    device_loader = std::make_unique<device_texture_loader>(device.get());
+    textures.set_loader(device_loader.get());
+    use_device(device.get());
 
     max_textures = static_cast<int>(caps.max_simultaneous_textures);
     max_stages = static_cast<int>(caps.max_texture_blend_stages);
@@ -207,7 +209,8 @@ bool d3d_app::reset_and_restore() {
 void d3d_app::release_device() {
     textures.release_all();
     textures.set_loader(nullptr);
-    texture_loader.set_device(nullptr);
+    device_loader.reset();
+    if (current_device() == device.get()) use_device(nullptr);
     device.reset();
     d3d.reset();
 }
@@ -341,112 +344,30 @@ bool d3d_app::create_texture(texture_ptr* out, int width, int height, bool fill,
                              std::uint32_t color) {
     if (!out) return false;
     if (*out) return true;
-    if (!device) return false;
-    texture_ptr t;
-    if (!CHECK_OWN(device->create_texture(width, height, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t)))
-        return false;
-    if (fill) {
-        locked_rect r;
-        if (CHECK_OWN(t->lock_rect(0, &r))) {
-            for (int y = 0; y < height; ++y) {
-                auto* row = static_cast<std::uint8_t*>(r.bits) + y * r.pitch;
-                for (int x = 0; x < width; ++x) std::memcpy(row + 4 * x, &color, 4);
-            }
-            t->unlock_rect(0);
-        }
-    }
-    *out = std::move(t);
-    return true;
+    return create_filled_texture(device.get(), out, width, height, fill, color);
 }
 
 bool d3d_app::load_texture_as(const char* file, texture_ptr* out, std::uint32_t format) {
     if (!out) return false;
     if (*out) return true;
-    if (!device || !file) return false;
-    texture_request request;
-    request.levels = 1;
-    request.format = static_cast<image_format>(format);
-    request.max_size = max_texture_size > 0 ? max_texture_size : 4096;
-    texture_image picture;
-    if (!CHECK_OWN(texture_image_from_file(file, request, &picture))) return false;
-    return CHECK_OWN(texture_from_image(device.get(), picture, out));
+    return ::load_texture_as(device.get(), file, out, format);
 }
 
 bool d3d_app::load_texture_file(const char* file, texture_ptr* out) {
-    return load_texture_as(file, out, FMT_UNKNOWN);
+    if (!out) return false;
+    if (*out) return true;
+    return ::load_texture_file(device.get(), file, out);
 }
 
 bool d3d_app::load_bump_texture(const char* file, texture_ptr* out, bool mipmapped,
                                 bool direct) {
     if (!out) return false;
     if (*out) return true;
-    if (!device || !file) return false;
-    texture_request request;
-    request.levels = mipmapped ? k_texture_levels_full : 1;
-    request.format = image_format::a8r8g8b8;
-    request.color_key = 0xFF000000u;  // opaque black
-    request.max_size = max_texture_size > 0 ? max_texture_size : 4096;
-    texture_image picture;
-    if (!CHECK_OWN(texture_image_from_file(file, request, &picture))) return false;
-    texture_ptr bump;
-    if (!CHECK_OWN(device->create_texture(picture.width(), picture.height(), picture.levels, 0,
-                                         FMT_V8U8, POOL_MANAGED, &bump)))
-        return false;
-    for (int level = 0; level < picture.levels && level < bump->level_count(); ++level) {
-        const image& source = picture.surface(0, level);
-        locked_rect r;
-        if (!CHECK_OWN(bump->lock_rect(level, &r))) return false;
-        const int w = source.width, h = source.height;
-        auto blue = [&](int x, int y) {
-            return static_cast<int>(source.row((y + h) % h)[4 * ((x + w) % w) + 0]);
-        };
-        for (int y = 0; y < h; ++y) {
-            auto* row = static_cast<std::int8_t*>(r.bits) + y * r.pitch;
-            for (int x = 0; x < w; ++x) {
-                int du, dv;
-                if (direct) {
-                    du = source.row(y)[4 * x + 0] - 128;
-                    dv = source.row(y)[4 * x + 2] - 128;
-                } else {
-                    // Neighbours wrap round the edges, so the bump map tiles.
-                    du = (blue(x + 1, y) - blue(x - 1, y)) / 2;
-                    dv = (blue(x, y + 1) - blue(x, y - 1)) / 2;
-                }
-                row[2 * x + 0] = static_cast<std::int8_t>(du);
-                row[2 * x + 1] = static_cast<std::int8_t>(dv);
-            }
-        }
-        bump->unlock_rect(level);
-    }
-    *out = std::move(bump);
-    return true;
+    return ::load_bump_texture(device.get(), file, out, mipmapped, direct);
 }
 
-bool d3d_app::load_texture_tiles(const char* file, texture_ptr* out, int columns, int rows) {
-    if (!out || !device || !file || columns <= 0 || rows <= 0) return false;
-    texture_request request;
-    request.levels = 1;
-    request.format = image_format::a8r8g8b8;
-    request.max_size = max_texture_size > 0 ? max_texture_size : 4096;
-    texture_image picture;
-    if (!CHECK_OWN(texture_image_from_file(file, request, &picture))) return false;
-    const image& source = picture.surface(0, 0);
-    const int tile_w = source.width / columns, tile_h = source.height / rows;
-    if (tile_w <= 0 || tile_h <= 0) return false;
-    for (int c = 0; c < columns; ++c) {
-        for (int r = 0; r < rows; ++r) {
-            texture_ptr& tile = out[c * rows + r];
-            if (!CHECK_OWN(device->create_texture(tile_w, tile_h, 1, 0, FMT_A8R8G8B8,
-                                                 POOL_MANAGED, &tile)))
-                return false;
-            locked_rect lr;
-            if (!CHECK_OWN(tile->lock_rect(0, &lr))) return false;
-            for (int y = 0; y < tile_h; ++y)
-                std::memcpy(static_cast<std::uint8_t*>(lr.bits) + y * lr.pitch,
-                            source.row(r * tile_h + y) + 4 * c * tile_w,
-                            static_cast<std::size_t>(tile_w) * 4);
-            tile->unlock_rect(0);
-        }
-    }
-    return true;
+bool d3d_app::load_texture_tiles(const char* file, std::vector<texture_ptr>* out, int columns,
+                                 int rows) {
+    if (!out) return false;
+    return ::load_texture_tiles(device.get(), file, out, columns, rows);
 }

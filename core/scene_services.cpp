@@ -1,6 +1,7 @@
 #include "core/scene_services.h"
 
 #include "core/app_state.h"
+#include "platform/keys.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ void scene_services::shift_scene(const vec3&) {}
 bool scene_services::gui_mouse_move(int, int) { return false; }
 bool scene_services::gui_mouse_down(int, int) { return false; }
 void scene_services::gui_mouse_up() {}
-bool scene_services::key_held(int) { return false; }
+bool scene_services::key_held(int virtual_key) { return key_is_down(virtual_key); }
 
 scene_services& services() { return *g_services; }
 

@@ -3,7 +3,7 @@
 // sea heights, the selection box and sight-line fog, the scene's origin shift, the GUI's share
 // of mouse input and the key state. The shell installs the scene's backend at start-up; until
 // then, and in tests that install a fake, the default answers: flat ground at 0, the sea at
-// the water level, no drawing, nothing held.
+// the water level, no drawing, and the program's key-state table.
 #pragma once
 
 #include <cstdint>

@@ -276,8 +276,9 @@ TEST(Textures, CreatedFilledAndBumpMapsFromNeighbours) {
     EXPECT_FALSE(a.app.load_bump_texture("graphics\\none.bmp", &missing, false, false));
     EXPECT_EQ(missing, nullptr);
 
-    texture_ptr tiles[4];
-    ASSERT_TRUE(a.app.load_texture_tiles("graphics\\bump.bmp", tiles, 2, 2));
+    std::vector<texture_ptr> tiles;
+    ASSERT_TRUE(a.app.load_texture_tiles("graphics\\bump.bmp", &tiles, 2, 2));
+    ASSERT_EQ(tiles.size(), 4u);
     // Column 1, row 0 is out[1 * 2 + 0]: texels (2, 0) and (3, 0).
     EXPECT_EQ(tiles[2]->width(), 2);
     EXPECT_EQ(tiles[2]->level_bits(0)[0], 80);
