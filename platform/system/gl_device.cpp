@@ -453,6 +453,7 @@ gl_device::gl_device(const present_params& params, const device_caps& caps,
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glGenFramebuffers(1, &framebuffer_);
+    glGenFramebuffers(1, &read_framebuffer_);
     glGenSamplers(k_max_stages, samplers_);
     glGenTextures(1, &white_texture_);
     glBindTexture(GL_TEXTURE_2D, white_texture_);
@@ -475,6 +476,7 @@ gl_device::~gl_device() {
     auto_depth_.reset();
     for (auto& p : programs_) glDeleteProgram(p.second.name);
     glDeleteFramebuffers(1, &framebuffer_);
+    glDeleteFramebuffers(1, &read_framebuffer_);
     glDeleteSamplers(k_max_stages, samplers_);
     glDeleteTextures(1, &white_texture_);
 }
@@ -509,7 +511,7 @@ hresult gl_device::present() {
     if (in_scene()) return D3DERR_INVALIDCALL;
     if (!hooks_.swap) return S_OK;
     auto* bb = static_cast<gl_surface*>(back_buffer_.get());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
     glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, bb->name, 0);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glDisable(GL_SCISSOR_TEST);
@@ -526,14 +528,18 @@ bool gl_device::bind_target() {
     gfx_surface* target = render_target();
     gfx_surface* depth = depth_stencil_surface();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    GLuint color = 0;
+    GLenum color_target = GL_TEXTURE_2D;
+    int level = 0, face = 0;
     if (gfx_texture* owner = target->owner()) {
         auto* t = static_cast<gl_texture*>(owner);
         t->upload();
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0,
-                               face_target(t->kind(), target->face()), t->name, target->level());
+        color = t->name;
+        color_target = face_target(t->kind(), target->face());
+        level = target->level();
+        face = target->face();
     } else {
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
-                               static_cast<gl_surface*>(target)->name, 0);
+        color = static_cast<gl_surface*>(target)->name;
     }
     // A depth buffer larger than the target is fine; a smaller one is not used.
     GLuint depth_name = 0;
@@ -543,12 +549,26 @@ bool gl_device::bind_target() {
         depth_name = static_cast<gl_surface*>(depth)->name;
         stencil = has_stencil(depth->format());
     }
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, 0, 0);
-    if (depth_name)
-        glFramebufferTexture2D(GL_FRAMEBUFFER,
-                               stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                               GL_TEXTURE_2D, depth_name, 0);
-    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (color != attached_color_ || level != attached_level_ || face != attached_face_) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, color_target, color, level);
+        attached_color_ = color;
+        attached_level_ = level;
+        attached_face_ = face;
+        attached_complete_ = false;
+    }
+    if (depth_name != attached_depth_) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, 0, 0);
+        if (depth_name)
+            glFramebufferTexture2D(GL_FRAMEBUFFER,
+                                   stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                   GL_TEXTURE_2D, depth_name, 0);
+        attached_depth_ = depth_name;
+        attached_complete_ = false;
+    }
+    if (!attached_complete_)
+        attached_complete_ =
+            glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    return attached_complete_;
 }
 
 hresult gl_device::clear(std::uint32_t flags, std::uint32_t color, float z,
@@ -585,7 +605,7 @@ hresult gl_device::clear(std::uint32_t flags, std::uint32_t color, float z,
 
 bool gl_device::read_surface(const gfx_surface* surface, std::uint8_t* out, int pitch) {
     const auto* s = static_cast<const gl_surface*>(surface);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
     glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, s->name, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, pitch / std::max(1, format_bytes_per_pixel(s->format())));
@@ -762,7 +782,18 @@ void gl_device::forget(const gfx_shader* shader) {
     gfx_device::forget(shader);
 }
 
-void gl_device::forget(const gfx_surface* surface) { gfx_device::forget(surface); }
+void gl_device::forget(const gfx_surface* surface) {
+    // A texture name may come back for a new object: attach afresh after anything goes.
+    attached_color_ = attached_depth_ = 0;
+    attached_level_ = attached_face_ = -1;
+    gfx_device::forget(surface);
+}
+
+void gl_device::forget(const gfx_texture* texture) {
+    attached_color_ = 0;
+    attached_level_ = attached_face_ = -1;
+    gfx_device::forget(texture);
+}
 
 // ---- state at draw time
 

@@ -65,6 +65,7 @@ public:
 
     void forget(const gfx_shader* shader) override;
     void forget(const gfx_surface* surface) override;
+    void forget(const gfx_texture* texture) override;
 
     // Reads a colour surface into rows of B,G,R,A bytes, top row first (lock of render
     // targets and of the back buffer).
@@ -93,7 +94,13 @@ private:
     gl_window_hooks hooks_;
     std::unique_ptr<gfx_surface> back_buffer_;
     std::unique_ptr<gfx_surface> auto_depth_;
-    unsigned framebuffer_ = 0;
+    unsigned framebuffer_ = 0;       // drawing: its attachments change only with the target
+    unsigned read_framebuffer_ = 0;  // reading back and presenting
+    // What framebuffer_ holds now (changing an attachment makes GL finish pending work).
+    unsigned attached_color_ = 0;
+    int attached_level_ = -1, attached_face_ = -1;
+    unsigned attached_depth_ = 0;
+    bool attached_complete_ = false;
     unsigned samplers_[k_max_stages] = {};
     unsigned white_texture_ = 0;
     std::map<std::pair<const gfx_shader*, const gfx_shader*>, program_info> programs_;
