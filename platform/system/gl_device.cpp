@@ -982,6 +982,8 @@ void gl_device::apply_transforms_and_lights(bool pretransformed) {
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glDisable(GL_LIGHTING);
+        // Vertices already on the screen are neither lit nor clipped by user planes.
+        for (int i = 0; i < k_max_clip_planes; ++i) glDisable(GL_CLIP_DISTANCE0 + i);
         return;
     }
     // The projection with clip y negated (see the orientation rule).

@@ -509,3 +509,25 @@ TEST_F(GlDevice, PointSpritesAreUprightAndScaleWithDistance) {
     expect_color(pixel(32, 38), 0, 0, 0, 0);
     expect_color(pixel(32, 25), 0, 0, 0, 0);
 }
+
+TEST_F(GlDevice, PretransformedVerticesAndLockableRenderSurfaces) {
+    surface_ptr surface;
+    ASSERT_EQ(device_->create_render_target(32, 16, FMT_A8R8G8B8, true, &surface), S_OK);
+    ASSERT_EQ(device_->set_render_target(0, surface.get()), S_OK);
+    device_->set_depth_stencil_surface(nullptr);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    struct screen_vertex {
+        float x, y, z, rhw;
+        std::uint32_t color;
+    };
+    // Pixels from the top-left corner: the left half of the top 8 rows.
+    const screen_vertex v[4] = {{0, 0, 0.5f, 1, 0xFFFFFF00u},
+                                {16, 0, 0.5f, 1, 0xFFFFFF00u},
+                                {0, 8, 0.5f, 1, 0xFFFFFF00u},
+                                {16, 8, 0.5f, 1, 0xFFFFFF00u}};
+    device_->set_fvf(FVF_XYZRHW | FVF_DIFFUSE);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(screen_vertex)), S_OK);
+    expect_color(pixel(4, 2, surface.get()), 255, 255, 0, 0);
+    expect_color(pixel(24, 2, surface.get()), 0, 0, 0, 0);
+    expect_color(pixel(4, 12, surface.get()), 0, 0, 0, 0);
+}
