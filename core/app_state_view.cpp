@@ -6,10 +6,10 @@
 #include "core/camera.h"
 #include "core/frame.h"
 #include "core/scene_services.h"
+#include "platform/keys.h"
 
 namespace {
 
-constexpr int k_key_control = 0x11;
 constexpr float k_pick_distance = 1000000.0f;  // metres: the farthest a cursor pick reaches
 
 // The object directly below the root that holds f (f itself when it is one).
@@ -95,7 +95,7 @@ void app_state::pick_at_cursor(int x, int y) {
     frame* hit = nullptr;
     float value = 0.0f;
     root->hit_test_ray(direction, origin, &hit, &value);
-    if (!services().key_held(k_key_control)) selection.clear();
+    if (!services().key_held(VK_CONTROL)) selection.clear();
     if (hit == nullptr || hit == root) return;
     frame* top = top_ancestor(hit, root);
     if (selection.add(top)) top->select();

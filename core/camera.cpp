@@ -6,24 +6,15 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/scene_services.h"
+#include "platform/keys.h"
 #include "platform/messages.h"
 
 namespace {
 
-// Virtual-key codes of the camera's keys.
-constexpr int k_key_shift = 0x10;
-constexpr int k_key_page_up = 0x21;
-constexpr int k_key_page_down = 0x22;
-constexpr int k_key_end = 0x23;
-constexpr int k_key_home = 0x24;
-constexpr int k_key_pad0 = 0x60;
-constexpr int k_key_pad1 = 0x61;
-constexpr int k_key_pad3 = 0x63;
-constexpr int k_key_pad7 = 0x67;
-constexpr int k_key_pad9 = 0x69;
-constexpr int k_key_decimal = 0x6E;
-constexpr int k_key_x = 0x58;
-constexpr int k_key_z = 0x5A;
+constexpr int k_key_pad1 = VK_NUMPAD0 + 1;
+constexpr int k_key_pad3 = VK_NUMPAD0 + 3;
+constexpr int k_key_pad7 = VK_NUMPAD0 + 7;
+constexpr int k_key_pad9 = VK_NUMPAD0 + 9;
 
 constexpr float k_two_pi = 2.0f * k_pi;
 
@@ -51,7 +42,7 @@ void wrap_angle(float* angle, float* counter) {
 }
 
 vec2 screen_to_ndc(int x, int y) {
-    const viewport_record v = device_viewport();
+    const gfx_viewport v = device_viewport();
     const float w = v.width > 0 ? static_cast<float>(v.width) : 1.0f;
     const float h = v.height > 0 ? static_cast<float>(v.height) : 1.0f;
     return {2.0f * static_cast<float>(x) / w - 1.0f, -(2.0f * static_cast<float>(y) / h - 1.0f)};
@@ -135,27 +126,27 @@ void camera::handle_input(std::uint32_t message, std::uintptr_t wparam, std::int
         return;
     }
     if (message != WM_KEYDOWN) return;
-    const bool shift = services().key_held(k_key_shift);
+    const bool shift = services().key_held(VK_SHIFT);
     switch (static_cast<int>(wparam)) {
-    case k_key_page_up: speeds[1] += 100.0f * dt; break;
-    case k_key_page_down: speeds[1] -= 100.0f * dt; break;
-    case k_key_home:
+    case VK_PRIOR: speeds[1] += 100.0f * dt; break;
+    case VK_NEXT: speeds[1] -= 100.0f * dt; break;
+    case VK_HOME:
         if (target == nullptr && parent == nullptr) speeds[2] += u;
         break;
-    case k_key_end:
+    case VK_END:
         if (target == nullptr && parent == nullptr) speeds[2] -= u;
         break;
-    case k_key_pad0: speeds[1] -= u; break;
-    case k_key_decimal: speeds[1] += u; break;
+    case VK_NUMPAD0: speeds[1] -= u; break;
+    case VK_DECIMAL: speeds[1] += u; break;
     case k_key_pad1: speeds[0] -= u; break;
     case k_key_pad3: speeds[0] += u; break;
     case k_key_pad7: speeds[chasing ? 3 : 2] -= u; break;
     case k_key_pad9: speeds[chasing ? 3 : 2] += u; break;
-    case k_key_x:
-    case k_key_z:
+    case 'X':
+    case 'Z':
         if (shift) {
             fov = normal_fov;
-        } else if (wparam == k_key_x) {
+        } else if (wparam == 'X') {
             fov = std::min(fov + 0.01f, 2.0f);
         } else {
             fov = std::max(fov - 0.01f, 0.01f);

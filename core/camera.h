@@ -28,7 +28,7 @@ public:
     void update(float look_pitch_target, float look_yaw_target);
     using frame::update;
 
-    viewport_record viewport;
+    gfx_viewport viewport;
     mat4 projection = mat_identity();
     mat4 near_projection = mat_identity();    // near plane 0.1, far 1000
     mat4 offset_projection = mat_identity();  // near plane x 1.25

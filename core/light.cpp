@@ -41,8 +41,8 @@ light::light() {
     set_name("[Light]");
     box = {{-5.0f, -5.0f, -5.0f}, {5.0f, 5.0f, 5.0f}};
     radius = 5.0f;
-    record = light_record{};
-    record.type = 1;  // point
+    record = gfx_light{};
+    record.type = LIGHT_POINT;
     set_colour(1.0f, 1.0f, 1.0f);
     set_range(1000.0f);
     index = allocate_light_index();
@@ -75,8 +75,14 @@ void light::render() {
 
 void light::update_matrices() {
     frame::update_matrices();
-    record.position = world_position();
-    record.direction = get_axis_z(world);
+    const vec3 p = world_position();
+    const vec3 z = get_axis_z(world);
+    record.position[0] = p.x;
+    record.position[1] = p.y;
+    record.position[2] = p.z;
+    record.direction[0] = z.x;
+    record.direction[1] = z.y;
+    record.direction[2] = z.z;
     upload();
 }
 

@@ -41,7 +41,7 @@ public:
     float ambient_factor = 0.35f;
     float diffuse_factor = 1.0f;
     float specular_factor = 0.5f;
-    light_record record;
+    gfx_light record;
     int index = k_light_pool_size;
 
 private:

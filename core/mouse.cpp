@@ -6,23 +6,16 @@
 #include "core/camera.h"
 #include "core/scene_services.h"
 #include "platform/clock.h"
+#include "platform/keys.h"
 #include "platform/messages.h"
 
 namespace {
 
-// Virtual-key codes of the view keys.
-constexpr int k_key_shift = 0x10;
-constexpr int k_key_control = 0x11;
-constexpr int k_key_space = 0x20;
-constexpr int k_key_left = 0x25;
-constexpr int k_key_up = 0x26;
-constexpr int k_key_right = 0x27;
-constexpr int k_key_down = 0x28;
-constexpr int k_key_pad2 = 0x62;
-constexpr int k_key_pad4 = 0x64;
-constexpr int k_key_pad5 = 0x65;
-constexpr int k_key_pad6 = 0x66;
-constexpr int k_key_pad8 = 0x68;
+constexpr int k_key_pad2 = VK_NUMPAD0 + 2;
+constexpr int k_key_pad4 = VK_NUMPAD0 + 4;
+constexpr int k_key_pad5 = VK_NUMPAD0 + 5;
+constexpr int k_key_pad6 = VK_NUMPAD0 + 6;
+constexpr int k_key_pad8 = VK_NUMPAD0 + 8;
 
 constexpr float k_key_step = 0.1f;          // radians per key press
 constexpr std::uint32_t k_double_click_ms = 300;
@@ -113,15 +106,15 @@ void mouse::handle_message(void*, std::uint32_t message, std::uintptr_t wparam, 
 }
 
 void mouse::on_key(std::uintptr_t key) {
-    if (services().key_held(k_key_shift)) return;
+    if (services().key_held(VK_SHIFT)) return;
     if (g_state != nullptr && (g_state->gui_focus[0] || g_state->gui_focus[1])) return;
-    const bool control = services().key_held(k_key_control);
+    const bool control = services().key_held(VK_CONTROL);
     const int k = static_cast<int>(key);
-    const bool yaw_up = control ? k == k_key_left : k == k_key_pad4;
-    const bool pitch_up = control ? k == k_key_up : k == k_key_pad8;
-    const bool yaw_down = control ? k == k_key_right : k == k_key_pad6;
-    const bool pitch_down = control ? k == k_key_down : k == k_key_pad2;
-    const bool reset = control ? k == k_key_space : k == k_key_pad5;
+    const bool yaw_up = control ? k == VK_LEFT : k == k_key_pad4;
+    const bool pitch_up = control ? k == VK_UP : k == k_key_pad8;
+    const bool yaw_down = control ? k == VK_RIGHT : k == k_key_pad6;
+    const bool pitch_down = control ? k == VK_DOWN : k == k_key_pad2;
+    const bool reset = control ? k == VK_SPACE : k == k_key_pad5;
     if (yaw_up) look_yaw() += k_key_step;
     if (pitch_up) look_pitch() += k_key_step;
     if (yaw_down) look_yaw() -= k_key_step;
@@ -158,7 +151,7 @@ void mouse::on_move(int x, int y) {
     if (gui_holds_press_ || !(buttons & MK_LBUTTON) || g_state == nullptr) return;
     editor_selection& editor = g_state->selection;
     if (!editor.pick_mode) return;
-    if (services().key_held(k_key_shift)) {
+    if (services().key_held(VK_SHIFT)) {
         // The rectangle spans the drag start and the cursor, in normalised coordinates.
         const vec2 a = screen_to_ndc(drag_x, drag_y);
         const vec2 b = screen_to_ndc(x, y);

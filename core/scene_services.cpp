@@ -5,6 +5,7 @@
 
 #include "core/app_state.h"
 #include "core/frame.h"
+#include "platform/keys.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void scene_services::shift_scene(const vec3&) {}
 bool scene_services::gui_mouse_move(int, int) { return false; }
 bool scene_services::gui_mouse_down(int, int) { return false; }
 void scene_services::gui_mouse_up() {}
-bool scene_services::key_held(int) { return false; }
+bool scene_services::key_held(int virtual_key) { return key_is_down(virtual_key); }
 
 frame* scene_services::objects_root() { return nullptr; }
 frame* scene_services::transps_root() { return nullptr; }

@@ -4,7 +4,8 @@
 // of mouse input and the key state, the scene's roots and camera, and the effects that
 // explosions, impacts and exhausts make. The shell installs the scene's backend at start-up;
 // until then, and in tests that install a fake, the default answers: flat ground at 0, the sea
-// at the water level, no drawing, nothing held, no roots, and exhausts that are plain frames.
+// at the water level, no drawing, the program's key-state table, no roots, and exhausts that
+// are plain frames.
 //
 // The effect recipes (which bursts and columns an explosion makes, with their numbers) are
 // worked out here, in the free functions; the backend only turns each finished description

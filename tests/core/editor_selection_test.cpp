@@ -25,12 +25,6 @@ protected:
 
 }  // namespace
 
-TEST_F(EditorSelectionTest, GateIsClearFromTheStart) {
-    EXPECT_FALSE(state_->selection.gate);
-    EXPECT_FALSE(state_->selection.pick_mode);
-    EXPECT_EQ(state_->selection.size(), 0);
-}
-
 TEST_F(EditorSelectionTest, LeavesInsideTheRectangleSelectTheirOwners) {
     frame objects;
     frame *system = nullptr, *barrel = nullptr, *outside = nullptr, *behind = nullptr;

@@ -65,21 +65,6 @@ void expect_vec(const vec3& v, float x, float y, float z, float tol = 1e-4f) {
 
 }  // namespace
 
-TEST_F(FrameTest, ConstructedFieldsAndSwayDrawsThreeRandomValues) {
-    frame f;
-    EXPECT_EQ(f.type, FRAME_PLAIN);
-    EXPECT_EQ(f.capacity, 256);
-    EXPECT_EQ(f.count, 0);
-    EXPECT_EQ(f.layer, 4);
-    EXPECT_FLOAT_EQ(f.max_distance, 1000000.0f);
-    EXPECT_TRUE(f.active && f.hit_testable && f.in_parents_box && f.in_view);
-    EXPECT_FALSE(f.owned);
-    EXPECT_TRUE(is_identity(f.local) && is_identity(f.world));
-    EXPECT_LE(std::fabs(f.sway.x), 0.5f);
-    EXPECT_LE(std::fabs(f.sway.y), 0.5f);
-    EXPECT_LE(std::fabs(f.sway.z), 0.5f);
-}
-
 TEST_F(FrameTest, OwnedChildrenAreDeletedSharedOnesOnlyCounted) {
     int deaths = 0;
     auto owner = std::make_unique<frame>();
@@ -625,18 +610,6 @@ TEST_F(FrameTest, SurfaceHeightVisitsEveryChildInRange) {
     h = -100;
     group.surface_height(10, 0, &h, &hit);  // not below the radius: untouched
     EXPECT_FLOAT_EQ(h, -100);
-}
-
-TEST_F(FrameTest, SelectionAndShaderParamsRecurse) {
-    frame root;
-    frame* c = nullptr;
-    create_frame(&root, &c, "wheel_left");
-    root.select();
-    EXPECT_TRUE(c->selected);
-    root.deselect();
-    EXPECT_FALSE(c->selected);
-    root.set_never_cull(true);
-    EXPECT_TRUE(c->never_cull);
 }
 
 TEST(RayTriangle, PickingRayHitsTheNearFaceOfABox) {

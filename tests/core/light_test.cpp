@@ -23,11 +23,11 @@ TEST_F(LightTest, ConstructedLight) {
     EXPECT_EQ(l.layer, 7);
     EXPECT_FLOAT_EQ(l.radius, 5.0f);
     EXPECT_FLOAT_EQ(l.box.max.x, 5.0f);
-    EXPECT_EQ(l.record.type, 1);
-    EXPECT_FLOAT_EQ(l.record.diffuse.x, 1.0f);
-    EXPECT_FLOAT_EQ(l.record.specular.y, 0.5f);
-    EXPECT_FLOAT_EQ(l.record.ambient.z, 0.35f);
-    EXPECT_FLOAT_EQ(l.record.ambient.w, 1.0f);
+    EXPECT_EQ(l.record.type, LIGHT_POINT);
+    EXPECT_FLOAT_EQ(l.record.diffuse.r, 1.0f);
+    EXPECT_FLOAT_EQ(l.record.specular.g, 0.5f);
+    EXPECT_FLOAT_EQ(l.record.ambient.b, 0.35f);
+    EXPECT_FLOAT_EQ(l.record.ambient.a, 1.0f);
     EXPECT_FLOAT_EQ(l.record.range, 1000.0f);
     EXPECT_EQ(l.index, 0);
     l.set_range(500);
@@ -79,8 +79,8 @@ TEST_F(LightTest, PositionAndDirectionFollowTheWorldMatrix) {
     EXPECT_TRUE(l->owned);
     parent.set_position(10, 20, 30);
     l->set_rotation(k_pi / 2, 0, 0);
-    EXPECT_NEAR(l->record.position.y, 20.0f, 1e-5f);
-    EXPECT_NEAR(l->record.direction.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(l->record.position[1], 20.0f, 1e-5f);
+    EXPECT_NEAR(l->record.direction[0], 1.0f, 1e-5f);
     light* alone = nullptr;
     ASSERT_EQ(create_detached_light(&alone), S_OK);
     EXPECT_EQ(alone->parent, nullptr);

@@ -8,6 +8,7 @@
 #include "core/mouse.h"
 #include "core/scene_services.h"
 #include "platform/clock.h"
+#include "platform/keys.h"
 #include "platform/messages.h"
 
 namespace {
@@ -50,11 +51,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(MouseTest, PublishesLookAnglesAndButtons) {
-    EXPECT_EQ(state_->mouse_look, mouse_->look);
-    EXPECT_EQ(state_->mouse_buttons, &mouse_->buttons);
-}
 
 TEST_F(MouseTest, RightDragTurnsTheViewScaledByFieldOfView) {
     send(WM_RBUTTONDOWN, MK_RBUTTON, 200, 200);
@@ -129,4 +125,15 @@ TEST_F(MouseTest, LeftDragSetsDragValuesAndResetsOnRelease) {
     send(WM_MOUSEMOVE, 0, 10, 20);
     EXPECT_EQ(mouse_->drag_x, 10);
     EXPECT_EQ(mouse_->drag_y, 20);
+}
+
+TEST_F(MouseTest, WithoutABackendTheKeyStateTableAnswers) {
+    install_scene_services(nullptr);
+    set_key_down(VK_LCONTROL, true);
+    send(WM_KEYDOWN, VK_LEFT);
+    EXPECT_NEAR(mouse_->look_yaw(), 0.1f, 1e-6f);
+    set_key_down(VK_LSHIFT, true);
+    send(WM_KEYDOWN, VK_LEFT);
+    EXPECT_NEAR(mouse_->look_yaw(), 0.1f, 1e-6f);
+    release_all_keys();
 }
