@@ -5,7 +5,9 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/device_calls.h"
 #include "core/scene_services.h"
+#include "platform/gfx_device.h"
 #include "platform/program_rand.h"
 #include "platform/text.h"
 #include "simulation/aero_config.h"
@@ -461,7 +463,16 @@ void missile::render() {
 }
 
 void missile::draw_path() {
-    // A line strip through the path points (count - 1 segments) with the shared path texture,
-    // world = translation by minus the origin offset, lighting off; drawn once the device's
-    // line drawing is reachable from the frame tree.
+    if (g_app == nullptr || !g_app->use_path || path.count < 2) return;
+    gfx_device* d = current_device();
+    if (d == nullptr) return;
+    // The points are absolute: the world transform takes the origin offset off again. The
+    // shared path texture is not bound yet; stage 0 is left empty.
+    const vec3 offset = g_state != nullptr ? g_state->origin_offset : vec3{};
+    device_set_world(mat_translation(-offset));
+    device_set_lighting(false);
+    CHECK_HR(d->set_texture(0, nullptr));
+    CHECK_HR(d->set_fvf(FVF_XYZ));
+    CHECK_HR(d->draw_primitive_up(PT_LINESTRIP, path.count - 1, path.points, static_cast<int>(sizeof(vec3))));
+    device_set_lighting(true);
 }

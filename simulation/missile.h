@@ -67,8 +67,7 @@ public:
     void self_destruct();
     // Once dead for 3 s and the exhaust has died down, asks the owner to remove it.
     void check_removal();
-    // The path as a line strip (with the path display option on); a drawing hook until the
-    // device's line drawing is reachable from here.
+    // The path as a line strip in the scene (with the path display option on).
     void draw_path();
 
     // The guidance law in force at range R (m) under the seeker's phases.

@@ -466,12 +466,6 @@ void rocket_motor::update_sound_positions() {
     camera_relative_motion(this, &position, &motion);
 }
 
-void rocket_motor::render() {
-    frame::render();
-    // The casing triangles are drawn through the device once the mesh drawing calls exist
-    // (world = turn by pi about y, scaled cm to m, times the frame's world matrix).
-}
-
 void rocket_motor::apply_volume() { frame::apply_volume(); }
 
 void rocket_motor::stop_sounds() {

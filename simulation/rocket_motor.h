@@ -76,7 +76,14 @@ public:
     void burn_step(float dt);
 
     void update() override;
+    // The frame's drawing, then (outside the second root pass) the casing in the scene.
     void render() override;
+    // The design screens' views of the casing and of one charge's current grain, with their
+    // own perspective and light: pitch and yaw in rad, the position in multiples of the
+    // overall length; the casing drawn translucent when see_through is set, a charge in its
+    // place in the chamber when in_place is set. Transforms are put back afterwards.
+    void draw(float pitch, float yaw, float x, float y, float z, bool see_through);
+    void draw_charges(int i, float pitch, float yaw, float x, float y, float z, bool in_place);
     void apply_volume() override;
     void stop_sounds() override;
 
