@@ -26,7 +26,8 @@ float guarded(float value, float low, float high) {
 }
 
 // Appends one ring section of a surface of revolution along z: 18 quads between radius r0 at
-// z0 and r1 at z1, normals pointing away from the axis (inward when inside is set).
+// z0 and r1 at z1 (z1 >= z0), normals pointing away from the axis (toward it when inside is
+// set: the bore of a grain).
 void add_ring(std::vector<motor_vertex>& out, float z0, float z1, float r0, float r1,
               float v0, float v1, bool inside) {
     const float slope = (z1 != z0) ? -(r1 - r0) / (z1 - z0) : 0.0f;
@@ -48,7 +49,12 @@ void add_ring(std::vector<motor_vertex>& out, float z0, float z1, float r0, floa
         const motor_vertex p10 = vertex(a1, r0, z0, u1, v0);
         const motor_vertex p01 = vertex(a0, r1, z1, u0, v1);
         const motor_vertex p11 = vertex(a1, r1, z1, u1, v1);
-        out.insert(out.end(), {p00, p01, p10, p10, p01, p11});
+        // Clockwise seen from the side the normal faces (the device culls the other side).
+        if (inside) {
+            out.insert(out.end(), {p00, p01, p10, p10, p01, p11});
+        } else {
+            out.insert(out.end(), {p00, p10, p01, p10, p11, p01});
+        }
     }
 }
 
@@ -67,7 +73,11 @@ void add_annulus(std::vector<motor_vertex>& out, float z, float inner, float out
         };
         const motor_vertex i0 = vertex(a0, inner), i1 = vertex(a1, inner);
         const motor_vertex o0 = vertex(a0, outer), o1 = vertex(a1, outer);
-        out.insert(out.end(), {i0, o0, i1, i1, o0, o1});
+        if (normal_z > 0.0f) {
+            out.insert(out.end(), {i0, o0, i1, i1, o0, o1});
+        } else {
+            out.insert(out.end(), {i0, i1, o0, i1, o1, o0});
+        }
     }
 }
 

@@ -120,3 +120,22 @@ TEST_F(FlightDrawing, PathAsALineStripInAbsoluteCoordinates) {
     m.draw_path();
     EXPECT_TRUE(device_->draws().empty());
 }
+
+// Every triangle of the casing and of the grains winds clockwise seen from the side its normal
+// faces, as the device's default culling expects of an outside.
+TEST_F(FlightDrawing, TrianglesFaceOutward) {
+    rocket_motor m;
+    auto check = [](const std::vector<motor_vertex>& v, const char* what) {
+        int checked = 0;
+        for (std::size_t t = 0; t + 2 < v.size(); t += 3) {
+            const vec3 face = cross(v[t + 1].position - v[t].position, v[t + 2].position - v[t].position);
+            if (length(face) < 1e-6f) continue;  // the nose tip's collapsed quads
+            EXPECT_GT(dot(face, v[t].normal), 0.0f) << what << " triangle " << t / 3;
+            ++checked;
+        }
+        EXPECT_GT(checked, 0) << what;
+    };
+    check(m.casing_vertices(), "casing");
+    check(m.charge_vertices(0), "slotted grain");  // a bore: its inside faces the axis
+    check(m.charge_vertices(1), "cigar grain");
+}
