@@ -278,3 +278,35 @@ TEST_F(RocketMotor, ExhaustAndSoundsFollowTheBurn) {
     EXPECT_FLOAT_EQ(services_.exhausts[m.flame].colour, 1.5f);
     EXPECT_FALSE(m.sound_playing(MOTOR_SOUND_BURNING));
 }
+
+// In a run with 3-D smoke the motor puffs a plume; on the design screens it makes a smoke
+// column instead, and its static firing sizes the flame and the smoke by the chamber pressure.
+TEST_F(RocketMotor, ExhaustChildrenByMode) {
+    app_.use_3d_smoke = 1;
+    rocket_motor flying;
+    ASSERT_NE(flying.plume, nullptr);
+    EXPECT_EQ(flying.smoke, nullptr);
+    EXPECT_EQ(flying.plume->parent, &flying);
+    EXPECT_FLOAT_EQ(flying.plume->local_position().z, -0.01f * flying.overall_length);
+    flying.ignite();
+    state_.dt = 0.04f;
+    flying.update();
+    EXPECT_TRUE(services_.exhausts[flying.plume].emitting);
+    flying.burn_out();
+    flying.update();
+    EXPECT_FALSE(services_.exhausts[flying.plume].emitting);
+
+    app_.menu_mode = 1;
+    rocket_motor stand;
+    ASSERT_NE(stand.smoke, nullptr);
+    EXPECT_EQ(stand.plume, nullptr);
+    stand.ignite();
+    stand.burn_step(0.04f);
+    // 100 atm and more: the flame grows by half the square root of the pressure in atm.
+    const float f = std::min(5.0f, std::max(1.0f, 0.5f * std::sqrt(stand.chamber_pressure / 100000.0f)));
+    const float s = f * 0.005f * stand.exit_diameter;
+    EXPECT_NEAR(length(get_axis_x(stand.flame->local)), s, 1e-5f);
+    EXPECT_NEAR(services_.exhausts[stand.smoke].size_a, 100.0f * s, 1e-3f);
+    EXPECT_NEAR(services_.exhausts[stand.smoke].size_b, 2500.0f * s, 1e-2f);
+    app_.menu_mode = 0;
+}
