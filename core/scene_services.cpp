@@ -45,12 +45,12 @@ void scene_services::camera_relative_motion(const frame*, vec3* position, vec3* 
 frame* scene_services::emit_burst(const particle_burst&) { return nullptr; }
 frame* scene_services::emit_column(const smoke_column&) { return nullptr; }
 
-frame* scene_services::create_exhaust(frame* parent, const exhaust_spec& spec) {
+frame* scene_services::create_exhaust(frame* parent, const exhaust_params& params) {
     static const char* const names[] = {"flame", "plume", "smoke"};
-    const int kind = std::clamp(static_cast<int>(spec.kind), 0, 2);
+    const int kind = std::clamp(static_cast<int>(params.kind), 0, 2);
     frame* made = nullptr;
     if (!create_frame(parent, &made, names[kind])) return nullptr;
-    made->set_position(spec.position.x, spec.position.y, spec.position.z);
+    made->set_position(params.position.x, params.position.y, params.position.z);
     return made;
 }
 

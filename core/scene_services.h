@@ -61,7 +61,7 @@ struct smoke_column {
 // the design screens, a smoke column.
 enum exhaust_kind : std::int32_t { EXHAUST_FLAME = 0, EXHAUST_PLUME = 1, EXHAUST_SMOKE = 2 };
 
-struct exhaust_spec {
+struct exhaust_params {
     exhaust_kind kind = EXHAUST_FLAME;
     vec3 position;             // in the parent's axes, m
     float size = 1.0f;         // flame base size; plume particle size; smoke size values
@@ -110,9 +110,9 @@ public:
     virtual frame* emit_burst(const particle_burst& burst);
     virtual frame* emit_column(const smoke_column& column);
 
-    // Makes an exhaust child of the parent. The default is a plain frame placed at the spec's
+    // Makes an exhaust child of the parent. The default is a plain frame placed at the given
     // position, so the flame's scale and place can be followed without the world's effects.
-    virtual frame* create_exhaust(frame* parent, const exhaust_spec& spec);
+    virtual frame* create_exhaust(frame* parent, const exhaust_params& params);
     // Per-tick settings of an exhaust made above: the flame's colour value, the plume's
     // emission switch and the smoke's two size values. Nothing for none.
     virtual void set_exhaust_colour(frame* exhaust, float colour);

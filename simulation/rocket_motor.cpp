@@ -109,31 +109,31 @@ rocket_motor::rocket_motor() {
     copy_text(name, "New Motor");
     const float tail = -0.01f * overall_length;
     if (in_menu_mode()) {
-        exhaust_spec spec;
-        spec.kind = EXHAUST_SMOKE;
-        spec.position = {0.0f, 0.0f, tail};
-        spec.size = chamber_diameter;
-        spec.size2 = chamber_diameter;
-        spec.count = 64;
-        smoke = services().create_exhaust(this, spec);
+        exhaust_params params;
+        params.kind = EXHAUST_SMOKE;
+        params.position = {0.0f, 0.0f, tail};
+        params.size = chamber_diameter;
+        params.size2 = chamber_diameter;
+        params.count = 64;
+        smoke = services().create_exhaust(this, params);
     } else if (use_3d_smoke()) {
-        exhaust_spec spec;
-        spec.kind = EXHAUST_PLUME;
-        spec.position = {0.0f, 0.0f, tail};
-        spec.speed = -10.0f * chamber_diameter;
-        spec.size = 2.0f * chamber_diameter;
-        plume = services().create_exhaust(this, spec);
+        exhaust_params params;
+        params.kind = EXHAUST_PLUME;
+        params.position = {0.0f, 0.0f, tail};
+        params.speed = -10.0f * chamber_diameter;
+        params.size = 2.0f * chamber_diameter;
+        plume = services().create_exhaust(this, params);
     }
-    exhaust_spec spec;
-    spec.kind = EXHAUST_FLAME;
-    spec.colour = 0.5f;
-    spec.trail = (use_3d_smoke() || in_menu_mode()) ? 0 : 1;
-    spec.size = 0.005f * exit_diameter;
-    spec.position = {0.0f, 0.0f, -0.01f * (overall_length / 2.0f - exit_diameter)};
-    flame = services().create_exhaust(this, spec);
+    exhaust_params params;
+    params.kind = EXHAUST_FLAME;
+    params.colour = 0.5f;
+    params.trail = (use_3d_smoke() || in_menu_mode()) ? 0 : 1;
+    params.size = 0.005f * exit_diameter;
+    params.position = {0.0f, 0.0f, -0.01f * (overall_length / 2.0f - exit_diameter)};
+    flame = services().create_exhaust(this, params);
     if (flame != nullptr) {
-        flame->local = mat_scaling(spec.size, spec.size, 5.0f * spec.size) *
-                       mat_translation(spec.position);
+        flame->local = mat_scaling(params.size, params.size, 5.0f * params.size) *
+                       mat_translation(params.position);
         flame->has_scale = 1;
         flame->update_matrices();
     }

@@ -154,10 +154,10 @@ TEST_F(SceneServices, WithoutASceneNothingIsAddedOrMoved) {
     EXPECT_EQ(length(v), 0.0f);
     forget_camera_target(&f);
     // The default exhaust is a plain child at its place.
-    exhaust_spec spec;
-    spec.kind = EXHAUST_PLUME;
-    spec.position = {0.0f, 0.0f, -0.5f};
-    frame* plume = services().create_exhaust(&f, spec);
+    exhaust_params params;
+    params.kind = EXHAUST_PLUME;
+    params.position = {0.0f, 0.0f, -0.5f};
+    frame* plume = services().create_exhaust(&f, params);
     ASSERT_NE(plume, nullptr);
     EXPECT_EQ(plume->parent, &f);
     EXPECT_STREQ(plume->get_name(), "plume");
