@@ -2,6 +2,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/loading_display.h"
 #include "platform/window.h"
 
 scene* g_scene = nullptr;
@@ -95,7 +96,7 @@ void scene::on_device_reset() {
 }
 
 // Start-up steps. Each waits for the object it brings up.
-void scene::open_loading_picture() {}
+void scene::open_loading_picture() { begin_loading_screen(); }
 // The graphics device takes its place here; the window's context is current already.
 bool scene::create_device() { return main_window()->exists(); }
 void scene::init_sound() {}
@@ -112,7 +113,7 @@ void scene::load_globe_shaders() {}
 void scene::create_design_system() {}
 void scene::load_scenery_index() {}
 void scene::start_intro_music() {}
-void scene::close_loading_picture() {}
+void scene::close_loading_picture() { end_loading_screen(); }
 
 // Shutdown steps. Each releases only what exists and nulls it, so a second run is harmless.
 void scene::write_settings() {}
