@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "core/d3d_app.h"
+#include "platform/files.h"
 #include "platform/font_raster.h"
+#include "platform/image_ops.h"
 #include "platform/text.h"
+#include "platform/texture_image.h"
 
 std::uint32_t text_palette[12] = {
     0xFF000000u, 0xFFFF0000u, 0xFF00A000u, 0xFF0000FFu, 0xFF808080u, 0xFF00FFFFu,
@@ -278,4 +282,105 @@ void d3d_font::layout(float x1, float y1, float x2, float y2, const char* text,
         if (inside && *position < k_store_limit) add_glyph(x, y, w, h, g, color, position);
         x += w;
     }
+}
+
+namespace {
+
+// Little-endian fields of the cache file.
+void put_u32(std::vector<std::uint8_t>* out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out->push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void put_f32(std::vector<std::uint8_t>* out, float f) {
+    std::uint32_t v;
+    std::memcpy(&v, &f, 4);
+    put_u32(out, v);
+}
+std::uint32_t get_u32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+float get_f32(const std::uint8_t* p) {
+    const std::uint32_t v = get_u32(p);
+    float f;
+    std::memcpy(&f, &v, 4);
+    return f;
+}
+
+}  // namespace
+
+void d3d_font::save_cache(const char* name) const {
+    if (!name || !texture_) return;
+    char path[260];
+    image picture;
+    image_allocate(&picture, texture_width_, texture_height_);
+    if (!image_unpack(texture_->level_bits(0), texture_->level_pitch(0),
+                      image_format::a4r4g4b4, &picture)) {
+        return;
+    }
+    format_bounded(path, sizeof path, "graphics\\%s.dds", name);
+    if (image_save_file(path, picture) != S_OK) return;
+
+    std::vector<std::uint8_t> out(face_name_, face_name_ + sizeof face_name_);
+    put_u32(&out, height_);
+    put_u32(&out, flags_);
+    put_u32(&out, static_cast<std::uint32_t>(texture_width_));
+    put_u32(&out, static_cast<std::uint32_t>(texture_height_));
+    put_f32(&out, scale_);
+    for (const glyph_rect& g : glyphs_) {
+        put_f32(&out, g.left);
+        put_f32(&out, g.top);
+        put_f32(&out, g.right);
+        put_f32(&out, g.bottom);
+    }
+    format_bounded(path, sizeof path, "graphics\\%s.ddx", name);
+    fs_write(path, out.data(), out.size());
+}
+
+bool d3d_font::load_cache(const char* name) {
+    if (!name || !device_) return false;
+    char path[260];
+    format_bounded(path, sizeof path, "graphics\\%s.dds", name);
+    texture_request request;
+    request.width = request.height = k_texture_size_file;
+    request.format = image_format::a4r4g4b4;
+    texture_image levels;
+    if (texture_image_from_file(path, request, &levels) != S_OK) return false;
+
+    std::vector<std::uint8_t> data;
+    format_bounded(path, sizeof path, "graphics\\%s.ddx", name);
+    if (!fs_read(path, &data) || data.size() < k_cache_file_size) return false;
+    const std::uint8_t* p = data.data();
+    const int width = static_cast<int>(get_u32(p + 88));
+    const int height = static_cast<int>(get_u32(p + 92));
+    // The glyph table is only good for the texture it was made with.
+    if (width != levels.width() || height != levels.height()) return false;
+
+    texture_ptr texture;
+    if (!CHECK_HR(device_->create_texture(width, height, 1, 0, FMT_A4R4G4B4, POOL_MANAGED,
+                                          &texture)) ||
+        !texture) {
+        return false;
+    }
+    locked_rect lr;
+    if (texture->lock_rect(0, &lr) != S_OK) return false;
+    const bool packed = image_pack(levels.surface(0, 0), image_format::a4r4g4b4,
+                                   static_cast<std::uint8_t*>(lr.bits), lr.pitch);
+    texture->unlock_rect(0);
+    if (!packed) return false;
+
+    char face[sizeof face_name_];
+    std::memcpy(face, p, sizeof face);
+    face[sizeof face - 1] = '\0';
+    copy_bounded(face_name_, sizeof face_name_, face);
+    height_ = get_u32(p + 80);
+    flags_ = get_u32(p + 84);
+    texture_width_ = width;
+    texture_height_ = height;
+    scale_ = get_f32(p + 96);
+    for (int i = 0; i < k_glyph_count; ++i) {
+        const std::uint8_t* g = p + 100 + 16 * i;
+        glyphs_[i] = {get_f32(g), get_f32(g + 4), get_f32(g + 8), get_f32(g + 12)};
+    }
+    texture_ = std::move(texture);
+    return true;
 }

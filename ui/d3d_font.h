@@ -78,6 +78,14 @@ public:
     // Draws the batch and empties it.
     void end_batch();
 
+    // The font cache pair "graphics\<name>.dds" (the texture) and "graphics\<name>.ddx"
+    // (face, height, flags, texture size, scale and glyph table; 3,684 bytes). Saving gives
+    // up silently when a file cannot be written. Loading is false when either file is
+    // missing, short or does not fit the texture, and then leaves the font as it was.
+    void save_cache(const char* name) const;
+    bool load_cache(const char* name);
+    static constexpr int k_cache_file_size = 3684;
+
     // The string's size in texels: the widest line and the lines' total height. False for
     // a missing string or size.
     bool get_text_extent(const char* text, int size[2]) const;

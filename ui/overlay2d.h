@@ -64,7 +64,8 @@ public:
     overlay2d(const overlay2d&) = delete;
     overlay2d& operator=(const overlay2d&) = delete;
 
-    // The device to draw with (none: before the device exists and after it is gone).
+    // The device to draw with (none: before the device exists and after it is gone). A
+    // change of device releases the textures made on the old one, which must go first.
     void set_device(gfx_device* device);
     gfx_device* device() const { return device_; }
 
@@ -218,6 +219,9 @@ void draw_spoke_ring(float cx, float cy, float r1, float r2, std::uint32_t color
 // Textures and texts of the program's embedded resources ("RCDATA" or "BITMAP" pictures,
 // "TEXT" texts) by number. Keyed textures are A1R5G5B5 with opaque black transparent.
 bool load_texture_from_resource(int id, texture_ptr* slot, bool color_key);
+// Releases the slot's texture and makes one from a picture file (its own format, one
+// level); false, and the slot empty, when the file cannot be read or the device refuses.
+bool reload_texture_file(const char* name, texture_ptr* slot);
 // Copies the text and a terminating zero into buffer (at most capacity - 1 bytes of text);
 // false, and the buffer untouched, when there is no such text.
 bool load_text_resource(int id, char* buffer, std::size_t capacity);

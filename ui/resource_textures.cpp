@@ -52,13 +52,27 @@ bool load_texture_from_resource(int id, texture_ptr* slot, bool color_key) {
         request.format = image_format::a1r5g5b5;
         request.color_key = 0xFF000000u;
     } else {
+        // The picture's own format, size rounded up to powers of two, a full mip chain.
         request.levels = k_texture_levels_full;
-        request.format = image_format::a8r8g8b8;
     }
     texture_image levels;
     if (!CHECK_HR(texture_image_from_memory(data.data, data.size, request, &levels))) {
         return false;
     }
+    return make_texture(*device, levels, slot);
+}
+
+bool reload_texture_file(const char* name, texture_ptr* slot) {
+    if (!slot) return false;
+    slot->reset();
+    gfx_device* device = g_overlay ? g_overlay->device() : nullptr;
+    if (!device || !name) return false;
+    // The file's own format and size rounded up to powers of two, one level; no log line.
+    texture_request request;
+    request.max_size = static_cast<int>(device->caps().max_texture_width);
+    if (request.max_size <= 0) request.max_size = 4096;
+    texture_image levels;
+    if (texture_image_from_file(name, request, &levels) != S_OK) return false;
     return make_texture(*device, levels, slot);
 }
 

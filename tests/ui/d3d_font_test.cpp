@@ -7,7 +7,9 @@
 #include <string>
 
 #include "overlay_fixture.h"
+#include "platform/files.h"
 #include "platform/image_ops.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -303,4 +305,45 @@ TEST(TextureFont, ThePaletteHasItsTwoSets) {
     EXPECT_EQ(text_palette[0], 0xFF000000u);
     EXPECT_EQ(text_palette[1], 0xFFFF0000u);
     EXPECT_EQ(text_palette[11], 0xFF000000u);
+}
+
+TEST(TextureFont, CacheFilesRoundTripAndBadFilesAreRefused) {
+    temp_folder folder;
+    ASSERT_TRUE(fs_make_folder("graphics"));
+    overlay_setup s(1280, 960);
+    const d3d_font& made = *s.overlay->font(FONT_MEDIUM);
+    made.save_cache("medium");
+    EXPECT_EQ(fs_file_size("graphics\\medium.ddx"), d3d_font::k_cache_file_size);
+
+    d3d_font loaded("other", 9, 0);
+    loaded.set_device(s.device.get());
+    ASSERT_TRUE(loaded.load_cache("medium"));
+    EXPECT_STREQ(loaded.face_name(), "NULL");
+    EXPECT_EQ(loaded.height(), 14u);
+    EXPECT_EQ(loaded.flags(), static_cast<std::uint32_t>(FONT_BOLD));
+    EXPECT_EQ(loaded.texture_width(), made.texture_width());
+    EXPECT_FLOAT_EQ(loaded.scale(), 1.0f);
+    for (int c = 32; c < 256; ++c) {
+        EXPECT_FLOAT_EQ(loaded.glyph(static_cast<std::uint8_t>(c)).right, made.glyph(static_cast<std::uint8_t>(c)).right);
+    }
+    // The texels come back as they were.
+    const int bytes = made.texture()->level_pitch(0) * made.texture_height();
+    EXPECT_EQ(std::memcmp(loaded.texture()->level_bits(0), made.texture()->level_bits(0),
+                          static_cast<std::size_t>(bytes)), 0);
+
+    // A missing or short file leaves the font as it was.
+    d3d_font other("kept", 10, 0);
+    other.set_device(s.device.get());
+    EXPECT_FALSE(other.load_cache("absent"));
+    std::vector<std::uint8_t> ddx;
+    ASSERT_TRUE(fs_read("graphics\\medium.ddx", &ddx));
+    ASSERT_TRUE(fs_write("graphics\\medium.ddx", ddx.data(), 100));
+    EXPECT_FALSE(other.load_cache("medium"));
+    // A table made for another texture size is refused.
+    ddx[88] = 0x00;
+    ddx[89] = 0x08;  // 2048
+    ASSERT_TRUE(fs_write("graphics\\medium.ddx", ddx.data(), ddx.size()));
+    EXPECT_FALSE(other.load_cache("medium"));
+    EXPECT_STREQ(other.face_name(), "kept");
+    EXPECT_EQ(other.texture(), nullptr);
 }

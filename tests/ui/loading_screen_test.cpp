@@ -8,6 +8,7 @@
 #include "overlay_fixture.h"
 #include "platform/clock.h"
 #include "platform/resources.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -212,4 +213,44 @@ TEST(ResourceTextures, PlainAndKeyedPicturesOfTheProgram) {
     s.device->create_result = E_OUTOFMEMORY;
     EXPECT_FALSE(load_texture_from_resource(IDB_SPLASH, &keyed, true));
     EXPECT_EQ(keyed, nullptr);
+}
+
+TEST(ResourceTextures, PictureFilesReloadIntoTheirSlot) {
+    temp_folder folder;
+    overlay_setup s(640, 480, false);
+    image picture;
+    ASSERT_TRUE(image_allocate(&picture, 3, 5));
+    picture.set_pixel(1, 1, 0xFF102030u);
+    ASSERT_EQ(image_save_file("pic.bmp", picture), S_OK);
+    texture_ptr slot;
+    ASSERT_TRUE(reload_texture_file("pic.bmp", &slot));
+    EXPECT_EQ(slot->width(), 4);
+    EXPECT_EQ(slot->height(), 8);
+    EXPECT_EQ(slot->level_count(), 1);
+    EXPECT_FALSE(reload_texture_file("missing.bmp", &slot));
+    EXPECT_EQ(slot, nullptr);
+}
+
+TEST(Overlay, FontsAreDrawnAgainForANewBackBuffer) {
+    overlay_setup s(640, 480);
+    const gfx_texture* before = s.overlay->font(FONT_LARGE)->texture();
+    ASSERT_NE(before, nullptr);
+    // A resize: the device is reset, the GUI takes the new scale and the fonts follow.
+    present_params p = s.device->params();
+    p.back_buffer_width = 1920;
+    p.back_buffer_height = 1080;
+    ASSERT_EQ(s.device->reset(p), S_OK);
+    s.overlay->set_gui_scale(1920, 1080);
+    s.overlay->rescale_fonts();
+    EXPECT_FLOAT_EQ(s.overlay->font(FONT_LARGE)->scale(), 1.125f);
+    EXPECT_EQ(s.overlay->font(FONT_LARGE)->pixel_height(), 27);
+    ASSERT_NE(s.overlay->font(FONT_LARGE)->texture(), nullptr);
+    // Releasing twice is harmless; a new device takes nothing of the old one.
+    s.overlay->release();
+    s.overlay->release();
+    EXPECT_EQ(s.overlay->font(FONT_LARGE)->texture(), nullptr);
+    s.overlay->rescale_fonts();
+    s.overlay->set_device(nullptr);
+    EXPECT_EQ(s.overlay->font(0)->texture(), nullptr);
+    EXPECT_EQ(s.overlay->background(), nullptr);
 }
