@@ -109,7 +109,7 @@ public:
     static int texture_side_for(std::uint32_t points);
 
 private:
-    // Lays a string out into the store from `*position`; returns the vertices written.
+    // Lays a string out into the store from `*position`, which moves past what was added.
     void layout(float x1, float y1, float x2, float y2, const char* text, std::uint32_t flags,
                 float dx, float dy, float sx, float sy, std::uint32_t color, bool in_box,
                 int* position);

@@ -94,14 +94,12 @@ d3d_font* overlay2d::font(int n) const {
     return n >= 0 && n < k_overlay_fonts ? fonts_[n].get() : nullptr;
 }
 
-d3d_font* overlay2d::text_font(int n) const { return font(n); }
-
 void overlay2d::begin_text(int font_number) {
-    if (d3d_font* f = text_font(font_number)) f->begin_batch();
+    if (d3d_font* f = font(font_number)) f->begin_batch();
 }
 
 void overlay2d::end_text(int font_number) {
-    if (d3d_font* f = text_font(font_number)) f->end_batch();
+    if (d3d_font* f = font(font_number)) f->end_batch();
 }
 
 void overlay2d::draw_text(float x1, float y1, float x2, float y2, const char* text, float r,
@@ -113,7 +111,7 @@ void overlay2d::draw_text(float x1, float y1, float x2, float y2, const char* te
 void overlay2d::draw_text_font_box(float x1, float y1, float x2, float y2, const char* text,
                                    std::uint32_t color, float sx, float sy, int font_number,
                                    std::uint32_t flags) {
-    if (d3d_font* f = text_font(font_number)) {
+    if (d3d_font* f = font(font_number)) {
         f->draw_text(x1, y1, x2, y2, text, flags, 0, 0, sx * text_scale[0], sy * text_scale[1],
                      color);
     }
@@ -121,7 +119,7 @@ void overlay2d::draw_text_font_box(float x1, float y1, float x2, float y2, const
 
 void overlay2d::draw_text_font(float x, float y, const char* text, std::uint32_t color,
                                float sx, float sy, int font_number) {
-    if (d3d_font* f = text_font(font_number)) {
+    if (d3d_font* f = font(font_number)) {
         f->draw_text_at(x, y, text, color, sx * text_scale[0], sy * text_scale[1]);
     }
 }
@@ -136,7 +134,7 @@ void overlay2d::draw_text_in_box(float x1, float y1, float x2, float y2, const c
 void overlay2d::draw_text_in_box_font(float x1, float y1, float x2, float y2,
                                       const char* text, std::uint32_t color, float sx, float sy,
                                       int font_number, std::uint32_t flags) {
-    if (d3d_font* f = text_font(font_number)) {
+    if (d3d_font* f = font(font_number)) {
         f->draw_text_in_box(x1, y1, x2, y2, text, flags, 0, 0, sx * text_scale[0],
                             sy * text_scale[1], color);
     }
@@ -145,7 +143,6 @@ void overlay2d::draw_text_in_box_font(float x1, float y1, float x2, float y2,
 void overlay2d::draw_text_in_box_sized(float x1, float y1, float x2, float y2,
                                        const char* text, std::uint32_t color, float size,
                                        bool bold, std::uint32_t flags) {
-    // The factors make a size of 1 about as wide and high as the 12-point font's cells.
     fonts_[bold ? FONT_BOLD_TEXT : FONT_NORMAL]->draw_text_in_box(
         x1, y1, x2, y2, text, flags, 0, 0, 0.75f * size * text_scale[0],
         0.56f * size * text_scale[1], color);

@@ -178,7 +178,6 @@ public:
     overlay_vertex scratch_vertices[k_scratch_vertices] = {};
 
 private:
-    d3d_font* text_font(int n) const;
     void put(int index, float x, float y, std::uint32_t color, float z = 0.0f);
     void draw_scratch(std::uint32_t type, int count);
     void use_shared_material();
