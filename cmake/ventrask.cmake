@@ -30,3 +30,17 @@ function(ventrask_test_folder folder)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "VENTRASK_SOURCE_DIR=${CMAKE_SOURCE_DIR};VENTRASK_RUN_DIR=${VENTRASK_RUN_DIR}")
 endfunction()
+
+# The embedded resources library: every file of data/resources/<TYPE>/ compiled in, registered
+# by register_embedded_resources() (platform/resources.h).
+function(ventrask_resources_library name)
+  file(GLOB_RECURSE inputs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/resources/*/*)
+  set(out ${CMAKE_BINARY_DIR}/generated/embedded_resources.cpp)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -DRESOURCE_DIR=${CMAKE_SOURCE_DIR}/data/resources -DOUTPUT=${out}
+      -P ${CMAKE_SOURCE_DIR}/cmake/embed_resources.cmake
+    DEPENDS ${inputs} ${CMAKE_SOURCE_DIR}/cmake/embed_resources.cmake VERBATIM)
+  add_library(${name} STATIC ${out})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ventrask_platform)
+endfunction()

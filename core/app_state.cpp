@@ -23,6 +23,13 @@ void app_state::set_message(const char* format, ...) {
     va_end(args);
 }
 
+void app_state::show_status(const char* format, ...) {
+    std::va_list args;
+    va_start(args, format);
+    vformat_bounded(status_text, sizeof status_text, format, args);
+    va_end(args);
+}
+
 void app_state::log_message(const char* text) {
     std::memmove(history[1], history[0], sizeof(history[0]) * (k_history_lines - 1));
     const std::size_t len = copy_bounded(history[0], k_line_size, text);

@@ -6,7 +6,11 @@
 
 #include <cstdint>
 
+#include "core/editor_selection.h"
+#include "core/scenery_index.h"
 #include "platform/math3d.h"
+
+class frame;
 
 class app_state {
 public:
@@ -29,8 +33,31 @@ public:
     // history and cleared; returns whether there was one.
     bool take_message();
 
+    // Formats a loading caption ("Loading Textures") into the status text, at most 119
+    // characters; the loading picture shows it unless the status display is suppressed.
+    void show_status(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
     // The time step, once per frame, first thing after input (menu mode included).
     void update_frame_timing();
+
+    // The installed sceneries and their map bounds ("Indexing Scenery" at start-up).
+    void load_scenery_index();
+    // The 1-based index of the narrowest scenery around map point (x, y), 0 when none.
+    int find_scenery_tile(float x, float y) const;
+    // Adds the shift to the world origin offset and has the scene move everything by its
+    // opposite (the scene services' backend).
+    void shift_origin(float dx, float dy, float dz);
+    // The picking ray through a cursor position (pixels): perspective from the camera, or
+    // straight into a flat 2-D view. Needs the camera's published matrices.
+    void screen_to_ray(vec3* direction, vec3* origin, int x, int y, bool perspective) const;
+
+    // The editor selection's calls. The rectangle test projects the frame's world position
+    // with the view-projection stored when the drag ended and selects the end of its
+    // selection-owner chain when it lies strictly inside the drag rectangle.
+    void select_if_in_rectangle(frame* f);
+    void transform_selection(int x, int y, int last_x, int last_y);
+    void pick_at_cursor(int x, int y);
+    void select_in_drag_rectangle();
 
     // Messages.
     char message[k_line_size] = {};
@@ -75,6 +102,8 @@ public:
     float shadow_distance = 100.0f;
     float shadow_alt = 100.0f;        // [shadow_alt]
     float fog_distances[2] = {35000.0f, 5000.0f};
+    float current[2] = {0.0f, 0.0f};      // the water's drift (x, z), m/s
+    float water_motion[2] = {0.0f, 0.0f}; // the drift plus the waves' slow sway (x, z)
 
     // Run state.
     std::uint8_t test_mode = 0;
@@ -112,6 +141,25 @@ public:
     std::uint8_t rain = 0;
     std::uint8_t above_water = 0;
     std::uint8_t preview = 0;
+
+    scenery_index sceneries;
+
+    // Further pointers published by the camera: aspect ratio, field of view, its look pitch
+    // and yaw, the near (0.1 to 1000 m) and offset projections, and its four auxiliary
+    // matrices (world without translation, x rotation by -pitch, y rotation by the heading,
+    // and their product). camera_angles points at pitch, heading and roll; mouse_look at the
+    // mouse's look pitch and look yaw.
+    const float* camera_aspect = nullptr;
+    const float* camera_fov = nullptr;
+    const float* camera_look_pitch = nullptr;
+    const float* camera_look_yaw = nullptr;
+    const mat4* near_projection = nullptr;
+    const mat4* offset_projection = nullptr;
+    const mat4* camera_aux = nullptr;
+    // The GUI holds keyboard focus (two flags): the mouse's view keys are ignored then.
+    std::uint8_t gui_focus[2] = {0, 0};
+    // The 3-D editor's selection (its arming gate stays clear).
+    editor_selection selection;
 };
 
 // The program's one application state; set by the entry function (tests set their own).

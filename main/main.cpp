@@ -1,21 +1,59 @@
 // The entry function: builds the program's global objects in their order, runs the program
 // and takes them down in reverse.
-#include <cstdio>
 #include <memory>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "platform/resources.h"
+#include "platform/window.h"
+#include "shell/joystick_input.h"
+#include "shell/scene.h"
+#include "shell/sound_system.h"
+#include "shell/speech.h"
+#include "shell/win_main.h"
+#include "ui/gui.h"
+#include "ui/overlay2d.h"
 
 int main() {
-    auto app = std::make_unique<d3d_app>();
-    g_app = app.get();
-    auto state = std::make_unique<app_state>();
-    g_state = state.get();
+    register_embedded_resources();
+    // The window outlives every global object: its GL context stays current until the
+    // device and everything drawn with it are gone.
+    std::unique_ptr<window_system> window = make_system_window();
+    set_main_window(window.get());
 
-    app->append_log("%s %s", app->title, app->version);
-    std::printf("%s %s\n", app->title, app->version);
+    int result = 0;
+    {
+        auto app = std::make_unique<d3d_app>();
+        g_app = app.get();
+        app->append_log("%s %s", app->title, app->version);
+        auto gui_root = std::make_unique<gui>();
+        g_gui = gui_root.get();
+        auto joystick = std::make_unique<joystick_input>();
+        g_joystick = joystick.get();
+        auto sound = std::make_unique<sound_system>();
+        g_sound = sound.get();
+        auto voice = std::make_unique<speech>();
+        g_speech = voice.get();
+        auto state = std::make_unique<app_state>();
+        g_state = state.get();
+        auto overlay = std::make_unique<overlay2d>();
+        g_overlay = overlay.get();
+        auto world = std::make_unique<scene>();
+        g_scene = world.get();
 
-    state.reset();
-    app.reset();  // writes Logfile.txt
-    return 0;
+        result = WinMain(nullptr, nullptr, "", 0);
+
+        // Reverse order; the application object writes Logfile.txt as it goes.
+        world.reset();
+        overlay.reset();
+        state.reset();
+        voice.reset();
+        sound.reset();
+        joystick.reset();
+        gui_root.reset();
+        app.reset();
+    }
+    set_main_window(nullptr);
+    window.reset();
+    return result;
 }

@@ -47,6 +47,12 @@ std::size_t load_string_resource(int id, char* buf, std::size_t cap) {
 }
 
 void register_resource(const char* type, const char* name, const std::uint8_t* data, std::size_t size) {
+    for (data_resource& r : registry()) {
+        if (compare_nocase(r.type, type) == 0 && compare_nocase(r.name, name) == 0) {
+            r.data = {data, size};  // the newest registration wins
+            return;
+        }
+    }
     registry().push_back({type, name, {data, size}});
 }
 

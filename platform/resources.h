@@ -20,9 +20,13 @@ struct resource_data {
     std::size_t size = 0;
 };
 
-// Registers a data resource. Type and name are kept as pointers: pass literals. A number id
+// Registers a data resource, replacing one of the same type and name. Type and name are kept as pointers: pass literals. A number id
 // is registered under its decimal text ("#129" style names are not used).
 void register_resource(const char* type, const char* name, const std::uint8_t* data, std::size_t size);
 // Finds a data resource by type and name (both case-insensitive); false when there is none.
 bool find_resource(const char* type, const char* name, resource_data* out);
 bool find_resource(const char* type, int id, resource_data* out);
+
+// Registers every resource compiled into the program (data/resources/<TYPE>/<name>); defined in
+// the generated resources library. Safe to call more than once.
+void register_embedded_resources();

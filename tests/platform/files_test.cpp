@@ -113,3 +113,12 @@ TEST(Resources, StringsAndRegisteredData) {
     EXPECT_EQ(r.size, 2u);
     EXPECT_FALSE(find_resource("TEXT", "missing", &r));
 }
+
+TEST(Resources, EmbeddedFilesAreRegistered) {
+    register_embedded_resources();
+    register_embedded_resources();  // a second call adds nothing twice
+    resource_data r;
+    ASSERT_TRUE(find_resource("TEXT", "keys", &r));
+    const std::string text(reinterpret_cast<const char*>(r.data), r.size);
+    EXPECT_EQ(text.rfind("Keys\r\n", 0), 0u);
+}

@@ -1,0 +1,133 @@
+#include "shell/scene.h"
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "platform/window.h"
+
+scene* g_scene = nullptr;
+
+scene::scene() = default;
+
+scene::~scene() {
+    shutdown();
+    if (g_scene == this) g_scene = nullptr;
+}
+
+bool scene::startup() {
+    open_loading_picture();
+
+    g_state->show_status("Initializing Device");
+    if (!create_device()) return false;
+    // A program without sound, voices or controllers runs on: these results do not count.
+    init_sound();
+    init_speech();
+    init_joystick();
+
+    g_state->show_status("Loading Sounds");
+    read_settings();
+    settings_read_ = true;
+    load_sounds();
+    init_gui();
+
+    g_state->show_status("Loading Textures");
+    load_shared_textures();
+    init_terrain_device();
+    update_terrain_lod();
+    init_sky();
+    load_globe_shaders();
+
+    create_design_system();
+
+    g_state->show_status("Indexing Scenery");
+    load_scenery_index();
+
+    start_intro_music();
+    close_loading_picture();
+    return true;
+}
+
+void scene::shutdown() {
+    if (settings_read_) write_settings();
+    destroy_design_system();
+    release_terrain();
+    release_globe();
+    clear_scene();
+    shutdown_gui();
+    release_app_state_objects();
+    release_sound_slots();
+    close_music();
+    stop_speaking();
+    release_speech();
+    release_sound();
+    release_joystick();
+    release_device();
+}
+
+void scene::frame_update() {
+    // Menu mode so far: the time step; the joystick poll and the GUI update join it.
+    g_state->update_frame_timing();
+}
+
+void scene::render_frame() {
+    // Until the graphics device draws the world and the GUI, every frame is black.
+    main_window()->present_blank_frame();
+}
+
+void scene::on_message(void*, std::uint32_t, std::uintptr_t, std::intptr_t) {
+    // The GUI, the mouse, the camera and the command keys take their messages here.
+}
+
+void scene::write_situation(const char*, const char*, bool) {
+    // The situation writer fills this in.
+}
+
+bool scene::on_resize() {
+    if (g_app->windowed == 0) return false;
+    return reset_device();
+}
+
+void scene::on_device_lost() {
+    // The render targets of the application state are released here.
+}
+
+void scene::on_device_reset() {
+    // The render targets are recreated and the GUI adapts to the new back buffer here.
+}
+
+// Start-up steps. Each waits for the object it brings up.
+void scene::open_loading_picture() {}
+// The graphics device takes its place here; the window's context is current already.
+bool scene::create_device() { return main_window()->exists(); }
+void scene::init_sound() {}
+void scene::init_speech() {}
+void scene::init_joystick() {}
+void scene::read_settings() {}
+void scene::load_sounds() {}
+void scene::init_gui() {}
+void scene::load_shared_textures() {}
+void scene::init_terrain_device() {}
+void scene::update_terrain_lod() {}
+void scene::init_sky() {}
+void scene::load_globe_shaders() {}
+void scene::create_design_system() {}
+void scene::load_scenery_index() {}
+void scene::start_intro_music() {}
+void scene::close_loading_picture() {}
+
+// Shutdown steps. Each releases only what exists and nulls it, so a second run is harmless.
+void scene::write_settings() {}
+void scene::destroy_design_system() {}
+void scene::release_terrain() {}
+void scene::release_globe() {}
+void scene::clear_scene() {}
+void scene::shutdown_gui() {}
+void scene::release_app_state_objects() {}
+void scene::release_sound_slots() {}
+void scene::close_music() {}
+void scene::stop_speaking() {}
+void scene::release_speech() {}
+void scene::release_sound() {}
+void scene::release_joystick() {}
+void scene::release_device() {}
+
+bool scene::reset_device() { return true; }

@@ -1,0 +1,172 @@
+#include "shell/win_main.h"
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/resources.h"
+#include "platform/window.h"
+#include "shell/scene.h"
+
+namespace {
+
+// While the window is minimised or closing the loop only looks for messages every 100 ms.
+constexpr std::uint32_t k_inactive_sleep_ms = 100;
+
+// The situations written when the window closes, to continue from later.
+constexpr const char* k_last_test = "# Last Test";
+constexpr const char* k_last_position = "# Last Position";
+
+// Shows the window in the start window mode of the settings: 0 full screen, 1 windowed at
+// its size, 2 or more maximised. The application object's own window-mode rules take over
+// here once it has them.
+void show_main_window() {
+    if (g_app->start_window_mode >= 2) {
+        main_window()->show(window_show::maximized);
+    } else {
+        g_app->windowed = g_app->start_window_mode;
+        main_window()->show(g_app->start_window_mode == 0 ? window_show::full_screen : window_show::normal);
+    }
+}
+
+// The window size before the settings are read: the usable screen, as the application
+// object starts with.
+void default_window_size() {
+    if (g_app->usable_width <= 0 || g_app->usable_height <= 0) {
+        main_window()->usable_size(&g_app->usable_width, &g_app->usable_height);
+    }
+    if (g_app->window_width <= 0 || g_app->window_height <= 0) {
+        g_app->window_width = g_app->usable_width;
+        g_app->window_height = g_app->usable_height;
+    }
+}
+
+bool create_main_window() {
+    default_window_size();
+    int desktop_width = 0, desktop_height = 0;
+    main_window()->desktop_size(&desktop_width, &desktop_height);
+    // Integer halves truncate toward zero, as the system's placement does.
+    const int left = (desktop_width - g_app->window_width) / 2;
+    const int top = (desktop_height - g_app->window_height) / 2;
+    if (!main_window()->create(g_app->title, left, top, g_app->window_width, g_app->window_height)) {
+        return false;
+    }
+    g_app->window = main_window();
+    return true;
+}
+
+// Set once the window is destroyed: later messages for it (a second close request that was
+// already queued) are dropped, as the system drops messages for a destroyed window.
+bool g_window_destroyed = false;
+
+// DestroyWindow: the window goes away at once (the context stays for the device) and the
+// procedure hears of it before the call returns.
+void destroy_main_window(void* window) {
+    if (g_window_destroyed) return;
+    g_window_destroyed = true;
+    main_window()->hide();
+    WndProc(window, WM_DESTROY, 0, 0);
+}
+
+// The objects root frame's sounds stop when the simulation pauses; the root arrives with
+// the scene's frames.
+void stop_object_sounds() {}
+
+// The next music track after the one that ended; arrives with the music channel.
+void play_next_music() {}
+
+void on_close(void* window) {
+    g_scene->write_situation(g_state->test_mode ? k_last_test : k_last_position, nullptr, true);
+    g_app->inactive = 1;
+    destroy_main_window(window);
+}
+
+void on_size(std::uintptr_t kind) {
+    if (kind == SIZE_MINIMIZED) {
+        g_app->inactive = 1;
+    } else if (g_app->inactive) {
+        // Coming back from a minimised or closing window: the device is as it was.
+        g_app->inactive = 0;
+    } else {
+        g_scene->on_resize();
+    }
+}
+
+void toggle_pause() {
+    g_app->paused = g_app->paused ? 0 : 1;
+    if (g_app->paused) stop_object_sounds();
+    g_state->set_message(g_app->paused ? "Simulation is paused" : "Simulation is restored");
+}
+
+}  // namespace
+
+std::intptr_t DefWindowProc(void*, std::uint32_t, std::uintptr_t, std::intptr_t) { return 0; }
+
+std::intptr_t WndProc(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
+    g_scene->on_message(window, message, wparam, lparam);
+    switch (message) {
+        case WM_CLOSE:
+            on_close(window);
+            return 0;
+        case WM_DESTROY:
+            g_app->inactive = 1;
+            post_quit_message(0);
+            return 0;
+        case WM_SIZE:
+            on_size(wparam);
+            break;
+        case WM_SYSCOMMAND:
+            // Alt and F10: the pause toggle, never the system menu.
+            if (wparam == SC_KEYMENU) {
+                toggle_pause();
+                return 0;
+            }
+            break;
+        case MM_MCINOTIFY:
+            // In a scenario the end of a track starts nothing.
+            if (wparam == MCI_NOTIFY_SUCCESSFUL && g_app->menu_mode) play_next_music();
+            break;
+        default:
+            break;
+    }
+    return DefWindowProc(window, message, wparam, lparam);
+}
+
+int WinMain(void*, void*, const char*, int) {
+    load_string_resource(IDS_TITLE, g_app->title, sizeof g_app->title);
+    load_string_resource(IDS_VERSION, g_app->version, sizeof g_app->version);
+
+    g_window_destroyed = false;
+    if (!create_main_window()) {
+        g_app->append_log("Could not create the main window: %s", main_window()->last_error());
+        return k_exit_start_failed;
+    }
+    if (!g_scene->startup()) {
+        g_app->append_log("Start-up failed");
+        return k_exit_start_failed;
+    }
+    show_main_window();
+
+    app_message msg;
+    do {
+        if (peek_app_message(&msg)) {
+            // Messages arrive translated; WM_QUIT is not dispatched, it ends the loop.
+            if (msg.code != WM_QUIT && !g_window_destroyed) {
+                WndProc(g_app->window, msg.code, msg.wparam, msg.lparam);
+            }
+        } else {
+            msg.code = WM_NULL;
+            if (g_app->inactive) {
+                sleep_ms(k_inactive_sleep_ms);
+            } else {
+                g_scene->frame_update();
+                g_scene->render_frame();
+                // 0 still yields; a negative setting counts as 0.
+                sleep_ms(static_cast<std::uint32_t>(g_app->sleep_time > 0 ? g_app->sleep_time : 0));
+            }
+        }
+    } while (msg.code != WM_QUIT);
+
+    g_scene->shutdown();
+    return static_cast<int>(msg.wparam);
+}

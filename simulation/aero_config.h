@@ -1,0 +1,93 @@
+// The airframe of a missile: a body of revolution (a nose with a spherical cap and an ogive,
+// a cylinder and a boat tail) and up to 8 wing sets (fins, wings or control surfaces). It turns
+// its dimensions into coefficient tables over Mach 0 to 4 by a component build-up of fitted
+// chart formulas, and the missile reads drag, normal-force slope and trim angle from them each
+// flight step. Its definition file is "configs\<name>.txt". Lengths are stored in cm as the
+// file and the design screen give them; all computation is in m.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/math3d.h"
+#include "simulation/design_name.h"
+#include "simulation/mach_table.h"
+
+constexpr int aero_max_wing_sets = 8;
+
+class aero_config {
+public:
+    aero_config();
+
+    // Reads "configs\<name>.txt"; false (nothing changed) when the name is refused or the file
+    // does not open. Values are bounded afterwards by clamp_dimensions; the Mach tables are not
+    // recomputed (the caller runs compute_coefficients).
+    bool load(const char* design_name);
+    // Takes the name and writes "configs\<name>.txt"; false, and a log line, when the name is
+    // refused or the file cannot be written.
+    bool save(const char* design_name);
+
+    // Bounds the dimensions in place and derives body_length, the two nose-arc radii and the
+    // bounding box. Every load, edit and scaling passes through it before anything is built.
+    void clamp_dimensions();
+    // Fills every Mach table and the scalars for the altitude in m (every caller passes 0).
+    // The dimensions must have passed clamp_dimensions.
+    void compute_coefficients(float altitude);
+    // Reads the tables at a Mach number. While the motor burns the base drag is left out.
+    // trim_alpha (rad) is at most 0.5, and 0 where it is undefined.
+    void get_coefficients(float mach, bool motor_burning, float& drag_coefficient, float& cn_alpha,
+                          float& trim_alpha) const;
+
+    char name[design_name_size] = {};
+
+    // Body, cm.
+    float DS = 8.0f;     // nose-cap (sphere section) diameter
+    float DC = 12.5f;    // cylinder diameter, the reference diameter
+    float DB = 8.0f;     // base diameter at the end of the boat tail
+    float nozzle_exit_diameter = 0.0f;  // copied from the motor; drawing only
+    float LN = 25.0f;    // nose length
+    float LC = 142.0f;   // cylinder length
+    float LT = 13.0f;    // boat-tail length
+    float CG = 70.0f;    // centre of gravity behind the nose tip
+
+    // Wing sets, cm; only the first NW take part.
+    std::int32_t NW = 2;
+    float CR[aero_max_wing_sets] = {};  // root chord
+    float CT[aero_max_wing_sets] = {};  // tip chord
+    float HR[aero_max_wing_sets] = {};  // root leading edge to tip trailing edge, along the body
+    float B[aero_max_wing_sets] = {};   // span, tip to tip
+    float TC[aero_max_wing_sets] = {};  // thickness / chord
+    float XW[aero_max_wing_sets] = {};  // root leading edge behind the nose tip
+    std::int32_t FLGW[aero_max_wing_sets] = {};  // 0 static, 1 control surface
+
+    // Derived by clamp_dimensions.
+    float cap_radius = 0.0f;    // cm, spherical nose cap
+    float ogive_radius = 0.0f;  // cm, ogive that meets the cylinder tangentially
+    float body_length = 0.0f;   // cm
+    // Bounding box in m about the body's middle, and its radius (the frame takes these).
+    vec3 box_min;
+    vec3 box_max;
+    float bounding_radius = 0.0f;
+
+    // Derived by compute_coefficients.
+    float reference_area = 0.0f;  // m², cylinder cross-section
+    float mass_estimate = 0.0f;   // kg
+    float xcp_min = 0.0f;         // m, extremes of xcp_total over Mach
+    float xcp_max = 0.0f;
+
+    mach_table cd0_body;                             // friction and base (and wave) drag
+    mach_table cd_base;                              // the base-drag part of cd0_body
+    mach_table cn_alpha_wing[aero_max_wing_sets];    // per rad, scaled by 0.8
+    mach_table xcp_wing[aero_max_wing_sets];         // m behind the nose tip
+    mach_table cd0_wings;
+    mach_table cn_alpha_nose;
+    mach_table xcp_nose;
+    mach_table cn_alpha_tail;
+    mach_table cm_delta;        // control set's moment about CG, per body diameter
+    mach_table xcp_total;
+    mach_table cn_alpha_total;
+    mach_table cm_alpha;        // per body diameter; negative when stable
+    mach_table xcp_tail;
+
+private:
+    void solve_nose_arcs();
+};

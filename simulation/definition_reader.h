@@ -1,0 +1,49 @@
+// Reads the program's definition files (airframes, motors, warheads, guidance, missiles,
+// launchers, control units, systems). A file is a title line and then one line per value:
+// the value, a TAB and its bracketed key. Lines holding "//" are comments; the first other line
+// holding "@" ends the data (a units legend follows it). A key is found anywhere in a line, and
+// the line's value is the number at its start (read as "%f" in the C locale) or, for names,
+// the text before its first TAB. Lines may be of any length and end in LF or CR LF.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "simulation/design_name.h"
+
+class definition_reader {
+public:
+    definition_reader() = default;
+    ~definition_reader();
+    definition_reader(const definition_reader&) = delete;
+    definition_reader& operator=(const definition_reader&) = delete;
+
+    // Opens the file (a program name); false when it cannot be opened.
+    bool open(const std::string& file);
+    // Moves to the next data line, skipping comments. False at the end of the file or at the
+    // line that ends the data.
+    bool next_line();
+
+    // Whether the current line holds the key (case-sensitive, brackets included).
+    bool has(const char* key) const;
+    // The line's leading number, or current when the line does not start with a finite number
+    // (such a line leaves numeric fields as they were).
+    float real(float current) const;
+    // The number truncated toward zero; out-of-range numbers stop at the int range.
+    int whole(int current) const;
+    // Set when the number is above 0.
+    std::uint8_t flag(std::uint8_t current) const;
+    // The text before the first TAB (the whole line without one), cut to a name field.
+    void name(char (&field)[design_name_size]) const;
+
+    const std::string& line() const { return line_; }
+
+private:
+    bool read_raw_line();
+
+    std::FILE* file_ = nullptr;
+    std::string line_;
+    bool has_number_ = false;
+    double number_ = 0.0;
+};

@@ -1,0 +1,52 @@
+#include "simulation/definition_writer.h"
+
+#include "core/d3d_app.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+definition_writer::~definition_writer() { close(); }
+
+bool definition_writer::open(const std::string& file) {
+    close();
+    path_ = file;
+    failed_ = false;
+    file_ = fs_open(file.c_str(), "wb");
+    if (file_ == nullptr) {
+        log_line("Could not write %s", file.c_str());
+        failed_ = true;  // close() reports it again, without a second log line
+        return false;
+    }
+    return true;
+}
+
+void definition_writer::put(const std::string& line) {
+    if (file_ == nullptr) return;
+    const std::string out = line + "\r\n";
+    if (std::fwrite(out.data(), 1, out.size(), file_) != out.size()) failed_ = true;
+}
+
+void definition_writer::text(const char* line) { put(line); }
+
+void definition_writer::blank() { put(""); }
+
+void definition_writer::real(float value, const char* key) {
+    put(format_string("%g\t%s", static_cast<double>(value), key));
+}
+
+void definition_writer::whole(int value, const char* key) {
+    put(format_string("%d\t%s", value, key));
+}
+
+void definition_writer::flag(bool value, const char* key) { put(format_string("%d\t%s", value ? 1 : 0, key)); }
+
+void definition_writer::name(const char* value, const char* key) {
+    put(format_string("%s\t%s", value, key));
+}
+
+bool definition_writer::close() {
+    if (file_ == nullptr) return !failed_ && !path_.empty();
+    if (std::fclose(file_) != 0) failed_ = true;
+    file_ = nullptr;
+    if (failed_) log_line("Could not write %s", path_.c_str());
+    return !failed_;
+}

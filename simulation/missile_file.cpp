@@ -1,0 +1,41 @@
+#include "simulation/missile_file.h"
+
+#include "platform/text.h"
+#include "simulation/definition_reader.h"
+#include "simulation/definition_writer.h"
+
+missile_file::missile_file() {
+    copy_text(config_name, "New Config");
+    copy_text(motor_name, "New Motor");
+    copy_text(warhead_name, "New Warhead");
+    copy_text(seeker_name, "New Seeker");
+}
+
+bool missile_file::read(const char* design_name) {
+    design_path path;
+    if (!make_design_path("missiles", design_name, &path)) return false;
+    definition_reader in;
+    if (!in.open(path.file)) return false;
+    while (in.next_line()) {
+        if (in.has("[config_name]")) in.name(config_name);
+        if (in.has("[motor_name]")) in.name(motor_name);
+        if (in.has("[warhead_name]")) in.name(warhead_name);
+        if (in.has("[seeker_name]")) in.name(seeker_name);
+    }
+    return true;
+}
+
+bool missile_file::write(const char* design_name) const {
+    design_path path;
+    if (!make_design_path("missiles", design_name, &path)) return false;
+    definition_writer out;
+    if (!out.open(path.file)) return false;
+    out.text("Missile system Definition File");
+    out.blank();
+    out.name(config_name, "[config_name]");
+    out.name(motor_name, "[motor_name]");
+    out.name(warhead_name, "[warhead_name]");
+    out.name(seeker_name, "[seeker_name]");
+    out.blank();
+    return out.close();
+}

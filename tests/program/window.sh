@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The whole program: under a virtual display it opens a window titled "Ventrask", runs its
+# loop, takes keys and a termination request and ends with status 0 and its log; without a
+# display it cannot start, says so in the log, ends with a non-zero status and leaves the
+# user's settings file alone.
+# Arguments: the ventrask binary and the run folder.
+set -uo pipefail
+binary=$1
+run=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$run"/. "$work"/
+cp "$binary" "$work/ventrask"
+cd "$work"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+printf 'a setting of the user\r\n' > qvd.ini
+
+# A start that cannot get a window.
+rm -f Logfile.txt
+env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 ./ventrask
+status=$?
+[ "$status" -ne 0 ] || fail "a start without a display ended with status 0"
+[ -f Logfile.txt ] || fail "no Logfile.txt after a failed start"
+grep -q "Could not create the main window" Logfile.txt || fail "the log does not say why: $(cat Logfile.txt)"
+[ "$(cat qvd.ini)" = $'a setting of the user\r' ] || fail "a failed start changed qvd.ini"
+
+# A normal run, ended by SIGTERM once the window is up.
+rm -f Logfile.txt
+cat > session.sh <<'INNER'
+set -u
+./ventrask &
+pid=$!
+window=""
+for _ in $(seq 1 600); do
+  window=$(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  echo "FAIL: no visible window titled Ventrask"
+  kill -KILL "$pid" 2>/dev/null
+  exit 90
+fi
+name=$(xdotool getwindowname "$window")
+[ "$name" = "Ventrask" ] || { echo "FAIL: window title '$name'"; kill -KILL "$pid"; exit 91; }
+# Input while the loop runs: a click, typed text, the pause toggle twice.
+xdotool mousemove --window "$window" 20 20 click 1 type --delay 20 "ab"
+xdotool key --window "$window" Return alt alt F10 F10
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || { echo "FAIL: the program ended by itself"; exit 92; }
+kill -TERM "$pid"
+for _ in $(seq 1 300); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "FAIL: the program did not end after SIGTERM"
+  kill -KILL "$pid"
+  exit 93
+fi
+wait "$pid"
+INNER
+xvfb-run -a -s "-screen 0 1024x768x24" bash session.sh
+status=$?
+[ "$status" -eq 0 ] || fail "the run ended with status $status"
+[ -f Logfile.txt ] || fail "no Logfile.txt after the run"
+grep -q "Ventrask" Logfile.txt || fail "the log lacks the program's line: $(cat Logfile.txt)"
+! grep -q "Start-up failed\|Could not create" Logfile.txt || fail "the run logged a failed start"
+echo "window: ok"

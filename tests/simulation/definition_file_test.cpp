@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstring>
+#include <string>
+
+#include "platform/text.h"
+#include "simulation/control_unit.h"
+#include "simulation/definition_reader.h"
+#include "simulation/definition_writer.h"
+#include "simulation/design_name.h"
+#include "simulation/launcher.h"
+#include "simulation/missile_file.h"
+#include "simulation/system_file.h"
+#include "tests/simulation/parts_fixture.h"
+
+namespace {
+
+using DefinitionFile = parts_test;
+
+const char* const k_control_default =
+    "Control Unit Definition File\r\n"
+    "\r\n"
+    "Parabolic_Radar\t[radar_name]\r\n"
+    "Tent\t[command_name]\r\n"
+    "1\t[fire_on_radial]\r\n"
+    "1\t[fire_on_projected]\r\n"
+    "2\t[protected_radius]\r\n"
+    "20\t[engagement_range]\r\n"
+    "8\t[num_targets]\r\n"
+    "5\t[launch_range]\r\n"
+    "\r\n"
+    "@\r\n"
+    "Control data units\r\n"
+    "\r\n"
+    "protected radius (km)\r\n"
+    "engagement range (km)\r\n"
+    "launch range (km)\r\n"
+    "\r\n";
+
+}  // namespace
+
+TEST_F(DefinitionFile, ControlUnitDefaultsAreWrittenInKeyOrderWithCrLf) {
+    control_unit unit;
+    ASSERT_TRUE(unit.save("Battery"));
+    EXPECT_EQ(tmp_.read("controls/Battery.txt"), k_control_default);
+    EXPECT_STREQ(unit.name, "Battery");  // saving renames the design
+}
+
+TEST_F(DefinitionFile, EveryRecordRoundTrips) {
+    control_unit unit;
+    copy_text(unit.radar_name, "Dish 2");
+    copy_text(unit.command_name, "Bunker");
+    unit.fire_on_radial = 0;
+    unit.num_targets = 3;
+    unit.protected_radius = 2.75f;
+    unit.engagement_range = 31.5f;
+    unit.launch_range = 7.25f;
+    ASSERT_TRUE(unit.save("Unit A"));
+    control_unit unit_back;
+    ASSERT_TRUE(unit_back.load("Unit A"));
+    EXPECT_STREQ(unit_back.name, "Unit A");
+    EXPECT_STREQ(unit_back.radar_name, "Dish 2");
+    EXPECT_STREQ(unit_back.command_name, "Bunker");
+    EXPECT_EQ(unit_back.fire_on_radial, 0);
+    EXPECT_EQ(unit_back.fire_on_projected, 1);
+    EXPECT_EQ(unit_back.num_targets, 3);
+    EXPECT_FLOAT_EQ(unit_back.protected_radius, 2.75f);
+    EXPECT_FLOAT_EQ(unit_back.engagement_range, 31.5f);
+    EXPECT_FLOAT_EQ(unit_back.launch_range, 7.25f);
+
+    launcher pad;
+    copy_text(pad.model_name, "rail");
+    pad.fixed_rotation = 1;
+    pad.rotation_angle = -45.5f;
+    pad.elevation_angle = 60.0f;
+    pad.num_missiles = 4;
+    pad.reload_time = 12.5f;
+    ASSERT_TRUE(pad.save("Pad"));
+    launcher pad_back;
+    ASSERT_TRUE(pad_back.load("Pad"));
+    EXPECT_STREQ(pad_back.name, "Pad");
+    EXPECT_STREQ(pad_back.model_name, "rail");
+    EXPECT_EQ(pad_back.fixed_rotation, 1);
+    EXPECT_EQ(pad_back.fixed_elevation, 0);
+    EXPECT_FLOAT_EQ(pad_back.rotation_angle, -45.5f);
+    EXPECT_FLOAT_EQ(pad_back.elevation_angle, 60.0f);
+    EXPECT_EQ(pad_back.num_missiles, 4);
+    EXPECT_FLOAT_EQ(pad_back.reload_time, 12.5f);
+    EXPECT_EQ(tmp_.read("launchers/Pad.txt").substr(0, 48), "Launcher Definition File\r\n\r\nrail\t[launcher_name]");
+
+    missile_file parts;
+    copy_text(parts.config_name, "Slim");
+    copy_text(parts.motor_name, "Boost 2");
+    copy_text(parts.warhead_name, "Blast");
+    copy_text(parts.seeker_name, "Eye");
+    ASSERT_TRUE(parts.write("Hawk"));
+    EXPECT_EQ(tmp_.read("missiles/Hawk.txt"),
+              "Missile system Definition File\r\n\r\nSlim\t[config_name]\r\nBoost 2\t[motor_name]\r\n"
+              "Blast\t[warhead_name]\r\nEye\t[seeker_name]\r\n\r\n");
+    missile_file parts_back;
+    ASSERT_TRUE(parts_back.read("Hawk"));
+    EXPECT_STREQ(parts_back.config_name, "Slim");
+    EXPECT_STREQ(parts_back.motor_name, "Boost 2");
+    EXPECT_STREQ(parts_back.warhead_name, "Blast");
+    EXPECT_STREQ(parts_back.seeker_name, "Eye");
+
+    system_file battery;
+    copy_text(battery.launcher_name, "Pad");
+    copy_text(battery.control_name, "Unit A");
+    ASSERT_TRUE(battery.write("Hawk"));
+    EXPECT_EQ(tmp_.read("systems/Hawk.txt"),
+              "System Definition File\r\n\r\nPad\t[launcher_name]\r\nUnit A\t[radar_name]\r\n\r\n");
+    system_file battery_back;
+    ASSERT_TRUE(battery_back.read("Hawk"));
+    EXPECT_STREQ(battery_back.launcher_name, "Pad");
+    EXPECT_STREQ(battery_back.control_name, "Unit A");
+}
+
+TEST_F(DefinitionFile, MissingFileChangesNothing) {
+    control_unit unit;
+    unit.num_targets = 5;
+    EXPECT_FALSE(unit.load("Nowhere"));
+    EXPECT_EQ(unit.num_targets, 5);
+    EXPECT_STREQ(unit.name, "New Control");
+    missile_file parts;
+    EXPECT_FALSE(parts.read("Nowhere"));
+    EXPECT_STREQ(parts.config_name, "New Config");
+}
+
+TEST_F(DefinitionFile, TitleAndEndOnlyLoadsAndSetsTheName) {
+    tmp_.write("controls/Empty.txt", "Control Unit Definition File\n@\n");
+    control_unit unit;
+    ASSERT_TRUE(unit.load("Empty"));
+    EXPECT_STREQ(unit.name, "Empty");
+    EXPECT_EQ(unit.num_targets, 8);
+    EXPECT_STREQ(unit.radar_name, "Parabolic_Radar");
+}
+
+TEST_F(DefinitionFile, CommentsEndMarkValuesAndKeysAnywhere) {
+    tmp_.write("controls/Rules.txt",
+               "Control Unit Definition File\n"
+               "\n"
+               "// 9\t[num_targets] commented out\n"
+               "3\t[num_targets] // a note makes the whole line a comment\n"
+               "4.5\t[num_targets][launch_range]\n"   // one number, two keys
+               "-0.5\t[fire_on_radial]\n"
+               "0.0001\t[fire_on_projected]\n"
+               "Dish // with comment\t[radar_name]\n"
+               "12\t[protected_radius] @ ends here\n"
+               "99\t[engagement_range]\n");
+    control_unit unit;
+    unit.fire_on_projected = 0;
+    ASSERT_TRUE(unit.load("Rules"));
+    EXPECT_EQ(unit.num_targets, 4);  // 4.5 truncated
+    EXPECT_FLOAT_EQ(unit.launch_range, 4.5f);
+    EXPECT_EQ(unit.fire_on_radial, 0);
+    EXPECT_EQ(unit.fire_on_projected, 1);
+    EXPECT_STREQ(unit.radar_name, "Parabolic_Radar");  // its line was a comment
+    EXPECT_FLOAT_EQ(unit.protected_radius, 2.0f);      // the "@" line ends the data unread
+    EXPECT_FLOAT_EQ(unit.engagement_range, 20.0f);     // after the end: ignored
+}
+
+TEST_F(DefinitionFile, WholeNumbersTruncateTowardZeroAndStayInRange) {
+    tmp_.write("launchers/Odd.txt",
+               "Launcher Definition File\n7.9\t[num_missiles]\n-2.7\t[fixed_elevation]\n");
+    launcher pad;
+    ASSERT_TRUE(pad.load("Odd"));
+    EXPECT_EQ(pad.num_missiles, 7);
+    EXPECT_EQ(pad.fixed_elevation, 0);
+    tmp_.write("launchers/Huge.txt", "Launcher Definition File\n1e30\t[num_missiles]\n-7.9\t[reload_time]\n");
+    ASSERT_TRUE(pad.load("Huge"));
+    EXPECT_EQ(pad.num_missiles, 2147483647);
+    EXPECT_FLOAT_EQ(pad.reload_time, -7.9f);  // files are not bounded on reading
+}
+
+TEST_F(DefinitionFile, LineWithoutANumberKeepsNumbersButGivesNames) {
+    tmp_.write("launchers/Words.txt",
+               "Launcher Definition File\nabout\t[reload_time]\nnan\t[elevation_angle]\n"
+               "1e999\t[rotation_angle]\nsilo\t[launcher_name]\n");
+    launcher pad;
+    ASSERT_TRUE(pad.load("Words"));
+    EXPECT_FLOAT_EQ(pad.reload_time, 30.0f);
+    EXPECT_FLOAT_EQ(pad.elevation_angle, 25.0f);
+    EXPECT_FLOAT_EQ(pad.rotation_angle, 0.0f);
+    EXPECT_STREQ(pad.model_name, "silo");
+}
+
+TEST_F(DefinitionFile, LongLinesAndLongNamesAreReadSafely) {
+    const std::string long_name(300, 'x');
+    const std::string padding(5000, ' ');
+    tmp_.write("controls/Long.txt", "Control Unit Definition File\r\n\r\n" + long_name + "\t[radar_name]\r\n" +
+                                        "6" + padding + "[num_targets]\r\n" + "7.5\t" + padding + "[launch_range]\r\n");
+    control_unit unit;
+    ASSERT_TRUE(unit.load("Long"));
+    EXPECT_EQ(std::string(unit.radar_name), std::string(design_name_size - 1, 'x'));
+    EXPECT_EQ(unit.num_targets, 6);  // the key far past 255 characters is still found
+    EXPECT_FLOAT_EQ(unit.launch_range, 7.5f);
+}
+
+TEST_F(DefinitionFile, LfAndCrLfFilesReadAlike) {
+    tmp_.write("systems/Lf.txt", "System Definition File\n\nPad\t[launcher_name]\nCtl\t[radar_name]\n");
+    tmp_.write("systems/Crlf.txt", "System Definition File\r\n\r\nPad\r\nCtl\t[radar_name]\r\nPad\t[launcher_name]\r\n");
+    system_file lf, crlf;
+    ASSERT_TRUE(lf.read("Lf"));
+    ASSERT_TRUE(crlf.read("Crlf"));
+    EXPECT_STREQ(lf.launcher_name, "Pad");
+    EXPECT_STREQ(crlf.launcher_name, "Pad");  // no CR left on a name without a TAB either
+    EXPECT_STREQ(lf.control_name, "Ctl");
+    EXPECT_STREQ(crlf.control_name, "Ctl");
+}
+
+TEST_F(DefinitionFile, DecimalCommaLocaleChangesNothing) {
+    const char* set = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
+        if ((set = std::setlocale(LC_ALL, name)) != nullptr) break;
+    }
+    if (set == nullptr) GTEST_SKIP() << "no decimal-comma locale installed";
+    control_unit unit;
+    unit.protected_radius = 2.5f;
+    const bool saved = unit.save("Comma");
+    tmp_.write("controls/Read.txt", "Control Unit Definition File\n0.75\t[launch_range]\n");
+    control_unit back;
+    const bool loaded = back.load("Read");
+    std::setlocale(LC_ALL, "C");
+    ASSERT_TRUE(saved);
+    ASSERT_TRUE(loaded);
+    EXPECT_NE(tmp_.read("controls/Comma.txt").find("2.5\t[protected_radius]"), std::string::npos);
+    EXPECT_FLOAT_EQ(back.launch_range, 0.75f);
+}
+
+TEST_F(DefinitionFile, UnwritableFileIsReportedAndLogged) {
+    // A folder where the file should be: the file cannot be created.
+    fs_make_folder("controls\\Battery.txt");
+    control_unit unit;
+    EXPECT_FALSE(unit.save("Battery"));
+    EXPECT_TRUE(logged("Could not write controls\\Battery.txt"));
+    fs_make_folder("systems\\Hawk.txt");
+    system_file battery;
+    EXPECT_FALSE(battery.write("Hawk"));
+    EXPECT_TRUE(logged("Could not write systems\\Hawk.txt"));
+    launcher pad;
+    EXPECT_TRUE(pad.save("Other"));
+    EXPECT_FALSE(logged("launchers\\Other"));
+}
+
+TEST_F(DefinitionFile, DesignNamesAreBoundedAndChecked) {
+    EXPECT_TRUE(is_valid_design_name("New Missile"));
+    EXPECT_TRUE(is_valid_design_name("Patriot-2 (b)"));
+    for (const char* bad : {"", "a\\b", "a/b", "..", "up..", "c:x", "tab\there", "new\nline", "at@home"}) {
+        EXPECT_FALSE(is_valid_design_name(bad)) << bad;
+    }
+    const std::string long_name(60, 'n');
+    design_path path;
+    ASSERT_TRUE(make_design_path("configs", long_name.c_str(), &path));
+    EXPECT_EQ(std::strlen(path.name), design_name_size - 1);
+    EXPECT_EQ(path.file, "configs\\" + std::string(39, 'n') + ".txt");
+
+    launcher pad;
+    ASSERT_TRUE(pad.save(long_name.c_str()));
+    EXPECT_EQ(std::string(pad.name), std::string(39, 'n'));  // the field holds what was saved
+    launcher back;
+    ASSERT_TRUE(back.load(long_name.c_str()));  // the same bounded name finds the file
+    EXPECT_STREQ(back.name, pad.name);
+
+    tmp_.write("secret.txt", "Launcher Definition File\n3\t[num_missiles]\n");
+    EXPECT_FALSE(back.load("..\\secret"));
+    EXPECT_EQ(back.num_missiles, 8);
+    EXPECT_FALSE(back.save("..\\secret"));
+    EXPECT_TRUE(logged("Invalid design name \"..\\secret\""));
+    EXPECT_FALSE(back.save("bell\a"));
+    EXPECT_TRUE(logged("Invalid design name \"bell?\""));
+    EXPECT_STREQ(back.name, std::string(39, 'n').c_str());  // a refused save renames nothing
+}
+
+TEST_F(DefinitionFile, ReaderAndWriterDirectly) {
+    definition_writer out;
+    ASSERT_TRUE(out.open("configs\\raw.txt"));
+    out.text("Title");
+    out.real(5000.0f, "[a]");
+    out.real(1e6f, "[b]");
+    out.real(0.737f, "[c]");
+    out.real(1.0f / 3.0f, "[d]");
+    out.whole(-12, "[e]");
+    out.flag(true, "[f]");
+    ASSERT_TRUE(out.close());
+    EXPECT_EQ(tmp_.read("configs/raw.txt"),
+              "Title\r\n5000\t[a]\r\n1e+06\t[b]\r\n0.737\t[c]\r\n0.333333\t[d]\r\n-12\t[e]\r\n1\t[f]\r\n");
+    definition_reader in;
+    ASSERT_TRUE(in.open("configs\\raw.txt"));
+    int lines = 0;
+    while (in.next_line()) ++lines;
+    EXPECT_EQ(lines, 7);
+    EXPECT_FALSE(in.next_line());  // stays at the end
+
+    tmp_.write("configs/keys.txt", "T\n5\t[LENC]\n6\t[DB]\n");
+    ASSERT_TRUE(in.open("configs\\keys.txt"));
+    ASSERT_TRUE(in.next_line());  // the title is a line without keys
+    ASSERT_TRUE(in.next_line());
+    EXPECT_FALSE(in.has("[LEN]"));  // a key matches with both its brackets
+    EXPECT_TRUE(in.has("[LENC]"));
+    ASSERT_TRUE(in.next_line());
+    EXPECT_FALSE(in.has("[B]"));
+    EXPECT_EQ(in.real(0.0f), 6.0f);
+}
