@@ -8,6 +8,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "shell/joystick_input.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ protected:
         for (int i = 0; i < times; ++i) joy.poll(&pitch, &heading);
     }
 
+    temp_folder tmp;  // the application object writes its log here
     d3d_app app;
     app_state state;
     joystick_input joy;
@@ -145,6 +147,7 @@ TEST_F(VirtualJoystickTest, NotAcquiredReadsNothing) {
 
 TEST(JoystickWithoutControllers, InitFailsAndClearsTheOption) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
+    temp_folder tmp;
     d3d_app app;
     g_app = &app;
     app.use_joystick = 1;
