@@ -46,14 +46,14 @@ protected:
 };
 
 TEST_F(MusicTracksTest, AFolderWithOnlyTheIntroPlaysNothing) {
-    tmp.write("music/.keep", "");
+    tmp.write("music/intro.mp3", "");  // makes the folder; replaced by the real file
     make_mp3("music/intro.mp3");
     play_next_music();
     EXPECT_FALSE(output.music().is_open());
 }
 
 TEST_F(MusicTracksTest, NextTrackIsAnyFileButTheIntro) {
-    tmp.write("music/.keep", "");
+    tmp.write("music/intro.mp3", "");
     make_mp3("music/intro.mp3");
     make_mp3("music/theme.mp3");
     play_next_music();
@@ -69,7 +69,7 @@ TEST_F(MusicTracksTest, NextTrackIsAnyFileButTheIntro) {
 }
 
 TEST_F(MusicTracksTest, SirenSoundsAtMostOncePerThirtySeconds) {
-    tmp.write("sounds/.keep", "");
+    tmp.write("sounds/siren.mp3", "");
     make_mp3("sounds/siren.mp3");
     state.now = 1000;
     play_siren(0);
