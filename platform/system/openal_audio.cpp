@@ -249,9 +249,15 @@ void mpg123_stream::use() const { device_->use(); }
 bool mpg123_stream::fill(ALuint buffer) {
     if (decoded_all_) return false;
     std::size_t done = 0;
-    const int r = mpg123_read(handle_, chunk_.data(), chunk_.size(), &done);
-    if (r != MPG123_OK) decoded_all_ = true;  // MPG123_DONE, or a broken frame ends the track
-    if (done == 0) return false;
+    int r = mpg123_read(handle_, chunk_.data(), chunk_.size(), &done);
+    // A format notice carries no samples; the output format is locked, so read on.
+    for (int tries = 0; r == MPG123_NEW_FORMAT && done == 0 && tries < 4; ++tries)
+        r = mpg123_read(handle_, chunk_.data(), chunk_.size(), &done);
+    if (r != MPG123_OK && r != MPG123_NEW_FORMAT) decoded_all_ = true;  // the end, or a broken stream
+    if (done == 0) {
+        decoded_all_ = true;
+        return false;
+    }
     alBufferData(buffer, channels_ == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16, chunk_.data(),
                  static_cast<ALsizei>(done), static_cast<ALsizei>(rate_));
     return true;
