@@ -79,8 +79,9 @@ public:
     virtual hresult set_doppler_factor(float factor) = 0;
     // Applies every 3-D setting made since the last commit.
     virtual hresult commit_deferred() = 0;
-    // Loopback devices only: mixes the next frames into out as interleaved stereo floats
-    // (left, right). False on a device that plays to a sound card.
+    // Loopback devices only: mixes the next frames into out as interleaved floats, one per
+    // output channel (stereo: left, right; four channels: front left, front right, back left,
+    // back right). False on a device that plays to a sound card.
     virtual bool render(float* out, int frames) = 0;
 };
 
@@ -88,5 +89,6 @@ public:
 std::unique_ptr<audio_device> open_audio_device();
 // A named output device; none when it does not exist.
 std::unique_ptr<audio_device> open_named_audio_device(const char* name);
-// A device that plays into memory at the given rate, stereo: see audio_device::render.
-std::unique_ptr<audio_device> open_loopback_audio_device(int rate);
+// A device that plays into memory at the given rate with 2 (stereo) or 4 (front and back
+// pairs) channels: see audio_device::render.
+std::unique_ptr<audio_device> open_loopback_audio_device(int rate, int channels = 2);

@@ -460,13 +460,14 @@ std::unique_ptr<audio_device> open_named_audio_device(const char* name) {
     return finish_device(alcOpenDevice(name), nullptr, false);
 }
 
-std::unique_ptr<audio_device> open_loopback_audio_device(int rate) {
+std::unique_ptr<audio_device> open_loopback_audio_device(int rate, int channels) {
+    if (channels != 2 && channels != 4) return nullptr;
     if (alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback") != ALC_TRUE) return nullptr;
     using open_fn = ALCdevice*(ALC_APIENTRY*)(const ALCchar*);
     auto open = reinterpret_cast<open_fn>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     if (open == nullptr) return nullptr;
-    // Plain stereo panning (no HRTF) so tests can compare the two channels.
-    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
+    // Plain panning (no HRTF) so tests can compare the channels.
+    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, channels == 4 ? ALC_QUAD_SOFT : ALC_STEREO_SOFT,
                                  ALC_FORMAT_TYPE_SOFT,     ALC_FLOAT_SOFT,
                                  ALC_FREQUENCY,            rate,
                                  ALC_HRTF_SOFT,            ALC_FALSE,

@@ -354,3 +354,46 @@ TEST_F(SoundSystemTest, BrokenMusicFilesFailOrEndCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Energy of one channel of an interleaved four-channel mix.
+double channel_rms(const std::vector<float>& mix, int channel) {
+    double sum = 0.0;
+    for (std::size_t i = static_cast<std::size_t>(channel); i < mix.size(); i += 4)
+        sum += static_cast<double>(mix[i]) * mix[i];
+    return std::sqrt(sum / static_cast<double>(mix.size() / 4));
+}
+
+TEST(SoundSystemAxes, AheadOfTheCameraIsInFrontOfTheListener) {
+    temp_folder tmp;
+    d3d_app app;
+    g_app = &app;
+    {
+        sound_system sound;
+        sound.init_with(open_loopback_audio_device(k_test_rate, 4));
+        ASSERT_EQ(sound.available, 1);
+        tmp.write("tone.wav", make_tone(2.0));
+        std::unique_ptr<sound_buffer> b;
+        ASSERT_TRUE(sound.load_wave("tone.wav", &b));
+        sound.play_looping(b.get());
+        std::vector<float> mix(4 * 4410);
+        auto front_and_back = [&](float z, double* front, double* back) {
+            b->set_position(vec3{0.0f, 0.0f, z});
+            sound.commit_listener();
+            sound.device()->render(mix.data(), 4410);  // let the gains settle
+            sound.device()->render(mix.data(), 4410);
+            *front = channel_rms(mix, 0) + channel_rms(mix, 1);
+            *back = channel_rms(mix, 2) + channel_rms(mix, 3);
+        };
+        double front = 0.0, back = 0.0;
+        front_and_back(5.0f, &front, &back);  // camera z is ahead
+        EXPECT_GT(front, 1.5 * back);
+        front_and_back(-5.0f, &front, &back);
+        EXPECT_GT(back, 1.5 * front);
+        sound.release();
+    }
+    g_app = nullptr;
+}
+
+}  // namespace
