@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/app_state.h"
+#include "core/d3d_app.h"
 #include "platform/clock.h"
 #include "platform/font_raster.h"
 #include "platform/image.h"
@@ -58,7 +59,7 @@ std::uint32_t splash_hold_ms() {
 }  // namespace
 
 void overlay2d::begin_loading_screen() {
-    if (!device_) {
+    if (!device()) {
         if (loading.splash) return;
         loading.splash = 1;
         splash_window_ = make_splash ? make_splash() : nullptr;
@@ -75,6 +76,7 @@ void overlay2d::begin_loading_screen() {
         loading.previous_tick = tick_count();
         loading.active = 1;
     }
+    if (g_app) g_app->set_default_states(true);
 }
 
 void overlay2d::end_loading_screen() {
@@ -86,6 +88,7 @@ void overlay2d::end_loading_screen() {
     loading.progress = 0;
     loading.previous_tick = tick_count();
     loading.active = 0;
+    if (g_app && g_app->device) g_app->set_default_states(true);
 }
 
 void overlay2d::close_splash() {
@@ -142,8 +145,9 @@ void overlay2d::paint_splash(const char* text) {
 }
 
 void overlay2d::draw_loading_progress(const char* text) {
-    if (!loading.active || !device_) return;
-    gfx_device& d = *device_;
+    gfx_device* device_now = device();
+    if (!loading.active || !device_now) return;
+    gfx_device& d = *device_now;
     d.begin_scene();
     d.set_transform(TS_VIEW, gui_view_matrix());
     d.set_transform(TS_WORLD, mat_identity());

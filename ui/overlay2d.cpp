@@ -50,7 +50,12 @@ overlay2d::~overlay2d() {
 void overlay2d::set_device(gfx_device* device) {
     if (device != device_) release();
     device_ = device;
-    for (auto& f : fonts_) f->set_device(device);
+    for (auto& f : fonts_) f->set_device(this->device());
+}
+
+gfx_device* overlay2d::device() const {
+    if (device_) return device_;
+    return g_app ? g_app->device.get() : nullptr;
 }
 
 void overlay2d::restore() {
@@ -60,7 +65,10 @@ void overlay2d::restore() {
 
 void overlay2d::rescale_fonts() {
     const float s = std::min(gui_scale[0], gui_scale[1]) * 0.5f;
-    for (auto& f : fonts_) f->create_texture(s);
+    for (auto& f : fonts_) {
+        f->set_device(device());
+        f->create_texture(s);
+    }
 }
 
 void overlay2d::release() {
@@ -78,8 +86,9 @@ mat4 overlay2d::gui_view_matrix() const {
 }
 
 void overlay2d::update_scale() {
-    if (!device_) return;
-    const mat4& world = device_->transform(TS_WORLD);
+    const gfx_device* d = device();
+    if (!d) return;
+    const mat4& world = d->transform(TS_WORLD);
     const float lx = row_length(world, 0), ly = row_length(world, 1);
     if (lx > 0) text_scale[0] = gui_scale[0] / lx;
     if (ly > 0) text_scale[1] = gui_scale[1] / ly;
@@ -149,22 +158,23 @@ void overlay2d::draw_text_in_box_sized(float x1, float y1, float x2, float y2,
 }
 
 void overlay2d::set_clip_planes(float x1, float y1, float x2, float y2) {
-    if (!device_) return;
-    const mat4& m = device_->transform(TS_WORLD);
+    gfx_device* d = device();
+    if (!d) return;
+    const mat4& m = d->transform(TS_WORLD);
     const vec3 nx = normalize(vec3{m.m[0][0], m.m[0][1], m.m[0][2]});
     const vec3 ny = normalize(vec3{m.m[1][0], m.m[1][1], m.m[1][2]});
     auto at = [&](float x, float y) { return transform_coord(vec3{x, y, 0}, m); };
-    auto set = [&](int index, const vec3& n, float d) {
-        const float p[4] = {n.x, n.y, n.z, d};
-        device_->set_clip_plane(index, p);
+    auto set = [&](int index, const vec3& n, float distance) {
+        const float p[4] = {n.x, n.y, n.z, distance};
+        d->set_clip_plane(index, p);
     };
     set(0, ny, -dot(ny, at(0, y1)));
     set(1, -ny, dot(ny, at(0, y2)));
     set(2, nx, -dot(nx, at(x1, 0)));
     set(3, -nx, dot(nx, at(x2, 0)));
-    device_->set_render_state(RS_CLIPPLANEENABLE, 15);  // planes 0..3
+    d->set_render_state(RS_CLIPPLANEENABLE, 15);  // planes 0..3
 }
 
 void overlay2d::disable_clip_planes() {
-    if (device_) device_->set_render_state(RS_CLIPPLANEENABLE, 0);
+    if (gfx_device* d = device()) d->set_render_state(RS_CLIPPLANEENABLE, 0);
 }

@@ -64,10 +64,11 @@ public:
     overlay2d(const overlay2d&) = delete;
     overlay2d& operator=(const overlay2d&) = delete;
 
-    // The device to draw with (none: before the device exists and after it is gone). A
-    // change of device releases the textures made on the old one, which must go first.
+    // The device drawn with: the application object's, unless one is given here (tests, or
+    // none to follow the application object again). A change of device releases the
+    // textures made on the old one, which must go before it.
     void set_device(gfx_device* device);
-    gfx_device* device() const { return device_; }
+    gfx_device* device() const;
 
     // After the device exists or was reset: the background picture, then the fonts.
     void restore();

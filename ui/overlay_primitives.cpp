@@ -32,15 +32,17 @@ void overlay2d::put(int index, float x, float y, std::uint32_t color, float z) {
 }
 
 void overlay2d::draw_scratch(std::uint32_t type, int count) {
-    if (!device_ || count <= 0) return;
-    device_->set_fvf(k_overlay_vertex_fvf);
-    device_->draw_primitive_up(type, count, scratch_vertices, sizeof(overlay_vertex));
+    gfx_device* d = device();
+    if (!d || count <= 0) return;
+    d->set_fvf(k_overlay_vertex_fvf);
+    d->draw_primitive_up(type, count, scratch_vertices, sizeof(overlay_vertex));
 }
 
 void overlay2d::use_shared_material() {
-    if (!device_) return;
-    device_->set_material(shared_material());
-    device_->set_texture(0, nullptr);
+    gfx_device* d = device();
+    if (!d) return;
+    d->set_material(shared_material());
+    d->set_texture(0, nullptr);
 }
 
 void overlay2d::draw_line(float x1, float y1, float x2, float y2, std::uint32_t color) {
@@ -287,15 +289,16 @@ void overlay2d::draw_box_3d(float x1, float y1, float z1, float x2, float y2, fl
     };
     for (int i = 0; i < 20; ++i) put(i, strip[i][0], strip[i][1], color, strip[i][2]);
     draw_scratch(PT_LINESTRIP, 19);
-    if (!device_) return;
+    gfx_device* d = device();
+    if (!d) return;
     // The drop line from the frame's position straight down, in world coordinates.
-    const mat4 world = device_->transform(TS_WORLD);
+    const mat4 world = d->transform(TS_WORLD);
     const float tx = world.m[3][0], ty = world.m[3][1], tz = world.m[3][2];
-    device_->set_transform(TS_WORLD, mat_identity());
+    d->set_transform(TS_WORLD, mat_identity());
     put(0, tx, ty, color, tz);
     put(1, tx, -depth, color, tz);
     draw_scratch(PT_LINELIST, 1);
-    device_->set_transform(TS_WORLD, world);
+    d->set_transform(TS_WORLD, world);
 }
 
 void draw_spoke_ring(float cx, float cy, float r1, float r2, std::uint32_t color) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/app_state.h"
+#include "core/d3d_app.h"
 #include "overlay_fixture.h"
 #include "platform/clock.h"
 #include "platform/resources.h"
@@ -253,4 +254,38 @@ TEST(Overlay, FontsAreDrawnAgainForANewBackBuffer) {
     s.overlay->set_device(nullptr);
     EXPECT_EQ(s.overlay->font(0)->texture(), nullptr);
     EXPECT_EQ(s.overlay->background(), nullptr);
+}
+
+TEST_F(LoadingScreen, TheOverlayDrawsWithTheApplicationObjectsDevice) {
+    temp_folder folder;
+    d3d_app app;
+    app.d3d = std::make_unique<null_gfx_system>();
+    app.window_width = 800;
+    app.window_height = 600;
+    g_app = &app;
+    ASSERT_TRUE(app.create_device());
+    {
+        overlay2d o;
+        o.make_splash = nullptr;
+        g_overlay = &o;
+        EXPECT_EQ(o.device(), app.device.get());
+        // With a device the loading picture is drawn by it, from the default states.
+        app.device->set_sampler_state(0, SAMP_MINFILTER, TEXF_POINT);
+        begin_loading_screen();
+        EXPECT_EQ(o.loading.active, 1);
+        EXPECT_EQ(o.loading.splash, 0);
+        EXPECT_EQ(app.device->sampler_state(0, SAMP_MINFILTER), static_cast<std::uint32_t>(TEXF_LINEAR));
+        o.set_gui_scale(800, 600);
+        o.restore();
+        EXPECT_NE(o.font(FONT_BOLD_TEXT)->texture(), nullptr);
+        g_state->show_status("Loading Objects");
+        auto* recorder = static_cast<recording_device*>(app.device.get());
+        EXPECT_EQ(recorder->present_count, 1);
+        end_loading_screen();
+        EXPECT_EQ(o.loading.active, 0);
+        o.release();
+        g_overlay = nullptr;
+    }
+    app.release_device();
+    g_app = nullptr;
 }
