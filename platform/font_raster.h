@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-struct font_spec {
+struct font_request {
     const char* face_name = "";
     int cell_height = 12;      // pixels from the top of the ascent to the bottom of the descent
     bool bold = false;
@@ -31,7 +31,7 @@ public:
 };
 
 // The face for a request, or none when no face file can be read.
-std::unique_ptr<font_raster> make_font_raster(const font_spec& spec);
+std::unique_ptr<font_raster> make_font_raster(const font_request& request);
 
 // The Unicode code point of a Windows-1252 byte (the five unassigned bytes map to themselves).
 std::uint32_t cp1252_to_unicode(std::uint8_t ch);

@@ -87,15 +87,15 @@ bool d3d_font::create_texture(float scale) {
     scale_ = scale;
     if (!device_) return false;
 
-    font_spec spec;
-    spec.face_name = face_name_;
-    spec.cell_height = pixel_height_for(height_, scale);
-    spec.bold = (flags_ & FONT_BOLD) != 0;
-    spec.italic = (flags_ & FONT_ITALIC) != 0;
-    spec.fixed_pitch = (flags_ & FONT_FIXED_PITCH) != 0;
-    const std::unique_ptr<font_raster> raster = make_font_raster(spec);
+    font_request request;
+    request.face_name = face_name_;
+    request.cell_height = pixel_height_for(height_, scale);
+    request.bold = (flags_ & FONT_BOLD) != 0;
+    request.italic = (flags_ & FONT_ITALIC) != 0;
+    request.fixed_pitch = (flags_ & FONT_FIXED_PITCH) != 0;
+    const std::unique_ptr<font_raster> raster = make_font_raster(request);
     if (!raster) return false;
-    pixel_height_ = spec.cell_height;
+    pixel_height_ = request.cell_height;
 
     // The nominal height gives the first size; large scales make the rows of the bigger
     // fonts run past its bottom, so the side doubles until every character has its cell.

@@ -64,11 +64,11 @@ void overlay2d::begin_loading_screen() {
         loading.splash = 1;
         splash_window_ = make_splash ? make_splash() : nullptr;
         splash_bitmap_ = splash_from_resource();
-        font_spec spec;
-        spec.cell_height = 16;
-        spec.bold = true;
-        spec.italic = true;
-        splash_font_ = make_font_raster(spec);
+        font_request request;
+        request.cell_height = 16;
+        request.bold = true;
+        request.italic = true;
+        splash_font_ = make_font_raster(request);
         return;
     }
     if (!loading.active) {

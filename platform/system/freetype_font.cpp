@@ -16,21 +16,21 @@ constexpr const char* k_font_folder = "/usr/share/fonts/truetype/dejavu/";
 
 // The file of a request: the fixed-pitch face for fixed pitch, serif for a serif name,
 // the sans face otherwise (the default face stands in for unknown names such as "NULL").
-std::string face_file(const font_spec& spec) {
+std::string face_file(const font_request& request) {
     std::string family = "DejaVuSans";
-    std::string name = spec.face_name ? spec.face_name : "";
+    std::string name = request.face_name ? request.face_name : "";
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     const bool serif = name.find("times") != std::string::npos ||
                        (name.find("serif") != std::string::npos &&
                         name.find("sans") == std::string::npos);
-    const bool mono = spec.fixed_pitch || name.find("courier") != std::string::npos ||
+    const bool mono = request.fixed_pitch || name.find("courier") != std::string::npos ||
                       name.find("mono") != std::string::npos;
     if (mono) family = "DejaVuSansMono";
     else if (serif) family = "DejaVuSerif";
     std::string style;
-    if (spec.bold) style += "Bold";
-    if (spec.italic) style += serif ? "Italic" : "Oblique";
+    if (request.bold) style += "Bold";
+    if (request.italic) style += serif ? "Italic" : "Oblique";
     return std::string(k_font_folder) + family + (style.empty() ? "" : "-" + style) + ".ttf";
 }
 
@@ -41,10 +41,10 @@ public:
         if (library_) FT_Done_FreeType(library_);
     }
 
-    bool open(const font_spec& spec) {
+    bool open(const font_request& request) {
         if (FT_Init_FreeType(&library_) != 0) return false;
-        if (FT_New_Face(library_, face_file(spec).c_str(), 0, &face_) != 0) return false;
-        cell_ = std::max(1, spec.cell_height);
+        if (FT_New_Face(library_, face_file(request).c_str(), 0, &face_) != 0) return false;
+        cell_ = std::max(1, request.cell_height);
         // The Windows metrics of the face; hhea values where the face has no OS/2 table.
         double ascent = face_->ascender, descent = -face_->descender;
         const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
@@ -109,8 +109,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<font_raster> make_font_raster(const font_spec& spec) {
+std::unique_ptr<font_raster> make_font_raster(const font_request& request) {
     auto font = std::make_unique<freetype_font>();
-    if (!font->open(spec)) return nullptr;
+    if (!font->open(request)) return nullptr;
     return font;
 }

@@ -50,11 +50,11 @@ void trail(image& p, float x0, float y0, float xc, float yc, float x1, float y1,
 }
 
 void text(image& p, const char* s, int x, int y, int height, bool bold, std::uint32_t color) {
-    font_spec spec;
-    spec.face_name = "Sans";
-    spec.cell_height = height;
-    spec.bold = bold;
-    const auto font = make_font_raster(spec);
+    font_request request;
+    request.face_name = "Sans";
+    request.cell_height = height;
+    request.bold = bold;
+    const auto font = make_font_raster(request);
     if (!font) return;
     std::vector<std::uint8_t> cover(static_cast<std::size_t>(p.width) * p.height, 0);
     int pen = x;
