@@ -16,6 +16,7 @@
 #include "core/scene_services.h"
 #include "core/texture_cache.h"
 #include "platform/recording_device.h"
+#include "platform/x_mesh.h"
 #include "tests/support/temp_folder.h"
 
 class counting_loader : public texture_loader {
