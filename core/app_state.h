@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/editor_selection.h"
+#include "core/scenery_index.h"
 #include "platform/math3d.h"
 
 class frame;
@@ -39,6 +40,10 @@ public:
     // The time step, once per frame, first thing after input (menu mode included).
     void update_frame_timing();
 
+    // The installed sceneries and their map bounds ("Indexing Scenery" at start-up).
+    void load_scenery_index();
+    // The 1-based index of the narrowest scenery around map point (x, y), 0 when none.
+    int find_scenery_tile(float x, float y) const;
     // Adds the shift to the world origin offset and has the scene move everything by its
     // opposite (the scene services' backend).
     void shift_origin(float dx, float dy, float dz);
@@ -97,6 +102,8 @@ public:
     float shadow_distance = 100.0f;
     float shadow_alt = 100.0f;        // [shadow_alt]
     float fog_distances[2] = {35000.0f, 5000.0f};
+    float current[2] = {0.0f, 0.0f};      // the water's drift (x, z), m/s
+    float water_motion[2] = {0.0f, 0.0f}; // the drift plus the waves' slow sway (x, z)
 
     // Run state.
     std::uint8_t test_mode = 0;
@@ -134,6 +141,8 @@ public:
     std::uint8_t rain = 0;
     std::uint8_t above_water = 0;
     std::uint8_t preview = 0;
+
+    scenery_index sceneries;
 
     // Further pointers published by the camera: aspect ratio, field of view, its look pitch
     // and yaw, the near (0.1 to 1000 m) and offset projections, and its four auxiliary

@@ -43,6 +43,7 @@ d3d_app::d3d_app() {
 }
 
 d3d_app::~d3d_app() {
+    textures.release_all();
     write_log();
     if (g_app == this) g_app = nullptr;
 }
@@ -87,3 +88,16 @@ void log_line(const char* format, ...) {
     va_end(args);
     g_app->append_log("%s", line.c_str());
 }
+
+bool d3d_app::load_texture(const char* name, gfx_texture** out, int mode, bool cached) {
+    textures.use_mipmaps = use_mipmaps != 0;
+    return textures.load_texture(name, out, mode, cached);
+}
+
+int d3d_app::load_texture_from_folder(const char* folder, const char* name, gfx_texture** out,
+                                      bool cached) {
+    textures.use_mipmaps = use_mipmaps != 0;
+    return textures.load_texture_from_folder(folder, name, out, cached);
+}
+
+bool d3d_app::release_texture(gfx_texture** texture) { return textures.release_texture(texture); }

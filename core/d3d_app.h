@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "core/texture_cache.h"
 #include "platform/results.h"
 
 class d3d_app {
@@ -83,6 +84,15 @@ public:
 
     int windowed = 1;                 // [window_mode]
     int stencil_wanted = 1;
+
+    // Textures shared by name and load mode. The device installs its loader; releasing the
+    // device must first call textures.release_all() (GL textures need their context).
+    texture_cache textures;
+    // The cache's calls with [use_mipmaps] applied (texture_cache.h says what they do).
+    bool load_texture(const char* name, gfx_texture** out, int mode, bool cached);
+    int load_texture_from_folder(const char* folder, const char* name, gfx_texture** out,
+                                 bool cached);
+    bool release_texture(gfx_texture** texture);
 
 private:
     char log_[k_log_size] = {};

@@ -67,9 +67,9 @@ public:
     // The loader textures come from, none to stop loading (the cache keeps what it holds).
     void set_loader(texture_loader* loader) { loader_ = loader; }
     texture_loader* loader() const { return loader_; }
-    // [use_mipmaps] and the device's largest texture side, read at each load.
+    // [use_mipmaps] and a limit on texture sides (0: the device's own), read at each load.
     bool use_mipmaps = true;
-    int max_texture_size = 4096;
+    int max_texture_size = 0;
 
     // With `cached`, a slot with exactly this name (case counts) and mode hands out its
     // texture and counts one more user. Otherwise the file is loaded for the mode; with

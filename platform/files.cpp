@@ -78,7 +78,8 @@ std::string fs_host_path(const char* name) {
                 }
             }
         }
-        result = join(result, actual);
+        if (!result.empty() && result.back() != '/') result.push_back('/');
+        result.append(actual);
     }
     if (result.empty()) result = ".";
     return result;

@@ -20,7 +20,7 @@ struct texture_request {
     int levels = 1;                                // k_texture_levels_full or 1..
     image_format format = image_format::unknown;   // unknown: the file's own
     std::uint32_t color_key = 0;                   // 0xAARRGGBB matched exactly; 0 none
-    int max_size = 4096;                           // the device's largest texture side
+    int max_size = 0;                              // largest side; 0: the device's own
 };
 
 // Levels of one texture (or of the six faces of a cube, +x, -x, +y, -y, +z, -z), each
@@ -40,7 +40,7 @@ struct texture_image {
 };
 
 // The size one side gets: requested size, the default or the file's own, never above
-// max_size (nor below 1).
+// max_size (without one, never above the largest picture side) nor below 1.
 int texture_side(int file_side, int requested, int max_size);
 
 // Builds the texture's levels from a decoded picture; `file_format` is the format the file

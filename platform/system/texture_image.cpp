@@ -9,7 +9,7 @@ int texture_side(int file_side, int requested, int max_size) {
     int side = requested;
     if (requested == k_texture_size_default) side = image_next_power_of_two(file_side);
     else if (requested == k_texture_size_file || requested < 0) side = file_side;
-    return std::clamp(side, 1, std::max(1, max_size));
+    return std::clamp(side, 1, max_size > 0 ? max_size : k_image_max_side);
 }
 
 namespace {

@@ -257,6 +257,24 @@ TEST_F(TextureCache, FolderLoadsFollowTheNameRulesAndFallbacks) {
     EXPECT_EQ(t, nullptr);
 }
 
+TEST_F(TextureCache, NamesTooLongForASlotAreNotCached) {
+    memory_loader any(true);
+    cache.set_loader(&any);
+    // 130 characters: a slot holds 127. Cut short, the name could never match again, and
+    // every load would take one more slot; such textures are handed out uncached instead.
+    const std::string name = "graphics\\" + std::string(120, 'x') + ".jpg";
+    gfx_texture *a = nullptr, *b = nullptr;
+    ASSERT_TRUE(cache.load_texture(name.c_str(), &a, 0, true));
+    ASSERT_TRUE(cache.load_texture(name.c_str(), &b, 0, true));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(cache.find_slot(a), -1);
+    EXPECT_EQ(cache.loose_count(), 2);
+    EXPECT_STREQ(cache.slot_at(0).name, "");
+    EXPECT_TRUE(cache.release_texture(&a));
+    EXPECT_TRUE(cache.release_texture(&b));
+    EXPECT_TRUE(any.live.empty());
+}
+
 TEST(TextureCacheRules, ModeForNameAndDestruction) {
     EXPECT_EQ(texture_mode_for_name("a#b_c=d"), 3);
     EXPECT_EQ(texture_mode_for_name("a_b=c"), 2);

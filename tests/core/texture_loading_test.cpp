@@ -1,0 +1,222 @@
+// Textures from picture files on the recording device: formats, sizes, levels, cube maps,
+// the helpers of the application object, saving, and the cache on a real loader.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/d3d_app.h"
+#include "core/texture_loading.h"
+#include "platform/files.h"
+#include "platform/image_ops.h"
+#include "platform/recording_device.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+present_params small_params() {
+    present_params p;
+    p.back_buffer_width = 64;
+    p.back_buffer_height = 48;
+    p.back_buffer_format = FMT_X8R8G8B8;
+    return p;
+}
+
+image picture(int width, int height) {
+    image p;
+    EXPECT_TRUE(image_allocate(&p, width, height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p.set_pixel(x, y, 0xFF000000u | static_cast<std::uint32_t>(x * 8) << 16 |
+                                  static_cast<std::uint32_t>(y * 8) << 8 | 0x40u);
+    return p;
+}
+
+image level_of(gfx_texture* t, int level, int face = 0) {
+    image out;
+    EXPECT_EQ(read_texture_level(t, level, face, &out), S_OK);
+    return out;
+}
+
+struct TextureLoading : ::testing::Test {
+    temp_folder tmp;
+    recording_device device{small_params()};
+    void SetUp() override { fs_make_folder("graphics"); }
+};
+
+}  // namespace
+
+TEST_F(TextureLoading, FileToTextureInTheRequestedFormatSizeAndLevels) {
+    ASSERT_EQ(image_save_file("graphics\\p.bmp", picture(20, 12)), S_OK);
+    texture_request request;
+    request.format = image_format::r5g6b5;
+    request.levels = k_texture_levels_full;
+    texture_ptr t;
+    ASSERT_EQ(load_texture_from_file(&device, "graphics\\p.bmp", request, &t), S_OK);
+    EXPECT_EQ(t->format(), FMT_R5G6B5);
+    EXPECT_EQ(t->width(), 32);  // rounded up to powers of two
+    EXPECT_EQ(t->height(), 16);
+    EXPECT_EQ(t->level_count(), 6);
+    // A size of the file's own keeps the texels: each reads back as 5:6:5 holds it.
+    request.width = request.height = k_texture_size_file;
+    ASSERT_EQ(load_texture_from_file(&device, "graphics\\p.bmp", request, &t), S_OK);
+    image expected = picture(20, 12);
+    ASSERT_TRUE(image_quantize(&expected, image_format::r5g6b5));
+    const image back = level_of(t.get(), 0);
+    ASSERT_EQ(back.width, 20);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x) ASSERT_EQ(back.pixel(x, y), expected.pixel(x, y));
+    // Raw texels are 16 bits: the lock gives the device's own layout.
+    locked_rect rect;
+    ASSERT_EQ(t->lock_rect(0, &rect), S_OK);
+    const auto* raw = static_cast<const std::uint8_t*>(rect.bits);
+    EXPECT_EQ(raw[0] | raw[1] << 8, 0x0008);  // red 0, green 0, blue 0x40 -> 8 of 31
+    t->unlock_rect(0);
+
+    EXPECT_EQ(load_texture_from_file(&device, "graphics\\none.bmp", request, &t), E_FILE_NOT_FOUND);
+    EXPECT_EQ(t, nullptr);
+}
+
+TEST_F(TextureLoading, CubeMapFromDds) {
+    dds_image cube;
+    cube.cube = true;
+    cube.faces = 6;
+    for (int face = 0; face < 6; ++face) {
+        image s;
+        ASSERT_TRUE(image_allocate(&s, 4, 4));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) s.set_pixel(x, y, 0xFF000000u | static_cast<std::uint32_t>(face * 40));
+        cube.surfaces.push_back(s);
+    }
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(dds_encode(cube, &file), S_OK);
+    ASSERT_TRUE(fs_write("graphics\\refmap.dds", file.data(), file.size()));
+    texture_ptr t;
+    texture_request request;
+    request.levels = k_texture_levels_full;
+    ASSERT_EQ(load_texture_from_file(&device, "graphics\\refmap.dds", request, &t), S_OK);
+    EXPECT_EQ(t->kind(), texture_kind::cube);
+    EXPECT_EQ(t->format(), FMT_A8R8G8B8);
+    EXPECT_EQ(t->level_count(), 3);
+    for (int face = 0; face < 6; ++face) {
+        EXPECT_EQ(level_of(t.get(), 0, face).pixel(2, 2), 0xFF000000u | static_cast<std::uint32_t>(face * 40));
+        EXPECT_EQ(level_of(t.get(), 2, face).pixel(0, 0), 0xFF000000u | static_cast<std::uint32_t>(face * 40));
+    }
+}
+
+TEST_F(TextureLoading, SavedTexturesReadBack) {
+    texture_ptr t;
+    texture_request request;
+    request.format = image_format::a8r8g8b8;
+    request.width = request.height = k_texture_size_file;
+    const image original = picture(24, 16);
+    ASSERT_EQ(image_save_file("graphics\\src.png", original), S_OK);
+    ASSERT_EQ(load_texture_from_file(&device, "graphics\\src.png", request, &t), S_OK);
+    ASSERT_EQ(save_texture_to_file(t.get(), "graphics\\copy.bmp"), S_OK);
+    image back;
+    ASSERT_EQ(image_load_file("graphics\\copy.bmp", &back), S_OK);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x) ASSERT_EQ(back.pixel(x, y), original.pixel(x, y));
+    // As JPEG: close, within the usual loss.
+    ASSERT_EQ(save_texture_to_file(t.get(), "graphics\\map.jpg"), S_OK);
+    ASSERT_EQ(image_load_file("graphics\\map.jpg", &back), S_OK);
+    double worst = 0;
+    for (int y = 4; y < 12; ++y)
+        for (int x = 4; x < 20; ++x)
+            worst = std::max(worst, std::abs(double(back.row(y)[x * 4 + 2]) - original.row(y)[x * 4 + 2]));
+    EXPECT_LT(worst, 24.0);
+    EXPECT_EQ(save_texture_to_file(nullptr, "graphics\\x.jpg"), E_INVALIDARG);
+}
+
+TEST_F(TextureLoading, HelpersOfTheApplicationObject) {
+    texture_ptr white;
+    ASSERT_TRUE(create_filled_texture(&device, &white, 32, 32, true, 0xFFFFC000u));
+    EXPECT_EQ(white->level_count(), 1);
+    EXPECT_EQ(level_of(white.get(), 0).pixel(31, 31), 0xFFFFC000u);
+
+    // Blue ramp 0, 64, 128, 192 across, red 128 everywhere (so no texel is opaque black).
+    image ramp;
+    ASSERT_TRUE(image_allocate(&ramp, 4, 2));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) ramp.set_pixel(x, y, 0xFF000000u | static_cast<std::uint32_t>(x * 64) | 0x800000u);
+    ASSERT_EQ(image_save_file("graphics\\bump.png", ramp), S_OK);
+    texture_ptr bump;
+    ASSERT_TRUE(load_bump_texture(&device, "graphics\\bump.png", &bump, false, false));
+    EXPECT_EQ(bump->format(), FMT_V8U8);
+    EXPECT_EQ(bump->level_count(), 1);
+    locked_rect rect;
+    ASSERT_EQ(bump->lock_rect(0, &rect), S_OK);
+    const auto* uv = static_cast<const std::int8_t*>(rect.bits);
+    EXPECT_EQ(uv[0], (64 - 192) / 2);   // x = 0: right 64, left wraps to 192
+    EXPECT_EQ(uv[2], (128 - 0) / 2);
+    EXPECT_EQ(uv[1], 0);                // rows equal: no dv
+    bump->unlock_rect(0);
+    ASSERT_TRUE(load_bump_texture(&device, "graphics\\bump.png", &bump, true, true));
+    EXPECT_EQ(bump->level_count(), 3);
+    ASSERT_EQ(bump->lock_rect(0, &rect), S_OK);
+    uv = static_cast<const std::int8_t*>(rect.bits);
+    EXPECT_EQ(uv[2], 64 - 128);  // direct: du = blue - 128
+    EXPECT_EQ(uv[3], 0);         // dv = red - 128 = 0
+    bump->unlock_rect(0);
+
+    std::vector<texture_ptr> tiles;
+    ASSERT_EQ(image_save_file("graphics\\tiles.bmp", picture(8, 4)), S_OK);
+    ASSERT_TRUE(load_texture_tiles(&device, "graphics\\tiles.bmp", &tiles, 2, 2));
+    ASSERT_EQ(tiles.size(), 4u);
+    EXPECT_EQ(tiles[0]->width(), 4);
+    EXPECT_EQ(tiles[0]->height(), 2);
+    EXPECT_EQ(level_of(tiles[3].get(), 0).pixel(0, 0), picture(8, 4).pixel(4, 2));
+
+    texture_ptr plain;
+    ASSERT_TRUE(load_texture_file(&device, "graphics\\tiles.bmp", &plain));
+    EXPECT_EQ(plain->format(), FMT_X8R8G8B8);
+    EXPECT_EQ(plain->level_count(), 1);
+    ASSERT_TRUE(load_texture_as(&device, "graphics\\tiles.bmp", &plain, FMT_A1R5G5B5));
+    EXPECT_EQ(plain->format(), FMT_A1R5G5B5);
+    EXPECT_FALSE(load_texture_file(&device, "graphics\\missing.jpg", &plain));
+    EXPECT_EQ(plain, nullptr);
+}
+
+TEST_F(TextureLoading, CacheOnTheDeviceAppliesTheAlphaStepToTheTexture) {
+    image p;
+    ASSERT_TRUE(image_allocate(&p, 2, 1));
+    p.set_pixel(0, 0, 0xFF000000u);
+    p.set_pixel(1, 0, 0xFF1E3C5Au);
+    ASSERT_EQ(image_save_file("graphics\\flare=.bmp", p), S_OK);
+    device_texture_loader loader(&device);
+    texture_cache cache;
+    cache.set_loader(&loader);
+    gfx_texture* t = nullptr;
+    EXPECT_EQ(cache.load_texture_from_folder("graphics", "flare=.bmp", &t, true), 2);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->format(), FMT_A8R8G8B8);
+    EXPECT_EQ(t->width(), 2);
+    const image back = level_of(t, 0);
+    EXPECT_EQ(back.pixel(0, 0), 0x00FFFFFFu);
+    EXPECT_EQ(back.pixel(1, 0), 0x3CFFFFFFu);
+    gfx_texture* again = nullptr;
+    cache.load_texture("graphics\\flare=.bmp", &again, 2, true);
+    EXPECT_EQ(again, t);
+    EXPECT_FALSE(cache.release_texture(&again));
+    EXPECT_TRUE(cache.release_texture(&t));
+    // A damaged file is no texture and no crash.
+    tmp.write("graphics/bad.jpg", std::string("\xFF\xD8\xFF\xE0garbage", 12));
+    EXPECT_FALSE(cache.load_texture("graphics\\bad.jpg", &t, 0, true));
+    EXPECT_EQ(t, nullptr);
+}
+
+TEST_F(TextureLoading, TheApplicationObjectFollowsUseMipmaps) {
+    ASSERT_EQ(image_save_file("graphics\\grass.bmp", picture(16, 16)), S_OK);
+    device_texture_loader loader(&device);
+    d3d_app app;
+    app.textures.set_loader(&loader);
+    gfx_texture *chain = nullptr, *single = nullptr;
+    ASSERT_TRUE(app.load_texture("graphics\\grass.bmp", &chain, 0, true));
+    EXPECT_EQ(chain->level_count(), 5);
+    app.use_mipmaps = 0;
+    ASSERT_TRUE(app.load_texture("graphics\\grass.bmp", &single, 1, true));
+    EXPECT_EQ(single->level_count(), 1);
+    EXPECT_EQ(app.load_texture_from_folder("Graphics", "GRASS.BMP", &single, true), 0);
+    EXPECT_EQ(single, chain);  // same path after lower-casing, same mode: shared
+    EXPECT_FALSE(app.release_texture(&single));
+    // The rest goes when the application object does.
+}

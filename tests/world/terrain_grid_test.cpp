@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "world/terrain.h"
+
+namespace {
+
+class TerrainGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_state = state_.get();
+        g_app = app_.get();
+        app_->use_curvature = 0;
+        state_->camera_world = &camera_;
+        ground_->create_tile_grids();
+    }
+    void TearDown() override {
+        ground_.reset();
+        g_state = nullptr;
+        g_app = nullptr;
+    }
+    void place_camera(float x, float y, float z) { camera_ = mat_translation(x, y, z); }
+
+    std::unique_ptr<app_state> state_ = std::make_unique<app_state>();
+    std::unique_ptr<d3d_app> app_ = std::make_unique<d3d_app>();
+    std::unique_ptr<terrain> ground_ = std::make_unique<terrain>();
+    mat4 camera_ = mat_identity();
+};
+
+}  // namespace
+
+TEST_F(TerrainGridTest, GridsAreLaidOutAroundTheOrigin) {
+    ASSERT_EQ(ground_->near_tiles.size(), 256u);
+    ASSERT_EQ(ground_->far_tiles.size(), 25u);
+    EXPECT_FLOAT_EQ(ground_->period, 960.0f);
+    EXPECT_FLOAT_EQ(ground_->half_extent, 7200.0f);
+    const terrain_tile& first = ground_->near_tiles[0];
+    EXPECT_FLOAT_EQ(first.x, -8 * 960.0f);
+    EXPECT_EQ(first.quads, 32);
+    EXPECT_EQ(first.vertex_count, 33 * 33);
+    const terrain_tile& far = ground_->far_tiles[1];
+    EXPECT_FLOAT_EQ(far.x, 960.0f * 16 * (1 - 2.5f));
+    EXPECT_EQ(far.quads, 16);
+    EXPECT_TRUE(ground_->far_tiles[12].vertices.empty());  // the centre record stays unbuilt
+}
+
+TEST_F(TerrainGridTest, LevelOfDetailStepFollowsTheAltitude) {
+    const struct {
+        float altitude;
+        int step;
+    } cases[] = {{100.0f, 1}, {959.0f, 1}, {960.0f, 2}, {1919.0f, 2}, {1920.0f, 4}, {3840.0f, 8}};
+    for (const auto& c : cases) {
+        place_camera(0.0f, c.altitude, 0.0f);
+        ground_->update();
+        EXPECT_EQ(ground_->lod_step, c.step) << c.altitude;
+        EXPECT_FLOAT_EQ(ground_->period, 960.0f * c.step);
+    }
+}
+
+TEST_F(TerrainGridTest, TileStepsDoubleWithDistanceAndNeverExceedTheTile) {
+    place_camera(0.0f, 0.0f, 0.0f);
+    ground_->update_lod();
+    const float period = ground_->period;
+    int largest = 0;
+    for (const terrain_tile& t : ground_->near_tiles) {
+        // The distance is measured from the tile's corner to the camera half a tile back.
+        const float d = std::hypot(t.x + period / 2, t.z + period / 2);
+        const int k = static_cast<int>(d / (period * 2.8f));
+        EXPECT_EQ(t.step, std::min(1 << std::min(k, 8), 32)) << t.x << "," << t.z;
+        largest = std::max(largest, t.step);
+    }
+    EXPECT_EQ(largest, 8);  // the corner tiles, 3.8 LOD distances away
+    // Without a scenery every vertex is at the fill height.
+    const terrain_tile& t = ground_->near_tiles[5];
+    for (int i = 0; i < t.vertex_count; ++i) ASSERT_EQ(t.vertices[i].y, state_->fill_height);
+}
+
+TEST_F(TerrainGridTest, EdgesAreStitchedToTwiceTheStepOnly) {
+    terrain_tile t;
+    t.init_tile(32, 30.0f, 1, ground_.get());
+    t.build_tile(4);  // 8 quads
+    for (int k = 0; k <= 8; ++k)
+        for (int l = 0; l <= 8; ++l) t.vertices[k * 9 + l].y = static_cast<float>(k * k + 10 * l);
+    t.stitch_tile(0);  // west: odd rows take the mean of their neighbours
+    EXPECT_FLOAT_EQ(t.vertex_height(1, 0), (0.0f + 4.0f) / 2);
+    EXPECT_FLOAT_EQ(t.vertex_height(3, 0), (4.0f + 16.0f) / 2);
+    EXPECT_FLOAT_EQ(t.vertex_height(2, 0), 4.0f);
+    t.stitch_tile(4);  // north: straight between the corners
+    EXPECT_FLOAT_EQ(t.vertex_height(8, 2), 64.0f + 80.0f * 2 / 8);
+
+    // In the grid: neighbours at step 1 and 2 stitch, 1 and 4 do not.
+    place_camera(0.0f, 0.0f, 0.0f);
+    ground_->update_lod();
+    bool saw_double = false;
+    for (int i = 0; i < 16; ++i) {
+        for (int j = 0; j + 1 < 16; ++j) {
+            const terrain_tile& a = ground_->near_tiles[i * 16 + j];
+            const terrain_tile& b = ground_->near_tiles[i * 16 + j + 1];
+            if (b.step == 2 * a.step) saw_double = true;
+        }
+    }
+    EXPECT_TRUE(saw_double);
+}
+
+TEST_F(TerrainGridTest, TilesFillFromTheGridAndSplitByTheWater) {
+    ground_->columns = 2048;
+    ground_->rows = 2048;
+    ground_->elevations.assign(2048u * 2048u, 0);
+    ground_->class_map.assign(2048u * 2048u, 3);
+    for (int r = 0; r < 2048; ++r)
+        for (int c = 0; c < 2048; ++c) ground_->elevations[r * 2048 + c] = static_cast<std::int16_t>(c % 50 - 10);
+    state_->origin_offset = vec3{1024 * 30.0f, 0.0f, 1024 * 30.0f};
+    place_camera(0.0f, 10.0f, 0.0f);
+    ground_->reset_grid_origin();
+    ground_->update_lod();
+    const terrain_tile& t = ground_->near_tiles[8 * 16 + 8];
+    ASSERT_EQ(t.step, 1);
+    // Its first vertex is the sample under the grid origin plus the tile's corner.
+    const int c0 = 8 * 32 - ground_->column_offset;
+    const int r0 = 8 * 32 - ground_->row_offset;
+    EXPECT_EQ(t.vertices[0].y, ground_->elevation(r0, c0));
+    EXPECT_EQ(t.vertices[5].y, ground_->elevation(r0, c0 + 5));
+    EXPECT_FLOAT_EQ(t.vertices[0].slice, 3.25f / 16);
+    EXPECT_GT(t.index_count_above, 0);
+    EXPECT_GT(t.index_count_below, 0);
+    EXPECT_LE(t.index_count_above + t.index_count_below, 2 * 32 * 32 * 6);
+    EXPECT_GE(t.index_count_above + t.index_count_below, 32 * 32 * 6);
+    // A tile reaching past the grid is filled with the fill height there.
+    const terrain_tile& far = ground_->far_tiles[0];
+    EXPECT_EQ(far.vertices[0].y, state_->fill_height);
+}
+
+TEST_F(TerrainGridTest, GridFollowsTheCameraByWholePeriods) {
+    place_camera(0.0f, 10.0f, 0.0f);
+    ground_->update();
+    // Looking north, the grid centre is kept half an extent ahead: 7200 m -> 7 periods.
+    EXPECT_FLOAT_EQ(ground_->grid_origin[2], 7 * 960.0f);
+    EXPECT_FLOAT_EQ(ground_->grid_origin[0], 0.0f);
+    const float before = ground_->grid_origin[2];
+    place_camera(0.0f, 10.0f, 300.0f);  // not across a period boundary
+    ground_->update();
+    EXPECT_FLOAT_EQ(ground_->grid_origin[2], before);
+    place_camera(0.0f, 10.0f, 700.0f);
+    ground_->update();
+    EXPECT_FLOAT_EQ(ground_->grid_origin[2], before + 960.0f);
+    ground_->shift_grid_origin(-100.0f, 0.0f, 50.0f);
+    EXPECT_FLOAT_EQ(ground_->grid_origin[0], -100.0f);
+}
+
+TEST_F(TerrainGridTest, PassesAreDecidedFromTheHeightOverTheWater) {
+    app_->use_shadow = 1;
+    app_->night_vision = 0;
+    state_->shadow_alt = 150.0f;
+    ground_->water.wave_height = 2.0f;
+    ground_->water.build_spectrum();
+    const float range = ground_->water.patch_size * 0.002f * ground_->water.lod_distance;
+    ASSERT_FLOAT_EQ(range, 512.0f);
+    place_camera(0.0f, 20.0f, 0.0f);
+    ground_->update();
+    // No scenery: water everywhere near the camera, 20 m over it.
+    EXPECT_TRUE(ground_->water.waves_shown);
+    EXPECT_TRUE(ground_->passes.reflection);
+    EXPECT_TRUE(ground_->passes.refraction);
+    EXPECT_TRUE(ground_->passes.overhead);
+    EXPECT_TRUE(ground_->passes.shadow);  // 120 m over the fill height
+    EXPECT_FALSE(ground_->passes.night_vision);
+    EXPECT_NEAR(ground_->water_height_ratio, 20.0f / range, 1e-6f);
+    EXPECT_FLOAT_EQ(ground_->wave_scale, ground_->water.cell_size);
+
+    place_camera(0.0f, 1.5f * range, 0.0f);  // beyond the sea's range, within twice it
+    ground_->use_refrac = 0;
+    app_->night_vision = 1;
+    ground_->update();
+    EXPECT_FALSE(ground_->water.waves_shown);
+    EXPECT_TRUE(ground_->passes.reflection);
+    EXPECT_FALSE(ground_->passes.refraction);
+    EXPECT_FALSE(ground_->passes.overhead);
+    EXPECT_FALSE(ground_->passes.shadow);
+    EXPECT_TRUE(ground_->passes.night_vision);
+
+    place_camera(0.0f, 2.5f * range, 0.0f);
+    ground_->update();
+    EXPECT_FALSE(ground_->passes.reflection);
+}
+
+TEST_F(TerrainGridTest, TheWaterLevelIsTheCameraBlockLevelInDepthSceneries) {
+    ground_->columns = 64;
+    ground_->rows = 64;
+    ground_->elevations.assign(64u * 64u, -50);
+    ground_->has_depth = 1;
+    ground_->water_map = {0, 0, 0, 130};  // 2 x 2 blocks; block (1, 1) at 8 m
+    place_camera(40 * 30.0f, 100.0f, 50 * 30.0f);
+    ground_->update_lod();
+    EXPECT_FLOAT_EQ(state_->water_level, 8.0f);
+    place_camera(10 * 30.0f, 100.0f, 50 * 30.0f);  // block (1, 0): no water reads as level 0
+    ground_->update_lod();
+    EXPECT_FLOAT_EQ(state_->water_level, 0.0f);
+    state_->water_level = 3.0f;
+    place_camera(-10.0f, 100.0f, 50 * 30.0f);  // off the grid: unchanged
+    ground_->update_lod();
+    EXPECT_FLOAT_EQ(state_->water_level, 3.0f);
+}

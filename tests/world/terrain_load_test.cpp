@@ -1,0 +1,404 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "tests/support/temp_folder.h"
+#include "tests/world/scenery_maker.h"
+#include "world/scenery_bitmaps.h"
+#include "world/terrain.h"
+
+namespace {
+
+class TerrainLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_state = state_.get();
+        g_app = app_.get();
+    }
+    void TearDown() override {
+        ground_.reset();
+        g_state = nullptr;
+        g_app = nullptr;
+    }
+    bool load(const std::string& name) {
+        ground_->unload();
+        return ground_->load_scenery(name.c_str());
+    }
+    bool log_has(const char* text) const { return contains(app_->log_text(), text); }
+
+    temp_folder tmp_;
+    std::unique_ptr<app_state> state_ = std::make_unique<app_state>();
+    std::unique_ptr<d3d_app> app_ = std::make_unique<d3d_app>();
+    std::unique_ptr<terrain> ground_ = std::make_unique<terrain>();
+};
+
+// Classes by height: 0 below 20 m, 1 from 20 to 60 m, 2 above; every slope, always.
+const char* k_three_classes =
+    "3 1024\n"
+    "0 20 0 100 1 sand.dds\n"
+    "20 60 0 100 1 grass.dds\n"
+    "60 9000 0 100 1 rock.dds\n"
+    "0\n";
+
+}  // namespace
+
+TEST_F(TerrainLoadTest, LoadsElevationsAndAnswersHeightsAtAndBetweenSamples) {
+    test_scenery s;  // 64 x 64, 30 m cells, height 10 + 2 x row
+    write_scenery(tmp_, "Flat", s);
+    ASSERT_TRUE(load("Flat"));
+    EXPECT_STREQ(state_->scenery_name, "Flat");
+    EXPECT_EQ(ground_->rows, 64);
+    EXPECT_EQ(ground_->columns, 64);
+    EXPECT_NEAR(ground_->cell_size, 30.0f, 1e-3f);
+    EXPECT_FLOAT_EQ(state_->fill_height, -ground_->cell_size);
+    EXPECT_FLOAT_EQ(ground_->period, 32 * ground_->cell_size);
+    EXPECT_FALSE(ground_->has_depth);
+    // Interior samples are the file's (the edge columns are stretched out to fill, and the
+    // three in-place smoothing passes of the shore reach three columns in).
+    for (int r = 4; r < 60; ++r)
+        for (int c = 4; c < 60; ++c) ASSERT_EQ(ground_->elevation(r, c), 10 + 2 * r) << r << "," << c;
+    const float cell = ground_->cell_size;
+    float h = 0.0f;
+    ground_->ground_height(20 * cell, 10 * cell, &h);
+    EXPECT_NEAR(h, 30.0f, 1e-3f);
+    ground_->ground_height(20.4f * cell, 10.7f * cell, &h);
+    EXPECT_NEAR(h, 31.4f, 1e-3f);
+    state_->origin_offset = vec3{600.0f, 5.0f, 300.0f};  // scene positions move with the origin
+    ground_->ground_height(20.4f * cell - 600.0f, 10.7f * cell - 300.0f, &h);
+    EXPECT_NEAR(h, 26.4f, 1e-3f);
+    ground_->ground_height(-1000.0f, 0.0f, &h);
+    EXPECT_FLOAT_EQ(h, state_->fill_height - 5.0f);
+    // The class map was built and written once.
+    EXPECT_TRUE(tmp_.exists("scenery/Flat/txt.bmp"));
+    EXPECT_EQ(ground_->class_map.size(), 64u * 64u);
+    EXPECT_EQ(ground_->near_tiles.size(), 256u);
+}
+
+TEST_F(TerrainLoadTest, RowsAreStretchedByLatitudeAndNoDataBecomesShore) {
+    test_scenery s;
+    s.south = 59.99f;
+    s.north = 60.01f;
+    s.sample = [](int r, int c) { return (r == 40 && c == 32) ? -9999 : 100; };
+    write_scenery(tmp_, "North", s);
+    copy_text(state_->scenery_name, "North");
+    ASSERT_TRUE(ground_->load_elevations());
+    const int deep = static_cast<int>(state_->fill_height);
+    const int shallow = static_cast<int>(state_->fill_height * 0.1f);
+    // At 60 degrees a row is twice as wide: its outer quarters are fill.
+    EXPECT_EQ(ground_->elevation(32, 15), deep);
+    EXPECT_EQ(ground_->elevation(32, 17), 100);
+    EXPECT_EQ(ground_->elevation(32, 46), 100);
+    EXPECT_EQ(ground_->elevation(32, 48), deep);
+    EXPECT_EQ(ground_->elevation(40, 32), 0);
+
+    ASSERT_TRUE(load("North"));
+    EXPECT_EQ(ground_->elevation(32, 32), 100);
+    // The no-data sample reads 0 and, next to land, becomes shallow water.
+    EXPECT_EQ(ground_->elevation(40, 32), shallow);
+}
+
+TEST_F(TerrainLoadTest, CorruptHeadersAndShortSamplesFailCleanly) {
+    struct bad_case {
+        const char* name;
+        std::function<void(test_scenery*)> change;
+        const char* log;
+    };
+    const std::vector<bad_case> cases = {
+        {"ZeroRows", [](test_scenery* s) { s->rows = 0; }, "Bad elevation grid size"},
+        {"ZeroColumns", [](test_scenery* s) { s->columns = 0; }, "Bad elevation grid size"},
+        {"NegativeRows", [](test_scenery* s) { s->rows = -64; }, "Bad elevation grid size"},
+        {"ZeroCell", [](test_scenery* s) { s->north = s->south; }, "Bad elevation bounds"},
+        {"TinyCell", [](test_scenery* s) { s->north = s->south + 1e-7f; }, "Bad elevation bounds"},
+        {"SouthOfSouth", [](test_scenery* s) { s->north = s->south - 0.1f; }, "Bad elevation bounds"},
+        {"Float", [](test_scenery* s) { s->type = "float32"; }, "is not int16"},
+    };
+    for (const bad_case& c : cases) {
+        test_scenery s;
+        const std::string samples = scenery_samples(s);
+        c.change(&s);
+        tmp_.write(std::string("scenery/") + c.name + "/e.hdr", scenery_header(s));
+        tmp_.write(std::string("scenery/") + c.name + "/e.bin", samples);
+        app_->clear_log();
+        EXPECT_FALSE(load(c.name)) << c.name;
+        EXPECT_TRUE(log_has(c.log)) << c.name << ": " << app_->log_text();
+        EXPECT_FALSE(ground_->has_elevations()) << c.name;
+        EXPECT_EQ(ground_->columns, 0) << c.name;
+        EXPECT_FALSE(tmp_.exists(std::string("scenery/") + c.name + "/txt.bmp")) << c.name;
+        float h = 0.0f;
+        ground_->ground_height(100.0f, 100.0f, &h);
+        EXPECT_FLOAT_EQ(h, state_->fill_height) << c.name;
+    }
+
+    test_scenery s;
+    // A size whose sample count overflows 32 bits.
+    std::string huge = scenery_header(s);
+    const std::size_t at = huge.find("rows = 64");
+    huge.replace(at, 9, "rows = 2000000000");
+    const std::size_t at2 = huge.find("columns = 64");
+    huge.replace(at2, 12, "columns = 2000000000");
+    tmp_.write("scenery/Huge/e.hdr", huge);
+    tmp_.write("scenery/Huge/e.bin", scenery_samples(s));
+    app_->clear_log();
+    EXPECT_FALSE(load("Huge"));
+    EXPECT_TRUE(log_has("Bad elevation grid size"));
+
+    // One sample short.
+    std::string short_samples = scenery_samples(s);
+    short_samples.resize(short_samples.size() - 2);
+    tmp_.write("scenery/Short/e.hdr", scenery_header(s));
+    tmp_.write("scenery/Short/e.bin", short_samples);
+    app_->clear_log();
+    EXPECT_FALSE(load("Short"));
+    EXPECT_TRUE(log_has("Elevation samples too short"));
+
+    // A header cut after five lines, and a folder without samples or without a header.
+    tmp_.write("scenery/Cut/e.hdr", "has_depth = none\ndata_type = int16\nunits = m\nleft_map_x = 1\nlower_map_y = 2\n");
+    tmp_.write("scenery/Cut/e.bin", scenery_samples(s));
+    app_->clear_log();
+    EXPECT_FALSE(load("Cut"));
+    EXPECT_TRUE(log_has("Elevation header too short"));
+    tmp_.write("scenery/NoBin/e.hdr", scenery_header(s));
+    EXPECT_FALSE(load("NoBin"));
+    EXPECT_TRUE(log_has("No elevation samples"));
+    tmp_.write("scenery/NoHdr/e.bin", scenery_samples(s));
+    EXPECT_FALSE(load("NoHdr"));
+    EXPECT_TRUE(log_has("No elevation header"));
+
+    // After all that a good scenery still loads.
+    write_scenery(tmp_, "Good", s);
+    EXPECT_TRUE(load("Good"));
+}
+
+TEST_F(TerrainLoadTest, ExtraEntriesOfTheDescriptionAreReadAndDropped) {
+    std::string text = "18 4096\n";
+    for (int k = 0; k < 18; ++k) text += format_string("%d %d 0 1 0.5 t%d.dds\n", k, k + 1, k);
+    text += "2\n";
+    text += "1.5 3 100 40 6 fixed_tree.dds\n";
+    text += "0.5 1 50 10 0x1 bush.dds\n";
+    tmp_.write("common/scenery.txt", text);
+    ASSERT_TRUE(ground_->read_scenery_file());
+    EXPECT_EQ(ground_->land_class_count, 16);
+    EXPECT_STREQ(ground_->land_texture_names[15], "t15.dds");
+    EXPECT_FLOAT_EQ(ground_->land_classes[15].min_height, 15.0f);
+    EXPECT_EQ(ground_->land_texture_size, terrain::k_max_volume_extent);
+    ASSERT_EQ(ground_->scatter_array_count, 2);
+    EXPECT_FLOAT_EQ(ground_->scatter_arrays[0].radius, 100.0f);
+    EXPECT_EQ(ground_->scatter_masks[0], 0x6u);
+    EXPECT_STREQ(ground_->scatter_texture_names[0], "fixed_tree.dds");
+    EXPECT_EQ(ground_->scatter_masks[1], 0x1u);
+    EXPECT_STREQ(ground_->scatter_texture_names[1], "bush.dds");
+    EXPECT_TRUE(log_has("18 land classes, only 16 used"));
+
+    tmp_.write("common/scenery.txt", "0 512\n0\n");
+    ASSERT_TRUE(ground_->read_scenery_file());
+    EXPECT_EQ(ground_->land_class_count, 0);
+    EXPECT_EQ(ground_->land_texture_size, 512);
+}
+
+TEST_F(TerrainLoadTest, SlopeThresholdsUseTheLoadedSceneryCellSize) {
+    tmp_.write("common/scenery.txt", "1 1024\n0 100 0.1 0.5 1 a.dds\n0\n");
+    test_scenery fine;
+    write_scenery(tmp_, "Fine", fine);
+    test_scenery coarse;
+    coarse.north = 64 * 60.0f / 111120.0f;  // 60 m cells
+    write_scenery(tmp_, "Coarse", coarse);
+    ASSERT_TRUE(load("Fine"));
+    ASSERT_TRUE(load("Coarse"));
+    EXPECT_NEAR(ground_->cell_size, 60.0f, 1e-3f);
+    EXPECT_NEAR(ground_->land_classes[0].min_slope, 6.0f * 6.0f, 1e-3f);
+    EXPECT_NEAR(ground_->land_classes[0].max_slope, 30.0f * 30.0f, 1e-2f);
+}
+
+TEST_F(TerrainLoadTest, ClassMapIsBuiltByHeightWrittenOnceAndReadBack) {
+    tmp_.write("common/scenery.txt", k_three_classes);
+    test_scenery s;
+    s.columns = 66;  // not a multiple of 4: rows are padded
+    write_scenery(tmp_, "Classes", s);
+    ASSERT_TRUE(load("Classes"));
+    // Cell height is the mean of its south-west and north-east samples.
+    EXPECT_EQ(ground_->class_map[3 * 66 + 30], 0);   // (16 + 18) / 2 = 17
+    EXPECT_EQ(ground_->class_map[10 * 66 + 30], 1);  // 31
+    EXPECT_EQ(ground_->class_map[30 * 66 + 30], 2);  // 71
+    EXPECT_EQ(ground_->class_map[63 * 66 + 30], 0);  // the last row keeps class 0
+    const std::vector<std::uint8_t> built = ground_->class_map;
+
+    const std::string file = tmp_.read("scenery/Classes/txt.bmp");
+    const int stride = 68;
+    ASSERT_EQ(file.size(), 1078u + 64u * stride + 1u);
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(file[at])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(file[at + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(file[at + 2])) << 16;
+    };
+    EXPECT_EQ(u32(2), 64u * stride + 1078u);
+    EXPECT_EQ(u32(10), 1078u);
+    EXPECT_EQ(u32(18), 66u);
+    EXPECT_EQ(file[1078], 0);
+    EXPECT_EQ(file[1078 + 1 + 30 * stride + 30], 2);  // one byte after the usual place
+    EXPECT_EQ(static_cast<unsigned char>(file[54 + 0]), 165);  // palette 0 blue
+
+    // A second load reads the file and writes nothing.
+    std::filesystem::last_write_time(tmp_.path() + "/scenery/Classes/txt.bmp",
+                                     std::filesystem::file_time_type{});
+    ASSERT_TRUE(load("Classes"));
+    EXPECT_EQ(ground_->class_map, built);
+    EXPECT_EQ(std::filesystem::last_write_time(tmp_.path() + "/scenery/Classes/txt.bmp"),
+              std::filesystem::file_time_type{});
+}
+
+TEST_F(TerrainLoadTest, AClassPictureLargerThanTheMapFillsOnlyTheMap) {
+    test_scenery s;
+    write_scenery(tmp_, "Big", s);
+    std::vector<std::uint8_t> large(80 * 70, 3);
+    ASSERT_TRUE(write_class_bitmap("scenery\\Big\\txt.bmp", large.data(), 70, 80));
+    ASSERT_TRUE(load("Big"));
+    EXPECT_EQ(ground_->class_map.size(), 64u * 64u);
+    EXPECT_EQ(ground_->class_map[63 * 64 + 63], 3);
+}
+
+TEST_F(TerrainLoadTest, WaterPictureReadsBackWhatWasWritten) {
+    for (const int width : {5, 8, 12}) {
+        const int height = 3;
+        std::vector<std::uint8_t> map(static_cast<std::size_t>(width) * height);
+        for (std::size_t i = 0; i < map.size(); ++i) map[i] = static_cast<std::uint8_t>(i * 7 + 1);
+        ASSERT_TRUE(write_water_bitmap("w.bmp", map.data(), width, height));
+        std::vector<std::uint8_t> back(map.size(), 0);
+        ASSERT_TRUE(read_water_bitmap("w.bmp", back.data(), width, height));
+        EXPECT_EQ(back, map) << width;
+        // A taller picture than the map fills only the map.
+        std::vector<std::uint8_t> small(width, 0);
+        ASSERT_TRUE(read_water_bitmap("w.bmp", small.data(), width, 1));
+        EXPECT_EQ(small[width - 1], map[width - 1]);
+    }
+    // The file's layout: width = the padded row length, row r holds 8 map bytes from the
+    // start of map row r (its padding repeats the next row's start; past the end is 0).
+    std::vector<std::uint8_t> map(15);
+    for (std::size_t i = 0; i < map.size(); ++i) map[i] = static_cast<std::uint8_t>(100 + i);
+    ASSERT_TRUE(write_water_bitmap("w.bmp", map.data(), 5, 3));
+    const std::string file = tmp_.read("w.bmp");
+    ASSERT_EQ(file.size(), 1078u + 3 * 8);
+    EXPECT_EQ(static_cast<unsigned char>(file[18]), 8);
+    EXPECT_EQ(static_cast<unsigned char>(file[1078 + 8 + 0]), 105);
+    EXPECT_EQ(static_cast<unsigned char>(file[1078 + 8 + 6]), 111);  // row 2's second byte
+    EXPECT_EQ(static_cast<unsigned char>(file[1078 + 16 + 5]), 0);    // past the map
+    EXPECT_EQ(static_cast<unsigned char>(file[54 + 4 * 200]), 200);   // grey palette
+
+    EXPECT_FALSE(read_water_bitmap("missing.bmp", nullptr, 1, 1));
+    tmp_.write("junk.bmp", "BMnot really");
+    std::vector<std::uint8_t> one(1, 9);
+    EXPECT_FALSE(read_water_bitmap("junk.bmp", one.data(), 1, 1));
+    EXPECT_EQ(one[0], 9);
+}
+
+TEST_F(TerrainLoadTest, DepthSceneryBuildsItsWaterMapAndReadsItBack) {
+    test_scenery s;
+    s.rows = 384;
+    s.columns = 384;
+    s.north = 384 * 30.0f / 111120.0f;
+    s.depth_word = "has_depth";
+    s.sample = [](int r, int c) { return (r > 150 && r < 230 && c > 150 && c < 230) ? 40 : -200; };
+    write_scenery(tmp_, "Sea", s);
+    ASSERT_TRUE(load("Sea"));
+    EXPECT_TRUE(ground_->has_depth);
+    ASSERT_EQ(ground_->water_map.size(), 144u);
+    // Level -200 m is byte 78; the outer five blocks have no water.
+    EXPECT_EQ(ground_->water_map[5 * 12 + 5], 78);
+    EXPECT_EQ(ground_->water_map[6 * 12 + 6], 78);
+    EXPECT_EQ(ground_->water_map[0], 0);
+    EXPECT_EQ(ground_->water_map[11 * 12 + 6], 0);
+    EXPECT_EQ(ground_->water_byte_at(6 * 32 + 3, 5 * 32 + 31), 78);
+    ASSERT_TRUE(tmp_.exists("scenery/Sea/water.bmp"));
+    const std::vector<std::uint8_t> built = ground_->water_map;
+    ASSERT_TRUE(load("Sea"));
+    EXPECT_EQ(ground_->water_map, built);
+
+    // A line-11 value above 2 also makes a depth scenery; 2.0 does not.
+    test_scenery t;
+    t.depth_value = 2.5f;
+    write_scenery(tmp_, "Deep", t);
+    ASSERT_TRUE(load("Deep"));
+    EXPECT_TRUE(ground_->has_depth);
+    t.depth_value = 2.0f;
+    write_scenery(tmp_, "NotDeep", t);
+    ASSERT_TRUE(load("NotDeep"));
+    EXPECT_FALSE(ground_->has_depth);
+}
+
+TEST_F(TerrainLoadTest, SizesNotMultiplesOf32StayInsideTheWaterMap) {
+    test_scenery s;
+    s.rows = 48;
+    s.columns = 40;
+    s.north = 48 * 30.0f / 111120.0f;
+    s.depth_word = "has_depth";
+    s.sample = [](int r, int c) { return (r + c) % 7 == 0 ? -30 : 5; };
+    write_scenery(tmp_, "Odd", s);
+    ASSERT_TRUE(load("Odd"));
+    ASSERT_EQ(ground_->water_map.size(), 1u);
+    EXPECT_EQ(ground_->water_byte_at(47, 39), ground_->water_byte_at(0, 0));
+    EXPECT_EQ(ground_->water_byte_at(-5, 100000), ground_->water_byte_at(0, 0));
+    // Too small for a single block: no map, no water.
+    test_scenery tiny;
+    tiny.rows = 16;
+    tiny.columns = 16;
+    tiny.north = 16 * 30.0f / 111120.0f;
+    tiny.depth_word = "has_depth";
+    write_scenery(tmp_, "Tiny", tiny);
+    ASSERT_TRUE(load("Tiny"));
+    EXPECT_TRUE(ground_->water_map.empty());
+    EXPECT_EQ(ground_->water_byte_at(3, 3), 0);
+}
+
+TEST_F(TerrainLoadTest, DefaultSceneryLoads) {
+    const char* run = std::getenv("VENTRASK_RUN_DIR");
+    if (run == nullptr) GTEST_SKIP() << "no run folder";
+    namespace fs = std::filesystem;
+    const fs::path scenery = fs::path(run) / "scenery";
+    std::error_code ec;
+    if (!fs::is_directory(scenery, ec)) GTEST_SKIP() << "no default scenery in the run folder";
+    // Load a copy, so derived files land in the temporary folder, not the run folder.
+    fs::copy(scenery, fs::path(tmp_.path()) / "scenery", fs::copy_options::recursive, ec);
+    fs::copy(fs::path(run) / "common", fs::path(tmp_.path()) / "common", fs::copy_options::recursive, ec);
+    state_->load_scenery_index();
+    ASSERT_GT(state_->sceneries.count, 0);
+    for (int i = 0; i < state_->sceneries.count; ++i) {
+        const char* name = state_->sceneries.entries[i].folder;
+        EXPECT_TRUE(load(name)) << name << ": " << app_->log_text();
+        EXPECT_GE(ground_->rows, 2);
+        float h = 0.0f;
+        ground_->ground_height(ground_->columns * ground_->cell_size / 2,
+                               ground_->rows * ground_->cell_size / 2, &h);
+        EXPECT_TRUE(std::isfinite(h));
+    }
+}
+
+TEST_F(TerrainLoadTest, UnloadEmptiesTheGridButKeepsTheCellSize) {
+    test_scenery s;
+    s.north = 64 * 45.0f / 111120.0f;
+    write_scenery(tmp_, "Hills", s);
+    ASSERT_TRUE(load("Hills"));
+    ground_->mark_cell(20 * 45.0f, 20 * 45.0f, 1);
+    ground_->unload();
+    EXPECT_EQ(ground_->columns, 0);
+    EXPECT_EQ(ground_->rows, 0);
+    EXPECT_FALSE(ground_->has_elevations());
+    EXPECT_TRUE(ground_->class_map.empty());
+    EXPECT_TRUE(ground_->mark_map.empty());
+    EXPECT_STREQ(state_->scenery_name, "");
+    EXPECT_NEAR(ground_->cell_size, 45.0f, 1e-3f);
+    float h = 0.0f;
+    ground_->ground_height(20 * 45.0f, 20 * 45.0f, &h);
+    EXPECT_EQ(h, state_->fill_height);
+    // The tiles are refilled flat.
+    const terrain_tile& t = ground_->near_tiles[8 * 16 + 8];
+    EXPECT_EQ(t.vertices[0].y, state_->fill_height);
+}

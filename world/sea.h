@@ -1,0 +1,85 @@
+// The ocean surface of every scenery: one square wave patch of 64 x 64 cells that repeats
+// without seams, computed every frame from a directional wave spectrum by an inverse FFT,
+// with optional horizontal (choppy) displacement, a normal field and the water-height
+// queries flight models and floating objects use. The patch's mesh and drawing live with
+// the sea rendering; this object holds the wave field itself.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/fft_c2r.h"
+
+class sea {
+public:
+    static constexpr int N = 64;            // cells per patch side
+    static constexpr int k_spectrum = N + 1;
+    static constexpr int k_stride = N + 2;  // doubles per row of the transform arrays
+    static constexpr int k_patches = 12;
+
+    // Seeds the program's rand with 1 and draws the random tables: the wave field of every
+    // run depends on exactly this sequence.
+    sea();
+    sea(const sea&) = delete;
+    sea& operator=(const sea&) = delete;
+
+    // Cell size, amplitude, frequencies and initial spectrum from the wave height and the
+    // wind of the application state; replaces the transform plan and zeroes the fields.
+    void build_spectrum();
+    float wave_spectrum(float kx, float kz) const;
+    // Per frame: the wave clock, the water motion, and the waves while they are shown.
+    void update();
+    void update_waves();
+    void update_normals();
+    // The water surface height at scene position (x, z), scene metres.
+    void surface_height(float x, float z, float* height) const;
+    void surface_height_normal(float x, float z, float* height, float* nx, float* ny,
+                               float* nz) const;
+    // Keeps the waves fixed to the world when the world origin moves.
+    void shift_origin(float dx, float dz);
+
+    float amplitude[N][N] = {};
+    float phase[N][N] = {};
+    int grid_size = N;
+    int far_grid_span = 8;
+    int row_stride = k_stride;
+    float cell_size = 5.0f;
+    float patch_size = 320.0f;
+    float mesh_altitude = 0.0f;
+    float mesh_altitude_cells = 0.0f;
+    float choppiness = 0.5f;
+    float crest_factor = 1.0f;
+    float texture_repeat = 5.0f;
+    float spectrum_amplitude = 1.0f;
+    float wind_per_cell = 1.0f;
+    std::uint8_t grid_mode = 1;
+    std::uint8_t waves_shown = 1;
+    float omega[k_spectrum][k_spectrum] = {};
+    double h0[k_spectrum][k_spectrum][2] = {};
+    double ht[k_spectrum][k_spectrum][2] = {};
+    double height[N][k_stride] = {};
+    double disp_x[N][k_stride] = {};
+    double disp_z[N][k_stride] = {};
+    std::unique_ptr<fft_c2r_64> plan;
+    float normals[N][k_stride][3] = {};
+    float wave_height = 0.5f;
+    float wave_time = 0.0f;
+    float pattern_offset_x = 0.0f;
+    float pattern_offset_z = 0.0f;
+    float height_grid[N][N] = {};
+    float normal_x_grid[N][N] = {};
+    float normal_y_grid[N][N] = {};
+    float normal_z_grid[N][N] = {};
+    int patch_count = k_patches;
+    float patch_x[k_patches] = {};
+    float patch_z[k_patches] = {};
+    float lod_distance = 2000.0f;  // mesh reach in cells; with the patch size it sets the sea's range
+
+private:
+    // The random amplitude and phase tables read as one run of 8192 values, amplitudes
+    // first, as the spectrum build indexes them; positions past the run read 0.
+    float random_run(int position) const;
+    void fill_transform_input();
+    void update_displacement();
+    float sample_grid(const float (&grid)[N][N], float x, float z) const;
+};

@@ -1,0 +1,153 @@
+// The ground of the world: the elevation grid of the loaded scenery with its land-class,
+// mark and water maps, the near and far tile grids that follow the camera at a level of
+// detail, the ground height and position queries, and, as its first part, the sea.
+// Loading a scenery reads its folder ("scenery\<name>"): the ".hdr" header, the ".bin"
+// samples, "scenery.txt", and the derived "txt.bmp" and "water.bmp", written when missing.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "world/sea.h"
+#include "world/terrain_tile.h"
+
+struct land_class {
+    float min_height = 0.0f;
+    float max_height = 0.0f;
+    float min_slope = 0.0f;  // stored as (slope x cell size)^2
+    float max_slope = 0.0f;
+    float probability = 0.0f;
+};
+
+struct scatter_array_def {
+    float item_width = 0.0f;
+    float item_height = 0.0f;
+    float radius = 0.0f;
+    float item_count = 0.0f;
+};
+
+// The off-screen passes a frame needs, decided by the per-frame update for the scene's
+// render passes.
+struct terrain_passes {
+    bool reflection = false;
+    bool refraction = false;
+    bool overhead = false;
+    bool shadow = false;
+    bool night_vision = false;
+};
+
+class terrain {
+public:
+    static constexpr int k_max_classes = 16;
+    static constexpr int k_max_arrays = 16;
+    static constexpr int k_name_size = 40;
+    static constexpr int k_water_block = 32;   // samples per water-map block side
+    static constexpr float k_metres_per_degree = 111120.0f;
+    static constexpr float k_no_ground = -1000000.0f;
+    // The largest volume texture extent the land textures may take.
+    static constexpr int k_max_volume_extent = 2048;
+
+    terrain();
+    ~terrain();
+    terrain(const terrain&) = delete;
+    terrain& operator=(const terrain&) = delete;
+
+    // Scenery loading. load_scenery reports whether the elevations were loaded.
+    bool load_scenery(const char* name);
+    void unload();
+    bool read_scenery_file();
+    bool load_elevations();
+    void shape_shore();
+    void shape_shore_to_water();
+    bool read_water_map();
+    void build_water_map();
+    bool read_class_map();
+    void build_class_map();
+    bool write_class_map() const;
+    int water_byte_at(int row, int column) const;
+
+    // Grid, tiles and level of detail.
+    void create_tile_grids();
+    void layout_tiles();
+    void update_lod();
+    void update();
+    void shift_grid_origin(float dx, float dy, float dz);
+    void reset_grid_origin();
+
+    // Height and position queries (scene metres).
+    void ground_height(float x, float z, float* height) const;
+    void class_ground_height(float x, float z, std::uint32_t mask, float* height) const;
+    void ground_height_normal(float x, float z, float* height, float* normal) const;
+    void mark_cell(float x, float z, std::uint8_t value);
+    bool water_near_camera(float radius) const;
+    bool class_near_camera(std::uint32_t mask, float radius) const;
+    void grid_to_lon_lat(float* longitude, float* latitude, float x, float z) const;
+    void scene_to_lon_lat(float* longitude, float* latitude, float x, float z) const;
+    void lon_lat_to_grid(float longitude, float latitude, float* x, float* z) const;
+    void lon_lat_to_scene(float longitude, float latitude, float* x, float* z) const;
+
+    int elevation(int row, int column) const { return elevations[row * columns + column]; }
+    bool has_elevations() const { return !elevations.empty(); }
+
+    sea water;
+
+    float wave_scale = 0.5f;
+    float water_height_ratio = 0.0f;
+    float grid_origin[3] = {0.0f, 0.0f, 0.0f};
+
+    int land_class_count = 0;
+    int land_texture_size = 1024;
+    int land_slice_count = 16;
+    land_class land_classes[k_max_classes];
+    char land_texture_names[k_max_classes][k_name_size] = {};
+
+    std::vector<terrain_tile> near_tiles;
+    std::vector<terrain_tile> far_tiles;
+    int tile_samples = 32;
+    int near_grid = 16;
+    int far_grid = 5;
+    int column_offset = 0;
+    int row_offset = 0;
+    float cell_size = 30.0f;
+    float lod_factor = 2.8f;
+    float period = 960.0f;
+    float half_extent = 7200.0f;
+    int columns = 0;
+    int rows = 0;
+    std::vector<std::int16_t> elevations;
+    std::vector<std::uint8_t> class_map;
+    std::vector<std::uint8_t> mark_map;
+    std::vector<std::uint8_t> water_map;
+    int lod_step = 1;
+    std::uint8_t use_refmap = 1;
+    std::uint8_t use_refrac = 1;
+    std::uint8_t use_waves = 1;
+    std::uint8_t use_objects_in_ref = 1;
+    std::uint8_t water_in_view = 0;
+    std::uint8_t shadow = 0;
+    terrain_passes passes;
+
+    std::uint8_t has_depth = 0;
+    int no_data = 0;
+    float west = 0.0f, east = 0.0f, north = 0.0f, south = 0.0f;
+    float elevation_scale = 0.0f;
+    float depth_value = 0.0f;
+
+    int scatter_array_count = 0;
+    scatter_array_def scatter_arrays[k_max_arrays];
+    char scatter_texture_names[k_max_arrays][k_name_size] = {};
+    std::uint32_t scatter_masks[k_max_arrays] = {};
+
+private:
+    // (slope x cell size)^2 of every land class from the slopes as read.
+    void convert_slopes();
+    void recompute_period();
+    void shape_shore_around(bool with_water);
+    float interpolate(float fx, float fz) const;
+    void camera_position(vec3* position, vec3* forward) const;
+    void decide_passes(float altitude_over_water, float sea_range);
+    void follow_camera(const vec3& camera, const vec3& forward);
+    void stitch_near_tiles();
+
+    float slopes_[k_max_classes][2] = {};  // minimum and maximum slope as read (per metre)
+};

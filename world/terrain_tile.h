@@ -1,0 +1,61 @@
+// One square tile of the terrain grid: a regular (quads + 1)^2 vertex grid filled from the
+// elevations at a sample step, with its triangles split by the water level into the lists
+// drawn above and below the water. The terrain keeps 16 x 16 near tiles and 5 x 5 far tiles
+// of these; the device buffers are made from these arrays when the tiles are drawn.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/math3d.h"
+
+class terrain;
+
+// The drawn vertex: position, normal, texture set 0 (u, v, land slice), set 1 (curvature
+// drop, 0). 44 bytes, as the tile vertex buffers hold it.
+struct terrain_vertex {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float nx = 0.0f, ny = 1.0f, nz = 0.0f;
+    float u = 0.0f, v = 0.0f, slice = 0.0f;
+    float drop = 0.0f, unused = 0.0f;
+};
+static_assert(sizeof(terrain_vertex) == 44, "tile vertices are 44 bytes");
+
+class terrain_tile {
+public:
+    // Stores the tile's parameters and builds it at its base step.
+    bool init_tile(int samples_per_side, float cell, int base, const terrain* owner_terrain);
+    void rebuild_tile(int samples_per_side, float cell, int base, const terrain* owner_terrain);
+    // Lays out the flat vertex grid at a sample step.
+    void build_tile(int new_step);
+    // Heights, normals and land slices from the grid, first column c0 and first row r0.
+    void fill_tile(const std::int16_t* elevations, const std::uint8_t* class_map, int slices,
+                   int columns, int rows, int c0, int r0);
+    void build_tile_indices();
+    // Moves the heights of one edge onto the coarser neighbour's (edges 0..3) or onto the
+    // straight line between the edge's corners (4..7).
+    void stitch_tile(int edge);
+    void release_tile();
+
+    float vertex_height(int k, int l) const { return vertices[k * (quads + 1) + l].y; }
+
+    const terrain* owner = nullptr;
+    std::vector<terrain_vertex> vertices;
+    std::vector<std::uint16_t> indices_above;
+    std::vector<std::uint16_t> indices_below;
+    int vertex_count = 0;
+    int index_count_above = 0;
+    int index_count_below = 0;
+    int samples = 32;
+    int base_step = 0;
+    float cell_size = 1.0f;
+    int quads = 32;
+    int step = 1;
+    int mip_level = 0;
+    float quad_size = 30.0f;
+    float x = 0.0f;
+    float z = 0.0f;
+    float maximum_height = 0.0f;
+    mat4 world{};
+    mat4 constants{};
+};
