@@ -7,9 +7,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/file_helpers.h"
-#include "core/model_shading.h"
 #include "core/scene_services.h"
-#include "core/texture_cache.h"
 #include "platform/text.h"
 
 namespace {
@@ -69,9 +67,8 @@ void mesh::clear_children() {
 }
 
 void mesh::release_geometry() {
-    texture_cache* cache = shading().textures;
     for (gfx_texture*& t : textures) {
-        if (t != nullptr && cache != nullptr) cache->release_texture(&t);
+        if (t != nullptr && g_app != nullptr) g_app->release_texture(&t);
         t = nullptr;
     }
     textures.clear();
@@ -127,15 +124,14 @@ bool mesh::prepare(const char* folder) {
     if (!d3dx_mesh) return false;
     materials.assign(material_count, gfx_material{});
     textures.assign(material_count, nullptr);
-    texture_cache* cache = shading().textures;
     for (std::uint32_t i = 0; i < material_count && i < material_buffer.size(); ++i) {
         gfx_material m = material_buffer[i].material;
         m.ambient = m.diffuse;
         m.diffuse.a = std::max(m.diffuse.a, k_min_alpha);
         materials[i] = m;
         const std::string& texture = material_buffer[i].texture;
-        if (!texture.empty() && cache != nullptr) {
-            cache->load_texture_from_folder(folder, texture.c_str(), &textures[i], true);
+        if (!texture.empty() && g_app != nullptr) {
+            g_app->load_texture_from_folder(folder, texture.c_str(), &textures[i], true);
         }
     }
     const bool had_normals = (d3dx_mesh->fvf() & FVF_NORMAL) != 0;

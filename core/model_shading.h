@@ -1,18 +1,14 @@
-// What the drawing of meshes and visuals reads besides the objects themselves: the texture
-// cache their textures come from, the sun light, the shadow matrices, the shared textures
+// What the drawing of meshes and visuals reads besides the objects themselves: the sun light, the shadow matrices, the shared textures
 // (shadow map, reflection cube map, default and bump textures) and the three shader program
 // pairs of the shadow passes (shadow-map write, mesh shadow receiver, visual shadow
-// receiver). Start-up fills it and the shadow pass updates the matrices; until then models
-// load untextured and the shadow paths draw without programs.
+// receiver). Start-up fills it and the shadow pass updates the matrices; until then the
+// shadow paths draw without programs.
 #pragma once
 
 #include "platform/gfx_device.h"
 #include "platform/math3d.h"
 
-class texture_cache;
-
 struct model_shading {
-    texture_cache* textures = nullptr;
     gfx_light sun;
     mat4 shadow_view = mat_identity();
     mat4 shadow_projection = mat_identity();

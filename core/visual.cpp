@@ -10,7 +10,6 @@
 #include "core/file_helpers.h"
 #include "core/model_shading.h"
 #include "core/scene_services.h"
-#include "core/texture_cache.h"
 #include "platform/text.h"
 
 namespace {
@@ -58,7 +57,7 @@ void visual::clear_children() {
 }
 
 void visual::release_texture() {
-    if (texture != nullptr && shading().textures != nullptr) shading().textures->release_texture(&texture);
+    if (texture != nullptr && g_app != nullptr) g_app->release_texture(&texture);
     texture = nullptr;
 }
 
@@ -109,7 +108,7 @@ void visual::set_texture(const char* file_name, int load_mode) {
     copy_text(n, file_name);
     night_variant = find_n_variant_file(n, sizeof n) ? 1 : 0;
     set_name(n);
-    if (shading().textures != nullptr) shading().textures->load_texture(n, &texture, load_mode, true);
+    if (g_app != nullptr) g_app->load_texture(n, &texture, load_mode, true);
 }
 
 void visual::drape_on_ground() {

@@ -1,6 +1,6 @@
 // What the model tests share: an application object (for the log), an application state, a
-// recording device, a private data folder, a texture cache whose loader hands out memory
-// textures and counts the ones alive, and a ground whose height the test chooses.
+// recording device, a private data folder, the application object's texture cache with a
+// loader that hands out memory textures and counts the ones alive, and a ground whose height the test chooses.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -56,13 +56,14 @@ protected:
         params.back_buffer_height = 240;
         device_ = std::make_unique<recording_device>(params);
         use_device(device_.get());
-        cache_.set_loader(&loader_);
+        app_.textures.set_loader(&loader_);
         shading() = model_shading{};
-        shading().textures = &cache_;
         install_scene_services(&ground_);
         mesh_faults() = x_mesh_faults{};
     }
     void TearDown() override {
+        app_.textures.release_all();
+        app_.textures.set_loader(nullptr);
         install_scene_services(nullptr);
         shading() = model_shading{};
         use_device(nullptr);
@@ -76,7 +77,6 @@ protected:
     std::unique_ptr<app_state> state_;
     std::unique_ptr<recording_device> device_;
     counting_loader loader_;
-    texture_cache cache_;
     sloped_ground ground_;
 };
 
