@@ -3,6 +3,8 @@
 // self-lit), the two shader paths of the shadow pass (into the shadow map, and receiving
 // shadows) and the planar shadow it marks in the stencil buffer. Device results are not
 // checked while drawing: a failed draw shows as a missing part, never as a failed step.
+#include <vector>
+
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
@@ -44,6 +46,28 @@ void set_constant(gfx_device* d, bool vertex, int index, float x, float y, float
 
 void set_colour_constant(gfx_device* d, bool vertex, int index, const color_value& c) {
     set_constant(d, vertex, index, c.r, c.g, c.b, c.a);
+}
+
+// The world matrices of a subtree, pre-order, so a flattened drawing can put them back.
+void save_worlds(frame* f, std::vector<mat4>* saved) {
+    saved->push_back(f->world);
+    for (int i = 0; i < f->child_count(); ++i) {
+        if (f->child(i) != nullptr) save_worlds(f->child(i), saved);
+    }
+}
+
+void flatten_worlds(frame* f, const mat4& flatten) {
+    f->world = f->world * flatten;
+    for (int i = 0; i < f->child_count(); ++i) {
+        if (f->child(i) != nullptr) flatten_worlds(f->child(i), flatten);
+    }
+}
+
+void restore_worlds(frame* f, const std::vector<mat4>& saved, std::size_t* next) {
+    f->world = saved[(*next)++];
+    for (int i = 0; i < f->child_count(); ++i) {
+        if (f->child(i) != nullptr) restore_worlds(f->child(i), saved, next);
+    }
 }
 
 }  // namespace
@@ -209,8 +233,10 @@ void mesh::render_shadow() {
     // The horizontal plane at absolute altitude 0 in scene coordinates.
     const plane ground{0.0f, 1.0f, 0.0f, g_state != nullptr ? g_state->origin_offset.y : 0.0f};
     const mat4 flatten = mat_shadow(to_light, ground);
-    const mat4 kept = world;
-    world = world * flatten;
+    // The whole subtree is drawn flattened (a hierarchy's parts hold their own worlds).
+    std::vector<mat4> kept;
+    save_worlds(this, &kept);
+    flatten_worlds(this, flatten);
     d->set_render_state(RS_ZENABLE, 0);
     d->set_render_state(RS_STENCILENABLE, 1);
     d->set_render_state(RS_COLORWRITEENABLE, 0);
@@ -224,7 +250,8 @@ void mesh::render_shadow() {
     render();
     if (g_app != nullptr) g_app->show_all = 0;
     if (g_state != nullptr) g_state->render_pass = 0;
-    world = kept;
+    std::size_t next = 0;
+    restore_worlds(this, kept, &next);
     d->set_render_state(RS_ZENABLE, 1);
     d->set_render_state(RS_STENCILENABLE, 0);
     d->set_render_state(RS_COLORWRITEENABLE, 0xFF);

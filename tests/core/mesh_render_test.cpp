@@ -209,3 +209,30 @@ TEST_F(ModelTest, ShaderProgramsAreMadeAndPointedAt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ModelTest, PlanarShadowOfAHierarchyFlattensEveryPart) {
+    folder_.write("m/tower.x", k_x_header + "Frame base { Frame top { "
+        "FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,4,0,1;; } "
+        "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; MeshMaterialList { 1; 1; 0;; " +
+        x_material_text(1, 1, 1, 1) + " } } } }");
+    hierarchy* h = nullptr;
+    ASSERT_EQ(create_detached_hierarchy(&h), S_OK);
+    h->load_x("m\\tower.x");
+    h->set_position(0.0f, 1.0f, 0.0f);
+    mesh* top = h->find_mesh("top");
+    ASSERT_NE(top, nullptr);
+    const mat4 top_world = top->world;
+    shading().sun.direction[1] = -1.0f;  // straight down
+    device_->clear_records();
+    h->render_shadow();
+    ASSERT_EQ(device_->draws().size(), 1u);
+    // The part 5 m up lands on the ground plane.
+    const vec3 p = transform_coord({0.0f, 1.0f, 0.0f}, device_->draws()[0].state.world[0]);
+    EXPECT_NEAR(p.y, 0.0f, 1e-5f);
+    EXPECT_EQ(std::memcmp(&top_world, &top->world, sizeof top_world), 0);
+    destroy_hierarchy(&h);
+}
+
+}  // namespace
