@@ -8,7 +8,9 @@
 #include "core/d3d_app.h"
 #include "core/file_helpers.h"
 #include "core/scene_services.h"
+#include "platform/files.h"
 #include "platform/text.h"
+#include "platform/x_writer.h"
 
 namespace {
 
@@ -163,6 +165,16 @@ bool mesh::compute_bounds() {
     box = base_box;
     // From the local origin, not the box centre: the frame turns about its origin.
     base_radius = std::max({0.0f, length(base_box.min), length(base_box.max)});
+    return true;
+}
+
+bool mesh::save_x(const char* path) const {
+    if (!d3dx_mesh) return false;
+    const std::string text = format_x_mesh(*d3dx_mesh, material_buffer);
+    if (!fs_write(path, text.data(), text.size())) {
+        log_line("Failed to write %s", path);
+        return false;
+    }
     return true;
 }
 

@@ -48,6 +48,9 @@ public:
     // Materials and textures, vertex format, normals, face order and bounds of the loaded
     // geometry. False (and the geometry released) when the format change or a lock fails.
     bool prepare(const char* folder);
+    // Writes the geometry and the file's materials as a text .x file; false when there is no
+    // geometry or the file cannot be written (logged).
+    bool save_x(const char* path) const;
     // Moves every vertex by the offset and recomputes the bounds.
     void translate_vertices(float dx, float dy, float dz);
     // Lays every vertex on the ground below it (a decal that follows the terrain).

@@ -331,3 +331,33 @@ TEST_F(ModelTest, ShaderWordsAndDrawFlags) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ModelTest, SavedMeshReadsBackTheSame) {
+    folder_.write("launchers/l.x", k_launcher);
+    folder_.write("launchers/turret.bmp", "t");
+    mesh* m = nullptr;
+    ASSERT_EQ(create_detached_mesh(&m), S_OK);
+    ASSERT_TRUE(m->load_x("launchers\\l.x"));
+    m->translate_vertices(0.1f, -0.3f, 1e-3f);
+    ASSERT_TRUE(m->save_x("launchers\\copy.x"));
+    mesh* again = nullptr;
+    ASSERT_EQ(create_detached_mesh(&again), S_OK);
+    ASSERT_TRUE(again->load_x("launchers\\copy.x"));
+    const x_mesh& a = *m->d3dx_mesh;
+    const x_mesh& b = *again->d3dx_mesh;
+    ASSERT_EQ(a.vertex_count(), b.vertex_count());
+    ASSERT_EQ(a.face_count(), b.face_count());
+    EXPECT_EQ(std::memcmp(a.vertex_bytes(), b.vertex_bytes(), static_cast<std::size_t>(a.vertex_count() * 32)), 0);
+    EXPECT_EQ(std::memcmp(a.index_data(), b.index_data(), static_cast<std::size_t>(a.face_count() * 6)), 0);
+    ASSERT_EQ(again->material_count, 2u);
+    EXPECT_EQ(again->material_buffer[0].texture, "Turret.bmp");
+    EXPECT_EQ(std::memcmp(&m->materials[1], &again->materials[1], sizeof(gfx_material)), 0);
+    EXPECT_EQ(std::memcmp(&m->base_box, &again->base_box, sizeof(box6)), 0);
+    EXPECT_FALSE(m->save_x("no\\such\\folder\\x.x"));
+    destroy_mesh(&again);
+    destroy_mesh(&m);
+}
+
+}  // namespace
