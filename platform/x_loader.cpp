@@ -367,8 +367,8 @@ bool load_merged_mesh(const x_file& file, x_mesh_data* out, std::string* error) 
         *error = "the file holds no mesh";
         return false;
     }
-    // A single mesh without a material list keeps no materials (the caller decides).
-    if (found == 1 && !all.has_materials) all.materials.clear();
+    // A file without any material list keeps no materials (the caller decides).
+    if (!all.has_materials) all.materials.clear();
     return build_mesh(all, out, error);
 }
 

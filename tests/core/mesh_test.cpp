@@ -172,6 +172,9 @@ TEST_F(ModelTest, MissingDamagedAndMaterialLessFilesFail) {
     folder_.write("models/plain.x", k_x_header + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; }");
     EXPECT_FALSE(m->load_x("models\\plain.x"));
     EXPECT_EQ(m->material_count, 0u);
+    folder_.write("models/plain2.x", k_x_header + "Frame a { Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } } "
+                  "Frame b { Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; } }");
+    EXPECT_FALSE(m->load_x("models\\plain2.x"));
     destroy_mesh(&m);
 
     hierarchy* h = nullptr;
