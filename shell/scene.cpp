@@ -3,6 +3,9 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "platform/window.h"
+#include "shell/joystick_input.h"
+#include "shell/sound_system.h"
+#include "shell/speech.h"
 
 scene* g_scene = nullptr;
 
@@ -69,8 +72,16 @@ void scene::frame_update() {
 }
 
 void scene::render_frame() {
-    // Until the graphics device draws the world and the GUI, every frame is black.
-    main_window()->present_blank_frame();
+    // Until the world and the GUI are drawn, every frame is cleared to black.
+    gfx_device* device = g_app->device.get();
+    if (!device) {
+        main_window()->present_blank_frame();
+        return;
+    }
+    std::uint32_t flags = CLEAR_TARGET | CLEAR_ZBUFFER;
+    if (g_app->can_shadow_volume) flags |= CLEAR_STENCIL;
+    CHECK_HR(device->clear(flags, 0xFF000000u, 1.0f, 0));
+    CHECK_HR(device->present());
 }
 
 void scene::on_message(void*, std::uint32_t, std::uintptr_t, std::intptr_t) {
@@ -96,11 +107,22 @@ void scene::on_device_reset() {
 
 // Start-up steps. Each waits for the object it brings up.
 void scene::open_loading_picture() {}
-// The graphics device takes its place here; the window's context is current already.
-bool scene::create_device() { return main_window()->exists(); }
-void scene::init_sound() {}
-void scene::init_speech() {}
-void scene::init_joystick() {}
+// The window's context is current already: the device draws into it.
+bool scene::create_device() {
+    if (!main_window()->exists() || !g_app->create_device()) return false;
+    g_app->on_device_lost = [this] { on_device_lost(); };
+    g_app->on_device_reset = [this] { on_device_reset(); };
+    return true;
+}
+void scene::init_sound() {
+    if (g_sound != nullptr) g_sound->init();
+}
+void scene::init_speech() {
+    if (g_speech != nullptr) g_speech->init();
+}
+void scene::init_joystick() {
+    if (g_joystick != nullptr) g_joystick->init(false);
+}
 void scene::read_settings() {}
 void scene::load_sounds() {}
 void scene::init_gui() {}
@@ -111,7 +133,13 @@ void scene::init_sky() {}
 void scene::load_globe_shaders() {}
 void scene::create_design_system() {}
 void scene::load_scenery_index() {}
-void scene::start_intro_music() {}
+void scene::start_intro_music() {
+    if (g_sound == nullptr || !g_sound->available || !g_sound->music_on) return;
+    // A missing intro fails quietly: no music.
+    g_sound->open_music("music\\intro.mp3");
+    g_sound->set_music_volume(g_sound->volume_music);
+    send_media_command("play MediaFile notify");
+}
 void scene::close_loading_picture() {}
 
 // Shutdown steps. Each releases only what exists and nulls it, so a second run is harmless.
@@ -123,11 +151,27 @@ void scene::clear_scene() {}
 void scene::shutdown_gui() {}
 void scene::release_app_state_objects() {}
 void scene::release_sound_slots() {}
-void scene::close_music() {}
-void scene::stop_speaking() {}
-void scene::release_speech() {}
-void scene::release_sound() {}
-void scene::release_joystick() {}
-void scene::release_device() {}
+void scene::close_music() {
+    send_media_command("stop MediaFile");
+    send_media_command("close MediaFile");
+}
+void scene::stop_speaking() {
+    if (g_speech != nullptr) g_speech->stop_speaking();
+}
+void scene::release_speech() {
+    if (g_speech != nullptr) g_speech->release();
+}
+void scene::release_sound() {
+    if (g_sound != nullptr) g_sound->release();
+}
+void scene::release_joystick() {
+    if (g_joystick != nullptr) g_joystick->release();
+}
+void scene::release_device() {
+    if (!g_app) return;
+    g_app->on_device_lost = nullptr;
+    g_app->on_device_reset = nullptr;
+    g_app->release_device();
+}
 
-bool scene::reset_device() { return true; }
+bool scene::reset_device() { return g_app->reset_device(); }

@@ -6,7 +6,9 @@
 #include "platform/messages.h"
 #include "platform/resources.h"
 #include "platform/window.h"
+#include "shell/music_tracks.h"
 #include "shell/scene.h"
+#include "shell/sound_system.h"
 
 namespace {
 
@@ -17,17 +19,9 @@ constexpr std::uint32_t k_inactive_sleep_ms = 100;
 constexpr const char* k_last_test = "# Last Test";
 constexpr const char* k_last_position = "# Last Position";
 
-// Shows the window in the start window mode of the settings: 0 full screen, 1 windowed at
-// its size, 2 or more maximised. The application object's own window-mode rules take over
-// here once it has them.
-void show_main_window() {
-    if (g_app->start_window_mode >= 2) {
-        main_window()->show(window_show::maximized);
-    } else {
-        g_app->windowed = g_app->start_window_mode;
-        main_window()->show(g_app->start_window_mode == 0 ? window_show::full_screen : window_show::normal);
-    }
-}
+// Shows the window in the start window mode of the settings: 0 full screen, 1 windowed and
+// centred, 2 or more maximised (the application object's window-mode rules).
+void show_main_window() { g_app->show_window(); }
 
 // The window size before the settings are read: the usable screen, as the application
 // object starts with.
@@ -71,9 +65,6 @@ void destroy_main_window(void* window) {
 // The objects root frame's sounds stop when the simulation pauses; the root arrives with
 // the scene's frames.
 void stop_object_sounds() {}
-
-// The next music track after the one that ended; arrives with the music channel.
-void play_next_music() {}
 
 void on_close(void* window) {
     g_scene->write_situation(g_state->test_mode ? k_last_test : k_last_position, nullptr, true);
@@ -149,6 +140,8 @@ int WinMain(void*, void*, const char*, int) {
 
     app_message msg;
     do {
+        // The music is decoded ahead from here; it posts its end-of-track notice.
+        if (g_sound != nullptr) g_sound->pump_music();
         if (peek_app_message(&msg)) {
             // Messages arrive translated; WM_QUIT is not dispatched, it ends the loop.
             if (msg.code != WM_QUIT && !g_window_destroyed) {
