@@ -12,6 +12,7 @@
 #include "core/device_calls.h"
 #include "core/mesh.h"
 #include "core/model_shading.h"
+#include "core/visual.h"
 #include "core/texture_loading.h"
 #include "platform/image.h"
 #include "platform/system/gl_device.h"
@@ -235,6 +236,52 @@ TEST_F(MeshPixels, ShadowMapAndShadowReceivingPrograms) {
     m->render();
     EXPECT_NEAR(centre().r, 64, 4);
     app_.shadow_pass = 0;
+    shading() = model_shading{};
+}
+
+TEST_F(MeshPixels, VisualShadowReceivingProgram) {
+    model_shader_programs programs;
+    ASSERT_EQ(create_model_shaders(device_.get(), &programs), S_OK);
+    write_picture("graphics/white.bmp", 0xFFFFFFFFu);
+    model_shading& s = shading();
+    s.sun.direction[2] = 1.0f;
+    s.sun.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+    s.sun.ambient = {0.25f, 0.25f, 0.25f, 1.0f};
+    s.shadow_projection = mat_scaling(0.1f, 0.1f, 0.1f);
+    texture_ptr far_map = depth_map(device_.get(), 0xFFFFFFFFu);
+    texture_ptr near_map = depth_map(device_.get(), 0xFF000000u);
+    // A square facing the camera at depth 5, its normals toward the camera.
+    model_vertex v[6];
+    const float c[6][2] = {{-1, -1}, {-1, 1}, {1, 1}, {-1, -1}, {1, 1}, {1, -1}};
+    for (int i = 0; i < 6; ++i) {
+        v[i].x = c[i][0];
+        v[i].y = c[i][1];
+        v[i].z = 5.0f;
+        v[i].nx = 0.0f;
+        v[i].ny = 0.0f;
+        v[i].nz = -1.0f;
+        v[i].u = c[i][0] > 0 ? 1.0f : 0.0f;
+        v[i].v = c[i][1] > 0 ? 0.0f : 1.0f;
+    }
+    visual runway;
+    runway.near_projection = 1;
+    ASSERT_TRUE(runway.create_vertex_buffer(PT_TRIANGLELIST, 6, v));
+    runway.set_texture("graphics\\white.bmp", 0);
+    ASSERT_NE(runway.texture, nullptr);
+    app_.shadow_pass = 2;
+    state_.shadow_distance = 100.0f;
+    state_.shadow_alt = 101.0f;  // with the camera at 0: shadows at 0.99 strength
+    s.shadow_texture = far_map.get();
+    runway.render();
+    // Sun ambient and diffuse on white: 0.75.
+    EXPECT_NEAR(centre().r, 191, 4);
+    EXPECT_NEAR(centre().b, 191, 4);
+    s.shadow_texture = near_map.get();
+    runway.render();
+    // In shadow: 1 - 0.5 x 0.99 of it.
+    EXPECT_NEAR(centre().g, 97, 4);
+    app_.shadow_pass = 0;
+    runway.clear_children();
     shading() = model_shading{};
 }
 
