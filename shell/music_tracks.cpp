@@ -3,7 +3,7 @@
 #include "core/app_state.h"
 #include "core/file_helpers.h"
 #include "platform/text.h"
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "core/d3d_app.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 #include "shell/speech.h"
 
 scene* g_scene = nullptr;

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/text.h"
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 
 speech* g_speech = nullptr;
 

@@ -8,7 +8,7 @@
 #include "platform/window.h"
 #include "shell/music_tracks.h"
 #include "shell/scene.h"
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 
 constexpr int k_test_rate = 44100;
 

@@ -1,4 +1,4 @@
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "shell/music_channel.h"
+#include "core/music_channel.h"
 
 #include <algorithm>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
-#include "shell/sound.h"
+#include "core/sound.h"
 #include "tests/shell/audio_test_support.h"
 #include "tests/support/temp_folder.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/audio.h"
-#include "shell/music_channel.h"
+#include "core/music_channel.h"
 
 class sound_system {
 public:

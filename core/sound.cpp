@@ -1,8 +1,8 @@
-#include "shell/sound.h"
+#include "core/sound.h"
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 
 namespace {
 
