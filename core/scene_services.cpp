@@ -39,9 +39,21 @@ frame* scene_services::objects_root() { return nullptr; }
 frame* scene_services::transps_root() { return nullptr; }
 void scene_services::forget_camera_target(frame*) {}
 
-void scene_services::camera_relative_motion(const frame*, vec3* position, vec3* velocity) {
+void scene_services::camera_relative_motion(const frame* f, vec3* position, vec3* velocity) {
     *position = {};
     *velocity = {};
+    if (f == nullptr || g_state == nullptr || g_state->camera_world == nullptr) return;
+    // The camera's published matrix gives its place and axes; its own motion is the scene's
+    // to add.
+    const mat4& cam = *g_state->camera_world;
+    const vec3 ax = normalize(get_axis_x(cam));
+    const vec3 ay = normalize(get_axis_y(cam));
+    const vec3 az = normalize(get_axis_z(cam));
+    const vec3 d = f->world_position() - get_translation(cam);
+    *position = {dot(d, ax), dot(d, ay), dot(d, az)};
+    if (!(g_state->dt > 0.0f)) return;
+    const vec3 v = f->last_motion / g_state->dt;
+    *velocity = {dot(v, ax), dot(v, ay), dot(v, az)};
 }
 
 frame* scene_services::emit_burst(const particle_burst&) { return nullptr; }

@@ -104,7 +104,8 @@ public:
     // rides on it; nothing when the camera has nothing to do with it.
     virtual void forget_camera_target(frame* f);
     // The frame's position in the camera's axes and its motion relative to the camera (m/s);
-    // both zero without a camera.
+    // both zero without a camera. The default reads the camera's published matrix and the
+    // frame's motion of the last tick.
     virtual void camera_relative_motion(const frame* f, vec3* position, vec3* velocity);
 
     // Makes the emitter of a burst or a column under its parent (none: the "transps" root)

@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/scene_services.h"
+#include "core/sound_system.h"
 #include "platform/text.h"
 
 namespace {
@@ -16,7 +17,11 @@ constexpr float k_atm = 100000.0f;      // Pa per atmosphere as the motor file c
 constexpr int k_segments = 18;          // 20 degrees per segment of every ring
 constexpr int k_max_substeps = 16384;   // beyond this a tick's steps grow longer instead
 
+constexpr float k_sound_min_distance = 500.0f;  // m
+constexpr const char* k_sound_files[4] = {"rocket1.wav", "shot.wav", "flight1.wav", "explode.wav"};
+
 bool in_menu_mode() { return g_app != nullptr && g_app->menu_mode != 0; }
+bool sound_available() { return g_sound != nullptr && g_sound->available != 0; }
 bool use_3d_smoke() { return g_app != nullptr && g_app->use_3d_smoke != 0; }
 
 // A finite value inside [low, high]; a value that is not a number becomes low.
@@ -137,11 +142,23 @@ rocket_motor::rocket_motor() {
         flame->has_scale = 1;
         flame->update_matrices();
     }
+    for (int i = 0; i < 4; ++i) load_sound(i, k_sound_files[i]);
     build_casing();
     for (int i = 0; i < motor_max_charges; ++i) build_charge(i);
 }
 
+// The buffers go with the motor: they keep their device alive, so this is always safe.
 rocket_motor::~rocket_motor() { stop_sounds(); }
+
+void rocket_motor::load_sound(int i, const char* file) {
+    if (!sound_available()) return;
+    char path[64];
+    format_text(path, "sounds\\%s", file);
+    // A file that does not load is logged by the sound service; the motor stays silent.
+    if (!g_sound->load_wave(path, &sounds_[i])) return;
+    g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
+    check_result(sounds_[i]->set_min_distance(k_sound_min_distance), __FILE__, __LINE__);
+}
 
 // ---- Design ----
 
@@ -450,7 +467,10 @@ void rocket_motor::show_static_firing() {
         services().set_exhaust_sizes(smoke, 100.0f * s, 2500.0f * s);
         smoke->set_position(0.0f, 0.0f, z - 0.5f * s);
     }
-    // The burning sound's pitch follows the pressure: f x 5000 Hz (sound hook).
+    // The burning sound's pitch follows the pressure.
+    if (sound_available()) {
+        g_sound->set_frequency(sounds_[MOTOR_SOUND_BURNING].get(), static_cast<std::uint32_t>(f * 5000.0f));
+    }
 }
 
 void rocket_motor::update() {
@@ -470,13 +490,24 @@ void rocket_motor::update() {
 }
 
 void rocket_motor::update_sound_positions() {
-    // The four 3-D sounds take the motor's place and motion in the camera's axes; the values
-    // are ready for the sound buffers once they can be reached from here.
+    if (!sound_available() || !g_sound->sound_on) return;
     vec3 position, motion;
     camera_relative_motion(this, &position, &motion);
+    for (const std::unique_ptr<sound_buffer>& buffer : sounds_) {
+        if (buffer == nullptr) continue;
+        check_result(buffer->set_position(position), __FILE__, __LINE__);
+        check_result(buffer->set_velocity(motion), __FILE__, __LINE__);
+    }
 }
 
-void rocket_motor::apply_volume() { frame::apply_volume(); }
+void rocket_motor::apply_volume() {
+    frame::apply_volume();
+    if (!sound_available()) return;
+    for (const std::unique_ptr<sound_buffer>& buffer : sounds_) g_sound->set_volume(buffer.get(), g_sound->volume_sounds);
+    for (int i : {MOTOR_SOUND_BURNING, MOTOR_SOUND_IGNITION, MOTOR_SOUND_EXPLOSION}) {
+        g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
+    }
+}
 
 void rocket_motor::stop_sounds() {
     frame::stop_sounds();
@@ -488,9 +519,16 @@ void rocket_motor::play_sound(int i, bool looping) {
     // A sound played once is taken as over at once: only looped sounds stay on.
     sound_on_[i] = looping ? 1 : 0;
     sound_loop_[i] = looping ? 1 : 0;
+    if (g_sound == nullptr) return;
+    if (looping) {
+        g_sound->play_looping(sounds_[i].get());
+    } else {
+        g_sound->restart(sounds_[i].get());  // the ignition and the explosion start from the top
+    }
 }
 
 void rocket_motor::stop_sound(int i) {
     sound_on_[i] = 0;
     sound_loop_[i] = 0;
+    if (g_sound != nullptr) g_sound->stop(sounds_[i].get());
 }

@@ -9,9 +9,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/frame.h"
+#include "platform/audio.h"
 #include "simulation/design_name.h"
 
 constexpr int motor_max_charges = 4;
@@ -90,11 +92,13 @@ public:
     // The triangles of the casing and nozzle and of each charge (position in cm).
     const std::vector<motor_vertex>& casing_vertices() const { return casing_; }
     const std::vector<motor_vertex>& charge_vertices(int i) const { return charges_[i]; }
-    // Whether a sound is playing now, and whether it loops.
+    // Whether the motor has a sound on now, and whether it loops (kept whether or not sound
+    // is available), and how often it started each.
     bool sound_playing(int i) const { return sound_on_[i] != 0; }
     bool sound_looping(int i) const { return sound_loop_[i] != 0; }
-    // How often a sound was started.
     int sound_starts(int i) const { return sound_starts_[i]; }
+    // The loaded buffer of a sound; none without sound or when its file did not load.
+    sound_buffer* sound_object(int i) const { return sounds_[i].get(); }
 
     char name[design_name_size] = {};
     float chamber_diameter = 10.5f;   // [OTD] cm, outer
@@ -153,13 +157,13 @@ private:
     void place_flame(float s);
     void show_static_firing();
     void update_sound_positions();
-    // Sound hooks: the buffers come with the sound system; until it is reachable from here the
-    // motor keeps what each would be doing.
+    void load_sound(int i, const char* file);
     void play_sound(int i, bool looping);
     void stop_sound(int i);
 
     std::vector<motor_vertex> casing_;
     std::vector<motor_vertex> charges_[motor_max_charges];
+    std::unique_ptr<sound_buffer> sounds_[4];
     std::uint8_t sound_on_[4] = {};
     std::uint8_t sound_loop_[4] = {};
     int sound_starts_[4] = {};

@@ -5,6 +5,7 @@
 #include "core/app_state.h"
 #include "core/recording_services.h"
 #include "simulation/rocket_motor.h"
+#include "tests/shell/audio_test_support.h"
 #include "tests/simulation/parts_fixture.h"
 
 namespace {
@@ -309,4 +310,45 @@ TEST_F(RocketMotor, ExhaustChildrenByMode) {
     EXPECT_NEAR(services_.exhausts[stand.smoke].size_a, 100.0f * s, 1e-3f);
     EXPECT_NEAR(services_.exhausts[stand.smoke].size_b, 2500.0f * s, 1e-2f);
     app_.menu_mode = 0;
+}
+
+// With a sound device the motor's four sounds play through it: the burning sound loops while
+// the motor burns, pauses with it and stops at burn-out; the flight sound loops in flight.
+TEST_F(RocketMotor, SoundsPlayThroughTheSoundService) {
+    sound_system output;
+    g_sound = &output;
+    output.init_with(open_loopback_audio_device(k_test_rate));
+    ASSERT_EQ(output.available, 1);
+    fs_make_folder("sounds");
+    for (const char* file : {"rocket1", "shot", "flight1"}) {
+        tmp_.write(std::string("sounds/") + file + ".wav", make_tone(0.5));
+    }
+    mat4 camera = mat_translation(0.0f, 0.0f, -100.0f);
+    state_.camera_world = &camera;
+    {
+        rocket_motor m;
+        ASSERT_NE(m.sound_object(MOTOR_SOUND_BURNING), nullptr);
+        EXPECT_EQ(m.sound_object(MOTOR_SOUND_EXPLOSION), nullptr);  // its file is missing
+        EXPECT_TRUE(logged("Failed to load sounds\\explode.wav"));
+        m.ignite();
+        EXPECT_TRUE(m.sound_object(MOTOR_SOUND_BURNING)->playing());
+        EXPECT_TRUE(m.sound_object(MOTOR_SOUND_IGNITION)->playing());
+        m.pause();
+        EXPECT_FALSE(m.sound_object(MOTOR_SOUND_BURNING)->playing());
+        m.resume();
+        EXPECT_TRUE(m.sound_object(MOTOR_SOUND_BURNING)->playing());
+        m.start_flight_sound();
+        EXPECT_TRUE(m.sound_object(MOTOR_SOUND_FLIGHT)->playing());
+        state_.dt = 0.04f;
+        m.update();  // the sounds follow the motor, 100 m ahead of the camera
+        EXPECT_GT(rms(render(output, 0.1).left), 0.0);
+        m.burn_out();
+        EXPECT_FALSE(m.sound_object(MOTOR_SOUND_BURNING)->playing());
+        m.play_explosion();  // silent: no buffer, and nothing fails
+        m.stop_sounds();
+        EXPECT_FALSE(m.sound_object(MOTOR_SOUND_FLIGHT)->playing());
+    }
+    state_.camera_world = nullptr;
+    output.release();
+    g_sound = nullptr;
 }
