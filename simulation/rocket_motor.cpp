@@ -167,7 +167,6 @@ void rocket_motor::guard_values() {
     // Gamma 1 would make the expansion exponents infinite; real exhaust gases lie near 1.2.
     gamma = guarded(gamma, 1.05f, 1.67f);
     for (int i = 0; i < motor_max_charges; ++i) {
-        charge_type[i] = std::clamp(charge_type[i], 0, 6);
         // An exponent of 1 or more has no steady chamber pressure: it would grow without end.
         charge_exponent[i] = guarded(charge_exponent[i], 0.0f, 0.9f);
         charge_coefficient[i] = guarded(charge_coefficient[i], 0.0f, 200.0f);
@@ -435,10 +434,14 @@ void rocket_motor::burn_substep(float dt) {
         return;
     }
     const float c = sum_c / std::max(0.1f, generated);
-    const float nozzle_flow = throat_area * pc / c;
-    chamber_pressure += ((generated - nozzle_flow) * gamma_function * gamma_function * c * c - volume_term) /
-                        chamber_volume * dt;
-    chamber_pressure = std::max(0.0f, chamber_pressure);
+    if (c > 0.0f) {
+        const float nozzle_flow = throat_area * pc / c;
+        chamber_pressure += ((generated - nozzle_flow) * gamma_function * gamma_function * c * c - volume_term) /
+                            chamber_volume * dt;
+        chamber_pressure = std::max(0.0f, chamber_pressure);
+    } else {
+        chamber_pressure = 0.0f;  // no gas comes in (a grain without burning area): it all leaves
+    }
     burn_time += dt;
     exit_pressure = chamber_pressure * pressure_ratio;
     if (chamber_pressure > 0.0f) {

@@ -55,8 +55,9 @@ public:
     void clamp_dimensions();
     // Keeps the values the burn divides by or raises to a power inside bounds that every
     // workable design lies in: the charge count 0..4, gamma 1.05..1.67, burn-rate exponent
-    // 0..0.9 and coefficient 0..200 mm/s, specific impulse 50..500 s, density 0.5..5 g/cm3,
-    // grain types 0..6. Files are read as they are; this runs before the nozzle is computed.
+    // 0..0.9 and coefficient 0..200 mm/s, specific impulse 50..500 s, density 0.5..5 g/cm3.
+    // Files are read as they are; this runs before the nozzle is computed. (A grain type
+    // outside 1..6 is kept: it burns with no area and holds no propellant.)
     void guard_values();
     // The casing and nozzle mesh and the overall length, the exhaust placement and the
     // bounding volume; then compute_nozzle.

@@ -205,6 +205,16 @@ TEST_F(RocketMotor, GrainWithoutWebNeverBurns) {
     m.ignite();
     m.burn_step(0.04f);
     EXPECT_EQ(m.ignition_index, 1);
+
+    // A grain type the file format does not know holds no propellant and burns with no area.
+    rocket_motor odd;
+    odd.charge_type[0] = 9;
+    odd.build_casing();
+    EXPECT_EQ(odd.charge_type[0], 9);
+    EXPECT_EQ(odd.charge_mass[0], 0.0f);
+    odd.ignite();
+    odd.burn_step(0.04f);
+    EXPECT_FLOAT_EQ(odd.burn_length[0], 40.0f);
 }
 
 TEST_F(RocketMotor, ClampDimensions) {
