@@ -199,7 +199,11 @@ void rocket_motor::clamp_dimensions() {
     exit_diameter = std::min(5.0f * throat_diameter, std::max(throat_diameter + 0.1f, exit_diameter));
 }
 
-void rocket_motor::build_casing() {
+void rocket_motor::build_casing(bool with_shapes) {
+    if (!with_shapes) {
+        compute_nozzle();
+        return;
+    }
     const float D = chamber_diameter, L = chamber_length, t = throat_diameter, e = exit_diameter;
     overall_length = D + L + 2.0f * e;
     struct section {

@@ -59,9 +59,9 @@ public:
     // Files are read as they are; this runs before the nozzle is computed. (A grain type
     // outside 1..6 is kept: it burns with no area and holds no propellant.)
     void guard_values();
-    // The casing and nozzle mesh and the overall length, the exhaust placement and the
-    // bounding volume; then compute_nozzle.
-    void build_casing();
+    // With shapes: the casing and nozzle mesh and the overall length, the exhaust placement
+    // and the bounding volume. Always: compute_nozzle.
+    void build_casing(bool with_shapes = true);
     // The mesh of charge i (0..3) from its working dimensions.
     void build_charge(int i);
     // Throat and exit areas, the ideal expansion by bisection; then reset.
