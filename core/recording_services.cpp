@@ -40,3 +40,7 @@ void recording_scene_services::set_exhaust_sizes(frame* exhaust, float a, float 
 }
 
 bool recording_scene_services::exhaust_settled(frame*) { return settled; }
+
+void recording_scene_services::speak(const char* text) { spoken.emplace_back(text != nullptr ? text : ""); }
+void recording_scene_services::play_sound_slot(int slot, int) { slots_played.push_back(slot); }
+void recording_scene_services::play_siren(int mode) { siren_modes.push_back(mode); }

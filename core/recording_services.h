@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/frame.h"
@@ -27,6 +28,9 @@ public:
     void set_exhaust_emission(frame* exhaust, bool on) override;
     void set_exhaust_sizes(frame* exhaust, float a, float b) override;
     bool exhaust_settled(frame* exhaust) override;
+    void speak(const char* text) override;
+    void play_sound_slot(int slot, int mode) override;
+    void play_siren(int mode) override;
 
     // The last settings of one exhaust.
     struct exhaust_state {
@@ -44,6 +48,9 @@ public:
     std::vector<smoke_column> columns;
     std::vector<frame*> forgotten;
     std::map<const frame*, exhaust_state> exhausts;
+    std::vector<std::string> spoken;
+    std::vector<int> slots_played;   // slot numbers, in order
+    std::vector<int> siren_modes;    // in order
 
 private:
     frame objects_;

@@ -72,6 +72,14 @@ void scene_services::set_exhaust_colour(frame*, float) {}
 void scene_services::set_exhaust_emission(frame*, bool) {}
 void scene_services::set_exhaust_sizes(frame*, float, float) {}
 bool scene_services::exhaust_settled(frame*) { return true; }
+void scene_services::speak(const char*) {}
+void scene_services::play_sound_slot(int, int) {}
+void scene_services::play_siren(int) {}
+void scene_services::lon_lat_to_scene(float east, float north, float* x, float* z) {
+    // A nautical mile per minute of arc.
+    *x = east * 111120.0f;
+    *z = north * 111120.0f;
+}
 
 scene_services& services() { return *g_services; }
 

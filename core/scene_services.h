@@ -124,6 +124,16 @@ public:
     // Whether the exhaust has died down: a plume holds fewer than 8 live puffs, a flame's trail
     // keeps no per-point value of 32 or more. True for none.
     virtual bool exhaust_settled(frame* exhaust);
+
+    // Event feedback of the weapons: speaks an event line, plays one of the scene's event
+    // sounds (mode 1 restarts it) and drives the siren (0 sound it, at most once per 30 s;
+    // 2 stop it). Nothing by default.
+    virtual void speak(const char* text);
+    virtual void play_sound_slot(int slot, int mode);
+    virtual void play_siren(int mode);
+    // A geographic position (degrees east and north) in scene x and z (m). The default puts
+    // one degree at 111,120 m on both axes around 0, 0.
+    virtual void lon_lat_to_scene(float east, float north, float* x, float* z);
 };
 
 // The installed backend (the flat default when none is installed).

@@ -1,13 +1,57 @@
 #include "simulation/control_unit.h"
 
+#include "core/hierarchy.h"
 #include "platform/text.h"
 #include "simulation/definition_reader.h"
 #include "simulation/definition_writer.h"
+#include "simulation/launcher.h"
 
 control_unit::control_unit() {
     copy_text(name, "New Control");
     copy_text(radar_name, "Parabolic_Radar");
     copy_text(command_name, "Tent");
+    create_owned(nullptr, &command_post);
+    create_detached_hierarchy(&radar_model);
+    // The control unit deletes its models; the scene root they stand under only lists them.
+    if (command_post != nullptr) command_post->owned = 0;
+    if (radar_model != nullptr) radar_model->owned = 0;
+}
+
+control_unit::~control_unit() {
+    destroy_hierarchy(&radar_model);
+    mesh* post = command_post;
+    command_post = nullptr;
+    if (post != nullptr) {
+        post->detach();
+        post->clear_children();
+        delete post;
+    }
+}
+
+void control_unit::load_radar_mesh(const char* radar) {
+    if (radar != radar_name) copy_text(radar_name, radar);
+    radar_barrel = nullptr;
+    radar_turret = nullptr;
+    if (radar_model == nullptr) return;
+    radar_model->clear_children();
+    char path[160];
+    format_text(path, "radars\\%s\\radar.x", radar_name);
+    radar_model->load_x(path);
+    radar_barrel = radar_model->find_mesh("barrel");
+    radar_turret = radar_model->find_mesh("turret");
+}
+
+void control_unit::load_command_mesh(const char* command) {
+    if (command != command_name) copy_text(command_name, command);
+    if (command_post == nullptr) return;
+    command_post->clear_children();
+    char path[160];
+    format_text(path, "commands\\%s\\command.x", command_name);
+    command_post->load_x(path);
+}
+
+bool control_unit::slew_radar(float pitch, float heading, float dt) {
+    return slew_parts(radar_barrel, radar_turret, pitch, heading, dt, true);
 }
 
 bool control_unit::load(const char* design_name) {

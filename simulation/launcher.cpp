@@ -1,12 +1,94 @@
 #include "simulation/launcher.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "core/hierarchy.h"
 #include "platform/text.h"
 #include "simulation/definition_reader.h"
 #include "simulation/definition_writer.h"
 
+namespace {
+
+constexpr float k_degrees = 57.29578f;     // degrees per radian
+constexpr float k_slew_rate = 0.5f;        // rad/s of the barrel and the turret
+constexpr float k_still = 0.001f;          // rad: a smaller turn counts as standing still
+
+float wrapped(float a) {
+    while (a > k_pi) a -= 2.0f * k_pi;
+    while (a < -k_pi) a += 2.0f * k_pi;
+    return a;
+}
+
+// The part's current angle about one axis, read from its local axes.
+float part_pitch(const frame* f) {
+    const vec3 z = get_axis_z(f->local);
+    return -std::atan2(z.y, std::sqrt(z.x * z.x + z.z * z.z));
+}
+float part_heading(const frame* f) {
+    const vec3 z = get_axis_z(f->local);
+    return std::atan2(z.x, z.z);
+}
+
+// One bounded turn toward the wanted angle; the turn taken.
+float step_toward(float current, float wanted, float dt) {
+    const float limit = k_slew_rate * dt;
+    return std::clamp(wrapped(wanted - current), -limit, limit);
+}
+
+}  // namespace
+
+bool slew_parts(frame* barrel, frame* turret, float pitch, float heading, float dt, bool turret_free) {
+    if (!(dt > 0.0f) || !std::isfinite(pitch) || !std::isfinite(heading)) return false;
+    float turned = 0.0f;
+    if (barrel != nullptr) {
+        const float p = part_pitch(barrel);
+        const float d = step_toward(p, pitch, dt);
+        barrel->set_rotation(0.0f, p + d, 0.0f);
+        turned = std::max(turned, std::fabs(d));
+    }
+    if (turret != nullptr && turret_free) {
+        const float h = part_heading(turret);
+        const float d = step_toward(h, heading, dt);
+        turret->set_rotation(h + d, 0.0f, 0.0f);
+        turned = std::max(turned, std::fabs(d));
+    }
+    return turned > k_still;
+}
+
 launcher::launcher() {
     copy_text(name, "New Launcher");
     copy_text(model_name, "amraam");
+    create_detached_hierarchy(&model);
+    // The launcher deletes its model; the scene root it stands under only lists it.
+    if (model != nullptr) model->owned = 0;
+}
+
+launcher::~launcher() { destroy_hierarchy(&model); }
+
+void launcher::load_mesh(const char* model_folder) {
+    if (model_folder != model_name) copy_text(model_name, model_folder);
+    barrel = nullptr;
+    turret = nullptr;
+    if (model == nullptr) return;
+    model->clear_children();
+    char path[160];
+    format_text(path, "launchers\\%s\\launcher.x", model_name);
+    model->load_x(path);
+    barrel = model->find_mesh("barrel");
+    turret = model->find_mesh("turret");
+    apply_angles();
+}
+
+void launcher::apply_angles() {
+    elevation_angle = std::clamp(elevation_angle, 0.0f, 90.0f);
+    rotation_angle = std::clamp(rotation_angle, -90.0f, 90.0f);
+    if (barrel != nullptr) barrel->set_rotation(0.0f, elevation_angle / k_degrees, 0.0f);
+    if (turret != nullptr) turret->set_rotation(rotation_angle / k_degrees, 0.0f, 0.0f);
+}
+
+bool launcher::slew(float pitch, float heading, float dt) {
+    return slew_parts(barrel, turret, pitch, heading, dt, fixed_rotation == 0);
 }
 
 bool launcher::load(const char* design_name) {

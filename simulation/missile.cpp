@@ -13,6 +13,7 @@
 #include "simulation/aero_config.h"
 #include "simulation/missile_file.h"
 #include "simulation/missile_owner.h"
+#include "simulation/rocket.h"
 #include "simulation/rocket_motor.h"
 #include "simulation/seeker.h"
 #include "simulation/warhead.h"
@@ -429,8 +430,9 @@ bool missile::fuse(const vec3& r, float range, float look) {
 }
 
 void missile::explode_target() {
-    // A hostile rocket turns into falling debris here (its explode) once rockets fly; another
-    // frame as target only counts the intercept.
+    // A hostile rocket turns into falling debris; another frame as target only counts the
+    // intercept.
+    if (target != nullptr && target->type == FRAME_ROCKET) static_cast<rocket*>(target)->explode();
 }
 
 void missile::self_destruct() {

@@ -1,0 +1,213 @@
+#include "simulation/missile_system.h"
+
+#include <cmath>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/hierarchy.h"
+#include "core/scene_services.h"
+#include "core/sound_system.h"
+#include "platform/text.h"
+#include "simulation/missile.h"
+#include "simulation/rocket.h"
+#include "simulation/system_file.h"
+#include "simulation/weapon_tables.h"
+
+namespace {
+
+constexpr float k_sound_min_distance = 5.0f;  // m
+// Angle (rad) either side of the heading's normal at which the launcher and the radar stand
+// around the command post.
+constexpr float k_site_spread = 0.75f;
+
+bool sound_available() { return g_sound != nullptr && g_sound->available != 0; }
+bool verbose() { return g_app != nullptr && g_app->use_verbose != 0; }
+bool engaging() { return g_state != nullptr && (g_state->scenario_mode || g_state->test_mode); }
+
+void release_frame(frame* f) {
+    if (f == nullptr) return;
+    f->detach();
+    f->clear_children();
+    delete f;
+}
+
+}  // namespace
+
+missile_system::missile_system()
+    : launch_unit(std::make_unique<launcher>()), control(std::make_unique<control_unit>()) {
+    copy_text(name, "New Missile");
+    load_sound(0, "motor1.wav", k_sound_min_distance);
+    load_sound(1, "motor2.wav", k_sound_min_distance);
+}
+
+missile_system::~missile_system() {
+    if (launch_unit->model != nullptr) launch_unit->model->detach();
+    if (control->radar_model != nullptr) control->radar_model->detach();
+    if (control->command_post != nullptr) control->command_post->detach();
+    for (int i = 0; i < missile_count; ++i) {
+        forget_camera_target(missiles[i]);
+        release_frame(missiles[i]);
+        missiles[i] = nullptr;
+    }
+    missile_count = 0;
+}
+
+void missile_system::load_sound(int i, const char* file, float min_distance) {
+    if (!sound_available()) return;
+    char path[64];
+    format_text(path, "sounds\\%s", file);
+    // A missing file is logged by the sound service; the system works silently.
+    if (!g_sound->load_wave(path, &sounds_[i])) return;
+    g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
+    check_result(sounds_[i]->set_min_distance(min_distance), __FILE__, __LINE__);
+}
+
+bool missile_system::load(const char* design_name) {
+    system_file parts;
+    copy_text(parts.launcher_name, launch_unit->name);
+    copy_text(parts.control_name, control->name);
+    if (!parts.read(design_name)) return false;
+    launch_unit->load(parts.launcher_name);
+    control->load(parts.control_name);
+    launch_unit->load_mesh(launch_unit->model_name);
+    control->load_radar_mesh(control->radar_name);
+    control->load_command_mesh(control->command_name);
+    design_path path;
+    if (make_design_path("systems", design_name, &path)) copy_text(name, path.name);
+    return true;
+}
+
+bool missile_system::save(const char* design_name) {
+    design_path path;
+    if (!make_design_path("systems", design_name, &path)) return false;
+    copy_text(name, path.name);
+    system_file parts;
+    copy_text(parts.launcher_name, launch_unit->name);
+    copy_text(parts.control_name, control->name);
+    bool ok = parts.write(path.name);
+    ok = launch_unit->save(launch_unit->name) && ok;
+    return control->save(control->name) && ok;
+}
+
+missile* missile_system::add_missile() {
+    if (missile_count >= k_max_missiles) return nullptr;
+    missile* m = nullptr;
+    if (create_missile(nullptr, &m) != S_OK) return nullptr;
+    m->assemble(this);
+    missiles[missile_count++] = m;
+    m->load(name);
+    return m;
+}
+
+missile* missile_system::fire() {
+    frame* barrel = launch_unit->barrel;
+    if (barrel == nullptr || missile_count >= k_max_missiles) return nullptr;
+    missile* m = add_missile();
+    if (m == nullptr) return nullptr;
+    // The missile leaves along the barrel's -z from the middle of the barrel's box: turned
+    // half a turn, its own +z is the firing axis and its x offset the barrel's mirrored.
+    const vec3 c = (barrel->box.min + barrel->box.max) * 0.5f;
+    m->local = barrel->world;
+    m->update_matrices();
+    m->rotate_in_local_axes(k_pi, 0.0f, 0.0f);
+    m->translate_in_local_axes(c.x, c.y, -c.z);
+    add_scene_transp(m, false);
+    m->launch();
+    ++fired_since_reload;
+    if (g_state != nullptr) {
+        ++g_state->missiles_fired;
+        if (verbose()) g_state->set_message("Missile Launched From System %d", index + 1);
+    }
+    return m;
+}
+
+void missile_system::remove_missile(missile* m) {
+    forget_camera_target(m);
+    for (int i = 0; i < missile_count; ++i) {
+        if (missiles[i] != m) continue;
+        m->remove_me = 1;
+        for (int j = i; j + 1 < missile_count; ++j) missiles[j] = missiles[j + 1];
+        missiles[--missile_count] = nullptr;
+        return;
+    }
+}
+
+frame* missile_system::launcher_barrel() { return launch_unit->barrel; }
+
+void missile_system::place(float x, float, float z, float heading, float d) {
+    if (g_app != nullptr && g_app->menu_mode) return;
+    const float a = heading + k_pi / 2.0f;
+    frame* launcher_model = launch_unit->model;
+    frame* radar_model = control->radar_model;
+    frame* post = control->command_post;
+    if (launcher_model != nullptr) {
+        launcher_model->set_rotation(heading + k_pi, 0.0f, 0.0f);
+        launcher_model->set_position(x - d * std::cos(a - k_site_spread), 0.0f, z + d * std::sin(a - k_site_spread));
+        add_scene_object(launcher_model, true);
+    }
+    if (radar_model != nullptr) {
+        radar_model->set_rotation(heading + k_pi, 0.0f, 0.0f);
+        radar_model->set_position(x - d * std::cos(a + k_site_spread), 0.0f, z + d * std::sin(a + k_site_spread));
+        add_scene_object(radar_model, true);
+    }
+    if (post != nullptr) {
+        post->set_rotation(heading + k_pi, 0.0f, 0.0f);
+        post->set_position(x, 0.0f, z);
+        add_scene_object(post, true);
+    }
+}
+
+int missile_system::live_missiles() const {
+    int live = 0;
+    for (int i = 0; i < missile_count; ++i) {
+        if (missiles[i] != nullptr && !missiles[i]->dead) ++live;
+    }
+    return live;
+}
+
+vec3 missile_system::position() const {
+    return control->command_post != nullptr ? control->command_post->world_position() : vec3{};
+}
+
+void missile_system::update() {
+    const float dt = g_state != nullptr ? g_state->dt : 0.0f;
+    if (std::isfinite(dt)) clock += dt;
+    if (engaging() && clock > next_decision) {
+        if (fired_since_reload >= launch_unit->num_missiles) {
+            fired_since_reload = 0;
+            next_decision = clock + launch_unit->reload_time;
+            if (verbose()) {
+                g_state->set_message("System %d Reloading In %d Seconds", index + 1,
+                                     static_cast<int>(launch_unit->reload_time));
+                services().speak(g_state->message);
+            }
+        } else {
+            next_decision = clock + k_decision_interval;
+            if (live_missiles() < control->num_targets) {
+                rocket* threat = find_threat(this, control->launch_range * 1000.0f,
+                                             control->protected_radius * 1000.0f);
+                // Only the missile this shot made takes the threat: a shot that did not
+                // happen must not retarget a missile already in flight.
+                if (threat != nullptr) {
+                    missile* shot = fire();
+                    if (shot != nullptr) shot->target = threat;
+                }
+            } else if (verbose()) {
+                g_state->set_message("System %d Cannot Engage More Targets", index + 1);
+            }
+        }
+    }
+    update_sound_positions();
+}
+
+void missile_system::update_sound_positions() {
+    if (!sound_available() || !g_sound->sound_on) return;
+    const frame* at[2] = {launch_unit->model, control->radar_model};
+    for (int i = 0; i < 2; ++i) {
+        if (sounds_[i] == nullptr || at[i] == nullptr) continue;
+        vec3 position, motion;
+        camera_relative_motion(at[i], &position, &motion);
+        check_result(sounds_[i]->set_position(position), __FILE__, __LINE__);
+        check_result(sounds_[i]->set_velocity(motion), __FILE__, __LINE__);
+    }
+}

@@ -1,0 +1,79 @@
+// ventrask_engage <data folder> [options]: runs an engagement headless and prints each event
+// line, then "rockets=N missiles=N intercepts=N hits=N debris=N".
+//   --system NAME X Z HEADING   a missile system (m, degrees); repeatable
+//   --launcher X Z COUNT INTERVAL ELEVATION [SPREAD]
+//                               a rocket launcher (m, s, degrees, m) aimed at the first system
+//   --dt S  --time S            the time step and the longest run (s)
+//   --coast X                   the sea lies east of x = X (m)
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "tools/engage/engagement_run.h"
+
+namespace {
+
+constexpr float k_degrees = 57.29578f;  // degrees per radian
+
+float number(const char* text) { return std::strtof(text, nullptr); }
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: ventrask_engage <data folder> [--system NAME X Z HEADING]... "
+                 "[--launcher X Z COUNT INTERVAL ELEVATION [SPREAD]]... [--dt S] [--time S] [--coast X]\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        usage();
+        return 2;
+    }
+    engagement_setup setup;
+    setup.data_folder = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        const int left = argc - i - 1;
+        if (a == "--system" && left >= 4) {
+            system_site s;
+            s.name = argv[i + 1];
+            s.x = number(argv[i + 2]);
+            s.z = number(argv[i + 3]);
+            s.heading = number(argv[i + 4]) / k_degrees;
+            setup.systems.push_back(s);
+            i += 4;
+        } else if (a == "--launcher" && left >= 5) {
+            launcher_site l;
+            l.x = number(argv[i + 1]);
+            l.z = number(argv[i + 2]);
+            l.count = std::atoi(argv[i + 3]);
+            l.interval = std::atoi(argv[i + 4]);
+            l.elevation = number(argv[i + 5]) / k_degrees;
+            i += 5;
+            if (i + 1 < argc && argv[i + 1][0] != '-') l.spread = number(argv[++i]);
+            setup.launchers.push_back(l);
+        } else if (a == "--dt" && left >= 1) {
+            setup.dt = number(argv[++i]);
+        } else if (a == "--time" && left >= 1) {
+            setup.max_time = number(argv[++i]);
+        } else if (a == "--coast" && left >= 1) {
+            setup.coast_x = number(argv[++i]);
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (!(setup.dt > 0.0f) || !(setup.max_time > 0.0f)) {
+        std::fprintf(stderr, "the time step and the run time must be positive\n");
+        return 2;
+    }
+    engagement_run run(setup);
+    const bool placed = run.place();
+    const std::string counters = run.run();
+    for (const std::string& e : run.events) std::printf("%s\n", e.c_str());
+    std::printf("%s\n", counters.c_str());
+    if (!placed) std::fprintf(stderr, "a system file did not open; the default design stood in\n");
+    return placed ? 0 : 1;
+}
