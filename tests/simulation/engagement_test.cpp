@@ -1,0 +1,90 @@
+// Whole engagements through the headless runner over the run folder's default designs.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/simulation/weapons_fixture.h"
+#include "tools/engage/engagement_run.h"
+
+namespace {
+
+// The default system at the origin facing north, launchers north of it at several ranges.
+engagement_setup several_ranges(const std::string& data) {
+    engagement_setup s;
+    s.data_folder = data;
+    s.systems.push_back({"New Missile", 0.0f, 0.0f, 0.0f});
+    s.launchers.push_back({0.0f, 12000.0f, 2, 20, 1.0f, 0.0f});
+    s.launchers.push_back({2000.0f, 20000.0f, 2, 25, 1.0f, 0.0f});
+    s.launchers.push_back({-3000.0f, 30000.0f, 2, 30, 0.87f, 0.0f});
+    return s;
+}
+
+int count_lines(const std::vector<std::string>& events, const char* text) {
+    int n = 0;
+    for (const std::string& e : events) n += e.find(text) != std::string::npos ? 1 : 0;
+    return n;
+}
+
+TEST(Engagement, TheDefaultSystemInterceptsEveryRocketAimedAtIt) {
+    engagement_run run(several_ranges(run_folder()));
+    ASSERT_TRUE(run.place());
+    EXPECT_EQ(run.run(), "rockets=6 missiles=6 intercepts=6 hits=0 debris=6");
+    EXPECT_EQ(count_lines(run.events, "Rocket Launched From Launcher"), 6);
+    EXPECT_EQ(count_lines(run.events, "Intercept Successful"), 6);
+    EXPECT_FALSE(run.tables.busy());
+}
+
+TEST(Engagement, ARunRepeatsExactly) {
+    std::vector<std::string> first_events;
+    std::string first;
+    for (int pass = 0; pass < 2; ++pass) {
+        engagement_setup s = several_ranges(run_folder());
+        for (launcher_site& l : s.launchers) l.spread = 400.0f;
+        engagement_run run(s);
+        run.place();
+        const std::string counters = run.run();
+        if (pass == 0) {
+            first = counters;
+            first_events = run.events;
+        } else {
+            EXPECT_EQ(counters, first);
+            EXPECT_EQ(run.events, first_events);
+        }
+    }
+    EXPECT_FALSE(first_events.empty());
+}
+
+TEST(Engagement, WithoutABarrelEveryRocketOnTheDefendedGroundIsAHitAndTheSeaCountsNone) {
+    temp_folder data;
+    copy_designs(data.path());
+    std::ifstream in(data.path() + "/launchers/amraam/launcher.x");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string model = text.str();
+    for (std::size_t at = model.find("barrel"); at != std::string::npos; at = model.find("barrel"))
+        model.replace(at, 6, "stock_");
+    data.write("launchers/amraam/launcher.x", model);
+
+    engagement_setup s = several_ranges(data.path());
+    engagement_run dry(s);
+    ASSERT_TRUE(dry.place());
+    EXPECT_EQ(dry.run(), "rockets=6 missiles=0 intercepts=0 hits=6 debris=0");
+    EXPECT_EQ(count_lines(dry.events, "Rocket Hit Defended Area"), 6);
+
+    // The same shots with the defended area off the coast: the rockets fall into the sea.
+    s.coast_x = -1000.0f;
+    engagement_run wet(s);
+    ASSERT_TRUE(wet.place());
+    EXPECT_EQ(wet.run(), "rockets=6 missiles=0 intercepts=0 hits=0 debris=0");
+}
+
+TEST(Engagement, AMissingSystemFileIsReported) {
+    engagement_setup s;
+    s.data_folder = run_folder();
+    s.systems.push_back({"No Such System", 0.0f, 0.0f, 0.0f});
+    engagement_run run(s);
+    EXPECT_FALSE(run.place());
+}
+
+}  // namespace

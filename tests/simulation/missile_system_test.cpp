@@ -1,0 +1,146 @@
+// The missile system: its models, firing, the decision clock, reloads and the missile cap.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "core/hierarchy.h"
+#include "simulation/missile.h"
+#include "simulation/missile_system.h"
+#include "tests/simulation/weapons_fixture.h"
+
+namespace {
+
+class MissileSystem : public weapons_test {
+protected:
+    void SetUp() override {
+        weapons_test::SetUp();
+        system_ = tables_.add_system("New Missile", 0.0f, 0.0f, 0.0f, 0.0f);
+        ASSERT_NE(system_, nullptr);
+        ASSERT_NE(system_->launch_unit->barrel, nullptr);
+    }
+    // Rockets hanging still 1.5 km north, inside the launch range and the defended area.
+    void hang_rockets(int n) {
+        for (int i = 0; i < n; ++i) listed_rocket({10.0f * static_cast<float>(i), 800.0f, 1500.0f}, {});
+    }
+    // Runs the system alone (its missiles stay where they were fired) for the simulated time.
+    void run(float seconds) {
+        state_.dt = 0.1f;
+        for (float t = 0.0f; t < seconds; t += 0.1f) system_->update();
+    }
+    missile_system* system_ = nullptr;
+};
+
+TEST_F(MissileSystem, ModelsStandAroundThePostAndAnglesAreBounded) {
+    EXPECT_EQ(world_.objects_root()->child_count(), 3);
+    EXPECT_NE(system_->control->radar_barrel, nullptr);
+    EXPECT_GT(length(system_->launch_unit->model->world_position() - system_->position()), 49.0f);
+    launcher& l = *system_->launch_unit;
+    l.elevation_angle = 95.0f;
+    l.rotation_angle = -120.0f;
+    l.apply_angles();
+    EXPECT_EQ(l.elevation_angle, 90.0f);
+    EXPECT_EQ(l.rotation_angle, -90.0f);
+    // Slewing turns by at most 0.5 rad/s.
+    l.apply_angles();
+    EXPECT_TRUE(l.slew(0.0f, 0.0f, 0.1f));
+    EXPECT_NEAR(get_axis_z(l.barrel->local).y, -std::sin(1.5707964f - 0.05f), 1e-3f);
+    for (int i = 0; i < 100; ++i) l.slew(0.3f, 0.2f, 0.1f);
+    EXPECT_FALSE(l.slew(0.3f, 0.2f, 0.1f));
+}
+
+TEST_F(MissileSystem, FiresOncePerSecondAlongTheBarrelAndReloadsAfterTheMagazine) {
+    hang_rockets(24);
+    system_->control->num_targets = 30;  // the magazine and the reload limit here, not the targets
+    run(8.05f);
+    EXPECT_EQ(state_.missiles_fired, 8);
+    ASSERT_EQ(system_->missile_count, 8);
+    // Each missile leaves along the barrel's -z and takes a rocket of its own.
+    const vec3 out = normalize(get_axis_z(system_->missiles[0]->world));
+    EXPECT_NEAR(dot(out, -normalize(get_axis_z(system_->launch_unit->barrel->world))), 1.0f, 1e-4f);
+    EXPECT_GT(out.z, 0.5f) << "the system faces north";
+    EXPECT_NE(system_->missiles[0]->target, system_->missiles[1]->target);
+    // The ninth decision starts a 30 s reload, written and spoken once.
+    run(1.0f);
+    EXPECT_STREQ(state_.message, "System 1 Reloading In 30 Seconds");
+    EXPECT_EQ(world_.spoken.size(), 1u);
+    run(29.5f);
+    EXPECT_EQ(state_.missiles_fired, 8);
+    run(1.0f);
+    EXPECT_EQ(state_.missiles_fired, 9);
+    EXPECT_EQ(world_.spoken.size(), 1u);
+}
+
+TEST_F(MissileSystem, WaitsWhileAllTargetsAreEngagedAndNeverListsMoreThan24) {
+    hang_rockets(24);
+    system_->control->num_targets = 2;
+    run(5.05f);
+    EXPECT_EQ(state_.missiles_fired, 2);
+    EXPECT_STREQ(state_.message, "System 1 Cannot Engage More Targets");
+    system_->missiles[0]->dead = 1;  // a dead missile no longer counts as engaging
+    run(1.0f);
+    EXPECT_EQ(state_.missiles_fired, 3);
+
+    system_->control->num_targets = 100;
+    system_->launch_unit->num_missiles = 100;
+    run(40.0f);
+    EXPECT_EQ(system_->missile_count, missile_system::k_max_missiles);
+    EXPECT_EQ(state_.missiles_fired, missile_system::k_max_missiles);
+    EXPECT_EQ(system_->fire(), nullptr);
+    EXPECT_EQ(system_->add_missile(), nullptr);
+    // A finished missile leaves the list and makes room.
+    missile* done = system_->missiles[3];
+    system_->remove_missile(done);
+    EXPECT_TRUE(done->remove_me);
+    EXPECT_EQ(system_->missile_count, 23);
+    system_->remove_missile(done);
+    EXPECT_EQ(system_->missile_count, 23);
+}
+
+TEST_F(MissileSystem, AShotThatDidNotHappenRetargetsNoMissile) {
+    hang_rockets(3);
+    // A full list: every missile keeps its own target when the next decision finds a threat.
+    system_->control->num_targets = 100;
+    while (system_->missile_count < missile_system::k_max_missiles) system_->add_missile();
+    for (int i = 0; i < system_->missile_count; ++i) system_->missiles[i]->dead = 1;
+    missile* newest = system_->missiles[system_->missile_count - 1];
+    newest->target = nullptr;
+    run(3.0f);
+    EXPECT_EQ(newest->target, nullptr);
+    EXPECT_EQ(state_.missiles_fired, 0);
+}
+
+// A launcher model whose barrel is missing: the system stands but never fires.
+TEST_F(MissileSystem, ALauncherModelWithoutABarrelNeverFires) {
+    std::ifstream in(tmp_.path() + "/launchers/amraam/launcher.x");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string model = text.str();
+    for (std::size_t at = model.find("barrel"); at != std::string::npos; at = model.find("barrel"))
+        model.replace(at, 6, "stock_");
+    tmp_.write("launchers/amraam/launcher.x", model);
+    missile_system* bare = tables_.add_system("New Missile", 5000.0f, 0.0f, 0.0f, 0.0f);
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(bare->launch_unit->barrel, nullptr);
+    EXPECT_NE(bare->launch_unit->turret, nullptr);
+    missile* old = bare->add_missile();
+    rocket* engaged = listed_rocket({5000.0f, 800.0f, 1500.0f}, {});
+    old->target = engaged;
+    hang_rockets(2);
+    listed_rocket({5000.0f, 800.0f, 1000.0f}, {});
+    for (int i = 0; i < 30; ++i) bare->update();
+    EXPECT_EQ(bare->fire(), nullptr);
+    EXPECT_EQ(old->target, engaged);
+    EXPECT_EQ(bare->missile_count, 1);
+    EXPECT_EQ(state_.missiles_fired, 0);
+}
+
+TEST_F(MissileSystem, OutsideAScenarioOrTestTheSystemNeverFires) {
+    hang_rockets(3);
+    state_.scenario_mode = 0;
+    run(5.0f);
+    EXPECT_EQ(state_.missiles_fired, 0);
+}
+
+}  // namespace
