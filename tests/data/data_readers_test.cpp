@@ -286,6 +286,10 @@ TEST_F(DataReaders, ModelsLoadWithTheirTexturesAndMovingParts)
             ASSERT_NE(turret, nullptr) << n;
             ASSERT_NE(barrel, nullptr) << n;
             EXPECT_EQ(barrel->parent, turret) << n;
+            // A missile leaves from the barrel's box centre with its x offset mirrored.
+            EXPECT_NEAR(barrel->base_box.min.x, -barrel->base_box.max.x, 1e-3f) << n;
+            // It reaches forward along its firing axis, -z.
+            EXPECT_GT(-barrel->base_box.min.z, 2.0f * barrel->base_box.max.z) << n;
             // Every frame of the file is a mesh child.
             std::function<void(const frame*)> collect = [&](const frame* f) {
                 for (int i = 0; i < f->child_count(); ++i) {
