@@ -173,7 +173,8 @@ protected:
         const auto after = values_of(written);
         std::map<std::string, int> seen;
         for (const auto& [key, value] : before) {
-            // The warhead works these out from its other values on every load.
+            // The warhead works these out from its other values on every load (the fuse delay
+            // when its smart delay is on), so the file's figures are only placeholders.
             if (key == "[fuse_delay]" || key == "[warhead_delay]" || key == "[fuse_range]") continue;
             int nth = seen[key]++;
             std::string again = "(missing)";
