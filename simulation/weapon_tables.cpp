@@ -96,6 +96,12 @@ rocket_launcher* weapon_tables::add_launcher() {
 
 rocket* weapon_tables::add_target(float x, float, float z, float heading, float elevation, float speed) {
     if (target_count >= k_max_targets) return nullptr;
+    // A rocket without a burn-out speed would boost for ever.
+    if (!(speed > 0.0f) || !std::isfinite(speed) || !std::isfinite(heading) || !std::isfinite(elevation)) {
+        log_line("Rocket not launched: burn-out speed %g m/s, heading %g, elevation %g rad",
+                 static_cast<double>(speed), static_cast<double>(heading), static_cast<double>(elevation));
+        return nullptr;
+    }
     rocket* r = nullptr;
     if (create_rocket(nullptr, &r) != S_OK) return nullptr;
     r->load(k_rocket_model);

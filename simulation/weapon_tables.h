@@ -39,7 +39,8 @@ public:
     rocket_launcher* add_launcher();
     // A hostile rocket with the model "common\target.x" launched from the ground at (x, z)
     // (never below the sea; the altitude given is not used), turned to the heading and
-    // elevation (rad), burning out at the speed (m/s); none when 24 fly.
+    // elevation (rad), burning out at the speed (m/s); none when 24 fly, and none with a log
+    // line when the speed is not a positive finite number or an angle is not finite.
     rocket* add_target(float x, float altitude, float z, float heading, float elevation, float speed);
     // The rocket leaves the table; the camera and the missiles aimed at it forget it and its
     // frame is flagged for removal. A rocket not listed changes no count.

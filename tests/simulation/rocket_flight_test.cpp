@@ -58,7 +58,12 @@ TEST_F(RocketFlight, LaunchersWithoutALaunchSpeedAreRefusedAndNeverFire) {
         EXPECT_EQ(l.fired, 0);
     }
     EXPECT_TRUE(logged("no launch speed"));
+    // Nor does a rocket leave without a burn-out speed.
+    EXPECT_EQ(tables_.add_target(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, k_inf), nullptr);
+    EXPECT_EQ(tables_.add_target(0.0f, 0.0f, 0.0f, 0.0f, k_nan, 500.0f), nullptr);
+    EXPECT_TRUE(logged("Rocket not launched"));
     EXPECT_EQ(tables_.target_count, 0);
+    EXPECT_EQ(state_.rockets_fired, 0);
 }
 
 TEST_F(RocketFlight, ShotsComeOneIntervalApartUntilTheStockIsSpentAndAreLostAtTheCap) {
