@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,10 +12,7 @@
 #include <vector>
 
 #include "core/file_helpers.h"
-#include "core/texture_cache.h"
 #include "platform/files.h"
-#include "platform/image.h"
-#include "platform/texture_image.h"
 #include "tests/data/data_inventory.h"
 #include "tests/support/temp_folder.h"
 
@@ -41,7 +37,7 @@ std::uint32_t u16(const byte_vector& b, size_t at) { return b[at] | (b[at + 1] <
 
 // Each check returns an empty string when the file is well formed, else what is wrong. The
 // pictures, sounds and music are checked through the program's readers in data_readers_test.
-std::string check_x(const std::string& name, const std::string& text)
+std::string check_x(const std::string& text)
 {
     if (text.rfind("xof 0303txt 0032", 0) != 0) return "no text .x header";
     for (const char* word : {"Frame ", "FrameTransformMatrix", "Mesh ", "MeshNormals", "MeshTextureCoords",
@@ -56,7 +52,7 @@ std::string check_file(const std::string& name)
     byte_vector b;
     if (!fs_read(name.c_str(), &b)) return "missing";
     if (b.empty()) return "empty";
-    if (ends_with(name, ".x")) return check_x(name, std::string(b.begin(), b.end()));
+    if (ends_with(name, ".x")) return check_x(std::string(b.begin(), b.end()));
     return "";
 }
 
@@ -125,36 +121,6 @@ TEST_F(run_folder_test, every_inventory_file_is_present_and_well_formed)
     // The texture loader lower-cases the whole path; the files must still be found.
     EXPECT_TRUE(fs_exists("radars\\parabolic_radar\\radar.dds"));
     EXPECT_TRUE(fs_exists("commands\\tent\\tent.dds"));
-}
-
-TEST_F(run_folder_test, models_name_textures_that_exist_beside_them)
-{
-    for (const char* model : {"launchers\\amraam\\launcher.x", "radars\\Parabolic_Radar\\radar.x",
-                              "commands\\Tent\\command.x", "common\\target.x", "graphics\\beam.x"}) {
-        const std::string t = text(model);
-        std::string folder = model;
-        folder.resize(folder.rfind('\\'));
-        size_t at = 0;
-        int found = 0;
-        while ((at = t.find("TextureFilename {", at)) != std::string::npos) {
-            const size_t q1 = t.find('"', at), q2 = t.find('"', q1 + 1);
-            const std::string file = t.substr(q1 + 1, q2 - q1 - 1);
-            const std::string texture = folder + "\\" + file;
-            EXPECT_TRUE(fs_is_file(texture.c_str())) << texture;
-            // As the mesh loader asks for it: the whole path lower-cased, the mode from the name.
-            std::string lowered = texture;
-            for (char& ch : lowered) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-            const int mode = texture_mode_for_name(file.c_str());
-            EXPECT_EQ(mode, 0) << file << ": a mode character in the name would key out black";
-            texture_image loaded;
-            EXPECT_EQ(texture_image_from_file(lowered.c_str(), texture_request_for_mode(lowered.c_str(), mode, true, 4096),
-                                              &loaded), S_OK) << lowered;
-            EXPECT_GT(loaded.levels, 1) << lowered << " gets no mip chain";
-            at = q2;
-            ++found;
-        }
-        EXPECT_GT(found, 0) << model;
-    }
 }
 
 TEST_F(run_folder_test, scenery_header_and_samples_agree)
