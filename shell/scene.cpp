@@ -81,6 +81,7 @@ void scene::render_frame() {
     std::uint32_t flags = CLEAR_TARGET | CLEAR_ZBUFFER;
     if (g_app->can_shadow_volume) flags |= CLEAR_STENCIL;
     CHECK_HR(device->clear(flags, 0xFF000000u, 1.0f, 0));
+    gui_link().render();
     CHECK_HR(device->present());
 }
 

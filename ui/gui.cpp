@@ -191,8 +191,8 @@ void gui::run_pending_command() {
             if (g_app) g_app->menu_mode = 1;
             set_screen(main_menu_screen);
             break;
-        case 3: if (hooks().apply_window_mode) hooks().apply_window_mode(); break;
-        case 4: if (hooks().center_window) hooks().center_window(); break;
+        case 3: if (g_app) g_app->apply_window_mode(); break;
+        case 4: if (g_app) g_app->center_window(); break;
         case 5: open_dialog(video_dialog); break;
         case 6: open_dialog(sound_dialog); break;
         case 7: open_dialog(joystick_dialog); break;

@@ -1,5 +1,7 @@
 #include "ui/gui_hooks.h"
 
+#include "core/d3d_app.h"
+#include "platform/gfx_device.h"
 #include "platform/window.h"
 #include "ui/gui.h"
 
@@ -39,6 +41,10 @@ void ui_viewport_size(int* width, int* height) {
     *height = 480;
     if (g_hooks.viewport_size) {
         g_hooks.viewport_size(width, height);
+    } else if (g_app != nullptr && g_app->device) {
+        const gfx_viewport& v = g_app->device->viewport();
+        *width = static_cast<int>(v.width);
+        *height = static_cast<int>(v.height);
     } else if (main_window() != nullptr && main_window()->exists()) {
         // The back buffer is the window's drawable area.
         main_window()->drawable_size(width, height);

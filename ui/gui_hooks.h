@@ -1,5 +1,5 @@
 // The shell's and the system's operations the GUI calls: sounds, leaving a run, previews,
-// opening a document in the user's browser, cursors, the window mode and the viewport size.
+// opening a document in the user's browser, cursors, resource pictures and the viewport size.
 // Each is a plain function pointer; until the shell installs its own, the defaults do the
 // nothing or the obvious thing written beside each, so tests and a partial program run.
 #pragma once
@@ -22,10 +22,8 @@ struct gui_hooks {
     // Opens a document or web address with the desktop's default program.
     void (*open_document)(const char* target) = nullptr;
     void (*set_cursor)(gui_cursor shape) = nullptr;
-    // Switches between windowed and full screen; fits and centres the window.
-    void (*apply_window_mode)() = nullptr;
-    void (*center_window)() = nullptr;
-    // The back buffer's size in pixels (the default: 640 x 480, the virtual screen).
+    // The back buffer's size in pixels (the default: the device's viewport, else the
+    // window's drawing area, else 640 x 480, the virtual screen).
     void (*viewport_size)(int* width, int* height) = nullptr;
     // A picture of the program's embedded resources as a texture (colour key: opaque black
     // becomes transparent); false, and no texture, when it cannot be made.
