@@ -9,7 +9,7 @@ namespace {
 gui_hooks g_hooks;
 }  // namespace
 
-gui_hooks& hooks() { return g_hooks; }
+gui_hooks& ui_hooks() { return g_hooks; }
 
 void ui_play_sound_slot(int slot, int mode) {
     if (g_hooks.play_sound_slot) g_hooks.play_sound_slot(slot, mode);

@@ -30,7 +30,7 @@ struct gui_hooks {
     bool (*load_resource_texture)(int id, texture_ptr* slot, bool color_key) = nullptr;
 };
 
-gui_hooks& hooks();
+gui_hooks& ui_hooks();
 
 // The calls through the hooks (each safe without one).
 void ui_play_sound_slot(int slot, int mode);

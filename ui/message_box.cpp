@@ -225,8 +225,8 @@ void preview_choice(gui_window* w) {
     image->cached_texture = nullptr;
     ui_play_preview_sound("");
     if (std::strstr(name, ".x") != nullptr) {
-        if (hooks().render_model_thumbnail) {
-            image->image_texture.reset(hooks().render_model_thumbnail(path));
+        if (ui_hooks().render_model_thumbnail) {
+            image->image_texture.reset(ui_hooks().render_model_thumbnail(path));
         }
     } else if (std::strstr(name, ".wav") != nullptr && std::strstr(name, ".dds") == nullptr) {
         ui_play_preview_sound(path);

@@ -37,11 +37,11 @@ void gui_fixture::SetUp() {
     state = std::make_unique<app_state>();
     g_state = state.get();
     g_hook_log = &log;
-    hooks() = gui_hooks{};
-    hooks().play_sound_slot = record_sound;
-    hooks().open_document = record_document;
-    hooks().leave_scene = record_leave;
-    hooks().viewport_size = fixed_viewport;
+    ui_hooks() = gui_hooks{};
+    ui_hooks().play_sound_slot = record_sound;
+    ui_hooks().open_document = record_document;
+    ui_hooks().leave_scene = record_leave;
+    ui_hooks().viewport_size = fixed_viewport;
     set_painter(&painter);
     pending_command = 0;
     gui_scale[0] = gui_scale[1] = 1.0f;
@@ -58,7 +58,7 @@ void gui_fixture::TearDown() {
     root.reset();
     flush_closed_windows();
     set_painter(nullptr);
-    hooks() = gui_hooks{};
+    ui_hooks() = gui_hooks{};
     g_hook_log = nullptr;
     state.reset();
     app.reset();
