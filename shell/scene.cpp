@@ -5,6 +5,9 @@
 #include "core/gui_services.h"
 #include "platform/messages.h"
 #include "platform/window.h"
+#include "shell/joystick_input.h"
+#include "core/sound_system.h"
+#include "shell/speech.h"
 
 scene* g_scene = nullptr;
 
@@ -128,9 +131,15 @@ bool scene::create_device() {
     g_app->on_device_reset = [this] { on_device_reset(); };
     return true;
 }
-void scene::init_sound() {}
-void scene::init_speech() {}
-void scene::init_joystick() {}
+void scene::init_sound() {
+    if (g_sound != nullptr) g_sound->init();
+}
+void scene::init_speech() {
+    if (g_speech != nullptr) g_speech->init();
+}
+void scene::init_joystick() {
+    if (g_joystick != nullptr) g_joystick->init(false);
+}
 void scene::read_settings() {}
 void scene::load_sounds() {}
 void scene::init_gui() { gui_link().init(); }
@@ -141,7 +150,13 @@ void scene::init_sky() {}
 void scene::load_globe_shaders() {}
 void scene::create_design_system() {}
 void scene::load_scenery_index() {}
-void scene::start_intro_music() {}
+void scene::start_intro_music() {
+    if (g_sound == nullptr || !g_sound->available || !g_sound->music_on) return;
+    // A missing intro fails quietly: no music.
+    g_sound->open_music("music\\intro.mp3");
+    g_sound->set_music_volume(g_sound->volume_music);
+    send_media_command("play MediaFile notify");
+}
 void scene::close_loading_picture() {}
 
 // Shutdown steps. Each releases only what exists and nulls it, so a second run is harmless.
@@ -153,11 +168,22 @@ void scene::clear_scene() {}
 void scene::shutdown_gui() { gui_link().shutdown(); }
 void scene::release_app_state_objects() {}
 void scene::release_sound_slots() {}
-void scene::close_music() {}
-void scene::stop_speaking() {}
-void scene::release_speech() {}
-void scene::release_sound() {}
-void scene::release_joystick() {}
+void scene::close_music() {
+    send_media_command("stop MediaFile");
+    send_media_command("close MediaFile");
+}
+void scene::stop_speaking() {
+    if (g_speech != nullptr) g_speech->stop_speaking();
+}
+void scene::release_speech() {
+    if (g_speech != nullptr) g_speech->release();
+}
+void scene::release_sound() {
+    if (g_sound != nullptr) g_sound->release();
+}
+void scene::release_joystick() {
+    if (g_joystick != nullptr) g_joystick->release();
+}
 void scene::release_device() {
     if (!g_app) return;
     g_app->on_device_lost = nullptr;
