@@ -16,6 +16,7 @@
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
 #include "ui/overlay2d.h"
+#include "ui/overlay_painter.h"
 
 namespace {
 
@@ -63,6 +64,9 @@ int main() {
         g_state = state.get();
         auto overlay = std::make_unique<overlay2d>();
         g_overlay = overlay.get();
+        // The GUI draws on the overlay.
+        overlay_painter painter(overlay.get());
+        set_painter(&painter);
         auto world = std::make_unique<scene>();
         g_scene = world.get();
 
@@ -70,6 +74,7 @@ int main() {
 
         // Reverse order; the application object writes Logfile.txt as it goes.
         world.reset();
+        set_painter(nullptr);
         overlay.reset();
         state.reset();
         voice.reset();

@@ -10,6 +10,7 @@
 #include "ui/gui_hooks.h"
 #include "ui/gui_painter.h"
 #include "ui/message_box.h"
+#include "ui/overlay2d.h"
 #include "ui/screens.h"
 
 gui* g_gui = nullptr;
@@ -137,11 +138,14 @@ gui::~gui() {
 }
 
 void shutdown_gui() {
-    // The overlay's fonts and device objects are released with the overlay.
     flush_closed_windows();
+    if (g_overlay != nullptr) g_overlay->release();
 }
 
-void gui::init() { on_resize(); }
+void gui::init() {
+    if (g_overlay != nullptr) g_overlay->restore();
+    on_resize();
+}
 
 void gui::on_resize() {
     int w = 640, h = 480;
@@ -149,6 +153,10 @@ void gui::on_resize() {
     gui_scale[0] = static_cast<float>(w) / 640.0f;
     gui_scale[1] = static_cast<float>(h) / 480.0f;
     gui_view = mat_scaling(640.0f / static_cast<float>(w), 480.0f / static_cast<float>(h), 1.0f);
+    if (g_overlay != nullptr) {
+        g_overlay->set_gui_scale(w, h);
+        g_overlay->rescale_fonts();
+    }
     if (kind != window_kind::menu_bar) {
         kind = window_kind::panel;
         set_screen(main_menu_screen);

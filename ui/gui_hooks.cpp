@@ -4,6 +4,7 @@
 #include "platform/gfx_device.h"
 #include "platform/window.h"
 #include "ui/gui.h"
+#include "ui/overlay2d.h"
 
 namespace {
 gui_hooks g_hooks;
@@ -54,7 +55,5 @@ void ui_viewport_size(int* width, int* height) {
 }
 
 bool ui_load_resource_texture(int id, texture_ptr* slot, bool color_key) {
-    if (slot == nullptr) return false;
-    slot->reset();
-    return g_hooks.load_resource_texture != nullptr && g_hooks.load_resource_texture(id, slot, color_key);
+    return load_texture_from_resource(id, slot, color_key);
 }

@@ -1,5 +1,5 @@
 // The shell's and the system's operations the GUI calls: sounds, leaving a run, previews,
-// opening a document in the user's browser, cursors, resource pictures and the viewport size.
+// opening a document in the user's browser, cursors and the viewport size.
 // Each is a plain function pointer; until the shell installs its own, the defaults do the
 // nothing or the obvious thing written beside each, so tests and a partial program run.
 #pragma once
@@ -25,9 +25,6 @@ struct gui_hooks {
     // The back buffer's size in pixels (the default: the device's viewport, else the
     // window's drawing area, else 640 x 480, the virtual screen).
     void (*viewport_size)(int* width, int* height) = nullptr;
-    // A picture of the program's embedded resources as a texture (colour key: opaque black
-    // becomes transparent); false, and no texture, when it cannot be made.
-    bool (*load_resource_texture)(int id, texture_ptr* slot, bool color_key) = nullptr;
 };
 
 gui_hooks& ui_hooks();
@@ -39,4 +36,6 @@ void ui_play_preview_sound(const char* file);
 void ui_open_document(const char* target);
 void ui_show_cursor(gui_cursor shape);
 void ui_viewport_size(int* width, int* height);
+// A picture of the program's embedded resources as a texture (colour key: opaque black
+// becomes transparent); false, and no texture, without a device or such a picture.
 bool ui_load_resource_texture(int id, texture_ptr* slot, bool color_key);

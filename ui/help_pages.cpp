@@ -1,13 +1,10 @@
 // The keys page and the about page: a resizable window with a scrolling text from the
 // program's text resources and a row of tabs that switch between the help pages.
-#include <algorithm>
-#include <cstring>
-
 #include "core/d3d_app.h"
-#include "platform/resources.h"
 #include "platform/text.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
+#include "ui/overlay2d.h"
 #include "ui/screens.h"
 
 namespace {
@@ -19,11 +16,9 @@ constexpr const char* k_manual = "help\\index.htm";
 
 // Copies a text resource into the element's text (cut to its buffer).
 void load_text_resource_into(int id, gui_rect* r) {
-    resource_data data;
-    if (r == nullptr || !r->text || !find_resource("TEXT", id, &data)) return;
-    const std::size_t n = std::min(data.size, static_cast<std::size_t>(r->text_capacity() - 1));
-    std::memcpy(r->text.get(), data.data, n);
-    r->text[n] = '\0';
+    if (r != nullptr && r->text) {
+        load_text_resource(id, r->text.get(), static_cast<std::size_t>(r->text_capacity()));
+    }
 }
 
 void add_tab(gui_window* w, float x1, float x2, const char* caption) {

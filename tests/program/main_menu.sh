@@ -19,14 +19,24 @@ set -u
 how=$1
 ./ventrask &
 pid=$!
+# The main window, not the start-up splash of the same name: the splash is 350 x 280.
 window=""
 for _ in $(seq 1 600); do
-  window=$(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null | head -n 1)
+  for w in $(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null); do
+    WIDTH=0
+    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)"
+    if [ "$WIDTH" -gt 400 ]; then window=$w; break; fi
+  done
   [ -n "$window" ] && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
 [ -n "$window" ] || { echo "FAIL: no window"; kill -KILL "$pid" 2>/dev/null; exit 90; }
+# The splash is gone and the main menu drawn once the window has been up a moment.
+for _ in $(seq 1 100); do
+  [ -z "$(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null | grep -v "^$window\$")" ] && break
+  sleep 0.1
+done
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 # GUI units to window pixels: the centre is 0, one unit is 320 pixels across and 240 up.
