@@ -119,7 +119,9 @@ void scene::on_device_lost() {
 }
 
 void scene::on_device_reset() {
+    // A reset leaves the device in its initial states: the program's own come back first.
     // The render targets are recreated here; the GUI adapts to the new back buffer.
+    g_app->set_default_states(true);
     gui_link().on_resize();
 }
 
