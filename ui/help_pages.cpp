@@ -55,6 +55,7 @@ void on_click(gui_window* w) {
     } else {
         return;
     }
+    ui_play_sound_slot(0, 0);
     w->visible = 0;
 }
 

@@ -44,6 +44,7 @@ int quit_dialog(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
         case gui_event::click:
+            if (w->rect_text_equals("No") || w->rect_text_equals("Yes")) ui_play_sound_slot(0, 0);
             if (w->rect_text_equals("No")) {
                 resume();
                 w->visible = 0;
