@@ -156,6 +156,47 @@ TEST_F(gui_events_test, resizing_by_a_corner_stops_at_half_size) {
     EXPECT_FLOAT_EQ(d->local.m[1][1], 0.5f);
 }
 
+TEST_F(gui_events_test, maximise_grows_the_window_and_keeps_it_on_the_screen) {
+    root->kind = window_kind::menu_bar;
+    root->open_dialog([](gui_window* w, int e) {
+        if (e == gui_event::build) w->create(0.2f, 0.2f, 0.8f, 0.8f, window_kind::resizable_window);
+        return 0;
+    });
+    gui_window* d = root->last_child();
+    click_rect(d, d->find_rect_by_kind(rect_kind::maximise_button));
+    EXPECT_EQ(d->maximised, 1);
+    EXPECT_NEAR(d->local.m[0][0], 1.5f / 0.6f, 1e-4f);
+    EXPECT_NEAR(d->local.m[1][1], 1.75f / 0.6f, 1e-4f);
+    // The body's upper right corner stays inside the screen.
+    const gui_rect* body = d->rect(0);
+    EXPECT_LE(body->x2 * d->local.m[0][0] + d->local.m[3][0], 1.0f + 1e-4f);
+    EXPECT_LE(body->y2 * d->local.m[1][1] + d->local.m[3][1], 1.0f + 1e-4f);
+    d->update_transforms();
+    click_rect(d, d->find_rect_by_kind(rect_kind::maximise_button));
+    EXPECT_EQ(d->maximised, 0);
+    EXPECT_FLOAT_EQ(d->local.m[0][0], 1.0f);
+}
+
+TEST_F(gui_events_test, menus_open_under_the_pointer_and_send_clicks_to_their_handler) {
+    root->create(-1, 0.92f, 1, 1, window_kind::menu_bar);
+    gui_window* menu = root->add_menu("Situation", [](gui_window* w, int e) {
+        if (e == gui_event::click && w->rect_text_equals("Exit")) log_event("menu exit", w, e);
+        return 0;
+    });
+    menu->add_menu_item("Exit");
+    gui_rect* title = root->find_last_rect_by_kind(rect_kind::menu_entry);
+    EXPECT_FALSE(title->visible);
+    move(px(-0.85f), py(0.96f));
+    EXPECT_TRUE(title->visible);
+    gui_rect* exit = menu->find_last_rect_by_kind(rect_kind::menu_entry);
+    EXPECT_TRUE(exit->visible);
+    click(px(-0.85f), py(0.88f));
+    EXPECT_EQ(events.back(), "menu exit 2");
+    EXPECT_FALSE(exit->visible);
+    move(px(0.5f), py(-0.5f));
+    EXPECT_FALSE(title->visible);
+}
+
 TEST_F(gui_events_test, title_bar_drags_the_window) {
     root->kind = window_kind::menu_bar;
     root->open_dialog(dialog_a);
