@@ -4,6 +4,7 @@
 
 #include "gui_fixture.h"
 #include "tests/support/temp_folder.h"
+#include "ui/gui_hooks.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -128,6 +129,30 @@ TEST_F(message_box_test, check_state_is_kept_between_boxes) {
     EXPECT_EQ(g_message_box.check_state, 1);
     ask(message_box_type::yes_no_check, "Again?", "Show tips at start");
     EXPECT_TRUE(box()->find_rect_by_kind(rect_kind::check_box)->ticked);
+}
+
+std::vector<std::string>* g_previews = nullptr;
+void record_preview(const char* file) { g_previews->emplace_back(file); }
+
+TEST_F(message_box_test, object_choice_previews_the_chosen_file) {
+    temp_folder tmp;
+    tmp.write("sounds/click.wav", "x");
+    tmp.write("sounds/radar.x", "x");
+    std::vector<std::string> previews;
+    g_previews = &previews;
+    ui_hooks().play_preview_sound = record_preview;
+    ask(message_box_type::object_choice, "Please select an object", "sounds\\*.*");
+    // The answer keeps the folder part of the pattern for the preview.
+    EXPECT_STREQ(g_message_box.answer, "sounds\\");
+    gui_window* list = box()->last_child();
+    ASSERT_EQ(list->list_item_count(), 2);
+    click_rect(list, list->list_item(0));
+    EXPECT_EQ(previews, (std::vector<std::string>{"", "sounds\\click.wav"}));
+    EXPECT_STREQ(box()->find_rect_by_kind(rect_kind::caption)->text.get(), "sounds\\click.wav");
+    press_button("Accept");
+    EXPECT_EQ(answers, (std::vector<int>{1}));
+    EXPECT_STREQ(g_message_box.answer, "click.wav");
+    g_previews = nullptr;
 }
 
 TEST_F(message_box_test, close_button_hides_without_answering) {
