@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/image.h"
 #include "platform/texture_image.h"
+#include "tests/data/data_inventory.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -31,30 +32,6 @@ std::string env(const char* name)
 {
     const char* v = std::getenv(name);
     return v ? v : "";
-}
-
-std::string read_host_text(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-// The file names of the inventory table: the backquoted first cell of each row.
-std::vector<std::string> inventory()
-{
-    std::istringstream in(read_host_text(env("VENTRASK_SOURCE_DIR") + "/data/README.md"));
-    std::vector<std::string> names;
-    std::string line;
-    bool inside = false;
-    while (std::getline(in, line)) {
-        if (line.rfind("## ", 0) == 0) inside = line == "## Inventory";
-        if (!inside || line.rfind("| `", 0) != 0) continue;
-        const size_t end = line.find('`', 3);
-        if (end != std::string::npos) names.push_back(line.substr(3, end - 3));
-    }
-    return names;
 }
 
 bool ends_with(const std::string& s, const char* tail)
