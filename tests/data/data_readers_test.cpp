@@ -23,6 +23,7 @@
 #include "core/hierarchy.h"
 #include "core/mesh.h"
 #include "core/sound_system.h"
+#include "core/texture_cache.h"
 #include "core/texture_loading.h"
 #include "platform/audio.h"
 #include "platform/files.h"
@@ -307,8 +308,12 @@ TEST_F(DataReaders, ModelsLoadWithTheirTexturesAndMovingParts)
         for (const mesh* m : meshes) {
             EXPECT_TRUE(m->has_geometry()) << n << " " << m->name;
             for (uint32_t i = 0; i < m->material_count; ++i) {
-                if (m->material_buffer[i].texture.empty()) continue;
-                EXPECT_NE(m->textures[i], nullptr) << n << ": " << m->material_buffer[i].texture;
+                const std::string& texture = m->material_buffer[i].texture;
+                if (texture.empty()) continue;
+                // A mode character in the name would key out black; each texture gets a mip chain.
+                EXPECT_EQ(texture_mode_for_name(texture.c_str()), 0) << n << ": " << texture;
+                ASSERT_NE(m->textures[i], nullptr) << n << ": " << texture;
+                EXPECT_GT(m->textures[i]->level_count(), 1) << n << ": " << texture;
             }
         }
         expect_quiet_log(n);

@@ -1,9 +1,8 @@
-// The flight models in the default scenery: with the world's height services installed, the
-// free height queries a missile asks answer the loaded terrain's samples over land and sea,
-// and a missile launched just under the ground or the water knows it.
+// The flight models in the default scenery: with the world's height services installed, a
+// missile launched just under the ground or the water knows it. (The services' answers are
+// checked in the world tests, the default scenery's heights in data_readers_test.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -84,38 +83,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(SceneryServices, HeightQueriesAnswerTheSamplesOverLandAndSea)
-{
-    int land_row = 0, land_column = 0, sea_row = 0, sea_column = 0;
-    find_point([](int h) { return h > 150; }, &land_row, &land_column);
-    find_point([](int h) { return h < -40; }, &sea_row, &sea_column);
-    const float cell = ground_->cell_size;
-    // Without and with the scene's origin moved (long flights shift it).
-    for (const vec3 origin : {vec3{0.0f, 0.0f, 0.0f}, vec3{3000.0f, 0.0f, -2000.0f}}) {
-        state_.origin_offset = origin;
-        for (const auto& [r, c] : {std::pair{land_row, land_column}, std::pair{sea_row, sea_column}}) {
-            const float x = c * cell - origin.x, z = r * cell - origin.z;
-            float h = 0.0f;
-            ground_height(x, z, &h);
-            EXPECT_NEAR(h, static_cast<float>(ground_->elevation(r, c)), 1e-3f) << r << ", " << c;
-            // Between samples the ground stays within the four around it.
-            ground_height(x + 0.3f * cell, z + 0.6f * cell, &h);
-            const int corners[4] = {ground_->elevation(r, c), ground_->elevation(r, c + 1),
-                                    ground_->elevation(r + 1, c), ground_->elevation(r + 1, c + 1)};
-            EXPECT_GE(h, *std::min_element(corners, corners + 4) - 1e-3f);
-            EXPECT_LE(h, *std::max_element(corners, corners + 4) + 1e-3f);
-            float sea = 1.0f;
-            sea_height(x, z, &sea);
-            EXPECT_EQ(sea, 0.0f);
-        }
-    }
-    // Outside the grid: the fill depth, not the flat default.
-    state_.origin_offset = vec3{};
-    float h = 0.0f;
-    ground_height(-10.0f * cell, 10.0f * cell, &h);
-    EXPECT_EQ(h, state_.fill_height);
-}
 
 TEST_F(SceneryServices, AMissileKnowsWhenItIsUnderTheGroundOrTheWater)
 {
