@@ -2,7 +2,9 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/gui_services.h"
 #include "core/loading_display.h"
+#include "platform/messages.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
 #include "core/sound_system.h"
@@ -68,8 +70,9 @@ void scene::shutdown() {
 }
 
 void scene::frame_update() {
-    // Menu mode so far: the time step; the joystick poll and the GUI update join it.
+    // Menu mode so far: the time step and the GUI update; the joystick poll joins them.
     g_state->update_frame_timing();
+    gui_link().update();
 }
 
 void scene::render_frame() {
@@ -82,11 +85,24 @@ void scene::render_frame() {
     std::uint32_t flags = CLEAR_TARGET | CLEAR_ZBUFFER;
     if (g_app->can_shadow_volume) flags |= CLEAR_STENCIL;
     CHECK_HR(device->clear(flags, 0xFF000000u, 1.0f, 0));
+    gui_link().render();
     CHECK_HR(device->present());
 }
 
-void scene::on_message(void*, std::uint32_t, std::uintptr_t, std::intptr_t) {
-    // The GUI, the mouse, the camera and the command keys take their messages here.
+void scene::on_message(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
+    // The GUI, the mouse, the camera and the command keys take their messages here. Until
+    // the scene's mouse takes the pointer, its messages go straight to the GUI.
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_CHAR:
+        case WM_MOUSEWHEEL: gui_link().on_key(window, message, wparam, lparam); break;
+        case WM_MOUSEMOVE:
+            gui_link().on_mouse_move(lparam_x(lparam), lparam_y(lparam), static_cast<int>(wparam & MK_LBUTTON));
+            break;
+        case WM_LBUTTONDOWN: gui_link().on_mouse_down(lparam_x(lparam), lparam_y(lparam), 0); break;
+        case WM_LBUTTONUP: gui_link().on_mouse_up(); break;
+        default: break;
+    }
 }
 
 void scene::write_situation(const char*, const char*, bool) {
@@ -103,7 +119,10 @@ void scene::on_device_lost() {
 }
 
 void scene::on_device_reset() {
-    // The render targets are recreated and the GUI adapts to the new back buffer here.
+    // A reset leaves the device in its initial states: the program's own come back first.
+    // The render targets are recreated here; the GUI adapts to the new back buffer.
+    g_app->set_default_states(true);
+    gui_link().on_resize();
 }
 
 // Start-up steps. Each waits for the object it brings up.
@@ -126,7 +145,7 @@ void scene::init_joystick() {
 }
 void scene::read_settings() {}
 void scene::load_sounds() {}
-void scene::init_gui() {}
+void scene::init_gui() { gui_link().init(); }
 void scene::load_shared_textures() {}
 void scene::init_terrain_device() {}
 void scene::update_terrain_lod() {}
@@ -149,7 +168,7 @@ void scene::destroy_design_system() {}
 void scene::release_terrain() {}
 void scene::release_globe() {}
 void scene::clear_scene() {}
-void scene::shutdown_gui() {}
+void scene::shutdown_gui() { gui_link().shutdown(); }
 void scene::release_app_state_objects() {}
 void scene::release_sound_slots() {}
 void scene::close_music() {
