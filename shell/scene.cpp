@@ -2,11 +2,25 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/frame.h"
 #include "platform/window.h"
+#include "shell/gui_calls.h"
+#include "shell/joystick_input.h"
+#include "shell/sound_system.h"
+#include "shell/speech.h"
 
 scene* g_scene = nullptr;
 
-scene::scene() = default;
+namespace {
+// The intro plays once at start-up; its end notice starts the menu music.
+constexpr const char* k_intro_open = "open \"music\\intro.mp3\" alias MediaFile";
+constexpr const char* k_intro_play = "play MediaFile notify";
+}  // namespace
+
+scene::scene() {
+    // The mouse's drag and wrap follow this camera's field of view and look angles.
+    pointer.attach_camera(&viewer);
+}
 
 scene::~scene() {
     shutdown();
@@ -26,6 +40,7 @@ bool scene::startup() {
     g_state->show_status("Loading Sounds");
     read_settings();
     settings_read_ = true;
+    settings_unwritten_ = true;
     load_sounds();
     init_gui();
 
@@ -47,7 +62,11 @@ bool scene::startup() {
 }
 
 void scene::shutdown() {
-    if (settings_read_) write_settings();
+    // Written once per reading: the destructor's second run must not write again.
+    if (settings_unwritten_) {
+        write_settings();
+        settings_unwritten_ = false;
+    }
     destroy_design_system();
     release_terrain();
     release_globe();
@@ -61,11 +80,6 @@ void scene::shutdown() {
     release_sound();
     release_joystick();
     release_device();
-}
-
-void scene::frame_update() {
-    // Menu mode so far: the time step; the joystick poll and the GUI update join it.
-    g_state->update_frame_timing();
 }
 
 void scene::render_frame() {
@@ -91,43 +105,97 @@ void scene::on_device_lost() {
 }
 
 void scene::on_device_reset() {
-    // The render targets are recreated and the GUI adapts to the new back buffer here.
+    // The render targets are recreated here; the GUI adapts to the new back buffer.
+    gui_link().on_resize();
 }
 
-// Start-up steps. Each waits for the object it brings up.
+// ---- Start-up steps. Each waits for the object it brings up. ----
+
 void scene::open_loading_picture() {}
 // The graphics device takes its place here; the window's context is current already.
 bool scene::create_device() { return main_window()->exists(); }
-void scene::init_sound() {}
-void scene::init_speech() {}
-void scene::init_joystick() {}
-void scene::read_settings() {}
-void scene::load_sounds() {}
-void scene::init_gui() {}
+
+void scene::init_sound() {
+    if (g_sound) g_sound->init();
+}
+
+void scene::init_speech() {
+    if (g_speech) g_speech->init();
+}
+
+void scene::init_joystick() {
+    if (g_joystick) g_joystick->init(false);
+}
+
+void scene::init_gui() { gui_link().init(); }
+// The shared textures of the application state arrive with its device resources.
 void scene::load_shared_textures() {}
+// The terrain's device objects arrive with the terrain's drawing.
 void scene::init_terrain_device() {}
-void scene::update_terrain_lod() {}
+void scene::update_terrain_lod() { ground.update_lod(); }
+// The sky and the earth globe arrive with their own objects.
 void scene::init_sky() {}
 void scene::load_globe_shaders() {}
+// The design system "New Missile" (its systems file, then one missile) is made here once
+// the missile system is part of the program.
 void scene::create_design_system() {}
-void scene::load_scenery_index() {}
-void scene::start_intro_music() {}
+
+void scene::load_scenery_index() {
+    if (g_state) g_state->load_scenery_index();
+}
+
+void scene::start_intro_music() {
+    if (!g_sound || !g_sound->available || !g_sound->music_on) return;
+    g_sound->send_media_command(k_intro_open);
+    g_sound->set_music_volume(g_sound->volume_music);
+    g_sound->send_media_command(k_intro_play);
+}
+
 void scene::close_loading_picture() {}
 
-// Shutdown steps. Each releases only what exists and nulls it, so a second run is harmless.
-void scene::write_settings() {}
-void scene::destroy_design_system() {}
+// ---- Shutdown steps. Each releases only what exists and nulls it, so a second run is
+// harmless. ----
+
+void scene::destroy_design_system() {
+    // The system owns its missile.
+    destroy_system(&design_system);
+    design_missile = nullptr;
+}
+
+// The terrain's and the globe's device objects arrive with their drawing.
 void scene::release_terrain() {}
 void scene::release_globe() {}
-void scene::clear_scene() {}
-void scene::shutdown_gui() {}
+void scene::clear_scene() { clear(true); }
+void scene::shutdown_gui() { gui_link().shutdown(); }
+// The application state's device resources arrive with them.
 void scene::release_app_state_objects() {}
-void scene::release_sound_slots() {}
-void scene::close_music() {}
-void scene::stop_speaking() {}
-void scene::release_speech() {}
-void scene::release_sound() {}
-void scene::release_joystick() {}
+
+void scene::release_sound_slots() {
+    for (auto& slot : sound_slots) slot.reset();
+}
+
+void scene::close_music() {
+    if (!g_sound) return;
+    g_sound->send_media_command("stop MediaFile");
+    g_sound->send_media_command("close MediaFile");
+}
+
+void scene::stop_speaking() {
+    if (g_speech) g_speech->stop_speaking();
+}
+
+void scene::release_speech() {
+    if (g_speech) g_speech->release();
+}
+
+void scene::release_sound() {
+    if (g_sound) g_sound->release();
+}
+
+void scene::release_joystick() {
+    if (g_joystick) g_joystick->release();
+}
+
 void scene::release_device() {}
 
 bool scene::reset_device() { return true; }
