@@ -43,7 +43,7 @@ d3d_app::d3d_app() {
 }
 
 d3d_app::~d3d_app() {
-    textures.release_all();
+    release_device();  // cached textures go back to the device before it goes
     write_log();
     if (g_app == this) g_app = nullptr;
 }

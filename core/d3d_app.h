@@ -5,9 +5,31 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "core/texture_cache.h"
+#include "platform/gfx_device.h"
 #include "platform/results.h"
+
+class render_to_surface;
+
+// Where a window goes in normal (windowed) mode: its position and size, or maximised.
+struct window_placement {
+    bool maximize = false;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Windowed and centred on the usable screen; a margin below 50 pixels on an axis puts the
+// window at 0 on that axis with the whole usable size; a window at least as large as the
+// usable screen on both axes is maximised.
+window_placement centered_placement(int usable_width, int usable_height, int window_width,
+                                    int window_height);
+// Centred on a display of the given size: the outer size is the window size plus the frame
+// on both sides and the caption; a window as large as the display fills it from (0, 0).
+window_placement display_placement(int display_width, int display_height, int window_width,
+                                   int window_height, int frame, int caption);
 
 class d3d_app {
 public:
@@ -95,6 +117,77 @@ public:
     int load_texture_from_folder(const char* folder, const char* name, gfx_texture** out,
                                  bool cached);
     bool release_texture(gfx_texture** texture);
+
+    // --- Graphics device ---
+    // The adapter object (set by the entry function, or a test's null system) and the device.
+    std::unique_ptr<gfx_system> d3d;
+    std::unique_ptr<gfx_device> device;
+    std::uint32_t adapter = 0;
+    std::uint32_t device_type = DEVTYPE_HAL;
+    std::uint32_t behaviour_flags = CREATE_MIXED_VERTEXPROCESSING;
+    present_params present;
+    device_caps caps;
+    display_mode mode;                // the adapter's display mode when the device was made
+    int max_textures = 0;
+    int max_stages = 0;
+    int max_texture_size = 0;
+    int max_volume_size = 0;
+    int max_clip_planes = 0;
+    int max_active_lights = 0;
+    int vertex_shader_version = 0;    // major x 10 + minor
+    int pixel_shader_version = 0;
+    int texture_memory_mb = 0;
+    std::uint8_t can_a8r8g8b8 = 0;
+    std::uint8_t can_v8u8 = 0;
+    std::uint8_t can_table_fog = 0;
+    std::uint8_t can_vertex_fog = 0;
+    std::uint8_t can_bump_maps = 0;
+    std::uint8_t can_shaders = 0;
+    std::uint8_t can_volume_textures = 0;
+    std::uint8_t can_shadow_volume = 0;   // a stencil format was found
+    std::uint8_t can_32bit_indices = 0;
+    // Run around a device reset by reset_and_restore (the shell installs them): release and
+    // recreate what depends on the back buffer.
+    std::function<void()> on_device_lost;
+    std::function<void()> on_device_reset;
+    // The texture cache's loader on the device, installed by create_device.
+    std::unique_ptr<texture_loader> device_loader;
+
+    // Makes the device for the window (fallback to software vertex processing), reads and
+    // logs its capabilities. False when there is no adapter object or creation fails twice.
+    bool create_device();
+    // The present parameters from the window mode, the window and the stencil choice.
+    void fill_present_params();
+    // True without a device; otherwise new present parameters and reset_and_restore.
+    bool reset_device();
+    // Releases the back-buffer-sized objects, resets the device, recreates them.
+    bool reset_and_restore();
+    void release_device();
+    // Sampler, stage and render states every frame starts from; mirror picks the cull mode.
+    void set_default_states(bool mirror);
+
+    // Window modes.
+    void show_window();
+    void apply_window_mode();
+    void center_window();
+
+    // Render-target helpers: each returns true when the object exists afterwards and leaves
+    // one that exists alone.
+    bool create_render_to_surface(std::unique_ptr<render_to_surface>* out, int width,
+                                  int height, std::uint32_t format);
+    bool create_render_surface(surface_ptr* out, int width, int height, std::uint32_t format);
+    bool create_render_texture(texture_ptr* out, int width, int height, std::uint32_t format);
+
+    // Texture helpers (files by program name).
+    bool create_texture(texture_ptr* out, int width, int height, bool fill,
+                        std::uint32_t color);
+    bool load_texture_as(const char* file, texture_ptr* out, std::uint32_t format);
+    bool load_texture_file(const char* file, texture_ptr* out);
+    bool load_bump_texture(const char* file, texture_ptr* out, bool mipmapped, bool direct);
+    // columns x rows textures cut from the picture, stored column by column
+    // (out[column * rows + row]); false when any is missing. (texture_loading.h has them.)
+    bool load_texture_tiles(const char* file, std::vector<texture_ptr>* out, int columns,
+                            int rows);
 
 private:
     char log_[k_log_size] = {};

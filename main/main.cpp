@@ -5,6 +5,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "platform/resources.h"
+#include "platform/system/gl_device.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
 #include "shell/scene.h"
@@ -25,6 +26,11 @@ int main() {
     {
         auto app = std::make_unique<d3d_app>();
         g_app = app.get();
+        // The graphics adapter draws into the window's context and presents through it.
+        gl_window_hooks hooks;
+        hooks.swap = [w = window.get()] { w->swap_buffers(); };
+        hooks.desktop_size = [w = window.get()](int* x, int* y) { w->desktop_size(x, y); };
+        app->d3d = std::make_unique<gl_system>(hooks);
         app->append_log("%s %s", app->title, app->version);
         auto gui_root = std::make_unique<gui>();
         g_gui = gui_root.get();

@@ -101,7 +101,9 @@ gfx_device::gfx_device() : lights_(k_max_lights), light_on_(k_max_lights, 0) {
     state_.set_defaults(true);
 }
 
-gfx_device::~gfx_device() = default;
+gfx_device::~gfx_device() {
+    for (const gfx_resource* r : live_) const_cast<gfx_resource*>(r)->device_ = nullptr;
+}
 
 void gfx_device::reset_state(bool depth_buffer) {
     state_.set_defaults(depth_buffer);
@@ -332,21 +334,25 @@ hresult gfx_device::set_depth_stencil_surface(gfx_surface* surface) {
 }
 
 void gfx_device::forget(const gfx_texture* texture) {
+    live_.erase(texture);
     for (auto& t : textures_)
         if (t == texture) t = nullptr;
 }
 
 void gfx_device::forget(const gfx_surface* surface) {
+    live_.erase(surface);
     if (target_ == surface) set_render_target(0, nullptr);
     if (depth_ == surface) depth_ = nullptr;
 }
 
 void gfx_device::forget(const gfx_buffer* buffer) {
+    live_.erase(buffer);
     if (stream_ == buffer) stream_ = nullptr;
     if (indices_ == buffer) indices_ = nullptr;
 }
 
 void gfx_device::forget(const gfx_shader* shader) {
+    live_.erase(shader);
     if (vertex_shader_ == shader) vertex_shader_ = nullptr;
     if (pixel_shader_ == shader) pixel_shader_ = nullptr;
 }

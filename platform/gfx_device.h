@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/gfx_resources.h"
@@ -171,12 +172,15 @@ public:
                                               int stride) = 0;
 
     // A resource going away tells its device, which drops any binding to it.
-    void forget(const gfx_texture* texture);
-    void forget(const gfx_surface* surface);
-    void forget(const gfx_buffer* buffer);
-    void forget(const gfx_shader* shader);
+    virtual void forget(const gfx_texture* texture);
+    virtual void forget(const gfx_surface* surface);
+    virtual void forget(const gfx_buffer* buffer);
+    virtual void forget(const gfx_shader* shader);
 
     const device_state& state() const { return state_; }
+    // Resources made by this device and not yet destroyed.
+    void adopt(gfx_resource* resource) { live_.insert(resource); }
+    std::size_t live_resource_count() const { return live_.size(); }
 
 protected:
     // Puts every state, binding and light back to the defaults (creation and reset).
@@ -199,6 +203,7 @@ private:
     gfx_surface* target_ = nullptr;
     gfx_surface* depth_ = nullptr;
     bool in_scene_ = false;
+    std::unordered_set<const gfx_resource*> live_;
 };
 
 // The object that knows the adapter, checks formats and creates devices.

@@ -17,6 +17,11 @@ int chain_length(int w, int h, int d) {
 }
 }  // namespace
 
+void gfx_resource::attach(gfx_device* device) {
+    device_ = device;
+    if (device) device->adopt(this);
+}
+
 // ---- gfx_surface ----
 
 gfx_surface::gfx_surface(int width, int height, std::uint32_t format, std::uint32_t usage)

@@ -35,10 +35,13 @@ public:
     virtual ~gfx_resource() = default;
     gfx_resource(const gfx_resource&) = delete;
     gfx_resource& operator=(const gfx_resource&) = delete;
-    void attach(gfx_device* device) { device_ = device; }
+    // Registers with the device that made it; a device that goes first detaches whatever is
+    // still registered, so a late resource never reaches a destroyed device.
+    void attach(gfx_device* device);
     gfx_device* device() const { return device_; }
 
 protected:
+    friend class gfx_device;
     gfx_device* device_ = nullptr;
 };
 

@@ -83,8 +83,16 @@ void scene::shutdown() {
 }
 
 void scene::render_frame() {
-    // Until the graphics device draws the world and the GUI, every frame is black.
-    main_window()->present_blank_frame();
+    // Until the world and the GUI are drawn, every frame is cleared to black.
+    gfx_device* device = g_app->device.get();
+    if (!device) {
+        main_window()->present_blank_frame();
+        return;
+    }
+    std::uint32_t flags = CLEAR_TARGET | CLEAR_ZBUFFER;
+    if (g_app->can_shadow_volume) flags |= CLEAR_STENCIL;
+    CHECK_HR(device->clear(flags, 0xFF000000u, 1.0f, 0));
+    CHECK_HR(device->present());
 }
 
 void scene::on_message(void*, std::uint32_t, std::uintptr_t, std::intptr_t) {
@@ -112,8 +120,13 @@ void scene::on_device_reset() {
 // ---- Start-up steps. Each waits for the object it brings up. ----
 
 void scene::open_loading_picture() {}
-// The graphics device takes its place here; the window's context is current already.
-bool scene::create_device() { return main_window()->exists(); }
+// The window's context is current already: the device draws into it.
+bool scene::create_device() {
+    if (!main_window()->exists() || !g_app->create_device()) return false;
+    g_app->on_device_lost = [this] { on_device_lost(); };
+    g_app->on_device_reset = [this] { on_device_reset(); };
+    return true;
+}
 
 void scene::init_sound() {
     if (g_sound) g_sound->init();
@@ -196,6 +209,11 @@ void scene::release_joystick() {
     if (g_joystick) g_joystick->release();
 }
 
-void scene::release_device() {}
+void scene::release_device() {
+    if (!g_app) return;
+    g_app->on_device_lost = nullptr;
+    g_app->on_device_reset = nullptr;
+    g_app->release_device();
+}
 
-bool scene::reset_device() { return true; }
+bool scene::reset_device() { return g_app->reset_device(); }

@@ -17,17 +17,9 @@ constexpr std::uint32_t k_inactive_sleep_ms = 100;
 constexpr const char* k_last_test = "# Last Test";
 constexpr const char* k_last_position = "# Last Position";
 
-// Shows the window in the start window mode of the settings: 0 full screen, 1 windowed at
-// its size, 2 or more maximised. The application object's own window-mode rules take over
-// here once it has them.
-void show_main_window() {
-    if (g_app->start_window_mode >= 2) {
-        main_window()->show(window_show::maximized);
-    } else {
-        g_app->windowed = g_app->start_window_mode;
-        main_window()->show(g_app->start_window_mode == 0 ? window_show::full_screen : window_show::normal);
-    }
-}
+// Shows the window in the start window mode of the settings: 0 full screen, 1 windowed and
+// centred, 2 or more maximised (the application object's window-mode rules).
+void show_main_window() { g_app->show_window(); }
 
 // The window size before the settings are read: the usable screen, as the application
 // object starts with.

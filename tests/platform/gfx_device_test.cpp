@@ -208,3 +208,19 @@ TEST(GfxDevice, ShadersTakeRegistersAndFailuresLeaveNone) {
     vs.reset();
     EXPECT_EQ(d.vertex_shader(), nullptr);
 }
+
+TEST(GfxDevice, ResourcesOutlivingTheirDeviceAreDetached) {
+    texture_ptr t;
+    vertex_buffer_ptr vb;
+    {
+        recording_device d(small_params());
+        d.create_texture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t);
+        d.create_vertex_buffer(16, 0, FVF_XYZ, POOL_MANAGED, &vb);
+        t->surface_level(0);
+        EXPECT_EQ(d.live_resource_count(), 5u);  // back buffer, depth, texture, level, buffer
+    }
+    EXPECT_EQ(t->device(), nullptr);
+    EXPECT_EQ(t->surface_level(0)->device(), nullptr);
+    t.reset();  // must not reach the destroyed device
+    vb.reset();
+}

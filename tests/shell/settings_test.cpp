@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "platform/recording_device.h"
 #include "platform/scripted_window.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
@@ -326,6 +327,7 @@ TEST_F(Settings, AFailedStartLeavesTheFileByteIdentical) {
 
 TEST_F(Settings, AStartAndACloseWriteTheFileOnce) {
     tmp.write("qvd.ini", k_default_file);
+    app.d3d = std::make_unique<null_gfx_system>();
     {
         scene running;
         ASSERT_TRUE(running.startup());

@@ -1,0 +1,1394 @@
+#include "platform/system/gl_device.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace {
+
+// ---------------------------------------------------------------- formats
+
+struct gl_format {
+    GLenum internal = 0, format = 0, type = 0;
+    bool compressed = false;
+    GLint swizzle[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
+};
+
+bool gl_format_of(std::uint32_t f, gl_format* out) {
+    gl_format g;
+    switch (f) {
+    case FMT_A8R8G8B8: g.internal = GL_RGBA8; g.format = GL_BGRA; g.type = GL_UNSIGNED_BYTE; break;
+    case FMT_X8R8G8B8:
+        g.internal = GL_RGBA8; g.format = GL_BGRA; g.type = GL_UNSIGNED_BYTE;
+        g.swizzle[3] = GL_ONE;
+        break;
+    case FMT_R5G6B5:
+        g.internal = GL_RGB565; g.format = GL_RGB; g.type = GL_UNSIGNED_SHORT_5_6_5;
+        break;
+    case FMT_A4R4G4B4:
+        g.internal = GL_RGBA4; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
+        break;
+    case FMT_A1R5G5B5:
+        g.internal = GL_RGB5_A1; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+        break;
+    case FMT_X1R5G5B5:
+        g.internal = GL_RGB5_A1; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+        g.swizzle[3] = GL_ONE;
+        break;
+    case FMT_A8:
+        g.internal = GL_R8; g.format = GL_RED; g.type = GL_UNSIGNED_BYTE;
+        g.swizzle[0] = g.swizzle[1] = g.swizzle[2] = GL_ZERO;
+        g.swizzle[3] = GL_RED;
+        break;
+    case FMT_L8:
+        g.internal = GL_R8; g.format = GL_RED; g.type = GL_UNSIGNED_BYTE;
+        g.swizzle[1] = g.swizzle[2] = GL_RED;
+        g.swizzle[3] = GL_ONE;
+        break;
+    case FMT_A8L8:
+        g.internal = GL_RG8; g.format = GL_RG; g.type = GL_UNSIGNED_BYTE;
+        g.swizzle[1] = g.swizzle[2] = GL_RED;
+        g.swizzle[3] = GL_GREEN;
+        break;
+    case FMT_V8U8:  // bytes U, V: signed, read as red and green
+        g.internal = GL_RG8_SNORM; g.format = GL_RG; g.type = GL_BYTE;
+        g.swizzle[2] = GL_ONE;
+        g.swizzle[3] = GL_ONE;
+        break;
+    case FMT_DXT1: g.internal = GL_COMPRESSED_RGBA_S3TC_DXT1_EXT; g.compressed = true; break;
+    case FMT_DXT3: g.internal = GL_COMPRESSED_RGBA_S3TC_DXT3_EXT; g.compressed = true; break;
+    case FMT_DXT5: g.internal = GL_COMPRESSED_RGBA_S3TC_DXT5_EXT; g.compressed = true; break;
+    default: return false;
+    }
+    *out = g;
+    return true;
+}
+
+GLenum depth_internal(std::uint32_t f) {
+    switch (f) {
+    case FMT_D16: return GL_DEPTH_COMPONENT16;
+    case FMT_D24X8: return GL_DEPTH_COMPONENT24;
+    case FMT_D24S8: return GL_DEPTH24_STENCIL8;
+    default: return 0;
+    }
+}
+
+bool has_stencil(std::uint32_t f) { return f == FMT_D24S8 || f == FMT_D24X4S4; }
+
+// ---------------------------------------------------------------- resources
+
+GLenum face_target(texture_kind kind, int face) {
+    if (kind == texture_kind::cube) return GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
+    return kind == texture_kind::volume ? GL_TEXTURE_3D : GL_TEXTURE_2D;
+}
+
+class gl_texture : public gfx_texture {
+public:
+    gl_texture(texture_kind kind, int w, int h, int d, int levels, std::uint32_t usage,
+               std::uint32_t format, std::uint32_t pool, const gl_format& f)
+        : gfx_texture(kind, w, h, d, levels, usage, format, pool), f_(f) {
+        target = kind == texture_kind::cube     ? GL_TEXTURE_CUBE_MAP
+                 : kind == texture_kind::volume ? GL_TEXTURE_3D
+                                                : GL_TEXTURE_2D;
+        glGenTextures(1, &name);
+        glBindTexture(target, name);
+        glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
+        glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, level_count() - 1);
+        glTexParameteriv(target, GL_TEXTURE_SWIZZLE_RGBA, f_.swizzle);
+        dirty_.assign(static_cast<std::size_t>(level_count() * face_count()), 1);
+        upload();  // every level exists from the start (zeroed), so the texture is complete
+    }
+    ~gl_texture() override { glDeleteTextures(1, &name); }
+
+    void upload() {
+        bool bound = false;
+        for (int face = 0; face < face_count(); ++face) {
+            for (int level = 0; level < level_count(); ++level) {
+                auto& d = dirty_[static_cast<std::size_t>(face * level_count() + level)];
+                if (!d) continue;
+                d = 0;
+                if (!bound) glBindTexture(target, name);
+                bound = true;
+                upload_level(level, face);
+            }
+        }
+    }
+
+    GLenum target = GL_TEXTURE_2D;
+    GLuint name = 0;
+
+protected:
+    void before_lock(int level, int face) override {
+        if (!(usage() & USAGE_RENDERTARGET) || f_.compressed) return;
+        glBindTexture(target, name);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(face_target(kind(), face), level, f_.format, f_.type,
+                      level_bits(level, face));
+    }
+    void after_unlock(int level, int face) override {
+        dirty_[static_cast<std::size_t>(face * level_count() + level)] = 1;
+    }
+
+private:
+    void upload_level(int level, int face) {
+        const int w = level_width(level), h = level_height(level), d = level_depth(level);
+        const std::uint8_t* bits = level_bits(level, face);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        const GLenum t = face_target(kind(), face);
+        if (f_.compressed) {
+            const int bytes = level_pitch(level) * format_rows(format(), h);
+            glCompressedTexImage2D(t, level, f_.internal, w, h, 0, bytes, bits);
+        } else if (kind() == texture_kind::volume) {
+            glTexImage3D(t, level, static_cast<GLint>(f_.internal), w, h, d, 0, f_.format,
+                         f_.type, bits);
+        } else {
+            glTexImage2D(t, level, static_cast<GLint>(f_.internal), w, h, 0, f_.format, f_.type,
+                         bits);
+        }
+    }
+
+    gl_format f_;
+    std::vector<std::uint8_t> dirty_;
+};
+
+// A render target or depth-stencil surface of its own, or the back buffer: a texture.
+class gl_surface : public gfx_surface {
+public:
+    gl_surface(int w, int h, std::uint32_t format, std::uint32_t usage)
+        : gfx_surface(w, h, format, usage) {
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        if (format_is_depth(format)) {
+            const GLenum internal = depth_internal(format);
+            const bool stencil = has_stencil(format);
+            glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(internal), w, h, 0,
+                         stencil ? GL_DEPTH_STENCIL : GL_DEPTH_COMPONENT,
+                         stencil ? GL_UNSIGNED_INT_24_8 : GL_UNSIGNED_INT, nullptr);
+        } else {
+            gl_format f;
+            gl_format_of(format, &f);
+            glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(f.internal), w, h, 0, f.format,
+                         f.type, nullptr);
+        }
+    }
+    ~gl_surface() override { glDeleteTextures(1, &name); }
+
+    hresult lock(locked_rect* out, std::uint32_t flags) override {
+        const hresult r = gfx_surface::lock(out, flags);
+        if (r != S_OK || format_is_depth(format())) return r;
+        auto* device = static_cast<gl_device*>(device_);
+        if (device) device->read_surface(this, static_cast<std::uint8_t*>(out->bits), out->pitch);
+        return S_OK;
+    }
+
+    GLuint name = 0;
+};
+
+class gl_buffer_name {
+public:
+    gl_buffer_name() { glGenBuffers(1, &name); }
+    ~gl_buffer_name() { glDeleteBuffers(1, &name); }
+    void bind(GLenum target, const gfx_buffer& b) {
+        glBindBuffer(target, name);
+        if (uploaded != b.revision() || !sized) {
+            glBufferData(target, b.size(), b.data(), GL_STATIC_DRAW);
+            uploaded = b.revision();
+            sized = true;
+        }
+    }
+    GLuint name = 0;
+    std::uint32_t uploaded = 0;
+    bool sized = false;
+};
+
+class gl_vertex_buffer : public gfx_vertex_buffer {
+public:
+    using gfx_vertex_buffer::gfx_vertex_buffer;
+    gl_buffer_name buffer;
+};
+
+class gl_index_buffer : public gfx_index_buffer {
+public:
+    using gfx_index_buffer::gfx_index_buffer;
+    gl_buffer_name buffer;
+};
+
+class gl_shader : public gfx_shader {
+public:
+    gl_shader(shader_stage stage, const char* source) : gfx_shader(stage, source) {}
+    ~gl_shader() override {
+        if (name) glDeleteShader(name);
+    }
+    GLuint name = 0;
+};
+
+// ---------------------------------------------------------------- helpers
+
+const char* const k_vertex_prelude =
+    "#version 450 compatibility\n"
+    "uniform vec4 vs_c[64];\n"
+    "uniform vec4 ventrask_clip[6];\n"
+    "uniform float ventrask_flip;\n"
+    "out float gl_ClipDistance[6];\n"
+    "#define main ventrask_program_main\n"
+    "#line 1\n";
+const char* const k_vertex_epilogue =
+    "\n#undef main\n"
+    "void main() {\n"
+    "    ventrask_program_main();\n"
+    "    for (int i = 0; i < 6; ++i) gl_ClipDistance[i] = dot(gl_Position, ventrask_clip[i]);\n"
+    "    gl_Position.y *= ventrask_flip;\n"
+    "}\n";
+const char* const k_pixel_prelude =
+    "#version 450 compatibility\n"
+    "uniform vec4 ps_c[32];\n"
+    "#line 1\n";
+
+void color_floats(std::uint32_t c, float out[4]) {
+    out[0] = ((c >> 16) & 0xFF) / 255.0f;
+    out[1] = ((c >> 8) & 0xFF) / 255.0f;
+    out[2] = (c & 0xFF) / 255.0f;
+    out[3] = ((c >> 24) & 0xFF) / 255.0f;
+}
+
+GLenum gl_compare(std::uint32_t f) {
+    static const GLenum map[] = {GL_ALWAYS, GL_NEVER,   GL_LESS,     GL_EQUAL, GL_LEQUAL,
+                                 GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    return f <= 8 ? map[f] : GL_ALWAYS;
+}
+
+GLenum gl_blend(std::uint32_t b) {
+    switch (b) {
+    case BLEND_ZERO: return GL_ZERO;
+    case BLEND_ONE: return GL_ONE;
+    case BLEND_SRCCOLOR: return GL_SRC_COLOR;
+    case BLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
+    case BLEND_SRCALPHA: return GL_SRC_ALPHA;
+    case BLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+    case BLEND_DESTALPHA: return GL_DST_ALPHA;
+    case BLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+    case BLEND_DESTCOLOR: return GL_DST_COLOR;
+    case BLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
+    case BLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
+    default: return GL_ONE;
+    }
+}
+
+GLenum gl_blend_op(std::uint32_t op) {
+    switch (op) {
+    case BLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
+    case BLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
+    case BLENDOP_MIN: return GL_MIN;
+    case BLENDOP_MAX: return GL_MAX;
+    default: return GL_FUNC_ADD;
+    }
+}
+
+GLenum gl_stencil_op(std::uint32_t op) {
+    switch (op) {
+    case STENCILOP_ZERO: return GL_ZERO;
+    case STENCILOP_REPLACE: return GL_REPLACE;
+    case STENCILOP_INCRSAT: return GL_INCR;
+    case STENCILOP_DECRSAT: return GL_DECR;
+    case STENCILOP_INVERT: return GL_INVERT;
+    case STENCILOP_INCR: return GL_INCR_WRAP;
+    case STENCILOP_DECR: return GL_DECR_WRAP;
+    default: return GL_KEEP;
+    }
+}
+
+GLenum gl_address(std::uint32_t a) {
+    switch (a) {
+    case TADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
+    case TADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
+    case TADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
+    default: return GL_REPEAT;
+    }
+}
+
+GLenum gl_primitive(std::uint32_t type) {
+    switch (type) {
+    case PT_POINTLIST: return GL_POINTS;
+    case PT_LINELIST: return GL_LINES;
+    case PT_LINESTRIP: return GL_LINE_STRIP;
+    case PT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
+    case PT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
+    default: return GL_TRIANGLES;
+    }
+}
+
+bool type_ok(std::uint32_t type) { return type >= PT_POINTLIST && type <= PT_TRIANGLEFAN; }
+
+// Source and operand of a stage argument, for colour or for alpha.
+void stage_source(std::uint32_t arg, bool alpha, GLint* source, GLint* operand) {
+    switch (arg & TA_SELECTMASK) {
+    case TA_DIFFUSE: *source = GL_PRIMARY_COLOR; break;
+    case TA_TEXTURE: *source = GL_TEXTURE; break;
+    case TA_TFACTOR: *source = GL_CONSTANT; break;
+    case TA_SPECULAR: *source = GL_PRIMARY_COLOR; break;
+    default: *source = GL_PREVIOUS; break;
+    }
+    const bool complement = (arg & TA_COMPLEMENT) != 0;
+    if (alpha || (arg & TA_ALPHAREPLICATE))
+        *operand = complement ? GL_ONE_MINUS_SRC_ALPHA : GL_SRC_ALPHA;
+    else
+        *operand = complement ? GL_ONE_MINUS_SRC_COLOR : GL_SRC_COLOR;
+}
+
+// One half (colour or alpha) of a stage as a GL combiner.
+void set_combiner(bool alpha, std::uint32_t op, std::uint32_t arg0, std::uint32_t arg1,
+                  std::uint32_t arg2) {
+    const GLenum combine = alpha ? GL_COMBINE_ALPHA : GL_COMBINE_RGB;
+    const GLenum src[3] = {static_cast<GLenum>(alpha ? GL_SRC0_ALPHA : GL_SRC0_RGB),
+                           static_cast<GLenum>(alpha ? GL_SRC1_ALPHA : GL_SRC1_RGB),
+                           static_cast<GLenum>(alpha ? GL_SRC2_ALPHA : GL_SRC2_RGB)};
+    const GLenum opnd[3] = {static_cast<GLenum>(alpha ? GL_OPERAND0_ALPHA : GL_OPERAND0_RGB),
+                            static_cast<GLenum>(alpha ? GL_OPERAND1_ALPHA : GL_OPERAND1_RGB),
+                            static_cast<GLenum>(alpha ? GL_OPERAND2_ALPHA : GL_OPERAND2_RGB)};
+    auto set_arg = [&](int i, std::uint32_t arg) {
+        GLint s, o;
+        stage_source(arg, alpha, &s, &o);
+        glTexEnvi(GL_TEXTURE_ENV, src[i], s);
+        glTexEnvi(GL_TEXTURE_ENV, opnd[i], o);
+    };
+    auto blend_by = [&](GLint source) {
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_INTERPOLATE);
+        set_arg(0, arg1);
+        set_arg(1, arg2);
+        glTexEnvi(GL_TEXTURE_ENV, src[2], source);
+        glTexEnvi(GL_TEXTURE_ENV, opnd[2], GL_SRC_ALPHA);
+    };
+    float scale = 1.0f;
+    switch (op) {
+    case TOP_SELECTARG1:
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
+        set_arg(0, arg1);
+        break;
+    case TOP_SELECTARG2:
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
+        set_arg(0, arg2);
+        break;
+    case TOP_MODULATE4X: scale = 4.0f; [[fallthrough]];
+    case TOP_MODULATE2X: if (scale == 1.0f) scale = 2.0f; [[fallthrough]];
+    case TOP_MODULATE:
+    case TOP_MULTIPLYADD:
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_MODULATE);
+        set_arg(0, arg1);
+        set_arg(1, arg2);
+        break;
+    case TOP_ADD:
+    case TOP_ADDSMOOTH:
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_ADD);
+        set_arg(0, arg1);
+        set_arg(1, arg2);
+        break;
+    case TOP_ADDSIGNED2X: scale = 2.0f; [[fallthrough]];
+    case TOP_ADDSIGNED:
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_ADD_SIGNED);
+        set_arg(0, arg1);
+        set_arg(1, arg2);
+        break;
+    case TOP_SUBTRACT:
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_SUBTRACT);
+        set_arg(0, arg1);
+        set_arg(1, arg2);
+        break;
+    case TOP_BLENDDIFFUSEALPHA: blend_by(GL_PRIMARY_COLOR); break;
+    case TOP_BLENDTEXTUREALPHA: blend_by(GL_TEXTURE); break;
+    case TOP_BLENDFACTORALPHA: blend_by(GL_CONSTANT); break;
+    case TOP_BLENDCURRENTALPHA: blend_by(GL_PREVIOUS); break;
+    case TOP_LERP: {
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_INTERPOLATE);
+        set_arg(0, arg1);
+        set_arg(1, arg2);
+        GLint s, o;
+        stage_source(arg0, alpha, &s, &o);
+        glTexEnvi(GL_TEXTURE_ENV, src[2], s);
+        glTexEnvi(GL_TEXTURE_ENV, opnd[2], o);
+        break;
+    }
+    case TOP_DOTPRODUCT3:
+        if (!alpha) {
+            glTexEnvi(GL_TEXTURE_ENV, combine, GL_DOT3_RGB);
+            set_arg(0, arg1);
+            set_arg(1, arg2);
+            break;
+        }
+        [[fallthrough]];
+    default:  // disabled alpha, bump mapping: pass the current value on
+        glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
+        glTexEnvi(GL_TEXTURE_ENV, src[0], GL_PREVIOUS);
+        glTexEnvi(GL_TEXTURE_ENV, opnd[0], alpha ? GL_SRC_ALPHA : GL_SRC_COLOR);
+        break;
+    }
+    glTexEnvf(GL_TEXTURE_ENV, alpha ? GL_ALPHA_SCALE : GL_RGB_SCALE, scale);
+}
+
+// Texture coordinate count of set `set` in a vertex format.
+int texcoord_size(std::uint32_t fvf, int set) {
+    static const int floats[4] = {2, 3, 4, 1};
+    return floats[(fvf >> (set * 2 + 16)) & 3u];
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- gl_device
+
+gl_device::gl_device(const present_params& params, const device_caps& caps,
+                     gl_window_hooks hooks)
+    : hooks_(std::move(hooks)) {
+    params_ = params;
+    caps_ = caps;
+    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    glGenFramebuffers(1, &framebuffer_);
+    glGenFramebuffers(1, &read_framebuffer_);
+    glGenSamplers(k_max_stages, samplers_);
+    glGenTextures(1, &white_texture_);
+    glBindTexture(GL_TEXTURE_2D, white_texture_);
+    const std::uint32_t white = 0xFFFFFFFFu;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_BGRA, GL_UNSIGNED_BYTE, &white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    glFogi(GL_FOG_COORD_SRC, GL_FRAGMENT_DEPTH);
+    glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
+    make_swap_chain();
+    reset_state(params_.enable_auto_depth_stencil != 0);
+    if (hooks_.set_swap_interval)
+        hooks_.set_swap_interval(params_.presentation_interval == PRESENT_INTERVAL_IMMEDIATE ? 0
+                                                                                            : 1);
+}
+
+gl_device::~gl_device() {
+    back_buffer_.reset();
+    auto_depth_.reset();
+    for (auto& p : programs_) glDeleteProgram(p.second.name);
+    glDeleteFramebuffers(1, &framebuffer_);
+    glDeleteFramebuffers(1, &read_framebuffer_);
+    glDeleteSamplers(k_max_stages, samplers_);
+    glDeleteTextures(1, &white_texture_);
+}
+
+void gl_device::make_swap_chain() {
+    back_buffer_.reset();
+    auto_depth_.reset();
+    const int w = std::max(1, static_cast<int>(params_.back_buffer_width));
+    const int h = std::max(1, static_cast<int>(params_.back_buffer_height));
+    back_buffer_ = std::make_unique<gl_surface>(w, h, FMT_A8R8G8B8, USAGE_RENDERTARGET);
+    back_buffer_->attach(this);
+    if (params_.enable_auto_depth_stencil) {
+        std::uint32_t f = params_.auto_depth_stencil_format;
+        if (!depth_internal(f)) f = FMT_D24S8;
+        auto_depth_ = std::make_unique<gl_surface>(w, h, f, USAGE_DEPTHSTENCIL);
+        auto_depth_->attach(this);
+    }
+}
+
+hresult gl_device::reset(const present_params& params) {
+    if (in_scene()) return D3DERR_INVALIDCALL;
+    params_ = params;
+    make_swap_chain();
+    reset_state(params_.enable_auto_depth_stencil != 0);
+    if (hooks_.set_swap_interval)
+        hooks_.set_swap_interval(params_.presentation_interval == PRESENT_INTERVAL_IMMEDIATE ? 0
+                                                                                            : 1);
+    return S_OK;
+}
+
+hresult gl_device::present() {
+    if (in_scene()) return D3DERR_INVALIDCALL;
+    if (!hooks_.swap) return S_OK;
+    auto* bb = static_cast<gl_surface*>(back_buffer_.get());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, bb->name, 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    const int w = bb->width(), h = bb->height();
+    // Row 0 of the back buffer is the top row; the window's row 0 is the bottom one.
+    glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    hooks_.swap();
+    return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
+}
+
+bool gl_device::bind_target() {
+    gfx_surface* target = render_target();
+    gfx_surface* depth = depth_stencil_surface();
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    GLuint color = 0;
+    GLenum color_target = GL_TEXTURE_2D;
+    int level = 0, face = 0;
+    if (gfx_texture* owner = target->owner()) {
+        auto* t = static_cast<gl_texture*>(owner);
+        t->upload();
+        color = t->name;
+        color_target = face_target(t->kind(), target->face());
+        level = target->level();
+        face = target->face();
+    } else {
+        color = static_cast<gl_surface*>(target)->name;
+    }
+    // A depth buffer larger than the target is fine; a smaller one is not used.
+    GLuint depth_name = 0;
+    bool stencil = false;
+    if (depth && !depth->owner() && depth->width() >= target->width() &&
+        depth->height() >= target->height()) {
+        depth_name = static_cast<gl_surface*>(depth)->name;
+        stencil = has_stencil(depth->format());
+    }
+    if (color != attached_color_ || level != attached_level_ || face != attached_face_) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, color_target, color, level);
+        attached_color_ = color;
+        attached_level_ = level;
+        attached_face_ = face;
+        attached_complete_ = false;
+    }
+    if (depth_name != attached_depth_) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, 0, 0);
+        if (depth_name)
+            glFramebufferTexture2D(GL_FRAMEBUFFER,
+                                   stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                                   GL_TEXTURE_2D, depth_name, 0);
+        attached_depth_ = depth_name;
+        attached_complete_ = false;
+    }
+    if (!attached_complete_)
+        attached_complete_ =
+            glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    return attached_complete_;
+}
+
+hresult gl_device::clear(std::uint32_t flags, std::uint32_t color, float z,
+                         std::uint32_t stencil) {
+    if ((flags & (CLEAR_ZBUFFER | CLEAR_STENCIL)) && !depth_stencil_surface())
+        return D3DERR_INVALIDCALL;
+    if (!bind_target()) return E_GL_FRAMEBUFFER;
+    const gfx_viewport& v = viewport();
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(static_cast<GLint>(v.x), static_cast<GLint>(v.y), static_cast<GLsizei>(v.width),
+              static_cast<GLsizei>(v.height));
+    GLbitfield mask = 0;
+    if (flags & CLEAR_TARGET) {
+        float c[4];
+        color_floats(color, c);
+        glClearColor(c[0], c[1], c[2], c[3]);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & CLEAR_ZBUFFER) {
+        glClearDepth(z);
+        glDepthMask(GL_TRUE);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (flags & CLEAR_STENCIL) {
+        glClearStencil(static_cast<GLint>(stencil));
+        glStencilMask(0xFFFFFFFFu);
+        mask |= GL_STENCIL_BUFFER_BIT;
+    }
+    glClear(mask);
+    glDisable(GL_SCISSOR_TEST);
+    return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
+}
+
+bool gl_device::read_surface(const gfx_surface* surface, std::uint8_t* out, int pitch) {
+    const auto* s = static_cast<const gl_surface*>(surface);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, s->name, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, pitch / std::max(1, format_bytes_per_pixel(s->format())));
+    gl_format f;
+    gl_format_of(s->format(), &f);
+    glReadPixels(0, 0, s->width(), s->height(), f.format, f.type, out);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return glGetError() == GL_NO_ERROR;
+}
+
+// ---- resources
+
+hresult gl_device::create_texture(int width, int height, int levels, std::uint32_t usage,
+                                  std::uint32_t format, std::uint32_t pool, texture_ptr* out) {
+    gl_format f;
+    if (!out || width <= 0 || height <= 0 || !gl_format_of(format, &f)) return D3DERR_INVALIDCALL;
+    if (width > static_cast<int>(caps_.max_texture_width) ||
+        height > static_cast<int>(caps_.max_texture_height))
+        return D3DERR_INVALIDCALL;
+    if ((usage & USAGE_RENDERTARGET) && f.compressed) return D3DERR_INVALIDCALL;
+    auto t = std::make_unique<gl_texture>(texture_kind::plain, width, height, 1, levels, usage,
+                                          format, pool, f);
+    t->attach(this);
+    *out = std::move(t);
+    return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+hresult gl_device::create_cube_texture(int edge, int levels, std::uint32_t usage,
+                                       std::uint32_t format, std::uint32_t pool,
+                                       texture_ptr* out) {
+    gl_format f;
+    if (!out || edge <= 0 || !gl_format_of(format, &f)) return D3DERR_INVALIDCALL;
+    auto t = std::make_unique<gl_texture>(texture_kind::cube, edge, edge, 1, levels, usage,
+                                          format, pool, f);
+    t->attach(this);
+    *out = std::move(t);
+    return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+hresult gl_device::create_volume_texture(int width, int height, int depth, int levels,
+                                         std::uint32_t usage, std::uint32_t format,
+                                         std::uint32_t pool, texture_ptr* out) {
+    gl_format f;
+    if (!out || width <= 0 || height <= 0 || depth <= 0 || !gl_format_of(format, &f) ||
+        f.compressed)
+        return D3DERR_INVALIDCALL;
+    const int limit = static_cast<int>(caps_.max_volume_extent);
+    if (width > limit || height > limit || depth > limit) return D3DERR_INVALIDCALL;
+    auto t = std::make_unique<gl_texture>(texture_kind::volume, width, height, depth, levels,
+                                          usage, format, pool, f);
+    t->attach(this);
+    *out = std::move(t);
+    return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+hresult gl_device::create_vertex_buffer(int bytes, std::uint32_t usage, std::uint32_t fvf,
+                                        std::uint32_t pool, vertex_buffer_ptr* out) {
+    if (!out || bytes <= 0) return D3DERR_INVALIDCALL;
+    auto b = std::make_unique<gl_vertex_buffer>(bytes, usage, fvf, pool);
+    b->attach(this);
+    *out = std::move(b);
+    return S_OK;
+}
+
+hresult gl_device::create_index_buffer(int bytes, std::uint32_t usage, std::uint32_t format,
+                                       std::uint32_t pool, index_buffer_ptr* out) {
+    if (!out || bytes <= 0 || (format != FMT_INDEX16 && format != FMT_INDEX32))
+        return D3DERR_INVALIDCALL;
+    auto b = std::make_unique<gl_index_buffer>(bytes, usage, format, pool);
+    b->attach(this);
+    *out = std::move(b);
+    return S_OK;
+}
+
+hresult gl_device::create_render_target(int width, int height, std::uint32_t format, bool,
+                                        surface_ptr* out) {
+    gl_format f;
+    if (!out || width <= 0 || height <= 0 || !gl_format_of(format, &f) || f.compressed)
+        return D3DERR_INVALIDCALL;
+    auto s = std::make_unique<gl_surface>(width, height, format, USAGE_RENDERTARGET);
+    s->attach(this);
+    *out = std::move(s);
+    return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+hresult gl_device::create_depth_stencil_surface(int width, int height, std::uint32_t format,
+                                                surface_ptr* out) {
+    if (!out || width <= 0 || height <= 0 || !depth_internal(format)) return D3DERR_INVALIDCALL;
+    auto s = std::make_unique<gl_surface>(width, height, format, USAGE_DEPTHSTENCIL);
+    s->attach(this);
+    *out = std::move(s);
+    return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
+}
+
+namespace {
+GLuint compile(GLenum kind, const char* prelude, const char* source, const char* epilogue,
+               char* log, int log_size) {
+    const GLuint s = glCreateShader(kind);
+    const char* parts[3] = {prelude, source, epilogue};
+    glShaderSource(s, epilogue ? 3 : 2, parts, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        glGetShaderInfoLog(s, log_size, nullptr, log);
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+}  // namespace
+
+hresult gl_device::create_vertex_shader(const char* source, shader_ptr* out) {
+    if (!out || !source) return D3DERR_INVALIDCALL;
+    const GLuint name = compile(GL_VERTEX_SHADER, k_vertex_prelude, source, k_vertex_epilogue,
+                                shader_log_, sizeof shader_log_);
+    if (!name) return E_GL_SHADER;
+    auto s = std::make_unique<gl_shader>(shader_stage::vertex, source);
+    s->name = name;
+    s->attach(this);
+    *out = std::move(s);
+    return S_OK;
+}
+
+hresult gl_device::create_pixel_shader(const char* source, shader_ptr* out) {
+    if (!out || !source) return D3DERR_INVALIDCALL;
+    const GLuint name = compile(GL_FRAGMENT_SHADER, k_pixel_prelude, source, nullptr,
+                                shader_log_, sizeof shader_log_);
+    if (!name) return E_GL_SHADER;
+    auto s = std::make_unique<gl_shader>(shader_stage::pixel, source);
+    s->name = name;
+    s->attach(this);
+    *out = std::move(s);
+    return S_OK;
+}
+
+gl_device::program_info* gl_device::program_for(gfx_shader* vs, gfx_shader* ps) {
+    const auto key = std::make_pair(static_cast<const gfx_shader*>(vs),
+                                    static_cast<const gfx_shader*>(ps));
+    auto it = programs_.find(key);
+    if (it != programs_.end()) return it->second.name ? &it->second : nullptr;
+    program_info info;
+    info.name = glCreateProgram();
+    if (vs) glAttachShader(info.name, static_cast<gl_shader*>(vs)->name);
+    if (ps) glAttachShader(info.name, static_cast<gl_shader*>(ps)->name);
+    glLinkProgram(info.name);
+    GLint ok = 0;
+    glGetProgramiv(info.name, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        glGetProgramInfoLog(info.name, sizeof shader_log_, nullptr, shader_log_);
+        glDeleteProgram(info.name);
+        info.name = 0;
+    } else {
+        info.vs_c = glGetUniformLocation(info.name, "vs_c");
+        info.ps_c = glGetUniformLocation(info.name, "ps_c");
+        info.clip = glGetUniformLocation(info.name, "ventrask_clip");
+        info.flip = glGetUniformLocation(info.name, "ventrask_flip");
+    }
+    auto& slot = programs_[key];
+    slot = info;
+    return slot.name ? &slot : nullptr;
+}
+
+void gl_device::forget(const gfx_shader* shader) {
+    for (auto it = programs_.begin(); it != programs_.end();) {
+        if (it->first.first == shader || it->first.second == shader) {
+            if (it->second.name) glDeleteProgram(it->second.name);
+            it = programs_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    gfx_device::forget(shader);
+}
+
+void gl_device::forget(const gfx_surface* surface) {
+    // A texture name may come back for a new object: attach afresh after anything goes.
+    attached_color_ = attached_depth_ = 0;
+    attached_level_ = attached_face_ = -1;
+    gfx_device::forget(surface);
+}
+
+void gl_device::forget(const gfx_texture* texture) {
+    attached_color_ = 0;
+    attached_level_ = attached_face_ = -1;
+    gfx_device::forget(texture);
+}
+
+// ---- state at draw time
+
+void gl_device::apply_raster_state() {
+    const auto& r = state().render;
+    const gfx_viewport& v = viewport();
+    glViewport(static_cast<GLint>(v.x), static_cast<GLint>(v.y), static_cast<GLsizei>(v.width),
+               static_cast<GLsizei>(v.height));
+    glDepthRange(v.min_z, v.max_z);
+
+    // Targets are drawn with y negated, which mirrors the winding: a triangle clockwise on
+    // the screen is counter-clockwise in GL's window coordinates.
+    if (r[RS_CULLMODE] == CULL_NONE) {
+        glDisable(GL_CULL_FACE);
+    } else {
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        glFrontFace(r[RS_CULLMODE] == CULL_CCW ? GL_CCW : GL_CW);
+    }
+    const GLenum fill = r[RS_FILLMODE] == FILL_POINT       ? GL_POINT
+                        : r[RS_FILLMODE] == FILL_WIREFRAME ? GL_LINE
+                                                           : GL_FILL;
+    glPolygonMode(GL_FRONT_AND_BACK, fill);
+    glShadeModel(r[RS_SHADEMODE] == SHADE_FLAT ? GL_FLAT : GL_SMOOTH);
+
+    const bool depth = r[RS_ZENABLE] && depth_stencil_surface();
+    if (depth) glEnable(GL_DEPTH_TEST); else glDisable(GL_DEPTH_TEST);
+    glDepthFunc(gl_compare(r[RS_ZFUNC]));
+    glDepthMask(r[RS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+
+    if (r[RS_STENCILENABLE] && depth_stencil_surface()) {
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(gl_compare(r[RS_STENCILFUNC]), static_cast<GLint>(r[RS_STENCILREF]),
+                      r[RS_STENCILMASK]);
+        glStencilOp(gl_stencil_op(r[RS_STENCILFAIL]), gl_stencil_op(r[RS_STENCILZFAIL]),
+                    gl_stencil_op(r[RS_STENCILPASS]));
+        glStencilMask(r[RS_STENCILWRITEMASK]);
+    } else {
+        glDisable(GL_STENCIL_TEST);
+    }
+
+    if (r[RS_ALPHABLENDENABLE]) {
+        glEnable(GL_BLEND);
+        glBlendFunc(gl_blend(r[RS_SRCBLEND]), gl_blend(r[RS_DESTBLEND]));
+        glBlendEquation(gl_blend_op(r[RS_BLENDOP]));
+    } else {
+        glDisable(GL_BLEND);
+    }
+    if (r[RS_ALPHATESTENABLE]) {
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(gl_compare(r[RS_ALPHAFUNC]), static_cast<float>(r[RS_ALPHAREF] & 0xFF) / 255.0f);
+    } else {
+        glDisable(GL_ALPHA_TEST);
+    }
+    const std::uint32_t mask = r[RS_COLORWRITEENABLE];
+    glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE,
+                mask & 4 ? GL_TRUE : GL_FALSE, mask & 8 ? GL_TRUE : GL_FALSE);
+    if (r[RS_DITHERENABLE]) glEnable(GL_DITHER); else glDisable(GL_DITHER);
+
+    const std::uint32_t fog_mode =
+        r[RS_FOGTABLEMODE] != FOG_NONE ? r[RS_FOGTABLEMODE] : r[RS_FOGVERTEXMODE];
+    if (r[RS_FOGENABLE] && fog_mode != FOG_NONE) {
+        glEnable(GL_FOG);
+        glFogi(GL_FOG_MODE, fog_mode == FOG_EXP ? GL_EXP : fog_mode == FOG_EXP2 ? GL_EXP2
+                                                                                : GL_LINEAR);
+        glFogf(GL_FOG_DENSITY, bits_float(r[RS_FOGDENSITY]));
+        glFogf(GL_FOG_START, bits_float(r[RS_FOGSTART]));
+        glFogf(GL_FOG_END, bits_float(r[RS_FOGEND]));
+        float c[4];
+        color_floats(r[RS_FOGCOLOR], c);
+        glFogfv(GL_FOG_COLOR, c);
+    } else {
+        glDisable(GL_FOG);
+    }
+
+    if (r[RS_POINTSPRITEENABLE]) glEnable(GL_POINT_SPRITE); else glDisable(GL_POINT_SPRITE);
+    const float size = bits_float(r[RS_POINTSIZE]);
+    glPointSize(std::max(0.001f, size));
+    glPointParameterf(GL_POINT_SIZE_MIN, bits_float(r[RS_POINTSIZE_MIN]));
+    glPointParameterf(GL_POINT_SIZE_MAX, bits_float(r[RS_POINTSIZE_MAX]));
+    if (r[RS_POINTSCALEENABLE]) {
+        // Screen size = viewport height x size x sqrt(1 / (A + B d + C d^2)).
+        const float h2 = static_cast<float>(v.height) * static_cast<float>(v.height);
+        const float att[3] = {bits_float(r[RS_POINTSCALE_A]) / h2,
+                              bits_float(r[RS_POINTSCALE_B]) / h2,
+                              bits_float(r[RS_POINTSCALE_C]) / h2};
+        glPointParameterfv(GL_POINT_DISTANCE_ATTENUATION, att);
+    } else {
+        const float att[3] = {1, 0, 0};
+        glPointParameterfv(GL_POINT_DISTANCE_ATTENUATION, att);
+    }
+}
+
+void gl_device::apply_clip_planes(bool shader) {
+    const std::uint32_t enabled = render_state(RS_CLIPPLANEENABLE);
+    for (int i = 0; i < k_max_clip_planes; ++i) {
+        if (!(enabled & (1u << i))) {
+            glDisable(GL_CLIP_DISTANCE0 + i);
+            continue;
+        }
+        glEnable(GL_CLIP_DISTANCE0 + i);
+        if (!shader) {
+            const float* p = clip_plane(i);
+            const double eq[4] = {p[0], p[1], p[2], p[3]};
+            glClipPlane(GL_CLIP_PLANE0 + i, eq);  // under the view matrix: world space
+        }
+    }
+}
+
+void gl_device::apply_lights() {
+    const auto& r = state().render;
+    const mat4& world = transform(TS_WORLD);
+    const vec3 origin{world.m[3][0], world.m[3][1], world.m[3][2]};
+    // Directional lights always, then the point and spot lights whose range reaches the
+    // drawn object's origin, nearest first, up to the eight GL has.
+    struct pick {
+        int index;
+        float distance;
+    };
+    std::vector<pick> picks;
+    for (int i : enabled_lights()) {
+        gfx_light l;
+        get_light(i, &l);
+        if (l.type == LIGHT_DIRECTIONAL) {
+            picks.push_back({i, -1.0f});
+            continue;
+        }
+        const vec3 d{l.position[0] - origin.x, l.position[1] - origin.y,
+                     l.position[2] - origin.z};
+        const float distance = length(d);
+        if (distance <= l.range) picks.push_back({i, distance});
+    }
+    std::stable_sort(picks.begin(), picks.end(),
+                     [](const pick& a, const pick& b) { return a.distance < b.distance; });
+    const int count = std::min<int>(static_cast<int>(picks.size()), k_max_active_lights);
+    for (int n = 0; n < k_max_active_lights; ++n) {
+        const GLenum gl_light_n = GL_LIGHT0 + n;
+        if (n >= count) {
+            glDisable(gl_light_n);
+            continue;
+        }
+        gfx_light l;
+        get_light(picks[static_cast<std::size_t>(n)].index, &l);
+        glEnable(gl_light_n);
+        glLightfv(gl_light_n, GL_DIFFUSE, &l.diffuse.r);
+        const float none[4] = {0, 0, 0, 1};
+        glLightfv(gl_light_n, GL_SPECULAR, r[RS_SPECULARENABLE] ? &l.specular.r : none);
+        glLightfv(gl_light_n, GL_AMBIENT, &l.ambient.r);
+        if (l.type == LIGHT_DIRECTIONAL) {
+            const float toward[4] = {-l.direction[0], -l.direction[1], -l.direction[2], 0};
+            glLightfv(gl_light_n, GL_POSITION, toward);
+            glLightf(gl_light_n, GL_SPOT_CUTOFF, 180.0f);
+            glLightf(gl_light_n, GL_CONSTANT_ATTENUATION, 1.0f);
+            glLightf(gl_light_n, GL_LINEAR_ATTENUATION, 0.0f);
+            glLightf(gl_light_n, GL_QUADRATIC_ATTENUATION, 0.0f);
+        } else {
+            const float at[4] = {l.position[0], l.position[1], l.position[2], 1};
+            glLightfv(gl_light_n, GL_POSITION, at);
+            glLightf(gl_light_n, GL_CONSTANT_ATTENUATION, l.attenuation0);
+            glLightf(gl_light_n, GL_LINEAR_ATTENUATION, l.attenuation1);
+            glLightf(gl_light_n, GL_QUADRATIC_ATTENUATION, l.attenuation2);
+            if (l.type == LIGHT_SPOT) {
+                glLightfv(gl_light_n, GL_SPOT_DIRECTION, l.direction);
+                glLightf(gl_light_n, GL_SPOT_CUTOFF,
+                         std::min(90.0f, l.phi * 0.5f * 57.2957795f));
+                glLightf(gl_light_n, GL_SPOT_EXPONENT, std::clamp(l.falloff, 0.0f, 128.0f));
+            } else {
+                glLightf(gl_light_n, GL_SPOT_CUTOFF, 180.0f);
+            }
+        }
+    }
+}
+
+void gl_device::apply_transforms_and_lights(bool pretransformed) {
+    const auto& r = state().render;
+    glMatrixMode(GL_PROJECTION);
+    if (pretransformed) {
+        // Pixel coordinates from the top-left corner straight to clip space (already flipped).
+        const gfx_viewport& v = viewport();
+        mat4 p = mat_identity();
+        p.m[0][0] = 2.0f / static_cast<float>(std::max(1u, v.width));
+        p.m[1][1] = 2.0f / static_cast<float>(std::max(1u, v.height));
+        p.m[3][0] = -1.0f;
+        p.m[3][1] = -1.0f;
+        glLoadMatrixf(p.data());
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_LIGHTING);
+        // Vertices already on the screen are neither lit nor clipped by user planes.
+        for (int i = 0; i < k_max_clip_planes; ++i) glDisable(GL_CLIP_DISTANCE0 + i);
+        return;
+    }
+    // The projection with clip y negated (see the orientation rule).
+    mat4 flip = mat_scaling(1.0f, -1.0f, 1.0f);
+    const mat4 projection = transform(TS_PROJECTION) * flip;
+    glLoadMatrixf(projection.data());
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(transform(TS_VIEW).data());
+    // Lights and clip planes are given in world space: specify them under the view.
+    apply_clip_planes(false);
+    if (r[RS_LIGHTING]) {
+        glEnable(GL_LIGHTING);
+        apply_lights();
+    } else {
+        glDisable(GL_LIGHTING);
+    }
+    const mat4 world_view = transform(TS_WORLD) * transform(TS_VIEW);
+    glLoadMatrixf(world_view.data());
+    if (r[RS_NORMALIZENORMALS]) glEnable(GL_NORMALIZE); else glDisable(GL_NORMALIZE);
+
+    if (!r[RS_LIGHTING]) return;
+    float ambient[4];
+    color_floats(r[RS_AMBIENT], ambient);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, r[RS_LOCALVIEWER] ? 1 : 0);
+    const gfx_material& m = material();
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, &m.diffuse.r);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, &m.ambient.r);
+    const float none[4] = {0, 0, 0, 0};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, r[RS_SPECULARENABLE] ? &m.specular.r : none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, &m.emissive.r);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
+
+    // Material colours taken from the vertex colour (only when the vertices carry one).
+    const bool vertex_color = r[RS_COLORVERTEX] && (fvf() & FVF_DIFFUSE);
+    const bool a = vertex_color && r[RS_AMBIENTMATERIALSOURCE] == MCS_COLOR1;
+    const bool d = vertex_color && r[RS_DIFFUSEMATERIALSOURCE] == MCS_COLOR1;
+    const bool e = vertex_color && r[RS_EMISSIVEMATERIALSOURCE] == MCS_COLOR1;
+    if (a || d || e) {
+        glEnable(GL_COLOR_MATERIAL);
+        glColorMaterial(GL_FRONT_AND_BACK, a && d ? GL_AMBIENT_AND_DIFFUSE
+                                           : a    ? GL_AMBIENT
+                                           : d    ? GL_DIFFUSE
+                                                  : GL_EMISSION);
+    } else {
+        glDisable(GL_COLOR_MATERIAL);
+    }
+}
+
+void gl_device::apply_stages(bool fixed_function) {
+    const auto& st = state().stage;
+    const auto& sm = state().sampler;
+    bool active = true;
+    for (int i = 0; i < k_max_stages; ++i) {
+        glActiveTexture(GL_TEXTURE0 + i);
+        if (fixed_function) {
+            glDisable(GL_TEXTURE_2D);
+            glDisable(GL_TEXTURE_3D);
+            glDisable(GL_TEXTURE_CUBE_MAP);
+            glDisable(GL_TEXTURE_GEN_S);
+            glDisable(GL_TEXTURE_GEN_T);
+            glDisable(GL_TEXTURE_GEN_R);
+            glDisable(GL_TEXTURE_GEN_Q);
+        }
+        if (st[i][TSS_COLOROP] == TOP_DISABLE) active = false;
+        gfx_texture* t = texture(i);
+        if (!fixed_function) {
+            // Shader programs sample every unit that has a texture.
+            if (t) {
+                auto* g = static_cast<gl_texture*>(t);
+                g->upload();
+                glBindTexture(g->target, g->name);
+            } else {
+                glBindTexture(GL_TEXTURE_2D, white_texture_);
+            }
+        } else if (!active) {
+            glBindSampler(static_cast<GLuint>(i), 0);
+            continue;
+        } else {
+            GLenum target = GL_TEXTURE_2D;
+            if (t) {
+                auto* g = static_cast<gl_texture*>(t);
+                g->upload();
+                target = g->target;
+                glBindTexture(target, g->name);
+            } else {
+                glBindTexture(GL_TEXTURE_2D, white_texture_);  // a stage without texture: white
+            }
+            glEnable(target);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+            float factor[4];
+            color_floats(render_state(RS_TEXTUREFACTOR), factor);
+            glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+            set_combiner(false, st[i][TSS_COLOROP], st[i][TSS_COLORARG0], st[i][TSS_COLORARG1],
+                         st[i][TSS_COLORARG2]);
+            set_combiner(true, st[i][TSS_ALPHAOP], st[i][TSS_ALPHAARG0], st[i][TSS_ALPHAARG1],
+                         st[i][TSS_ALPHAARG2]);
+            glTexEnvi(GL_POINT_SPRITE, GL_COORD_REPLACE,
+                      render_state(RS_POINTSPRITEENABLE) ? GL_TRUE : GL_FALSE);
+
+            // Generated coordinates, in camera space.
+            const std::uint32_t source = st[i][TSS_TEXCOORDINDEX] & 0xFFFF0000u;
+            if (source == TCI_CAMERASPACEREFLECTIONVECTOR || source == TCI_CAMERASPACENORMAL) {
+                const GLint mode =
+                    source == TCI_CAMERASPACENORMAL ? GL_NORMAL_MAP : GL_REFLECTION_MAP;
+                glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, mode);
+                glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, mode);
+                glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, mode);
+                glEnable(GL_TEXTURE_GEN_S);
+                glEnable(GL_TEXTURE_GEN_T);
+                glEnable(GL_TEXTURE_GEN_R);
+            } else if (source == TCI_CAMERASPACEPOSITION) {
+                glMatrixMode(GL_MODELVIEW);
+                glPushMatrix();
+                glLoadIdentity();
+                const float planes[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0},
+                                            {0, 0, 0, 1}};
+                const GLenum coords[4] = {GL_S, GL_T, GL_R, GL_Q};
+                const GLenum gens[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
+                                        GL_TEXTURE_GEN_Q};
+                for (int c = 0; c < 4; ++c) {
+                    glTexGeni(coords[c], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
+                    glTexGenfv(coords[c], GL_EYE_PLANE, planes[c]);
+                    glEnable(gens[c]);
+                }
+                glPopMatrix();
+            } else if (source == TCI_SPHEREMAP) {
+                glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+                glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+                glEnable(GL_TEXTURE_GEN_S);
+                glEnable(GL_TEXTURE_GEN_T);
+            }
+
+            // The texture transform. Two-coordinate sets come in as (u, v, 1, 0) on the
+            // classic device, so the third row carries the translation; GL feeds
+            // (u, v, 0, 1), so that row moves to the fourth. Unprojected results keep q = 1.
+            glMatrixMode(GL_TEXTURE);
+            const std::uint32_t flags = st[i][TSS_TEXTURETRANSFORMFLAGS];
+            if (flags & 0xFF) {
+                mat4 m = transform(TS_TEXTURE0 + static_cast<std::uint32_t>(i));
+                const int set = static_cast<int>(st[i][TSS_TEXCOORDINDEX] & 0xFFFF);
+                if (source == TCI_PASSTHRU && texcoord_size(fvf(), set) == 2) {
+                    for (int c = 0; c < 4; ++c) {
+                        m.m[3][c] = m.m[2][c];
+                        m.m[2][c] = 0;
+                    }
+                }
+                if (!(flags & TTFF_PROJECTED)) {
+                    for (int row = 0; row < 4; ++row) m.m[row][3] = row == 3 ? 1.0f : 0.0f;
+                }
+                glLoadMatrixf(m.data());
+            } else {
+                glLoadIdentity();
+            }
+            glMatrixMode(GL_MODELVIEW);
+        }
+
+        // Sampler state of the unit.
+        const GLuint s = samplers_[i];
+        glBindSampler(static_cast<GLuint>(i), s);
+        glSamplerParameteri(s, GL_TEXTURE_WRAP_S, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSU])));
+        glSamplerParameteri(s, GL_TEXTURE_WRAP_T, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSV])));
+        glSamplerParameteri(s, GL_TEXTURE_WRAP_R, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSW])));
+        float border[4];
+        color_floats(sm[i][SAMP_BORDERCOLOR], border);
+        glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, border);
+        const bool mag_linear = sm[i][SAMP_MAGFILTER] >= TEXF_LINEAR;
+        const bool min_linear = sm[i][SAMP_MINFILTER] >= TEXF_LINEAR;
+        const std::uint32_t mip = sm[i][SAMP_MIPFILTER];
+        GLint min_filter;
+        if (mip == TEXF_NONE)
+            min_filter = min_linear ? GL_LINEAR : GL_NEAREST;
+        else if (mip == TEXF_POINT)
+            min_filter = min_linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        else
+            min_filter = min_linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+        glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, mag_linear ? GL_LINEAR : GL_NEAREST);
+        glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, min_filter);
+        glSamplerParameterf(s, GL_TEXTURE_LOD_BIAS, bits_float(sm[i][SAMP_MIPMAPLODBIAS]));
+        glSamplerParameterf(s, GL_TEXTURE_MAX_LOD, 1000.0f);
+        glSamplerParameterf(s, GL_TEXTURE_MIN_LOD,
+                            static_cast<float>(sm[i][SAMP_MAXMIPLEVEL]));
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void gl_device::set_vertex_arrays(const std::uint8_t* base, int stride) {
+    const std::uint32_t f = fvf();
+    int offset = 0;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, base + offset);
+    offset += (f & FVF_XYZRHW) ? 16 : ((f & FVF_XYZ) ? 12 : 0);
+    if (f & FVF_NORMAL) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, stride, base + offset);
+        offset += 12;
+    } else {
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glNormal3f(0, 0, 0);  // unlit but for ambient and emissive, as without normals
+    }
+    if (f & FVF_PSIZE) offset += 4;
+    if (f & FVF_DIFFUSE) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + offset);
+        offset += 4;
+    } else {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor4f(1, 1, 1, 1);
+    }
+    if (f & FVF_SPECULAR) {
+        glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
+        glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + offset);
+        offset += 4;
+    } else {
+        glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
+        glSecondaryColor3f(0, 0, 0);
+    }
+    const int sets = static_cast<int>((f & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT);
+    int set_offset[8] = {};
+    for (int s = 0; s < sets && s < 8; ++s) {
+        set_offset[s] = offset;
+        offset += 4 * texcoord_size(f, s);
+    }
+    // Unit i reads the set its stage names.
+    for (int unit = 0; unit < k_max_stages; ++unit) {
+        glClientActiveTexture(GL_TEXTURE0 + unit);
+        const int set = static_cast<int>(texture_stage_state(unit, TSS_TEXCOORDINDEX) & 0xFFFF);
+        if (set < sets) {
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(texcoord_size(f, set), GL_FLOAT, stride, base + set_offset[set]);
+        } else {
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
+    }
+    glClientActiveTexture(GL_TEXTURE0);
+}
+
+bool gl_device::apply_all(const std::uint8_t* vertex_base, int stride) {
+    if (!bind_target()) return false;
+    apply_raster_state();
+    const bool pretransformed = (fvf() & FVF_XYZRHW) != 0;
+    gfx_shader* vs = pretransformed ? nullptr : vertex_shader();
+    gfx_shader* ps = pixel_shader();
+    program_info* program = (vs || ps) ? program_for(vs, ps) : nullptr;
+    glUseProgram(program ? program->name : 0);
+    if (vs && program) {
+        apply_clip_planes(true);
+        glDisable(GL_LIGHTING);
+        glUniform4fv(program->vs_c, k_vs_constants, &state().vs_constants[0][0]);
+        glUniform4fv(program->clip, k_max_clip_planes, &state().clip_planes[0][0]);
+        glUniform1f(program->flip, -1.0f);
+    } else {
+        apply_transforms_and_lights(pretransformed);
+    }
+    if (ps && program && program->ps_c >= 0)
+        glUniform4fv(program->ps_c, k_ps_constants, &state().ps_constants[0][0]);
+    apply_stages(!(ps && program));
+    set_vertex_arrays(vertex_base, stride);
+    return true;
+}
+
+hresult gl_device::draw_primitive(std::uint32_t type, int start_vertex, int count) {
+    auto* vb = static_cast<gl_vertex_buffer*>(stream_source());
+    if (!type_ok(type) || count <= 0 || !vb || start_vertex < 0 || stream_stride() <= 0)
+        return D3DERR_INVALIDCALL;
+    const int n = primitive_vertex_count(type, count);
+    if (stream_offset() + static_cast<long long>(start_vertex + n) * stream_stride() > vb->size())
+        return D3DERR_INVALIDCALL;
+    vb->buffer.bind(GL_ARRAY_BUFFER, *vb);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    const auto* base = reinterpret_cast<const std::uint8_t*>(static_cast<std::uintptr_t>(
+        stream_offset()));
+    if (!apply_all(base, stream_stride())) return E_GL_FRAMEBUFFER;
+    glDrawArrays(gl_primitive(type), start_vertex, n);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
+}
+
+hresult gl_device::draw_indexed_primitive(std::uint32_t type, int base_vertex, int, int,
+                                          int start_index, int count) {
+    auto* vb = static_cast<gl_vertex_buffer*>(stream_source());
+    auto* ib = static_cast<gl_index_buffer*>(indices());
+    if (!type_ok(type) || count <= 0 || !vb || !ib || start_index < 0 || stream_stride() <= 0)
+        return D3DERR_INVALIDCALL;
+    const int n = primitive_vertex_count(type, count);
+    const int index_size = ib->format() == FMT_INDEX32 ? 4 : 2;
+    if (static_cast<long long>(start_index + n) * index_size > ib->size())
+        return D3DERR_INVALIDCALL;
+    vb->buffer.bind(GL_ARRAY_BUFFER, *vb);
+    ib->buffer.bind(GL_ELEMENT_ARRAY_BUFFER, *ib);
+    const auto* base = reinterpret_cast<const std::uint8_t*>(static_cast<std::uintptr_t>(
+        stream_offset()));
+    if (!apply_all(base, stream_stride())) return E_GL_FRAMEBUFFER;
+    const auto* first = reinterpret_cast<const void*>(
+        static_cast<std::uintptr_t>(start_index * index_size));
+    glDrawElementsBaseVertex(gl_primitive(type), n,
+                             index_size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, first,
+                             base_vertex);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
+}
+
+hresult gl_device::draw_primitive_up(std::uint32_t type, int count, const void* vertices,
+                                     int stride) {
+    if (!type_ok(type) || count <= 0 || !vertices || stride <= 0) return D3DERR_INVALIDCALL;
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (!apply_all(static_cast<const std::uint8_t*>(vertices), stride)) return E_GL_FRAMEBUFFER;
+    glDrawArrays(gl_primitive(type), 0, primitive_vertex_count(type, count));
+    set_stream_source(0, nullptr, 0, 0);
+    return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
+}
+
+hresult gl_device::draw_indexed_primitive_up(std::uint32_t type, int min_index, int vertex_count,
+                                             int count, const void* index_data,
+                                             std::uint32_t index_format, const void* vertices,
+                                             int stride) {
+    if (!type_ok(type) || count <= 0 || !vertices || !index_data || stride <= 0 ||
+        vertex_count <= 0 || min_index < 0)
+        return D3DERR_INVALIDCALL;
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    if (!apply_all(static_cast<const std::uint8_t*>(vertices), stride)) return E_GL_FRAMEBUFFER;
+    glDrawElements(gl_primitive(type), primitive_vertex_count(type, count),
+                   index_format == FMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                   index_data);
+    set_stream_source(0, nullptr, 0, 0);
+    set_indices(nullptr);
+    return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
+}
+
+// ---------------------------------------------------------------- gl_system
+
+gl_system::gl_system(gl_window_hooks hooks, display_mode mode)
+    : hooks_(std::move(hooks)), mode_(mode) {}
+
+display_mode gl_system::adapter_display_mode() const {
+    display_mode m = mode_;
+    if (hooks_.desktop_size) {
+        int w = 0, h = 0;
+        hooks_.desktop_size(&w, &h);
+        if (w > 0 && h > 0) {
+            m.width = static_cast<std::uint32_t>(w);
+            m.height = static_cast<std::uint32_t>(h);
+        }
+    }
+    return m;
+}
+
+device_caps gl_system::read_caps() {
+    device_caps c;
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    copy_text(c.adapter_description, renderer ? renderer : "OpenGL");
+    // GL has no query for the memory textures may use; Mesa keeps them in system memory.
+    c.texture_memory = 1024ull << 20;
+    GLint v = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &v);
+    c.max_texture_width = c.max_texture_height = static_cast<std::uint32_t>(v);
+    glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &v);
+    c.max_volume_extent = static_cast<std::uint32_t>(v);
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &v);  // fixed-function units
+    c.max_simultaneous_textures = c.max_texture_blend_stages =
+        static_cast<std::uint32_t>(std::min(v, k_max_stages));
+    glGetIntegerv(GL_MAX_CLIP_PLANES, &v);
+    c.max_user_clip_planes = static_cast<std::uint32_t>(std::min(v, k_max_clip_planes));
+    glGetIntegerv(GL_MAX_LIGHTS, &v);
+    c.max_active_lights = static_cast<std::uint32_t>(v);
+    // GLSL 4.50 does all that shader model 3 does.
+    c.vertex_shader_version = 0x300;
+    c.pixel_shader_version = 0x300;
+    c.raster_caps = RASTERCAPS_FOGVERTEX | RASTERCAPS_FOGTABLE | RASTERCAPS_ZFOG;
+    // Bump mapping is done in shader programs; cube and volume textures are core GL.
+    c.texture_op_caps = TEXOPCAPS_BUMPENVMAP;
+    c.texture_caps = PTEXTURECAPS_VOLUMEMAP | PTEXTURECAPS_CUBEMAP;
+    c.max_vertex_index = 0xFFFFFF;
+    float range[2] = {1, 1};
+    glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, range);
+    c.max_point_size = static_cast<std::uint32_t>(range[1]);
+    return c;
+}
+
+hresult gl_system::check_device_format(std::uint32_t, std::uint32_t usage, texture_kind kind,
+                                       std::uint32_t format) const {
+    if (usage & USAGE_DEPTHSTENCIL) return depth_internal(format) ? S_OK : D3DERR_NOTAVAILABLE;
+    gl_format f;
+    if (!gl_format_of(format, &f)) return D3DERR_NOTAVAILABLE;
+    if (f.compressed && (kind == texture_kind::volume || (usage & USAGE_RENDERTARGET)))
+        return D3DERR_NOTAVAILABLE;
+    return S_OK;
+}
+
+hresult gl_system::check_depth_stencil_match(std::uint32_t, std::uint32_t,
+                                             std::uint32_t depth_format) const {
+    return depth_internal(depth_format) ? S_OK : D3DERR_NOTAVAILABLE;
+}
+
+hresult gl_system::create_device(void* window, std::uint32_t, present_params* params,
+                                 std::unique_ptr<gfx_device>* out) {
+    if (!params || !out) return D3DERR_INVALIDCALL;
+    if (!glGetString(GL_VERSION)) return D3DERR_NOTAVAILABLE;  // no current context
+    if (params->back_buffer_width == 0) params->back_buffer_width = mode_.width;
+    if (params->back_buffer_height == 0) params->back_buffer_height = mode_.height;
+    if (params->back_buffer_format == FMT_UNKNOWN) params->back_buffer_format = mode_.format;
+    params->device_window = window;
+    *out = std::make_unique<gl_device>(*params, read_caps(), hooks_);
+    return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
+}

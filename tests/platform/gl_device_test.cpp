@@ -1,0 +1,533 @@
+// The OpenGL device on an off-screen context: large flat areas of read-back pixels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "platform/image_ops.h"
+#include "platform/system/gl_device.h"
+#include "platform/texture_image.h"
+#include "platform/system/offscreen_gl.h"
+
+namespace {
+
+constexpr int k_size = 64;
+
+struct vertex {
+    float x, y, z;
+    std::uint32_t color;
+    float u, v;
+};
+constexpr std::uint32_t k_fvf = FVF_XYZ | FVF_DIFFUSE | FVF_TEX1;
+
+struct lit_vertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+};
+
+struct bgra {
+    int b, g, r, a;
+};
+
+class GlDevice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        context_ = std::make_unique<offscreen_gl>();
+        if (!context_->ok()) GTEST_SKIP() << "no OpenGL: " << context_->error();
+        gl_system system(gl_window_hooks{});
+        present_params p;
+        p.back_buffer_width = k_size;
+        p.back_buffer_height = k_size;
+        p.enable_auto_depth_stencil = 1;
+        p.auto_depth_stencil_format = FMT_D24S8;
+        ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &device_),
+                  S_OK);
+        device_->set_render_state(RS_LIGHTING, 0);
+        device_->set_render_state(RS_CULLMODE, CULL_NONE);
+        device_->set_render_state(RS_ZENABLE, 0);
+    }
+    void TearDown() override {
+        device_.reset();
+        context_.reset();
+    }
+
+    // The pixel at column x, row y from the top of the current target.
+    bgra pixel(int x, int y, gfx_surface* surface = nullptr) {
+        if (!surface) surface = device_->back_buffer();
+        locked_rect r;
+        EXPECT_EQ(surface->lock(&r), S_OK);
+        const auto* p = static_cast<const std::uint8_t*>(r.bits) + y * r.pitch + x * 4;
+        bgra c{p[0], p[1], p[2], p[3]};
+        surface->unlock();
+        return c;
+    }
+
+    // A quad from (x0, y0) to (x1, y1) in clip space at depth z, uv (0, 0) at the top left.
+    void quad(float x0, float y0, float x1, float y1, float z, std::uint32_t color) {
+        const vertex v[4] = {{x0, y1, z, color, 0, 0},
+                             {x1, y1, z, color, 1, 0},
+                             {x0, y0, z, color, 0, 1},
+                             {x1, y0, z, color, 1, 1}};
+        device_->set_fvf(k_fvf);
+        ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(vertex)), S_OK);
+    }
+
+    std::unique_ptr<offscreen_gl> context_;
+    std::unique_ptr<gfx_device> device_;
+};
+
+void expect_color(const bgra& c, int r, int g, int b, int tolerance = 2) {
+    EXPECT_NEAR(c.r, r, tolerance);
+    EXPECT_NEAR(c.g, g, tolerance);
+    EXPECT_NEAR(c.b, b, tolerance);
+}
+
+}  // namespace
+
+TEST_F(GlDevice, ClearsTheViewportAndReadsBackTopRowFirst) {
+    ASSERT_EQ(device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF336699u, 1.0f, 0), S_OK);
+    gfx_viewport top{0, 0, k_size, 16, 0, 1};
+    device_->set_viewport(top);
+    device_->clear(CLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+    expect_color(pixel(10, 40), 0x33, 0x66, 0x99, 0);
+    expect_color(pixel(10, 4), 0xFF, 0, 0, 0);
+}
+
+TEST_F(GlDevice, LightsAMaterialInWorldSpace) {
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device_->set_render_state(RS_LIGHTING, 1);
+    gfx_light sun;
+    sun.type = LIGHT_DIRECTIONAL;
+    sun.diffuse = {1, 1, 1, 1};
+    sun.direction[2] = 1;  // shining along +z, onto a quad that faces -z
+    device_->set_light(5, sun);
+    device_->light_enable(5, true);
+    gfx_material m;
+    m.diffuse = {1.0f, 0.5f, 0.25f, 1.0f};
+    m.ambient = {1, 1, 1, 1};
+    device_->set_material(m);
+    device_->set_render_state(RS_AMBIENT, 0xFF202020u);
+    // The camera turned half round and the quad behind it: the light stays in the world.
+    device_->set_transform(TS_VIEW, mat_rotation_y(3.14159265f));
+    device_->set_transform(TS_WORLD, mat_rotation_y(3.14159265f));
+    const lit_vertex v[4] = {{-1, 1, 0.5f, 0, 0, -1, 0, 0},
+                             {1, 1, 0.5f, 0, 0, -1, 1, 0},
+                             {-1, -1, 0.5f, 0, 0, -1, 0, 1},
+                             {1, -1, 0.5f, 0, 0, -1, 1, 1}};
+    device_->set_fvf(FVF_XYZ | FVF_NORMAL | FVF_TEX1);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(lit_vertex)), S_OK);
+    // The normal turned with the world faces -z... after the half turn it faces +z, away
+    // from the light: only ambient 0x20 remains.
+    expect_color(pixel(32, 32), 0x20, 0x20, 0x20);
+
+    device_->set_transform(TS_WORLD, mat_identity());
+    device_->set_transform(TS_VIEW, mat_identity());
+    device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(lit_vertex));
+    // Full diffuse plus ambient: (1 + 0.125, 0.5 + 0.125, 0.25 + 0.125).
+    expect_color(pixel(32, 32), 255, 160, 96);
+}
+
+TEST_F(GlDevice, ExponentialFogAtAKnownDepth) {
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device_->set_transform(TS_PROJECTION, mat_scaling(1, 1, 0.001f));
+    device_->set_render_state(RS_FOGENABLE, 1);
+    device_->set_render_state(RS_FOGTABLEMODE, FOG_EXP);
+    device_->set_render_state(RS_FOGCOLOR, 0xFF000000u);
+    device_->set_render_state_f(RS_FOGDENSITY, 2.3f / 400.0f);
+    quad(-1, -1, 1, 1, 100.0f, 0xFFFFFFFFu);  // 100 m away
+    const int expected = static_cast<int>(std::lround(255 * std::exp(-2.3 * 100.0 / 400.0)));
+    expect_color(pixel(32, 32), expected, expected, expected, 3);
+}
+
+TEST_F(GlDevice, AlphaTestDiscardsOnlyAlphaZeroAndTexelsAreBgra) {
+    texture_ptr t;
+    ASSERT_EQ(device_->create_texture(2, 1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+    const std::uint8_t texels[8] = {0x10, 0x20, 0x30, 0x00,   // left: alpha 0
+                                    0x10, 0x20, 0x30, 0x01};  // right: alpha 1
+    std::memcpy(r.bits, texels, sizeof texels);
+    t->unlock_rect(0);
+    device_->clear(CLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+    device_->set_texture(0, t.get());
+    device_->set_render_state(RS_ALPHATESTENABLE, 1);
+    device_->set_render_state(RS_ALPHAREF, 1);
+    device_->set_render_state(RS_ALPHAFUNC, CMP_GREATEREQUAL);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(8, 32), 0, 0, 0xFF, 0);         // discarded: the clear colour
+    expect_color(pixel(56, 32), 0x30, 0x20, 0x10, 1);  // kept, red 0x30 green 0x20 blue 0x10
+}
+
+TEST_F(GlDevice, AStageWithoutTextureActsAsWhite) {
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_texture_stage_state(0, TSS_COLOROP, TOP_MODULATE);
+    device_->set_texture_stage_state(0, TSS_COLORARG1, TA_TEXTURE);
+    device_->set_texture_stage_state(0, TSS_COLORARG2, TA_DIFFUSE);
+    quad(-1, -1, 1, 1, 0.5f, 0xFF804020u);
+    expect_color(pixel(32, 32), 0x80, 0x40, 0x20, 1);
+}
+
+TEST_F(GlDevice, CullModesTwoAndThree) {
+    // Top-left, top-right, bottom-left: clockwise as seen on the screen.
+    const vertex tri[3] = {{-1, 1, 0.5f, 0xFFFFFFFFu, 0, 0},
+                           {1, 1, 0.5f, 0xFFFFFFFFu, 0, 0},
+                           {-1, -1, 0.5f, 0xFFFFFFFFu, 0, 0}};
+    device_->set_fvf(k_fvf);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_render_state(RS_CULLMODE, CULL_CCW);  // the default: clockwise faces show
+    device_->draw_primitive_up(PT_TRIANGLELIST, 1, tri, sizeof(vertex));
+    expect_color(pixel(8, 8), 255, 255, 255, 0);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_render_state(RS_CULLMODE, CULL_CW);  // the mirror: they are culled
+    device_->draw_primitive_up(PT_TRIANGLELIST, 1, tri, sizeof(vertex));
+    expect_color(pixel(8, 8), 0, 0, 0, 0);
+}
+
+TEST_F(GlDevice, ClipPlanesAreWorldSpaceWithoutShaderAndClipSpaceWithOne) {
+    // An orthographic view 2 units wide, the camera moved 0.5 to the left: world x = 0 is
+    // at clip x = 0.5, pixel column 48.
+    device_->set_transform(TS_VIEW, mat_translation(0.5f, 0, 0));
+    device_->set_transform(TS_PROJECTION, mat_ortho_lh(2, 2, 0, 10));
+    const float keep_positive_x[4] = {1, 0, 0, 0};
+    device_->set_clip_plane(0, keep_positive_x);
+    device_->set_render_state(RS_CLIPPLANEENABLE, 1);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1.5f, -1, 0.5f, 1, 1.0f, 0xFFFFFFFFu);  // covers the whole view
+    expect_color(pixel(56, 32), 255, 255, 255, 0);
+    expect_color(pixel(40, 32), 0, 0, 0, 0);
+    expect_color(pixel(8, 32), 0, 0, 0, 0);
+
+    // With a vertex shader the same plane is in clip space: the cut is at column 32.
+    shader_ptr vs;
+    ASSERT_EQ(device_->create_vertex_shader(
+                  "void main() {\n"
+                  "    gl_Position = vec4(dot(gl_Vertex, vs_c[0]), dot(gl_Vertex, vs_c[1]),\n"
+                  "                       dot(gl_Vertex, vs_c[2]), dot(gl_Vertex, vs_c[3]));\n"
+                  "    gl_FrontColor = gl_Color;\n"
+                  "}\n",
+                  &vs),
+              S_OK);
+    const mat4 wvp = mat_transpose(device_->transform(TS_VIEW) * device_->transform(TS_PROJECTION));
+    device_->set_vertex_shader_constant_f(0, wvp.data(), 4);
+    device_->set_vertex_shader(vs.get());
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1.5f, -1, 0.5f, 1, 1.0f, 0xFFFFFFFFu);
+    expect_color(pixel(40, 32), 255, 255, 255, 0);
+    expect_color(pixel(24, 32), 0, 0, 0, 0);
+}
+
+TEST_F(GlDevice, RenderTargetTextureKeepsTheTopRowFirst) {
+    texture_ptr target;
+    ASSERT_EQ(device_->create_texture(32, 32, 1, USAGE_RENDERTARGET, FMT_A8R8G8B8,
+                                      POOL_DEFAULT, &target),
+              S_OK);
+    surface_ptr depth;
+    ASSERT_EQ(device_->create_depth_stencil_surface(32, 32, FMT_D16, &depth), S_OK);
+    gfx_surface* old_depth = device_->depth_stencil_surface();
+    ASSERT_EQ(device_->set_render_target(0, target->surface_level(0)), S_OK);
+    device_->set_depth_stencil_surface(depth.get());
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFFFF0000u, 1.0f, 0);
+    quad(-1, 0, 1, 1, 0.5f, 0xFF00FF00u);  // the upper half green
+    // Locked, row 0 is the top row.
+    locked_rect r;
+    ASSERT_EQ(target->lock_rect(0, &r), S_OK);
+    const auto* rows = static_cast<const std::uint8_t*>(r.bits);
+    EXPECT_EQ(rows[4 * 5 + 1], 0xFF);                 // top row: green
+    EXPECT_EQ(rows[30 * r.pitch + 4 * 5 + 2], 0xFF);  // bottom row: red
+    target->unlock_rect(0);
+
+    // Sampled with v = 0 at the top, the picture stays upright on the back buffer.
+    device_->set_render_target(0, nullptr);
+    device_->set_depth_stencil_surface(old_depth);
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device_->set_texture(0, target.get());
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(32, 8), 0, 255, 0, 0);
+    expect_color(pixel(32, 56), 255, 0, 0, 0);
+}
+
+TEST_F(GlDevice, ShaderProgramsReadTheirConstantRegisters) {
+    shader_ptr vs, ps, broken;
+    ASSERT_EQ(device_->create_vertex_shader(
+                  "void main() { gl_Position = vec4(gl_Vertex.xy * vs_c[2].x, 0.5, 1.0); }",
+                  &vs),
+              S_OK);
+    ASSERT_EQ(device_->create_pixel_shader("void main() { gl_FragColor = ps_c[7]; }", &ps), S_OK);
+    EXPECT_EQ(device_->create_pixel_shader("void main() { undeclared = 1; }", &broken),
+              E_GL_SHADER);
+    EXPECT_EQ(broken, nullptr);
+    const float scale[4] = {0.5f, 0, 0, 0};
+    const float colour[4] = {0.25f, 0.5f, 1.0f, 1.0f};
+    device_->set_vertex_shader_constant_f(2, scale, 1);
+    device_->set_pixel_shader_constant_f(7, colour, 1);
+    device_->set_vertex_shader(vs.get());
+    device_->set_pixel_shader(ps.get());
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);  // shrunk to the middle half
+    expect_color(pixel(32, 32), 64, 128, 255, 1);
+    expect_color(pixel(4, 4), 0, 0, 0, 0);
+}
+
+TEST_F(GlDevice, ColourKeyedTexelsVanishUnderTheAlphaTest) {
+    // Opaque black is the key; a texel one step off black stays. Loaded as A1R5G5B5, the
+    // format the keyed textures of the game take.
+    image picture;
+    ASSERT_TRUE(image_allocate(&picture, 4, 1));
+    picture.set_pixel(0, 0, 0xFF000000u);
+    picture.set_pixel(1, 0, 0xFF000000u);
+    picture.set_pixel(2, 0, 0xFF08FF08u);
+    picture.set_pixel(3, 0, 0xFF08FF08u);
+    texture_request request;
+    request.width = request.height = k_texture_size_file;
+    request.format = image_format::a1r5g5b5;
+    request.color_key = 0xFF000000u;
+    texture_image keyed;
+    ASSERT_EQ(texture_image_from_picture(picture, image_format::a8r8g8b8, request, &keyed), S_OK);
+    texture_ptr t;
+    ASSERT_EQ(device_->create_texture(4, 1, 1, 0, FMT_A1R5G5B5, POOL_MANAGED, &t), S_OK);
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+    ASSERT_TRUE(image_pack(keyed.surface(0, 0), image_format::a1r5g5b5,
+                           static_cast<std::uint8_t*>(r.bits), r.pitch));
+    t->unlock_rect(0);
+
+    device_->clear(CLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+    device_->set_texture(0, t.get());
+    device_->set_render_state(RS_ALPHATESTENABLE, 1);
+    device_->set_render_state(RS_ALPHAREF, 1);
+    device_->set_render_state(RS_ALPHAFUNC, CMP_GREATEREQUAL);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(8, 32), 0, 0, 255, 0);      // keyed out: the clear colour
+    expect_color(pixel(56, 32), 8, 255, 8, 4);     // kept, as five bits per channel hold it
+}
+
+TEST_F(GlDevice, DrawsFansAndIndexedListsFromBuffers) {
+    struct colored {
+        float x, y, z;
+        std::uint32_t color;
+    };
+    vertex_buffer_ptr vb;
+    ASSERT_EQ(device_->create_vertex_buffer(8 * 16, 0, FVF_XYZ | FVF_DIFFUSE, POOL_MANAGED, &vb),
+              S_OK);
+    void* p = nullptr;
+    ASSERT_EQ(vb->lock(0, 0, &p), S_OK);
+    auto* v = static_cast<colored*>(p);
+    // A fan over the left half (red), then four corners of the right half (green).
+    v[0] = {-1, 1, 0.5f, 0xFFFF0000u};
+    v[1] = {0, 1, 0.5f, 0xFFFF0000u};
+    v[2] = {0, -1, 0.5f, 0xFFFF0000u};
+    v[3] = {-1, -1, 0.5f, 0xFFFF0000u};
+    v[4] = {0, 1, 0.5f, 0xFF00FF00u};
+    v[5] = {1, 1, 0.5f, 0xFF00FF00u};
+    v[6] = {1, -1, 0.5f, 0xFF00FF00u};
+    v[7] = {0, -1, 0.5f, 0xFF00FF00u};
+    vb->unlock();
+    index_buffer_ptr ib;
+    ASSERT_EQ(device_->create_index_buffer(6 * 2, 0, FMT_INDEX16, POOL_MANAGED, &ib), S_OK);
+    ASSERT_EQ(ib->lock(0, 0, &p), S_OK);
+    const std::uint16_t list[6] = {0, 1, 2, 0, 2, 3};  // relative to base vertex 4
+    std::memcpy(p, list, sizeof list);
+    ib->unlock();
+
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_fvf(FVF_XYZ | FVF_DIFFUSE);
+    device_->set_stream_source(0, vb.get(), 0, 16);
+    device_->set_indices(ib.get());
+    ASSERT_EQ(device_->draw_primitive(PT_TRIANGLEFAN, 0, 2), S_OK);
+    ASSERT_EQ(device_->draw_indexed_primitive(PT_TRIANGLELIST, 4, 0, 4, 0, 2), S_OK);
+    expect_color(pixel(16, 32), 255, 0, 0, 0);
+    expect_color(pixel(48, 32), 0, 255, 0, 0);
+    EXPECT_EQ(device_->draw_primitive(PT_TRIANGLEFAN, 6, 2), D3DERR_INVALIDCALL);  // past the end
+}
+
+TEST_F(GlDevice, ResetFollowsTheNewBackBufferSize) {
+    present_params p = device_->params();
+    p.back_buffer_width = 40;
+    p.back_buffer_height = 24;
+    ASSERT_EQ(device_->reset(p), S_OK);
+    EXPECT_EQ(device_->back_buffer()->width(), 40);
+    EXPECT_EQ(device_->viewport().height, 24u);
+    EXPECT_EQ(device_->render_state(RS_LIGHTING), 1u);  // states back to their defaults
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF00FF00u, 1.0f, 0);
+    expect_color(pixel(39, 23), 0, 255, 0, 0);
+}
+
+TEST_F(GlDevice, StencilMarksWithoutColourThenMasksADraw) {
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+    // Mark the left half in the stencil buffer only, as the planar shadows do.
+    device_->set_render_state(RS_COLORWRITEENABLE, 0);
+    device_->set_render_state(RS_STENCILENABLE, 1);
+    device_->set_render_state(RS_STENCILFUNC, CMP_ALWAYS);
+    device_->set_render_state(RS_STENCILPASS, STENCILOP_INCR);
+    device_->set_render_state(RS_STENCILREF, 1);
+    quad(-1, -1, 0, 1, 0.5f, 0xFFFFFFFFu);
+    device_->set_render_state(RS_COLORWRITEENABLE, 0xF);
+    expect_color(pixel(16, 32), 0, 0, 0, 0);
+    // Then draw only where the mark is.
+    device_->set_render_state(RS_STENCILFUNC, CMP_EQUAL);
+    device_->set_render_state(RS_STENCILPASS, STENCILOP_KEEP);
+    quad(-1, -1, 1, 1, 0.5f, 0xFF808080u);
+    expect_color(pixel(16, 32), 0x80, 0x80, 0x80, 0);
+    expect_color(pixel(48, 32), 0, 0, 0, 0);
+}
+
+namespace {
+void fill_texels(gfx_texture* t, int level, int face, std::uint32_t argb) {
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(level, &r, 0, face), S_OK);
+    for (int y = 0; y < t->level_height(level); ++y)
+        for (int x = 0; x < t->level_width(level); ++x)
+            std::memcpy(static_cast<std::uint8_t*>(r.bits) + y * r.pitch + 4 * x, &argb, 4);
+    t->unlock_rect(level, face);
+}
+}  // namespace
+
+TEST_F(GlDevice, TwoCoordinateTextureTransformsTranslateByTheThirdRow) {
+    texture_ptr t;
+    ASSERT_EQ(device_->create_texture(2, 1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+    const std::uint32_t texels[2] = {0xFFFF0000u, 0xFF00FF00u};  // red, green
+    std::memcpy(r.bits, texels, sizeof texels);
+    t->unlock_rect(0);
+    device_->set_texture(0, t.get());
+    device_->set_sampler_state(0, SAMP_ADDRESSU, TADDRESS_CLAMP);
+    device_->set_texture_stage_state(0, TSS_COLOROP, TOP_SELECTARG1);
+    mat4 m = mat_scaling(0.5f, 1, 1);
+    m.m[2][0] = 0.5f;  // u' = 0.5 u + 0.5: the right texel only
+    device_->set_transform(TS_TEXTURE0, m);
+    device_->set_texture_stage_state(0, TSS_TEXTURETRANSFORMFLAGS, TTFF_COUNT2);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(4, 32), 0, 255, 0, 0);
+    expect_color(pixel(60, 32), 0, 255, 0, 0);
+    device_->set_texture_stage_state(0, TSS_TEXTURETRANSFORMFLAGS, TTFF_DISABLE);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    expect_color(pixel(4, 32), 255, 0, 0, 0);
+}
+
+TEST_F(GlDevice, VolumeSlicesAndCubeFacesAreSampled) {
+    // A volume of two slices: red at w = 0.25, blue at w = 0.75, point sampled.
+    texture_ptr volume;
+    ASSERT_EQ(device_->create_volume_texture(2, 2, 2, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &volume),
+              S_OK);
+    locked_box b;
+    ASSERT_EQ(volume->lock_box(0, &b), S_OK);
+    for (int z = 0; z < 2; ++z)
+        for (int i = 0; i < 4; ++i) {
+            const std::uint32_t c = z ? 0xFF0000FFu : 0xFFFF0000u;
+            std::memcpy(static_cast<std::uint8_t*>(b.bits) + z * b.slice_pitch + 4 * i, &c, 4);
+        }
+    volume->unlock_box(0);
+    struct vertex3 {
+        float x, y, z;
+        float u, v, w;
+    };
+    const float w = 0.75f;
+    const vertex3 v[4] = {{-1, 1, 0.5f, 0, 0, w}, {1, 1, 0.5f, 1, 0, w},
+                          {-1, -1, 0.5f, 0, 1, w}, {1, -1, 0.5f, 1, 1, w}};
+    device_->set_texture(0, volume.get());
+    device_->set_fvf(FVF_XYZ | FVF_TEX1 | fvf_texcoord_size3(0));
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(vertex3)), S_OK);
+    expect_color(pixel(32, 32), 0, 0, 255, 0);
+
+    // A cube map with one colour per face, looked up along +y (the top face).
+    texture_ptr cube;
+    ASSERT_EQ(device_->create_cube_texture(4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &cube), S_OK);
+    for (int face = 0; face < 6; ++face)
+        fill_texels(cube.get(), 0, face, face == FACE_POSITIVE_Y ? 0xFF00FF00u : 0xFFFF00FFu);
+    const vertex3 up[4] = {{-1, 1, 0.5f, 0, 1, 0}, {1, 1, 0.5f, 0, 1, 0},
+                           {-1, -1, 0.5f, 0, 1, 0}, {1, -1, 0.5f, 0, 1, 0}};
+    device_->set_texture(0, cube.get());
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, up, sizeof(vertex3)), S_OK);
+    expect_color(pixel(32, 32), 0, 255, 0, 0);
+}
+
+TEST_F(GlDevice, VertexProgramsFeedVertexFog) {
+    // A vertex program with the fixed fragment stage: fog from the program's fog coordinate,
+    // in the vertex fog mode (the table mode off), as the terrain's far tiles draw.
+    shader_ptr vs;
+    ASSERT_EQ(device_->create_vertex_shader(
+                  "void main() {\n"
+                  "    gl_Position = vec4(gl_Vertex.xy, 0.5, 1.0);\n"
+                  "    gl_FrontColor = gl_Color;\n"
+                  "    gl_FogFragCoord = vs_c[16].x;\n"
+                  "}\n",
+                  &vs),
+              S_OK);
+    const float distance[4] = {100, 0, 0, 0};
+    device_->set_vertex_shader_constant_f(16, distance, 1);
+    device_->set_vertex_shader(vs.get());
+    device_->set_render_state(RS_FOGENABLE, 1);
+    device_->set_render_state(RS_FOGTABLEMODE, FOG_NONE);
+    device_->set_render_state(RS_FOGVERTEXMODE, FOG_EXP);
+    device_->set_render_state(RS_FOGCOLOR, 0xFF000000u);
+    device_->set_render_state_f(RS_FOGDENSITY, 2.3f / 400.0f);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    const int expected = static_cast<int>(std::lround(255 * std::exp(-2.3 * 100.0 / 400.0)));
+    expect_color(pixel(32, 32), expected, expected, expected, 3);
+}
+
+TEST_F(GlDevice, PointSpritesAreUprightAndScaleWithDistance) {
+    texture_ptr t;
+    ASSERT_EQ(device_->create_texture(1, 2, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
+    locked_rect r;
+    ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+    const std::uint32_t top = 0xFFFF0000u, bottom = 0xFF00FF00u;
+    std::memcpy(r.bits, &top, 4);
+    std::memcpy(static_cast<std::uint8_t*>(r.bits) + r.pitch, &bottom, 4);
+    t->unlock_rect(0);
+    device_->set_texture(0, t.get());
+    device_->set_render_state(RS_POINTSPRITEENABLE, 1);
+    device_->set_render_state_f(RS_POINTSIZE, 16.0f);
+    const vertex point = {0, 0, 0.5f, 0xFFFFFFFFu, 0, 0};
+    device_->set_fvf(k_fvf);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(device_->draw_primitive_up(PT_POINTLIST, 1, &point, sizeof(vertex)), S_OK);
+    expect_color(pixel(32, 27), 255, 0, 0, 0);  // the texture's top row at the top
+    expect_color(pixel(32, 37), 0, 255, 0, 0);
+    expect_color(pixel(32, 44), 0, 0, 0, 0);    // 16 pixels across, no more
+
+    // Scaled: height x size x sqrt(1 / (C d^2)) = 64 x 0.5 x (1 / 4) = 8 pixels at 4 m.
+    device_->set_render_state(RS_POINTSCALEENABLE, 1);
+    device_->set_render_state_f(RS_POINTSCALE_A, 0.0f);
+    device_->set_render_state_f(RS_POINTSCALE_B, 0.0f);
+    device_->set_render_state_f(RS_POINTSCALE_C, 1.0f);
+    device_->set_render_state_f(RS_POINTSIZE, 0.5f);
+    device_->set_render_state_f(RS_POINTSIZE_MIN, 0.0f);
+    device_->set_transform(TS_PROJECTION, mat_scaling(1, 1, 0.1f));
+    const vertex far_point = {0, 0, 4.0f, 0xFFFFFFFFu, 0, 0};
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    ASSERT_EQ(device_->draw_primitive_up(PT_POINTLIST, 1, &far_point, sizeof(vertex)), S_OK);
+    expect_color(pixel(32, 30), 255, 0, 0, 0);
+    expect_color(pixel(32, 34), 0, 255, 0, 0);
+    expect_color(pixel(32, 38), 0, 0, 0, 0);
+    expect_color(pixel(32, 25), 0, 0, 0, 0);
+}
+
+TEST_F(GlDevice, PretransformedVerticesAndLockableRenderSurfaces) {
+    surface_ptr surface;
+    ASSERT_EQ(device_->create_render_target(32, 16, FMT_A8R8G8B8, true, &surface), S_OK);
+    ASSERT_EQ(device_->set_render_target(0, surface.get()), S_OK);
+    device_->set_depth_stencil_surface(nullptr);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    struct screen_vertex {
+        float x, y, z, rhw;
+        std::uint32_t color;
+    };
+    // Pixels from the top-left corner: the left half of the top 8 rows.
+    const screen_vertex v[4] = {{0, 0, 0.5f, 1, 0xFFFFFF00u},
+                                {16, 0, 0.5f, 1, 0xFFFFFF00u},
+                                {0, 8, 0.5f, 1, 0xFFFFFF00u},
+                                {16, 8, 0.5f, 1, 0xFFFFFF00u}};
+    device_->set_fvf(FVF_XYZRHW | FVF_DIFFUSE);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, v, sizeof(screen_vertex)), S_OK);
+    expect_color(pixel(4, 2, surface.get()), 255, 255, 0, 0);
+    expect_color(pixel(24, 2, surface.get()), 0, 0, 0, 0);
+    expect_color(pixel(4, 12, surface.get()), 0, 0, 0, 0);
+}
