@@ -3,6 +3,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/frame.h"
+#include "core/scene_services.h"
 #include "platform/window.h"
 #include "shell/gui_calls.h"
 #include "shell/joystick_input.h"
@@ -24,10 +25,13 @@ scene::scene() {
 
 scene::~scene() {
     shutdown();
+    if (&services() == &proxie) install_scene_services(nullptr);
     if (g_scene == this) g_scene = nullptr;
 }
 
 bool scene::startup() {
+    // From here on, heights and origin shifts asked by the scene's objects reach this scene.
+    install_scene_services(&proxie);
     open_loading_picture();
 
     g_state->show_status("Initializing Device");

@@ -17,6 +17,7 @@
 #include "core/camera.h"
 #include "core/mouse.h"
 #include "platform/math3d.h"
+#include "shell/scene_proxie.h"
 #include "shell/sound_system.h"
 #include "world/terrain.h"
 
@@ -118,6 +119,8 @@ public:
     camera viewer;
     mouse pointer;
     terrain ground;                          // its first part is the sea
+    // The scene services answered by this scene (installed from start-up on).
+    scene_proxie proxie{this};
 
     // The system the design tools edit and test mode flies (owned), and its missile.
     missile_system* design_system = nullptr;

@@ -47,20 +47,23 @@ void scene::stop_sounds() {
 }
 
 void scene::apply_volumes() {
-    if (!g_sound) return;
-    for (auto& slot : sound_slots) g_sound->set_volume(slot.get(), g_sound->volume_sounds);
-    for (int i = k_first_engine_slot; i <= k_last_engine_slot; ++i) {
-        g_sound->set_volume(sound_slots[i].get(), g_sound->volume_engine);
+    if (g_sound) {
+        for (auto& slot : sound_slots) g_sound->set_volume(slot.get(), g_sound->volume_sounds);
+        for (int i = k_first_engine_slot; i <= k_last_engine_slot; ++i) {
+            g_sound->set_volume(sound_slots[i].get(), g_sound->volume_engine);
+        }
     }
     if (objects && anchors) {
         for (frame* root : {transps, objects, anchors}) {
             if (root) root->apply_volume();
         }
     }
-    const int music = std::clamp(g_sound->volume_music, 0, k_max_music_volume);
-    char command[64];
-    format_text(command, "setaudio MediaFile volume to %d", music);
-    g_sound->send_media_command(command);
-    if (g_speech) g_speech->set_volume(g_sound->volume_speech);
+    if (g_sound) {
+        const int music = std::clamp(g_sound->volume_music, 0, k_max_music_volume);
+        char command[64];
+        format_text(command, "setaudio MediaFile volume to %d", music);
+        g_sound->send_media_command(command);
+        if (g_speech) g_speech->set_volume(g_sound->volume_speech);
+    }
     if (design_missile) apply_design_motor_volume();
 }

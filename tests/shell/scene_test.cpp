@@ -537,3 +537,66 @@ TEST_F(Scene, LeavingEveryScenerysBoundsUnloadsTheTerrainOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// A frame that counts the scene-wide sound calls reaching it.
+class sounding_frame : public frame {
+public:
+    int stops = 0;
+    int volumes = 0;
+    void stop_sounds() override { ++stops; }
+    void apply_volume() override { ++volumes; }
+};
+
+TEST_F(Scene, AnOriginShiftMovesTheCameraTheFlyingObjectsAndTheNearScenery) {
+    world->make_roots(true);
+    install_scene_services(&world->proxie);
+    app.objects_view = 1;
+    frame *missile_like = nullptr, *house = nullptr, *tree = nullptr;
+    create_frame(world->transps, &missile_like, "missile");
+    create_frame(world->objects, &house, "house");
+    create_frame(world->anchors, &tree, "tree");
+    missile_like->set_position(1500.0f, 20.0f, 100.0f);
+    house->set_position(1200.0f, 0.0f, 0.0f);
+    tree->set_position(900.0f, 0.0f, 0.0f);
+    world->viewer.set_position(1100.0f, 30.0f, 0.0f);
+
+    state.shift_origin(1000.0f, 0.0f, 0.0f);  // the origin moves one cell east
+    EXPECT_FLOAT_EQ(state.origin_offset.x, 1000.0f);
+    EXPECT_FLOAT_EQ(world->viewer.world_position().x, 100.0f);
+    EXPECT_FLOAT_EQ(missile_like->world_position().x, 500.0f);
+    EXPECT_FLOAT_EQ(house->world_position().x, 200.0f);
+    EXPECT_FLOAT_EQ(tree->world_position().x, -100.0f);
+    EXPECT_EQ(world->calls.back(), "place anchors");
+
+    // High above the near scenery only the far objects move with the flying ones.
+    app.objects_view = 0;
+    state.shift_origin(0.0f, 0.0f, -1000.0f);
+    EXPECT_FLOAT_EQ(missile_like->world_position().z, 1100.0f);
+    EXPECT_FLOAT_EQ(house->world_position().z, 1000.0f);
+    EXPECT_FLOAT_EQ(tree->world_position().z, 0.0f);
+}
+
+TEST_F(Scene, SceneWideSoundCallsReachEveryRoot) {
+    world->make_roots(true);
+    sounding_frame* roots[3] = {new sounding_frame(), new sounding_frame(), new sounding_frame()};
+    frame* parents[3] = {world->transps, world->objects, world->anchors};
+    for (int i = 0; i < 3; ++i) {
+        roots[i]->owned = 1;
+        parents[i]->add_child(roots[i]);
+    }
+    world->stop_sounds();
+    world->apply_volumes();
+    for (sounding_frame* f : roots) {
+        EXPECT_EQ(f->stops, 1);
+        EXPECT_EQ(f->volumes, 1);
+    }
+    // With no sound device every slot stays empty and playing one does nothing.
+    world->load_sounds();
+    for (const auto& slot : world->sound_slots) EXPECT_EQ(slot, nullptr);
+    world->play_slot(1);
+    world->play_slot(99);
+}
+
+}  // namespace

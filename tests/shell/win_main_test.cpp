@@ -7,6 +7,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/frame.h"
 #include "platform/recording_device.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -281,6 +282,24 @@ TEST_F(Program, KeyMenuTogglesThePauseWithoutStoppingFrames) {
     EXPECT_EQ(run(), 0);
     EXPECT_FALSE(app.paused);
     EXPECT_STREQ(state.message, "Simulation is restored");
+}
+
+TEST_F(Program, PausingStopsTheSoundsOfTheObjects) {
+    // A frame that counts the stops reaching it.
+    class sounding_frame : public frame {
+    public:
+        int stops = 0;
+        void stop_sounds() override { ++stops; }
+    };
+    world.make_roots(true);
+    auto* engine = new sounding_frame();
+    engine->owned = 1;
+    world.objects->add_child(engine);
+    window.post_on_pump(1, WM_SYSCOMMAND, SC_KEYMENU);  // paused: the sounds stop
+    window.post_on_pump(2, WM_SYSCOMMAND, SC_KEYMENU);  // restored: nothing more
+    window.post_on_pump(3, WM_CLOSE);
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(engine->stops, 1);
 }
 
 TEST_F(Program, SleepTimeZeroStillYieldsAfterEveryFrame) {
