@@ -14,8 +14,7 @@ scene* g_scene = nullptr;
 
 namespace {
 // The intro plays once at start-up; its end notice starts the menu music.
-constexpr const char* k_intro_open = "open \"music\\intro.mp3\" alias MediaFile";
-constexpr const char* k_intro_play = "play MediaFile notify";
+constexpr const char* k_intro_file = "music\\intro.mp3";
 }  // namespace
 
 scene::scene() {
@@ -162,10 +161,11 @@ void scene::load_scenery_index() {
 }
 
 void scene::start_intro_music() {
-    if (!g_sound || !g_sound->available || !g_sound->music_on) return;
-    g_sound->send_media_command(k_intro_open);
+    if (g_sound == nullptr || !g_sound->available || !g_sound->music_on) return;
+    // A missing intro fails quietly: no music. Its end notice reaches the window procedure.
+    g_sound->open_music(k_intro_file);
     g_sound->set_music_volume(g_sound->volume_music);
-    g_sound->send_media_command(k_intro_play);
+    send_media_command("play MediaFile notify");
 }
 
 void scene::close_loading_picture() {}
@@ -192,9 +192,8 @@ void scene::release_sound_slots() {
 }
 
 void scene::close_music() {
-    if (!g_sound) return;
-    g_sound->send_media_command("stop MediaFile");
-    g_sound->send_media_command("close MediaFile");
+    send_media_command("stop MediaFile");
+    send_media_command("close MediaFile");
 }
 
 void scene::stop_speaking() {

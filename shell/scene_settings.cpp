@@ -25,12 +25,8 @@ constexpr const char* k_settings_file = "qvd.ini";
 constexpr std::size_t k_line_size = 255;
 // The GUI knows colour schemes 0 to 6.
 constexpr int k_max_color_scheme = 6;
-// The settings file's order of the seven axis gains, as axis kinds of the gain table.
-constexpr int k_gain_order[joystick_input::k_axis_kinds] = {
-    joystick_input::AXIS_X,  joystick_input::AXIS_Y,  joystick_input::AXIS_Z,
-    joystick_input::AXIS_RX, joystick_input::AXIS_RY, joystick_input::AXIS_RZ,
-    joystick_input::AXIS_SLIDER,
-};
+// A controller's product name fits this many bytes with its terminator.
+constexpr int k_device_name_size = 260;
 
 enum class value_kind { integer, whole, flag, real };
 
@@ -209,8 +205,8 @@ bool controllers_match(settings_text& text, float value, const joystick_input& j
     for (int i = 0; i < names; ++i) {
         std::string line;
         if (!text.next_line(&line)) return false;
-        char name[joystick_input::k_name_size] = {};
-        joystick.device_name(name, i);
+        char name[k_device_name_size] = {};
+        joystick.device_name(name, sizeof name, i);
         if (line != name) match = false;
     }
     return match;
@@ -219,9 +215,9 @@ bool controllers_match(settings_text& text, float value, const joystick_input& j
 // "[joystick_actions]": pairs of axis code and button; the table changes only when every
 // pair was read.
 void read_actions(settings_text& text, float value, joystick_input& joystick) {
-    const int n = bounded_count(value, joystick_input::k_max_actions);
-    std::uint16_t codes[joystick_input::k_max_actions];
-    std::uint16_t buttons[joystick_input::k_max_actions];
+    const int n = bounded_count(value, joystick_input::k_actions);
+    std::uint16_t codes[joystick_input::k_actions];
+    std::uint16_t buttons[joystick_input::k_actions];
     for (int a = 0; a < n; ++a) {
         if (!text.next_u16(&codes[a]) || !text.next_u16(&buttons[a])) {
             log_line("Settings: the controller actions are incomplete and were not used");
@@ -229,7 +225,7 @@ void read_actions(settings_text& text, float value, joystick_input& joystick) {
         }
     }
     for (int a = 0; a < n; ++a) {
-        joystick.action_codes[a] = codes[a];
+        joystick.action_axis_codes[a] = codes[a];
         joystick.action_buttons[a] = buttons[a];
     }
 }
@@ -250,7 +246,7 @@ void read_axes(settings_text& text, float value, joystick_input& joystick) {
     for (int d = 0; d < n; ++d) {
         joystick.enabled_axes[d] = bits[d];
         for (int k = 0; k < joystick_input::k_axis_kinds; ++k) {
-            joystick.axis_gains[k_gain_order[k]][d] = gains[d][k];
+            joystick.axis_gain(d, k) = gains[d][k];
         }
     }
 }
@@ -276,25 +272,27 @@ void write_value(std::string* out, const setting& s) {
     }
 }
 
-void write_controllers(std::string* out, const joystick_input& joystick) {
+void write_controllers(std::string* out, joystick_input& joystick) {
     const int count = joystick.device_count > joystick_input::k_max_devices ? joystick_input::k_max_devices
                                                                             : joystick.device_count;
     append_line(out, "%d\t[joysticks_num]", count);
     for (int i = 0; i < count; ++i) {
-        char name[joystick_input::k_name_size] = {};
-        joystick.device_name(name, i);
+        char name[k_device_name_size] = {};
+        joystick.device_name(name, sizeof name, i);
         append_line(out, "%s", name);
     }
     append_line(out, "%s", "");
-    append_line(out, "%d\t[joystick_actions]", joystick_input::k_max_actions);
-    for (int a = 0; a < joystick_input::k_max_actions; ++a) {
-        append_line(out, "%u\t%u", joystick.action_codes[a], joystick.action_buttons[a]);
+    append_line(out, "%d\t[joystick_actions]", joystick_input::k_actions);
+    for (int a = 0; a < joystick_input::k_actions; ++a) {
+        append_line(out, "%u\t%u", joystick.action_axis_codes[a], joystick.action_buttons[a]);
     }
     append_line(out, "%s", "");
     append_line(out, "%d\t[joystick_axes]", joystick_input::k_max_devices);
     for (int d = 0; d < joystick_input::k_max_devices; ++d) {
         std::string line = std::to_string(joystick.enabled_axes[d]);
-        for (int k : k_gain_order) line += format_string("\t%g", static_cast<double>(joystick.axis_gains[k][d]));
+        for (int k = 0; k < joystick_input::k_axis_kinds; ++k) {
+            line += format_string("\t%g", static_cast<double>(joystick.axis_gain(d, k)));
+        }
         append_line(out, "%s", line.c_str());
     }
 }

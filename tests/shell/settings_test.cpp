@@ -252,11 +252,11 @@ TEST_F(Settings, MissingFileKeepsEveryDefault) {
 
 TEST_F(Settings, ControllerTablesRoundTripForTheSameControllers) {
     joystick.device_count = 2;  // two controllers whose names read back empty
-    joystick.action_codes[0] = 0x0101;
+    joystick.action_axis_codes[0] = 0x0101;
     joystick.action_buttons[15] = 3;
     joystick.enabled_axes[1] = 0x7F;
-    joystick.axis_gains[joystick_input::AXIS_SLIDER][1] = 0.5f;
-    joystick.axis_gains[joystick_input::AXIS_RX][0] = 2.0f;
+    joystick.axis_gain(1, 6) = 0.5f;
+    joystick.axis_gain(0, 3) = 2.0f;
     world.write_settings();
     const std::string text = tmp.read("qvd.ini");
     EXPECT_NE(text.find("2\t[joysticks_num]\r\n\r\n\r\n\r\n16\t[joystick_actions]\r\n257\t1\r\n"),
@@ -267,17 +267,17 @@ TEST_F(Settings, ControllerTablesRoundTripForTheSameControllers) {
 
     joystick.reset_mapping();
     world.read_settings();
-    EXPECT_EQ(joystick.action_codes[0], 0x0101);
+    EXPECT_EQ(joystick.action_axis_codes[0], 0x0101);
     EXPECT_EQ(joystick.action_buttons[15], 3);
     EXPECT_EQ(joystick.enabled_axes[1], 0x7F);
-    EXPECT_FLOAT_EQ(joystick.axis_gains[joystick_input::AXIS_SLIDER][1], 0.5f);
-    EXPECT_FLOAT_EQ(joystick.axis_gains[joystick_input::AXIS_RX][0], 2.0f);
+    EXPECT_FLOAT_EQ(joystick.axis_gain(1, 6), 0.5f);
+    EXPECT_FLOAT_EQ(joystick.axis_gain(0, 3), 2.0f);
 
     // Another set of controllers ignores the saved tables.
     joystick.reset_mapping();
     joystick.device_count = 1;
     world.read_settings();
-    EXPECT_EQ(joystick.action_codes[0], 0);
+    EXPECT_EQ(joystick.action_axis_codes[0], 0);
     EXPECT_EQ(joystick.enabled_axes[1], 0);
 }
 
@@ -295,19 +295,19 @@ TEST_F(Settings, HandEditedControllerCountsStayInsideTheTables) {
     for (int i = 0; i < 20; ++i) text += "3\t2\t2\t2\t2\t2\t2\t2\r\n";
     text += "-4\t[joystick_actions]\r\n7\t[sleep_time]\r\n";
     read_file(text);
-    for (int a = 0; a < joystick_input::k_max_actions; ++a) {
-        EXPECT_EQ(joystick.action_codes[a], 5);
+    for (int a = 0; a < joystick_input::k_actions; ++a) {
+        EXPECT_EQ(joystick.action_axis_codes[a], 5);
         EXPECT_EQ(joystick.action_buttons[a], 6);
     }
     for (int d = 0; d < joystick_input::k_max_devices; ++d) EXPECT_EQ(joystick.enabled_axes[d], 3);
-    EXPECT_FLOAT_EQ(joystick.axis_gains[joystick_input::AXIS_Y][7], 2.0f);
+    EXPECT_FLOAT_EQ(joystick.axis_gain(7, 1), 2.0f);
     // The keys after the tables are still read.
     EXPECT_EQ(app.sleep_time, 7);
 
     // An incomplete or malformed table changes nothing.
     joystick.reset_mapping();
     read_file("0\t[joysticks_num]\r\n2\t[joystick_actions]\r\n4\t5\t-6\t7\r\n1\t[joystick_axes]\r\n3\t1\t1\r\n");
-    EXPECT_EQ(joystick.action_codes[0], 0);
+    EXPECT_EQ(joystick.action_axis_codes[0], 0);
     EXPECT_EQ(joystick.action_buttons[1], 2);
     EXPECT_EQ(joystick.enabled_axes[0], 0);
 }
