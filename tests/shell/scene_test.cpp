@@ -10,6 +10,7 @@
 #include "core/d3d_app.h"
 #include "core/frame.h"
 #include "core/scene_services.h"
+#include "platform/messages.h"
 #include "shell/gui_calls.h"
 #include "shell/scene.h"
 #include "tests/support/temp_folder.h"
@@ -597,6 +598,31 @@ TEST_F(Scene, SceneWideSoundCallsReachEveryRoot) {
     for (const auto& slot : world->sound_slots) EXPECT_EQ(slot, nullptr);
     world->play_slot(1);
     world->play_slot(99);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Scene, DraggingWithTheLeftButtonFliesTheFreeCamera) {
+    world->record_steps = false;
+    world->pointer.buttons = MK_LBUTTON;
+    world->pointer.delta_y = 100.0f;  // pixels below the drag start
+    state.sim_rate = 2.0f;
+    app.paused = 1;
+    world->frame_update();
+    // rate 2 x 10 x 100 pixels x -0.0025, then one tick of decay in the camera update.
+    EXPECT_NEAR(world->viewer.speeds[2], -5.0f * 0.9f, 1e-4f);
+
+    // Attached to an object, the camera is not flown.
+    frame carrier;
+    carrier.add_child(&world->viewer, true);
+    world->viewer.parent = &carrier;
+    world->viewer.speeds[2] = 0.0f;
+    world->frame_update();
+    EXPECT_FLOAT_EQ(world->viewer.speeds[2], 0.0f);
+    world->viewer.parent = nullptr;
+    carrier.remove_child(&world->viewer);
 }
 
 }  // namespace
