@@ -399,11 +399,6 @@ TEST_F(Scene, TablesStopAtTheirSizesAndRocketsStartAboveTheSea) {
     EXPECT_EQ(world->calls[0], "launch at 300,12,-200");
 }
 
-TEST_F(Scene, ASystemOnMarkedGroundClearsItsSiteOfPlants) {
-    world->add_system("Sentinel MR", 0.0f, 0.0f, 0.0f, 0.0f, true);
-    EXPECT_EQ(world->calls.back(), "rescatter");
-}
-
 TEST_F(Scene, ARemovedTargetLeavesTheTableTheCameraAndItsMissiles) {
     world->make_roots(true);
     frame* frames[3] = {};
