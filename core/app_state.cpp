@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "core/loading_display.h"
 #include "platform/clock.h"
 #include "platform/text.h"
 
@@ -28,6 +29,10 @@ void app_state::show_status(const char* format, ...) {
     va_start(args, format);
     vformat_bounded(status_text, sizeof status_text, format, args);
     va_end(args);
+    if (suppress_status) return;
+    if (loading_display* display = current_loading_display()) {
+        display->show_loading_status(status_text);
+    }
 }
 
 void app_state::log_message(const char* text) {

@@ -29,6 +29,8 @@ bool scene_services::gui_mouse_down(int, int) { return false; }
 void scene_services::gui_mouse_up() {}
 bool scene_services::key_held(int virtual_key) { return key_is_down(virtual_key); }
 
+void scene_services::mark_ground_cell(float, float, int) {}
+
 scene_services& services() { return *g_services; }
 
 void install_scene_services(scene_services* backend) {
@@ -37,6 +39,8 @@ void install_scene_services(scene_services* backend) {
 
 void ground_height(float x, float z, float* h) { *h = services().ground_height(x, z); }
 void sea_height(float x, float z, float* h) { *h = services().sea_height(x, z); }
+
+void mark_ground_cell(float x, float z, int value) { services().mark_ground_cell(x, z, value); }
 
 void draw_selection_box(const vec3& min, const vec3& max, float altitude_offset,
                         std::uint32_t colour) {

@@ -32,6 +32,8 @@ public:
     virtual void gui_mouse_up();
     // Whether a key (virtual-key code) is held down now.
     virtual bool key_held(int virtual_key);
+    // Marks the terrain cell under (x, z) as taken by a draped object (value 1).
+    virtual void mark_ground_cell(float x, float z, int value);
 };
 
 // The installed backend (the flat default when none is installed).
@@ -42,5 +44,6 @@ void install_scene_services(scene_services* backend);
 // Free forms used by the scene objects.
 void ground_height(float x, float z, float* h);
 void sea_height(float x, float z, float* h);
+void mark_ground_cell(float x, float z, int value);
 void draw_selection_box(const vec3& min, const vec3& max, float altitude_offset,
                         std::uint32_t colour);

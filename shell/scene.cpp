@@ -3,11 +3,12 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/frame.h"
+#include "core/loading_display.h"
 #include "core/scene_services.h"
+#include "core/sound_system.h"
 #include "platform/window.h"
 #include "shell/gui_calls.h"
 #include "shell/joystick_input.h"
-#include "shell/sound_system.h"
 #include "shell/speech.h"
 
 scene* g_scene = nullptr;
@@ -122,7 +123,7 @@ void scene::on_device_reset() {
 
 // ---- Start-up steps. Each waits for the object it brings up. ----
 
-void scene::open_loading_picture() {}
+void scene::open_loading_picture() { begin_loading_screen(); }
 // The window's context is current already: the device draws into it.
 bool scene::create_device() {
     if (!main_window()->exists() || !g_app->create_device()) return false;
@@ -168,7 +169,7 @@ void scene::start_intro_music() {
     send_media_command("play MediaFile notify");
 }
 
-void scene::close_loading_picture() {}
+void scene::close_loading_picture() { end_loading_screen(); }
 
 // ---- Shutdown steps. Each releases only what exists and nulls it, so a second run is
 // harmless. ----

@@ -18,7 +18,7 @@
 #include "core/mouse.h"
 #include "platform/math3d.h"
 #include "shell/scene_proxie.h"
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 #include "world/terrain.h"
 
 class frame;

@@ -5,7 +5,7 @@
 #include "core/frame.h"
 #include "platform/text.h"
 #include "shell/scene.h"
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 #include "shell/speech.h"
 
 namespace {

@@ -7,7 +7,9 @@
 #include "platform/messages.h"
 #include "platform/resources.h"
 #include "platform/window.h"
+#include "shell/music_tracks.h"
 #include "shell/scene.h"
+#include "core/sound_system.h"
 
 namespace {
 
@@ -65,9 +67,6 @@ void destroy_main_window(void* window) {
 void stop_object_sounds() {
     if (g_scene->objects) g_scene->objects->stop_sounds();
 }
-
-// The next music track after the one that ended; arrives with the music channel.
-void play_next_music() {}
 
 void on_close(void* window) {
     g_scene->write_situation(g_state->test_mode ? k_last_test : k_last_position, nullptr, true);
@@ -143,6 +142,8 @@ int WinMain(void*, void*, const char*, int) {
 
     app_message msg;
     do {
+        // The music is decoded ahead from here; it posts its end-of-track notice.
+        if (g_sound != nullptr) g_sound->pump_music();
         if (peek_app_message(&msg)) {
             // Messages arrive translated; WM_QUIT is not dispatched, it ends the loop.
             if (msg.code != WM_QUIT && !g_window_destroyed) {

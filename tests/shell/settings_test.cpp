@@ -9,7 +9,7 @@
 #include "platform/window.h"
 #include "shell/joystick_input.h"
 #include "shell/scene.h"
-#include "shell/sound_system.h"
+#include "core/sound_system.h"
 #include "shell/speech.h"
 #include "tests/support/temp_folder.h"
 

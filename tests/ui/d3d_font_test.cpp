@@ -1,0 +1,349 @@
+// Texture fonts: the glyph texture, laying out and drawing strings, checked on the vertices
+// the recording device kept and on their software rasterisation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "overlay_fixture.h"
+#include "platform/files.h"
+#include "platform/image_ops.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// The alpha (0..255) of a texel of the font texture.
+int texel_alpha(const d3d_font& f, int x, int y) {
+    const std::uint8_t* row = f.texture()->level_bits(0) + static_cast<std::size_t>(y) * f.texture()->level_pitch(0);
+    std::uint16_t t;
+    std::memcpy(&t, row + 2 * x, 2);
+    return (t >> 12) * 17;
+}
+
+// Every glyph's cell lies inside the texture and no two cells overlap.
+void expect_cells_fit(const d3d_font& f) {
+    const float w = static_cast<float>(f.texture_width()), h = static_cast<float>(f.texture_height());
+    for (int c = 32; c < 256; ++c) {
+        const glyph_rect& g = f.glyph(static_cast<std::uint8_t>(c));
+        EXPECT_LE(g.right * w, w + 0.01f) << c;
+        EXPECT_LE(g.bottom * h, h + 0.01f) << "character " << c << " runs past the texture";
+        EXPECT_GE(g.left, 0.0f);
+    }
+}
+
+const font_vertex* verts(const recording_device& d, int draw) {
+    return reinterpret_cast<const font_vertex*>(d.draws()[static_cast<std::size_t>(draw)].vertices.data());
+}
+
+}  // namespace
+
+TEST(TextureFont, TextureSideAndPixelHeightFollowThePointSize) {
+    EXPECT_EQ(d3d_font::texture_side_for(10), 256);
+    EXPECT_EQ(d3d_font::texture_side_for(20), 256);
+    EXPECT_EQ(d3d_font::texture_side_for(21), 512);
+    EXPECT_EQ(d3d_font::texture_side_for(40), 512);
+    EXPECT_EQ(d3d_font::texture_side_for(41), 1024);
+    // 96 pixels per inch; never below 12 pixels whatever the scale.
+    EXPECT_EQ(d3d_font::pixel_height_for(12, 1.0f), 16);
+    EXPECT_EQ(d3d_font::pixel_height_for(12, 0.625f), 12);
+    EXPECT_EQ(d3d_font::pixel_height_for(10, 0.1f), 12);
+    EXPECT_EQ(d3d_font::pixel_height_for(18, 1.125f), 27);
+}
+
+TEST(TextureFont, GlyphsAreRasterisedIntoAnAlphaTextureWithCellHeightRows) {
+    overlay_setup s(1280, 960);
+    const d3d_font& f = *s.overlay->font(FONT_NORMAL);
+    ASSERT_NE(f.texture(), nullptr);
+    EXPECT_EQ(f.texture()->format(), static_cast<std::uint32_t>(FMT_A4R4G4B4));
+    EXPECT_EQ(f.texture_width(), 256);
+    EXPECT_FLOAT_EQ(f.scale(), 1.0f);  // GUI scale (2, 2) -> rasterised at 1
+    EXPECT_EQ(f.pixel_height(), 16);
+    // The cell is the whole height of the face: ascent plus descent.
+    const glyph_rect& space = f.glyph(' ');
+    EXPECT_NEAR((space.bottom - space.top) * f.texture_height(), 16.0f, 0.01f);
+    expect_cells_fit(f);
+    // The space has no ink; 'M' and the euro sign (byte 128 of Windows-1252) have.
+    auto ink = [&](std::uint8_t c) {
+        const glyph_rect& g = f.glyph(c);
+        int sum = 0;
+        for (int y = static_cast<int>(g.top * 256); y < static_cast<int>(g.bottom * 256); ++y)
+            for (int x = static_cast<int>(g.left * 256); x < static_cast<int>(g.right * 256); ++x) sum += texel_alpha(f, x, y);
+        return sum;
+    };
+    EXPECT_EQ(ink(' '), 0);
+    EXPECT_GT(ink('M'), 0);
+    EXPECT_GT(ink(0x80), 0);
+    // Texels are white with the glyph's coverage as alpha, or fully zero.
+    const std::uint8_t* bits = f.texture()->level_bits(0);
+    for (int i = 0; i < 256 * 256; ++i) {
+        std::uint16_t t;
+        std::memcpy(&t, bits + 2 * i, 2);
+        ASSERT_TRUE(t == 0 || (t & 0x0FFF) == 0x0FFF) << i;
+    }
+}
+
+TEST(TextureFont, TheTextureGrowsUntilEveryGlyphFitsAtLargeBackBuffers) {
+    // At 1920 x 1080 the fonts are drawn at 1.125: the 18-point bold font's 27-pixel rows
+    // no longer fit 256 texels and the texture grows instead of losing its upper characters.
+    overlay_setup s(1920, 1080);
+    for (int n = 0; n < k_overlay_fonts; ++n) {
+        const d3d_font& f = *s.overlay->font(n);
+        ASSERT_NE(f.texture(), nullptr) << n;
+        expect_cells_fit(f);
+    }
+    const d3d_font& large = *s.overlay->font(FONT_LARGE);
+    EXPECT_EQ(large.pixel_height(), 27);
+    EXPECT_GT(large.texture_width(), d3d_font::texture_side_for(18));
+    EXPECT_EQ(large.texture_width(), large.texture_height());
+    // The characters 128..255 drawn last still have texels.
+    EXPECT_LT(large.glyph(255).bottom, 1.0f);
+}
+
+TEST(TextureFont, AGlyphDrawnOneToOneMatchesItsAtlasCell) {
+    for (const auto& size : {std::pair{640, 480}, std::pair{1920, 1080}}) {
+        overlay_setup s(size.first, size.second);
+        s.overlay->draw_text_in_box_font(-0.5f, 0.25f, 0.5f, 0.9f, "g", 0xFFFFFFFFu, 1, 1, FONT_NORMAL, 0);
+        ASSERT_EQ(s.device->draws().size(), 1u);
+        const soft_raster r = s.raster();
+        const d3d_font& f = *s.overlay->font(FONT_NORMAL);
+        const glyph_rect& g = f.glyph('g');
+        const int cx = static_cast<int>(std::lround(g.left * f.texture_width()));
+        const int cy = static_cast<int>(std::lround(g.top * f.texture_height()));
+        const int w = static_cast<int>(std::lround((g.right - g.left) * f.texture_width()));
+        const int h = static_cast<int>(std::lround((g.bottom - g.top) * f.texture_height()));
+        // Pen (-0.5, 0.25): the cell's lower-left corner, in pixels 320 x + W / 2, H / 2 - 240 y.
+        const int px = size.first / 2 - 160, bottom = size.second / 2 - 60;
+        int matched = 0, ink = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                // White modulated by the alpha texel, blended off: the pixel is white where
+                // the texel's alpha is set (the colour of an A4R4G4B4 texel is white).
+                const int a = texel_alpha(f, cx + x, cy + y);
+                const std::uint32_t p = r.pixel(px + x, bottom - h + y);
+                const std::uint32_t expected = a ? 0xFFFFFFFFu : 0xFF000000u;
+                if (a == 0) {
+                    // Transparent texels are white too (0x0000 is black); blending decides.
+                    matched += p == 0xFF000000u || p == 0xFFFFFFFFu;
+                } else {
+                    ink++;
+                    matched += p == expected;
+                }
+            }
+        }
+        EXPECT_EQ(matched, w * h) << size.first;
+        EXPECT_GT(ink, 10);
+        // Nothing outside the cell.
+        int x0, y0, x1, y1;
+        ASSERT_TRUE(r.ink_box(&x0, &y0, &x1, &y1));
+        EXPECT_GE(x0, px);
+        EXPECT_LE(x1, px + w);
+        EXPECT_GE(y0, bottom - h);
+        EXPECT_LE(y1, bottom);
+    }
+}
+
+TEST(TextureFont, BlendedTextShowsExactlyTheGlyphCoverage) {
+    overlay_setup s(640, 480);
+    s.device->set_render_state(RS_ALPHABLENDENABLE, 1);
+    s.device->set_render_state(RS_SRCBLEND, BLEND_SRCALPHA);
+    s.device->set_render_state(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    s.overlay->draw_text_in_box_font(-0.5f, 0.25f, 0.5f, 0.9f, "A", 0xFFFFFFFFu, 1, 1, FONT_BOLD_TEXT, 0);
+    const soft_raster r = s.raster(0xFF000000u);
+    const d3d_font& f = *s.overlay->font(FONT_BOLD_TEXT);
+    const glyph_rect& g = f.glyph('A');
+    const int cx = static_cast<int>(std::lround(g.left * f.texture_width()));
+    const int cy = static_cast<int>(std::lround(g.top * f.texture_height()));
+    const int w = static_cast<int>(std::lround((g.right - g.left) * f.texture_width()));
+    const int h = static_cast<int>(std::lround((g.bottom - g.top) * f.texture_height()));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(r.pixel(160 + x, 180 - h + y) & 0xFF, static_cast<std::uint32_t>(texel_alpha(f, cx + x, cy + y)))
+                << x << "," << y;
+}
+
+TEST(TextureFont, TextKeepsItsGuiUnitSizePerTexelAtAnyBackBuffer) {
+    const char* text = "Loading Textures";
+    for (const auto& size : {std::pair{640, 480}, std::pair{1920, 1080}}) {
+        overlay_setup s(size.first, size.second);
+        const d3d_font& f = *s.overlay->font(FONT_NORMAL);
+        int extent[2];
+        ASSERT_TRUE(f.get_text_extent(text, extent));
+        s.overlay->draw_text_in_box_font(-0.9f, 0.0f, 0.9f, 0.5f, text, 0xFFFFFFFFu, 1, 1, FONT_NORMAL, 0);
+        const draw_record& d = s.device->draws()[0];
+        const int n = static_cast<int>(d.vertices.size() / sizeof(font_vertex));
+        const auto* v = verts(*s.device, 0);
+        float lo = 1e9f, hi = -1e9f, bottom = 1e9f, top = -1e9f;
+        for (int i = 0; i < n; ++i) {
+            lo = std::min(lo, v[i].x);
+            hi = std::max(hi, v[i].x);
+            bottom = std::min(bottom, v[i].y);
+            top = std::max(top, v[i].y);
+        }
+        // One texel is one pixel: 1 / 320 GUI units across and 1 / 240 up, at any size.
+        EXPECT_NEAR(hi - lo, extent[0] / 320.0f, 1.0f / 320) << size.first;
+        EXPECT_NEAR(top - bottom, extent[1] / 240.0f, 1e-4f) << size.first;
+        // And on the screen: the text's ink fits its measured size in pixels.
+        const soft_raster r = s.raster();
+        int x0, y0, x1, y1;
+        ASSERT_TRUE(r.ink_box(&x0, &y0, &x1, &y1));
+        EXPECT_LE(x1 - x0, extent[0] + 1);
+        EXPECT_GE(x1 - x0, extent[0] - 4);
+        EXPECT_LE(y1 - y0, extent[1]);
+    }
+    // The larger back buffer draws the fonts larger (18 against 12 pixels).
+    overlay_setup small(640, 480), large(1920, 1080);
+    EXPECT_EQ(small.overlay->font(0)->pixel_height(), 12);
+    EXPECT_EQ(large.overlay->font(0)->pixel_height(), 18);
+}
+
+TEST(TextureFont, LayoutFollowsLineFeedsPaletteBytesAndTheBox) {
+    overlay_setup s(640, 480);
+    d3d_font& f = *s.overlay->font(FONT_NORMAL);
+    const float line = 2 * (f.glyph(' ').bottom - f.glyph(' ').top) * f.texture_height() / 480.0f;
+
+    f.begin_batch();
+    f.draw_text_at(0, 0, "A\nB", 0xFFFFFFFFu, 1, 1);
+    ASSERT_EQ(f.batch_triangles(), 4);
+    const font_vertex* v = f.vertices();
+    EXPECT_FLOAT_EQ(v[6].x, v[0].x);                 // B at the start x
+    EXPECT_NEAR(v[0].y - v[6].y, line, 1e-6f);       // one line height lower
+
+    f.begin_batch();
+    f.draw_text_at(0, 0, "a\x15" "b", 0xFFFFFFFFu, 1, 1);
+    ASSERT_EQ(f.batch_triangles(), 4);
+    EXPECT_EQ(f.vertices()[0].color, 0xFFFFFFFFu);
+    EXPECT_EQ(f.vertices()[6].color, 0xFFFF0000u);   // byte 21: red
+    EXPECT_FLOAT_EQ(f.vertices()[6].x, f.vertices()[2].x);  // and it takes no room
+
+    // A glyph whose centre lies outside the box is not drawn, but the pen moves past it.
+    f.begin_batch();
+    const float wa = 2 * (f.glyph('W').right - f.glyph('W').left) * f.texture_width() / 640.0f;
+    f.draw_text(0, 0, wa * 1.4f, 0.5f, "WWW", 0, 0, 0, 1, 1, 0xFFFFFFFFu);
+    EXPECT_EQ(f.batch_triangles(), 2);
+
+    // Wrap: the word that would cross the right edge starts the next line; its space is
+    // neither drawn nor advanced.
+    f.begin_batch();
+    const float wide = 2 * 40.0f / 640.0f;  // 40 pixels
+    // Lines go downwards from the pen: the pen starts 0.1 below the box's upper edge.
+    f.draw_text(0, 0.5f, wide, -0.5f, "ab cdefgh", TEXT_WRAP, 0, -0.1f, 1, 1, 0xFFFFFFFFu);
+    const int glyphs = f.batch_triangles() / 2;
+    ASSERT_GE(glyphs, 3);
+    const font_vertex* w = f.vertices();
+    EXPECT_FLOAT_EQ(w[12].x, w[0].x);                  // 'c' at the start x
+    EXPECT_NEAR(w[0].y - w[12].y, line, 1e-6f);
+
+    // An empty string adds nothing; an empty batch draws nothing but restores the states.
+    f.begin_batch();
+    f.draw_text(0, 0, 1, 1, "", TEXT_CENTER, 0, 0, 1, 1, 0xFFFFFFFFu);
+    s.device->clear_records();
+    f.end_batch();
+    EXPECT_TRUE(s.device->draws().empty());
+    EXPECT_EQ(s.device->sampler_state(0, SAMP_MINFILTER), static_cast<std::uint32_t>(TEXF_LINEAR));
+    EXPECT_EQ(s.device->texture(0), nullptr);
+}
+
+TEST(TextureFont, CentredTextSitsInTheMiddleOfItsBox) {
+    overlay_setup s(640, 480);
+    s.overlay->draw_text_in_box_font(-0.6f, -0.2f, 0.6f, 0.4f, "Loading Sounds", 0xFFFFFFFFu, 1, 1, FONT_NORMAL, TEXT_CENTER);
+    const soft_raster r = s.raster();
+    int x0, y0, x1, y1;
+    ASSERT_TRUE(r.ink_box(&x0, &y0, &x1, &y1));
+    // Box centre: GUI (0, 0.1) = pixel (320, 216).
+    EXPECT_NEAR((x0 + x1) / 2.0, 320.0, 2.0);
+    EXPECT_NEAR((y0 + y1) / 2.0, 216.0, 6.0);
+}
+
+TEST(TextureFont, TheStoreDropsGlyphsBeyondItsRoomAndBadInputIsRefused) {
+    overlay_setup s(640, 480);
+    d3d_font& f = *s.overlay->font(FONT_SMALL);
+    const std::string many(12000, 'x');
+    f.begin_batch();
+    f.draw_text_at(0, 0, many.c_str(), 0xFFFFFFFFu, 1, 1);
+    EXPECT_EQ(f.batch_triangles(), 2 * 10239);
+    f.draw_text_at(0, 0, "more", 0xFFFFFFFFu, 1, 1);
+    EXPECT_EQ(f.batch_triangles(), 2 * 10239);
+    f.end_batch();
+    EXPECT_EQ(s.device->draws().back().primitive_count, 2 * 10239);
+
+    int size[2] = {7, 7};
+    EXPECT_FALSE(f.get_text_extent(nullptr, size));
+    EXPECT_FALSE(f.get_text_extent("x", nullptr));
+    f.draw_text_at(0, 0, nullptr, 0xFFFFFFFFu, 1, 1);  // nothing, no crash
+
+    // Bytes 128..255 take no room in the measured extent (they have glyphs all the same).
+    int a[2], b[2];
+    f.get_text_extent("ab", a);
+    f.get_text_extent("a\xE9\xFF" "b", b);
+    EXPECT_EQ(a[0], b[0]);
+}
+
+TEST(TextureFont, WithoutADeviceOrFaceNothingIsDrawn) {
+    d3d_font f("NULL", 12, 0);
+    EXPECT_FALSE(f.create_texture(1.0f));
+    EXPECT_EQ(f.texture(), nullptr);
+    f.begin_batch();
+    f.draw_text_at(0, 0, "abc", 0xFFFFFFFFu, 1, 1);
+    EXPECT_EQ(f.batch_triangles(), 0);
+    f.end_batch();
+
+    overlay_setup s(640, 480, false);
+    s.device->create_result = E_OUTOFMEMORY;
+    d3d_font g("NULL", 12, 0);
+    g.set_device(s.device.get());
+    EXPECT_FALSE(g.create_texture(1.0f));
+    EXPECT_EQ(g.texture(), nullptr);
+}
+
+TEST(TextureFont, ThePaletteHasItsTwoSets) {
+    set_text_palette(false);
+    EXPECT_EQ(text_palette[0], 0xFFFFFFFFu);
+    EXPECT_EQ(text_palette[1], 0xFFFF8000u);
+    EXPECT_EQ(text_palette[5], 0xFF00FFFFu);
+    set_text_palette(true);
+    EXPECT_EQ(text_palette[0], 0xFF000000u);
+    EXPECT_EQ(text_palette[1], 0xFFFF0000u);
+    EXPECT_EQ(text_palette[11], 0xFF000000u);
+}
+
+TEST(TextureFont, CacheFilesRoundTripAndBadFilesAreRefused) {
+    temp_folder folder;
+    ASSERT_TRUE(fs_make_folder("graphics"));
+    overlay_setup s(1280, 960);
+    const d3d_font& made = *s.overlay->font(FONT_MEDIUM);
+    made.save_cache("medium");
+    EXPECT_EQ(fs_file_size("graphics\\medium.ddx"), d3d_font::k_cache_file_size);
+
+    d3d_font loaded("other", 9, 0);
+    loaded.set_device(s.device.get());
+    ASSERT_TRUE(loaded.load_cache("medium"));
+    EXPECT_STREQ(loaded.face_name(), "NULL");
+    EXPECT_EQ(loaded.height(), 14u);
+    EXPECT_EQ(loaded.flags(), static_cast<std::uint32_t>(FONT_BOLD));
+    EXPECT_EQ(loaded.texture_width(), made.texture_width());
+    EXPECT_FLOAT_EQ(loaded.scale(), 1.0f);
+    for (int c = 32; c < 256; ++c) {
+        EXPECT_FLOAT_EQ(loaded.glyph(static_cast<std::uint8_t>(c)).right, made.glyph(static_cast<std::uint8_t>(c)).right);
+    }
+    // The texels come back as they were.
+    const int bytes = made.texture()->level_pitch(0) * made.texture_height();
+    EXPECT_EQ(std::memcmp(loaded.texture()->level_bits(0), made.texture()->level_bits(0),
+                          static_cast<std::size_t>(bytes)), 0);
+
+    // A missing or short file leaves the font as it was.
+    d3d_font other("kept", 10, 0);
+    other.set_device(s.device.get());
+    EXPECT_FALSE(other.load_cache("absent"));
+    std::vector<std::uint8_t> ddx;
+    ASSERT_TRUE(fs_read("graphics\\medium.ddx", &ddx));
+    ASSERT_TRUE(fs_write("graphics\\medium.ddx", ddx.data(), 100));
+    EXPECT_FALSE(other.load_cache("medium"));
+    // A table made for another texture size is refused.
+    ddx[88] = 0x00;
+    ddx[89] = 0x08;  // 2048
+    ASSERT_TRUE(fs_write("graphics\\medium.ddx", ddx.data(), ddx.size()));
+    EXPECT_FALSE(other.load_cache("medium"));
+    EXPECT_STREQ(other.face_name(), "kept");
+    EXPECT_EQ(other.texture(), nullptr);
+}

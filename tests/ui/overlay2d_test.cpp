@@ -1,0 +1,310 @@
+// The overlay's virtual screen, scales, clip planes and drawing primitives: the vertices it
+// sends and the pixels they cover.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <tuple>
+
+#include "overlay_fixture.h"
+
+namespace {
+
+const overlay_vertex* verts(const draw_record& d) {
+    return reinterpret_cast<const overlay_vertex*>(d.vertices.data());
+}
+
+}  // namespace
+
+TEST(Overlay, VirtualScreenConversions) {
+    EXPECT_EQ(overlay2d::to_virtual_x(0), 320);
+    EXPECT_EQ(overlay2d::to_virtual_y(0), 240);
+    EXPECT_EQ(overlay2d::to_virtual_x(-1), 0);
+    EXPECT_EQ(overlay2d::to_virtual_y(1), 0);
+    EXPECT_EQ(overlay2d::to_virtual_x(1), 640);
+    EXPECT_EQ(overlay2d::to_virtual_y(-1), 480);
+    EXPECT_EQ(overlay2d::to_pixels_y(0.5f), 120);
+    EXPECT_EQ(overlay2d::to_pixels_y_down(0.5f), -120);
+    EXPECT_EQ(overlay2d::to_virtual_x(-0.9999f), 0);  // truncated toward zero
+}
+
+TEST(Overlay, GuiScaleFontScaleAndTextScale) {
+    overlay2d o;
+    o.make_splash = nullptr;
+    EXPECT_FLOAT_EQ(o.gui_scale[0], 1.0f);
+    EXPECT_FLOAT_EQ(o.text_scale[1], 1.0f);
+    EXPECT_EQ(o.font(6), nullptr);
+    EXPECT_EQ(o.font(-1), nullptr);
+    EXPECT_EQ(o.font(3)->height(), 18u);
+    EXPECT_EQ(o.font(2)->flags(), static_cast<std::uint32_t>(FONT_FIXED_PITCH));
+    EXPECT_STREQ(o.font(0)->face_name(), "NULL");
+
+    overlay_setup s(800, 600);
+    EXPECT_FLOAT_EQ(s.overlay->gui_scale[0], 1.25f);
+    EXPECT_FLOAT_EQ(s.overlay->font(0)->scale(), 0.625f);
+    EXPECT_EQ(s.overlay->font(0)->pixel_height(), 12);  // 10 pixels raised to 12
+
+    overlay_setup big(1280, 960);
+    EXPECT_FLOAT_EQ(big.overlay->font(5)->scale(), 1.0f);
+    // A world transform that doubles x halves the text scale in x.
+    big.device->set_transform(TS_WORLD, mat_scaling(2, 1, 1));
+    big.overlay->update_scale();
+    EXPECT_FLOAT_EQ(big.overlay->text_scale[0], 1.0f);
+    EXPECT_FLOAT_EQ(big.overlay->text_scale[1], 2.0f);
+}
+
+TEST(Overlay, BadFontNumbersDrawNothing) {
+    overlay_setup s(640, 480);
+    s.overlay->draw_text_in_box_font(0, 0, 1, 1, "x", 0xFFFFFFFFu, 1, 1, 6, 0);
+    s.overlay->begin_text(7);
+    s.overlay->draw_text_font(0, 0, "x", 0xFFFFFFFFu, 1, 1, -1);
+    s.overlay->draw_text_font_box(0, 0, 1, 1, "x", 0xFFFFFFFFu, 1, 1, 9, 0);
+    s.overlay->end_text(7);
+    EXPECT_TRUE(s.device->draws().empty());
+    // A good one draws once per batch.
+    s.overlay->begin_text(FONT_SMALL);
+    s.overlay->draw_text_font(0, 0, "ab", 0xFFFFFFFFu, 1, 1, FONT_SMALL);
+    s.overlay->draw_text_font_box(0, 0, 1, 1, "cd", 0xFFFFFFFFu, 1, 1, FONT_SMALL, 0);
+    s.overlay->end_text(FONT_SMALL);
+    ASSERT_EQ(s.device->draws().size(), 1u);
+    EXPECT_EQ(s.device->draws()[0].primitive_count, 8);
+    EXPECT_EQ(s.device->draws()[0].textures[0], s.overlay->font(FONT_SMALL)->texture());
+    // Colour from floats: each component x 255, truncated.
+    s.device->clear_records();
+    s.overlay->draw_text_in_box(-1, -1, 1, 1, "a", 1.0f, 0.5f, 0.0f, 0.25f, false, 0);
+    const auto* v = reinterpret_cast<const font_vertex*>(s.device->draws()[0].vertices.data());
+    EXPECT_EQ(v[0].color, 0x3FFF7F00u);
+}
+
+TEST(Overlay, ClipPlanesKeepTheBoxOfTheWorldTransform) {
+    overlay_setup s(640, 480, false);
+    const mat4 world = mat_scaling(0.5f, 2.0f, 1.0f) * mat_translation(0.2f, -0.1f, 0);
+    s.device->set_transform(TS_WORLD, world);
+    s.overlay->set_clip_planes(-0.4f, -0.3f, 0.6f, 0.2f);
+    EXPECT_EQ(s.device->render_state(RS_CLIPPLANEENABLE), 15u);
+    auto kept = [&](float x, float y) {
+        const vec3 p = transform_coord(vec3{x, y, 0}, world);
+        for (int i = 0; i < 4; ++i) {
+            const float* pl = s.device->clip_plane(i);
+            if (pl[0] * p.x + pl[1] * p.y + pl[2] * p.z + pl[3] < -1e-5f) return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(kept(0, 0));
+    EXPECT_TRUE(kept(-0.4f, -0.3f));
+    EXPECT_TRUE(kept(0.6f, 0.2f));
+    EXPECT_FALSE(kept(-0.41f, 0));
+    EXPECT_FALSE(kept(0.61f, 0));
+    EXPECT_FALSE(kept(0, -0.31f));
+    EXPECT_FALSE(kept(0, 0.21f));
+    s.overlay->disable_clip_planes();
+    EXPECT_EQ(s.device->render_state(RS_CLIPPLANEENABLE), 0u);
+}
+
+TEST(Primitives, LineAndFilledBoxLandOnTheVirtualScreenPixels) {
+    for (const auto& size : {std::pair{640, 480}, std::pair{1280, 960}}) {
+        overlay_setup s(size.first, size.second, false);
+        const int ox = size.first / 2 - 320, oy = size.second / 2 - 240;  // where the virtual screen sits
+        // A filled box from GUI (-0.5, -0.5) to (0.25, 0.5): virtual pixels x 160..399, y 120..359.
+        s.overlay->fill_rect(-0.5f, -0.5f, 0.25f, 0.5f, 0xFF00FF00u);
+        // A line through the middle of virtual row 50 from x 400 to 599.
+        const float y = 1.0f - 50.5f / 240.0f;
+        s.overlay->draw_line(400.0f / 320.0f - 1.0f, y, 600.0f / 320.0f - 1.0f, y, 0xFFFF0000u);
+        const soft_raster r = s.raster();
+        EXPECT_EQ(r.count(0xFF00FF00u, ox + 160, oy + 120, ox + 400, oy + 360), 240 * 240) << size.first;
+        EXPECT_EQ(r.count(0xFF00FF00u, 0, 0, size.first, size.second), 240 * 240);
+        EXPECT_EQ(r.count(0xFFFF0000u, ox + 400, oy + 50, ox + 600, oy + 51), 200);
+        EXPECT_EQ(r.count(0xFFFF0000u, 0, 0, size.first, size.second), 200);
+        ASSERT_EQ(s.device->draws().size(), 2u);
+        EXPECT_EQ(s.device->draws()[0].type, static_cast<std::uint32_t>(PT_TRIANGLELIST));
+        EXPECT_EQ(s.device->draws()[0].stride, 16);
+        EXPECT_EQ(s.device->draws()[0].fvf, k_overlay_vertex_fvf);
+        EXPECT_EQ(s.device->draws()[1].type, static_cast<std::uint32_t>(PT_LINELIST));
+    }
+}
+
+TEST(Primitives, RectangleOutlineIsTheSameInEitherCornerOrder) {
+    overlay_setup s(640, 480, false);
+    s.overlay->draw_rect(-0.5f, -0.25f, 0.5f, 0.25f, 0xFFFFFFFFu);
+    s.overlay->draw_rect(0.5f, 0.25f, -0.5f, -0.25f, 0xFFFFFFFFu);
+    ASSERT_EQ(s.device->draws().size(), 2u);
+    auto segments = [](const draw_record& d) {
+        std::set<std::tuple<float, float, float, float>> out;
+        const overlay_vertex* v = verts(d);
+        for (int i = 0; i < 4; ++i) {
+            auto a = std::pair{v[i].x, v[i].y}, b = std::pair{v[i + 1].x, v[i + 1].y};
+            if (b < a) std::swap(a, b);
+            out.insert({a.first, a.second, b.first, b.second});
+        }
+        return out;
+    };
+    EXPECT_EQ(s.device->draws()[0].type, static_cast<std::uint32_t>(PT_LINESTRIP));
+    EXPECT_EQ(s.device->draws()[0].primitive_count, 4);
+    EXPECT_EQ(segments(s.device->draws()[0]), segments(s.device->draws()[1]));
+}
+
+TEST(Primitives, GradientShadesFromTheFirstEdgeToTheSecond) {
+    overlay_setup s(640, 480, false);
+    s.overlay->fill_rect_gradient(-0.5f, -0.05f, 0.5f, 0.05f, 0xFF00FFFFu, 0xFF0000C0u);
+    const soft_raster r = s.raster();
+    // y1 (-0.05) is the lower edge on the screen: virtual row 251; y2 the upper, row 228.
+    const std::uint32_t low = r.pixel(320, 251), high = r.pixel(320, 228);
+    EXPECT_GT((low >> 8) & 0xFF, 0xF0u);    // nearly cyan
+    EXPECT_LT((high >> 8) & 0xFF, 0x10u);   // nearly dark blue
+    EXPECT_NEAR(static_cast<int>(high & 0xFF), 0xC0, 8);
+}
+
+TEST(Primitives, ArcsAndCircles) {
+    overlay_setup s(640, 480, false);
+    // 36 steps, x factor 0.75: a round circle of 240 r pixels.
+    const float r = 0.5f;
+    s.overlay->draw_arc(0, 0, r, 0xFFFFFFFFu, 36, 0, 0.75f);
+    const draw_record& d = s.device->draws()[0];
+    EXPECT_EQ(d.type, static_cast<std::uint32_t>(PT_LINESTRIP));
+    EXPECT_EQ(d.primitive_count, 71);
+    const overlay_vertex* v = verts(d);
+    for (int i = 0; i < 72; ++i) {
+        const float px = v[i].x * 320, py = v[i].y * 240;
+        EXPECT_NEAR(std::hypot(px, py), 240 * r, 0.01f);
+    }
+    // A fractional step count overshoots to the next whole step.
+    s.device->clear_records();
+    s.overlay->draw_arc(0, 0, r, 0xFFFFFFFFu, 2.5f, 0, 1);
+    EXPECT_EQ(s.device->draws()[0].primitive_count, 5);
+    // The scratch store bounds the steps.
+    s.device->clear_records();
+    s.overlay->draw_arc(0, 0, r, 0xFFFFFFFFu, 1000, 0, 1);
+    s.overlay->fill_arc(0, 0, r, 0xFFFFFFFFu, 1000, 0, 1);
+    EXPECT_EQ(s.device->draws()[0].primitive_count, 2 * 128 - 1);
+    EXPECT_EQ(s.device->draws()[1].primitive_count, 85);
+    // A filled circle of 12 steps covers the centre and nothing beyond its radius.
+    s.device->clear_records();
+    s.overlay->fill_arc(0, 0, 0.25f, 0xFFFFFFFFu, 12, 0, 0.75f);
+    const soft_raster ras = s.raster();
+    EXPECT_EQ(ras.pixel(320, 240), 0xFFFFFFFFu);
+    int x0, y0, x1, y1;
+    ASSERT_TRUE(ras.ink_box(&x0, &y0, &x1, &y1));
+    EXPECT_GE(x0, 320 - 61);
+    EXPECT_LE(x1, 320 + 61);
+    EXPECT_GE(y0, 240 - 61);
+    EXPECT_LE(y1, 240 + 61);
+}
+
+TEST(Primitives, MarkersAndGlyphShapes) {
+    overlay_setup s(640, 480, false);
+    // A triangle without inset touches three sides of its box.
+    s.overlay->fill_triangle_to_y1(-0.5f, -0.5f, 0.5f, 0.5f, 0xFFFFFFFFu, false);
+    const soft_raster r = s.raster();
+    int x0, y0, x1, y1;
+    ASSERT_TRUE(r.ink_box(&x0, &y0, &x1, &y1));
+    EXPECT_NEAR(x0, 160, 1);
+    EXPECT_NEAR(x1, 480, 1);
+    EXPECT_NEAR(y0, 120, 1);
+    EXPECT_NEAR(y1, 360, 1);
+    // With inset it stays inside.
+    s.device->clear_records();
+    s.overlay->fill_triangle_to_x2(-0.5f, -0.5f, 0.5f, 0.5f, 0xFFFFFFFFu, true);
+    const overlay_vertex* v = verts(s.device->draws()[0]);
+    EXPECT_FLOAT_EQ(v[0].x, -0.5f + 0.35f);
+    EXPECT_FLOAT_EQ(v[1].x, 0.5f - 0.35f);
+    EXPECT_FLOAT_EQ(v[0].y, 0.5f - 0.25f);
+
+    // The direction triangle at angle 0 points up: tip at (cx, cy + 4/3 s/2).
+    s.device->clear_records();
+    s.overlay->draw_direction_triangle(0.1f, 0.2f, 0.3f, 0, 0xFFFFFFFFu);
+    const draw_record& d = s.device->draws()[0];
+    EXPECT_EQ(d.primitive_count, 3);
+    v = verts(d);
+    EXPECT_NEAR(v[0].x, 0.1f, 1e-6f);
+    EXPECT_NEAR(v[0].y, 0.2f + 0.2f, 1e-6f);
+    EXPECT_NEAR(v[5].y, 0.2f - 0.2f, 1e-6f);  // the shaft's end behind the centre
+    EXPECT_LT(v[1].y, v[0].y);                // barbs fall back from the tip
+    EXPECT_NEAR(v[1].x - 0.1f, -(v[3].x - 0.1f), 1e-6f);
+
+    // Spokes at every 45 degrees between the two radii.
+    s.device->clear_records();
+    draw_spoke_ring(0, 0, 0.1f, 0.2f, 0xFFFFFFFFu);
+    v = verts(s.device->draws()[0]);
+    EXPECT_EQ(s.device->draws()[0].primitive_count, 8);
+    EXPECT_FLOAT_EQ(v[0].x, 0.075f);
+    EXPECT_FLOAT_EQ(v[1].x, 0.15f);
+    EXPECT_NEAR(v[5].y, 0.2f, 1e-6f);  // the spoke at 90 degrees
+}
+
+TEST(Primitives, ThreeDimensionalHelpers) {
+    overlay_setup s(640, 480, false);
+    gfx_texture* bound = nullptr;
+    texture_ptr t;
+    ASSERT_EQ(s.device->create_texture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
+    s.device->set_texture(0, t.get());
+    s.overlay->draw_3d_cross(1, 2, 3, 0.5f, 0xFFFFFFFFu);
+    const draw_record& c = s.device->draws()[0];
+    EXPECT_EQ(c.textures[0], bound);  // the texture is unbound first
+    EXPECT_EQ(c.primitive_count, 3);
+    EXPECT_FLOAT_EQ(verts(c)[4].z, 2.5f);
+    EXPECT_FLOAT_EQ(verts(c)[5].z, 3.5f);
+
+    const mat4 world = mat_translation(10, 20, 30);
+    s.device->set_transform(TS_WORLD, world);
+    s.overlay->draw_box_3d(-1, -1, -1, 1, 1, 1, 5, 0xFFFFFFFFu);
+    ASSERT_EQ(s.device->draws().size(), 3u);
+    const draw_record& box = s.device->draws()[1];
+    EXPECT_EQ(box.type, static_cast<std::uint32_t>(PT_LINESTRIP));
+    EXPECT_EQ(box.primitive_count, 19);
+    const draw_record& drop = s.device->draws()[2];
+    EXPECT_TRUE(is_identity(drop.state.world[0]));
+    EXPECT_FLOAT_EQ(verts(drop)[0].y, 20.0f);
+    EXPECT_FLOAT_EQ(verts(drop)[1].y, -5.0f);
+    EXPECT_FLOAT_EQ(verts(drop)[1].x, 10.0f);
+    EXPECT_FLOAT_EQ(s.device->transform(TS_WORLD).m[3][2], 30.0f);  // restored
+}
+
+TEST(Primitives, TexturedQuadsMapTheirCornersAndColourKeyedBlackIsTransparent) {
+    overlay_setup s(640, 480, false);
+    // A 2 x 2 A1R5G5B5 texture as a keyed resource gives it: black is transparent.
+    texture_ptr t;
+    ASSERT_EQ(s.device->create_texture(2, 2, 1, 0, FMT_A1R5G5B5, POOL_MANAGED, &t), S_OK);
+    locked_rect lr;
+    ASSERT_EQ(t->lock_rect(0, &lr), S_OK);
+    auto* row0 = static_cast<std::uint16_t*>(lr.bits);
+    auto* row1 = reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(lr.bits) + lr.pitch);
+    row0[0] = 0x0000;  // keyed black: transparent
+    row0[1] = 0xFFFF;  // opaque white
+    row1[0] = 0xFFFF;
+    row1[1] = 0x0000;
+    t->unlock_rect(0);
+    s.device->set_render_state(RS_ALPHABLENDENABLE, 1);
+    s.device->set_render_state(RS_SRCBLEND, BLEND_SRCALPHA);
+    s.device->set_render_state(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    // Upright: the texture's top row at the box's upper edge.
+    draw_texture_rect(-0.5f, -0.5f, 0.5f, 0.5f, 0xFFFFFFFFu, t.get());
+    EXPECT_EQ(s.device->texture(0), nullptr);
+    const draw_record& d = s.device->draws()[0];
+    EXPECT_EQ(d.stride, 24);
+    EXPECT_EQ(d.textures[0], t.get());
+    const soft_raster r = s.raster(0xFFFF0000u);  // over red
+    EXPECT_EQ(r.count(0xFFFF0000u, 160, 120, 320, 240), 160 * 120);  // top-left: keyed, red shows
+    EXPECT_EQ(r.count(0xFFFFFFFFu, 320, 120, 480, 240), 160 * 120);  // top-right: white
+    EXPECT_EQ(r.count(0xFFFFFFFFu, 160, 240, 320, 360), 160 * 120);
+    EXPECT_EQ(r.count(0xFFFF0000u, 320, 240, 480, 360), 160 * 120);
+
+    // A texture window: the part of a texture over a frame box that falls in the box.
+    s.device->clear_records();
+    draw_texture_window(-1, -1, 1, 1, 0, 0, 1, 1, 0xFFFFFFFFu, t.get());
+    const auto* v = reinterpret_cast<const font_vertex*>(s.device->draws()[0].vertices.data());
+    EXPECT_FLOAT_EQ(v[0].u, 0.5f);
+    EXPECT_FLOAT_EQ(v[0].v, 0.5f);
+    EXPECT_FLOAT_EQ(v[2].u, 1.0f);
+    EXPECT_FLOAT_EQ(v[2].v, 0.0f);
+    EXPECT_EQ(s.device->draws()[0].state.sampler[0][SAMP_ADDRESSU], static_cast<std::uint32_t>(TADDRESS_CLAMP));
+    EXPECT_EQ(s.device->sampler_state(0, SAMP_ADDRESSU), static_cast<std::uint32_t>(TADDRESS_WRAP));
+
+    // A rotated quad keeps its corner mapping: at angle 0 the (+,+) corner has (1, 1).
+    s.device->clear_records();
+    draw_rotated_textured_quad(0, 0, 0.3f, 0.15f, 0, 0xFFFFFFFFu, t.get());
+    v = reinterpret_cast<const font_vertex*>(s.device->draws()[0].vertices.data());
+    EXPECT_FLOAT_EQ(v[2].x, 0.3f);
+    EXPECT_FLOAT_EQ(v[2].y, 0.2f);
+    EXPECT_FLOAT_EQ(v[2].u, 1.0f);
+    EXPECT_FLOAT_EQ(v[2].v, 1.0f);
+}
