@@ -13,6 +13,7 @@
 #include "platform/messages.h"
 #include "shell/gui_calls.h"
 #include "shell/scene.h"
+#include "tests/shell/audio_test_support.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -618,6 +619,43 @@ TEST_F(Scene, DraggingWithTheLeftButtonFliesTheFreeCamera) {
     EXPECT_FLOAT_EQ(world->viewer.speeds[2], 0.0f);
     world->viewer.parent = nullptr;
     carrier.remove_child(&world->viewer);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Scene, EventSoundsLoadIntoTheirSlotsAndTakeTheirVolumes) {
+    sound_system sound;
+    g_sound = &sound;
+    sound.init_with(open_loopback_audio_device(k_test_rate));
+    ASSERT_TRUE(sound.available);
+    const char* files[] = {"click", "beep", "mark", "splash", "shot", "rocket1", "explode", "motor1", "motor2"};
+    for (const char* name : files) tmp.write(std::string("sounds/") + name + ".wav", make_tone(0.5));
+    // "bang" is missing.
+    sound.volume_sounds = -2000;  // a tenth of the amplitude
+    sound.volume_engine = 0;
+    world->load_sounds();
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(world->sound_slots[i] != nullptr, i != 4) << "slot " << i;
+    EXPECT_EQ(world->sound_slots[scene::k_preview_slot], nullptr);
+    EXPECT_NE(std::string(app.log_text()).find("Failed to load sounds\\bang.wav"), std::string::npos);
+
+    world->play_slot(1);  // the beep at the event volume
+    const double beep = rms(render(sound, 0.3).left, 0.05, 0.25);
+    world->stop_sounds();
+    render(sound, 0.1);
+    world->play_slot(5);  // the shot at the engine volume
+    const double shot = rms(render(sound, 0.3).left, 0.05, 0.25);
+    ASSERT_GT(shot, 0.01);
+    EXPECT_NEAR(beep / shot, 0.1, 0.01);
+
+    // Stopped, every slot is silent; released, every slot is empty, and again harmlessly.
+    world->stop_sounds();
+    EXPECT_LT(rms(render(sound, 0.2).left), 1e-4);
+    world->shutdown();
+    world->shutdown();
+    for (const auto& slot : world->sound_slots) EXPECT_EQ(slot, nullptr);
+    g_sound = nullptr;
 }
 
 }  // namespace
