@@ -7,7 +7,7 @@
 #include "core/scene_services.h"
 #include "core/sound_system.h"
 #include "platform/window.h"
-#include "shell/gui_calls.h"
+#include "core/gui_services.h"
 #include "shell/joystick_input.h"
 #include "shell/speech.h"
 

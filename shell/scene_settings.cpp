@@ -10,6 +10,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/gui_services.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/window.h"
@@ -74,6 +75,7 @@ struct working_values {
     int window_height = 0;
     float fov = 0.0f;
     int color_scheme = 0;
+    float opacity = 0.0f;
 };
 
 constexpr int k_key_count = 38;
@@ -98,7 +100,7 @@ void list_keys(setting (&keys)[k_key_count], scene& world, const holders& h, wor
     keys[n++] = real_key("[normal_fov]", 5, &w.fov);
     keys[n++] = integer_key("[sleep_time]", 5, &app.sleep_time);
     keys[n++] = integer_key("[color_scheme]", 5, &w.color_scheme);
-    keys[n++] = real_key("[transparency]", 5, &app.transparency);
+    keys[n++] = real_key("[transparency]", 5, &w.opacity);
     keys[n++] = flag_key("[use_refmap]", 6, &world.ground.use_refmap);
     keys[n++] = flag_key("[use_refrac]", 6, &world.ground.use_refrac);
     keys[n++] = flag_key("[use_waves]", 6, &world.ground.use_waves);
@@ -312,6 +314,7 @@ void scene::read_settings() {
     w.window_height = g_app->window_height;
     w.fov = viewer.normal_fov;
     w.color_scheme = g_app->color_scheme;
+    w.opacity = gui_opacity;
     remembered_window_width = g_app->window_width;
     remembered_window_height = g_app->window_height;
 
@@ -354,6 +357,7 @@ void scene::read_settings() {
     viewer.normal_fov = w.fov;
     // The GUI indexes its colour tables by the scheme: an unknown one keeps the current.
     if (w.color_scheme >= 0 && w.color_scheme <= k_max_color_scheme) g_app->color_scheme = w.color_scheme;
+    gui_opacity = clamp_opacity(w.opacity);
 }
 
 void scene::write_settings() {
@@ -380,6 +384,7 @@ void scene::write_settings() {
     }
     w.fov = viewer.normal_fov;
     w.color_scheme = g_app->color_scheme;
+    w.opacity = gui_opacity;
 
     setting keys[k_key_count];
     list_keys(keys, *this, h, w);

@@ -10,7 +10,7 @@
 #include "platform/clock.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
-#include "shell/gui_calls.h"
+#include "core/gui_services.h"
 #include "shell/joystick_input.h"
 #include "shell/scene.h"
 
@@ -208,7 +208,7 @@ void scene::check_end_of_scenario() {
         if (systems[i] && system_has_live_missiles(systems[i])) ended = false;
     }
     if (ended) {
-        gui_link().open_results();
+        gui_link().open_dialog(gui_dialog::results);
         next_end_check = g_state->now + k_results_again_ms;
     } else {
         next_end_check = g_state->now + k_end_check_ms;

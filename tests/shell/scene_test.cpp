@@ -11,7 +11,7 @@
 #include "core/frame.h"
 #include "core/scene_services.h"
 #include "platform/messages.h"
-#include "shell/gui_calls.h"
+#include "core/gui_services.h"
 #include "shell/scene.h"
 #include "tests/shell/audio_test_support.h"
 #include "tests/support/temp_folder.h"
@@ -44,12 +44,14 @@ public:
 };
 
 // A GUI that writes down what the scene asks of it.
-class recording_gui : public gui_calls {
+class recording_gui : public gui_services {
 public:
     int updates = 0;
     int results = 0;
     void update() override { ++updates; }
-    void open_results() override { ++results; }
+    void open_dialog(gui_dialog which) override {
+        if (which == gui_dialog::results) ++results;
+    }
 };
 
 // A scene whose hooks answer from plain tables the test fills, and which writes down the
@@ -159,13 +161,13 @@ protected:
     void SetUp() override {
         g_app = &app;
         g_state = &state;
-        install_gui_calls(&gui);
+        install_gui_services(&gui);
         world = std::make_unique<test_scene>();
         state.now = 5000;
     }
     void TearDown() override {
         world.reset();
-        install_gui_calls(nullptr);
+        install_gui_services(nullptr);
         install_scene_services(nullptr);
         g_state = nullptr;
         g_app = nullptr;

@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/gui_services.h"
 #include "platform/recording_device.h"
 #include "platform/scripted_window.h"
 #include "platform/window.h"
@@ -37,7 +38,7 @@ const char* const k_default_file =
     "0.785398\t[normal_fov]\r\n"
     "0\t[sleep_time]\r\n"
     "1\t[color_scheme]\r\n"
-    "0\t[transparency]\r\n"
+    "255\t[transparency]\r\n"
     "\r\n"
     "1\t[use_refmap]\r\n"
     "1\t[use_refrac]\r\n"
@@ -69,6 +70,7 @@ const char* const k_default_file =
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
+        gui_opacity = 255.0f;
         g_app = &app;
         g_state = &state;
         g_sound = &sound;
@@ -122,7 +124,7 @@ TEST_F(Settings, ChangedValuesSurviveAWriteAndARead) {
     world.viewer.normal_fov = 0.6f;
     app.sleep_time = 7;
     app.color_scheme = 4;
-    app.transparency = 0.35f;
+    gui_opacity = 128.0f;
     world.ground.use_waves = 0;
     app.use_shadow = 0;
     app.use_tips = 0;
@@ -144,6 +146,7 @@ TEST_F(Settings, ChangedValuesSurviveAWriteAndARead) {
     g_joystick = &joystick2;
     scene world2;
     world2.read_settings();
+    EXPECT_FLOAT_EQ(gui_opacity, 128.0f);
     EXPECT_EQ(app2.start_window_mode, 0);
     EXPECT_EQ(app2.window_width, 1024);
     EXPECT_EQ(app2.window_height, 768);
@@ -158,7 +161,6 @@ TEST_F(Settings, ChangedValuesSurviveAWriteAndARead) {
     EXPECT_FLOAT_EQ(world2.viewer.fov, 0.6f);
     EXPECT_EQ(app2.sleep_time, 7);
     EXPECT_EQ(app2.color_scheme, 4);
-    EXPECT_FLOAT_EQ(app2.transparency, 0.35f);
     EXPECT_EQ(world2.ground.use_waves, 0);
     EXPECT_EQ(world2.ground.use_refmap, 1);
     EXPECT_EQ(app2.use_shadow, 0);
@@ -214,6 +216,7 @@ TEST_F(Settings, KeysAreFoundAnywhereAndTakeTheLastNumber) {
         "1e30\t[volume_engine]\r\n"
         "nan\t[max_objects_count]\r\n"  // not a number here: 1e30 again
         "9\t[color_scheme]\r\n"             // beyond the GUI's schemes
+        "300\t[transparency]\r\n"            // an opacity beyond 255
         "bogus line without a key\r\n");
     EXPECT_EQ(app.use_plants, 1);
     EXPECT_FLOAT_EQ(joystick.dead_zone, 0.5f);
@@ -226,6 +229,7 @@ TEST_F(Settings, KeysAreFoundAnywhereAndTakeTheLastNumber) {
     EXPECT_EQ(sound.volume_engine, 2147483647);
     EXPECT_EQ(state.max_objects_count, 2147483647);
     EXPECT_EQ(app.color_scheme, 1);
+    EXPECT_FLOAT_EQ(gui_opacity, 255.0f);
 
     read_file("0\t[use_caustics]\n0.25\t[use_tips]\n");  // LF line ends read as well
     EXPECT_EQ(app.use_caustics, 0);

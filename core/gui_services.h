@@ -1,0 +1,65 @@
+// What the shell calls of the user interface, declared here so that the shell and its tests
+// need not link it: the GUI's per-frame, drawing and input entries, the dialogs the shell
+// opens by name, and the pending command (a screen change that the GUI runs once per frame).
+// The user interface installs its implementation when its root window is made; until then
+// every call does nothing and the mouse presses are not taken.
+#pragma once
+
+#include <cstdint>
+
+// The pending command: 0 none; 2 back to the main menu, 22 the test conditions screen, 23
+// the scenario design screen... The GUI runs it once in its next update and resets it.
+extern int pending_command;
+
+// [transparency]: the GUI opacity 0..255 that framed windows are drawn with at most. 255
+// until the settings are read, so dialogs are visible on a first run.
+extern float gui_opacity;
+// A [transparency] value as read: clamped to 0..255; anything not a number gives 255.
+float clamp_opacity(float value);
+
+// The dialogs and views the shell opens, toggles or closes.
+enum class gui_dialog {
+    results,
+    flight_graph,
+    radar_view,
+    telescope_view,
+    map_view,
+    keys,
+    about,
+    weather,
+};
+
+class gui_services {
+public:
+    virtual ~gui_services() = default;
+
+    // Once the device exists: fonts, layout for the viewport, the main menu.
+    virtual void init() {}
+    // Once per frame in menu and scene mode: ticks, then the pending command.
+    virtual void update() {}
+    // Last in every drawn frame.
+    virtual void render() {}
+    // Key, character and wheel messages.
+    virtual void on_key(void* /*window*/, std::uint32_t /*message*/, std::uintptr_t /*wparam*/,
+                        std::intptr_t /*lparam*/) {}
+    // After a device reset or a window size change.
+    virtual void on_resize() {}
+    virtual void shutdown() {}
+    // The pointer in client pixels; bit 0 of buttons is the left button.
+    virtual void on_mouse_move(int /*x*/, int /*y*/, int /*buttons*/) {}
+    // True when the GUI took the press (the scene then ignores it).
+    virtual bool on_mouse_down(int /*x*/, int /*y*/, int /*button*/) { return false; }
+    virtual void on_mouse_up() {}
+
+    virtual void open_dialog(gui_dialog /*which*/) {}
+    // True when the dialog is shown afterwards.
+    virtual bool toggle_dialog(gui_dialog /*which*/) { return false; }
+    virtual void close_dialog(gui_dialog /*which*/) {}
+    // The GUI display flag: while cleared nothing of the GUI is drawn.
+    virtual void set_display(bool /*on*/) {}
+};
+
+// The installed user interface (a do-nothing one until it installs itself).
+gui_services& gui_link();
+// Installs an implementation (none restores the do-nothing one). The caller keeps it.
+void install_gui_services(gui_services* implementation);
