@@ -59,6 +59,13 @@ public:
     void pick_at_cursor(int x, int y);
     void select_in_drag_rectangle();
 
+    // Impact and smoke effects at a scene position, under the parent (none: the "transps"
+    // root); the new emitter becomes the current object.
+    void spawn_impact_smoke(float x, float y, float z, frame* parent, float s);
+    void spawn_impact_spray(float x, float y, float z, frame* parent, float s);
+    void spawn_fire_burst(float x, float y, float z, frame* parent, float s);
+    void spawn_white_smoke(float x, float y, float z, frame* parent, float s);
+
     // Messages.
     char message[k_line_size] = {};
     char scenery_name[128] = {};
@@ -160,6 +167,8 @@ public:
     std::uint8_t gui_focus[2] = {0, 0};
     // The 3-D editor's selection (its arming gate stays clear).
     editor_selection selection;
+    // The emitter the last effect service made (none when it made none).
+    frame* current_object = nullptr;
 };
 
 // The program's one application state; set by the entry function (tests set their own).

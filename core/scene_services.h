@@ -1,14 +1,76 @@
 // The services through which the scene objects of the lower folders (frames, camera, mouse,
 // flight models, effects) reach the world around them without holding the scene: ground and
 // sea heights, the selection box and sight-line fog, the scene's origin shift, the GUI's share
-// of mouse input and the key state. The shell installs the scene's backend at start-up; until
-// then, and in tests that install a fake, the default answers: flat ground at 0, the sea at
-// the water level, no drawing, and the program's key-state table.
+// of mouse input and the key state, the scene's roots and camera, and the effects that
+// explosions, impacts and exhausts make. The shell installs the scene's backend at start-up;
+// until then, and in tests that install a fake, the default answers: flat ground at 0, the sea
+// at the water level, no drawing, the program's key-state table, no roots, and exhausts that
+// are plain frames.
+//
+// The effect recipes (which bursts and columns an explosion makes, with their numbers) are
+// worked out here, in the free functions; the backend only turns each finished description
+// into its particle or smoke object.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/math3d.h"
+
+class frame;
+
+// A particle burst (the world's sprinkle emitter): kind 0 fire, 1 smoke, 2 spray; a burst of
+// count particles leaving at speed (m/s) with particles of size (m).
+enum burst_shape : std::int32_t {
+    BURST_SPHERE = 0,  // every direction
+    BURST_PLUME = 1,   // upward, like a splash
+    BURST_LINE = 2,    // along the emitter's z axis over a length, biased toward one end
+    BURST_CONE = 3,    // a cone along the emitter's z axis
+};
+
+struct particle_burst {
+    std::int32_t kind = 0;
+    std::int32_t count = 255;
+    float speed = 0.0f;
+    float size = 0.0f;
+    burst_shape shape = BURST_SPHERE;
+    float length = 0.0f;  // m, line bursts
+    float bias = 0.0f;    // axial bias of a line burst
+    vec3 position;        // in the parent's axes (the world's under the "transps" root)
+    float heading = 0.0f; // turn of the emitter's z axis: yaw, then pitch (rad)
+    float pitch = 0.0f;
+    frame* parent = nullptr;  // none: the "transps" root
+};
+
+// A smoke column (the world's smoke object): colour, count of puffs, puff size and growth (m),
+// upward drift (m/s) and ageing rate; a fire column glows.
+struct smoke_column {
+    vec3 position;
+    frame* parent = nullptr;  // none: the "transps" root
+    std::uint8_t fire = 0;
+    std::uint8_t red = 255, green = 255, blue = 255;
+    std::int32_t count = 64;
+    float size = 1.0f;
+    float growth = 1.0f;
+    float drift_y = 5.0f;
+    float ageing = 0.25f;
+    std::uint8_t hit_testable = 0;
+};
+
+// The exhaust children a motor makes of itself: its flame (with a trail behind it unless
+// plumes are drawn in 3-D), a smoke plume puffed from the nozzle (kind 4 particles) and, on
+// the design screens, a smoke column.
+enum exhaust_kind : std::int32_t { EXHAUST_FLAME = 0, EXHAUST_PLUME = 1, EXHAUST_SMOKE = 2 };
+
+struct exhaust_params {
+    exhaust_kind kind = EXHAUST_FLAME;
+    vec3 position;             // in the parent's axes, m
+    float size = 1.0f;         // flame base size; plume particle size; smoke size values
+    float size2 = 1.0f;        // smoke: second size value
+    float speed = 0.0f;        // plume emit speed (m/s, negative: backward)
+    float colour = 0.5f;       // flame colour value
+    std::int32_t count = 64;   // smoke count value
+    std::uint8_t trail = 0;    // flame: draws its trail
+};
 
 class scene_services {
 public:
@@ -34,6 +96,34 @@ public:
     virtual bool key_held(int virtual_key);
     // Marks the terrain cell under (x, z) as taken by a draped object (value 1).
     virtual void mark_ground_cell(float x, float z, int value);
+
+    // The scene's roots; none while no scene is up (nothing is then added).
+    virtual frame* objects_root();
+    virtual frame* transps_root();
+    // The camera stops tracking the frame (keeping its look direction) or leaves it when it
+    // rides on it; nothing when the camera has nothing to do with it.
+    virtual void forget_camera_target(frame* f);
+    // The frame's position in the camera's axes and its motion relative to the camera (m/s);
+    // both zero without a camera. The default reads the camera's published matrix and the
+    // frame's motion of the last tick.
+    virtual void camera_relative_motion(const frame* f, vec3* position, vec3* velocity);
+
+    // Makes the emitter of a burst or a column under its parent (none: the "transps" root)
+    // and returns it; none when the effect could not be made.
+    virtual frame* emit_burst(const particle_burst& burst);
+    virtual frame* emit_column(const smoke_column& column);
+
+    // Makes an exhaust child of the parent. The default is a plain frame placed at the given
+    // position, so the flame's scale and place can be followed without the world's effects.
+    virtual frame* create_exhaust(frame* parent, const exhaust_params& params);
+    // Per-tick settings of an exhaust made above: the flame's colour value, the plume's
+    // emission switch and the smoke's two size values. Nothing for none.
+    virtual void set_exhaust_colour(frame* exhaust, float colour);
+    virtual void set_exhaust_emission(frame* exhaust, bool on);
+    virtual void set_exhaust_sizes(frame* exhaust, float a, float b);
+    // Whether the exhaust has died down: a plume holds fewer than 8 live puffs, a flame's trail
+    // keeps no per-point value of 32 or more. True for none.
+    virtual bool exhaust_settled(frame* exhaust);
 };
 
 // The installed backend (the flat default when none is installed).
@@ -47,3 +137,27 @@ void sea_height(float x, float z, float* h);
 void mark_ground_cell(float x, float z, int value);
 void draw_selection_box(const vec3& min, const vec3& max, float altitude_offset,
                         std::uint32_t colour);
+
+// The scene graph. The frame becomes a not-shared child of the "objects" / "transps" root;
+// on_ground then moves it up or down so that the lowest point of its box stands on the
+// ground. Nothing without the root.
+void add_scene_object(frame* f, bool on_ground);
+void add_scene_transp(frame* f, bool on_ground);
+void forget_camera_target(frame* f);
+void camera_relative_motion(const frame* f, vec3* position, vec3* velocity);
+
+// Effects. In the world means under the "transps" root at the object's world position,
+// otherwise a child of the object at its origin.
+// A rocket explodes or lands: spray at or under the surface, smoke above it, then fire.
+void spawn_explosion(frame* object, float s, bool in_world);
+// A missile self-destructs: a smoke and a fire line burst of the warhead's length (m) and
+// taper (axial bias), turned along the object's z axis in the world.
+void spawn_missile_explosion(float length, float bias, frame* object, float s, bool in_world);
+// A launch: a cone of fire along the object's z axis, in the world.
+void spawn_muzzle_burst(frame* object, float speed, float size);
+// The four burst and column recipes of app_state (which also keeps the new emitter as its
+// current object); none for parent means the "transps" root.
+frame* make_impact_smoke(float x, float y, float z, frame* parent, float s);
+frame* make_impact_spray(float x, float y, float z, frame* parent, float s);
+frame* make_fire_burst(float x, float y, float z, frame* parent, float s);
+frame* make_white_smoke(float x, float y, float z, frame* parent, float s);

@@ -185,6 +185,7 @@ float to_float(double v) { return static_cast<float>(v); }
 }  // namespace
 
 aero_config::aero_config() {
+    type = FRAME_AERO_CONFIG;
     copy_text(name, "New Config");
     for (int s = 0; s < aero_max_wing_sets; ++s) {
         CR[s] = 20.0f;
@@ -251,6 +252,10 @@ void aero_config::clamp_dimensions() {
     box_min = {-0.005f * widest, -0.005f * widest, -0.005f * body_length};
     box_max = {0.005f * widest, 0.005f * widest, 0.005f * body_length};
     bounding_radius = 0.005f * body_length;
+    base_box = {box_min, box_max};
+    box = base_box;
+    base_radius = bounding_radius;
+    radius = bounding_radius;
 }
 
 namespace {

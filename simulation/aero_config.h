@@ -3,18 +3,20 @@
 // its dimensions into coefficient tables over Mach 0 to 4 by a component build-up of fitted
 // chart formulas, and the missile reads drag, normal-force slope and trim angle from them each
 // flight step. Its definition file is "configs\<name>.txt". Lengths are stored in cm as the
-// file and the design screen give them; all computation is in m.
+// file and the design screen give them; all computation is in m. It is a frame (an owned child
+// of its missile, drawn and moved with it); its bounding box follows its dimensions.
 #pragma once
 
 #include <cstdint>
 
+#include "core/frame.h"
 #include "platform/math3d.h"
 #include "simulation/design_name.h"
 #include "simulation/mach_table.h"
 
 constexpr int aero_max_wing_sets = 8;
 
-class aero_config {
+class aero_config : public frame {
 public:
     aero_config();
 

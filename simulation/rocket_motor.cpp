@@ -1,0 +1,541 @@
+#include "simulation/rocket_motor.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/scene_services.h"
+#include "core/sound_system.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr float k_pi_f = 3.1415926f;
+constexpr float k_g0 = 9.81f;           // m/s², specific impulse to exhaust speed
+constexpr float k_atm = 100000.0f;      // Pa per atmosphere as the motor file counts it
+constexpr int k_segments = 18;          // 20 degrees per segment of every ring
+constexpr int k_max_substeps = 16384;   // beyond this a tick's steps grow longer instead
+
+constexpr float k_sound_min_distance = 500.0f;  // m
+constexpr const char* k_sound_files[4] = {"rocket1.wav", "shot.wav", "flight1.wav", "explode.wav"};
+
+bool in_menu_mode() { return g_app != nullptr && g_app->menu_mode != 0; }
+bool sound_available() { return g_sound != nullptr && g_sound->available != 0; }
+bool use_3d_smoke() { return g_app != nullptr && g_app->use_3d_smoke != 0; }
+
+// A finite value inside [low, high]; a value that is not a number becomes low.
+float guarded(float value, float low, float high) {
+    if (!(value >= low)) return low;
+    return std::min(value, high);
+}
+
+// Appends one ring section of a surface of revolution along z: 18 quads between radius r0 at
+// z0 and r1 at z1 (z1 >= z0), normals pointing away from the axis (toward it when inside is
+// set: the bore of a grain).
+void add_ring(std::vector<motor_vertex>& out, float z0, float z1, float r0, float r1,
+              float v0, float v1, bool inside) {
+    const float slope = (z1 != z0) ? -(r1 - r0) / (z1 - z0) : 0.0f;
+    const float sign = inside ? -1.0f : 1.0f;
+    for (int k = 0; k < k_segments; ++k) {
+        const float a0 = 2.0f * k_pi_f * static_cast<float>(k) / k_segments;
+        const float a1 = 2.0f * k_pi_f * static_cast<float>(k + 1) / k_segments;
+        const float u0 = static_cast<float>(k) / k_segments;
+        const float u1 = static_cast<float>(k + 1) / k_segments;
+        auto vertex = [&](float a, float r, float z, float u, float v) {
+            motor_vertex m;
+            m.position = {r * std::cos(a), r * std::sin(a), z};
+            m.normal = normalize(vec3{std::cos(a), std::sin(a), slope}) * sign;
+            m.u = u;
+            m.v = v;
+            return m;
+        };
+        const motor_vertex p00 = vertex(a0, r0, z0, u0, v0);
+        const motor_vertex p10 = vertex(a1, r0, z0, u1, v0);
+        const motor_vertex p01 = vertex(a0, r1, z1, u0, v1);
+        const motor_vertex p11 = vertex(a1, r1, z1, u1, v1);
+        // Clockwise seen from the side the normal faces (the device culls the other side).
+        if (inside) {
+            out.insert(out.end(), {p00, p01, p10, p10, p01, p11});
+        } else {
+            out.insert(out.end(), {p00, p10, p01, p10, p11, p01});
+        }
+    }
+}
+
+// An end face of a charge: the annulus between the two radii at z, facing along normal_z.
+void add_annulus(std::vector<motor_vertex>& out, float z, float inner, float outer, float normal_z) {
+    for (int k = 0; k < k_segments; ++k) {
+        const float a0 = 2.0f * k_pi_f * static_cast<float>(k) / k_segments;
+        const float a1 = 2.0f * k_pi_f * static_cast<float>(k + 1) / k_segments;
+        auto vertex = [&](float a, float r) {
+            motor_vertex m;
+            m.position = {r * std::cos(a), r * std::sin(a), z};
+            m.normal = {0.0f, 0.0f, normal_z};
+            m.u = 0.5f + 0.5f * std::cos(a) * r / std::max(outer, 1e-6f);
+            m.v = 0.5f + 0.5f * std::sin(a) * r / std::max(outer, 1e-6f);
+            return m;
+        };
+        const motor_vertex i0 = vertex(a0, inner), i1 = vertex(a1, inner);
+        const motor_vertex o0 = vertex(a0, outer), o1 = vertex(a1, outer);
+        if (normal_z > 0.0f) {
+            out.insert(out.end(), {i0, o0, i1, i1, o0, o1});
+        } else {
+            out.insert(out.end(), {i0, i1, o0, i1, o1, o0});
+        }
+    }
+}
+
+// Propellant of a whole grain in g (outer D, inner d, length L in cm, density g/cm³).
+float grain_mass(int type, float D, float d, float L, float rho) {
+    switch (type) {
+    case 1:
+    case 2:
+    case 3:
+    case 6:
+        return k_pi_f / 4.0f * (D * D - d * d) * L * rho;
+    case 4:
+        return ((D * D - d * d) / 4.0f + D * L / 2.0f) * k_pi_f * rho * (D - d) / 2.0f;
+    case 5:
+        return ((D * D - d * d) / 4.0f + D * L) * k_pi_f * rho * (D - d) / 2.0f;
+    default:
+        return 0.0f;
+    }
+}
+
+}  // namespace
+
+hresult create_rocket_motor(frame* parent, rocket_motor** out) {
+    return create_owned(parent, out);
+}
+
+rocket_motor::rocket_motor() {
+    type = FRAME_ROCKET_MOTOR;
+    copy_text(name, "New Motor");
+    const float tail = -0.01f * overall_length;
+    if (in_menu_mode()) {
+        exhaust_params params;
+        params.kind = EXHAUST_SMOKE;
+        params.position = {0.0f, 0.0f, tail};
+        params.size = chamber_diameter;
+        params.size2 = chamber_diameter;
+        params.count = 64;
+        smoke = services().create_exhaust(this, params);
+    } else if (use_3d_smoke()) {
+        exhaust_params params;
+        params.kind = EXHAUST_PLUME;
+        params.position = {0.0f, 0.0f, tail};
+        params.speed = -10.0f * chamber_diameter;
+        params.size = 2.0f * chamber_diameter;
+        plume = services().create_exhaust(this, params);
+    }
+    exhaust_params params;
+    params.kind = EXHAUST_FLAME;
+    params.colour = 0.5f;
+    params.trail = (use_3d_smoke() || in_menu_mode()) ? 0 : 1;
+    params.size = 0.005f * exit_diameter;
+    params.position = {0.0f, 0.0f, -0.01f * (overall_length / 2.0f - exit_diameter)};
+    flame = services().create_exhaust(this, params);
+    if (flame != nullptr) {
+        flame->local = mat_scaling(params.size, params.size, 5.0f * params.size) *
+                       mat_translation(params.position);
+        flame->has_scale = 1;
+        flame->update_matrices();
+    }
+    for (int i = 0; i < 4; ++i) load_sound(i, k_sound_files[i]);
+    build_casing();
+    for (int i = 0; i < motor_max_charges; ++i) build_charge(i);
+}
+
+// The buffers go with the motor: they keep their device alive, so this is always safe.
+rocket_motor::~rocket_motor() { stop_sounds(); }
+
+void rocket_motor::load_sound(int i, const char* file) {
+    if (!sound_available()) return;
+    char path[64];
+    format_text(path, "sounds\\%s", file);
+    // A file that does not load is logged by the sound service; the motor stays silent.
+    if (!g_sound->load_wave(path, &sounds_[i])) return;
+    g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
+    check_result(sounds_[i]->set_min_distance(k_sound_min_distance), __FILE__, __LINE__);
+}
+
+// ---- Design ----
+
+void rocket_motor::guard_values() {
+    charge_count = std::clamp(charge_count, 0, motor_max_charges);
+    // Gamma 1 would make the expansion exponents infinite; real exhaust gases lie near 1.2.
+    gamma = guarded(gamma, 1.05f, 1.67f);
+    for (int i = 0; i < motor_max_charges; ++i) {
+        // An exponent of 1 or more has no steady chamber pressure: it would grow without end.
+        charge_exponent[i] = guarded(charge_exponent[i], 0.0f, 0.9f);
+        charge_coefficient[i] = guarded(charge_coefficient[i], 0.0f, 200.0f);
+        charge_isp[i] = guarded(charge_isp[i], 50.0f, 500.0f);
+        charge_density[i] = guarded(charge_density[i], 0.5f, 5.0f);
+        charge_length[i] = guarded(charge_length[i], 0.0f, 1.0e4f);
+        charge_inner[i] = guarded(charge_inner[i], 0.0f, 1.0e4f);
+        charge_outer[i] = guarded(charge_outer[i], 0.0f, 1.0e4f);
+    }
+    chamber_diameter = guarded(chamber_diameter, 0.1f, 1.0e4f);
+    chamber_length = guarded(chamber_length, 0.1f, 1.0e5f);
+    throat_diameter = guarded(throat_diameter, 0.01f, 1.0e4f);
+    exit_diameter = guarded(exit_diameter, throat_diameter, 1.0e4f);
+    ignition_pressure = guarded(ignition_pressure, 0.0f, 1000.0f);
+}
+
+void rocket_motor::clamp_dimensions() {
+    guard_values();
+    float lengths = 0.0f;
+    for (int i = 0; i < charge_count; ++i) {
+        charge_inner[i] = std::max(0.0f, charge_inner[i]);
+        charge_length[i] = std::max(0.0f, charge_length[i]);
+        charge_outer[i] = std::max(charge_inner[i], charge_outer[i]);
+        chamber_diameter = std::max(chamber_diameter, charge_outer[i] + 0.1f);
+        lengths += charge_length[i];
+    }
+    ignition_pressure = std::clamp(ignition_pressure, 2.0f, 200.0f);
+    chamber_length = std::max({chamber_length, chamber_diameter, 0.5f + lengths});
+    throat_diameter = std::min(chamber_diameter, std::max(0.02f * chamber_diameter, throat_diameter));
+    exit_diameter = std::min(5.0f * throat_diameter, std::max(throat_diameter + 0.1f, exit_diameter));
+}
+
+void rocket_motor::build_casing(bool with_shapes) {
+    if (!with_shapes) {
+        compute_nozzle();
+        return;
+    }
+    const float D = chamber_diameter, L = chamber_length, t = throat_diameter, e = exit_diameter;
+    overall_length = D + L + 2.0f * e;
+    struct section {
+        float length, r0, r1;
+    };
+    const section sections[] = {
+        {D / 4.0f, 0.0f, 0.375f * D},  {D / 4.0f, 0.375f * D, D / 2.0f},
+        {L / 2.0f, D / 2.0f, D / 2.0f}, {L / 2.0f, D / 2.0f, D / 2.0f},
+        {D / 2.0f, D / 2.0f, t / 2.0f}, {t / 4.0f, t / 2.0f, t / 2.0f},
+        {1.5f * e, t / 2.0f, e / 2.0f},
+    };
+    casing_.clear();
+    float z = -overall_length / 2.0f;
+    for (const section& s : sections) {
+        add_ring(casing_, z, z + s.length, s.r0, s.r1, z / overall_length,
+                 (z + s.length) / overall_length, false);
+        z += s.length;
+    }
+
+    if (flame != nullptr) {
+        const float base = 0.005f * exit_diameter;
+        flame->local = mat_scaling(base, base, 5.0f * base) *
+                       mat_translation(0.0f, 0.0f, -0.01f * (overall_length / 2.0f - exit_diameter));
+        flame->update_matrices();
+    }
+    if (plume != nullptr) {
+        plume->set_position(0.0f, 0.0f, -0.01f * overall_length);
+        services().set_exhaust_sizes(plume, 0.1f * chamber_diameter, 0.1f * chamber_diameter);
+    }
+
+    const vec3 half{0.005f * chamber_diameter, 0.005f * chamber_diameter, 0.005f * overall_length};
+    base_box = {-half, half};
+    box = base_box;
+    base_radius = 0.005f * overall_length;
+    radius = base_radius;
+    compute_nozzle();
+}
+
+void rocket_motor::build_charge(int i) {
+    if (i < 0 || i >= motor_max_charges) return;
+    std::vector<motor_vertex>& out = charges_[i];
+    out.clear();
+    const float D = burn_outer[i], d = burn_inner[i], L = burn_length[i];
+    if (!(D > d) || !(L > 0.0f)) return;  // burnt away
+    add_ring(out, 0.0f, L, D / 2.0f, D / 2.0f, 0.0f, 1.0f, false);
+    if (d > 0.0f) add_ring(out, 0.0f, L, d / 2.0f, d / 2.0f, 0.0f, 1.0f, true);
+    add_annulus(out, 0.0f, d / 2.0f, D / 2.0f, -1.0f);
+    add_annulus(out, L, d / 2.0f, D / 2.0f, 1.0f);
+}
+
+void rocket_motor::compute_nozzle() {
+    guard_values();
+    throat_area = k_pi_f / 4.0f * (0.01f * throat_diameter) * (0.01f * throat_diameter);
+    exit_area = k_pi_f / 4.0f * (0.01f * exit_diameter) * (0.01f * exit_diameter);
+    chamber_volume = 0.25f * 3.1415926e-5f * chamber_diameter * chamber_diameter * chamber_length;
+    const float epsilon = exit_area / throat_area;
+    const float g = gamma;
+    gamma_function = std::sqrt(g) * std::pow(2.0f / (g + 1.0f), (g + 1.0f) / (2.0f * (g - 1.0f)));
+    // The exit-to-chamber pressure ratio of the ideal expansion through this area ratio, by
+    // bisection on the supersonic branch.
+    float lo = 0.0f, hi = 1.0f, p = 0.5f;
+    for (int step = 0; step < 25 && hi - lo > 1e-5f; ++step) {
+        p = (lo + hi) / 2.0f;
+        ideal_thrust_coefficient =
+            gamma_function * std::sqrt(2.0f * g / (g - 1.0f) * (1.0f - std::pow(p, (g - 1.0f) / g)));
+        expansion_ratio = gamma_function * gamma_function / (std::pow(p, 1.0f / g) * ideal_thrust_coefficient);
+        if (expansion_ratio > epsilon) lo = p;
+        if (epsilon > expansion_ratio) hi = p;
+    }
+    pressure_ratio = p;
+    reset();
+}
+
+void rocket_motor::reset() {
+    burn_out();
+    propellant_total = 0.0f;
+    for (int i = 0; i < motor_max_charges; ++i) {
+        charge_group[i] = ignition_type == 1 ? i : 0;
+        burn_outer[i] = charge_outer[i];
+        burn_inner[i] = charge_inner[i];
+        burn_length[i] = charge_length[i];
+        charge_mass[i] = 0.0f;
+        // Only the charges in use are propellant: the rest of the record is not in the motor.
+        if (i >= charge_count) continue;
+        const float D = charge_outer[i], d = charge_inner[i], L = charge_length[i];
+        if (D > d && L > 0.0f) charge_mass[i] = grain_mass(charge_type[i], D, d, L, charge_density[i]);
+        propellant_total += charge_mass[i];
+    }
+    propellant_total /= 1000.0f;
+}
+
+// ---- Burn ----
+
+void rocket_motor::ignite() {
+    paused = 0;
+    running = 1;
+    burnt_out = 0;
+    burn_time = 0.0f;
+    ignition_index = 0;
+    exit_pressure = 0.0f;
+    thrust = 0.0f;
+    thrust_coefficient = ideal_thrust_coefficient;
+    chamber_pressure = ignition_pressure * k_atm;
+    play_sound(MOTOR_SOUND_IGNITION, false);
+    play_sound(MOTOR_SOUND_BURNING, true);
+}
+
+void rocket_motor::burn_out() {
+    burn_time = 0.0f;
+    ignition_index = 0;
+    thrust_coefficient = 0.0f;
+    chamber_pressure = 0.0f;
+    exit_pressure = 0.0f;
+    thrust = 0.0f;
+    propellant_remaining = 0.0f;
+    paused = 0;
+    running = 0;
+    burnt_out = 1;
+    stop_sound(MOTOR_SOUND_BURNING);
+}
+
+void rocket_motor::pause() {
+    if (!running) return;
+    paused = 1;
+    stop_sound(MOTOR_SOUND_BURNING);
+}
+
+void rocket_motor::resume() {
+    if (!running) return;
+    paused = 0;
+    play_sound(MOTOR_SOUND_BURNING, true);
+}
+
+void rocket_motor::start_flight_sound() {
+    flight_sound = 1;
+    play_sound(MOTOR_SOUND_FLIGHT, true);
+}
+
+void rocket_motor::stop_flight_sound() {
+    flight_sound = 0;
+    stop_sound(MOTOR_SOUND_FLIGHT);
+}
+
+void rocket_motor::play_explosion() { play_sound(MOTOR_SOUND_EXPLOSION, false); }
+
+void rocket_motor::burn_step(float dt) {
+    if (!(dt > 0.0f) || !std::isfinite(dt)) return;
+    const int steps = std::clamp(static_cast<int>(std::ceil(dt / k_max_step)), 1, k_max_substeps);
+    const float h = dt / static_cast<float>(steps);
+    for (int k = 0; k < steps && !burnt_out; ++k) burn_substep(h);
+    if (in_menu_mode()) show_static_firing();
+}
+
+void rocket_motor::burn_substep(float dt) {
+    if (ignition_index > 4) {
+        burn_out();
+        return;
+    }
+    propellant_remaining = 0.0f;
+    float generated = 0.0f;  // kg/s of gas from the burning grains
+    float volume_term = 0.0f;
+    float sum_c = 0.0f;
+    bool active = false;
+    // A pressure below 0 has no burn rate: the power law needs a non-negative base.
+    const float pc = std::max(0.0f, chamber_pressure);
+    for (int i = 0; i < charge_count; ++i) {
+        float& D = burn_outer[i];
+        float& d = burn_inner[i];
+        float& L = burn_length[i];
+        const bool can_burn = D > d && L > 0.0f;
+        if (charge_group[i] != ignition_index) {
+            if (can_burn) propellant_remaining += charge_mass[i];
+            continue;
+        }
+        if (!can_burn) continue;
+        const float rho = charge_density[i];
+        const float r = 0.1f * charge_coefficient[i] * std::pow(pc * 1e-6f, charge_exponent[i]);  // cm/s
+        const float ring = (D * D - d * d) / 4.0f;
+        const float tube = k_pi_f / 4.0f * (D * D - d * d) * L * rho;
+        float area = 0.0f;
+        float counted = 0.0f;
+        switch (charge_type[i]) {
+        case 1:  // cigar: one end face
+            area = k_pi_f * ring;
+            counted = tube;
+            L -= r * dt;
+            break;
+        case 2:  // tubular, outside and inside
+            area = k_pi_f * ((d + D) * L + ring);
+            counted = tube;
+            L -= r * dt;
+            D -= 2.0f * r * dt;
+            d += 2.0f * r * dt;
+            break;
+        case 3:  // tubular, inside only
+            area = k_pi_f * (d * L + ring);
+            counted = tube;
+            L -= r * dt;
+            d += 2.0f * r * dt;
+            break;
+        case 4:  // slotted cylinder
+            area = k_pi_f * (ring + D * L / 2.0f);
+            counted = area * rho * (D - d) / 2.0f;
+            L -= r * dt;
+            d += 2.0f * r * dt;
+            break;
+        case 5:  // star
+            area = k_pi_f * (ring + D * L);
+            counted = area * rho * (D - d) / 2.0f;
+            L -= r * dt;
+            d += 2.0f * r * dt;
+            break;
+        case 6:  // tubular, outside only
+            area = k_pi_f * (D * L + ring);
+            counted = tube;
+            L -= r * dt;
+            D -= 2.0f * r * dt;
+            break;
+        default:
+            break;
+        }
+        propellant_remaining += counted;
+        const float q = r * area;  // cm³/s
+        volume_term += q * 1e-6f * pc;
+        generated += q * rho * 0.001f;
+        const float c_star = charge_isp[i] * k_g0 / thrust_coefficient;
+        sum_c += c_star * 0.001f * q * rho;
+        if (L > 0.0f && D > d) active = true;
+    }
+    if (!active) {
+        ++ignition_index;  // the next group lights on the next step
+        return;
+    }
+    const float c = sum_c / std::max(0.1f, generated);
+    if (c > 0.0f) {
+        const float nozzle_flow = throat_area * pc / c;
+        chamber_pressure += ((generated - nozzle_flow) * gamma_function * gamma_function * c * c - volume_term) /
+                            chamber_volume * dt;
+        chamber_pressure = std::max(0.0f, chamber_pressure);
+    } else {
+        chamber_pressure = 0.0f;  // no gas comes in (a grain without burning area): it all leaves
+    }
+    burn_time += dt;
+    exit_pressure = chamber_pressure * pressure_ratio;
+    if (chamber_pressure > 0.0f) {
+        thrust_coefficient = ideal_thrust_coefficient +
+                             (exit_pressure - ambient_pressure) / chamber_pressure * exit_area / throat_area;
+    }
+    thrust = throat_area * chamber_pressure * thrust_coefficient;
+}
+
+// ---- Exhaust and sound ----
+
+void rocket_motor::place_flame(float s) {
+    if (flame == nullptr) return;
+    const float z = -((overall_length / 2.0f - 1.25f * exit_diameter) * 0.01f + 0.25f * s);
+    flame->local = mat_scaling(s, s, 5.0f * s) * mat_translation(0.0f, 0.0f, z);
+    flame->has_scale = 1;
+    flame->update_matrices();
+}
+
+void rocket_motor::show_static_firing() {
+    const float f = std::clamp(0.5f * std::sqrt(std::max(0.0f, chamber_pressure) / k_atm), 1.0f, 5.0f);
+    const float s = f * 0.005f * exit_diameter;
+    place_flame(s);
+    if (smoke != nullptr) {
+        const float z = -((overall_length / 2.0f - 1.25f * exit_diameter) * 0.01f + 0.25f * s);
+        services().set_exhaust_sizes(smoke, 100.0f * s, 2500.0f * s);
+        smoke->set_position(0.0f, 0.0f, z - 0.5f * s);
+    }
+    // The burning sound's pitch follows the pressure.
+    if (sound_available()) {
+        g_sound->set_frequency(sounds_[MOTOR_SOUND_BURNING].get(), static_cast<std::uint32_t>(f * 5000.0f));
+    }
+}
+
+void rocket_motor::update() {
+    if (running && !paused && !burn_by_parent && g_state != nullptr) burn_step(g_state->dt);
+    if (running) {
+        const float g = std::clamp(std::sqrt(std::max(0.0f, chamber_pressure) / k_atm), 1.0f, 10.0f);
+        services().set_exhaust_colour(flame, 0.5f);
+        place_flame(g * 0.005f * exit_diameter);
+        services().set_exhaust_emission(plume, true);
+    } else {
+        services().set_exhaust_colour(flame, 1.5f);
+        place_flame(0.0f);
+        services().set_exhaust_emission(plume, false);
+    }
+    update_sound_positions();
+    frame::update();
+}
+
+void rocket_motor::update_sound_positions() {
+    if (!sound_available() || !g_sound->sound_on) return;
+    vec3 position, motion;
+    camera_relative_motion(this, &position, &motion);
+    for (const std::unique_ptr<sound_buffer>& buffer : sounds_) {
+        if (buffer == nullptr) continue;
+        check_result(buffer->set_position(position), __FILE__, __LINE__);
+        check_result(buffer->set_velocity(motion), __FILE__, __LINE__);
+    }
+}
+
+void rocket_motor::apply_volume() {
+    frame::apply_volume();
+    if (!sound_available()) return;
+    for (const std::unique_ptr<sound_buffer>& buffer : sounds_) g_sound->set_volume(buffer.get(), g_sound->volume_sounds);
+    for (int i : {MOTOR_SOUND_BURNING, MOTOR_SOUND_IGNITION, MOTOR_SOUND_EXPLOSION}) {
+        g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
+    }
+}
+
+void rocket_motor::stop_sounds() {
+    frame::stop_sounds();
+    for (int i = 0; i < 4; ++i) stop_sound(i);
+}
+
+void rocket_motor::play_sound(int i, bool looping) {
+    ++sound_starts_[i];
+    // A sound played once is taken as over at once: only looped sounds stay on.
+    sound_on_[i] = looping ? 1 : 0;
+    sound_loop_[i] = looping ? 1 : 0;
+    if (g_sound == nullptr) return;
+    if (looping) {
+        g_sound->play_looping(sounds_[i].get());
+    } else {
+        g_sound->restart(sounds_[i].get());  // the ignition and the explosion start from the top
+    }
+}
+
+void rocket_motor::stop_sound(int i) {
+    sound_on_[i] = 0;
+    sound_loop_[i] = 0;
+    if (g_sound != nullptr) g_sound->stop(sounds_[i].get());
+}

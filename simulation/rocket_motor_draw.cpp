@@ -1,0 +1,112 @@
+// The motor's drawing: the casing in the scene, and the design screens' own views of the casing
+// and the charges. The shared casing and environment textures are not bound yet: the casing is
+// drawn in its material alone.
+#include <cstddef>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/device_calls.h"
+#include "platform/gfx_device.h"
+#include "simulation/rocket_motor.h"
+
+namespace {
+
+constexpr float k_pi_f = 3.1415926f;
+constexpr std::uint32_t k_motor_fvf = FVF_XYZ | FVF_NORMAL | FVF_TEX1;  // 32-byte vertices
+static_assert(sizeof(motor_vertex) == 32, "the device reads 32-byte casing vertices");
+
+color_value grey(float level, float alpha) { return {level, level, level, alpha}; }
+
+void draw_triangles(gfx_device* d, const std::vector<motor_vertex>& vertices) {
+    if (vertices.size() < 3) return;
+    CHECK_HR(d->set_fvf(k_motor_fvf));
+    CHECK_HR(d->draw_primitive_up(PT_TRIANGLELIST, static_cast<int>(vertices.size() / 3), vertices.data(),
+                                  static_cast<int>(sizeof(motor_vertex))));
+}
+
+// The transforms and states a design view changes, put back when it ends.
+class design_view {
+public:
+    design_view(gfx_device* d, float alpha) : d_(d) {
+        view_ = d->transform(TS_VIEW);
+        projection_ = d->transform(TS_PROJECTION);
+        world_ = d->transform(TS_WORLD);
+        device_set_view(mat_identity());
+        const gfx_viewport v = d->viewport();
+        const float aspect = v.height > 0 ? static_cast<float>(v.width) / static_cast<float>(v.height) : 1.0f;
+        device_set_projection(mat_perspective_fov_lh(0.5f, aspect, 1.0f, 5000.0f));
+        gfx_light light;
+        light.type = LIGHT_DIRECTIONAL;
+        light.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+        light.specular = {0.3f, 0.4f, 0.5f, 1.0f};
+        light.direction[0] = 1.0f;
+        light.direction[1] = -1.0f;
+        light.direction[2] = 1.0f;
+        light.range = 1000.0f;
+        device_set_light(0, light);
+        device_enable_light(0, true);
+        device_set_lighting(true);
+        CHECK_HR(d->set_render_state(RS_SPECULARENABLE, 1));
+        CHECK_HR(d->set_render_state(RS_ZENABLE, 1));
+        CHECK_HR(d->set_render_state(RS_NORMALIZENORMALS, 1));
+        gfx_material m;
+        m.diffuse = grey(0.5f, alpha);
+        m.ambient = grey(0.5f, alpha);
+        m.specular = grey(1.0f, alpha);
+        m.power = 10.0f;
+        CHECK_HR(d->set_material(m));
+    }
+    ~design_view() {
+        CHECK_HR(d_->set_render_state(RS_SPECULARENABLE, 0));
+        CHECK_HR(d_->set_render_state(RS_NORMALIZENORMALS, 0));
+        device_set_world(world_);
+        device_set_projection(projection_);
+        device_set_view(view_);
+    }
+    design_view(const design_view&) = delete;
+    design_view& operator=(const design_view&) = delete;
+
+private:
+    gfx_device* d_;
+    mat4 view_, projection_, world_;
+};
+
+}  // namespace
+
+void rocket_motor::render() {
+    frame::render();
+    if (!active || !in_view) return;
+    if (g_state != nullptr && g_state->render_pass == 2) return;
+    gfx_device* d = current_device();
+    if (d == nullptr) return;
+    // The casing is built nose first along +z in cm: turned half round and cut to metres.
+    device_set_world(mat_rotation_y(k_pi_f) * mat_scaling(0.01f, 0.01f, 0.01f) * world);
+    draw_triangles(d, casing_);
+}
+
+void rocket_motor::draw(float pitch, float yaw, float x, float y, float z, bool see_through) {
+    gfx_device* d = current_device();
+    if (d == nullptr) return;
+    const design_view view(d, see_through ? 0.65f : 1.0f);
+    const float l = overall_length;
+    device_set_world(mat_rotation_y(yaw) * mat_rotation_x(pitch) * mat_translation(l * x, l * y, l * z));
+    draw_triangles(d, casing_);
+}
+
+void rocket_motor::draw_charges(int i, float pitch, float yaw, float x, float y, float z, bool in_place) {
+    if (i < 0 || i >= motor_max_charges) return;
+    gfx_device* d = current_device();
+    if (d == nullptr || charges_[i].empty()) return;
+    const design_view view(d, 1.0f);
+    // In place: the grains stand one behind the other from the front of the chamber (the
+    // casing's nose cap is half a chamber diameter long).
+    float along = 0.0f;
+    if (in_place) {
+        along = -overall_length / 2.0f + chamber_diameter / 2.0f;
+        for (int k = 0; k < i; ++k) along += charge_length[k];
+    }
+    const float l = overall_length;
+    device_set_world(mat_translation(0.0f, 0.0f, along) * mat_rotation_y(yaw) * mat_rotation_x(pitch) *
+                     mat_translation(l * x, l * y, l * z));
+    draw_triangles(d, charges_[i]);
+}

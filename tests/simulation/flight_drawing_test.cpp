@@ -1,0 +1,141 @@
+// The motor and the missile draw through the graphics device: the casing in the scene and in
+// the design views, the charges, and the flown path.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/device_calls.h"
+#include "core/recording_services.h"
+#include "platform/recording_device.h"
+#include "simulation/missile.h"
+#include "simulation/rocket_motor.h"
+
+namespace {
+
+bool same(const mat4& a, const mat4& b) {
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            if (std::abs(a.m[r][c] - b.m[r][c]) > 1e-5f) return false;
+        }
+    }
+    return true;
+}
+
+class FlightDrawing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        present_params params;
+        params.back_buffer_width = 800;
+        params.back_buffer_height = 600;
+        device_ = std::make_unique<recording_device>(params);
+        use_device(device_.get());
+        g_app = &app_;
+        g_state = &state_;
+        install_scene_services(&services_);
+    }
+    void TearDown() override {
+        install_scene_services(nullptr);
+        g_state = nullptr;
+        g_app = nullptr;
+        use_device(nullptr);
+    }
+    std::unique_ptr<recording_device> device_;
+    d3d_app app_;
+    app_state state_;
+    recording_scene_services services_;
+};
+
+// Seven sections of 18 quads: 252 triangles of 32-byte vertices.
+constexpr int k_casing_triangles = 7 * 18 * 2;
+
+}  // namespace
+
+TEST_F(FlightDrawing, CasingInTheScene) {
+    rocket_motor m;
+    m.set_position(1.0f, 2.0f, 3.0f);
+    m.render();
+    ASSERT_EQ(device_->draws().size(), 1u);
+    const draw_record& draw = device_->draws()[0];
+    EXPECT_EQ(draw.type, static_cast<std::uint32_t>(PT_TRIANGLELIST));
+    EXPECT_EQ(draw.primitive_count, k_casing_triangles);
+    EXPECT_EQ(draw.stride, 32);
+    EXPECT_EQ(draw.fvf, static_cast<std::uint32_t>(FVF_XYZ | FVF_NORMAL | FVF_TEX1));
+    // Centimetres to metres, turned half round about y, then placed with the frame.
+    const mat4 expected = mat_rotation_y(3.1415926f) * mat_scaling(0.01f, 0.01f, 0.01f) * m.world;
+    EXPECT_TRUE(same(device_->transform(TS_WORLD), expected));
+
+    device_->clear_records();
+    state_.render_pass = 2;  // the second root pass leaves the casing out
+    m.render();
+    EXPECT_TRUE(device_->draws().empty());
+}
+
+TEST_F(FlightDrawing, DesignViewsPutTheTransformsBack) {
+    rocket_motor m;
+    const mat4 view = mat_translation(5.0f, 6.0f, 7.0f);
+    const mat4 projection = mat_scaling(2.0f, 2.0f, 1.0f);
+    const mat4 world = mat_rotation_x(0.3f);
+    ASSERT_EQ(device_->set_transform(TS_VIEW, view), S_OK);
+    ASSERT_EQ(device_->set_transform(TS_PROJECTION, projection), S_OK);
+    ASSERT_EQ(device_->set_transform(TS_WORLD, world), S_OK);
+
+    m.draw(0.2f, 0.4f, 0.0f, 0.0f, 3.0f, true);
+    ASSERT_EQ(device_->draws().size(), 1u);
+    EXPECT_EQ(device_->draws()[0].primitive_count, k_casing_triangles);
+    EXPECT_FLOAT_EQ(device_->material().diffuse.a, 0.65f);
+    EXPECT_TRUE(device_->light_enabled(0));
+    EXPECT_TRUE(same(device_->transform(TS_VIEW), view));
+    EXPECT_TRUE(same(device_->transform(TS_PROJECTION), projection));
+    EXPECT_TRUE(same(device_->transform(TS_WORLD), world));
+
+    // A charge drawn while it still has propellant; none once it has burnt away.
+    m.draw_charges(0, 0.0f, 0.0f, 0.0f, 0.0f, 3.0f, true);
+    EXPECT_EQ(device_->draws().size(), 2u);
+    EXPECT_FLOAT_EQ(device_->material().diffuse.a, 1.0f);
+    m.burn_length[0] = 0.0f;
+    m.build_charge(0);
+    m.draw_charges(0, 0.0f, 0.0f, 0.0f, 0.0f, 3.0f, true);
+    m.draw_charges(7, 0.0f, 0.0f, 0.0f, 0.0f, 3.0f, true);
+    EXPECT_EQ(device_->draws().size(), 2u);
+}
+
+TEST_F(FlightDrawing, PathAsALineStripInAbsoluteCoordinates) {
+    missile m;
+    for (int i = 0; i < 10; ++i) m.path.sample(static_cast<std::uint32_t>(1 + i * 101), {0.0f, 0.0f, 10.0f * i});
+    ASSERT_EQ(m.path.count, 10);
+    state_.origin_offset = {1000.0f, 0.0f, 2000.0f};
+    m.draw_path();
+    ASSERT_EQ(device_->draws().size(), 1u);
+    EXPECT_EQ(device_->draws()[0].type, static_cast<std::uint32_t>(PT_LINESTRIP));
+    EXPECT_EQ(device_->draws()[0].primitive_count, 9);
+    EXPECT_EQ(device_->draws()[0].stride, 12);
+    EXPECT_TRUE(same(device_->transform(TS_WORLD), mat_translation(-1000.0f, 0.0f, -2000.0f)));
+    EXPECT_EQ(device_->render_state(RS_LIGHTING), 1u);
+
+    device_->clear_records();
+    app_.use_path = 0;
+    m.draw_path();
+    EXPECT_TRUE(device_->draws().empty());
+}
+
+// Every triangle of the casing and of the grains winds clockwise seen from the side its normal
+// faces, as the device's default culling expects of an outside.
+TEST_F(FlightDrawing, TrianglesFaceOutward) {
+    rocket_motor m;
+    auto check = [](const std::vector<motor_vertex>& v, const char* what) {
+        int checked = 0;
+        for (std::size_t t = 0; t + 2 < v.size(); t += 3) {
+            const vec3 face = cross(v[t + 1].position - v[t].position, v[t + 2].position - v[t].position);
+            if (length(face) < 1e-6f) continue;  // the nose tip's collapsed quads
+            EXPECT_GT(dot(face, v[t].normal), 0.0f) << what << " triangle " << t / 3;
+            ++checked;
+        }
+        EXPECT_GT(checked, 0) << what;
+    };
+    check(m.casing_vertices(), "casing");
+    check(m.charge_vertices(0), "slotted grain");  // a bore: its inside faces the axis
+    check(m.charge_vertices(1), "cigar grain");
+}
