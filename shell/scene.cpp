@@ -9,6 +9,7 @@
 #include "platform/window.h"
 #include "core/gui_services.h"
 #include "shell/joystick_input.h"
+#include "simulation/missile.h"
 #include "shell/speech.h"
 
 scene* g_scene = nullptr;
@@ -16,6 +17,8 @@ scene* g_scene = nullptr;
 namespace {
 // The intro plays once at start-up; its end notice starts the menu music.
 constexpr const char* k_intro_file = "music\\intro.mp3";
+// The design system and its missile start as this design.
+constexpr const char* k_design_name = "New Missile";
 }  // namespace
 
 scene::scene() {
@@ -153,9 +156,17 @@ void scene::update_terrain_lod() { ground.update_lod(); }
 // The sky and the earth globe arrive with their own objects.
 void scene::init_sky() {}
 void scene::load_globe_shaders() {}
-// The design system "New Missile" (its systems file, then one missile) is made here once
-// the missile system is part of the program.
-void scene::create_design_system() {}
+void scene::create_design_system() {
+    // Until the missile system is part of the program the scene keeps the design missile
+    // itself, loaded from the design files of the design system's name; the system's own
+    // files (launcher, control unit) come with the system.
+    missile* m = nullptr;
+    if (create_missile(nullptr, &m) != S_OK) return;
+    m->assemble(nullptr);
+    m->load(k_design_name);
+    design_missile = m;
+    owns_design_missile_ = true;
+}
 
 void scene::load_scenery_index() {
     if (g_state) g_state->load_scenery_index();
@@ -175,8 +186,13 @@ void scene::close_loading_picture() { end_loading_screen(); }
 // harmless. ----
 
 void scene::destroy_design_system() {
-    // The system owns its missile.
+    // The system owns its missile; without one the scene does.
     destroy_system(&design_system);
+    if (owns_design_missile_ && design_missile) {
+        frame* f = design_missile;
+        destroy_frame(&f);
+    }
+    owns_design_missile_ = false;
     design_missile = nullptr;
 }
 

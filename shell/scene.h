@@ -109,6 +109,10 @@ public:
     // Moves everything by the vector after the world origin moved by its opposite.
     void shift_origin(float dx, float dy, float dz);
 
+    // A frame leaves the scene: a camera tracking it stops and keeps looking the same way; a
+    // camera riding on it leaves it. Nothing when the camera has nothing to do with it.
+    void forget_camera_target(frame* f);
+
     // The camera commands. F5 and F8 step through the systems (50 m and 250 m above the
     // launcher), F6 through the flying missiles, F7 through the live targets.
     void select_next_system(float height);
@@ -264,6 +268,8 @@ private:
 
     bool settings_read_ = false;
     bool settings_unwritten_ = false;
+    // The design missile was made by the scene (no design system holds it).
+    bool owns_design_missile_ = false;
 };
 
 // The program's one scene; set by the entry function (tests set their own).

@@ -7,6 +7,8 @@
 #include "core/frame.h"
 #include "core/scene_services.h"
 #include "shell/scene.h"
+#include "simulation/missile.h"
+#include "simulation/rocket_motor.h"
 
 namespace {
 // Half the side (m) of the square kept free of plants around a new system.
@@ -107,7 +109,7 @@ void scene::remove_target(rocket* target) {
     if (!target) return;
     frame* f = target_frame(target);
     if (f) {
-        if (viewer.target == f) viewer.target = nullptr;
+        forget_camera_target(f);
         f->remove_me = 1;
     }
     release_target(target);
@@ -136,11 +138,20 @@ void scene::release_target(rocket*) {}
 bool scene::system_has_live_missiles(missile_system*) const { return false; }
 bool scene::launcher_has_rockets_left(rocket_launcher*) const { return false; }
 int scene::flying_missiles(frame**, int) const { return 0; }
-bool scene::missile_done(frame*) const { return false; }
+bool scene::missile_done(frame* tracked) const {
+    if (!tracked || tracked->type != FRAME_MISSILE) return false;
+    const auto* m = static_cast<const missile*>(tracked);
+    return m->dead || m->target == nullptr;
+}
 bool scene::launcher_pose(missile_system*, vec3*, vec3*) const { return false; }
 void scene::clear_scenery_objects() {}
 void scene::update_anchors(bool) {}
 void scene::load_scenery(int) {}
 void scene::rescatter_arrays() {}
-void scene::stop_design_motor_sound() {}
-void scene::apply_design_motor_volume() {}
+void scene::stop_design_motor_sound() {
+    if (design_missile && design_missile->motor) design_missile->motor->stop_sounds();
+}
+
+void scene::apply_design_motor_volume() {
+    if (design_missile && design_missile->motor) design_missile->motor->apply_volume();
+}

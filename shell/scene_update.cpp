@@ -293,6 +293,24 @@ void scene::track_next_target() {
     play_slot(k_beep_slot);
 }
 
+void scene::forget_camera_target(frame* f) {
+    if (f == nullptr) return;
+    if (viewer.target == f) {
+        viewer.target = nullptr;
+        // Keep looking along the camera's z axis: heading east of north, pitch up positive;
+        // the look yaw is minus the heading.
+        const vec3 d = get_axis_z(viewer.world);
+        const float heading = std::atan2(d.x, d.z);
+        const float pitch = std::atan2(d.y, std::sqrt(d.x * d.x + d.z * d.z));
+        viewer.look_yaw = -heading;
+        viewer.look_pitch = pitch;
+        pointer.look_yaw() = -heading;
+        pointer.look_pitch() = pitch;
+    } else if (viewer.parent == f) {
+        viewer.detach();
+    }
+}
+
 // ---- The world origin ----
 
 void scene::shift_origin(float dx, float dy, float dz) {

@@ -661,3 +661,30 @@ TEST_F(Scene, EventSoundsLoadIntoTheirSlotsAndTakeTheirVolumes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Scene, AFrameLeavingTheSceneIsForgottenByTheCamera) {
+    frame plane;
+    plane.set_position(10.0f, 10.0f, 0.0f);  // east of the camera and as high again
+    world->viewer.look_at(&plane);
+    world->viewer.target = &plane;
+    install_scene_services(&world->proxie);
+    forget_camera_target(&plane);
+    EXPECT_EQ(world->viewer.target, nullptr);
+    // Still looking east (heading pi/2, so look yaw -pi/2) and 45 degrees up.
+    EXPECT_NEAR(world->viewer.look_yaw, -k_pi / 2.0f, 1e-5f);
+    EXPECT_NEAR(world->viewer.look_pitch, k_pi / 4.0f, 1e-5f);
+    EXPECT_NEAR(world->pointer.look_yaw(), -k_pi / 2.0f, 1e-5f);
+
+    // Riding on a frame: the camera gets off; an unrelated frame changes nothing.
+    frame carrier, other;
+    carrier.add_child(&world->viewer);
+    forget_camera_target(&other);
+    EXPECT_EQ(world->viewer.parent, &carrier);
+    forget_camera_target(&carrier);
+    EXPECT_EQ(world->viewer.parent, nullptr);
+    EXPECT_EQ(carrier.child_count(), 0);
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "platform/scripted_window.h"
 #include "shell/scene.h"
 #include "shell/win_main.h"
+#include "simulation/missile.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -351,6 +352,11 @@ TEST(SceneSteps, ShutdownTwiceWritesSettingsOnlyWhenReadAndStartupCaptionsEndOnI
         EXPECT_TRUE(plain.startup());
         EXPECT_TRUE(plain.settings_were_read());
         EXPECT_STREQ(state.status_text, "Indexing Scenery");
+        // The design missile stands ready for the design tools, assembled from its parts.
+        ASSERT_NE(plain.design_missile, nullptr);
+        EXPECT_STREQ(plain.design_missile->name, "New Missile");
+        EXPECT_NE(plain.design_missile->motor, nullptr);
+        EXPECT_NE(plain.design_missile->aero, nullptr);
         plain.render_frame();
         // A black frame cleared and presented through the device.
         ASSERT_NE(null_adapter->last_device, nullptr);
@@ -363,6 +369,7 @@ TEST(SceneSteps, ShutdownTwiceWritesSettingsOnlyWhenReadAndStartupCaptionsEndOnI
         app.windowed = 0;
         EXPECT_FALSE(plain.on_resize());
         plain.shutdown();
+        EXPECT_EQ(plain.design_missile, nullptr);
         plain.shutdown();
     }  // the destructor runs shutdown a third time
     set_main_window(nullptr);
