@@ -82,17 +82,11 @@ TEST(DeviceCreation, DumpsTheCapabilitiesIntoTheLog) {
     EXPECT_EQ(log.find("\r\n" + rule + "\r\nAdapter is Recording device\r\nTexture memory = 256 MB"
                        "\r\n\r\nMax texture size = 8192\r\n"),
               0u);
-    EXPECT_TRUE(has_line(log, "Max volume size = 2048"));
-    EXPECT_TRUE(has_line(log, "Max textures = 8"));
-    EXPECT_TRUE(has_line(log, "Max clip planes = 6"));
-    EXPECT_TRUE(has_line(log, "Max active lights = 8"));
-    EXPECT_TRUE(has_line(log, "Vertex Shader Version = 30"));
-    EXPECT_TRUE(has_line(log, "Pixel Shader Version = 30"));
-    EXPECT_TRUE(has_line(log, "Adapter Can do A8R8G8B8"));
-    EXPECT_TRUE(has_line(log, "Adapter Can do V8U8"));
-    EXPECT_TRUE(has_line(log, "Adapter Can do TableFog"));
-    EXPECT_TRUE(has_line(log, "Adapter Can do ShadowVolume"));
-    EXPECT_TRUE(has_line(log, "Adapter Can do 32BitIndexBuffers"));
+    for (const char* line : {"Max volume size = 2048", "Max textures = 8", "Max clip planes = 6",
+                             "Max active lights = 8", "Vertex Shader Version = 30", "Pixel Shader Version = 30",
+                             "Adapter Can do A8R8G8B8", "Adapter Can do V8U8", "Adapter Can do TableFog",
+                             "Adapter Can do ShadowVolume", "Adapter Can do 32BitIndexBuffers"})
+        EXPECT_TRUE(has_line(log, line)) << line;
     EXPECT_EQ(log.substr(log.size() - 54), "\r\n" + rule + "\r\n\r\n");
     // 256 MB of texture memory limits volumes to 512 after the dump.
     EXPECT_EQ(a.app.max_volume_size, 512);
@@ -115,13 +109,10 @@ TEST(DeviceCreation, WithoutStencilStartsWithD24X8) {
     ASSERT_TRUE(a.app.create_device());
     EXPECT_EQ(a.app.present.auto_depth_stencil_format, FMT_D24X8);
     EXPECT_EQ(a.app.present.flags, 0u);
-    const std::string log = a.log();
-    EXPECT_TRUE(has_line(log, "Adapter Cant do ShadowVolume"));
-    EXPECT_TRUE(has_line(log, "Adapter Cant do Shaders"));  // pixel shaders 1.0 < 1.1
-    EXPECT_TRUE(has_line(log, "Adapter Cant do VolumeTex"));
-    EXPECT_TRUE(has_line(log, "Adapter Cant do V8U8"));
-    EXPECT_TRUE(has_line(log, "Adapter Cant do 32BitIndexBuffers"));
-    EXPECT_TRUE(has_line(log, "Vertex Shader Version = 11"));
+    // "Shaders": pixel shaders 1.0 are below the 1.1 the program needs.
+    for (const char* line : {"Adapter Cant do ShadowVolume", "Adapter Cant do Shaders", "Adapter Cant do VolumeTex",
+                             "Adapter Cant do V8U8", "Adapter Cant do 32BitIndexBuffers", "Vertex Shader Version = 11"})
+        EXPECT_TRUE(has_line(a.log(), line)) << line;
 
     app_on_null b;
     b.app.stencil_wanted = 0;
@@ -236,15 +227,14 @@ TEST(RenderTargets, HelpersKeepExistingObjectsAndRestoreTheTarget) {
     EXPECT_EQ(rts->begin_scene(s.get()), D3DERR_INVALIDCALL);  // wrong size
 }
 
+// The helpers' arithmetic is checked in texture_helpers_test and texture_loading_test; here
+// that the application object's wrappers reach the device and the picture files.
 TEST(Textures, CreatedFilledAndBumpMapsFromNeighbours) {
     app_on_null a;
     ASSERT_TRUE(a.app.create_device());
     texture_ptr white;
     ASSERT_TRUE(a.app.create_texture(&white, 32, 32, true, 0xFFFFC000u));
-    const std::uint8_t* bits = white->level_bits(0);
-    EXPECT_EQ(bits[31 * white->level_pitch(0) + 4 * 31 + 0], 0x00);
-    EXPECT_EQ(bits[31 * white->level_pitch(0) + 4 * 31 + 1], 0xC0);
-    EXPECT_EQ(bits[31 * white->level_pitch(0) + 4 * 31 + 2], 0xFF);
+    EXPECT_EQ(white->level_bits(0)[31 * white->level_pitch(0) + 4 * 31 + 1], 0xC0);
 
     // A 4 x 2 picture whose blue runs 0, 40, 80, 120 along x and red 200 / 10 by row.
     image picture;
@@ -260,18 +250,7 @@ TEST(Textures, CreatedFilledAndBumpMapsFromNeighbours) {
     ASSERT_TRUE(a.app.load_bump_texture("graphics\\bump.bmp", &bump, false, false));
     EXPECT_EQ(bump->format(), FMT_V8U8);
     const auto* uv = reinterpret_cast<const std::int8_t*>(bump->level_bits(0));
-    EXPECT_EQ(uv[2 * 1 + 0], 40);         // (80 - 0) / 2
-    EXPECT_EQ(uv[2 * 2 + 0], 40);         // (120 - 40) / 2
-    EXPECT_EQ(uv[2 * 0 + 0], -40);        // wraps: (40 - 120) / 2
-    EXPECT_EQ(uv[2 * 3 + 0], -40);        // wraps: (0 - 80) / 2
-    EXPECT_EQ(uv[2 * 1 + 1], 0);          // blue does not change down the rows
-
-    texture_ptr direct;
-    ASSERT_TRUE(a.app.load_bump_texture("graphics\\bump.bmp", &direct, false, true));
-    const auto* d = reinterpret_cast<const std::int8_t*>(direct->level_bits(0));
-    EXPECT_EQ(d[2 * 3 + 0], 120 - 128);
-    EXPECT_EQ(d[2 * 3 + 1], 200 - 128);
-
+    EXPECT_EQ(uv[2 * 0 + 0], -40);  // wraps: (40 - 120) / 2
     texture_ptr missing;
     EXPECT_FALSE(a.app.load_bump_texture("graphics\\none.bmp", &missing, false, false));
     EXPECT_EQ(missing, nullptr);
@@ -279,9 +258,6 @@ TEST(Textures, CreatedFilledAndBumpMapsFromNeighbours) {
     std::vector<texture_ptr> tiles;
     ASSERT_TRUE(a.app.load_texture_tiles("graphics\\bump.bmp", &tiles, 2, 2));
     ASSERT_EQ(tiles.size(), 4u);
-    // Column 1, row 0 is out[1 * 2 + 0]: texels (2, 0) and (3, 0).
-    EXPECT_EQ(tiles[2]->width(), 2);
-    EXPECT_EQ(tiles[2]->level_bits(0)[0], 80);
     EXPECT_EQ(tiles[3]->level_bits(0)[2], 10);  // column 1, row 1: red 10
 }
 

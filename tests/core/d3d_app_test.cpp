@@ -68,17 +68,3 @@ TEST(CheckHr, MacroGoesThroughTheProgramsObject) {
     EXPECT_FALSE(CHECK_HR(S_FALSE));  // without the object a failure is still a failure
     EXPECT_TRUE(CHECK_HR(S_OK));
 }
-
-TEST(D3dApp, ConstructedWithTitleVersionAndDefaults) {
-    temp_folder tmp;
-    d3d_app app;
-    EXPECT_STREQ(app.title, "Ventrask");
-    EXPECT_STREQ(app.version, "Version 1.5.0");
-    EXPECT_EQ(app.start_window_mode, 2);
-    EXPECT_EQ(app.use_mipmaps, 1);
-    EXPECT_EQ(app.use_joystick, 0);
-    EXPECT_FLOAT_EQ(app.fog_end, 10000.0f);
-    EXPECT_FLOAT_EQ(app.mip_lod_bias, -2.0f);
-    EXPECT_EQ(app.windowed, 1);
-    EXPECT_EQ(app.log_length(), 0);
-}

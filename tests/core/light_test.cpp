@@ -16,25 +16,6 @@ protected:
 
 }  // namespace
 
-TEST_F(LightTest, ConstructedLight) {
-    light l;
-    EXPECT_STREQ(l.name, "[Light]");
-    EXPECT_EQ(l.type, FRAME_LIGHT);
-    EXPECT_EQ(l.layer, 7);
-    EXPECT_FLOAT_EQ(l.radius, 5.0f);
-    EXPECT_FLOAT_EQ(l.box.max.x, 5.0f);
-    EXPECT_EQ(l.record.type, LIGHT_POINT);
-    EXPECT_FLOAT_EQ(l.record.diffuse.r, 1.0f);
-    EXPECT_FLOAT_EQ(l.record.specular.g, 0.5f);
-    EXPECT_FLOAT_EQ(l.record.ambient.b, 0.35f);
-    EXPECT_FLOAT_EQ(l.record.ambient.a, 1.0f);
-    EXPECT_FLOAT_EQ(l.record.range, 1000.0f);
-    EXPECT_EQ(l.index, 0);
-    l.set_range(500);
-    EXPECT_FLOAT_EQ(l.record.attenuation1, 0.02f);
-    EXPECT_FLOAT_EQ(l.record.attenuation0, 1.0f);
-}
-
 TEST_F(LightTest, PoolHandsOutTheLowestFreeIndexAndRunsOut) {
     std::vector<std::unique_ptr<light>> lights;
     for (int i = 0; i < 1001; ++i) lights.push_back(std::make_unique<light>());

@@ -44,17 +44,6 @@ protected:
     mat4 camera = mat_identity();
 };
 
-TEST_F(SoundFrameTest, ConstructionGivesAUnitSphereOfTypeSound) {
-    sound s;
-    EXPECT_EQ(s.type, FRAME_SOUND);
-    EXPECT_STREQ(s.get_name(), "sound");
-    EXPECT_EQ(s.layer, 4);
-    EXPECT_FLOAT_EQ(s.radius, 1.0f);
-    EXPECT_FLOAT_EQ(s.box.max.x, 1.0f);
-    EXPECT_FLOAT_EQ(s.base_box.min.z, -1.0f);
-    EXPECT_EQ(s.buffer_object(), nullptr);
-}
-
 TEST_F(SoundFrameTest, PlaysWithinFifteenRadiiAndStopsBeyond) {
     sound* s = make(0.0f, 10.0f, 2.0f);
     s->camera_distance = 29.9f;

