@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "platform/desktop.h"
 #include "platform/resources.h"
 #include "platform/system/gl_device.h"
 #include "platform/window.h"
@@ -13,7 +14,24 @@
 #include "shell/speech.h"
 #include "shell/win_main.h"
 #include "ui/gui.h"
+#include "ui/gui_hooks.h"
 #include "ui/overlay2d.h"
+#include "ui/overlay_painter.h"
+
+namespace {
+
+// The GUI's documents and pointer shapes go to the desktop.
+void open_document_on_desktop(const char* target) { open_with_desktop(target); }
+void show_gui_cursor(gui_cursor shape) {
+    switch (shape) {
+        case gui_cursor::arrow: set_pointer_shape(pointer_shape::arrow); break;
+        case gui_cursor::size_all: set_pointer_shape(pointer_shape::size_all); break;
+        case gui_cursor::size_we: set_pointer_shape(pointer_shape::size_we); break;
+        case gui_cursor::size_ns: set_pointer_shape(pointer_shape::size_ns); break;
+    }
+}
+
+}  // namespace
 
 int main() {
     register_embedded_resources();
@@ -34,6 +52,8 @@ int main() {
         app->append_log("%s %s", app->title, app->version);
         auto gui_root = std::make_unique<gui>();
         g_gui = gui_root.get();
+        ui_hooks().open_document = open_document_on_desktop;
+        ui_hooks().set_cursor = show_gui_cursor;
         auto joystick = std::make_unique<joystick_input>();
         g_joystick = joystick.get();
         auto sound = std::make_unique<sound_system>();
@@ -44,6 +64,9 @@ int main() {
         g_state = state.get();
         auto overlay = std::make_unique<overlay2d>();
         g_overlay = overlay.get();
+        // The GUI draws on the overlay.
+        overlay_painter painter(overlay.get());
+        set_painter(&painter);
         auto world = std::make_unique<scene>();
         g_scene = world.get();
 
@@ -51,6 +74,7 @@ int main() {
 
         // Reverse order; the application object writes Logfile.txt as it goes.
         world.reset();
+        set_painter(nullptr);
         overlay.reset();
         state.reset();
         voice.reset();

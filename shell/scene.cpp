@@ -3,14 +3,15 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/frame.h"
+#include "core/gui_services.h"
 #include "core/loading_display.h"
 #include "core/scene_services.h"
 #include "core/sound_system.h"
+#include "platform/messages.h"
 #include "platform/window.h"
-#include "core/gui_services.h"
 #include "shell/joystick_input.h"
-#include "simulation/missile.h"
 #include "shell/speech.h"
+#include "simulation/missile.h"
 
 scene* g_scene = nullptr;
 
@@ -99,11 +100,24 @@ void scene::render_frame() {
     std::uint32_t flags = CLEAR_TARGET | CLEAR_ZBUFFER;
     if (g_app->can_shadow_volume) flags |= CLEAR_STENCIL;
     CHECK_HR(device->clear(flags, 0xFF000000u, 1.0f, 0));
+    gui_link().render();
     CHECK_HR(device->present());
 }
 
-void scene::on_message(void*, std::uint32_t, std::uintptr_t, std::intptr_t) {
-    // The GUI, the mouse, the camera and the command keys take their messages here.
+void scene::on_message(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
+    // The GUI, the mouse, the camera and the command keys take their messages here. Until
+    // the scene's mouse takes the pointer, its messages go straight to the GUI.
+    switch (message) {
+        case WM_KEYDOWN:
+        case WM_CHAR:
+        case WM_MOUSEWHEEL: gui_link().on_key(window, message, wparam, lparam); break;
+        case WM_MOUSEMOVE:
+            gui_link().on_mouse_move(lparam_x(lparam), lparam_y(lparam), static_cast<int>(wparam & MK_LBUTTON));
+            break;
+        case WM_LBUTTONDOWN: gui_link().on_mouse_down(lparam_x(lparam), lparam_y(lparam), 0); break;
+        case WM_LBUTTONUP: gui_link().on_mouse_up(); break;
+        default: break;
+    }
 }
 
 void scene::write_situation(const char*, const char*, bool) {
@@ -120,7 +134,9 @@ void scene::on_device_lost() {
 }
 
 void scene::on_device_reset() {
+    // A reset leaves the device in its initial states: the program's own come back first.
     // The render targets are recreated here; the GUI adapts to the new back buffer.
+    g_app->set_default_states(true);
     gui_link().on_resize();
 }
 

@@ -83,6 +83,8 @@ void overlay2d::end_loading_screen() {
     if (loading.splash) {
         if (const std::uint32_t hold = splash_hold_ms()) sleep_ms(hold);
         close_splash();
+        // The device made meanwhile still has its initial states: the program's own now.
+        if (g_app && g_app->device) g_app->set_default_states(true);
         return;
     }
     loading.progress = 0;

@@ -8,10 +8,27 @@
 
 namespace {
 
+// The window surface of the splash may be drawn through a GL context of its own: the main
+// window's context, when there is one, is made current again afterwards.
+class current_context {
+public:
+    current_context() : window_(SDL_GL_GetCurrentWindow()), context_(SDL_GL_GetCurrentContext()) {}
+    ~current_context() {
+        if (window_ != nullptr && context_ != nullptr) SDL_GL_MakeCurrent(window_, context_);
+    }
+    current_context(const current_context&) = delete;
+    current_context& operator=(const current_context&) = delete;
+
+private:
+    SDL_Window* window_;
+    SDL_GLContext context_;
+};
+
 class sdl_splash_window : public splash_window {
 public:
     ~sdl_splash_window() override {
         if (window_) {
+            const current_context keep;
             const Uint32 id = SDL_GetWindowID(window_);
             SDL_DestroyWindow(window_);
             drop_events_of(id);
@@ -37,6 +54,7 @@ public:
 
     void show(const image& picture, int left, int top) override {
         if (picture.empty()) return;
+        const current_context keep;
         if (!window_) {
             window_ = SDL_CreateWindow("Ventrask", left, top, picture.width, picture.height,
                                        SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR |

@@ -1,0 +1,148 @@
+// A GUI without a device: a root window, the application objects it reads, a recording
+// painter and recording hooks, and pointer helpers that click at virtual-screen pixels.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "platform/keys.h"
+#include "platform/messages.h"
+#include "ui/gui.h"
+#include "ui/gui_hooks.h"
+#include "ui/gui_painter.h"
+
+// Records every drawing call as one line of text, and text extents from a fixed cell size.
+class recording_painter : public gui_painter {
+public:
+    std::vector<std::string> calls;
+    int cell_w = 7, cell_h = 16;
+
+    void begin_pass(const mat4&) override { calls.push_back("begin_pass"); }
+    void end_pass() override { calls.push_back("end_pass"); }
+    void set_world(const mat4&) override { calls.push_back("world"); }
+    void fill_rect(float x1, float y1, float x2, float y2, std::uint32_t c) override {
+        add("fill", x1, y1, x2, y2, c);
+    }
+    void draw_rect(float x1, float y1, float x2, float y2, std::uint32_t c) override {
+        add("rect", x1, y1, x2, y2, c);
+    }
+    void draw_line(float x1, float y1, float x2, float y2, std::uint32_t c) override {
+        add("line", x1, y1, x2, y2, c);
+    }
+    void draw_bevel(float x1, float y1, float x2, float y2, bool raised, std::uint32_t,
+                    std::uint32_t) override {
+        add(raised ? "bevel_raised" : "bevel_sunken", x1, y1, x2, y2, 0);
+    }
+    void fill_triangle(float x1, float y1, float x2, float y2, triangle_dir, std::uint32_t c,
+                       bool) override {
+        add("triangle", x1, y1, x2, y2, c);
+    }
+    void draw_tab(float x1, float y1, float x2, float y2, std::uint32_t, std::uint32_t b,
+                  std::uint32_t) override {
+        add("tab", x1, y1, x2, y2, b);
+    }
+    void draw_texture(float x1, float y1, float x2, float y2, std::uint32_t c, gfx_texture*,
+                      bool point) override {
+        add(point ? "texture_point" : "texture", x1, y1, x2, y2, c);
+    }
+    void draw_rotated_texture(float, float, float, float, float, std::uint32_t,
+                              gfx_texture*) override {
+        calls.push_back("rotated_texture");
+    }
+    void begin_text(int) override {}
+    void end_text(int) override {}
+    void draw_text(int font, float, float, float, float, const char* text, std::uint32_t flags,
+                   float, float, float, float, std::uint32_t colour, bool) override {
+        char line[64];
+        std::snprintf(line, sizeof line, "text %d %u %08X ", font, flags, colour);
+        calls.push_back(line + std::string(text));
+    }
+    bool text_extent(int, const char* text, int size[2]) override {
+        int lines = 1, width = 0, widest = 0;
+        for (const char* p = text; *p; ++p) {
+            if (*p == '\n') {
+                ++lines;
+                width = 0;
+            } else if (*p != '\r') {
+                widest = std::max(widest, ++width);
+            }
+        }
+        size[0] = widest * cell_w;
+        size[1] = lines * cell_h;
+        return true;
+    }
+    // Calls that start with a prefix.
+    std::vector<std::string> find(const std::string& prefix) const {
+        std::vector<std::string> out;
+        for (const auto& c : calls) {
+            if (c.rfind(prefix, 0) == 0) out.push_back(c);
+        }
+        return out;
+    }
+
+private:
+    void add(const char* what, float x1, float y1, float x2, float y2, std::uint32_t c) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%s %.3f %.3f %.3f %.3f %08X", what, x1, y1, x2, y2, c);
+        calls.emplace_back(line);
+    }
+};
+
+// What the GUI asked of the shell.
+struct hook_log {
+    std::vector<int> sounds;
+    std::vector<std::string> documents;
+    int leave_scene = 0;
+    int viewport_w = 640, viewport_h = 480;
+};
+extern hook_log* g_hook_log;
+
+class gui_fixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Pointer input at virtual-screen pixels of the current viewport.
+    void move(int x, int y, int buttons = 0) { root->on_mouse_move(x, y, buttons); }
+    bool down(int x, int y) { return root->on_mouse_down(x, y, 0); }
+    void up() { root->on_mouse_up(); }
+    void click(int x, int y) {
+        down(x, y);
+        up();
+    }
+    // A click at the centre of an element of a window (GUI units through its transforms).
+    void click_rect(const gui_window* w, const gui_rect* r);
+    void key(int vk) { root->on_key(nullptr, WM_KEYDOWN, static_cast<std::uintptr_t>(vk), 0); }
+    void type(const char* text) {
+        for (const char* p = text; *p; ++p) {
+            root->on_key(nullptr, WM_CHAR, static_cast<unsigned char>(*p), 0);
+        }
+    }
+    void wheel(int delta) {
+        root->on_key(nullptr, WM_MOUSEWHEEL,
+                     static_cast<std::uintptr_t>(static_cast<std::uint16_t>(delta)) << 16, 0);
+    }
+    void set_viewport(int w, int h) {
+        log.viewport_w = w;
+        log.viewport_h = h;
+    }
+    // A framed dialog as open_dialog builds it from a test callback.
+    gui_window* dialog(gui_callback cb) { return root->find_dialog(cb); }
+
+    std::unique_ptr<d3d_app> app;
+    std::unique_ptr<app_state> state;
+    std::unique_ptr<gui> root;
+    recording_painter painter;
+    hook_log log;
+};
+
+// Pixel coordinates of a GUI point in the root's space (640 x 480 viewport: 320 px a unit).
+int px(float x);
+int py(float y);

@@ -1,0 +1,156 @@
+// The main menu, the help pages and the quit question, driven by clicks as a user would.
+#include <cstring>
+
+#include "gui_fixture.h"
+#include "platform/messages.h"
+#include "ui/screens.h"
+
+namespace {
+
+class main_menu_test : public gui_fixture {
+protected:
+    void SetUp() override {
+        gui_fixture::SetUp();
+        clear_app_messages();
+        root->init();
+    }
+    void TearDown() override {
+        clear_app_messages();
+        gui_fixture::TearDown();
+    }
+    gui_rect* button(const char* caption) const {
+        for (int i = 0; i < root->rect_count; ++i) {
+            gui_rect* r = root->rect(i);
+            if (r->kind == rect_kind::large_button && std::strcmp(r->text.get(), caption) == 0) return r;
+        }
+        return nullptr;
+    }
+    void press(const char* caption) { click_rect(root.get(), button(caption)); }
+};
+
+TEST_F(main_menu_test, layout_on_a_4_3_screen) {
+    EXPECT_EQ(root->callback, main_menu_screen);
+    EXPECT_EQ(root->kind, window_kind::panel);
+    EXPECT_EQ(app->menu_mode, 1);
+    ASSERT_EQ(root->rect_count, 10);
+    const gui_rect* background = root->rect(0);
+    EXPECT_FLOAT_EQ(background->x1, -1.0f);
+    EXPECT_FLOAT_EQ(background->y2, 1.0f);
+    EXPECT_TRUE(background->point_sampled);
+    EXPECT_FALSE(background->framed);
+    EXPECT_STREQ(root->rect(1)->text.get(), "Ventrask");
+    EXPECT_STREQ(root->rect(3)->text.get(), "Version 1.5.0");
+    const gui_rect* run = button("Run Scenario");
+    ASSERT_NE(run, nullptr);
+    EXPECT_NEAR(run->x1, -0.29f, 1e-5f);
+    EXPECT_NEAR(run->y1, -0.88f, 1e-5f);
+    EXPECT_NEAR(run->x2, 0.04f, 1e-5f);
+    EXPECT_NEAR(run->y2, -0.78f, 1e-5f);
+    const gui_rect* news = button("News");
+    EXPECT_NEAR(news->x1, 0.8f, 1e-5f);
+    EXPECT_NEAR(news->y2, -0.4f, 1e-5f);
+    EXPECT_EQ(root->child_count, 0);
+}
+
+TEST_F(main_menu_test, wide_screens_keep_the_picture_4_3_and_centred) {
+    set_viewport(1280, 540);  // 16:9: gui_scale (2, 1.125)
+    root->on_resize();
+    const gui_rect* background = root->rect(0);
+    EXPECT_FLOAT_EQ(background->x1, -1.125f);
+    EXPECT_FLOAT_EQ(background->x2, 1.125f);
+    EXPECT_FLOAT_EQ(background->y1, -1.125f);
+    EXPECT_NEAR(button("Exit")->x2, 0.99f * 1.125f, 1e-5f);
+    set_viewport(480, 480);   // narrower than 4:3: the full width, stretched to the height
+    root->on_resize();
+    EXPECT_FLOAT_EQ(root->rect(0)->x2, 0.75f);
+    EXPECT_FLOAT_EQ(root->rect(0)->y2, 1.0f);
+}
+
+TEST_F(main_menu_test, buttons_lead_to_what_exists) {
+    press("Design Missile");
+    EXPECT_EQ(pending_command, 14);
+    root->update();
+    EXPECT_EQ(root->callback, main_menu_screen);  // the design screens come later
+    press("News");
+    ASSERT_EQ(log.documents.size(), 1u);
+    // The Settings and Run Scenario dialogs come later: their buttons only click.
+    const std::size_t sounds = log.sounds.size();
+    press("Settings");
+    EXPECT_EQ(log.sounds.size(), sounds + 1);
+    EXPECT_EQ(pending_command, 0);
+    EXPECT_EQ(root->child_count, 0);
+    press("Help");
+    gui_window* help = root->find_dialog(keys_dialog);
+    ASSERT_NE(help, nullptr);
+    EXPECT_STREQ(help->find_rect_by_kind(rect_kind::title_bar)->text.get(), "Keys and controls");
+    const gui_rect* text = help->last_child()->find_last_rect_by_kind(rect_kind::text_area);
+    EXPECT_EQ(std::strncmp(text->text.get(), "Dialogs and screens:\r\nT - Show Telescope", 40), 0);
+    EXPECT_TRUE(text->fixed_pitch);
+    click_rect(help, help->find_rect_by_kind(rect_kind::close_button));
+    press("Exit");
+    EXPECT_NE(root->find_dialog(quit_dialog), nullptr);
+    // One framed dialog at a time in the menus: the keys page went.
+    EXPECT_EQ(root->find_dialog(keys_dialog), nullptr);
+}
+
+TEST_F(main_menu_test, help_tabs_switch_pages_and_open_the_manual) {
+    pending_command = 10;
+    root->update();
+    gui_window* keys = root->find_dialog(keys_dialog);
+    ASSERT_NE(keys, nullptr);
+    gui_rect* about_tab = nullptr;
+    for (int i = 0; i < keys->rect_count; ++i) {
+        if (keys->rect(i)->kind == rect_kind::tab_button && std::strcmp(keys->rect(i)->text.get(), "About") == 0) {
+            about_tab = keys->rect(i);
+        }
+    }
+    ASSERT_NE(about_tab, nullptr);
+    click_rect(keys, about_tab);
+    EXPECT_FALSE(keys->visible);
+    EXPECT_EQ(pending_command, 11);
+    root->update();
+    gui_window* about = root->find_dialog(about_dialog);
+    ASSERT_NE(about, nullptr);
+    EXPECT_STREQ(about->find_rect_by_kind(rect_kind::title_bar)->text.get(), "Ventrask Version 1.5.0");
+    gui_rect* manual = about->find_last_rect_by_kind(rect_kind::tab_button);
+    click_rect(about, manual);
+    EXPECT_FALSE(about->visible);
+    ASSERT_EQ(log.documents.size(), 1u);
+    EXPECT_EQ(log.documents[0], "help\\index.htm");
+}
+
+TEST_F(main_menu_test, quit_yes_ends_the_program_from_the_menus) {
+    press("Exit");
+    gui_window* quit = root->find_dialog(quit_dialog);
+    ASSERT_NE(quit, nullptr);
+    EXPECT_EQ(app->paused, 1);
+    EXPECT_STREQ(quit->find_rect_by_kind(rect_kind::label)->text.get(), "Do you really want to quit");
+    gui_rect* yes = quit->rect(quit->rect_count - 3);
+    ASSERT_STREQ(yes->text.get(), "Yes");
+    click_rect(quit, yes);
+    app_message m;
+    ASSERT_TRUE(take_app_message(&m));
+    EXPECT_EQ(m.code, WM_QUIT);
+    EXPECT_EQ(m.wparam, 0u);
+    EXPECT_EQ(app->paused, 0);
+    EXPECT_EQ(app->inactive, 1);
+}
+
+TEST_F(main_menu_test, quit_no_close_and_enter) {
+    key(VK_ESCAPE);
+    gui_window* quit = root->find_dialog(quit_dialog);
+    ASSERT_NE(quit, nullptr);
+    click_rect(quit, quit->find_rect_by_kind(rect_kind::close_button));
+    EXPECT_EQ(app->paused, 0);
+    app_message m;
+    EXPECT_FALSE(take_app_message(&m));
+    // During a run Enter acts as Yes: the run ends, the program goes on.
+    app->menu_mode = 0;
+    key(VK_ESCAPE);
+    key(VK_RETURN);
+    EXPECT_EQ(log.leave_scene, 1);
+    EXPECT_FALSE(take_app_message(&m));
+    EXPECT_EQ(pending_command, 2);
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The GUI drawn through the overlay on a recording device: the render states of the GUI pass
+// and their restoration, and what reaches the pixels of the main menu and the quit question.
+#include <gtest/gtest.h>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "overlay_fixture.h"
+#include "platform/keys.h"
+#include "platform/messages.h"
+#include "platform/resources.h"
+#include "platform/text.h"
+#include "ui/gui.h"
+#include "ui/gui_hooks.h"
+#include "ui/overlay_painter.h"
+#include "ui/screens.h"
+
+namespace {
+
+void vga(int* w, int* h) {
+    *w = 640;
+    *h = 480;
+}
+
+struct gui_on_device : ::testing::Test {
+    overlay_setup setup{640, 480};
+    d3d_app app;
+    app_state state;
+    std::unique_ptr<overlay_painter> painter;
+    std::unique_ptr<gui> root;
+
+    void SetUp() override {
+        register_embedded_resources();
+        g_app = &app;
+        g_state = &state;
+        copy_text(app.title, "Ventrask");
+        app.use_tips = 0;
+        app.color_scheme = 1;
+        gui_opacity = 255;
+        pending_command = 0;
+        ui_hooks() = gui_hooks{};
+        ui_hooks().viewport_size = vga;
+        painter = std::make_unique<overlay_painter>(setup.overlay.get());
+        set_painter(painter.get());
+        root = std::make_unique<gui>();
+        g_gui = root.get();
+        root->init();
+        setup.device->clear_records();
+    }
+    void TearDown() override {
+        root.reset();
+        flush_closed_windows();
+        set_painter(nullptr);
+        ui_hooks() = gui_hooks{};
+        g_state = nullptr;
+        g_app = nullptr;
+    }
+};
+
+TEST_F(gui_on_device, the_pass_draws_flat_and_restores_the_scene_states) {
+    gfx_device& d = *setup.device;
+    app.wireframe = 1;
+    app.front_cull = CULL_CCW;
+    d.set_render_state(RS_FILLMODE, FILL_WIREFRAME);
+    root->render();
+    ASSERT_FALSE(setup.device->draws().empty());
+    for (const draw_record& r : setup.device->draws()) {
+        EXPECT_EQ(r.state.render[RS_CULLMODE], static_cast<std::uint32_t>(CULL_NONE));
+        EXPECT_EQ(r.state.render[RS_ZENABLE], 0u);
+        EXPECT_EQ(r.state.render[RS_LIGHTING], 0u);
+        EXPECT_EQ(r.state.render[RS_FILLMODE], static_cast<std::uint32_t>(FILL_SOLID));
+    }
+    EXPECT_EQ(d.render_state(RS_CULLMODE), static_cast<std::uint32_t>(CULL_CCW));
+    EXPECT_EQ(d.render_state(RS_ZENABLE), 1u);
+    EXPECT_EQ(d.render_state(RS_LIGHTING), 1u);
+    EXPECT_EQ(d.render_state(RS_FOGENABLE), 1u);
+    EXPECT_EQ(d.render_state(RS_FILLMODE), static_cast<std::uint32_t>(FILL_WIREFRAME));
+}
+
+TEST_F(gui_on_device, main_menu_and_quit_question_reach_the_pixels) {
+    app.set_default_states(true);
+    root->render();
+    const soft_raster menu = setup.raster();
+    // The whole screen is the menu's picture: hardly a pixel stays at the clear colour.
+    EXPECT_LT(menu.count(0xFF000000u, 0, 0, 640, 480), 640 * 480 / 20);
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    ASSERT_TRUE(menu.ink_box(&x0, &y0, &x1, &y1));
+    EXPECT_EQ(x0, 0);
+    EXPECT_EQ(y0, 0);
+    // The Exit button: its fill under the picture, white text in the middle.
+    const std::uint32_t exit_centre = menu.pixel(608, 440);
+    EXPECT_NE(exit_centre, menu.pixel(608, 300));
+
+    root->on_key(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_NE(root->find_dialog(quit_dialog), nullptr);
+    setup.device->clear_records();
+    root->render();
+    const soft_raster quit = setup.raster();
+    // The question's body (scheme 1: (20, 91, 155) at 205) covers the middle of the screen.
+    const std::uint32_t body = quit.pixel(320, 180);
+    EXPECT_NE(body, menu.pixel(320, 180));
+    const int r = static_cast<int>((body >> 16) & 255), b = static_cast<int>(body & 255);
+    EXPECT_GT(b, r);
+    // Outside the question the menu is as it was.
+    EXPECT_EQ(quit.pixel(20, 20), menu.pixel(20, 20));
+}
+
+}  // namespace

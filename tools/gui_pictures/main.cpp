@@ -1,0 +1,150 @@
+// Draws the GUI's pictures: two 64 x 64 icons on opaque black (black is the colour key that
+// makes it transparent) and seven 128 x 96 button pictures, each a plain symbol on a soft
+// gradient.
+// Usage: gui_pictures <resources folder>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+
+namespace {
+
+constexpr float k_pi = 3.14159265f;
+
+// Glyphs of 5 x 7 cells, one string per row.
+const char* const k_question[7] = {".###.", "#...#", "....#", "...#.", "..#..", ".....", "..#.."};
+const char* const k_bang[7] = {"..#..", "..#..", "..#..", "..#..", "..#..", ".....", "..#.."};
+
+void fill(image& p, std::uint32_t c) {
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) p.set_pixel(x, y, c);
+}
+
+void disc(image& p, float cx, float cy, float r, std::uint32_t c) {
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            if (std::hypot(x + 0.5f - cx, y + 0.5f - cy) <= r) p.set_pixel(x, y, c);
+}
+
+void box(image& p, int x1, int y1, int x2, int y2, std::uint32_t c) {
+    for (int y = std::max(0, y1); y < std::min(p.height, y2); ++y)
+        for (int x = std::max(0, x1); x < std::min(p.width, x2); ++x) p.set_pixel(x, y, c);
+}
+
+void glyph(image& p, const char* const rows[7], int x0, int y0, int cell, std::uint32_t c) {
+    for (int r = 0; r < 7; ++r)
+        for (int k = 0; k < 5; ++k)
+            if (rows[r][k] == '#') box(p, x0 + k * cell, y0 + r * cell, x0 + (k + 1) * cell, y0 + (r + 1) * cell, c);
+}
+
+// A thick line between two points.
+void stroke(image& p, float x0, float y0, float x1, float y1, float w, std::uint32_t c) {
+    const int n = static_cast<int>(std::hypot(x1 - x0, y1 - y0)) + 1;
+    for (int i = 0; i <= n; ++i) {
+        const float t = static_cast<float>(i) / n;
+        disc(p, x0 + (x1 - x0) * t, y0 + (y1 - y0) * t, w / 2, c);
+    }
+}
+
+void gradient(image& p, std::uint32_t top, std::uint32_t bottom) {
+    for (int y = 0; y < p.height; ++y) {
+        const float t = static_cast<float>(y) / (p.height - 1);
+        std::uint32_t c = 0xFF000000u;
+        for (int s = 0; s < 24; s += 8) {
+            const float a = (top >> s) & 0xFF, b = (bottom >> s) & 0xFF;
+            c |= static_cast<std::uint32_t>(a + (b - a) * t + 0.5f) << s;
+        }
+        for (int x = 0; x < p.width; ++x) p.set_pixel(x, y, c);
+    }
+}
+
+bool save(const image& p, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (bmp_encode(p, 24, &bytes) != S_OK) return false;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+image icon(std::uint32_t colour, const char* const rows[7]) {
+    image p;
+    image_allocate(&p, 64, 64);
+    fill(p, 0xFF000000u);
+    disc(p, 32, 32, 29, 0xFFFFFFFFu);
+    disc(p, 32, 32, 26, colour);
+    glyph(p, rows, 22, 14, 4, 0xFFFFFFFFu);
+    return p;
+}
+
+image button(std::uint32_t top, std::uint32_t bottom) {
+    image p;
+    image_allocate(&p, 128, 96);
+    gradient(p, top, bottom);
+    return p;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gui_pictures <resources folder>\n");
+        return 2;
+    }
+    const std::string out = argv[1];
+    bool ok = save(icon(0xFF2F4B8Au, k_question), out + "/BITMAP/177.bmp");
+    ok = save(icon(0xFFC08000u, k_bang), out + "/BITMAP/178.bmp") && ok;
+
+    const std::uint32_t ink = 0xFFFFFFFFu;
+    image help = button(0xFF3A6EA5u, 0xFF14324Fu);  // a question mark
+    glyph(help, k_question, 44, 20, 8, ink);
+    ok = save(help, out + "/RCDATA/417.bmp") && ok;
+
+    image settings = button(0xFF5A6470u, 0xFF23282Eu);  // a toothed wheel
+    for (int i = 0; i < 8; ++i) {
+        const float a = i * k_pi / 4;
+        stroke(settings, 64, 48, 64 + 34 * std::cos(a), 48 + 34 * std::sin(a), 10, ink);
+    }
+    disc(settings, 64, 48, 24, ink);
+    disc(settings, 64, 48, 10, 0xFF3A4048u);
+    ok = save(settings, out + "/RCDATA/418.bmp") && ok;
+
+    image news = button(0xFF7A6A4Au, 0xFF3A2E1Cu);  // a page of lines
+    box(news, 34, 14, 94, 82, ink);
+    for (int y = 24; y < 76; y += 10) box(news, 42, y, 86, y + 4, 0xFF6A5A3Au);
+    ok = save(news, out + "/RCDATA/419.bmp") && ok;
+
+    image exit_door = button(0xFF8A2A2Au, 0xFF3A1010u);  // a door and an arrow out of it
+    box(exit_door, 30, 14, 66, 84, ink);
+    box(exit_door, 36, 20, 60, 84, 0xFF5A1A1Au);
+    stroke(exit_door, 58, 48, 100, 48, 8, ink);
+    stroke(exit_door, 100, 48, 86, 34, 8, ink);
+    stroke(exit_door, 100, 48, 86, 62, 8, ink);
+    ok = save(exit_door, out + "/RCDATA/420.bmp") && ok;
+
+    image missile = button(0xFF2F4B8Au, 0xFF101C38u);  // a missile climbing to the right
+    stroke(missile, 24, 76, 96, 22, 12, ink);
+    stroke(missile, 28, 70, 20, 58, 5, ink);
+    stroke(missile, 34, 80, 46, 86, 5, ink);
+    disc(missile, 98, 20, 7, ink);
+    ok = save(missile, out + "/RCDATA/421.bmp") && ok;
+
+    image run = button(0xFF2A7A3Au, 0xFF0E3616u);  // a start triangle
+    for (int y = 18; y < 78; ++y) {
+        const int half = 30 - std::abs(y - 48);
+        box(run, 44, y, 44 + 2 * half + 1, y + 1, ink);
+    }
+    ok = save(run, out + "/RCDATA/422.bmp") && ok;
+
+    image map = button(0xFF4A7A5Au, 0xFF1E3A26u);  // a map grid with two marks
+    for (int x = 20; x <= 108; x += 22) box(map, x, 12, x + 2, 84, 0xFFB0D0B8u);
+    for (int y = 12; y <= 84; y += 18) box(map, 20, y, 110, y + 2, 0xFFB0D0B8u);
+    disc(map, 46, 58, 7, 0xFF2060FFu);
+    disc(map, 86, 32, 7, 0xFFFF4040u);
+    ok = save(map, out + "/RCDATA/423.bmp") && ok;
+
+    if (!ok) std::fprintf(stderr, "gui_pictures: could not write the pictures to %s\n", out.c_str());
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,68 @@
+// What the GUI draws with: the 2-D primitives and the six texture fonts, in GUI units under
+// the transforms the GUI sets. The program draws through the overlay; tests install a
+// recording painter and read back what was drawn, without a device.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/math3d.h"
+
+class gfx_texture;
+
+// The overlay's fonts by number.
+namespace gui_font {
+enum : int { regular = 0, bold = 1, fixed = 2, large = 3, medium = 4, small = 5, count = 6 };
+}
+
+// Box flags of the text operations.
+namespace text_flag {
+enum : std::uint32_t { centre = 1, centre_vertical = 4, wrap = 8 };
+}
+
+// Which edge a filled triangle points to.
+enum class triangle_dir { up, down, left, right };
+
+class gui_painter {
+public:
+    virtual ~gui_painter() = default;
+
+    // Around the GUI pass: the render states of 2-D drawing are set, then restored.
+    virtual void begin_pass(const mat4& view) = 0;
+    virtual void end_pass() = 0;
+    // The world transform of the window being drawn (and the text scale that goes with it).
+    virtual void set_world(const mat4& world) = 0;
+
+    virtual void fill_rect(float x1, float y1, float x2, float y2, std::uint32_t colour) = 0;
+    virtual void draw_rect(float x1, float y1, float x2, float y2, std::uint32_t colour) = 0;
+    virtual void draw_line(float x1, float y1, float x2, float y2, std::uint32_t colour) = 0;
+    virtual void draw_bevel(float x1, float y1, float x2, float y2, bool raised,
+                            std::uint32_t colour_a, std::uint32_t colour_b) = 0;
+    virtual void fill_triangle(float x1, float y1, float x2, float y2, triangle_dir dir,
+                               std::uint32_t colour, bool inset) = 0;
+    virtual void draw_tab(float x1, float y1, float x2, float y2, std::uint32_t colour_a,
+                          std::uint32_t colour_b, std::uint32_t outline) = 0;
+    // Textures: the whole picture over the box; point sampling draws pixel for pixel.
+    virtual void draw_texture(float x1, float y1, float x2, float y2, std::uint32_t colour,
+                              gfx_texture* texture, bool point_sampled) = 0;
+    virtual void draw_rotated_texture(float cx, float cy, float half_width, float half_height,
+                                      float angle, std::uint32_t colour,
+                                      gfx_texture* texture) = 0;
+
+    // Text: batched per font between begin_text and end_text, or drawn at once.
+    virtual void begin_text(int font) = 0;
+    virtual void end_text(int font) = 0;
+    virtual void draw_text(int font, float x1, float y1, float x2, float y2, const char* text,
+                           std::uint32_t flags, float dx, float dy, float sx, float sy,
+                           std::uint32_t colour, bool batched) = 0;
+    // The text's size in texels (widest line, total height); false when it cannot be told.
+    virtual bool text_extent(int font, const char* text, int size[2]) = 0;
+};
+
+// The installed painter; none draws nothing.
+gui_painter* current_painter();
+void set_painter(gui_painter* painter);
+
+inline std::uint32_t argb(int a, int r, int g, int b) {
+    return (static_cast<std::uint32_t>(a & 255) << 24) | (static_cast<std::uint32_t>(r & 255) << 16) |
+           (static_cast<std::uint32_t>(g & 255) << 8) | static_cast<std::uint32_t>(b & 255);
+}

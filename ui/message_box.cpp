@@ -1,0 +1,280 @@
+#include "ui/message_box.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/d3d_app.h"
+#include "core/file_helpers.h"
+#include "platform/text.h"
+#include "ui/gui.h"
+#include "ui/gui_hooks.h"
+
+message_box_state g_message_box;
+
+namespace {
+
+// Private pointers of the box's window.
+enum { k_edit = 0, k_image = 1, k_caption = 2, k_check = 3 };
+enum { k_list = 0 };
+
+constexpr const char* k_invalid_name = "Please input a valid name";
+
+gui_rect* add_button(gui_window* w, float x1, float y1, float x2, float y2, const char* text) {
+    gui_rect* r = w->add_rect(x1, y1, x2, y2, rect_kind::button);
+    r->set_text(text);
+    return r;
+}
+
+gui_rect* add_picture(gui_window* w, float x1, float y1, float x2, float y2, int id) {
+    gui_rect* r = w->add_rect(x1, y1, x2, y2, rect_kind::image);
+    r->framed = 0;
+    ui_load_resource_texture(id, &r->image_texture, true);
+    return r;
+}
+
+void add_label(gui_window* w, float x1, float y1, float x2, float y2) {
+    gui_rect* r = w->add_rect(x1, y1, x2, y2, rect_kind::label);
+    r->wrapped = 1;
+    r->set_text(g_message_box.message);
+}
+
+gui_window* add_file_list(gui_window* w, float x1, float y1, float x2, float y2,
+                          bool keep_extension) {
+    gui_window* list = w->add_window();
+    list->create(x1, y1, x2, y2, window_kind::list_box);
+    list->list_fill_from_files(g_message_box.answer, keep_extension);
+    list->list_sort();
+    return list;
+}
+
+void build(gui_window* w) {
+    message_box_state& s = g_message_box;
+    w->clear();
+    w->visible = 1;
+    const float e = std::max(0.0f, 0.01f * static_cast<float>(longest_line_length(
+                                               s.message, message_box_state::k_text)) -
+                                       0.35f);
+    switch (s.type) {
+        case message_box_type::yes_no:
+        case message_box_type::notice:
+            w->create(-0.52f - e, -0.23f, 0.52f + e, 0.31f, window_kind::titled_window);
+            break;
+        case message_box_type::name_input:
+            w->create(-0.52f, -0.23f, 0.52f, 0.31f, window_kind::titled_window);
+            break;
+        case message_box_type::file_choice_with_extensions:
+        case message_box_type::object_choice:
+            w->create(-0.52f, -0.75f, 0.52f, 0.83f, window_kind::titled_window);
+            break;
+        case message_box_type::file_choice:
+            w->create(-0.62f, -0.75f, 0.62f, 0.83f, window_kind::titled_window);
+            break;
+        case message_box_type::yes_no_check:
+            w->create(-0.52f - e, -0.3f, 0.52f + e, 0.31f, window_kind::titled_window);
+            break;
+        default:
+            w->create(-0.62f - e, -0.23f, 0.62f + e, 0.31f, window_kind::titled_window);
+            break;
+    }
+    if (gui_rect* body = w->find_rect_by_kind(rect_kind::body)) body->fill.a = 255;
+    w->set_title(s.title);
+    switch (s.type) {
+        case message_box_type::yes_no:
+            add_label(w, -0.49f - e, -0.04f, 0.49f + e, 0.18f);
+            add_button(w, 0.07f + e, -0.18f, 0.49f + e, -0.08f, "No");
+            add_button(w, -0.49f - e, -0.18f, -0.07f - e, -0.08f, "Yes");
+            add_picture(w, 0.3f + e, -0.04f, 0.49f + e, 0.18f, IDB_QUESTION);
+            break;
+        case message_box_type::notice:
+            add_label(w, -0.49f - e, -0.04f, 0.49f + e, 0.18f);
+            add_button(w, -0.2f, -0.18f, 0.2f, -0.08f, "OK");
+            add_picture(w, 0.3f + e, -0.04f, 0.49f + e, 0.18f, IDB_NOTICE);
+            break;
+        case message_box_type::name_input: {
+            add_label(w, -0.49f, -0.04f, 0.49f, 0.18f);
+            add_button(w, 0.07f, -0.18f, 0.49f, -0.08f, "Cancel");
+            add_button(w, -0.49f, -0.18f, -0.07f, -0.08f, "Accept");
+            gui_rect* edit = w->add_rect(-0.49f, -0.03f, 0.49f, 0.07f, rect_kind::edit_field);
+            edit->wrapped = 1;
+            edit->set_text(s.answer);
+            w->private_rects[k_edit] = edit;
+            break;
+        }
+        case message_box_type::file_choice_with_extensions:
+        case message_box_type::object_choice: {
+            add_label(w, -0.49f, 0.6f, 0.49f, 0.7f);
+            add_button(w, 0.07f, -0.7f, 0.49f, -0.58f, "Cancel");
+            add_button(w, -0.49f, -0.7f, -0.07f, -0.58f, "Accept");
+            if (s.type == message_box_type::object_choice) {
+                w->private_windows[k_list] = add_file_list(w, -0.49f, -0.52f, -0.07f, 0.55f, true);
+                w->private_rects[k_image] = w->add_rect(0, 0, 0.45f, 0.55f, rect_kind::image);
+                gui_rect* caption = w->add_rect(0, 0.47f, 0.45f, 0.55f, rect_kind::caption);
+                caption->set_text("Object Name");
+                caption->fill.a = 127;
+                w->private_rects[k_caption] = caption;
+                // The folder part of the pattern stays for the caption and the preview.
+                if (char* star = std::strchr(s.answer, '*')) *star = '\0';
+            } else {
+                w->private_windows[k_list] = add_file_list(w, -0.49f, -0.52f, 0.49f, 0.55f, true);
+            }
+            break;
+        }
+        case message_box_type::file_choice:
+            add_label(w, -0.59f, 0.6f, 0.59f, 0.7f);
+            add_button(w, 0.07f, -0.7f, 0.59f, -0.58f, "Cancel");
+            add_button(w, -0.59f, -0.7f, -0.07f, -0.58f, "Accept");
+            w->private_windows[k_list] = add_file_list(w, -0.59f, -0.52f, 0.59f, 0.55f, false);
+            break;
+        case message_box_type::yes_no_check: {
+            add_label(w, -0.49f - e, -0.04f, 0.49f + e, 0.18f);
+            add_button(w, 0.07f + e, -0.25f, 0.49f + e, -0.15f, "No");
+            add_button(w, -0.49f - e, -0.25f, -0.07f - e, -0.15f, "Yes");
+            add_picture(w, 0.3f + e, -0.04f, 0.49f + e, 0.18f, IDB_QUESTION);
+            gui_rect* check = w->add_rect(-0.49f, -0.06f, -0.1f, 0.04f, rect_kind::check_box);
+            check->centred = 0;
+            check->set_text(s.answer);
+            check->ticked = s.check_state;
+            w->private_rects[k_check] = check;
+            break;
+        }
+        default:
+            w->add_rect(-0.59f - e, -0.2f, 0.59f + e, 0.1f, rect_kind::label)->set_text(s.message);
+            w->last_rect()->wrapped = 1;
+            add_picture(w, 0.3f + e, -0.04f, 0.59f + e, 0.18f, IDB_NOTICE);
+            break;
+    }
+}
+
+void store_check(gui_window* w) {
+    if (const gui_rect* check = w->private_rects[k_check]) g_message_box.check_state = check->ticked;
+}
+
+// Takes the typed name; false (and the box stays) when it cannot name a file.
+bool take_typed_name(gui_window* w) {
+    const gui_rect* edit = w->private_rects[k_edit];
+    const char* typed = edit != nullptr && edit->text ? edit->text.get() : "";
+    if (!valid_file_name(typed)) {
+        if (gui_rect* label = w->find_rect_by_kind(rect_kind::label)) label->set_text(k_invalid_name);
+        return false;
+    }
+    copy_text(g_message_box.answer, typed);
+    g_message_box.result = 1;
+    return true;
+}
+
+void take_choice(gui_window* w) {
+    const gui_window* list = w->private_windows[k_list];
+    if (list == nullptr || list->list_selected_index() < 0) {
+        g_message_box.result = 0;
+        return;
+    }
+    copy_text(g_message_box.answer, list->list_selected_text());
+    g_message_box.result = 1;
+}
+
+void answer(gui_window* w) {
+    w->visible = 0;
+    clear_focus();
+    if (gui_window* owner = g_message_box.owner) owner->send(gui_event::message_box_result);
+}
+
+// The answer of "Accept" or Enter; false while the box must stay.
+bool accept(gui_window* w) {
+    switch (g_message_box.type) {
+        case message_box_type::file_choice_with_extensions:
+        case message_box_type::file_choice:
+        case message_box_type::object_choice:
+            take_choice(w);
+            return true;
+        case message_box_type::name_input: return take_typed_name(w);
+        case message_box_type::yes_no_check:
+            store_check(w);
+            g_message_box.result = 1;
+            return true;
+        default:
+            g_message_box.result = 1;
+            return true;
+    }
+}
+
+void on_click(gui_window* w) {
+    if (w->rect_text_equals("No") || w->rect_text_equals("Cancel")) {
+        g_message_box.result = 0;
+    } else if (w->rect_text_equals("Yes") || w->rect_text_equals("Ok")) {
+        if (g_message_box.type == message_box_type::yes_no_check) store_check(w);
+        g_message_box.result = 1;
+    } else if (w->rect_text_equals("Accept")) {
+        if (!accept(w)) return;
+    } else {
+        return;
+    }
+    answer(w);
+}
+
+void preview_choice(gui_window* w) {
+    gui_window* list = w->private_windows[k_list];
+    gui_rect* image = w->private_rects[k_image];
+    gui_rect* caption = w->private_rects[k_caption];
+    if (list == nullptr || w->current_child() != list || image == nullptr) return;
+    const char* name = list->list_selected_text();
+    char path[message_box_state::k_text * 2];
+    format_text(path, "%s%s", g_message_box.answer, name);
+    if (caption != nullptr) caption->set_text(path);
+    image->image_texture.reset();
+    if (image->cached_texture != nullptr && g_app != nullptr) g_app->release_texture(&image->cached_texture);
+    image->cached_texture = nullptr;
+    ui_play_preview_sound("");
+    if (std::strstr(name, ".x") != nullptr) {
+        if (ui_hooks().render_model_thumbnail) {
+            image->image_texture.reset(ui_hooks().render_model_thumbnail(path));
+        }
+    } else if (std::strstr(name, ".wav") != nullptr && std::strstr(name, ".dds") == nullptr) {
+        ui_play_preview_sound(path);
+    } else if (g_app != nullptr) {
+        g_app->load_texture(path, &image->cached_texture, 0, true);
+    }
+}
+
+}  // namespace
+
+bool valid_file_name(const char* name) {
+    if (name == nullptr || name[0] == '\0') return false;
+    if (std::strcmp(name, ".") == 0 || std::strstr(name, "..") != nullptr) return false;
+    for (const char* p = name; *p != '\0'; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 32 || c == 127 || c == '\\' || c == '/') return false;
+    }
+    return true;
+}
+
+int open_message_box(gui_window* root, gui_window* owner, const char* caption,
+                     const char* message, int type, int kind, const char* initial) {
+    message_box_state& s = g_message_box;
+    format_text(s.title, "%s - %s", g_app != nullptr ? g_app->title : "", caption ? caption : "");
+    copy_text(s.message, message);
+    copy_text(s.answer, initial);
+    s.owner = owner;
+    s.type = type;
+    s.kind = kind;
+    s.result = 0;
+    ui_play_sound_slot(0, 0);
+    return root->open_dialog(message_box_dialog, dialog_placement::own_box);
+}
+
+int message_box_dialog(gui_window* w, int event) {
+    switch (event) {
+        case gui_event::build:
+        case gui_event::reactivate: build(w); break;
+        case gui_event::click:
+            if (g_message_box.owner != nullptr) on_click(w);
+            break;
+        case gui_event::enter:
+            if (g_message_box.owner != nullptr && accept(w)) answer(w);
+            break;
+        case gui_event::child_committed:
+            if (g_message_box.type == message_box_type::object_choice) preview_choice(w);
+            break;
+        default: break;
+    }
+    return 0;
+}

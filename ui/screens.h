@@ -1,0 +1,40 @@
+// The program's screens and dialogs: each a callback of a GUI window and an event. The root
+// window carries the current screen as its callback; dialogs and views are its children.
+#pragma once
+
+#include "ui/gui_window.h"
+
+// Screens installed on the root.
+int main_menu_screen(gui_window* w, int event);
+int run_screen(gui_window* w, int event);
+int missile_design_screen(gui_window* w, int event);
+int motor_design_screen(gui_window* w, int event);
+int aero_design_screen(gui_window* w, int event);
+int warhead_design_screen(gui_window* w, int event);
+int fuse_design_screen(gui_window* w, int event);
+int guidance_design_screen(gui_window* w, int event);
+int launcher_design_screen(gui_window* w, int event);
+int control_unit_design_screen(gui_window* w, int event);
+int test_conditions_screen(gui_window* w, int event);
+int scenario_design_screen(gui_window* w, int event);
+
+// Dialogs and views, children of the root.
+int keys_dialog(gui_window* w, int event);
+int about_dialog(gui_window* w, int event);
+int quit_dialog(gui_window* w, int event);
+int video_dialog(gui_window* w, int event);
+int sound_dialog(gui_window* w, int event);
+int joystick_dialog(gui_window* w, int event);
+int joystick_buttons_dialog(gui_window* w, int event);
+int weather_dialog(gui_window* w, int event);
+int run_scenario_dialog(gui_window* w, int event);
+int tips_dialog(gui_window* w, int event);
+int results_dialog(gui_window* w, int event);
+int flight_graph_dialog(gui_window* w, int event);
+int radar_view_dialog(gui_window* w, int event);
+int telescope_view_dialog(gui_window* w, int event);
+int map_view_dialog(gui_window* w, int event);
+
+// Whether a callback is one of the screens still to come (later_screens.cpp): the GUI
+// neither installs nor opens those, so their buttons do nothing yet.
+bool is_later_screen(gui_callback cb);
