@@ -101,6 +101,7 @@ public:
     float mip_lod_bias = -2.0f;
     std::uint32_t ui_color = 0xFF808080u;
     int color_scheme = 1;             // [color_scheme]
+    std::uint8_t auto_track = 0;      // F9: the camera follows the flying missiles in turn
     int front_cull = 3;
     int back_cull = 2;
 

@@ -48,6 +48,8 @@ public:
 
     float& look_pitch() { return look[0]; }
     float& look_yaw() { return look[1]; }
+    // Whether the GUI took the current press (the scene then ignores the drag).
+    bool gui_holds_press() const { return gui_holds_press_ != 0; }
 
 private:
     void on_key(std::uintptr_t key);

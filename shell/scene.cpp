@@ -2,24 +2,40 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/frame.h"
 #include "core/gui_services.h"
 #include "core/loading_display.h"
+#include "core/scene_services.h"
+#include "core/sound_system.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
-#include "core/sound_system.h"
 #include "shell/speech.h"
+#include "simulation/missile.h"
 
 scene* g_scene = nullptr;
 
-scene::scene() = default;
+namespace {
+// The intro plays once at start-up; its end notice starts the menu music.
+constexpr const char* k_intro_file = "music\\intro.mp3";
+// The design system and its missile start as this design.
+constexpr const char* k_design_name = "New Missile";
+}  // namespace
+
+scene::scene() {
+    // The mouse's drag and wrap follow this camera's field of view and look angles.
+    pointer.attach_camera(&viewer);
+}
 
 scene::~scene() {
     shutdown();
+    if (&services() == &proxie) install_scene_services(nullptr);
     if (g_scene == this) g_scene = nullptr;
 }
 
 bool scene::startup() {
+    // From here on, heights and origin shifts asked by the scene's objects reach this scene.
+    install_scene_services(&proxie);
     open_loading_picture();
 
     g_state->show_status("Initializing Device");
@@ -32,6 +48,7 @@ bool scene::startup() {
     g_state->show_status("Loading Sounds");
     read_settings();
     settings_read_ = true;
+    settings_unwritten_ = true;
     load_sounds();
     init_gui();
 
@@ -53,7 +70,11 @@ bool scene::startup() {
 }
 
 void scene::shutdown() {
-    if (settings_read_) write_settings();
+    // Written once per reading: the destructor's second run must not write again.
+    if (settings_unwritten_) {
+        write_settings();
+        settings_unwritten_ = false;
+    }
     destroy_design_system();
     release_terrain();
     release_globe();
@@ -67,12 +88,6 @@ void scene::shutdown() {
     release_sound();
     release_joystick();
     release_device();
-}
-
-void scene::frame_update() {
-    // Menu mode so far: the time step and the GUI update; the joystick poll joins them.
-    g_state->update_frame_timing();
-    gui_link().update();
 }
 
 void scene::render_frame() {
@@ -125,7 +140,8 @@ void scene::on_device_reset() {
     gui_link().on_resize();
 }
 
-// Start-up steps. Each waits for the object it brings up.
+// ---- Start-up steps. Each waits for the object it brings up. ----
+
 void scene::open_loading_picture() { begin_loading_screen(); }
 // The window's context is current already: the device draws into it.
 bool scene::create_device() {
@@ -134,59 +150,101 @@ bool scene::create_device() {
     g_app->on_device_reset = [this] { on_device_reset(); };
     return true;
 }
+
 void scene::init_sound() {
-    if (g_sound != nullptr) g_sound->init();
+    if (g_sound) g_sound->init();
 }
+
 void scene::init_speech() {
-    if (g_speech != nullptr) g_speech->init();
+    if (g_speech) g_speech->init();
 }
+
 void scene::init_joystick() {
-    if (g_joystick != nullptr) g_joystick->init(false);
+    if (g_joystick) g_joystick->init(false);
 }
-void scene::read_settings() {}
-void scene::load_sounds() {}
+
 void scene::init_gui() { gui_link().init(); }
+// The shared textures of the application state arrive with its device resources.
 void scene::load_shared_textures() {}
+// The terrain's device objects arrive with the terrain's drawing.
 void scene::init_terrain_device() {}
-void scene::update_terrain_lod() {}
+void scene::update_terrain_lod() { ground.update_lod(); }
+// The sky and the earth globe arrive with their own objects.
 void scene::init_sky() {}
 void scene::load_globe_shaders() {}
-void scene::create_design_system() {}
-void scene::load_scenery_index() {}
+void scene::create_design_system() {
+    // Until the missile system is part of the program the scene keeps the design missile
+    // itself, loaded from the design files of the design system's name; the system's own
+    // files (launcher, control unit) come with the system.
+    missile* m = nullptr;
+    if (create_missile(nullptr, &m) != S_OK) return;
+    m->assemble(nullptr);
+    m->load(k_design_name);
+    design_missile = m;
+    owns_design_missile_ = true;
+}
+
+void scene::load_scenery_index() {
+    if (g_state) g_state->load_scenery_index();
+}
+
 void scene::start_intro_music() {
     if (g_sound == nullptr || !g_sound->available || !g_sound->music_on) return;
-    // A missing intro fails quietly: no music.
-    g_sound->open_music("music\\intro.mp3");
+    // A missing intro fails quietly: no music. Its end notice reaches the window procedure.
+    g_sound->open_music(k_intro_file);
     g_sound->set_music_volume(g_sound->volume_music);
     send_media_command("play MediaFile notify");
 }
+
 void scene::close_loading_picture() { end_loading_screen(); }
 
-// Shutdown steps. Each releases only what exists and nulls it, so a second run is harmless.
-void scene::write_settings() {}
-void scene::destroy_design_system() {}
+// ---- Shutdown steps. Each releases only what exists and nulls it, so a second run is
+// harmless. ----
+
+void scene::destroy_design_system() {
+    // The system owns its missile; without one the scene does.
+    destroy_system(&design_system);
+    if (owns_design_missile_ && design_missile) {
+        frame* f = design_missile;
+        destroy_frame(&f);
+    }
+    owns_design_missile_ = false;
+    design_missile = nullptr;
+}
+
+// The terrain's and the globe's device objects arrive with their drawing.
 void scene::release_terrain() {}
 void scene::release_globe() {}
-void scene::clear_scene() {}
+void scene::clear_scene() { clear(true); }
 void scene::shutdown_gui() { gui_link().shutdown(); }
+// The application state's device resources arrive with them.
 void scene::release_app_state_objects() {}
-void scene::release_sound_slots() {}
+
+void scene::release_sound_slots() {
+    for (auto& slot : sound_slots) slot.reset();
+}
+
 void scene::close_music() {
     send_media_command("stop MediaFile");
     send_media_command("close MediaFile");
 }
+
 void scene::stop_speaking() {
-    if (g_speech != nullptr) g_speech->stop_speaking();
+    if (g_speech) g_speech->stop_speaking();
 }
+
 void scene::release_speech() {
-    if (g_speech != nullptr) g_speech->release();
+    if (g_speech) g_speech->release();
 }
+
 void scene::release_sound() {
-    if (g_sound != nullptr) g_sound->release();
+    if (g_sound) g_sound->release();
 }
+
 void scene::release_joystick() {
-    if (g_joystick != nullptr) g_joystick->release();
+    if (g_joystick) g_joystick->release();
 }
+
 void scene::release_device() {
     if (!g_app) return;
     g_app->on_device_lost = nullptr;

@@ -1,15 +1,46 @@
-// The scene: the one object that holds the simulated world, brings every service and resource
-// up before the first frame and takes them down after the last. One of the program's eight
-// global objects, constructed last and destroyed first.
+// The scene: the one object that holds the simulated world (the viewer, the ground and sea,
+// the three root frames of the scene graph, the tables of scenario objects and the event
+// sounds), brings every service and resource up before the first frame and takes them down
+// after the last. One of the program's eight global objects, constructed last and destroyed
+// first.
 //
-// Start-up and shutdown run their steps in a fixed order; each step is a function of its own,
-// named for what it does. Steps whose objects are not part of the program yet do nothing.
+// Start-up, shutdown and the per-frame update run their steps in a fixed order; each step is
+// a function of its own, named for what it does, so the order can be followed (and recorded
+// by a test). The weapon types of the scenario tables (missile systems, hostile rockets,
+// rocket launchers) are reached only through the hooks below; until a type is part of the
+// program its hooks do nothing and its table stays empty.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "core/camera.h"
+#include "core/mouse.h"
+#include "platform/math3d.h"
+#include "shell/scene_proxie.h"
+#include "core/sound_system.h"
+#include "world/terrain.h"
+
+class frame;
+class missile;
+class missile_system;
+class rocket;
+class rocket_launcher;
 
 class scene {
 public:
+    static constexpr int k_max_systems = 8;
+    static constexpr int k_max_targets = 24;
+    static constexpr int k_max_launchers = 8;
+    static constexpr int k_sound_slot_count = 11;
+    // The slot the sound file picker previews into; nothing is loaded there at start-up.
+    static constexpr int k_preview_slot = 10;
+    // Slots 5 to 7 (shot, rocket, explosion) take the engine volume.
+    static constexpr int k_first_engine_slot = 5;
+    static constexpr int k_last_engine_slot = 7;
+    // Altitude (m) below which the terrain is drawn; above it the earth globe.
+    static constexpr float k_globe_altitude = 50000.0f;
+
     scene();
     virtual ~scene();
     scene(const scene&) = delete;
@@ -41,6 +72,97 @@ public:
     // start that failed early never replaces the user's settings with defaults.
     bool settings_were_read() const { return settings_read_; }
 
+    // The settings file "qvd.ini": read once after the device exists, written at shutdown.
+    // The values live in the objects that use them.
+    virtual void read_settings();
+    virtual void write_settings();
+
+    // Empties the scene: tables, counters, the three roots (their frames with them), the
+    // terrain and, when asked, the globe's textures; the message history too.
+    void clear(bool with_globe);
+    // Creates the roots "objects", "transps" and "anchors". Without keep_origin the camera
+    // goes to (0, its height, 0) and the world origin follows the geographic position;
+    // with it the origin's x and y offsets return to 0.
+    void make_roots(bool keep_origin);
+    // A hostile rocket launched from (x, ground or sea height, z); ignored when 24 fly.
+    void add_target(float x, float altitude, float z, float heading, float elevation, float speed);
+    // A missile system from "systems\<name>.txt" placed at (x, y, z) facing heading; ignored
+    // when 8 exist. mark_ground keeps scatter arrays off the 100 m square around it.
+    void add_system(const char* name, float x, float y, float z, float heading, bool mark_ground);
+    // The rocket leaves the targets table; the camera and the missiles aimed at it forget it.
+    void remove_target(rocket* target);
+
+    // The scene tick: each missile system, each rocket launcher, auto-track and the
+    // end-of-scenario check. Runs from the per-frame update unless paused.
+    virtual void tick();
+    // Commits the 3-D listener once per frame after every positional sound was set.
+    virtual void commit_listener();
+
+    // The event sounds: the ten files into slots 0 to 9 (when sound is available), then the
+    // volumes. stop_sounds silences every slot and every sound of the scene graph.
+    virtual void load_sounds();
+    void stop_sounds();
+    void apply_volumes();
+    // Plays a slot once (nothing for an empty one).
+    void play_slot(int slot);
+
+    // Moves everything by the vector after the world origin moved by its opposite.
+    void shift_origin(float dx, float dy, float dz);
+
+    // A frame leaves the scene: a camera tracking it stops and keeps looking the same way; a
+    // camera riding on it leaves it. Nothing when the camera has nothing to do with it.
+    void forget_camera_target(frame* f);
+
+    // The camera commands. F5 and F8 step through the systems (50 m and 250 m above the
+    // launcher), F6 through the flying missiles, F7 through the live targets.
+    void select_next_system(float height);
+    void track_next_missile();
+    void track_next_target();
+
+    // ---- The world ----
+    camera viewer;
+    mouse pointer;
+    terrain ground;                          // its first part is the sea
+    // The scene services answered by this scene (installed from start-up on).
+    scene_proxie proxie{this};
+
+    // The system the design tools edit and test mode flies (owned), and its missile.
+    missile_system* design_system = nullptr;
+    missile* design_missile = nullptr;
+    // The root frames (owned): fired missiles, rockets and effects; systems, launchers and
+    // scenery objects; the near scenery grid.
+    frame* transps = nullptr;
+    frame* objects = nullptr;
+    frame* anchors = nullptr;
+
+    int system_count = 0;
+    missile_system* current_system = nullptr;  // the last added or the one F5/F8 selected
+    missile_system* systems[k_max_systems] = {};  // owned
+    int target_count = 0;
+    rocket* targets[k_max_targets] = {};          // owned by the transps root
+    int launcher_count = 0;
+    rocket_launcher* launchers[k_max_launchers] = {};  // owned
+    int anchor_grid_size = 10;               // cells per side of the near scenery grid
+    float anchor_cell_size = 2000.0f;        // m
+
+    // The event sounds: 0 click, 1 beep, 2 mark, 3 splash, 4 bang, 5 shot, 6 rocket,
+    // 7 explosion, 8 and 9 motors, 10 the picker's preview.
+    std::unique_ptr<sound_buffer> sound_slots[k_sound_slot_count];
+
+    // State kept between frames by the update, the tick and the camera commands.
+    bool paging_started = false;             // the last tested position below is valid
+    float last_paged_east = 0.0f, last_paged_north = 0.0f;
+    std::uint32_t next_auto_track = 0;       // ms of the clock
+    bool auto_track_hold = false;            // one more second on a finished missile
+    std::uint32_t next_end_check = 0;        // ms of the clock
+    int last_system_index = 0;
+    int last_missile_number = 0;
+    int last_target_number = 0;
+
+    // The windowed size the settings file gave (or the start size without one): written back
+    // while the program runs full screen, so the next start in a window has a sensible size.
+    int remembered_window_width = 0, remembered_window_height = 0;
+
 protected:
     // Start-up steps, in their order.
     virtual void open_loading_picture();
@@ -48,8 +170,6 @@ protected:
     virtual void init_sound();
     virtual void init_speech();
     virtual void init_joystick();
-    virtual void read_settings();
-    virtual void load_sounds();
     virtual void init_gui();
     virtual void load_shared_textures();
     virtual void init_terrain_device();
@@ -62,7 +182,6 @@ protected:
     virtual void close_loading_picture();
 
     // Shutdown steps, in their order.
-    virtual void write_settings();
     virtual void destroy_design_system();
     virtual void release_terrain();
     virtual void release_globe();
@@ -80,8 +199,77 @@ protected:
     // Resets the graphics device for a new back-buffer size; its result.
     virtual bool reset_device();
 
+    // Per-frame update steps in scene mode, in their order (menu mode runs the timing, the
+    // GUI update and the joystick poll).
+    virtual void drag_flight();
+    virtual void poll_joystick();
+    virtual void update_timing();
+    virtual void update_objects_root();
+    virtual void update_transps_root();
+    virtual void update_camera();
+    virtual void update_geo_position();
+    virtual void update_altitude_bands();
+    virtual void page_scenery();
+    virtual void update_terrain();
+    virtual void update_sky();
+    virtual void update_anchors_root();
+    virtual void update_celestial();
+    virtual void update_globe();
+    virtual void update_gui();
+
+    // Scene tick steps.
+    virtual void auto_track();
+    virtual void check_end_of_scenario();
+
+    // ---- Hooks onto the weapon types and the scenery objects ----
+    // Each names the one operation of the other object the scene needs. Until the object's
+    // type is part of the program, these keep the tables empty and answer "nothing".
+    virtual void update_system(missile_system* system);
+    virtual void update_launcher(rocket_launcher* launcher);
+    virtual void destroy_system(missile_system** system);
+    virtual void destroy_launcher(rocket_launcher** launcher);
+    // A new missile system loaded from its file and placed (missile_system::place with a
+    // 50 m radius), its table index stored in it; none when it cannot be made.
+    virtual missile_system* create_system(const char* name, int index, float x, float y, float z,
+                                          float heading);
+    // A new hostile rocket with the model "common\target.x", standing on h plus its own base
+    // height at (x, z), turned to (heading, -elevation, 0), given its speed, added to the
+    // transps root and launched; none when it cannot be made.
+    virtual rocket* launch_target(float x, float h, float z, float heading, float elevation,
+                                  float speed);
+    // The frame of a rocket (camera tracking, the remove flag).
+    virtual frame* target_frame(rocket* target) const;
+    // Whether the rocket still flies (not yet hit or destroyed).
+    virtual bool target_alive(rocket* target) const;
+    // Every missile of every system aimed at the rocket loses it ("Missile Lost Track").
+    virtual void release_target(rocket* target);
+    virtual bool system_has_live_missiles(missile_system* system) const;
+    virtual bool launcher_has_rockets_left(rocket_launcher* launcher) const;
+    // The missiles that have not finished, over all systems in table order, into out (at
+    // most capacity); their count.
+    virtual int flying_missiles(frame** out, int capacity) const;
+    // Whether a tracked missile has finished or has no target.
+    virtual bool missile_done(frame* tracked) const;
+    // The launcher model's position and forward axis of a system; false without a model.
+    virtual bool launcher_pose(missile_system* system, vec3* position, vec3* forward) const;
+    // The scenery objects: their kinds and placements, the near scenery grid, a scenery's
+    // loading, the scatter arrays after ground marks.
+    virtual void clear_scenery_objects();
+    virtual void update_anchors(bool rebuild);
+    virtual void load_scenery(int index);
+    virtual void rescatter_arrays();
+    // The design missile's motor sound.
+    virtual void stop_design_motor_sound();
+    virtual void apply_design_motor_volume();
+
 private:
+    void free_camera();
+    void leave_objects_view();
+
     bool settings_read_ = false;
+    bool settings_unwritten_ = false;
+    // The design missile was made by the scene (no design system holds it).
+    bool owns_design_missile_ = false;
 };
 
 // The program's one scene; set by the entry function (tests set their own).

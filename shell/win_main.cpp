@@ -2,6 +2,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/frame.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/resources.h"
@@ -62,9 +63,10 @@ void destroy_main_window(void* window) {
     WndProc(window, WM_DESTROY, 0, 0);
 }
 
-// The objects root frame's sounds stop when the simulation pauses; the root arrives with
-// the scene's frames.
-void stop_object_sounds() {}
+// The objects root frame's sounds stop when the simulation pauses.
+void stop_object_sounds() {
+    if (g_scene->objects) g_scene->objects->stop_sounds();
+}
 
 void on_close(void* window) {
     g_scene->write_situation(g_state->test_mode ? k_last_test : k_last_position, nullptr, true);

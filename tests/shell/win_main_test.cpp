@@ -7,12 +7,14 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/frame.h"
 #include "platform/recording_device.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/scripted_window.h"
 #include "shell/scene.h"
 #include "shell/win_main.h"
+#include "simulation/missile.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -283,6 +285,24 @@ TEST_F(Program, KeyMenuTogglesThePauseWithoutStoppingFrames) {
     EXPECT_STREQ(state.message, "Simulation is restored");
 }
 
+TEST_F(Program, PausingStopsTheSoundsOfTheObjects) {
+    // A frame that counts the stops reaching it.
+    class sounding_frame : public frame {
+    public:
+        int stops = 0;
+        void stop_sounds() override { ++stops; }
+    };
+    world.make_roots(true);
+    auto* engine = new sounding_frame();
+    engine->owned = 1;
+    world.objects->add_child(engine);
+    window.post_on_pump(1, WM_SYSCOMMAND, SC_KEYMENU);  // paused: the sounds stop
+    window.post_on_pump(2, WM_SYSCOMMAND, SC_KEYMENU);  // restored: nothing more
+    window.post_on_pump(3, WM_CLOSE);
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(engine->stops, 1);
+}
+
 TEST_F(Program, SleepTimeZeroStillYieldsAfterEveryFrame) {
     app.sleep_time = 0;
     window.post_on_pump(4, WM_CLOSE);
@@ -332,6 +352,11 @@ TEST(SceneSteps, ShutdownTwiceWritesSettingsOnlyWhenReadAndStartupCaptionsEndOnI
         EXPECT_TRUE(plain.startup());
         EXPECT_TRUE(plain.settings_were_read());
         EXPECT_STREQ(state.status_text, "Indexing Scenery");
+        // The design missile stands ready for the design tools, assembled from its parts.
+        ASSERT_NE(plain.design_missile, nullptr);
+        EXPECT_STREQ(plain.design_missile->name, "New Missile");
+        EXPECT_NE(plain.design_missile->motor, nullptr);
+        EXPECT_NE(plain.design_missile->aero, nullptr);
         plain.render_frame();
         // A black frame cleared and presented through the device.
         ASSERT_NE(null_adapter->last_device, nullptr);
@@ -344,6 +369,7 @@ TEST(SceneSteps, ShutdownTwiceWritesSettingsOnlyWhenReadAndStartupCaptionsEndOnI
         app.windowed = 0;
         EXPECT_FALSE(plain.on_resize());
         plain.shutdown();
+        EXPECT_EQ(plain.design_missile, nullptr);
         plain.shutdown();
     }  // the destructor runs shutdown a third time
     set_main_window(nullptr);

@@ -1,0 +1,405 @@
+// The settings file "qvd.ini": the user's options between runs. Each line holds a value, a
+// TAB and a bracketed key; groups are parted by empty lines; three controller sections
+// follow when controllers are attached. The values live in the objects that use them.
+#include <cmath>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/gui_services.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/window.h"
+#include "shell/joystick_input.h"
+#include "shell/scene.h"
+#include "core/sound_system.h"
+#include "shell/speech.h"
+
+namespace {
+
+constexpr const char* k_settings_file = "qvd.ini";
+// A line is read in pieces of at most this many characters.
+constexpr std::size_t k_line_size = 255;
+// The GUI knows colour schemes 0 to 6.
+constexpr int k_max_color_scheme = 6;
+// A controller's product name fits this many bytes with its terminator.
+constexpr int k_device_name_size = 260;
+
+enum class value_kind { integer, whole, flag, real };
+
+// One key of the file: where its value is read into and written from.
+struct setting {
+    const char* key;
+    int group;
+    value_kind kind;
+    int* integer = nullptr;
+    std::uint8_t* flag = nullptr;
+    float* real = nullptr;
+};
+
+setting integer_key(const char* key, int group, int* target, value_kind kind = value_kind::integer) {
+    setting s{key, group, kind};
+    s.integer = target;
+    return s;
+}
+
+setting flag_key(const char* key, int group, std::uint8_t* target) {
+    setting s{key, group, value_kind::flag};
+    s.flag = target;
+    return s;
+}
+
+setting real_key(const char* key, int group, float* target) {
+    setting s{key, group, value_kind::real};
+    s.real = target;
+    return s;
+}
+
+// The objects that hold the values; a missing service (a test without one) gets a stand-in
+// with its defaults, so every key is still read past and written.
+struct holders {
+    sound_system* sound;
+    speech* voice;
+    joystick_input* joystick;
+};
+
+// Every key in write order. The window mode and size, the field of view and the colour
+// scheme are read into the working values below and settled by the reader and the writer.
+struct working_values {
+    int window_mode = 0;
+    int window_width = 0;
+    int window_height = 0;
+    float fov = 0.0f;
+    int color_scheme = 0;
+    float opacity = 0.0f;
+};
+
+constexpr int k_key_count = 38;
+
+void list_keys(setting (&keys)[k_key_count], scene& world, const holders& h, working_values& w) {
+    d3d_app& app = *g_app;
+    app_state& state = *g_state;
+    int n = 0;
+    keys[n++] = integer_key("[window_mode]", 1, &w.window_mode);
+    keys[n++] = integer_key("[window_width]", 1, &w.window_width, value_kind::whole);
+    keys[n++] = integer_key("[window_height]", 1, &w.window_height, value_kind::whole);
+    keys[n++] = flag_key("[music_on]", 2, &h.sound->music_on);
+    keys[n++] = flag_key("[speech_on]", 2, &h.voice->speech_on);
+    keys[n++] = flag_key("[sound_on]", 2, &h.sound->sound_on);
+    keys[n++] = flag_key("[use_joystick]", 3, &app.use_joystick);
+    keys[n++] = flag_key("[use_relative]", 3, &h.joystick->relative);
+    keys[n++] = real_key("[dead_zone]", 3, &h.joystick->dead_zone);
+    keys[n++] = integer_key("[volume_engine]", 4, &h.sound->volume_engine);
+    keys[n++] = integer_key("[volume_sounds]", 4, &h.sound->volume_sounds);
+    keys[n++] = integer_key("[volume_music]", 4, &h.sound->volume_music);
+    keys[n++] = integer_key("[volume_speech]", 4, &h.sound->volume_speech);
+    keys[n++] = real_key("[normal_fov]", 5, &w.fov);
+    keys[n++] = integer_key("[sleep_time]", 5, &app.sleep_time);
+    keys[n++] = integer_key("[color_scheme]", 5, &w.color_scheme);
+    keys[n++] = real_key("[transparency]", 5, &w.opacity);
+    keys[n++] = flag_key("[use_refmap]", 6, &world.ground.use_refmap);
+    keys[n++] = flag_key("[use_refrac]", 6, &world.ground.use_refrac);
+    keys[n++] = flag_key("[use_waves]", 6, &world.ground.use_waves);
+    keys[n++] = flag_key("[use_objects_in_ref]", 6, &world.ground.use_objects_in_ref);
+    keys[n++] = flag_key("[use_mipmaps]", 7, &app.use_mipmaps);
+    keys[n++] = flag_key("[use_caustics]", 7, &app.use_caustics);
+    keys[n++] = flag_key("[use_plants]", 7, &app.use_plants);
+    keys[n++] = flag_key("[use_shadow]", 7, &app.use_shadow);
+    keys[n++] = flag_key("[use_shaders]", 7, &app.use_shaders);
+    keys[n++] = flag_key("[use_curvature]", 7, &app.use_curvature);
+    keys[n++] = flag_key("[use_3d_smoke]", 7, &app.use_3d_smoke);
+    keys[n++] = flag_key("[use_verbose]", 7, &app.use_verbose);
+    keys[n++] = flag_key("[use_labels]", 7, &app.use_labels);
+    keys[n++] = flag_key("[use_siren]", 7, &app.use_siren);
+    keys[n++] = flag_key("[use_tips]", 7, &app.use_tips);
+    keys[n++] = flag_key("[use_path]", 7, &app.use_path);
+    keys[n++] = real_key("[max_objects_alt]", 8, &state.max_objects_alt);
+    keys[n++] = real_key("[max_objects_dist]", 8, &state.max_objects_dist);
+    keys[n++] = real_key("[array_complexity]", 8, &state.array_complexity);
+    keys[n++] = integer_key("[max_objects_count]", 8, &state.max_objects_count);
+    keys[n++] = real_key("[shadow_alt]", 8, &state.shadow_alt);
+}
+
+// A real as an integer, truncated toward zero; values beyond the integer range stop at its
+// ends and a value that is not a number counts as 0.
+int to_integer(float v) {
+    if (std::isnan(v)) return 0;
+    if (v >= static_cast<float>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (v <= static_cast<float>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    return static_cast<int>(v);
+}
+
+void apply(const setting& s, float v) {
+    switch (s.kind) {
+    case value_kind::integer:
+    case value_kind::whole: *s.integer = to_integer(v); break;
+    case value_kind::flag: *s.flag = v != 0.0f ? 1 : 0; break;
+    case value_kind::real: *s.real = v; break;
+    }
+}
+
+// The file's text, read as the program's line reader does: pieces of at most 255
+// characters ending at a line end, and whitespace-separated numbers for the controller
+// tables, which may span lines.
+class settings_text {
+public:
+    explicit settings_text(std::string text) : text_(std::move(text)) {}
+
+    bool next_line(std::string* line) {
+        if (pos_ >= text_.size()) return false;
+        std::size_t end = pos_;
+        while (end < text_.size() && text_[end] != '\n' && end - pos_ < k_line_size) ++end;
+        *line = text_.substr(pos_, end - pos_);
+        pos_ = end < text_.size() && text_[end] == '\n' ? end + 1 : end;
+        while (!line->empty() && line->back() == '\r') line->pop_back();
+        return true;
+    }
+
+    // The next whitespace-separated word; false at the end of the text.
+    bool next_word(std::string* word) {
+        while (pos_ < text_.size() && std::strchr(" \t\r\n\f\v", text_[pos_])) ++pos_;
+        if (pos_ >= text_.size()) return false;
+        const std::size_t start = pos_;
+        while (pos_ < text_.size() && !std::strchr(" \t\r\n\f\v", text_[pos_])) ++pos_;
+        *word = text_.substr(start, pos_ - start);
+        return true;
+    }
+
+    // An unsigned 16-bit number word.
+    bool next_u16(std::uint16_t* out) {
+        std::string word;
+        if (!next_word(&word) || word.empty() || word.size() > 5) return false;
+        for (char c : word) {
+            if (c < '0' || c > '9') return false;
+        }
+        const unsigned long v = std::strtoul(word.c_str(), nullptr, 10);
+        if (v > 0xFFFFu) return false;
+        *out = static_cast<std::uint16_t>(v);
+        return true;
+    }
+
+    bool next_real(float* out) {
+        std::string word;
+        return next_word(&word) && scan_float(word.c_str(), out);
+    }
+
+private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+// A count from the file bounded to a table: negative counts read nothing, larger ones stop
+// at the table's end.
+int bounded_count(float v, int table_size) {
+    const int n = to_integer(v);
+    if (n < 0) return 0;
+    return n > table_size ? table_size : n;
+}
+
+// "[joysticks_num]": whether the saved controllers are the attached ones, in order.
+bool controllers_match(settings_text& text, float value, const joystick_input& joystick) {
+    bool match = to_integer(value) == joystick.device_count;
+    const int names = bounded_count(value, joystick_input::k_max_devices);
+    for (int i = 0; i < names; ++i) {
+        std::string line;
+        if (!text.next_line(&line)) return false;
+        char name[k_device_name_size] = {};
+        joystick.device_name(name, sizeof name, i);
+        if (line != name) match = false;
+    }
+    return match;
+}
+
+// "[joystick_actions]": pairs of axis code and button; the table changes only when every
+// pair was read.
+void read_actions(settings_text& text, float value, joystick_input& joystick) {
+    const int n = bounded_count(value, joystick_input::k_actions);
+    std::uint16_t codes[joystick_input::k_actions];
+    std::uint16_t buttons[joystick_input::k_actions];
+    for (int a = 0; a < n; ++a) {
+        if (!text.next_u16(&codes[a]) || !text.next_u16(&buttons[a])) {
+            log_line("Settings: the controller actions are incomplete and were not used");
+            return;
+        }
+    }
+    for (int a = 0; a < n; ++a) {
+        joystick.action_axis_codes[a] = codes[a];
+        joystick.action_buttons[a] = buttons[a];
+    }
+}
+
+// "[joystick_axes]": per controller slot, the enabled axes and seven gains.
+void read_axes(settings_text& text, float value, joystick_input& joystick) {
+    const int n = bounded_count(value, joystick_input::k_max_devices);
+    std::uint16_t bits[joystick_input::k_max_devices];
+    float gains[joystick_input::k_max_devices][joystick_input::k_axis_kinds];
+    for (int d = 0; d < n; ++d) {
+        bool ok = text.next_u16(&bits[d]);
+        for (int k = 0; ok && k < joystick_input::k_axis_kinds; ++k) ok = text.next_real(&gains[d][k]);
+        if (!ok) {
+            log_line("Settings: the controller axes are incomplete and were not used");
+            return;
+        }
+    }
+    for (int d = 0; d < n; ++d) {
+        joystick.enabled_axes[d] = bits[d];
+        for (int k = 0; k < joystick_input::k_axis_kinds; ++k) {
+            joystick.axis_gain(d, k) = gains[d][k];
+        }
+    }
+}
+
+void append_line(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+void append_line(std::string* out, const char* format, ...) {
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    vformat_bounded(line, sizeof line, format, args);
+    va_end(args);
+    *out += line;
+    *out += "\r\n";
+}
+
+void write_value(std::string* out, const setting& s) {
+    switch (s.kind) {
+    case value_kind::integer: append_line(out, "%d\t%s", *s.integer, s.key); break;
+    case value_kind::whole: append_line(out, "%u\t%s", static_cast<unsigned>(*s.integer), s.key); break;
+    case value_kind::flag: append_line(out, "%d\t%s", *s.flag ? 1 : 0, s.key); break;
+    case value_kind::real: append_line(out, "%g\t%s", static_cast<double>(*s.real), s.key); break;
+    }
+}
+
+void write_controllers(std::string* out, joystick_input& joystick) {
+    const int count = joystick.device_count > joystick_input::k_max_devices ? joystick_input::k_max_devices
+                                                                            : joystick.device_count;
+    append_line(out, "%d\t[joysticks_num]", count);
+    for (int i = 0; i < count; ++i) {
+        char name[k_device_name_size] = {};
+        joystick.device_name(name, sizeof name, i);
+        append_line(out, "%s", name);
+    }
+    append_line(out, "%s", "");
+    append_line(out, "%d\t[joystick_actions]", joystick_input::k_actions);
+    for (int a = 0; a < joystick_input::k_actions; ++a) {
+        append_line(out, "%u\t%u", joystick.action_axis_codes[a], joystick.action_buttons[a]);
+    }
+    append_line(out, "%s", "");
+    append_line(out, "%d\t[joystick_axes]", joystick_input::k_max_devices);
+    for (int d = 0; d < joystick_input::k_max_devices; ++d) {
+        std::string line = std::to_string(joystick.enabled_axes[d]);
+        for (int k = 0; k < joystick_input::k_axis_kinds; ++k) {
+            line += format_string("\t%g", static_cast<double>(joystick.axis_gain(d, k)));
+        }
+        append_line(out, "%s", line.c_str());
+    }
+}
+
+}  // namespace
+
+void scene::read_settings() {
+    sound_system sound_defaults;
+    speech speech_defaults;
+    joystick_input joystick_defaults;
+    const holders h{g_sound ? g_sound : &sound_defaults, g_speech ? g_speech : &speech_defaults,
+                    g_joystick ? g_joystick : &joystick_defaults};
+
+    working_values w;
+    w.window_mode = g_app->start_window_mode;
+    w.window_width = g_app->window_width;
+    w.window_height = g_app->window_height;
+    w.fov = viewer.normal_fov;
+    w.color_scheme = g_app->color_scheme;
+    w.opacity = gui_opacity;
+    remembered_window_width = g_app->window_width;
+    remembered_window_height = g_app->window_height;
+
+    std::string content;
+    if (!fs_read_text(k_settings_file, &content)) return;
+
+    setting keys[k_key_count];
+    list_keys(keys, *this, h, w);
+    settings_text text(std::move(content));
+    bool mismatch = true;
+    bool have_value = false;
+    float value = 0.0f;
+    std::string line;
+    while (text.next_line(&line)) {
+        if (scan_float(line.c_str(), &value)) have_value = true;
+        // A key line before any number has no value to take.
+        if (!have_value) continue;
+        for (const setting& s : keys) {
+            if (contains(line.c_str(), s.key)) apply(s, value);
+        }
+        if (contains(line.c_str(), "[joysticks_num]")) {
+            mismatch = !controllers_match(text, value, *h.joystick);
+        } else if (!mismatch && contains(line.c_str(), "[joystick_actions]")) {
+            read_actions(text, value, *h.joystick);
+        } else if (!mismatch && contains(line.c_str(), "[joystick_axes]")) {
+            read_axes(text, value, *h.joystick);
+        }
+    }
+
+    g_app->start_window_mode = w.window_mode;
+    // A window without area cannot be shown: such a size keeps the start size.
+    if (w.window_width > 0 && w.window_height > 0) {
+        g_app->window_width = w.window_width;
+        g_app->window_height = w.window_height;
+    }
+    remembered_window_width = g_app->window_width;
+    remembered_window_height = g_app->window_height;
+    // The saved field of view is the normal one the zoom returns to, and the start view.
+    viewer.fov = w.fov;
+    viewer.normal_fov = w.fov;
+    // The GUI indexes its colour tables by the scheme: an unknown one keeps the current.
+    if (w.color_scheme >= 0 && w.color_scheme <= k_max_color_scheme) g_app->color_scheme = w.color_scheme;
+    gui_opacity = clamp_opacity(w.opacity);
+}
+
+void scene::write_settings() {
+    if (!g_app || !g_state) return;
+    sound_system sound_defaults;
+    speech speech_defaults;
+    joystick_input joystick_defaults;
+    const holders h{g_sound ? g_sound : &sound_defaults, g_speech ? g_speech : &speech_defaults,
+                    g_joystick ? g_joystick : &joystick_defaults};
+
+    working_values w;
+    w.window_mode = g_app->windowed ? 1 : 0;
+    // In a window the back buffer's size, which the next start gives the window again; full
+    // screen keeps the windowed size the file gave.
+    w.window_width = remembered_window_width;
+    w.window_height = remembered_window_height;
+    if (g_app->windowed) {
+        int width = 0, height = 0;
+        main_window()->drawable_size(&width, &height);
+        if (width > 0 && height > 0) {
+            w.window_width = width;
+            w.window_height = height;
+        }
+    }
+    w.fov = viewer.normal_fov;
+    w.color_scheme = g_app->color_scheme;
+    w.opacity = gui_opacity;
+
+    setting keys[k_key_count];
+    list_keys(keys, *this, h, w);
+    std::string out;
+    int group = keys[0].group;
+    for (const setting& s : keys) {
+        if (s.group != group) {
+            append_line(&out, "%s", "");
+            group = s.group;
+        }
+        write_value(&out, s);
+    }
+    append_line(&out, "%s", "");
+    if (h.joystick->device_count > 0) write_controllers(&out, *h.joystick);
+
+    // A file that cannot be written is skipped: the program is closing.
+    if (!fs_write(k_settings_file, out.data(), out.size())) log_line("Could not write %s", k_settings_file);
+}

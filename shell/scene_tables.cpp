@@ -1,0 +1,157 @@
+// The scene's tables: emptying the whole scene, the three roots, and adding and removing
+// hostile rockets and missile systems.
+#include <cstring>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/frame.h"
+#include "core/scene_services.h"
+#include "shell/scene.h"
+#include "simulation/missile.h"
+#include "simulation/rocket_motor.h"
+
+namespace {
+// Half the side (m) of the square kept free of plants around a new system.
+constexpr float k_site_half_side = 50.0f;
+}  // namespace
+
+void scene::clear(bool with_globe) {
+    // The camera must not keep pointing into the frames about to go.
+    viewer.target = nullptr;
+    viewer.detach();
+    ground.unload();
+    // The globe's textures go with with_globe once the globe is part of the program.
+    (void)with_globe;
+    for (auto& s : systems) {
+        if (s) destroy_system(&s);
+    }
+    for (auto& l : launchers) {
+        if (l) destroy_launcher(&l);
+    }
+    system_count = 0;
+    target_count = 0;
+    launcher_count = 0;
+    current_system = nullptr;
+    if (g_state) g_state->sim_rate = 1.0f;
+    std::memset(systems, 0, sizeof systems);
+    std::memset(targets, 0, sizeof targets);
+    std::memset(launchers, 0, sizeof launchers);
+    if (g_state) {
+        g_state->rockets_fired = 0;
+        g_state->missiles_fired = 0;
+        g_state->hits = 0;
+        g_state->intercepts = 0;
+        g_state->debris_hits = 0;
+    }
+    // The rockets are owned children of the transps root and go with it.
+    destroy_frame(&objects);
+    destroy_frame(&transps);
+    destroy_frame(&anchors);
+    clear_scenery_objects();
+    if (g_state) g_state->clear_messages();
+}
+
+void scene::make_roots(bool keep_origin) {
+    // Roots made twice would leak the first ones.
+    destroy_frame(&objects);
+    destroy_frame(&transps);
+    destroy_frame(&anchors);
+    create_frame(nullptr, &objects, "objects");
+    create_frame(nullptr, &transps, "transps");
+    create_frame(nullptr, &anchors, "anchors");
+    for (frame* root : {objects, transps, anchors}) {
+        if (root) root->set_never_cull(true);
+    }
+    if (!g_state) return;
+    if (keep_origin) {
+        g_state->origin_offset.x = 0.0f;
+        g_state->origin_offset.y = 0.0f;
+        return;
+    }
+    // The camera stands over the scene origin, which lies at the camera's geographic position.
+    viewer.set_position(0.0f, viewer.local_position().y, 0.0f);
+    float x = 0.0f, z = 0.0f;
+    ground.lon_lat_to_grid(g_state->camera_longitude, g_state->camera_latitude, &x, &z);
+    g_state->origin_offset.x = x;
+    g_state->origin_offset.z = z;
+}
+
+void scene::add_target(float x, float altitude, float z, float heading, float elevation, float speed) {
+    if (target_count >= k_max_targets) return;
+    // The launch height is the ground's, never below the sea; the altitude given is not used.
+    (void)altitude;
+    float h = services().ground_height(x, z);
+    const float sea_level = g_state ? g_state->water_level - g_state->origin_offset.y : 0.0f;
+    if (h < sea_level) h = sea_level;
+    rocket* r = launch_target(x, h, z, heading, elevation, speed);
+    if (!r) return;
+    targets[target_count++] = r;
+    if (g_state) ++g_state->rockets_fired;
+}
+
+void scene::add_system(const char* name, float x, float y, float z, float heading, bool mark_ground) {
+    if (system_count >= k_max_systems) return;
+    missile_system* s = create_system(name, system_count, x, y, z, heading);
+    if (!s) return;
+    systems[system_count++] = s;
+    current_system = s;
+    if (!mark_ground) return;
+    const float step = ground.cell_size > 0.0f ? ground.cell_size : 1.0f;
+    for (float cx = x - k_site_half_side; cx <= x + k_site_half_side; cx += step) {
+        for (float cz = z - k_site_half_side; cz <= z + k_site_half_side; cz += step) {
+            ground.mark_cell(cx, cz, 1);
+        }
+    }
+    rescatter_arrays();
+}
+
+void scene::remove_target(rocket* target) {
+    if (!target) return;
+    frame* f = target_frame(target);
+    if (f) {
+        forget_camera_target(f);
+        f->remove_me = 1;
+    }
+    release_target(target);
+    for (int i = 0; i < target_count; ++i) {
+        if (targets[i] != target) continue;
+        for (int j = i; j + 1 < target_count; ++j) targets[j] = targets[j + 1];
+        --target_count;
+        targets[target_count] = nullptr;
+        break;
+    }
+    if (target_count < 0) target_count = 0;
+}
+
+// ---- Hooks: the weapon types and the scenery objects answer here once they exist. ----
+
+void scene::update_system(missile_system*) {}
+void scene::update_launcher(rocket_launcher*) {}
+// Nothing makes these yet, so nothing needs deleting; the slot is emptied.
+void scene::destroy_system(missile_system** system) { *system = nullptr; }
+void scene::destroy_launcher(rocket_launcher** launcher) { *launcher = nullptr; }
+missile_system* scene::create_system(const char*, int, float, float, float, float) { return nullptr; }
+rocket* scene::launch_target(float, float, float, float, float, float) { return nullptr; }
+frame* scene::target_frame(rocket*) const { return nullptr; }
+bool scene::target_alive(rocket* target) const { return target != nullptr; }
+void scene::release_target(rocket*) {}
+bool scene::system_has_live_missiles(missile_system*) const { return false; }
+bool scene::launcher_has_rockets_left(rocket_launcher*) const { return false; }
+int scene::flying_missiles(frame**, int) const { return 0; }
+bool scene::missile_done(frame* tracked) const {
+    if (!tracked || tracked->type != FRAME_MISSILE) return false;
+    const auto* m = static_cast<const missile*>(tracked);
+    return m->dead || m->target == nullptr;
+}
+bool scene::launcher_pose(missile_system*, vec3*, vec3*) const { return false; }
+void scene::clear_scenery_objects() {}
+void scene::update_anchors(bool) {}
+void scene::load_scenery(int) {}
+void scene::rescatter_arrays() {}
+void scene::stop_design_motor_sound() {
+    if (design_missile && design_missile->motor) design_missile->motor->stop_sounds();
+}
+
+void scene::apply_design_motor_volume() {
+    if (design_missile && design_missile->motor) design_missile->motor->apply_volume();
+}

@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/gui_services.h"
+#include "platform/recording_device.h"
+#include "platform/scripted_window.h"
+#include "platform/window.h"
+#include "shell/joystick_input.h"
+#include "shell/scene.h"
+#include "core/sound_system.h"
+#include "shell/speech.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// The file a fresh program writes in a 1024 x 768 window: every key with its default.
+const char* const k_default_file =
+    "1\t[window_mode]\r\n"
+    "1024\t[window_width]\r\n"
+    "768\t[window_height]\r\n"
+    "\r\n"
+    "0\t[music_on]\r\n"
+    "1\t[speech_on]\r\n"
+    "1\t[sound_on]\r\n"
+    "\r\n"
+    "0\t[use_joystick]\r\n"
+    "0\t[use_relative]\r\n"
+    "0\t[dead_zone]\r\n"
+    "\r\n"
+    "0\t[volume_engine]\r\n"
+    "0\t[volume_sounds]\r\n"
+    "1024\t[volume_music]\r\n"
+    "100\t[volume_speech]\r\n"
+    "\r\n"
+    "0.785398\t[normal_fov]\r\n"
+    "0\t[sleep_time]\r\n"
+    "1\t[color_scheme]\r\n"
+    "255\t[transparency]\r\n"
+    "\r\n"
+    "1\t[use_refmap]\r\n"
+    "1\t[use_refrac]\r\n"
+    "1\t[use_waves]\r\n"
+    "1\t[use_objects_in_ref]\r\n"
+    "\r\n"
+    "1\t[use_mipmaps]\r\n"
+    "1\t[use_caustics]\r\n"
+    "1\t[use_plants]\r\n"
+    "1\t[use_shadow]\r\n"
+    "1\t[use_shaders]\r\n"
+    "1\t[use_curvature]\r\n"
+    "1\t[use_3d_smoke]\r\n"
+    "1\t[use_verbose]\r\n"
+    "1\t[use_labels]\r\n"
+    "1\t[use_siren]\r\n"
+    "1\t[use_tips]\r\n"
+    "1\t[use_path]\r\n"
+    "\r\n"
+    "3000\t[max_objects_alt]\r\n"
+    "10000\t[max_objects_dist]\r\n"
+    "0.5\t[array_complexity]\r\n"
+    "0\t[max_objects_count]\r\n"
+    "100\t[shadow_alt]\r\n"
+    "\r\n";
+
+// The program's objects that hold settings, fresh for each test, in a private folder with a
+// shown 1024 x 768 window.
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gui_opacity = 255.0f;
+        g_app = &app;
+        g_state = &state;
+        g_sound = &sound;
+        g_speech = &voice;
+        g_joystick = &joystick;
+        set_main_window(&window);
+        window.create("Ventrask", 0, 0, 1024, 768);
+        app.window_width = 1024;
+        app.window_height = 768;
+    }
+    void TearDown() override {
+        set_main_window(nullptr);
+        g_joystick = nullptr;
+        g_speech = nullptr;
+        g_sound = nullptr;
+        g_state = nullptr;
+        g_app = nullptr;
+    }
+    // Reads text as the settings file into a fresh set of objects.
+    void read_file(const std::string& text) {
+        tmp.write("qvd.ini", text);
+        world.read_settings();
+    }
+
+    temp_folder tmp;
+    d3d_app app;
+    app_state state;
+    sound_system sound;
+    speech voice;
+    joystick_input joystick;
+    scripted_window window;
+    scene world;
+};
+
+TEST_F(Settings, FreshProgramWritesEveryKeyWithItsDefault) {
+    world.read_settings();  // no file: every default stays
+    EXPECT_EQ(app.start_window_mode, 2);
+    world.write_settings();
+    EXPECT_EQ(tmp.read("qvd.ini"), k_default_file);
+}
+
+TEST_F(Settings, ChangedValuesSurviveAWriteAndARead) {
+    world.read_settings();
+    app.windowed = 0;  // full screen: the windowed size the file gave is kept
+    sound.music_on = 1;
+    voice.speech_on = 0;
+    sound.volume_engine = -1500;
+    sound.volume_music = 640;
+    joystick.relative = 1;
+    joystick.dead_zone = 0.25f;
+    world.viewer.normal_fov = 0.6f;
+    app.sleep_time = 7;
+    app.color_scheme = 4;
+    gui_opacity = 128.0f;
+    world.ground.use_waves = 0;
+    app.use_shadow = 0;
+    app.use_tips = 0;
+    state.max_objects_alt = 4500.0f;
+    state.array_complexity = 0.75f;
+    state.max_objects_count = 20000;
+    world.write_settings();
+    const std::string first = tmp.read("qvd.ini");
+
+    d3d_app app2;
+    app_state state2;
+    sound_system sound2;
+    speech voice2;
+    joystick_input joystick2;
+    g_app = &app2;
+    g_state = &state2;
+    g_sound = &sound2;
+    g_speech = &voice2;
+    g_joystick = &joystick2;
+    scene world2;
+    world2.read_settings();
+    EXPECT_FLOAT_EQ(gui_opacity, 128.0f);
+    EXPECT_EQ(app2.start_window_mode, 0);
+    EXPECT_EQ(app2.window_width, 1024);
+    EXPECT_EQ(app2.window_height, 768);
+    EXPECT_EQ(sound2.music_on, 1);
+    EXPECT_EQ(voice2.speech_on, 0);
+    EXPECT_EQ(sound2.volume_engine, -1500);
+    EXPECT_EQ(sound2.volume_music, 640);
+    EXPECT_EQ(joystick2.relative, 1);
+    EXPECT_FLOAT_EQ(joystick2.dead_zone, 0.25f);
+    // The saved field of view is the normal one and the start view.
+    EXPECT_FLOAT_EQ(world2.viewer.normal_fov, 0.6f);
+    EXPECT_FLOAT_EQ(world2.viewer.fov, 0.6f);
+    EXPECT_EQ(app2.sleep_time, 7);
+    EXPECT_EQ(app2.color_scheme, 4);
+    EXPECT_EQ(world2.ground.use_waves, 0);
+    EXPECT_EQ(world2.ground.use_refmap, 1);
+    EXPECT_EQ(app2.use_shadow, 0);
+    EXPECT_EQ(app2.use_tips, 0);
+    EXPECT_FLOAT_EQ(state2.max_objects_alt, 4500.0f);
+    EXPECT_FLOAT_EQ(state2.array_complexity, 0.75f);
+    EXPECT_EQ(state2.max_objects_count, 20000);
+
+    // Nothing changed: the next write is byte for byte the same.
+    app2.windowed = 0;
+    world2.write_settings();
+    EXPECT_EQ(tmp.read("qvd.ini"), first);
+    g_app = &app;
+    g_state = &state;
+    g_sound = &sound;
+    g_speech = &voice;
+    g_joystick = &joystick;
+}
+
+TEST_F(Settings, TheWindowKeepsItsSizeFromStartToStart) {
+    // A maximised first start records a window of the drawing area's size...
+    read_file("2\t[window_mode]\r\n");
+    EXPECT_EQ(app.start_window_mode, 2);
+    window.set_bounds(0, 0, 1200, 900);
+    world.write_settings();
+    const std::string first = tmp.read("qvd.ini");
+    EXPECT_NE(first.find("1\t[window_mode]\r\n1200\t[window_width]\r\n900\t[window_height]"), std::string::npos);
+
+    // ...and the next start, centred in a window of that drawing size, writes it again.
+    world.read_settings();
+    EXPECT_EQ(app.start_window_mode, 1);
+    EXPECT_EQ(app.window_width, 1200);
+    EXPECT_EQ(app.window_height, 900);
+    window.set_bounds(40, 60, app.window_width, app.window_height);
+    world.write_settings();
+    EXPECT_EQ(tmp.read("qvd.ini"), first);
+
+    // A window without area in a hand-edited file keeps the start size.
+    read_file("0\t[window_width]\r\n-5\t[window_height]\r\n");
+    EXPECT_EQ(app.window_width, 1200);
+    EXPECT_EQ(app.window_height, 900);
+}
+
+TEST_F(Settings, KeysAreFoundAnywhereAndTakeTheLastNumber) {
+    read_file(
+        "[use_plants]\r\n"                  // no number yet: nothing to take
+        "0.5\t[dead_zone] [use_tips]\r\n"   // both keys take 0.5
+        "[use_caustics]\r\n"                // no number: the earlier line's 0.5
+        "0.001\t[use_mipmaps]\r\n"
+        "0\t[use_shadow]\r\n"
+        "// -7\t[sleep_time]\r\n"           // not a number at the start: 0 stays the value
+        "-2.9\t[volume_sounds]\r\n"
+        "1e30\t[volume_engine]\r\n"
+        "nan\t[max_objects_count]\r\n"  // not a number here: 1e30 again
+        "9\t[color_scheme]\r\n"             // beyond the GUI's schemes
+        "300\t[transparency]\r\n"            // an opacity beyond 255
+        "bogus line without a key\r\n");
+    EXPECT_EQ(app.use_plants, 1);
+    EXPECT_FLOAT_EQ(joystick.dead_zone, 0.5f);
+    EXPECT_EQ(app.use_tips, 1);
+    EXPECT_EQ(app.use_caustics, 1);
+    EXPECT_EQ(app.use_mipmaps, 1);
+    EXPECT_EQ(app.use_shadow, 0);
+    EXPECT_EQ(app.sleep_time, 0);
+    EXPECT_EQ(sound.volume_sounds, -2);  // truncated toward zero
+    EXPECT_EQ(sound.volume_engine, 2147483647);
+    EXPECT_EQ(state.max_objects_count, 2147483647);
+    EXPECT_EQ(app.color_scheme, 1);
+    EXPECT_FLOAT_EQ(gui_opacity, 255.0f);
+
+    read_file("0\t[use_caustics]\n0.25\t[use_tips]\n");  // LF line ends read as well
+    EXPECT_EQ(app.use_caustics, 0);
+    EXPECT_EQ(app.use_tips, 1);
+}
+
+TEST_F(Settings, LongLinesAreReadInPiecesWithoutOverrun) {
+    const std::string padding(600, 'x');
+    read_file("4\t" + padding + "[sleep_time]\r\n12\t[volume_speech]" + padding + "\r\n");
+    // The key beyond the first 255 characters is in a later piece that starts with no number,
+    // so it takes the value of the piece before: still 4.
+    EXPECT_EQ(app.sleep_time, 4);
+    EXPECT_EQ(sound.volume_speech, 12);
+}
+
+TEST_F(Settings, MissingFileKeepsEveryDefault) {
+    app.use_shadow = 1;
+    world.read_settings();
+    EXPECT_FALSE(tmp.exists("qvd.ini"));
+    EXPECT_EQ(app.start_window_mode, 2);
+    EXPECT_EQ(sound.volume_music, 1024);
+    EXPECT_FLOAT_EQ(world.viewer.fov, 0.785398f);
+}
+
+TEST_F(Settings, ControllerTablesRoundTripForTheSameControllers) {
+    joystick.device_count = 2;  // two controllers whose names read back empty
+    joystick.action_axis_codes[0] = 0x0101;
+    joystick.action_buttons[15] = 3;
+    joystick.enabled_axes[1] = 0x7F;
+    joystick.axis_gain(1, 6) = 0.5f;
+    joystick.axis_gain(0, 3) = 2.0f;
+    world.write_settings();
+    const std::string text = tmp.read("qvd.ini");
+    EXPECT_NE(text.find("2\t[joysticks_num]\r\n\r\n\r\n\r\n16\t[joystick_actions]\r\n257\t1\r\n"),
+              std::string::npos);
+    // Gains in the file's order X, Y, Z, Rx, Ry, Rz, slider.
+    EXPECT_NE(text.find("8\t[joystick_axes]\r\n0\t1\t1\t1\t2\t1\t1\t1\r\n127\t1\t1\t1\t1\t1\t1\t0.5\r\n"),
+              std::string::npos);
+
+    joystick.reset_mapping();
+    world.read_settings();
+    EXPECT_EQ(joystick.action_axis_codes[0], 0x0101);
+    EXPECT_EQ(joystick.action_buttons[15], 3);
+    EXPECT_EQ(joystick.enabled_axes[1], 0x7F);
+    EXPECT_FLOAT_EQ(joystick.axis_gain(1, 6), 0.5f);
+    EXPECT_FLOAT_EQ(joystick.axis_gain(0, 3), 2.0f);
+
+    // Another set of controllers ignores the saved tables.
+    joystick.reset_mapping();
+    joystick.device_count = 1;
+    world.read_settings();
+    EXPECT_EQ(joystick.action_axis_codes[0], 0);
+    EXPECT_EQ(joystick.enabled_axes[1], 0);
+}
+
+TEST_F(Settings, NoControllersWritesNoSectionsAndKeepsTheDefaults) {
+    world.write_settings();
+    EXPECT_EQ(tmp.read("qvd.ini").find("[joysticks_num]"), std::string::npos);
+    world.read_settings();
+    EXPECT_EQ(joystick.action_buttons[0], 1);
+}
+
+TEST_F(Settings, HandEditedControllerCountsStayInsideTheTables) {
+    std::string text = "0\t[joysticks_num]\r\n99\t[joystick_actions]\r\n";
+    for (int i = 0; i < 40; ++i) text += "5\t6\r\n";
+    text += "1000\t[joystick_axes]\r\n";
+    for (int i = 0; i < 20; ++i) text += "3\t2\t2\t2\t2\t2\t2\t2\r\n";
+    text += "-4\t[joystick_actions]\r\n7\t[sleep_time]\r\n";
+    read_file(text);
+    for (int a = 0; a < joystick_input::k_actions; ++a) {
+        EXPECT_EQ(joystick.action_axis_codes[a], 5);
+        EXPECT_EQ(joystick.action_buttons[a], 6);
+    }
+    for (int d = 0; d < joystick_input::k_max_devices; ++d) EXPECT_EQ(joystick.enabled_axes[d], 3);
+    EXPECT_FLOAT_EQ(joystick.axis_gain(7, 1), 2.0f);
+    // The keys after the tables are still read.
+    EXPECT_EQ(app.sleep_time, 7);
+
+    // An incomplete or malformed table changes nothing.
+    joystick.reset_mapping();
+    read_file("0\t[joysticks_num]\r\n2\t[joystick_actions]\r\n4\t5\t-6\t7\r\n1\t[joystick_axes]\r\n3\t1\t1\r\n");
+    EXPECT_EQ(joystick.action_axis_codes[0], 0);
+    EXPECT_EQ(joystick.action_buttons[1], 2);
+    EXPECT_EQ(joystick.enabled_axes[0], 0);
+}
+
+TEST_F(Settings, AFailedStartLeavesTheFileByteIdentical) {
+    const std::string saved = "1\t[window_mode]\r\n800\t[window_width]\r\n600\t[window_height]\r\n\r\n1\t[music_on]\r\n";
+    tmp.write("qvd.ini", saved);
+    scripted_window no_window;  // never created: the device cannot be made
+    set_main_window(&no_window);
+    {
+        scene failing;
+        EXPECT_FALSE(failing.startup());
+        failing.shutdown();
+    }  // the destructor runs shutdown again
+    EXPECT_EQ(tmp.read("qvd.ini"), saved);
+}
+
+TEST_F(Settings, AStartAndACloseWriteTheFileOnce) {
+    tmp.write("qvd.ini", k_default_file);
+    app.d3d = std::make_unique<null_gfx_system>();
+    {
+        scene running;
+        ASSERT_TRUE(running.startup());
+        running.shutdown();
+        EXPECT_EQ(tmp.read("qvd.ini"), k_default_file);
+        tmp.write("qvd.ini", "changed by hand after the close");
+    }  // the destructor's shutdown writes nothing more
+    EXPECT_EQ(tmp.read("qvd.ini"), "changed by hand after the close");
+}
+
+}  // namespace
