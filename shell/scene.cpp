@@ -8,10 +8,12 @@
 #include "core/scene_services.h"
 #include "core/sound_system.h"
 #include "platform/messages.h"
+#include "platform/text.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
 #include "shell/speech.h"
 #include "simulation/missile.h"
+#include "simulation/missile_system.h"
 
 scene* g_scene = nullptr;
 
@@ -25,6 +27,8 @@ constexpr const char* k_design_name = "New Missile";
 scene::scene() {
     // The mouse's drag and wrap follow this camera's field of view and look angles.
     pointer.attach_camera(&viewer);
+    // The weapons find the threats, landings and counters of this scene's tables.
+    install_weapon_tables(&tables);
 }
 
 scene::~scene() {
@@ -173,15 +177,12 @@ void scene::update_terrain_lod() { ground.update_lod(); }
 void scene::init_sky() {}
 void scene::load_globe_shaders() {}
 void scene::create_design_system() {
-    // Until the missile system is part of the program the scene keeps the design missile
-    // itself, loaded from the design files of the design system's name; the system's own
-    // files (launcher, control unit) come with the system.
-    missile* m = nullptr;
-    if (create_missile(nullptr, &m) != S_OK) return;
-    m->assemble(nullptr);
-    m->load(k_design_name);
-    design_missile = m;
-    owns_design_missile_ = true;
+    // A missing system file leaves the constructed defaults; the system owns its missile.
+    auto* system = new missile_system();
+    copy_text(system->name, k_design_name);
+    system->load(k_design_name);
+    design_system = system;
+    design_missile = system->add_missile();
 }
 
 void scene::load_scenery_index() {
@@ -202,13 +203,8 @@ void scene::close_loading_picture() { end_loading_screen(); }
 // harmless. ----
 
 void scene::destroy_design_system() {
-    // The system owns its missile; without one the scene does.
+    // The system owns the design missile.
     destroy_system(&design_system);
-    if (owns_design_missile_ && design_missile) {
-        frame* f = design_missile;
-        destroy_frame(&f);
-    }
-    owns_design_missile_ = false;
     design_missile = nullptr;
 }
 

@@ -18,6 +18,7 @@
 #include "core/mouse.h"
 #include "platform/math3d.h"
 #include "shell/scene_proxie.h"
+#include "simulation/weapon_tables.h"
 #include "core/sound_system.h"
 #include "world/terrain.h"
 
@@ -126,7 +127,8 @@ public:
     // The scene services answered by this scene (installed from start-up on).
     scene_proxie proxie{this};
 
-    // The system the design tools edit and test mode flies (owned), and its missile.
+    // The system the design tools edit and test mode flies (owned), and its missile (the
+    // system's first, owned by it).
     missile_system* design_system = nullptr;
     missile* design_missile = nullptr;
     // The root frames (owned): fired missiles, rockets and effects; systems, launchers and
@@ -135,13 +137,10 @@ public:
     frame* objects = nullptr;
     frame* anchors = nullptr;
 
-    int system_count = 0;
+    // The scenario's systems, rockets and launchers (installed for the weapons from
+    // construction on). Declared after the roots' pointers but emptied by clear before them.
+    weapon_tables tables;
     missile_system* current_system = nullptr;  // the last added or the one F5/F8 selected
-    missile_system* systems[k_max_systems] = {};  // owned
-    int target_count = 0;
-    rocket* targets[k_max_targets] = {};          // owned by the transps root
-    int launcher_count = 0;
-    rocket_launcher* launchers[k_max_launchers] = {};  // owned
     int anchor_grid_size = 10;               // cells per side of the near scenery grid
     float anchor_cell_size = 2000.0f;        // m
 
@@ -268,8 +267,6 @@ private:
 
     bool settings_read_ = false;
     bool settings_unwritten_ = false;
-    // The design missile was made by the scene (no design system holds it).
-    bool owns_design_missile_ = false;
 };
 
 // The program's one scene; set by the entry function (tests set their own).

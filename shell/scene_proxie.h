@@ -21,6 +21,14 @@ public:
     // The frame's position and motion in the camera's axes (for positional sound).
     void camera_relative_motion(const frame* f, vec3* position, vec3* velocity) override;
 
+    // Event feedback of the weapons: a spoken line (only with [speech_on]), one of the
+    // scene's event-sound slots (mode 1 restarts it, otherwise it plays once) and the siren.
+    void speak(const char* text) override;
+    void play_sound_slot(int slot, int mode) override;
+    void play_siren(int mode) override;
+    // The loaded scenery's own conversion of a geographic position to scene x and z.
+    void lon_lat_to_scene(float east, float north, float* x, float* z) override;
+
 private:
     scene* owner_;
 };

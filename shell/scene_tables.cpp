@@ -7,7 +7,11 @@
 #include "core/frame.h"
 #include "core/scene_services.h"
 #include "shell/scene.h"
+#include "core/hierarchy.h"
 #include "simulation/missile.h"
+#include "simulation/missile_system.h"
+#include "simulation/rocket.h"
+#include "simulation/rocket_launcher.h"
 #include "simulation/rocket_motor.h"
 
 namespace {
@@ -22,27 +26,17 @@ void scene::clear(bool with_globe) {
     ground.unload();
     // The globe's textures go with with_globe once the globe is part of the program.
     (void)with_globe;
-    for (auto& s : systems) {
+    for (auto& s : tables.systems) {
         if (s) destroy_system(&s);
     }
-    for (auto& l : launchers) {
+    for (auto& l : tables.launchers) {
         if (l) destroy_launcher(&l);
     }
-    system_count = 0;
-    target_count = 0;
-    launcher_count = 0;
+    // The systems' missiles and the rockets are still children of the roots here; the
+    // tables also zero the run counters.
+    tables.clear();
     current_system = nullptr;
     if (g_state) g_state->sim_rate = 1.0f;
-    std::memset(systems, 0, sizeof systems);
-    std::memset(targets, 0, sizeof targets);
-    std::memset(launchers, 0, sizeof launchers);
-    if (g_state) {
-        g_state->rockets_fired = 0;
-        g_state->missiles_fired = 0;
-        g_state->hits = 0;
-        g_state->intercepts = 0;
-        g_state->debris_hits = 0;
-    }
     // The rockets are owned children of the transps root and go with it.
     destroy_frame(&objects);
     destroy_frame(&transps);
@@ -77,7 +71,7 @@ void scene::make_roots(bool keep_origin) {
 }
 
 void scene::add_target(float x, float altitude, float z, float heading, float elevation, float speed) {
-    if (target_count >= k_max_targets) return;
+    if (tables.target_count >= k_max_targets) return;
     // The launch height is the ground's, never below the sea; the altitude given is not used.
     (void)altitude;
     float h = services().ground_height(x, z);
@@ -85,15 +79,15 @@ void scene::add_target(float x, float altitude, float z, float heading, float el
     if (h < sea_level) h = sea_level;
     rocket* r = launch_target(x, h, z, heading, elevation, speed);
     if (!r) return;
-    targets[target_count++] = r;
+    tables.targets[tables.target_count++] = r;
     if (g_state) ++g_state->rockets_fired;
 }
 
 void scene::add_system(const char* name, float x, float y, float z, float heading, bool mark_ground) {
-    if (system_count >= k_max_systems) return;
-    missile_system* s = create_system(name, system_count, x, y, z, heading);
+    if (tables.system_count >= k_max_systems) return;
+    missile_system* s = create_system(name, tables.system_count, x, y, z, heading);
     if (!s) return;
-    systems[system_count++] = s;
+    tables.systems[tables.system_count++] = s;
     current_system = s;
     if (!mark_ground) return;
     const float step = ground.cell_size > 0.0f ? ground.cell_size : 1.0f;
@@ -113,37 +107,62 @@ void scene::remove_target(rocket* target) {
         f->remove_me = 1;
     }
     release_target(target);
-    for (int i = 0; i < target_count; ++i) {
-        if (targets[i] != target) continue;
-        for (int j = i; j + 1 < target_count; ++j) targets[j] = targets[j + 1];
-        --target_count;
-        targets[target_count] = nullptr;
+    for (int i = 0; i < tables.target_count; ++i) {
+        if (tables.targets[i] != target) continue;
+        for (int j = i; j + 1 < tables.target_count; ++j) tables.targets[j] = tables.targets[j + 1];
+        --tables.target_count;
+        tables.targets[tables.target_count] = nullptr;
         break;
     }
-    if (target_count < 0) target_count = 0;
+    if (tables.target_count < 0) tables.target_count = 0;
 }
 
 // ---- Hooks: the weapon types and the scenery objects answer here once they exist. ----
 
-void scene::update_system(missile_system*) {}
-void scene::update_launcher(rocket_launcher*) {}
-// Nothing makes these yet, so nothing needs deleting; the slot is emptied.
-void scene::destroy_system(missile_system** system) { *system = nullptr; }
-void scene::destroy_launcher(rocket_launcher** launcher) { *launcher = nullptr; }
-missile_system* scene::create_system(const char*, int, float, float, float, float) { return nullptr; }
-rocket* scene::launch_target(float, float, float, float, float, float) { return nullptr; }
-frame* scene::target_frame(rocket*) const { return nullptr; }
-bool scene::target_alive(rocket* target) const { return target != nullptr; }
-void scene::release_target(rocket*) {}
-bool scene::system_has_live_missiles(missile_system*) const { return false; }
-bool scene::launcher_has_rockets_left(rocket_launcher*) const { return false; }
-int scene::flying_missiles(frame**, int) const { return 0; }
+void scene::update_system(missile_system* system) { system->update(); }
+void scene::update_launcher(rocket_launcher* launcher) { launcher->update(); }
+void scene::destroy_system(missile_system** system) {
+    delete *system;
+    *system = nullptr;
+}
+void scene::destroy_launcher(rocket_launcher** launcher) {
+    delete *launcher;
+    *launcher = nullptr;
+}
+missile_system* scene::create_system(const char* name, int index, float x, float y, float z, float heading) {
+    return make_missile_system(name, index, x, y, z, heading);
+}
+rocket* scene::launch_target(float x, float h, float z, float heading, float elevation, float speed) {
+    return launch_rocket(x, h, z, heading, elevation, speed);
+}
+frame* scene::target_frame(rocket* target) const { return target; }
+bool scene::target_alive(rocket* target) const { return target != nullptr && !target->destroyed; }
+void scene::release_target(rocket* target) { tables.release_target(target); }
+bool scene::system_has_live_missiles(missile_system* system) const { return system->live_missiles() > 0; }
+bool scene::launcher_has_rockets_left(rocket_launcher* launcher) const { return launcher->has_rockets_left(); }
+int scene::flying_missiles(frame** out, int capacity) const {
+    int n = 0;
+    for (int s = 0; s < tables.system_count; ++s) {
+        const missile_system* system = tables.systems[s];
+        for (int i = 0; system != nullptr && i < system->missile_count && n < capacity; ++i) {
+            missile* m = system->missiles[i];
+            if (m != nullptr && !m->dead) out[n++] = m;
+        }
+    }
+    return n;
+}
 bool scene::missile_done(frame* tracked) const {
     if (!tracked || tracked->type != FRAME_MISSILE) return false;
     const auto* m = static_cast<const missile*>(tracked);
     return m->dead || m->target == nullptr;
 }
-bool scene::launcher_pose(missile_system*, vec3*, vec3*) const { return false; }
+bool scene::launcher_pose(missile_system* system, vec3* position, vec3* forward) const {
+    const hierarchy* model = system->launch_unit ? system->launch_unit->model : nullptr;
+    if (model == nullptr) return false;
+    *position = model->world_position();
+    *forward = get_axis_z(model->world);
+    return true;
+}
 void scene::clear_scenery_objects() {}
 void scene::update_anchors(bool) {}
 void scene::load_scenery(int) {}

@@ -165,11 +165,11 @@ void scene::commit_listener() {
 // ---- The scene tick ----
 
 void scene::tick() {
-    for (int i = 0; i < system_count && i < k_max_systems; ++i) {
-        if (systems[i]) update_system(systems[i]);
+    for (int i = 0; i < tables.system_count && i < k_max_systems; ++i) {
+        if (tables.systems[i]) update_system(tables.systems[i]);
     }
-    for (int i = 0; i < launcher_count && i < k_max_launchers; ++i) {
-        if (launchers[i]) update_launcher(launchers[i]);
+    for (int i = 0; i < tables.launcher_count && i < k_max_launchers; ++i) {
+        if (tables.launchers[i]) update_launcher(tables.launchers[i]);
     }
     auto_track();
     check_end_of_scenario();
@@ -198,14 +198,14 @@ void scene::auto_track() {
 void scene::check_end_of_scenario() {
     if (!g_state->scenario_mode || !passed(g_state->now, next_end_check)) return;
     bool ended = true;
-    for (int i = 0; i < target_count && ended; ++i) {
-        if (targets[i] && target_alive(targets[i])) ended = false;
+    for (int i = 0; i < tables.target_count && ended; ++i) {
+        if (tables.targets[i] && target_alive(tables.targets[i])) ended = false;
     }
-    for (int i = 0; i < launcher_count && ended; ++i) {
-        if (launchers[i] && launcher_has_rockets_left(launchers[i])) ended = false;
+    for (int i = 0; i < tables.launcher_count && ended; ++i) {
+        if (tables.launchers[i] && launcher_has_rockets_left(tables.launchers[i])) ended = false;
     }
-    for (int i = 0; i < system_count && ended; ++i) {
-        if (systems[i] && system_has_live_missiles(systems[i])) ended = false;
+    for (int i = 0; i < tables.system_count && ended; ++i) {
+        if (tables.systems[i] && system_has_live_missiles(tables.systems[i])) ended = false;
     }
     if (ended) {
         gui_link().open_dialog(gui_dialog::results);
@@ -224,9 +224,9 @@ void scene::free_camera() {
 }
 
 void scene::select_next_system(float height) {
-    if (system_count > 0) {
-        last_system_index = (last_system_index + 1) % system_count;
-        missile_system* s = systems[last_system_index];
+    if (tables.system_count > 0) {
+        last_system_index = (last_system_index + 1) % tables.system_count;
+        missile_system* s = tables.systems[last_system_index];
         current_system = s;
         viewer.target = nullptr;
         viewer.free_look = 1;
@@ -272,11 +272,11 @@ void scene::track_next_missile() {
 void scene::track_next_target() {
     bool found = false;
     int number = 0;
-    for (int i = 0; i < target_count; ++i) {
-        if (!targets[i] || !target_alive(targets[i])) continue;
+    for (int i = 0; i < tables.target_count; ++i) {
+        if (!tables.targets[i] || !target_alive(tables.targets[i])) continue;
         ++number;
         if (number <= last_target_number) continue;
-        frame* f = target_frame(targets[i]);
+        frame* f = target_frame(tables.targets[i]);
         if (!f) continue;
         viewer.target = f;
         viewer.free_look = 0;

@@ -78,10 +78,7 @@ void weapon_tables::clear() {
 
 missile_system* weapon_tables::add_system(const char* name, float x, float y, float z, float heading) {
     if (system_count >= k_max_systems) return nullptr;
-    missile_system* s = new missile_system();
-    s->load(name);
-    s->index = system_count;
-    s->place(x, y, z, heading, k_site_spacing);
+    missile_system* s = make_missile_system(name, system_count, x, y, z, heading);
     systems[system_count++] = s;
     return s;
 }
@@ -96,6 +93,26 @@ rocket_launcher* weapon_tables::add_launcher() {
 
 rocket* weapon_tables::add_target(float x, float, float z, float heading, float elevation, float speed) {
     if (target_count >= k_max_targets) return nullptr;
+    float h = 0.0f;
+    ground_height(x, z, &h);
+    const float sea_level = g_state != nullptr ? g_state->water_level - g_state->origin_offset.y : 0.0f;
+    if (h < sea_level) h = sea_level;
+    rocket* r = launch_rocket(x, h, z, heading, elevation, speed);
+    if (r == nullptr) return nullptr;
+    targets[target_count++] = r;
+    if (g_state != nullptr) ++g_state->rockets_fired;
+    return r;
+}
+
+missile_system* make_missile_system(const char* name, int index, float x, float y, float z, float heading) {
+    missile_system* s = new missile_system();
+    s->load(name);
+    s->index = index;
+    s->place(x, y, z, heading, k_site_spacing);
+    return s;
+}
+
+rocket* launch_rocket(float x, float h, float z, float heading, float elevation, float speed) {
     // A rocket without a burn-out speed would boost for ever.
     if (!(speed > 0.0f) || !std::isfinite(speed) || !std::isfinite(heading) || !std::isfinite(elevation)) {
         log_line("Rocket not launched: burn-out speed %g m/s, heading %g, elevation %g rad",
@@ -104,19 +121,13 @@ rocket* weapon_tables::add_target(float x, float, float z, float heading, float 
     }
     rocket* r = nullptr;
     if (create_rocket(nullptr, &r) != S_OK) return nullptr;
-    r->load(k_rocket_model);
-    float h = 0.0f;
-    ground_height(x, z, &h);
-    const float sea_level = g_state != nullptr ? g_state->water_level - g_state->origin_offset.y : 0.0f;
-    if (h < sea_level) h = sea_level;
+    r->load(weapon_tables::k_rocket_model);
     // The rocket stands on its lowest point.
     r->set_rotation(heading, -elevation, 0.0f);
     r->set_position(x, h - r->base_box.min.y, z);
     r->burnout_speed = speed;
     add_scene_transp(r, false);
     r->launch();
-    targets[target_count++] = r;
-    if (g_state != nullptr) ++g_state->rockets_fired;
     return r;
 }
 
@@ -124,6 +135,16 @@ void weapon_tables::remove_target(rocket* target) {
     if (target == nullptr) return;
     forget_camera_target(target);
     target->remove_me = 1;
+    release_target(target);
+    for (int i = 0; i < target_count; ++i) {
+        if (targets[i] != target) continue;
+        for (int j = i; j + 1 < target_count; ++j) targets[j] = targets[j + 1];
+        targets[--target_count] = nullptr;
+        return;
+    }
+}
+
+void weapon_tables::release_target(const rocket* target) {
     for (int s = 0; s < system_count; ++s) {
         missile_system* system = systems[s];
         for (int i = 0; system != nullptr && i < system->missile_count; ++i) {
@@ -132,12 +153,6 @@ void weapon_tables::remove_target(rocket* target) {
             m->target = nullptr;
             if (verbose() && !m->dead && g_state != nullptr) g_state->set_message("Missile Lost Track");
         }
-    }
-    for (int i = 0; i < target_count; ++i) {
-        if (targets[i] != target) continue;
-        for (int j = i; j + 1 < target_count; ++j) targets[j] = targets[j + 1];
-        targets[--target_count] = nullptr;
-        return;
     }
 }
 

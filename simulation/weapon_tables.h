@@ -45,6 +45,8 @@ public:
     // The rocket leaves the table; the camera and the missiles aimed at it forget it and its
     // frame is flagged for removal. A rocket not listed changes no count.
     void remove_target(rocket* target);
+    // Every missile of every system aimed at the rocket loses it ("Missile Lost Track").
+    void release_target(const rocket* target);
     // The scene tick's share: each system, then each launcher, in table order.
     void tick();
     // Whether anything is left to happen: a rocket flying, a launcher with rockets in stock,
@@ -62,6 +64,12 @@ public:
 // The installed tables (none: the weapons act alone, as in a test flight).
 weapon_tables* installed_weapon_tables();
 void install_weapon_tables(weapon_tables* tables);
+
+// The makings of add_system and add_target without the table: a loaded and placed system
+// with its table index, and a rocket standing on h at (x, z) and launched (none, with a log
+// line, for a speed or angle that cannot fly).
+missile_system* make_missile_system(const char* name, int index, float x, float y, float z, float heading);
+rocket* launch_rocket(float x, float h, float z, float heading, float elevation, float speed);
 
 // The rocket the system should engage, or none: the farthest rocket within the launch range
 // (m) whose line of flight, extended both ways in the horizontal plane, passes the command

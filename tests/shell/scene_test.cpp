@@ -73,6 +73,10 @@ public:
     using scene::auto_track;
     using scene::check_end_of_scenario;
 
+    // The fakes leave the tables while the fake hooks still answer: the scene's own
+    // would delete them.
+    ~test_scene() override { clear(false); }
+
 protected:
     void step(const char* name) { steps.push_back(name); }
     void drag_flight() override { record_steps ? step("drag_flight") : scene::drag_flight(); }
@@ -283,9 +287,9 @@ TEST_F(Scene, ClimbingThroughTheBandsRequestsResetsAndRebuildsTheNearScenery) {
 
 TEST_F(Scene, TickUpdatesEverySystemAndLauncherInTableOrder) {
     add_systems(2);
-    world->launchers[0] = fake<rocket_launcher>(40);
-    world->launchers[1] = fake<rocket_launcher>(41);
-    world->launcher_count = 2;
+    world->tables.launchers[0] = fake<rocket_launcher>(40);
+    world->tables.launchers[1] = fake<rocket_launcher>(41);
+    world->tables.launcher_count = 2;
     world->calls.clear();
     world->tick();
     EXPECT_EQ(world->calls,
@@ -295,10 +299,10 @@ TEST_F(Scene, TickUpdatesEverySystemAndLauncherInTableOrder) {
 TEST_F(Scene, TheScenarioEndsWhenNothingIsLeftToFlyAndTheResultsReopenAfter30s) {
     state.scenario_mode = 1;
     add_systems(1);
-    world->launchers[0] = fake<rocket_launcher>(40);
-    world->launcher_count = 1;
-    world->targets[0] = fake<rocket>(50);
-    world->target_count = 1;
+    world->tables.launchers[0] = fake<rocket_launcher>(40);
+    world->tables.launcher_count = 1;
+    world->tables.targets[0] = fake<rocket>(50);
+    world->tables.target_count = 1;
     world->alive[50] = true;
     world->rockets_left[40] = true;
     world->live_missiles[0] = true;
@@ -341,11 +345,11 @@ TEST_F(Scene, AnEmptyScenarioEndsAtTheFirstCheck) {
 TEST_F(Scene, ClearEmptiesEveryTableAndCounter) {
     world->make_roots(true);
     add_systems(3);
-    world->launchers[0] = fake<rocket_launcher>(40);
-    world->launchers[1] = fake<rocket_launcher>(41);
-    world->launcher_count = 2;
-    world->targets[0] = fake<rocket>(50);
-    world->target_count = 1;
+    world->tables.launchers[0] = fake<rocket_launcher>(40);
+    world->tables.launchers[1] = fake<rocket_launcher>(41);
+    world->tables.launcher_count = 2;
+    world->tables.targets[0] = fake<rocket>(50);
+    world->tables.target_count = 1;
     frame* tracked = nullptr;
     create_frame(world->transps, &tracked, "rocket");
     world->viewer.target = tracked;
@@ -364,13 +368,13 @@ TEST_F(Scene, ClearEmptiesEveryTableAndCounter) {
     world->clear(true);
     EXPECT_EQ(world->calls, (std::vector<std::string>{"destroy system 0", "destroy system 1", "destroy system 2",
                                                       "destroy launcher 40", "destroy launcher 41"}));
-    EXPECT_EQ(world->system_count, 0);
-    EXPECT_EQ(world->target_count, 0);
-    EXPECT_EQ(world->launcher_count, 0);
+    EXPECT_EQ(world->tables.system_count, 0);
+    EXPECT_EQ(world->tables.target_count, 0);
+    EXPECT_EQ(world->tables.launcher_count, 0);
     EXPECT_EQ(world->current_system, nullptr);
-    for (auto* s : world->systems) EXPECT_EQ(s, nullptr);
-    for (auto* t : world->targets) EXPECT_EQ(t, nullptr);
-    for (auto* l : world->launchers) EXPECT_EQ(l, nullptr);
+    for (auto* s : world->tables.systems) EXPECT_EQ(s, nullptr);
+    for (auto* t : world->tables.targets) EXPECT_EQ(t, nullptr);
+    for (auto* l : world->tables.launchers) EXPECT_EQ(l, nullptr);
     EXPECT_EQ(world->objects, nullptr);
     EXPECT_EQ(world->transps, nullptr);
     EXPECT_EQ(world->anchors, nullptr);
@@ -389,14 +393,14 @@ TEST_F(Scene, ClearEmptiesEveryTableAndCounter) {
 
 TEST_F(Scene, TablesStopAtTheirSizesAndRocketsStartAboveTheSea) {
     add_systems(9);
-    EXPECT_EQ(world->system_count, 8);
-    EXPECT_EQ(world->current_system, world->systems[7]);
+    EXPECT_EQ(world->tables.system_count, 8);
+    EXPECT_EQ(world->current_system, world->tables.systems[7]);
     EXPECT_EQ(world->calls[7], "create system Sentinel MR 7 at 0,0");
 
     state.water_level = 12.0f;  // flat ground at 0 lies below this sea
     world->calls.clear();
     for (int i = 0; i < 25; ++i) world->add_target(300.0f, 999.0f, -200.0f, 0.0f, 0.5f, 300.0f);
-    EXPECT_EQ(world->target_count, 24);
+    EXPECT_EQ(world->tables.target_count, 24);
     EXPECT_EQ(state.rockets_fired, 24);
     EXPECT_EQ(world->calls.size(), 24u);
     EXPECT_EQ(world->calls[0], "launch at 300,12,-200");
@@ -407,23 +411,23 @@ TEST_F(Scene, ARemovedTargetLeavesTheTableTheCameraAndItsMissiles) {
     frame* frames[3] = {};
     for (int i = 0; i < 3; ++i) {
         create_frame(world->transps, &frames[i], "rocket");
-        world->targets[i] = fake<rocket>(50 + i);
+        world->tables.targets[i] = fake<rocket>(50 + i);
         world->rocket_frames[50 + i] = frames[i];
     }
-    world->target_count = 3;
+    world->tables.target_count = 3;
     world->viewer.target = frames[1];
-    world->remove_target(world->targets[1]);
-    EXPECT_EQ(world->target_count, 2);
-    EXPECT_EQ(world->targets[0], fake<rocket>(50));
-    EXPECT_EQ(world->targets[1], fake<rocket>(52));
-    EXPECT_EQ(world->targets[2], nullptr);
+    world->remove_target(world->tables.targets[1]);
+    EXPECT_EQ(world->tables.target_count, 2);
+    EXPECT_EQ(world->tables.targets[0], fake<rocket>(50));
+    EXPECT_EQ(world->tables.targets[1], fake<rocket>(52));
+    EXPECT_EQ(world->tables.targets[2], nullptr);
     EXPECT_EQ(world->viewer.target, nullptr);
     EXPECT_EQ(frames[1]->remove_me, 1);
     EXPECT_EQ(world->calls.back(), "release target 51");
 
     // A rocket no longer listed changes no count.
     world->remove_target(fake<rocket>(51));
-    EXPECT_EQ(world->target_count, 2);
+    EXPECT_EQ(world->tables.target_count, 2);
 }
 
 TEST_F(Scene, F6StepsThroughTheFlyingMissilesThenFreesTheCamera) {
@@ -448,11 +452,11 @@ TEST_F(Scene, F6StepsThroughTheFlyingMissilesThenFreesTheCamera) {
 TEST_F(Scene, F7StepsThroughTheLiveTargetsOnly) {
     frame r[3];
     for (int i = 0; i < 3; ++i) {
-        world->targets[i] = fake<rocket>(50 + i);
+        world->tables.targets[i] = fake<rocket>(50 + i);
         world->rocket_frames[50 + i] = &r[i];
         world->alive[50 + i] = i != 1;  // the second one was hit
     }
-    world->target_count = 3;
+    world->tables.target_count = 3;
     world->track_next_target();
     EXPECT_EQ(world->viewer.target, &r[0]);
     world->track_next_target();
@@ -471,7 +475,7 @@ TEST_F(Scene, F5PutsTheCameraAheadOfTheNextLauncherLookingBack) {
     add_systems(2);
     world->select_next_system(50.0f);
     EXPECT_STREQ(state.message, "Selected System 2");
-    EXPECT_EQ(world->current_system, world->systems[1]);
+    EXPECT_EQ(world->current_system, world->tables.systems[1]);
     const vec3 p = world->viewer.world_position();
     // Launcher 1 stands at (100, 10, 0) facing east: 250 m east of it, 50 m above.
     EXPECT_FLOAT_EQ(p.x, 350.0f);
