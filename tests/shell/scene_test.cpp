@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@
 #include "platform/messages.h"
 #include "core/gui_services.h"
 #include "shell/scene.h"
+#include "simulation/missile_system.h"
+#include "simulation/rocket_launcher.h"
 #include "tests/shell/audio_test_support.h"
 #include "tests/support/temp_folder.h"
 
@@ -72,6 +76,8 @@ public:
 
     using scene::auto_track;
     using scene::check_end_of_scenario;
+    using scene::update_objects_root;
+    using scene::update_transps_root;
 
     // The fakes leave the tables while the fake hooks still answer: the scene's own
     // would delete them.
@@ -158,6 +164,13 @@ protected:
     }
     void update_anchors(bool rebuild) override { calls.push_back(rebuild ? "rebuild anchors" : "place anchors"); }
     void rescatter_arrays() override { calls.push_back("rescatter"); }
+};
+
+// A scene with its own hooks, whose root updates a test can step.
+class test_engagement_scene : public scene {
+public:
+    using scene::update_objects_root;
+    using scene::update_transps_root;
 };
 
 class Scene : public ::testing::Test {
@@ -689,6 +702,71 @@ TEST_F(Scene, AFrameLeavingTheSceneIsForgottenByTheCamera) {
     forget_camera_target(&carrier);
     EXPECT_EQ(world->viewer.parent, nullptr);
     EXPECT_EQ(carrier.child_count(), 0);
+}
+
+// A whole engagement inside the real scene: its roots and tick over the weapon tables, the
+// default design against one launcher 12 km north of it, each frame a fixed 0.1 s step, until
+// the end-of-scenario check opens the results.
+TEST_F(Scene, AWholeEngagementRunsOnTheSceneTickUntilTheResultsOpen) {
+    namespace fs = std::filesystem;
+    const char* run = std::getenv("VENTRASK_RUN_DIR");
+    ASSERT_NE(run, nullptr) << "VENTRASK_RUN_DIR is not set";
+    for (const char* folder : {"configs", "controls", "launchers", "missiles", "motors", "seekers", "systems",
+                               "warheads", "commands", "radars", "common"}) {
+        fs::copy(fs::path(run) / folder, fs::path(tmp.path()) / folder, fs::copy_options::recursive);
+    }
+    // A scene of its own: the hooks answer from the weapons, not from fakes.
+    world.reset();
+    auto real = std::make_unique<test_engagement_scene>();
+    app.use_verbose = 1;
+    state.scenario_mode = 1;
+    state.dt = 0.1f;
+    // No scenery is loaded: the ground is its fill height everywhere; dry land at 0 above a
+    // sea 50 m lower.
+    state.fill_height = 0.0f;
+    state.water_level = -50.0f;
+    install_scene_services(&real->proxie);
+    real->make_roots(true);
+    real->add_system("New Missile", 0.0f, 0.0f, 0.0f, 0.0f, false);
+    ASSERT_EQ(real->tables.system_count, 1);
+    ASSERT_NE(real->tables.systems[0]->launch_unit->barrel, nullptr);
+    rocket_launcher* l = real->tables.add_launcher();
+    ASSERT_NE(l, nullptr);
+    const float metres_per_degree = 111120.0f;  // the unloaded scenery's mapping
+    l->east = 0.0f;
+    l->north = 12000.0f / metres_per_degree;
+    l->count = 2;
+    l->interval = 20;
+    l->elevation = 1.0f;
+    l->spread = 0.0f;
+    l->range = 12000.0f;
+    l->azimuth = 3.14159265f;  // south, at the system
+    ASSERT_TRUE(l->solve_launch_speed());
+
+    int frames = 0;
+    for (; frames < 6000 && gui.results == 0; ++frames) {
+        state.now += 100;
+        real->update_objects_root();
+        real->update_transps_root();
+        real->tick();
+    }
+    EXPECT_EQ(gui.results, 1);
+    EXPECT_LT(frames, 6000);
+    EXPECT_EQ(state.rockets_fired, 2);
+    EXPECT_EQ(state.missiles_fired, 2);
+    EXPECT_EQ(state.intercepts, 2);
+    EXPECT_EQ(state.hits, 0);
+    EXPECT_FALSE(real->tables.systems[0]->live_missiles() > 0);
+
+    // Emptying the scene empties the one set of tables and the counters.
+    real->clear(false);
+    EXPECT_EQ(real->tables.system_count, 0);
+    EXPECT_EQ(real->tables.launcher_count, 0);
+    EXPECT_EQ(real->tables.target_count, 0);
+    EXPECT_EQ(state.rockets_fired, 0);
+    EXPECT_EQ(installed_weapon_tables(), &real->tables);
+    real.reset();
+    EXPECT_EQ(installed_weapon_tables(), nullptr);
 }
 
 }  // namespace
