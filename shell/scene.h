@@ -6,9 +6,9 @@
 //
 // Start-up, shutdown and the per-frame update run their steps in a fixed order; each step is
 // a function of its own, named for what it does, so the order can be followed (and recorded
-// by a test). The weapon types of the scenario tables (missile systems, hostile rockets,
-// rocket launchers) are reached only through the hooks below; until a type is part of the
-// program its hooks do nothing and its table stays empty.
+// by a test). The scenario's weapons (missile systems, hostile rockets, rocket launchers) live
+// in the one set of weapon tables the scene holds; the scene reaches them through the hooks
+// below, each one operation of the weapon.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +30,9 @@ class rocket_launcher;
 
 class scene {
 public:
-    static constexpr int k_max_systems = 8;
-    static constexpr int k_max_targets = 24;
-    static constexpr int k_max_launchers = 8;
+    static constexpr int k_max_systems = weapon_tables::k_max_systems;
+    static constexpr int k_max_targets = weapon_tables::k_max_targets;
+    static constexpr int k_max_launchers = weapon_tables::k_max_launchers;
     static constexpr int k_sound_slot_count = 11;
     // The slot the sound file picker previews into; nothing is loaded there at start-up.
     static constexpr int k_preview_slot = 10;
@@ -221,8 +221,7 @@ protected:
     virtual void check_end_of_scenario();
 
     // ---- Hooks onto the weapon types and the scenery objects ----
-    // Each names the one operation of the other object the scene needs. Until the object's
-    // type is part of the program, these keep the tables empty and answer "nothing".
+    // Each names the one operation of the other object the scene needs.
     virtual void update_system(missile_system* system);
     virtual void update_launcher(rocket_launcher* launcher);
     virtual void destroy_system(missile_system** system);
