@@ -21,11 +21,11 @@ std::string quoted_name(const std::string& name) {
 }
 
 void write_faces(const x_mesh& mesh, std::string* out) {
-    *out += " " + std::to_string(mesh.face_count()) + ";\n";
+    *out += format_string(" %d;\n", mesh.face_count());
     const std::uint16_t* idx = mesh.index_data();
     for (int f = 0; f < mesh.face_count(); ++f) {
-        *out += "  3;" + std::to_string(idx[3 * f]) + "," + std::to_string(idx[3 * f + 1]) + "," +
-                std::to_string(idx[3 * f + 2]) + ";" + (f + 1 < mesh.face_count() ? ",\n" : ";\n");
+        *out += format_string("  3;%u,%u,%u;%s", idx[3 * f], idx[3 * f + 1], idx[3 * f + 2],
+                              f + 1 < mesh.face_count() ? ",\n" : ";\n");
     }
 }
 
@@ -43,7 +43,7 @@ void write_vectors(const x_mesh& mesh, int offset, int floats, std::string* out)
 
 std::string format_x_mesh(const x_mesh& mesh, const std::vector<x_material>& materials) {
     std::string out = "xof 0303txt 0032\n\nMesh {\n";
-    out += " " + std::to_string(mesh.vertex_count()) + ";\n";
+    out += format_string(" %d;\n", mesh.vertex_count());
     write_vectors(mesh, 0, 3, &out);
     write_faces(mesh, &out);
     if (mesh.normal_offset() >= 0) {
