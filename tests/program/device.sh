@@ -3,39 +3,9 @@
 # OpenGL context and its capabilities are in "Logfile.txt" after the run.
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
-binary=$1
-run=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$run"/. "$work"/
-cp "$binary" "$work/ventrask"
-cd "$work"
+source "$(dirname "$0")/lib/common.sh" "$@"
 
-fail() { echo "FAIL: $*"; exit 1; }
-
-cat > session.sh <<'INNER'
-set -u
-./ventrask &
-pid=$!
-window=""
-for _ in $(seq 1 600); do
-  window=$(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null | head -n 1)
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "FAIL: no window"; kill -KILL "$pid" 2>/dev/null; exit 90; }
-sleep 1
-kill -0 "$pid" 2>/dev/null || { echo "FAIL: the program ended by itself"; exit 92; }
-kill -TERM "$pid"
-for _ in $(seq 1 300); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid"; exit 93; fi
-wait "$pid"
-INNER
-xvfb-run -a -s "-screen 0 1024x768x24" bash session.sh
+start_and_close 1
 status=$?
 [ "$status" -eq 0 ] || fail "the run ended with status $status"
 [ -f Logfile.txt ] || fail "no Logfile.txt after the run"

@@ -5,15 +5,7 @@
 # question are kept beside the run folder (main_menu.png, quit_question.png).
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
-binary=$1
-run=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r "$run"/. "$work"/
-cp "$binary" "$work/ventrask"
-cd "$work"
-
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/lib/common.sh" "$@"
 
 cat > session.sh <<'INNER'
 set -u

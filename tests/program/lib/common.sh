@@ -1,0 +1,21 @@
+# Shared set-up of the whole-program tests, sourced with the test's two arguments (the
+# ventrask binary and the run folder): a private copy of the run folder with the binary in it
+# becomes the working folder, removed when the test ends.
+binary=$1
+run=$2
+lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$run"/. "$work"/
+cp "$binary" "$work/ventrask"
+cd "$work"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Runs the program under a virtual display of 1024 x 768, waits for its window, lets it run
+# for the given seconds and asks it to end with SIGTERM; returns the program's exit status
+# (90 no window, 92 it ended by itself, 93 it did not end after SIGTERM). Words after the
+# seconds go before ./ventrask (an environment such as ALSOFT_DRIVERS=...).
+start_and_close() {
+  xvfb-run -a -s "-screen 0 1024x768x24" bash "$lib_dir/start_and_close.sh" "$@"
+}
