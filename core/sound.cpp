@@ -2,28 +2,8 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/scene_services.h"
 #include "core/sound_system.h"
-
-namespace {
-
-bool sound_available() { return g_sound != nullptr && g_sound->available; }
-
-// The frame's position and last-tick motion in the camera's axes (x right, y up, z ahead);
-// zero without a camera.
-void motion_relative_to_camera(const frame& f, vec3* position, vec3* motion) {
-    *position = vec3{};
-    *motion = vec3{};
-    if (g_state == nullptr || g_state->camera_world == nullptr) return;
-    const mat4& cam = *g_state->camera_world;
-    const vec3 ax = normalize(get_axis_x(cam));
-    const vec3 ay = normalize(get_axis_y(cam));
-    const vec3 az = normalize(get_axis_z(cam));
-    const vec3 d = f.world_position() - get_translation(cam);
-    *position = vec3{dot(d, ax), dot(d, ay), dot(d, az)};
-    *motion = vec3{dot(f.last_motion, ax), dot(f.last_motion, ay), dot(f.last_motion, az)};
-}
-
-}  // namespace
 
 sound::sound() {
     type = FRAME_SOUND;
@@ -63,7 +43,7 @@ void sound::update() {
     if (k_range_radii * radius > camera_distance && buffer_3d != nullptr) {
         g_sound->play_looping(buffer.get());
         vec3 position, motion;
-        motion_relative_to_camera(*this, &position, &motion);
+        camera_relative_motion(this, &position, &motion);
         buffer_3d->set_position(position);
         buffer_3d->set_velocity(motion);
     } else if (g_sound != nullptr) {
@@ -105,4 +85,15 @@ hresult destroy_sound(sound** variable) {
     destroy_frame(&f);
     *variable = nullptr;
     return S_OK;
+}
+
+void place_sounds(const frame* at, const std::unique_ptr<sound_buffer>* buffers, int count) {
+    if (at == nullptr || !sound_available() || !g_sound->sound_on) return;
+    vec3 position, motion;
+    camera_relative_motion(at, &position, &motion);
+    for (int i = 0; i < count; ++i) {
+        if (buffers[i] == nullptr) continue;
+        check_result(buffers[i]->set_position(position), __FILE__, __LINE__);
+        check_result(buffers[i]->set_velocity(motion), __FILE__, __LINE__);
+    }
 }

@@ -44,3 +44,8 @@ hresult create_sound(frame* parent, sound** out);
 hresult create_detached_sound(sound** out);
 // Detaches, clears and deletes the sound; the variable becomes none. 0.
 hresult destroy_sound(sound** variable);
+
+// Sets the 3-D position and velocity of an object's sound buffers from the frame's place and
+// motion relative to the camera (deferred; the scene commits the listener once per frame).
+// Nothing while sound is off or unavailable; empty slots are passed over.
+void place_sounds(const frame* at, const std::unique_ptr<sound_buffer>* buffers, int count);

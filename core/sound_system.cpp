@@ -174,3 +174,5 @@ int send_media_command(const char* command) {
     if (g_sound == nullptr) return MEDIA_ERR_NO_DEVICE;
     return g_sound->send_media_command(command);
 }
+
+bool sound_available() { return g_sound != nullptr && g_sound->available; }

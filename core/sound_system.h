@@ -80,5 +80,8 @@ bool parse_wave(const std::vector<std::uint8_t>& file, wave_format* format,
 // The program's one sound service; set by the entry function (tests set their own).
 extern sound_system* g_sound;
 
+// Whether the program's sound system exists and has a device to play on.
+bool sound_available();
+
 // Sends a media command string to g_sound's music channel; an error code without one.
 int send_media_command(const char* command);

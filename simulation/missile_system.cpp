@@ -6,6 +6,7 @@
 #include "core/d3d_app.h"
 #include "core/hierarchy.h"
 #include "core/scene_services.h"
+#include "core/sound.h"
 #include "core/sound_system.h"
 #include "platform/text.h"
 #include "simulation/missile.h"
@@ -20,7 +21,6 @@ constexpr float k_sound_min_distance = 5.0f;  // m
 // around the command post.
 constexpr float k_site_spread = 0.75f;
 
-bool sound_available() { return g_sound != nullptr && g_sound->available != 0; }
 bool verbose() { return g_app != nullptr && g_app->use_verbose != 0; }
 bool engaging() { return g_state != nullptr && (g_state->scenario_mode || g_state->test_mode); }
 
@@ -201,13 +201,6 @@ void missile_system::update() {
 }
 
 void missile_system::update_sound_positions() {
-    if (!sound_available() || !g_sound->sound_on) return;
-    const frame* at[2] = {launch_unit->model, control->radar_model};
-    for (int i = 0; i < 2; ++i) {
-        if (sounds_[i] == nullptr || at[i] == nullptr) continue;
-        vec3 position, motion;
-        camera_relative_motion(at[i], &position, &motion);
-        check_result(sounds_[i]->set_position(position), __FILE__, __LINE__);
-        check_result(sounds_[i]->set_velocity(motion), __FILE__, __LINE__);
-    }
+    place_sounds(launch_unit->model, &sounds_[0], 1);
+    place_sounds(control->radar_model, &sounds_[1], 1);
 }

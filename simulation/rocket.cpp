@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/scene_services.h"
+#include "core/sound.h"
 #include "core/sound_system.h"
 #include "platform/gfx_device.h"
 #include "platform/text.h"
@@ -26,7 +28,6 @@ constexpr int k_slot_splash = 3;
 constexpr int k_slot_bang = 4;
 constexpr int k_slot_explosion = 7;
 
-bool sound_available() { return g_sound != nullptr && g_sound->available != 0; }
 bool use_3d_smoke() { return g_app != nullptr && g_app->use_3d_smoke != 0; }
 bool in_menu_mode() { return g_app != nullptr && g_app->menu_mode != 0; }
 
@@ -252,14 +253,7 @@ void rocket::update_exhaust() {
 }
 
 void rocket::update_sound_positions() {
-    if (!sound_available() || !g_sound->sound_on) return;
-    vec3 position, motion;
-    camera_relative_motion(this, &position, &motion);
-    for (const std::unique_ptr<sound_buffer>& buffer : sounds_) {
-        if (buffer == nullptr) continue;
-        check_result(buffer->set_position(position), __FILE__, __LINE__);
-        check_result(buffer->set_velocity(motion), __FILE__, __LINE__);
-    }
+    place_sounds(this, sounds_, static_cast<int>(std::size(sounds_)));
 }
 
 void rocket::render() {

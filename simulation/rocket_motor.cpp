@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/scene_services.h"
+#include "core/sound.h"
 #include "core/sound_system.h"
 #include "platform/text.h"
 
@@ -21,7 +23,6 @@ constexpr float k_sound_min_distance = 500.0f;  // m
 constexpr const char* k_sound_files[4] = {"rocket1.wav", "shot.wav", "flight1.wav", "explode.wav"};
 
 bool in_menu_mode() { return g_app != nullptr && g_app->menu_mode != 0; }
-bool sound_available() { return g_sound != nullptr && g_sound->available != 0; }
 bool use_3d_smoke() { return g_app != nullptr && g_app->use_3d_smoke != 0; }
 
 // A finite value inside [low, high]; a value that is not a number becomes low.
@@ -497,14 +498,7 @@ void rocket_motor::update() {
 }
 
 void rocket_motor::update_sound_positions() {
-    if (!sound_available() || !g_sound->sound_on) return;
-    vec3 position, motion;
-    camera_relative_motion(this, &position, &motion);
-    for (const std::unique_ptr<sound_buffer>& buffer : sounds_) {
-        if (buffer == nullptr) continue;
-        check_result(buffer->set_position(position), __FILE__, __LINE__);
-        check_result(buffer->set_velocity(motion), __FILE__, __LINE__);
-    }
+    place_sounds(this, sounds_, static_cast<int>(std::size(sounds_)));
 }
 
 void rocket_motor::apply_volume() {
