@@ -260,6 +260,17 @@ hresult create_owned(frame* parent, T** out) {
     return S_OK;
 }
 
+// Destroys a subclass frame made by a creation helper (detached from its parent, children
+// cleared) and clears the caller's pointer; S_OK also when there is nothing to destroy.
+template <typename T>
+hresult destroy_owned(T** variable) {
+    if (variable == nullptr || *variable == nullptr) return S_OK;
+    frame* f = *variable;
+    destroy_frame(&f);
+    *variable = nullptr;
+    return S_OK;
+}
+
 // Free helpers.
 vec3 transform_point(float x, float y, float z, const mat4& m);       // with translation
 vec3 transform_direction(float x, float y, float z, const mat4& m);   // without

@@ -117,12 +117,4 @@ hresult create_hierarchy(frame* parent, hierarchy** out) { return create_owned(p
 
 hresult create_detached_hierarchy(hierarchy** out) { return create_owned<hierarchy>(nullptr, out); }
 
-hresult destroy_hierarchy(hierarchy** variable) {
-    if (variable == nullptr || *variable == nullptr) return S_OK;
-    hierarchy* h = *variable;
-    h->detach();
-    h->clear_children();
-    delete h;
-    *variable = nullptr;
-    return S_OK;
-}
+hresult destroy_hierarchy(hierarchy** variable) { return destroy_owned(variable); }

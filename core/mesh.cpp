@@ -339,12 +339,4 @@ hresult create_mesh(frame* parent, mesh** out) { return create_owned(parent, out
 
 hresult create_detached_mesh(mesh** out) { return create_owned<mesh>(nullptr, out); }
 
-hresult destroy_mesh(mesh** variable) {
-    if (variable == nullptr || *variable == nullptr) return S_OK;
-    mesh* m = *variable;
-    m->detach();
-    m->clear_children();
-    delete m;
-    *variable = nullptr;
-    return S_OK;
-}
+hresult destroy_mesh(mesh** variable) { return destroy_owned(variable); }

@@ -80,12 +80,7 @@ hresult create_sound(frame* parent, sound** out) { return create_owned(parent, o
 
 hresult create_detached_sound(sound** out) { return create_owned(nullptr, out); }
 
-hresult destroy_sound(sound** variable) {
-    frame* f = *variable;
-    destroy_frame(&f);
-    *variable = nullptr;
-    return S_OK;
-}
+hresult destroy_sound(sound** variable) { return destroy_owned(variable); }
 
 void place_sounds(const frame* at, const std::unique_ptr<sound_buffer>* buffers, int count) {
     if (at == nullptr || !sound_available() || !g_sound->sound_on) return;

@@ -276,12 +276,4 @@ hresult create_visual(frame* parent, visual** out) { return create_owned(parent,
 
 hresult create_detached_visual(visual** out) { return create_owned<visual>(nullptr, out); }
 
-hresult destroy_visual(visual** variable) {
-    if (variable == nullptr || *variable == nullptr) return S_OK;
-    visual* v = *variable;
-    v->detach();
-    v->clear_children();
-    delete v;
-    *variable = nullptr;
-    return S_OK;
-}
+hresult destroy_visual(visual** variable) { return destroy_owned(variable); }
