@@ -123,6 +123,25 @@ TEST_F(SceneServices, ObjectsStandOnTheGround) {
     EXPECT_FLOAT_EQ(spark->world_position().y, 50.0f);
 }
 
+TEST_F(SceneServices, MarksAndCameraHandOversReachTheBackend) {
+    draw_cross_marker(1.0f, 2.0f, 3.0f, 0.5f, 0xFFFF0000u);
+    draw_map_symbol(0.1f, 0.2f, 0.05f, 2, 0xFF00FF00u);
+    ASSERT_EQ(services_.marks.size(), 2u);
+    EXPECT_EQ(services_.marks[0].kind, -1);
+    EXPECT_FLOAT_EQ(services_.marks[0].at.z, 3.0f);
+    EXPECT_FLOAT_EQ(services_.marks[0].size, 0.5f);
+    EXPECT_EQ(services_.marks[1].kind, 2);
+    EXPECT_FLOAT_EQ(services_.marks[1].at.y, 0.2f);
+    EXPECT_EQ(services_.marks[1].colour, 0xFF00FF00u);
+
+    frame body, debris;
+    camera_replace_object(&body, &debris);
+    camera_replace_object(&body, &body);     // no change of object
+    camera_replace_object(nullptr, &debris);  // nothing to replace
+    ASSERT_EQ(services_.replaced.size(), 1u);
+    EXPECT_EQ(services_.replaced[0].second, &debris);
+}
+
 TEST_F(SceneServices, WithoutASceneNothingIsAddedOrMoved) {
     install_scene_services(nullptr);
     frame f;

@@ -6,7 +6,9 @@
 #include <set>
 #include <tuple>
 
+#include "core/gui_services.h"
 #include "overlay_fixture.h"
+#include "ui/gui.h"
 
 namespace {
 
@@ -257,6 +259,70 @@ TEST(Primitives, ThreeDimensionalHelpers) {
     EXPECT_FLOAT_EQ(verts(drop)[1].y, -5.0f);
     EXPECT_FLOAT_EQ(verts(drop)[1].x, 10.0f);
     EXPECT_FLOAT_EQ(s.device->transform(TS_WORLD).m[3][2], 30.0f);  // restored
+}
+
+TEST(Primitives, MapSymbolsAndTheScenesMarks) {
+    overlay_setup s(640, 480, false);
+    const float x = 0.1f, y = 0.2f, size = 0.05f;
+    auto symbol = [&](int kind) {
+        s.device->clear_records();
+        s.overlay->draw_map_symbol(x, y, size, kind, 0xFF00FF00u);
+        return s.device->draws();
+    };
+    auto distance = [&](const overlay_vertex& v) { return std::hypot(v.x - x, v.y - y); };
+
+    std::vector<draw_record> d = symbol(0);  // a cross of three lines in the map's plane
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].type, static_cast<std::uint32_t>(PT_LINELIST));
+    EXPECT_EQ(d[0].primitive_count, 3);
+    EXPECT_FLOAT_EQ(verts(d[0])[1].x, x + size);
+    EXPECT_FLOAT_EQ(verts(d[0])[5].z, size);
+    EXPECT_EQ(verts(d[0])[0].color, 0xFF00FF00u);
+
+    d = symbol(1);  // a triangle pointing up: its tip 4/3 of half the size above
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].primitive_count, 3);
+    EXPECT_NEAR(verts(d[0])[0].x, x, 1e-6f);
+    EXPECT_NEAR(verts(d[0])[0].y, y + size * 2.0f / 3.0f, 1e-6f);
+    d = symbol(3);  // pointing left
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_NEAR(verts(d[0])[0].x, x - size / 2.0f, 1e-6f);
+    EXPECT_NEAR(verts(d[0])[0].y, y, 1e-6f);
+
+    d = symbol(2);  // a round circle of 12 segments: 24 stored points
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].type, static_cast<std::uint32_t>(PT_LINESTRIP));
+    EXPECT_EQ(d[0].primitive_count, 23);
+    for (int i = 0; i < 24; ++i) EXPECT_NEAR(distance(verts(d[0])[i]), size, 1e-6f);
+
+    d = symbol(4);  // eight spokes from size to twice the size
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].primitive_count, 8);
+    EXPECT_NEAR(verts(d[0])[0].x, x + 0.75f * size, 1e-6f);
+    EXPECT_NEAR(verts(d[0])[1].x, x + 1.5f * size, 1e-6f);
+
+    d = symbol(5);  // a square outline
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].type, static_cast<std::uint32_t>(PT_LINESTRIP));
+    EXPECT_EQ(d[0].primitive_count, 4);
+    EXPECT_FLOAT_EQ(verts(d[0])[0].x, x - size);
+    EXPECT_FLOAT_EQ(verts(d[0])[2].y, y + size);
+
+    EXPECT_TRUE(symbol(6).empty());
+    EXPECT_TRUE(symbol(-1).empty());
+
+    // The scene's marks arrive through the GUI's services.
+    gui root;
+    s.device->clear_records();
+    gui_link().draw_cross_marker({1.0f, 2.0f, 3.0f}, 0.5f, 0xFFFF0000u);
+    gui_link().draw_selection_box({-1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, 1.0f}, 5.0f, 0xFFFFFF00u);
+    gui_link().draw_map_symbol(x, y, size, 5, 0xFF00FF00u);
+    ASSERT_EQ(s.device->draws().size(), 4u);
+    EXPECT_FLOAT_EQ(verts(s.device->draws()[0])[4].z, 2.5f);       // the cross along z
+    EXPECT_EQ(s.device->draws()[1].primitive_count, 19);            // the box's edges
+    EXPECT_FLOAT_EQ(verts(s.device->draws()[2])[1].y, -5.0f);       // its drop line
+    EXPECT_EQ(s.device->draws()[3].type, static_cast<std::uint32_t>(PT_LINESTRIP));
+    install_gui_services(nullptr);
 }
 
 TEST(Primitives, TexturedQuadsMapTheirCornersAndColourKeyedBlackIsTransparent) {
