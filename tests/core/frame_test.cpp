@@ -227,6 +227,33 @@ TEST_F(FrameTest, LookAtTurnsTowardTargetAndStraightUpOrAtItselfKeepsUsableAxes)
     EXPECT_EQ(std::memcmp(&before, &eye.local, sizeof before), 0);
 }
 
+TEST_F(FrameTest, LookAtUnderAMovedAndTurnedParentKeepsItsPlaceAndFacesTheTarget) {
+    frame root;
+    frame* parent = nullptr;
+    frame* eye = nullptr;
+    frame* target = nullptr;
+    ASSERT_TRUE(create_frame(&root, &parent, "parent"));
+    parent->set_position(100, 20, -50);
+    parent->set_rotation(k_pi / 2, 0, 0);  // the parent faces east; its x axis points south
+    ASSERT_TRUE(create_frame(parent, &eye, "eye"));
+    eye->set_position(0, 0, 10);  // 10 m ahead of the parent: world (110, 20, -50)
+    ASSERT_TRUE(create_frame(&root, &target, "target"));
+    target->set_position(110, 70, 0);  // 50 m north of the eye and 50 m above it
+    eye->look_at(target);
+    const float h = std::sqrt(0.5f);
+    expect_vec(eye->world_position(), 110, 20, -50);
+    expect_vec(get_axis_z(eye->world), 0, h, h);
+    expect_vec(get_axis_x(eye->world), 1, 0, 0);
+    expect_vec(get_axis_y(eye->world), 0, h, -h);
+    // In the parent's axes (x south, y up, z east) the view points north and up.
+    expect_vec(get_axis_z(eye->local), -h, h, 0);
+    expect_vec(get_translation(eye->local), 0, 0, 10);
+    // The parent's next move carries the turned eye along.
+    parent->move_by(0, 5, 0);
+    expect_vec(eye->world_position(), 110, 25, -50);
+    expect_vec(get_axis_z(eye->world), 0, h, h);
+}
+
 TEST_F(FrameTest, SortByLayerDrawsLayer7First) {
     frame root;
     frame* f[4] = {};
