@@ -87,15 +87,21 @@ protected:
 }  // namespace
 
 TEST_F(OverlayOnGl, FilledBoxAndLineLandOnTheirVirtualScreenPixels) {
-    if (!start(640, 480)) GTEST_SKIP() << "no OpenGL";
-    clear(0xFF000000u);
-    overlay_->fill_rect(-0.5f, -0.5f, 0.25f, 0.5f, 0xFF00FF00u);
-    const float y = 1.0f - 50.5f / 240.0f;
-    overlay_->draw_line(400.0f / 320.0f - 1.0f, y, 600.0f / 320.0f - 1.0f, y, 0xFFFF0000u);
-    const image p = read_back();
-    EXPECT_EQ(count(p, 0xFF00FF00u, 160, 120, 400, 360), 240 * 240);
-    EXPECT_EQ(count(p, 0xFF00FF00u, 0, 0, 640, 480), 240 * 240);
-    EXPECT_EQ(count(p, 0xFFFF0000u, 401, 50, 599, 51), 198);  // the line's inner pixels
+    for (const auto& size : {std::pair{640, 480}, std::pair{1280, 960}}) {
+        TearDown();
+        if (!start(size.first, size.second)) GTEST_SKIP() << "no OpenGL";
+        const int ox = size.first / 2 - 320, oy = size.second / 2 - 240;  // the virtual screen
+        clear(0xFF000000u);
+        // GUI (-0.5, -0.5) to (0.25, 0.5): virtual pixels x 160..399, y 120..359.
+        overlay_->fill_rect(-0.5f, -0.5f, 0.25f, 0.5f, 0xFF00FF00u);
+        // Through the middle of virtual row 50 from x 400 to 599.
+        const float y = 1.0f - 50.5f / 240.0f;
+        overlay_->draw_line(400.0f / 320.0f - 1.0f, y, 600.0f / 320.0f - 1.0f, y, 0xFFFF0000u);
+        const image p = read_back();
+        EXPECT_EQ(count(p, 0xFF00FF00u, ox + 160, oy + 120, ox + 400, oy + 360), 240 * 240);
+        EXPECT_EQ(count(p, 0xFF00FF00u, 0, 0, size.first, size.second), 240 * 240);
+        EXPECT_EQ(count(p, 0xFFFF0000u, ox + 401, oy + 50, ox + 599, oy + 51), 198);  // inner pixels
+    }
 }
 
 TEST_F(OverlayOnGl, GlyphsDrawOneToOneAtBothBackBufferSizes) {
