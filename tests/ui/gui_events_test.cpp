@@ -295,13 +295,17 @@ TEST_F(gui_events_test, list_keys_commit_after_half_a_second_of_quiet) {
     EXPECT_EQ(list->list_selected_index(), 1);
 }
 
-TEST_F(gui_events_test, wheel_goes_to_the_root_and_each_visible_dialog) {
+TEST_F(gui_events_test, wheel_goes_to_every_visible_dialog_and_enter_to_the_topmost) {
     root->kind = window_kind::menu_bar;
     root->open_dialog(dialog_a);
     root->open_dialog(dialog_b);
     events.clear();
     wheel(-120);
     EXPECT_EQ(events, (std::vector<std::string>{"screen 14", "b 14", "a 14"}));
+    // Enter with nothing focused is the topmost dialog's default action.
+    events.clear();
+    key(VK_RETURN);
+    EXPECT_EQ(events, (std::vector<std::string>{"b 8"}));
 }
 
 TEST_F(gui_events_test, escape_closes_dialogs_or_asks_to_quit) {
@@ -315,14 +319,6 @@ TEST_F(gui_events_test, escape_closes_dialogs_or_asks_to_quit) {
     EXPECT_EQ(root->last_child()->callback, quit_dialog);
     EXPECT_EQ(app->paused, 1);
     EXPECT_FALSE(log.sounds.empty());
-}
-
-TEST_F(gui_events_test, enter_with_nothing_focused_goes_to_the_topmost_dialog) {
-    root->kind = window_kind::menu_bar;
-    root->open_dialog(dialog_a);
-    events.clear();
-    key(VK_RETURN);
-    EXPECT_EQ(events, (std::vector<std::string>{"a 8"}));
 }
 
 TEST_F(gui_events_test, resize_scales_the_gui_and_rebuilds_the_main_menu) {

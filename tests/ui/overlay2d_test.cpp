@@ -1,5 +1,5 @@
 // The overlay's virtual screen, scales, clip planes and drawing primitives: the vertices it
-// sends and the pixels they cover.
+// sends (the pixels they cover are checked on the OpenGL device).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -116,17 +116,6 @@ TEST(Primitives, RectangleOutlineIsTheSameInEitherCornerOrder) {
     EXPECT_EQ(segments(s.device->draws()[0]), segments(s.device->draws()[1]));
 }
 
-TEST(Primitives, GradientShadesFromTheFirstEdgeToTheSecond) {
-    overlay_setup s(640, 480, false);
-    s.overlay->fill_rect_gradient(-0.5f, -0.05f, 0.5f, 0.05f, 0xFF00FFFFu, 0xFF0000C0u);
-    const soft_raster r = s.raster();
-    // y1 (-0.05) is the lower edge on the screen: virtual row 251; y2 the upper, row 228.
-    const std::uint32_t low = r.pixel(320, 251), high = r.pixel(320, 228);
-    EXPECT_GT((low >> 8) & 0xFF, 0xF0u);    // nearly cyan
-    EXPECT_LT((high >> 8) & 0xFF, 0x10u);   // nearly dark blue
-    EXPECT_NEAR(static_cast<int>(high & 0xFF), 0xC0, 8);
-}
-
 TEST(Primitives, ArcsAndCircles) {
     overlay_setup s(640, 480, false);
     // 36 steps, x factor 0.75: a round circle of 240 r pixels.
@@ -150,32 +139,11 @@ TEST(Primitives, ArcsAndCircles) {
     s.overlay->fill_arc(0, 0, r, 0xFFFFFFFFu, 1000, 0, 1);
     EXPECT_EQ(s.device->draws()[0].primitive_count, 2 * 128 - 1);
     EXPECT_EQ(s.device->draws()[1].primitive_count, 85);
-    // A filled circle of 12 steps covers the centre and nothing beyond its radius.
-    s.device->clear_records();
-    s.overlay->fill_arc(0, 0, 0.25f, 0xFFFFFFFFu, 12, 0, 0.75f);
-    const soft_raster ras = s.raster();
-    EXPECT_EQ(ras.pixel(320, 240), 0xFFFFFFFFu);
-    int x0, y0, x1, y1;
-    ASSERT_TRUE(ras.ink_box(&x0, &y0, &x1, &y1));
-    EXPECT_GE(x0, 320 - 61);
-    EXPECT_LE(x1, 320 + 61);
-    EXPECT_GE(y0, 240 - 61);
-    EXPECT_LE(y1, 240 + 61);
 }
 
 TEST(Primitives, MarkersAndGlyphShapes) {
     overlay_setup s(640, 480, false);
-    // A triangle without inset touches three sides of its box.
-    s.overlay->fill_triangle_to_y1(-0.5f, -0.5f, 0.5f, 0.5f, 0xFFFFFFFFu, false);
-    const soft_raster r = s.raster();
-    int x0, y0, x1, y1;
-    ASSERT_TRUE(r.ink_box(&x0, &y0, &x1, &y1));
-    EXPECT_NEAR(x0, 160, 1);
-    EXPECT_NEAR(x1, 480, 1);
-    EXPECT_NEAR(y0, 120, 1);
-    EXPECT_NEAR(y1, 360, 1);
-    // With inset it stays inside.
-    s.device->clear_records();
+    // A triangle with inset stays inside its box.
     s.overlay->fill_triangle_to_x2(-0.5f, -0.5f, 0.5f, 0.5f, 0xFFFFFFFFu, true);
     const overlay_vertex* v = verts(s.device->draws()[0]);
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(std::fabs(v[i].x) < 0.5f && std::fabs(v[i].y) < 0.5f) << i;
