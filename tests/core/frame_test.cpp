@@ -428,6 +428,16 @@ TEST_F(FrameTest, CullingJustInsideAndJustOutsideTheView) {
     group.set_position(0, 0, -1.4f);
     group.camera_distance = 1.4f;
     EXPECT_TRUE(group.in_frustum());
+
+    // An inactive frame is out of view with its subtree, and never hit.
+    group.active = 0;
+    group.set_position(0, 0, 10);
+    group.render();
+    EXPECT_FALSE(group.in_view);
+    frame* hit = nullptr;
+    EXPECT_FALSE(group.hit_test_point(0, 0, 10, &hit));
+    group.cull();
+    EXPECT_FALSE(group.in_view);
 }
 
 TEST_F(FrameTest, ShadowPassUsesTheShadowDistance) {
@@ -447,20 +457,6 @@ TEST_F(FrameTest, ShadowPassUsesTheShadowDistance) {
     f.render();
     EXPECT_TRUE(f.in_view);
     g_app = nullptr;
-}
-
-TEST_F(FrameTest, InactiveFrameHidesItsSubtree) {
-    frame f;
-    frame* c = nullptr;
-    create_frame(&f, &c, "c");
-    f.radius = 100;
-    f.active = 0;
-    f.render();
-    EXPECT_FALSE(f.in_view);
-    frame* hit = nullptr;
-    EXPECT_FALSE(f.hit_test_point(0, 0, 0, &hit));
-    f.cull();
-    EXPECT_FALSE(f.in_view);
 }
 
 TEST_F(FrameTest, PointHitTests) {
