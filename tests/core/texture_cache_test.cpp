@@ -277,12 +277,7 @@ TEST_F(TextureCache, NamesTooLongForASlotAreNotCached) {
     EXPECT_TRUE(any.live.empty());
 }
 
-TEST(TextureCacheRules, ModeForNameAndDestruction) {
-    EXPECT_EQ(texture_mode_for_name("a#b_c=d"), 3);
-    EXPECT_EQ(texture_mode_for_name("a_b=c"), 2);
-    EXPECT_EQ(texture_mode_for_name("a_b"), 1);
-    EXPECT_EQ(texture_mode_for_name("ab.jpg"), 0);
-
+TEST(TextureCacheRules, EverythingIsFreedWithTheCache) {
     memory_loader any(true);
     {
         texture_cache cache;
