@@ -57,7 +57,9 @@ public:
     void* window = nullptr;
     char title[40] = {};
     char version[40] = {};
-    int sleep_time = 0;               // [sleep_time] ms slept after each frame
+    // The longest pause after a frame: the loop must still hear a close request within a second.
+    static constexpr int k_max_sleep_time = 1000;
+    int sleep_time = 0;               // [sleep_time] ms slept after each frame, 0..1000
     int usable_width = 0, usable_height = 0;
     int window_width = 0, window_height = 0;
     int start_window_mode = 2;        // 0 full screen, 1 windowed and centred, 2+ maximised
