@@ -264,6 +264,9 @@ protected:
 private:
     void free_camera();
     void leave_objects_view();
+    // Settings, designs, situations and the log are all written beside the program: a folder
+    // that cannot take a file is told to the user at start-up, on stderr.
+    void check_run_folder();
 
     bool settings_read_ = false;
     bool settings_unwritten_ = false;

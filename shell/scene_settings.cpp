@@ -12,6 +12,7 @@
 #include "core/d3d_app.h"
 #include "core/gui_services.h"
 #include "platform/files.h"
+#include "platform/replacing_file.h"
 #include "platform/text.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
@@ -432,6 +433,14 @@ void scene::read_settings() {
     viewer.normal_fov = w.fov;
     g_app->color_scheme = w.color_scheme;
     gui_opacity = clamp_opacity(w.opacity);
+}
+
+void scene::check_run_folder() {
+    // The probe is a temporary file beside the settings file, dropped at once.
+    replacing_file probe;
+    if (probe.open(k_settings_file)) return;
+    g_app->tell_user("Ventrask cannot write in its folder (%s): settings, designs and the log will not be saved",
+                     probe.error().c_str());
 }
 
 bool scene::write_settings() {

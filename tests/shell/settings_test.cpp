@@ -326,6 +326,42 @@ TEST_F(Settings, AWriteThatFailsMidwayKeepsTheOldFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 1);
 }
 
+TEST_F(Settings, AFolderThatCannotBeWrittenIsToldOnceOnStderr) {
+    app.d3d = std::make_unique<null_gfx_system>();
+    fs_set_root(tmp.path() + "/gone");  // no such folder: nothing can be written in it
+    ::testing::internal::CaptureStderr();
+    {
+        scene running;
+        ASSERT_TRUE(running.startup());
+        running.shutdown();
+    }
+    app.write_log_at_exit();
+    // The sound libraries may speak on stderr as well: only the program's own lines count.
+    const auto own_lines = [](const std::string& text) {
+        std::string own;
+        std::size_t start = 0;
+        while ((start = text.find("Ventrask ", start)) != std::string::npos) {
+            const std::size_t end = text.find('\n', start);
+            own += text.substr(start, end - start + 1);
+            start = end;
+        }
+        return own;
+    };
+    EXPECT_EQ(own_lines(::testing::internal::GetCapturedStderr()),
+              "Ventrask cannot write in its folder (No such file or directory): settings, designs and the log "
+              "will not be saved\n");
+    EXPECT_NE(std::string(app.log_text()).find("Could not write qvd.ini: No such file or directory"),
+              std::string::npos);
+
+    // A log that cannot be written at the close, with nothing said before, is told then.
+    ::testing::internal::CaptureStderr();
+    { d3d_app closing; }
+    EXPECT_EQ(own_lines(::testing::internal::GetCapturedStderr()),
+              "Ventrask could not write Logfile.txt in its folder: No such file or directory\n");
+    fs_set_root(tmp.path());
+    g_app = &app;
+}
+
 TEST_F(Settings, LongLinesAreReadInPiecesWithoutOverrun) {
     const std::string padding(600, 'x');
     read_file("4\t" + padding + "[sleep_time]\r\n12\t[volume_speech]" + padding + "\r\n");
