@@ -51,6 +51,7 @@ bool scene::startup() {
 
     g_state->show_status("Loading Sounds");
     read_settings();
+    check_run_folder();
     settings_read_ = true;
     settings_unwritten_ = true;
     load_sounds();

@@ -76,7 +76,8 @@ public:
     // The settings file "qvd.ini": read once after the device exists, written at shutdown.
     // The values live in the objects that use them.
     virtual void read_settings();
-    virtual void write_settings();
+    // False, with a log line and the old file kept, when the file could not be written whole.
+    virtual bool write_settings();
 
     // Empties the scene: tables, counters, the three roots (their frames with them), the
     // terrain and, when asked, the globe's textures; the message history too.
@@ -267,6 +268,9 @@ protected:
 private:
     void free_camera();
     void leave_objects_view();
+    // Settings, designs, situations and the log are all written beside the program: a folder
+    // that cannot take a file is told to the user at start-up, on stderr.
+    void check_run_folder();
 
     bool settings_read_ = false;
     bool settings_unwritten_ = false;

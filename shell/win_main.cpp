@@ -1,5 +1,7 @@
 #include "shell/win_main.h"
 
+#include <algorithm>
+
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/frame.h"
@@ -156,8 +158,9 @@ int WinMain(void*, void*, const char*, int) {
             } else {
                 g_scene->frame_update();
                 g_scene->render_frame();
-                // 0 still yields; a negative setting counts as 0.
-                sleep_ms(static_cast<std::uint32_t>(g_app->sleep_time > 0 ? g_app->sleep_time : 0));
+                // 0 still yields. The settings bound the pause; it is bounded here as well, so
+                // a close request is always heard within a second.
+                sleep_ms(static_cast<std::uint32_t>(std::clamp(g_app->sleep_time, 0, d3d_app::k_max_sleep_time)));
             }
         }
     } while (msg.code != WM_QUIT);

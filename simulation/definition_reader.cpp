@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/d3d_app.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -12,7 +13,11 @@ definition_reader::~definition_reader() {
 
 bool definition_reader::open(const std::string& file) {
     if (file_ != nullptr) std::fclose(file_);
+    path_ = file;
+    any_key_ = false;
     file_ = fs_open(file.c_str(), "rb");
+    // A design that does not exist is an ordinary answer; one that cannot be read is not.
+    if (file_ == nullptr && fs_exists(file.c_str())) log_line("Could not read %s", file.c_str());
     return file_ != nullptr;
 }
 
@@ -42,11 +47,16 @@ bool definition_reader::next_line() {
     if (file_ != nullptr) {
         std::fclose(file_);
         file_ = nullptr;
+        if (!any_key_) log_line("Nothing read from %s: it holds no values", path_.c_str());
     }
     return false;
 }
 
-bool definition_reader::has(const char* key) const { return contains(line_.c_str(), key); }
+bool definition_reader::has(const char* key) const {
+    const bool found = contains(line_.c_str(), key);
+    any_key_ = any_key_ || found;
+    return found;
+}
 
 float definition_reader::real(float current) const {
     return has_number_ ? static_cast<float>(number_) : current;

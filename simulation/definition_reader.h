@@ -4,6 +4,8 @@
 // holding "@" ends the data (a units legend follows it). A key is found anywhere in a line, and
 // the line's value is the number at its start (read as "%f" in the C locale) or, for names,
 // the text before its first TAB. Lines may be of any length and end in LF or CR LF.
+// A file the reader takes no value from (damaged, or not a definition file) gets one log line
+// naming it: the design keeps the values it had.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +21,11 @@ public:
     definition_reader(const definition_reader&) = delete;
     definition_reader& operator=(const definition_reader&) = delete;
 
-    // Opens the file (a program name); false when it cannot be opened.
+    // Opens the file (a program name); false when it cannot be opened (logged when the file
+    // exists but cannot be read).
     bool open(const std::string& file);
     // Moves to the next data line, skipping comments. False at the end of the file or at the
-    // line that ends the data.
+    // line that ends the data, where a file without a single key is reported.
     bool next_line();
 
     // Whether the current line holds the key (case-sensitive, brackets included).
@@ -43,6 +46,9 @@ private:
     bool read_raw_line();
 
     std::FILE* file_ = nullptr;
+    std::string path_;
+    // Whether any line held a key the kind looked for.
+    mutable bool any_key_ = false;
     std::string line_;
     bool has_number_ = false;
     double number_ = 0.0;

@@ -1,4 +1,5 @@
-# Inside the virtual display: start, wait for the visible window, settle, SIGTERM, wait.
+# Inside the virtual display: start, wait for the visible window, settle, SIGTERM, wait (30 s,
+# or close_wait_seconds from the environment).
 # Arguments: seconds to let the program run, then optional environment words.
 set -u
 settle=$1
@@ -16,7 +17,7 @@ done
 sleep "$settle"
 kill -0 "$pid" 2>/dev/null || { echo "FAIL: the program ended by itself"; exit 92; }
 kill -TERM "$pid"
-for _ in $(seq 1 300); do
+for _ in $(seq 1 $((${close_wait_seconds:-30} * 10))); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
