@@ -10,6 +10,7 @@
 #include "core/sound.h"
 #include "core/sound_system.h"
 #include "platform/text.h"
+#include "simulation/definition_reader.h"
 
 namespace {
 
@@ -527,7 +528,7 @@ void rocket_motor::burn_substep(float dt) {
     if (!(flow.generated > 0.0f)) {
         // No gas comes in (no burning area, no burn rate, or no pressure to burn at): the
         // chamber empties and can never light the grain again.
-        log_line("Motor %s cannot burn: its grains make no gas", name);
+        log_line_once("Motor %s cannot burn: its grains make no gas", name);
         burn_out();
         return;
     }
