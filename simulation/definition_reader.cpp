@@ -94,7 +94,7 @@ void definition_reader::name(char (&field)[design_name_size]) const {
 }
 
 void definition_reader::bound(const char* key, float& value, float low, float high) const {
-    const float kept = std::min(std::max(value, low), high);
+    const float kept = value >= low ? std::min(value, high) : low;  // not a number: low
     if (kept == value) return;
     log_line_once("%s: %s %g bounded to %g", path_.c_str(), key, static_cast<double>(value),
                   static_cast<double>(kept));

@@ -169,7 +169,7 @@ public:
     float ideal_thrust_coefficient = 0.0f;
     float expansion_ratio = 0.0f;         // area ratio of the last bisection step
     float exit_pressure = 0.0f;           // Pa
-    float thrust = 0.0f;                  // N
+    float thrust = 0.0f;                  // N, the mean over the last burn_step
     float propellant_remaining = 0.0f;    // g
 
     frame* flame = nullptr;  // owned children made through the scene services
