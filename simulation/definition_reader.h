@@ -14,6 +14,10 @@
 
 #include "simulation/design_name.h"
 
+// Appends a line to the log unless the log already holds it: a system's definition files are
+// read again for every missile it fires, and one note of each fault is enough.
+void log_line_once(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 class definition_reader {
 public:
     definition_reader() = default;
@@ -39,6 +43,11 @@ public:
     std::uint8_t flag(std::uint8_t current) const;
     // The text before the first TAB (the whole line without one), cut to a name field.
     void name(char (&field)[design_name_size]) const;
+
+    // Bounds a value read from the file to what the program can use: a value outside
+    // [low, high] takes the nearer end and logs "<file>: <key> <value> bounded to <end>".
+    void bound(const char* key, float& value, float low, float high) const;
+    void bound(const char* key, std::int32_t& value, std::int32_t low, std::int32_t high) const;
 
     const std::string& line() const { return line_; }
 

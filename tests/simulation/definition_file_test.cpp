@@ -180,10 +180,23 @@ TEST_F(DefinitionFile, WholeNumbersTruncateTowardZeroAndStayInRange) {
     ASSERT_TRUE(pad.load("Odd"));
     EXPECT_EQ(pad.num_missiles, 7);
     EXPECT_EQ(pad.fixed_elevation, 0);
+    // Values past what the program can use are bounded, each with one line naming the file,
+    // however often the file is read (a system reads it for every missile it fires).
     tmp_.write("launchers/Huge.txt", "Launcher Definition File\n1e30\t[num_missiles]\n-7.9\t[reload_time]\n");
     ASSERT_TRUE(pad.load("Huge"));
-    EXPECT_EQ(pad.num_missiles, 2147483647);
-    EXPECT_FLOAT_EQ(pad.reload_time, -7.9f);  // files are not bounded on reading
+    ASSERT_TRUE(pad.load("Huge"));
+    EXPECT_EQ(pad.num_missiles, 1000);
+    EXPECT_FLOAT_EQ(pad.reload_time, 0.0f);
+    const std::string line = "launchers\\Huge.txt: [num_missiles] 2147483647 bounded to 1000\r\n";
+    EXPECT_EQ(log().find(line), log().rfind(line));
+    EXPECT_TRUE(logged(line));
+    EXPECT_TRUE(logged("launchers\\Huge.txt: [reload_time] -7.9 bounded to 0"));
+    tmp_.write("controls/Many.txt", "Control Unit Definition File\n100\t[num_targets]\n3e38\t[launch_range]\n");
+    control_unit unit;
+    ASSERT_TRUE(unit.load("Many"));
+    EXPECT_EQ(unit.num_targets, 24);
+    EXPECT_FLOAT_EQ(unit.launch_range, 1000.0f);
+    EXPECT_TRUE(logged("controls\\Many.txt: [num_targets] 100 bounded to 24"));
 }
 
 TEST_F(DefinitionFile, LineWithoutANumberKeepsNumbersButGivesNames) {
