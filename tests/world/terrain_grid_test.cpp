@@ -58,7 +58,7 @@ TEST_F(TerrainGridTest, TileStepsDoubleWithDistanceAndNeverExceedTheTile) {
     for (int i = 0; i < t.vertex_count; ++i) ASSERT_EQ(t.vertices[i].y, state_->fill_height);
 }
 
-TEST_F(TerrainGridTest, EdgesAreStitchedToTwiceTheStepOnly) {
+TEST_F(TerrainGridTest, StitchingAveragesOddEdgeVerticesOrStraightensTheEdge) {
     terrain_tile t;
     t.init_tile(32, 30.0f, 1, ground_.get());
     t.build_tile(4);  // 8 quads
@@ -71,18 +71,73 @@ TEST_F(TerrainGridTest, EdgesAreStitchedToTwiceTheStepOnly) {
     t.stitch_tile(4);  // north: straight between the corners
     EXPECT_FLOAT_EQ(t.vertex_height(8, 2), 64.0f + 80.0f * 2 / 8);
 
-    // In the grid: neighbours at step 1 and 2 stitch, 1 and 4 do not.
-    place_camera(0.0f, 0.0f, 0.0f);
+}
+
+// Where a near tile meets one of twice its step to the north or to the south, its edge lies
+// on the coarser tile's edge, so no crack opens between them; the near grid's south and
+// north border rows lie straight between their corners, to meet the far tiles.
+TEST_F(TerrainGridTest, NorthAndSouthEdgesMeetTheirNeighbours) {
+    const int size = 2048;
+    ground_->columns = size;
+    ground_->rows = size;
+    ground_->elevations.assign(static_cast<std::size_t>(size) * size, 0);
+    ground_->class_map.assign(static_cast<std::size_t>(size) * size, 0);
+    // Curved along the rows, so a stitched vertex differs from the sample under it.
+    for (int r = 0; r < size; ++r)
+        for (int c = 0; c < size; ++c)
+            ground_->elevations[r * size + c] = static_cast<std::int16_t>((3 * c * c + 7 * r * r) % 200);
+    state_->origin_offset = vec3{1024 * 30.0f, 0.0f, 1024 * 30.0f};
+    place_camera(0.0f, 10.0f, 0.0f);
+    ground_->reset_grid_origin();
     ground_->update_lod();
-    bool saw_double = false;
-    for (int i = 0; i < 16; ++i) {
-        for (int j = 0; j + 1 < 16; ++j) {
-            const terrain_tile& a = ground_->near_tiles[i * 16 + j];
-            const terrain_tile& b = ground_->near_tiles[i * 16 + j + 1];
-            if (b.step == 2 * a.step) saw_double = true;
+
+    const auto tile = [&](int i, int j) -> const terrain_tile& { return ground_->near_tiles[i * 16 + j]; };
+    // The fine tile's row against the coarse tile's row: even vertices are shared, odd ones
+    // lie halfway between the coarse tile's.
+    const auto expect_no_crack = [](const terrain_tile& fine, int fine_row, const terrain_tile& coarse,
+                                    int coarse_row) {
+        for (int l = 0; l <= fine.quads; ++l) {
+            const float a = coarse.vertex_height(coarse_row, l / 2);
+            const float expected = l % 2 == 0 ? a : (a + coarse.vertex_height(coarse_row, l / 2 + 1)) * 0.5f;
+            EXPECT_FLOAT_EQ(fine.vertex_height(fine_row, l), expected) << "vertex " << l;
+        }
+    };
+    int coarser_north = 0;
+    int coarser_south = 0;
+    for (int i = 0; i + 1 < 16; ++i) {
+        for (int j = 0; j < 16; ++j) {
+            const terrain_tile& south = tile(i, j);
+            const terrain_tile& north = tile(i + 1, j);
+            if (north.step == 2 * south.step) {
+                expect_no_crack(south, south.quads, north, 0);
+                ++coarser_north;
+            } else if (south.step == 2 * north.step) {
+                expect_no_crack(north, 0, south, south.quads);
+                ++coarser_south;
+            }
         }
     }
-    EXPECT_TRUE(saw_double);
+    EXPECT_GT(coarser_north, 0);
+    EXPECT_GT(coarser_south, 0);
+
+    for (int j = 0; j < 16; ++j) {
+        const terrain_tile& south = tile(0, j);
+        const terrain_tile& north = tile(15, j);
+        ASSERT_LT(south.step, 32);
+        ASSERT_LT(north.step, 32);
+        const int ns = south.quads;
+        const int nn = north.quads;
+        for (int l = 1; l < ns; ++l) {
+            const float w = static_cast<float>(l) / ns;
+            EXPECT_NEAR(south.vertex_height(0, l),
+                        south.vertex_height(0, 0) + (south.vertex_height(0, ns) - south.vertex_height(0, 0)) * w, 1e-3f);
+        }
+        for (int l = 1; l < nn; ++l) {
+            const float w = static_cast<float>(l) / nn;
+            EXPECT_NEAR(north.vertex_height(nn, l),
+                        north.vertex_height(nn, 0) + (north.vertex_height(nn, nn) - north.vertex_height(nn, 0)) * w, 1e-3f);
+        }
+    }
 }
 
 TEST_F(TerrainGridTest, TilesFillFromTheGridAndSplitByTheWater) {
