@@ -44,6 +44,13 @@ float bounded(float v, float low, float high, const char* what, const char* file
     return b;
 }
 
+// A texture name into its fixed field; a longer one is cut, with a log line naming the file.
+void copy_name(char (&field)[terrain::k_name_size], const char* name, const char* file) {
+    if (std::strlen(name) >= sizeof field)
+        log_line("%s: texture name %s longer than %zu characters, cut", file, name, sizeof field - 1);
+    copy_text(field, name);
+}
+
 std::int16_t to_int16(double v) {
     if (!(v > -32768.0)) return -32768;
     if (v > 32767.0) return 32767;
@@ -175,7 +182,7 @@ bool terrain::read_scenery_file() {
         land_classes[k] = c;
         slopes_[k][0] = min_slope;
         slopes_[k][1] = max_slope;
-        copy_text(land_texture_names[k], texture);
+        copy_name(land_texture_names[k], texture, path);
         land_class_count = k + 1;
     }
     if (classes < 0 || classes > k_max_classes)
@@ -194,7 +201,7 @@ bool terrain::read_scenery_file() {
         if (k >= k_max_arrays) continue;
         scatter_arrays[k] = a;
         scatter_masks[k] = mask;
-        copy_text(scatter_texture_names[k], texture);
+        copy_name(scatter_texture_names[k], texture, path);
         scatter_array_count = k + 1;
     }
     if (arrays < 0 || arrays > k_max_arrays)

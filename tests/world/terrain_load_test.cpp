@@ -221,7 +221,7 @@ TEST_F(TerrainLoadTest, ExtraEntriesOfTheDescriptionAreReadAndDropped) {
 
     // Sizes and counts are bounded to what the textures and scatter arrays can take.
     app_->clear_log();
-    tmp_.write("common/scenery.txt", "0 -7\n1\n1e30 -2 50 1e12 3 x.dds\n");
+    tmp_.write("common/scenery.txt", "0 -7\n1\n1e30 -2 50 1e12 3 a_texture_name_of_forty_characters_x.dds\n");
     ASSERT_TRUE(ground_->read_scenery_file());
     EXPECT_EQ(ground_->land_texture_size, 1);
     EXPECT_FLOAT_EQ(ground_->scatter_arrays[0].item_width, 100000.0f);
@@ -230,6 +230,8 @@ TEST_F(TerrainLoadTest, ExtraEntriesOfTheDescriptionAreReadAndDropped) {
     EXPECT_FLOAT_EQ(ground_->scatter_arrays[0].item_count, 65536.0f);
     EXPECT_TRUE(log_has("common\\scenery.txt: land texture size -7, using 1"));
     EXPECT_TRUE(log_has("common\\scenery.txt: item count 1e+12 out of range, using 65536"));
+    EXPECT_STREQ(ground_->scatter_texture_names[0], "a_texture_name_of_forty_characters_x.dd");
+    EXPECT_TRUE(log_has("longer than 39 characters, cut"));
 }
 
 TEST_F(TerrainLoadTest, SlopeThresholdsUseTheLoadedSceneryCellSize) {
