@@ -168,8 +168,10 @@ void scene::init_joystick() {
 }
 
 void scene::init_gui() { gui_link().init(); }
-// The shared textures of the application state arrive with its device resources.
-void scene::load_shared_textures() {}
+// The shared textures of the application state: so far the status line's tape strips.
+void scene::load_shared_textures() {
+    if (g_state) g_state->load_tape_textures();
+}
 // The terrain's device objects arrive with the terrain's drawing.
 void scene::init_terrain_device() {}
 void scene::update_terrain_lod() { ground.update_lod(); }
@@ -213,8 +215,10 @@ void scene::release_terrain() {}
 void scene::release_globe() {}
 void scene::clear_scene() { clear(true); }
 void scene::shutdown_gui() { gui_link().shutdown(); }
-// The application state's device resources arrive with them.
-void scene::release_app_state_objects() {}
+// The application state's device resources: so far the tape strips.
+void scene::release_app_state_objects() {
+    if (g_state) g_state->release_tape_textures();
+}
 
 void scene::release_sound_slots() {
     for (auto& slot : sound_slots) slot.reset();

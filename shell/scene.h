@@ -113,6 +113,10 @@ public:
     // A frame leaves the scene: a camera tracking it stops and keeps looking the same way; a
     // camera riding on it leaves it. Nothing when the camera has nothing to do with it.
     void forget_camera_target(frame* f);
+    // An object gives way to another: a camera tracking the old one tracks the new one, one
+    // riding on it moves over to the new one with the same place relative to it. Without a
+    // new object the old one is forgotten.
+    void camera_replace_object(frame* old_object, frame* new_object);
 
     // The camera commands. F5 and F8 step through the systems (50 m and 250 m above the
     // launcher), F6 through the flying missiles, F7 through the live targets.

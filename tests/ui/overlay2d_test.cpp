@@ -6,7 +6,9 @@
 #include <set>
 #include <tuple>
 
+#include "core/gui_services.h"
 #include "overlay_fixture.h"
+#include "ui/gui.h"
 
 namespace {
 
@@ -220,15 +222,6 @@ TEST(Primitives, MarkersAndGlyphShapes) {
     EXPECT_NEAR(v[5].y, 0.2f - 0.2f, 1e-6f);  // the shaft's end behind the centre
     EXPECT_LT(v[1].y, v[0].y);                // barbs fall back from the tip
     EXPECT_NEAR(v[1].x - 0.1f, -(v[3].x - 0.1f), 1e-6f);
-
-    // Spokes at every 45 degrees between the two radii.
-    s.device->clear_records();
-    draw_spoke_ring(0, 0, 0.1f, 0.2f, 0xFFFFFFFFu);
-    v = verts(s.device->draws()[0]);
-    EXPECT_EQ(s.device->draws()[0].primitive_count, 8);
-    EXPECT_FLOAT_EQ(v[0].x, 0.075f);
-    EXPECT_FLOAT_EQ(v[1].x, 0.15f);
-    EXPECT_NEAR(v[5].y, 0.2f, 1e-6f);  // the spoke at 90 degrees
 }
 
 TEST(Primitives, ThreeDimensionalHelpers) {
@@ -257,6 +250,54 @@ TEST(Primitives, ThreeDimensionalHelpers) {
     EXPECT_FLOAT_EQ(verts(drop)[1].y, -5.0f);
     EXPECT_FLOAT_EQ(verts(drop)[1].x, 10.0f);
     EXPECT_FLOAT_EQ(s.device->transform(TS_WORLD).m[3][2], 30.0f);  // restored
+}
+
+TEST(Primitives, MapSymbolsAndTheScenesMarks) {
+    overlay_setup s(640, 480, false);
+    const float x = 0.1f, y = 0.2f, size = 0.05f;
+    // Per kind: the draw it makes, and one of its points against where the shape puts it.
+    struct expected_symbol {
+        std::uint32_t type;
+        int count;
+        int vertex;
+        float vx, vy;
+    };
+    const expected_symbol expected[6] = {
+        {PT_LINELIST, 3, 1, x + size, y},                    // the cross's x line
+        {PT_LINELIST, 3, 0, x, y + size * 2.0f / 3.0f},      // triangle up: the tip at 4/3 r
+        {PT_LINESTRIP, 23, 0, x + size, y},                  // 12 segments, from angle 0
+        {PT_LINELIST, 3, 0, x - size / 2.0f, y},             // triangle left
+        {PT_LINELIST, 8, 5, x, y + 2.0f * size},             // spokes out to twice the size
+        {PT_LINESTRIP, 4, 2, x + size, y + size},            // the square's far corner
+    };
+    for (int kind = -1; kind <= 6; ++kind) {
+        s.device->clear_records();
+        s.overlay->draw_map_symbol(x, y, size, kind, 0xFF00FF00u);
+        if (kind < 0 || kind > 5) {
+            EXPECT_TRUE(s.device->draws().empty()) << kind;
+            continue;
+        }
+        const expected_symbol& e = expected[kind];
+        ASSERT_EQ(s.device->draws().size(), 1u) << kind;
+        const draw_record& d = s.device->draws()[0];
+        EXPECT_EQ(d.type, e.type) << kind;
+        EXPECT_EQ(d.primitive_count, e.count) << kind;
+        EXPECT_NEAR(verts(d)[e.vertex].x, e.vx, 1e-6f) << kind;
+        EXPECT_NEAR(verts(d)[e.vertex].y, e.vy, 1e-6f) << kind;
+        EXPECT_EQ(verts(d)[e.vertex].color, 0xFF00FF00u);
+    }
+
+    // The scene's marks arrive through the GUI's services.
+    gui root;
+    s.device->clear_records();
+    gui_link().draw_cross_marker({1.0f, 2.0f, 3.0f}, 0.5f, 0xFFFF0000u);
+    gui_link().draw_selection_box({-1.0f, -1.0f, -1.0f}, {1.0f, 1.0f, 1.0f}, 5.0f, 0xFFFFFF00u);
+    gui_link().draw_map_symbol(x, y, size, 5, 0xFF00FF00u);
+    ASSERT_EQ(s.device->draws().size(), 4u);
+    EXPECT_FLOAT_EQ(verts(s.device->draws()[0])[4].z, 2.5f);  // the cross along z
+    EXPECT_FLOAT_EQ(verts(s.device->draws()[2])[1].y, -5.0f);  // the box's drop line
+    EXPECT_EQ(s.device->draws()[3].primitive_count, 4);
+    install_gui_services(nullptr);
 }
 
 TEST(Primitives, TexturedQuadsMapTheirCornersAndColourKeyedBlackIsTransparent) {
