@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -141,6 +142,11 @@ bool fs_delete(const char* name) {
     const std::string host = fs_host_path(name);
     ::chmod(host.c_str(), 0644);  // a read-only file is still deleted
     return ::unlink(host.c_str()) == 0;
+}
+
+bool fs_rename(const char* from, const char* to) {
+    if (from == nullptr || to == nullptr) return false;
+    return std::rename(fs_host_path(from).c_str(), fs_host_path(to).c_str()) == 0;
 }
 
 bool fs_make_folder(const char* name) {
