@@ -144,11 +144,6 @@ bool fs_delete(const char* name) {
     return ::unlink(host.c_str()) == 0;
 }
 
-bool fs_rename(const char* from, const char* to) {
-    if (from == nullptr || to == nullptr) return false;
-    return std::rename(fs_host_path(from).c_str(), fs_host_path(to).c_str()) == 0;
-}
-
 bool fs_make_folder(const char* name) {
     const std::string host = fs_host_path(name);
     return ::mkdir(host.c_str(), 0755) == 0 || fs_is_folder(name);

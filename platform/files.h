@@ -37,8 +37,6 @@ bool fs_read_text(const char* name, std::string* out);
 // folders are not created.
 bool fs_write(const char* name, const void* data, std::size_t size, std::string* error = nullptr);
 bool fs_delete(const char* name);
-// Renames a file, replacing the target when it exists (atomic within one file system).
-bool fs_rename(const char* from, const char* to);
 bool fs_make_folder(const char* name);
 // fopen on the resolved host path; for reading (writes go through fs_write or replacing_file).
 std::FILE* fs_open(const char* name, const char* mode);

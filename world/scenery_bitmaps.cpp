@@ -61,12 +61,11 @@ void put_palette_entry(std::vector<std::uint8_t>* b, int i, int red, int green, 
 // Land classes run 0..15; a larger byte in "txt.bmp" is not one this program wrote.
 constexpr int k_class_limit = 16;
 
-// Writes the whole file beside its target, then renames it over the target.
+// fs_write replaces the target only after a complete write, so a failed one leaves the old file.
 bool write_whole_file(const char* name, const std::vector<std::uint8_t>& bytes) {
-    const std::string temp = std::string(name) + ".tmp";
-    if (fs_write(temp.c_str(), bytes.data(), bytes.size()) && fs_rename(temp.c_str(), name)) return true;
-    fs_delete(temp.c_str());
-    log_line("Could not write %s", name);
+    std::string error;
+    if (fs_write(name, bytes.data(), bytes.size(), &error)) return true;
+    log_line("Could not write %s: %s", name, error.c_str());
     return false;
 }
 
