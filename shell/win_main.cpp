@@ -1,5 +1,7 @@
 #include "shell/win_main.h"
 
+#include <cstdio>
+
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/frame.h"
@@ -131,7 +133,9 @@ int WinMain(void*, void*, const char*, int) {
 
     g_window_destroyed = false;
     if (!create_main_window()) {
+        // Said on the terminal too: without a window the user sees nothing else.
         g_app->append_log("Could not create the main window: %s", main_window()->last_error());
+        std::fprintf(stderr, "Could not create the main window: %s\n", main_window()->last_error());
         return k_exit_start_failed;
     }
     if (!g_scene->startup()) {

@@ -1,13 +1,25 @@
-# Inside the virtual display: start, wait for the visible window, settle, SIGTERM, wait.
-# Arguments: seconds to let the program run, then optional environment words.
+# Inside the virtual display: start, wait for the main window, settle, end the program and
+# wait. Arguments: seconds to let the program run, then optional environment words.
+# END_BY=windowclose destroys the main window from outside (as a window manager's kill
+# does) instead of sending SIGTERM.
 set -u
 settle=$1
 shift
+end_by=${END_BY:-sigterm}
 env "$@" ./ventrask &
 pid=$!
+# The loading picture is a window titled "Ventrask" too (350 x 280): the main window is the
+# wider one.
+main_window() {
+  local w width
+  for w in $(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null); do
+    width=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | sed -n 's/^WIDTH=//p')
+    [ "${width:-0}" -gt 350 ] && { echo "$w"; return; }
+  done
+}
 window=""
 for _ in $(seq 1 600); do
-  window=$(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null | head -n 1)
+  window=$(main_window)
   [ -n "$window" ] && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
@@ -15,13 +27,19 @@ done
 [ -n "$window" ] || { echo "FAIL: no visible window"; kill -KILL "$pid" 2>/dev/null; exit 90; }
 sleep "$settle"
 kill -0 "$pid" 2>/dev/null || { echo "FAIL: the program ended by itself"; exit 92; }
-kill -TERM "$pid"
+if [ "$end_by" = windowclose ]; then
+  # xdotool's own status says nothing of the program: it may trip over the window it has
+  # just destroyed.
+  xdotool windowclose "$window" 2>/dev/null
+else
+  kill -TERM "$pid"
+fi
 for _ in $(seq 1 300); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
 if kill -0 "$pid" 2>/dev/null; then
-  echo "FAIL: the program did not end after SIGTERM"
+  echo "FAIL: the program did not end after $end_by"
   kill -KILL "$pid"
   exit 93
 fi
