@@ -15,6 +15,7 @@ public:
     void desktop_size(int* width, int* height) override { *width = 0; *height = 0; }
     void usable_size(int* width, int* height) override { *width = 0; *height = 0; }
     void swap_buffers() override {}
+    void set_swap_interval(int) override {}
     void present_blank_frame() override {}
     void pump_events() override {}
 };

@@ -40,6 +40,8 @@ public:
 
     // Presents what was drawn into the back buffer.
     virtual void swap_buffers() = 0;
+    // Frames presented at once (0) or with the display's refresh (1).
+    virtual void set_swap_interval(int interval) = 0;
     // Clears the back buffer to black and presents it: the frame drawn while no graphics
     // device draws the program's own.
     virtual void present_blank_frame() = 0;

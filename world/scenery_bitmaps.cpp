@@ -9,6 +9,9 @@
 #include "platform/image.h"
 #include "platform/results.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "terrain";
+
 namespace {
 
 constexpr int k_file_header = 14;

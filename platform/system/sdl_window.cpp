@@ -25,6 +25,7 @@ public:
     void desktop_size(int* width, int* height) override;
     void usable_size(int* width, int* height) override;
     void swap_buffers() override;
+    void set_swap_interval(int interval) override;
     void present_blank_frame() override;
     void pump_events() override;
 
@@ -168,6 +169,10 @@ void sdl_window::usable_size(int* width, int* height) {
 
 void sdl_window::swap_buffers() {
     if (usable()) SDL_GL_SwapWindow(window_);
+}
+
+void sdl_window::set_swap_interval(int interval) {
+    if (usable()) SDL_GL_SetSwapInterval(interval);
 }
 
 void sdl_window::present_blank_frame() {
