@@ -31,14 +31,6 @@ void show_gui_cursor(gui_cursor shape) {
     }
 }
 
-// The display went away for good: the loop cannot run again, so the settings and the log
-// are written here, as shutdown and the application object would have.
-void save_when_display_lost() {
-    g_app->append_log("The connection to the display was lost");
-    g_scene->write_settings();
-    g_app->write_log();
-}
-
 }  // namespace
 
 int main() {
@@ -76,9 +68,7 @@ int main() {
         auto world = std::make_unique<scene>();
         g_scene = world.get();
 
-        set_display_lost_handler(save_when_display_lost);
         result = WinMain(nullptr, nullptr, "", 0);
-        set_display_lost_handler(nullptr);
 
         // Reverse order; the application object writes Logfile.txt as it goes.
         world.reset();

@@ -22,7 +22,7 @@ public:
 
 absent_window g_absent;
 window_system* g_window = &g_absent;
-void (*g_display_lost)() = nullptr;
+int (*g_display_lost)() = nullptr;
 
 }  // namespace
 
@@ -30,12 +30,12 @@ window_system* main_window() { return g_window; }
 
 void set_main_window(window_system* window) { g_window = window ? window : &g_absent; }
 
-void set_display_lost_handler(void (*handler)()) { g_display_lost = handler; }
+void set_display_lost_handler(int (*handler)()) { g_display_lost = handler; }
 
-void run_display_lost_handler() {
-    void (*handler)() = g_display_lost;
+int run_display_lost_handler() {
+    int (*handler)() = g_display_lost;
     g_display_lost = nullptr;
-    if (handler != nullptr) handler();
+    return handler != nullptr ? handler() : 1;
 }
 
 bool peek_app_message(app_message* out) {

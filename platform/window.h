@@ -61,11 +61,11 @@ void set_main_window(window_system* window);
 // What the program does when the connection to its display is lost for good (the display
 // server ended): nothing can be drawn or read any more and the window system will not let
 // the loop go on, so the handler saves what must survive (the settings, the log) and the
-// process then ends with status 0. The handler runs inside the window-system call that found
-// the loss. None (the default) saves nothing.
-void set_display_lost_handler(void (*handler)());
-// Runs the installed handler, at most once.
-void run_display_lost_handler();
+// process then ends with the status the handler returns. The handler runs inside the
+// window-system call that found the loss. None (the default) saves nothing.
+void set_display_lost_handler(int (*handler)());
+// Runs the installed handler, at most once, and gives its status; 1 when there was none.
+int run_display_lost_handler();
 
 // PeekMessage with removal: lets the window turn its waiting events into messages, then
 // takes the next queued message; false when none waits.

@@ -28,11 +28,10 @@ int on_x_error(Display* display, XErrorEvent* error) {
     return g_previous_error != nullptr ? g_previous_error(display, error) : 0;
 }
 
-// Xlib ends the process when this returns, and the connection cannot be used again:
-// save what must survive and end here, as a close would (status 0).
+// Xlib ends the process when this returns, and the connection cannot be used again: the
+// program saves what must survive and the process ends here with the status it gives.
 int on_x_io_error(Display*) {
-    run_display_lost_handler();
-    std::_Exit(0);
+    std::_Exit(run_display_lost_handler());
 }
 
 }  // namespace

@@ -12,14 +12,19 @@ rm -f Logfile.txt qvd.ini
 exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo "pid $!")
 read -r _ server <&3
 read -r display <&3 || fail "the display server did not start"
-DISPLAY=":$display" ./ventrask &
+export DISPLAY=":$display"
+source "$lib_dir/main_window.sh"
+./ventrask &
 pid=$!
+window=""
 for _ in $(seq 1 600); do
-  grep -q "Adapter is" Logfile.txt 2>/dev/null && break
-  DISPLAY=":$display" xdotool search --onlyvisible --name '^Ventrask$' >/dev/null 2>&1 && break
+  window=$(main_window)
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
-sleep 2
+[ -n "$window" ] || { kill -TERM "$server"; kill -KILL "$pid"; fail "no visible window"; }
+sleep 1
 kill -0 "$pid" 2>/dev/null || fail "the program ended by itself"
 kill -TERM "$server"
 for _ in $(seq 1 300); do

@@ -8,15 +8,7 @@ shift
 end_by=${END_BY:-sigterm}
 env "$@" ./ventrask &
 pid=$!
-# The loading picture is a window titled "Ventrask" too (350 x 280): the main window is the
-# wider one.
-main_window() {
-  local w width
-  for w in $(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null); do
-    width=$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | sed -n 's/^WIDTH=//p')
-    [ "${width:-0}" -gt 350 ] && { echo "$w"; return; }
-  done
-}
+source "$(dirname "${BASH_SOURCE[0]}")/main_window.sh"
 window=""
 for _ in $(seq 1 600); do
   window=$(main_window)
