@@ -24,13 +24,15 @@ grep -q "^Could not create the main window: ." stderr.txt || fail "the terminal 
 
 # A normal run, ended by SIGTERM once the window is up.
 rm -f Logfile.txt
+cp "$lib_dir/main_window.sh" .
 cat > session.sh <<'INNER'
 set -u
+source ./main_window.sh
 ./ventrask &
 pid=$!
 window=""
 for _ in $(seq 1 600); do
-  window=$(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null | head -n 1)
+  window=$(main_window)
   [ -n "$window" ] && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
