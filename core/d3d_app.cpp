@@ -30,12 +30,6 @@ std::string vformat(const char* format, std::va_list args) {
     return out;
 }
 
-const char* base_name(const char* path) {
-    if (path == nullptr) return "";
-    const char* slash = std::strrchr(path, '/');
-    return slash ? slash + 1 : path;
-}
-
 }  // namespace
 
 d3d_app::d3d_app() {
@@ -63,7 +57,7 @@ void d3d_app::append_log(const char* format, ...) {
 
 bool d3d_app::check_hr(hresult result, const char* source_file, int line) {
     if (result == S_OK) return true;
-    append_log("%s %s line %d", result_name(result), base_name(source_file), line);
+    append_log("%s %s line %d", result_name(result), source_file ? source_file : "", line);
     return false;
 }
 

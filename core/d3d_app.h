@@ -206,8 +206,11 @@ private:
 // The program's one application object; set by the entry function (tests set their own).
 extern d3d_app* g_app;
 
-// Checks a result through the application object, naming this source line.
-#define CHECK_HR(expr) (check_result((expr), __FILE__, __LINE__))
+// Checks a result through the application object, naming this source line under the
+// source name of the calling file: each file that checks declares its name, as in
+//   constexpr const char k_hr_source[] = "mesh";
+// so a log line reads "E_FAIL mesh line 162" whatever the file is called on disk.
+#define CHECK_HR(expr) (check_result((expr), k_hr_source, __LINE__))
 // The same as g_app->check_hr; without an application object only S_OK passes.
 bool check_result(hresult result, const char* source_file, int line);
 // Appends a line to the application object's log when there is one.

@@ -15,6 +15,9 @@
 #include "simulation/missile.h"
 #include "simulation/missile_system.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "scene";
+
 scene* g_scene = nullptr;
 
 namespace {

@@ -19,6 +19,9 @@
 #include "simulation/seeker.h"
 #include "simulation/warhead.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "missile";
+
 namespace {
 
 constexpr float k_g = 9.81f;

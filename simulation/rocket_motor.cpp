@@ -12,6 +12,9 @@
 #include "platform/text.h"
 #include "simulation/definition_reader.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "rocket_motor";
+
 namespace {
 
 constexpr float k_pi_f = 3.1415926f;
@@ -166,7 +169,7 @@ void rocket_motor::load_sound(int i, const char* file) {
     // A file that does not load is logged by the sound service; the motor stays silent.
     if (!g_sound->load_wave(path, &sounds_[i])) return;
     g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
-    check_result(sounds_[i]->set_min_distance(k_sound_min_distance), __FILE__, __LINE__);
+    check_result(sounds_[i]->set_min_distance(k_sound_min_distance), k_hr_source, __LINE__);
 }
 
 // ---- Design ----

@@ -9,6 +9,9 @@
 #include "platform/gfx_device.h"
 #include "simulation/rocket_motor.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "rocket_motor";
+
 namespace {
 
 constexpr float k_pi_f = 3.1415926f;

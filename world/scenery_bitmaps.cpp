@@ -11,6 +11,9 @@
 #include "platform/results.h"
 #include "platform/text.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "terrain";
+
 namespace {
 
 constexpr int k_file_header = 14;

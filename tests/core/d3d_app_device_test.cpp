@@ -107,7 +107,7 @@ TEST(DeviceCreation, FallsBackToSoftwareVertexProcessingOnce) {
     a.system->failing_creations = 1;
     ASSERT_TRUE(a.app.create_device());
     EXPECT_EQ(a.system->creation_flags, (std::vector<std::uint32_t>{0x84, 0x24}));
-    EXPECT_NE(a.log().find("D3DERR_NOTAVAILABLE"), std::string::npos);
+    EXPECT_NE(a.log().find("D3DERR_NOTAVAILABLE d3d_app line "), std::string::npos);
 
     app_on_null b;
     b.system->failing_creations = 2;
@@ -249,6 +249,26 @@ TEST(Textures, TheCacheLoadsThroughTheDeviceAndFreesBeforeItGoes) {
     EXPECT_EQ(a.app.device->live_resource_count(), 3u);  // back buffer, depth, texture
     a.app.release_device();  // frees the cached texture first
     EXPECT_EQ(a.app.textures.slot_at(0).texture, nullptr);
+}
+
+TEST(Textures, AFailedLoadNamesItsFileUnderTheObjectsSourceName) {
+    app_on_null a;
+    g_app = &a.app;
+    ASSERT_TRUE(a.app.create_device());
+    a.tmp.write("graphics/broken.jpg", "not a picture at all");
+    gfx_texture* t = nullptr;
+    EXPECT_FALSE(a.app.load_texture("graphics\\broken.jpg", &t, 0, true));
+    EXPECT_FALSE(a.app.load_texture("graphics\\broken.jpg", &t, 0, true));  // no second try
+    texture_ptr bump;
+    EXPECT_FALSE(a.app.load_bump_texture("graphics\\none.bmp", &bump, false, true));
+    g_app = nullptr;
+    const std::string log = a.log();
+    EXPECT_TRUE(has_line(log, "Failed to load graphics\\broken.jpg"));
+    EXPECT_TRUE(has_line(log, "Failed to load graphics\\none.bmp"));
+    EXPECT_EQ(log.find("Failed to load graphics\\broken.jpg"), log.rfind("Failed to load graphics\\broken.jpg"));
+    EXPECT_NE(log.find("\r\nE_BAD_FORMAT d3d_app line "), std::string::npos);
+    EXPECT_NE(log.find("\r\nE_FILE_NOT_FOUND d3d_app line "), std::string::npos);
+    EXPECT_EQ(log.find(".cpp"), std::string::npos);
 }
 
 TEST(WindowModes, ShowPlaceAndSwitch) {
