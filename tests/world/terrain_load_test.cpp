@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/program_rand.h"
 #include "platform/text.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_folder.h"
 #include "tests/world/scenery_maker.h"
 #include "world/scenery_bitmaps.h"
@@ -325,20 +323,14 @@ TEST_F(TerrainLoadTest, ADerivedPictureThatCannotBeWrittenLeavesNoHalfFile) {
     tmp_.write("common/scenery.txt", k_three_classes);
     test_scenery s;
     write_scenery(tmp_, "Full", s);
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 2000;  // the picture needs 5,175 bytes
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool loaded = load("Full");
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
-    ASSERT_TRUE(loaded);
-    EXPECT_FALSE(tmp_.exists("scenery/Full/txt.bmp"));
-    EXPECT_FALSE(tmp_.exists("scenery/Full/txt.bmp.tmp"));
-    EXPECT_TRUE(log_has("Could not write scenery\\Full\\txt.bmp"));
-    EXPECT_EQ(ground_->class_map[30 * 64 + 30], 2);
+    // The picture needs 5,175 bytes.
+    EXPECT_TRUE(in_child_with_file_size_limit(2000, [&] {
+        return load("Full") && log_has("Could not write scenery\\Full\\txt.bmp") &&
+               ground_->class_map[30 * 64 + 30] == 2;
+    }));
+    // Neither the picture nor a half-written temporary one is left in the folder.
+    for (const auto& entry : std::filesystem::directory_iterator(tmp_.path() + "/scenery/Full"))
+        EXPECT_EQ(entry.path().filename().string().find("txt.bmp"), std::string::npos);
 }
 
 // Neighbouring samples 64,768 m apart (fill at a 32,001 m cell size beside the highest
