@@ -19,7 +19,6 @@ int control_unit_design_screen(gui_window* w, int event) { return later(w, event
 int test_conditions_screen(gui_window* w, int event) { return later(w, event); }
 int scenario_design_screen(gui_window* w, int event) { return later(w, event); }
 int run_scenario_dialog(gui_window* w, int event) { return later(w, event); }
-int tips_dialog(gui_window* w, int event) { return later(w, event); }
 int results_dialog(gui_window* w, int event) { return later(w, event); }
 int flight_graph_dialog(gui_window* w, int event) { return later(w, event); }
 int radar_view_dialog(gui_window* w, int event) { return later(w, event); }
@@ -32,7 +31,6 @@ bool is_later_screen(gui_callback cb) {
         aero_design_screen,   warhead_design_screen,   fuse_design_screen,
         guidance_design_screen, launcher_design_screen, control_unit_design_screen,
         test_conditions_screen, scenario_design_screen, run_scenario_dialog,
-        tips_dialog,
         results_dialog,       flight_graph_dialog,     radar_view_dialog,
         telescope_view_dialog, map_view_dialog,
     };
