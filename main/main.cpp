@@ -52,6 +52,7 @@ int main() {
         g_gui = gui_root.get();
         ui_hooks().open_document = open_document_on_desktop;
         ui_hooks().set_cursor = show_gui_cursor;
+        ui_hooks().display_modes = list_display_modes;
         auto joystick = std::make_unique<joystick_input>();
         g_joystick = joystick.get();
         auto sound = std::make_unique<sound_system>();

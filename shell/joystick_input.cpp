@@ -66,6 +66,7 @@ void joystick_input::poll(float* pitch_angle, float* heading_angle) {
     for (int d = 0; d < device_count; ++d) {
         controller_state s;
         if (devices_[d] == nullptr || failed(devices_[d]->poll(&s))) continue;
+        for (int b = 0; b < k_actions; ++b) buttons_down[d][b] = (s.buttons[b] & 0x80) ? 1 : 0;
         bool all_zero = true;
         for (int a = 0; a < k_controller_axes; ++a) {
             float& v = axis_values[k_table_row[a]][d];
@@ -197,4 +198,5 @@ void joystick_input::release() {
     for (auto& row : axis_values) std::fill(std::begin(row), std::end(row), 0.0f);
     std::fill(std::begin(action_values), std::end(action_values), 0.0f);
     std::fill(std::begin(action_used), std::end(action_used), 0);
+    for (auto& row : buttons_down) std::fill(std::begin(row), std::end(row), 0);
 }

@@ -76,6 +76,9 @@ public:
     std::uint8_t relative = 0;                         // [use_relative]
     float dead_zone = 0.0f;                            // [dead_zone]
     std::uint8_t action_used[k_actions] = {};
+    // Whether each controller's first 16 buttons were down at the last poll (the buttons
+    // dialog assigns and shows them).
+    std::uint8_t buttons_down[k_max_devices][k_actions] = {};
     float action_values[k_actions] = {};
     // Published by the mouse: set while the GUI holds the press; none reads as not held.
     const std::uint8_t* gui_hold = nullptr;

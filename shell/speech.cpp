@@ -30,10 +30,12 @@ speech::~speech() {
 
 bool speech::init() { return init(g_sound); }
 
-bool speech::init(sound_system* output) {
+bool speech::init(sound_system* output) { return init(output, open_speech_engine()); }
+
+bool speech::init(sound_system* output, std::unique_ptr<speech_engine> engine) {
     release();
     output_ = output;
-    engine_ = open_speech_engine();
+    engine_ = std::move(engine);
     if (engine_ == nullptr) return false;
     // English voices first, then the rest in the engine's order, as many as the table holds.
     const std::vector<voice_info>& all = engine_->voices();

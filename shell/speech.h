@@ -26,6 +26,8 @@ public:
     // The same through the given sound service. True when voices exist and the sound
     // service has an output device to speak through.
     bool init(sound_system* output);
+    // The same with a given engine (tests give one that writes down what it says).
+    bool init(sound_system* output, std::unique_ptr<speech_engine> engine);
     // The description of voice i into buffer (size bytes, cut to fit); nothing when there is
     // no voice i.
     void voice_name(int index, char* buffer, int size) const;

@@ -54,6 +54,10 @@ void ui_viewport_size(int* width, int* height) {
     if (*height < 1) *height = 1;
 }
 
+std::vector<display_mode> ui_display_modes() {
+    return g_hooks.display_modes ? g_hooks.display_modes() : std::vector<display_mode>{};
+}
+
 bool ui_load_resource_texture(int id, texture_ptr* slot, bool color_key) {
     return load_texture_from_resource(id, slot, color_key);
 }

@@ -4,6 +4,8 @@
 // nothing or the obvious thing written beside each, so tests and a partial program run.
 #pragma once
 
+#include <vector>
+
 #include "platform/gfx_device.h"
 
 // Cursor shapes the GUI shows over its handles.
@@ -25,6 +27,8 @@ struct gui_hooks {
     // The back buffer's size in pixels (the default: the device's viewport, else the
     // window's drawing area, else 640 x 480, the virtual screen).
     void (*viewport_size)(int* width, int* height) = nullptr;
+    // The display's full-screen modes (the default: none).
+    std::vector<display_mode> (*display_modes)() = nullptr;
 };
 
 gui_hooks& ui_hooks();
@@ -36,6 +40,7 @@ void ui_play_preview_sound(const char* file);
 void ui_open_document(const char* target);
 void ui_show_cursor(gui_cursor shape);
 void ui_viewport_size(int* width, int* height);
+std::vector<display_mode> ui_display_modes();
 // A picture of the program's embedded resources as a texture (colour key: opaque black
 // becomes transparent); false, and no texture, without a device or such a picture.
 bool ui_load_resource_texture(int id, texture_ptr* slot, bool color_key);

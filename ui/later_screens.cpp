@@ -18,13 +18,7 @@ int launcher_design_screen(gui_window* w, int event) { return later(w, event); }
 int control_unit_design_screen(gui_window* w, int event) { return later(w, event); }
 int test_conditions_screen(gui_window* w, int event) { return later(w, event); }
 int scenario_design_screen(gui_window* w, int event) { return later(w, event); }
-int video_dialog(gui_window* w, int event) { return later(w, event); }
-int sound_dialog(gui_window* w, int event) { return later(w, event); }
-int joystick_dialog(gui_window* w, int event) { return later(w, event); }
-int joystick_buttons_dialog(gui_window* w, int event) { return later(w, event); }
-int weather_dialog(gui_window* w, int event) { return later(w, event); }
 int run_scenario_dialog(gui_window* w, int event) { return later(w, event); }
-int tips_dialog(gui_window* w, int event) { return later(w, event); }
 int results_dialog(gui_window* w, int event) { return later(w, event); }
 int flight_graph_dialog(gui_window* w, int event) { return later(w, event); }
 int radar_view_dialog(gui_window* w, int event) { return later(w, event); }
@@ -36,9 +30,7 @@ bool is_later_screen(gui_callback cb) {
         run_screen,           missile_design_screen,   motor_design_screen,
         aero_design_screen,   warhead_design_screen,   fuse_design_screen,
         guidance_design_screen, launcher_design_screen, control_unit_design_screen,
-        test_conditions_screen, scenario_design_screen, video_dialog,
-        sound_dialog,         joystick_dialog,         joystick_buttons_dialog,
-        weather_dialog,       run_scenario_dialog,     tips_dialog,
+        test_conditions_screen, scenario_design_screen, run_scenario_dialog,
         results_dialog,       flight_graph_dialog,     radar_view_dialog,
         telescope_view_dialog, map_view_dialog,
     };

@@ -33,3 +33,20 @@ void set_pointer_shape(pointer_shape shape) {
     }
     if (cursors[i] != nullptr) SDL_SetCursor(cursors[i]);
 }
+
+std::vector<display_mode> list_display_modes() {
+    std::vector<display_mode> modes;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return modes;
+    const int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode m{};
+        if (SDL_GetDisplayMode(0, i, &m) != 0) continue;
+        display_mode d;
+        d.width = static_cast<std::uint32_t>(m.w);
+        d.height = static_cast<std::uint32_t>(m.h);
+        d.refresh_rate = static_cast<std::uint32_t>(m.refresh_rate);
+        d.format = m.format == SDL_PIXELFORMAT_RGB565 ? FMT_R5G6B5 : FMT_X8R8G8B8;
+        modes.push_back(d);
+    }
+    return modes;
+}

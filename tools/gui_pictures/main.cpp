@@ -1,4 +1,4 @@
-// Draws the GUI's pictures: two 64 x 64 icons on opaque black (black is the colour key that
+// Draws the GUI's pictures: three 64 x 64 icons on opaque black (black is the colour key that
 // makes it transparent) and seven 128 x 96 button pictures, each a plain symbol on a soft
 // gradient.
 // Usage: gui_pictures <resources folder>
@@ -79,6 +79,26 @@ image icon(std::uint32_t colour, const char* const rows[7]) {
     return p;
 }
 
+// The tips browser's read-aloud button: a loudspeaker with two sound waves, on black.
+image read_aloud() {
+    image p;
+    image_allocate(&p, 64, 64);
+    fill(p, 0xFF000000u);
+    const std::uint32_t ink = 0xFFFFFFFFu;
+    box(p, 10, 24, 22, 40, ink);
+    for (int x = 22; x < 36; ++x) {
+        const int half = 8 + (x - 22);
+        box(p, x, 32 - half, x + 1, 32 + half, ink);
+    }
+    for (int r : {14, 22}) {
+        for (int i = -6; i <= 6; ++i) {
+            const float a = i * k_pi / 20;
+            disc(p, 34 + r * std::cos(a), 32 + r * std::sin(a), 2.0f, ink);
+        }
+    }
+    return p;
+}
+
 image button(std::uint32_t top, std::uint32_t bottom) {
     image p;
     image_allocate(&p, 128, 96);
@@ -96,6 +116,7 @@ int main(int argc, char** argv) {
     const std::string out = argv[1];
     bool ok = save(icon(0xFF2F4B8Au, k_question), out + "/BITMAP/177.bmp");
     ok = save(icon(0xFFC08000u, k_bang), out + "/BITMAP/178.bmp") && ok;
+    ok = save(read_aloud(), out + "/BITMAP/343.bmp") && ok;
 
     const std::uint32_t ink = 0xFFFFFFFFu;
     image help = button(0xFF3A6EA5u, 0xFF14324Fu);  // a question mark

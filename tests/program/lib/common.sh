@@ -24,3 +24,14 @@ start_and_close() {
 start_and_destroy_window() {
   END_BY=windowclose start_and_close "$@"
 }
+
+# Runs a walk script (which sources lib/session.sh through $session_lib) under a virtual
+# display of 1024 x 768; returns the script's status. Words after the script are its arguments.
+run_walk() {
+  local script=$1
+  shift
+  session_lib="$lib_dir/session.sh" xvfb-run -a -s "-screen 0 1024x768x24" bash "$script" "$@"
+}
+
+# The colour of one pixel of a picture as "r g b".
+pixel() { convert "$1" -format "%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]" -crop "1x1+$2+$3" info:-; }

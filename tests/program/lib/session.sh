@@ -1,0 +1,84 @@
+# Helpers of a whole-program walk inside the virtual display, sourced by the walk's own
+# script (run_walk in common.sh starts it): start the program, find its main window, click
+# and type at GUI units, keep screenshots, and wait for the program to end.
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/main_window.sh"
+
+# Starts ./ventrask (words before it are its environment) and waits until its main window
+# (not the 350 x 280 start-up splash of the same name) is shown and the splash is gone.
+# Sets pid, window, WIDTH and HEIGHT; exits 90 when no window comes.
+start_program() {
+  env "$@" ./ventrask &
+  pid=$!
+  window=""
+  for _ in $(seq 1 600); do
+    window=$(main_window)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$window" ] || { echo "FAIL: no window"; kill -KILL "$pid" 2>/dev/null; exit 90; }
+  for _ in $(seq 1 100); do
+    [ -z "$(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null | grep -v "^$window\$")" ] && break
+    sleep 0.1
+  done
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+}
+
+# Window pixels of a point in GUI units: the centre is 0, one unit is 320 pixels across and
+# 240 up at any window size.
+at() {
+  awk -v w="$WIDTH" -v h="$HEIGHT" -v x="$1" -v y="$2" \
+    'BEGIN { printf "%d %d", w / 2 + 320 * x, h / 2 - 240 * y }'
+}
+
+# A click at window pixels, then a moment for the frame that shows its effect.
+click_pixel() {
+  xdotool mousemove --window "$window" "$1" "$2" click 1
+  sleep "${click_settle:-0.6}"
+}
+click_gui() { click_pixel $(at "$1" "$2"); }
+press_key() {
+  xdotool key --window "$window" "$1"
+  sleep "${click_settle:-0.6}"
+}
+# The program window's picture.
+shot() { import -window "$window" "$1"; }
+
+# Clicks at a point in GUI units and keeps the screen it leads to: the pointer rests there
+# first (hover looks settle), then the click, then up to 20 s for the window's picture to
+# change and a second more for the frames after it. When nothing changes the program is
+# killed and the walk ends with status 1.
+click_and_shoot() {
+  local picture=$1 before
+  xdotool mousemove --window "$window" $(at "$2" "$3")
+  sleep 0.5
+  before=$(import -window "$window" rgb:- | md5sum)
+  xdotool click 1
+  for _ in $(seq 1 100); do
+    sleep 0.2
+    [ "$(import -window "$window" rgb:- | md5sum)" != "$before" ] && break
+  done
+  sleep 1
+  shot "$picture"
+  if [ "$(convert "$picture" rgb:- | md5sum)" = "$before" ]; then
+    echo "FAIL: clicking at $2, $3 for $picture changed nothing"
+    kill -KILL "$pid"
+    exit 1
+  fi
+}
+
+# Waits up to 10 s for the program to end; its exit status, or 93 (killed) when it did not.
+wait_for_exit() {
+  for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "FAIL: the program is still running"
+    kill -KILL "$pid"
+    return 93
+  fi
+  wait "$pid"
+}
