@@ -174,8 +174,10 @@ void scene::init_gui() { gui_link().init(); }
 void scene::load_shared_textures() {
     if (g_state) g_state->load_shared_textures();
 }
-// The terrain's device objects arrive with the terrain's drawing.
-void scene::init_terrain_device() {}
+void scene::init_terrain_device() {
+    // The sea's wave field reads the wind and wave settings read from the settings file.
+    ground.init_device();
+}
 void scene::update_terrain_lod() { ground.update_lod(); }
 // The sky and the earth globe arrive with their own objects.
 void scene::init_sky() {}
@@ -212,8 +214,8 @@ void scene::destroy_design_system() {
     design_missile = nullptr;
 }
 
-// The terrain's and the globe's device objects arrive with their drawing.
-void scene::release_terrain() {}
+void scene::release_terrain() { ground.release(); }
+// The globe's device objects arrive with its drawing.
 void scene::release_globe() {}
 void scene::clear_scene() { clear(true); }
 void scene::shutdown_gui() { gui_link().shutdown(); }

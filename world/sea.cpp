@@ -99,6 +99,8 @@ void sea::build_spectrum() {
     }
     plan.reset();
     plan = std::make_unique<fft_c2r_64>();
+    // The far grid's spacing follows the patch size.
+    if (far_vertex_buffer) build_far_grid();
 }
 
 void sea::update() {
@@ -109,7 +111,14 @@ void sea::update() {
         g_state->water_motion[0] = std::sin(wave_time) * std::cos(dir) + g_state->current[0];
         g_state->water_motion[1] = std::sin(wave_time) * std::sin(dir) + g_state->current[1];
     }
-    if (waves_shown) update_waves();
+    if (waves_shown) {
+        update_waves();
+        if (grid_mode != 0) {
+            fill_grid_vertices();
+        } else {
+            refresh_mesh();
+        }
+    }
 }
 
 void sea::fill_transform_input() {
@@ -252,4 +261,5 @@ void sea::surface_height_normal(float x, float z, float* out, float* nx, float* 
 void sea::shift_origin(float dx, float dz) {
     pattern_offset_x = std::fmod(pattern_offset_x + dx, patch_size);
     pattern_offset_z = std::fmod(pattern_offset_z + dz, patch_size);
+    refresh_mesh();
 }

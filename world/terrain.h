@@ -138,6 +138,38 @@ public:
     char scatter_texture_names[k_max_arrays][k_name_size] = {};
     std::uint32_t scatter_masks[k_max_arrays] = {};
 
+    // ---- Device objects (terrain_device.cpp) ----
+    static constexpr int k_shader_pairs = 11;
+    static constexpr int k_refraction_pair = 8;
+    static constexpr int k_land_pair = 9;
+    static constexpr int k_shadowed_land_pair = 10;
+    static constexpr int k_vertex_shader_ids[k_shader_pairs] = {356, 397, 403, 400, 407, 345,
+                                                                404, 401, 358, 389, 389};
+    static constexpr int k_pixel_shader_ids[k_shader_pairs] = {241, 373, 379, 376, 383, 346,
+                                                               380, 377, 357, 365, 411};
+    static constexpr int k_lookup_size = 1024;
+    static constexpr int k_land_levels = 5;
+
+    // At start-up once the device exists: the tile grids with their buffers, the programs
+    // and textures of the drawing, the sea's device objects.
+    bool init_device();
+    // Frees the device objects (the programs, textures, volumes and tile buffers), then the
+    // sea's. Harmless twice.
+    void release();
+    void load_shaders();
+    // Managed buffers for every tile (nothing without a device).
+    void create_tile_buffers();
+    // Which of the eight water programs the water is drawn with.
+    int water_index() const;
+
+    shader_ptr vertex_shaders[k_shader_pairs];
+    shader_ptr pixel_shaders[k_shader_pairs];
+    gfx_texture* spray_texture = nullptr;   // from the texture cache
+    texture_ptr lookup_textures[2];         // above the water, under it
+    texture_ptr water_texture;              // "graphics\water.jpg" as a bump map
+    texture_ptr land_volumes[k_land_levels];
+    texture_ptr dense_volume;
+
 private:
     // (slope x cell size)^2 of every land class from the slopes as read.
     void convert_slopes();

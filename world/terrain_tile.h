@@ -1,12 +1,14 @@
 // One square tile of the terrain grid: a regular (quads + 1)^2 vertex grid filled from the
 // elevations at a sample step, with its triangles split by the water level into the lists
 // drawn above and below the water. The terrain keeps 16 x 16 near tiles and 5 x 5 far tiles
-// of these; the device buffers are made from these arrays when the tiles are drawn.
+// of these. The arrays are the tile's own copy; its managed device buffers are made at
+// device set-up and refreshed from the arrays when a changed tile is next drawn.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "platform/gfx_device.h"
 #include "platform/math3d.h"
 
 class terrain;
@@ -37,6 +39,15 @@ public:
     void stitch_tile(int edge);
     void release_tile();
 
+    // Device buffers (terrain_tile_buffers.cpp): (quads at the base step + 1)^2 vertices and
+    // two index buffers of quads^2 x 6 16-bit indices, managed. False on a failed creation
+    // (logged through the device check).
+    bool create_buffers(gfx_device* device);
+    // Copies the arrays into the buffers when they changed since the last copy.
+    bool upload_buffers();
+    void release_buffers();
+    bool has_buffers() const { return vertex_buffer && above_buffer && below_buffer; }
+
     float vertex_height(int k, int l) const { return vertices[k * (quads + 1) + l].y; }
 
     const terrain* owner = nullptr;
@@ -58,4 +69,10 @@ public:
     float maximum_height = 0.0f;
     mat4 world{};
     mat4 constants{};
+
+    vertex_buffer_ptr vertex_buffer;
+    index_buffer_ptr above_buffer;
+    index_buffer_ptr below_buffer;
+    std::uint32_t revision = 0;            // counts changes of the arrays
+    std::uint32_t uploaded_revision = ~0u; // the revision the buffers hold
 };
