@@ -107,6 +107,10 @@ public:
     void fill_grid_vertices();
     void refresh_mesh();
     void set_grid_mode(std::uint8_t mode);
+    // Drawing (sea_render.cpp), with the water program the terrain's water pass chose.
+    void render(bool full);
+    void render_grid();
+    void render_mesh();
 
     vertex_buffer_ptr near_vertex_buffer;
     index_buffer_ptr near_index_buffer;
@@ -143,5 +147,6 @@ private:
     void build_adaptive_mesh(sea_vertex* vertices, std::uint16_t* indices);
     int add_mesh_vertex(sea_vertex* vertices, float x, float z);
     void split_triangle(sea_vertex* vertices, std::uint16_t* indices, int a, int b, int c);
+    void set_draw_constants(gfx_device* d);
     void emit_triangle(sea_vertex* vertices, std::uint16_t* indices, int a, int b, int c, float edge);
 };

@@ -162,6 +162,25 @@ public:
     // Which of the eight water programs the water is drawn with.
     int water_index() const;
 
+    // ---- Drawing (terrain_render.cpp). full = true: the far tiles (not the centre), then
+    // every near tile; full = false: only the near tiles of step 1. ----
+    void render_tiles(bool full);             // main view above the water
+    void render_tiles_underwater(bool full);  // main view and reflection pass below it
+    void render_tiles_refraction(bool full);  // land seen through the water
+    void render_tiles_plain(bool full);       // reflection above water; shadow depth
+    void render_caustics();
+    void set_water_shader();
+    void render_water(bool full);
+    void restore_render_states();
+    void draw_tile(terrain_tile& tile);
+    void draw_tile_below(terrain_tile& tile);
+    void draw_tile_plain(terrain_tile& tile);
+    void draw_tile_refraction(terrain_tile& tile);
+    void draw_tile_water(terrain_tile& tile);
+    void set_tile_constants(terrain_tile& tile);
+    void set_land_shader();
+    void restore_fog_states();
+
     shader_ptr vertex_shaders[k_shader_pairs];
     shader_ptr pixel_shaders[k_shader_pairs];
     gfx_texture* spray_texture = nullptr;   // from the texture cache

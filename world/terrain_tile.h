@@ -22,6 +22,7 @@ struct terrain_vertex {
     float drop = 0.0f, unused = 0.0f;
 };
 static_assert(sizeof(terrain_vertex) == 44, "tile vertices are 44 bytes");
+constexpr std::uint32_t k_terrain_fvf = FVF_XYZ | FVF_NORMAL | FVF_TEX2 | fvf_texcoord_size3(0);
 
 class terrain_tile {
 public:

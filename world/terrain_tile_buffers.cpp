@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr std::uint32_t k_tile_fvf = FVF_XYZ | FVF_NORMAL | FVF_TEX2 | fvf_texcoord_size3(0);
-
 bool copy_into(gfx_buffer* buffer, const void* data, std::size_t bytes) {
     if (bytes == 0) return true;
     if (bytes > static_cast<std::size_t>(buffer->size())) return false;
@@ -26,7 +24,7 @@ bool terrain_tile::create_buffers(gfx_device* device) {
     const int vertex_bytes = (n + 1) * (n + 1) * static_cast<int>(sizeof(terrain_vertex));
     const int index_bytes = n * n * 6 * static_cast<int>(sizeof(std::uint16_t));
     if (!vertex_buffer &&
-        !CHECK_HR(device->create_vertex_buffer(vertex_bytes, USAGE_WRITEONLY, k_tile_fvf,
+        !CHECK_HR(device->create_vertex_buffer(vertex_bytes, USAGE_WRITEONLY, k_terrain_fvf,
                                                POOL_MANAGED, &vertex_buffer))) {
         return false;
     }

@@ -3,6 +3,8 @@
 // fall-back, the water lookup row and program choice, and release.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -200,4 +202,81 @@ TEST_F(TerrainDevice, ReleaseTwiceFreesEverything) {
     ground_->release();
     EXPECT_EQ(app_.device->live_resource_count(), baseline_);
     EXPECT_FALSE(ground_->water.near_vertex_buffer);
+}
+
+namespace {
+
+// Counts the recorded draws that used a pixel program, and those that used `program`.
+struct program_counts {
+    int total = 0, with_program = 0, with_this = 0;
+};
+
+program_counts count_draws(const recording_device& d, const gfx_shader* program) {
+    program_counts c;
+    for (const draw_record& r : d.draws()) {
+        ++c.total;
+        if (r.pixel_shader != nullptr) ++c.with_program;
+        if (program != nullptr && r.pixel_shader == program) ++c.with_this;
+    }
+    return c;
+}
+
+}  // namespace
+
+// Ground above the water everywhere (the fill height) so every tile draws its land.
+TEST_F(TerrainDevice, LandProgramsFollowTheOptions) {
+    state_.fill_height = 10.0f;
+    ASSERT_TRUE(ground_->init_device());
+    terrain& t = *ground_;
+    t.update_lod();
+    int step_one = 0;
+    for (const terrain_tile& tile : t.near_tiles) step_one += tile.step == 1 ? 1 : 0;
+    ASSERT_GT(step_one, 0);
+    ASSERT_LT(step_one, 256);
+
+    device().clear_records();
+    t.render_tiles(true);
+    program_counts c = count_draws(device(), t.pixel_shaders[terrain::k_land_pair].get());
+    EXPECT_EQ(c.total, 24 + 256);  // far tiles without the centre, then every near tile
+    EXPECT_EQ(c.with_this, step_one);
+    EXPECT_EQ(c.with_program, step_one);
+
+    app_.use_shaders = 0;  // near tiles without the detail program; the vertex program stays
+    device().clear_records();
+    t.render_tiles(true);
+    c = count_draws(device(), nullptr);
+    EXPECT_EQ(c.with_program, 0);
+    EXPECT_EQ(device().draws().back().vertex_shader, t.vertex_shaders[terrain::k_land_pair].get());
+
+    t.shadow = 1;  // the shadow map program on step-1 tiles, whatever the option
+    device().clear_records();
+    t.render_tiles(true);
+    c = count_draws(device(), t.pixel_shaders[terrain::k_shadowed_land_pair].get());
+    EXPECT_EQ(c.with_this, step_one);
+    EXPECT_EQ(c.with_program, step_one);
+
+    device().clear_records();
+    t.render_tiles(false);  // the near tiles of step 1 only
+    EXPECT_EQ(static_cast<int>(device().draws().size()), step_one);
+}
+
+// Under the water the wave scale is 0: the water's bump scale s = 1 / (64 x wave scale) is
+// taken with the scale at least 0.01, so the program gets finite coordinates.
+TEST_F(TerrainDevice, WaterBumpScaleStaysFiniteAtWaveScaleZero) {
+    ASSERT_TRUE(ground_->init_device());
+    ground_->water.waves_shown = 0;
+    for (float scale : {0.0f, -0.5f, 2.0f}) {
+        ground_->wave_scale = scale;
+        ground_->set_water_shader();
+        const float* c8 = app_.device->vertex_shader_constant(8);
+        const float s = 1.0f / (64.0f * std::max(std::fabs(scale), 0.01f));
+        EXPECT_FLOAT_EQ(c8[0], 2.0f * s) << scale;
+        EXPECT_FLOAT_EQ(c8[1], s) << scale;
+        EXPECT_TRUE(std::isfinite(c8[0]));
+    }
+    // c8.w and the glint's light are the sky light: the sun's green.
+    state_.sky_light[1] = 0.25f;
+    ground_->set_water_shader();
+    EXPECT_FLOAT_EQ(app_.device->vertex_shader_constant(8)[3], 0.25f);
+    EXPECT_FLOAT_EQ(app_.device->pixel_shader_constant(20)[3], 0.25f);
 }
