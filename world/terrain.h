@@ -138,6 +138,17 @@ public:
     char scatter_texture_names[k_max_arrays][k_name_size] = {};
     std::uint32_t scatter_masks[k_max_arrays] = {};
 
+    // ---- Pictures and texture volumes of a scenery load (terrain_textures.cpp) ----
+    // "map.jpg" and "topo.jpg" when either is missing; true when both were made.
+    bool make_topo_map();
+    // The five land volumes (levels 0 to 4) and the dense volume: slice k from the texture
+    // of land class k, white when it is missing. False when a volume could not be made.
+    bool load_land_textures();
+    bool load_dense_textures();
+    // The land texture side in use: the scenery's, bounded by what a volume may take.
+    int land_texture_side() const;
+    void release_land_volumes();
+
     // ---- Device objects (terrain_device.cpp) ----
     static constexpr int k_shader_pairs = 11;
     static constexpr int k_refraction_pair = 8;

@@ -77,8 +77,7 @@ void terrain::release() {
     spray_texture = nullptr;
     water_texture.reset();
     for (texture_ptr& t : lookup_textures) t.reset();
-    for (texture_ptr& t : land_volumes) t.reset();
-    dense_volume.reset();
+    release_land_volumes();
     for (terrain_tile& t : near_tiles) t.release_buffers();
     for (terrain_tile& t : far_tiles) t.release_buffers();
     water.release();
