@@ -52,8 +52,8 @@ struct app_state_objects {
 
     // Per-frame values the ground and the sea read.
     const gfx_light* current_light = nullptr;  // the sky's sun light normally
-    gfx_material default_material;
-    gfx_material caustics_material;
+    gfx_material default_material = {{1, 1, 1, 1}, {1, 1, 1, 1}, {}, {}, 0};  // white
+    gfx_material caustics_material = {{0.5f, 0.5f, 0.5f, 1}, {0.5f, 0.5f, 0.5f, 1}, {}, {}, 0};
     int wave_frame = 0;                        // 0..31, the animated caustics and patches
     mat4 wave_projection = mat_identity();     // camera space to wave texture coordinates
     float wave_offset[2] = {0.0f, 0.0f};

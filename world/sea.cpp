@@ -119,11 +119,13 @@ void sea::update() {
             refresh_mesh();
         }
     }
+    if (g_state != nullptr && g_state->rain) update_wave_projection();
 }
 
 void sea::fill_transform_input() {
     const double t = wave_time;
-    for (int i = 0; i < N / 2; ++i) {
+    const int columns = k_fill_kx_zero_column ? N / 2 + 1 : N / 2;
+    for (int i = 0; i < columns; ++i) {
         for (int j = 0; j < N; ++j) {
             const double w = omega[i][j];
             const double* h = h0[i][j];
@@ -137,9 +139,8 @@ void sea::fill_transform_input() {
             ht[i][j][1] = h[0] * s + h[1] * c + m[0] * sm - m[1] * cm;
         }
     }
-    // Column 32 of each row stays as the spectrum build left it (zero).
     for (int r = 0; r < N; ++r) {
-        for (int k = 0; k < N / 2; ++k) {
+        for (int k = 0; k < columns; ++k) {
             height[r][2 * k] = ht[k][r][0];
             height[r][2 * k + 1] = ht[k][r][1];
         }

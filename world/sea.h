@@ -30,6 +30,10 @@ public:
     static constexpr int k_spectrum = N + 1;
     static constexpr int k_stride = N + 2;  // doubles per row of the transform arrays
     static constexpr int k_patches = 12;
+    // Transform column 32 is the one the centring shift turns into kx = 0: the waves that
+    // run straight downwind or upwind, the strongest of the spectrum. It is filled from the
+    // time step of spectrum row 32; left zero, the sea loses them.
+    static constexpr bool k_fill_kx_zero_column = true;
 
     // Seeds the program's rand with 1 and draws the random tables: the wave field of every
     // run depends on exactly this sequence.
@@ -111,6 +115,10 @@ public:
     void render(bool full);
     void render_grid();
     void render_mesh();
+    // The twelve small additive wave patches around the point the sun glints at (the camera
+    // at the water), and the caustics texture's frame and projection.
+    void render_wave_patches();
+    void update_wave_projection();
 
     vertex_buffer_ptr near_vertex_buffer;
     index_buffer_ptr near_index_buffer;

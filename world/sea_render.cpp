@@ -152,3 +152,128 @@ void sea::render_mesh() {
     CHECK_HR(d->draw_indexed_primitive(PT_TRIANGLELIST, 0, 0, mesh_vertex_count, 0, mesh_index_count / 3));
     drawn_index_count = mesh_index_count;
 }
+
+// ---- Caustics projection and wave patches ----
+
+namespace {
+
+constexpr int k_wave_frames = 32;
+constexpr float k_frames_per_second = 20.0f;
+constexpr float k_projection_repeat = 5.0f;  // caustics texture repeats per patch
+constexpr float k_drift_wrap = 64.0f;
+constexpr float k_patch_reach = 10.0f;       // patches stay within 10 m of their centre
+constexpr float k_patch_jump = 50.0f;        // a larger move of the centre is a jump
+constexpr float k_patch_lead = 20.0f;        // the centre lies 20 m ahead of the camera
+constexpr float k_patch_u_step = 0.1f;
+
+struct patch_vertex {
+    float x, y, z;
+    std::uint32_t colour;
+    float u, v;
+};
+constexpr std::uint32_t k_patch_fvf = FVF_XYZ | FVF_DIFFUSE | FVF_TEX1;
+
+bool paused() { return g_app != nullptr && g_app->paused != 0; }
+
+// The drift of one frame: along the wind while the waves run, else with the current.
+void frame_drift(bool waves, float out[2]) {
+    out[0] = out[1] = 0.0f;
+    if (paused() || g_state == nullptr) return;
+    const float step = g_state->smoothed_step;
+    if (waves) {
+        out[0] = std::sin(g_state->wind_direction) * step;
+        out[1] = std::cos(g_state->wind_direction) * step;
+    } else {
+        out[0] = g_state->current[0] * step;
+        out[1] = g_state->current[1] * step;
+    }
+}
+
+}  // namespace
+
+void sea::update_wave_projection() {
+    if (g_state == nullptr) return;
+    app_state_objects& o = g_state->objects;
+    o.wave_frame = static_cast<int>(wave_time * k_frames_per_second) % k_wave_frames;
+    if (o.wave_frame < 0) o.wave_frame += k_wave_frames;
+    float drift[2];
+    frame_drift(waves_shown != 0, drift);
+    wave_drift[0] += drift[0];
+    wave_drift[1] += drift[1];
+    vec3 camera, forward;
+    camera_frame(&camera, &forward);
+    const float s = k_projection_repeat / patch_size;
+    // Camera-space positions back to world axes (the view's rotation only), turned so the
+    // water plane's x and z become the texture's u and v, scaled to the repeat.
+    mat4 to_world = g_state->view_matrix != nullptr ? mat_transpose(*g_state->view_matrix) : mat_identity();
+    for (int i = 0; i < 3; ++i) {
+        to_world.m[i][3] = 0.0f;
+        to_world.m[3][i] = 0.0f;
+    }
+    o.wave_projection = to_world * mat_rotation_x(1.5707964f) * mat_scaling(s, s, s);
+    o.wave_offset[0] = camera.x * s - std::fmod(wave_drift[0] * s, k_drift_wrap);
+    o.wave_offset[1] = std::fmod(wave_drift[1] * s, k_drift_wrap) - camera.z * s;
+    o.wave_projection.m[3][0] = o.wave_offset[0];
+    o.wave_projection.m[3][1] = o.wave_offset[1];
+}
+
+void sea::render_wave_patches() {
+    gfx_device* d = device();
+    if (d == nullptr || g_state == nullptr) return;
+    const gfx_light* light = g_state->objects.current_light;
+    const vec3 sun = light != nullptr ? vec3{light->direction[0], light->direction[1], light->direction[2]}
+                                      : vec3{0.0f, -1.0f, 0.0f};
+    vec3 camera, forward;
+    camera_frame(&camera, &forward);
+    const float y0 = water_level() - origin_y();
+    const float reach = (water_level() - camera.y - origin_y()) / std::max(0.01f, -sun.y);
+    const float mx = camera.x + reach * -sun.x + k_patch_lead * forward.x;
+    const float mz = camera.z + reach * -sun.z + k_patch_lead * forward.z;
+    float drift[2];
+    frame_drift(waves_shown != 0, drift);
+    if (std::fabs(mx - patch_centre[0]) > k_patch_jump) drift[0] += mx - patch_centre[0];
+    if (std::fabs(mz - patch_centre[1]) > k_patch_jump) drift[1] += mz - patch_centre[1];
+    patch_centre[0] = mx;
+    patch_centre[1] = mz;
+
+    vec3 right{1.0f, 0.0f, 0.0f};
+    if (g_state->camera_world != nullptr) {
+        const mat4& m = *g_state->camera_world;
+        right = vec3{m.m[0][0], m.m[0][1], m.m[0][2]};
+    }
+    const vec3 base{0.0f, y0, 0.0f};
+    const vec3 points[6] = {base, base + right, base + sun * 20.0f, base + sun * 20.0f + right,
+                            base + sun * 40.0f, base + sun * 40.0f + right};
+    const std::uint32_t colours[6] = {0x00FFFFFFu, 0x00FFFFFFu, 0x80FFFFFFu,
+                                      0x80FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu};
+    patch_vertex strip[6];
+    for (int i = 0; i < 6; ++i) {
+        strip[i] = patch_vertex{points[i].x, points[i].y, points[i].z, colours[i],
+                                (i % 2) * k_patch_u_step, 0.0f};
+    }
+    d->set_render_state(RS_FOGCOLOR, 0);
+    d->set_render_state(RS_CULLMODE, CULL_NONE);
+    d->set_render_state(RS_ZWRITEENABLE, 0);
+    d->set_render_state(RS_DESTBLEND, BLEND_ONE);
+    d->set_texture(0, g_state->objects.wave_texture());
+    d->set_fvf(k_patch_fvf);
+    for (int p = 0; p < patch_count && p < k_patches; ++p) {
+        patch_x[p] += drift[0];
+        patch_z[p] += drift[1];
+        if (!std::isfinite(patch_x[p]) || !std::isfinite(patch_z[p]) || !std::isfinite(mx) ||
+            !std::isfinite(mz)) {
+            continue;  // a broken camera position: nothing sensible to gather round
+        }
+        while (patch_x[p] > mx + k_patch_reach) patch_x[p] -= 2.0f * k_patch_reach;
+        while (patch_x[p] < mx - k_patch_reach) patch_x[p] += 2.0f * k_patch_reach;
+        while (patch_z[p] > mz + k_patch_reach) patch_z[p] -= 2.0f * k_patch_reach;
+        while (patch_z[p] < mz - k_patch_reach) patch_z[p] += 2.0f * k_patch_reach;
+        d->set_transform(TS_WORLD, mat_translation(patch_x[p], 0.0f, patch_z[p]));
+        for (patch_vertex& v : strip) v.u += k_patch_u_step;
+        CHECK_HR(d->draw_primitive_up(PT_TRIANGLESTRIP, 4, strip, static_cast<int>(sizeof(patch_vertex))));
+    }
+    d->set_render_state(RS_FOGCOLOR, g_app->fog_color);
+    d->set_render_state(RS_CULLMODE, static_cast<std::uint32_t>(g_app->front_cull));
+    d->set_render_state(RS_ZWRITEENABLE, 1);
+    d->set_render_state(RS_DESTBLEND, BLEND_INVSRCALPHA);
+}

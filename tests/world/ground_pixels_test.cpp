@@ -3,6 +3,7 @@
 // (at most 1 % of the pixels off by more than 8 in a channel) and colours worked out by hand.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -104,6 +105,7 @@ protected:
             }
         }
         state_.camera_world = &camera_;
+        camera_ = mat_translation(k_centre, 1000.0f, k_centre);  // the tiles' steps follow it
         t.create_tile_grids();
         t.update_lod();
         std::uint16_t colours[16];
@@ -129,6 +131,8 @@ protected:
         sun_.diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
         sun_.ambient = {0.2f, 0.2f, 0.2f, 1.0f};
         state_.objects.current_light = &sun_;
+        d->set_light(0, sun_);  // the fixed-function passes light with the device's sun
+        d->light_enable(0, true);
         state_.fog_air = 1.0e8f;
         state_.max_fog = 1.0e8f;
         d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
@@ -245,6 +249,105 @@ TEST_F(TerrainGolden, RefractionClippedAtTheWater) {
     EXPECT_FALSE(is_black(rgb_of(picture, 20, 10)));
     EXPECT_FALSE(is_black(rgb_of(picture, 20, 110)));
     EXPECT_TRUE(is_black(rgb_of(picture, 100, 60)));
-    EXPECT_TRUE(is_black(rgb_of(picture, 83, 30)));
+    EXPECT_TRUE(is_black(rgb_of(picture, 88, 30)));
     EXPECT_EQ(compare_with_golden(picture, "refraction_clipped"), "");
+}
+
+namespace {
+
+// The sea at a fixed time, seen from 30 m up looking north and down at 20 degrees: the
+// reflection and refraction pictures are plain colours (sky blue, dark green).
+class SeaGolden : public TerrainGolden {
+protected:
+    void look_at_sea() {
+        gfx_device* d = app_.device.get();
+        app_.set_default_states(true);
+        const vec3 eye{0.0f, 30.0f, 0.0f};
+        const vec3 at{0.0f, 30.0f - std::tan(0.35f) * 100.0f, 100.0f};
+        d->set_transform(TS_VIEW, mat_look_at_lh(eye, at, vec3{0.0f, 1.0f, 0.0f}));
+        d->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.9f, 4.0f / 3.0f, 1.0f, 20000.0f));
+        mat4 inverse;
+        mat_inverse(d->transform(TS_VIEW), &inverse);
+        camera_ = inverse;
+        d->set_render_state(RS_FOGENABLE, 0);
+        sun_.type = LIGHT_DIRECTIONAL;
+        sun_.direction[0] = 0.3f;
+        sun_.direction[1] = -0.5f;
+        sun_.direction[2] = -0.8f;
+        sun_.diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
+        sun_.ambient = {0.2f, 0.2f, 0.2f, 1.0f};
+        state_.objects.current_light = &sun_;
+        state_.camera_world = &camera_;
+        state_.above_water = 1;
+        app_.fog_end = 1.0e7f;
+        d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    }
+    texture_ptr reflection_, refraction_;
+};
+
+}  // namespace
+
+TEST_F(SeaGolden, WavesWithReflectionAndRefraction) {
+    state_.wind_direction = 0.3f;
+    state_.wind_speed = 8.0f;
+    state_.camera_world = &camera_;
+    app_.paused = 1;
+    terrain& t = *ground_;
+    t.water.wave_height = 1.5f;
+    ASSERT_TRUE(t.init_device());
+    t.water.wave_time = 12.5f;
+    t.water.update();  // paused: the clock stands, the waves are computed
+    t.water.waves_shown = 1;
+    t.water_in_view = 1;
+    ASSERT_EQ(t.water_index(), 7);
+    create_filled_texture(app_.device.get(), &state_.objects.reflection_texture, 8, 8, true, 0xFF80B0E0u);
+    create_filled_texture(app_.device.get(), &state_.objects.refraction_texture, 8, 8, true, 0xFF104030u);
+    look_at_sea();
+    gfx_device* d = app_.device.get();
+    d->begin_scene();
+    t.set_water_shader();
+    t.render_water(true);
+    t.restore_render_states();
+    d->end_scene();
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    // Sky above the horizon stays clear; the water below is lit, bluer than red.
+    EXPECT_TRUE(is_black(rgb_of(picture, 80, 2)));
+    const std::uint32_t water = rgb_of(picture, 80, 110);
+    EXPECT_FALSE(is_black(water));
+    EXPECT_GT(water & 0xFF, (water >> 16) & 0xFF) << std::hex << water;
+    EXPECT_EQ(compare_with_golden(picture, "sea_variant7"), "");
+}
+
+// Under the water, the nearest ground with the dense texture and the additive caustics of
+// the current wave frame projected from above.
+TEST_F(SeaGolden, CausticsOnTheGroundBelow) {
+    make_ground(shore_height, one_class);
+    look_down();
+    texture_ptr waves;  // a checker of grey and black squares, 8 texels a side
+    ASSERT_TRUE(create_filled_texture(app_.device.get(), &waves, 32, 32, false, 0));
+    locked_rect rect;
+    ASSERT_EQ(waves->lock_rect(0, &rect), S_OK);
+    for (int y = 0; y < 32; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(rect.bits) + y * rect.pitch);
+        for (int x = 0; x < 32; ++x) row[x] = ((x / 8 + y / 8) % 2) ? 0xFF606060u : 0xFF000000u;
+    }
+    waves->unlock_rect(0);
+    state_.objects.wave_textures[0] = waves.get();
+    state_.objects.wave_frame = 0;
+    state_.objects.caustics_material.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    state_.objects.caustics_material.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    state_.objects.wave_projection = mat_scaling(0.01f, 0.01f, 0.01f);
+    state_.rain = 1;
+    state_.sea_fog = 1.0e7f;
+    gfx_device* d = app_.device.get();
+    d->begin_scene();
+    ground_->render_tiles_underwater(false);
+    d->end_scene();
+    state_.objects.wave_textures[0] = nullptr;
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    EXPECT_FALSE(is_black(rgb_of(picture, 20, 60)));  // under the water: drawn
+    EXPECT_TRUE(is_black(rgb_of(picture, 140, 60)));  // dry land: not in the below list
+    EXPECT_EQ(compare_with_golden(picture, "sea_caustics"), "");
 }

@@ -280,3 +280,61 @@ TEST_F(TerrainDevice, WaterBumpScaleStaysFiniteAtWaveScaleZero) {
     EXPECT_FLOAT_EQ(app_.device->vertex_shader_constant(8)[3], 0.25f);
     EXPECT_FLOAT_EQ(app_.device->pixel_shader_constant(20)[3], 0.25f);
 }
+
+TEST_F(TerrainDevice, CausticsFrameAndWavePatches) {
+    ASSERT_TRUE(ground_->init_device());
+    sea& s = ground_->water;
+    state_.rain = 1;
+    app_.paused = 1;  // the clock stands: the frame follows the wave time alone
+    s.wave_time = 31.5f / 20.0f;
+    s.update();
+    EXPECT_EQ(state_.objects.wave_frame, 31);
+    s.wave_time = 32.0f / 20.0f;
+    s.update();
+    EXPECT_EQ(state_.objects.wave_frame, 0);
+
+    // Sun straight down: the patches gather 20 m ahead of the camera (forward +z).
+    gfx_light sun;
+    sun.direction[1] = -1.0f;
+    state_.objects.current_light = &sun;
+    camera_ = mat_translation(100.0f, 2.0f, 50.0f);
+    device().clear_records();
+    s.render_wave_patches();
+    ASSERT_EQ(device().draws().size(), 12u);
+    for (int p = 0; p < 12; ++p) {
+        const draw_record& r = device().draws()[p];
+        EXPECT_EQ(r.type, static_cast<std::uint32_t>(PT_TRIANGLESTRIP));
+        EXPECT_EQ(r.primitive_count, 4);
+        float u = 0.0f;
+        std::memcpy(&u, r.vertices.data() + 16, 4);  // first vertex: x, y, z, colour, u
+        EXPECT_FLOAT_EQ(u, 0.1f * (p + 1)) << p;
+        const mat4& w = r.state.world[0];
+        EXPECT_LE(std::fabs(w.m[3][0] - 100.0f), 10.0f) << p;
+        EXPECT_LE(std::fabs(w.m[3][2] - 70.0f), 10.0f) << p;
+    }
+    EXPECT_EQ(app_.device->render_state(RS_ZWRITEENABLE), 1u);
+    EXPECT_EQ(app_.device->render_state(RS_DESTBLEND), static_cast<std::uint32_t>(BLEND_INVSRCALPHA));
+}
+
+TEST_F(TerrainDevice, SeaGridDrawsEveryTileAtLevelOneOrCoarser) {
+    ASSERT_TRUE(ground_->init_device());
+    sea& s = ground_->water;
+    s.update();
+    device().clear_records();
+    s.render(true);
+    // The far grid, then 33 x 33 near tiles (span 16).
+    ASSERT_EQ(device().draws().size(), 1u + 33u * 33u);
+    EXPECT_EQ(device().draws()[0].primitive_count, s.far_index_count / 3);
+    int finest = 0;
+    for (std::size_t i = 1; i < device().draws().size(); ++i) {
+        const draw_record& r = device().draws()[i];
+        EXPECT_NE(r.start_index, 0) << i;  // level 0 starts at index 0: never drawn
+        if (r.start_index == s.lod_start[1]) ++finest;
+    }
+    EXPECT_GT(finest, 0);  // the tiles at the camera are drawn at level 1
+    EXPECT_EQ(s.drawn_index_count, s.far_index_count + [&] {
+        int n = 0;
+        for (std::size_t i = 1; i < device().draws().size(); ++i) n += device().draws()[i].primitive_count * 3;
+        return n;
+    }());
+}
