@@ -5,6 +5,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "world/clip_test.h"
 #include "world/sea.h"
 
 namespace {
@@ -66,6 +67,9 @@ void sea::render(bool /*full*/) {
     d->set_render_state(RS_SPECULARENABLE, 1);
     d->set_render_state(RS_AMBIENTMATERIALSOURCE, MCS_COLOR1);
     d->set_render_state(RS_ALPHABLENDENABLE, 0);
+    // The sea is opaque: without the alpha test hidden pixels are rejected before shading.
+    const std::uint32_t alpha_test = d->render_state(RS_ALPHATESTENABLE);
+    d->set_render_state(RS_ALPHATESTENABLE, 0);
     if (g_state != nullptr) d->set_material(g_state->objects.default_material);
     set_draw_constants(d);
     d->set_fvf(k_fvf);
@@ -88,6 +92,7 @@ void sea::render(bool /*full*/) {
     d->set_render_state(RS_SPECULARENABLE, 0);
     d->set_render_state(RS_AMBIENTMATERIALSOURCE, MCS_MATERIAL);
     d->set_render_state(RS_ALPHABLENDENABLE, 1);
+    d->set_render_state(RS_ALPHATESTENABLE, alpha_test);
     d->set_render_state(RS_FOGTABLEMODE, FOG_EXP);
     d->set_render_state(RS_FOGVERTEXMODE, FOG_NONE);
 }
@@ -127,6 +132,13 @@ void sea::render_grid() {
             const float tx = x0 + tj * patch_size;
             const float tz = z0 + ti * patch_size;
             world = mat_translation(tx, y, tz);
+            // Waves and their sideways displacement stay within a few wave heights.
+            const float margin = 10.0f + 4.0f * wave_height;
+            const mat4 to_clip = world * d->transform(TS_VIEW) * d->transform(TS_PROJECTION);
+            if (!box_in_view(vec3{-margin, -margin, -margin},
+                             vec3{patch_size + margin, margin, patch_size + margin}, to_clip)) {
+                continue;
+            }
             set_draw_constants(d);
             const float dx = camera.x - (tx + 0.5f * patch_size);
             const float dy = camera.y - y;

@@ -8,6 +8,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/model_shading.h"
+#include "world/clip_test.h"
 #include "world/terrain.h"
 
 namespace {
@@ -85,6 +86,22 @@ void set_clamp_w(gfx_device* d, bool clamp) {
     d->set_sampler_state(1, SAMP_ADDRESSW, mode);
 }
 
+// Land is opaque: without the alpha test the rasteriser can reject hidden pixels before
+// shading them. The previous setting comes back afterwards.
+class opaque_draws {
+public:
+    explicit opaque_draws(gfx_device* d) : d_(d), previous_(d->render_state(RS_ALPHATESTENABLE)) {
+        d_->set_render_state(RS_ALPHATESTENABLE, 0);
+    }
+    ~opaque_draws() { d_->set_render_state(RS_ALPHATESTENABLE, previous_); }
+    opaque_draws(const opaque_draws&) = delete;
+    opaque_draws& operator=(const opaque_draws&) = delete;
+
+private:
+    gfx_device* d_;
+    std::uint32_t previous_;
+};
+
 void set_address_uv(gfx_device* d, int stage, std::uint32_t mode) {
     d->set_sampler_state(stage, SAMP_ADDRESSU, mode);
     d->set_sampler_state(stage, SAMP_ADDRESSV, mode);
@@ -103,6 +120,15 @@ void world_plane_to_clip(const float world[4], const mat4& view_projection, floa
         out[j] = 0.0f;
         for (int k = 0; k < 4; ++k) out[j] += inverse.m[j][k] * world[k];
     }
+}
+
+// The tile under its world matrix, its heights (flat for the water) and its square.
+bool tile_in_view(gfx_device* d, const terrain_tile& tile, bool flat) {
+    const mat4 to_clip = tile.world * d->transform(TS_VIEW) * d->transform(TS_PROJECTION);
+    const float side = tile.quads * tile.quad_size;
+    const vec3 lo{0.0f, flat ? 0.0f : tile.low, 0.0f};
+    const vec3 hi{side, flat ? 0.0f : tile.high, side};
+    return box_in_view(lo, hi, to_clip);
 }
 
 }  // namespace
@@ -142,6 +168,7 @@ void terrain::draw_tile(terrain_tile& tile) {
     gfx_device* d = device();
     if (tile.index_count_above < 3 || !tile.upload_buffers()) return;
     place_tile(d, tile, grid_origin, -origin_y());
+    if (!tile_in_view(d, tile, false)) return;
     set_tile_constants(tile);
     draw_list(d, tile, tile.above_buffer.get(), tile.index_count_above);
 }
@@ -150,6 +177,7 @@ void terrain::draw_tile_below(terrain_tile& tile) {
     gfx_device* d = device();
     if (tile.index_count_below < 3 || !tile.upload_buffers()) return;
     place_tile(d, tile, grid_origin, -origin_y());
+    if (!tile_in_view(d, tile, false)) return;
     draw_list(d, tile, tile.below_buffer.get(), tile.index_count_below);
 }
 
@@ -157,6 +185,7 @@ void terrain::draw_tile_plain(terrain_tile& tile) {
     gfx_device* d = device();
     if (tile.index_count_above < 3 || !tile.upload_buffers()) return;
     place_tile(d, tile, grid_origin, -origin_y());
+    if (!tile_in_view(d, tile, false)) return;
     draw_list(d, tile, tile.above_buffer.get(), tile.index_count_above);
 }
 
@@ -164,6 +193,7 @@ void terrain::draw_tile_refraction(terrain_tile& tile) {
     gfx_device* d = device();
     if (tile.index_count_below < 3 || !tile.upload_buffers()) return;
     place_tile(d, tile, grid_origin, -origin_y());
+    if (!tile_in_view(d, tile, false)) return;
     set_tile_constants(tile);
     draw_list(d, tile, tile.below_buffer.get(), tile.index_count_below);
 }
@@ -172,6 +202,7 @@ void terrain::draw_tile_water(terrain_tile& tile) {
     gfx_device* d = device();
     if (tile.index_count_below < 3 || !tile.upload_buffers()) return;
     place_tile(d, tile, grid_origin, water_level() - origin_y());
+    if (!tile_in_view(d, tile, true)) return;
     const mat4 world_view = tile.world * d->transform(TS_VIEW);
     set_vs_transposed(d, 0, world_view * d->transform(TS_PROJECTION));
     set_vs_transposed(d, 4, world_view);
@@ -222,6 +253,7 @@ void terrain::render_tiles(bool full) {
         }
         return;
     }
+    const opaque_draws opaque(d);
     d->set_material(default_material());
     d->set_render_state(RS_ALPHABLENDENABLE, 0);
     set_clamp_w(d, true);
@@ -259,9 +291,13 @@ void terrain::render_tiles(bool full) {
 void terrain::render_tiles_plain(bool full) {
     gfx_device* d = device();
     if (d == nullptr) return;
+    const opaque_draws opaque(d);
     d->set_material(default_material());
     d->set_render_state(RS_ALPHABLENDENABLE, 0);
     set_clamp_w(d, true);
+    // The shadow pass (full = false) wants depth alone: no colour, no texture.
+    const std::uint32_t colour_writes = d->render_state(RS_COLORWRITEENABLE);
+    if (!full) d->set_render_state(RS_COLORWRITEENABLE, 0);
     if (full) {
         for (terrain_tile& t : far_tiles) {
             if (!t.has_buffers()) continue;
@@ -270,9 +306,10 @@ void terrain::render_tiles_plain(bool full) {
         }
     }
     for (terrain_tile& t : near_tiles) {
-        d->set_texture(0, land_volumes[t.mip_level].get());
+        d->set_texture(0, full ? land_volumes[t.mip_level].get() : nullptr);
         draw_tile_plain(t);
     }
+    d->set_render_state(RS_COLORWRITEENABLE, colour_writes);
     d->set_render_state(RS_ALPHABLENDENABLE, 1);
     set_clamp_w(d, false);
 }
@@ -340,6 +377,7 @@ void terrain::render_caustics() {
 void terrain::render_tiles_refraction(bool full) {
     gfx_device* d = device();
     if (d == nullptr) return;
+    const opaque_draws opaque(d);
     d->set_material(default_material());
     d->set_render_state(RS_ALPHABLENDENABLE, 0);
     set_clamp_w(d, true);

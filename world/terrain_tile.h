@@ -76,4 +76,8 @@ public:
     index_buffer_ptr below_buffer;
     std::uint32_t revision = 0;            // counts changes of the arrays
     std::uint32_t uploaded_revision = ~0u; // the revision the buffers hold
+    // The drawn heights' range (curvature drop taken off) at the last upload: with the
+    // tile's square it bounds what a draw can reach, so tiles out of view are skipped.
+    float low = 0.0f;
+    float high = 0.0f;
 };

@@ -1,5 +1,6 @@
 // The device buffers of a terrain tile: made once at the tile's largest size (its base
 // step), refilled from the tile's arrays whenever they changed.
+#include <algorithm>
 #include <cstring>
 
 #include "core/d3d_app.h"
@@ -53,6 +54,11 @@ bool terrain_tile::upload_buffers() {
         copy_into(below_buffer.get(), indices_below.data(),
                   static_cast<std::size_t>(index_count_below) * sizeof(std::uint16_t));
     if (ok) uploaded_revision = revision;
+    low = high = vertex_count > 0 ? vertices[0].y : 0.0f;
+    for (int i = 0; i < vertex_count; ++i) {
+        low = std::min(low, vertices[i].y - vertices[i].drop);
+        high = std::max(high, vertices[i].y);
+    }
     return ok;
 }
 

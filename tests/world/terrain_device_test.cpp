@@ -234,6 +234,8 @@ TEST_F(TerrainDevice, LandProgramsFollowTheOptions) {
     ASSERT_GT(step_one, 0);
     ASSERT_LT(step_one, 256);
 
+    // A view that holds the whole grid: every tile is drawn.
+    app_.device->set_transform(TS_PROJECTION, mat_ortho_lh(1.0e6f, 1.0e6f, -1.0e6f, 1.0e6f));
     device().clear_records();
     t.render_tiles(true);
     program_counts c = count_draws(device(), t.pixel_shaders[terrain::k_land_pair].get());
@@ -316,13 +318,14 @@ TEST_F(TerrainDevice, CausticsFrameAndWavePatches) {
     EXPECT_EQ(app_.device->render_state(RS_DESTBLEND), static_cast<std::uint32_t>(BLEND_INVSRCALPHA));
 }
 
-TEST_F(TerrainDevice, SeaGridDrawsEveryTileAtLevelOneOrCoarser) {
+TEST_F(TerrainDevice, SeaGridDrawsTilesInViewAtLevelOneOrCoarser) {
     ASSERT_TRUE(ground_->init_device());
     sea& s = ground_->water;
     s.update();
+    app_.device->set_transform(TS_PROJECTION, mat_ortho_lh(1.0e6f, 1.0e6f, -1.0e6f, 1.0e6f));
     device().clear_records();
     s.render(true);
-    // The far grid, then 33 x 33 near tiles (span 16).
+    // In a view holding everything: the far grid, then 33 x 33 near tiles (span 16).
     ASSERT_EQ(device().draws().size(), 1u + 33u * 33u);
     EXPECT_EQ(device().draws()[0].primitive_count, s.far_index_count / 3);
     int finest = 0;
@@ -337,4 +340,39 @@ TEST_F(TerrainDevice, SeaGridDrawsEveryTileAtLevelOneOrCoarser) {
         for (std::size_t i = 1; i < device().draws().size(); ++i) n += device().draws()[i].primitive_count * 3;
         return n;
     }());
+    // Looking north through a narrow view, the patches behind and beside are skipped.
+    app_.device->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.5f, 1.0f, 1.0f, 100000.0f));
+    device().clear_records();
+    s.render(true);
+    EXPECT_GT(device().draws().size(), 1u);
+    EXPECT_LT(device().draws().size(), 1u + 33u * 33u / 2u);
+}
+
+// Tiles wholly outside the picture are not drawn: looking north through a narrow view, none
+// of the tiles south of the camera is.
+TEST_F(TerrainDevice, TilesOutOfViewAreSkipped) {
+    state_.fill_height = 10.0f;
+    ASSERT_TRUE(ground_->init_device());
+    terrain& t = *ground_;
+    t.update_lod();
+    app_.device->set_transform(TS_VIEW, mat_look_at_lh(vec3{0.0f, 20.0f, 0.0f}, vec3{0.0f, 20.0f, 100.0f},
+                                                       vec3{0.0f, 1.0f, 0.0f}));
+    app_.device->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.5f, 1.0f, 1.0f, 100000.0f));
+    device().clear_records();
+    t.render_tiles(true);
+    const std::size_t drawn = device().draws().size();
+    EXPECT_GT(drawn, 0u);
+    EXPECT_LT(drawn, 24u + 256u);
+    // No near tile wholly south of the camera (its north edge at z <= 0) is drawn.
+    int south = 0;
+    for (const terrain_tile& tile : t.near_tiles) {
+        if (tile.z + t.period > 0.0f) continue;
+        ++south;
+        for (const draw_record& r : device().draws()) {
+            const bool same = r.state.world[0].m[3][0] == tile.world.m[3][0] &&
+                              r.state.world[0].m[3][2] == tile.world.m[3][2];
+            EXPECT_FALSE(same) << tile.x << "," << tile.z;
+        }
+    }
+    EXPECT_GT(south, 0);
 }
