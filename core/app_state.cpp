@@ -14,6 +14,7 @@ app_state* g_state = nullptr;
 app_state::app_state() = default;
 
 app_state::~app_state() {
+    release();
     if (g_state == this) g_state = nullptr;
 }
 

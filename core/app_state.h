@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "core/app_state_objects.h"
 #include "core/editor_selection.h"
 #include "core/scenery_index.h"
 #include "platform/math3d.h"
@@ -59,6 +60,17 @@ public:
     void transform_selection(int x, int y, int last_x, int last_y);
     void pick_at_cursor(int x, int y);
     void select_in_drag_rectangle();
+
+    // Shared device objects (app_state_objects.cpp). load_shared_textures loads the shared
+    // textures, then makes the render targets and the shader programs; each failure leaves
+    // only its own object none. release frees everything that exists (shutdown, destructor).
+    void load_shared_textures();
+    void create_render_targets();
+    // Before a device reset: the targets that follow the back buffer's size go, and
+    // create_render_targets remakes them afterwards at the new size.
+    void release_half_size_targets();
+    void load_shaders();
+    void release();
 
     // Impact and smoke effects at a scene position, under the parent (none: the "transps"
     // root); the new emitter becomes the current object.
@@ -190,6 +202,9 @@ public:
     // Set by the missile design screen around its part drawing: the parts' design views then
     // draw with the part frame's own world transform instead of one built from their angles.
     std::uint8_t assembled_view = 0;
+    // Shaders, render targets, shared textures and the per-frame values the ground, water
+    // and sea drawing read.
+    app_state_objects objects;
 };
 
 // The program's one application state; set by the entry function (tests set their own).

@@ -138,13 +138,15 @@ bool scene::on_resize() {
 }
 
 void scene::on_device_lost() {
-    // The render targets of the application state are released here.
+    // The pass targets of half the back buffer's size go; the reset remakes them.
+    if (g_state) g_state->release_half_size_targets();
 }
 
 void scene::on_device_reset() {
     // A reset leaves the device in its initial states: the program's own come back first.
     // The render targets are recreated here; the GUI adapts to the new back buffer.
     g_app->set_default_states(true);
+    if (g_state) g_state->create_render_targets();
     gui_link().on_resize();
 }
 
@@ -172,12 +174,14 @@ void scene::init_joystick() {
 }
 
 void scene::init_gui() { gui_link().init(); }
-// The shared textures of the application state: so far the status line's tape strips.
+// With them the render targets of the passes and the shared shader programs.
 void scene::load_shared_textures() {
-    if (g_state) g_state->load_tape_textures();
+    if (g_state) g_state->load_shared_textures();
 }
-// The terrain's device objects arrive with the terrain's drawing.
-void scene::init_terrain_device() {}
+void scene::init_terrain_device() {
+    // The sea's wave field reads the wind and wave settings read from the settings file.
+    ground.init_device();
+}
 void scene::update_terrain_lod() { ground.update_lod(); }
 // The sky and the earth globe arrive with their own objects.
 void scene::init_sky() {}
@@ -214,14 +218,13 @@ void scene::destroy_design_system() {
     design_missile = nullptr;
 }
 
-// The terrain's and the globe's device objects arrive with their drawing.
-void scene::release_terrain() {}
+void scene::release_terrain() { ground.release(); }
+// The globe's device objects arrive with its drawing.
 void scene::release_globe() {}
 void scene::clear_scene() { clear(true); }
 void scene::shutdown_gui() { gui_link().shutdown(); }
-// The application state's device resources: so far the tape strips.
 void scene::release_app_state_objects() {
-    if (g_state) g_state->release_tape_textures();
+    if (g_state) g_state->release();
 }
 
 void scene::release_sound_slots() {

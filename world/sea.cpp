@@ -99,6 +99,8 @@ void sea::build_spectrum() {
     }
     plan.reset();
     plan = std::make_unique<fft_c2r_64>();
+    // The far grid's spacing follows the patch size.
+    if (far_vertex_buffer) build_far_grid();
 }
 
 void sea::update() {
@@ -109,12 +111,21 @@ void sea::update() {
         g_state->water_motion[0] = std::sin(wave_time) * std::cos(dir) + g_state->current[0];
         g_state->water_motion[1] = std::sin(wave_time) * std::sin(dir) + g_state->current[1];
     }
-    if (waves_shown) update_waves();
+    if (waves_shown) {
+        update_waves();
+        if (grid_mode != 0) {
+            fill_grid_vertices();
+        } else {
+            refresh_mesh();
+        }
+    }
+    if (g_state != nullptr && g_state->rain) update_wave_projection();
 }
 
 void sea::fill_transform_input() {
     const double t = wave_time;
-    for (int i = 0; i < N / 2; ++i) {
+    const int columns = k_fill_kx_zero_column ? N / 2 + 1 : N / 2;
+    for (int i = 0; i < columns; ++i) {
         for (int j = 0; j < N; ++j) {
             const double w = omega[i][j];
             const double* h = h0[i][j];
@@ -128,9 +139,8 @@ void sea::fill_transform_input() {
             ht[i][j][1] = h[0] * s + h[1] * c + m[0] * sm - m[1] * cm;
         }
     }
-    // Column 32 of each row stays as the spectrum build left it (zero).
     for (int r = 0; r < N; ++r) {
-        for (int k = 0; k < N / 2; ++k) {
+        for (int k = 0; k < columns; ++k) {
             height[r][2 * k] = ht[k][r][0];
             height[r][2 * k + 1] = ht[k][r][1];
         }
@@ -252,4 +262,5 @@ void sea::surface_height_normal(float x, float z, float* out, float* nx, float* 
 void sea::shift_origin(float dx, float dz) {
     pattern_offset_x = std::fmod(pattern_offset_x + dx, patch_size);
     pattern_offset_z = std::fmod(pattern_offset_z + dz, patch_size);
+    refresh_mesh();
 }

@@ -7,8 +7,22 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/fft_c2r.h"
+#include "platform/gfx_device.h"
+#include "platform/math3d.h"
+
+// The sea's vertex: position, normal, diffuse colour, texture 0 (u, v), texture 1 (crest
+// value 0..1, unused). 44 bytes.
+struct sea_vertex {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float nx = 0.0f, ny = 1.0f, nz = 0.0f;
+    std::uint32_t diffuse = 0xFFFFFFFFu;
+    float u = 0.0f, v = 0.0f;
+    float crest = 0.0f, unused = 0.0f;
+};
+static_assert(sizeof(sea_vertex) == 44, "sea vertices are 44 bytes");
 
 class sea {
 public:
@@ -16,6 +30,10 @@ public:
     static constexpr int k_spectrum = N + 1;
     static constexpr int k_stride = N + 2;  // doubles per row of the transform arrays
     static constexpr int k_patches = 12;
+    // Transform column 32 is the one the centring shift turns into kx = 0: the waves that
+    // run straight downwind or upwind, the strongest of the spectrum. It is filled from the
+    // time step of spectrum row 32; left zero, the sea loses them.
+    static constexpr bool k_fill_kx_zero_column = true;
 
     // Seeds the program's rand with 1 and draws the random tables: the wave field of every
     // run depends on exactly this sequence.
@@ -75,6 +93,57 @@ public:
     float patch_z[k_patches] = {};
     float lod_distance = 2000.0f;  // mesh reach in cells; with the patch size it sets the sea's range
 
+    // ---- Mesh, device objects and drawing (sea_mesh.cpp, sea_render.cpp) ----
+    static constexpr int k_mesh_vertices = 24000;
+    static constexpr int k_mesh_indices = 64000;
+    static constexpr int k_far_vertices = (N + 2) * (N + 2);
+    static constexpr int k_far_indices = 24576;
+    static constexpr int k_levels = 4;
+    static constexpr std::uint32_t k_fvf = FVF_XYZ | FVF_NORMAL | FVF_DIFFUSE | FVF_TEX2;
+
+    // The three mesh arrays and the four managed buffers, then the mesh and the spectrum.
+    // False at the first failed creation (logged through the device check).
+    bool init_device();
+    void release();
+    void build_mesh();
+    void build_far_grid();
+    void build_grid_indices();
+    void fill_grid_vertices();
+    void refresh_mesh();
+    void set_grid_mode(std::uint8_t mode);
+    // Drawing (sea_render.cpp), with the water program the terrain's water pass chose.
+    void render(bool full);
+    void render_grid();
+    void render_mesh();
+    // The twelve small additive wave patches around the point the sun glints at (the camera
+    // at the water), and the caustics texture's frame and projection.
+    void render_wave_patches();
+    void update_wave_projection();
+
+    vertex_buffer_ptr near_vertex_buffer;
+    index_buffer_ptr near_index_buffer;
+    vertex_buffer_ptr far_vertex_buffer;
+    index_buffer_ptr far_index_buffer;
+    std::uint16_t mesh_vertex_count = 0;
+    std::uint16_t mesh_index_count = 0;
+    std::uint16_t far_vertex_count = 0;
+    std::uint16_t far_index_count = 0;
+    int drawn_index_count = 0;
+    std::uint16_t near_vertex_count = 0;
+    std::uint16_t lod_start[k_levels] = {};
+    std::uint16_t lod_count[k_levels] = {};
+    std::vector<std::int32_t> mesh_grid_x;
+    std::vector<std::int32_t> mesh_grid_z;
+    std::vector<float> mesh_detail;
+    float lod_ratio = 5.0f;
+    float lead_cells = 40.0f;
+    mat4 world = mat_identity();
+    mat4 shader_matrix = mat_identity();
+    float inverse_patch = 1.0f / 320.0f;
+    float wave_drift[2] = {0.0f, 0.0f};    // the caustics texture's drift, metres
+    float patch_drift[2] = {0.0f, 0.0f};
+    float patch_centre[2] = {0.0f, 0.0f};  // where the wave patches gathered last frame
+
 private:
     // The random amplitude and phase tables read as one run of 8192 values, amplitudes
     // first, as the spectrum build indexes them; positions past the run read 0.
@@ -82,4 +151,10 @@ private:
     void fill_transform_input();
     void update_displacement();
     float sample_grid(const float (&grid)[N][N], float x, float z) const;
+    // The adaptive mesh (grid mode 0).
+    void build_adaptive_mesh(sea_vertex* vertices, std::uint16_t* indices);
+    int add_mesh_vertex(sea_vertex* vertices, float x, float z);
+    void split_triangle(sea_vertex* vertices, std::uint16_t* indices, int a, int b, int c);
+    void set_draw_constants(gfx_device* d);
+    void emit_triangle(sea_vertex* vertices, std::uint16_t* indices, int a, int b, int c, float edge);
 };

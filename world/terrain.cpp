@@ -126,8 +126,12 @@ bool terrain::load_scenery(const char* name) {
         build_class_map();
         write_class_map();
     }
-    // The topographic pictures, land and dense texture volumes and the scatter arrays are
-    // further load steps of their own.
+    make_topo_map();
+    show_caption("Loading Land Textures");
+    load_land_textures();
+    show_caption("Loading Dense Textures");
+    load_dense_textures();
+    // The scatter arrays are a further load step of their own.
     create_tile_grids();
     update_lod();
     if (!loaded) log_line("Scenery %s has no elevations", name);
@@ -139,6 +143,7 @@ void terrain::unload() {
     class_map.clear();
     mark_map.clear();
     water_map.clear();
+    release_land_volumes();
     columns = 0;
     rows = 0;
     grid_origin[0] = grid_origin[1] = grid_origin[2] = 0.0f;
@@ -223,6 +228,7 @@ bool terrain::load_elevations() {
     class_map.clear();
     // A water map belongs to the grid it was made for.
     water_map.clear();
+    release_land_volumes();
     columns = 0;
     rows = 0;
     char header_name[260];

@@ -139,6 +139,68 @@ public:
     char scatter_texture_names[k_max_arrays][k_name_size] = {};
     std::uint32_t scatter_masks[k_max_arrays] = {};
 
+    // ---- Pictures and texture volumes of a scenery load (terrain_textures.cpp) ----
+    // "map.jpg" and "topo.jpg" when either is missing; true when both were made.
+    bool make_topo_map();
+    // The five land volumes (levels 0 to 4) and the dense volume: slice k from the texture
+    // of land class k, white when it is missing. False when a volume could not be made.
+    bool load_land_textures();
+    bool load_dense_textures();
+    // The land texture side in use: the scenery's, bounded by what a volume may take.
+    int land_texture_side() const;
+    void release_land_volumes();
+
+    // ---- Device objects (terrain_device.cpp) ----
+    static constexpr int k_shader_pairs = 11;
+    static constexpr int k_refraction_pair = 8;
+    static constexpr int k_land_pair = 9;
+    static constexpr int k_shadowed_land_pair = 10;
+    static constexpr int k_vertex_shader_ids[k_shader_pairs] = {356, 397, 403, 400, 407, 345,
+                                                                404, 401, 358, 389, 389};
+    static constexpr int k_pixel_shader_ids[k_shader_pairs] = {241, 373, 379, 376, 383, 346,
+                                                               380, 377, 357, 365, 411};
+    static constexpr int k_lookup_size = 1024;
+    static constexpr int k_land_levels = 5;
+
+    // At start-up once the device exists: the tile grids with their buffers, the programs
+    // and textures of the drawing, the sea's device objects.
+    bool init_device();
+    // Frees the device objects (the programs, textures, volumes and tile buffers), then the
+    // sea's. Harmless twice.
+    void release();
+    void load_shaders();
+    // Managed buffers for every tile (nothing without a device).
+    void create_tile_buffers();
+    // Which of the eight water programs the water is drawn with.
+    int water_index() const;
+
+    // ---- Drawing (terrain_render.cpp). full = true: the far tiles (not the centre), then
+    // every near tile; full = false: only the near tiles of step 1. ----
+    void render_tiles(bool full);             // main view above the water
+    void render_tiles_underwater(bool full);  // main view and reflection pass below it
+    void render_tiles_refraction(bool full);  // land seen through the water
+    void render_tiles_plain(bool full);       // reflection above water; shadow depth
+    void render_caustics();
+    void set_water_shader();
+    void render_water(bool full);
+    void restore_render_states();
+    void draw_tile(terrain_tile& tile);
+    void draw_tile_below(terrain_tile& tile);
+    void draw_tile_plain(terrain_tile& tile);
+    void draw_tile_refraction(terrain_tile& tile);
+    void draw_tile_water(terrain_tile& tile);
+    void set_tile_constants(terrain_tile& tile);
+    void set_land_shader();
+    void restore_fog_states();
+
+    shader_ptr vertex_shaders[k_shader_pairs];
+    shader_ptr pixel_shaders[k_shader_pairs];
+    gfx_texture* spray_texture = nullptr;   // from the texture cache
+    texture_ptr lookup_textures[2];         // above the water, under it
+    texture_ptr water_texture;              // "graphics\water.jpg" as a bump map
+    texture_ptr land_volumes[k_land_levels];
+    texture_ptr dense_volume;
+
 private:
     // (slope x cell size)^2 of every land class from the slopes as read.
     void convert_slopes();

@@ -42,6 +42,7 @@ void terrain::create_tile_grids() {
         }
     }
     layout_tiles();
+    create_tile_buffers();
 }
 
 void terrain::layout_tiles() {

@@ -114,6 +114,7 @@ void terrain_tile::fill_tile(const std::int16_t* elevations, const std::uint8_t*
 }
 
 void terrain_tile::build_tile_indices() {
+    ++revision;
     const float water = g_state != nullptr ? g_state->water_level : 0.0f;
     const int n = quads;
     const std::size_t needed = static_cast<std::size_t>(n) * n * 6;
@@ -147,6 +148,7 @@ void terrain_tile::build_tile_indices() {
 }
 
 void terrain_tile::stitch_tile(int edge) {
+    ++revision;
     const int n = quads;
     if (n < 2 || vertices.empty()) return;
     auto h = [&](int k, int l) -> float& { return vertices[k * (n + 1) + l].y; };
@@ -182,6 +184,7 @@ void terrain_tile::stitch_tile(int edge) {
 }
 
 void terrain_tile::release_tile() {
+    release_buffers();
     vertices.clear();
     indices_above.clear();
     indices_below.clear();

@@ -1,12 +1,14 @@
 // One square tile of the terrain grid: a regular (quads + 1)^2 vertex grid filled from the
 // elevations at a sample step, with its triangles split by the water level into the lists
 // drawn above and below the water. The terrain keeps 16 x 16 near tiles and 5 x 5 far tiles
-// of these; the device buffers are made from these arrays when the tiles are drawn.
+// of these. The arrays are the tile's own copy; its managed device buffers are made at
+// device set-up and refreshed from the arrays when a changed tile is next drawn.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "platform/gfx_device.h"
 #include "platform/math3d.h"
 
 class terrain;
@@ -20,6 +22,7 @@ struct terrain_vertex {
     float drop = 0.0f, unused = 0.0f;
 };
 static_assert(sizeof(terrain_vertex) == 44, "tile vertices are 44 bytes");
+constexpr std::uint32_t k_terrain_fvf = FVF_XYZ | FVF_NORMAL | FVF_TEX2 | fvf_texcoord_size3(0);
 
 class terrain_tile {
 public:
@@ -36,6 +39,15 @@ public:
     // straight line between the edge's corners (4..7).
     void stitch_tile(int edge);
     void release_tile();
+
+    // Device buffers (terrain_tile_buffers.cpp): (quads at the base step + 1)^2 vertices and
+    // two index buffers of quads^2 x 6 16-bit indices, managed. False on a failed creation
+    // (logged through the device check).
+    bool create_buffers(gfx_device* device);
+    // Copies the arrays into the buffers when they changed since the last copy.
+    bool upload_buffers();
+    void release_buffers();
+    bool has_buffers() const { return vertex_buffer && above_buffer && below_buffer; }
 
     float vertex_height(int k, int l) const { return vertices[k * (quads + 1) + l].y; }
 
@@ -58,4 +70,14 @@ public:
     float maximum_height = 0.0f;
     mat4 world{};
     mat4 constants{};
+
+    vertex_buffer_ptr vertex_buffer;
+    index_buffer_ptr above_buffer;
+    index_buffer_ptr below_buffer;
+    std::uint32_t revision = 0;            // counts changes of the arrays
+    std::uint32_t uploaded_revision = ~0u; // the revision the buffers hold
+    // The drawn heights' range (curvature drop taken off) at the last upload: with the
+    // tile's square it bounds what a draw can reach, so tiles out of view are skipped.
+    float low = 0.0f;
+    float high = 0.0f;
 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole program under a virtual display: the graphics device starts on the window's
-# OpenGL context and its capabilities are in "Logfile.txt" after the run.
+# OpenGL context and its capabilities are in "Logfile.txt" after the run; the ground's and
+# the sea's programs and device objects, and the shared ones, are made without a failure.
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
@@ -21,4 +22,7 @@ done
 grep -q "^Adapter Cant do BumpMaps" Logfile.txt || fail "the log claims bump maps: $(cat Logfile.txt)"
 grep -q $'^------------------------------------------------\r$' Logfile.txt ||
   fail "the log lacks the rule line"
+if grep -E "Could not load (VSO|PSO)|(terrain|sea|app_state_objects)[a-z_]*\.cpp line" Logfile.txt; then
+  fail "a ground, sea or shared device object failed: $(cat Logfile.txt)"
+fi
 echo "device: ok"

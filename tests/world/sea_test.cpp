@@ -34,17 +34,17 @@ protected:
 };
 
 // The height field the transform must give: the unnormalised inverse DFT of the half
-// spectrum put into the transform (input row r, column k = ht[k][r], column 32 zero), with
-// the columns k = 1..31 standing for their mirrors, then the (-1)^(r + c) of the centred
-// spectrum. Only the real parts of column 0 count.
+// spectrum put into the transform (input row r, column k = ht[k][r], k = 0..32), with the
+// columns k = 1..31 standing for their mirrors, then the (-1)^(r + c) of the centred
+// spectrum. Only the real parts of columns 0 and 32 count.
 double direct_height(const sea& s, int r, int c) {
     const double two_pi = 2.0 * std::acos(-1.0);
     double sum = 0.0;
     for (int k1 = 0; k1 < sea::N; ++k1) {
-        for (int k2 = 0; k2 < sea::N / 2; ++k2) {
+        for (int k2 = 0; k2 <= sea::N / 2; ++k2) {
             const std::complex<double> x(s.ht[k2][k1][0], s.ht[k2][k1][1]);
             const double angle = two_pi * (static_cast<double>(k1) * r + static_cast<double>(k2) * c) / sea::N;
-            const double weight = k2 == 0 ? 1.0 : 2.0;
+            const double weight = k2 == 0 || k2 == sea::N / 2 ? 1.0 : 2.0;
             sum += weight * (x * std::polar(1.0, angle)).real();
         }
     }
@@ -173,4 +173,33 @@ TEST_F(SeaTest, ClockStopsWhilePausedAndOriginShiftKeepsTheRemainder) {
     EXPECT_NEAR(water_->pattern_offset_x, std::fmod(-1000.0f, 96.0f), 1e-4f);
     EXPECT_LT(water_->pattern_offset_x, 0.0f);
     EXPECT_NEAR(water_->pattern_offset_z, std::fmod(250.0f, 96.0f), 1e-4f);
+}
+
+// Transform column 32 holds the waves running straight along the wind (kx = 0 after the
+// centring shift): it is filled, and the field is rougher for it.
+TEST_F(SeaTest, DownwindColumnCarriesWaves) {
+    double column = 0.0;
+    for (int r = 0; r < sea::N; ++r) column += std::fabs(water_->ht[sea::N / 2][r][0]);
+    EXPECT_GT(column, 0.0);
+    double with = 0.0, without = 0.0;
+    const double two_pi = 2.0 * std::acos(-1.0);
+    for (int r = 0; r < sea::N; ++r) {
+        for (int c = 0; c < sea::N; ++c) {
+            const double h = water_->height[r][c];
+            // The column's own share of this point, as the direct sum gives it.
+            double share = 0.0;
+            for (int k1 = 0; k1 < sea::N; ++k1) {
+                const std::complex<double> x(water_->ht[sea::N / 2][k1][0], water_->ht[sea::N / 2][k1][1]);
+                share += (x * std::polar(1.0, two_pi * (k1 * r + 32.0 * c) / sea::N)).real();
+            }
+            const double rest = h - ((r + c) % 2 != 0 ? -share : share);
+            with += h * h;
+            without += rest * rest;
+        }
+    }
+    with = std::sqrt(with / (sea::N * sea::N));
+    without = std::sqrt(without / (sea::N * sea::N));
+    RecordProperty("rms_with_column", std::to_string(with));
+    RecordProperty("rms_without_column", std::to_string(without));
+    EXPECT_GT(with, without);
 }

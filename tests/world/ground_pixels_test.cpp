@@ -1,0 +1,353 @@
+// The ground and water drawn by the OpenGL device on an off-screen context (EGL, no
+// window): every program of the terrain compiles, and the drawings match stored pictures
+// (at most 1 % of the pixels off by more than 8 in a channel) and colours worked out by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/device_calls.h"
+#include "core/texture_loading.h"
+#include "platform/system/gl_device.h"
+#include "platform/system/offscreen_gl.h"
+#include "tests/support/temp_folder.h"
+#include "tests/world/golden_image.h"
+#include "world/terrain.h"
+
+namespace {
+
+constexpr int k_width = 160;
+constexpr int k_height = 120;
+constexpr int k_samples = 256;     // the test ground: 256 x 256 samples of 30 m
+constexpr float k_cell = 30.0f;
+constexpr float k_centre = 1920.0f; // the camera looks straight down on this point (x and z)
+constexpr std::uint16_t k_green = 0x07E0;  // R5G6B5
+constexpr std::uint16_t k_red = 0xF800;
+constexpr std::uint16_t k_grey = 0x8410;
+
+// A 16 x 16 x 16 volume whose slice k is all colours[k] (R5G6B5).
+texture_ptr solid_volume(gfx_device* d, const std::uint16_t colours[16]) {
+    texture_ptr v;
+    if (d->create_volume_texture(16, 16, 16, 1, 0, FMT_R5G6B5, POOL_MANAGED, &v) != S_OK) return v;
+    locked_box box;
+    if (v->lock_box(0, &box) != S_OK) return v;
+    for (int k = 0; k < 16; ++k) {
+        for (int y = 0; y < 16; ++y) {
+            auto* row = reinterpret_cast<std::uint16_t*>(static_cast<std::uint8_t*>(box.bits) +
+                                                         k * box.slice_pitch + y * box.row_pitch);
+            for (int x = 0; x < 16; ++x) row[x] = colours[k];
+        }
+    }
+    v->unlock_box(0);
+    return v;
+}
+
+std::uint32_t rgb_of(const image& picture, int x, int y) { return picture.pixel(x, y) & 0xFFFFFFu; }
+
+bool near_colour(std::uint32_t actual, int r, int g, int b, int tolerance = 8) {
+    const int ar = (actual >> 16) & 0xFF, ag = (actual >> 8) & 0xFF, ab = actual & 0xFF;
+    return std::abs(ar - r) <= tolerance && std::abs(ag - g) <= tolerance && std::abs(ab - b) <= tolerance;
+}
+
+class TerrainGolden : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // llvmpipe draws on this thread: its worker threads, alive until the process ends,
+        // can trip the leak checker's thread suspension at exit. Pictures are the same.
+        setenv("LP_NUM_THREADS", "0", 0);
+        context_ = std::make_unique<offscreen_gl>();
+        if (!context_->ok()) GTEST_SKIP() << "no OpenGL: " << context_->error();
+        gl_system system(gl_window_hooks{});
+        present_params p;
+        p.back_buffer_width = k_width;
+        p.back_buffer_height = k_height;
+        p.enable_auto_depth_stencil = 1;
+        p.auto_depth_stencil_format = FMT_D24S8;
+        ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &app_.device), S_OK);
+        use_device(app_.device.get());
+        g_app = &app_;
+        g_state = &state_;
+        loader_ = std::make_unique<device_texture_loader>(app_.device.get());
+        app_.textures.set_loader(loader_.get());
+        ground_ = std::make_unique<terrain>();
+    }
+    void TearDown() override {
+        ground_.reset();
+        app_.textures.release_all();
+        app_.textures.set_loader(nullptr);
+        use_device(nullptr);
+        app_.device.reset();
+        g_app = nullptr;
+        g_state = nullptr;
+        context_.reset();
+    }
+
+    // The ground: heights and land classes per sample (row north, column east); the scene
+    // origin is the grid's south-west corner.
+    void make_ground(const std::function<int(int, int)>& height,
+                     const std::function<int(int, int)>& land) {
+        terrain& t = *ground_;
+        t.columns = t.rows = k_samples;
+        t.cell_size = k_cell;
+        t.elevations.assign(k_samples * k_samples, 0);
+        t.class_map.assign(k_samples * k_samples, 0);
+        t.mark_map.assign(k_samples * k_samples, 0);
+        for (int r = 0; r < k_samples; ++r) {
+            for (int c = 0; c < k_samples; ++c) {
+                t.elevations[r * k_samples + c] = static_cast<std::int16_t>(height(r, c));
+                t.class_map[r * k_samples + c] = static_cast<std::uint8_t>(land(r, c));
+            }
+        }
+        state_.camera_world = &camera_;
+        camera_ = mat_translation(k_centre, 1000.0f, k_centre);  // the tiles' steps follow it
+        t.create_tile_grids();
+        t.update_lod();
+        std::uint16_t colours[16];
+        for (std::uint16_t& c : colours) c = k_grey;
+        colours[0] = k_green;
+        colours[1] = k_red;
+        for (texture_ptr& v : t.land_volumes) v = solid_volume(app_.device.get(), colours);
+        for (std::uint16_t& c : colours) c = k_grey;
+        t.dense_volume = solid_volume(app_.device.get(), colours);
+    }
+    // Straight down from 1000 m on the centre, 960 m across the picture, east to the right
+    // and north up; light straight down (full strength on flat ground); no fog.
+    void look_down() {
+        camera_ = mat_translation(k_centre, 1000.0f, k_centre);
+        gfx_device* d = app_.device.get();
+        app_.set_default_states(true);  // the frame's states: normal culling
+        d->set_transform(TS_VIEW, mat_look_at_lh(vec3{k_centre, 1000.0f, k_centre},
+                                                 vec3{k_centre, 0.0f, k_centre}, vec3{0.0f, 0.0f, 1.0f}));
+        d->set_transform(TS_PROJECTION, mat_ortho_lh(960.0f, 720.0f, 1.0f, 3000.0f));
+        d->set_render_state(RS_FOGENABLE, 0);
+        sun_.type = LIGHT_DIRECTIONAL;
+        sun_.direction[1] = -1.0f;
+        sun_.diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
+        sun_.ambient = {0.2f, 0.2f, 0.2f, 1.0f};
+        state_.objects.current_light = &sun_;
+        d->set_light(0, sun_);  // the fixed-function passes light with the device's sun
+        d->light_enable(0, true);
+        state_.fog_air = 1.0e8f;
+        state_.max_fog = 1.0e8f;
+        d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    }
+
+    std::unique_ptr<offscreen_gl> context_;
+    mat4 camera_ = mat_identity();
+    gfx_light sun_;
+    temp_folder tmp_;
+    d3d_app app_;
+    app_state state_;
+    std::unique_ptr<device_texture_loader> loader_;
+    std::unique_ptr<terrain> ground_;
+};
+
+}  // namespace
+
+TEST_F(TerrainGolden, EveryProgramCompiles) {
+    ground_->load_shaders();
+    for (int i = 0; i < terrain::k_shader_pairs; ++i) {
+        EXPECT_TRUE(ground_->vertex_shaders[i]) << terrain::k_vertex_shader_ids[i];
+        EXPECT_TRUE(ground_->pixel_shaders[i]) << terrain::k_pixel_shader_ids[i];
+    }
+    EXPECT_EQ(std::string(app_.log_text()).find("Could not load"), std::string::npos)
+        << app_.log_text();
+}
+
+// Two land classes, west and east of the centre, and a hill on the east side. Each vertex
+// takes its class's slice at a quarter past the slice's start, so linear filtering in depth
+// shows class 1 as 75 % of its own slice and 25 % of class 0's; class 0 stays pure (the
+// depth coordinate is clamped). With the shaders option off the near tiles are drawn without
+// the detail program: the texture times the vertex light, exactly.
+TEST_F(TerrainGolden, TwoLandClasses) {
+    make_ground(
+        [](int r, int c) {
+            const int dr = r - 72, dc = c - 72;
+            const int d2 = dr * dr + dc * dc;
+            return 50 + (d2 < 64 ? (64 - d2) * 3 : 0);
+        },
+        [](int, int c) { return c < 64 ? 0 : 1; });
+    ground_->load_shaders();
+    app_.use_shaders = 0;
+    look_down();
+    gfx_device* d = app_.device.get();
+    d->begin_scene();
+    ground_->render_tiles(true);
+    d->end_scene();
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    // Flat ground well inside each class.
+    EXPECT_TRUE(near_colour(rgb_of(picture, 20, 100), 0, 255, 0)) << std::hex << rgb_of(picture, 20, 100);
+    EXPECT_TRUE(near_colour(rgb_of(picture, 140, 100), 191, 64, 0)) << std::hex << rgb_of(picture, 140, 100);
+    EXPECT_EQ(compare_with_golden(picture, "terrain_two_classes"), "");
+}
+
+namespace {
+
+// A shore running north-south through the centre: 0.5 m a sample below the water to the
+// west, above it to the east. One land class.
+int shore_height(int, int c) { return (c - 64) / 2; }
+int one_class(int, int) { return 0; }
+
+bool is_black(std::uint32_t rgb) { return (rgb & 0xFFFFFFu) == 0; }
+
+}  // namespace
+
+// Water program 0 (waves hidden, no reflection or refraction) over the below-water
+// triangles, after the land with the detail program.
+TEST_F(TerrainGolden, WaterOverTheTiles) {
+    make_ground(shore_height, one_class);
+    ground_->load_shaders();
+    ground_->water.waves_shown = 0;
+    ground_->water_in_view = 0;
+    ASSERT_EQ(ground_->water_index(), 0);
+    look_down();
+    state_.above_water = 1;
+    gfx_device* d = app_.device.get();
+    d->begin_scene();
+    ground_->render_tiles(true);
+    ground_->set_water_shader();
+    ground_->render_water(true);
+    ground_->restore_render_states();
+    d->end_scene();
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    // The dry east is land green; the west is the water's colour, not the land's.
+    const std::uint32_t east = rgb_of(picture, 150, 60);
+    const std::uint32_t west = rgb_of(picture, 10, 60);
+    EXPECT_GT((east >> 8) & 0xFF, 150u) << std::hex << east;
+    EXPECT_LT((west >> 8) & 0xFF, 150u) << std::hex << west;
+    EXPECT_EQ(compare_with_golden(picture, "water_variant0"), "");
+}
+
+// The refraction pass: land under the water only, cut at the water by the pass's world clip
+// plane, which reaches the refraction program in clip space.
+TEST_F(TerrainGolden, RefractionClippedAtTheWater) {
+    make_ground(shore_height, one_class);
+    ground_->load_shaders();
+    look_down();
+    state_.sea_fog = 10.0f;  // at most the cell size: the refraction pixel program is used
+    gfx_device* d = app_.device.get();
+    const float keep_below[4] = {0.0f, -1.0f, 0.0f, 0.0f};  // -y + level >= 0
+    d->set_clip_plane(0, keep_below);
+    d->set_render_state(RS_CLIPPLANEENABLE, 1);
+    d->begin_scene();
+    ground_->render_tiles_refraction(true);
+    d->end_scene();
+    d->set_render_state(RS_CLIPPLANEENABLE, 0);
+    EXPECT_EQ(d->clip_plane(0)[1], -1.0f);  // the world plane is back
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    // Under the water in the west, top and bottom of the picture alike; nothing east of the
+    // waterline (x = 80), where the ground is above the water.
+    EXPECT_FALSE(is_black(rgb_of(picture, 20, 10)));
+    EXPECT_FALSE(is_black(rgb_of(picture, 20, 110)));
+    EXPECT_TRUE(is_black(rgb_of(picture, 100, 60)));
+    EXPECT_TRUE(is_black(rgb_of(picture, 88, 30)));
+    EXPECT_EQ(compare_with_golden(picture, "refraction_clipped"), "");
+}
+
+namespace {
+
+// The sea at a fixed time, seen from 30 m up looking north and down at 20 degrees: the
+// reflection and refraction pictures are plain colours (sky blue, dark green).
+class SeaGolden : public TerrainGolden {
+protected:
+    void look_at_sea() {
+        gfx_device* d = app_.device.get();
+        app_.set_default_states(true);
+        const vec3 eye{0.0f, 30.0f, 0.0f};
+        const vec3 at{0.0f, 30.0f - std::tan(0.35f) * 100.0f, 100.0f};
+        d->set_transform(TS_VIEW, mat_look_at_lh(eye, at, vec3{0.0f, 1.0f, 0.0f}));
+        d->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.9f, 4.0f / 3.0f, 1.0f, 20000.0f));
+        mat4 inverse;
+        mat_inverse(d->transform(TS_VIEW), &inverse);
+        camera_ = inverse;
+        d->set_render_state(RS_FOGENABLE, 0);
+        sun_.type = LIGHT_DIRECTIONAL;
+        sun_.direction[0] = 0.3f;
+        sun_.direction[1] = -0.5f;
+        sun_.direction[2] = -0.8f;
+        sun_.diffuse = {0.8f, 0.8f, 0.8f, 1.0f};
+        sun_.ambient = {0.2f, 0.2f, 0.2f, 1.0f};
+        state_.objects.current_light = &sun_;
+        state_.camera_world = &camera_;
+        state_.above_water = 1;
+        app_.fog_end = 1.0e7f;
+        d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    }
+    texture_ptr reflection_, refraction_;
+};
+
+}  // namespace
+
+TEST_F(SeaGolden, WavesWithReflectionAndRefraction) {
+    state_.wind_direction = 0.3f;
+    state_.wind_speed = 8.0f;
+    state_.camera_world = &camera_;
+    app_.paused = 1;
+    terrain& t = *ground_;
+    t.water.wave_height = 1.5f;
+    ASSERT_TRUE(t.init_device());
+    t.water.wave_time = 12.5f;
+    t.water.update();  // paused: the clock stands, the waves are computed
+    t.water.waves_shown = 1;
+    t.water_in_view = 1;
+    ASSERT_EQ(t.water_index(), 7);
+    create_filled_texture(app_.device.get(), &state_.objects.reflection_texture, 8, 8, true, 0xFF80B0E0u);
+    create_filled_texture(app_.device.get(), &state_.objects.refraction_texture, 8, 8, true, 0xFF104030u);
+    look_at_sea();
+    gfx_device* d = app_.device.get();
+    d->begin_scene();
+    t.set_water_shader();
+    t.render_water(true);
+    t.restore_render_states();
+    d->end_scene();
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    // Sky above the horizon stays clear; the water below is lit, bluer than red.
+    EXPECT_TRUE(is_black(rgb_of(picture, 80, 2)));
+    const std::uint32_t water = rgb_of(picture, 80, 110);
+    EXPECT_FALSE(is_black(water));
+    EXPECT_GT(water & 0xFF, (water >> 16) & 0xFF) << std::hex << water;
+    EXPECT_EQ(compare_with_golden(picture, "sea_variant7"), "");
+}
+
+// Under the water, the nearest ground with the dense texture and the additive caustics of
+// the current wave frame projected from above.
+TEST_F(SeaGolden, CausticsOnTheGroundBelow) {
+    make_ground(shore_height, one_class);
+    look_down();
+    texture_ptr waves;  // a checker of grey and black squares, 8 texels a side
+    ASSERT_TRUE(create_filled_texture(app_.device.get(), &waves, 32, 32, false, 0));
+    locked_rect rect;
+    ASSERT_EQ(waves->lock_rect(0, &rect), S_OK);
+    for (int y = 0; y < 32; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(rect.bits) + y * rect.pitch);
+        for (int x = 0; x < 32; ++x) row[x] = ((x / 8 + y / 8) % 2) ? 0xFF606060u : 0xFF000000u;
+    }
+    waves->unlock_rect(0);
+    state_.objects.wave_textures[0] = waves.get();
+    state_.objects.wave_frame = 0;
+    state_.objects.caustics_material.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+    state_.objects.caustics_material.ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    state_.objects.wave_projection = mat_scaling(0.01f, 0.01f, 0.01f);
+    state_.rain = 1;
+    state_.sea_fog = 1.0e7f;
+    gfx_device* d = app_.device.get();
+    d->begin_scene();
+    ground_->render_tiles_underwater(false);
+    d->end_scene();
+    state_.objects.wave_textures[0] = nullptr;
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    EXPECT_FALSE(is_black(rgb_of(picture, 20, 60)));  // under the water: drawn
+    EXPECT_TRUE(is_black(rgb_of(picture, 140, 60)));  // dry land: not in the below list
+    EXPECT_EQ(compare_with_golden(picture, "sea_caustics"), "");
+}

@@ -1,0 +1,378 @@
+// The ground's and the sea's device objects on the null adapter: tile and sea buffers, the
+// sea's index ranges and vertex fill, the adaptive mesh, the programs with their logged
+// fall-back, the water lookup row and program choice, and release.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "platform/recording_device.h"
+#include "tests/support/temp_folder.h"
+#include "world/terrain.h"
+#include "world/water_lookup.h"
+
+namespace {
+
+class TerrainDevice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app_.d3d = std::make_unique<null_gfx_system>();
+        app_.window_width = 320;
+        app_.window_height = 240;
+        g_app = &app_;
+        g_state = &state_;
+        state_.camera_world = &camera_;
+        ASSERT_TRUE(app_.create_device());
+        baseline_ = app_.device->live_resource_count();
+        ground_ = std::make_unique<terrain>();
+    }
+    void TearDown() override {
+        ground_.reset();
+        app_.release_device();
+        g_state = nullptr;
+        g_app = nullptr;
+    }
+    recording_device& device() { return static_cast<recording_device&>(*app_.device); }
+
+    temp_folder tmp_;
+    d3d_app app_;
+    app_state state_;
+    mat4 camera_ = mat_translation(0.0f, 20.0f, 0.0f);
+    std::unique_ptr<terrain> ground_;
+    std::size_t baseline_ = 0;
+};
+
+}  // namespace
+
+TEST(WaterLookup, RowsFollowTheirCurves) {
+    std::uint32_t above[k_water_lookup_size];
+    std::uint32_t below[k_water_lookup_size];
+    fill_water_lookup(false, 0.5f, above);
+    fill_water_lookup(true, 0.1f, below);  // taken as 0.25
+    // f = 0: everything reflected, no glint.
+    EXPECT_EQ(above[0], 0x00FF0000u);
+    // f = 1 with c = 0.5: red 255 x 2^-4 = 15.9, green 1023 mod 256, full glint.
+    EXPECT_EQ(above[1023], 0x000FFFFFu);
+    // f = 300 / 1023 above: red 255 x (1.2933)^-4 = 91.2; glint f^125 is 0.
+    EXPECT_EQ(above[300], (91u << 16) | (44u << 8));
+    // Under the water the curve stays 1 until f = 0.5, then falls: c = 0.25, 2^-2 at f = 1.
+    EXPECT_EQ(below[511] >> 16, 255u);
+    EXPECT_EQ(below[1023] >> 16, 63u);
+    for (int i = 0; i < k_water_lookup_size; ++i) EXPECT_EQ(above[i] >> 24, 0u) << i;
+}
+
+TEST_F(TerrainDevice, WaterProgramFollowsTheFlags) {
+    terrain& t = *ground_;
+    struct {
+        bool waves, in_view, refmap, refrac;
+        int index;
+    } cases[] = {
+        {false, false, true, true, 0},  {false, true, false, false, 0},
+        {false, true, true, false, 1},  {false, true, false, true, 2},
+        {false, true, true, true, 3},   {true, false, false, false, 4},
+        {true, false, true, false, 5},  {true, true, false, true, 6},
+        {true, true, true, true, 7},
+    };
+    for (const auto& c : cases) {
+        t.water.waves_shown = c.waves;
+        t.water_in_view = c.in_view;
+        t.use_refmap = c.refmap;
+        t.use_refrac = c.refrac;
+        EXPECT_EQ(t.water_index(), c.index) << c.waves << c.in_view << c.refmap << c.refrac;
+    }
+}
+
+TEST_F(TerrainDevice, InitDeviceMakesBuffersProgramsAndTextures) {
+    ASSERT_TRUE(ground_->init_device());
+    terrain& t = *ground_;
+    // Near tiles: 33 x 33 vertices of 44 bytes, 32 x 32 x 6 indices a list.
+    ASSERT_TRUE(t.near_tiles[0].has_buffers());
+    EXPECT_EQ(t.near_tiles[0].vertex_buffer->size(), 33 * 33 * 44);
+    EXPECT_EQ(t.near_tiles[0].above_buffer->size(), 32 * 32 * 6 * 2);
+    // Far tiles: 512 samples at step 32; the centre record has none.
+    EXPECT_EQ(t.far_tiles[0].vertex_buffer->size(), 17 * 17 * 44);
+    EXPECT_FALSE(t.far_tiles[2 * 5 + 2].has_buffers());
+    for (int i = 0; i < terrain::k_shader_pairs; ++i) {
+        EXPECT_TRUE(t.vertex_shaders[i]) << i;
+        EXPECT_TRUE(t.pixel_shaders[i]) << i;
+    }
+    ASSERT_TRUE(t.lookup_textures[0] && t.lookup_textures[1]);
+    EXPECT_EQ(t.lookup_textures[0]->width(), 1024);
+    std::uint32_t first = 0;
+    std::memcpy(&first, t.lookup_textures[0]->level_bits(0), 4);
+    EXPECT_EQ(first, 0x00FF0000u);
+    EXPECT_EQ(std::string(app_.log_text()).find("Could not load"), std::string::npos);
+
+    // The sea's buffers and grid: far grid 65 x 65 vertices with its middle 2 x 2 cells open,
+    // near levels of 24,576, 6,144, 1,728 and 480 indices.
+    const sea& s = t.water;
+    EXPECT_EQ(s.near_vertex_buffer->size(), 1056000);
+    EXPECT_EQ(s.near_index_buffer->size(), 128000);
+    EXPECT_EQ(s.far_vertex_buffer->size(), 191664);
+    EXPECT_EQ(s.far_index_buffer->size(), 49152);
+    EXPECT_EQ(s.far_vertex_count, 65 * 65);
+    EXPECT_EQ(s.far_index_count, (64 * 64 - 4) * 6);
+    const int counts[4] = {24576, 6144, 1728, 480};
+    int start = 0;
+    for (int level = 0; level < 4; ++level) {
+        EXPECT_EQ(s.lod_count[level], counts[level]) << level;
+        EXPECT_EQ(s.lod_start[level], start) << level;
+        start += counts[level];
+    }
+    EXPECT_EQ(s.far_grid_span, 16);
+}
+
+TEST_F(TerrainDevice, UploadCopiesChangedTilesOnly) {
+    ASSERT_TRUE(ground_->init_device());
+    terrain_tile& tile = ground_->near_tiles[0];
+    ASSERT_TRUE(tile.upload_buffers());
+    EXPECT_EQ(std::memcmp(tile.vertex_buffer->data(), tile.vertices.data(),
+                          tile.vertex_count * sizeof(terrain_vertex)),
+              0);
+    const std::uint32_t uploaded = tile.uploaded_revision;
+    EXPECT_TRUE(tile.upload_buffers());
+    EXPECT_EQ(tile.uploaded_revision, uploaded);
+    tile.stitch_tile(4);
+    EXPECT_NE(tile.revision, tile.uploaded_revision);
+    EXPECT_TRUE(tile.upload_buffers());
+    EXPECT_EQ(tile.uploaded_revision, tile.revision);
+}
+
+TEST_F(TerrainDevice, SeaVerticesFollowTheWaveField) {
+    ASSERT_TRUE(ground_->init_device());
+    sea& s = ground_->water;
+    state_.smoothed_step = 0.5f;
+    s.update();
+    ASSERT_EQ(s.near_vertex_count, 65 * 65);
+    const auto* v = reinterpret_cast<const sea_vertex*>(s.near_vertex_buffer->data());
+    // Vertex x (N + 1) + z holds grid point (x, z); x = N wraps onto column 0.
+    for (int x : {0, 7, 64}) {
+        for (int z : {0, 33, 64}) {
+            const sea_vertex& p = v[x * 65 + z];
+            EXPECT_FLOAT_EQ(p.y, static_cast<float>(s.height[z % 64][x % 64]));
+            EXPECT_FLOAT_EQ(p.x, static_cast<float>(s.disp_x[z % 64][x % 64]) + s.cell_size * x);
+            EXPECT_FLOAT_EQ(p.ny, s.normals[z % 64][x % 64][2]);
+            EXPECT_GE(p.crest, 0.0f);
+            EXPECT_LE(p.crest, 1.0f);
+        }
+    }
+    s.crest_factor = 0.0f;
+    s.update();
+    for (int i = 0; i < 65 * 65; ++i) ASSERT_EQ(v[i].crest, 0.0f) << i;
+}
+
+TEST_F(TerrainDevice, AdaptiveMeshStaysWithinItsBuffers) {
+    ASSERT_TRUE(ground_->init_device());
+    sea& s = ground_->water;
+    s.set_grid_mode(0);
+    EXPECT_GT(s.mesh_vertex_count, 5);
+    EXPECT_LE(s.mesh_vertex_count, sea::k_mesh_vertices);
+    ASSERT_GT(s.mesh_index_count, 0);
+    EXPECT_EQ(s.mesh_index_count % 3, 0);
+    const auto* idx = reinterpret_cast<const std::uint16_t*>(s.near_index_buffer->data());
+    for (int i = 0; i < s.mesh_index_count; ++i) ASSERT_LT(idx[i], s.mesh_vertex_count) << i;
+    // Coarse at the corners (flattened normals), full detail at the centre.
+    EXPECT_GT(s.mesh_detail[0], 0.0f);
+    EXPECT_EQ(s.mesh_detail[4], 0.0f);
+    s.update();  // the refresh rewrites the vertices from the field without leaving them
+    s.set_grid_mode(1);
+    EXPECT_EQ(s.mesh_vertex_count, 0);
+    EXPECT_EQ(s.lod_count[0], 24576);
+}
+
+TEST_F(TerrainDevice, AFailedProgramIsLoggedAndLeftEmpty) {
+    ground_->create_tile_grids();
+    device().create_result = E_GL_SHADER;  // the first program fails to compile
+    ground_->load_shaders();
+    EXPECT_FALSE(ground_->vertex_shaders[0]);
+    EXPECT_TRUE(ground_->pixel_shaders[0]);
+    EXPECT_NE(std::string(app_.log_text()).find("Could not load VSO 356\r\n"), std::string::npos);
+}
+
+TEST_F(TerrainDevice, ReleaseTwiceFreesEverything) {
+    ASSERT_TRUE(ground_->init_device());
+    EXPECT_GT(app_.device->live_resource_count(), baseline_);
+    ground_->release();
+    EXPECT_EQ(app_.device->live_resource_count(), baseline_);
+    ground_->release();
+    EXPECT_EQ(app_.device->live_resource_count(), baseline_);
+    EXPECT_FALSE(ground_->water.near_vertex_buffer);
+}
+
+namespace {
+
+// Counts the recorded draws that used a pixel program, and those that used `program`.
+struct program_counts {
+    int total = 0, with_program = 0, with_this = 0;
+};
+
+program_counts count_draws(const recording_device& d, const gfx_shader* program) {
+    program_counts c;
+    for (const draw_record& r : d.draws()) {
+        ++c.total;
+        if (r.pixel_shader != nullptr) ++c.with_program;
+        if (program != nullptr && r.pixel_shader == program) ++c.with_this;
+    }
+    return c;
+}
+
+}  // namespace
+
+// Ground above the water everywhere (the fill height) so every tile draws its land.
+TEST_F(TerrainDevice, LandProgramsFollowTheOptions) {
+    state_.fill_height = 10.0f;
+    ASSERT_TRUE(ground_->init_device());
+    terrain& t = *ground_;
+    t.update_lod();
+    int step_one = 0;
+    for (const terrain_tile& tile : t.near_tiles) step_one += tile.step == 1 ? 1 : 0;
+    ASSERT_GT(step_one, 0);
+    ASSERT_LT(step_one, 256);
+
+    // A view that holds the whole grid: every tile is drawn.
+    app_.device->set_transform(TS_PROJECTION, mat_ortho_lh(1.0e6f, 1.0e6f, -1.0e6f, 1.0e6f));
+    device().clear_records();
+    t.render_tiles(true);
+    program_counts c = count_draws(device(), t.pixel_shaders[terrain::k_land_pair].get());
+    EXPECT_EQ(c.total, 24 + 256);  // far tiles without the centre, then every near tile
+    EXPECT_EQ(c.with_this, step_one);
+    EXPECT_EQ(c.with_program, step_one);
+
+    app_.use_shaders = 0;  // near tiles without the detail program; the vertex program stays
+    device().clear_records();
+    t.render_tiles(true);
+    c = count_draws(device(), nullptr);
+    EXPECT_EQ(c.with_program, 0);
+    EXPECT_EQ(device().draws().back().vertex_shader, t.vertex_shaders[terrain::k_land_pair].get());
+
+    t.shadow = 1;  // the shadow map program on step-1 tiles, whatever the option
+    device().clear_records();
+    t.render_tiles(true);
+    c = count_draws(device(), t.pixel_shaders[terrain::k_shadowed_land_pair].get());
+    EXPECT_EQ(c.with_this, step_one);
+    EXPECT_EQ(c.with_program, step_one);
+
+    device().clear_records();
+    t.render_tiles(false);  // the near tiles of step 1 only
+    EXPECT_EQ(static_cast<int>(device().draws().size()), step_one);
+}
+
+// Under the water the wave scale is 0: the water's bump scale s = 1 / (64 x wave scale) is
+// taken with the scale at least 0.01, so the program gets finite coordinates.
+TEST_F(TerrainDevice, WaterBumpScaleStaysFiniteAtWaveScaleZero) {
+    ASSERT_TRUE(ground_->init_device());
+    ground_->water.waves_shown = 0;
+    for (float scale : {0.0f, -0.5f, 2.0f}) {
+        ground_->wave_scale = scale;
+        ground_->set_water_shader();
+        const float* c8 = app_.device->vertex_shader_constant(8);
+        const float s = 1.0f / (64.0f * std::max(std::fabs(scale), 0.01f));
+        EXPECT_FLOAT_EQ(c8[0], 2.0f * s) << scale;
+        EXPECT_FLOAT_EQ(c8[1], s) << scale;
+        EXPECT_TRUE(std::isfinite(c8[0]));
+    }
+    // c8.w and the glint's light are the sky light: the sun's green.
+    state_.sky_light[1] = 0.25f;
+    ground_->set_water_shader();
+    EXPECT_FLOAT_EQ(app_.device->vertex_shader_constant(8)[3], 0.25f);
+    EXPECT_FLOAT_EQ(app_.device->pixel_shader_constant(20)[3], 0.25f);
+}
+
+TEST_F(TerrainDevice, CausticsFrameAndWavePatches) {
+    ASSERT_TRUE(ground_->init_device());
+    sea& s = ground_->water;
+    state_.rain = 1;
+    app_.paused = 1;  // the clock stands: the frame follows the wave time alone
+    s.wave_time = 31.5f / 20.0f;
+    s.update();
+    EXPECT_EQ(state_.objects.wave_frame, 31);
+    s.wave_time = 32.0f / 20.0f;
+    s.update();
+    EXPECT_EQ(state_.objects.wave_frame, 0);
+
+    // Sun straight down: the patches gather 20 m ahead of the camera (forward +z).
+    gfx_light sun;
+    sun.direction[1] = -1.0f;
+    state_.objects.current_light = &sun;
+    camera_ = mat_translation(100.0f, 2.0f, 50.0f);
+    device().clear_records();
+    s.render_wave_patches();
+    ASSERT_EQ(device().draws().size(), 12u);
+    for (int p = 0; p < 12; ++p) {
+        const draw_record& r = device().draws()[p];
+        EXPECT_EQ(r.type, static_cast<std::uint32_t>(PT_TRIANGLESTRIP));
+        EXPECT_EQ(r.primitive_count, 4);
+        float u = 0.0f;
+        std::memcpy(&u, r.vertices.data() + 16, 4);  // first vertex: x, y, z, colour, u
+        EXPECT_FLOAT_EQ(u, 0.1f * (p + 1)) << p;
+        const mat4& w = r.state.world[0];
+        EXPECT_LE(std::fabs(w.m[3][0] - 100.0f), 10.0f) << p;
+        EXPECT_LE(std::fabs(w.m[3][2] - 70.0f), 10.0f) << p;
+    }
+    EXPECT_EQ(app_.device->render_state(RS_ZWRITEENABLE), 1u);
+    EXPECT_EQ(app_.device->render_state(RS_DESTBLEND), static_cast<std::uint32_t>(BLEND_INVSRCALPHA));
+}
+
+TEST_F(TerrainDevice, SeaGridDrawsTilesInViewAtLevelOneOrCoarser) {
+    ASSERT_TRUE(ground_->init_device());
+    sea& s = ground_->water;
+    s.update();
+    app_.device->set_transform(TS_PROJECTION, mat_ortho_lh(1.0e6f, 1.0e6f, -1.0e6f, 1.0e6f));
+    device().clear_records();
+    s.render(true);
+    // In a view holding everything: the far grid, then 33 x 33 near tiles (span 16).
+    ASSERT_EQ(device().draws().size(), 1u + 33u * 33u);
+    EXPECT_EQ(device().draws()[0].primitive_count, s.far_index_count / 3);
+    int finest = 0;
+    for (std::size_t i = 1; i < device().draws().size(); ++i) {
+        const draw_record& r = device().draws()[i];
+        EXPECT_NE(r.start_index, 0) << i;  // level 0 starts at index 0: never drawn
+        if (r.start_index == s.lod_start[1]) ++finest;
+    }
+    EXPECT_GT(finest, 0);  // the tiles at the camera are drawn at level 1
+    EXPECT_EQ(s.drawn_index_count, s.far_index_count + [&] {
+        int n = 0;
+        for (std::size_t i = 1; i < device().draws().size(); ++i) n += device().draws()[i].primitive_count * 3;
+        return n;
+    }());
+    // Looking north through a narrow view, the patches behind and beside are skipped.
+    app_.device->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.5f, 1.0f, 1.0f, 100000.0f));
+    device().clear_records();
+    s.render(true);
+    EXPECT_GT(device().draws().size(), 1u);
+    EXPECT_LT(device().draws().size(), 1u + 33u * 33u / 2u);
+}
+
+// Tiles wholly outside the picture are not drawn: looking north through a narrow view, none
+// of the tiles south of the camera is.
+TEST_F(TerrainDevice, TilesOutOfViewAreSkipped) {
+    state_.fill_height = 10.0f;
+    ASSERT_TRUE(ground_->init_device());
+    terrain& t = *ground_;
+    t.update_lod();
+    app_.device->set_transform(TS_VIEW, mat_look_at_lh(vec3{0.0f, 20.0f, 0.0f}, vec3{0.0f, 20.0f, 100.0f},
+                                                       vec3{0.0f, 1.0f, 0.0f}));
+    app_.device->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.5f, 1.0f, 1.0f, 100000.0f));
+    device().clear_records();
+    t.render_tiles(true);
+    const std::size_t drawn = device().draws().size();
+    EXPECT_GT(drawn, 0u);
+    EXPECT_LT(drawn, 24u + 256u);
+    // No near tile wholly south of the camera (its north edge at z <= 0) is drawn.
+    int south = 0;
+    for (const terrain_tile& tile : t.near_tiles) {
+        if (tile.z + t.period > 0.0f) continue;
+        ++south;
+        for (const draw_record& r : device().draws()) {
+            const bool same = r.state.world[0].m[3][0] == tile.world.m[3][0] &&
+                              r.state.world[0].m[3][2] == tile.world.m[3][2];
+            EXPECT_FALSE(same) << tile.x << "," << tile.z;
+        }
+    }
+    EXPECT_GT(south, 0);
+}
