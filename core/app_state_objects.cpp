@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr const char k_hr_source[] = "app_state";
+
 // Shared textures, one 32 x 32 level each.
 constexpr int k_colour_texture_size = 32;
 constexpr std::uint32_t k_white = 0xFFFFFFFFu;

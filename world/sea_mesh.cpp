@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr const char k_hr_source[] = "sea";
+
 constexpr float k_max_lod_distance = 4200.0f;
 constexpr float k_span_per_lod_distance = 0.008f;
 constexpr int k_first_edge_level = 2;         // coarser levels close their cracks

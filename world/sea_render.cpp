@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr const char k_hr_source[] = "sea";
+
 constexpr float k_lead_share = 0.85f;  // the lead point sits this share of the far reach ahead
 constexpr float k_wave_time_rate = 0.03f;
 

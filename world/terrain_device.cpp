@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr const char k_hr_source[] = "terrain";
+
 constexpr int k_plain_mode = 0;
 
 gfx_device* device_or_none() { return g_app != nullptr ? g_app->device.get() : nullptr; }

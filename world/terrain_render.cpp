@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr const char k_hr_source[] = "terrain";
+
 constexpr float k_e = 2.7182817f;
 constexpr float k_fog_exponent = 2.3f;      // fog density = 2.3 / distance
 constexpr float k_refraction_margin = 5.0f; // metres above the water still shown refracted

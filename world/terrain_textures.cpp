@@ -18,6 +18,8 @@
 
 namespace {
 
+constexpr const char k_hr_source[] = "terrain";
+
 constexpr int k_topo_side = 512;                 // "topo.jpg" is 512 x 512
 constexpr std::uint32_t k_colour_key = 0xFF000000u;
 constexpr std::uint16_t k_white_texel = 0xFFFF;  // R5G6B5 white: a missing texture's slice

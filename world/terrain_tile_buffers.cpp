@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr const char k_hr_source[] = "terrain";
+
 bool copy_into(gfx_buffer* buffer, const void* data, std::size_t bytes) {
     if (bytes == 0) return true;
     if (bytes > static_cast<std::size_t>(buffer->size())) return false;
