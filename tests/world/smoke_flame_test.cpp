@@ -99,6 +99,14 @@ TEST_F(EffectsTest, SmokeOfNoSizeStandsStill) {
     s->size = -3.0f;
     s->update();
     EXPECT_FLOAT_EQ(s->puffs[0].age, 0.0f);
+    // A tiny size asks for billions of sub-steps: at most 1,024 run.
+    s->size = 1e-20f;
+    s->ageing_rate = 0.0f;
+    set_steps(0.1f, 0.1f);
+    s->update();
+    // Every sub-step emits: each puff is one sub-step older than the next.
+    EXPECT_NEAR(s->puffs[0].age, s->source_age, 1e-6f);
+    EXPECT_NEAR(s->puffs[24].age - s->puffs[0].age, 0.1f * 24.0f / 1024.0f, 1e-5f);
 }
 
 TEST_F(EffectsTest, FlameColourRampFromNozzleToTip) {
