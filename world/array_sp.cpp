@@ -140,6 +140,18 @@ void array_sp::recentre() {
     set_bounds();
 }
 
+void array_sp::rescatter() {
+    const vec3 p = world_position();
+    for (int i = 0; i < item_count; ++i) {
+        vec3& item = positions[static_cast<std::size_t>(i)];
+        float h = k_no_masked_ground;
+        ground_height_masked(p.x + item.x, p.z + item.z, land_classes, &h);
+        item.y = h - p.y;
+    }
+    // Far from any centre: the next update looks for the array's ground again.
+    scatter_centre = {1.0e9f, 1.0e9f, 1.0e9f};
+}
+
 // A terrain array keeps its items in the square of the scatter radius around the camera: an
 // item left behind re-enters on the far side, on the ground of the array's land classes (items
 // over other ground lie far below and are not drawn).

@@ -42,6 +42,9 @@ public:
     void scatter_on_terrain(const char* texture_name);
     // Moves the frame to the mean item position; the items keep their place in the world.
     void recentre();
+    // A terrain array puts every item back on the ground of its land classes where it stands
+    // (marked cells and other classes hide it) and looks again for such ground near the camera.
+    void rescatter();
     void set_colour(float r, float g, float b, float a);
     // How many items a sprite array draws now: count x "[array_complexity]".
     int sprite_draw_count() const;
@@ -53,6 +56,8 @@ public:
     std::uint8_t land_only = 1;
     std::uint8_t terrain_array = 0;
     std::uint8_t moves_items = 1;     // a terrain array keeps its items around the camera
+    std::uint8_t short_items = 0;     // items under 5 m
+    float cell_size = 30.0f;          // the terrain's, for terrain arrays
     std::uint32_t colour = 0xFFFFFFFFu;
     vec3 scatter_centre;
     std::uint32_t land_classes = 1;
