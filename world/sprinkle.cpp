@@ -179,7 +179,11 @@ void sprinkle::update() {
         if (in_view) step_tracers(dt);
         break;
     case k_plume:
-        if (in_view) step_plume(dt);
+        if (in_view) {
+            step_plume(dt);
+        } else {
+            fade_plume(dt);
+        }
         break;
     default: break;
     }
@@ -264,6 +268,18 @@ void sprinkle::step_plume(float dt) {
     }
     count = live;  // the faded puffs at the end fall away
     if (emitting && count < k_max_particles) emit_puffs(dt);
+}
+
+// Out of view the puffs stand still but still fade: a spent missile waits for its plume to
+// die down, and a plume far from the camera must not keep it in the sky for ever.
+void sprinkle::fade_plume(float dt) {
+    int live = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::size_t s = static_cast<std::size_t>(i);
+        particle_alpha[s] *= 1.0f - 0.2f * dt;
+        if (particle_alpha[s] > k_live_puff_alpha) live = i + 1;
+    }
+    count = live;
 }
 
 void sprinkle::emit_puffs(float dt) {

@@ -75,6 +75,7 @@ private:
     void step_tracers(float dt);
     void hit_test_shot(int i);
     void step_plume(float dt);
+    void fade_plume(float dt);
     void emit_puffs(float dt);
     void build_shot_vertices();
     void render_burst();

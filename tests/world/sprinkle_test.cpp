@@ -118,9 +118,14 @@ TEST_F(EffectsTest, SprinklePlumeStaysBoundedAndRefusesANoSizePlume) {
     for (int i = 0; i < s->count; ++i) {
         ASSERT_TRUE(std::isfinite(s->particle_position[static_cast<std::size_t>(i)].z));
     }
-    // Without emission the faded puffs fall away from the end.
+    // Without emission the faded puffs fall away from the end, out of view too (a spent
+    // missile far from the camera waits for them), without moving there.
     s->emitting = 0;
+    s->in_view = 0;
     set_steps(0.5f, 0.5f);
+    const vec3 frozen = s->particle_position[3];
+    s->update();
+    EXPECT_FLOAT_EQ(s->particle_position[3].z, frozen.z);
     for (int i = 0; i < 40 && s->count > 0; ++i) s->update();
     EXPECT_EQ(s->count, 0);
     EXPECT_TRUE(s->settled());
