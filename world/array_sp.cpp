@@ -254,11 +254,8 @@ void array_sp::render() {
     if (!terrain_array) frame::render();
     if (item_count == 0 || !active) return;
     if (!terrain_array && (!in_view || !in_frustum())) return;
-    if (lights) {
-        render_lights();
-    } else {
-        render_sprites();
-    }
+    if (!lights) render_sprites();
+    if (lights || glow_pass) render_lights();
 }
 
 void array_sp::render_sprites() {
@@ -285,31 +282,53 @@ void array_sp::render_sprites() {
     d->set_render_state(RS_AMBIENT, 0);
 }
 
-void array_sp::render_lights() {
-    gfx_device* d = current_device();
-    if (d == nullptr) return;
-    draw_count = item_count;
+void array_sp::stream_glows(float scale, std::uint32_t colour) {
     const float uv[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
     stream_.clear();
     for (int i = 0; i < draw_count; ++i) {
         vec3 c[4];
         item_quad(draw_order[static_cast<std::size_t>(i)].item, true, c);
-        for (int k : {0, 1, 2, 3, 2, 1}) stream_.push_back({c[k].x, c[k].y, c[k].z, 0xFFFFFFFFu, uv[k][0], uv[k][1]});
+        if (scale != 1.0f) {
+            // Shrunk about the quad's centre.
+            const vec3 mid = (c[0] + c[3]) * 0.5f;
+            for (vec3& corner : c) corner = mid + (corner - mid) * scale;
+        }
+        for (int k : {0, 1, 2, 3, 2, 1}) stream_.push_back({c[k].x, c[k].y, c[k].z, colour, uv[k][0], uv[k][1]});
     }
+}
+
+void array_sp::render_lights() {
+    gfx_device* d = current_device();
+    if (d == nullptr) return;
+    draw_count = item_count;
+    const std::uint32_t alpha = glow_alpha != 0 ? glow_alpha : 255u;
+    const std::uint32_t colour = alpha << 24 | 0x00FFFFFFu;
     d->set_render_state(RS_CULLMODE, CULL_NONE);
     d->set_render_state(RS_AMBIENT, 0xFFFFFFFFu);
     d->set_render_state(RS_DESTBLEND, BLEND_ONE);
     d->set_render_state(RS_SPECULARENABLE, 0);
     d->set_material(material);
     d->set_texture(0, texture);
+    stream_glows(1.0f, colour);
     draw_effect_triangles(d, stream_);
-    // The lamps themselves as points over their glows.
+    if (second_pass) {
+        stream_glows(0.5f, colour);
+        draw_effect_triangles(d, stream_);
+    }
+    // The lamps themselves as small self-lit points over their glows.
     std::vector<vec3> points(static_cast<std::size_t>(draw_count));
     const vec3 p = world_position();
     for (int i = 0; i < draw_count; ++i) points[static_cast<std::size_t>(i)] = p + sorted_positions[static_cast<std::size_t>(i)];
     if (!points.empty()) {
+        gfx_material lamp = material;
+        const float e = std::clamp(emissive_brightness, 0.0f, 1.0f);
+        lamp.emissive = {e, e, e, 1.0f};
+        d->set_material(lamp);
+        d->set_texture(0, nullptr);
+        d->set_render_state_f(RS_POINTSIZE, std::clamp(point_size, 1.0f, 64.0f));
         d->set_fvf(FVF_XYZ);
         d->draw_primitive_up(PT_POINTLIST, draw_count, points.data(), static_cast<int>(sizeof(vec3)));
+        d->set_render_state_f(RS_POINTSIZE, 1.0f);
     }
     d->set_render_state(RS_CULLMODE, default_cull_mode());
     d->set_render_state(RS_AMBIENT, 0);

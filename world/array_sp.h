@@ -62,7 +62,15 @@ public:
     vec3 scatter_centre;
     std::uint32_t land_classes = 1;
     std::uint8_t visible_area = 0;
-    std::uint8_t glow_pass = 0;       // light options
+    // Light options of light arrays: every lamp's glow is drawn (also when the array is not a
+    // lights array, the glows then go over the sprites); a second, half-size pass brightens
+    // the glows' cores; the glows' alpha (0 counts as opaque); how brightly the lamp points
+    // glow of themselves (emissive, 0..1) and how large they are (pixels).
+    std::uint8_t glow_pass = 0;
+    std::uint8_t second_pass = 0;
+    std::uint8_t glow_alpha = 0;
+    float emissive_brightness = 0.061f;
+    float point_size = 1.0f;
     std::int32_t capacity = 0;
     std::int32_t item_count = 0;
     std::int32_t draw_count = 0;
@@ -87,6 +95,7 @@ private:
     void render_sprites();
     void render_lights();
     void item_quad(int item, bool glow, vec3 out[4]) const;
+    void stream_glows(float scale, std::uint32_t colour);
 
     std::vector<effect_vertex> stream_;
 };

@@ -85,6 +85,36 @@ TEST_F(EffectsTest, ArrayDrawsItsComplexityShareInDrawOrder) {
     destroy_array_sp(&a);
 }
 
+TEST_F(EffectsTest, LightArrayDrawsItsGlowPassesAndLampPoints) {
+    array_sp* a = nullptr;
+    ASSERT_EQ(create_array_sp_unparented(&a), S_OK);
+    a->lights = 1;
+    a->land_only = 0;
+    a->set_count(20);
+    a->item_height = 1.0f;
+    a->scatter_on_terrain("graphics\\light.dds");
+    a->second_pass = 1;
+    a->glow_alpha = 128;
+    state_->array_complexity = 0.1f;  // lights are drawn whatever the complexity
+    device_->clear_records();
+    a->render();
+    ASSERT_EQ(device_->draws().size(), 3u);
+    const draw_record& glow = device_->draws()[0];
+    EXPECT_EQ(glow.primitive_count, 40);
+    EXPECT_EQ(glow.state.render[RS_DESTBLEND], BLEND_ONE);
+    EXPECT_EQ(reinterpret_cast<const effect_vertex*>(glow.vertices.data())[0].colour >> 24, 128u);
+    // The second pass is half the size about the same centres.
+    const auto* big = reinterpret_cast<const effect_vertex*>(glow.vertices.data());
+    const auto* small = reinterpret_cast<const effect_vertex*>(device_->draws()[1].vertices.data());
+    EXPECT_NEAR(small[1].x - small[0].x, 0.5f * (big[1].x - big[0].x), 1e-4f);
+    const draw_record& lamps = device_->draws()[2];
+    EXPECT_EQ(lamps.type, PT_POINTLIST);
+    EXPECT_EQ(lamps.primitive_count, 20);
+    EXPECT_FLOAT_EQ(lamps.state.material.emissive.r, 0.061f);
+    EXPECT_EQ(device_->state().render[RS_DESTBLEND], BLEND_INVSRCALPHA);
+    destroy_array_sp(&a);
+}
+
 TEST_F(EffectsTest, LightDecalBlinksOneSecondOnTwoOff) {
     frame root;
     decal* d = nullptr;
