@@ -91,8 +91,23 @@ std::uint32_t smoke::puff_colour(const puff& p) const {
 }
 
 void smoke::update() {
-    if (in_view && count != 0) step(frame_step());
+    if (in_view && count != 0) {
+        step(frame_step());
+    } else if (count != 0) {
+        // Out of view the puffs stand still, but a weakening source still runs out on time,
+        // so an impact fire far from the camera does not stay in the scene for ever.
+        age_source(frame_step());
+    }
     frame::update();
+}
+
+void smoke::age_source(float dt) {
+    if (ageing_rate == 0.0f) return;
+    if (source_age <= static_cast<float>(count) * interval) {
+        source_age += ageing_rate * dt;
+    } else {
+        remove_me = 1;
+    }
 }
 
 void smoke::step(float dt) {
@@ -102,13 +117,7 @@ void smoke::step(float dt) {
     const vec3 source_velocity = sim_dt > 0.0f ? last_motion / sim_dt : vec3{};
     const float t = puff_interval(length(source_velocity));
     interval = t;
-    if (ageing_rate != 0.0f) {
-        if (source_age <= static_cast<float>(count) * t) {
-            source_age += ageing_rate * dt;
-        } else {
-            remove_me = 1;
-        }
-    }
+    age_source(dt);
     // A column of no size would need endless sub-steps: it stands still.
     if (!(t > 0.0f) || !(dt > 0.0f)) return;
     // Counted in floating point and bounded, so a tiny interval cannot overflow the count.

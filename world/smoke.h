@@ -66,6 +66,7 @@ public:
 
 private:
     void step(float dt);
+    void age_source(float dt);
     void emit_puff(float t);
     void set_bounds();
     bool hit_puff(const puff& p, const vec3& direction, const vec3& origin, frame** hit,

@@ -83,6 +83,22 @@ TEST_F(EffectsTest, SmokeWithAnAgeingSourceRemovesItself) {
     }
     EXPECT_EQ(root.child_count(), 0);
     EXPECT_NEAR(ticks, 1252, 3);
+    // Out of view it stands still but runs out on time all the same.
+    smoke* far = nullptr;
+    ASSERT_EQ(create_smoke(&root, &far), S_OK);
+    far->size = 10.0f;
+    far->drift = {0.0f, 50.0f, 0.0f};
+    far->ageing_rate = 0.02f;
+    ASSERT_TRUE(far->init("graphics\\smoke.dds"));
+    root.update();  // one tick in view sets its interval
+    far->in_view = 0;
+    ticks = 1;
+    while (root.child_count() == 1 && ticks < 20000) {
+        root.update();
+        ++ticks;
+    }
+    EXPECT_EQ(root.child_count(), 0);
+    EXPECT_NEAR(ticks, 1252, 3);
 }
 
 TEST_F(EffectsTest, SmokeOfNoSizeStandsStill) {
