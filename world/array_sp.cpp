@@ -7,9 +7,11 @@
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/file_helpers.h"
+#include "core/model_shading.h"
 #include "core/scene_services.h"
 #include "platform/text.h"
 #include "world/decal.h"
+#include "world/scatter_sprite_shading.h"
 
 namespace {
 
@@ -272,6 +274,10 @@ void array_sp::render_sprites() {
         item_quad(item, false, c);
         for (int k : {0, 1, 2, 3, 2, 1}) stream_.push_back({c[k].x, c[k].y, c[k].z, 0xFFFFFFFFu, uv[k][0], uv[k][1]});
     }
+    if (shaded()) {
+        render_shaded(d);
+        return;
+    }
     const bool night_lit = night_texture && g_state != nullptr && g_state->night;
     d->set_render_state(RS_CULLMODE, CULL_NONE);
     d->set_render_state(RS_AMBIENT, night_lit ? 0xFFFFFFFFu : ambient_colour());
@@ -280,6 +286,40 @@ void array_sp::render_sprites() {
     draw_effect_triangles(d, stream_);
     d->set_render_state(RS_CULLMODE, default_cull_mode());
     d->set_render_state(RS_AMBIENT, 0);
+}
+
+bool array_sp::shaded() const {
+    return terrain_array && pass2 && g_app != nullptr && g_app->use_shaders && g_app->can_shaders &&
+           scatter_sprite_vertex_program() != nullptr && scatter_sprite_pixel_program() != nullptr;
+}
+
+// The sprites lit like the ground through the shared program pair: the same quads, in world
+// coordinates, with the sun, the camera and the fog as constants.
+void array_sp::render_shaded(gfx_device* d) {
+    auto set_vs = [d](int index, float x, float y, float z, float w) {
+        const float v[4] = {x, y, z, w};
+        d->set_vertex_shader_constant_f(index, v, 1);
+    };
+    const gfx_light& sun = shading().sun;
+    const mat4 view_projection = mat_transpose(d->transform(TS_VIEW) * d->transform(TS_PROJECTION));
+    d->set_vertex_shader_constant_f(0, view_projection.data(), 4);
+    set_vs(4, sun.direction[0], sun.direction[1], sun.direction[2], 0.0f);
+    set_vs(5, sun.diffuse.r, sun.diffuse.g, sun.diffuse.b, 1.0f);
+    set_vs(6, sun.ambient.r, sun.ambient.g, sun.ambient.b, 1.0f);
+    const vec3 eye = camera_position();
+    set_vs(7, eye.x, eye.y, eye.z, 1.0f);
+    const float fog_end = g_app != nullptr && g_app->fog_end > 0.0f ? g_app->fog_end : 10000.0f;
+    set_vs(8, 2.3f / fog_end, 0.0f, 0.0f, 0.0f);
+    const color_value& c = material.diffuse;
+    set_vs(9, c.r, c.g, c.b, c.a);
+    d->set_render_state(RS_CULLMODE, CULL_NONE);
+    d->set_texture(0, texture);
+    d->set_vertex_shader(scatter_sprite_vertex_program());
+    d->set_pixel_shader(scatter_sprite_pixel_program());
+    draw_effect_triangles(d, stream_);
+    d->set_vertex_shader(nullptr);
+    d->set_pixel_shader(nullptr);
+    d->set_render_state(RS_CULLMODE, default_cull_mode());
 }
 
 void array_sp::stream_glows(float scale, std::uint32_t colour) {

@@ -93,6 +93,9 @@ private:
     void sort_items();
     void set_bounds();
     void render_sprites();
+    // Terrain arrays draw through the shared sprite programs while the device runs programs.
+    bool shaded() const;
+    void render_shaded(gfx_device* d);
     void render_lights();
     void item_quad(int item, bool glow, vec3 out[4]) const;
     void stream_glows(float scale, std::uint32_t colour);

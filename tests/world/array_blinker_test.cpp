@@ -9,6 +9,7 @@
 #include "world/blinker.h"
 #include "world/decal.h"
 #include "world/floater.h"
+#include "world/scatter_sprite_shading.h"
 
 namespace {
 
@@ -82,6 +83,40 @@ TEST_F(EffectsTest, ArrayDrawsItsComplexityShareInDrawOrder) {
     for (int i = 1; i < 500; ++i) {
         ASSERT_GE(a->draw_order[static_cast<std::size_t>(i - 1)].depth, a->draw_order[static_cast<std::size_t>(i)].depth);
     }
+    destroy_array_sp(&a);
+}
+
+TEST_F(EffectsTest, TerrainArrayDrawsThroughTheSpriteProgramsWhenTheDeviceRunsThem) {
+    scatter_sprite_programs programs;
+    ASSERT_EQ(create_scatter_sprite_programs(device_.get(), &programs), S_OK);
+    array_sp* a = nullptr;
+    ASSERT_EQ(create_array_sp_unparented(&a), S_OK);
+    a->terrain_array = 1;
+    a->set_count(10);
+    a->item_height = 3.0f;
+    a->scatter_on_terrain("graphics\\bush.dds");
+    shading().sun.direction[1] = -1.0f;
+    shading().sun.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+    app_.use_shaders = 1;
+    app_.can_shaders = 1;
+    state_->array_complexity = 1.0f;
+    device_->clear_records();
+    a->render();
+    ASSERT_EQ(device_->draws().size(), 1u);
+    const draw_record& r = device_->draws()[0];
+    EXPECT_EQ(r.vertex_shader, programs.vertex.get());
+    EXPECT_EQ(r.pixel_shader, programs.pixel.get());
+    EXPECT_FLOAT_EQ(r.state.vs_constants[4][1], -1.0f);
+    EXPECT_FLOAT_EQ(r.state.vs_constants[5][0], 0.5f);
+    EXPECT_FLOAT_EQ(r.state.vs_constants[8][0], 2.3f / app_.fog_end);
+    EXPECT_EQ(device_->vertex_shader(), nullptr);  // the programs are unset afterwards
+    // Without programs on the device the same sprites go through fixed function.
+    app_.use_shaders = 0;
+    device_->clear_records();
+    a->render();
+    ASSERT_EQ(device_->draws().size(), 1u);
+    EXPECT_EQ(device_->draws()[0].vertex_shader, nullptr);
+    use_scatter_sprite_programs(nullptr, nullptr);
     destroy_array_sp(&a);
 }
 

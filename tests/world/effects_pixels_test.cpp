@@ -23,6 +23,7 @@
 #include "world/blinker.h"
 #include "world/decal.h"
 #include "world/flame.h"
+#include "world/scatter_sprite_shading.h"
 #include "world/smoke.h"
 #include "world/sprinkle.h"
 
@@ -235,6 +236,42 @@ TEST_F(ArrayGolden, Bushes) {
     a->render();
     const image p = picture();
     EXPECT_EQ(compare_with_golden(p, "bushes"), "");
+    destroy_array_sp(&a);
+}
+
+// A lone bush of a terrain array lit through the sprite programs: colour x (ambient + sun on an
+// upward normal), with 40 m of thin fog over it.
+TEST_F(ArrayGolden, ShadedSpriteLitLikeTheGround) {
+    scatter_sprite_programs programs;
+    ASSERT_EQ(create_scatter_sprite_programs(app_.device.get(), &programs), S_OK);
+    shading().sun.direction[1] = -1.0f;
+    shading().sun.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+    shading().sun.ambient = {0.3f, 0.3f, 0.3f, 1.0f};
+    app_.use_shaders = 1;
+    app_.can_shaders = 1;
+    app_.set_default_states(false);
+    array_sp* a = nullptr;
+    ASSERT_EQ(create_array_sp_unparented(&a), S_OK);
+    a->terrain_array = 1;
+    a->sway = 0;
+    a->set_count(1);
+    a->item_width = 8.0f;
+    a->item_height = 8.0f;
+    a->scatter_on_terrain("graphics\\bush.dds");
+    a->positions[0] = {0.0f, -4.0f, 40.0f};
+    a->set_colour(60.0f, 140.0f, 40.0f, 255.0f);
+    state_.array_complexity = 1.0f;
+    clear();
+    a->render();
+    const image p = picture();
+    const std::uint32_t centre = rgb_at(p, k_width / 2, k_height / 2);
+    // 0.8 of (60, 140, 40), then 0.9 % of the way to the white fog.
+    const float fogged = 1.0f - std::exp(-40.0f * 2.3f / app_.fog_end);
+    auto expect = [fogged](float c) { return static_cast<int>(c * 0.8f + (255.0f - c * 0.8f) * fogged); };
+    EXPECT_NEAR(channel(centre, 16), expect(60.0f), 8);
+    EXPECT_NEAR(channel(centre, 8), expect(140.0f), 8);
+    EXPECT_NEAR(channel(centre, 0), expect(40.0f), 8);
+    use_scatter_sprite_programs(nullptr, nullptr);
     destroy_array_sp(&a);
 }
 
