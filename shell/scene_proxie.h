@@ -38,6 +38,24 @@ public:
     // The loaded scenery's own conversion of a geographic position to scene x and z.
     void lon_lat_to_scene(float east, float north, float* x, float* z) override;
 
+    // The world's effects: a burst becomes a sprinkle of its kind (fire, smoke or spray) under
+    // its parent or the "transps" root, turned by its heading and pitch and fired once; a
+    // column becomes a smoke. Both use "graphics\smoke.dds". None when the kind is not a
+    // burst's or the frame cannot be made.
+    frame* emit_burst(const particle_burst& burst) override;
+    frame* emit_column(const smoke_column& column) override;
+    // A motor's or rocket's exhaust children: its flame (with a trail when asked), its smoke
+    // plume (a kind 4 sprinkle) or, on the design screens, its smoke column. The owner scales
+    // the flame through its matrix.
+    frame* create_exhaust(frame* parent, const exhaust_params& params) override;
+    // The flame's temperature (its colour value), the plume's emission, the plume's puff size
+    // or the column's size and growth. Nothing for another kind of frame.
+    void set_exhaust_colour(frame* exhaust, float colour) override;
+    void set_exhaust_emission(frame* exhaust, bool on) override;
+    void set_exhaust_sizes(frame* exhaust, float a, float b) override;
+    // A plume has fewer than 8 puffs; a flame's trail keeps no point of brightness 32 or more.
+    bool exhaust_settled(frame* exhaust) override;
+
 private:
     scene* owner_;
 };

@@ -166,7 +166,7 @@ bool scene::launcher_pose(missile_system* system, vec3* position, vec3* forward)
 void scene::clear_scenery_objects() {}
 void scene::update_anchors(bool) {}
 void scene::load_scenery(int) {}
-void scene::rescatter_arrays() {}
+void scene::rescatter_arrays() { ground.rescatter_arrays(); }
 void scene::stop_design_motor_sound() {
     if (design_missile && design_missile->motor) design_missile->motor->stop_sounds();
 }

@@ -134,11 +134,13 @@ bool terrain::load_scenery(const char* name) {
     // The scatter arrays are a further load step of their own.
     create_tile_grids();
     update_lod();
+    create_scatter_arrays();
     if (!loaded) log_line("Scenery %s has no elevations", name);
     return loaded;
 }
 
 void terrain::unload() {
+    release_scatter_arrays();
     elevations.clear();
     class_map.clear();
     mark_map.clear();

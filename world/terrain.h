@@ -12,6 +12,8 @@
 #include "world/sea.h"
 #include "world/terrain_tile.h"
 
+class array_sp;
+
 struct land_class {
     float min_height = 0.0f;
     float max_height = 0.0f;
@@ -101,6 +103,18 @@ public:
     int land_slice_count = 16;
     land_class land_classes[k_max_classes];
     char land_texture_names[k_max_classes][k_name_size] = {};
+
+    // The scenery's scatter arrays (terrain_scatter.cpp): one array of plants or bushes per
+    // land-array entry of "scenery.txt", an owned child of the "transps" root that keeps its
+    // items on the ground of its land classes around the camera. create_scatter_arrays makes
+    // them (an entry whose array cannot be made or has an item height of 0 or less is left
+    // out) and re-scatters them; rescatter_arrays puts every item back on unmarked ground of
+    // its classes after cells were marked; release_scatter_arrays removes them.
+    void create_scatter_arrays();
+    void rescatter_arrays();
+    void release_scatter_arrays();
+    array_sp* scatter_objects[k_max_arrays] = {};
+    int scatter_object_count = 0;
 
     std::vector<terrain_tile> near_tiles;
     std::vector<terrain_tile> far_tiles;

@@ -40,6 +40,8 @@
 #include "simulation/warhead.h"
 #include "tests/data/data_inventory.h"
 #include "tests/support/temp_folder.h"
+#include "world/blinker.h"
+#include "world/decal.h"
 #include "world/terrain.h"
 
 namespace {
@@ -209,7 +211,8 @@ TEST_F(DataReaders, EveryInventoryFileHasAReaderHere)
         const std::string& n = row.name;
         const bool covered = is_definition(n) || is_checked_structurally(n) || has_suffix(n, ".x")
             || has_suffix(n, ".dds") || has_suffix(n, ".jpg") || has_suffix(n, ".wav") || has_suffix(n, ".mp3")
-            || has_suffix(n, ".hdr") || has_suffix(n, ".bin") || has_suffix(n, "\\scenery.txt");
+            || has_suffix(n, ".hdr") || has_suffix(n, ".bin") || has_suffix(n, "\\scenery.txt")
+            || has_suffix(n, ".def");
         EXPECT_TRUE(covered) << n << " is read by no test";
     }
 }
@@ -320,7 +323,33 @@ TEST_F(DataReaders, ModelsLoadWithTheirTexturesAndMovingParts)
         if (tree != nullptr) destroy_hierarchy(&tree);
         if (single != nullptr) destroy_mesh(&single);
     }
-    EXPECT_EQ(models, 5);
+    EXPECT_EQ(models, 6);
+}
+
+TEST_F(DataReaders, LightDefinitionsBuildTheirGlowAndModel)
+{
+    int lights = 0;
+    for (const inventory_row& row : inventory_rows()) {
+        const std::string& n = row.name;
+        if (!has_suffix(n, ".def")) continue;
+        ++lights;
+        blinker b;
+        b.load_def_object(n.c_str(), 1.0f, 1.0f, 1.0f);
+        ASSERT_NE(b.glow, nullptr) << n;
+        EXPECT_NE(b.glow->texture, nullptr) << n;
+        EXPECT_GE(b.step_count, 2) << n;
+        if (b.floating) {
+            // The buoy rides on a floater with its model under it and the glow above.
+            ASSERT_EQ(b.child(0)->type, FRAME_FLOATER) << n;
+            const auto* body = static_cast<const mesh*>(b.child(0)->child(0));
+            EXPECT_TRUE(body->has_geometry()) << n;
+            EXPECT_GT(b.glow->local_position().y, body->base_box.max.y - 0.5f) << n;
+        } else {
+            EXPECT_GT(b.sector_count, 2) << n;
+        }
+        expect_quiet_log(n);
+    }
+    EXPECT_EQ(lights, 2);
 }
 
 TEST_F(DataReaders, PicturesLoadAsTexturesOfTheirDeclaredSize)

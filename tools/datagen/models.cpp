@@ -364,6 +364,49 @@ void beam_model()
     write_dds("graphics\\beam.dds", img);
 }
 
+// A floating navigation buoy whose file name holds "float", so a light definition mounts it on
+// a floater: a round hull, a cone with a small mast and a lantern cage on top (2.7 m high, its
+// waterline at y = 0), with red and white bands.
+void float_buoy_model()
+{
+    const std::vector<material> mats = {{0.85, 0.85, 0.85, 10, 0.2, 0, "buoy.dds"},
+                                        {0.2, 0.2, 0.2, 5, 0.1, 0, ""}};
+    mesh_builder m;
+    m.frustum({0, -0.6, 0}, {0, 0.4, 0}, 0.9, 1.0, 16, 0);   // hull
+    m.frustum({0, 0.4, 0}, {0, 1.8, 0}, 0.8, 0.15, 16, 0);   // cone
+    m.frustum({0, 1.8, 0}, {0, 2.4, 0}, 0.06, 0.06, 8, 1);   // mast
+    m.box({-0.15, 2.4, -0.15}, {0.15, 2.7, 0.15}, 1);         // lantern cage
+    std::string s = k_header;
+    s += "Frame float_buoy {\n" + translation(0, 0, 0, " ") + mesh_text("buoy_hull", m, mats, " ") + "}\n";
+    write_output_text("common\\float_buoy.x", s);
+    // Bands along v (the hull and cone run v from 1 at the bottom to 0 at the top).
+    image img(64, 64);
+    for (int y = 0; y < 64; ++y) {
+        const bool red = (y / 16) % 2 == 0;
+        for (int x = 0; x < 64; ++x) img.set(x, y, red ? rgba{0.75, 0.1, 0.08, 1} : rgba{0.92, 0.92, 0.9, 1});
+    }
+    write_dds("common\\buoy.dds", img);
+}
+
+// Light definitions: the step count and pairs of (end time in s, lit), the sector count and
+// groups of (start bearing in rad, red, green, blue), then the model flag with the model's
+// name and twelve numbers (model position, model scale, light position, light width and
+// height, one unused).
+void light_definitions()
+{
+    // A harbour light: two short flashes every 6 s, green to the north-east, white ahead
+    // (south-east), red to the west.
+    write_output_text("common\\harbour_light.def",
+                      "4\n0.5 1\n1.5 0\n2.0 1\n6.0 0\n"
+                      "3\n0.0 0 255 64\n1.5708 255 255 230\n3.1416 255 32 0\n"
+                      "0\n");
+    // A buoy light: one white flash every 4 s on the floating buoy.
+    write_output_text("common\\buoy_light.def",
+                      "2\n1.0 1\n4.0 0\n"
+                      "0\n"
+                      "1 float_buoy\n0 0 0\n1 1 1\n0 2.55 0\n1.5 1.5 0\n");
+}
+
 }  // namespace
 
 void generate_models()
@@ -373,4 +416,6 @@ void generate_models()
     command_model();
     target_model();
     beam_model();
+    float_buoy_model();
+    light_definitions();
 }
