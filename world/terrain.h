@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "world/scatter_sprite_shading.h"
 #include "world/sea.h"
 #include "world/terrain_tile.h"
 
@@ -211,6 +212,8 @@ public:
     shader_ptr pixel_shaders[k_shader_pairs];
     gfx_texture* spray_texture = nullptr;   // from the texture cache
     texture_ptr lookup_textures[2];         // above the water, under it
+    // The scatter arrays' sprite programs (388 and 364): the sprites lit like the ground.
+    scatter_sprite_programs sprite_programs;
     texture_ptr water_texture;              // "graphics\water.jpg" as a bump map
     texture_ptr land_volumes[k_land_levels];
     texture_ptr dense_volume;

@@ -59,6 +59,13 @@ void terrain::load_shaders() {
             }
         }
     }
+    if (!sprite_programs.vertex || !sprite_programs.pixel) {
+        // Without them the arrays draw fixed-function.
+        if (!CHECK_HR(create_scatter_sprite_programs(device, &sprite_programs))) {
+            if (!sprite_programs.vertex) log_line("Could not load VSO %d", 388);
+            if (!sprite_programs.pixel) log_line("Could not load PSO %d", 364);
+        }
+    }
     if (spray_texture == nullptr) {
         g_app->load_texture("graphics\\spray.jpg", &spray_texture, k_plain_mode, true);
     }
@@ -73,6 +80,8 @@ void terrain::load_shaders() {
 }
 
 void terrain::release() {
+    use_scatter_sprite_programs(nullptr, nullptr);
+    sprite_programs = scatter_sprite_programs{};
     for (shader_ptr& s : vertex_shaders) s.reset();
     for (shader_ptr& s : pixel_shaders) s.reset();
     if (spray_texture != nullptr && g_app != nullptr) g_app->release_texture(&spray_texture);
