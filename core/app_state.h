@@ -115,6 +115,7 @@ public:
     float max_fog = 150000.0f;
     float fog_alt = 1000.0f;          // [fog_alt]
     float cloud_base = 1000.0f;       // [cloud_base]
+    float cloud_cover = 0.5f;         // the sky's low clouds, 0..1 ([low_clouds] of a situation)
     float far_plane = 150000.0f;
     float far_distance = 50000.0f;
     float max_objects_alt = 3000.0f;  // [max_objects_alt]

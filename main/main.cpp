@@ -31,6 +31,18 @@ void show_gui_cursor(gui_cursor shape) {
     }
 }
 
+// The GUI's reach into the running scene: event sounds, the sound picker's preview and
+// leaving a run.
+void play_scene_sound_slot(int slot, int mode) {
+    if (g_scene) g_scene->proxie.play_sound_slot(slot, mode);
+}
+void play_scene_preview_sound(const char* file) {
+    if (g_scene) g_scene->play_preview_sound(file);
+}
+void leave_scene() {
+    if (g_scene) g_scene->leave_scene();
+}
+
 }  // namespace
 
 int main() {
@@ -54,6 +66,9 @@ int main() {
         g_gui = gui_root.get();
         ui_hooks().open_document = open_document_on_desktop;
         ui_hooks().set_cursor = show_gui_cursor;
+        ui_hooks().play_sound_slot = play_scene_sound_slot;
+        ui_hooks().play_preview_sound = play_scene_preview_sound;
+        ui_hooks().leave_scene = leave_scene;
         auto joystick = std::make_unique<joystick_input>();
         g_joystick = joystick.get();
         auto sound = std::make_unique<sound_system>();

@@ -23,6 +23,7 @@
 #include "world/terrain.h"
 
 class frame;
+struct image;
 class missile;
 class missile_system;
 class rocket;
@@ -56,11 +57,23 @@ public:
     // Once per main-loop turn without a waiting message: the per-frame update, then the frame.
     virtual void frame_update();
     virtual void render_frame();
-    // The input handler: every window message comes here first.
+    // The input handler: every window message comes here first. The GUI and the mouse take
+    // each one; in a run the camera keys, controller activation and the command keys follow.
     virtual void on_message(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam);
-    // Writes the current situation to "situations\<name>.txt"; no comment gives the
-    // generated one; picture adds the snapshot.
+    // Writes the current situation to "situations\<name>.txt" (a name holding a backslash is
+    // the file's own path, as the scenario run file "scenarios\scenario.cfg"); no comment gives
+    // the generated one; picture adds the snapshot beside it as a JPEG of the same name.
+    // Nothing in menu mode or while the window is inactive.
     virtual void write_situation(const char* name, const char* comment, bool picture);
+    // Rebuilds the scene from a situation file (a program path): the camera, the weather and
+    // sea, the scenery under the camera, the systems and launchers, or in test mode the design
+    // system. A file that does not open leaves the scene empty with its roots.
+    virtual void read_situation(const char* path);
+    // Reads only the six test conditions of a situation file into the design system.
+    void read_test_conditions(const char* path);
+    // The picture of the view for a situation: half the back buffer, no alpha. False, and no
+    // picture, while the scene's passes do not draw.
+    virtual bool render_snapshot(image* out);
     // The window's size changed: a windowed device is reset for the new back buffer; false
     // when nothing was reset.
     bool on_resize();
@@ -107,6 +120,16 @@ public:
     void apply_volumes();
     // Plays a slot once (nothing for an empty one).
     void play_slot(int slot);
+    // The sound file picker's preview: the file into slot 10, played once at the sounds'
+    // volume; an empty name only stops the last one. Nothing without a sound device.
+    void play_preview_sound(const char* file);
+
+    // Ends a scenario, test or free flight: the automatic situation is written (before
+    // anything is cleared), the music, speech and sounds stop, the scene is emptied, and the
+    // menus take over at the test conditions screen, the scenario design screen or the main
+    // menu. Nothing in the menus or once shutdown began (a second close event of the results
+    // window must not end the run twice).
+    void leave_scene();
 
     // Moves everything by the vector after the world origin moved by its opposite.
     void shift_origin(float dx, float dy, float dz);
@@ -146,6 +169,12 @@ public:
     // construction on). Declared after the roots' pointers but emptied by clear before them.
     weapon_tables tables;
     missile_system* current_system = nullptr;  // the last added or the one F5/F8 selected
+    // What the scenario design screen placed, named in a situation's generated comment.
+    struct scenario_plan {
+        int system_count = 0;
+        char system_names[k_max_systems][40] = {};
+        int launcher_count = 0;
+    } scenario_design;
     int anchor_grid_size = 10;               // cells per side of the near scenery grid
     float anchor_cell_size = 2000.0f;        // m
 
@@ -261,17 +290,29 @@ protected:
     virtual void update_anchors(bool rebuild);
     virtual void load_scenery(int index);
     virtual void rescatter_arrays();
+    // A hostile launcher of a situation: the record's six values (position, aim, range, stock,
+    // interval) copied into a new launcher whose launch speed is solved; its table index set.
+    virtual rocket_launcher* create_launcher(const rocket_launcher& record, int index);
+    // F11: a grazing animal at the camera, put on the ground.
+    virtual void drop_animal();
     // The design missile's motor sound.
     virtual void stop_design_motor_sound();
     virtual void apply_design_motor_volume();
 
 private:
+    // The command keys: letters (not while a GUI text field has the focus) and F1 to F11.
+    void on_letter_key(int key);
+    void on_function_key(int number);
+    void toggle_sound();
+    // F3 and F4: slower or faster; with Shift in fine steps and without bounds.
+    void change_sim_rate(bool faster, bool shift);
     void free_camera();
     void leave_objects_view();
     // Settings, designs, situations and the log are all written beside the program: a folder
     // that cannot take a file is told to the user at start-up, on stderr.
     void check_run_folder();
 
+    bool shutdown_begun_ = false;
     bool settings_read_ = false;
     bool settings_unwritten_ = false;
 };

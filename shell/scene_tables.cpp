@@ -163,6 +163,20 @@ bool scene::launcher_pose(missile_system* system, vec3* position, vec3* forward)
     *forward = get_axis_z(model->world);
     return true;
 }
+rocket_launcher* scene::create_launcher(const rocket_launcher& record, int index) {
+    auto* l = new rocket_launcher();
+    l->east = record.east;
+    l->north = record.north;
+    l->azimuth = record.azimuth;
+    l->range = record.range;
+    l->count = record.count;
+    l->interval = record.interval;
+    l->index = index;
+    // A range it cannot reach leaves it refused (logged): it never fires.
+    l->solve_launch_speed();
+    return l;
+}
+void scene::drop_animal() {}
 void scene::clear_scenery_objects() {}
 void scene::update_anchors(bool) {}
 void scene::load_scenery(int) {}
