@@ -18,6 +18,7 @@
 #include "core/mouse.h"
 #include "platform/math3d.h"
 #include "shell/scene_proxie.h"
+#include "shell/scenery_objects.h"
 #include "simulation/weapon_tables.h"
 #include "core/sound_system.h"
 #include "world/terrain.h"
@@ -147,6 +148,32 @@ public:
     void select_next_system(float height);
     void track_next_missile();
     void track_next_target();
+
+    // ---- Scenery objects ----
+    // Loads the terrain of a named scenery and its objects: the index "tile_objects.txt"
+    // (built from the land-class object files when missing) and the list "objects.txt".
+    void load_scenery_objects(const char* name);
+    // Reads the object index of the scenery folder; false when it cannot be opened. With
+    // [max_objects_count] set, placements are thinned so the anchor window holds about that
+    // many. Lines that do not fit (long names, missing numbers, unknown entries) are left out
+    // with one log line.
+    bool read_object_index(const char* file);
+    // Writes the object index from the land-class object files and the class map.
+    void build_object_index(const char* file);
+    // Reads an object list (geographic positions, or relative to the including line); lists
+    // include lists by name, at most 8 deep, and a list already being read is refused.
+    bool read_object_list(const char* file, bool relative);
+    // Builds one placement under an anchor at (dx, dz) from its centre.
+    virtual void build_object(frame* anchor, int entry, float dx, float dz);
+    // The lights of a light path and of a runway's edges, relative to the array at origin
+    // (scene position): a path of length / 2 / spacing lights, a runway of length / width rows.
+    // A count below one lays none, one lays one, and there are at most 10,000. The count of
+    // lights (rows).
+    static int lay_light_path(const vec3& origin, float heading, float spacing, float height, float length,
+                              float curvature, std::vector<vec3>* lights);
+    static int lay_runway_lights(const vec3& origin, float heading, float width, float height, float length,
+                                 float curvature, std::vector<vec3>* lights);
+    scenery_objects objects_table;
 
     // ---- The world ----
     camera viewer;
@@ -300,6 +327,18 @@ protected:
     virtual void apply_design_motor_volume();
 
 private:
+    // The line that includes a list: its grid position, rotation, scale and two factors.
+    struct list_parent {
+        float px = 0.0f, pz = 0.0f, r = 0.0f, s = 1.0f, a = 1.0f, b = 1.0f;
+    };
+    bool read_list(const char* file, bool relative, const list_parent& parent);
+    void list_position(bool relative, const list_parent& parent, float east, float north, float* x,
+                       float* z) const;
+    static void combine_with_parent(const list_parent& parent, object_entry* e);
+    void add_placement(const object_entry& e, float x, float z);
+    float object_density() const;
+    void fill_anchor(frame* anchor, bool rebuild);
+    frame* place_shared_mesh(frame* anchor, object_entry& e);
     // The command keys: letters (not while a GUI text field has the focus) and F1 to F11.
     void on_letter_key(int key);
     void on_function_key(int number);

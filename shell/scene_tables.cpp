@@ -177,9 +177,6 @@ rocket_launcher* scene::create_launcher(const rocket_launcher& record, int index
     return l;
 }
 void scene::drop_animal() {}
-void scene::clear_scenery_objects() {}
-void scene::update_anchors(bool) {}
-void scene::load_scenery(int) {}
 void scene::rescatter_arrays() {}
 void scene::stop_design_motor_sound() {
     if (design_missile && design_missile->motor) design_missile->motor->stop_sounds();
