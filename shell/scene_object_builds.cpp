@@ -8,6 +8,7 @@
 #include "core/hierarchy.h"
 #include "core/light.h"
 #include "core/mesh.h"
+#include "core/skinned_mesh.h"
 #include "core/scene_services.h"
 #include "core/sound.h"
 #include "platform/text.h"
@@ -111,10 +112,19 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
         s->set_scale(e.k[2], e.k[3], e.k[4]);
         s->set_rotation(e.k[1], 0.0f, 0.0f);
         made = s;
+    } else if (contains(n, "anim")) {
+        CSkinnedMesh* animal = nullptr;
+        if (create_skinned_mesh(anchor, &animal) != S_OK) return;
+        animal->load(n);
+        animal->animate = 1;
+        animal->time_scale = e.k[3];
+        animal->set_scale(e.k[2], e.k[2], e.k[2]);
+        animal->set_rotation(e.k[1], 0.0f, 0.0f);
+        made = animal;
     } else if (contains(n, "patch") || contains(n, "runway") || contains(n, "road") || contains(n, "track") ||
-               contains(n, "anim") || contains(n, ".def") || contains(n, "array") || contains(n, "decal") ||
+               contains(n, ".def") || contains(n, "array") || contains(n, "decal") ||
                contains(n, "float")) {
-        // Ground strips, animals, blinkers, arrays, decals and floating objects are built by
+        // Ground strips, blinkers, arrays, decals and floating objects are built by
         // their own kinds once those exist.
         return;
     } else {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/frame.h"
 #include "core/d3d_app.h"
 #include "core/gui_services.h"
 #include "core/scene_services.h"
@@ -120,4 +121,10 @@ TEST_F(SceneKeys, LettersOpenOneViewAndCloseItsRivals) {
     press(VK_F1 + 8);
     EXPECT_EQ(app.auto_track, 1);
     EXPECT_STREQ(state.message, "Auto Track ON");
+    // F11 leaves an animal in the scene (without its model here: it draws nothing).
+    world->make_roots(true);
+    install_scene_services(&world->proxie);
+    press(VK_F1 + 10);
+    ASSERT_EQ(world->objects->child_count(), 1);
+    EXPECT_EQ(world->objects->child(0)->type, FRAME_SKINNED_MESH);
 }
