@@ -25,6 +25,8 @@
 
 class frame;
 struct image;
+struct model_vertex;
+class visual;
 class missile;
 class missile_system;
 class rocket;
@@ -173,6 +175,20 @@ public:
                               float curvature, std::vector<vec3>* lights);
     static int lay_runway_lights(const vec3& origin, float heading, float width, float height, float length,
                                  float curvature, std::vector<vec3>* lights);
+    // Patches, runways and roads: a grid laid on the ground with the named texture (a road 3
+    // vertices across, one row per 10 m; a patch or runway following the terrain cells under
+    // its scaled 100 x 100 grid). Tracks: 5 vertices across, the bed raised by height.
+    void build_ground_strip(visual* strip, const char* name, float heading, float width, float length,
+                            float curvature);
+    void build_track(visual* strip, const char* name, float heading, float width, float length, float curvature,
+                     float height);
+    // Their triangle lists (rows at most 10,000, a grid side at most 256). A track stands on
+    // the ground under origin (scene position of the visual).
+    static std::vector<model_vertex> ground_strip_vertices(bool road, float heading, float width, float length,
+                                                           float curvature, float scale_x, float scale_z,
+                                                           float cell);
+    static std::vector<model_vertex> track_vertices(const vec3& origin, float heading, float width, float length,
+                                                    float curvature, float height);
     scenery_objects objects_table;
 
     // ---- The world ----
@@ -320,6 +336,10 @@ protected:
     // A hostile launcher of a situation: the record's six values (position, aim, range, stock,
     // interval) copied into a new launcher whose launch speed is solved; its table index set.
     virtual rocket_launcher* create_launcher(const rocket_launcher& record, int index);
+    // A row of point lights (road lights, runway edges) under an anchor at `at`, positions
+    // relative to it; the arrays that draw them come with the effects.
+    virtual void add_light_array(frame* anchor, const vec3& at, const std::vector<vec3>& lights,
+                                 std::uint32_t colour, float size);
     // F11: a grazing animal at the camera, put on the ground.
     virtual void drop_animal();
     // The design missile's motor sound.
@@ -339,6 +359,7 @@ private:
     float object_density() const;
     void fill_anchor(frame* anchor, bool rebuild);
     frame* place_shared_mesh(frame* anchor, object_entry& e);
+    void build_strip_object(frame* anchor, const object_entry& e, const vec3& at);
     // The command keys: letters (not while a GUI text field has the focus) and F1 to F11.
     void on_letter_key(int key);
     void on_function_key(int number);

@@ -11,6 +11,7 @@
 #include "core/skinned_mesh.h"
 #include "core/scene_services.h"
 #include "core/sound.h"
+#include "core/visual.h"
 #include "platform/text.h"
 #include "shell/scene.h"
 
@@ -18,6 +19,11 @@ namespace {
 
 // A path or a runway holds at most this many lights (rows); more would only stall the load.
 constexpr double k_max_lights = 10000.0;
+// Road lights: orange, 2 m; runway edge lights: pale yellow, 1 m.
+constexpr std::uint32_t k_road_light_colour = 0xFFFF7F00u;
+constexpr float k_road_light_size = 2.0f;
+constexpr std::uint32_t k_runway_light_colour = 0xFFFFFFA5u;
+constexpr float k_runway_light_size = 1.0f;
 // The centre row of runway lights is only laid on strips wider than this (m).
 constexpr float k_centre_light_width = 20.0f;
 
@@ -121,10 +127,12 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
         animal->set_scale(e.k[2], e.k[2], e.k[2]);
         animal->set_rotation(e.k[1], 0.0f, 0.0f);
         made = animal;
-    } else if (contains(n, "patch") || contains(n, "runway") || contains(n, "road") || contains(n, "track") ||
-               contains(n, ".def") || contains(n, "array") || contains(n, "decal") ||
+    } else if (contains(n, "patch") || contains(n, "runway") || contains(n, "road") || contains(n, "track")) {
+        build_strip_object(anchor, e, {dx, h, dz});
+        return;
+    } else if (contains(n, ".def") || contains(n, "array") || contains(n, "decal") ||
                contains(n, "float")) {
-        // Ground strips, blinkers, arrays, decals and floating objects are built by
+        // Blinkers, arrays, decals and floating objects are built by
         // their own kinds once those exist.
         return;
     } else {
@@ -133,6 +141,40 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
     }
     made->set_position(dx, h, dz);
 }
+
+void scene::build_strip_object(frame* anchor, const object_entry& e, const vec3& at) {
+    const char* n = e.name;
+    const float* k = e.k;
+    visual* strip = nullptr;
+    if (create_visual(anchor, &strip) != S_OK) return;
+    strip->set_name(n);
+    strip->set_position(at.x, at.y, at.z);
+    const vec3 origin = anchor->world_position() + at;
+    if (contains(n, "track")) {
+        build_track(strip, n, k[1], k[2], k[3], k[4], k[0]);
+        return;
+    }
+    if (contains(n, "road")) {
+        build_ground_strip(strip, n, k[1], k[2], k[3], k[4]);
+        if (contains(n, "dark")) return;
+        std::vector<vec3> lights;
+        lay_light_path(origin, k[1], k[2], k[2] * 0.5f, k[3], k[4], &lights);
+        add_light_array(anchor, at, lights, k_road_light_colour, k_road_light_size);
+        return;
+    }
+    // Patches and runways: a 100 x 100 grid scaled to size and turned.
+    strip->set_scale(k[2], k[3], k[4]);
+    strip->set_rotation(k[1], 0.0f, 0.0f);
+    build_ground_strip(strip, n, 0.0f, 100.0f, 100.0f, 0.0f);
+    anchor->update_bounding_radius();
+    if (!contains(n, "runway") || contains(n, "dark")) return;
+    std::vector<vec3> lights;
+    lay_runway_lights(origin, -k[1], k[4] * 100.0f, 0.0f, k[2] * 100.0f, 0.0f, &lights);
+    add_light_array(anchor, at, lights, k_runway_light_colour, k_runway_light_size);
+}
+
+// The arrays of point lights come with the effects.
+void scene::add_light_array(frame*, const vec3&, const std::vector<vec3>&, std::uint32_t, float) {}
 
 frame* scene::place_shared_mesh(frame* anchor, object_entry& e) {
     if (e.cached == nullptr) {

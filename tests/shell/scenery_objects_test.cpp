@@ -9,6 +9,8 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/scene_services.h"
+#include "core/frame.h"
+#include "core/visual.h"
 #include "platform/program_rand.h"
 #include "platform/text.h"
 #include "shell/scene.h"
@@ -179,4 +181,65 @@ TEST_F(SceneryObjects, LightRowsStayFiniteForEveryCountAndSpacing) {
     EXPECT_EQ(scene::lay_runway_lights(origin, 0.0f, 10.0f, 0.0f, 100.0f, 0.0f, &lights), 10);
     EXPECT_EQ(lights.size(), 20u);
     EXPECT_EQ(scene::lay_runway_lights(origin, 0.0f, 0.0f, 0.0f, 100.0f, 0.0f, &lights), 10000);
+}
+
+namespace {
+
+// A scene that counts the lights it is asked to lay in arrays.
+class light_scene : public scene {
+public:
+    std::vector<std::size_t> arrays;
+    void add_light_array(frame*, const vec3&, const std::vector<vec3>& lights, std::uint32_t, float) override {
+        arrays.push_back(lights.size());
+    }
+};
+
+// Ground that rises 1 m per metre north.
+struct north_slope : scene_services {
+    float ground_height(float, float z) override { return z; }
+};
+
+object_entry entry(const char* name, float k0, float k1, float k2, float k3, float k4) {
+    object_entry e;
+    copy_text(e.name, name);
+    e.k[0] = k0, e.k[1] = k1, e.k[2] = k2, e.k[3] = k3, e.k[4] = k4;
+    e.found = 1.0f;
+    return e;
+}
+
+}  // namespace
+
+TEST_F(SceneryObjects, RunwaysAndRoadsGetTheirLightsUnlessDarkAndEveryStripStaysBounded) {
+    light_scene lit;
+    lit.make_roots(true);
+    frame* anchor = nullptr;
+    ASSERT_TRUE(create_frame(lit.anchors, &anchor, "anchor"));
+    // A runway 200 m long and 30 m wide: 6 rows of 3 edge lights; a dark one none; a road with
+    // lights 0 m apart stops at the cap.
+    lit.objects_table.entries = {entry("runway_a.dds", 0, 0, 2, 1, 0.3f), entry("runway_dark.dds", 0, 0, 2, 1, 0.3f),
+                                 entry("road_a.dds", 0, 0, 0, 100, 0)};
+    for (int i = 0; i < 3; ++i) lit.build_object(anchor, i, 0.0f, 0.0f);
+    EXPECT_EQ(lit.arrays, (std::vector<std::size_t>{18, 10000}));
+    EXPECT_EQ(anchor->child_count(), 3);
+
+    // A road of 100 m: 10 rows of 3; a patch at its own size over 30 m cells: 8 x 8.
+    EXPECT_EQ(scene::ground_strip_vertices(true, 0.0f, 10.0f, 100.0f, 0.0f, 1, 1, 30.0f).size(), 9u * 2 * 6);
+    EXPECT_EQ(scene::ground_strip_vertices(false, 0.0f, 100.0f, 100.0f, 0.0f, 1, 1, 30.0f).size(), 7u * 7 * 6);
+    EXPECT_EQ(scene::ground_strip_vertices(true, 0.0f, 0.0f, 1e30f, 0.0f, 1, 1, 30.0f).size(), 9999u * 2 * 6);
+    EXPECT_EQ(scene::ground_strip_vertices(false, 0.0f, 100.0f, 100.0f, 0.0f, 1e9f, 1, 30.0f).size(), 255u * 7 * 6);
+}
+
+TEST_F(SceneryObjects, ATrackBedStandsAboveTheGroundAtItsCentreAndItsEdgesMeetTheGround) {
+    north_slope slope;
+    install_scene_services(&slope);
+    // 50 m east, 8 m wide, the bed 0.5 m high: 5 rows, 4 lanes of two triangles each.
+    const auto v = scene::track_vertices({0, 0, 0}, 0.0f, 8.0f, 50.0f, 0.0f, 0.5f);
+    ASSERT_EQ(v.size(), 4u * 4 * 6);
+    for (const model_vertex& p : v) {
+        if (std::fabs(p.z) > 3.9f) {
+            EXPECT_NEAR(p.y, std::fmin(0.0f, p.z), 1e-4f);  // the lower of its own and the centre's ground
+        } else {
+            EXPECT_NEAR(p.y, 0.5f, 1e-4f);
+        }
+    }
 }
