@@ -19,6 +19,7 @@ namespace {
 
 // A path or a runway holds at most this many lights (rows); more would only stall the load.
 constexpr double k_max_lights = 10000.0;
+constexpr const char* k_beam_model = "graphics\\beam.x";
 // Road lights: orange, 2 m; runway edge lights: pale yellow, 1 m.
 constexpr std::uint32_t k_road_light_colour = 0xFFFF7F00u;
 constexpr float k_road_light_size = 2.0f;
@@ -99,6 +100,15 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
         l->set_range(e.k[1]);
         l->set_colour(e.k[2], e.k[3], e.k[4]);
         made = l;
+    } else if (contains(n, "[Beam]")) {
+        mesh* beam = nullptr;
+        if (create_mesh(anchor, &beam) != S_OK) return;
+        beam->load_x(k_beam_model);
+        beam->set_scale(e.k[2], e.k[3], e.k[4]);
+        beam->set_draw_flags(true, true);
+        beam->set_spin(0.0f, 1.0f, 0.0f, 1.0f);
+        beam->layer = 1;
+        made = beam;
     } else if (contains(n, "[")) {
         // Fires, smoke, light paths and arrays, blinkers and decals come with the effects.
         return;
@@ -109,6 +119,7 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
         group->set_scale(e.k[2], e.k[3], e.k[4]);
         group->set_rotation(e.k[1], 0.0f, 0.0f);
         group->set_position(dx, e.k[0], dz);
+        group->drape_children();
         group->update_bounding_radius();
         return;
     } else if (contains(n, ".wav")) {
@@ -186,6 +197,7 @@ frame* scene::place_shared_mesh(frame* anchor, object_entry& e) {
         if (contains(e.name, "windsock")) m->windsock = 1;
         if (contains(e.name, "windvane")) m->windvane = 1;
         if (contains(e.name, "spin")) m->set_spin(0.0f, 0.0f, 1.0f, 1.0f);
+        if (contains(e.name, "night")) m->set_draw_flags(true, false);
         e.cached = m;
     }
     frame* holder = nullptr;

@@ -219,7 +219,6 @@ void scene::read_situation(const char* path) {
             const float limit = &target == &s.camera_longitude ? 180.0f : 90.0f;
             target = reader.real(target);
             reader.bound(&target == &s.camera_longitude ? "[camera_east]" : "[camera_north]", target, -limit, limit);
-            s.find_scenery_tile(s.camera_longitude, s.camera_latitude);
         } else if (reader.has("[camera_alt]")) {
             float altitude = reader.real(s.origin_offset.y + viewer.local_position().y);
             reader.bound("[camera_alt]", altitude, k_min_altitude, k_max_altitude);

@@ -11,6 +11,7 @@
 #include "core/scene_services.h"
 #include "core/frame.h"
 #include "core/visual.h"
+#include "core/mesh.h"
 #include "platform/program_rand.h"
 #include "platform/text.h"
 #include "shell/scene.h"
@@ -242,4 +243,30 @@ TEST_F(SceneryObjects, ATrackBedStandsAboveTheGroundAtItsCentreAndItsEdgesMeetTh
             EXPECT_NEAR(p.y, 0.5f, 1e-4f);
         }
     }
+}
+
+TEST_F(SceneryObjects, PlacementsBuildByTheirNameAndPlainModelsShareOneMesh) {
+    light_scene lit;
+    lit.make_roots(true);
+    frame* anchor = nullptr;
+    ASSERT_TRUE(create_frame(lit.anchors, &anchor, "anchor"));
+    object_entry missing = entry("gone.x", 0, 0, 1, 1, 1);
+    missing.found = 0.0f;
+    lit.objects_table.entries = {entry("[Light]", 5, 50, 1, 1, 1), missing, entry("scenery\\test\\hut.x", 0, 0, 1, 1, 1)};
+    lit.build_object(anchor, 0, 10.0f, 20.0f);
+    lit.build_object(anchor, 1, 0.0f, 0.0f);   // not found: nothing
+    lit.build_object(anchor, 2, 1.0f, 1.0f);
+    lit.build_object(anchor, 2, -1.0f, -1.0f);
+    lit.build_object(anchor, 7, 0.0f, 0.0f);   // no such entry: nothing
+    ASSERT_EQ(anchor->child_count(), 3);
+    EXPECT_EQ(anchor->child(0)->type, FRAME_LIGHT);
+    EXPECT_EQ(anchor->child(0)->local_position().y, 5.0f);
+    EXPECT_EQ(anchor->child(0)->local_position().z, 20.0f);
+    mesh* shared = lit.objects_table.entries[2].cached;
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(anchor->child(1)->child(0), shared);
+    EXPECT_EQ(anchor->child(2)->child(0), shared);
+    // Emptying the scene takes the anchors first, then the shared model.
+    lit.clear(false);
+    EXPECT_TRUE(lit.objects_table.entries.empty());
 }
