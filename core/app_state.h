@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/editor_selection.h"
 #include "core/scenery_index.h"
@@ -79,6 +80,10 @@ public:
     // (uncached, load mode 2: white with brightness as alpha). A missing file leaves its
     // pointer none. Release before the device goes.
     void load_tape_textures();
+    // A 256 x 256 picture of a model file for the file picker: the model fitted into the
+    // square, turned to show three sides, lit by one white light. False, and no picture,
+    // without a device or for a model that does not load.
+    bool render_model_thumbnail(const char* file, std::unique_ptr<gfx_texture>* out) const;
     void release_tape_textures();
 
     // Messages.
@@ -192,6 +197,11 @@ public:
     // draw with the part frame's own world transform instead of one built from their angles.
     std::uint8_t assembled_view = 0;
 };
+
+// Draws a design's model over what is on the target (the design windows): turned by yaw and
+// pitch, moved by (x, y, z) times its bounding radius, lit by one light; the device's
+// transforms are restored afterwards.
+void render_design_preview(frame* model, float pitch, float yaw, float z, float x, float y);
 
 // The program's one application state; set by the entry function (tests set their own).
 extern app_state* g_state;

@@ -42,6 +42,12 @@ void play_scene_preview_sound(const char* file) {
 void leave_scene() {
     if (g_scene) g_scene->leave_scene();
 }
+// The file picker's model thumbnails; the picker owns the picture.
+gfx_texture* render_thumbnail(const char* file) {
+    std::unique_ptr<gfx_texture> picture;
+    if (g_state == nullptr || !g_state->render_model_thumbnail(file, &picture)) return nullptr;
+    return picture.release();
+}
 
 }  // namespace
 
@@ -69,6 +75,7 @@ int main() {
         ui_hooks().play_sound_slot = play_scene_sound_slot;
         ui_hooks().play_preview_sound = play_scene_preview_sound;
         ui_hooks().leave_scene = leave_scene;
+        ui_hooks().render_model_thumbnail = render_thumbnail;
         auto joystick = std::make_unique<joystick_input>();
         g_joystick = joystick.get();
         auto sound = std::make_unique<sound_system>();
