@@ -11,6 +11,8 @@
 #include "core/scene_services.h"
 #include "core/gui_services.h"
 #include "platform/files.h"
+#include "platform/image.h"
+#include "platform/recording_device.h"
 #include "platform/text.h"
 #include "shell/scene.h"
 #include "simulation/missile_system.h"
@@ -29,6 +31,16 @@ public:
     };
     std::vector<placed> placements;
     int loaded_scenery = -1;
+    bool draws = false;  // whether the snapshot gives a picture
+
+    bool render_snapshot(image* out) override {
+        if (!draws) return false;
+        out->width = 8;
+        out->height = 6;
+        out->pitch = 32;
+        out->texels.assign(8 * 6 * 4, 0x80);
+        return true;
+    }
 
     ~situation_scene() override { clear(false); }
 
@@ -196,6 +208,20 @@ TEST_F(Situation, ATestPutsTheDesignSystemAheadWithItsConditionsOnTheRightParts)
     EXPECT_NE(written.find("New Missile\t"), std::string::npos);
     EXPECT_NE(written.find("@\nSaved in the Kestrel Bay scenery\nSaved in test mode\n\n"), std::string::npos) << written;
     EXPECT_FALSE(tmp.exists("situations/# Last Test.jpg"));  // no picture until the scene is drawn
+}
+
+TEST_F(Situation, TheSnapshotIsSavedBesideTheTextAsAJpegButNeverOverARunFile) {
+    world->draws = true;
+    app.d3d = std::make_unique<null_gfx_system>();
+    world->write_situation("view", nullptr, true);
+    image picture;
+    ASSERT_EQ(image_load_file("situations\\view.jpg", &picture), S_OK);
+    EXPECT_EQ(picture.width, 8);
+    tmp.write("scenarios/.keep", "");
+    world->write_situation("scenarios\\scenario.cfg", nullptr, true);
+    EXPECT_TRUE(tmp.exists("scenarios/scenario.cfg"));
+    EXPECT_NE(tmp.read("scenarios/scenario.cfg").find("@\n"), std::string::npos);
+    EXPECT_FALSE(tmp.exists("scenarios/scenario.jpg"));
 }
 
 TEST_F(Situation, MenuModeAndAnInactiveWindowWriteNothing) {
