@@ -13,6 +13,7 @@
 #include "core/sound_system.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
+#include "platform/resources.h"
 #include "shell/scene.h"
 
 namespace {
@@ -127,4 +128,16 @@ TEST_F(SceneKeys, LettersOpenOneViewAndCloseItsRivals) {
     press(VK_F1 + 10);
     ASSERT_EQ(world->objects->child_count(), 1);
     EXPECT_EQ(world->objects->child(0)->type, FRAME_SKINNED_MESH);
+}
+
+TEST(SceneKeysPage, TheKeysPageNamesTheLettersTheSceneAnswers) {
+    register_embedded_resources();
+    resource_data text;
+    ASSERT_TRUE(find_resource("TEXT", 176, &text));
+    const std::string page(reinterpret_cast<const char*>(text.data), text.size);
+    for (const char* line : {"T - Show Telescope", "R - Show Radar", "G - Show Graph", "M - Show Map", "K - Show Keys",
+                             "W - Show Weather", "S - Toggle Sound", "F - Toggle FPS"}) {
+        EXPECT_NE(page.find(line), std::string::npos) << line;
+    }
+    EXPECT_EQ(page.find("S - Show Radar"), std::string::npos);
 }
