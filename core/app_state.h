@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/app_state_objects.h"
 #include "core/editor_selection.h"
@@ -91,6 +92,10 @@ public:
     // (uncached, load mode 2: white with brightness as alpha). A missing file leaves its
     // pointer none. Release before the device goes.
     void load_tape_textures();
+    // A 256 x 256 picture of a model file for the file picker: the model fitted into the
+    // square, turned to show three sides, lit by one white light. False, and no picture,
+    // without a device or for a model that does not load.
+    bool render_model_thumbnail(const char* file, std::unique_ptr<gfx_texture>* out) const;
     void release_tape_textures();
 
     // Messages.
@@ -127,6 +132,7 @@ public:
     float max_fog = 150000.0f;
     float fog_alt = 1000.0f;          // [fog_alt]
     float cloud_base = 1000.0f;       // [cloud_base]
+    float cloud_cover = 0.5f;         // the sky's low clouds, 0..1 ([low_clouds] of a situation)
     float far_plane = 150000.0f;
     float far_distance = 50000.0f;
     float max_objects_alt = 3000.0f;  // [max_objects_alt]
@@ -206,6 +212,11 @@ public:
     // and sea drawing read.
     app_state_objects objects;
 };
+
+// Draws a design's model over what is on the target (the design windows): turned by yaw and
+// pitch, moved by (x, y, z) times its bounding radius, lit by one light; the device's
+// transforms are restored afterwards.
+void render_design_preview(frame* model, float pitch, float yaw, float z, float x, float y);
 
 // The program's one application state; set by the entry function (tests set their own).
 extern app_state* g_state;

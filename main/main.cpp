@@ -31,6 +31,24 @@ void show_gui_cursor(gui_cursor shape) {
     }
 }
 
+// The GUI's reach into the running scene: event sounds, the sound picker's preview and
+// leaving a run.
+void play_scene_sound_slot(int slot, int mode) {
+    if (g_scene) g_scene->proxie.play_sound_slot(slot, mode);
+}
+void play_scene_preview_sound(const char* file) {
+    if (g_scene) g_scene->play_preview_sound(file);
+}
+void leave_scene() {
+    if (g_scene) g_scene->leave_scene();
+}
+// The file picker's model thumbnails; the picker owns the picture.
+gfx_texture* render_thumbnail(const char* file) {
+    std::unique_ptr<gfx_texture> picture;
+    if (g_state == nullptr || !g_state->render_model_thumbnail(file, &picture)) return nullptr;
+    return picture.release();
+}
+
 }  // namespace
 
 int main() {
@@ -53,6 +71,10 @@ int main() {
         ui_hooks().open_document = open_document_on_desktop;
         ui_hooks().set_cursor = show_gui_cursor;
         ui_hooks().display_modes = list_display_modes;
+        ui_hooks().play_sound_slot = play_scene_sound_slot;
+        ui_hooks().play_preview_sound = play_scene_preview_sound;
+        ui_hooks().leave_scene = leave_scene;
+        ui_hooks().render_model_thumbnail = render_thumbnail;
         auto joystick = std::make_unique<joystick_input>();
         g_joystick = joystick.get();
         auto sound = std::make_unique<sound_system>();

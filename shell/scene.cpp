@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
+#include "shell/music_tracks.h"
 #include "shell/speech.h"
 #include "simulation/missile.h"
 #include "simulation/missile_system.h"
@@ -78,6 +79,7 @@ bool scene::startup() {
 }
 
 void scene::shutdown() {
+    shutdown_begun_ = true;
     // Written once per reading: the destructor's second run must not write again.
     if (settings_unwritten_) {
         write_settings();
@@ -112,24 +114,19 @@ void scene::render_frame() {
     CHECK_HR(device->present());
 }
 
-void scene::on_message(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
-    // The GUI, the mouse, the camera and the command keys take their messages here. Until
-    // the scene's mouse takes the pointer, its messages go straight to the GUI.
-    switch (message) {
-        case WM_KEYDOWN:
-        case WM_CHAR:
-        case WM_MOUSEWHEEL: gui_link().on_key(window, message, wparam, lparam); break;
-        case WM_MOUSEMOVE:
-            gui_link().on_mouse_move(lparam_x(lparam), lparam_y(lparam), static_cast<int>(wparam & MK_LBUTTON));
-            break;
-        case WM_LBUTTONDOWN: gui_link().on_mouse_down(lparam_x(lparam), lparam_y(lparam), 0); break;
-        case WM_LBUTTONUP: gui_link().on_mouse_up(); break;
-        default: break;
-    }
-}
-
-void scene::write_situation(const char*, const char*, bool) {
-    // The situation writer fills this in.
+void scene::leave_scene() {
+    if (g_app->menu_mode || shutdown_begun_) return;
+    const bool test = g_state->test_mode != 0;
+    write_situation(test ? "# Last Test" : "# Last Position", nullptr, true);
+    close_music();
+    stop_speaking();
+    stop_sounds();
+    clear(true);
+    pending_command = test ? 22 : (g_state->scenario_mode ? 23 : 2);
+    g_app->menu_mode = 1;
+    g_state->test_mode = 0;
+    g_state->scenario_mode = 0;
+    play_next_music();
 }
 
 bool scene::on_resize() {

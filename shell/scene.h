@@ -18,11 +18,15 @@
 #include "core/mouse.h"
 #include "platform/math3d.h"
 #include "shell/scene_proxie.h"
+#include "shell/scenery_objects.h"
 #include "simulation/weapon_tables.h"
 #include "core/sound_system.h"
 #include "world/terrain.h"
 
 class frame;
+struct image;
+struct model_vertex;
+class visual;
 class missile;
 class missile_system;
 class rocket;
@@ -56,11 +60,23 @@ public:
     // Once per main-loop turn without a waiting message: the per-frame update, then the frame.
     virtual void frame_update();
     virtual void render_frame();
-    // The input handler: every window message comes here first.
+    // The input handler: every window message comes here first. The GUI and the mouse take
+    // each one; in a run the camera keys, controller activation and the command keys follow.
     virtual void on_message(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam);
-    // Writes the current situation to "situations\<name>.txt"; no comment gives the
-    // generated one; picture adds the snapshot.
+    // Writes the current situation to "situations\<name>.txt" (a name holding a backslash is
+    // the file's own path, as the scenario run file "scenarios\scenario.cfg"); no comment gives
+    // the generated one; picture adds the snapshot beside it as a JPEG of the same name.
+    // Nothing in menu mode or while the window is inactive.
     virtual void write_situation(const char* name, const char* comment, bool picture);
+    // Rebuilds the scene from a situation file (a program path): the camera, the weather and
+    // sea, the scenery under the camera, the systems and launchers, or in test mode the design
+    // system. A file that does not open leaves the scene empty with its roots.
+    virtual void read_situation(const char* path);
+    // Reads only the six test conditions of a situation file into the design system.
+    void read_test_conditions(const char* path);
+    // The picture of the view for a situation: half the back buffer, no alpha. False, and no
+    // picture, while the scene's passes do not draw.
+    virtual bool render_snapshot(image* out);
     // The window's size changed: a windowed device is reset for the new back buffer; false
     // when nothing was reset.
     bool on_resize();
@@ -107,6 +123,16 @@ public:
     void apply_volumes();
     // Plays a slot once (nothing for an empty one).
     void play_slot(int slot);
+    // The sound file picker's preview: the file into slot 10, played once at the sounds'
+    // volume; an empty name only stops the last one. Nothing without a sound device.
+    void play_preview_sound(const char* file);
+
+    // Ends a scenario, test or free flight: the automatic situation is written (before
+    // anything is cleared), the music, speech and sounds stop, the scene is emptied, and the
+    // menus take over at the test conditions screen, the scenario design screen or the main
+    // menu. Nothing in the menus or once shutdown began (a second close event of the results
+    // window must not end the run twice).
+    void leave_scene();
 
     // Moves everything by the vector after the world origin moved by its opposite.
     void shift_origin(float dx, float dy, float dz);
@@ -124,6 +150,46 @@ public:
     void select_next_system(float height);
     void track_next_missile();
     void track_next_target();
+
+    // ---- Scenery objects ----
+    // Loads the terrain of a named scenery and its objects: the index "tile_objects.txt"
+    // (built from the land-class object files when missing) and the list "objects.txt".
+    void load_scenery_objects(const char* name);
+    // Reads the object index of the scenery folder; false when it cannot be opened. With
+    // [max_objects_count] set, placements are thinned so the anchor window holds about that
+    // many. Lines that do not fit (long names, missing numbers, unknown entries) are left out
+    // with one log line.
+    bool read_object_index(const char* file);
+    // Writes the object index from the land-class object files and the class map.
+    void build_object_index(const char* file);
+    // Reads an object list (geographic positions, or relative to the including line); lists
+    // include lists by name, at most 8 deep, and a list already being read is refused.
+    bool read_object_list(const char* file, bool relative);
+    // Builds one placement under an anchor at (dx, dz) from its centre.
+    virtual void build_object(frame* anchor, int entry, float dx, float dz);
+    // The lights of a light path and of a runway's edges, relative to the array at origin
+    // (scene position): a path of length / 2 / spacing lights, a runway of length / width rows.
+    // A count below one lays none, one lays one, and there are at most 10,000. The count of
+    // lights (rows).
+    static int lay_light_path(const vec3& origin, float heading, float spacing, float height, float length,
+                              float curvature, std::vector<vec3>* lights);
+    static int lay_runway_lights(const vec3& origin, float heading, float width, float height, float length,
+                                 float curvature, std::vector<vec3>* lights);
+    // Patches, runways and roads: a grid laid on the ground with the named texture (a road 3
+    // vertices across, one row per 10 m; a patch or runway following the terrain cells under
+    // its scaled 100 x 100 grid). Tracks: 5 vertices across, the bed raised by height.
+    void build_ground_strip(visual* strip, const char* name, float heading, float width, float length,
+                            float curvature);
+    void build_track(visual* strip, const char* name, float heading, float width, float length, float curvature,
+                     float height);
+    // Their triangle lists (rows at most 10,000, a grid side at most 256). A track stands on
+    // the ground under origin (scene position of the visual).
+    static std::vector<model_vertex> ground_strip_vertices(bool road, float heading, float width, float length,
+                                                           float curvature, float scale_x, float scale_z,
+                                                           float cell);
+    static std::vector<model_vertex> track_vertices(const vec3& origin, float heading, float width, float length,
+                                                    float curvature, float height);
+    scenery_objects objects_table;
 
     // ---- The world ----
     camera viewer;
@@ -146,6 +212,12 @@ public:
     // construction on). Declared after the roots' pointers but emptied by clear before them.
     weapon_tables tables;
     missile_system* current_system = nullptr;  // the last added or the one F5/F8 selected
+    // What the scenario design screen placed, named in a situation's generated comment.
+    struct scenario_plan {
+        int system_count = 0;
+        char system_names[k_max_systems][40] = {};
+        int launcher_count = 0;
+    } scenario_design;
     int anchor_grid_size = 10;               // cells per side of the near scenery grid
     float anchor_cell_size = 2000.0f;        // m
 
@@ -261,17 +333,46 @@ protected:
     virtual void update_anchors(bool rebuild);
     virtual void load_scenery(int index);
     virtual void rescatter_arrays();
+    // A hostile launcher of a situation: the record's six values (position, aim, range, stock,
+    // interval) copied into a new launcher whose launch speed is solved; its table index set.
+    virtual rocket_launcher* create_launcher(const rocket_launcher& record, int index);
+    // A row of point lights (road lights, runway edges) under an anchor at `at`, positions
+    // relative to it; the arrays that draw them come with the effects.
+    virtual void add_light_array(frame* anchor, const vec3& at, const std::vector<vec3>& lights,
+                                 std::uint32_t colour, float size);
+    // F11: a grazing animal at the camera, put on the ground.
+    virtual void drop_animal();
     // The design missile's motor sound.
     virtual void stop_design_motor_sound();
     virtual void apply_design_motor_volume();
 
 private:
+    // The line that includes a list: its grid position, rotation, scale and two factors.
+    struct list_parent {
+        float px = 0.0f, pz = 0.0f, r = 0.0f, s = 1.0f, a = 1.0f, b = 1.0f;
+    };
+    bool read_list(const char* file, bool relative, const list_parent& parent);
+    void list_position(bool relative, const list_parent& parent, float east, float north, float* x,
+                       float* z) const;
+    static void combine_with_parent(const list_parent& parent, object_entry* e);
+    void add_placement(const object_entry& e, float x, float z);
+    float object_density() const;
+    void fill_anchor(frame* anchor, bool rebuild);
+    frame* place_shared_mesh(frame* anchor, object_entry& e);
+    void build_strip_object(frame* anchor, const object_entry& e, const vec3& at);
+    // The command keys: letters (not while a GUI text field has the focus) and F1 to F11.
+    void on_letter_key(int key);
+    void on_function_key(int number);
+    void toggle_sound();
+    // F3 and F4: slower or faster; with Shift in fine steps and without bounds.
+    void change_sim_rate(bool faster, bool shift);
     void free_camera();
     void leave_objects_view();
     // Settings, designs, situations and the log are all written beside the program: a folder
     // that cannot take a file is told to the user at start-up, on stderr.
     void check_run_folder();
 
+    bool shutdown_begun_ = false;
     bool settings_read_ = false;
     bool settings_unwritten_ = false;
 };

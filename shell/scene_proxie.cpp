@@ -2,6 +2,7 @@
 
 #include "core/gui_services.h"
 #include "core/sound_system.h"
+#include "platform/messages.h"
 #include "shell/music_tracks.h"
 #include "shell/scene.h"
 #include "shell/speech.h"
@@ -35,6 +36,15 @@ void scene_proxie::draw_cross_marker(const vec3& at, float half_size, std::uint3
 void scene_proxie::draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) {
     gui_link().draw_map_symbol(x, y, size, kind, colour);
 }
+
+bool scene_proxie::gui_mouse_move(int x, int y) {
+    gui_link().on_mouse_move(x, y, static_cast<int>(owner_->pointer.buttons & MK_LBUTTON));
+    return false;
+}
+
+bool scene_proxie::gui_mouse_down(int x, int y) { return gui_link().on_mouse_down(x, y, 0); }
+
+void scene_proxie::gui_mouse_up() { gui_link().on_mouse_up(); }
 
 void scene_proxie::camera_relative_motion(const frame* f, vec3* position, vec3* velocity) {
     if (f == nullptr) {

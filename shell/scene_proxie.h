@@ -26,6 +26,10 @@ public:
                             std::uint32_t colour) override;
     void draw_cross_marker(const vec3& at, float half_size, std::uint32_t colour) override;
     void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) override;
+    // The mouse's pointer and left button reach the GUI first (it may take the press).
+    bool gui_mouse_move(int x, int y) override;
+    bool gui_mouse_down(int x, int y) override;
+    void gui_mouse_up() override;
     // The frame's position and motion in the camera's axes (for positional sound).
     void camera_relative_motion(const frame* f, vec3* position, vec3* velocity) override;
 

@@ -67,3 +67,15 @@ void scene::apply_volumes() {
     }
     if (design_missile) apply_design_motor_volume();
 }
+
+void scene::play_preview_sound(const char* file) {
+    if (g_sound == nullptr || !g_sound->available) return;
+    // The old preview goes first: a new one never plays over it.
+    std::unique_ptr<sound_buffer>& slot = sound_slots[k_preview_slot];
+    g_sound->stop(slot.get());
+    slot.reset();
+    if (file == nullptr || file[0] == '\0') return;
+    if (!g_sound->load_wave(file, &slot)) return;
+    g_sound->set_volume(slot.get(), g_sound->volume_sounds);
+    g_sound->play_once(slot.get());
+}

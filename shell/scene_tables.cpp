@@ -8,6 +8,7 @@
 #include "core/scene_services.h"
 #include "shell/scene.h"
 #include "core/hierarchy.h"
+#include "core/skinned_mesh.h"
 #include "simulation/missile.h"
 #include "simulation/missile_system.h"
 #include "simulation/rocket.h"
@@ -163,9 +164,33 @@ bool scene::launcher_pose(missile_system* system, vec3* position, vec3* forward)
     *forward = get_axis_z(model->world);
     return true;
 }
-void scene::clear_scenery_objects() {}
-void scene::update_anchors(bool) {}
-void scene::load_scenery(int) {}
+rocket_launcher* scene::create_launcher(const rocket_launcher& record, int index) {
+    auto* l = new rocket_launcher();
+    l->east = record.east;
+    l->north = record.north;
+    l->azimuth = record.azimuth;
+    l->range = record.range;
+    l->count = record.count;
+    l->interval = record.interval;
+    l->index = index;
+    // A range it cannot reach leaves it refused (logged): it never fires.
+    l->solve_launch_speed();
+    return l;
+}
+void scene::drop_animal() {
+    if (objects == nullptr) return;
+    CSkinnedMesh* animal = nullptr;
+    if (create_detached_skinned_mesh(&animal) != S_OK) return;
+    // A missing model leaves an empty object that draws nothing.
+    animal->load("animals\\cow\\animal_s.x");
+    animal->animate = 1;
+    animal->time_scale = 1.0f;
+    const vec3 eye = viewer.world_position();
+    animal->set_position(eye.x, eye.y, eye.z);
+    add_scene_object(animal, true);
+    // Without the scene's services nothing took it.
+    if (animal->parent == nullptr) destroy_skinned_mesh(&animal);
+}
 void scene::rescatter_arrays() { ground.rescatter_arrays(); }
 void scene::stop_design_motor_sound() {
     if (design_missile && design_missile->motor) design_missile->motor->stop_sounds();

@@ -134,6 +134,8 @@ void scene::page_scenery() {
     }
     last_paged_east = east;
     last_paged_north = north;
+    // A scenario or a test keeps its scenery: a camera flown off the map must not wipe the run.
+    if (g_state->scenario_mode || g_state->test_mode) return;
     const int index = g_state->find_scenery_tile(east, north);
     if (index == 0) {
         // Out of every scenery's bounds: the stale terrain goes once.
@@ -197,10 +199,9 @@ void scene::auto_track() {
 
 void scene::check_end_of_scenario() {
     if (!g_state->scenario_mode || !passed(g_state->now, next_end_check)) return;
-    bool ended = true;
-    for (int i = 0; i < tables.target_count && ended; ++i) {
-        if (tables.targets[i] && target_alive(tables.targets[i])) ended = false;
-    }
+    // Nothing is left to fly: a destroyed rocket's debris stays in the table until it lands,
+    // and its landing counts before the score is shown.
+    bool ended = tables.target_count == 0;
     for (int i = 0; i < tables.launcher_count && ended; ++i) {
         if (tables.launchers[i] && launcher_has_rockets_left(tables.launchers[i])) ended = false;
     }

@@ -13,6 +13,7 @@
 #include "core/frame.h"
 #include "core/scene_services.h"
 #include "platform/messages.h"
+#include "platform/text.h"
 #include "core/gui_services.h"
 #include "shell/scene.h"
 #include "simulation/missile_system.h"
@@ -88,6 +89,7 @@ public:
     using scene::check_end_of_scenario;
     using scene::update_objects_root;
     using scene::update_transps_root;
+    void run_page_scenery() { scene::page_scenery(); }
 
     // The fakes leave the tables while the fake hooks still answer: the scene's own
     // would delete them.
@@ -174,6 +176,7 @@ protected:
     }
     void update_anchors(bool rebuild) override { calls.push_back(rebuild ? "rebuild anchors" : "place anchors"); }
     void rescatter_arrays() override { calls.push_back("rescatter"); }
+    void load_scenery(int index) override { calls.push_back("load scenery " + std::to_string(index)); }
 };
 
 // A scene with its own hooks, whose root updates a test can step.
@@ -338,13 +341,16 @@ TEST_F(Scene, TheScenarioEndsWhenNothingIsLeftToFlyAndTheResultsReopenAfter30s) 
     };
     run_for(5000);
     EXPECT_EQ(gui.results, 0);
-    world->alive[50] = false;      // the rocket was shot down
+    world->alive[50] = false;      // the rocket was shot down; its debris falls
     run_for(5000);
     EXPECT_EQ(gui.results, 0);
     world->rockets_left[40] = false;  // the launcher fired its last
     run_for(5000);
     EXPECT_EQ(gui.results, 0);
     world->live_missiles[0] = false;  // the last missile finished
+    run_for(5000);
+    EXPECT_EQ(gui.results, 0);        // the debris still falls: its landing may yet count
+    world->remove_target(fake<rocket>(50));
     run_for(1000);
     EXPECT_EQ(gui.results, 1);
     run_for(29000);
@@ -858,3 +864,32 @@ TEST_F(Scene, AWholeEngagementRunsOnTheSceneTickUntilTheResultsOpen) {
 }
 
 }  // namespace
+
+TEST_F(Scene, AScenarioOrATestKeepsItsSceneryWhenTheCameraLeavesIt) {
+    scenery_index_entry& e = state.sceneries.entries[0];
+    copy_text(e.folder, "Kestrel Bay");
+    e.left_map_x = 38.5f;
+    e.right_map_x = 38.75f;
+    e.lower_map_y = 20.0f;
+    e.upper_map_y = 20.25f;
+    state.sceneries.count = 1;
+    app.near_view = 1;
+    auto fly_to = [&](float east) {
+        state.camera_longitude = east;
+        state.camera_latitude = 20.1f;
+        world->run_page_scenery();
+    };
+    fly_to(30.0f);
+    state.scenario_mode = 1;
+    fly_to(38.6f);
+    state.scenario_mode = 0;
+    state.test_mode = 1;
+    fly_to(30.0f);
+    fly_to(38.6f);
+    EXPECT_TRUE(world->calls.empty());
+    // Free flight pages in the scenery under the camera.
+    state.test_mode = 0;
+    fly_to(30.0f);
+    fly_to(38.6f);
+    EXPECT_EQ(world->calls, (std::vector<std::string>{"load scenery 1"}));
+}

@@ -407,6 +407,46 @@ void light_definitions()
                       "1 float_buoy\n0 0 0\n1 1 1\n0 2.55 0\n1.5 1.5 0\n");
 }
 
+void cow_model()
+{
+    // A grazing cow for the debug key: a body bone at the root and a head bone 1.1 m up and
+    // 1.2 m forward, one skinned mesh (the head's vertices follow the head bone) and one
+    // animation that nods the head down and up over one second.
+    const std::vector<material> mats = {{0.45, 0.3, 0.2, 5, 0.1, 0, ""}};
+    mesh_builder m;
+    m.frustum({0, 1.0, -1.0}, {0, 1.0, 0.8}, 0.45, 0.45, 8, 0);   // body
+    m.frustum({0, 1.1, 0.9}, {0, 0.9, 1.6}, 0.2, 0.12, 8, 0);     // head
+    for (double x : {-0.3, 0.3}) {
+        for (double z : {-0.8, 0.6}) m.frustum({x, 0.9, z}, {x, 0.0, z}, 0.08, 0.06, 6, 0);  // legs
+    }
+    const auto& vs = m.vertices();
+    std::vector<int> head, body;
+    for (size_t i = 0; i < vs.size(); ++i) (vs[i].p.z > 0.85 ? head : body).push_back(static_cast<int>(i));
+    auto weights = [&](const std::string& bone, const std::vector<int>& list, double oy, double oz) {
+        std::string w = "  SkinWeights {\n   \"" + bone + "\";\n   " + std::to_string(list.size()) + ";\n   ";
+        for (size_t i = 0; i < list.size(); ++i) w += std::to_string(list[i]) + (i + 1 < list.size() ? "," : ";\n   ");
+        for (size_t i = 0; i < list.size(); ++i) w += std::string("1.000000") + (i + 1 < list.size() ? "," : ";\n   ");
+        // Mesh space to bone space: the inverse of the bone's rest position.
+        w += "1.000000,0.000000,0.000000,0.000000,0.000000,1.000000,0.000000,0.000000,"
+             "0.000000,0.000000,1.000000,0.000000,0.000000," + num(-oy) + "," + num(-oz) + ",1.000000;;\n  }\n";
+        return w;
+    };
+    std::string mesh = mesh_text("cow_skin", m, mats, " ");
+    // The skin records go inside the Mesh object, before its closing brace.
+    mesh.erase(mesh.rfind('}'));
+    mesh += "  XSkinMeshHeader {\n   1;\n   1;\n   2;\n  }\n";
+    mesh += weights("body", body, 0.0, 0.0) + weights("head", head, 1.1, 1.2) + " }\n";
+    std::string s = k_header;
+    s += "AnimTicksPerSecond {\n 4800;\n}\n";
+    s += "Frame body {\n" + translation(0, 0, 0, " ") + mesh;
+    s += " Frame head {\n" + translation(0, 1.1, 1.2, "  ") + " }\n}\n";
+    s += "AnimationSet graze {\n Animation nod {\n  { head }\n  AnimationKey {\n   0;\n   3;\n"
+         "   0;4;1.000000,0.000000,0.000000,0.000000;;,\n"
+         "   2400;4;0.965926,0.258819,0.000000,0.000000;;,\n"
+         "   4800;4;1.000000,0.000000,0.000000,0.000000;;;\n  }\n }\n}\n";
+    write_output_text("animals\\cow\\animal_s.x", s);
+}
+
 }  // namespace
 
 void generate_models()
@@ -418,4 +458,5 @@ void generate_models()
     beam_model();
     float_buoy_model();
     light_definitions();
+    cow_model();
 }

@@ -1,0 +1,272 @@
+// Scenery objects: the index and list files in a private scenery folder, includes and their
+// refusals, merging equal entries, the anchor grid following the camera, and the light rows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/scene_services.h"
+#include "core/frame.h"
+#include "core/visual.h"
+#include "core/mesh.h"
+#include "platform/program_rand.h"
+#include "platform/text.h"
+#include "shell/scene.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+// A scene that writes down which anchor each placement is built under.
+class anchor_scene : public scene {
+public:
+    std::vector<std::pair<frame*, int>> built;
+    using scene::update_anchors;
+    void build_object(frame* anchor, int entry, float, float) override { built.push_back({anchor, entry}); }
+};
+
+class SceneryObjects : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_app = &app;
+        g_state = &state;
+        copy_text(state.scenery_name, "Test");
+        world = std::make_unique<anchor_scene>();
+    }
+    void TearDown() override {
+        world.reset();
+        install_scene_services(nullptr);
+        g_state = nullptr;
+        g_app = nullptr;
+    }
+    void write(const std::string& file, const std::string& text) { tmp.write("scenery/Test/" + file, text); }
+    std::string log() const { return std::string(app.log_text(), static_cast<std::size_t>(app.log_length())); }
+    const scenery_objects& table() const { return world->objects_table; }
+
+    temp_folder tmp;
+    d3d_app app;
+    app_state state;
+    std::unique_ptr<anchor_scene> world;
+};
+
+}  // namespace
+
+TEST_F(SceneryObjects, IncludedListsStandAroundTheirLineAndCyclesAreRefusedWithALogLine) {
+    // "ring.txt" stands 100 m east and turned a quarter turn, twice the size; it includes
+    // "loop.txt", which includes "ring.txt" again; "self.txt" includes itself.
+    write("objects.txt",
+          "// a comment line\n"
+          "[Light]\t0.001\t0.002\t5\t50\t1\t1\t1\n"
+          "ring.txt\t0.0\t0.0\t0\t1.5707963\t2\t1\t1\n"
+          "abs_far.txt\t0.0\t0.0\t0\t0\t1\t1\t1\n"
+          "self.txt\t0.0\t0.0\t0\t0\t1\t1\t1\n");
+    write("ring.txt", "[Light]\t10\t0\t0\t60\t1\t1\t1\nloop.txt\t0\t0\t0\t0\t1\t1\t1\n");
+    write("loop.txt", "ring.txt\t0\t0\t0\t0\t1\t1\t1\n[Light]\t1\t1\t0\t70\t1\t1\t1\n");
+    write("self.txt", "self.txt\t0\t0\t0\t0\t1\t1\t1\n");
+    write("abs_far.txt", "[Light]\t0.003\t0.004\t5\t50.05\t1\t1\t1\n");
+    ASSERT_TRUE(world->read_object_list("objects.txt", false));
+
+    // Geographic at the top and in the "abs_" list: no scenery is loaded, so a degree is
+    // 111,120 m both ways.
+    ASSERT_EQ(table().placements.size(), 4u);
+    EXPECT_NEAR(table().placements[0].east, 111.12f, 1e-3f);
+    EXPECT_NEAR(table().placements[0].north, 222.24f, 1e-3f);
+    // (10, 0) scaled by 2 and turned by a quarter turn about the including line at the origin.
+    EXPECT_NEAR(table().placements[1].east, 0.0f, 1e-3f);
+    EXPECT_NEAR(table().placements[1].north, 20.0f, 1e-3f);
+    // The ring's turn combines with the light's own numbers: k1 - r.
+    EXPECT_NEAR(table().entries[1].k[1], 60.0f - 1.5707963f, 1e-4f);
+    EXPECT_NEAR(table().placements[3].east, 333.36f, 1e-3f);
+    // Within 0.1 of the first light in every number: the same entry.
+    EXPECT_EQ(table().placements[3].entry, 0);
+    EXPECT_EQ(table().entries.size(), 3u);
+
+    const std::string l = log();
+    EXPECT_NE(l.find("scenery\\Test\\ring.txt includes itself: not read again"), std::string::npos) << l;
+    EXPECT_NE(l.find("scenery\\Test\\self.txt includes itself: not read again"), std::string::npos) << l;
+    EXPECT_TRUE(table().include_chain.empty());
+}
+
+TEST_F(SceneryObjects, TheIndexLeavesOutLinesThatDoNotFitAndAnyPlacementOfNoEntry) {
+    const std::string long_name(130, 'x');
+    write("tile_objects.txt", "\n[object_index]\n\n"
+                              "[Light]\t0\t40\t1\t1\t1\n" +
+                                  long_name + "\t0\t1\t1\t1\t1\n"
+                                  "missing.x\t0\t0\t1\t1\t1\n"
+                                  "\n\n\n[object_list]\n"
+                                  "10\t20\t0\n30\t40\t1\n50\t60\t7\n70\t80\t-1\n");
+    // A budget without a loaded grid has nothing to thin by: every placement stays.
+    state.max_objects_count = 10;
+    ASSERT_TRUE(world->read_object_index("tile_objects.txt"));
+    ASSERT_EQ(table().entries.size(), 2u);
+    EXPECT_EQ(table().entries[0].found, 1.0f);
+    EXPECT_EQ(table().entries[1].found, 0.0f);
+    EXPECT_STREQ(table().entries[1].name, "missing.x");
+    ASSERT_EQ(table().placements.size(), 2u);
+    EXPECT_EQ(table().placements[1].entry, 1);
+    EXPECT_NE(log().find("scenery\\Test\\tile_objects.txt: 3 lines that did not fit were left out"), std::string::npos)
+        << log();
+    EXPECT_FALSE(world->read_object_index("none.txt"));
+}
+
+TEST_F(SceneryObjects, TheIndexIsBuiltFromTheLandClassesAndObjectsOutsideTheirTileAreLeftOut) {
+    terrain& g = world->ground;
+    g.columns = g.rows = 64;
+    g.tile_samples = 32;
+    g.cell_size = 30.0f;
+    g.land_class_count = 2;
+    copy_text(g.land_texture_names[0], "grass.dds");
+    copy_text(g.land_texture_names[1], "town.dds");
+    g.class_map.assign(64 * 64, 0);
+    g.class_map[0] = 1;  // the town's cell of the first tile only
+    write("town.txt", "; town objects\n"
+                      "# tile size = 960\n"
+                      "house.x\t0.0\t0.0\t0\t0\t1\t1\t1\n"
+                      "shed.x\t1.5\t0.0\t0\t0\t1\t1\t1\n"
+                      "barn.x\t0.5\t-0.2\t0\t0\t1\t1\t1\n");
+    world->build_object_index("tile_objects.txt");
+    EXPECT_NE(log().find("town.txt: 2 object lines outside their tile or too long were left out"), std::string::npos)
+        << log();
+    ASSERT_TRUE(world->read_object_index("tile_objects.txt"));
+    ASSERT_EQ(table().entries.size(), 1u);
+    EXPECT_STREQ(table().entries[0].name, "house.x");
+    ASSERT_EQ(table().placements.size(), 1u);
+    EXPECT_EQ(table().placements[0].east, 0.0f);
+}
+
+TEST_F(SceneryObjects, MovingTheCamera2000mEastRebuildsOneColumnOfTenAnchors) {
+    world->make_roots(true);
+    // One placement at the centre of every anchor square around the origin, and one column
+    // beyond it to the east.
+    world->objects_table.entries.push_back(object_entry{});
+    for (int i = 0; i < 10; ++i) {
+        for (int j = 0; j <= 10; ++j) {
+            world->objects_table.placements.push_back(
+                {static_cast<float>(j) * 2000.0f - 10000.0f, static_cast<float>(i) * 2000.0f - 10000.0f, 0});
+        }
+    }
+    world->update_anchors(true);
+    EXPECT_EQ(world->anchors->child_count(), 100);
+    EXPECT_EQ(world->built.size(), 100u);
+    world->built.clear();
+
+    world->viewer.set_position(2000.0f, 0.0f, 0.0f);
+    world->update_anchors(false);
+    ASSERT_EQ(world->built.size(), 10u);
+    for (const auto& b : world->built) EXPECT_FLOAT_EQ(b.first->local_position().x, 10000.0f);
+    world->built.clear();
+    world->update_anchors(false);
+    EXPECT_TRUE(world->built.empty());
+}
+
+TEST_F(SceneryObjects, LightRowsStayFiniteForEveryCountAndSpacing) {
+    std::vector<vec3> lights;
+    const vec3 origin{0.0f, 0.0f, 0.0f};
+    EXPECT_EQ(scene::lay_light_path(origin, 0.0f, 100.0f, 2.0f, 100.0f, 0.0f, &lights), 0);
+    EXPECT_TRUE(lights.empty());
+    // One light: no spacing between lights to divide by.
+    EXPECT_EQ(scene::lay_light_path(origin, 0.0f, 50.0f, 2.0f, 100.0f, 0.0f, &lights), 1);
+    ASSERT_EQ(lights.size(), 1u);
+    EXPECT_TRUE(std::isfinite(lights[0].x) && lights[0].y == 2.0f);
+    EXPECT_EQ(scene::lay_light_path(origin, 0.0f, 0.0f, 2.0f, 100.0f, 0.0f, &lights), 10000);
+    EXPECT_EQ(scene::lay_light_path(origin, 0.0f, 0.0f, 2.0f, 0.0f, 0.0f, &lights), 0);
+    // Five lights 25 m apart along east.
+    EXPECT_EQ(scene::lay_light_path(origin, 0.0f, 10.0f, 0.0f, 100.0f, 0.0f, &lights), 5);
+    EXPECT_NEAR(lights[4].x, 100.0f, 1e-3f);
+    EXPECT_NEAR(lights[1].x, 25.0f, 1e-3f);
+    // A runway 30 m wide: rows of three; 10 m wide: the edges only.
+    EXPECT_EQ(scene::lay_runway_lights(origin, 0.0f, 30.0f, 0.0f, 300.0f, 0.0f, &lights), 10);
+    EXPECT_EQ(lights.size(), 30u);
+    EXPECT_EQ(scene::lay_runway_lights(origin, 0.0f, 10.0f, 0.0f, 100.0f, 0.0f, &lights), 10);
+    EXPECT_EQ(lights.size(), 20u);
+    EXPECT_EQ(scene::lay_runway_lights(origin, 0.0f, 0.0f, 0.0f, 100.0f, 0.0f, &lights), 10000);
+}
+
+namespace {
+
+// A scene that counts the lights it is asked to lay in arrays.
+class light_scene : public scene {
+public:
+    std::vector<std::size_t> arrays;
+    void add_light_array(frame*, const vec3&, const std::vector<vec3>& lights, std::uint32_t, float) override {
+        arrays.push_back(lights.size());
+    }
+};
+
+// Ground that rises 1 m per metre north.
+struct north_slope : scene_services {
+    float ground_height(float, float z) override { return z; }
+};
+
+object_entry entry(const char* name, float k0, float k1, float k2, float k3, float k4) {
+    object_entry e;
+    copy_text(e.name, name);
+    e.k[0] = k0, e.k[1] = k1, e.k[2] = k2, e.k[3] = k3, e.k[4] = k4;
+    e.found = 1.0f;
+    return e;
+}
+
+}  // namespace
+
+TEST_F(SceneryObjects, RunwaysAndRoadsGetTheirLightsUnlessDarkAndEveryStripStaysBounded) {
+    light_scene lit;
+    lit.make_roots(true);
+    frame* anchor = nullptr;
+    ASSERT_TRUE(create_frame(lit.anchors, &anchor, "anchor"));
+    // A runway 200 m long and 30 m wide: 6 rows of 3 edge lights; a dark one none; a road with
+    // lights 0 m apart stops at the cap.
+    lit.objects_table.entries = {entry("runway_a.dds", 0, 0, 2, 1, 0.3f), entry("runway_dark.dds", 0, 0, 2, 1, 0.3f),
+                                 entry("road_a.dds", 0, 0, 0, 100, 0)};
+    for (int i = 0; i < 3; ++i) lit.build_object(anchor, i, 0.0f, 0.0f);
+    EXPECT_EQ(lit.arrays, (std::vector<std::size_t>{18, 10000}));
+    EXPECT_EQ(anchor->child_count(), 3);
+
+    // A road of 100 m: 10 rows of 3; a patch at its own size over 30 m cells: 8 x 8.
+    EXPECT_EQ(scene::ground_strip_vertices(true, 0.0f, 10.0f, 100.0f, 0.0f, 1, 1, 30.0f).size(), 9u * 2 * 6);
+    EXPECT_EQ(scene::ground_strip_vertices(false, 0.0f, 100.0f, 100.0f, 0.0f, 1, 1, 30.0f).size(), 7u * 7 * 6);
+    EXPECT_EQ(scene::ground_strip_vertices(true, 0.0f, 0.0f, 1e30f, 0.0f, 1, 1, 30.0f).size(), 9999u * 2 * 6);
+    EXPECT_EQ(scene::ground_strip_vertices(false, 0.0f, 100.0f, 100.0f, 0.0f, 1e9f, 1, 30.0f).size(), 255u * 7 * 6);
+}
+
+TEST_F(SceneryObjects, ATrackBedStandsAboveTheGroundAtItsCentreAndItsEdgesMeetTheGround) {
+    north_slope slope;
+    install_scene_services(&slope);
+    // 50 m east, 8 m wide, the bed 0.5 m high: 5 rows, 4 lanes of two triangles each.
+    const auto v = scene::track_vertices({0, 0, 0}, 0.0f, 8.0f, 50.0f, 0.0f, 0.5f);
+    ASSERT_EQ(v.size(), 4u * 4 * 6);
+    for (const model_vertex& p : v) {
+        if (std::fabs(p.z) > 3.9f) {
+            EXPECT_NEAR(p.y, std::fmin(0.0f, p.z), 1e-4f);  // the lower of its own and the centre's ground
+        } else {
+            EXPECT_NEAR(p.y, 0.5f, 1e-4f);
+        }
+    }
+}
+
+TEST_F(SceneryObjects, PlacementsBuildByTheirNameAndPlainModelsShareOneMesh) {
+    light_scene lit;
+    lit.make_roots(true);
+    frame* anchor = nullptr;
+    ASSERT_TRUE(create_frame(lit.anchors, &anchor, "anchor"));
+    object_entry missing = entry("gone.x", 0, 0, 1, 1, 1);
+    missing.found = 0.0f;
+    lit.objects_table.entries = {entry("[Light]", 5, 50, 1, 1, 1), missing, entry("scenery\\test\\hut.x", 0, 0, 1, 1, 1)};
+    lit.build_object(anchor, 0, 10.0f, 20.0f);
+    lit.build_object(anchor, 1, 0.0f, 0.0f);   // not found: nothing
+    lit.build_object(anchor, 2, 1.0f, 1.0f);
+    lit.build_object(anchor, 2, -1.0f, -1.0f);
+    lit.build_object(anchor, 7, 0.0f, 0.0f);   // no such entry: nothing
+    ASSERT_EQ(anchor->child_count(), 3);
+    EXPECT_EQ(anchor->child(0)->type, FRAME_LIGHT);
+    EXPECT_EQ(anchor->child(0)->local_position().y, 5.0f);
+    EXPECT_EQ(anchor->child(0)->local_position().z, 20.0f);
+    mesh* shared = lit.objects_table.entries[2].cached;
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(anchor->child(1)->child(0), shared);
+    EXPECT_EQ(anchor->child(2)->child(0), shared);
+    // Emptying the scene takes the anchors first, then the shared model.
+    lit.clear(false);
+    EXPECT_TRUE(lit.objects_table.entries.empty());
+}
