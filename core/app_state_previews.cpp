@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr const char k_hr_source[] = "app_state";
+
 constexpr int k_thumbnail_size = 256;
 
 // A white directional light of the given ambient and specular grey.

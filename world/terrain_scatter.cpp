@@ -51,6 +51,7 @@ void terrain::rescatter_arrays() {
 }
 
 void terrain::release_scatter_arrays() {
+    if (scatter_object_count == 0) return;
     frame* root = services().transps_root();
     for (int j = 0; j < scatter_object_count; ++j) {
         // Only an array still under the root is ours to remove: a cleared root took it along.

@@ -340,7 +340,7 @@ TEST_F(DataReaders, ModelsLoadWithTheirTexturesAndMovingParts)
         if (tree != nullptr) destroy_hierarchy(&tree);
         if (single != nullptr) destroy_mesh(&single);
     }
-    EXPECT_EQ(models, 6);
+    EXPECT_EQ(models, 7);
 }
 
 TEST_F(DataReaders, LightDefinitionsBuildTheirGlowAndModel)

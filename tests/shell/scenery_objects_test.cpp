@@ -243,6 +243,7 @@ TEST_F(SceneryObjects, ATrackBedStandsAboveTheGroundAtItsCentreAndItsEdgesMeetTh
             EXPECT_NEAR(p.y, 0.5f, 1e-4f);
         }
     }
+    install_scene_services(nullptr);
 }
 
 TEST_F(SceneryObjects, PlacementsBuildByTheirNameAndPlainModelsShareOneMesh) {
