@@ -53,7 +53,8 @@ bool read_number(const char** p, const char* end, float* out) {
 }
 
 // One line (without its LF) into a title; false when it does not start with two numbers.
-bool parse_title(const char* line, std::size_t length, map_title* out) {
+// *cut tells whether the name was longer than a title holds.
+bool parse_title(const char* line, std::size_t length, map_title* out, bool* cut) {
     const char* end = line + length;
     if (length > 0 && end[-1] == '\r') --end;
     const char* p = line;
@@ -61,7 +62,9 @@ bool parse_title(const char* line, std::size_t length, map_title* out) {
         return false;
     }
     p = skip_blanks(p, end);
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(end - p), sizeof out->name - 1);
+    const auto rest = static_cast<std::size_t>(end - p);
+    const std::size_t n = std::min<std::size_t>(rest, sizeof out->name - 1);
+    if (rest > n) *cut = true;
     std::memcpy(out->name, p, n);
     out->name[n] = '\0';
     return true;
@@ -420,6 +423,7 @@ int read_map_titles(const char* path, map_title* out, int capacity) {
     if (f == nullptr) return 0;
     int count = 0;
     int line_number = 0;
+    bool cut = false;
     char line[256];
     while (count < capacity && std::fgets(line, sizeof line, f) != nullptr) {
         ++line_number;
@@ -430,9 +434,10 @@ int read_map_titles(const char* path, map_title* out, int capacity) {
         if (!whole) {
             int c = 0;
             while ((c = std::fgetc(f)) != EOF && c != '\n') {}
+            cut = true;
         }
         if (blank_line(line, length)) continue;
-        if (!parse_title(line, length, &out[count])) {
+        if (!parse_title(line, length, &out[count], &cut)) {
             if (g_app != nullptr) {
                 g_app->append_log("%s line %d has no position: the titles stop there", path, line_number);
             }
@@ -441,6 +446,7 @@ int read_map_titles(const char* path, map_title* out, int capacity) {
         ++count;
     }
     std::fclose(f);
+    if (cut && g_app != nullptr) g_app->append_log("%s: place names cut to 39 characters", path);
     return count;
 }
 

@@ -61,6 +61,8 @@ protected:
 };
 
 TEST_F(map_titles, a_full_table_stops_at_256_and_names_are_cut_to_39) {
+    d3d_app app;
+    g_app = &app;
     std::string text = "\r\n";
     for (int i = 0; i < 300; ++i) text += std::to_string(i) + ".5 -" + std::to_string(i) + "   Place " + std::to_string(i) + "\r\n";
     tmp.write("titles.txt", text);
@@ -75,7 +77,11 @@ TEST_F(map_titles, a_full_table_stops_at_256_and_names_are_cut_to_39) {
     EXPECT_EQ(std::string(titles[0].name), forty.substr(0, 39));
     EXPECT_EQ(std::string(titles[1].name), std::string(39, 'y'));
     EXPECT_STREQ(titles[2].name, "Last");
+    EXPECT_NE(std::string(app.log_text()).find("long.txt: place names cut to 39 characters"),
+              std::string::npos);
+    EXPECT_EQ(std::string(app.log_text()).find("titles.txt"), std::string::npos);
     EXPECT_EQ(read_map_titles("missing.txt", titles, map_view_state::k_max_titles), 0);
+    g_app = nullptr;
 }
 
 TEST_F(map_titles, a_malformed_line_ends_the_table_with_a_log_line) {
