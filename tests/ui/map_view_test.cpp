@@ -1,11 +1,13 @@
 // The map view: its spans and zoom limits, the scenery choice, the scale bar, the title
 // reader's limits and bad lines, and a whole opening over a scenery with a click.
+#include <cstring>
 #include <string>
 
 #include "gui_fixture.h"
 #include "overlay_fixture.h"
 #include "platform/clipboard.h"
 #include "shell/scene.h"
+#include "simulation/rocket_launcher.h"
 #include "tests/support/temp_folder.h"
 #include "ui/map_view.h"
 #include "ui/screens.h"
@@ -169,6 +171,51 @@ TEST_F(map_view_test, the_wheel_zooms_within_its_limits) {
     root->update();
     open_view();
     EXPECT_FLOAT_EQ(g_map_view.zoom, 1.0f);
+}
+
+TEST_F(map_view_test, a_launcher_is_drawn_with_its_range_and_aim_line) {
+    state->camera_longitude = 100.0f;
+    state->camera_latitude = 0.2f;
+    gui_window* w = open_view();
+    ASSERT_NE(w, nullptr);
+    // A launcher at (100.1 E, 0.2 N) aiming 5 km north; without an elevation grid a degree is
+    // 111,120 m both ways.
+    rocket_launcher launcher;
+    launcher.east = 100.1f;
+    launcher.north = 0.2f;
+    launcher.azimuth = 0.0f;
+    launcher.range = 5000.0f;
+    world.tables.launchers[0] = &launcher;
+    world.tables.launcher_count = 1;
+    w->send(15);
+    world.tables.launchers[0] = nullptr;
+    world.tables.launcher_count = 0;
+    ASSERT_EQ(g_map_view.object_count, 1);
+    const map_object& o = g_map_view.objects[0];
+    EXPECT_EQ(o.kind, 2);
+    EXPECT_EQ(o.radius_m, 1000);
+    EXPECT_NEAR(o.aim_longitude, 100.1f, 1e-4f);
+    EXPECT_NEAR(o.aim_latitude, 0.2f + 5000.0f / 111120.0f, 1e-4f);
+
+    overlay->device->clear_records();
+    root->render();
+    // The black aim line runs straight up the map from the launcher.
+    const float x = (100.1f - g_map_view.lon0) * g_map_view.xs + g_map_view.cx;
+    bool found = false;
+    for (const draw_record& d : overlay->device->draws()) {
+        if (d.type != PT_LINELIST || d.vertices.size() != 2 * sizeof(overlay_vertex)) continue;
+        overlay_vertex a, b;
+        std::memcpy(&a, d.vertices.data(), sizeof a);
+        std::memcpy(&b, d.vertices.data() + sizeof a, sizeof b);
+        if (a.color != 0xFF000000u) continue;
+        found = true;
+        EXPECT_NEAR(a.x, x, 1e-4f);
+        EXPECT_NEAR(b.x, x, 1e-4f);
+        EXPECT_NEAR(b.y - a.y, 5000.0f / 111120.0f * g_map_view.ys, 1e-4f);
+        EXPECT_EQ(d.state.render[RS_CLIPPLANEENABLE], 15u);
+    }
+    EXPECT_TRUE(found);
+    EXPECT_EQ(overlay->device->render_state(RS_CLIPPLANEENABLE), 0u);
 }
 
 }  // namespace
