@@ -18,7 +18,7 @@ struct channel_button {
     float y1, y2;
 };
 constexpr channel_button k_buttons[k_channels] = {
-    {"Velocity", 0.8f, 0.88f}, {"Range", 0.68f, 0.76f}, {"Altitude", 0.56f, 0.64f},
+    {"Velocity", 0.8f, 0.88f}, {"Range", 0.68f, 0.76f},   {"Altitude", 0.56f, 0.64f},
     {"Mach", 0.44f, 0.52f},    {"Maneuver", 0.32f, 0.4f},
 };
 
@@ -35,7 +35,8 @@ void build(gui_window* w) {
     w->set_title("Graph of Missile Flight Path");
     if (gui_rect* body = w->find_rect_by_kind(rect_kind::body)) body->fill.a = 128;
     for (int i = 0; i < k_channels; ++i) {
-        gui_rect* r = w->add_rect(0.98f, k_buttons[i].y1, 1.18f, k_buttons[i].y2, rect_kind::button);
+        gui_rect* r =
+            w->add_rect(0.98f, k_buttons[i].y1, 1.18f, k_buttons[i].y2, rect_kind::button);
         r->set_text(k_buttons[i].caption);
         w->private_rects[i] = r;
     }

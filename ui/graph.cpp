@@ -16,7 +16,7 @@ constexpr int k_max = graph_store::k_max_vertices;
 constexpr std::uint32_t k_white = 0xFFFFFFFFu;
 constexpr std::uint32_t k_curve = 0x8000FF00u;  // green, half transparent
 constexpr float k_tick = 0.03f;
-constexpr float k_half_width = 0.01f;           // of a thick line
+constexpr float k_half_width = 0.01f;  // of a thick line
 
 bool finite(float x, float y) { return std::isfinite(x) && std::isfinite(y); }
 
@@ -102,8 +102,8 @@ void graph_add_thick_line(float x1, float y1, float x2, float y2, std::uint32_t 
     put(t, n, x1 - ox, y1 - oy, colour);
 }
 
-void graph_add_quad(float x1, float y1, float x2, float y2, float x3, float y3, float x4,
-                    float y4, std::uint32_t colour) {
+void graph_add_quad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                    std::uint32_t colour) {
     if (g_graph.triangle_count >= k_max - 6) return;
     if (!finite(x1, y1) || !finite(x2, y2) || !finite(x3, y3) || !finite(x4, y4)) return;
     overlay_vertex* t = g_graph.triangles;
@@ -202,8 +202,10 @@ void graph_render_with_labels() {
     o.begin_text(FONT_SMALL);
     for (int k = 1; k <= 10; ++k) {
         const float x = x1 + static_cast<float>(k) * dx;
-        format_text(label, "%3.1f", static_cast<double>(static_cast<float>(k) * g_graph.plot_max[0] / 10.0f));
-        o.draw_text_font_box(x, y1 + 0.03f, x + 0.2f, y1 + 0.23f, label, k_white, sx, sy, FONT_SMALL, 0);
+        format_text(label, "%3.1f",
+                    static_cast<double>(static_cast<float>(k) * g_graph.plot_max[0] / 10.0f));
+        o.draw_text_font_box(x, y1 + 0.03f, x + 0.2f, y1 + 0.23f, label, k_white, sx, sy,
+                             FONT_SMALL, 0);
     }
     o.draw_text_font_box(x2 - 0.1f, y1 + 0.1f, x2 + 0.2f, y1 + 0.2f, g_graph.titles[0], k_white, sx,
                          sy, FONT_SMALL, 0);
@@ -213,7 +215,8 @@ void graph_render_with_labels() {
         const float shown = g_graph.log_flags[ch] > 0 ? std::exp(v) : v;
         format_text(label, "%3.1f", static_cast<double>(shown));
         const float y = y1 + static_cast<float>(k) * dy;
-        o.draw_text_font_box(x1 + 0.03f, y, x1 + 0.23f, y + 0.2f, label, k_white, sx, sy, FONT_SMALL, 0);
+        o.draw_text_font_box(x1 + 0.03f, y, x1 + 0.23f, y + 0.2f, label, k_white, sx, sy,
+                             FONT_SMALL, 0);
     }
     o.draw_text_font_box(x1, y2 + 0.1f, x2 + 0.2f, y2 + 0.2f, g_graph.titles[ch], k_white, sx, sy,
                          FONT_SMALL, 0);
@@ -232,8 +235,8 @@ bool graph_export_csv(const char* path) {
     replacing_file out;
     if (path == nullptr || !out.open(path)) return false;
     const auto& t = g_graph.titles;
-    out.write(format_string("%s,%s,%s,%s,%s,%s,%s,%s\r\n", t[0], t[1], t[2], t[3], t[4], t[5],
-                            t[6], t[7]));
+    out.write(format_string("%s,%s,%s,%s,%s,%s,%s,%s\r\n", t[0], t[1], t[2], t[3], t[4], t[5], t[6],
+                            t[7]));
     for (int i = 0; i < g_graph.sample_count; ++i) {
         double v[k_channels];
         for (int c = 0; c < k_channels; ++c) v[c] = graph_sample_value(i, c);

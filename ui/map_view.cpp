@@ -107,7 +107,8 @@ const scenery_index* sceneries() { return g_state != nullptr ? &g_state->sceneri
 
 const char* scenery_folder(int selected) {
     const scenery_index* index = sceneries();
-    if (index == nullptr || selected < 1 || selected > std::min(index->count, scenery_index::k_max_entries)) {
+    if (index == nullptr || selected < 1 ||
+        selected > std::min(index->count, scenery_index::k_max_entries)) {
         return nullptr;
     }
     return index->entries[selected - 1].folder;
@@ -164,7 +165,8 @@ void rebuild_objects(map_view_state& s) {
         float gx = 0, gz = 0;
         world.ground.lon_lat_to_grid(l->east, l->north, &gx, &gz);
         world.ground.grid_to_lon_lat(&o.aim_longitude, &o.aim_latitude,
-                                     gx + l->range * std::sin(l->azimuth), gz + l->range * std::cos(l->azimuth));
+                                     gx + l->range * std::sin(l->azimuth),
+                                     gz + l->range * std::cos(l->azimuth));
         o.radius_m = 1000;
     }
 }
@@ -288,7 +290,8 @@ void on_reactivate(gui_window* w) {
 
 // ---------------------------------------------------------------- drawing
 
-void text(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour, std::uint32_t flags) {
+void text(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour,
+          std::uint32_t flags) {
     g_overlay->draw_text_font_box(x1, y1, x2, y2, s, colour, 1.0f, 1.0f, FONT_NORMAL, flags);
 }
 
@@ -340,8 +343,8 @@ void draw_titles_and_objects(const map_view_state& s) {
     for (int i = 0; i < s.title_count; ++i) {
         const map_title& t = s.titles[i];
         if (!near_centre(s, t.longitude, t.latitude)) continue;
-        g_overlay->draw_text_font(map_x(s, t.longitude), map_y(s, t.latitude), t.name, k_white, 1.0f,
-                                  1.0f, FONT_NORMAL);
+        g_overlay->draw_text_font(map_x(s, t.longitude), map_y(s, t.latitude), t.name, k_white,
+                                  1.0f, 1.0f, FONT_NORMAL);
     }
     for (int i = 0; i < s.object_count; ++i) {
         const map_object& o = s.objects[i];
@@ -373,14 +376,17 @@ void draw_flying(const map_view_state& s) {
     for (int i = 0; i < std::min<int>(t.system_count, weapon_tables::k_max_systems); ++i) {
         const missile_system* sys = t.systems[i];
         if (sys == nullptr) continue;
-        for (int k = 0; k < std::clamp<int>(sys->missile_count, 0, missile_system::k_max_missiles); ++k) {
-            if (sys->missiles[k] != nullptr && !sys->missiles[k]->dead) dart(*sys->missiles[k], 0xC0FFFF00u);
+        for (int k = 0; k < std::clamp<int>(sys->missile_count, 0, missile_system::k_max_missiles);
+             ++k) {
+            if (sys->missiles[k] != nullptr && !sys->missiles[k]->dead)
+                dart(*sys->missiles[k], 0xC0FFFF00u);
         }
     }
     if (g_state != nullptr) {
         const float heading = frame_heading(&world.viewer);
-        g_overlay->fill_dart(map_x(s, g_state->camera_longitude), map_y(s, g_state->camera_latitude),
-                             k_marker, 1.0f, -heading, 0xC0FFFFFFu);
+        g_overlay->fill_dart(map_x(s, g_state->camera_longitude),
+                             map_y(s, g_state->camera_latitude), k_marker, 1.0f, -heading,
+                             0xC0FFFFFFu);
     }
 }
 
@@ -403,8 +409,8 @@ void on_draw(gui_window* w) {
     const gui_rect* pad = pad_of(w);
     g_overlay->set_clip_planes(pad->x1, pad->y1, pad->x2, pad->y2);
     if (gfx_texture* world_map = w->private_rects[k_world_picture]->image_texture.get()) {
-        draw_texture_rect(map_x(s, -180), map_y(s, -90), map_x(s, 180), map_y(s, 90), window_draw_white,
-                          world_map);
+        draw_texture_rect(map_x(s, -180), map_y(s, -90), map_x(s, 180), map_y(s, 90),
+                          window_draw_white, world_map);
     }
     g_overlay->begin_text(FONT_NORMAL);
     draw_sceneries(s, w->private_rects[k_scenery_picture]->image_texture.get());
@@ -433,13 +439,15 @@ int read_map_titles(const char* path, map_title* out, int capacity) {
         // The rest of an overlong line is part of the name already cut.
         if (!whole) {
             int c = 0;
-            while ((c = std::fgetc(f)) != EOF && c != '\n') {}
+            while ((c = std::fgetc(f)) != EOF && c != '\n') {
+            }
             cut = true;
         }
         if (blank_line(line, length)) continue;
         if (!parse_title(line, length, &out[count], &cut)) {
             if (g_app != nullptr) {
-                g_app->append_log("%s line %d has no position: the titles stop there", path, line_number);
+                g_app->append_log("%s line %d has no position: the titles stop there", path,
+                                  line_number);
             }
             break;
         }

@@ -17,8 +17,8 @@ float g_radar_range = 5.0f;
 
 namespace {
 
-constexpr float k_across = 0.75f;            // display units across per R km
-constexpr float k_label_limit = 0.94f;       // labels beyond this would leave the square
+constexpr float k_across = 0.75f;       // display units across per R km
+constexpr float k_label_limit = 0.94f;  // labels beyond this would leave the square
 constexpr std::uint32_t k_white = 0xFFFFFFFFu;
 constexpr std::uint32_t k_grid = 0xC0FFFFFFu;
 constexpr std::uint32_t k_yellow = 0xFFFFFF00u;
@@ -110,7 +110,8 @@ void draw_rockets(const scene& s, const view_camera& c, float range_km) {
 void draw_grid(float range_km) {
     const radar_grid g = radar_layout(range_km);
     char label[16];
-    for (int i = 0; i < g.across_count; ++i) view_lines_add(g.across[i], -1, g.across[i], 1, k_grid);
+    for (int i = 0; i < g.across_count; ++i)
+        view_lines_add(g.across[i], -1, g.across[i], 1, k_grid);
     for (int i = 0; i < g.range_count; ++i) view_lines_add(-1, g.ranges[i], 1, g.ranges[i], k_grid);
     for (int i = 0; i < g.label_count; ++i) {
         const radar_grid::label& l = g.labels[i];
@@ -222,8 +223,12 @@ int radar_view_dialog(gui_window* w, int event) {
         case gui_event::build: build(w); break;
         case gui_event::draw: on_draw(w); break;
         case gui_event::child_scrolled: on_slider(w); break;
-        case gui_event::wheel_up: g_radar_range = std::min(g_radar_range + 1.0f, k_wheel_max); break;
-        case gui_event::wheel_down: g_radar_range = std::max(g_radar_range - 1.0f, k_min_range); break;
+        case gui_event::wheel_up:
+            g_radar_range = std::min(g_radar_range + 1.0f, k_wheel_max);
+            break;
+        case gui_event::wheel_down:
+            g_radar_range = std::max(g_radar_range - 1.0f, k_min_range);
+            break;
         case gui_event::reactivate: g_app->radar_shown = 1; break;
         case gui_event::close: g_app->radar_shown = 0; break;
         default: break;

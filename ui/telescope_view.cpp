@@ -17,9 +17,9 @@ namespace {
 constexpr float k_deg = 57.29578f;
 constexpr float k_units_per_degree = 0.016f;  // 50 degrees over 0.8 units
 constexpr float k_tape_half = 0.4f;
-constexpr float k_major_step = 0.16f;         // 10 degrees
+constexpr float k_major_step = 0.16f;  // 10 degrees
 constexpr float k_minor_step = 0.08f;
-constexpr float k_min_fov_share = 0.01f;      // the sight magnifies at most 100 times
+constexpr float k_min_fov_share = 0.01f;  // the sight magnifies at most 100 times
 constexpr int k_night_vision_sound = 1;
 
 enum { k_slider };
@@ -32,7 +32,8 @@ telescope_tape tape(float b, bool wrap_360) {
     telescope_tape t;
     int n = static_cast<int>(b * 0.1f) * 10;
     const float first = -k_tape_half - (b - static_cast<float>(n)) * k_units_per_degree;
-    for (float p = first; p <= k_tape_half && t.major_count < telescope_tape::k_max_marks; p += k_major_step) {
+    for (float p = first; p <= k_tape_half && t.major_count < telescope_tape::k_max_marks;
+         p += k_major_step) {
         if (p >= -k_tape_half) {
             t.major[t.major_count] = p;
             t.labels[t.major_count] = wrap_360 ? n : std::abs(n);
@@ -41,8 +42,8 @@ telescope_tape tape(float b, bool wrap_360) {
         n += 10;
         if (wrap_360 && n >= 360) n -= 360;
     }
-    for (float p = first + k_minor_step; p <= k_tape_half && t.minor_count < telescope_tape::k_max_marks;
-         p += k_major_step) {
+    for (float p = first + k_minor_step;
+         p <= k_tape_half && t.minor_count < telescope_tape::k_max_marks; p += k_major_step) {
         if (p >= -k_tape_half) t.minor[t.minor_count++] = p;
     }
     return t;
@@ -56,8 +57,8 @@ struct sight_colours {
 sight_colours colours() {
     const float light = g_state != nullptr ? std::clamp(g_state->sky_light[1], 0.0f, 1.0f) : 1.0f;
     const int c = static_cast<int>(255.0f * (1.0f - light));
-    const std::uint32_t grey = (static_cast<std::uint32_t>(c) << 16) | (static_cast<std::uint32_t>(c) << 8) |
-                               static_cast<std::uint32_t>(c);
+    const std::uint32_t grey = (static_cast<std::uint32_t>(c) << 16) |
+                               (static_cast<std::uint32_t>(c) << 8) | static_cast<std::uint32_t>(c);
     return {0xFF000000u | grey, 0x40000000u | grey, 0xFF000000u | grey};
 }
 
@@ -74,7 +75,8 @@ void draw_bearing(float heading_deg, const sight_colours& c) {
         format_text(s, "%03d", t.labels[i]);
         label(x - 0.05f, 0.6f, x + 0.05f, 0.7f, s, c.label);
     }
-    for (int i = 0; i < t.minor_count; ++i) view_lines_add(t.minor[i], 0.7f, t.minor[i], 0.73f, c.opaque);
+    for (int i = 0; i < t.minor_count; ++i)
+        view_lines_add(t.minor[i], 0.7f, t.minor[i], 0.73f, c.opaque);
     view_lines_add(0.0f, 0.6f, 0.0f, 0.78f, c.opaque);
     telescope_bearing_text(s, heading_deg);
     label(-0.08f, 0.82f, 0.08f, 0.9f, s, c.label);
@@ -90,7 +92,8 @@ void draw_elevation(float elevation_deg, const sight_colours& c) {
         format_text(s, "%02d", t.labels[i]);
         label(0.45f, y - 0.05f, 0.55f, y + 0.05f, s, c.label);
     }
-    for (int i = 0; i < t.minor_count; ++i) view_lines_add(0.55f, t.minor[i], 0.565f, t.minor[i], c.opaque);
+    for (int i = 0; i < t.minor_count; ++i)
+        view_lines_add(0.55f, t.minor[i], 0.565f, t.minor[i], c.opaque);
     view_lines_add(0.45f, 0.0f, 0.58f, 0.0f, c.opaque);
     telescope_elevation_text(s, elevation_deg);
     label(0.6f, -0.04f, 0.78f, 0.04f, s, c.label);

@@ -24,7 +24,7 @@ namespace {
 
 constexpr int IDB_CLOSE_BUTTON = 420;
 constexpr int IDB_LAUNCH_BUTTON = 422;
-constexpr int k_sample_divider = 10;  // one stored sample every tenth tick
+constexpr int k_sample_divider = 10;       // one stored sample every tenth tick
 constexpr float k_launch_scatter = 0.02f;  // rad, either way, of the target's elevation and heading
 
 enum {
@@ -66,7 +66,9 @@ missile_system* test_system() {
 }
 
 int target_count() {
-    return g_scene != nullptr ? std::clamp<int>(g_scene->tables.target_count, 0, weapon_tables::k_max_targets) : 0;
+    return g_scene != nullptr
+               ? std::clamp<int>(g_scene->tables.target_count, 0, weapon_tables::k_max_targets)
+               : 0;
 }
 
 // Hostile rocket k (1-based), none when k is not one of the listed ones.
@@ -129,7 +131,8 @@ void launch_target() {
     const float r1 = static_cast<float>(program_rand());
     const float r2 = static_cast<float>(program_rand());
     const float elevation = s->test_elev + k_launch_scatter * (1.0f - 2.0f * r1 / 32767.0f);
-    const float heading = std::atan2(z.x, z.z) - s->test_beta + k_launch_scatter * (1.0f - 2.0f * r2 / 32767.0f);
+    const float heading =
+        std::atan2(z.x, z.z) - s->test_beta + k_launch_scatter * (1.0f - 2.0f * r2 / 32767.0f);
     g_scene->add_target(start.x, start.y, start.z, heading, elevation, s->test_speed);
     if (verbose()) g_state->set_message("Target %d Launched", target_count());
 }
@@ -247,12 +250,14 @@ void sample(const missile_system* s) {
         const int n = std::clamp<int>(s->missile_count, 0, missile_system::k_max_missiles);
         const missile* m = n > 0 ? s->missiles[n - 1] : nullptr;
         if (m == nullptr || m->dead) return;
-        const float row[] = {m->flight_time, m->speed, range_to(*m), m->altitude, m->mach, m->lateral_g, 0, 0};
+        const float row[] = {
+            m->flight_time, m->speed, range_to(*m), m->altitude, m->mach, m->lateral_g, 0, 0};
         std::copy(std::begin(row), std::end(row), values);
     } else if (g_test_control.graph_source == 2 && target_count() > 0) {
         const rocket* r = target_at(target_count());
         if (r == nullptr || r->destroyed) return;
-        const float row[] = {r->flight_time, r->speed, range_to(*r), r->altitude, r->mach, r->lateral_g, 0, 0};
+        const float row[] = {
+            r->flight_time, r->speed, range_to(*r), r->altitude, r->mach, r->lateral_g, 0, 0};
         std::copy(std::begin(row), std::end(row), values);
     } else {
         return;
