@@ -116,7 +116,7 @@ void camera::handle_input(std::uint32_t message, std::uintptr_t wparam, std::int
     const float u = 10.0f * dt;
     const bool chasing = target != nullptr && !free_look;
     if (message == WM_MOUSEWHEEL) {
-        if (g_app != nullptr && (g_app->view_flags[0] || g_app->view_flags[2])) return;
+        if (g_app != nullptr && (g_app->radar_shown || g_app->map_shown)) return;
         const float delta = static_cast<float>(static_cast<std::int16_t>((wparam >> 16) & 0xFFFF));
         if (chasing) {
             speeds[2] += delta * u * 0.05f;

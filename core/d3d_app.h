@@ -99,8 +99,14 @@ public:
     std::uint8_t pass_flags[3] = {0, 1, 1};
     std::uint8_t flag_one = 1;
     std::uint8_t reset_requested = 0;
+    // The views: each flag is on while its window is shown. Night vision also turns on the
+    // renderer's night-vision pass; while the radar or the map view is shown the wheel zooms
+    // that view instead of the camera.
     std::uint8_t night_vision = 0;
-    std::uint8_t view_flags[3] = {0, 0, 0};  // radar view, (unused), map view: wheel goes to them
+    std::uint8_t telescope_shown = 0;
+    std::uint8_t radar_shown = 0;
+    std::uint8_t graph_shown = 0;
+    std::uint8_t map_shown = 0;
     std::uint8_t near_view = 0;
     std::uint8_t objects_view = 0;
 

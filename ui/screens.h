@@ -34,6 +34,12 @@ int flight_graph_dialog(gui_window* w, int event);
 int radar_view_dialog(gui_window* w, int event);
 int telescope_view_dialog(gui_window* w, int event);
 int map_view_dialog(gui_window* w, int event);
+// The strip of buttons of a test run (launches, tracking, the views, the way out).
+int test_control_dialog(gui_window* w, int event);
+
+// The graph channel the flight graphs view shows (1 velocity ... 5 manoeuvre), kept between
+// openings.
+int flight_graph_channel();
 
 // Whether a callback is one of the screens still to come (later_screens.cpp): the GUI
 // neither installs nor opens those, so their buttons do nothing yet beyond what opening any

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/app_state.h"
+#include "core/d3d_app.h"
 #include "core/camera.h"
 #include "core/scene_services.h"
 #include "platform/messages.h"
@@ -162,6 +163,22 @@ TEST_F(CameraTest, ZoomKeysAndWheel) {
     cam_->fov = 0.5f;
     cam_->handle_input(WM_MOUSEWHEEL, static_cast<std::uintptr_t>(static_cast<std::uint16_t>(-120)) << 16, 0);
     EXPECT_NEAR(cam_->fov, 0.56f, 1e-5f);
+    // The radar and map views zoom with the wheel themselves; the telescope leaves it to the
+    // camera, whose zoom it shows.
+    d3d_app app;
+    g_app = &app;
+    const auto notch_out = static_cast<std::uintptr_t>(static_cast<std::uint16_t>(-120)) << 16;
+    app.radar_shown = 1;
+    cam_->handle_input(WM_MOUSEWHEEL, notch_out, 0);
+    app.radar_shown = 0;
+    app.map_shown = 1;
+    cam_->handle_input(WM_MOUSEWHEEL, notch_out, 0);
+    EXPECT_NEAR(cam_->fov, 0.56f, 1e-5f);
+    app.map_shown = 0;
+    app.telescope_shown = 1;
+    cam_->handle_input(WM_MOUSEWHEEL, notch_out, 0);
+    EXPECT_NEAR(cam_->fov, 0.62f, 1e-5f);
+    g_app = nullptr;
     state_->dt = 0.1f;
     cam_->handle_input(WM_KEYDOWN, 0x21, 0);  // Page Up
     EXPECT_NEAR(cam_->speeds[1], 10.0f, 1e-5f);

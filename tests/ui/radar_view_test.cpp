@@ -1,0 +1,163 @@
+// The radar view: its grid against the steps worked out by hand, where objects land on the
+// display, and the range as the slider, the wheel and a reopening set it.
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "gui_fixture.h"
+#include "overlay_fixture.h"
+#include "shell/scene.h"
+#include "simulation/rocket.h"
+#include "ui/radar_view.h"
+#include "ui/screens.h"
+
+namespace {
+
+std::vector<int> labels(const radar_grid& g, bool across) {
+    std::vector<int> out;
+    for (int i = 0; i < g.label_count; ++i) {
+        if (g.labels[i].across == across) out.push_back(g.labels[i].km);
+    }
+    return out;
+}
+
+TEST(radar_grid, steps_lines_and_labels_of_a_5_and_a_12_km_display) {
+    const radar_grid five = radar_layout(5.0f);
+    EXPECT_EQ(five.label_step, 2);
+    EXPECT_EQ(five.line_step, 1);
+    ASSERT_EQ(five.across_count, 13);  // -6 .. 6 km
+    EXPECT_FLOAT_EQ(five.across[0], -0.9f);
+    EXPECT_FLOAT_EQ(five.across[12], 0.9f);
+    EXPECT_EQ(labels(five, true), (std::vector<int>{-6, -4, -2, 2, 4, 6}));
+    ASSERT_EQ(five.range_count, 11);  // 0 .. 10 km
+    EXPECT_FLOAT_EQ(five.ranges[0], -1.0f);
+    EXPECT_FLOAT_EQ(five.ranges[10], 1.0f);
+    EXPECT_EQ(labels(five, false), (std::vector<int>{0, 2, 4, 6, 8}));
+
+    const radar_grid twelve = radar_layout(12.0f);
+    EXPECT_EQ(twelve.label_step, 4);
+    EXPECT_EQ(twelve.line_step, 2);
+    // m = trunc(12 / 0.75) = 16: across lines every 2 km from -16 to 16.
+    EXPECT_EQ(twelve.across_count, 17);
+    EXPECT_EQ(labels(twelve, true), (std::vector<int>{-12, -8, -4, 4, 8, 12}));
+    EXPECT_EQ(labels(twelve, false), (std::vector<int>{0, 4, 8, 12, 16, 20}));
+
+    const radar_grid widest = radar_layout(25.5f);
+    EXPECT_LE(widest.across_count, radar_grid::k_max_lines);
+    EXPECT_EQ(radar_layout(3.0f).label_step, 1);
+}
+
+TEST(radar_grid, points_ahead_lie_on_the_centre_line) {
+    // Camera at (100, 200) facing north; a point 5 km north on a 5 km display is at the top.
+    vec2 p = radar_point(100.0f, 5200.0f, 100.0f, 200.0f, 0.0f, 1.0f, 5.0f);
+    EXPECT_NEAR(p.x, 0.0f, 1e-6f);
+    EXPECT_NEAR(p.y, 0.0f, 1e-6f);
+    // 2 km east of it: 0.75 x 2 / 5 to the right of the camera at the bottom edge.
+    p = radar_point(2100.0f, 200.0f, 100.0f, 200.0f, 0.0f, 1.0f, 5.0f);
+    EXPECT_NEAR(p.x, 0.3f, 1e-6f);
+    EXPECT_NEAR(p.y, -1.0f, 1e-6f);
+    // Facing east, the same point is straight ahead.
+    p = radar_point(2100.0f, 200.0f, 100.0f, 200.0f, 1.0f, 0.0f, 5.0f);
+    EXPECT_NEAR(p.x, 0.0f, 1e-6f);
+    EXPECT_NEAR(p.y, -0.6f, 1e-6f);
+}
+
+class radar_view_test : public gui_fixture {
+protected:
+    void SetUp() override {
+        gui_fixture::SetUp();
+        root->init();
+        overlay = std::make_unique<overlay_setup>(640, 480, false);
+        g_scene = &world;
+    }
+    void TearDown() override {
+        g_scene = nullptr;
+        overlay.reset();
+        gui_fixture::TearDown();
+    }
+    gui_window* open_view() {
+        root->open_dialog(radar_view_dialog);
+        return root->find_dialog(radar_view_dialog);
+    }
+    std::unique_ptr<overlay_setup> overlay;
+    scene world;
+};
+
+TEST_F(radar_view_test, slider_wheel_and_reopening_set_the_range) {
+    gui_window* w = open_view();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(app->radar_shown, 1);
+    EXPECT_FLOAT_EQ(g_radar_range, 5.0f);
+    for (int i = 0; i < 30; ++i) wheel(120);
+    EXPECT_FLOAT_EQ(g_radar_range, 25.0f);
+    for (int i = 0; i < 30; ++i) wheel(-120);
+    EXPECT_FLOAT_EQ(g_radar_range, 1.0f);
+    // The slider at 5 would give half a kilometre: the range stops at 1.
+    gui_window* slider = w->child(0);
+    ASSERT_NE(slider, nullptr);
+    slider->set_slider_value(5.0f);
+    w->current = 1;
+    w->send(gui_event::child_scrolled);
+    EXPECT_FLOAT_EQ(g_radar_range, 1.0f);
+    slider->set_slider_value(255.0f);
+    w->send(gui_event::child_scrolled);
+    EXPECT_NEAR(g_radar_range, 25.5f, 1e-4f);
+    root->close_dialog(radar_view_dialog);
+    root->update();
+    EXPECT_EQ(app->radar_shown, 0);
+    open_view();
+    EXPECT_FLOAT_EQ(g_radar_range, 5.0f);
+}
+
+TEST_F(radar_view_test, a_rocket_ahead_is_drawn_pointing_along_its_course) {
+    // The camera at the origin faces north; a rocket 2.5 km ahead flies east; a wreck 1 km
+    // east of the camera falls moving south-west.
+    auto* flying = new rocket();
+    flying->world = mat_rotation_y(k_pi / 2);
+    flying->world.m[3][0] = 0.0f;
+    flying->world.m[3][2] = 2500.0f;
+    auto* wreck = new rocket();
+    wreck->destroyed = 1;
+    wreck->world.m[3][0] = 1000.0f;
+    wreck->velocity = {-10.0f, -50.0f, -10.0f};
+    world.tables.targets[0] = flying;
+    world.tables.targets[1] = wreck;
+    world.tables.target_count = 2;
+    world.viewer.world = mat_identity();
+    overlay->device->clear_records();
+    draw_radar_view(5.0f);
+    world.tables.target_count = 0;
+    world.tables.targets[0] = world.tables.targets[1] = nullptr;
+    std::vector<const draw_record*> darts;
+    for (const draw_record& d : overlay->device->draws()) {
+        if (d.type == PT_TRIANGLELIST && d.primitive_count == 1 && d.textures[0] == nullptr) {
+            darts.push_back(&d);
+        }
+    }
+    ASSERT_EQ(darts.size(), 2u);
+    auto vertex = [](const draw_record* d, int i) {
+        overlay_vertex v;
+        std::memcpy(&v, d->vertices.data() + i * sizeof v, sizeof v);
+        return v;
+    };
+    const overlay_vertex tip = vertex(darts[0], 0);
+    EXPECT_NEAR(tip.x, 0.0f, 1e-5f);
+    EXPECT_NEAR(tip.y, -0.5f, 1e-5f);
+    EXPECT_EQ(tip.color, 0xFFFFFFFFu);
+    // Heading east, the dart points right: its back corners lie left of the tip.
+    EXPECT_LT(vertex(darts[0], 1).x, tip.x);
+    EXPECT_LT(vertex(darts[0], 2).x, tip.x);
+    const overlay_vertex wreck_tip = vertex(darts[1], 0);
+    EXPECT_NEAR(wreck_tip.x, 0.15f, 1e-5f);
+    EXPECT_NEAR(wreck_tip.y, -1.0f, 1e-5f);
+    EXPECT_EQ(wreck_tip.color, 0x80FFFFFFu);
+    // Moving south-west: the back corners lie up and to the right.
+    EXPECT_GT(vertex(darts[1], 1).x + vertex(darts[1], 2).x, 2 * wreck_tip.x);
+    EXPECT_GT(vertex(darts[1], 1).y + vertex(darts[1], 2).y, 2 * wreck_tip.y);
+    delete flying;
+    delete wreck;
+    // Clipped to the display, released at the end.
+    EXPECT_EQ(overlay->device->render_state(RS_CLIPPLANEENABLE), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+// The telescope sight's tapes and read-outs against values worked out by hand, its zoom,
+// night vision and closing; the flight graphs view's channel, refresh and titles.
+#include <cstring>
+
+#include "gui_fixture.h"
+#include "overlay_fixture.h"
+#include "shell/scene.h"
+#include "ui/graph.h"
+#include "ui/screens.h"
+#include "ui/telescope_view.h"
+#include "ui/test_control.h"
+
+namespace {
+
+TEST(telescope_tapes, bearing_3_degrees_and_the_read_outs) {
+    const telescope_tape t = telescope_bearing_tape(3.0f);
+    ASSERT_EQ(t.major_count, 5);
+    const int expected[] = {340, 350, 0, 10, 20};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(t.labels[i], expected[i]);
+    EXPECT_NEAR(t.major[2], -0.048f, 1e-5f);  // 000 just left of the pointer
+    EXPECT_LT(t.major[1], 0.0f);
+    EXPECT_GT(t.major[3], 0.0f);
+    for (int i = 0; i < t.minor_count; ++i) {
+        EXPECT_GE(t.minor[i], -0.4f);
+        EXPECT_LE(t.minor[i], 0.4f);
+    }
+    // Looking 10 degrees down: labels without sign, 0 at the level line's side.
+    const telescope_tape e = telescope_elevation_tape(-10.0f);
+    ASSERT_GT(e.major_count, 2);
+    EXPECT_EQ(e.labels[0], 30);
+    EXPECT_NEAR(e.major[0], -0.4f + 0.08f, 1e-5f);
+
+    char s[32];
+    telescope_zoom_text(s, 0.01f * 0.785f, 0.785f);
+    EXPECT_STREQ(s, "X 100.0");
+    telescope_zoom_text(s, 0.785f, 0.785f);
+    EXPECT_STREQ(s, "X 1.0");
+    telescope_elevation_text(s, 0.0f);
+    EXPECT_STREQ(s, "- 000.0");
+    telescope_elevation_text(s, 12.3f);
+    EXPECT_STREQ(s, "+ 012.3");
+    telescope_bearing_text(s, -90.0f);
+    EXPECT_STREQ(s, "270.0");
+}
+
+class views_test : public gui_fixture {
+protected:
+    void SetUp() override {
+        gui_fixture::SetUp();
+        root->init();
+        root->kind = window_kind::menu_bar;  // a run: dialogs stay open beside each other
+        overlay = std::make_unique<overlay_setup>(640, 480, false);
+        g_scene = &world;
+        world.viewer.world = mat_identity();
+    }
+    void TearDown() override {
+        g_scene = nullptr;
+        overlay.reset();
+        gui_fixture::TearDown();
+    }
+    gui_rect* button(gui_window* w, const char* caption) const {
+        for (int i = 0; i < w->rect_count; ++i) {
+            gui_rect* r = w->rect(i);
+            if (r->text && std::strcmp(r->text.get(), caption) == 0) return r;
+        }
+        return nullptr;
+    }
+    // The colour of the sight's one line list.
+    std::uint32_t sight_colour() {
+        overlay->device->clear_records();
+        draw_telescope_view();
+        for (const draw_record& d : overlay->device->draws()) {
+            if (d.type != PT_LINELIST || d.vertices.size() < 16) continue;
+            overlay_vertex v;
+            std::memcpy(&v, d.vertices.data(), sizeof v);
+            return v.color;
+        }
+        return 0;
+    }
+    std::unique_ptr<overlay_setup> overlay;
+    scene world;
+};
+
+TEST_F(views_test, telescope_zooms_switches_night_vision_and_restores_the_view) {
+    root->open_dialog(telescope_view_dialog);
+    gui_window* w = root->find_dialog(telescope_view_dialog);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(app->telescope_shown, 1);
+    camera& c = world.viewer;
+    gui_window* slider = w->child(0);
+    ASSERT_NE(slider, nullptr);
+    slider->set_slider_value(255.0f);
+    w->current = 1;
+    w->send(gui_event::child_scrolled);
+    EXPECT_FLOAT_EQ(c.fov, 0.01f * c.normal_fov);
+    // The slider follows a zoom made elsewhere.
+    c.fov = 0.5f * c.normal_fov;
+    w->send(gui_event::draw);
+    EXPECT_NEAR(slider->slider_value(), 127.5f, 0.5f);
+
+    click_rect(w, button(w, "Night Vis"));
+    EXPECT_EQ(app->night_vision, 1);
+    ASSERT_FALSE(log.sounds.empty());
+    EXPECT_EQ(log.sounds.back(), 1);
+    click_rect(w, button(w, "Night Vis"));
+    EXPECT_EQ(app->night_vision, 0);
+    click_rect(w, button(w, "Night Vis"));
+
+    // Noon draws dark marks, night light ones.
+    state->sky_light[1] = 1.0f;
+    EXPECT_EQ(sight_colour(), 0xFF000000u);
+    state->sky_light[1] = 0.0f;
+    EXPECT_EQ(sight_colour(), 0xFFFFFFFFu);
+
+    click_rect(w, button(w, "OFF"));
+    root->update();
+    EXPECT_EQ(w->visible, 0);
+    EXPECT_EQ(app->night_vision, 0);
+    EXPECT_EQ(app->telescope_shown, 0);
+    EXPECT_FLOAT_EQ(c.fov, c.normal_fov);
+}
+
+TEST_F(views_test, flight_graph_keeps_its_channel_and_refreshes_every_200_ms) {
+    graph_reset_samples();
+    g_test_control = test_control_state{};
+    state->now = 1000;
+    root->open_dialog(flight_graph_dialog);
+    gui_window* w = root->find_dialog(flight_graph_dialog);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(app->graph_shown, 1);
+    // Nothing sampled yet: the frame and grid alone.
+    root->update();
+    EXPECT_EQ(g_graph.line_count, 34);
+    EXPECT_EQ(g_graph.triangle_count, 0);
+    click_rect(w, button(w, "Mach"));
+    EXPECT_EQ(flight_graph_channel(), 4);
+    EXPECT_EQ(g_graph.channel, 4);
+    root->close_dialog(flight_graph_dialog);
+    root->update();
+    EXPECT_EQ(app->graph_shown, 0);
+    root->open_dialog(flight_graph_dialog);
+    w = root->find_dialog(flight_graph_dialog);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(flight_graph_channel(), 4);
+
+    // A target flight: the title follows at the next refresh, not before.
+    state->now = 2000;
+    root->update();
+    g_test_control.graph_source = 2;
+    const float a[8] = {0, 0, 0, 0, 0, 0, 0, 0}, b[8] = {1, 0, 0, 0, 2, 0, 0, 0};
+    graph_add_series_point(a, 1);
+    graph_add_series_point(b, 1);
+    state->now = 2100;
+    root->update();
+    EXPECT_STREQ(w->find_rect_by_kind(rect_kind::title_bar)->text.get(), "Graph of Missile Flight Path");
+    EXPECT_EQ(g_graph.triangle_count, 0);
+    state->now = 2200;
+    root->update();
+    EXPECT_STREQ(w->find_rect_by_kind(rect_kind::title_bar)->text.get(), "Graph of Target Flight Path");
+    EXPECT_EQ(g_graph.triangle_count, 6);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// The plotter and the radar view on the OpenGL device: the curve lands inside its box, and
+// everything the radar draws stays inside its display square however the window is scaled.
+#include <cmath>
+
+#include "core/mesh.h"
+#include "gl_overlay.h"
+#include "shell/scene.h"
+#include "simulation/missile_system.h"
+#include "ui/graph.h"
+#include "ui/radar_view.h"
+
+namespace {
+
+TEST(ViewsOnGl, TheGraphCurveStaysInsideItsBox) {
+    gl_overlay g;
+    if (!g.start(640, 480)) GTEST_SKIP() << "no OpenGL";
+    graph_reset_samples();
+    for (int i = 0; i <= 100; ++i) {
+        const float t = 0.1f * static_cast<float>(i);
+        const float row[8] = {t, std::sin(t), 0, 0, 0, 0, 0, 0};
+        graph_add_series_point(row, 1);
+    }
+    // Box (-0.5, -0.5)..(0.5, 0.5): virtual pixels 160..480 across, 120..360 down.
+    graph_draw(-0.5f, -0.5f, 0.5f, 0.5f, 1, false);
+    graph_render();
+    const image p = g.read_back();
+    int x0, y0, x1, y1;
+    ASSERT_TRUE(ink_box(p, 0xFF000000u, &x0, &y0, &x1, &y1));
+    EXPECT_GE(x0, 160 - 4);
+    EXPECT_LE(x1, 480 + 4);
+    EXPECT_GE(y0, 120 - 4);
+    EXPECT_LE(y1, 360 + 4);
+    // The half-transparent green curve shows on black as dark green: its top reaches the
+    // box's top (sin 1.6 is the channel's maximum).
+    int green = 0;
+    for (int y = 118; y < 130; ++y) {
+        for (int x = 160; x < 480; ++x) {
+            const std::uint32_t c = p.pixel(x, y);
+            if (((c >> 8) & 0xFF) > 100 && ((c >> 16) & 0xFF) < 20) ++green;
+        }
+    }
+    EXPECT_GT(green, 10);
+    graph_reset_samples();
+    graph_clear_vertices();
+}
+
+TEST(ViewsOnGl, TheRadarDrawsOnlyInsideItsSquare) {
+    gl_overlay g;
+    if (!g.start(640, 480)) GTEST_SKIP() << "no OpenGL";
+    scene world;
+    g_scene = &world;
+    world.viewer.world = mat_identity();
+    // A system 3 km ahead whose 20 km launch range reaches far outside the display.
+    auto* system = new missile_system();
+    system->control->launch_range = 20.0f;
+    system->control->protected_radius = 8.0f;
+    system->control->command_post->world.m[3][2] = 3000.0f;
+    world.tables.systems[0] = system;
+    world.tables.system_count = 1;
+    // The window drawn at half size: the square is GUI -0.5..0.5.
+    g.device->set_transform(TS_WORLD, mat_scaling(0.5f, 0.5f, 1.0f));
+    draw_radar_view(5.0f);
+    const image p = g.read_back();
+    g_scene = nullptr;
+    int x0, y0, x1, y1;
+    ASSERT_TRUE(ink_box(p, 0xFF000000u, &x0, &y0, &x1, &y1));
+    EXPECT_GE(x0, 159);
+    EXPECT_LE(x1, 481);
+    EXPECT_GE(y0, 119);
+    EXPECT_LE(y1, 361);
+    // The protected disc (green, half transparent) covers the display's middle.
+    const std::uint32_t middle = p.pixel(320, 240);
+    EXPECT_GT((middle >> 8) & 0xFF, 100u);
+    EXPECT_EQ(g.device->render_state(RS_CLIPPLANEENABLE), 0u);
+}
+
+}  // namespace
