@@ -98,20 +98,6 @@ void scene::shutdown() {
     release_device();
 }
 
-void scene::render_frame() {
-    // Until the world and the GUI are drawn, every frame is cleared to black.
-    gfx_device* device = g_app->device.get();
-    if (!device) {
-        main_window()->present_blank_frame();
-        return;
-    }
-    std::uint32_t flags = CLEAR_TARGET | CLEAR_ZBUFFER;
-    if (g_app->can_shadow_volume) flags |= CLEAR_STENCIL;
-    CHECK_HR(device->clear(flags, 0xFF000000u, 1.0f, 0));
-    gui_link().render();
-    CHECK_HR(device->present());
-}
-
 void scene::on_message(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam) {
     // The GUI, the mouse, the camera and the command keys take their messages here. Until
     // the scene's mouse takes the pointer, its messages go straight to the GUI.

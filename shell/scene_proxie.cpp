@@ -1,5 +1,6 @@
 #include "shell/scene_proxie.h"
 
+#include "core/app_state.h"
 #include "core/gui_services.h"
 #include "core/sound_system.h"
 #include "shell/music_tracks.h"
@@ -31,6 +32,20 @@ void scene_proxie::draw_cross_marker(const vec3& at, float half_size, std::uint3
 
 void scene_proxie::draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) {
     gui_link().draw_map_symbol(x, y, size, kind, colour);
+}
+
+float scene_proxie::path_fog_distance(float altitude) {
+    return g_state != nullptr ? g_state->path_fog_density(altitude) : scene_services::path_fog_distance(altitude);
+}
+
+void scene_proxie::render_pass(render_pass_kind kind) {
+    switch (kind) {
+        case render_pass_kind::reflection: owner_->render_reflection_pass(); break;
+        case render_pass_kind::refraction: owner_->render_refraction_pass(); break;
+        case render_pass_kind::shadow: owner_->render_shadow_pass(); break;
+        case render_pass_kind::overhead: owner_->render_overhead_pass(); break;
+        case render_pass_kind::night_vision: owner_->render_night_vision_pass(); break;
+    }
 }
 
 void scene_proxie::camera_relative_motion(const frame* f, vec3* position, vec3* velocity) {

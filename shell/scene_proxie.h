@@ -26,6 +26,10 @@ public:
                             std::uint32_t colour) override;
     void draw_cross_marker(const vec3& at, float half_size, std::uint32_t colour) override;
     void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) override;
+    // The sight-line fog of the application state.
+    float path_fog_distance(float altitude) override;
+    // The scene's off-screen passes.
+    void render_pass(render_pass_kind kind) override;
     // The frame's position and motion in the camera's axes (for positional sound).
     void camera_relative_motion(const frame* f, vec3* position, vec3* velocity) override;
 
