@@ -114,10 +114,15 @@ void missile::compute_masses() {
     }
 }
 
+void missile::rebuild_airframe() {
+    aero->build_body(true);
+    for (int s = 0; s < aero->NW; ++s) aero->build_wing_set(s, true);
+}
+
 void missile::layout_parts() {
     if (aero == nullptr || motor == nullptr || !warhead_part || !seeker_part) return;
     aero->nozzle_exit_diameter = motor->exit_diameter;
-    aero->clamp_dimensions();
+    rebuild_airframe();
     warhead_part->seeker_diameter = seeker_part->seeker_diameter;
     warhead_part->seeker_head_diameter = seeker_part->seeker_diameter;
     warhead_part->compute_performance();
@@ -157,7 +162,7 @@ void missile::fit_airframe() {
         aero->HR[s] *= along;
         aero->XW[s] *= along;
     }
-    aero->clamp_dimensions();
+    rebuild_airframe();
     compute_masses();
     fits = 1;
 }
