@@ -125,7 +125,7 @@ void missile::layout_parts() {
     rebuild_airframe();
     warhead_part->seeker_diameter = seeker_part->seeker_diameter;
     warhead_part->seeker_head_diameter = seeker_part->seeker_diameter;
-    warhead_part->compute_performance();
+    warhead_part->compute(true);
     const float warhead_diameter = std::max(warhead_part->DS, warhead_part->DC);
     required_diameter =
         std::max({warhead_diameter, motor->chamber_diameter, seeker_part->seeker_diameter}) + 0.5f;
@@ -145,7 +145,7 @@ void missile::fit_airframe() {
         std::max({warhead_diameter, motor->chamber_diameter, seeker_part->seeker_diameter}) + 0.5f;
     required_length = warhead_part->LN + motor->overall_length + 4.0f * seeker_part->seeker_diameter;
     warhead_part->seeker_diameter = seeker_part->seeker_diameter;
-    warhead_part->compute_performance();
+    warhead_part->compute(true);
     const float across = required_diameter / aero->DC;
     const float along = required_length / aero->body_length;
     aero->DS *= across;
