@@ -9,6 +9,7 @@
 #include "core/scene_services.h"
 #include "platform/gfx_device.h"
 #include "simulation/aero_config.h"
+#include "simulation/weapon_stages.h"
 
 constexpr const char k_hr_source[] = "aero_config";
 
@@ -39,34 +40,6 @@ gfx_material material(color_value diffuse, color_value specular) {
 
 constexpr color_value k_white{1.0f, 1.0f, 1.0f, 1.0f};
 constexpr color_value k_magenta{1.0f, 0.0f, 1.0f, 1.0f};
-
-// The two texture stages of the airframe: the surface texture, then the environment map by
-// the camera-space reflection vector, blended by the texture factor's alpha.
-void set_stages(gfx_device* d) {
-    const app_state_objects* o = g_state != nullptr ? &g_state->objects : nullptr;
-    d->set_texture(0, o != nullptr ? o->white_texture.get() : nullptr);
-    d->set_texture(1, o != nullptr ? o->reflection_cube.get() : nullptr);
-    d->set_texture_stage_state(1, TSS_COLOROP, TOP_BLENDFACTORALPHA);
-    d->set_texture_stage_state(1, TSS_COLORARG1, TA_TEXTURE);
-    d->set_texture_stage_state(1, TSS_COLORARG2, TA_CURRENT);
-    d->set_texture_stage_state(1, TSS_TEXCOORDINDEX, TCI_CAMERASPACEREFLECTIONVECTOR);
-    d->set_texture_stage_state(1, TSS_TEXTURETRANSFORMFLAGS, TTFF_COUNT3);
-    d->set_transform(TS_TEXTURE0 + 1, mat_identity());
-    d->set_render_state(RS_SPECULARENABLE, 1);
-    d->set_render_state(RS_NORMALIZENORMALS, 1);
-}
-
-void restore_stages(gfx_device* d) {
-    d->set_texture(1, nullptr);
-    d->set_texture_stage_state(1, TSS_COLOROP, TOP_DISABLE);
-    d->set_texture_stage_state(1, TSS_TEXCOORDINDEX, 1);
-    d->set_texture_stage_state(1, TSS_TEXTURETRANSFORMFLAGS, TTFF_DISABLE);
-    d->set_render_state(RS_SPECULARENABLE, 0);
-    d->set_render_state(RS_NORMALIZENORMALS, 0);
-    d->set_render_state(RS_DIFFUSEMATERIALSOURCE, MCS_COLOR1);
-    d->set_render_state(RS_AMBIENTMATERIALSOURCE, MCS_MATERIAL);
-    d->set_render_state(RS_SPECULARMATERIALSOURCE, MCS_MATERIAL);
-}
 
 // The body after the nose cap, then the cap, in their materials.
 void draw_body_parts(gfx_device* d, const std::vector<aero_vertex>& body, float body_alpha, float cap_alpha) {
@@ -142,13 +115,13 @@ void aero_config::render() {
     if (d != nullptr && active && !second_pass) {
         // Built nose first along +z in cm: turned half round and cut to metres.
         const mat4 airframe = mat_rotation_y(k_pi) * mat_scaling(0.01f, 0.01f, 0.01f) * world;
-        set_stages(d);
+        set_metal_stages(d);
         device_set_world(airframe);
         draw_body_parts(d, body_vertices, 1.0f, 0.6f);
         for (int i = 0; i < NW && i < aero_max_wing_sets; ++i) {
             draw_wing_turns(d, wing_vertices[i], airframe, {0.5f, 0.5f, 0.5f, 1.0f});
         }
-        restore_stages(d);
+        restore_metal_stages(d);
     }
     frame::render();
 }
@@ -168,10 +141,10 @@ void aero_config::draw_body(float angle_x, float angle_y, float x, float y, floa
         world = mat_rotation_y(angle_y) * mat_rotation_x(angle_x) * mat_translation(x * l, y * l, z * l);
     }
     set_preview_light(0.3f, 0.4f, 0.5f, 1.0f, -1.0f, 1.0f);
-    set_stages(d);
+    set_metal_stages(d);
     device_set_world(world);
     draw_body_parts(d, body_vertices, translucent ? 0.75f : 1.0f, 0.8f);
-    restore_stages(d);
+    restore_metal_stages(d);
     d->set_render_state(RS_CULLMODE, CULL_NONE);
     if (!show_markers) return;
     const float w = DC / 4.0f;
@@ -194,8 +167,8 @@ void aero_config::draw_wing_set(int set, float angle_x, float angle_y, float x, 
         world = mat_rotation_y(angle_y) * mat_rotation_x(angle_x) * mat_translation(x * l, y * l, z * l);
     }
     set_preview_light(0.25f, 0.25f, 0.25f, 0.5f, -0.5f, 0.5f);
-    set_stages(d);
+    set_metal_stages(d);
     const color_value colour = highlighted ? color_value{0.5f, 0.5f, 0.0f, 1.0f} : color_value{0.5f, 0.5f, 0.5f, 1.0f};
     draw_wing_turns(d, wing_vertices[set], world, colour);
-    restore_stages(d);
+    restore_metal_stages(d);
 }

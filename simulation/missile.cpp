@@ -483,12 +483,13 @@ void missile::draw_path() {
     gfx_device* d = current_device();
     if (d == nullptr) return;
     // The points are absolute: the world transform takes the origin offset off again. The
-    // shared path texture is not bound yet; stage 0 is left empty.
+    // missiles' paths are drawn in the shared yellow.
     const vec3 offset = g_state != nullptr ? g_state->origin_offset : vec3{};
     device_set_world(mat_translation(-offset));
     device_set_lighting(false);
-    CHECK_HR(d->set_texture(0, nullptr));
+    CHECK_HR(d->set_texture(0, g_state != nullptr ? g_state->objects.yellow_texture.get() : nullptr));
     CHECK_HR(d->set_fvf(FVF_XYZ));
     CHECK_HR(d->draw_primitive_up(PT_LINESTRIP, path.count - 1, path.points, static_cast<int>(sizeof(vec3))));
+    CHECK_HR(d->set_texture(0, nullptr));
     device_set_lighting(true);
 }
