@@ -79,6 +79,12 @@ public:
     void spawn_fire_burst(float x, float y, float z, frame* parent, float s);
     void spawn_white_smoke(float x, float y, float z, frame* parent, float s);
 
+    // With [use_labels]: every missile system's name, "Rocket" on each flying hostile rocket
+    // and "Missile" on each live interceptor, beside its projected position, in one glyph
+    // batch of the 10-point font. Objects behind the camera get none. Called by the GUI in a
+    // run, after its view is set.
+    void draw_selection_and_labels();
+
     // The visibility (m) along the sight line from the camera to an altitude (scene y),
     // through the air fog layer or the water; the renderer's fog density is 2.3 / it.
     float path_fog_density(float altitude) const;

@@ -29,6 +29,7 @@ float scene_services::path_fog_distance(float) {
 
 void scene_services::shift_scene(const vec3&) {}
 void scene_services::render_pass(render_pass_kind) {}
+int scene_services::collect_labels(object_label*, int) { return 0; }
 bool scene_services::gui_mouse_move(int, int) { return false; }
 bool scene_services::gui_mouse_down(int, int) { return false; }
 void scene_services::gui_mouse_up() {}

@@ -21,6 +21,13 @@
 
 class frame;
 
+// One object's label: where it is (scene coordinates), its text and colour (ARGB).
+struct object_label {
+    vec3 position;
+    const char* text = "";
+    std::uint32_t colour = 0;
+};
+
 // A particle burst (the world's sprinkle emitter): kind 0 fire, 1 smoke, 2 spray; a burst of
 // count particles leaving at speed (m/s) with particles of size (m).
 enum burst_shape : std::int32_t {
@@ -150,6 +157,10 @@ public:
     // Whether the exhaust has died down: a plume holds fewer than 8 live puffs, a flame's trail
     // keeps no per-point value of 32 or more. True for none.
     virtual bool exhaust_settled(frame* exhaust);
+
+    // The labels of the simulated objects, in drawing order, into out (at most capacity);
+    // their count. None by default.
+    virtual int collect_labels(object_label* out, int capacity);
 
     // Runs one of the scene's off-screen passes into its render target. Nothing by default.
     virtual void render_pass(render_pass_kind kind);

@@ -72,6 +72,9 @@ public:
     void render_shadow_pass();
     void render_overhead_pass();
     void render_night_vision_pass();
+    // The labels of the systems (at their command posts), the flying rockets and the live
+    // missiles, in that order, into out (at most capacity); their count.
+    virtual int collect_labels(object_label* out, int capacity) const;
     // Whether a frame is being drawn inside another (a pass or a snapshot).
     bool in_nested_frame() const { return frame_depth_ > 1; }
     // The input handler: every window message comes here first.

@@ -38,6 +38,10 @@ float scene_proxie::path_fog_distance(float altitude) {
     return g_state != nullptr ? g_state->path_fog_density(altitude) : scene_services::path_fog_distance(altitude);
 }
 
+int scene_proxie::collect_labels(object_label* out, int capacity) {
+    return owner_->collect_labels(out, capacity);
+}
+
 void scene_proxie::render_pass(render_pass_kind kind) {
     switch (kind) {
         case render_pass_kind::reflection: owner_->render_reflection_pass(); break;

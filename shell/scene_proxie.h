@@ -28,6 +28,8 @@ public:
     void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) override;
     // The sight-line fog of the application state.
     float path_fog_distance(float altitude) override;
+    // The scene's systems, rockets and missiles by name.
+    int collect_labels(object_label* out, int capacity) override;
     // The scene's off-screen passes.
     void render_pass(render_pass_kind kind) override;
     // The frame's position and motion in the camera's axes (for positional sound).

@@ -17,6 +17,7 @@
 #include "platform/messages.h"
 #include "platform/recording_device.h"
 #include "shell/scene.h"
+#include "simulation/rocket.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -345,4 +346,23 @@ TEST_F(SceneRender, TheTerrainsForwardersReachTheScenesPasses) {
     render_overhead();
     EXPECT_TRUE(log.empty());
     EXPECT_FLOAT_EQ(state.objects.overhead[3], 128.0f);
+}
+
+TEST_F(SceneRender, OnlyFlyingRocketsAndLiveMissilesAreLabelled) {
+    rocket flying, destroyed;
+    destroyed.destroyed = 1;
+    flying.set_position(1.0f, 2.0f, 3.0f);
+    flying.update_matrices();
+    world->tables.targets[0] = &destroyed;
+    world->tables.targets[1] = &flying;
+    world->tables.target_count = 2;
+    object_label labels[8];
+    const int n = world->proxie.collect_labels(labels, 8);
+    ASSERT_EQ(n, 1);
+    EXPECT_STREQ(labels[0].text, "Rocket");
+    EXPECT_EQ(labels[0].colour, 0xFFFF0000u);
+    EXPECT_FLOAT_EQ(labels[0].position.z, 3.0f);
+    EXPECT_EQ(world->proxie.collect_labels(labels, 0), 0);
+    world->tables.target_count = 0;
+    world->tables.targets[0] = world->tables.targets[1] = nullptr;
 }
