@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
+#include "core/recording_services.h"
 #include "platform/recording_device.h"
 #include "simulation/aero_config.h"
 #include "simulation/warhead.h"
@@ -117,4 +118,23 @@ TEST_F(WeaponDrawing, TheWarheadDrawsItsBodyThenTheCaseAsWireframe) {
     ASSERT_EQ(device_->draws().size(), 2u);
     EXPECT_EQ(device_->draws()[1].type, static_cast<std::uint32_t>(PT_LINELIST));
     EXPECT_EQ(device_->draws()[1].primitive_count, 144);
+}
+
+TEST_F(WeaponDrawing, TheBodyPreviewMarksTheCgAloneUntilTheTablesAreComputed) {
+    recording_scene_services marks;
+    install_scene_services(&marks);
+    aero_config c;
+    c.build_body(true);
+    const mat4 view = mat_translation(1.0f, 2.0f, 3.0f);
+    device_->set_transform(TS_VIEW, view);
+    c.draw_body(0.1f, 0.2f, 0.0f, 0.0f, 3.0f, true, true);
+    ASSERT_EQ(device_->draws().size(), 2u);
+    EXPECT_FLOAT_EQ(device_->draws()[0].state.material.diffuse.a, 0.75f);  // see-through body
+    EXPECT_FLOAT_EQ(device_->draws()[1].state.material.diffuse.a, 0.8f);
+    ASSERT_EQ(marks.marks.size(), 1u);
+    EXPECT_EQ(marks.marks[0].colour, 0xFFFF0000u);
+    EXPECT_FLOAT_EQ(marks.marks[0].at.z, c.CG - c.body_length / 2.0f);
+    // The caller's view comes back.
+    EXPECT_FLOAT_EQ(device_->transform(TS_VIEW).m[3][2], 3.0f);
+    install_scene_services(nullptr);
 }
