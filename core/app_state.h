@@ -80,6 +80,16 @@ public:
     void spawn_fire_burst(float x, float y, float z, frame* parent, float s);
     void spawn_white_smoke(float x, float y, float z, frame* parent, float s);
 
+    // With [use_labels]: every missile system's name, "Rocket" on each flying hostile rocket
+    // and "Missile" on each live interceptor, beside its projected position, in one glyph
+    // batch of the 10-point font. Objects behind the camera get none. Called by the GUI in a
+    // run, after its view is set.
+    void draw_selection_and_labels();
+
+    // The visibility (m) along the sight line from the camera to an altitude (scene y),
+    // through the air fog layer or the water; the renderer's fog density is 2.3 / it.
+    float path_fog_density(float altitude) const;
+
     // The wind at a scene position: the horizontal wind vector with the slope's updraft as
     // its vertical part (m/s).
     vec3 wind_at(float x, float altitude, float z) const;
@@ -181,6 +191,9 @@ public:
     std::uint8_t rain = 0;
     std::uint8_t above_water = 0;
     std::uint8_t preview = 0;
+    // Set while the roots are drawn into the refraction texture: the sight lines of the
+    // objects then cross the water surface.
+    std::uint8_t water_view = 0;
 
     scenery_index sceneries;
 

@@ -59,6 +59,14 @@ struct app_state_objects {
     float wave_offset[2] = {0.0f, 0.0f};
     float overhead[4] = {0.0f, 0.0f, 0.0f, 1.0f};  // centre x, height, centre z, half-size
     float fog_value = 1.0f;                    // the scene's fog value for the sea tiles
+    // The frame's fog, set by the scene each frame: mode 1 air, 0 water; the distances are
+    // visibilities in m (a density is 2.3 / distance); colours opaque ARGB.
+    int fog_mode = 1;
+    float fog_blended = 10000.0f;              // the layer and clear air mixed by height
+    float fog_copy = 10000.0f;
+    std::uint32_t clear_colour = 0xFF000000u;
+    std::uint32_t ambient_colour = 0xFF808080u;
+    float water_depth[8] = {1, 1, 1, 1, 1, 1, 1, 1};  // 1 above water, darker with depth
 
     // The vertex or pixel program of a number, none when the slot is empty or unknown.
     gfx_shader* vertex_shader(int id) const;

@@ -64,6 +64,14 @@ public:
     virtual void draw_map_symbol(float /*x*/, float /*y*/, float /*size*/, int /*kind*/,
                                  std::uint32_t /*colour*/) {}
 
+    // The object labels' text: one glyph batch of a font, texts at GUI coordinates in the
+    // font's own scale, and the GUI scale (visible area +-scale on each axis).
+    virtual void begin_label_text(int /*font*/) {}
+    virtual void draw_label_text(float /*x*/, float /*y*/, const char* /*text*/,
+                                 std::uint32_t /*colour*/, int /*font*/) {}
+    virtual void end_label_text(int /*font*/) {}
+    virtual vec2 gui_scale() const { return {1.0f, 1.0f}; }
+
     virtual void open_dialog(gui_dialog /*which*/) {}
     // True when the dialog is shown afterwards.
     virtual bool toggle_dialog(gui_dialog /*which*/) { return false; }

@@ -28,6 +28,8 @@ float scene_services::path_fog_distance(float) {
 }
 
 void scene_services::shift_scene(const vec3&) {}
+void scene_services::render_pass(render_pass_kind) {}
+int scene_services::collect_labels(object_label*, int) { return 0; }
 bool scene_services::gui_mouse_move(int, int) { return false; }
 bool scene_services::gui_mouse_down(int, int) { return false; }
 void scene_services::gui_mouse_up() {}
@@ -285,3 +287,9 @@ frame* make_white_smoke(float x, float y, float z, frame* parent, float s) {
     c.ageing = 0.25f;
     return services().emit_column(c);
 }
+
+void render_reflection() { services().render_pass(render_pass_kind::reflection); }
+void render_refraction() { services().render_pass(render_pass_kind::refraction); }
+void render_shadow() { services().render_pass(render_pass_kind::shadow); }
+void render_overhead() { services().render_pass(render_pass_kind::overhead); }
+void render_night_vision() { services().render_pass(render_pass_kind::night_vision); }

@@ -21,6 +21,13 @@
 
 class frame;
 
+// One object's label: where it is (scene coordinates), its text and colour (ARGB).
+struct object_label {
+    vec3 position;
+    const char* text = "";
+    std::uint32_t colour = 0;
+};
+
 // A particle burst (the world's sprinkle emitter): kind 0 fire, 1 smoke, 2 spray; a burst of
 // count particles leaving at speed (m/s) with particles of size (m).
 enum burst_shape : std::int32_t {
@@ -74,6 +81,9 @@ struct exhaust_params {
     std::int32_t count = 64;   // smoke count value
     std::uint8_t trail = 0;    // flame: draws its trail
 };
+
+// The scene's off-screen passes, run when the terrain's per-frame update finds them due.
+enum class render_pass_kind : std::int32_t { reflection, refraction, shadow, overhead, night_vision };
 
 // The masked ground height of a cell that is not of a wanted land class, or is marked.
 constexpr float k_no_masked_ground = -1000000.0f;
@@ -148,6 +158,13 @@ public:
     // keeps no per-point value of 32 or more. True for none.
     virtual bool exhaust_settled(frame* exhaust);
 
+    // The labels of the simulated objects, in drawing order, into out (at most capacity);
+    // their count. None by default.
+    virtual int collect_labels(object_label* out, int capacity);
+
+    // Runs one of the scene's off-screen passes into its render target. Nothing by default.
+    virtual void render_pass(render_pass_kind kind);
+
     // Event feedback of the weapons: speaks an event line, plays one of the scene's event
     // sounds (mode 0 once, 1 from the start, 2 looping; other modes nothing) and drives the
     // siren (0 sound it, at most once per 30 s; 2 stop it). Nothing by default.
@@ -183,6 +200,13 @@ void add_scene_transp(frame* f, bool on_ground);
 void forget_camera_target(frame* f);
 void camera_replace_object(frame* old_object, frame* new_object);
 void camera_relative_motion(const frame* f, vec3* position, vec3* velocity);
+
+// The pass forwarders the terrain's per-frame update calls.
+void render_reflection();
+void render_refraction();
+void render_shadow();
+void render_overhead();
+void render_night_vision();
 
 // Effects. In the world means under the "transps" root at the object's world position,
 // otherwise a child of the object at its origin.

@@ -100,20 +100,6 @@ void scene::shutdown() {
     release_device();
 }
 
-void scene::render_frame() {
-    // Until the world and the GUI are drawn, every frame is cleared to black.
-    gfx_device* device = g_app->device.get();
-    if (!device) {
-        main_window()->present_blank_frame();
-        return;
-    }
-    std::uint32_t flags = CLEAR_TARGET | CLEAR_ZBUFFER;
-    if (g_app->can_shadow_volume) flags |= CLEAR_STENCIL;
-    CHECK_HR(device->clear(flags, 0xFF000000u, 1.0f, 0));
-    gui_link().render();
-    CHECK_HR(device->present());
-}
-
 void scene::leave_scene() {
     if (g_app->menu_mode || shutdown_begun_) return;
     const bool test = g_state->test_mode != 0;

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "core/camera.h"
+#include "platform/gfx_device.h"
 #include "core/mouse.h"
 #include "platform/math3d.h"
 #include "shell/scene_proxie.h"
@@ -27,6 +28,7 @@ class frame;
 struct image;
 struct model_vertex;
 class visual;
+class render_to_surface;
 class missile;
 class missile_system;
 class rocket;
@@ -60,6 +62,25 @@ public:
     // Once per main-loop turn without a waiting message: the per-frame update, then the frame.
     virtual void frame_update();
     virtual void render_frame();
+    // The fog, clear and ambient colours of a frame, above or below the water (the device
+    // takes them at the frame's default states).
+    void set_fog(bool above_water);
+    // The current view drawn into a new render-target texture of width x height in the slot
+    // (the old one released first); with_alpha picks A8R8G8B8, else X8R8G8B8. The GUI is
+    // not drawn into it. The slot stays empty when the texture cannot be made.
+    void render_snapshot(texture_ptr* slot, int width, int height, bool with_alpha);
+    // The off-screen passes into the application state's targets. A missing target or a
+    // failed begin skips the pass (its texture keeps what it had).
+    void render_reflection_pass();
+    void render_refraction_pass();
+    void render_shadow_pass();
+    void render_overhead_pass();
+    void render_night_vision_pass();
+    // The labels of the systems (at their command posts), the flying rockets and the live
+    // missiles, in that order, into out (at most capacity); their count.
+    virtual int collect_labels(object_label* out, int capacity) const;
+    // Whether a frame is being drawn inside another (a pass or a snapshot).
+    bool in_nested_frame() const { return frame_depth_ > 1; }
     // The input handler: every window message comes here first. The GUI and the mouse take
     // each one; in a run the camera keys, controller activation and the command keys follow.
     virtual void on_message(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam);
@@ -346,6 +367,34 @@ protected:
     virtual void stop_design_motor_sound();
     virtual void apply_design_motor_volume();
 
+    // ---- Drawing of the frame and the passes ----
+    // The sky, clouds, sun, earth globe and rain arrive with their own objects: until then
+    // these places of the frame draw nothing.
+    virtual void draw_sky(bool full);
+    virtual void draw_clouds();
+    virtual void draw_sun_mesh();
+    virtual void draw_globe_shell();
+    virtual void draw_globe();
+    virtual void draw_rain();
+    virtual void draw_wave_patches();
+    // The sky's share of the fog: its fog colour, sky colour and sun light colour.
+    virtual void read_sky_colours(int fog_rgb[3], float sky_rgb[3], float sun_rgb[3]) const;
+    // The sun light takes the frame's colour (the sky's sun light, blue-green under water).
+    virtual void apply_sun_colour(const float rgb[3]);
+    // The ground and water steps, each one drawing operation of the terrain.
+    enum class ground_step {
+        tiles,             // above the water
+        tiles_underwater,
+        tiles_refraction,  // land seen through the water
+        tiles_plain,       // reflection above the water; shadow depth
+        water_shader,
+        water,
+        restore,
+    };
+    virtual void draw_ground(ground_step step, bool full);
+    // One root frame's drawing (anchors, objects or transps).
+    virtual void render_root(frame* root);
+
 private:
     // The line that includes a list: its grid position, rotation, scale and two factors.
     struct list_parent {
@@ -366,6 +415,24 @@ private:
     void toggle_sound();
     // F3 and F4: slower or faster; with Shift in fine steps and without bounds.
     void change_sim_rate(bool faster, bool shift);
+    // The four kinds of frame.
+    void draw_menu_frame(gfx_device* device);
+    void draw_night_vision_frame(gfx_device* device);
+    void draw_scene_frame(gfx_device* device);
+    void draw_globe_view();
+    void draw_below_water();
+    void draw_above_water();
+    // The roots in a render pass number with show-all set, in the order given.
+    void render_roots_in_pass(int pass, frame* first, frame* second);
+    // The three roots with objects limited to 1000 m (reflection and refraction).
+    void render_roots_near(bool water_view);
+    // Surface level 0 of the texture through the helper; false (logged) when it cannot begin.
+    bool begin_pass(render_to_surface* target, gfx_texture* texture, gfx_surface** surface);
+    void end_pass(render_to_surface* target);
+    float water_plane_y() const;
+
+    int frame_depth_ = 0;
+
     void free_camera();
     void leave_objects_view();
     // Settings, designs, situations and the log are all written beside the program: a folder

@@ -1,5 +1,6 @@
 #include "shell/scene_proxie.h"
 
+#include "core/app_state.h"
 #include "core/gui_services.h"
 #include "core/sound_system.h"
 #include "platform/messages.h"
@@ -45,6 +46,24 @@ bool scene_proxie::gui_mouse_move(int x, int y) {
 bool scene_proxie::gui_mouse_down(int x, int y) { return gui_link().on_mouse_down(x, y, 0); }
 
 void scene_proxie::gui_mouse_up() { gui_link().on_mouse_up(); }
+
+float scene_proxie::path_fog_distance(float altitude) {
+    return g_state != nullptr ? g_state->path_fog_density(altitude) : scene_services::path_fog_distance(altitude);
+}
+
+int scene_proxie::collect_labels(object_label* out, int capacity) {
+    return owner_->collect_labels(out, capacity);
+}
+
+void scene_proxie::render_pass(render_pass_kind kind) {
+    switch (kind) {
+        case render_pass_kind::reflection: owner_->render_reflection_pass(); break;
+        case render_pass_kind::refraction: owner_->render_refraction_pass(); break;
+        case render_pass_kind::shadow: owner_->render_shadow_pass(); break;
+        case render_pass_kind::overhead: owner_->render_overhead_pass(); break;
+        case render_pass_kind::night_vision: owner_->render_night_vision_pass(); break;
+    }
+}
 
 void scene_proxie::camera_relative_motion(const frame* f, vec3* position, vec3* velocity) {
     if (f == nullptr) {

@@ -30,6 +30,12 @@ public:
     bool gui_mouse_move(int x, int y) override;
     bool gui_mouse_down(int x, int y) override;
     void gui_mouse_up() override;
+    // The sight-line fog of the application state.
+    float path_fog_distance(float altitude) override;
+    // The scene's systems, rockets and missiles by name.
+    int collect_labels(object_label* out, int capacity) override;
+    // The scene's off-screen passes.
+    void render_pass(render_pass_kind kind) override;
     // The frame's position and motion in the camera's axes (for positional sound).
     void camera_relative_motion(const frame* f, vec3* position, vec3* velocity) override;
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/frame.h"
 #include "platform/math3d.h"
@@ -15,6 +16,14 @@
 #include "simulation/mach_table.h"
 
 constexpr int aero_max_wing_sets = 8;
+
+// One vertex of the airframe's meshes: position (cm, body axis along z, nose tip at
+// -body_length / 2), normal and texture coordinates; 32 bytes, as the device draws them.
+struct aero_vertex {
+    vec3 position;
+    vec3 normal;
+    float u = 0.0f, v = 0.0f;
+};
 
 class aero_config : public frame {
 public:
@@ -39,6 +48,32 @@ public:
     // trim_alpha (rad) is at most 0.5, and 0 where it is undefined.
     void get_coefficients(float mach, bool motor_burning, float& drag_coefficient, float& cn_alpha,
                           float& trim_alpha) const;
+
+    // ---- Geometry (aero_config_geometry.cpp) ----
+    // Bounds the dimensions, then rebuilds the body of revolution: 9 profile segments (nose
+    // cap, ogive, cylinder, boat tail, base ring) turned in 18 steps, 972 vertices.
+    void build_body(bool with_normals);
+    // One wing set's panel: 3 chord segments of the hexagonal section, upper and lower face,
+    // and the tip closure, 48 vertices. Nothing for a set outside 0..7.
+    void build_wing_set(int set, bool with_normals);
+    // Diameters (DS, DC, DB, nozzle exit, spans) or lengths (LN, LC, LT, CG, chords, wing
+    // places) times the factor, then rebuilt; a factor within 0.001 of 1 changes nothing.
+    void scale_diameters(float factor);
+    void scale_lengths(float factor);
+
+    // ---- Drawing (aero_config_draw.cpp) ----
+    // In the scene: the airframe (not in the second root pass), then the children.
+    void render() override;
+    // The design views (own projection and light; x, y, z in body lengths): the body, then
+    // each used wing set; draw_body may mark the centre-of-pressure range and the CG.
+    void draw(float angle_x, float angle_y, float x, float y, float z, bool translucent);
+    void draw_body(float angle_x, float angle_y, float x, float y, float z, bool show_markers,
+                   bool translucent);
+    void draw_wing_set(int set, float angle_x, float angle_y, float x, float y, float z,
+                       bool highlighted);
+
+    std::vector<aero_vertex> body_vertices;
+    std::vector<aero_vertex> wing_vertices[aero_max_wing_sets];
 
     // What a file may give (cm): a body at most 10 m across and each section at most 100 m.
     static constexpr float k_max_diameter = 1000.0f;

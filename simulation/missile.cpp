@@ -114,13 +114,18 @@ void missile::compute_masses() {
     }
 }
 
+void missile::rebuild_airframe() {
+    aero->build_body(true);
+    for (int s = 0; s < aero->NW; ++s) aero->build_wing_set(s, true);
+}
+
 void missile::layout_parts() {
     if (aero == nullptr || motor == nullptr || !warhead_part || !seeker_part) return;
     aero->nozzle_exit_diameter = motor->exit_diameter;
-    aero->clamp_dimensions();
+    rebuild_airframe();
     warhead_part->seeker_diameter = seeker_part->seeker_diameter;
     warhead_part->seeker_head_diameter = seeker_part->seeker_diameter;
-    warhead_part->compute_performance();
+    warhead_part->compute(true);
     const float warhead_diameter = std::max(warhead_part->DS, warhead_part->DC);
     required_diameter =
         std::max({warhead_diameter, motor->chamber_diameter, seeker_part->seeker_diameter}) + 0.5f;
@@ -140,7 +145,7 @@ void missile::fit_airframe() {
         std::max({warhead_diameter, motor->chamber_diameter, seeker_part->seeker_diameter}) + 0.5f;
     required_length = warhead_part->LN + motor->overall_length + 4.0f * seeker_part->seeker_diameter;
     warhead_part->seeker_diameter = seeker_part->seeker_diameter;
-    warhead_part->compute_performance();
+    warhead_part->compute(true);
     const float across = required_diameter / aero->DC;
     const float along = required_length / aero->body_length;
     aero->DS *= across;
@@ -157,7 +162,7 @@ void missile::fit_airframe() {
         aero->HR[s] *= along;
         aero->XW[s] *= along;
     }
-    aero->clamp_dimensions();
+    rebuild_airframe();
     compute_masses();
     fits = 1;
 }
@@ -478,12 +483,13 @@ void missile::draw_path() {
     gfx_device* d = current_device();
     if (d == nullptr) return;
     // The points are absolute: the world transform takes the origin offset off again. The
-    // shared path texture is not bound yet; stage 0 is left empty.
+    // missiles' paths are drawn in the shared yellow.
     const vec3 offset = g_state != nullptr ? g_state->origin_offset : vec3{};
     device_set_world(mat_translation(-offset));
     device_set_lighting(false);
-    CHECK_HR(d->set_texture(0, nullptr));
+    CHECK_HR(d->set_texture(0, g_state != nullptr ? g_state->objects.yellow_texture.get() : nullptr));
     CHECK_HR(d->set_fvf(FVF_XYZ));
     CHECK_HR(d->draw_primitive_up(PT_LINESTRIP, path.count - 1, path.points, static_cast<int>(sizeof(vec3))));
+    CHECK_HR(d->set_texture(0, nullptr));
     device_set_lighting(true);
 }

@@ -123,6 +123,8 @@ public:
 private:
     void update_air_data();
     void compute_masses();
+    // The airframe's meshes after its dimensions changed: the body and every used wing set.
+    void rebuild_airframe();
     // One flight step of dt seconds; false when the step ended the flight (self-destruct).
     bool fly(float dt);
     void fall(float dt);

@@ -265,12 +265,14 @@ void rocket::render() {
     if (g_app == nullptr || !g_app->use_path || path.count < 2) return;
     gfx_device* d = current_device();
     if (d == nullptr) return;
-    // The points are absolute: the world transform takes the origin offset off again.
+    // The points are absolute: the world transform takes the origin offset off again. The
+    // rockets' paths are drawn in the shared orange.
     device_set_world(mat_translation(-g_state->origin_offset));
     device_set_lighting(false);
-    CHECK_HR(d->set_texture(0, nullptr));
+    CHECK_HR(d->set_texture(0, g_state != nullptr ? g_state->objects.orange_texture.get() : nullptr));
     CHECK_HR(d->set_fvf(FVF_XYZ));
     CHECK_HR(d->draw_primitive_up(PT_LINESTRIP, path.count - 1, path.points, static_cast<int>(sizeof(vec3))));
+    CHECK_HR(d->set_texture(0, nullptr));
     device_set_lighting(true);
 }
 

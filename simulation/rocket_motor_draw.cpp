@@ -1,6 +1,6 @@
 // The motor's drawing: the casing in the scene, and the design screens' own views of the casing
-// and the charges. The shared casing and environment textures are not bound yet: the casing is
-// drawn in its material alone.
+// and the charges. The casing is metal: the shared surface texture with the environment map
+// over it.
 #include <cstddef>
 
 #include "core/app_state.h"
@@ -8,6 +8,7 @@
 #include "core/device_calls.h"
 #include "platform/gfx_device.h"
 #include "simulation/rocket_motor.h"
+#include "simulation/weapon_stages.h"
 
 // The name this file's device results are logged under.
 constexpr const char k_hr_source[] = "rocket_motor";
@@ -91,7 +92,9 @@ void rocket_motor::render() {
     gfx_device* d = current_device();
     if (d == nullptr) return;
     device_set_world(casing_world(world));
+    set_metal_stages(d);
     draw_triangles(d, casing_);
+    restore_metal_stages(d);
 }
 
 void rocket_motor::draw(float pitch, float yaw, float x, float y, float z, bool see_through) {
@@ -103,7 +106,9 @@ void rocket_motor::draw(float pitch, float yaw, float x, float y, float z, bool 
     device_set_world(assembled_view() ? casing_world(world)
                                       : mat_rotation_y(yaw) * mat_rotation_x(pitch) *
                                             mat_translation(l * x, l * y, l * z));
+    set_metal_stages(d);
     draw_triangles(d, casing_);
+    restore_metal_stages(d);
 }
 
 void rocket_motor::draw_charges(int i, float pitch, float yaw, float x, float y, float z, bool in_place) {

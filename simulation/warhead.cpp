@@ -10,14 +10,14 @@
 
 namespace {
 
-constexpr double k_pi = 3.14159265358979323846;
+constexpr double k_pi_d = 3.14159265358979323846;
 constexpr double k_degrees_per_radian = 57.29578;
 constexpr double k_explosive_density = 2.0;  // g/cm³
 constexpr double k_steel_density = 8.0;      // g/cm³
 
 // Volume in cm³ of a frustum of the given length between end diameters a and b.
 double frustum_volume(double length, double a, double b) {
-    return k_pi * length * (a * a + a * b + b * b) / 12.0;
+    return k_pi_d * length * (a * a + a * b + b * b) / 12.0;
 }
 
 float bounded(float value, float low, float high) { return std::min(std::max(value, low), high); }
@@ -25,11 +25,12 @@ float bounded(float value, float low, float high) { return std::min(std::max(val
 }  // namespace
 
 warhead::warhead() {
+    type = FRAME_WARHEAD;
     copy_text(name, "New Warhead");
     for (float& angle : fragment_angles) {
-        angle = static_cast<float>(program_rand()) / 32767.0f * static_cast<float>(2.0 * k_pi);
+        angle = static_cast<float>(program_rand()) / 32767.0f * static_cast<float>(2.0 * k_pi_d);
     }
-    compute_performance();
+    compute(true);
 }
 
 float warhead::smart_fuse_delay(float closing_speed_now) const {
@@ -84,7 +85,7 @@ void warhead::compute_performance() {
     // Kill distance: the N fragments spread over the band 2 pi R (L + ER R); R is where their
     // density falls to the kill threshold.
     const double length = LN * 0.01;
-    const double spread = fragment_count / (2.0 * k_pi * KT);
+    const double spread = fragment_count / (2.0 * k_pi_d * KT);
     const double r = (std::sqrt(length * length + 4.0 * ER * spread) - length) / (2.0 * ER);
     kill_distance = static_cast<float>(r);
 
@@ -112,7 +113,7 @@ void warhead::effects_at_distance(float distance) {
     }
     if (d > 0.0) {
         effects.fragment_density =
-            static_cast<float>(fragment_count / ((d * ER + length) * 2.0 * k_pi * d));
+            static_cast<float>(fragment_count / ((d * ER + length) * 2.0 * k_pi_d * d));
     }
 }
 
@@ -174,7 +175,7 @@ bool warhead::load(const char* design_name) {
     in.bound("[fuse_delay]", fuse_delay, 0.0f, 100.0f);
     in.bound("[target_length]", target_length, 10.0f, 500.0f);
     in.bound("[fuse_angle]", fuse_angle, 0.0f, 80.0f);
-    compute_performance();
+    compute(true);
     copy_text(name, path.name);
     return true;
 }

@@ -8,7 +8,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "core/frame.h"
+#include "platform/math3d.h"
 #include "simulation/design_name.h"
 
 constexpr int warhead_fragment_angles = 36;
@@ -23,10 +26,38 @@ struct blast_results {
     float fragment_density = 0.0f;  // fragments per m²
 };
 
-class warhead {
+// One vertex of the warhead's preview meshes: position (cm, axis along z, front at
+// -LN / 2), normal and colour (ARGB); 28 bytes, as the device draws them.
+struct warhead_vertex {
+    vec3 position;
+    vec3 normal;
+    std::uint32_t colour = 0;
+};
+
+// The warhead is a frame (owned by its missile, not in the scene graph) so the missile's
+// assembled view can place and draw it like the other parts.
+class warhead : public frame {
 public:
-    // The defaults, with the 36 fragment preview angles drawn from the program's rand.
+    // The defaults, with the 36 fragment preview angles drawn from the program's rand, then
+    // everything computed with the previews.
     warhead();
+
+    // compute_performance, then the body mesh; with previews also the fragment lines and the
+    // guidance-section and seeker-head shapes; then the frame's box and radius.
+    void compute(bool with_previews);
+    // The preview meshes (warhead_draw.cpp): surfaces of revolution in 18 steps of 20 degrees.
+    void build_body();
+    void build_fragments();
+    void build_guidance_section();
+    void build_seeker_head();
+    // In the scene (not in the second root pass): the body, then its case again as wireframe.
+    void render() override;
+    // The design views: the body (and the fragment lines when asked) with its own projection
+    // and light, x, y, z in (LN + DC + DS); the two seeker shapes in a colour (0..1 each)
+    // with the frame's world transform.
+    void draw(float pitch, float yaw, float x, float y, float z, bool show_fragments);
+    void draw_guidance_section(float r, float g, float b);
+    void draw_seeker_head(float r, float g, float b);
 
     // Reads "warheads\<name>.txt" and recomputes every derived value; false (nothing changed)
     // when the name is refused or the file does not open. Each value outside its range
@@ -94,4 +125,10 @@ public:
 
     float fragment_angles[warhead_fragment_angles] = {};  // rad, preview only
     float seeker_head_diameter = 10.0f;                   // cm, preview only
+
+    // The preview meshes: body triangles, fragment lines, guidance section and seeker head.
+    std::vector<warhead_vertex> body_vertices;
+    std::vector<warhead_vertex> fragment_vertices;
+    std::vector<warhead_vertex> guidance_vertices;
+    std::vector<warhead_vertex> seeker_vertices;
 };

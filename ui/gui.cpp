@@ -61,6 +61,14 @@ public:
     void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) override {
         if (g_overlay) g_overlay->draw_map_symbol(x, y, size, kind, colour);
     }
+    void begin_label_text(int font) override { if (g_overlay) g_overlay->begin_text(font); }
+    void draw_label_text(float x, float y, const char* text, std::uint32_t colour, int font) override {
+        if (g_overlay) g_overlay->draw_text_font(x, y, text, colour, 1.0f, 1.0f, font);
+    }
+    void end_label_text(int font) override { if (g_overlay) g_overlay->end_text(font); }
+    vec2 gui_scale() const override {
+        return g_overlay != nullptr ? vec2{g_overlay->gui_scale[0], g_overlay->gui_scale[1]} : vec2{1.0f, 1.0f};
+    }
     void open_dialog(gui_dialog which) override {
         if (g_gui) g_gui->open_dialog(dialog_of(which));
     }
@@ -489,6 +497,8 @@ void gui::render() {
     gui_painter* painter = current_painter();
     if (!visible || !display || painter == nullptr) return;
     painter->begin_pass(gui_view);
+    // In a run the simulated objects are named under the status line and the windows.
+    if (kind == window_kind::menu_bar && g_state != nullptr) g_state->draw_selection_and_labels();
     draw();
     painter->end_pass();
     flush_closed_windows();

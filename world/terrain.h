@@ -226,6 +226,8 @@ private:
     float interpolate(float fx, float fz) const;
     void camera_position(vec3* position, vec3* forward) const;
     void decide_passes(float altitude_over_water, float sea_range);
+    // The passes decided above, each through the scene's forwarder.
+    void run_passes() const;
     void follow_camera(const vec3& camera, const vec3& forward);
     void stitch_near_tiles();
 

@@ -6,6 +6,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/scene_services.h"
 #include "world/terrain.h"
 
 namespace {
@@ -185,6 +186,14 @@ void terrain::decide_passes(float altitude_over_water, float sea_range) {
     passes.night_vision = night_vision;
 }
 
+void terrain::run_passes() const {
+    if (passes.reflection) render_reflection();
+    if (passes.refraction) render_refraction();
+    if (passes.overhead) render_overhead();
+    if (passes.shadow) render_shadow();
+    if (passes.night_vision) render_night_vision();
+}
+
 void terrain::follow_camera(const vec3& camera, const vec3& forward) {
     const float target[3] = {camera.x - grid_origin[0] + half_extent * forward.x,
                              camera.y - grid_origin[1],
@@ -222,6 +231,7 @@ void terrain::update() {
     const float sea_range = water.patch_size * 0.002f * water.lod_distance;
     water_height_ratio = h / sea_range;
     decide_passes(h, sea_range);
+    run_passes();
     follow_camera(camera, forward);
     water.update();
 

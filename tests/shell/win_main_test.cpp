@@ -360,8 +360,9 @@ TEST(SceneSteps, ShutdownTwiceWritesSettingsOnlyWhenReadAndStartupCaptionsEndOnI
         EXPECT_STREQ(plain.design_missile->name, "New Missile");
         EXPECT_NE(plain.design_missile->motor, nullptr);
         EXPECT_NE(plain.design_missile->aero, nullptr);
+        app.menu_mode = 1;
         plain.render_frame();
-        // A black frame cleared and presented through the device.
+        // A black menu frame cleared and presented through the device.
         ASSERT_NE(null_adapter->last_device, nullptr);
         EXPECT_EQ(null_adapter->last_device->clear_count, 1);
         EXPECT_EQ(null_adapter->last_device->last_clear_color, 0xFF000000u);

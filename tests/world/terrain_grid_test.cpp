@@ -7,6 +7,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/scene_services.h"
 #include "world/terrain.h"
 
 namespace {
@@ -220,4 +221,36 @@ TEST_F(TerrainGridTest, TheWaterLevelIsTheCameraBlockLevelInDepthSceneries) {
     place_camera(-10.0f, 100.0f, 50 * 30.0f);  // off the grid: unchanged
     ground_->update_lod();
     EXPECT_FLOAT_EQ(state_->water_level, 3.0f);
+}
+
+namespace {
+
+// Writes down the passes the terrain's update asks the scene for.
+class pass_log : public scene_services {
+public:
+    std::vector<render_pass_kind> passes;
+    void render_pass(render_pass_kind kind) override { passes.push_back(kind); }
+};
+
+}  // namespace
+
+TEST_F(TerrainGridTest, TheDuePassesRunThroughTheScenesForwardersInOrder) {
+    pass_log log;
+    install_scene_services(&log);
+    app_->use_shadow = 1;
+    app_->night_vision = 1;
+    state_->shadow_alt = 150.0f;
+    ground_->water.wave_height = 2.0f;
+    ground_->water.build_spectrum();
+    place_camera(0.0f, 20.0f, 0.0f);
+    ground_->update();
+    EXPECT_EQ(log.passes, std::vector<render_pass_kind>({render_pass_kind::reflection, render_pass_kind::refraction,
+                                                         render_pass_kind::overhead, render_pass_kind::shadow,
+                                                         render_pass_kind::night_vision}));
+    log.passes.clear();
+    app_->night_vision = 0;
+    place_camera(0.0f, 100000.0f, 0.0f);  // far above the water: none is due
+    ground_->update();
+    EXPECT_TRUE(log.passes.empty());
+    install_scene_services(nullptr);
 }

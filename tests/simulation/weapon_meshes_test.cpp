@@ -1,0 +1,140 @@
+// The warhead's preview meshes and the airframe and warhead drawn in the scene.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/device_calls.h"
+#include "core/recording_services.h"
+#include "platform/recording_device.h"
+#include "simulation/aero_config.h"
+#include "simulation/warhead.h"
+
+namespace {
+
+void expect_unit_finite(const std::vector<warhead_vertex>& list) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const vec3& n = list[i].normal;
+        ASSERT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z)) << "vertex " << i;
+        ASSERT_NEAR(length(n), 1.0f, 1e-4f) << "vertex " << i;
+    }
+}
+
+class WeaponDrawing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        present_params params;
+        params.back_buffer_width = 800;
+        params.back_buffer_height = 600;
+        device_ = std::make_unique<recording_device>(params);
+        use_device(device_.get());
+        g_app = &app_;
+        g_state = &state_;
+    }
+    void TearDown() override {
+        g_state = nullptr;
+        g_app = nullptr;
+        use_device(nullptr);
+    }
+    std::unique_ptr<recording_device> device_;
+    d3d_app app_;
+    app_state state_;
+};
+
+}  // namespace
+
+TEST(WarheadMeshes, TheDefaultWarheadHasItsBodyAndDraws144FragmentLines) {
+    warhead w;
+    EXPECT_EQ(w.type, FRAME_WARHEAD);
+    ASSERT_EQ(w.body_vertices.size(), 8u * 108u);
+    expect_unit_finite(w.body_vertices);
+    // 144.5 fragments: 6 rings of 24.
+    EXPECT_EQ(w.fragment_vertices.size(), 2u * 144u);
+    EXPECT_EQ(w.guidance_vertices.size(), 3u * 108u);
+    EXPECT_EQ(w.seeker_vertices.size(), 3u * 108u);
+    expect_unit_finite(w.guidance_vertices);
+    expect_unit_finite(w.seeker_vertices);
+    // The front face is explosive and faces forward; the case's box follows the dimensions.
+    EXPECT_EQ(w.body_vertices[0].colour, 0xFFFF8000u);
+    EXPECT_LT(w.body_vertices[0].normal.z, -0.99f);
+    EXPECT_FLOAT_EQ(w.base_box.max.z, w.LN / 2.0f);
+    EXPECT_FLOAT_EQ(w.radius, w.LN / 2.0f);
+    // The first line of ring 0 leaves the front rim at the first fragment angle.
+    const vec3& p = w.fragment_vertices[0].position;
+    EXPECT_NEAR(std::atan2(p.y, p.x), std::remainder(w.fragment_angles[0], 2.0f * k_pi), 1e-4f);
+    EXPECT_NEAR(std::hypot(p.x, p.y), w.DS / 2.0f, 1e-4f);
+}
+
+TEST(WarheadMeshes, ManyFragmentsDrawAsElevenRingsOf45) {
+    warhead w;
+    w.DC = 30.0f;
+    w.LN = 60.0f;
+    w.fragment_mass = 1.0f;  // a heavy case of light fragments: thousands of them
+    w.compute(true);
+    ASSERT_GE(w.fragment_count, 512.0f);
+    EXPECT_EQ(w.fragment_vertices.size(), 2u * 495u);
+    expect_unit_finite(w.body_vertices);
+    // Without previews only the body is rebuilt.
+    w.fragment_mass = 25.0f;
+    w.compute(false);
+    EXPECT_EQ(w.fragment_vertices.size(), 2u * 495u);
+}
+
+TEST_F(WeaponDrawing, TheAirframeDrawsBodyCapAndFourTurnsOfEachWingSetOutsidePass2) {
+    aero_config c;
+    c.build_body(true);
+    for (int s = 0; s < c.NW; ++s) c.build_wing_set(s, true);
+    c.render();
+    ASSERT_EQ(device_->draws().size(), 2u + 4u * static_cast<std::size_t>(c.NW));
+    EXPECT_EQ(device_->draws()[0].primitive_count, (972 - 324) / 3);
+    EXPECT_EQ(device_->draws()[1].primitive_count, 108);
+    EXPECT_EQ(device_->draws()[2].primitive_count, 16);
+    EXPECT_EQ(device_->draws()[0].stride, 32);
+    EXPECT_FLOAT_EQ(device_->draws()[1].state.material.diffuse.a, 0.6f);
+    // The stages and lighting states are put back.
+    EXPECT_EQ(device_->texture_stage_state(1, TSS_COLOROP), static_cast<std::uint32_t>(TOP_DISABLE));
+    EXPECT_EQ(device_->render_state(RS_SPECULARENABLE), 0u);
+
+    device_->clear_records();
+    state_.render_pass = 2;
+    c.render();
+    EXPECT_TRUE(device_->draws().empty());
+}
+
+TEST_F(WeaponDrawing, TheWarheadDrawsItsBodyThenTheCaseAsWireframe) {
+    warhead w;
+    w.render();
+    ASSERT_EQ(device_->draws().size(), 2u);
+    EXPECT_EQ(device_->draws()[0].primitive_count, 288);
+    EXPECT_EQ(device_->draws()[0].stride, 28);
+    EXPECT_EQ(device_->draws()[1].primitive_count, 216);
+    EXPECT_EQ(device_->draws()[1].state.render[RS_FILLMODE], static_cast<std::uint32_t>(FILL_WIREFRAME));
+    EXPECT_NE(device_->render_state(RS_FILLMODE), static_cast<std::uint32_t>(FILL_WIREFRAME));
+
+    device_->clear_records();
+    w.draw(0.0f, 0.0f, 0.0f, 0.0f, 2.0f, true);
+    ASSERT_EQ(device_->draws().size(), 2u);
+    EXPECT_EQ(device_->draws()[1].type, static_cast<std::uint32_t>(PT_LINELIST));
+    EXPECT_EQ(device_->draws()[1].primitive_count, 144);
+}
+
+TEST_F(WeaponDrawing, TheBodyPreviewMarksTheCgAloneUntilTheTablesAreComputed) {
+    recording_scene_services marks;
+    install_scene_services(&marks);
+    aero_config c;
+    c.build_body(true);
+    const mat4 view = mat_translation(1.0f, 2.0f, 3.0f);
+    device_->set_transform(TS_VIEW, view);
+    c.draw_body(0.1f, 0.2f, 0.0f, 0.0f, 3.0f, true, true);
+    ASSERT_EQ(device_->draws().size(), 2u);
+    EXPECT_FLOAT_EQ(device_->draws()[0].state.material.diffuse.a, 0.75f);  // see-through body
+    EXPECT_FLOAT_EQ(device_->draws()[1].state.material.diffuse.a, 0.8f);
+    ASSERT_EQ(marks.marks.size(), 1u);
+    EXPECT_EQ(marks.marks[0].colour, 0xFFFF0000u);
+    EXPECT_FLOAT_EQ(marks.marks[0].at.z, c.CG - c.body_length / 2.0f);
+    // The caller's view comes back.
+    EXPECT_FLOAT_EQ(device_->transform(TS_VIEW).m[3][2], 3.0f);
+    install_scene_services(nullptr);
+}
