@@ -218,7 +218,11 @@ void scene::destroy_design_system() {
 }
 
 void scene::release_terrain() { ground.release(); }
-void scene::release_globe() { globe.release(); }
+// The sky's device objects go with the globe's, while the device still exists.
+void scene::release_globe() {
+    globe.release();
+    sky.release();
+}
 void scene::clear_scene() { clear(true); }
 void scene::shutdown_gui() { gui_link().shutdown(); }
 void scene::release_app_state_objects() {

@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/frame.h"
+#include "platform/image.h"
 #include "platform/program_rand.h"
 
 namespace {
@@ -17,6 +18,8 @@ constexpr double k_earth_radius = 6366707.0;
 constexpr double k_earth_radius_sq = 4.0534958e13;
 constexpr float k_draw_reach = 1.8f;  // puffs this many extents away or farther are not drawn
 constexpr float k_emissive_scale = 1.0f / 192.0f;
+constexpr float k_inset = 0.5f / clouds::k_tile;       // of a tile
+constexpr float k_inner = 1.0f - 2.0f * k_inset;
 
 gfx_device* device() { return g_app != nullptr ? g_app->device.get() : nullptr; }
 
@@ -58,6 +61,33 @@ void clouds::init() {
     if (layer_texture == nullptr) {
         g_app->load_texture("graphics\\clouds.dds", &layer_texture, k_texture_mode_plain, true);
     }
+    build_atlas();
+}
+
+// Each picture is taken into its tile by nearest texel, whatever its own size.
+void clouds::build_atlas() {
+    gfx_device* d = device();
+    if (d == nullptr || atlas) return;
+    const int width = k_tile * k_atlas_columns, height = k_tile * k_atlas_rows;
+    if (!CHECK_HR(d->create_texture(width, height, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &atlas))) return;
+    locked_rect r;
+    if (!CHECK_HR(atlas->lock_rect(0, &r))) return;
+    for (int i = 0; i < k_textures; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "graphics\\cloud%d.dds", i);
+        image picture;
+        const bool have = image_load_file(name, &picture) == S_OK && !picture.empty();
+        const int x0 = (i % k_atlas_columns) * k_tile, y0 = (i / k_atlas_columns) * k_tile;
+        for (int y = 0; y < k_tile; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(r.bits) +
+                                                         static_cast<std::size_t>(y0 + y) * r.pitch);
+            for (int x = 0; x < k_tile; ++x) {
+                row[x0 + x] = have ? picture.pixel(x * picture.width / k_tile, y * picture.height / k_tile)
+                                   : 0xFFFFFFFFu;
+            }
+        }
+    }
+    CHECK_HR(atlas->unlock_rect(0));
 }
 
 void clouds::set_puff_size(float size) {
@@ -170,9 +200,15 @@ void clouds::render() {
         const puff& f = puffs[i];
         if (!(f.distance < reach)) continue;
         const vec3 at{c.x + f.x, c.y + f.y, c.z + f.z};
+        // The puff's tile, half a texel in from its edges so filtering stays inside it.
+        const int tile = static_cast<int>(f.selector) % k_textures;
+        const float u0 = static_cast<float>(tile % k_atlas_columns) + k_inset;
+        const float v0 = static_cast<float>(tile / k_atlas_columns) + k_inset;
         for (const vertex& q : quad) {
             const vec3 p = transform_coord(vec3{q.x, q.y, q.z}, billboard) + at;
-            stream_.push_back({p.x, p.y, p.z, 0.0f, 1.0f, 0.0f, q.u, q.v});
+            stream_.push_back({p.x, p.y, p.z, 0.0f, 1.0f, 0.0f,
+                               (u0 + q.u * k_inner) / k_atlas_columns,
+                               (v0 + q.v * k_inner) / k_atlas_rows});
         }
     }
     if (stream_.empty()) return;
@@ -187,7 +223,7 @@ void clouds::render() {
     d->set_render_state(RS_ALPHATESTENABLE, 0);
     d->set_render_state_f(RS_FOGDENSITY, fog_density(get_translation(cam).y));
     d->set_material(m);
-    d->set_texture(0, puff_textures[0]);
+    d->set_texture(0, atlas.get());
     d->set_transform(TS_WORLD, mat_identity());
     d->set_fvf(k_fvf);
     CHECK_HR(d->draw_primitive_up(PT_TRIANGLELIST, static_cast<int>(stream_.size() / 3),
@@ -206,4 +242,5 @@ void clouds::release() {
     }
     if (layer_texture != nullptr) g_app->release_texture(&layer_texture);
     layer_texture = nullptr;
+    atlas.reset();
 }

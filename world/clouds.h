@@ -18,6 +18,10 @@ public:
     static constexpr int k_max_puffs = 10000;
     static constexpr int k_textures = 8;
     static constexpr std::uint32_t k_sort_interval = 200;  // ms between sorts
+    // The eight puff pictures side by side in one texture: 4 x 2 tiles of 128 texels.
+    static constexpr int k_tile = 128;
+    static constexpr int k_atlas_columns = 4;
+    static constexpr int k_atlas_rows = 2;
     struct puff {
         float x = 0, y = 0, z = 0;
         float selector = 0;   // creation index + 0.1: its texture is trunc(selector) mod 8
@@ -59,10 +63,14 @@ public:
     gfx_material material;
     gfx_texture* puff_textures[k_textures] = {};
     gfx_texture* layer_texture = nullptr;
+    // The puff pictures packed for the one streamed draw; a missing picture leaves its tile
+    // opaque white (the puff draws untextured).
+    texture_ptr atlas;
     std::uint32_t last_sort = 0;
     bool sorted_once = false;
 
 private:
     float fog_density(float camera_y) const;
+    void build_atlas();
     std::vector<vertex> stream_;
 };

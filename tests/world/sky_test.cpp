@@ -437,6 +437,19 @@ TEST_F(Clouds, EarthDropAndTheDrawReach) {
     ASSERT_EQ(device().draws().size(), 1u);
     EXPECT_EQ(device().draws()[0].primitive_count, 2 * near);
     EXPECT_LT(near, c.puff_count);
+    // One texture holds the eight pictures; each puff's corners stay inside its own tile.
+    const draw_record& draw = device().draws()[0];
+    EXPECT_EQ(draw.textures[0], c.atlas.get());
+    const auto* v = reinterpret_cast<const clouds::vertex*>(draw.vertices.data());
+    int first = 0;
+    while (!(c.puffs[first].distance < 1.8f * c.extent)) ++first;
+    const int tile = static_cast<int>(c.puffs[first].selector) % 8;
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_GT(v[k].u * 4.0f, static_cast<float>(tile % 4));
+        EXPECT_LT(v[k].u * 4.0f, static_cast<float>(tile % 4 + 1));
+        EXPECT_GT(v[k].v * 2.0f, static_cast<float>(tile / 4));
+        EXPECT_LT(v[k].v * 2.0f, static_cast<float>(tile / 4 + 1));
+    }
 }
 
 TEST_F(Clouds, DropAtOneHundredKilometres) {
