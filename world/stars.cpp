@@ -1,6 +1,7 @@
 #include "world/stars.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 #include <string>
 
@@ -15,6 +16,8 @@ namespace {
 constexpr const char k_hr_source[] = "stars";
 constexpr float k_degree = 0.017453292f;
 constexpr int k_texture_mode_plain = 0;
+// The largest star size kept: a star of this size is 0.15 m across on the 10 m sphere.
+constexpr float k_max_size = 100.0f;
 
 gfx_device* device() { return g_app != nullptr ? g_app->device.get() : nullptr; }
 
@@ -57,11 +60,21 @@ void stars::load(const char* file) {
             float declared = 0.0f;  // the file's own count is not trusted as a limit
             next_float(&in, &declared);
             float size = 0, b = 0, c = 0;
+            int clamped = 0;
             while (star_count < k_max_stars && next_float(&in, &size) && next_float(&in, &b) &&
                    next_float(&in, &c)) {
+                if (!std::isfinite(size) || !std::isfinite(b) || !std::isfinite(c)) {
+                    log_line("%s: star %d is not a number, reading stops", file, star_count + 1);
+                    break;
+                }
+                if (size < 0.0f || size > k_max_size) {
+                    size = std::clamp(size, 0.0f, k_max_size);
+                    ++clamped;
+                }
                 star_quad(size, b, c, out + star_count * k_vertices_per_star);
                 ++star_count;
             }
+            if (clamped > 0) log_line("%s: %d star sizes out of 0..%g, clamped", file, clamped, k_max_size);
         }
         CHECK_HR(vertex_buffer->unlock());
     }

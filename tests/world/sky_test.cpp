@@ -268,6 +268,14 @@ TEST_F(Stars, StarAtZeroAnglesLiesAheadOnTheSphere) {
     EXPECT_NEAR(q[0].y + s / 2, 0.0f, 1e-6);
     EXPECT_NEAR(q[0].z, 10.0f, 1e-6);
     EXPECT_NEAR(q[2].x - q[0].x, s, 1e-6);
+    // Sizes are bounded and a value that is no number stops the reading; the stars before
+    // it stay.
+    tmp_.write("graphics/bad_stars.txt", "3\r\n1e9 10 10\r\n2 20 20\r\n5 1e39 0\r\n3 30 30\r\n");
+    field.load("graphics\\bad_stars.txt");
+    EXPECT_EQ(field.star_count, 2);
+    const std::string log = app_.log_text();
+    EXPECT_NE(log.find("bad_stars.txt: 1 star sizes out of 0..100, clamped"), std::string::npos) << log;
+    EXPECT_NE(log.find("bad_stars.txt: star 3 is not a number"), std::string::npos) << log;
     // A missing file gives no stars and no failure.
     field.load("graphics\\none.txt");
     EXPECT_EQ(field.star_count, 0);
