@@ -20,17 +20,22 @@ const char* const k_dome_vs =
 // horizon as the sight line's path through the fog layer grows: c2 = (air fog distance,
 // layer depth above the camera, 2.3 / air fog distance, e). Around the sun (against the
 // light's direction c6) a glow of the sun's colour (c5 rgb), stronger in a bright sky
-// (c5 w, the sky's green). Below the horizon the fog colour.
+// (c5 w, the sky's green). Below the horizon the fog colour. Powers by repeated squaring:
+// pow and exp per pixel cost the software rasteriser most of its time here.
 const char* const k_dome_ps =
     "void main() {\n"
     "    vec3 dir = normalize(gl_TexCoord[0].xyz);\n"
-    "    float up = max(dir.y, 0.0);\n"
-    "    float path = ps_c[2].y / max(up, 0.002);\n"
-    "    float clear = pow(ps_c[2].w, -ps_c[2].z * path);\n"
+    "    float up = max(dir.y, 0.002);\n"
+    "    float clear = exp2(-1.442695 * ps_c[2].z * ps_c[2].y / up);\n"
     "    vec3 c = mix(ps_c[3].rgb, ps_c[4].rgb, clear);\n"
-    "    vec3 to_sun = -normalize(ps_c[6].xyz);\n"
-    "    float facing = max(dot(dir, to_sun), 0.0);\n"
-    "    float glow = 0.35 * pow(facing, 6.0) + 0.5 * pow(facing, 64.0);\n"
+    "    float f = max(dot(dir, -normalize(ps_c[6].xyz)), 0.0);\n"
+    "    float f2 = f * f;\n"
+    "    float f4 = f2 * f2;\n"
+    "    float f64 = f4 * f4;\n"
+    "    f64 *= f64;\n"
+    "    f64 *= f64;\n"
+    "    f64 *= f64;\n"
+    "    float glow = 0.35 * f4 * f2 + 0.5 * f64;\n"
     "    c += ps_c[5].rgb * glow * clamp(ps_c[5].w + 0.25, 0.0, 1.0);\n"
     "    if (dir.y < 0.0) c = ps_c[3].rgb;\n"
     "    gl_FragColor = vec4(clamp(c, 0.0, 1.0), 1.0);\n"
