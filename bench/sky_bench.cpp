@@ -30,6 +30,7 @@ constexpr float k_latitude = 20.095f;
 constexpr float k_longitude = 38.575f;
 constexpr float k_heading = -1.57f;
 constexpr float k_pitch = 0.05f;
+constexpr float k_globe_pitch = 0.45f;  // looking down on the globe
 
 void finish(gfx_device* device) {
     locked_rect r;
@@ -163,10 +164,10 @@ static void BM_GlobeFrame(benchmark::State& state) {
     gfx_device* d = w.app.device.get();
     for (auto _ : state) {
         w.st.now += 33;
-        w.look(200000.0f, k_heading, -0.45f);
+        w.look(200000.0f, k_heading, k_globe_pitch);
         sky_object->update_celestial();
         globe.update();
-        w.look(200000.0f, k_heading, -0.45f);
+        w.look(200000.0f, k_heading, k_globe_pitch);
         d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
         d->begin_scene();
         d->set_transform(TS_VIEW, w.view);
