@@ -40,8 +40,8 @@ public:
     static constexpr std::uint32_t k_mesh_fvf = FVF_XYZ | FVF_DIFFUSE;
     static constexpr int k_dome_vertices = 1296;
     static constexpr int k_cone_vertices = 864;
-    // Earth radius (m) and its square less nothing: the horizon of a camera at altitude a
-    // lies sqrt((a + R)^2 - R^2) away.
+    // Earth radius (m) and its square: the horizon of a camera at altitude a lies
+    // sqrt((a + R)^2 - R^2) away.
     static constexpr float k_earth_radius = 6366707.0f;
     static constexpr float k_earth_radius_sq = 4.0534958e13f;
 

@@ -183,6 +183,23 @@ TEST_F(SkyCelestial, PublishesColoursDistancesAndTheLight) {
     EXPECT_EQ(state_.objects.current_light, nullptr);
 }
 
+TEST_F(SkyCelestial, CloudLayerGrowsWithAltitudeAndKeepsItsCount) {
+    sky s;
+    s.init();
+    s.cloud_layer->set_cover(0.5f);
+    ASSERT_EQ(s.cloud_layer->puff_count, 5000);
+    place_camera(0.0f, 45000.0f, 0.0f);
+    const float first_x = s.cloud_layer->puffs[0].x;
+    s.update();
+    // 4 x 80 km wide with 6 km puffs, scattered anew; the count waits for a new cover.
+    EXPECT_FLOAT_EQ(s.cloud_layer->extent, 320000.0f);
+    EXPECT_FLOAT_EQ(s.cloud_layer->puff_size, 6000.0f);
+    EXPECT_EQ(s.cloud_layer->puff_count, 5000);
+    EXPECT_NE(s.cloud_layer->puffs[0].x, first_x);
+    s.cloud_layer->set_cover(0.5f);
+    EXPECT_EQ(s.cloud_layer->puff_count, static_cast<int>((640000.0 / 6000.0) * (640000.0 / 6000.0) * 0.5));
+}
+
 TEST_F(SkyCelestial, SunElevationFollowsHourAngleAndLatitude) {
     sky s;
     const double rate = 0.26108214;
