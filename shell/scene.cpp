@@ -166,9 +166,8 @@ void scene::init_terrain_device() {
     ground.init_device();
 }
 void scene::update_terrain_lod() { ground.update_lod(); }
-// The sky and the earth globe arrive with their own objects.
-void scene::init_sky() {}
-void scene::load_globe_shaders() {}
+void scene::init_sky() { sky.init(); }
+void scene::load_globe_shaders() { globe.load_shaders(); }
 void scene::create_design_system() {
     // A missing system file leaves the constructed defaults; the system owns its missile.
     auto* system = new missile_system();
@@ -202,8 +201,11 @@ void scene::destroy_design_system() {
 }
 
 void scene::release_terrain() { ground.release(); }
-// The globe's device objects arrive with its drawing.
-void scene::release_globe() {}
+// The sky's device objects go with the globe's, while the device still exists.
+void scene::release_globe() {
+    globe.release();
+    sky.release();
+}
 void scene::clear_scene() { clear(true); }
 void scene::shutdown_gui() { gui_link().shutdown(); }
 void scene::release_app_state_objects() {

@@ -22,6 +22,8 @@
 #include "shell/scenery_objects.h"
 #include "simulation/weapon_tables.h"
 #include "core/sound_system.h"
+#include "world/earth_globe.h"
+#include "world/sky.h"
 #include "world/terrain.h"
 
 class frame;
@@ -216,6 +218,12 @@ public:
     camera viewer;
     mouse pointer;
     terrain ground;                          // its first part is the sea
+    // The sky: sun light, colours, dome, stars, clouds and the under-water particles. The
+    // scene's passes draw it with sky.render, sky.render_clouds and sky.render_sun_mesh.
+    ::sky sky;
+    // The whole earth shown above the globe altitude: the globe pass draws globe.render_shell
+    // before the sky and globe.render after it.
+    earth_globe globe;
     // The scene services answered by this scene (installed from start-up on).
     scene_proxie proxie{this};
 

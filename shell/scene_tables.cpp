@@ -25,8 +25,7 @@ void scene::clear(bool with_globe) {
     viewer.target = nullptr;
     viewer.detach();
     ground.unload();
-    // The globe's textures go with with_globe once the globe is part of the program.
-    (void)with_globe;
+    if (with_globe) globe.clear();
     for (auto& s : tables.systems) {
         if (s) destroy_system(&s);
     }

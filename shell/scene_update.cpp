@@ -151,13 +151,12 @@ void scene::page_scenery() {
 }
 
 void scene::update_terrain() { ground.update(); }
-// The sky, its stars and the earth globe arrive with their own objects.
-void scene::update_sky() {}
+void scene::update_sky() { sky.update(); }
 void scene::update_anchors_root() {
     if (anchors) anchors->update();
 }
-void scene::update_celestial() {}
-void scene::update_globe() {}
+void scene::update_celestial() { sky.update_celestial(); }
+void scene::update_globe() { globe.update(); }
 void scene::update_gui() { gui_link().update(); }
 
 void scene::commit_listener() {
@@ -329,6 +328,7 @@ void scene::shift_origin(float dx, float dy, float dz) {
     if (viewer.parent == nullptr) viewer.move_by(dx, dy, dz);
     ground.shift_grid_origin(dx, dy, dz);
     ground.water.shift_origin(dx, dz);
+    sky.shift_origin(dx, dy, dz);
     if (transps) transps->move_children_by(dx, dy, dz);
     if (g_app->objects_view) {
         if (objects) objects->move_children_by(dx, dy, dz);
@@ -338,6 +338,7 @@ void scene::shift_origin(float dx, float dy, float dz) {
         // Near view or globe view: the far objects move; the globe is rebuilt with it.
         objects->move_children_by(dx, dy, dz);
     }
+    if (!g_app->near_view) globe.build_sphere();
     for (frame* root : {transps, objects, anchors}) {
         if (root) root->shift_origin();
     }

@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "shell/music_tracks.h"
 #include "shell/scene.h"
+#include "world/clouds.h"
 #include "ui/gui.h"
 #include "ui/screens.h"
 #include "ui/settings_tabs.h"
@@ -23,9 +24,6 @@ constexpr float k_knots_per_mps = 1.945f;
 constexpr float k_hours_per_step = 0.09412f;
 constexpr float k_steps_per_hour = 10.625f;
 constexpr float k_degrees_per_radian = 57.29578f;
-
-// The cloud cover until the sky keeps its own: the slider stores it here.
-float g_cloud_cover = 0.5f;
 
 constexpr int k_check_boxes = 12;
 constexpr const char* k_check_texts[k_check_boxes] = {
@@ -59,13 +57,20 @@ std::uint8_t* option(int i) {
 }
 
 sea* water() { return g_scene != nullptr ? &g_scene->ground.water : nullptr; }
+static clouds* cloud_layer() { return g_scene != nullptr ? g_scene->sky.cloud_layer.get() : nullptr; }
+
+// The sky's cloud layer keeps the cover; before the sky exists the slider reads 0.
+static float cloud_cover() {
+    const clouds* c = cloud_layer();
+    return c != nullptr ? c->cover : 0.0f;
+}
 
 float current_setting(weather_slider which) {
     switch (which) {
         case weather_slider::fog_distance: return g_state->fog_air;
         case weather_slider::fog_altitude: return g_state->fog_alt;
         case weather_slider::cloud_altitude: return g_state->cloud_base;
-        case weather_slider::cloud_cover: return g_cloud_cover;
+        case weather_slider::cloud_cover: return cloud_cover();
         case weather_slider::wind_direction: return g_state->wind_direction;
         case weather_slider::wind_speed: return g_state->wind_speed;
         case weather_slider::wave_height: return water() ? water()->wave_height : 0.0f;
@@ -88,7 +93,9 @@ void store_setting(weather_slider which, float value) {
         case weather_slider::fog_distance: g_state->fog_air = value; break;
         case weather_slider::fog_altitude: g_state->fog_alt = value; break;
         case weather_slider::cloud_altitude: g_state->cloud_base = value; break;
-        case weather_slider::cloud_cover: g_cloud_cover = value; break;
+        case weather_slider::cloud_cover:
+            if (clouds* c = cloud_layer()) c->set_cover(value);
+            break;
         case weather_slider::wind_direction:
             g_state->wind_direction = value;
             update_wind_vector();

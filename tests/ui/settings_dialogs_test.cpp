@@ -9,6 +9,7 @@
 
 #include "gui_fixture.h"
 #include "shell/scene.h"
+#include "world/clouds.h"
 #include "shell/speech.h"
 #include "tests/shell/audio_test_support.h"
 #include "tests/support/temp_folder.h"
@@ -142,8 +143,10 @@ TEST_F(settings_test, weather_sliders_set_the_scene_and_rebuild_the_waves) {
     EXPECT_NEAR(world.ground.water.wave_height, 2.0f, 1e-4f);
     slide(w, 0, 255);
     EXPECT_FLOAT_EQ(state->fog_air, 25500.0f);
-    slide(w, 3, 51);  // the cloud cover is kept until the sky takes it
+    slide(w, 3, 51);  // the sky's cloud layer takes the cover: 20 % of 10,000 puffs
     EXPECT_NE(find(w, rect_kind::label, "Cloud Cover 20 %"), nullptr);
+    EXPECT_NEAR(world.sky.cloud_layer->cover, 0.2f, 1e-6f);
+    EXPECT_EQ(world.sky.cloud_layer->puff_count, 2000);
 }
 
 TEST_F(settings_test, weather_boxes_switch_options_and_the_siren_stops_the_channel) {
