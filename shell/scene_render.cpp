@@ -9,12 +9,14 @@
 #include "core/d3d_app.h"
 #include "core/frame.h"
 #include "core/gui_services.h"
+#include "core/light.h"
 #include "core/scene_services.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "shell/pass_setup.h"
 #include "shell/scene.h"
+#include "world/rain.h"
 
 constexpr const char k_hr_source[] = "scene";
 
@@ -229,17 +231,22 @@ void scene::set_fog(bool above_water) {
 
 // ---- The places of the frame whose drawing belongs to other objects ----
 
-void scene::draw_sky(bool) {}           // the sky dome, sun, moon and stars
-void scene::draw_clouds() {}            // the cloud layer, between the two root passes
-void scene::draw_sun_mesh() {}          // the sun seen from under the water
-void scene::draw_globe_shell() {}       // the earth globe's atmosphere shell
-void scene::draw_globe() {}             // the earth globe
-void scene::draw_rain() {}              // the under-water particle field
+void scene::draw_sky(bool) {
+    // From under the surface the sky is only seen through it, in the refraction pass.
+    sky.render(g_state->above_water == 0);
+}
+void scene::draw_clouds() { sky.render_clouds(); }
+void scene::draw_sun_mesh() { sky.render_sun_mesh(); }
+void scene::draw_globe_shell() { globe.render_shell(); }
+void scene::draw_globe() { globe.render(); }
+void scene::draw_rain() {
+    if (sky.under_water) sky.under_water->render();
+}
 void scene::draw_wave_patches() { ground.water.render_wave_patches(); }
 
 void scene::read_sky_colours(int fog_rgb[3], float sky_rgb[3], float sun_rgb[3]) const {
-    // Until the sky computes its colours: the weather's fog colour, the sun light and the
-    // sky colour kept in the application state.
+    // The sky publishes its fog colour, sun light and sky colour into the application state
+    // every frame.
     for (int i = 0; i < 3; ++i) {
         fog_rgb[i] = g_state->fog_rgb[i];
         sun_rgb[i] = g_state->sky_light[i];
@@ -247,7 +254,9 @@ void scene::read_sky_colours(int fog_rgb[3], float sky_rgb[3], float sun_rgb[3])
     }
 }
 
-void scene::apply_sun_colour(const float*) {}  // the sky's sun light takes the colour
+void scene::apply_sun_colour(const float* rgb) {
+    if (sky.sun_light != nullptr) sky.sun_light->set_colour(rgb[0], rgb[1], rgb[2]);
+}
 
 void scene::draw_ground(ground_step step, bool full) {
     switch (step) {
