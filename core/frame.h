@@ -222,6 +222,16 @@ public:
     std::uint8_t on_sea = 0;
 
 protected:
+    // The last turn set_rotation made: the angles and the axes they gave. Aiming parts are
+    // set to the same angles tick after tick; on axes nothing has turned since, the
+    // trigonometry is skipped.
+    struct rotation_memo {
+        float yaw = 0.0f, pitch = 0.0f, roll = 0.0f;
+        vec3 x{}, y{}, z{};
+        bool valid = false;
+    };
+    rotation_memo last_rotation;
+
     // Distance from the world position to the camera's (published by the camera); 0
     // without a camera.
     float distance_to_camera() const;
