@@ -246,7 +246,7 @@ void frame::rotate_in_parent_axes(float yaw, float pitch, float roll) {
 }
 
 void frame::rotate_in_local_axes(float yaw, float pitch, float roll) {
-    local = mat_yaw_pitch_roll(yaw, pitch, roll) * local;
+    turn_local_axes(yaw, pitch, roll);
     update_matrices();
 }
 
