@@ -25,8 +25,11 @@ std::shared_ptr<const x_file> model_cache::read(const char* name) {
         return nullptr;
     }
     if (!stamped) return parsed;
-    if (entries_.size() >= k_max_files) entries_.clear();
-    entries_[stamp.host_path] = entry{stamp, parsed};
+    if (entries_.size() >= k_max_files || bytes_ + stamp.size > k_max_bytes) clear();
+    entry& e = entries_[stamp.host_path];
+    if (e.file) bytes_ -= e.stamp.size;  // a changed file replaces its old parse
+    e = entry{stamp, parsed};
+    bytes_ += stamp.size;
     return parsed;
 }
 

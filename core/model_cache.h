@@ -14,13 +14,18 @@
 
 class model_cache {
 public:
-    // More files than this and the cache starts again (a run loads a few dozen models).
+    // More files or more bytes of model text than this and the cache starts again: a run
+    // loads a few dozen models, and a parsed tree takes a few times its text.
     static constexpr std::size_t k_max_files = 256;
+    static constexpr long long k_max_bytes = 32ll << 20;
 
     // The parsed file of a program name (".xx" files unscrambled); none when it cannot be read
     // or parsed, which is logged.
     std::shared_ptr<const x_file> read(const char* name);
-    void clear() { entries_.clear(); }
+    void clear() {
+        entries_.clear();
+        bytes_ = 0;
+    }
     // Files parsed so far (not taken from the cache).
     int parse_count() const { return parses_; }
 
@@ -30,6 +35,7 @@ private:
         std::shared_ptr<const x_file> file;
     };
     std::map<std::string, entry> entries_;
+    long long bytes_ = 0;  // file sizes of the entries
     int parses_ = 0;
 };
 
