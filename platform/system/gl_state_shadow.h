@@ -18,7 +18,7 @@ class gl_state_shadow {
 public:
     // The kinds of state calls. Per-unit kinds take the unit as well.
     enum slot_kind : std::uint32_t {
-        k_enable,  // + the capability: glEnable / glDisable
+        k_enable,  // + the capability (and unit + 1 for texture units): glEnable / glDisable
         k_viewport,
         k_depth_range,
         k_cull_face,
@@ -55,24 +55,18 @@ public:
         k_color_material,
         k_light,     // + light number x 16 + parameter index
         k_clip_plane,  // + plane (given under the view: depends on the view matrix too)
-        k_uniforms,    // + the uniform location (per program)
+        k_uniforms,    // + the program name x 4 + which uniform
         k_client_state,  // + the array (and unit for coordinates)
-        k_vertex_pointer,
-        k_normal_pointer,
-        k_color_pointer,
-        k_secondary_color_pointer,
         k_current_normal,
         k_current_color,
         k_current_secondary_color,
-        // Per texture unit from here on.
-        k_unit_kinds,
-        k_texture_binding = k_unit_kinds,  // + the target
+        // Per texture unit (the unit in the detail, see on_unit).
+        k_texture_binding,  // + the target
         k_sampler_binding,
         k_sampler_parameter,  // + the parameter
         k_tex_env,            // + the parameter
         k_tex_gen,            // + the coordinate and parameter
         k_texture_matrix,
-        k_tex_coord_pointer,
     };
 
     // Whether a call with these argument bytes must reach GL (and counts it when it must).
