@@ -202,7 +202,28 @@ void frame::translate_in_local_axes(float x, float y, float z) {
     update_matrices();
 }
 
+namespace {
+
+// Bit for bit: a negative zero in an axis changes the angles read back from it.
+bool same_bits(const vec3& a, const vec3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The last column of an affine matrix.
+bool affine(const mat4& m) {
+    return m.m[0][3] == 0.0f && m.m[1][3] == 0.0f && m.m[2][3] == 0.0f && m.m[3][3] == 1.0f;
+}
+
+}  // namespace
+
 void frame::set_rotation(float yaw, float pitch, float roll) {
+    // A scaled frame's axes are rebuilt from their lengths, which rounding moves: no shortcut.
+    const rotation_memo& m = last_rotation;
+    if (!has_scale && m.valid && m.yaw == yaw && m.pitch == pitch && m.roll == roll &&
+        same_bits(get_axis_x(local), m.x) && same_bits(get_axis_y(local), m.y) &&
+        same_bits(get_axis_z(local), m.z) && affine(local)) {
+        // The axes already are what these angles give; only the world matrices may lag.
+        update_matrices();
+        return;
+    }
     const vec3 lengths = row_lengths(local);
     const vec3 position = local_position();
     mat4 r = mat_yaw_pitch_roll(yaw, pitch, roll);
@@ -213,6 +234,7 @@ void frame::set_rotation(float yaw, float pitch, float roll) {
     }
     set_row(r, 3, position);
     local = r;
+    last_rotation = {yaw, pitch, roll, get_axis_x(r), get_axis_y(r), get_axis_z(r), !has_scale};
     update_matrices();
 }
 
@@ -224,7 +246,7 @@ void frame::rotate_in_parent_axes(float yaw, float pitch, float roll) {
 }
 
 void frame::rotate_in_local_axes(float yaw, float pitch, float roll) {
-    local = mat_yaw_pitch_roll(yaw, pitch, roll) * local;
+    turn_local_axes(yaw, pitch, roll);
     update_matrices();
 }
 

@@ -141,6 +141,9 @@ public:
     void set_rotation(float yaw, float pitch, float roll);
     void rotate_in_parent_axes(float yaw, float pitch, float roll);
     void rotate_in_local_axes(float yaw, float pitch, float roll);
+    // The same turn of the local matrix alone: for a flight step that moves the frame next,
+    // whose set_position brings the subtree's world matrices up to date once.
+    void turn_local_axes(float yaw, float pitch, float roll) { local = mat_yaw_pitch_roll(yaw, pitch, roll) * local; }
     void scale(float sx, float sy, float sz);
     void set_scale(float sx, float sy, float sz);
     // Turns the z axis toward the target's world position. Looking straight up or down, or
@@ -222,6 +225,16 @@ public:
     std::uint8_t on_sea = 0;
 
 protected:
+    // The last turn set_rotation made: the angles and the axes they gave. Aiming parts are
+    // set to the same angles tick after tick; on axes nothing has turned since, the
+    // trigonometry is skipped.
+    struct rotation_memo {
+        float yaw = 0.0f, pitch = 0.0f, roll = 0.0f;
+        vec3 x{}, y{}, z{};
+        bool valid = false;
+    };
+    rotation_memo last_rotation;
+
     // Distance from the world position to the camera's (published by the camera); 0
     // without a camera.
     float distance_to_camera() const;

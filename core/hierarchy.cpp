@@ -35,11 +35,11 @@ void hierarchy::load_x(const char* path) {
     char file_name[k_path_size];
     copy_text(file_name, path);
     if (!resolve_file_extension(file_name, ".xx", nullptr)) return;
-    x_file file;
-    if (!read_x_file(file_name, &file)) return;
+    const std::shared_ptr<const x_file> file = read_x_file(file_name);
+    if (!file) return;
     // Only frames count: meshes outside any frame are not part of the tree.
-    for (const x_object& o : file.objects) {
-        if (o.type == "Frame") load_frame(file, o, this);
+    for (const x_object& o : file->objects) {
+        if (o.type == "Frame") load_frame(*file, o, this);
     }
     update_bounding_radius();
     update_bounding_box();

@@ -7,6 +7,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/file_helpers.h"
+#include "core/model_cache.h"
 #include "core/scene_services.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -44,19 +45,7 @@ void model_folder(const char* lowered_path, char* folder, std::size_t cap) {
     folder[n] = '\0';
 }
 
-bool read_x_file(const char* path, x_file* out) {
-    std::vector<std::uint8_t> bytes;
-    if (!read_model_file(path, &bytes)) {
-        log_line("Failed to read %s", path);
-        return false;
-    }
-    std::string error;
-    if (!parse_x_file(bytes.data(), bytes.size(), out, &error)) {
-        log_line("Bad model file %s: %s", path, error.c_str());
-        return false;
-    }
-    return true;
-}
+std::shared_ptr<const x_file> read_x_file(const char* path) { return shared_model_cache().read(path); }
 
 mesh::mesh() {
     type = FRAME_MESH;
@@ -94,11 +83,11 @@ bool mesh::load_x(const char* path) {
     char file_name[k_path_size];
     copy_text(file_name, path);
     if (!resolve_file_extension(file_name, ".xx", nullptr)) return false;
-    x_file file;
-    if (!read_x_file(file_name, &file)) return false;
+    const std::shared_ptr<const x_file> file = read_x_file(file_name);
+    if (!file) return false;
     x_mesh_data data;
     std::string error;
-    if (!load_merged_mesh(file, &data, &error)) {
+    if (!load_merged_mesh(*file, &data, &error)) {
         log_line("Bad model file %s: %s", file_name, error.c_str());
         return false;
     }

@@ -99,5 +99,6 @@ hresult destroy_mesh(mesh** variable);
 
 // The folder of a model path: up to its last backslash, or "." without one.
 void model_folder(const char* lowered_path, char* folder, std::size_t cap);
-// Reads and parses a model file (".xx" unscrambled in memory); the failure is logged.
-bool read_x_file(const char* path, x_file* out);
+// Reads and parses a model file (".xx" unscrambled in memory), or takes it from the
+// program's model cache when the file is unchanged; none on failure, which is logged.
+std::shared_ptr<const x_file> read_x_file(const char* path);

@@ -108,6 +108,18 @@ long long fs_file_size(const char* name) {
     return static_cast<long long>(st.st_size);
 }
 
+bool fs_stamp(const char* name, file_stamp* out) {
+    *out = file_stamp{};
+    const std::string host = fs_host_path(name);
+    struct stat st;
+    if (!stat_path(host, &st) || !S_ISREG(st.st_mode)) return false;
+    out->host_path = host;
+    out->size = static_cast<long long>(st.st_size);
+    out->modified_ns = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    out->inode = static_cast<unsigned long long>(st.st_ino);
+    return true;
+}
+
 bool fs_read(const char* name, std::vector<std::uint8_t>* out) {
     out->clear();
     if (!fs_is_file(name)) return false;

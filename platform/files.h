@@ -30,6 +30,19 @@ bool fs_is_folder(const char* name);
 bool fs_is_file(const char* name);
 // Size in bytes, or -1 when there is no such file.
 long long fs_file_size(const char* name);
+
+// Which file a name stands for and which version of it: the resolved host path, the size and
+// the modification time and the file's number (a file replaced by renaming gets a new one).
+// Caches of parsed files compare stamps to know the file is unchanged.
+struct file_stamp {
+    std::string host_path;
+    long long size = -1;
+    long long modified_ns = 0;
+    unsigned long long inode = 0;
+    bool operator==(const file_stamp&) const = default;
+};
+// False (and the stamp empty) when the name is not a regular file.
+bool fs_stamp(const char* name, file_stamp* out);
 bool fs_read(const char* name, std::vector<std::uint8_t>* out);
 bool fs_read_text(const char* name, std::string* out);
 // Writes the whole file through a temporary file beside it (replacing_file): on any failure the

@@ -8,6 +8,7 @@
 #include "core/d3d_app.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "simulation/definition_texts.h"
 
 void log_line_once(const char* format, ...) {
     if (g_app == nullptr) return;
@@ -23,29 +24,47 @@ void log_line_once(const char* format, ...) {
     if (!seen) g_app->append_log("%s", line);
 }
 
-definition_reader::~definition_reader() {
-    if (file_ != nullptr) std::fclose(file_);
-}
+definition_reader::~definition_reader() = default;
 
 bool definition_reader::open(const std::string& file) {
-    if (file_ != nullptr) std::fclose(file_);
     path_ = file;
     any_key_ = false;
-    file_ = fs_open(file.c_str(), "rb");
-    // A design that does not exist is an ordinary answer; one that cannot be read is not.
-    if (file_ == nullptr && fs_exists(file.c_str())) log_line("Could not read %s", file.c_str());
-    return file_ != nullptr;
+    open_ = false;
+    at_ = 0;
+    own_.clear();
+    text_ = &own_;
+    definition_texts* texts = definition_texts::in_use();
+    if (texts != nullptr) {
+        if (const std::string* kept = texts->find(file)) {
+            text_ = kept;
+            open_ = true;
+            return true;
+        }
+    }
+    file_stamp stamp;
+    const bool stamped = fs_stamp(file.c_str(), &stamp);
+    std::FILE* f = fs_open(file.c_str(), "rb");
+    if (f == nullptr) {
+        // A design that does not exist is an ordinary answer; one that cannot be read is not.
+        if (fs_exists(file.c_str())) log_line("Could not read %s", file.c_str());
+        return false;
+    }
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) own_.append(buffer, n);
+    std::fclose(f);
+    open_ = true;
+    if (texts != nullptr && stamped) texts->keep(file, stamp, own_);
+    return true;
 }
 
 bool definition_reader::read_raw_line() {
     line_.clear();
-    if (file_ == nullptr) return false;
-    int c = std::fgetc(file_);
-    if (c == EOF) return false;
-    while (c != EOF && c != '\n') {
-        line_.push_back(static_cast<char>(c));
-        c = std::fgetc(file_);
-    }
+    if (!open_ || at_ >= text_->size()) return false;
+    std::size_t end = text_->find('\n', at_);
+    if (end == std::string::npos) end = text_->size();
+    line_.assign(*text_, at_, end - at_);
+    at_ = end + 1;
     if (!line_.empty() && line_.back() == '\r') line_.pop_back();  // CR LF from disk
     return true;
 }
@@ -60,9 +79,8 @@ bool definition_reader::next_line() {
     }
     line_.clear();
     has_number_ = false;
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
+    if (open_) {
+        open_ = false;
         if (!any_key_) log_line("Nothing read from %s: it holds no values", path_.c_str());
     }
     return false;

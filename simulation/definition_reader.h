@@ -54,7 +54,11 @@ public:
 private:
     bool read_raw_line();
 
-    std::FILE* file_ = nullptr;
+    // The file's text: its own copy, or the one a definition_texts set keeps.
+    std::string own_;
+    const std::string* text_ = &own_;
+    std::size_t at_ = 0;  // where the next line starts
+    bool open_ = false;
     std::string path_;
     // Whether any line held a key the kind looked for.
     mutable bool any_key_ = false;

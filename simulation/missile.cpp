@@ -251,7 +251,7 @@ void missile::fall(float dt) {
         velocity += acceleration * dt;
     }
     flight_time += dt;
-    rotate_in_local_axes(dt, 2.0f * dt, dt);
+    turn_local_axes(dt, 2.0f * dt, dt);
     const vec3 p = local_position() + velocity * dt;
     set_position(p.x, p.y, p.z);
 }
@@ -320,7 +320,8 @@ void missile::turn_body(const vec3& c, float dt) {
     pitch_rate = std::atan2(body_velocity.y, body_velocity.z) * 5.0f * dt;
     yaw_rate = std::atan2(body_velocity.x, body_velocity.z) * 5.0f * dt;
     roll_rate = dot(y, normalize(c)) * dt;
-    rotate_in_local_axes(yaw_rate, -pitch_rate, roll_rate);
+    // Only the local axes turn here: the caller moves the missile next.
+    turn_local_axes(yaw_rate, -pitch_rate, roll_rate);
     // Many small turns let rounding bend the axes; keep them unit length and square.
     const vec3 nz = normalize(get_axis_z(local));
     const vec3 nx = normalize(cross(get_axis_y(local), nz));
@@ -328,7 +329,6 @@ void missile::turn_body(const vec3& c, float dt) {
         set_row(local, 0, nx);
         set_row(local, 1, cross(nz, nx));
         set_row(local, 2, nz);
-        update_matrices();
     }
 }
 

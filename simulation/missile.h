@@ -137,6 +137,7 @@ private:
     // The fuse near the target; true when it ended the step.
     bool fuse(const vec3& r, float range, float look);
     void explode_target();
+    // Turns the local axes toward the velocity (the world matrices follow with the move).
     void turn_body(const vec3& c, float dt);
 };
 

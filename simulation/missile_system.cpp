@@ -98,6 +98,7 @@ missile* missile_system::add_missile() {
     if (create_missile(nullptr, &m) != S_OK) return nullptr;
     m->assemble(this);
     missiles[missile_count++] = m;
+    const definition_texts::use wave_files(&wave_texts_);
     m->load(name);
     return m;
 }
@@ -105,6 +106,8 @@ missile* missile_system::add_missile() {
 missile* missile_system::fire() {
     frame* barrel = launch_unit->barrel;
     if (barrel == nullptr || missile_count >= k_max_missiles) return nullptr;
+    // A new wave reads the design files again.
+    if (fired_since_reload == 0) wave_texts_.clear();
     missile* m = add_missile();
     if (m == nullptr) return nullptr;
     // The missile leaves along the barrel's -z from the middle of the barrel's box: turned

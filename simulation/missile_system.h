@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "simulation/control_unit.h"
+#include "simulation/definition_texts.h"
 #include "simulation/design_name.h"
 #include "simulation/launcher.h"
 #include "simulation/missile_owner.h"
@@ -74,4 +75,6 @@ private:
     void update_sound_positions();
 
     std::unique_ptr<sound_buffer> sounds_[2];
+    // The design files of the current launch wave, read at its first shot.
+    definition_texts wave_texts_;
 };

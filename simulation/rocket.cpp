@@ -192,7 +192,7 @@ bool rocket::fly(float dt) {
     yaw_rate = std::atan2(body_velocity.x, body_velocity.z) * 5.0f * dt;
     pitch_rate = std::atan2(body_velocity.y, body_velocity.z) * 5.0f * dt;
     roll_rate = 0.0f;
-    rotate_in_local_axes(yaw_rate, -pitch_rate, 0.0f);
+    turn_local_axes(yaw_rate, -pitch_rate, 0.0f);
     next_position = local_position() + velocity * dt;
     set_position(next_position.x, next_position.y, next_position.z);
     if (!under_ground && !under_water) return true;
@@ -221,7 +221,7 @@ bool rocket::fall(float dt) {
     acceleration = normalize(velocity) * axial_acceleration - vec3{0.0f, k_g, 0.0f};
     velocity += acceleration * dt;
     flight_time += dt;
-    rotate_in_local_axes(dt, 2.0f * dt, dt);
+    turn_local_axes(dt, 2.0f * dt, dt);
     const vec3 p = local_position() + velocity * dt;
     set_position(p.x, p.y, p.z);
     if (!under_water && !under_ground) return true;

@@ -108,6 +108,7 @@ public:
     }
     ~gl_texture() override { glDeleteTextures(1, &name); }
 
+    // Sends the changed levels; binds the texture to the active unit when there are any.
     void upload() {
         bool bound = false;
         for (int face = 0; face < face_count(); ++face) {
@@ -120,6 +121,7 @@ public:
                 upload_level(level, face);
             }
         }
+        if (bound) forget_bindings();
     }
 
     GLenum target = GL_TEXTURE_2D;
@@ -129,6 +131,7 @@ protected:
     void before_lock(int level, int face) override {
         if (!(usage() & USAGE_RENDERTARGET) || f_.compressed) return;
         glBindTexture(target, name);
+        forget_bindings();
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(face_target(kind(), face), level, f_.format, f_.type,
                       level_bits(level, face));
@@ -138,6 +141,11 @@ protected:
     }
 
 private:
+    // Binding outside a draw leaves the device's record of the bindings stale.
+    void forget_bindings() {
+        if (device() != nullptr) static_cast<gl_device*>(device())->forget_texture_bindings();
+    }
+
     void upload_level(int level, int face) {
         const int w = level_width(level), h = level_height(level), d = level_depth(level);
         const std::uint8_t* bits = level_bits(level, face);
@@ -347,9 +355,23 @@ void stage_source(std::uint32_t arg, bool alpha, GLint* source, GLint* operand) 
         *operand = complement ? GL_ONE_MINUS_SRC_COLOR : GL_SRC_COLOR;
 }
 
+// The texture environment of one unit (the active one), set through the state shadow.
+struct unit_environment {
+    gl_state_shadow* shadow;
+    int unit;
+    void set(GLenum pname, GLint value) const {
+        if (shadow->changed_to(gl_state_shadow::k_tex_env, gl_state_shadow::on_unit(unit, pname), value))
+            glTexEnvi(GL_TEXTURE_ENV, pname, value);
+    }
+    void set_float(GLenum pname, float value) const {
+        if (shadow->changed_to(gl_state_shadow::k_tex_env, gl_state_shadow::on_unit(unit, pname), value))
+            glTexEnvf(GL_TEXTURE_ENV, pname, value);
+    }
+};
+
 // One half (colour or alpha) of a stage as a GL combiner.
-void set_combiner(bool alpha, std::uint32_t op, std::uint32_t arg0, std::uint32_t arg1,
-                  std::uint32_t arg2) {
+void set_combiner(const unit_environment& env, bool alpha, std::uint32_t op, std::uint32_t arg0,
+                  std::uint32_t arg1, std::uint32_t arg2) {
     const GLenum combine = alpha ? GL_COMBINE_ALPHA : GL_COMBINE_RGB;
     const GLenum src[3] = {static_cast<GLenum>(alpha ? GL_SRC0_ALPHA : GL_SRC0_RGB),
                            static_cast<GLenum>(alpha ? GL_SRC1_ALPHA : GL_SRC1_RGB),
@@ -360,48 +382,48 @@ void set_combiner(bool alpha, std::uint32_t op, std::uint32_t arg0, std::uint32_
     auto set_arg = [&](int i, std::uint32_t arg) {
         GLint s, o;
         stage_source(arg, alpha, &s, &o);
-        glTexEnvi(GL_TEXTURE_ENV, src[i], s);
-        glTexEnvi(GL_TEXTURE_ENV, opnd[i], o);
+        env.set(src[i], s);
+        env.set(opnd[i], o);
     };
     auto blend_by = [&](GLint source) {
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_INTERPOLATE);
+        env.set(combine, GL_INTERPOLATE);
         set_arg(0, arg1);
         set_arg(1, arg2);
-        glTexEnvi(GL_TEXTURE_ENV, src[2], source);
-        glTexEnvi(GL_TEXTURE_ENV, opnd[2], GL_SRC_ALPHA);
+        env.set(src[2], source);
+        env.set(opnd[2], GL_SRC_ALPHA);
     };
     float scale = 1.0f;
     switch (op) {
     case TOP_SELECTARG1:
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
+        env.set(combine, GL_REPLACE);
         set_arg(0, arg1);
         break;
     case TOP_SELECTARG2:
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
+        env.set(combine, GL_REPLACE);
         set_arg(0, arg2);
         break;
     case TOP_MODULATE4X: scale = 4.0f; [[fallthrough]];
     case TOP_MODULATE2X: if (scale == 1.0f) scale = 2.0f; [[fallthrough]];
     case TOP_MODULATE:
     case TOP_MULTIPLYADD:
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_MODULATE);
+        env.set(combine, GL_MODULATE);
         set_arg(0, arg1);
         set_arg(1, arg2);
         break;
     case TOP_ADD:
     case TOP_ADDSMOOTH:
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_ADD);
+        env.set(combine, GL_ADD);
         set_arg(0, arg1);
         set_arg(1, arg2);
         break;
     case TOP_ADDSIGNED2X: scale = 2.0f; [[fallthrough]];
     case TOP_ADDSIGNED:
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_ADD_SIGNED);
+        env.set(combine, GL_ADD_SIGNED);
         set_arg(0, arg1);
         set_arg(1, arg2);
         break;
     case TOP_SUBTRACT:
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_SUBTRACT);
+        env.set(combine, GL_SUBTRACT);
         set_arg(0, arg1);
         set_arg(1, arg2);
         break;
@@ -410,30 +432,30 @@ void set_combiner(bool alpha, std::uint32_t op, std::uint32_t arg0, std::uint32_
     case TOP_BLENDFACTORALPHA: blend_by(GL_CONSTANT); break;
     case TOP_BLENDCURRENTALPHA: blend_by(GL_PREVIOUS); break;
     case TOP_LERP: {
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_INTERPOLATE);
+        env.set(combine, GL_INTERPOLATE);
         set_arg(0, arg1);
         set_arg(1, arg2);
         GLint s, o;
         stage_source(arg0, alpha, &s, &o);
-        glTexEnvi(GL_TEXTURE_ENV, src[2], s);
-        glTexEnvi(GL_TEXTURE_ENV, opnd[2], o);
+        env.set(src[2], s);
+        env.set(opnd[2], o);
         break;
     }
     case TOP_DOTPRODUCT3:
         if (!alpha) {
-            glTexEnvi(GL_TEXTURE_ENV, combine, GL_DOT3_RGB);
+            env.set(combine, GL_DOT3_RGB);
             set_arg(0, arg1);
             set_arg(1, arg2);
             break;
         }
         [[fallthrough]];
     default:  // disabled alpha, bump mapping: pass the current value on
-        glTexEnvi(GL_TEXTURE_ENV, combine, GL_REPLACE);
-        glTexEnvi(GL_TEXTURE_ENV, src[0], GL_PREVIOUS);
-        glTexEnvi(GL_TEXTURE_ENV, opnd[0], alpha ? GL_SRC_ALPHA : GL_SRC_COLOR);
+        env.set(combine, GL_REPLACE);
+        env.set(src[0], GL_PREVIOUS);
+        env.set(opnd[0], alpha ? GL_SRC_ALPHA : GL_SRC_COLOR);
         break;
     }
-    glTexEnvf(GL_TEXTURE_ENV, alpha ? GL_ALPHA_SCALE : GL_RGB_SCALE, scale);
+    env.set_float(alpha ? GL_ALPHA_SCALE : GL_RGB_SCALE, scale);
 }
 
 // Texture coordinate count of set `set` in a vertex format.
@@ -495,6 +517,7 @@ void gl_device::make_swap_chain() {
         auto_depth_ = std::make_unique<gl_surface>(w, h, f, USAGE_DEPTHSTENCIL);
         auto_depth_->attach(this);
     }
+    forget_texture_bindings();
 }
 
 hresult gl_device::reset(const present_params& params) {
@@ -502,6 +525,7 @@ hresult gl_device::reset(const present_params& params) {
     params_ = params;
     make_swap_chain();
     reset_state(params_.enable_auto_depth_stencil != 0);
+    shadow_.forget_all();
     if (hooks_.set_swap_interval)
         hooks_.set_swap_interval(params_.presentation_interval == PRESENT_INTERVAL_IMMEDIATE ? 0
                                                                                             : 1);
@@ -520,6 +544,7 @@ hresult gl_device::present() {
     const int w = bb->width(), h = bb->height();
     // Row 0 of the back buffer is the top row; the window's row 0 is the bottom one.
     glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    shadow_.forget(gl_state_shadow::k_color_mask, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     hooks_.swap();
     return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
@@ -601,6 +626,9 @@ hresult gl_device::clear(std::uint32_t flags, std::uint32_t color, float z,
     }
     glClear(mask);
     glDisable(GL_SCISSOR_TEST);
+    shadow_.forget(gl_state_shadow::k_color_mask, 0);
+    shadow_.forget(gl_state_shadow::k_depth_mask, 0);
+    shadow_.forget(gl_state_shadow::k_stencil_mask, 0);
     return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
 }
 
@@ -632,6 +660,7 @@ hresult gl_device::create_texture(int width, int height, int levels, std::uint32
                                           format, pool, f);
     t->attach(this);
     *out = std::move(t);
+    forget_texture_bindings();
     return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
@@ -644,6 +673,7 @@ hresult gl_device::create_cube_texture(int edge, int levels, std::uint32_t usage
                                           format, pool, f);
     t->attach(this);
     *out = std::move(t);
+    forget_texture_bindings();
     return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
@@ -660,6 +690,7 @@ hresult gl_device::create_volume_texture(int width, int height, int depth, int l
                                           usage, format, pool, f);
     t->attach(this);
     *out = std::move(t);
+    forget_texture_bindings();
     return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
@@ -690,6 +721,7 @@ hresult gl_device::create_render_target(int width, int height, std::uint32_t for
     auto s = std::make_unique<gl_surface>(width, height, format, USAGE_RENDERTARGET);
     s->attach(this);
     *out = std::move(s);
+    forget_texture_bindings();
     return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
@@ -699,6 +731,7 @@ hresult gl_device::create_depth_stencil_surface(int width, int height, std::uint
     auto s = std::make_unique<gl_surface>(width, height, format, USAGE_DEPTHSTENCIL);
     s->attach(this);
     *out = std::move(s);
+    forget_texture_bindings();
     return glGetError() == GL_NO_ERROR ? S_OK : D3DERR_OUTOFVIDEOMEMORY;
 }
 
@@ -776,6 +809,9 @@ void gl_device::forget(const gfx_shader* shader) {
         if (it->first.first == shader || it->first.second == shader) {
             if (it->second.name) glDeleteProgram(it->second.name);
             it = programs_.erase(it);
+            // A deleted program's name may come back for another pair.
+            shadow_.forget_kind(gl_state_shadow::k_program);
+            shadow_.forget_kind(gl_state_shadow::k_uniforms);
         } else {
             ++it;
         }
@@ -787,120 +823,241 @@ void gl_device::forget(const gfx_surface* surface) {
     // A texture name may come back for a new object: attach afresh after anything goes.
     attached_color_ = attached_depth_ = 0;
     attached_level_ = attached_face_ = -1;
+    forget_texture_bindings();  // deleting a texture unbinds it
     gfx_device::forget(surface);
 }
 
 void gl_device::forget(const gfx_texture* texture) {
     attached_color_ = 0;
     attached_level_ = attached_face_ = -1;
+    forget_texture_bindings();
     gfx_device::forget(texture);
 }
 
 // ---- state at draw time
+//
+// Every state call goes through the shadow (gl_state_shadow.h), which lets it reach GL only when
+// it would change something; code outside these functions that changes one of these states
+// makes the shadow forget it.
+
+
+void gl_device::enable(GLenum cap, bool on) {
+    if (!shadow_.changed_to(gl_state_shadow::k_enable, cap, on)) return;
+    if (on) glEnable(cap); else glDisable(cap);
+}
+
+void gl_device::enable_on_unit(int unit, GLenum cap, bool on) {
+    if (!shadow_.changed_to(gl_state_shadow::k_enable, gl_state_shadow::on_unit(unit + 1, cap), on)) return;
+    active_texture(unit);
+    if (on) glEnable(cap); else glDisable(cap);
+}
+
+void gl_device::active_texture(int unit) {
+    if (shadow_.changed_to(gl_state_shadow::k_active_texture, 0, unit)) glActiveTexture(GL_TEXTURE0 + unit);
+}
+
+void gl_device::client_active_texture(int unit) {
+    if (shadow_.changed_to(gl_state_shadow::k_client_active_texture, 0, unit))
+        glClientActiveTexture(GL_TEXTURE0 + unit);
+}
+
+void gl_device::client_state(GLenum array, int unit, bool on) {
+    if (!shadow_.changed_to(gl_state_shadow::k_client_state, gl_state_shadow::on_unit(unit, array), on)) return;
+    if (array == GL_TEXTURE_COORD_ARRAY) client_active_texture(unit);
+    if (on) glEnableClientState(array); else glDisableClientState(array);
+}
+
+// The matrix of a mode (the texture matrix of a unit), selecting the mode only when loading.
+void gl_device::load_matrix(GLenum mode, int unit, const mat4& m) {
+    const std::uint32_t kind = mode == GL_PROJECTION ? gl_state_shadow::k_projection_matrix
+                               : mode == GL_MODELVIEW ? gl_state_shadow::k_modelview_matrix
+                                                      : gl_state_shadow::k_texture_matrix;
+    if (!shadow_.changed(kind, static_cast<std::uint32_t>(unit), m.data(), sizeof m.m)) return;
+    if (mode == GL_TEXTURE) active_texture(unit);
+    if (shadow_.changed_to(gl_state_shadow::k_matrix_mode, 0, mode)) glMatrixMode(mode);
+    glLoadMatrixf(m.data());
+}
+
+void gl_device::use_modelview(const mat4& m) { load_matrix(GL_MODELVIEW, 0, m); }
+
+void gl_device::bind_texture(int unit, GLenum target, unsigned name) {
+    if (!shadow_.changed_to(gl_state_shadow::k_texture_binding, gl_state_shadow::on_unit(unit, target), name))
+        return;
+    active_texture(unit);
+    glBindTexture(target, name);
+}
+
+void gl_device::bind_sampler(int unit, unsigned sampler) {
+    if (shadow_.changed_to(gl_state_shadow::k_sampler_binding, gl_state_shadow::on_unit(unit, 0), sampler))
+        glBindSampler(static_cast<GLuint>(unit), sampler);
+}
+
+void gl_device::sampler_parameter(int unit, GLenum pname, int value) {
+    if (shadow_.changed_to(gl_state_shadow::k_sampler_parameter, gl_state_shadow::on_unit(unit, pname), value))
+        glSamplerParameteri(samplers_[unit], pname, value);
+}
+
+void gl_device::sampler_parameter(int unit, GLenum pname, float value) {
+    if (shadow_.changed_to(gl_state_shadow::k_sampler_parameter, gl_state_shadow::on_unit(unit, pname), value))
+        glSamplerParameterf(samplers_[unit], pname, value);
+}
 
 void gl_device::apply_raster_state() {
     const auto& r = state().render;
     const gfx_viewport& v = viewport();
-    glViewport(static_cast<GLint>(v.x), static_cast<GLint>(v.y), static_cast<GLsizei>(v.width),
-               static_cast<GLsizei>(v.height));
-    glDepthRange(v.min_z, v.max_z);
+    if (shadow_.changed_to(gl_state_shadow::k_viewport, 0, v.x, v.y, v.width, v.height))
+        glViewport(static_cast<GLint>(v.x), static_cast<GLint>(v.y), static_cast<GLsizei>(v.width),
+                   static_cast<GLsizei>(v.height));
+    if (shadow_.changed_to(gl_state_shadow::k_depth_range, 0, v.min_z, v.max_z)) glDepthRange(v.min_z, v.max_z);
 
     // Targets are drawn with y negated, which mirrors the winding: a triangle clockwise on
     // the screen is counter-clockwise in GL's window coordinates.
-    if (r[RS_CULLMODE] == CULL_NONE) {
-        glDisable(GL_CULL_FACE);
-    } else {
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glFrontFace(r[RS_CULLMODE] == CULL_CCW ? GL_CCW : GL_CW);
+    enable(GL_CULL_FACE, r[RS_CULLMODE] != CULL_NONE);
+    if (r[RS_CULLMODE] != CULL_NONE) {
+        if (shadow_.changed_to(gl_state_shadow::k_cull_face, 0, GL_BACK)) glCullFace(GL_BACK);
+        const GLenum front = r[RS_CULLMODE] == CULL_CCW ? GL_CCW : GL_CW;
+        if (shadow_.changed_to(gl_state_shadow::k_front_face, 0, front)) glFrontFace(front);
     }
     const GLenum fill = r[RS_FILLMODE] == FILL_POINT       ? GL_POINT
                         : r[RS_FILLMODE] == FILL_WIREFRAME ? GL_LINE
                                                            : GL_FILL;
-    glPolygonMode(GL_FRONT_AND_BACK, fill);
-    glShadeModel(r[RS_SHADEMODE] == SHADE_FLAT ? GL_FLAT : GL_SMOOTH);
+    if (shadow_.changed_to(gl_state_shadow::k_polygon_mode, 0, fill)) glPolygonMode(GL_FRONT_AND_BACK, fill);
+    const GLenum shade = r[RS_SHADEMODE] == SHADE_FLAT ? GL_FLAT : GL_SMOOTH;
+    if (shadow_.changed_to(gl_state_shadow::k_shade_model, 0, shade)) glShadeModel(shade);
 
-    const bool depth = r[RS_ZENABLE] && depth_stencil_surface();
-    if (depth) glEnable(GL_DEPTH_TEST); else glDisable(GL_DEPTH_TEST);
-    glDepthFunc(gl_compare(r[RS_ZFUNC]));
-    glDepthMask(r[RS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+    enable(GL_DEPTH_TEST, r[RS_ZENABLE] && depth_stencil_surface());
+    const GLenum depth_func = gl_compare(r[RS_ZFUNC]);
+    if (shadow_.changed_to(gl_state_shadow::k_depth_func, 0, depth_func)) glDepthFunc(depth_func);
+    const GLboolean depth_mask = r[RS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE;
+    if (shadow_.changed_to(gl_state_shadow::k_depth_mask, 0, depth_mask)) glDepthMask(depth_mask);
 
-    if (r[RS_STENCILENABLE] && depth_stencil_surface()) {
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(gl_compare(r[RS_STENCILFUNC]), static_cast<GLint>(r[RS_STENCILREF]),
-                      r[RS_STENCILMASK]);
-        glStencilOp(gl_stencil_op(r[RS_STENCILFAIL]), gl_stencil_op(r[RS_STENCILZFAIL]),
-                    gl_stencil_op(r[RS_STENCILPASS]));
-        glStencilMask(r[RS_STENCILWRITEMASK]);
-    } else {
-        glDisable(GL_STENCIL_TEST);
+    const bool stencil = r[RS_STENCILENABLE] && depth_stencil_surface();
+    enable(GL_STENCIL_TEST, stencil);
+    if (stencil) {
+        const GLenum func = gl_compare(r[RS_STENCILFUNC]);
+        const GLint ref = static_cast<GLint>(r[RS_STENCILREF]);
+        if (shadow_.changed_to(gl_state_shadow::k_stencil_func, 0, func, ref, r[RS_STENCILMASK]))
+            glStencilFunc(func, ref, r[RS_STENCILMASK]);
+        const GLenum fail = gl_stencil_op(r[RS_STENCILFAIL]), zfail = gl_stencil_op(r[RS_STENCILZFAIL]),
+                     pass = gl_stencil_op(r[RS_STENCILPASS]);
+        if (shadow_.changed_to(gl_state_shadow::k_stencil_op, 0, fail, zfail, pass)) glStencilOp(fail, zfail, pass);
+        if (shadow_.changed_to(gl_state_shadow::k_stencil_mask, 0, r[RS_STENCILWRITEMASK]))
+            glStencilMask(r[RS_STENCILWRITEMASK]);
     }
 
+    enable(GL_BLEND, r[RS_ALPHABLENDENABLE] != 0);
     if (r[RS_ALPHABLENDENABLE]) {
-        glEnable(GL_BLEND);
-        glBlendFunc(gl_blend(r[RS_SRCBLEND]), gl_blend(r[RS_DESTBLEND]));
-        glBlendEquation(gl_blend_op(r[RS_BLENDOP]));
-    } else {
-        glDisable(GL_BLEND);
+        const GLenum src = gl_blend(r[RS_SRCBLEND]), dst = gl_blend(r[RS_DESTBLEND]);
+        if (shadow_.changed_to(gl_state_shadow::k_blend_func, 0, src, dst)) glBlendFunc(src, dst);
+        const GLenum equation = gl_blend_op(r[RS_BLENDOP]);
+        if (shadow_.changed_to(gl_state_shadow::k_blend_equation, 0, equation)) glBlendEquation(equation);
     }
+    enable(GL_ALPHA_TEST, r[RS_ALPHATESTENABLE] != 0);
     if (r[RS_ALPHATESTENABLE]) {
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(gl_compare(r[RS_ALPHAFUNC]), static_cast<float>(r[RS_ALPHAREF] & 0xFF) / 255.0f);
-    } else {
-        glDisable(GL_ALPHA_TEST);
+        const GLenum func = gl_compare(r[RS_ALPHAFUNC]);
+        const float ref = static_cast<float>(r[RS_ALPHAREF] & 0xFF) / 255.0f;
+        if (shadow_.changed_to(gl_state_shadow::k_alpha_func, 0, func, ref)) glAlphaFunc(func, ref);
     }
-    const std::uint32_t mask = r[RS_COLORWRITEENABLE];
-    glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE,
-                mask & 4 ? GL_TRUE : GL_FALSE, mask & 8 ? GL_TRUE : GL_FALSE);
-    if (r[RS_DITHERENABLE]) glEnable(GL_DITHER); else glDisable(GL_DITHER);
+    const std::uint32_t mask = r[RS_COLORWRITEENABLE] & 0xF;
+    if (shadow_.changed_to(gl_state_shadow::k_color_mask, 0, mask))
+        glColorMask(mask & 1 ? GL_TRUE : GL_FALSE, mask & 2 ? GL_TRUE : GL_FALSE,
+                    mask & 4 ? GL_TRUE : GL_FALSE, mask & 8 ? GL_TRUE : GL_FALSE);
+    enable(GL_DITHER, r[RS_DITHERENABLE] != 0);
 
     const std::uint32_t fog_mode =
         r[RS_FOGTABLEMODE] != FOG_NONE ? r[RS_FOGTABLEMODE] : r[RS_FOGVERTEXMODE];
-    if (r[RS_FOGENABLE] && fog_mode != FOG_NONE) {
-        glEnable(GL_FOG);
-        glFogi(GL_FOG_MODE, fog_mode == FOG_EXP ? GL_EXP : fog_mode == FOG_EXP2 ? GL_EXP2
-                                                                                : GL_LINEAR);
-        glFogf(GL_FOG_DENSITY, bits_float(r[RS_FOGDENSITY]));
-        glFogf(GL_FOG_START, bits_float(r[RS_FOGSTART]));
-        glFogf(GL_FOG_END, bits_float(r[RS_FOGEND]));
+    const bool fog = r[RS_FOGENABLE] && fog_mode != FOG_NONE;
+    enable(GL_FOG, fog);
+    if (fog) {
+        const GLint mode = fog_mode == FOG_EXP ? GL_EXP : fog_mode == FOG_EXP2 ? GL_EXP2 : GL_LINEAR;
+        if (shadow_.changed_to(gl_state_shadow::k_fog_mode, 0, mode)) glFogi(GL_FOG_MODE, mode);
+        const float density = bits_float(r[RS_FOGDENSITY]), start = bits_float(r[RS_FOGSTART]),
+                    end = bits_float(r[RS_FOGEND]);
+        if (shadow_.changed_to(gl_state_shadow::k_fog_density, 0, density)) glFogf(GL_FOG_DENSITY, density);
+        if (shadow_.changed_to(gl_state_shadow::k_fog_start, 0, start)) glFogf(GL_FOG_START, start);
+        if (shadow_.changed_to(gl_state_shadow::k_fog_end, 0, end)) glFogf(GL_FOG_END, end);
         float c[4];
         color_floats(r[RS_FOGCOLOR], c);
-        glFogfv(GL_FOG_COLOR, c);
-    } else {
-        glDisable(GL_FOG);
+        if (shadow_.changed(gl_state_shadow::k_fog_color, 0, c, sizeof c)) glFogfv(GL_FOG_COLOR, c);
     }
 
-    if (r[RS_POINTSPRITEENABLE]) glEnable(GL_POINT_SPRITE); else glDisable(GL_POINT_SPRITE);
-    const float size = bits_float(r[RS_POINTSIZE]);
-    glPointSize(std::max(0.001f, size));
-    glPointParameterf(GL_POINT_SIZE_MIN, bits_float(r[RS_POINTSIZE_MIN]));
-    glPointParameterf(GL_POINT_SIZE_MAX, bits_float(r[RS_POINTSIZE_MAX]));
+    enable(GL_POINT_SPRITE, r[RS_POINTSPRITEENABLE] != 0);
+    const float size = std::max(0.001f, bits_float(r[RS_POINTSIZE]));
+    if (shadow_.changed_to(gl_state_shadow::k_point_size, 0, size)) glPointSize(size);
+    const float size_min = bits_float(r[RS_POINTSIZE_MIN]), size_max = bits_float(r[RS_POINTSIZE_MAX]);
+    if (shadow_.changed_to(gl_state_shadow::k_point_size_min, 0, size_min))
+        glPointParameterf(GL_POINT_SIZE_MIN, size_min);
+    if (shadow_.changed_to(gl_state_shadow::k_point_size_max, 0, size_max))
+        glPointParameterf(GL_POINT_SIZE_MAX, size_max);
+    float att[3] = {1, 0, 0};
     if (r[RS_POINTSCALEENABLE]) {
         // Screen size = viewport height x size x sqrt(1 / (A + B d + C d^2)).
         const float h2 = static_cast<float>(v.height) * static_cast<float>(v.height);
-        const float att[3] = {bits_float(r[RS_POINTSCALE_A]) / h2,
-                              bits_float(r[RS_POINTSCALE_B]) / h2,
-                              bits_float(r[RS_POINTSCALE_C]) / h2};
-        glPointParameterfv(GL_POINT_DISTANCE_ATTENUATION, att);
-    } else {
-        const float att[3] = {1, 0, 0};
-        glPointParameterfv(GL_POINT_DISTANCE_ATTENUATION, att);
+        att[0] = bits_float(r[RS_POINTSCALE_A]) / h2;
+        att[1] = bits_float(r[RS_POINTSCALE_B]) / h2;
+        att[2] = bits_float(r[RS_POINTSCALE_C]) / h2;
     }
+    if (shadow_.changed(gl_state_shadow::k_point_attenuation, 0, att, sizeof att))
+        glPointParameterfv(GL_POINT_DISTANCE_ATTENUATION, att);
 }
 
+// World-space planes are given under the view matrix (the current modelview), so their slot
+// holds the view as well as the plane.
 void gl_device::apply_clip_planes(bool shader) {
     const std::uint32_t enabled = render_state(RS_CLIPPLANEENABLE);
     for (int i = 0; i < k_max_clip_planes; ++i) {
-        if (!(enabled & (1u << i))) {
-            glDisable(GL_CLIP_DISTANCE0 + i);
-            continue;
-        }
-        glEnable(GL_CLIP_DISTANCE0 + i);
-        if (!shader) {
-            const float* p = clip_plane(i);
-            const double eq[4] = {p[0], p[1], p[2], p[3]};
+        const bool on = (enabled & (1u << i)) != 0;
+        enable(GL_CLIP_DISTANCE0 + i, on);
+        if (!on || shader) continue;
+        const float* p = clip_plane(i);
+        const double eq[4] = {p[0], p[1], p[2], p[3]};
+        if (shadow_.changed_to(gl_state_shadow::k_clip_plane, static_cast<std::uint32_t>(i), eq,
+                               transform(TS_VIEW).m))
             glClipPlane(GL_CLIP_PLANE0 + i, eq);  // under the view matrix: world space
-        }
+    }
+}
+
+void gl_device::apply_light(int n, const gfx_light& l, bool specular) {
+    const GLenum light = GL_LIGHT0 + n;
+    // Positions and directions are given under the view: their slots hold it too.
+    const mat4& view = transform(TS_VIEW);
+    auto set = [&](int index, GLenum pname, const float* values, int count) {
+        float v[4] = {};
+        std::memcpy(v, values, sizeof(float) * static_cast<std::size_t>(count));
+        const bool placed = pname == GL_POSITION || pname == GL_SPOT_DIRECTION;
+        const bool changed = placed ? shadow_.changed_to(gl_state_shadow::k_light, static_cast<std::uint32_t>(n * 16 + index), v, view.m)
+                                    : shadow_.changed_to(gl_state_shadow::k_light, static_cast<std::uint32_t>(n * 16 + index), v);
+        if (!changed) return;
+        if (count == 1) glLightf(light, pname, v[0]); else glLightfv(light, pname, v);
+    };
+    const float none[4] = {0, 0, 0, 1};
+    set(0, GL_DIFFUSE, &l.diffuse.r, 4);
+    set(1, GL_SPECULAR, specular ? &l.specular.r : none, 4);
+    set(2, GL_AMBIENT, &l.ambient.r, 4);
+    if (l.type == LIGHT_DIRECTIONAL) {
+        const float toward[4] = {-l.direction[0], -l.direction[1], -l.direction[2], 0};
+        const float values[4] = {180.0f, 1.0f, 0.0f, 0.0f};
+        set(3, GL_POSITION, toward, 4);
+        set(4, GL_SPOT_CUTOFF, &values[0], 1);
+        set(5, GL_CONSTANT_ATTENUATION, &values[1], 1);
+        set(6, GL_LINEAR_ATTENUATION, &values[2], 1);
+        set(7, GL_QUADRATIC_ATTENUATION, &values[3], 1);
+        return;
+    }
+    const float at[4] = {l.position[0], l.position[1], l.position[2], 1};
+    set(3, GL_POSITION, at, 4);
+    set(5, GL_CONSTANT_ATTENUATION, &l.attenuation0, 1);
+    set(6, GL_LINEAR_ATTENUATION, &l.attenuation1, 1);
+    set(7, GL_QUADRATIC_ATTENUATION, &l.attenuation2, 1);
+    if (l.type == LIGHT_SPOT) {
+        const float cutoff = std::min(90.0f, l.phi * 0.5f * 57.2957795f);
+        const float exponent = std::clamp(l.falloff, 0.0f, 128.0f);
+        set(8, GL_SPOT_DIRECTION, l.direction, 3);
+        set(4, GL_SPOT_CUTOFF, &cutoff, 1);
+        set(9, GL_SPOT_EXPONENT, &exponent, 1);
+    } else {
+        const float cutoff = 180.0f;
+        set(4, GL_SPOT_CUTOFF, &cutoff, 1);
     }
 }
 
@@ -931,46 +1088,33 @@ void gl_device::apply_lights() {
                      [](const pick& a, const pick& b) { return a.distance < b.distance; });
     const int count = std::min<int>(static_cast<int>(picks.size()), k_max_active_lights);
     for (int n = 0; n < k_max_active_lights; ++n) {
-        const GLenum gl_light_n = GL_LIGHT0 + n;
-        if (n >= count) {
-            glDisable(gl_light_n);
-            continue;
-        }
+        enable(GL_LIGHT0 + n, n < count);
+        if (n >= count) continue;
         gfx_light l;
         get_light(picks[static_cast<std::size_t>(n)].index, &l);
-        glEnable(gl_light_n);
-        glLightfv(gl_light_n, GL_DIFFUSE, &l.diffuse.r);
-        const float none[4] = {0, 0, 0, 1};
-        glLightfv(gl_light_n, GL_SPECULAR, r[RS_SPECULARENABLE] ? &l.specular.r : none);
-        glLightfv(gl_light_n, GL_AMBIENT, &l.ambient.r);
-        if (l.type == LIGHT_DIRECTIONAL) {
-            const float toward[4] = {-l.direction[0], -l.direction[1], -l.direction[2], 0};
-            glLightfv(gl_light_n, GL_POSITION, toward);
-            glLightf(gl_light_n, GL_SPOT_CUTOFF, 180.0f);
-            glLightf(gl_light_n, GL_CONSTANT_ATTENUATION, 1.0f);
-            glLightf(gl_light_n, GL_LINEAR_ATTENUATION, 0.0f);
-            glLightf(gl_light_n, GL_QUADRATIC_ATTENUATION, 0.0f);
-        } else {
-            const float at[4] = {l.position[0], l.position[1], l.position[2], 1};
-            glLightfv(gl_light_n, GL_POSITION, at);
-            glLightf(gl_light_n, GL_CONSTANT_ATTENUATION, l.attenuation0);
-            glLightf(gl_light_n, GL_LINEAR_ATTENUATION, l.attenuation1);
-            glLightf(gl_light_n, GL_QUADRATIC_ATTENUATION, l.attenuation2);
-            if (l.type == LIGHT_SPOT) {
-                glLightfv(gl_light_n, GL_SPOT_DIRECTION, l.direction);
-                glLightf(gl_light_n, GL_SPOT_CUTOFF,
-                         std::min(90.0f, l.phi * 0.5f * 57.2957795f));
-                glLightf(gl_light_n, GL_SPOT_EXPONENT, std::clamp(l.falloff, 0.0f, 128.0f));
-            } else {
-                glLightf(gl_light_n, GL_SPOT_CUTOFF, 180.0f);
-            }
-        }
+        apply_light(n, l, r[RS_SPECULARENABLE] != 0);
     }
+}
+
+void gl_device::apply_material() {
+    const auto& r = state().render;
+    const gfx_material& m = material();
+    const float none[4] = {0, 0, 0, 0};
+    auto set = [&](GLenum pname, const float* v) {
+        if (shadow_.changed(gl_state_shadow::k_material, pname, v, sizeof(float) * 4))
+            glMaterialfv(GL_FRONT_AND_BACK, pname, v);
+    };
+    set(GL_DIFFUSE, &m.diffuse.r);
+    set(GL_AMBIENT, &m.ambient.r);
+    set(GL_SPECULAR, r[RS_SPECULARENABLE] ? &m.specular.r : none);
+    set(GL_EMISSION, &m.emissive.r);
+    const float shininess = std::clamp(m.power, 0.0f, 128.0f);
+    if (shadow_.changed_to(gl_state_shadow::k_material, GL_SHININESS, shininess))
+        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
 }
 
 void gl_device::apply_transforms_and_lights(bool pretransformed) {
     const auto& r = state().render;
-    glMatrixMode(GL_PROJECTION);
     if (pretransformed) {
         // Pixel coordinates from the top-left corner straight to clip space (already flipped).
         const gfx_viewport& v = viewport();
@@ -979,227 +1123,226 @@ void gl_device::apply_transforms_and_lights(bool pretransformed) {
         p.m[1][1] = 2.0f / static_cast<float>(std::max(1u, v.height));
         p.m[3][0] = -1.0f;
         p.m[3][1] = -1.0f;
-        glLoadMatrixf(p.data());
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_LIGHTING);
+        load_matrix(GL_PROJECTION, 0, p);
+        use_modelview(mat_identity());
+        enable(GL_LIGHTING, false);
         // Vertices already on the screen are neither lit nor clipped by user planes.
-        for (int i = 0; i < k_max_clip_planes; ++i) glDisable(GL_CLIP_DISTANCE0 + i);
+        for (int i = 0; i < k_max_clip_planes; ++i) enable(GL_CLIP_DISTANCE0 + i, false);
         return;
     }
     // The projection with clip y negated (see the orientation rule).
     mat4 flip = mat_scaling(1.0f, -1.0f, 1.0f);
-    const mat4 projection = transform(TS_PROJECTION) * flip;
-    glLoadMatrixf(projection.data());
-    glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(transform(TS_VIEW).data());
+    load_matrix(GL_PROJECTION, 0, transform(TS_PROJECTION) * flip);
     // Lights and clip planes are given in world space: specify them under the view.
+    use_modelview(transform(TS_VIEW));
     apply_clip_planes(false);
-    if (r[RS_LIGHTING]) {
-        glEnable(GL_LIGHTING);
-        apply_lights();
-    } else {
-        glDisable(GL_LIGHTING);
-    }
-    const mat4 world_view = transform(TS_WORLD) * transform(TS_VIEW);
-    glLoadMatrixf(world_view.data());
-    if (r[RS_NORMALIZENORMALS]) glEnable(GL_NORMALIZE); else glDisable(GL_NORMALIZE);
+    enable(GL_LIGHTING, r[RS_LIGHTING] != 0);
+    if (r[RS_LIGHTING]) apply_lights();
+    use_modelview(transform(TS_WORLD) * transform(TS_VIEW));
+    enable(GL_NORMALIZE, r[RS_NORMALIZENORMALS] != 0);
 
     if (!r[RS_LIGHTING]) return;
     float ambient[4];
     color_floats(r[RS_AMBIENT], ambient);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, r[RS_LOCALVIEWER] ? 1 : 0);
-    const gfx_material& m = material();
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, &m.diffuse.r);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, &m.ambient.r);
-    const float none[4] = {0, 0, 0, 0};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, r[RS_SPECULARENABLE] ? &m.specular.r : none);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, &m.emissive.r);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
+    if (shadow_.changed(gl_state_shadow::k_light_model_ambient, 0, ambient, sizeof ambient))
+        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    const GLint local_viewer = r[RS_LOCALVIEWER] ? 1 : 0;
+    if (shadow_.changed_to(gl_state_shadow::k_light_model_local_viewer, 0, local_viewer))
+        glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, local_viewer);
+    apply_material();
 
     // Material colours taken from the vertex colour (only when the vertices carry one).
     const bool vertex_color = r[RS_COLORVERTEX] && (fvf() & FVF_DIFFUSE);
     const bool a = vertex_color && r[RS_AMBIENTMATERIALSOURCE] == MCS_COLOR1;
     const bool d = vertex_color && r[RS_DIFFUSEMATERIALSOURCE] == MCS_COLOR1;
     const bool e = vertex_color && r[RS_EMISSIVEMATERIALSOURCE] == MCS_COLOR1;
+    enable(GL_COLOR_MATERIAL, a || d || e);
     if (a || d || e) {
-        glEnable(GL_COLOR_MATERIAL);
-        glColorMaterial(GL_FRONT_AND_BACK, a && d ? GL_AMBIENT_AND_DIFFUSE
-                                           : a    ? GL_AMBIENT
-                                           : d    ? GL_DIFFUSE
-                                                  : GL_EMISSION);
-    } else {
-        glDisable(GL_COLOR_MATERIAL);
+        const GLenum which = a && d ? GL_AMBIENT_AND_DIFFUSE : a ? GL_AMBIENT : d ? GL_DIFFUSE : GL_EMISSION;
+        if (shadow_.changed_to(gl_state_shadow::k_color_material, 0, which))
+            glColorMaterial(GL_FRONT_AND_BACK, which);
     }
+}
+
+// Generated coordinates, in camera space.
+void gl_device::apply_texture_generation(int i, std::uint32_t source) {
+    const bool normal_or_reflection =
+        source == TCI_CAMERASPACEREFLECTIONVECTOR || source == TCI_CAMERASPACENORMAL;
+    const bool position = source == TCI_CAMERASPACEPOSITION;
+    const bool sphere = source == TCI_SPHEREMAP;
+    auto gen_mode = [&](GLenum coord, GLint mode) {
+        if (shadow_.changed_to(gl_state_shadow::k_tex_gen, gl_state_shadow::on_unit(i, coord), mode)) {
+            active_texture(i);
+            glTexGeni(coord, GL_TEXTURE_GEN_MODE, mode);
+        }
+    };
+    if (normal_or_reflection) {
+        const GLint mode = source == TCI_CAMERASPACENORMAL ? GL_NORMAL_MAP : GL_REFLECTION_MAP;
+        gen_mode(GL_S, mode);
+        gen_mode(GL_T, mode);
+        gen_mode(GL_R, mode);
+    } else if (position) {
+        const GLenum coords[4] = {GL_S, GL_T, GL_R, GL_Q};
+        for (int c = 0; c < 4; ++c) gen_mode(coords[c], GL_EYE_LINEAR);
+        // Eye planes are given under the modelview: under the identity they stay the axes.
+        if (shadow_.changed_to(gl_state_shadow::k_tex_gen, gl_state_shadow::on_unit(i, GL_EYE_PLANE), 1)) {
+            active_texture(i);
+            if (shadow_.changed_to(gl_state_shadow::k_matrix_mode, 0, GL_MODELVIEW)) glMatrixMode(GL_MODELVIEW);
+            glPushMatrix();
+            glLoadIdentity();
+            const float planes[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+            for (int c = 0; c < 4; ++c) glTexGenfv(coords[c], GL_EYE_PLANE, planes[c]);
+            glPopMatrix();
+        }
+    } else if (sphere) {
+        gen_mode(GL_S, GL_SPHERE_MAP);
+        gen_mode(GL_T, GL_SPHERE_MAP);
+    }
+    enable_on_unit(i, GL_TEXTURE_GEN_S, normal_or_reflection || position || sphere);
+    enable_on_unit(i, GL_TEXTURE_GEN_T, normal_or_reflection || position || sphere);
+    enable_on_unit(i, GL_TEXTURE_GEN_R, normal_or_reflection || position);
+    enable_on_unit(i, GL_TEXTURE_GEN_Q, position);
+}
+
+// The texture transform. Two-coordinate sets come in as (u, v, 1, 0) on the classic device,
+// so the third row carries the translation; GL feeds (u, v, 0, 1), so that row moves to the
+// fourth. Unprojected results keep q = 1.
+void gl_device::apply_texture_transform(int i, std::uint32_t source) {
+    const auto& st = state().stage;
+    const std::uint32_t flags = st[i][TSS_TEXTURETRANSFORMFLAGS];
+    if (!(flags & 0xFF)) {
+        load_matrix(GL_TEXTURE, i, mat_identity());
+        return;
+    }
+    mat4 m = transform(TS_TEXTURE0 + static_cast<std::uint32_t>(i));
+    const int set = static_cast<int>(st[i][TSS_TEXCOORDINDEX] & 0xFFFF);
+    if (source == TCI_PASSTHRU && texcoord_size(fvf(), set) == 2) {
+        for (int c = 0; c < 4; ++c) {
+            m.m[3][c] = m.m[2][c];
+            m.m[2][c] = 0;
+        }
+    }
+    if (!(flags & TTFF_PROJECTED)) {
+        for (int row = 0; row < 4; ++row) m.m[row][3] = row == 3 ? 1.0f : 0.0f;
+    }
+    load_matrix(GL_TEXTURE, i, m);
+}
+
+// Sampler state of the unit.
+void gl_device::apply_sampler(int i) {
+    const auto& sm = state().sampler;
+    bind_sampler(i, samplers_[i]);
+    sampler_parameter(i, GL_TEXTURE_WRAP_S, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSU])));
+    sampler_parameter(i, GL_TEXTURE_WRAP_T, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSV])));
+    sampler_parameter(i, GL_TEXTURE_WRAP_R, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSW])));
+    float border[4];
+    color_floats(sm[i][SAMP_BORDERCOLOR], border);
+    if (shadow_.changed(gl_state_shadow::k_sampler_parameter, gl_state_shadow::on_unit(i, GL_TEXTURE_BORDER_COLOR),
+                        border, sizeof border))
+        glSamplerParameterfv(samplers_[i], GL_TEXTURE_BORDER_COLOR, border);
+    const bool mag_linear = sm[i][SAMP_MAGFILTER] >= TEXF_LINEAR;
+    const bool min_linear = sm[i][SAMP_MINFILTER] >= TEXF_LINEAR;
+    const std::uint32_t mip = sm[i][SAMP_MIPFILTER];
+    GLint min_filter;
+    if (mip == TEXF_NONE)
+        min_filter = min_linear ? GL_LINEAR : GL_NEAREST;
+    else if (mip == TEXF_POINT)
+        min_filter = min_linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    else
+        min_filter = min_linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    sampler_parameter(i, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(mag_linear ? GL_LINEAR : GL_NEAREST));
+    sampler_parameter(i, GL_TEXTURE_MIN_FILTER, min_filter);
+    sampler_parameter(i, GL_TEXTURE_LOD_BIAS, bits_float(sm[i][SAMP_MIPMAPLODBIAS]));
+    sampler_parameter(i, GL_TEXTURE_MAX_LOD, 1000.0f);
+    sampler_parameter(i, GL_TEXTURE_MIN_LOD, static_cast<float>(sm[i][SAMP_MAXMIPLEVEL]));
 }
 
 void gl_device::apply_stages(bool fixed_function) {
     const auto& st = state().stage;
-    const auto& sm = state().sampler;
     bool active = true;
     for (int i = 0; i < k_max_stages; ++i) {
-        glActiveTexture(GL_TEXTURE0 + i);
-        if (fixed_function) {
-            glDisable(GL_TEXTURE_2D);
-            glDisable(GL_TEXTURE_3D);
-            glDisable(GL_TEXTURE_CUBE_MAP);
-            glDisable(GL_TEXTURE_GEN_S);
-            glDisable(GL_TEXTURE_GEN_T);
-            glDisable(GL_TEXTURE_GEN_R);
-            glDisable(GL_TEXTURE_GEN_Q);
-        }
         if (st[i][TSS_COLOROP] == TOP_DISABLE) active = false;
         gfx_texture* t = texture(i);
-        if (!fixed_function) {
-            // Shader programs sample every unit that has a texture.
-            if (t) {
-                auto* g = static_cast<gl_texture*>(t);
-                g->upload();
-                glBindTexture(g->target, g->name);
-            } else {
-                glBindTexture(GL_TEXTURE_2D, white_texture_);
+        GLenum target = GL_TEXTURE_2D;
+        unsigned name = white_texture_;  // a stage without texture: white
+        if (t && (!fixed_function || active)) {
+            auto* g = static_cast<gl_texture*>(t);
+            // An upload binds the texture to the active unit (and the record forgets it).
+            active_texture(i);
+            g->upload();
+            target = g->target;
+            name = g->name;
+        }
+        if (fixed_function) {
+            const bool drawn = active;
+            enable_on_unit(i, GL_TEXTURE_2D, drawn && target == GL_TEXTURE_2D);
+            enable_on_unit(i, GL_TEXTURE_3D, drawn && target == GL_TEXTURE_3D);
+            enable_on_unit(i, GL_TEXTURE_CUBE_MAP, drawn && target == GL_TEXTURE_CUBE_MAP);
+            if (!drawn) {
+                for (GLenum gen : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q})
+                    enable_on_unit(i, gen, false);
+                bind_sampler(i, 0);
+                continue;
             }
-        } else if (!active) {
-            glBindSampler(static_cast<GLuint>(i), 0);
-            continue;
-        } else {
-            GLenum target = GL_TEXTURE_2D;
-            if (t) {
-                auto* g = static_cast<gl_texture*>(t);
-                g->upload();
-                target = g->target;
-                glBindTexture(target, g->name);
-            } else {
-                glBindTexture(GL_TEXTURE_2D, white_texture_);  // a stage without texture: white
-            }
-            glEnable(target);
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+        }
+        // Shader programs sample every unit that has a texture.
+        bind_texture(i, target, name);
+        if (fixed_function) {
+            active_texture(i);
+            const unit_environment env{&shadow_, i};
+            env.set(GL_TEXTURE_ENV_MODE, GL_COMBINE);
             float factor[4];
             color_floats(render_state(RS_TEXTUREFACTOR), factor);
-            glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
-            set_combiner(false, st[i][TSS_COLOROP], st[i][TSS_COLORARG0], st[i][TSS_COLORARG1],
+            if (shadow_.changed(gl_state_shadow::k_tex_env, gl_state_shadow::on_unit(i, GL_TEXTURE_ENV_COLOR),
+                                factor, sizeof factor))
+                glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+            set_combiner(env, false, st[i][TSS_COLOROP], st[i][TSS_COLORARG0], st[i][TSS_COLORARG1],
                          st[i][TSS_COLORARG2]);
-            set_combiner(true, st[i][TSS_ALPHAOP], st[i][TSS_ALPHAARG0], st[i][TSS_ALPHAARG1],
+            set_combiner(env, true, st[i][TSS_ALPHAOP], st[i][TSS_ALPHAARG0], st[i][TSS_ALPHAARG1],
                          st[i][TSS_ALPHAARG2]);
-            glTexEnvi(GL_POINT_SPRITE, GL_COORD_REPLACE,
-                      render_state(RS_POINTSPRITEENABLE) ? GL_TRUE : GL_FALSE);
-
-            // Generated coordinates, in camera space.
+            const GLint replace = render_state(RS_POINTSPRITEENABLE) ? GL_TRUE : GL_FALSE;
+            if (shadow_.changed_to(gl_state_shadow::k_tex_env, gl_state_shadow::on_unit(i, GL_COORD_REPLACE), replace))
+                glTexEnvi(GL_POINT_SPRITE, GL_COORD_REPLACE, replace);
             const std::uint32_t source = st[i][TSS_TEXCOORDINDEX] & 0xFFFF0000u;
-            if (source == TCI_CAMERASPACEREFLECTIONVECTOR || source == TCI_CAMERASPACENORMAL) {
-                const GLint mode =
-                    source == TCI_CAMERASPACENORMAL ? GL_NORMAL_MAP : GL_REFLECTION_MAP;
-                glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, mode);
-                glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, mode);
-                glTexGeni(GL_R, GL_TEXTURE_GEN_MODE, mode);
-                glEnable(GL_TEXTURE_GEN_S);
-                glEnable(GL_TEXTURE_GEN_T);
-                glEnable(GL_TEXTURE_GEN_R);
-            } else if (source == TCI_CAMERASPACEPOSITION) {
-                glMatrixMode(GL_MODELVIEW);
-                glPushMatrix();
-                glLoadIdentity();
-                const float planes[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0},
-                                            {0, 0, 0, 1}};
-                const GLenum coords[4] = {GL_S, GL_T, GL_R, GL_Q};
-                const GLenum gens[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
-                                        GL_TEXTURE_GEN_Q};
-                for (int c = 0; c < 4; ++c) {
-                    glTexGeni(coords[c], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
-                    glTexGenfv(coords[c], GL_EYE_PLANE, planes[c]);
-                    glEnable(gens[c]);
-                }
-                glPopMatrix();
-            } else if (source == TCI_SPHEREMAP) {
-                glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-                glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-                glEnable(GL_TEXTURE_GEN_S);
-                glEnable(GL_TEXTURE_GEN_T);
-            }
-
-            // The texture transform. Two-coordinate sets come in as (u, v, 1, 0) on the
-            // classic device, so the third row carries the translation; GL feeds
-            // (u, v, 0, 1), so that row moves to the fourth. Unprojected results keep q = 1.
-            glMatrixMode(GL_TEXTURE);
-            const std::uint32_t flags = st[i][TSS_TEXTURETRANSFORMFLAGS];
-            if (flags & 0xFF) {
-                mat4 m = transform(TS_TEXTURE0 + static_cast<std::uint32_t>(i));
-                const int set = static_cast<int>(st[i][TSS_TEXCOORDINDEX] & 0xFFFF);
-                if (source == TCI_PASSTHRU && texcoord_size(fvf(), set) == 2) {
-                    for (int c = 0; c < 4; ++c) {
-                        m.m[3][c] = m.m[2][c];
-                        m.m[2][c] = 0;
-                    }
-                }
-                if (!(flags & TTFF_PROJECTED)) {
-                    for (int row = 0; row < 4; ++row) m.m[row][3] = row == 3 ? 1.0f : 0.0f;
-                }
-                glLoadMatrixf(m.data());
-            } else {
-                glLoadIdentity();
-            }
-            glMatrixMode(GL_MODELVIEW);
+            apply_texture_generation(i, source);
+            apply_texture_transform(i, source);
         }
-
-        // Sampler state of the unit.
-        const GLuint s = samplers_[i];
-        glBindSampler(static_cast<GLuint>(i), s);
-        glSamplerParameteri(s, GL_TEXTURE_WRAP_S, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSU])));
-        glSamplerParameteri(s, GL_TEXTURE_WRAP_T, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSV])));
-        glSamplerParameteri(s, GL_TEXTURE_WRAP_R, static_cast<GLint>(gl_address(sm[i][SAMP_ADDRESSW])));
-        float border[4];
-        color_floats(sm[i][SAMP_BORDERCOLOR], border);
-        glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, border);
-        const bool mag_linear = sm[i][SAMP_MAGFILTER] >= TEXF_LINEAR;
-        const bool min_linear = sm[i][SAMP_MINFILTER] >= TEXF_LINEAR;
-        const std::uint32_t mip = sm[i][SAMP_MIPFILTER];
-        GLint min_filter;
-        if (mip == TEXF_NONE)
-            min_filter = min_linear ? GL_LINEAR : GL_NEAREST;
-        else if (mip == TEXF_POINT)
-            min_filter = min_linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-        else
-            min_filter = min_linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-        glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, mag_linear ? GL_LINEAR : GL_NEAREST);
-        glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, min_filter);
-        glSamplerParameterf(s, GL_TEXTURE_LOD_BIAS, bits_float(sm[i][SAMP_MIPMAPLODBIAS]));
-        glSamplerParameterf(s, GL_TEXTURE_MAX_LOD, 1000.0f);
-        glSamplerParameterf(s, GL_TEXTURE_MIN_LOD,
-                            static_cast<float>(sm[i][SAMP_MAXMIPLEVEL]));
+        apply_sampler(i);
     }
-    glActiveTexture(GL_TEXTURE0);
+    active_texture(0);
 }
 
 void gl_device::set_vertex_arrays(const std::uint8_t* base, int stride) {
+    // Array pointers depend on the buffer bound at the time: they are set at every draw.
     const std::uint32_t f = fvf();
     int offset = 0;
-    glEnableClientState(GL_VERTEX_ARRAY);
+    client_state(GL_VERTEX_ARRAY, 0, true);
     glVertexPointer(3, GL_FLOAT, stride, base + offset);
     offset += (f & FVF_XYZRHW) ? 16 : ((f & FVF_XYZ) ? 12 : 0);
+    // A draw from an array leaves the current value of that attribute undefined.
+    client_state(GL_NORMAL_ARRAY, 0, (f & FVF_NORMAL) != 0);
     if (f & FVF_NORMAL) {
-        glEnableClientState(GL_NORMAL_ARRAY);
         glNormalPointer(GL_FLOAT, stride, base + offset);
         offset += 12;
-    } else {
-        glDisableClientState(GL_NORMAL_ARRAY);
+        shadow_.forget(gl_state_shadow::k_current_normal, 0);
+    } else if (shadow_.changed_to(gl_state_shadow::k_current_normal, 0, 0.0f)) {
         glNormal3f(0, 0, 0);  // unlit but for ambient and emissive, as without normals
     }
     if (f & FVF_PSIZE) offset += 4;
+    client_state(GL_COLOR_ARRAY, 0, (f & FVF_DIFFUSE) != 0);
     if (f & FVF_DIFFUSE) {
-        glEnableClientState(GL_COLOR_ARRAY);
         glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + offset);
         offset += 4;
-    } else {
-        glDisableClientState(GL_COLOR_ARRAY);
+        shadow_.forget(gl_state_shadow::k_current_color, 0);
+    } else if (shadow_.changed_to(gl_state_shadow::k_current_color, 0, 1.0f)) {
         glColor4f(1, 1, 1, 1);
     }
+    client_state(GL_SECONDARY_COLOR_ARRAY, 0, (f & FVF_SPECULAR) != 0);
     if (f & FVF_SPECULAR) {
-        glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
         glSecondaryColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + offset);
         offset += 4;
-    } else {
-        glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
+        shadow_.forget(gl_state_shadow::k_current_secondary_color, 0);
+    } else if (shadow_.changed_to(gl_state_shadow::k_current_secondary_color, 0, 0.0f)) {
         glSecondaryColor3f(0, 0, 0);
     }
     const int sets = static_cast<int>((f & FVF_TEXCOUNT_MASK) >> FVF_TEXCOUNT_SHIFT);
@@ -1210,16 +1353,14 @@ void gl_device::set_vertex_arrays(const std::uint8_t* base, int stride) {
     }
     // Unit i reads the set its stage names.
     for (int unit = 0; unit < k_max_stages; ++unit) {
-        glClientActiveTexture(GL_TEXTURE0 + unit);
         const int set = static_cast<int>(texture_stage_state(unit, TSS_TEXCOORDINDEX) & 0xFFFF);
+        client_state(GL_TEXTURE_COORD_ARRAY, unit, set < sets);
         if (set < sets) {
-            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            client_active_texture(unit);
             glTexCoordPointer(texcoord_size(f, set), GL_FLOAT, stride, base + set_offset[set]);
-        } else {
-            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         }
     }
-    glClientActiveTexture(GL_TEXTURE0);
+    client_active_texture(0);
 }
 
 bool gl_device::apply_all(const std::uint8_t* vertex_base, int stride) {
@@ -1229,18 +1370,27 @@ bool gl_device::apply_all(const std::uint8_t* vertex_base, int stride) {
     gfx_shader* vs = pretransformed ? nullptr : vertex_shader();
     gfx_shader* ps = pixel_shader();
     program_info* program = (vs || ps) ? program_for(vs, ps) : nullptr;
-    glUseProgram(program ? program->name : 0);
+    const unsigned name = program ? program->name : 0;
+    if (shadow_.changed_to(gl_state_shadow::k_program, 0, name)) glUseProgram(name);
+    // Uniforms belong to the program: their slots are the program's.
+    auto uniforms = [&](std::uint32_t which, int location, int count, const float* values) {
+        if (location < 0) return;
+        const std::uint32_t slot = (name << 2) | which;
+        if (shadow_.changed(gl_state_shadow::k_uniforms, slot, values, sizeof(float) * 4 * static_cast<std::size_t>(count)))
+            glUniform4fv(location, count, values);
+    };
     if (vs && program) {
         apply_clip_planes(true);
-        glDisable(GL_LIGHTING);
-        glUniform4fv(program->vs_c, k_vs_constants, &state().vs_constants[0][0]);
-        glUniform4fv(program->clip, k_max_clip_planes, &state().clip_planes[0][0]);
-        glUniform1f(program->flip, -1.0f);
+        enable(GL_LIGHTING, false);
+        uniforms(0, program->vs_c, k_vs_constants, &state().vs_constants[0][0]);
+        uniforms(1, program->clip, k_max_clip_planes, &state().clip_planes[0][0]);
+        const float flip = -1.0f;
+        if (program->flip >= 0 && shadow_.changed_to(gl_state_shadow::k_uniforms, (name << 2) | 2u, flip))
+            glUniform1f(program->flip, flip);
     } else {
         apply_transforms_and_lights(pretransformed);
     }
-    if (ps && program && program->ps_c >= 0)
-        glUniform4fv(program->ps_c, k_ps_constants, &state().ps_constants[0][0]);
+    if (ps && program && program->ps_c >= 0) uniforms(3, program->ps_c, k_ps_constants, &state().ps_constants[0][0]);
     apply_stages(!(ps && program));
     set_vertex_arrays(vertex_base, stride);
     return true;

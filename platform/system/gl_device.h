@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/gfx_device.h"
+#include "platform/system/gl_state_shadow.h"
 
 // What the window layer supplies: swapping its buffers and the swap interval.
 struct gl_window_hooks {
@@ -79,6 +80,13 @@ public:
     // Messages of the last shader that failed to compile or link.
     const char* shader_log() const { return shader_log_; }
 
+    // The record of the GL state last set, which lets a draw skip calls that change nothing.
+    // Off, every state call of every draw reaches GL (the drawing is the same). Its call count
+    // is the number of state calls made.
+    gl_state_shadow& state_shadow() { return shadow_; }
+    // A texture was bound outside a draw (created, uploaded, read back, deleted).
+    void forget_texture_bindings() { shadow_.forget_kind(gl_state_shadow::k_texture_binding); }
+
 private:
     struct program_info {
         unsigned name = 0;
@@ -93,6 +101,23 @@ private:
     void apply_clip_planes(bool shader);
     void apply_stages(bool fixed_function);
     void set_vertex_arrays(const std::uint8_t* base, int stride);
+    // State calls through the shadow.
+    void enable(unsigned cap, bool on);
+    void enable_on_unit(int unit, unsigned cap, bool on);
+    void active_texture(int unit);
+    void client_active_texture(int unit);
+    void client_state(unsigned array, int unit, bool on);
+    void load_matrix(unsigned mode, int unit, const mat4& m);
+    void use_modelview(const mat4& m);
+    void bind_texture(int unit, unsigned target, unsigned name);
+    void bind_sampler(int unit, unsigned sampler);
+    void sampler_parameter(int unit, unsigned pname, int value);
+    void sampler_parameter(int unit, unsigned pname, float value);
+    void apply_sampler(int unit);
+    void apply_texture_generation(int unit, std::uint32_t source);
+    void apply_texture_transform(int unit, std::uint32_t source);
+    void apply_material();
+    void apply_light(int n, const gfx_light& l, bool specular);
     bool apply_all(const std::uint8_t* vertex_base, int stride);
     program_info* program_for(gfx_shader* vs, gfx_shader* ps);
     hresult draw_arrays(std::uint32_t type, int first, int count_vertices);
@@ -111,6 +136,7 @@ private:
     unsigned white_texture_ = 0;
     std::map<std::pair<const gfx_shader*, const gfx_shader*>, program_info> programs_;
     char shader_log_[1024] = {};
+    gl_state_shadow shadow_;
 };
 
 // The adapter behind the current context: format checks, capabilities, device creation.

@@ -8,6 +8,7 @@
 #include "core/file_helpers.h"
 #include "core/hierarchy.h"
 #include "core/mesh.h"
+#include "core/model_cache.h"
 #include "tests/core/model_fixture.h"
 
 namespace {
@@ -158,6 +159,44 @@ TEST_F(ModelTest, ScrambledModelIsReadInMemory) {
     EXPECT_EQ(m->d3dx_mesh->face_count(), 1);
     EXPECT_FALSE(folder_.exists("vstemp.tmp"));
     destroy_mesh(&m);
+}
+
+TEST_F(ModelTest, EveryLoadOfAnUnchangedFileSharesOneParse) {
+    const std::string one = k_x_header + "Mesh { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; "
+                            "MeshMaterialList { 1; 1; 0;; " + x_material_text(1, 1, 1, 1) + " } }";
+    folder_.write("models/target.x", one);
+    model_cache& cache = shared_model_cache();
+    const int parsed = cache.parse_count();
+    mesh* a = nullptr;
+    mesh* b = nullptr;
+    ASSERT_EQ(create_detached_mesh(&a), S_OK);
+    ASSERT_EQ(create_detached_mesh(&b), S_OK);
+    ASSERT_TRUE(a->load_x("models\\target.x"));
+    ASSERT_TRUE(b->load_x("Models\\TARGET.x"));  // another spelling of the same file
+    EXPECT_EQ(cache.parse_count(), parsed + 1);
+    // The second mesh is the first one over again.
+    ASSERT_EQ(a->d3dx_mesh->vertex_count(), b->d3dx_mesh->vertex_count());
+    void* va = nullptr;
+    void* vb = nullptr;
+    ASSERT_EQ(a->d3dx_mesh->lock_vertices(&va), S_OK);
+    ASSERT_EQ(b->d3dx_mesh->lock_vertices(&vb), S_OK);
+    EXPECT_EQ(std::memcmp(va, vb, static_cast<std::size_t>(a->d3dx_mesh->vertex_count() * a->d3dx_mesh->stride())), 0);
+    a->d3dx_mesh->unlock_vertices();
+    b->d3dx_mesh->unlock_vertices();
+    EXPECT_EQ(a->base_radius, b->base_radius);
+
+    // A changed file is parsed again; a damaged one is refused every time, never kept.
+    folder_.write("models/target.x", k_x_header + "Mesh { 4; 0;0;0;, 0;1;0;, 1;0;0;, 1;1;0;; 2; 3;0,1,2;, 3;1,3,2;; "
+                  "MeshMaterialList { 1; 2; 0,0;; " + x_material_text(1, 1, 1, 1) + " } }");
+    ASSERT_TRUE(b->load_x("models\\target.x"));
+    EXPECT_EQ(b->d3dx_mesh->face_count(), 2);
+    EXPECT_EQ(cache.parse_count(), parsed + 2);
+    folder_.write("models/target.x", k_x_header + "Frame turret { Frame barrel { }");
+    EXPECT_FALSE(b->load_x("models\\target.x"));
+    EXPECT_FALSE(b->load_x("models\\target.x"));
+    EXPECT_EQ(cache.parse_count(), parsed + 4);
+    destroy_mesh(&a);
+    destroy_mesh(&b);
 }
 
 TEST_F(ModelTest, MissingDamagedAndMaterialLessFilesFail) {

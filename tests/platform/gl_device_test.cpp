@@ -1,9 +1,11 @@
 // The OpenGL device on an off-screen context: large flat areas of read-back pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/image_ops.h"
 #include "platform/scripted_window.h"
@@ -553,4 +555,171 @@ TEST_F(GlDevice, PretransformedVerticesAndLockableRenderSurfaces) {
     expect_color(pixel(4, 2, surface.get()), 255, 255, 0, 0);
     expect_color(pixel(24, 2, surface.get()), 0, 0, 0, 0);
     expect_color(pixel(4, 12, surface.get()), 0, 0, 0, 0);
+}
+
+namespace {
+
+// The resources of a frame that changes most kinds of state from draw to draw.
+struct varied_frame {
+    texture_ptr checker, green, target;
+    shader_ptr vs, ps;
+};
+
+void draw_varied_frame(gfx_device* d, varied_frame& f) {
+    // Textures are written again each frame, so uploads bind them between draws.
+    locked_rect r;
+    ASSERT_EQ(f.checker->lock_rect(0, &r), S_OK);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const std::uint32_t c = (x + y) % 2 ? 0xFFFF8000u : 0x80004080u;
+            std::memcpy(static_cast<std::uint8_t*>(r.bits) + y * r.pitch + 4 * x, &c, 4);
+        }
+    f.checker->unlock_rect(0);
+    fill_texels(f.green.get(), 0, 0, 0xC000FF40u);
+    struct screen_vertex {
+        float x, y, z, rhw;
+        std::uint32_t color;
+        float u, v;
+    };
+    const vertex left[4] = {{-1, 1, 0.5f, 0xFFFFFFFFu, 0, 0}, {0, 1, 0.5f, 0xFF80FF80u, 2, 0},
+                            {-1, -1, 0.5f, 0xFF8080FFu, 0, 2}, {0, -1, 0.5f, 0xFFFFFFFFu, 2, 2}};
+    const vertex right[4] = {{0, 1, 0.3f, 0xA0FF0000u, 0, 0}, {1, 1, 0.3f, 0xA0FF0000u, 1, 0},
+                             {0, -1, 0.3f, 0x4000FF00u, 0, 1}, {1, -1, 0.3f, 0x4000FF00u, 1, 1}};
+    const lit_vertex lit[4] = {{-0.5f, 0.5f, 0.4f, 0, 0, -1, 0, 0}, {0.5f, 0.5f, 0.4f, 0, 0, -1, 1, 0},
+                               {-0.5f, -0.5f, 0.4f, 0, 0, -1, 0, 1}, {0.5f, -0.5f, 0.4f, 0, 0, -1, 1, 1}};
+    const screen_vertex corner[4] = {{0, 0, 0.2f, 1, 0xFFFFFFFFu, 0, 0}, {20, 0, 0.2f, 1, 0xFFFFFFFFu, 1, 0},
+                                     {0, 20, 0.2f, 1, 0xFFFFFFFFu, 0, 1}, {20, 20, 0.2f, 1, 0xFFFFFFFFu, 1, 1}};
+
+    // A pass into a render-target texture, then the back buffer.
+    d->set_render_target(0, f.target->surface_level(0));
+    d->clear(CLEAR_TARGET, 0xFF102030u, 1.0f, 0);
+    d->set_texture(0, f.checker.get());
+    d->set_fvf(k_fvf);
+    d->draw_primitive_up(PT_TRIANGLESTRIP, 2, left, sizeof(vertex));
+    d->set_render_target(0, nullptr);
+    d->set_render_state(RS_ZENABLE, 1);
+    d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+
+    // Blended, two stages, point sampled and wrapped.
+    d->set_render_state(RS_ALPHABLENDENABLE, 1);
+    d->set_render_state(RS_SRCBLEND, BLEND_SRCALPHA);
+    d->set_render_state(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    d->set_texture(0, f.checker.get());
+    d->set_texture(1, f.green.get());
+    d->set_texture_stage_state(1, TSS_COLOROP, TOP_ADD);
+    d->set_texture_stage_state(1, TSS_TEXCOORDINDEX, 0);
+    d->draw_primitive_up(PT_TRIANGLESTRIP, 2, left, sizeof(vertex));
+    d->set_texture_stage_state(1, TSS_COLOROP, TOP_DISABLE);
+    // The render-target texture, alpha-tested, filtered, with a texture transform.
+    d->set_render_state(RS_ALPHABLENDENABLE, 0);
+    d->set_render_state(RS_ALPHATESTENABLE, 1);
+    d->set_render_state(RS_ALPHAREF, 0x80);
+    d->set_render_state(RS_ALPHAFUNC, CMP_GREATEREQUAL);
+    d->set_sampler_state(0, SAMP_MAGFILTER, TEXF_LINEAR);
+    d->set_texture(0, f.target.get());
+    d->set_transform(TS_TEXTURE0, mat_scaling(0.5f, 0.5f, 1));
+    d->set_texture_stage_state(0, TSS_TEXTURETRANSFORMFLAGS, TTFF_COUNT2);
+    d->draw_primitive_up(PT_TRIANGLESTRIP, 2, right, sizeof(vertex));
+    d->set_texture_stage_state(0, TSS_TEXTURETRANSFORMFLAGS, TTFF_DISABLE);
+    d->set_render_state(RS_ALPHATESTENABLE, 0);
+    d->set_sampler_state(0, SAMP_MAGFILTER, TEXF_POINT);
+    // Lit and fogged under a turned view, a directional and a point light.
+    d->set_render_state(RS_LIGHTING, 1);
+    d->set_render_state(RS_FOGENABLE, 1);
+    d->set_render_state(RS_FOGTABLEMODE, FOG_LINEAR);
+    const float fog_start = 0.0f, fog_end = 2.0f;
+    std::uint32_t bits;
+    std::memcpy(&bits, &fog_start, 4);
+    d->set_render_state(RS_FOGSTART, bits);
+    std::memcpy(&bits, &fog_end, 4);
+    d->set_render_state(RS_FOGEND, bits);
+    d->set_render_state(RS_FOGCOLOR, 0xFF4060A0u);
+    gfx_light sun;
+    sun.type = LIGHT_DIRECTIONAL;
+    sun.diffuse = {0.8f, 0.7f, 0.6f, 1};
+    sun.direction[2] = 1;
+    d->set_light(0, sun);
+    d->light_enable(0, true);
+    gfx_light lamp;
+    lamp.type = LIGHT_POINT;
+    lamp.diffuse = {0, 0.5f, 1, 1};
+    lamp.position[0] = 0.5f;
+    lamp.position[1] = 0.3f;
+    lamp.position[2] = -0.5f;
+    lamp.range = 10;
+    lamp.attenuation0 = 1;
+    d->set_light(1, lamp);
+    d->light_enable(1, true);
+    gfx_material m;
+    m.diffuse = m.ambient = {1, 1, 1, 1};
+    d->set_material(m);
+    d->set_texture(0, nullptr);
+    d->set_transform(TS_VIEW, mat_rotation_y(0.4f));
+    d->set_fvf(FVF_XYZ | FVF_NORMAL | FVF_TEX1);
+    d->draw_primitive_up(PT_TRIANGLESTRIP, 2, lit, sizeof(lit_vertex));
+    d->set_transform(TS_VIEW, mat_identity());
+    d->set_transform(TS_WORLD, mat_translation(0.2f, 0.1f, 0));
+    d->set_render_state(RS_CULLMODE, CULL_CCW);  // the strip is clockwise on the screen: kept
+    d->draw_primitive_up(PT_TRIANGLESTRIP, 2, lit, sizeof(lit_vertex));
+    d->set_render_state(RS_CULLMODE, CULL_NONE);
+    d->set_transform(TS_WORLD, mat_identity());
+    d->set_render_state(RS_FOGENABLE, 0);
+    d->set_render_state(RS_LIGHTING, 0);
+    // Shader programs, then pretransformed vertices.
+    const float colour[4] = {0.2f, 0.9f, 0.4f, 1};
+    d->set_pixel_shader_constant_f(0, colour, 1);
+    d->set_vertex_shader(f.vs.get());
+    d->set_pixel_shader(f.ps.get());
+    d->set_fvf(k_fvf);
+    d->draw_primitive_up(PT_TRIANGLESTRIP, 2, right, sizeof(vertex));
+    d->set_vertex_shader(nullptr);
+    d->set_pixel_shader(nullptr);
+    d->set_texture(0, f.green.get());
+    d->set_fvf(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+    d->draw_primitive_up(PT_TRIANGLESTRIP, 2, corner, sizeof(screen_vertex));
+    d->set_render_state(RS_ZENABLE, 0);
+    d->set_texture(0, nullptr);
+}
+
+}  // namespace
+
+TEST_F(GlDevice, TheStateShadowSkipsCallsAndChangesNoPixel) {
+    auto* gl = static_cast<gl_device*>(device_.get());
+    varied_frame f;
+    ASSERT_EQ(device_->create_texture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &f.checker), S_OK);
+    ASSERT_EQ(device_->create_texture(2, 2, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &f.green), S_OK);
+    ASSERT_EQ(device_->create_texture(16, 16, 1, USAGE_RENDERTARGET, FMT_A8R8G8B8, POOL_DEFAULT, &f.target), S_OK);
+    ASSERT_EQ(device_->create_vertex_shader(
+                  "void main() { gl_Position = vec4(gl_Vertex.xy * 0.5, 0.1, 1.0); }", &f.vs), S_OK);
+    ASSERT_EQ(device_->create_pixel_shader("void main() { gl_FragColor = ps_c[0]; }", &f.ps), S_OK);
+    auto read_back = [&] {
+        std::vector<std::uint8_t> bytes(k_size * k_size * 4);
+        EXPECT_TRUE(gl->read_surface(device_->back_buffer(), bytes.data(), k_size * 4));
+        return bytes;
+    };
+
+    // Shadowed: the first frame starts from nothing known, the second skips what it can.
+    draw_varied_frame(device_.get(), f);
+    gl->state_shadow().take_calls();
+    draw_varied_frame(device_.get(), f);
+    const long shadowed_calls = gl->state_shadow().take_calls();
+    const std::vector<std::uint8_t> shadowed = read_back();
+
+    gl->state_shadow().set_enabled(false);
+    draw_varied_frame(device_.get(), f);
+    const long plain_calls = gl->state_shadow().take_calls();
+    const std::vector<std::uint8_t> plain = read_back();
+
+    EXPECT_EQ(shadowed, plain);
+    EXPECT_LT(shadowed_calls * 2, plain_calls) << shadowed_calls << " against " << plain_calls;
+    // The frame is not blank: the comparison compares drawings.
+    EXPECT_NE(std::count(plain.begin(), plain.end(), 0), static_cast<long>(plain.size()));
+
+    // A reset forgets the record: the next frame still draws the same.
+    gl->state_shadow().set_enabled(true);
+    present_params p = device_->params();
+    ASSERT_EQ(device_->reset(p), S_OK);
+    draw_varied_frame(device_.get(), f);
+    draw_varied_frame(device_.get(), f);
+    EXPECT_EQ(read_back(), plain);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "platform/math3d.h"
 
@@ -31,8 +32,16 @@ TEST(Math, YawTurnsNorthTowardEast) {
 }
 
 TEST(Math, YawPitchRollOrderIsRollPitchYaw) {
-    const float y = 0.7f, p = -0.4f, r = 1.1f;
-    expect_mat_near(mat_yaw_pitch_roll(y, p, r), mat_rotation_z(r) * mat_rotation_x(p) * mat_rotation_y(y));
+    // The multiplied-out form must give the three products to the bit (signed zeros too), so
+    // that flights stay as they were; angles include zeros, right angles and negatives.
+    const float angles[] = {0.0f, -0.0f, 0.7f, -0.4f, 1.1f, k_pi / 2, -k_pi, 3.0e-4f, 2.5f, -1.3f};
+    for (float y : angles)
+        for (float p : angles)
+            for (float r : angles) {
+                const mat4 a = mat_yaw_pitch_roll(y, p, r);
+                const mat4 b = mat_rotation_z(r) * mat_rotation_x(p) * mat_rotation_y(y);
+                ASSERT_EQ(std::memcmp(a.m, b.m, sizeof a.m), 0) << y << " " << p << " " << r;
+            }
     // The axis form agrees with the named axes.
     expect_mat_near(mat_rotation_axis({0, 2, 0}, 0.3f), mat_rotation_y(0.3f));
     expect_mat_near(mat_rotation_axis({1, 0, 0}, -0.8f), mat_rotation_x(-0.8f));

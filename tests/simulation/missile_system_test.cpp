@@ -6,7 +6,12 @@
 #include <sstream>
 
 #include "core/hierarchy.h"
+#include "simulation/aero_config.h"
+#include "simulation/definition_texts.h"
 #include "simulation/missile.h"
+#include "simulation/rocket_motor.h"
+#include "simulation/seeker.h"
+#include "simulation/warhead.h"
 #include "simulation/missile_system.h"
 #include "tests/simulation/weapons_fixture.h"
 
@@ -144,3 +149,60 @@ TEST_F(MissileSystem, OutsideAScenarioOrTestTheSystemNeverFires) {
 }
 
 }  // namespace
+
+namespace {
+
+// The values each part file gives, and what the missile works out from them.
+void expect_same_design(const missile& a, const missile& b) {
+    EXPECT_STREQ(a.name, b.name);
+    EXPECT_EQ(a.aero->DC, b.aero->DC);
+    EXPECT_EQ(a.aero->body_length, b.aero->body_length);
+    EXPECT_EQ(a.motor->throat_diameter, b.motor->throat_diameter);
+    EXPECT_EQ(a.motor->charge_count, b.motor->charge_count);
+    EXPECT_EQ(a.motor->propellant_total, b.motor->propellant_total);
+    EXPECT_EQ(a.warhead_part->explosive_mass, b.warhead_part->explosive_mass);
+    EXPECT_EQ(a.warhead_part->kill_distance, b.warhead_part->kill_distance);
+    EXPECT_EQ(a.seeker_part->detection_range, b.seeker_part->detection_range);
+    EXPECT_EQ(a.seeker_part->self_destruct, b.seeker_part->self_destruct);
+    EXPECT_EQ(a.launch_mass, b.launch_mass);
+    EXPECT_EQ(a.dry_mass, b.dry_mass);
+}
+
+}  // namespace
+
+TEST_F(MissileSystem, AWaveReadsTheDesignFilesOnceAndBuildsTheMissilesTheyDescribe) {
+    missile first, second, third, direct;
+    for (missile* m : {&first, &second, &third, &direct}) m->assemble(nullptr);
+    definition_texts wave;
+    {
+        const definition_texts::use reading(&wave);
+        ASSERT_TRUE(first.load("New Missile"));
+        EXPECT_EQ(wave.files_read(), 5);  // the missile file and its four parts
+        ASSERT_TRUE(second.load("New Missile"));
+        EXPECT_EQ(wave.files_read(), 5);
+    }
+    ASSERT_TRUE(direct.load("New Missile"));
+    expect_same_design(first, direct);
+    expect_same_design(second, direct);
+
+    // A part saved during the wave is read again, the others are not.
+    direct.motor->throat_diameter += 0.5f;
+    ASSERT_TRUE(direct.motor->save(direct.motor->name));
+    ASSERT_TRUE(direct.load("New Missile"));
+    {
+        const definition_texts::use reading(&wave);
+        ASSERT_TRUE(third.load("New Missile"));
+    }
+    EXPECT_EQ(wave.files_read(), 6);
+    expect_same_design(third, direct);
+    EXPECT_NE(third.motor->throat_diameter, first.motor->throat_diameter);
+
+    // The system's shots of one wave are the same missile.
+    missile* a = system_->fire();
+    missile* b = system_->fire();
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    expect_same_design(*a, direct);
+    expect_same_design(*b, direct);
+}
+

@@ -106,6 +106,24 @@ TEST(gui_on_gl, main_menu_and_quit_question_reach_the_pixels) {
         // The Exit button: its fill under the picture, white text in the middle.
         EXPECT_NE(menu.pixel(608, 440), menu.pixel(608, 300));
 
+        // The device skips state calls that change nothing: drawn again on what the first
+        // frame left, and once more with every call made, the menu is the same to the pixel.
+        auto& shadow = static_cast<gl_device*>(g.device.get())->state_shadow();
+        g.device->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        shadow.take_calls();
+        root.render();
+        const long skipping = shadow.take_calls();
+        const image again = g.read_back();
+        shadow.set_enabled(false);
+        g.device->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        root.render();
+        const long every = shadow.take_calls();
+        const image plain = g.read_back();
+        shadow.set_enabled(true);
+        EXPECT_TRUE(again.texels == plain.texels);
+        EXPECT_TRUE(menu.texels == plain.texels);
+        EXPECT_LT(skipping * 4, every) << skipping << " state calls against " << every;
+
         root.on_key(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
         ASSERT_NE(root.find_dialog(quit_dialog), nullptr);
         root.render();

@@ -5,6 +5,9 @@
 //                               a rocket launcher (m, s, degrees, m) aimed at the first system
 //   --dt S  --time S            the time step and the longest run (s)
 //   --coast X                   the sea lies east of x = X (m)
+//   --timing                    also prints "timing: set-up S s, run S s, simulated S s,
+//                               ratio R": wall times and simulated seconds per wall second
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +25,8 @@ double seconds(const char* text) { return std::strtod(text, nullptr); }
 void usage() {
     std::fprintf(stderr,
                  "usage: ventrask_engage <data folder> [--system NAME X Z HEADING]... "
-                 "[--launcher X Z COUNT INTERVAL ELEVATION [SPREAD]]... [--dt S] [--time S] [--coast X]\n");
+                 "[--launcher X Z COUNT INTERVAL ELEVATION [SPREAD]]... [--dt S] [--time S] [--coast X] "
+                 "[--timing]\n");
 }
 
 }  // namespace
@@ -34,6 +38,7 @@ int main(int argc, char** argv) {
     }
     engagement_setup setup;
     setup.data_folder = argv[1];
+    bool timing = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         const int left = argc - i - 1;
@@ -61,6 +66,8 @@ int main(int argc, char** argv) {
             setup.max_time = seconds(argv[++i]);
         } else if (a == "--coast" && left >= 1) {
             setup.coast_x = number(argv[++i]);
+        } else if (a == "--timing") {
+            timing = true;
         } else {
             usage();
             return 2;
@@ -70,11 +77,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the time step and the run time must be positive\n");
         return 2;
     }
+    using wall_clock = std::chrono::steady_clock;
+    const wall_clock::time_point start = wall_clock::now();
     engagement_run run(setup);
     const bool placed = run.place();
+    const wall_clock::time_point placed_at = wall_clock::now();
     const std::string counters = run.run();
+    const wall_clock::time_point end = wall_clock::now();
     for (const std::string& e : run.events) std::printf("%s\n", e.c_str());
     std::printf("%s\n", counters.c_str());
+    if (timing) {
+        const double set_up = std::chrono::duration<double>(placed_at - start).count();
+        const double flown = std::chrono::duration<double>(end - placed_at).count();
+        const double wall = set_up + flown;
+        std::printf("timing: set-up %.4f s, run %.4f s, simulated %.2f s, ratio %.0f\n", set_up, flown,
+                    run.time, wall > 0.0 ? run.time / wall : 0.0);
+    }
     if (!placed) std::fprintf(stderr, "a system file did not open; the default design stood in\n");
     return placed ? 0 : 1;
 }
