@@ -104,8 +104,9 @@ bool CSkinnedMesh::load(const char* path) {
     char file_name[k_path_size];
     copy_text(file_name, path);
     if (!resolve_file_extension(file_name, ".xx", nullptr)) return false;
-    x_file file;
-    if (!read_x_file(file_name, &file)) return false;
+    const std::shared_ptr<const x_file> parsed = read_x_file(file_name);
+    if (!parsed) return false;
+    const x_file& file = *parsed;
     clear_children();
     for (const x_object& o : file.objects) {
         if (o.type == "Frame") load_frame(file, o, -1, folder);
