@@ -132,7 +132,8 @@ bool fs_read_text(const char* name, std::string* out) {
 bool fs_write(const char* name, const void* data, std::size_t size) {
     std::FILE* f = fs_open(name, "wb");
     if (f == nullptr) return false;
-    const bool ok = std::fwrite(data, 1, size, f) == size;
+    // An empty file may come with no data at all.
+    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
     return std::fclose(f) == 0 && ok;
 }
 

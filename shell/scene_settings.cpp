@@ -1,6 +1,7 @@
 // The settings file "qvd.ini": the user's options between runs. Each line holds a value, a
 // TAB and a bracketed key; groups are parted by empty lines; three controller sections
 // follow when controllers are attached. The values live in the objects that use them.
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
@@ -329,7 +330,12 @@ void scene::read_settings() {
     float value = 0.0f;
     std::string line;
     while (text.next_line(&line)) {
-        if (scan_float(line.c_str(), &value)) have_value = true;
+        if (scan_float(line.c_str(), &value)) {
+            have_value = true;
+            // A number beyond a float's range stops at its ends: infinity would be written
+            // back as "inf", which reads as no number at all.
+            value = std::clamp(value, -std::numeric_limits<float>::max(), std::numeric_limits<float>::max());
+        }
         // A key line before any number has no value to take.
         if (!have_value) continue;
         for (const setting& s : keys) {

@@ -420,7 +420,8 @@ void terrain::build_class_map() {
             const int h00 = elevation(r, c);
             const int dx = elevation(r, c + 1) - h00;
             const int dz = elevation(r + 1, c) - h00;
-            const int slope = dx * dx + dz * dz;
+            // Differences reach 65,535 m: their squares need more than 32 bits.
+            const std::int64_t slope = static_cast<std::int64_t>(dx) * dx + static_cast<std::int64_t>(dz) * dz;
             int height = (h00 + elevation(r + 1, c + 1)) / 2;
             if (has_depth) {
                 const int w = water_byte_at(r, c);
@@ -429,8 +430,9 @@ void terrain::build_class_map() {
             for (int k = 0; k < land_class_count; ++k) {
                 j = (j + 1) % 1024;
                 const land_class& lc = land_classes[k];
-                if (lc.min_height <= height && height <= lc.max_height && lc.min_slope <= slope &&
-                    slope <= lc.max_slope && lc.probability >= table[j]) {
+                if (lc.min_height <= height && height <= lc.max_height &&
+                    lc.min_slope <= static_cast<float>(slope) && static_cast<float>(slope) <= lc.max_slope &&
+                    lc.probability >= table[j]) {
                     class_map[static_cast<std::size_t>(r) * columns + c] = static_cast<std::uint8_t>(k);
                     break;
                 }

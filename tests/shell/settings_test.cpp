@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "core/app_state.h"
@@ -234,6 +235,17 @@ TEST_F(Settings, KeysAreFoundAnywhereAndTakeTheLastNumber) {
     read_file("0\t[use_caustics]\n0.25\t[use_tips]\n");  // LF line ends read as well
     EXPECT_EQ(app.use_caustics, 0);
     EXPECT_EQ(app.use_tips, 1);
+
+    // A real beyond a float's range stops at the largest one, which is written and read back
+    // (infinity would be written as "inf" and read as no number: 1 from the line before).
+    read_file("1\t[use_path]\r\n1e+60\t[max_objects_alt]\r\n");
+    EXPECT_EQ(state.max_objects_alt, std::numeric_limits<float>::max());
+    world.write_settings();
+    const std::string written = tmp.read("qvd.ini");
+    EXPECT_NE(written.find("3.40282e+38\t[max_objects_alt]"), std::string::npos);
+    world.read_settings();
+    world.write_settings();
+    EXPECT_EQ(tmp.read("qvd.ini"), written);
 }
 
 TEST_F(Settings, LongLinesAreReadInPiecesWithoutOverrun) {
