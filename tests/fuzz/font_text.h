@@ -3,7 +3,7 @@
 // of fonts (faces, point sizes from 0 to 200, bold, italic, fixed pitch, GUI scales 0.1 to 3),
 // the next seven bytes the box flags, the scale factors and the box, the rest is the string,
 // laid out in a batch, at once and measured. With the first byte's top bit set the rest is
-// instead a font cache file ".ddx" read beside a good ".dds", and the loaded font lays out
+// instead a font cache file ".ddx" read beside a good ".dds" of 32 x 32 texels, and the loaded font lays out
 // every character. The fonts draw on a recording device given by the caller, which also
 // provides the application object and a file root with a "graphics" folder.
 #pragma once
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/image.h"
 #include "platform/recording_device.h"
 #include "ui/d3d_font.h"
 
@@ -36,14 +37,23 @@ inline constexpr font_spec k_fuzz_fonts[] = {
 };
 inline constexpr int k_fuzz_font_count = sizeof k_fuzz_fonts / sizeof k_fuzz_fonts[0];
 
-// The fonts, each drawn once when first asked for, and the cache pair "graphics\fuzz.dds"
-// (kept) and "graphics\fuzz.ddx" (each input's).
+// The fonts, each drawn once when first asked for, the font that loads cache files, and the
+// cache pair "graphics\fuzz.dds" (a small 32 x 32 texture, kept) and "graphics\fuzz.ddx"
+// (each input's).
 class font_set {
 public:
+    static constexpr int k_cache_side = 32;
+
     explicit font_set(recording_device* device) : device_(device) {
         fs_make_folder("graphics");
-        get(0).save_cache("fuzz");
+        image texture;
+        image_allocate(&texture, k_cache_side, k_cache_side);
+        for (int y = 0; y < k_cache_side; ++y)
+            for (int x = 0; x < k_cache_side; ++x) texture.set_pixel(x, y, (x + y) % 3 ? 0xFFFFFFFFu : 0u);
+        image_save_file("graphics\\fuzz.dds", texture);
+        loaded_.set_device(device);
     }
+    d3d_font& loaded() { return loaded_; }
     d3d_font& get(int i) {
         if (!fonts_[i]) {
             const font_spec& s = k_fuzz_fonts[i];
@@ -58,6 +68,8 @@ public:
 private:
     recording_device* device_;
     std::unique_ptr<d3d_font> fonts_[k_fuzz_font_count];
+    // A failed load leaves it as it was; a good one sets every value it has.
+    d3d_font loaded_{"NULL", 12, 0};
 };
 
 // Lays the string out every way a font can; a checksum of the sizes and vertex count.
@@ -79,8 +91,7 @@ inline std::uint32_t run_font_text(font_set& fonts, const std::uint8_t* data, st
     fonts.device()->clear_records();
     if (data[0] & 0x80) {
         fs_write("graphics\\fuzz.ddx", data + 1, size - 1);
-        d3d_font loaded("NULL", 12, 0);
-        loaded.set_device(fonts.device());
+        d3d_font& loaded = fonts.loaded();
         if (!loaded.load_cache("fuzz")) return 0;
         std::string every;
         for (int c = 1; c < 256; ++c) every.push_back(static_cast<char>(c));

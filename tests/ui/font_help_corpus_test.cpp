@@ -35,6 +35,8 @@ TEST(FontCorpus, SeedsAndTheirPrefixesLayOutWithoutFault) {
         replay_corpus(inputs, 8, [&](const std::string&, const std::vector<std::uint8_t>& bytes) {
             run_font_text(fonts, bytes.data(), bytes.size());
         });
+        // The good cache seed loaded beside its 32 x 32 texture.
+        EXPECT_EQ(fonts.loaded().texture_width(), font_set::k_cache_side);
     }
     g_app = nullptr;
 }
