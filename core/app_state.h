@@ -11,6 +11,7 @@
 #include "platform/math3d.h"
 
 class frame;
+class gfx_texture;
 
 class app_state {
 public:
@@ -65,6 +66,20 @@ public:
     void spawn_impact_spray(float x, float y, float z, frame* parent, float s);
     void spawn_fire_burst(float x, float y, float z, frame* parent, float s);
     void spawn_white_smoke(float x, float y, float z, frame* parent, float s);
+
+    // The wind at a scene position: the horizontal wind vector with the slope's updraft as
+    // its vertical part (m/s).
+    vec3 wind_at(float x, float altitude, float z) const;
+    // The vertical wind the ground's slope makes of the horizontal wind: -(wind . normal) in
+    // x and z; over ground higher than 10 m (absolute) it fades with height, as ground
+    // height / altitude above it. Altitude is scene y.
+    void slope_updraft(float x, float altitude, float z, float* w) const;
+
+    // The compass and elevation strips of the status line's heading and pitch tapes
+    // (uncached, load mode 2: white with brightness as alpha). A missing file leaves its
+    // pointer none. Release before the device goes.
+    void load_tape_textures();
+    void release_tape_textures();
 
     // Messages.
     char message[k_line_size] = {};
@@ -169,6 +184,12 @@ public:
     editor_selection selection;
     // The emitter the last effect service made (none when it made none).
     frame* current_object = nullptr;
+    // The heading and pitch tapes' strips ("graphics\compass.jpg", "graphics\elevation.jpg").
+    gfx_texture* compass_texture = nullptr;
+    gfx_texture* elevation_texture = nullptr;
+    // Set by the missile design screen around its part drawing: the parts' design views then
+    // draw with the part frame's own world transform instead of one built from their angles.
+    std::uint8_t assembled_view = 0;
 };
 
 // The program's one application state; set by the entry function (tests set their own).

@@ -1,6 +1,7 @@
 #include "core/d3d_app.h"
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -29,12 +30,6 @@ std::string vformat(const char* format, std::va_list args) {
     return out;
 }
 
-const char* base_name(const char* path) {
-    if (path == nullptr) return "";
-    const char* slash = std::strrchr(path, '/');
-    return slash ? slash + 1 : path;
-}
-
 }  // namespace
 
 d3d_app::d3d_app() {
@@ -44,7 +39,7 @@ d3d_app::d3d_app() {
 
 d3d_app::~d3d_app() {
     release_device();  // cached textures go back to the device before it goes
-    write_log();
+    write_log_at_exit();
     if (g_app == this) g_app = nullptr;
 }
 
@@ -62,12 +57,27 @@ void d3d_app::append_log(const char* format, ...) {
 
 bool d3d_app::check_hr(hresult result, const char* source_file, int line) {
     if (result == S_OK) return true;
-    append_log("%s %s line %d", result_name(result), base_name(source_file), line);
+    append_log("%s %s line %d", result_name(result), source_file ? source_file : "", line);
     return false;
 }
 
-bool d3d_app::write_log() const {
-    return fs_write("Logfile.txt", log_, static_cast<std::size_t>(log_length_));
+bool d3d_app::write_log(std::string* error) const {
+    return fs_write("Logfile.txt", log_, static_cast<std::size_t>(log_length_), error);
+}
+
+void d3d_app::write_log_at_exit() {
+    std::string error;
+    if (!write_log(&error)) tell_user("Ventrask could not write Logfile.txt in its folder: %s", error.c_str());
+}
+
+void d3d_app::tell_user(const char* format, ...) {
+    if (told_user_) return;
+    told_user_ = true;
+    std::va_list args;
+    va_start(args, format);
+    const std::string line = vformat(format, args);
+    va_end(args);
+    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void d3d_app::clear_log() {

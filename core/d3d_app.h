@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/texture_cache.h"
@@ -44,8 +45,14 @@ public:
     // True for S_OK. Any other result, success codes such as S_FALSE included, logs
     // "<name> <source file> line <n>" and is a failure: the caller gives up its step.
     bool check_hr(hresult result, const char* source_file, int line);
-    // Writes the log to "Logfile.txt" in the run folder (created or truncated).
-    bool write_log() const;
+    // Writes the log to "Logfile.txt" in the run folder, replacing the old one whole; false,
+    // with the system's reason in error when asked, when it could not be written.
+    bool write_log(std::string* error = nullptr) const;
+    // The destructor's write of the log: a log that cannot be written is told on stderr.
+    void write_log_at_exit();
+    // A word for the user on stderr about what the log cannot carry (a run folder that cannot
+    // be written): one line, and only the first of a run.
+    void tell_user(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     const char* log_text() const { return log_; }
     int log_length() const { return log_length_; }
@@ -57,7 +64,9 @@ public:
     void* window = nullptr;
     char title[40] = {};
     char version[40] = {};
-    int sleep_time = 0;               // [sleep_time] ms slept after each frame
+    // The longest pause after a frame: the loop must still hear a close request within a second.
+    static constexpr int k_max_sleep_time = 1000;
+    int sleep_time = 0;               // [sleep_time] ms slept after each frame, 0..1000
     int usable_width = 0, usable_height = 0;
     int window_width = 0, window_height = 0;
     int start_window_mode = 2;        // 0 full screen, 1 windowed and centred, 2+ maximised
@@ -191,13 +200,17 @@ public:
 private:
     char log_[k_log_size] = {};
     int log_length_ = 0;
+    bool told_user_ = false;
 };
 
 // The program's one application object; set by the entry function (tests set their own).
 extern d3d_app* g_app;
 
-// Checks a result through the application object, naming this source line.
-#define CHECK_HR(expr) (check_result((expr), __FILE__, __LINE__))
+// Checks a result through the application object, naming this source line under the
+// source name of the calling file: each file that checks declares its name, as in
+//   constexpr const char k_hr_source[] = "mesh";
+// so a log line reads "E_FAIL mesh line 162" whatever the file is called on disk.
+#define CHECK_HR(expr) (check_result((expr), k_hr_source, __LINE__))
 // The same as g_app->check_hr; without an application object only S_OK passes.
 bool check_result(hresult result, const char* source_file, int line);
 // Appends a line to the application object's log when there is one.

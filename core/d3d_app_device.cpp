@@ -11,9 +11,12 @@
 #include "platform/texture_image.h"
 #include "platform/window.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "d3d_app";
+
 // Results of this object's own calls go through its own check, whether or not it is the
 // program's global application object.
-#define CHECK_OWN(expr) (check_hr((expr), __FILE__, __LINE__))
+#define CHECK_OWN(expr) (check_hr((expr), k_hr_source, __LINE__))
 
 namespace {
 

@@ -3,6 +3,9 @@
 #include "core/d3d_app.h"
 #include "platform/gfx_device.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "frame";
+
 namespace {
 
 gfx_device* g_device = nullptr;

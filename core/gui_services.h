@@ -1,11 +1,14 @@
 // What the shell calls of the user interface, declared here so that the shell and its tests
-// need not link it: the GUI's per-frame, drawing and input entries, the dialogs the shell
-// opens by name, and the pending command (a screen change that the GUI runs once per frame).
+// need not link it: the GUI's per-frame, drawing and input entries, the overlay marks drawn
+// into the scene, the dialogs the shell opens by name, and the pending command (a screen
+// change that the GUI runs once per frame).
 // The user interface installs its implementation when its root window is made; until then
 // every call does nothing and the mouse presses are not taken.
 #pragma once
 
 #include <cstdint>
+
+#include "platform/math3d.h"
 
 // The pending command: 0 none; 2 back to the main menu, 22 the test conditions screen, 23
 // the scenario design screen... The GUI runs it once in its next update and resets it.
@@ -50,6 +53,16 @@ public:
     // True when the GUI took the press (the scene then ignores it).
     virtual bool on_mouse_down(int /*x*/, int /*y*/, int /*button*/) { return false; }
     virtual void on_mouse_up() {}
+
+    // The overlay marks, in the caller's 3-D drawing set-up: the selection box (its edges
+    // and a drop line from the world transform's position to scene y -altitude_offset), a
+    // cross of three lines along the axes, and a map symbol of the views (kinds 0 to 5).
+    virtual void draw_selection_box(const vec3& /*min*/, const vec3& /*max*/,
+                                    float /*altitude_offset*/, std::uint32_t /*colour*/) {}
+    virtual void draw_cross_marker(const vec3& /*at*/, float /*half_size*/,
+                                   std::uint32_t /*colour*/) {}
+    virtual void draw_map_symbol(float /*x*/, float /*y*/, float /*size*/, int /*kind*/,
+                                 std::uint32_t /*colour*/) {}
 
     virtual void open_dialog(gui_dialog /*which*/) {}
     // True when the dialog is shown afterwards.

@@ -12,6 +12,9 @@
 #include "platform/text.h"
 #include "platform/x_writer.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "mesh";
+
 namespace {
 
 constexpr int k_path_size = 128;

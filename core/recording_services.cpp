@@ -15,6 +15,20 @@ float recording_scene_services::sea_height(float, float) { return sea; }
 
 void recording_scene_services::forget_camera_target(frame* f) { forgotten.push_back(f); }
 
+void recording_scene_services::camera_replace_object(frame* old_object, frame* new_object) {
+    replaced.emplace_back(old_object, new_object);
+}
+
+void recording_scene_services::draw_cross_marker(const vec3& at, float half_size,
+                                                 std::uint32_t colour) {
+    marks.push_back({-1, at, half_size, colour});
+}
+
+void recording_scene_services::draw_map_symbol(float x, float y, float size, int kind,
+                                               std::uint32_t colour) {
+    marks.push_back({kind, {x, y, 0.0f}, size, colour});
+}
+
 frame* recording_scene_services::emit_burst(const particle_burst& burst) {
     bursts.push_back(burst);
     return nullptr;

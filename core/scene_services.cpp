@@ -35,9 +35,22 @@ bool scene_services::key_held(int virtual_key) { return key_is_down(virtual_key)
 
 void scene_services::mark_ground_cell(float, float, int) {}
 
+float scene_services::ground_height_masked(float, float, std::uint32_t) { return k_no_masked_ground; }
+
+bool scene_services::ground_class_near_view(std::uint32_t, float) { return false; }
+
+void scene_services::ground_height_normal(float x, float z, float* h, vec3* normal) {
+    *h = ground_height(x, z);
+    *normal = {0.0f, 1.0f, 0.0f};
+}
+
+void scene_services::draw_cross_marker(const vec3&, float, std::uint32_t) {}
+void scene_services::draw_map_symbol(float, float, float, int, std::uint32_t) {}
+
 frame* scene_services::objects_root() { return nullptr; }
 frame* scene_services::transps_root() { return nullptr; }
 void scene_services::forget_camera_target(frame*) {}
+void scene_services::camera_replace_object(frame*, frame*) {}
 
 void scene_services::camera_relative_motion(const frame* f, vec3* position, vec3* velocity) {
     *position = {};
@@ -97,6 +110,22 @@ void draw_selection_box(const vec3& min, const vec3& max, float altitude_offset,
     services().draw_selection_box(min, max, altitude_offset, colour);
 }
 
+void ground_height_masked(float x, float z, std::uint32_t mask, float* h) {
+    *h = services().ground_height_masked(x, z, mask);
+}
+
+bool ground_class_near_view(std::uint32_t mask, float radius) {
+    return services().ground_class_near_view(mask, radius);
+}
+
+void draw_cross_marker(float x, float y, float z, float half_size, std::uint32_t colour) {
+    services().draw_cross_marker({x, y, z}, half_size, colour);
+}
+
+void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) {
+    services().draw_map_symbol(x, y, size, kind, colour);
+}
+
 // ---- Scene graph ----
 
 namespace {
@@ -151,6 +180,11 @@ void add_scene_transp(frame* f, bool on_ground) {
 }
 
 void forget_camera_target(frame* f) { services().forget_camera_target(f); }
+
+void camera_replace_object(frame* old_object, frame* new_object) {
+    if (old_object == nullptr || old_object == new_object) return;
+    services().camera_replace_object(old_object, new_object);
+}
 
 void camera_relative_motion(const frame* f, vec3* position, vec3* velocity) {
     if (f == nullptr) {

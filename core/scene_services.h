@@ -7,6 +7,9 @@
 // at the water level, no drawing, the program's key-state table, no roots, and exhausts that
 // are plain frames.
 //
+// The overlay marks (the selection box, cross markers and map symbols) are the user
+// interface's to draw: the shell's backend hands them on to it.
+//
 // The effect recipes (which bursts and columns an explosion makes, with their numbers) are
 // worked out here, in the free functions; the backend only turns each finished description
 // into its particle or smoke object.
@@ -72,6 +75,9 @@ struct exhaust_params {
     std::uint8_t trail = 0;    // flame: draws its trail
 };
 
+// The masked ground height of a cell that is not of a wanted land class, or is marked.
+constexpr float k_no_masked_ground = -1000000.0f;
+
 class scene_services {
 public:
     virtual ~scene_services() = default;
@@ -96,6 +102,20 @@ public:
     virtual bool key_held(int virtual_key);
     // Marks the terrain cell under (x, z) as taken by a draped object (value 1).
     virtual void mark_ground_cell(float x, float z, int value);
+    // The ground height where the cell's land class is one of the mask's bits (bit k: class
+    // k) and the cell is not marked; k_no_masked_ground elsewhere. Without land classes (the
+    // default) every cell is refused.
+    virtual float ground_height_masked(float x, float z, std::uint32_t mask);
+    // Whether a cell of a class in the mask lies in the square of the given radius (m) around
+    // the view position. False by default.
+    virtual bool ground_class_near_view(std::uint32_t mask, float radius);
+    // The ground height and its unit normal; the default is the flat ground, normal up.
+    virtual void ground_height_normal(float x, float z, float* h, vec3* normal);
+    // The overlay marks in the current 3-D drawing set-up: three lines of half_size along the
+    // axes through a point, and a map symbol of the views (kinds 0 to 5; others draw
+    // nothing). Nothing by default.
+    virtual void draw_cross_marker(const vec3& at, float half_size, std::uint32_t colour);
+    virtual void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour);
 
     // The scene's roots; none while no scene is up (nothing is then added).
     virtual frame* objects_root();
@@ -103,6 +123,9 @@ public:
     // The camera stops tracking the frame (keeping its look direction) or leaves it when it
     // rides on it; nothing when the camera has nothing to do with it.
     virtual void forget_camera_target(frame* f);
+    // An object gives way to another (a rocket to its debris): a camera tracking the old one
+    // tracks the new one, one riding on it rides on the new one. Nothing by default.
+    virtual void camera_replace_object(frame* old_object, frame* new_object);
     // The frame's position in the camera's axes and its motion relative to the camera (m/s);
     // both zero without a camera. The default reads the camera's published matrix and the
     // frame's motion of the last tick.
@@ -126,8 +149,8 @@ public:
     virtual bool exhaust_settled(frame* exhaust);
 
     // Event feedback of the weapons: speaks an event line, plays one of the scene's event
-    // sounds (mode 1 restarts it) and drives the siren (0 sound it, at most once per 30 s;
-    // 2 stop it). Nothing by default.
+    // sounds (mode 0 once, 1 from the start, 2 looping; other modes nothing) and drives the
+    // siren (0 sound it, at most once per 30 s; 2 stop it). Nothing by default.
     virtual void speak(const char* text);
     virtual void play_sound_slot(int slot, int mode);
     virtual void play_siren(int mode);
@@ -147,6 +170,10 @@ void sea_height(float x, float z, float* h);
 void mark_ground_cell(float x, float z, int value);
 void draw_selection_box(const vec3& min, const vec3& max, float altitude_offset,
                         std::uint32_t colour);
+void ground_height_masked(float x, float z, std::uint32_t mask, float* h);
+bool ground_class_near_view(std::uint32_t mask, float radius);
+void draw_cross_marker(float x, float y, float z, float half_size, std::uint32_t colour);
+void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour);
 
 // The scene graph. The frame becomes a not-shared child of the "objects" / "transps" root;
 // on_ground then moves it up or down so that the lowest point of its box stands on the
@@ -154,6 +181,7 @@ void draw_selection_box(const vec3& min, const vec3& max, float altitude_offset,
 void add_scene_object(frame* f, bool on_ground);
 void add_scene_transp(frame* f, bool on_ground);
 void forget_camera_target(frame* f);
+void camera_replace_object(frame* old_object, frame* new_object);
 void camera_relative_motion(const frame* f, vec3* position, vec3* velocity);
 
 // Effects. In the world means under the "transps" root at the object's world position,

@@ -5,6 +5,9 @@
 #include "core/scene_services.h"
 #include "core/sound_system.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "animal";
+
 sound::sound() {
     type = FRAME_SOUND;
     set_name("sound");
@@ -88,7 +91,7 @@ void place_sounds(const frame* at, const std::unique_ptr<sound_buffer>* buffers,
     camera_relative_motion(at, &position, &motion);
     for (int i = 0; i < count; ++i) {
         if (buffers[i] == nullptr) continue;
-        check_result(buffers[i]->set_position(position), __FILE__, __LINE__);
-        check_result(buffers[i]->set_velocity(motion), __FILE__, __LINE__);
+        check_result(buffers[i]->set_position(position), k_hr_source, __LINE__);
+        check_result(buffers[i]->set_velocity(motion), k_hr_source, __LINE__);
     }
 }

@@ -6,6 +6,9 @@
 #include "core/texture_helpers.h"
 #include "platform/image_ops.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "d3d_app";
+
 namespace {
 
 image_format as_image_format(std::uint32_t format) { return static_cast<image_format>(format); }
@@ -17,6 +20,14 @@ texture_request with_device_limit(gfx_device* device, texture_request request) {
     if (request.max_size <= 0) request.max_size = side > 0 ? side : 4096;
     else if (side > 0) request.max_size = std::min(request.max_size, side);
     return request;
+}
+
+// A picture file that does not become a texture: the result's line, then the file's name,
+// so the log says which file it was.
+bool checked_file_load(hresult result, const char* name, int line) {
+    if (check_result(result, k_hr_source, line)) return true;
+    log_line("Failed to load %s", name);
+    return false;
 }
 
 hresult fill_level(gfx_texture* texture, int level, int face, const image& texels) {
@@ -120,12 +131,12 @@ bool create_filled_texture(gfx_device* device, texture_ptr* out, int width, int 
 bool load_texture_as(gfx_device* device, const char* name, texture_ptr* out, std::uint32_t format) {
     texture_request request;
     request.format = as_image_format(format);
-    return CHECK_HR(load_texture_from_file(device, name, request, out));
+    return checked_file_load(load_texture_from_file(device, name, request, out), name, __LINE__);
 }
 
 bool load_texture_file(gfx_device* device, const char* name, texture_ptr* out) {
     texture_request request;
-    return CHECK_HR(load_texture_from_file(device, name, request, out));
+    return checked_file_load(load_texture_from_file(device, name, request, out), name, __LINE__);
 }
 
 bool load_bump_texture(gfx_device* device, const char* name, texture_ptr* out, bool mipmapped,
@@ -137,7 +148,8 @@ bool load_bump_texture(gfx_device* device, const char* name, texture_ptr* out, b
     request.color_key = k_texture_color_key;
     request.levels = mipmapped ? k_texture_levels_full : 1;
     texture_image levels;
-    if (!CHECK_HR(texture_image_from_file(name, with_device_limit(device, request), &levels)))
+    if (!checked_file_load(texture_image_from_file(name, with_device_limit(device, request), &levels),
+                           name, __LINE__))
         return false;
     texture_ptr bump;
     if (!CHECK_HR(device->create_texture(levels.width(), levels.height(), levels.levels, 0,
@@ -161,7 +173,8 @@ bool load_texture_tiles(gfx_device* device, const char* name, std::vector<textur
     texture_request request;
     request.format = image_format::a8r8g8b8;
     texture_image levels;
-    if (!CHECK_HR(texture_image_from_file(name, with_device_limit(device, request), &levels)))
+    if (!checked_file_load(texture_image_from_file(name, with_device_limit(device, request), &levels),
+                           name, __LINE__))
         return false;
     texture_image tile_levels;
     tile_levels.format = image_format::a8r8g8b8;
@@ -179,7 +192,8 @@ bool load_texture_tiles(gfx_device* device, const char* name, std::vector<textur
 
 gfx_texture* device_texture_loader::load(const char* name, const texture_request& request) {
     texture_ptr texture;
-    if (!CHECK_HR(load_texture_from_file(device_, name, request, &texture))) return nullptr;
+    if (!checked_file_load(load_texture_from_file(device_, name, request, &texture), name, __LINE__))
+        return nullptr;
     return texture.release();
 }
 

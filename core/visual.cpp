@@ -12,6 +12,9 @@
 #include "core/scene_services.h"
 #include "platform/text.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "visual";
+
 namespace {
 
 constexpr std::uint32_t k_visual_fvf = FVF_XYZ | FVF_NORMAL | FVF_TEX1;

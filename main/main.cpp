@@ -44,11 +44,9 @@ int main() {
     {
         auto app = std::make_unique<d3d_app>();
         g_app = app.get();
-        // The graphics adapter draws into the window's context and presents through it.
-        gl_window_hooks hooks;
-        hooks.swap = [w = window.get()] { w->swap_buffers(); };
-        hooks.desktop_size = [w = window.get()](int* x, int* y) { w->desktop_size(x, y); };
-        app->d3d = std::make_unique<gl_system>(hooks);
+        // The graphics adapter draws into the window's context and presents through it, at
+        // the interval of its present parameters.
+        app->d3d = std::make_unique<gl_system>(window_hooks(window.get()));
         app->append_log("%s %s", app->title, app->version);
         auto gui_root = std::make_unique<gui>();
         g_gui = gui_root.get();

@@ -1,12 +1,14 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/replacing_file.h"
 #include "platform/text.h"
 
 namespace {
@@ -129,12 +131,11 @@ bool fs_read_text(const char* name, std::string* out) {
     return true;
 }
 
-bool fs_write(const char* name, const void* data, std::size_t size) {
-    std::FILE* f = fs_open(name, "wb");
-    if (f == nullptr) return false;
-    // An empty file may come with no data at all.
-    const bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
+bool fs_write(const char* name, const void* data, std::size_t size, std::string* error) {
+    replacing_file file;
+    const bool ok = file.open(name) && file.write(data, size) && file.commit();
+    if (!ok && error != nullptr) *error = file.error();
+    return ok;
 }
 
 bool fs_delete(const char* name) {

@@ -32,11 +32,13 @@ bool fs_is_file(const char* name);
 long long fs_file_size(const char* name);
 bool fs_read(const char* name, std::vector<std::uint8_t>* out);
 bool fs_read_text(const char* name, std::string* out);
-// Creates or truncates the file. Missing folders are not created.
-bool fs_write(const char* name, const void* data, std::size_t size);
+// Writes the whole file through a temporary file beside it (replacing_file): on any failure the
+// old file stays as it was and, when asked, error receives the system's reason. Missing
+// folders are not created.
+bool fs_write(const char* name, const void* data, std::size_t size, std::string* error = nullptr);
 bool fs_delete(const char* name);
 bool fs_make_folder(const char* name);
-// fopen on the resolved host path.
+// fopen on the resolved host path; for reading (writes go through fs_write or replacing_file).
 std::FILE* fs_open(const char* name, const char* mode);
 // The system's temporary folder, as a host path with a trailing '/'.
 std::string fs_temp_folder();

@@ -306,6 +306,18 @@ vec3 transform_coord(const vec3& v, const mat4& m) {
     return {r.x / r.w, r.y / r.w, r.z / r.w};
 }
 
+float transform_point_x(const vec3& p, const mat4& m) {
+    return p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + m.m[3][0];
+}
+
+float transform_point_y(const vec3& p, const mat4& m) {
+    return p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + m.m[3][1];
+}
+
+float transform_point_z(const vec3& p, const mat4& m) {
+    return p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + m.m[3][2];
+}
+
 vec3 transform_normal(const vec3& v, const mat4& m) {
     const vec4 r = transform(vec4{v.x, v.y, v.z, 0.0f}, m);
     return {r.x, r.y, r.z};

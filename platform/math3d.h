@@ -83,6 +83,11 @@ vec3 transform_coord(const vec3& v, const mat4& m);
 vec3 transform_normal(const vec3& v, const mat4& m);
 vec4 transform(const vec3& v, const mat4& m);
 vec4 transform(const vec4& v, const mat4& m);
+// One component of the point (x, y, z, 1) times the matrix, not divided by w: the GUI's
+// projections of world positions onto its views.
+float transform_point_x(const vec3& p, const mat4& m);
+float transform_point_y(const vec3& p, const mat4& m);
+float transform_point_z(const vec3& p, const mat4& m);
 
 // Planes.
 plane plane_from_point_normal(const vec3& point, const vec3& normal);

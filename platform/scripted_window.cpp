@@ -60,6 +60,10 @@ void scripted_window::usable_size(int* width, int* height) {
 
 void scripted_window::swap_buffers() { calls.push_back("swap"); }
 
+void scripted_window::set_swap_interval(int interval) {
+    calls.push_back(format_string("swap interval %d", interval));
+}
+
 void scripted_window::present_blank_frame() { calls.push_back("blank"); }
 
 void scripted_window::pump_events() {

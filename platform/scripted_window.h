@@ -23,13 +23,15 @@ public:
     void desktop_size(int* width, int* height) override;
     void usable_size(int* width, int* height) override;
     void swap_buffers() override;
+    void set_swap_interval(int interval) override;
     void present_blank_frame() override;
     void pump_events() override;
 
     bool fail_create = false;
     int desktop_width = 1280, desktop_height = 1024;
     // What was asked, in order: "create <title> <left> <top> <w> <h>", "show normal",
-    // "show maximized", "show full screen", "hide", "bounds ...", "swap", "blank".
+    // "show maximized", "show full screen", "hide", "bounds ...", "swap", "swap interval <n>",
+    // "blank".
     std::vector<std::string> calls;
     int pumps = 0;
     bool shown = false;

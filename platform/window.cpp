@@ -15,18 +15,28 @@ public:
     void desktop_size(int* width, int* height) override { *width = 0; *height = 0; }
     void usable_size(int* width, int* height) override { *width = 0; *height = 0; }
     void swap_buffers() override {}
+    void set_swap_interval(int) override {}
     void present_blank_frame() override {}
     void pump_events() override {}
 };
 
 absent_window g_absent;
 window_system* g_window = &g_absent;
+int (*g_display_lost)() = nullptr;
 
 }  // namespace
 
 window_system* main_window() { return g_window; }
 
 void set_main_window(window_system* window) { g_window = window ? window : &g_absent; }
+
+void set_display_lost_handler(int (*handler)()) { g_display_lost = handler; }
+
+int run_display_lost_handler() {
+    int (*handler)() = g_display_lost;
+    g_display_lost = nullptr;
+    return handler != nullptr ? handler() : 1;
+}
 
 bool peek_app_message(app_message* out) {
     g_window->pump_events();

@@ -40,6 +40,8 @@ public:
 
     // Presents what was drawn into the back buffer.
     virtual void swap_buffers() = 0;
+    // Frames presented at once (0) or with the display's refresh (1).
+    virtual void set_swap_interval(int interval) = 0;
     // Clears the back buffer to black and presents it: the frame drawn while no graphics
     // device draws the program's own.
     virtual void present_blank_frame() = 0;
@@ -55,6 +57,15 @@ std::unique_ptr<window_system> make_system_window();
 window_system* main_window();
 // Installs the main window (none restores the stand-in). The caller keeps ownership.
 void set_main_window(window_system* window);
+
+// What the program does when the connection to its display is lost for good (the display
+// server ended): nothing can be drawn or read any more and the window system will not let
+// the loop go on, so the handler saves what must survive (the settings, the log) and the
+// process then ends with the status the handler returns. The handler runs inside the
+// window-system call that found the loss. None (the default) saves nothing.
+void set_display_lost_handler(int (*handler)());
+// Runs the installed handler, at most once, and gives its status; 1 when there was none.
+int run_display_lost_handler();
 
 // PeekMessage with removal: lets the window turn its waiting events into messages, then
 // takes the next queued message; false when none waits.

@@ -15,6 +15,9 @@
 #include "simulation/missile.h"
 #include "simulation/missile_system.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "scene";
+
 scene* g_scene = nullptr;
 
 namespace {
@@ -51,6 +54,7 @@ bool scene::startup() {
 
     g_state->show_status("Loading Sounds");
     read_settings();
+    check_run_folder();
     settings_read_ = true;
     settings_unwritten_ = true;
     load_sounds();
@@ -168,8 +172,10 @@ void scene::init_joystick() {
 }
 
 void scene::init_gui() { gui_link().init(); }
-// The shared textures of the application state arrive with its device resources.
-void scene::load_shared_textures() {}
+// The shared textures of the application state: so far the status line's tape strips.
+void scene::load_shared_textures() {
+    if (g_state) g_state->load_tape_textures();
+}
 // The terrain's device objects arrive with the terrain's drawing.
 void scene::init_terrain_device() {}
 void scene::update_terrain_lod() { ground.update_lod(); }
@@ -213,8 +219,10 @@ void scene::release_terrain() {}
 void scene::release_globe() {}
 void scene::clear_scene() { clear(true); }
 void scene::shutdown_gui() { gui_link().shutdown(); }
-// The application state's device resources arrive with them.
-void scene::release_app_state_objects() {}
+// The application state's device resources: so far the tape strips.
+void scene::release_app_state_objects() {
+    if (g_state) g_state->release_tape_textures();
+}
 
 void scene::release_sound_slots() {
     for (auto& slot : sound_slots) slot.reset();

@@ -76,7 +76,8 @@ public:
     // The settings file "qvd.ini": read once after the device exists, written at shutdown.
     // The values live in the objects that use them.
     virtual void read_settings();
-    virtual void write_settings();
+    // False, with a log line and the old file kept, when the file could not be written whole.
+    virtual bool write_settings();
 
     // Empties the scene: tables, counters, the three roots (their frames with them), the
     // terrain and, when asked, the globe's textures; the message history too.
@@ -113,6 +114,10 @@ public:
     // A frame leaves the scene: a camera tracking it stops and keeps looking the same way; a
     // camera riding on it leaves it. Nothing when the camera has nothing to do with it.
     void forget_camera_target(frame* f);
+    // An object gives way to another: a camera tracking the old one tracks the new one, one
+    // riding on it moves over to the new one with the same place relative to it. Without a
+    // new object the old one is forgotten.
+    void camera_replace_object(frame* old_object, frame* new_object);
 
     // The camera commands. F5 and F8 step through the systems (50 m and 250 m above the
     // launcher), F6 through the flying missiles, F7 through the live targets.
@@ -263,6 +268,9 @@ protected:
 private:
     void free_camera();
     void leave_objects_view();
+    // Settings, designs, situations and the log are all written beside the program: a folder
+    // that cannot take a file is told to the user at start-up, on stderr.
+    void check_run_folder();
 
     bool settings_read_ = false;
     bool settings_unwritten_ = false;

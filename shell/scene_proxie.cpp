@@ -1,5 +1,6 @@
 #include "shell/scene_proxie.h"
 
+#include "core/gui_services.h"
 #include "core/sound_system.h"
 #include "shell/music_tracks.h"
 #include "shell/scene.h"
@@ -14,6 +15,23 @@ frame* scene_proxie::objects_root() { return owner_->objects; }
 frame* scene_proxie::transps_root() { return owner_->transps; }
 
 void scene_proxie::forget_camera_target(frame* f) { owner_->forget_camera_target(f); }
+
+void scene_proxie::camera_replace_object(frame* old_object, frame* new_object) {
+    owner_->camera_replace_object(old_object, new_object);
+}
+
+void scene_proxie::draw_selection_box(const vec3& min, const vec3& max, float altitude_offset,
+                                      std::uint32_t colour) {
+    gui_link().draw_selection_box(min, max, altitude_offset, colour);
+}
+
+void scene_proxie::draw_cross_marker(const vec3& at, float half_size, std::uint32_t colour) {
+    gui_link().draw_cross_marker(at, half_size, colour);
+}
+
+void scene_proxie::draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) {
+    gui_link().draw_map_symbol(x, y, size, kind, colour);
+}
 
 void scene_proxie::camera_relative_motion(const frame* f, vec3* position, vec3* velocity) {
     if (f == nullptr) {
@@ -32,10 +50,11 @@ void scene_proxie::speak(const char* text) {
 void scene_proxie::play_sound_slot(int slot, int mode) {
     if (g_sound == nullptr || slot < 0 || slot >= scene::k_sound_slot_count) return;
     sound_buffer* buffer = owner_->sound_slots[slot].get();
-    if (mode == 1) {
-        g_sound->restart(buffer);
-    } else {
-        g_sound->play_once(buffer);
+    switch (mode) {
+        case 0: g_sound->play_once(buffer); break;
+        case 1: g_sound->restart(buffer); break;
+        case 2: g_sound->play_looping(buffer); break;
+        default: break;
     }
 }
 

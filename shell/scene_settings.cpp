@@ -1,7 +1,6 @@
 // The settings file "qvd.ini": the user's options between runs. Each line holds a value, a
 // TAB and a bracketed key; groups are parted by empty lines; three controller sections
 // follow when controllers are attached. The values live in the objects that use them.
-#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "core/d3d_app.h"
 #include "core/gui_services.h"
 #include "platform/files.h"
+#include "platform/replacing_file.h"
 #include "platform/text.h"
 #include "platform/window.h"
 #include "shell/joystick_input.h"
@@ -32,18 +32,22 @@ constexpr int k_device_name_size = 260;
 
 enum class value_kind { integer, whole, flag, real };
 
-// One key of the file: where its value is read into and written from.
+// One key of the file: where its value is read into and written from, and the range the
+// program can use (a value read beyond it is clamped, with a log line; flags take any number).
 struct setting {
     const char* key;
     int group;
     value_kind kind;
+    double low = 0.0;
+    double high = 0.0;
     int* integer = nullptr;
     std::uint8_t* flag = nullptr;
     float* real = nullptr;
 };
 
-setting integer_key(const char* key, int group, int* target, value_kind kind = value_kind::integer) {
-    setting s{key, group, kind};
+setting integer_key(const char* key, int group, int* target, double low, double high,
+                    value_kind kind = value_kind::integer) {
+    setting s{key, group, kind, low, high};
     s.integer = target;
     return s;
 }
@@ -54,8 +58,8 @@ setting flag_key(const char* key, int group, std::uint8_t* target) {
     return s;
 }
 
-setting real_key(const char* key, int group, float* target) {
-    setting s{key, group, value_kind::real};
+setting real_key(const char* key, int group, float* target, double low, double high) {
+    setting s{key, group, value_kind::real, low, high};
     s.real = target;
     return s;
 }
@@ -81,27 +85,41 @@ struct working_values {
 
 constexpr int k_key_count = 38;
 
+// Ranges. Window sizes stop at the largest drawing surface the graphics device makes; a size
+// of 0 keeps the start size. Sound volumes are hundredths of a decibel (-10000 is silence),
+// the music volume an MCI volume (the sound dialog gives up to 1020, the default is 1024 and
+// 1000 is the loudest applied). The field of view stops where the zoom key stops (2 rad).
+// Distances and altitudes stop at the globe altitude or at 1000 km.
+constexpr double k_max_window_size = 16384.0;
+constexpr double k_min_volume = -10000.0;
+constexpr double k_max_music_volume = 1024.0;
+constexpr double k_min_fov = 0.01;
+constexpr double k_max_fov = 2.0;
+constexpr double k_max_distance = 1.0e6;
+constexpr double k_max_placements = 1.0e6;
+
 void list_keys(setting (&keys)[k_key_count], scene& world, const holders& h, working_values& w) {
     d3d_app& app = *g_app;
     app_state& state = *g_state;
+    const double globe = scene::k_globe_altitude;
     int n = 0;
-    keys[n++] = integer_key("[window_mode]", 1, &w.window_mode);
-    keys[n++] = integer_key("[window_width]", 1, &w.window_width, value_kind::whole);
-    keys[n++] = integer_key("[window_height]", 1, &w.window_height, value_kind::whole);
+    keys[n++] = integer_key("[window_mode]", 1, &w.window_mode, 0, 2);
+    keys[n++] = integer_key("[window_width]", 1, &w.window_width, 0, k_max_window_size, value_kind::whole);
+    keys[n++] = integer_key("[window_height]", 1, &w.window_height, 0, k_max_window_size, value_kind::whole);
     keys[n++] = flag_key("[music_on]", 2, &h.sound->music_on);
     keys[n++] = flag_key("[speech_on]", 2, &h.voice->speech_on);
     keys[n++] = flag_key("[sound_on]", 2, &h.sound->sound_on);
     keys[n++] = flag_key("[use_joystick]", 3, &app.use_joystick);
     keys[n++] = flag_key("[use_relative]", 3, &h.joystick->relative);
-    keys[n++] = real_key("[dead_zone]", 3, &h.joystick->dead_zone);
-    keys[n++] = integer_key("[volume_engine]", 4, &h.sound->volume_engine);
-    keys[n++] = integer_key("[volume_sounds]", 4, &h.sound->volume_sounds);
-    keys[n++] = integer_key("[volume_music]", 4, &h.sound->volume_music);
-    keys[n++] = integer_key("[volume_speech]", 4, &h.sound->volume_speech);
-    keys[n++] = real_key("[normal_fov]", 5, &w.fov);
-    keys[n++] = integer_key("[sleep_time]", 5, &app.sleep_time);
-    keys[n++] = integer_key("[color_scheme]", 5, &w.color_scheme);
-    keys[n++] = real_key("[transparency]", 5, &w.opacity);
+    keys[n++] = real_key("[dead_zone]", 3, &h.joystick->dead_zone, 0, 1);
+    keys[n++] = integer_key("[volume_engine]", 4, &h.sound->volume_engine, k_min_volume, 0);
+    keys[n++] = integer_key("[volume_sounds]", 4, &h.sound->volume_sounds, k_min_volume, 0);
+    keys[n++] = integer_key("[volume_music]", 4, &h.sound->volume_music, 0, k_max_music_volume);
+    keys[n++] = integer_key("[volume_speech]", 4, &h.sound->volume_speech, 0, 100);
+    keys[n++] = real_key("[normal_fov]", 5, &w.fov, k_min_fov, k_max_fov);
+    keys[n++] = integer_key("[sleep_time]", 5, &app.sleep_time, 0, d3d_app::k_max_sleep_time);
+    keys[n++] = integer_key("[color_scheme]", 5, &w.color_scheme, 0, k_max_color_scheme);
+    keys[n++] = real_key("[transparency]", 5, &w.opacity, 0, 255);
     keys[n++] = flag_key("[use_refmap]", 6, &world.ground.use_refmap);
     keys[n++] = flag_key("[use_refrac]", 6, &world.ground.use_refrac);
     keys[n++] = flag_key("[use_waves]", 6, &world.ground.use_waves);
@@ -118,28 +136,38 @@ void list_keys(setting (&keys)[k_key_count], scene& world, const holders& h, wor
     keys[n++] = flag_key("[use_siren]", 7, &app.use_siren);
     keys[n++] = flag_key("[use_tips]", 7, &app.use_tips);
     keys[n++] = flag_key("[use_path]", 7, &app.use_path);
-    keys[n++] = real_key("[max_objects_alt]", 8, &state.max_objects_alt);
-    keys[n++] = real_key("[max_objects_dist]", 8, &state.max_objects_dist);
-    keys[n++] = real_key("[array_complexity]", 8, &state.array_complexity);
-    keys[n++] = integer_key("[max_objects_count]", 8, &state.max_objects_count);
-    keys[n++] = real_key("[shadow_alt]", 8, &state.shadow_alt);
+    keys[n++] = real_key("[max_objects_alt]", 8, &state.max_objects_alt, 0, globe);
+    keys[n++] = real_key("[max_objects_dist]", 8, &state.max_objects_dist, 0, k_max_distance);
+    keys[n++] = real_key("[array_complexity]", 8, &state.array_complexity, 0, 1);
+    keys[n++] = integer_key("[max_objects_count]", 8, &state.max_objects_count, 0, k_max_placements);
+    keys[n++] = real_key("[shadow_alt]", 8, &state.shadow_alt, 0, globe);
 }
 
 // A real as an integer, truncated toward zero; values beyond the integer range stop at its
 // ends and a value that is not a number counts as 0.
-int to_integer(float v) {
+int to_integer(double v) {
     if (std::isnan(v)) return 0;
-    if (v >= static_cast<float>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-    if (v <= static_cast<float>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    if (v >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+    if (v <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
     return static_cast<int>(v);
 }
 
-void apply(const setting& s, float v) {
+// The value bounded to the key's range; a clamped value is logged once per line it came from.
+double bounded(const setting& s, double v) {
+    const double clamped = v < s.low ? s.low : (v > s.high ? s.high : v);
+    if (clamped != v) {
+        log_line("%s: %s %.10g is outside %.10g..%.10g; %.10g is used", k_settings_file, s.key, v, s.low,
+                 s.high, clamped);
+    }
+    return clamped;
+}
+
+void apply(const setting& s, double v) {
     switch (s.kind) {
     case value_kind::integer:
-    case value_kind::whole: *s.integer = to_integer(v); break;
-    case value_kind::flag: *s.flag = v != 0.0f ? 1 : 0; break;
-    case value_kind::real: *s.real = v; break;
+    case value_kind::whole: *s.integer = to_integer(bounded(s, std::trunc(v))); break;
+    case value_kind::flag: *s.flag = v != 0.0 ? 1 : 0; break;
+    case value_kind::real: *s.real = static_cast<float>(bounded(s, v)); break;
     }
 }
 
@@ -183,9 +211,10 @@ public:
         return true;
     }
 
-    bool next_real(float* out) {
+    // A finite real number word.
+    bool next_real(double* out) {
         std::string word;
-        return next_word(&word) && scan_float(word.c_str(), out);
+        return next_word(&word) && scan_double(word.c_str(), out) && std::isfinite(*out);
     }
 
 private:
@@ -195,14 +224,14 @@ private:
 
 // A count from the file bounded to a table: negative counts read nothing, larger ones stop
 // at the table's end.
-int bounded_count(float v, int table_size) {
+int bounded_count(double v, int table_size) {
     const int n = to_integer(v);
     if (n < 0) return 0;
     return n > table_size ? table_size : n;
 }
 
 // "[joysticks_num]": whether the saved controllers are the attached ones, in order.
-bool controllers_match(settings_text& text, float value, const joystick_input& joystick) {
+bool controllers_match(settings_text& text, double value, const joystick_input& joystick) {
     bool match = to_integer(value) == joystick.device_count;
     const int names = bounded_count(value, joystick_input::k_max_devices);
     for (int i = 0; i < names; ++i) {
@@ -217,13 +246,13 @@ bool controllers_match(settings_text& text, float value, const joystick_input& j
 
 // "[joystick_actions]": pairs of axis code and button; the table changes only when every
 // pair was read.
-void read_actions(settings_text& text, float value, joystick_input& joystick) {
+void read_actions(settings_text& text, double value, joystick_input& joystick) {
     const int n = bounded_count(value, joystick_input::k_actions);
     std::uint16_t codes[joystick_input::k_actions];
     std::uint16_t buttons[joystick_input::k_actions];
     for (int a = 0; a < n; ++a) {
         if (!text.next_u16(&codes[a]) || !text.next_u16(&buttons[a])) {
-            log_line("Settings: the controller actions are incomplete and were not used");
+            log_line("%s: the controller actions are incomplete and were not used", k_settings_file);
             return;
         }
     }
@@ -233,23 +262,33 @@ void read_actions(settings_text& text, float value, joystick_input& joystick) {
     }
 }
 
-// "[joystick_axes]": per controller slot, the enabled axes and seven gains.
-void read_axes(settings_text& text, float value, joystick_input& joystick) {
+// "[joystick_axes]": per controller slot, the enabled axes and seven gains. The joystick
+// dialog makes gains of at most 1.7 either way; larger ones stop at 100.
+void read_axes(settings_text& text, double value, joystick_input& joystick) {
+    constexpr double k_max_gain = 100.0;
     const int n = bounded_count(value, joystick_input::k_max_devices);
     std::uint16_t bits[joystick_input::k_max_devices];
-    float gains[joystick_input::k_max_devices][joystick_input::k_axis_kinds];
+    double gains[joystick_input::k_max_devices][joystick_input::k_axis_kinds];
+    bool clamped = false;
     for (int d = 0; d < n; ++d) {
         bool ok = text.next_u16(&bits[d]);
-        for (int k = 0; ok && k < joystick_input::k_axis_kinds; ++k) ok = text.next_real(&gains[d][k]);
+        for (int k = 0; ok && k < joystick_input::k_axis_kinds; ++k) {
+            ok = text.next_real(&gains[d][k]);
+            if (ok && std::fabs(gains[d][k]) > k_max_gain) {
+                gains[d][k] = std::copysign(k_max_gain, gains[d][k]);
+                clamped = true;
+            }
+        }
         if (!ok) {
-            log_line("Settings: the controller axes are incomplete and were not used");
+            log_line("%s: the controller axes are incomplete and were not used", k_settings_file);
             return;
         }
     }
+    if (clamped) log_line("%s: controller axis gains beyond 100 were clamped", k_settings_file);
     for (int d = 0; d < n; ++d) {
         joystick.enabled_axes[d] = bits[d];
         for (int k = 0; k < joystick_input::k_axis_kinds; ++k) {
-            joystick.axis_gain(d, k) = gains[d][k];
+            joystick.axis_gain(d, k) = static_cast<float>(gains[d][k]);
         }
     }
 }
@@ -300,6 +339,24 @@ void write_controllers(std::string* out, joystick_input& joystick) {
     }
 }
 
+// A file without a key (damaged, or not a settings file) or with keys missing (cut short)
+// leaves those settings at their defaults: one line says so.
+void report_missing_keys(const setting (&keys)[k_key_count], const bool (&found)[k_key_count]) {
+    int missing = 0;
+    const char* first = nullptr;
+    for (int k = 0; k < k_key_count; ++k) {
+        if (found[k]) continue;
+        if (first == nullptr) first = keys[k].key;
+        ++missing;
+    }
+    if (missing == k_key_count) {
+        log_line("%s holds no settings: every setting keeps its default", k_settings_file);
+    } else if (missing > 0) {
+        log_line("%s lacks %d of its %d settings (the first %s): they keep their defaults", k_settings_file,
+                 missing, k_key_count, first);
+    }
+}
+
 }  // namespace
 
 void scene::read_settings() {
@@ -320,26 +377,38 @@ void scene::read_settings() {
     remembered_window_height = g_app->window_height;
 
     std::string content;
-    if (!fs_read_text(k_settings_file, &content)) return;
+    if (!fs_read_text(k_settings_file, &content)) {
+        // No file is a first start; a file that cannot be read is worth a word.
+        if (fs_exists(k_settings_file)) log_line("Could not read %s: every setting keeps its default", k_settings_file);
+        return;
+    }
 
     setting keys[k_key_count];
     list_keys(keys, *this, h, w);
     settings_text text(std::move(content));
     bool mismatch = true;
     bool have_value = false;
-    float value = 0.0f;
+    double value = 0.0;
+    bool found[k_key_count] = {};
     std::string line;
     while (text.next_line(&line)) {
-        if (scan_float(line.c_str(), &value)) {
+        double number = 0.0;
+        if (scan_double(line.c_str(), &number)) {
+            // Beyond every real (1e999): no key on the line takes it.
+            if (!std::isfinite(number)) {
+                log_line("%s: refused a number that is not finite: %.60s", k_settings_file, line.c_str());
+                continue;
+            }
+            value = number;
             have_value = true;
-            // A number beyond a float's range stops at its ends: infinity would be written
-            // back as "inf", which reads as no number at all.
-            value = std::clamp(value, -std::numeric_limits<float>::max(), std::numeric_limits<float>::max());
         }
         // A key line before any number has no value to take.
         if (!have_value) continue;
-        for (const setting& s : keys) {
-            if (contains(line.c_str(), s.key)) apply(s, value);
+        // Every key the line holds takes its number, so of a key given twice the later wins.
+        for (int k = 0; k < k_key_count; ++k) {
+            if (!contains(line.c_str(), keys[k].key)) continue;
+            apply(keys[k], value);
+            found[k] = true;
         }
         if (contains(line.c_str(), "[joysticks_num]")) {
             mismatch = !controllers_match(text, value, *h.joystick);
@@ -349,6 +418,7 @@ void scene::read_settings() {
             read_axes(text, value, *h.joystick);
         }
     }
+    report_missing_keys(keys, found);
 
     g_app->start_window_mode = w.window_mode;
     // A window without area cannot be shown: such a size keeps the start size.
@@ -361,13 +431,20 @@ void scene::read_settings() {
     // The saved field of view is the normal one the zoom returns to, and the start view.
     viewer.fov = w.fov;
     viewer.normal_fov = w.fov;
-    // The GUI indexes its colour tables by the scheme: an unknown one keeps the current.
-    if (w.color_scheme >= 0 && w.color_scheme <= k_max_color_scheme) g_app->color_scheme = w.color_scheme;
+    g_app->color_scheme = w.color_scheme;
     gui_opacity = clamp_opacity(w.opacity);
 }
 
-void scene::write_settings() {
-    if (!g_app || !g_state) return;
+void scene::check_run_folder() {
+    // The probe is a temporary file beside the settings file, dropped at once.
+    replacing_file probe;
+    if (probe.open(k_settings_file)) return;
+    g_app->tell_user("Ventrask cannot write in its folder (%s): settings, designs and the log will not be saved",
+                     probe.error().c_str());
+}
+
+bool scene::write_settings() {
+    if (!g_app || !g_state) return false;
     sound_system sound_defaults;
     speech speech_defaults;
     joystick_input joystick_defaults;
@@ -406,6 +483,9 @@ void scene::write_settings() {
     append_line(&out, "%s", "");
     if (h.joystick->device_count > 0) write_controllers(&out, *h.joystick);
 
-    // A file that cannot be written is skipped: the program is closing.
-    if (!fs_write(k_settings_file, out.data(), out.size())) log_line("Could not write %s", k_settings_file);
+    // A file that cannot be written whole keeps the one there was: the program is closing.
+    std::string error;
+    if (fs_write(k_settings_file, out.data(), out.size(), &error)) return true;
+    log_line("Could not write %s: %s", k_settings_file, error.c_str());
+    return false;
 }

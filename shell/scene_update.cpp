@@ -311,6 +311,17 @@ void scene::forget_camera_target(frame* f) {
     }
 }
 
+void scene::camera_replace_object(frame* old_object, frame* new_object) {
+    if (old_object == nullptr || old_object == new_object) return;
+    if (new_object == nullptr) {
+        forget_camera_target(old_object);
+    } else if (viewer.target == old_object) {
+        viewer.target = new_object;
+    } else if (viewer.parent == old_object) {
+        new_object->add_child(&viewer);
+    }
+}
+
 // ---- The world origin ----
 
 void scene::shift_origin(float dx, float dy, float dz) {

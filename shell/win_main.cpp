@@ -1,5 +1,8 @@
 #include "shell/win_main.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/frame.h"
@@ -85,6 +88,26 @@ void on_size(std::uintptr_t kind) {
     }
 }
 
+// The display went away for good (platform/window.h): the loop cannot run again, so what
+// shutdown and the application object would have written is written here, and the run ends
+// as a close would. During start-up only the log is written, so a lost start never
+// overwrites the user's settings with defaults, and the start counts as failed.
+void write_log_when_display_lost() {
+    g_app->append_log("The connection to the display was lost");
+    g_app->write_log();
+}
+
+int start_lost_with_display() {
+    write_log_when_display_lost();
+    return k_exit_start_failed;
+}
+
+int save_when_display_lost() {
+    g_scene->write_settings();
+    write_log_when_display_lost();
+    return 0;
+}
+
 void toggle_pause() {
     g_app->paused = g_app->paused ? 0 : 1;
     if (g_app->paused) stop_object_sounds();
@@ -131,13 +154,18 @@ int WinMain(void*, void*, const char*, int) {
 
     g_window_destroyed = false;
     if (!create_main_window()) {
+        // Said on the terminal too: without a window the user sees nothing else.
         g_app->append_log("Could not create the main window: %s", main_window()->last_error());
+        std::fprintf(stderr, "Could not create the main window: %s\n", main_window()->last_error());
         return k_exit_start_failed;
     }
+    set_display_lost_handler(start_lost_with_display);
     if (!g_scene->startup()) {
+        set_display_lost_handler(nullptr);
         g_app->append_log("Start-up failed");
         return k_exit_start_failed;
     }
+    set_display_lost_handler(save_when_display_lost);
     show_main_window();
 
     app_message msg;
@@ -156,12 +184,14 @@ int WinMain(void*, void*, const char*, int) {
             } else {
                 g_scene->frame_update();
                 g_scene->render_frame();
-                // 0 still yields; a negative setting counts as 0.
-                sleep_ms(static_cast<std::uint32_t>(g_app->sleep_time > 0 ? g_app->sleep_time : 0));
+                // 0 still yields. The settings bound the pause; it is bounded here as well, so
+                // a close request is always heard within a second.
+                sleep_ms(static_cast<std::uint32_t>(std::clamp(g_app->sleep_time, 0, d3d_app::k_max_sleep_time)));
             }
         }
     } while (msg.code != WM_QUIT);
 
     g_scene->shutdown();
+    set_display_lost_handler(nullptr);
     return static_cast<int>(msg.wparam);
 }

@@ -518,18 +518,15 @@ bool aero_config::load(const char* design_name) {
         if (in.has("[LT]")) LT = in.real(LT);
         if (in.has("[CG]")) CG = in.real(CG);
         if (in.has("[NW]")) {
-            const int count = in.whole(NW);
-            NW = std::clamp(count, 0, aero_max_wing_sets);
-            if (NW != count) log_line("%s: [NW] %d bounded to %d", path.file.c_str(), count, NW);
+            NW = in.whole(NW);
+            in.bound("[NW]", NW, 0, aero_max_wing_sets);
         }
         const bool wing_key = in.has("[CR]") || in.has("[CT]") || in.has("[HR]") || in.has("[B]") ||
                               in.has("[TC]") || in.has("[XW]") || in.has("[FLGW]");
         if (!wing_key) continue;
         if (set >= aero_max_wing_sets) {
-            if (!overflow_logged) {
-                log_line("%s: wing sets beyond %d ignored", path.file.c_str(), aero_max_wing_sets);
-                overflow_logged = true;
-            }
+            if (!overflow_logged) log_line_once("%s: wing sets beyond %d ignored", path.file.c_str(), aero_max_wing_sets);
+            overflow_logged = true;
             continue;
         }
         if (in.has("[CR]")) CR[set] = in.real(CR[set]);
@@ -542,6 +539,24 @@ bool aero_config::load(const char* design_name) {
             FLGW[set] = in.whole(FLGW[set]);
             ++set;  // each wing-set record ends with its flag line
         }
+    }
+    // Physical ranges first (10 m across, 100 m along), so that nothing derived overflows;
+    // clamp_dimensions then fits the parts to each other.
+    in.bound("[DS]", DS, 0.1f, k_max_diameter);
+    in.bound("[DC]", DC, 1.0f, k_max_diameter);
+    in.bound("[DB]", DB, 0.1f, k_max_diameter);
+    in.bound("[LN]", LN, 0.0f, k_max_length);
+    in.bound("[LC]", LC, 0.0f, k_max_length);
+    in.bound("[LT]", LT, 0.0f, k_max_length);
+    in.bound("[CG]", CG, 0.0f, 3.0f * k_max_length);
+    for (int s = 0; s < NW; ++s) {
+        in.bound("[CR]", CR[s], 0.1f, 3.0f * k_max_length);
+        in.bound("[CT]", CT[s], 0.1f, 3.0f * k_max_length);
+        in.bound("[HR]", HR[s], 0.1f, 3.0f * k_max_length);
+        in.bound("[B]", B[s], 0.0f, 6.0f * k_max_length);
+        in.bound("[TC]", TC[s], 0.01f, 0.1f);
+        in.bound("[XW]", XW[s], 0.0f, 3.0f * k_max_length);
+        in.bound("[FLGW]", FLGW[s], 0, 1);
     }
     clamp_dimensions();
     copy_text(name, path.name);

@@ -21,8 +21,9 @@ public:
     aero_config();
 
     // Reads "configs\<name>.txt"; false (nothing changed) when the name is refused or the file
-    // does not open. Values are bounded afterwards by clamp_dimensions; the Mach tables are not
-    // recomputed (the caller runs compute_coefficients).
+    // does not open. Values outside physical ranges are bounded with a log line naming the
+    // file, then by clamp_dimensions; the Mach tables are not recomputed (the caller runs
+    // compute_coefficients).
     bool load(const char* design_name);
     // Takes the name and writes "configs\<name>.txt"; false, and a log line, when the name is
     // refused or the file cannot be written.
@@ -38,6 +39,10 @@ public:
     // trim_alpha (rad) is at most 0.5, and 0 where it is undefined.
     void get_coefficients(float mach, bool motor_burning, float& drag_coefficient, float& cn_alpha,
                           float& trim_alpha) const;
+
+    // What a file may give (cm): a body at most 10 m across and each section at most 100 m.
+    static constexpr float k_max_diameter = 1000.0f;
+    static constexpr float k_max_length = 10000.0f;
 
     char name[design_name_size] = {};
 

@@ -20,7 +20,8 @@ public:
     control_unit& operator=(const control_unit&) = delete;
 
     // Reads "controls\<name>.txt"; false (nothing changed) when the name is refused or the file
-    // does not open.
+    // does not open. Radius and ranges of 0..1000 km and 0..24 targets are bounded with a
+    // log line naming the file.
     bool load(const char* design_name);
     // Takes the name and writes "controls\<name>.txt"; false, and a log line, when the name is
     // refused or the file cannot be written.

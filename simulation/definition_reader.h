@@ -4,6 +4,8 @@
 // holding "@" ends the data (a units legend follows it). A key is found anywhere in a line, and
 // the line's value is the number at its start (read as "%f" in the C locale) or, for names,
 // the text before its first TAB. Lines may be of any length and end in LF or CR LF.
+// A file the reader takes no value from (damaged, or not a definition file) gets one log line
+// naming it: the design keeps the values it had.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,10 @@
 
 #include "simulation/design_name.h"
 
+// Appends a line to the log unless the log already holds it: a system's definition files are
+// read again for every missile it fires, and one note of each fault is enough.
+void log_line_once(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 class definition_reader {
 public:
     definition_reader() = default;
@@ -19,10 +25,11 @@ public:
     definition_reader(const definition_reader&) = delete;
     definition_reader& operator=(const definition_reader&) = delete;
 
-    // Opens the file (a program name); false when it cannot be opened.
+    // Opens the file (a program name); false when it cannot be opened (logged when the file
+    // exists but cannot be read).
     bool open(const std::string& file);
     // Moves to the next data line, skipping comments. False at the end of the file or at the
-    // line that ends the data.
+    // line that ends the data, where a file without a single key is reported.
     bool next_line();
 
     // Whether the current line holds the key (case-sensitive, brackets included).
@@ -37,12 +44,20 @@ public:
     // The text before the first TAB (the whole line without one), cut to a name field.
     void name(char (&field)[design_name_size]) const;
 
+    // Bounds a value read from the file to what the program can use: a value outside
+    // [low, high] takes the nearer end and logs "<file>: <key> <value> bounded to <end>".
+    void bound(const char* key, float& value, float low, float high) const;
+    void bound(const char* key, std::int32_t& value, std::int32_t low, std::int32_t high) const;
+
     const std::string& line() const { return line_; }
 
 private:
     bool read_raw_line();
 
     std::FILE* file_ = nullptr;
+    std::string path_;
+    // Whether any line held a key the kind looked for.
+    mutable bool any_key_ = false;
     std::string line_;
     bool has_number_ = false;
     double number_ = 0.0;

@@ -1,7 +1,6 @@
 #include "simulation/definition_writer.h"
 
 #include "core/d3d_app.h"
-#include "platform/files.h"
 #include "platform/text.h"
 
 definition_writer::~definition_writer() { close(); }
@@ -10,9 +9,9 @@ bool definition_writer::open(const std::string& file) {
     close();
     path_ = file;
     failed_ = false;
-    file_ = fs_open(file.c_str(), "wb");
-    if (file_ == nullptr) {
-        log_line("Could not write %s", file.c_str());
+    open_ = file_.open(file.c_str());
+    if (!open_) {
+        log_line("Could not write %s: %s", file.c_str(), file_.error().c_str());
         failed_ = true;  // close() reports it again, without a second log line
         return false;
     }
@@ -20,9 +19,7 @@ bool definition_writer::open(const std::string& file) {
 }
 
 void definition_writer::put(const std::string& line) {
-    if (file_ == nullptr) return;
-    const std::string out = line + "\r\n";
-    if (std::fwrite(out.data(), 1, out.size(), file_) != out.size()) failed_ = true;
+    if (open_) file_.write(line + "\r\n");
 }
 
 void definition_writer::text(const char* line) { put(line); }
@@ -44,9 +41,11 @@ void definition_writer::name(const char* value, const char* key) {
 }
 
 bool definition_writer::close() {
-    if (file_ == nullptr) return !failed_ && !path_.empty();
-    if (std::fclose(file_) != 0) failed_ = true;
-    file_ = nullptr;
-    if (failed_) log_line("Could not write %s", path_.c_str());
+    if (!open_) return !failed_ && !path_.empty();
+    open_ = false;
+    if (!file_.commit()) {
+        failed_ = true;
+        log_line("Could not write %s: %s", path_.c_str(), file_.error().c_str());
+    }
     return !failed_;
 }

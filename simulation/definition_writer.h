@@ -1,9 +1,12 @@
 // Writes a definition file in the form definition_reader reads: CR LF line ends, numbers in
-// the C locale, reals in general form with six significant digits (5000, 0.5, 1e+06).
+// the C locale, reals in general form with six significant digits (5000, 0.5, 1e+06). The
+// file is replaced only when the whole of it was written (replacing_file): a failed save keeps
+// the design file the user had.
 #pragma once
 
-#include <cstdio>
 #include <string>
+
+#include "platform/replacing_file.h"
 
 class definition_writer {
 public:
@@ -12,8 +15,8 @@ public:
     definition_writer(const definition_writer&) = delete;
     definition_writer& operator=(const definition_writer&) = delete;
 
-    // Creates or truncates the file (a program name). When it cannot be created the result is
-    // false and "Could not write <file>" is logged.
+    // Starts writing the file (a program name). When it cannot be created the result is false
+    // and "Could not write <file>: <reason>" is logged.
     bool open(const std::string& file);
 
     void text(const char* line);
@@ -23,13 +26,15 @@ public:
     void flag(bool value, const char* key);
     void name(const char* value, const char* key);
 
-    // Closes the file; false (logged as above) when any write failed.
+    // Puts the written file in place of the old one; false (logged as above, the old file
+    // untouched) when any write, the flush or the close failed.
     bool close();
 
 private:
     void put(const std::string& line);
 
-    std::FILE* file_ = nullptr;
+    replacing_file file_;
     std::string path_;
+    bool open_ = false;
     bool failed_ = false;
 };

@@ -11,12 +11,16 @@
 #include "platform/program_rand.h"
 #include "platform/text.h"
 #include "simulation/aero_config.h"
+#include "simulation/definition_reader.h"
 #include "simulation/missile_file.h"
 #include "simulation/missile_owner.h"
 #include "simulation/rocket.h"
 #include "simulation/rocket_motor.h"
 #include "simulation/seeker.h"
 #include "simulation/warhead.h"
+
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "missile";
 
 namespace {
 
@@ -103,6 +107,11 @@ void missile::compute_masses() {
     // The airframe filled at 2 g/cm³ (cm³ to kg), less the propellant of the charges in use.
     launch_mass = 2.0f * (3.1415926f / 4.0f * aero->DC * aero->DC * aero->body_length) / 1000.0f;
     dry_mass = launch_mass - motor->propellant_total;
+    // The flight keeps a least mass, but such a design is a mistake its maker should see.
+    if (!(dry_mass > 0.0f)) {
+        log_line_once("Missile %s: its %g kg of propellant outweigh the %g kg airframe", name,
+                      static_cast<double>(motor->propellant_total), static_cast<double>(launch_mass));
+    }
 }
 
 void missile::layout_parts() {

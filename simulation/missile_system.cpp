@@ -14,6 +14,9 @@
 #include "simulation/system_file.h"
 #include "simulation/weapon_tables.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "missile";
+
 namespace {
 
 constexpr float k_sound_min_distance = 5.0f;  // m
@@ -59,7 +62,7 @@ void missile_system::load_sound(int i, const char* file, float min_distance) {
     // A missing file is logged by the sound service; the system works silently.
     if (!g_sound->load_wave(path, &sounds_[i])) return;
     g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
-    check_result(sounds_[i]->set_min_distance(min_distance), __FILE__, __LINE__);
+    check_result(sounds_[i]->set_min_distance(min_distance), k_hr_source, __LINE__);
 }
 
 bool missile_system::load(const char* design_name) {

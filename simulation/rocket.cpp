@@ -14,6 +14,9 @@
 #include "platform/text.h"
 #include "simulation/weapon_tables.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "missile";
+
 namespace {
 
 constexpr float k_g = 9.81f;
@@ -83,7 +86,7 @@ void rocket::load_sound(int i, const char* file) {
     // The sound service logs a file that does not load; the rocket then flies silently.
     if (!g_sound->load_wave(path, &sounds_[i])) return;
     g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
-    check_result(sounds_[i]->set_min_distance(k_sound_min_distance), __FILE__, __LINE__);
+    check_result(sounds_[i]->set_min_distance(k_sound_min_distance), k_hr_source, __LINE__);
 }
 
 void rocket::play_sound(int i, bool looping) {

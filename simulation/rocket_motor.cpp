@@ -10,6 +10,10 @@
 #include "core/sound.h"
 #include "core/sound_system.h"
 #include "platform/text.h"
+#include "simulation/definition_reader.h"
+
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "rocket_motor";
 
 namespace {
 
@@ -18,6 +22,13 @@ constexpr float k_g0 = 9.81f;           // m/s², specific impulse to exhaust sp
 constexpr float k_atm = 100000.0f;      // Pa per atmosphere as the motor file counts it
 constexpr int k_segments = 18;          // 20 degrees per segment of every ring
 constexpr int k_max_substeps = 16384;   // beyond this a tick's steps grow longer instead
+// Cutting a step that would overshoot the chamber's equilibrium: a piece is kept only when
+// k_piece_margin pieces of its length would still stay on their side (within about 1 % of a
+// fine integration then); at most this many halvings of a piece and pieces in a step (the last
+// takes the rest).
+constexpr float k_piece_margin = 4.0f;
+constexpr int k_max_halvings = 40;
+constexpr int k_max_pieces = 256;
 
 constexpr float k_sound_min_distance = 500.0f;  // m
 constexpr const char* k_sound_files[4] = {"rocket1.wav", "shot.wav", "flight1.wav", "explode.wav"};
@@ -158,7 +169,7 @@ void rocket_motor::load_sound(int i, const char* file) {
     // A file that does not load is logged by the sound service; the motor stays silent.
     if (!g_sound->load_wave(path, &sounds_[i])) return;
     g_sound->set_volume(sounds_[i].get(), g_sound->volume_engine);
-    check_result(sounds_[i]->set_min_distance(k_sound_min_distance), __FILE__, __LINE__);
+    check_result(sounds_[i]->set_min_distance(k_sound_min_distance), k_hr_source, __LINE__);
 }
 
 // ---- Design ----
@@ -173,15 +184,17 @@ void rocket_motor::guard_values() {
         charge_coefficient[i] = guarded(charge_coefficient[i], 0.0f, 200.0f);
         charge_isp[i] = guarded(charge_isp[i], 50.0f, 500.0f);
         charge_density[i] = guarded(charge_density[i], 0.5f, 5.0f);
-        charge_length[i] = guarded(charge_length[i], 0.0f, 1.0e4f);
-        charge_inner[i] = guarded(charge_inner[i], 0.0f, 1.0e4f);
-        charge_outer[i] = guarded(charge_outer[i], 0.0f, 1.0e4f);
+        charge_length[i] = guarded(charge_length[i], 0.0f, k_max_length);
+        charge_inner[i] = guarded(charge_inner[i], 0.0f, k_max_diameter);
+        charge_outer[i] = guarded(charge_outer[i], 0.0f, k_max_diameter);
     }
-    chamber_diameter = guarded(chamber_diameter, 0.1f, 1.0e4f);
-    chamber_length = guarded(chamber_length, 0.1f, 1.0e5f);
-    throat_diameter = guarded(throat_diameter, 0.01f, 1.0e4f);
-    exit_diameter = guarded(exit_diameter, throat_diameter, 1.0e4f);
-    ignition_pressure = guarded(ignition_pressure, 0.0f, 1000.0f);
+    chamber_diameter = guarded(chamber_diameter, 0.1f, k_max_diameter);
+    chamber_length = guarded(chamber_length, 0.1f, k_max_length);
+    throat_diameter = guarded(throat_diameter, 0.01f, k_max_diameter);
+    // A nozzle must widen past its throat: at an area ratio of 1 the expansion has no
+    // supersonic branch and the thrust coefficient falls to nothing.
+    exit_diameter = std::min(5.0f * throat_diameter, guarded(exit_diameter, throat_diameter + 0.1f, k_max_diameter));
+    ignition_pressure = guarded(ignition_pressure, 2.0f, 200.0f);
 }
 
 void rocket_motor::clamp_dimensions() {
@@ -354,8 +367,115 @@ void rocket_motor::burn_step(float dt) {
     if (!(dt > 0.0f) || !std::isfinite(dt)) return;
     const int steps = std::clamp(static_cast<int>(std::ceil(dt / k_max_step)), 1, k_max_substeps);
     const float h = dt / static_cast<float>(steps);
-    for (int k = 0; k < steps && !burnt_out; ++k) burn_substep(h);
+    double impulse = 0.0;  // N s over the tick
+    for (int k = 0; k < steps && !burnt_out; ++k) impulse += burn_split(h);
+    // The tick's mean thrust: a wide throat empties the chamber within the tick, and its
+    // blow-down counts as much as the thrust at the tick's end.
+    if (running) thrust = static_cast<float>(impulse / dt);
     if (in_menu_mode()) show_static_firing();
+}
+
+grain_burn rocket_motor::grain_burn_of(int i, float pc) const {
+    grain_burn g;
+    const float D = burn_outer[i], d = burn_inner[i], L = burn_length[i];
+    if (charge_group[i] != ignition_index || !(D > d && L > 0.0f)) return g;
+    g.burning = true;
+    g.rate = 0.1f * charge_coefficient[i] * std::pow(pc * 1e-6f, charge_exponent[i]);  // cm/s
+    const float rho = charge_density[i];
+    const float ring = (D * D - d * d) / 4.0f;
+    const float tube = k_pi_f / 4.0f * (D * D - d * d) * L * rho;
+    switch (charge_type[i]) {
+    case 1:  // cigar: one end face
+        g.area = k_pi_f * ring;
+        g.counted = tube;
+        break;
+    case 2:  // tubular, outside and inside
+        g.area = k_pi_f * ((d + D) * L + ring);
+        g.counted = tube;
+        break;
+    case 3:  // tubular, inside only
+        g.area = k_pi_f * (d * L + ring);
+        g.counted = tube;
+        break;
+    case 4:  // slotted cylinder
+        g.area = k_pi_f * (ring + D * L / 2.0f);
+        g.counted = g.area * rho * (D - d) / 2.0f;
+        break;
+    case 5:  // star
+        g.area = k_pi_f * (ring + D * L);
+        g.counted = g.area * rho * (D - d) / 2.0f;
+        break;
+    case 6:  // tubular, outside only
+        g.area = k_pi_f * (D * L + ring);
+        g.counted = tube;
+        break;
+    default:
+        break;
+    }
+    return g;
+}
+
+chamber_flow rocket_motor::flow_at(float pc, float cf) const {
+    chamber_flow f;
+    for (int i = 0; i < charge_count; ++i) {
+        const grain_burn g = grain_burn_of(i, pc);
+        if (!g.burning) continue;
+        const float q = g.rate * g.area;  // cm³/s
+        const float rho = charge_density[i];
+        f.volume_term += q * 1e-6f * pc;
+        f.generated += q * rho * 0.001f;
+        f.sum_c += charge_isp[i] * k_g0 / cf * 0.001f * q * rho;
+    }
+    return f;
+}
+
+float rocket_motor::pressure_rate(const chamber_flow& f, float pc) const {
+    // (generated - throat_area pc / c) gamma_function² c² - W, written without dividing by c:
+    // c is negative while the thrust coefficient is (a chamber barely above the ambient
+    // pressure), and the square keeps the gas coming in.
+    const float c = f.sum_c / std::max(0.1f, f.generated);
+    return ((f.generated * c - throat_area * pc) * c * gamma_function * gamma_function - f.volume_term) /
+           chamber_volume;
+}
+
+float rocket_motor::thrust_coefficient_at(float pc) const {
+    if (!(pc > 0.0f)) return thrust_coefficient;
+    return ideal_thrust_coefficient + (pc * pressure_ratio - ambient_pressure) / pc * exit_area / throat_area;
+}
+
+bool rocket_motor::step_overshoots(float dt) const {
+    const float pc = std::max(0.0f, chamber_pressure);
+    const chamber_flow now = flow_at(pc, thrust_coefficient);
+    if (!(now.generated > 0.0f)) return false;  // nothing burns: the step ends the burn
+    const float rate = pressure_rate(now, pc);
+    const float next = chamber_pressure + rate * dt;
+    if (!(next >= 0.0f)) return true;
+    const float rate_then = pressure_rate(flow_at(next, thrust_coefficient_at(next)), next);
+    return (rate > 0.0f && rate_then < 0.0f) || (rate < 0.0f && rate_then > 0.0f);
+}
+
+double rocket_motor::burn_split(float dt) {
+    // The chamber settles toward the pressure at which the nozzle passes the gas the grains
+    // make, in a time that shrinks with the throat (a few ms for wide throats). A step longer
+    // than that would carry the pressure past that equilibrium or below 0; such a step is cut
+    // in halves until each piece stays on its side, and the pieces grow again once it allows.
+    double impulse = 0.0;
+    float left = dt;
+    float piece = dt;
+    for (int n = 0; n < k_max_pieces && left > 0.0f && !burnt_out; ++n) {
+        piece = std::min(left, 2.0f * piece);
+        if (n + 1 < k_max_pieces) {
+            for (int halving = 0; halving < k_max_halvings && step_overshoots(k_piece_margin * piece); ++halving) {
+                piece *= 0.5f;
+            }
+        } else {
+            piece = left;  // the last piece takes what is left
+        }
+        burn_substep(piece);
+        impulse += static_cast<double>(thrust) * piece;
+        left = piece < left ? left - piece : 0.0f;
+    }
+    return impulse;
 }
 
 void rocket_motor::burn_substep(float dt) {
@@ -363,96 +483,62 @@ void rocket_motor::burn_substep(float dt) {
         burn_out();
         return;
     }
-    propellant_remaining = 0.0f;
-    float generated = 0.0f;  // kg/s of gas from the burning grains
-    float volume_term = 0.0f;
-    float sum_c = 0.0f;
-    bool active = false;
     // A pressure below 0 has no burn rate: the power law needs a non-negative base.
     const float pc = std::max(0.0f, chamber_pressure);
+    const chamber_flow flow = flow_at(pc, thrust_coefficient);
+    propellant_remaining = 0.0f;
+    bool active = false;
     for (int i = 0; i < charge_count; ++i) {
         float& D = burn_outer[i];
         float& d = burn_inner[i];
         float& L = burn_length[i];
-        const bool can_burn = D > d && L > 0.0f;
         if (charge_group[i] != ignition_index) {
-            if (can_burn) propellant_remaining += charge_mass[i];
+            if (D > d && L > 0.0f) propellant_remaining += charge_mass[i];
             continue;
         }
-        if (!can_burn) continue;
-        const float rho = charge_density[i];
-        const float r = 0.1f * charge_coefficient[i] * std::pow(pc * 1e-6f, charge_exponent[i]);  // cm/s
-        const float ring = (D * D - d * d) / 4.0f;
-        const float tube = k_pi_f / 4.0f * (D * D - d * d) * L * rho;
-        float area = 0.0f;
-        float counted = 0.0f;
+        const grain_burn g = grain_burn_of(i, pc);
+        if (!g.burning) continue;
+        propellant_remaining += g.counted;
+        const float web = g.rate * dt;
         switch (charge_type[i]) {
-        case 1:  // cigar: one end face
-            area = k_pi_f * ring;
-            counted = tube;
-            L -= r * dt;
+        case 1:  // along its length only
+            L -= web;
             break;
-        case 2:  // tubular, outside and inside
-            area = k_pi_f * ((d + D) * L + ring);
-            counted = tube;
-            L -= r * dt;
-            D -= 2.0f * r * dt;
-            d += 2.0f * r * dt;
+        case 2:
+            L -= web;
+            D -= 2.0f * web;
+            d += 2.0f * web;
             break;
-        case 3:  // tubular, inside only
-            area = k_pi_f * (d * L + ring);
-            counted = tube;
-            L -= r * dt;
-            d += 2.0f * r * dt;
+        case 3:
+        case 4:
+        case 5:
+            L -= web;
+            d += 2.0f * web;
             break;
-        case 4:  // slotted cylinder
-            area = k_pi_f * (ring + D * L / 2.0f);
-            counted = area * rho * (D - d) / 2.0f;
-            L -= r * dt;
-            d += 2.0f * r * dt;
-            break;
-        case 5:  // star
-            area = k_pi_f * (ring + D * L);
-            counted = area * rho * (D - d) / 2.0f;
-            L -= r * dt;
-            d += 2.0f * r * dt;
-            break;
-        case 6:  // tubular, outside only
-            area = k_pi_f * (D * L + ring);
-            counted = tube;
-            L -= r * dt;
-            D -= 2.0f * r * dt;
+        case 6:
+            L -= web;
+            D -= 2.0f * web;
             break;
         default:
             break;
         }
-        propellant_remaining += counted;
-        const float q = r * area;  // cm³/s
-        volume_term += q * 1e-6f * pc;
-        generated += q * rho * 0.001f;
-        const float c_star = charge_isp[i] * k_g0 / thrust_coefficient;
-        sum_c += c_star * 0.001f * q * rho;
         if (L > 0.0f && D > d) active = true;
     }
     if (!active) {
         ++ignition_index;  // the next group lights on the next step
         return;
     }
-    const float c = sum_c / std::max(0.1f, generated);
-    if (c > 0.0f) {
-        const float nozzle_flow = throat_area * pc / c;
-        chamber_pressure += ((generated - nozzle_flow) * gamma_function * gamma_function * c * c - volume_term) /
-                            chamber_volume * dt;
-        chamber_pressure = std::max(0.0f, chamber_pressure);
-    } else {
-        chamber_pressure = 0.0f;  // no gas comes in (a grain without burning area): it all leaves
+    if (!(flow.generated > 0.0f)) {
+        // No gas comes in (no burning area, no burn rate, or no pressure to burn at): the
+        // chamber empties and can never light the grain again.
+        log_line_once("Motor %s cannot burn: its grains make no gas", name);
+        burn_out();
+        return;
     }
+    chamber_pressure = std::max(0.0f, chamber_pressure + pressure_rate(flow, pc) * dt);
     burn_time += dt;
     exit_pressure = chamber_pressure * pressure_ratio;
-    if (chamber_pressure > 0.0f) {
-        thrust_coefficient = ideal_thrust_coefficient +
-                             (exit_pressure - ambient_pressure) / chamber_pressure * exit_area / throat_area;
-    }
+    if (chamber_pressure > 0.0f) thrust_coefficient = thrust_coefficient_at(chamber_pressure);
     thrust = throat_area * chamber_pressure * thrust_coefficient;
 }
 

@@ -35,6 +35,23 @@ enum motor_sound : std::int32_t {
     MOTOR_SOUND_EXPLOSION = 3, // "explode.wav"
 };
 
+// How one grain of the burning group burns at a chamber pressure: its burn rate (cm/s), its
+// burning area (cm²) and the propellant it is counted as still holding (g).
+struct grain_burn {
+    bool burning = false;
+    float rate = 0.0f;
+    float area = 0.0f;
+    float counted = 0.0f;
+};
+
+// The gas the burning group gives the chamber: mass flow (kg/s), the chamber's growth times
+// the pressure (the volume term, Pa m³/s) and the flow-weighted characteristic velocity sum.
+struct chamber_flow {
+    float generated = 0.0f;
+    float volume_term = 0.0f;
+    float sum_c = 0.0f;
+};
+
 class rocket_motor : public frame {
 public:
     // The longest step the burn integrates at once (s). A tick at the normal simulation rate
@@ -55,10 +72,14 @@ public:
     void clamp_dimensions();
     // Keeps the values the burn divides by or raises to a power inside bounds that every
     // workable design lies in: the charge count 0..4, gamma 1.05..1.67, burn-rate exponent
-    // 0..0.9 and coefficient 0..200 mm/s, specific impulse 50..500 s, density 0.5..5 g/cm3.
-    // Files are read as they are; this runs before the nozzle is computed. (A grain type
-    // outside 1..6 is kept: it burns with no area and holds no propellant.)
+    // 0..0.9 and coefficient 0..200 mm/s, specific impulse 50..500 s, density 0.5..5 g/cm3,
+    // diameters up to 10 m and lengths up to 100 m, an exit of throat + 0.1 cm to 5 throats,
+    // an ignition pressure of 2..200 atm. The file reader bounds to the same ranges with a
+    // log line; this runs before the nozzle is computed. (A grain type outside 1..6 is kept:
+    // it burns with no area and holds no propellant.)
     void guard_values();
+    static constexpr float k_max_diameter = 1000.0f;  // cm
+    static constexpr float k_max_length = 10000.0f;   // cm
     // With shapes: the casing and nozzle mesh and the overall length, the exhaust placement
     // and the bounding volume. Always: compute_nozzle.
     void build_casing(bool with_shapes = true);
@@ -75,7 +96,9 @@ public:
     void start_flight_sound();
     void stop_flight_sound();
     void play_explosion();
-    // Advances the burn by dt seconds, in equal steps of at most k_max_step.
+    // Advances the burn by dt seconds, in equal steps of at most k_max_step, each cut into
+    // pieces where it would overshoot the chamber's equilibrium pressure. A motor whose grains
+    // make no gas (no area, no burn rate, an empty chamber) burns out with a log line.
     void burn_step(float dt);
 
     void update() override;
@@ -146,7 +169,7 @@ public:
     float ideal_thrust_coefficient = 0.0f;
     float expansion_ratio = 0.0f;         // area ratio of the last bisection step
     float exit_pressure = 0.0f;           // Pa
-    float thrust = 0.0f;                  // N
+    float thrust = 0.0f;                  // N, the mean over the last burn_step
     float propellant_remaining = 0.0f;    // g
 
     frame* flame = nullptr;  // owned children made through the scene services
@@ -154,6 +177,16 @@ public:
     frame* plume = nullptr;  // in a run with 3-D smoke
 
 private:
+    grain_burn grain_burn_of(int i, float pc) const;
+    chamber_flow flow_at(float pc, float cf) const;
+    // dPc/dt (Pa/s) of the lumped chamber at pressure pc with these flows.
+    float pressure_rate(const chamber_flow& f, float pc) const;
+    float thrust_coefficient_at(float pc) const;
+    // Whether one step of dt from now would carry the pressure below 0 or past the pressure
+    // at which it would settle with the grains as they are.
+    bool step_overshoots(float dt) const;
+    // One step of dt in pieces; the impulse it gave (N s).
+    double burn_split(float dt);
     void burn_substep(float dt);
     void place_flame(float s);
     void show_static_firing();

@@ -9,6 +9,9 @@
 #include "platform/gfx_device.h"
 #include "simulation/rocket_motor.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "rocket_motor";
+
 namespace {
 
 constexpr float k_pi_f = 3.1415926f;
@@ -71,6 +74,14 @@ private:
     mat4 view_, projection_, world_;
 };
 
+// The casing is built nose first along +z in cm: turned half round and cut to metres, then
+// placed with the frame.
+mat4 casing_world(const mat4& frame_world) {
+    return mat_rotation_y(k_pi_f) * mat_scaling(0.01f, 0.01f, 0.01f) * frame_world;
+}
+
+bool assembled_view() { return g_state != nullptr && g_state->assembled_view != 0; }
+
 }  // namespace
 
 void rocket_motor::render() {
@@ -79,8 +90,7 @@ void rocket_motor::render() {
     if (g_state != nullptr && g_state->render_pass == 2) return;
     gfx_device* d = current_device();
     if (d == nullptr) return;
-    // The casing is built nose first along +z in cm: turned half round and cut to metres.
-    device_set_world(mat_rotation_y(k_pi_f) * mat_scaling(0.01f, 0.01f, 0.01f) * world);
+    device_set_world(casing_world(world));
     draw_triangles(d, casing_);
 }
 
@@ -88,8 +98,11 @@ void rocket_motor::draw(float pitch, float yaw, float x, float y, float z, bool 
     gfx_device* d = current_device();
     if (d == nullptr) return;
     const design_view view(d, see_through ? 0.65f : 1.0f);
+    // In the assembled missile the casing sits where its frame puts it.
     const float l = overall_length;
-    device_set_world(mat_rotation_y(yaw) * mat_rotation_x(pitch) * mat_translation(l * x, l * y, l * z));
+    device_set_world(assembled_view() ? casing_world(world)
+                                      : mat_rotation_y(yaw) * mat_rotation_x(pitch) *
+                                            mat_translation(l * x, l * y, l * z));
     draw_triangles(d, casing_);
 }
 

@@ -23,21 +23,16 @@ bool rocket_motor::load(const char* design_name) {
         if (in.has("[GAM]")) gamma = in.real(gamma);
         if (in.has("[PIG]")) ignition_pressure = in.real(ignition_pressure);
         if (in.has("[NS]")) {
-            const int count = in.whole(charge_count);
-            charge_count = std::clamp(count, 0, motor_max_charges);
-            if (charge_count != count) {
-                log_line("%s: [NS] %d bounded to %d", path.file.c_str(), count, charge_count);
-            }
+            charge_count = in.whole(charge_count);
+            in.bound("[NS]", charge_count, 0, motor_max_charges);
         }
         const bool charge_key = in.has("[TYP]") || in.has("[LENC]") || in.has("[OTDC]") ||
                                 in.has("[INDC]") || in.has("[ROC]") || in.has("[ISP]") ||
                                 in.has("[NC]") || in.has("[AC]");
         if (!charge_key) continue;
         if (charge >= motor_max_charges) {
-            if (!overflow_logged) {
-                log_line("%s: charges beyond %d ignored", path.file.c_str(), motor_max_charges);
-                overflow_logged = true;
-            }
+            if (!overflow_logged) log_line_once("%s: charges beyond %d ignored", path.file.c_str(), motor_max_charges);
+            overflow_logged = true;
             continue;
         }
         if (in.has("[TYP]")) charge_type[charge] = in.whole(charge_type[charge]);
@@ -51,6 +46,22 @@ bool rocket_motor::load(const char* design_name) {
             charge_coefficient[charge] = in.real(charge_coefficient[charge]);
             ++charge;  // each charge record ends with its burn-rate coefficient
         }
+    }
+    in.bound("[OTD]", chamber_diameter, 0.1f, k_max_diameter);
+    in.bound("[DTR]", throat_diameter, 0.01f, k_max_diameter);
+    in.bound("[DEX]", exit_diameter, throat_diameter + 0.1f, std::max(throat_diameter + 0.1f, 5.0f * throat_diameter));
+    in.bound("[LEN]", chamber_length, 0.1f, k_max_length);
+    in.bound("[IG_TYPE]", ignition_type, 0, 1);
+    in.bound("[GAM]", gamma, 1.05f, 1.67f);
+    in.bound("[PIG]", ignition_pressure, 2.0f, 200.0f);
+    for (int i = 0; i < charge_count; ++i) {
+        in.bound("[LENC]", charge_length[i], 0.0f, k_max_length);
+        in.bound("[OTDC]", charge_outer[i], 0.0f, k_max_diameter);
+        in.bound("[INDC]", charge_inner[i], 0.0f, k_max_diameter);
+        in.bound("[ROC]", charge_density[i], 0.5f, 5.0f);
+        in.bound("[ISP]", charge_isp[i], 50.0f, 500.0f);
+        in.bound("[NC]", charge_exponent[i], 0.0f, 0.9f);
+        in.bound("[AC]", charge_coefficient[i], 0.0f, 200.0f);
     }
     build_casing();
     for (int i = 0; i < motor_max_charges; ++i) build_charge(i);

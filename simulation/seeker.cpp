@@ -46,6 +46,14 @@ bool seeker::load(const char* design_name) {
         if (in.has("[seeker_error]")) seeker_error = in.real(seeker_error);
         if (in.has("[self_destruct]")) self_destruct = in.real(self_destruct);
     }
+    // The law numbers follow from the types: any other type would pick another phase's law.
+    in.bound("[midcourse_type]", midcourse_type, 0, 1);
+    in.bound("[terminal_type]", terminal_type, 0, 1);
+    in.bound("[fins_lock_time]", fins_lock_time, 0.0f, 1000.0f);
+    in.bound("[detection_range]", detection_range, 0.0f, 100000.0f);  // 1 m of aperture
+    in.bound("[seeker_diameter]", seeker_diameter, 0.0f, 100.0f);
+    in.bound("[seeker_error]", seeker_error, 0.0f, 1.0f);
+    in.bound("[self_destruct]", self_destruct, 0.0f, 10000.0f);
     copy_text(name, path.name);
     return true;
 }

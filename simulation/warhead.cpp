@@ -158,6 +158,22 @@ bool warhead::load(const char* design_name) {
         if (in.has("[fuse_range]")) fuse_range = in.real(fuse_range);
         if (in.has("[smart_delay]")) smart_delay = in.flag(smart_delay);
     }
+    // Physical ranges (10 m across, 100 m long) and the ranges compute_performance keeps.
+    in.bound("[DS]", DS, 0.0f, k_max_diameter);
+    in.bound("[DC]", DC, 0.0f, k_max_diameter);
+    in.bound("[TH]", TH, 0.1f, 0.5f * k_max_diameter);
+    in.bound("[LN]", LN, 1.0f, k_max_length);
+    in.bound("[GC]", GC, 2000.0f, 3000.0f);
+    in.bound("[KC]", KC, 0.25f, 0.75f);
+    in.bound("[CD]", CD, 0.1f, 1.0f);
+    in.bound("[ER]", ER, 0.05f, 0.5f);
+    in.bound("[KT]", KT, 1.0f, 250.0f);
+    in.bound("[fragment_mass]", fragment_mass, 1.0f, 250.0f);
+    in.bound("[fuse_offset]", fuse_offset, -250.0f, 250.0f);
+    in.bound("[closing_speed]", closing_speed, 100.0f, 2000.0f);
+    in.bound("[fuse_delay]", fuse_delay, 0.0f, 100.0f);
+    in.bound("[target_length]", target_length, 10.0f, 500.0f);
+    in.bound("[fuse_angle]", fuse_angle, 0.0f, 80.0f);
     compute_performance();
     copy_text(name, path.name);
     return true;

@@ -29,7 +29,9 @@ public:
     warhead();
 
     // Reads "warheads\<name>.txt" and recomputes every derived value; false (nothing changed)
-    // when the name is refused or the file does not open.
+    // when the name is refused or the file does not open. Each value outside its range
+    // (diameters up to 10 m, a length up to 100 m, the ranges of compute_performance) is
+    // bounded with a log line naming the file.
     bool load(const char* design_name);
     // Takes the name and writes "warheads\<name>.txt"; false, and a log line, when the name is
     // refused or the file cannot be written.
@@ -46,6 +48,9 @@ public:
     // At closest approach: missile speed vm and target speed vt in m/s, aspect angle in rad
     // (0 head-on). Stores the closing speed (and the smart delay); true for a kill.
     bool test_fragment_hit(float vm, float vt, float aspect);
+
+    static constexpr float k_max_diameter = 1000.0f;  // cm
+    static constexpr float k_max_length = 10000.0f;   // cm
 
     char name[design_name_size] = {};
 

@@ -11,6 +11,9 @@
 #include "platform/text.h"
 #include "platform/texture_image.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "d3d_font";
+
 std::uint32_t text_palette[12] = {
     0xFF000000u, 0xFFFF0000u, 0xFF00A000u, 0xFF0000FFu, 0xFF808080u, 0xFF00FFFFu,
     0xFFFF00FFu, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u,

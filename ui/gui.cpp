@@ -49,6 +49,18 @@ public:
         return g_gui != nullptr && g_gui->on_mouse_down(x, y, button);
     }
     void on_mouse_up() override { if (g_gui) g_gui->on_mouse_up(); }
+    void draw_selection_box(const vec3& min, const vec3& max, float altitude_offset,
+                            std::uint32_t colour) override {
+        if (g_overlay) {
+            g_overlay->draw_box_3d(min.x, min.y, min.z, max.x, max.y, max.z, altitude_offset, colour);
+        }
+    }
+    void draw_cross_marker(const vec3& at, float half_size, std::uint32_t colour) override {
+        if (g_overlay) g_overlay->draw_3d_cross(at.x, at.y, at.z, half_size, colour);
+    }
+    void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t colour) override {
+        if (g_overlay) g_overlay->draw_map_symbol(x, y, size, kind, colour);
+    }
     void open_dialog(gui_dialog which) override {
         if (g_gui) g_gui->open_dialog(dialog_of(which));
     }

@@ -30,11 +30,18 @@ constexpr scheme_colours k_schemes[7] = {
 
 int clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
-// Whether a style draws dark text and lines on its fill in a scheme.
+// Whether a style draws dark text on its fill in a scheme.
 bool dark_text(int scheme, int style) {
     if (style == 1) return false;
     if (scheme == 0) return style != 7;
     return style == 3 && scheme <= 3;
+}
+
+// Whether a style draws black lines: dark text always comes with black lines, and the title
+// styles (and the large button of the light scheme) frame their white text in black.
+bool dark_lines(int scheme, int style) {
+    if (style == 1 || (scheme == 0 && style == 7)) return true;
+    return dark_text(scheme, style);
 }
 
 int text_size_of(int kind) {
@@ -133,7 +140,7 @@ void gui_rect::set_colours(int style) {
     const rgb f = s.fills[style == 7 ? 5 : (style >= 0 && style <= 4 ? style : 0)];
     fill = {f.r, f.g, f.b, s.alpha};
     const int ink = dark_text(scheme, style) ? 0 : 255;
-    const int edge = (style == 1 || dark_text(scheme, style)) ? 0 : 255;
+    const int edge = dark_lines(scheme, style) ? 0 : 255;
     line = {edge, edge, edge, 255};
     text_colour = {ink, ink, ink, 255};
     pressed_fill = {clamp255(f.r + 64), clamp255(f.g + 64), clamp255(f.b + 64)};

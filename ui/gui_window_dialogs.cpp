@@ -30,7 +30,6 @@ gui_window* gui_window::find_dialog(gui_callback cb) const {
 
 int gui_window::open_dialog(gui_callback cb, int placement, float x1, float y1, float x2,
                             float y2) {
-    if (is_later_screen(cb)) return 0;
     if (kind != window_kind::panel && kind != window_kind::menu_bar) {
         clear_focus();
         return 0;
@@ -63,6 +62,11 @@ int gui_window::open_dialog(gui_callback cb, int placement, float x1, float y1, 
                 return w->send(gui_event::build);
             default: return w->send(gui_event::reactivate);
         }
+    }
+    // A dialog still to come opens nothing, though in menu mode the open ones made way for it.
+    if (is_later_screen(cb)) {
+        clear_focus();
+        return 0;
     }
     gui_window* w = add_window();
     w->callback = cb;

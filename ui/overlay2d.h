@@ -157,6 +157,11 @@ public:
     void draw_3d_cross(float x, float y, float z, float half_size, std::uint32_t color);
     void draw_box_3d(float x1, float y1, float z1, float x2, float y2, float z2, float depth,
                      std::uint32_t color);
+    // The map views' symbols at (x, y): 0 a cross of three lines of half-size `size`, 1 a
+    // direction triangle pointing up, 2 a circle of 12 segments, 3 a direction triangle
+    // pointing left, 4 eight spokes between size and 2 x size, 5 a square of half-side
+    // `size`. Other kinds draw nothing.
+    void draw_map_symbol(float x, float y, float size, int kind, std::uint32_t color);
 
     // --- Loading picture ---
     void begin_loading_screen() override;

@@ -301,6 +301,18 @@ void overlay2d::draw_box_3d(float x1, float y1, float z1, float x2, float y2, fl
     d->set_transform(TS_WORLD, world);
 }
 
+void overlay2d::draw_map_symbol(float x, float y, float size, int kind, std::uint32_t color) {
+    switch (kind) {
+        case 0: draw_3d_cross(x, y, 0.0f, size, color); break;
+        case 1: draw_direction_triangle(x, y, size, 0.0f, color); break;
+        case 2: draw_arc(x, y, size, color, 12.0f, 0.0f, 1.0f); break;
+        case 3: draw_direction_triangle(x, y, size, k_pi / 2, color); break;
+        case 4: draw_spoke_ring(x, y, size, 2.0f * size, color); break;
+        case 5: draw_rect(x - size, y - size, x + size, y + size, color); break;
+        default: break;
+    }
+}
+
 void draw_spoke_ring(float cx, float cy, float r1, float r2, std::uint32_t color) {
     if (!g_overlay) return;
     for (int k = 0; k < 8; ++k) {

@@ -7,6 +7,9 @@
 #include "platform/resources.h"
 #include "ui/overlay2d.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "resource_textures";
+
 namespace {
 
 bool find_picture(int id, resource_data* out) {

@@ -36,5 +36,6 @@ int telescope_view_dialog(gui_window* w, int event);
 int map_view_dialog(gui_window* w, int event);
 
 // Whether a callback is one of the screens still to come (later_screens.cpp): the GUI
-// neither installs nor opens those, so their buttons do nothing yet.
+// neither installs nor opens those, so their buttons do nothing yet beyond what opening any
+// dialog does first (in menu mode the open dialogs close).
 bool is_later_screen(gui_callback cb);

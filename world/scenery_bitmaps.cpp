@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/d3d_app.h"
 #include "platform/files.h"
 #include "platform/image.h"
 #include "platform/results.h"
+#include "platform/text.h"
+
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "terrain";
 
 namespace {
 
@@ -56,34 +61,42 @@ void put_palette_entry(std::vector<std::uint8_t>* b, int i, int red, int green, 
     (*b)[at + 3] = 0;
 }
 
-struct bitmap_view {
-    long long width = 0;
-    long long height = 0;
-    std::size_t data_offset = 0;
-};
+// Land classes run 0..15; a larger byte in "txt.bmp" is not one this program wrote.
+constexpr int k_class_limit = 16;
 
-// Reads the headers of an 8-bit bitmap; false for anything else.
-bool read_headers(const char* name, const std::vector<std::uint8_t>& file, bitmap_view* view) {
+// fs_write replaces the target only after a complete write, so a failed one leaves the old file.
+bool write_whole_file(const char* name, const std::vector<std::uint8_t>& bytes) {
+    std::string error;
+    if (fs_write(name, bytes.data(), bytes.size(), &error)) return true;
+    log_line("Could not write %s: %s", name, error.c_str());
+    return false;
+}
+
+// The layout of "txt.bmp" as its headers state it; fault says why it is refused.
+bool class_layout_fits(const std::vector<std::uint8_t>& file, int columns, int rows,
+                       std::size_t* data_offset, std::string* fault) {
     if (file.size() < static_cast<std::size_t>(k_file_header + k_info_header) ||
-        get_u16(file, 0) != 0x4D42 || get_u16(file, k_file_header + 14) != 8) {
-        log_line("Not an 8-bit bitmap: %s", name);
+        get_u16(file, 0) != 0x4D42 || get_u32(file, k_file_header) < k_info_header ||
+        get_u16(file, k_file_header + 14) != 8 || get_u32(file, k_file_header + 16) != 0) {
+        *fault = "not an uncompressed 8-bit bitmap";
         return false;
     }
-    view->data_offset = get_u32(file, 10);
-    view->width = static_cast<std::int32_t>(get_u32(file, k_file_header + 4));
-    view->height = static_cast<std::int32_t>(get_u32(file, k_file_header + 8));
-    if (view->width <= 0 || view->height <= 0 || view->data_offset > file.size()) {
-        log_line("Bad bitmap header: %s", name);
+    const long long width = static_cast<std::int32_t>(get_u32(file, k_file_header + 4));
+    const long long height = static_cast<std::int32_t>(get_u32(file, k_file_header + 8));
+    if (width != columns || height != rows) {
+        *fault = format_string("%lld x %lld pixels for a %d x %d grid", width, height, columns, rows);
+        return false;
+    }
+    *data_offset = get_u32(file, 10);
+    const long long stride = (width + 3) / 4 * 4;
+    // The last row is read from one byte after its usual place and needs no padding.
+    const long long needed = static_cast<long long>(*data_offset) + 1 + (height - 1) * stride + width;
+    if (*data_offset < static_cast<std::size_t>(k_file_header + k_info_header) ||
+        needed > static_cast<long long>(file.size())) {
+        *fault = format_string("cut short (%zu bytes, %lld needed)", file.size(), needed);
         return false;
     }
     return true;
-}
-
-// Copies count bytes of the file from at into out, or as many as the file still holds.
-void copy_row(const std::vector<std::uint8_t>& file, std::size_t at, std::uint8_t* out, int count) {
-    if (at >= file.size()) return;
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(count), file.size() - at);
-    std::memcpy(out, file.data() + at, n);
 }
 
 }  // namespace
@@ -101,19 +114,25 @@ bool write_class_bitmap(const char* name, const std::uint8_t* map, int columns, 
         std::memcpy(b.data() + k_data_offset + 1 + static_cast<std::size_t>(r) * stride,
                     map + static_cast<std::size_t>(r) * columns, static_cast<std::size_t>(columns));
     }
-    return fs_write(name, b.data(), b.size());
+    return write_whole_file(name, b);
 }
 
-bool read_class_bitmap(const char* name, std::uint8_t* map, int columns, int rows) {
+bool read_class_bitmap(const char* name, std::uint8_t* map, int columns, int rows, std::string* fault) {
+    fault->clear();
     std::vector<std::uint8_t> file;
-    if (map == nullptr || !fs_read(name, &file)) return false;
-    bitmap_view view;
-    if (!read_headers(name, file, &view)) return false;
-    const long long stride = (view.width + 3) / 4 * 4;
-    const long long n = std::min<long long>(view.height, rows);
-    for (long long r = 0; r < n; ++r) {
-        copy_row(file, view.data_offset + static_cast<std::size_t>(r * stride) + 1,
-                 map + r * columns, columns);
+    if (map == nullptr || columns <= 0 || rows <= 0 || !fs_read(name, &file)) return false;
+    std::size_t data_offset = 0;
+    if (!class_layout_fits(file, columns, rows, &data_offset, fault)) return false;
+    const std::size_t stride = static_cast<std::size_t>(columns + 3) / 4 * 4;
+    for (int r = 0; r < rows; ++r) {
+        const std::uint8_t* row = file.data() + data_offset + 1 + r * stride;
+        for (int c = 0; c < columns; ++c) {
+            if (row[c] >= k_class_limit) {
+                *fault = format_string("land class %d at row %d, column %d", row[c], r, c);
+                return false;
+            }
+        }
+        std::memcpy(map + static_cast<std::size_t>(r) * columns, row, static_cast<std::size_t>(columns));
     }
     return true;
 }
@@ -138,24 +157,29 @@ bool write_water_bitmap(const char* name, const std::uint8_t* map, int width, in
     }
     std::vector<std::uint8_t> file;
     if (!CHECK_HR(bmp_encode_indexed(picture, &file))) return false;
-    return fs_write(name, file.data(), file.size());
+    return write_whole_file(name, file);
 }
 
-bool read_water_bitmap(const char* name, std::uint8_t* map, int width, int height) {
+bool read_water_bitmap(const char* name, std::uint8_t* map, int width, int height, std::string* fault) {
+    fault->clear();
     std::vector<std::uint8_t> file;
-    if (map == nullptr || !fs_read(name, &file)) return false;
+    if (map == nullptr || width <= 0 || height <= 0 || !fs_read(name, &file)) return false;
     indexed_image picture;
     const hresult r = bmp_decode_indexed(file.data(), file.size(), &picture);
     if (r != S_OK) {
-        log_line("Unreadable water map %s: %s", name, result_name(r));
+        *fault = format_string("not a whole 8-bit bitmap (%s)", result_name(r));
         return false;
     }
-    // Rows and columns beyond the map are left out; a smaller picture fills what it covers.
-    const int rows = std::min(picture.height, height);
-    const int columns = std::min(picture.width, width);
-    for (int i = 0; i < rows; ++i) {
-        const std::uint8_t* row = picture.indices.data() + static_cast<std::size_t>(picture.height - 1 - i) * picture.width;
-        std::memcpy(map + static_cast<std::size_t>(i) * width, row, static_cast<std::size_t>(columns));
+    // Written with the padded row length as its width; a plain width-wide picture is as good.
+    const int padded = (width + 3) / 4 * 4;
+    if (picture.height != height || picture.width < width || picture.width > padded) {
+        *fault = format_string("%d x %d pixels for a %d x %d water map", picture.width,
+                               picture.height, width, height);
+        return false;
+    }
+    for (int i = 0; i < height; ++i) {
+        const std::uint8_t* row = picture.indices.data() + static_cast<std::size_t>(height - 1 - i) * picture.width;
+        std::memcpy(map + static_cast<std::size_t>(i) * width, row, static_cast<std::size_t>(width));
     }
     return true;
 }

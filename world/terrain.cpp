@@ -28,6 +28,28 @@ constexpr int k_header_lines = 13;
 constexpr float k_min_cell = 0.01f;
 constexpr float k_max_cell = 100000.0f;
 constexpr float k_degrees_per_radian = 57.29578f;
+// The topographic map divides heights by the elevation scale (metres).
+constexpr float k_min_elevation_scale = 1.0f;
+constexpr float k_max_elevation_scale = 100000.0f;
+// Scatter arrays: item sizes and radius in metres, and items per array.
+constexpr float k_max_scatter_metres = 100000.0f;
+constexpr float k_max_scatter_items = 65536.0f;
+
+// A number read from a file, bounded to low..high (NaN to low), with one log line naming the
+// file when it had to change.
+float bounded(float v, float low, float high, const char* what, const char* file) {
+    const float b = std::isnan(v) ? low : std::clamp(v, low, high);
+    if (b != v) log_line("%s: %s %g out of range, using %g", file, what, static_cast<double>(v),
+                         static_cast<double>(b));
+    return b;
+}
+
+// A texture name into its fixed field; a longer one is cut, with a log line naming the file.
+void copy_name(char (&field)[terrain::k_name_size], const char* name, const char* file) {
+    if (std::strlen(name) >= sizeof field)
+        log_line("%s: texture name %s longer than %zu characters, cut", file, name, sizeof field - 1);
+    copy_text(field, name);
+}
 
 std::int16_t to_int16(double v) {
     if (!(v > -32768.0)) return -32768;
@@ -143,7 +165,10 @@ bool terrain::read_scenery_file() {
     token_reader in(split_tokens(text));
 
     const int classes = in.integer();
-    land_texture_size = std::min(in.integer(), k_max_volume_extent);
+    const int texture_size = in.integer();
+    land_texture_size = std::clamp(texture_size, 1, k_max_volume_extent);
+    if (land_texture_size != texture_size)
+        log_line("%s: land texture size %d, using %d", path, texture_size, land_texture_size);
     land_slice_count = 16;
     for (int k = 0; k < classes && in.more(); ++k) {
         land_class c;
@@ -157,28 +182,30 @@ bool terrain::read_scenery_file() {
         land_classes[k] = c;
         slopes_[k][0] = min_slope;
         slopes_[k][1] = max_slope;
-        copy_text(land_texture_names[k], texture);
+        copy_name(land_texture_names[k], texture, path);
         land_class_count = k + 1;
     }
-    if (classes > k_max_classes) log_line("scenery.txt: %d land classes, only 16 used", classes);
+    if (classes < 0 || classes > k_max_classes)
+        log_line("%s: %d land classes, %d used", path, classes, land_class_count);
     convert_slopes();
 
     const int arrays = in.integer();
     for (int k = 0; k < arrays && in.more(); ++k) {
         scatter_array_def a;
-        a.item_width = in.number();
-        a.item_height = in.number();
-        a.radius = in.number();
-        a.item_count = in.number();
+        a.item_width = bounded(in.number(), 0.0f, k_max_scatter_metres, "item width", path);
+        a.item_height = bounded(in.number(), 0.0f, k_max_scatter_metres, "item height", path);
+        a.radius = bounded(in.number(), 0.0f, k_max_scatter_metres, "scatter radius", path);
+        a.item_count = bounded(in.number(), 0.0f, k_max_scatter_items, "item count", path);
         const std::uint32_t mask = in.hex();
         const char* texture = in.word();
         if (k >= k_max_arrays) continue;
         scatter_arrays[k] = a;
         scatter_masks[k] = mask;
-        copy_text(scatter_texture_names[k], texture);
+        copy_name(scatter_texture_names[k], texture, path);
         scatter_array_count = k + 1;
     }
-    if (arrays > k_max_arrays) log_line("scenery.txt: %d scatter arrays, only 16 used", arrays);
+    if (arrays < 0 || arrays > k_max_arrays)
+        log_line("%s: %d scatter arrays, %d used", path, arrays, scatter_array_count);
     return true;
 }
 
@@ -222,7 +249,8 @@ bool terrain::load_elevations() {
     const long long header_columns = scan_int(value(9), &n) ? n : 0;
     depth_value = scan_float(value(11), &f) ? f : 0.0f;
     if (depth_value > 2.0f) has_depth = 1;
-    elevation_scale = scan_float(value(12), &f) ? f : 0.0f;
+    elevation_scale = bounded(scan_float(value(12), &f) ? f : 0.0f, k_min_elevation_scale,
+                              k_max_elevation_scale, "elevation scale", header_name);
     no_data = scan_int(value(13), &n) ? n : 0;
 
     if (header_rows < 2 || header_columns < 2 || header_rows * header_columns > k_max_samples) {
@@ -230,7 +258,10 @@ bool terrain::load_elevations() {
         return false;
     }
     const float new_cell = (north - south) * k_metres_per_degree / static_cast<float>(header_rows);
-    if (!(new_cell >= k_min_cell && new_cell <= k_max_cell) || !std::isfinite(west) || !std::isfinite(east)) {
+    // Latitudes past the poles have no east-west extent; an empty or inverted longitude span
+    // would divide the position conversions by zero.
+    if (!(new_cell >= k_min_cell && new_cell <= k_max_cell) || south < -90.0f || north > 90.0f ||
+        !std::isfinite(west) || !std::isfinite(east) || !(east > west)) {
         log_line("Bad elevation bounds in %s", header_name);
         return false;
     }
@@ -358,7 +389,9 @@ bool terrain::read_water_map() {
     if (w <= 0 || h <= 0) return false;
     const std::string name = scenery_folder() + "water.bmp";
     water_map.assign(static_cast<std::size_t>(w) * h, 0);
-    if (!read_water_bitmap(name.c_str(), water_map.data(), w, h)) {
+    std::string fault;
+    if (!read_water_bitmap(name.c_str(), water_map.data(), w, h, &fault)) {
+        if (!fault.empty()) log_line("Rebuilding %s: %s", name.c_str(), fault.c_str());
         water_map.clear();
         return false;
     }
@@ -404,7 +437,10 @@ bool terrain::read_class_map() {
     class_map.assign(cells, 0);
     mark_map.assign(cells, 0);
     const std::string name = scenery_folder() + "txt.bmp";
-    return read_class_bitmap(name.c_str(), class_map.data(), columns, rows);
+    std::string fault;
+    if (read_class_bitmap(name.c_str(), class_map.data(), columns, rows, &fault)) return true;
+    if (!fault.empty()) log_line("Rebuilding %s: %s", name.c_str(), fault.c_str());
+    return false;
 }
 
 void terrain::build_class_map() {
@@ -418,10 +454,10 @@ void terrain::build_class_map() {
     for (int r = 0; r < rows - 1; ++r) {
         for (int c = 0; c < columns - 1; ++c) {
             const int h00 = elevation(r, c);
-            const int dx = elevation(r, c + 1) - h00;
-            const int dz = elevation(r + 1, c) - h00;
-            // Differences reach 65,535 m: their squares need more than 32 bits.
-            const std::int64_t slope = static_cast<std::int64_t>(dx) * dx + static_cast<std::int64_t>(dz) * dz;
+            // Neighbours can differ by up to 65,535 m: the squares need 64 bits.
+            const long long dx = elevation(r, c + 1) - h00;
+            const long long dz = elevation(r + 1, c) - h00;
+            const long long slope = dx * dx + dz * dz;
             int height = (h00 + elevation(r + 1, c + 1)) / 2;
             if (has_depth) {
                 const int w = water_byte_at(r, c);
@@ -430,9 +466,9 @@ void terrain::build_class_map() {
             for (int k = 0; k < land_class_count; ++k) {
                 j = (j + 1) % 1024;
                 const land_class& lc = land_classes[k];
-                if (lc.min_height <= height && height <= lc.max_height &&
-                    lc.min_slope <= static_cast<float>(slope) && static_cast<float>(slope) <= lc.max_slope &&
-                    lc.probability >= table[j]) {
+                const double s = static_cast<double>(slope);
+                if (lc.min_height <= height && height <= lc.max_height && lc.min_slope <= s &&
+                    s <= lc.max_slope && lc.probability >= table[j]) {
                     class_map[static_cast<std::size_t>(r) * columns + c] = static_cast<std::uint8_t>(k);
                     break;
                 }

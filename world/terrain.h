@@ -2,7 +2,8 @@
 // mark and water maps, the near and far tile grids that follow the camera at a level of
 // detail, the ground height and position queries, and, as its first part, the sea.
 // Loading a scenery reads its folder ("scenery\<name>"): the ".hdr" header, the ".bin"
-// samples, "scenery.txt", and the derived "txt.bmp" and "water.bmp", written when missing.
+// samples, "scenery.txt", and the derived "txt.bmp" and "water.bmp", written when missing or
+// refused (cut short, another size or format than the grid's).
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -1318,6 +1319,14 @@ hresult gl_device::draw_indexed_primitive_up(std::uint32_t type, int min_index, 
 
 // ---------------------------------------------------------------- gl_system
 
+gl_window_hooks window_hooks(window_system* window) {
+    gl_window_hooks hooks;
+    hooks.swap = [window] { window->swap_buffers(); };
+    hooks.set_swap_interval = [window](int interval) { window->set_swap_interval(interval); };
+    hooks.desktop_size = [window](int* width, int* height) { window->desktop_size(width, height); };
+    return hooks;
+}
+
 gl_system::gl_system(gl_window_hooks hooks, display_mode mode)
     : hooks_(std::move(hooks)), mode_(mode) {}
 
@@ -1356,8 +1365,10 @@ device_caps gl_system::read_caps() {
     c.vertex_shader_version = 0x300;
     c.pixel_shader_version = 0x300;
     c.raster_caps = RASTERCAPS_FOGVERTEX | RASTERCAPS_FOGTABLE | RASTERCAPS_ZFOG;
-    // Bump mapping is done in shader programs; cube and volume textures are core GL.
-    c.texture_op_caps = TEXOPCAPS_BUMPENVMAP;
+    // No bump-environment stage: the fixed-function route passes such a stage over (shader
+    // programs may still perturb coordinates their own way). Cube and volume textures are
+    // core GL.
+    c.texture_op_caps = 0;
     c.texture_caps = PTEXTURECAPS_VOLUMEMAP | PTEXTURECAPS_CUBEMAP;
     c.max_vertex_index = 0xFFFFFF;
     float range[2] = {1, 1};

@@ -22,6 +22,12 @@ struct gl_window_hooks {
     std::function<void(int*, int*)> desktop_size;  // the display mode's size
 };
 
+class window_system;
+
+// The hooks of a window: its swap, its swap interval (the device asks for the present
+// parameters' interval at creation and at each reset) and the desktop's size.
+gl_window_hooks window_hooks(window_system* window);
+
 class gl_device : public gfx_device {
 public:
     gl_device(const present_params& params, const device_caps& caps, gl_window_hooks hooks);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/splash_window.h"
+#include "platform/system/sdl_video.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ public:
     }
 
     bool open() {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+        if (!open_sdl_video(nullptr)) return false;
         video_ = true;
         return true;
     }

@@ -2,12 +2,41 @@
 #include <SDL.h>
 #include <GL/gl.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <dlfcn.h>
+#include <link.h>
+#endif
 
 #include "platform/message_translator.h"
+#include "platform/system/sdl_video.h"
+#include "platform/system/x11_window_watch.h"
 #include "platform/window.h"
 
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+// A leak report names the library of an allocating frame only while that library is loaded,
+// and Mesa unloads its driver when the display closes, before the report is made. Sanitizer
+// builds keep the driver loaded to the end, so that its own leaks can be told (and left
+// aside) by name, apart from the program's.
+void keep_gl_driver_loaded() {
+    std::vector<std::string> drivers;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* out) {
+            if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "_dri.so") != nullptr)
+                static_cast<std::vector<std::string>*>(out)->push_back(info->dlpi_name);
+            return 0;
+        },
+        &drivers);
+    for (const std::string& path : drivers) dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+#else
+void keep_gl_driver_loaded() {}
+#endif
 
 class sdl_window : public window_system {
 public:
@@ -23,6 +52,7 @@ public:
     void desktop_size(int* width, int* height) override;
     void usable_size(int* width, int* height) override;
     void swap_buffers() override;
+    void set_swap_interval(int interval) override;
     void present_blank_frame() override;
     void pump_events() override;
 
@@ -32,17 +62,23 @@ private:
     void translate(const SDL_Event& e);
     void window_event(const SDL_WindowEvent& w);
     void to_drawable(int x, int y, int* out_x, int* out_y) const;
+    // The window can be destroyed from outside: after that nothing is drawn or asked of it.
+    bool usable() const { return window_ != nullptr && !watch_.lost(); }
+    void close_when_lost();
 
+    x11_window_watch watch_;
     bool video_ = false;
     SDL_Window* window_ = nullptr;
     SDL_GLContext context_ = nullptr;
     std::string error_;
     message_translator translator_;
+    bool lost_reported_ = false;
 };
 
 sdl_window::~sdl_window() {
     if (context_) SDL_GL_DeleteContext(context_);
     if (window_) SDL_DestroyWindow(window_);
+    if (window_) watch_.settle();
     if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -51,10 +87,7 @@ bool sdl_window::open_video() {
     // The program decides when to end: the close button and a termination request (SDL turns
     // SIGTERM into its quit event) both become the close message, never an immediate quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error_ = SDL_GetError();
-        return false;
-    }
+    if (!open_sdl_video(&error_)) return false;
     video_ = true;
     return true;
 }
@@ -99,13 +132,15 @@ bool sdl_window::create(const char* title, int left, int top, int width, int hei
         return false;
     }
     SDL_GL_MakeCurrent(window_, context_);
-    SDL_GL_SetSwapInterval(0);  // windowed frames are presented at once
+    keep_gl_driver_loaded();
+    SDL_GL_SetSwapInterval(0);  // until the device says otherwise, frames go out at once
     SDL_StartTextInput();
+    watch_.watch(window_);
     return true;
 }
 
 void sdl_window::show(window_show how) {
-    if (!window_) return;
+    if (!usable()) return;
     switch (how) {
         case window_show::normal:
             SDL_SetWindowFullscreen(window_, 0);
@@ -125,11 +160,11 @@ void sdl_window::show(window_show how) {
 }
 
 void sdl_window::hide() {
-    if (window_) SDL_HideWindow(window_);
+    if (usable()) SDL_HideWindow(window_);
 }
 
 void sdl_window::set_bounds(int left, int top, int width, int height) {
-    if (!window_) return;
+    if (!usable()) return;
     SDL_SetWindowPosition(window_, left, top);
     SDL_SetWindowSize(window_, width, height);
 }
@@ -161,11 +196,15 @@ void sdl_window::usable_size(int* width, int* height) {
 }
 
 void sdl_window::swap_buffers() {
-    if (window_) SDL_GL_SwapWindow(window_);
+    if (usable()) SDL_GL_SwapWindow(window_);
+}
+
+void sdl_window::set_swap_interval(int interval) {
+    if (usable()) SDL_GL_SetSwapInterval(interval);
 }
 
 void sdl_window::present_blank_frame() {
-    if (!window_) return;
+    if (!usable()) return;
     int w = 0, h = 0;
     drawable_size(&w, &h);
     glViewport(0, 0, w, h);
@@ -177,7 +216,21 @@ void sdl_window::present_blank_frame() {
 void sdl_window::pump_events() {
     if (!video_) return;
     SDL_Event e;
-    while (SDL_PollEvent(&e)) translate(e);
+    while (SDL_PollEvent(&e)) {
+        watch_.look_at(e);
+        translate(e);
+    }
+    close_when_lost();
+}
+
+// A window destroyed from outside is closed as if by its close button: the program saves
+// its situation and settings and ends normally.
+void sdl_window::close_when_lost() {
+    if (lost_reported_ || !window_ || !watch_.lost()) return;
+    lost_reported_ = true;
+    input_event in;
+    in.kind = input_kind::close;
+    translator_.translate(in);
 }
 
 // Mouse positions arrive in window units; the program works in drawable pixels.

@@ -5,6 +5,9 @@
 #include "core/d3d_app.h"
 #include "tests/support/temp_folder.h"
 
+// The name this file's device results are logged under.
+constexpr const char k_hr_source[] = "d3d_app_test";
+
 TEST(Log, LinesEndInCrLfAndAreWrittenAtDestruction) {
     temp_folder tmp;
     {
@@ -48,11 +51,11 @@ TEST(Log, LongLinesAreNotCutButDroppedOrKeptWhole) {
 TEST(CheckHr, OnlyZeroPasses) {
     temp_folder tmp;
     d3d_app app;
-    EXPECT_TRUE(app.check_hr(S_OK, "device.cpp", 10));
+    EXPECT_TRUE(app.check_hr(S_OK, "device", 10));
     EXPECT_EQ(app.log_length(), 0);
-    EXPECT_FALSE(app.check_hr(S_FALSE, "/src/core/mesh.cpp", 42));
-    EXPECT_FALSE(app.check_hr(E_FAIL, "scene.cpp", 7));
-    EXPECT_STREQ(app.log_text(), "S_FALSE mesh.cpp line 42\r\nE_FAIL scene.cpp line 7\r\n");
+    EXPECT_FALSE(app.check_hr(S_FALSE, "mesh", 42));
+    EXPECT_FALSE(app.check_hr(E_FAIL, "scene_proxie", 7));
+    EXPECT_STREQ(app.log_text(), "S_FALSE mesh line 42\r\nE_FAIL scene_proxie line 7\r\n");
 }
 
 TEST(CheckHr, MacroGoesThroughTheProgramsObject) {
@@ -61,7 +64,7 @@ TEST(CheckHr, MacroGoesThroughTheProgramsObject) {
     g_app = &app;
     const int line = __LINE__ + 1;
     EXPECT_FALSE(CHECK_HR(E_OUTOFMEMORY));
-    EXPECT_EQ(std::string(app.log_text()), "E_OUTOFMEMORY d3d_app_test.cpp line " + std::to_string(line) + "\r\n");
+    EXPECT_EQ(std::string(app.log_text()), "E_OUTOFMEMORY d3d_app_test line " + std::to_string(line) + "\r\n");
     log_line("Could not find %s\\%s", "scenery", "x.hdr");
     EXPECT_NE(std::string(app.log_text()).find("Could not find scenery\\x.hdr\r\n"), std::string::npos);
     g_app = nullptr;

@@ -227,6 +227,33 @@ TEST_F(FrameTest, LookAtTurnsTowardTargetAndStraightUpOrAtItselfKeepsUsableAxes)
     EXPECT_EQ(std::memcmp(&before, &eye.local, sizeof before), 0);
 }
 
+TEST_F(FrameTest, LookAtUnderAMovedAndTurnedParentKeepsItsPlaceAndFacesTheTarget) {
+    frame root;
+    frame* parent = nullptr;
+    frame* eye = nullptr;
+    frame* target = nullptr;
+    ASSERT_TRUE(create_frame(&root, &parent, "parent"));
+    parent->set_position(100, 20, -50);
+    parent->set_rotation(k_pi / 2, 0, 0);  // the parent faces east; its x axis points south
+    ASSERT_TRUE(create_frame(parent, &eye, "eye"));
+    eye->set_position(0, 0, 10);  // 10 m ahead of the parent: world (110, 20, -50)
+    ASSERT_TRUE(create_frame(&root, &target, "target"));
+    target->set_position(110, 70, 0);  // 50 m north of the eye and 50 m above it
+    eye->look_at(target);
+    const float h = std::sqrt(0.5f);
+    expect_vec(eye->world_position(), 110, 20, -50);
+    expect_vec(get_axis_z(eye->world), 0, h, h);
+    expect_vec(get_axis_x(eye->world), 1, 0, 0);
+    expect_vec(get_axis_y(eye->world), 0, h, -h);
+    // In the parent's axes (x south, y up, z east) the view points north and up.
+    expect_vec(get_axis_z(eye->local), -h, h, 0);
+    expect_vec(get_translation(eye->local), 0, 0, 10);
+    // The parent's next move carries the turned eye along.
+    parent->move_by(0, 5, 0);
+    expect_vec(eye->world_position(), 110, 25, -50);
+    expect_vec(get_axis_z(eye->world), 0, h, h);
+}
+
 TEST_F(FrameTest, SortByLayerDrawsLayer7First) {
     frame root;
     frame* f[4] = {};
@@ -310,6 +337,15 @@ TEST_F(FrameTest, MotionBehaviours) {
     m.move_by(-1000, 0, 0);
     m.update();
     expect_vec(m.last_motion, 1, 0, 0);
+
+    // A night-only frame is active exactly at night.
+    frame lamp;
+    lamp.night_only = 1;
+    lamp.update();
+    EXPECT_FALSE(lamp.active);
+    state_->night = 1;
+    lamp.update();
+    EXPECT_TRUE(lamp.active);
 }
 
 TEST_F(FrameTest, GroundAlignmentAndFloating) {
@@ -334,16 +370,6 @@ TEST_F(FrameTest, GroundAlignmentAndFloating) {
     buoy.box = {{-1, -2, -1}, {1, 0, 1}};
     buoy.update();
     EXPECT_NEAR(buoy.world_position().y, 4.0f, 1e-5f);  // 3 - (-2 + 0) / 2
-}
-
-TEST_F(FrameTest, NightOnlyFollowsTheNightFlag) {
-    frame lamp;
-    lamp.night_only = 1;
-    lamp.update();
-    EXPECT_FALSE(lamp.active);
-    state_->night = 1;
-    lamp.update();
-    EXPECT_TRUE(lamp.active);
 }
 
 namespace {
@@ -402,6 +428,16 @@ TEST_F(FrameTest, CullingJustInsideAndJustOutsideTheView) {
     group.set_position(0, 0, -1.4f);
     group.camera_distance = 1.4f;
     EXPECT_TRUE(group.in_frustum());
+
+    // An inactive frame is out of view with its subtree, and never hit.
+    group.active = 0;
+    group.set_position(0, 0, 10);
+    group.render();
+    EXPECT_FALSE(group.in_view);
+    frame* hit = nullptr;
+    EXPECT_FALSE(group.hit_test_point(0, 0, 10, &hit));
+    group.cull();
+    EXPECT_FALSE(group.in_view);
 }
 
 TEST_F(FrameTest, ShadowPassUsesTheShadowDistance) {
@@ -421,20 +457,6 @@ TEST_F(FrameTest, ShadowPassUsesTheShadowDistance) {
     f.render();
     EXPECT_TRUE(f.in_view);
     g_app = nullptr;
-}
-
-TEST_F(FrameTest, InactiveFrameHidesItsSubtree) {
-    frame f;
-    frame* c = nullptr;
-    create_frame(&f, &c, "c");
-    f.radius = 100;
-    f.active = 0;
-    f.render();
-    EXPECT_FALSE(f.in_view);
-    frame* hit = nullptr;
-    EXPECT_FALSE(f.hit_test_point(0, 0, 0, &hit));
-    f.cull();
-    EXPECT_FALSE(f.in_view);
 }
 
 TEST_F(FrameTest, PointHitTests) {
@@ -552,16 +574,6 @@ TEST_F(FrameTest, BoxWhoseMinimumCornerIsZeroIsNotEmpty) {
     body.update_bounding_box();
     expect_vec(body.box.min, 0, 0, 0);  // the body's own corner, not the part's
     expect_vec(body.box.max, 4, 4, 4);
-
-    // A model entirely below and behind its origin: the maximum corner is zero.
-    frame low;
-    low.base_box = {{-4, -4, -4}, {0, 0, 0}};
-    frame* bit = nullptr;
-    create_frame(&low, &bit, "bit");
-    bit->base_box = {{-1, -1, -1}, {-0.5f, -0.5f, -0.5f}};
-    low.update_bounding_box();
-    expect_vec(low.box.max, 0, 0, 0);
-    expect_vec(low.box.min, -4, -4, -4);
 
     // A frame with no geometry of its own still takes its children's box alone.
     frame group;

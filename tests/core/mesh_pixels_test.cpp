@@ -117,22 +117,20 @@ protected:
     std::vector<std::unique_ptr<mesh>> meshes_;
 };
 
-TEST_F(MeshPixels, LitMaterialColour) {
+TEST_F(MeshPixels, LitMaterialColourAndTexture) {
     mesh* m = load("m/red.x", square_model(5.0f, 1.0f, 0.0f, 0.0f, 1.0f, nullptr));
     m->render();
-    const bgra c = centre();
+    bgra c = centre();
     // Diffuse red x half-strength sun; ambient (render state 0) adds nothing.
     EXPECT_NEAR(c.r, 128, 3);
     EXPECT_NEAR(c.g, 0, 3);
     EXPECT_NEAR(c.b, 0, 3);
-}
-
-TEST_F(MeshPixels, TextureModulatesTheLitColour) {
+    // A green texture on a white material in front of it: the texture modulates the light.
     write_picture("m/green.bmp", 0xFF00FF00u);
-    mesh* m = load("m/textured.x", square_model(5.0f, 1.0f, 1.0f, 1.0f, 1.0f, "green.bmp"));
-    ASSERT_NE(m->textures[0], nullptr);
-    m->render();
-    const bgra c = centre();
+    mesh* t = load("m/textured.x", square_model(4.0f, 1.0f, 1.0f, 1.0f, 1.0f, "green.bmp"));
+    ASSERT_NE(t->textures[0], nullptr);
+    t->render();
+    c = centre();
     EXPECT_NEAR(c.g, 128, 3);
     EXPECT_NEAR(c.r, 0, 3);
     EXPECT_NEAR(c.b, 0, 3);

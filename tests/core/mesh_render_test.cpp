@@ -197,17 +197,6 @@ TEST_F(MeshRenderTest, PlanarShadowMarksTheStencilAndRestoresTheWorld) {
     EXPECT_TRUE(device_->draws().empty());
 }
 
-TEST_F(ModelTest, ShaderProgramsAreMadeAndPointedAt) {
-    model_shader_programs programs;
-    ASSERT_EQ(create_model_shaders(device_.get(), &programs), S_OK);
-    EXPECT_EQ(shading().visual_receiver_ps, programs.visual_receiver_ps.get());
-    EXPECT_NE(programs.mesh_receiver_vs, nullptr);
-    // Every program uses the register arrays the device declares.
-    EXPECT_NE(std::string(k_mesh_receiver_vs_source).find("vs_c[12]"), std::string::npos);
-    EXPECT_NE(std::string(k_mesh_receiver_ps_source).find("ps_c[7]"), std::string::npos);
-    shading() = model_shading{};
-}
-
 }  // namespace
 
 namespace {

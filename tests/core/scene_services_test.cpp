@@ -123,6 +123,19 @@ TEST_F(SceneServices, ObjectsStandOnTheGround) {
     EXPECT_FLOAT_EQ(spark->world_position().y, 50.0f);
 }
 
+TEST_F(SceneServices, MarksAndCameraHandOversReachTheBackend) {
+    draw_map_symbol(0.1f, 0.2f, 0.05f, 2, 0xFF00FF00u);
+    ASSERT_EQ(services_.marks.size(), 1u);
+    EXPECT_EQ(services_.marks[0].kind, 2);
+    // Only a real change of object reaches the camera.
+    frame body, debris;
+    camera_replace_object(&body, &debris);
+    camera_replace_object(&body, &body);
+    camera_replace_object(nullptr, &debris);
+    ASSERT_EQ(services_.replaced.size(), 1u);
+    EXPECT_EQ(services_.replaced[0].second, &debris);
+}
+
 TEST_F(SceneServices, WithoutASceneNothingIsAddedOrMoved) {
     install_scene_services(nullptr);
     frame f;
@@ -135,6 +148,11 @@ TEST_F(SceneServices, WithoutASceneNothingIsAddedOrMoved) {
     EXPECT_EQ(length(p), 0.0f);
     EXPECT_EQ(length(v), 0.0f);
     forget_camera_target(&f);
+    // No land classes: every masked height is refused.
+    float h = 0.0f;
+    ground_height_masked(0.0f, 0.0f, 0xFFFFFFFFu, &h);
+    EXPECT_EQ(h, k_no_masked_ground);
+    EXPECT_FALSE(ground_class_near_view(0xFFFFFFFFu, 1.0e6f));
     // The default exhaust is a plain child at its place.
     exhaust_params params;
     params.kind = EXHAUST_PLUME;

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "core/app_state.h"
+#include "core/d3d_app.h"
 #include "core/texture_cache.h"
 #include "platform/files.h"
 #include "platform/image.h"
@@ -275,12 +277,7 @@ TEST_F(TextureCache, NamesTooLongForASlotAreNotCached) {
     EXPECT_TRUE(any.live.empty());
 }
 
-TEST(TextureCacheRules, ModeForNameAndDestruction) {
-    EXPECT_EQ(texture_mode_for_name("a#b_c=d"), 3);
-    EXPECT_EQ(texture_mode_for_name("a_b=c"), 2);
-    EXPECT_EQ(texture_mode_for_name("a_b"), 1);
-    EXPECT_EQ(texture_mode_for_name("ab.jpg"), 0);
-
+TEST(TextureCacheRules, EverythingIsFreedWithTheCache) {
     memory_loader any(true);
     {
         texture_cache cache;
@@ -293,4 +290,28 @@ TEST(TextureCacheRules, ModeForNameAndDestruction) {
     }
     // Everything, whatever its count, is freed when the cache goes.
     EXPECT_TRUE(any.live.empty());
+}
+
+// The status line's tape strips: loaded for their own, outside the slots, as white texels
+// whose alpha is the picture's brightness; a missing strip stays none.
+TEST_F(TextureCache, TapeStripsLoadUncachedAsBrightnessAlpha) {
+    image strip;  // black on the left, white on the right (whole 8 x 8 blocks survive JPEG)
+    ASSERT_TRUE(image_allocate(&strip, 16, 8));
+    for (int i = 0; i < 16 * 8; ++i) strip.set_pixel(i % 16, i / 16, i % 16 < 8 ? 0xFF000000u : 0xFFFFFFFFu);
+    ASSERT_EQ(image_save_file("graphics\\compass.jpg", strip), S_OK);
+    d3d_app app;
+    app.textures.set_loader(&loader);
+    g_app = &app;
+    app_state state;
+    state.load_tape_textures();
+    ASSERT_NE(state.compass_texture, nullptr);
+    EXPECT_EQ(state.elevation_texture, nullptr);
+    EXPECT_EQ(app.textures.loose_count(), 1);
+    const image& texels = loader.of(state.compass_texture).first_level;
+    EXPECT_LE(texels.pixel(2, 4), 0x03FFFFFFu);
+    EXPECT_GE(texels.pixel(12, 4), 0xFCFFFFFFu);
+    state.release_tape_textures();
+    EXPECT_EQ(state.compass_texture, nullptr);
+    EXPECT_TRUE(loader.live.empty());
+    g_app = nullptr;
 }

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/replacing_file.h"
 #include "platform/resources.h"
 #include "tests/support/temp_folder.h"
 
@@ -48,6 +51,35 @@ TEST(Files, WriteIntoExistingFolderKeepsItsSpelling) {
     EXPECT_FALSE(fs_delete("nofolder\\x.txt"));
     std::vector<std::uint8_t> bytes;
     EXPECT_FALSE(fs_read("nofolder", &bytes));  // a folder is not a file
+}
+
+TEST(Files, AWriteReplacesTheWholeFileOrNothing) {
+    temp_folder tmp;
+    tmp.write("qvd.ini", "old");
+    const std::string host = tmp.path() + "/qvd.ini";
+    ::chmod(host.c_str(), 0600);
+    ASSERT_TRUE(fs_write("QVD.INI", "new", 3));  // the file as it is spelt is replaced
+    EXPECT_EQ(tmp.read("qvd.ini"), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(host.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);  // and keeps its permissions
+
+    {
+        replacing_file file;
+        ASSERT_TRUE(file.open("qvd.ini"));
+        file.write("half a file");
+    }  // never committed: dropped
+    EXPECT_EQ(tmp.read("qvd.ini"), "new");
+
+    // A link is written through; a folder is not replaced.
+    ::symlink("qvd.ini", (tmp.path() + "/link.ini").c_str());
+    ASSERT_TRUE(fs_write("link.ini", "linked", 6));
+    EXPECT_EQ(tmp.read("qvd.ini"), "linked");
+    ASSERT_TRUE(fs_make_folder("designs"));
+    std::string error;
+    EXPECT_FALSE(fs_write("designs", "x", 1, &error));
+    EXPECT_EQ(error, "Is a directory");
+    EXPECT_EQ(names(fs_list("*.*")), (std::vector<std::string>{"designs/", "link.ini", "qvd.ini"}));
 }
 
 TEST(Files, WildcardListingsSortedWithoutDotEntries) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/image_ops.h"
+#include "platform/scripted_window.h"
 #include "platform/system/gl_device.h"
 #include "platform/texture_image.h"
 #include "platform/system/offscreen_gl.h"
@@ -352,6 +353,28 @@ TEST_F(GlDevice, ResetFollowsTheNewBackBufferSize) {
     EXPECT_EQ(device_->render_state(RS_LIGHTING), 1u);  // states back to their defaults
     device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF00FF00u, 1.0f, 0);
     expect_color(pixel(39, 23), 0, 255, 0, 0);
+}
+
+// The window hears the interval of the present parameters: full screen with the display's
+// refresh, windowed at once; and the device claims no stage it passes over.
+TEST(GlDeviceOnAWindow, PresentsAtItsIntervalAndClaimsOnlyWhatItDraws) {
+    offscreen_gl context;
+    if (!context.ok()) GTEST_SKIP() << "no OpenGL: " << context.error();
+    scripted_window window;
+    window.create("Ventrask", 0, 0, 64, 64);
+    gl_system system(window_hooks(&window));
+    present_params p;
+    p.back_buffer_width = p.back_buffer_height = 64;
+    p.windowed = 0;
+    p.presentation_interval = PRESENT_INTERVAL_DEFAULT;
+    std::unique_ptr<gfx_device> device;
+    ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &device), S_OK);
+    EXPECT_EQ(window.calls.back(), "swap interval 1");
+    p.windowed = 1;
+    p.presentation_interval = PRESENT_INTERVAL_IMMEDIATE;
+    ASSERT_EQ(device->reset(p), S_OK);
+    EXPECT_EQ(window.calls.back(), "swap interval 0");
+    EXPECT_EQ(device->caps().texture_op_caps & TEXOPCAPS_BUMPENVMAP, 0u);
 }
 
 TEST_F(GlDevice, StencilMarksWithoutColourThenMasksADraw) {

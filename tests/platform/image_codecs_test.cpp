@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "platform/files.h"
 #include "platform/image.h"
@@ -254,6 +255,29 @@ TEST(JpegCodec, TruncatedAndCorruptStreamsFailWithoutExit) {
     broken = file;
     for (std::size_t i = 4; i < 160 && i < broken.size(); ++i) broken[i] = static_cast<std::uint8_t>(i * 31);
     EXPECT_NE(jpeg_decode(broken.data(), broken.size(), &back), S_OK);
+}
+
+// A header may claim a picture far larger than its data: refused as a bad file before any
+// memory is set aside for it, whether one side is too long (60,000, which the library itself
+// would still take) or the sides are allowed but their product is not (10,000 x 10,000).
+TEST(JpegCodec, HeaderClaimingAnOversizedPictureIsABadFile) {
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(jpeg_encode(smooth_picture(16, 16), 85, &file), S_OK);
+    std::size_t frame = 0;
+    for (std::size_t i = 2; i + 8 < file.size() && frame == 0; ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) frame = i;  // start of frame: height, width at +5, +7
+    }
+    ASSERT_NE(frame, 0u);
+    for (const auto& [height, width] : {std::pair{60000, 16}, std::pair{16, 60000}, std::pair{10000, 10000}}) {
+        std::vector<std::uint8_t> lying = file;
+        lying[frame + 5] = static_cast<std::uint8_t>(height >> 8);
+        lying[frame + 6] = static_cast<std::uint8_t>(height & 0xFF);
+        lying[frame + 7] = static_cast<std::uint8_t>(width >> 8);
+        lying[frame + 8] = static_cast<std::uint8_t>(width & 0xFF);
+        image back;
+        EXPECT_EQ(jpeg_decode(lying.data(), lying.size(), &back), E_BAD_FORMAT) << height << " x " << width;
+        EXPECT_TRUE(back.empty());
+    }
 }
 
 TEST(PngCodec, RoundTripsExactlyWithAlpha) {

@@ -42,6 +42,17 @@ TEST(Math, RowVectorsTranslateLast) {
     const mat4 m = mat_scaling(2, 2, 2) * mat_translation(10, 0, 0);
     expect_vec(transform_coord({1, 1, 1}, m), 12, 2, 2);
     expect_vec(transform_normal({1, 1, 1}, m), 2, 2, 2);
+
+    // One component at a time: row 3 of translation(p) x M is the row (p, 1) through M, here
+    // a perspective whose w is not 1, so a division would show.
+    const mat4 full = mat_yaw_pitch_roll(0.3f, -0.7f, 0.2f) * mat_translation(40, -5, 12) *
+                      mat_perspective_fov_lh(0.8f, 1.5f, 1.0f, 500.0f);
+    const vec3 p{3.5f, -2.0f, 17.0f};
+    const mat4 product = mat_translation(p) * full;
+    ASSERT_GT(std::abs(product.m[3][3] - 1.0f), 1.0f);
+    EXPECT_NEAR(transform_point_x(p, full), product.m[3][0], 1e-4f);
+    EXPECT_NEAR(transform_point_y(p, full), product.m[3][1], 1e-4f);
+    EXPECT_NEAR(transform_point_z(p, full), product.m[3][2], 1e-4f);
 }
 
 TEST(Math, InverseAndDeterminant) {

@@ -17,6 +17,8 @@ for line in "Adapter is " "Texture memory = " "Max texture size = " "Max volume 
             "Adapter Can do 32BitIndexBuffers"; do
   grep -q "^$line" Logfile.txt || fail "the log lacks \"$line\": $(cat Logfile.txt)"
 done
+# The fixed-function route has no bump-environment stage: the dump must not claim one.
+grep -q "^Adapter Cant do BumpMaps" Logfile.txt || fail "the log claims bump maps: $(cat Logfile.txt)"
 grep -q $'^------------------------------------------------\r$' Logfile.txt ||
   fail "the log lacks the rule line"
 echo "device: ok"

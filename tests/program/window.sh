@@ -1,32 +1,38 @@
 #!/usr/bin/env bash
 # The whole program: under a virtual display it opens a window titled "Ventrask", runs its
 # loop, takes keys and a termination request and ends with status 0 and its log; without a
-# display it cannot start, says so in the log, ends with a non-zero status and leaves the
-# user's settings file alone.
+# display it cannot start, says so in the log and on the terminal, ends with status 1 and
+# leaves the user's settings file alone.
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
 
 printf 'a setting of the user\r\n' > qvd.ini
 
-# A start that cannot get a window.
+# A start without a display, with SDL left to choose its driver: it must not run on unseen
+# (SDL's offscreen driver) but end at once with status 1, saying why in the log and on the
+# terminal.
 rm -f Logfile.txt
-env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 ./ventrask
+timeout 60 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ./ventrask 2> stderr.txt
 status=$?
-[ "$status" -ne 0 ] || fail "a start without a display ended with status 0"
+[ "$status" -ne 124 ] || fail "a start without a display ran on unseen"
+[ "$status" -eq 1 ] || fail "a start without a display ended with status $status"
 [ -f Logfile.txt ] || fail "no Logfile.txt after a failed start"
-grep -q "Could not create the main window" Logfile.txt || fail "the log does not say why: $(cat Logfile.txt)"
+grep -q "^Could not create the main window: ." Logfile.txt || fail "the log does not say why: $(cat Logfile.txt)"
+grep -q "^Could not create the main window: ." stderr.txt || fail "the terminal was not told: $(cat stderr.txt)"
 [ "$(cat qvd.ini)" = $'a setting of the user\r' ] || fail "a failed start changed qvd.ini"
 
 # A normal run, ended by SIGTERM once the window is up.
 rm -f Logfile.txt
+cp "$lib_dir/main_window.sh" .
 cat > session.sh <<'INNER'
 set -u
+source ./main_window.sh
 ./ventrask &
 pid=$!
 window=""
 for _ in $(seq 1 600); do
-  window=$(xdotool search --onlyvisible --name '^Ventrask$' 2>/dev/null | head -n 1)
+  window=$(main_window)
   [ -n "$window" ] && break
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1

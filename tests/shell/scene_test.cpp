@@ -52,9 +52,19 @@ class recording_gui : public gui_services {
 public:
     int updates = 0;
     int results = 0;
+    std::vector<std::string> marks;
     void update() override { ++updates; }
     void open_dialog(gui_dialog which) override {
         if (which == gui_dialog::results) ++results;
+    }
+    void draw_selection_box(const vec3&, const vec3&, float offset, std::uint32_t) override {
+        marks.push_back("box " + std::to_string(static_cast<int>(offset)));
+    }
+    void draw_cross_marker(const vec3& at, float, std::uint32_t) override {
+        marks.push_back("cross " + std::to_string(static_cast<int>(at.z)));
+    }
+    void draw_map_symbol(float, float, float, int kind, std::uint32_t) override {
+        marks.push_back("symbol " + std::to_string(kind));
     }
 };
 
@@ -702,6 +712,84 @@ TEST_F(Scene, AFrameLeavingTheSceneIsForgottenByTheCamera) {
     forget_camera_target(&carrier);
     EXPECT_EQ(world->viewer.parent, nullptr);
     EXPECT_EQ(carrier.child_count(), 0);
+}
+
+TEST_F(Scene, TheCameraFollowsAnObjectThatGivesWayToAnother) {
+    install_scene_services(&world->proxie);
+    frame body, debris, other;
+    debris.set_position(0.0f, 100.0f, 0.0f);
+    world->viewer.target = &body;  // tracking
+    camera_replace_object(&body, &debris);
+    EXPECT_EQ(world->viewer.target, &debris);
+    EXPECT_EQ(world->viewer.parent, nullptr);
+
+    // Riding: the camera moves over with its place relative to its carrier.
+    world->viewer.target = &other;
+    body.add_child(&world->viewer);
+    world->viewer.set_position(0.0f, 2.0f, -10.0f);
+    camera_replace_object(&body, &debris);
+    EXPECT_EQ(world->viewer.parent, &debris);
+    EXPECT_EQ(body.child_count(), 0);
+    EXPECT_FLOAT_EQ(world->viewer.world_position().y, 102.0f);
+    EXPECT_EQ(world->viewer.target, &other);
+
+    // Neither: nothing changes. Giving way to nothing is leaving the scene.
+    camera_replace_object(&body, &other);
+    EXPECT_EQ(world->viewer.target, &other);
+    EXPECT_EQ(world->viewer.parent, &debris);
+    camera_replace_object(&debris, nullptr);
+    EXPECT_EQ(world->viewer.parent, nullptr);
+    world->viewer.target = nullptr;
+}
+
+// A sound buffer that writes down how it is played.
+class logged_buffer : public sound_buffer {
+public:
+    std::string log;
+    hresult play(bool looping) override { return note(looping ? "loop" : "once"); }
+    hresult stop() override { return note("stop"); }
+    hresult rewind() override { return note("rewind"); }
+    bool playing() const override { return false; }
+    hresult set_volume(int) override { return S_OK; }
+    hresult set_frequency(std::uint32_t) override { return S_OK; }
+    hresult set_position(const vec3&) override { return S_OK; }
+    hresult set_velocity(const vec3&) override { return S_OK; }
+    hresult set_min_distance(float) override { return S_OK; }
+
+private:
+    hresult note(const char* what) {
+        log += log.empty() ? what : std::string(" ") + what;
+        return S_OK;
+    }
+};
+
+TEST_F(Scene, SoundSlotModesPlayOnceRestartOrLoopAndNothingElse) {
+    sound_system sound;  // no device: the slot's buffer is the test's
+    g_sound = &sound;
+    auto* buffer = new logged_buffer();
+    world->sound_slots[4].reset(buffer);
+    install_scene_services(&world->proxie);
+    auto played = [&](int slot, int mode) {
+        buffer->log.clear();
+        services().play_sound_slot(slot, mode);
+        return buffer->log;
+    };
+    EXPECT_EQ(played(4, 0), "once");
+    EXPECT_EQ(played(4, 1), "stop rewind once");
+    EXPECT_EQ(played(4, 2), "loop");
+    EXPECT_EQ(played(4, 3), "");
+    EXPECT_EQ(played(4, -1), "");
+    EXPECT_EQ(played(scene::k_sound_slot_count, 2), "");  // beyond the slots
+    played(5, 2);                                         // an empty slot
+    g_sound = nullptr;
+}
+
+TEST_F(Scene, OverlayMarksGoOnToTheUserInterface) {
+    install_scene_services(&world->proxie);
+    draw_selection_box({-1.0f, 0.0f, 0.0f}, {1.0f, 2.0f, 3.0f}, 40.0f, k_selection_yellow);
+    draw_cross_marker(0.0f, 0.0f, 7.0f, 2.0f, 0xFFFF0000u);
+    draw_map_symbol(0.1f, 0.2f, 3.0f, 4, 0xFF00FF00u);
+    EXPECT_EQ(gui.marks, (std::vector<std::string>{"box 40", "cross 7", "symbol 4"}));
 }
 
 // A whole engagement inside the real scene: its roots and tick over the weapon tables, the

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "core/app_state.h"
@@ -13,6 +14,8 @@
 #include "shell/scene.h"
 #include "core/sound_system.h"
 #include "shell/speech.h"
+#include "platform/files.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -209,43 +212,142 @@ TEST_F(Settings, KeysAreFoundAnywhereAndTakeTheLastNumber) {
     read_file(
         "[use_plants]\r\n"                  // no number yet: nothing to take
         "0.5\t[dead_zone] [use_tips]\r\n"   // both keys take 0.5
-        "[use_caustics]\r\n"                // no number: the earlier line's 0.5
+        "12\t[sleep_time]\r\n"              // given again below: the later line wins
+        "[use_caustics]\r\n"                // no number: the earlier line's 12
         "0.001\t[use_mipmaps]\r\n"
         "0\t[use_shadow]\r\n"
         "// -7\t[sleep_time]\r\n"           // not a number at the start: 0 stays the value
         "-2.9\t[volume_sounds]\r\n"
-        "1e30\t[volume_engine]\r\n"
-        "nan\t[max_objects_count]\r\n"  // not a number here: 1e30 again
-        "9\t[color_scheme]\r\n"             // beyond the GUI's schemes
-        "300\t[transparency]\r\n"            // an opacity beyond 255
+        "0.25\t[dead_zone]\r\n"
         "bogus line without a key\r\n");
     EXPECT_EQ(app.use_plants, 1);
-    EXPECT_FLOAT_EQ(joystick.dead_zone, 0.5f);
+    EXPECT_FLOAT_EQ(joystick.dead_zone, 0.25f);
     EXPECT_EQ(app.use_tips, 1);
     EXPECT_EQ(app.use_caustics, 1);
     EXPECT_EQ(app.use_mipmaps, 1);
     EXPECT_EQ(app.use_shadow, 0);
     EXPECT_EQ(app.sleep_time, 0);
     EXPECT_EQ(sound.volume_sounds, -2);  // truncated toward zero
-    EXPECT_EQ(sound.volume_engine, 2147483647);
-    EXPECT_EQ(state.max_objects_count, 2147483647);
-    EXPECT_EQ(app.color_scheme, 1);
-    EXPECT_FLOAT_EQ(gui_opacity, 255.0f);
 
     read_file("0\t[use_caustics]\n0.25\t[use_tips]\n");  // LF line ends read as well
     EXPECT_EQ(app.use_caustics, 0);
     EXPECT_EQ(app.use_tips, 1);
+}
 
-    // A real beyond a float's range stops at the largest one, which is written and read back
-    // (infinity would be written as "inf" and read as no number: 1 from the line before).
-    read_file("1\t[use_path]\r\n1e+60\t[max_objects_alt]\r\n");
-    EXPECT_EQ(state.max_objects_alt, std::numeric_limits<float>::max());
-    world.write_settings();
-    const std::string written = tmp.read("qvd.ini");
-    EXPECT_NE(written.find("3.40282e+38\t[max_objects_alt]"), std::string::npos);
+TEST_F(Settings, ValuesBeyondTheirRangesAreClampedLoggedAndWrittenBack) {
+    read_file(
+        "5\t[dead_zone]\r\n"
+        "-2147483648\t[volume_speech]\r\n"
+        "1e+30\t[normal_fov]\r\n"
+        "2147483647\t[sleep_time]\r\n"
+        "1e30\t[volume_engine]\r\n"
+        "nan\t[max_objects_count]\r\n"      // not a number: the earlier 1e30
+        "9\t[color_scheme]\r\n"
+        "300\t[transparency]\r\n"
+        "-3\t[window_mode]\r\n"
+        "70000\t[window_height]\r\n"
+        "1e999\t[shadow_alt]\r\n"           // no finite number: refused, the default stays
+        "-1\t[use_tips]\r\n"                // flags take any number
+        "0.75\t[array_complexity]\r\n");
+    EXPECT_FLOAT_EQ(joystick.dead_zone, 1.0f);
+    EXPECT_EQ(sound.volume_speech, 0);
+    EXPECT_FLOAT_EQ(world.viewer.normal_fov, 2.0f);
+    EXPECT_EQ(app.sleep_time, 1000);
+    EXPECT_EQ(sound.volume_engine, 0);
+    EXPECT_EQ(state.max_objects_count, 1000000);
+    EXPECT_EQ(app.color_scheme, 6);
+    EXPECT_FLOAT_EQ(gui_opacity, 255.0f);
+    EXPECT_EQ(app.start_window_mode, 0);
+    EXPECT_EQ(app.window_height, 16384);
+    EXPECT_FLOAT_EQ(state.shadow_alt, 100.0f);
+    EXPECT_EQ(app.use_tips, 1);
+    EXPECT_FLOAT_EQ(state.array_complexity, 0.75f);
+
+    // One line per clamped key and one for the refused number, each naming the file, and one
+    // for the keys the file leaves out.
+    const std::string log = app.log_text();
+    EXPECT_NE(log.find("qvd.ini: [dead_zone] 5 is outside 0..1; 1 is used"), std::string::npos) << log;
+    EXPECT_NE(log.find("qvd.ini: [volume_speech] -2147483648 is outside 0..100; 0 is used"), std::string::npos);
+    EXPECT_NE(log.find("qvd.ini: refused a number that is not finite: 1e999"), std::string::npos);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 12) << log;
+
+    // The bounded values are the ones written, and reading them back needs no clamp.
+    ASSERT_TRUE(world.write_settings());
+    const std::string text = tmp.read("qvd.ini");
+    for (const char* line : {"1\t[dead_zone]", "0\t[volume_speech]", "2\t[normal_fov]", "1000\t[sleep_time]"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    }
+    app.clear_log();
     world.read_settings();
-    world.write_settings();
-    EXPECT_EQ(tmp.read("qvd.ini"), written);
+    EXPECT_EQ(app.log_length(), 0) << app.log_text();
+}
+
+TEST_F(Settings, MissingDamagedUnreadableOrShortFilesKeepDefaults) {
+    world.read_settings();  // no file: a first start, nothing to say
+    EXPECT_EQ(app.start_window_mode, 2);
+    EXPECT_EQ(sound.volume_music, 1024);
+    EXPECT_FLOAT_EQ(world.viewer.fov, 0.785398f);
+    EXPECT_EQ(app.log_length(), 0);
+
+    const char garbage[] = "\x7f" "ELF\x01\x02\0\0garbage\r\n\xff\xfe";
+    read_file(std::string(garbage, sizeof garbage - 1));
+    EXPECT_EQ(sound.volume_music, 1024);
+    EXPECT_NE(std::string(app.log_text()).find("qvd.ini holds no settings: every setting keeps its default"),
+              std::string::npos);
+
+    app.clear_log();
+    read_file(std::string(k_default_file).substr(0, 60));  // cut short after [window_height]
+    EXPECT_NE(std::string(app.log_text()).find("qvd.ini lacks 35 of its 38 settings (the first [music_on])"),
+              std::string::npos) << app.log_text();
+
+    app.clear_log();
+    std::filesystem::remove(tmp.path() + "/qvd.ini");
+    ASSERT_TRUE(fs_make_folder("qvd.ini"));
+    world.read_settings();
+    EXPECT_NE(std::string(app.log_text()).find("Could not read qvd.ini"), std::string::npos);
+    EXPECT_FALSE(world.write_settings());  // nor is a folder replaced by the settings
+    EXPECT_NE(std::string(app.log_text()).find("Could not write qvd.ini: Is a directory"), std::string::npos);
+}
+
+TEST_F(Settings, AWriteThatFailsMidwayKeepsTheOldFile) {
+    tmp.write("qvd.ini", k_default_file);
+    // The new file passes 400 bytes: the write fails as on a full disk.
+    EXPECT_TRUE(in_child_with_file_size_limit(400, [this] {
+        app.sleep_time = 9;
+        return !world.write_settings() &&
+               std::string(app.log_text()).find("Could not write qvd.ini: File too large") != std::string::npos;
+    }));
+    EXPECT_EQ(tmp.read("qvd.ini"), k_default_file);
+    // Nothing is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 1);
+}
+
+TEST_F(Settings, AFolderThatCannotBeWrittenIsToldOnceOnStderr) {
+    app.d3d = std::make_unique<null_gfx_system>();
+    fs_set_root(tmp.path() + "/gone");  // no such folder: nothing can be written in it
+    ::testing::internal::CaptureStderr();
+    {
+        scene running;
+        ASSERT_TRUE(running.startup());
+        running.shutdown();
+    }
+    app.write_log_at_exit();
+    // The sound libraries may speak on stderr as well: the program's own line comes once.
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(told.find("Ventrask cannot write in its folder (No such file or directory): settings, designs and "
+                        "the log will not be saved\n"),
+              std::string::npos);
+    EXPECT_EQ(told.find("Ventrask", told.find("Ventrask") + 1), std::string::npos) << told;
+    EXPECT_NE(std::string(app.log_text()).find("Could not write qvd.ini: No such file or directory"),
+              std::string::npos);
+
+    // A log that cannot be written at the close, with nothing said before, is told then.
+    ::testing::internal::CaptureStderr();
+    { d3d_app closing; }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Ventrask could not write Logfile.txt in its folder: No such file or directory\n");
+    fs_set_root(tmp.path());
+    g_app = &app;
 }
 
 TEST_F(Settings, LongLinesAreReadInPiecesWithoutOverrun) {
@@ -255,15 +357,6 @@ TEST_F(Settings, LongLinesAreReadInPiecesWithoutOverrun) {
     // so it takes the value of the piece before: still 4.
     EXPECT_EQ(app.sleep_time, 4);
     EXPECT_EQ(sound.volume_speech, 12);
-}
-
-TEST_F(Settings, MissingFileKeepsEveryDefault) {
-    app.use_shadow = 1;
-    world.read_settings();
-    EXPECT_FALSE(tmp.exists("qvd.ini"));
-    EXPECT_EQ(app.start_window_mode, 2);
-    EXPECT_EQ(sound.volume_music, 1024);
-    EXPECT_FLOAT_EQ(world.viewer.fov, 0.785398f);
 }
 
 TEST_F(Settings, ControllerTablesRoundTripForTheSameControllers) {

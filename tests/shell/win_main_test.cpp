@@ -63,7 +63,10 @@ protected:
     void start_intro_music() override { step("start_intro_music"); }
     void close_loading_picture() override { step("close_loading_picture"); }
 
-    void write_settings() override { step("write_settings"); }
+    bool write_settings() override {
+        step("write_settings");
+        return true;
+    }
     void destroy_design_system() override { step("destroy_design_system"); }
     void release_terrain() override { step("release_terrain"); }
     void release_globe() override { step("release_globe"); }

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/text.h"
+#include "simulation/aero_config.h"
 #include "simulation/control_unit.h"
 #include "simulation/definition_reader.h"
 #include "simulation/definition_writer.h"
@@ -13,6 +15,7 @@
 #include "simulation/missile_file.h"
 #include "simulation/system_file.h"
 #include "tests/simulation/parts_fixture.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -135,6 +138,15 @@ TEST_F(DefinitionFile, TitleAndEndOnlyLoadsAndSetsTheName) {
     EXPECT_STREQ(unit.name, "Empty");
     EXPECT_EQ(unit.num_targets, 8);
     EXPECT_STREQ(unit.radar_name, "Parabolic_Radar");
+    EXPECT_TRUE(logged("Nothing read from controls\\Empty.txt: it holds no values"));
+
+    // A damaged file reads the same way, and says so.
+    const char garbage[] = "\x7f" "ELF\x02\x01\0\0\x03\0>\0\xff\xfe\nrubbish\n";
+    tmp_.write("controls/Junk.txt", std::string(garbage, sizeof garbage - 1));
+    unit.num_targets = 3;
+    ASSERT_TRUE(unit.load("Junk"));
+    EXPECT_EQ(unit.num_targets, 3);
+    EXPECT_TRUE(logged("Nothing read from controls\\Junk.txt"));
 }
 
 TEST_F(DefinitionFile, CommentsEndMarkValuesAndKeysAnywhere) {
@@ -168,10 +180,23 @@ TEST_F(DefinitionFile, WholeNumbersTruncateTowardZeroAndStayInRange) {
     ASSERT_TRUE(pad.load("Odd"));
     EXPECT_EQ(pad.num_missiles, 7);
     EXPECT_EQ(pad.fixed_elevation, 0);
+    // Values past what the program can use are bounded, each with one line naming the file,
+    // however often the file is read (a system reads it for every missile it fires).
     tmp_.write("launchers/Huge.txt", "Launcher Definition File\n1e30\t[num_missiles]\n-7.9\t[reload_time]\n");
     ASSERT_TRUE(pad.load("Huge"));
-    EXPECT_EQ(pad.num_missiles, 2147483647);
-    EXPECT_FLOAT_EQ(pad.reload_time, -7.9f);  // files are not bounded on reading
+    ASSERT_TRUE(pad.load("Huge"));
+    EXPECT_EQ(pad.num_missiles, 1000);
+    EXPECT_FLOAT_EQ(pad.reload_time, 0.0f);
+    const std::string line = "launchers\\Huge.txt: [num_missiles] 2147483647 bounded to 1000\r\n";
+    EXPECT_EQ(log().find(line), log().rfind(line));
+    EXPECT_TRUE(logged(line));
+    EXPECT_TRUE(logged("launchers\\Huge.txt: [reload_time] -7.9 bounded to 0"));
+    tmp_.write("controls/Many.txt", "Control Unit Definition File\n100\t[num_targets]\n3e38\t[launch_range]\n");
+    control_unit unit;
+    ASSERT_TRUE(unit.load("Many"));
+    EXPECT_EQ(unit.num_targets, 24);
+    EXPECT_FLOAT_EQ(unit.launch_range, 1000.0f);
+    EXPECT_TRUE(logged("controls\\Many.txt: [num_targets] 100 bounded to 24"));
 }
 
 TEST_F(DefinitionFile, LineWithoutANumberKeepsNumbersButGivesNames) {
@@ -229,19 +254,36 @@ TEST_F(DefinitionFile, DecimalCommaLocaleChangesNothing) {
     EXPECT_FLOAT_EQ(back.launch_range, 0.75f);
 }
 
-TEST_F(DefinitionFile, UnwritableFileIsReportedAndLogged) {
-    // A folder where the file should be: the file cannot be created.
+TEST_F(DefinitionFile, UnwritableAndUnreadableFilesAreReportedAndLogged) {
+    // A folder where the file should be: the file can be neither read nor replaced.
     fs_make_folder("controls\\Battery.txt");
     control_unit unit;
     EXPECT_FALSE(unit.save("Battery"));
-    EXPECT_TRUE(logged("Could not write controls\\Battery.txt"));
+    EXPECT_TRUE(logged("Could not write controls\\Battery.txt: Is a directory"));
+    EXPECT_FALSE(unit.load("Battery"));
+    EXPECT_TRUE(logged("Could not read controls\\Battery.txt"));
     fs_make_folder("systems\\Hawk.txt");
     system_file battery;
     EXPECT_FALSE(battery.write("Hawk"));
     EXPECT_TRUE(logged("Could not write systems\\Hawk.txt"));
     launcher pad;
     EXPECT_TRUE(pad.save("Other"));
+    EXPECT_TRUE(pad.load("Other"));
     EXPECT_FALSE(logged("launchers\\Other"));
+}
+
+TEST_F(DefinitionFile, ASaveThatFailsMidwayKeepsTheOldFile) {
+    aero_config wing;
+    ASSERT_TRUE(wing.save("Wing"));
+    const std::string saved = tmp_.read("configs/Wing.txt");
+    ASSERT_GT(saved.size(), 400u);
+    // Past 400 bytes the writes fail, as on a full disk.
+    EXPECT_TRUE(in_child_with_file_size_limit(400, [&] {
+        wing.LN = 55.0f;
+        return !wing.save("Wing") && logged("Could not write configs\\Wing.txt: File too large");
+    }));
+    EXPECT_EQ(tmp_.read("configs/Wing.txt"), saved);
+    EXPECT_EQ(fs_list("configs\\*.*").size(), 1u);  // no temporary file left beside it
 }
 
 TEST_F(DefinitionFile, DesignNamesAreBoundedAndChecked) {

@@ -79,6 +79,17 @@ TEST(Engagement, WithoutABarrelEveryRocketOnTheDefendedGroundIsAHitAndTheSeaCoun
     EXPECT_EQ(wet.run(), "rockets=6 missiles=0 intercepts=0 hits=0 debris=0");
 }
 
+// A run's clock keeps counting its ticks after weeks of simulated time.
+TEST(Engagement, TheClockAdvancesAfterLongRuns) {
+    engagement_setup s;
+    s.data_folder = run_folder();
+    engagement_run run(s);
+    run.time = 2.0e6;
+    for (int tick = 0; tick < 20; ++tick) run.step();
+    EXPECT_NEAR(run.time, 2.0e6 + 1.0, 1e-6);
+    EXPECT_EQ(g_state->now, 2000001000u);
+}
+
 TEST(Engagement, AMissingSystemFileIsReported) {
     engagement_setup s;
     s.data_folder = run_folder();

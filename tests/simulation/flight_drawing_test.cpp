@@ -91,6 +91,18 @@ TEST_F(FlightDrawing, DesignViewsPutTheTransformsBack) {
     EXPECT_TRUE(same(device_->transform(TS_PROJECTION), projection));
     EXPECT_TRUE(same(device_->transform(TS_WORLD), world));
 
+    // In the assembled missile the casing is drawn where its frame stands, as in the scene,
+    // whatever the view's angles and distance.
+    state_.assembled_view = 1;
+    m.set_position(0.5f, -0.2f, 4.0f);
+    device_->clear_records();
+    m.draw(0.2f, 0.4f, 0.0f, 0.0f, 3.0f, false);
+    ASSERT_EQ(device_->draws().size(), 1u);
+    EXPECT_TRUE(same(device_->draws()[0].state.world[0],
+                     mat_rotation_y(3.1415926f) * mat_scaling(0.01f, 0.01f, 0.01f) * m.world));
+    EXPECT_TRUE(same(device_->transform(TS_WORLD), world));
+    state_.assembled_view = 0;
+
     // A charge drawn while it still has propellant; none once it has burnt away.
     m.draw_charges(0, 0.0f, 0.0f, 0.0f, 0.0f, 3.0f, true);
     EXPECT_EQ(device_->draws().size(), 2u);

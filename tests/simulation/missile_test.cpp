@@ -444,6 +444,42 @@ TEST_F(Missile, FileRoundTrip) {
     EXPECT_STREQ(back.name, "Dart");
 }
 
+// Part files with absurd sizes: each is bounded on reading with a line naming its file, and the
+// missile laid out from them keeps finite masses and a finite motor position.
+TEST_F(Missile, AbsurdPartFilesAreBoundedAndLogged) {
+    tmp_.write("missiles/Huge.txt", "Missile system Definition File\n\nBig\t[config_name]\nBig\t[motor_name]\n"
+                                    "Big\t[warhead_name]\n");
+    tmp_.write("configs/Big.txt", "Aero Config Definition File\n\n1e20\t[DC]\n1e20\t[LC]\n1e20\t[CG]\n");
+    tmp_.write("warheads/Big.txt", "Warhead Definition File\n\n1e20\t[DC]\n1e20\t[LN]\n");
+    tmp_.write("motors/Big.txt", "Rocket Motor Definition File\n\n1e20\t[LEN]\n");
+    missile m;
+    m.assemble(nullptr);
+    ASSERT_TRUE(m.load("Huge"));
+    EXPECT_EQ(m.aero->DC, aero_config::k_max_diameter);
+    EXPECT_EQ(m.warhead_part->LN, warhead::k_max_length);
+    EXPECT_EQ(m.motor->chamber_length, rocket_motor::k_max_length);
+    EXPECT_TRUE(logged("configs\\Big.txt: [DC] 1e+20 bounded to 1000"));
+    EXPECT_TRUE(logged("configs\\Big.txt: [LC] 1e+20 bounded to 10000"));
+    EXPECT_TRUE(logged("warheads\\Big.txt: [LN] 1e+20 bounded to 10000"));
+    EXPECT_TRUE(logged("motors\\Big.txt: [LEN] 1e+20 bounded to 10000"));
+    for (float v : {m.launch_mass, m.dry_mass, m.warhead_part->explosive_mass, m.warhead_part->case_mass,
+                    m.warhead_part->kill_distance, m.motor->propellant_total, m.motor->local_position().z}) {
+        EXPECT_TRUE(std::isfinite(v)) << v;
+    }
+
+    // A thin airframe round a fat motor: more propellant than airframe is a design fault.
+    EXPECT_FALSE(logged("outweigh"));
+    missile slim;
+    slim.assemble(nullptr);
+    copy_text(slim.name, "Slim");
+    slim.aero->DC = 2.0f;
+    slim.aero->DS = 1.0f;
+    slim.layout_parts();
+    EXPECT_LT(slim.dry_mass, 0.0f);
+    EXPECT_TRUE(logged("Missile Slim: its 9.61"));
+    EXPECT_TRUE(logged("kg of propellant outweigh the 1.03"));
+}
+
 // A target dead ahead that flies down the sight line needs no turn: the missile holds its line
 // exactly and nothing in the steering divides by the zero it needs.
 TEST_F(Missile, TargetOnTheSightLineNeedsNoTurn) {

@@ -63,14 +63,19 @@ TEST_F(Seeker, FileRoundTripAndFlags) {
 
     tmp_.write("seekers/Loose.txt",
                "Guidance Definition File\n0.5\t[terminal_phase]\n1.9\t[terminal_type]\n0\t[midcourse_phase]\n"
-               "50000\t[detection_range]\n");
+               "50000\t[detection_range]\n2147483647\t[midcourse_type]\n-1e30\t[self_destruct]\n");
     seeker loose;
     loose.terminal_phase = 0;
     ASSERT_TRUE(loose.load("Loose"));
     EXPECT_EQ(loose.terminal_phase, 1);
     EXPECT_EQ(loose.terminal_type, 1);
     EXPECT_EQ(loose.midcourse_phase, 0);
-    EXPECT_FLOAT_EQ(loose.detection_range, 50000.0f);  // not bounded on reading
+    EXPECT_FLOAT_EQ(loose.detection_range, 50000.0f);  // within a 1 m aperture's range
+    // A law type past the last would select another phase's law (or overflow the law number).
+    EXPECT_EQ(loose.midcourse_type, 1);
+    EXPECT_TRUE(logged("seekers\\Loose.txt: [midcourse_type] 2147483647 bounded to 1"));
+    EXPECT_EQ(loose.self_destruct, 0.0f);
+    EXPECT_TRUE(logged("seekers\\Loose.txt: [self_destruct] -1e+30 bounded to 0"));
     EXPECT_FALSE(loose.load("Absent"));
     EXPECT_STREQ(loose.name, "Loose");
 }

@@ -135,6 +135,7 @@ TEST_F(Warhead, OldFilesAndOutOfRangeValues) {
     EXPECT_FLOAT_EQ(w.fragment_mass, 25.0f);  // the default
     EXPECT_FLOAT_EQ(w.TH, 0.7f);              // kept
     EXPECT_FLOAT_EQ(w.GC, 3000.0f);
+    EXPECT_TRUE(logged("warheads\\Old.txt: [GC] 5000 bounded to 3000"));
     EXPECT_LT(w.warhead_delay, 99.0f);  // derived again from the dimensions
     EXPECT_NEAR(w.fuse_range, w.kill_distance / std::cos(30.0 * pi_value / 180.0), 1e-3);
 

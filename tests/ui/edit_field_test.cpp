@@ -85,12 +85,9 @@ TEST_F(edit_field_test, up_and_down_keep_the_caret_inside_the_text) {
     // Typing after the walk still lands inside the buffer.
     type("x");
     EXPECT_EQ(text(), "\r\nxfirst\r\nsecond\r\n");
-}
-
-TEST_F(edit_field_test, single_line_up_and_down_go_to_the_ends) {
+    // On a single line Up and Down go to its ends.
     field->set_text("middle");
     focus();
-    key(VK_LEFT);
     key(VK_LEFT);
     key(VK_UP);
     EXPECT_EQ(g_focus.caret, 0);

@@ -81,6 +81,19 @@ TEST_F(gui_events_test, menu_mode_keeps_one_framed_dialog_run_mode_keeps_all) {
     EXPECT_EQ(root->child_count, 1);
     EXPECT_EQ(root->last_child()->callback, dialog_b);
     EXPECT_EQ(events, (std::vector<std::string>{"a 0", "a 7", "b 0"}));
+    // The message box opens beside the dialog; the next dialog closes both, down to the first
+    // child that is not framed.
+    gui_window* plain = root->add_window();
+    plain->create(0.8f, 0.8f, 0.9f, 0.9f, window_kind::panel);
+    root->open_dialog(dialog_a);
+    root->message_box(nullptr, "Caption", "Text", 1, 0, "");
+    EXPECT_EQ(root->child_count, 4);
+    root->open_dialog(dialog_b);
+    ASSERT_EQ(root->child_count, 3);
+    EXPECT_EQ(root->child(1), plain);
+    EXPECT_EQ(root->child(2)->callback, dialog_b);
+    root->delete_child(2);
+    root->delete_child(1);
 
     root->kind = window_kind::menu_bar;
     events.clear();
@@ -154,6 +167,30 @@ TEST_F(gui_events_test, resizing_by_a_corner_stops_at_half_size) {
     up();
     EXPECT_FLOAT_EQ(d->local.m[0][0], 0.5f);
     EXPECT_FLOAT_EQ(d->local.m[1][1], 0.5f);
+}
+
+TEST_F(gui_events_test, the_left_edge_grows_leftwards_and_stops_at_half_width) {
+    root->kind = window_kind::menu_bar;
+    root->open_dialog([](gui_window* w, int e) {
+        if (e == gui_event::build) w->create(-0.5f, -0.5f, 0.5f, 0.5f, window_kind::resizable_window);
+        return 0;
+    });
+    gui_window* d = root->last_child();
+    // The left edge runs along x = -0.5 from y = -0.48 up to the title bar at 0.42.
+    down(px(-0.5f), py(0));
+    ASSERT_EQ(d->pressed_rect()->kind, rect_kind::edge_left);
+    move(px(-0.7f), py(0), 1);
+    up();
+    EXPECT_NEAR(d->local.m[0][0], 1.2f, 1e-3f);  // 0.2 wider, its right side in place
+    EXPECT_NEAR(d->local.m[3][0], -0.1f, 1e-3f);
+    EXPECT_FLOAT_EQ(d->local.m[1][1], 1.0f);
+    d->update_transforms();
+    // Dragged far to the right it keeps half its built width.
+    down(px(-0.7f), py(0));
+    ASSERT_EQ(d->pressed_rect()->kind, rect_kind::edge_left);
+    move(px(0.3f), py(0), 1);
+    up();
+    EXPECT_FLOAT_EQ(d->local.m[0][0], 0.5f);
 }
 
 TEST_F(gui_events_test, maximise_grows_the_window_and_keeps_it_on_the_screen) {
@@ -258,13 +295,17 @@ TEST_F(gui_events_test, list_keys_commit_after_half_a_second_of_quiet) {
     EXPECT_EQ(list->list_selected_index(), 1);
 }
 
-TEST_F(gui_events_test, wheel_goes_to_the_root_and_each_visible_dialog) {
+TEST_F(gui_events_test, wheel_goes_to_every_visible_dialog_and_enter_to_the_topmost) {
     root->kind = window_kind::menu_bar;
     root->open_dialog(dialog_a);
     root->open_dialog(dialog_b);
     events.clear();
     wheel(-120);
     EXPECT_EQ(events, (std::vector<std::string>{"screen 14", "b 14", "a 14"}));
+    // Enter with nothing focused is the topmost dialog's default action.
+    events.clear();
+    key(VK_RETURN);
+    EXPECT_EQ(events, (std::vector<std::string>{"b 8"}));
 }
 
 TEST_F(gui_events_test, escape_closes_dialogs_or_asks_to_quit) {
@@ -278,14 +319,6 @@ TEST_F(gui_events_test, escape_closes_dialogs_or_asks_to_quit) {
     EXPECT_EQ(root->last_child()->callback, quit_dialog);
     EXPECT_EQ(app->paused, 1);
     EXPECT_FALSE(log.sounds.empty());
-}
-
-TEST_F(gui_events_test, enter_with_nothing_focused_goes_to_the_topmost_dialog) {
-    root->kind = window_kind::menu_bar;
-    root->open_dialog(dialog_a);
-    events.clear();
-    key(VK_RETURN);
-    EXPECT_EQ(events, (std::vector<std::string>{"a 8"}));
 }
 
 TEST_F(gui_events_test, resize_scales_the_gui_and_rebuilds_the_main_menu) {

@@ -133,8 +133,6 @@ protected:
         log.viewport_w = w;
         log.viewport_h = h;
     }
-    // A framed dialog as open_dialog builds it from a test callback.
-    gui_window* dialog(gui_callback cb) { return root->find_dialog(cb); }
 
     std::unique_ptr<d3d_app> app;
     std::unique_ptr<app_state> state;

@@ -111,6 +111,19 @@ TEST_F(gui_window_test, long_lists_scroll_the_chosen_item_into_view) {
     EXPECT_TRUE(last->visible);
     EXPECT_NEAR(last->y1 + last->offset_y, area->y1 + 0.008f, 1e-4f);
     EXPECT_FALSE(list.list_item(0)->visible);
+    // The thumb's whole travel (1 - 0.272 = 0.728) moves the 40 items by 38 rows less that.
+    gui_rect* thumb = list.find_rect_by_kind(rect_kind::vertical_thumb);
+    EXPECT_NEAR(thumb->range, 0.728f, 1e-5f);
+    thumb->offset_y = 0;
+    list.layout();
+    EXPECT_NEAR(list.list_item(0)->offset_y, 2.312f, 1e-4f);
+    // Four items fit: the thumb moves nothing.
+    gui_window few;
+    few.create(-0.5f, -0.5f, 0.5f, 0.5f, window_kind::list_box);
+    for (int i = 0; i < 4; ++i) few.list_add_item("x");
+    few.find_rect_by_kind(rect_kind::vertical_thumb)->offset_y = 0;
+    few.layout();
+    EXPECT_EQ(few.list_item(3)->offset_y, 0.0f);
 }
 
 TEST_F(gui_window_test, sorting_and_removing_items) {

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "platform/recording_device.h"
-#include "soft_raster.h"
 #include "ui/overlay2d.h"
 
 struct overlay_setup {
@@ -35,13 +34,5 @@ struct overlay_setup {
     ~overlay_setup() {
         overlay.reset();
         device.reset();
-    }
-
-    // The recorded draws rasterised over black.
-    soft_raster raster(std::uint32_t clear = 0xFF000000u) const {
-        soft_raster r(static_cast<int>(device->viewport().width),
-                      static_cast<int>(device->viewport().height), clear);
-        r.draw_all(*device);
-        return r;
     }
 };

@@ -1,9 +1,11 @@
-// The GUI drawn through the overlay on a recording device: the render states of the GUI pass
-// and their restoration, and what reaches the pixels of the main menu and the quit question.
+// The GUI drawn through the overlay: the render states of the GUI pass and their restoration
+// on a recording device, and what reaches the pixels of the main menu and the quit question
+// on the OpenGL device.
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "gl_overlay.h"
 #include "overlay_fixture.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
@@ -76,32 +78,51 @@ TEST_F(gui_on_device, the_pass_draws_flat_and_restores_the_scene_states) {
     EXPECT_EQ(d.render_state(RS_FILLMODE), static_cast<std::uint32_t>(FILL_WIREFRAME));
 }
 
-TEST_F(gui_on_device, main_menu_and_quit_question_reach_the_pixels) {
-    app.set_default_states(true);
-    root->render();
-    const soft_raster menu = setup.raster();
-    // The whole screen is the menu's picture: hardly a pixel stays at the clear colour.
-    EXPECT_LT(menu.count(0xFF000000u, 0, 0, 640, 480), 640 * 480 / 20);
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    ASSERT_TRUE(menu.ink_box(&x0, &y0, &x1, &y1));
-    EXPECT_EQ(x0, 0);
-    EXPECT_EQ(y0, 0);
-    // The Exit button: its fill under the picture, white text in the middle.
-    const std::uint32_t exit_centre = menu.pixel(608, 440);
-    EXPECT_NE(exit_centre, menu.pixel(608, 300));
+// The same GUI drawn by the OpenGL device, read back.
+TEST(gui_on_gl, main_menu_and_quit_question_reach_the_pixels) {
+    gl_overlay g;
+    if (!g.start(640, 480)) GTEST_SKIP() << "no OpenGL";
+    register_embedded_resources();
+    d3d_app app;
+    app_state state;
+    g_app = &app;
+    g_state = &state;
+    copy_text(app.title, "Ventrask");
+    app.use_tips = 0;
+    app.color_scheme = 1;
+    gui_opacity = 255;
+    ui_hooks() = gui_hooks{};
+    ui_hooks().viewport_size = vga;
+    overlay_painter painter(g.overlay.get());
+    set_painter(&painter);
+    {
+        gui root;
+        g_gui = &root;
+        root.init();
+        root.render();
+        const image menu = g.read_back();
+        // The whole screen is the menu's picture: hardly a pixel stays at the clear colour.
+        EXPECT_LT(count_colour(menu, 0xFF000000u, 0, 0, 640, 480), 640 * 480 / 20);
+        // The Exit button: its fill under the picture, white text in the middle.
+        EXPECT_NE(menu.pixel(608, 440), menu.pixel(608, 300));
 
-    root->on_key(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
-    ASSERT_NE(root->find_dialog(quit_dialog), nullptr);
-    setup.device->clear_records();
-    root->render();
-    const soft_raster quit = setup.raster();
-    // The question's body (scheme 1: (20, 91, 155) at 205) covers the middle of the screen.
-    const std::uint32_t body = quit.pixel(320, 180);
-    EXPECT_NE(body, menu.pixel(320, 180));
-    const int r = static_cast<int>((body >> 16) & 255), b = static_cast<int>(body & 255);
-    EXPECT_GT(b, r);
-    // Outside the question the menu is as it was.
-    EXPECT_EQ(quit.pixel(20, 20), menu.pixel(20, 20));
+        root.on_key(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
+        ASSERT_NE(root.find_dialog(quit_dialog), nullptr);
+        root.render();
+        const image quit = g.read_back();
+        // The question's body (scheme 1: (20, 91, 155) at 205) covers the middle of the screen.
+        const std::uint32_t body = quit.pixel(320, 180);
+        EXPECT_NE(body, menu.pixel(320, 180));
+        EXPECT_GT(body & 255, (body >> 16) & 255);
+        // Outside the question the menu is as it was.
+        EXPECT_EQ(quit.pixel(20, 20), menu.pixel(20, 20));
+    }
+    flush_closed_windows();
+    set_painter(nullptr);
+    ui_hooks() = gui_hooks{};
+    g_gui = nullptr;
+    g_state = nullptr;
+    g_app = nullptr;
 }
 
 }  // namespace

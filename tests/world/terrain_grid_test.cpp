@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
@@ -58,31 +60,66 @@ TEST_F(TerrainGridTest, TileStepsDoubleWithDistanceAndNeverExceedTheTile) {
     for (int i = 0; i < t.vertex_count; ++i) ASSERT_EQ(t.vertices[i].y, state_->fill_height);
 }
 
-TEST_F(TerrainGridTest, EdgesAreStitchedToTwiceTheStepOnly) {
-    terrain_tile t;
-    t.init_tile(32, 30.0f, 1, ground_.get());
-    t.build_tile(4);  // 8 quads
-    for (int k = 0; k <= 8; ++k)
-        for (int l = 0; l <= 8; ++l) t.vertices[k * 9 + l].y = static_cast<float>(k * k + 10 * l);
-    t.stitch_tile(0);  // west: odd rows take the mean of their neighbours
-    EXPECT_FLOAT_EQ(t.vertex_height(1, 0), (0.0f + 4.0f) / 2);
-    EXPECT_FLOAT_EQ(t.vertex_height(3, 0), (4.0f + 16.0f) / 2);
-    EXPECT_FLOAT_EQ(t.vertex_height(2, 0), 4.0f);
-    t.stitch_tile(4);  // north: straight between the corners
-    EXPECT_FLOAT_EQ(t.vertex_height(8, 2), 64.0f + 80.0f * 2 / 8);
-
-    // In the grid: neighbours at step 1 and 2 stitch, 1 and 4 do not.
-    place_camera(0.0f, 0.0f, 0.0f);
+// Where a near tile meets one of twice its step, its side lies on the coarser tile's side, so
+// no crack opens between them; the near grid's border sides lie straight between their
+// corners, to meet the far tiles.
+TEST_F(TerrainGridTest, TileSidesMeetTheirNeighboursWithoutCracks) {
+    const int size = 2048;
+    ground_->columns = size;
+    ground_->rows = size;
+    ground_->elevations.assign(static_cast<std::size_t>(size) * size, 0);
+    ground_->class_map.assign(static_cast<std::size_t>(size) * size, 0);
+    // Curved both ways, so a stitched vertex differs from the sample under it.
+    for (int r = 0; r < size; ++r)
+        for (int c = 0; c < size; ++c)
+            ground_->elevations[r * size + c] = static_cast<std::int16_t>((3 * c * c + 7 * r * r) % 200);
+    state_->origin_offset = vec3{1024 * 30.0f, 0.0f, 1024 * 30.0f};
+    place_camera(0.0f, 10.0f, 0.0f);
+    ground_->reset_grid_origin();
     ground_->update_lod();
-    bool saw_double = false;
+
+    const auto tile = [&](int i, int j) -> const terrain_tile& { return ground_->near_tiles[i * 16 + j]; };
+    // The heights along a side, as the stitch edges number them: 0 west, 1 east, 2 north, 3 south.
+    const auto side = [](const terrain_tile& t, int edge) {
+        std::vector<float> h;
+        const int fixed = (edge == 1 || edge == 2) ? t.quads : 0;
+        for (int i = 0; i <= t.quads; ++i) h.push_back(edge < 2 ? t.vertex_height(i, fixed) : t.vertex_height(fixed, i));
+        return h;
+    };
+    const struct {
+        int di, dj, edge, facing;
+    } neighbours[] = {{0, -1, 0, 1}, {0, 1, 1, 0}, {1, 0, 2, 3}, {-1, 0, 3, 2}};
+    int stitched[4] = {};
     for (int i = 0; i < 16; ++i) {
-        for (int j = 0; j + 1 < 16; ++j) {
-            const terrain_tile& a = ground_->near_tiles[i * 16 + j];
-            const terrain_tile& b = ground_->near_tiles[i * 16 + j + 1];
-            if (b.step == 2 * a.step) saw_double = true;
+        for (int j = 0; j < 16; ++j) {
+            for (const auto& n : neighbours) {
+                const int ni = i + n.di, nj = j + n.dj;
+                if (ni < 0 || nj < 0 || ni > 15 || nj > 15 || tile(ni, nj).step != 2 * tile(i, j).step) continue;
+                // Even vertices are shared; odd ones lie halfway between the coarse tile's.
+                const std::vector<float> fine = side(tile(i, j), n.edge);
+                const std::vector<float> coarse = side(tile(ni, nj), n.facing);
+                for (std::size_t l = 0; l < fine.size(); ++l) {
+                    const float a = coarse[l / 2];
+                    ASSERT_FLOAT_EQ(fine[l], l % 2 == 0 ? a : (a + coarse[l / 2 + 1]) * 0.5f)
+                        << i << "," << j << " edge " << n.edge << " vertex " << l;
+                }
+                ++stitched[n.edge];
+            }
         }
     }
-    EXPECT_TRUE(saw_double);
+    for (int edge = 0; edge < 4; ++edge) EXPECT_GT(stitched[edge], 0) << edge;
+
+    for (int k = 0; k < 16; ++k) {
+        const std::pair<const terrain_tile*, int> border[] = {
+            {&tile(k, 0), 0}, {&tile(k, 15), 1}, {&tile(15, k), 2}, {&tile(0, k), 3}};
+        for (const auto& [t, edge] : border) {
+            ASSERT_LT(t->step, 32);
+            const std::vector<float> h = side(*t, edge);
+            const int n = t->quads;
+            for (int l = 1; l < n; ++l)
+                EXPECT_NEAR(h[l], h[0] + (h[n] - h[0]) * static_cast<float>(l) / n, 1e-3f) << k << " edge " << edge;
+        }
+    }
 }
 
 TEST_F(TerrainGridTest, TilesFillFromTheGridAndSplitByTheWater) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -11,6 +15,7 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "platform/files.h"
+#include "platform/program_rand.h"
 #include "platform/text.h"
 #include "tests/support/temp_folder.h"
 #include "tests/world/scenery_maker.h"
@@ -120,6 +125,8 @@ TEST_F(TerrainLoadTest, CorruptHeadersAndShortSamplesFailCleanly) {
         {"ZeroCell", [](test_scenery* s) { s->north = s->south; }, "Bad elevation bounds"},
         {"TinyCell", [](test_scenery* s) { s->north = s->south + 1e-7f; }, "Bad elevation bounds"},
         {"SouthOfSouth", [](test_scenery* s) { s->north = s->south - 0.1f; }, "Bad elevation bounds"},
+        {"NoWidth", [](test_scenery* s) { s->east = s->west; }, "Bad elevation bounds"},
+        {"PastThePole", [](test_scenery* s) { s->south = 94.99f; s->north = 95.01f; }, "Bad elevation bounds"},
         {"Float", [](test_scenery* s) { s->type = "float32"; }, "is not int16"},
     };
     for (const bad_case& c : cases) {
@@ -174,9 +181,17 @@ TEST_F(TerrainLoadTest, CorruptHeadersAndShortSamplesFailCleanly) {
     EXPECT_FALSE(load("NoHdr"));
     EXPECT_TRUE(log_has("No elevation header"));
 
-    // After all that a good scenery still loads.
+    // After all that a good scenery still loads; an elevation scale of 0 (the topographic
+    // map divides by it) is taken as 1 m.
     write_scenery(tmp_, "Good", s);
+    std::string unscaled = scenery_header(s);
+    unscaled.replace(unscaled.find("scale = 1.0"), 11, "scale = 0");
+    tmp_.write("scenery/Good/Good.hdr", unscaled);
+    app_->clear_log();
     EXPECT_TRUE(load("Good"));
+    EXPECT_FLOAT_EQ(ground_->elevation_scale, 1.0f);
+    EXPECT_TRUE(log_has("scenery\\Good\\Good.hdr: elevation scale 0 out of range, using 1"))
+        << app_->log_text();
 }
 
 TEST_F(TerrainLoadTest, ExtraEntriesOfTheDescriptionAreReadAndDropped) {
@@ -197,12 +212,20 @@ TEST_F(TerrainLoadTest, ExtraEntriesOfTheDescriptionAreReadAndDropped) {
     EXPECT_STREQ(ground_->scatter_texture_names[0], "fixed_tree.dds");
     EXPECT_EQ(ground_->scatter_masks[1], 0x1u);
     EXPECT_STREQ(ground_->scatter_texture_names[1], "bush.dds");
-    EXPECT_TRUE(log_has("18 land classes, only 16 used"));
+    EXPECT_TRUE(log_has("common\\scenery.txt: 18 land classes, 16 used"));
 
-    tmp_.write("common/scenery.txt", "0 512\n0\n");
+    // Sizes and counts are bounded to what the textures and scatter arrays can take.
+    tmp_.write("common/scenery.txt", "0 -7\n1\n1e30 -2 50 1e12 3 a_texture_name_of_forty_characters_x.dds\n");
     ASSERT_TRUE(ground_->read_scenery_file());
     EXPECT_EQ(ground_->land_class_count, 0);
-    EXPECT_EQ(ground_->land_texture_size, 512);
+    EXPECT_EQ(ground_->land_texture_size, 1);
+    EXPECT_FLOAT_EQ(ground_->scatter_arrays[0].item_width, 100000.0f);
+    EXPECT_FLOAT_EQ(ground_->scatter_arrays[0].item_height, 0.0f);
+    EXPECT_FLOAT_EQ(ground_->scatter_arrays[0].item_count, 65536.0f);
+    EXPECT_TRUE(log_has("common\\scenery.txt: land texture size -7, using 1"));
+    EXPECT_TRUE(log_has("common\\scenery.txt: item count 1e+12 out of range, using 65536"));
+    EXPECT_STREQ(ground_->scatter_texture_names[0], "a_texture_name_of_forty_characters_x.dd");
+    EXPECT_TRUE(log_has("longer than 39 characters, cut"));
 }
 
 TEST_F(TerrainLoadTest, SlopeThresholdsUseTheLoadedSceneryCellSize) {
@@ -256,29 +279,137 @@ TEST_F(TerrainLoadTest, ClassMapIsBuiltByHeightWrittenOnceAndReadBack) {
               std::filesystem::file_time_type{});
 }
 
-TEST_F(TerrainLoadTest, AClassPictureLargerThanTheMapFillsOnlyTheMap) {
+// A derived picture is input: one cut short, of another size, of another format or holding
+// a class this program never writes is rebuilt and written again, with one line naming it.
+TEST_F(TerrainLoadTest, ALyingOrCutClassPictureIsRebuilt) {
+    tmp_.write("common/scenery.txt", k_three_classes);
     test_scenery s;
-    write_scenery(tmp_, "Big", s);
-    std::vector<std::uint8_t> large(80 * 70, 3);
-    ASSERT_TRUE(write_class_bitmap("scenery\\Big\\txt.bmp", large.data(), 70, 80));
-    ASSERT_TRUE(load("Big"));
-    EXPECT_EQ(ground_->class_map.size(), 64u * 64u);
-    EXPECT_EQ(ground_->class_map[63 * 64 + 63], 3);
+    write_scenery(tmp_, "Good", s);
+    ASSERT_TRUE(load("Good"));
+    const std::vector<std::uint8_t> built = ground_->class_map;
+    const std::string good = tmp_.read("scenery/Good/txt.bmp");
+
+    std::vector<std::uint8_t> other(80 * 70, 1);
+    ASSERT_TRUE(write_class_bitmap("other.bmp", other.data(), 70, 80));
+    std::string deep = good;
+    deep[28] = 24;  // bit count
+    std::string foreign = good;
+    foreign[1078 + 1 + 30 * 64 + 5] = static_cast<char>(200);
+    const struct {
+        const char* name;
+        std::string file;
+        const char* fault;
+    } cases[] = {
+        {"Cut", good.substr(0, 1078 + 20 * 64), "cut short"},
+        {"Other", tmp_.read("other.bmp"), "70 x 80 pixels for a 64 x 64 grid"},
+        {"Deep", deep, "not an uncompressed 8-bit bitmap"},
+        {"Foreign", foreign, "land class 200 at row 30, column 5"},
+        {"Junk", "BMjunk", "not an uncompressed 8-bit bitmap"},
+    };
+    for (const auto& c : cases) {
+        write_scenery(tmp_, c.name, s);
+        const std::string picture = std::string("scenery/") + c.name + "/txt.bmp";
+        tmp_.write(picture, c.file);
+        app_->clear_log();
+        ASSERT_TRUE(load(c.name));
+        EXPECT_EQ(ground_->class_map, built) << c.name;
+        EXPECT_TRUE(log_has(format_string("Rebuilding scenery\\%s\\txt.bmp: %s", c.name, c.fault).c_str()))
+            << app_->log_text();
+        EXPECT_EQ(tmp_.read(picture), good) << c.name;
+    }
+}
+
+// A picture that cannot be written whole (here: a file size limit, as on a full disk) leaves
+// no half picture for the next load; the map built stays in memory.
+TEST_F(TerrainLoadTest, ADerivedPictureThatCannotBeWrittenLeavesNoHalfFile) {
+    tmp_.write("common/scenery.txt", k_three_classes);
+    test_scenery s;
+    write_scenery(tmp_, "Full", s);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 2000;  // the picture needs 5,175 bytes
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool loaded = load("Full");
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(tmp_.exists("scenery/Full/txt.bmp"));
+    EXPECT_FALSE(tmp_.exists("scenery/Full/txt.bmp.tmp"));
+    EXPECT_TRUE(log_has("Could not write scenery\\Full\\txt.bmp"));
+    EXPECT_EQ(ground_->class_map[30 * 64 + 30], 2);
+}
+
+// Neighbouring samples 64,768 m apart (fill at a 32,001 m cell size beside the highest
+// sample): the squared differences pass 2^32 and still rank the cell as steep.
+TEST_F(TerrainLoadTest, SlopesBetweenTheInt16ExtremesAreSteep) {
+    tmp_.write("common/scenery.txt",
+               "2 1024\n-40000 40000 0 0.5 1 flat.dds\n-40000 40000 1.5 3 1 cliff.dds\n0\n");
+    test_scenery s;
+    s.rows = 2;
+    s.columns = 8;
+    s.north = 2 * 32001.0f / 111120.0f;
+    s.sample = [](int, int) { return 32767; };
+    write_scenery(tmp_, "Cliff", s);
+    ASSERT_TRUE(load("Cliff"));
+    // The edge columns are fill (minus the cell size); the rest of row 0 is the highest sample.
+    ASSERT_LE(ground_->elevation(0, 0), -32000);
+    ASSERT_GE(ground_->elevation(0, 1), 32766);
+    EXPECT_EQ(ground_->class_map[0], 1);  // gradient 64,768 / 32,001 = 2.02 per metre
+    EXPECT_EQ(ground_->class_map[6], 1);
+    EXPECT_EQ(ground_->class_map[3], 0);
+}
+
+// Land classes left to chance draw from one table of 1,024 values of the program's rand,
+// taken in order by every class test of every cell, row by row, the first test using the
+// second value; computed here from the generator's own formula.
+TEST_F(TerrainLoadTest, ChanceClassesTakeTheRandomTableInOrder) {
+    tmp_.write("common/scenery.txt",
+               "3 1024\n"
+               "-40000 40000 0 1000 0.3 a.dds\n"
+               "-40000 40000 0 1000 0.5 b.dds\n"
+               "-40000 40000 0 1000 0.7 c.dds\n"
+               "0\n");
+    test_scenery s;
+    s.columns = 40;
+    write_scenery(tmp_, "Chance", s);
+    program_srand(777);
+    ASSERT_TRUE(load("Chance"));
+
+    std::uint32_t state = 777;
+    float table[1024];
+    for (float& v : table) {
+        state = state * 214013u + 2531011u;
+        v = static_cast<float>((state >> 16) & 0x7FFF) / 32767.0f;
+    }
+    const float probability[3] = {0.3f, 0.5f, 0.7f};
+    std::vector<std::uint8_t> expected(64u * 40u, 0);
+    int j = 0;
+    for (int r = 0; r < 63; ++r) {
+        for (int c = 0; c < 39; ++c) {
+            for (int k = 0; k < 3; ++k) {
+                j = (j + 1) % 1024;
+                if (probability[k] >= table[j]) {
+                    expected[r * 40 + c] = static_cast<std::uint8_t>(k);
+                    break;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(ground_->class_map, expected);
 }
 
 TEST_F(TerrainLoadTest, WaterPictureReadsBackWhatWasWritten) {
+    std::string fault;
     for (const int width : {5, 8, 12}) {
         const int height = 3;
         std::vector<std::uint8_t> map(static_cast<std::size_t>(width) * height);
         for (std::size_t i = 0; i < map.size(); ++i) map[i] = static_cast<std::uint8_t>(i * 7 + 1);
         ASSERT_TRUE(write_water_bitmap("w.bmp", map.data(), width, height));
         std::vector<std::uint8_t> back(map.size(), 0);
-        ASSERT_TRUE(read_water_bitmap("w.bmp", back.data(), width, height));
+        ASSERT_TRUE(read_water_bitmap("w.bmp", back.data(), width, height, &fault));
         EXPECT_EQ(back, map) << width;
-        // A taller picture than the map fills only the map.
-        std::vector<std::uint8_t> small(width, 0);
-        ASSERT_TRUE(read_water_bitmap("w.bmp", small.data(), width, 1));
-        EXPECT_EQ(small[width - 1], map[width - 1]);
     }
     // The file's layout: width = the padded row length, row r holds 8 map bytes from the
     // start of map row r (its padding repeats the next row's start; past the end is 0).
@@ -293,10 +424,12 @@ TEST_F(TerrainLoadTest, WaterPictureReadsBackWhatWasWritten) {
     EXPECT_EQ(static_cast<unsigned char>(file[1078 + 16 + 5]), 0);    // past the map
     EXPECT_EQ(static_cast<unsigned char>(file[54 + 4 * 200]), 200);   // grey palette
 
-    EXPECT_FALSE(read_water_bitmap("missing.bmp", nullptr, 1, 1));
-    tmp_.write("junk.bmp", "BMnot really");
     std::vector<std::uint8_t> one(1, 9);
-    EXPECT_FALSE(read_water_bitmap("junk.bmp", one.data(), 1, 1));
+    EXPECT_FALSE(read_water_bitmap("missing.bmp", one.data(), 1, 1, &fault));
+    EXPECT_EQ(fault, "");
+    tmp_.write("junk.bmp", "BMnot really");
+    EXPECT_FALSE(read_water_bitmap("junk.bmp", one.data(), 1, 1, &fault));
+    EXPECT_NE(fault, "");
     EXPECT_EQ(one[0], 9);
 }
 
@@ -321,6 +454,18 @@ TEST_F(TerrainLoadTest, DepthSceneryBuildsItsWaterMapAndReadsItBack) {
     const std::vector<std::uint8_t> built = ground_->water_map;
     ASSERT_TRUE(load("Sea"));
     EXPECT_EQ(ground_->water_map, built);
+    // A picture cut short or of another size is rebuilt and written again.
+    const std::string good = tmp_.read("scenery/Sea/water.bmp");
+    std::vector<std::uint8_t> other(13u * 12u, 200);
+    ASSERT_TRUE(write_water_bitmap("other.bmp", other.data(), 12, 13));
+    for (const std::string& bad : {good.substr(0, good.size() - 20), tmp_.read("other.bmp")}) {
+        tmp_.write("scenery/Sea/water.bmp", bad);
+        app_->clear_log();
+        ASSERT_TRUE(load("Sea"));
+        EXPECT_EQ(ground_->water_map, built);
+        EXPECT_TRUE(log_has("Rebuilding scenery\\Sea\\water.bmp: ")) << app_->log_text();
+        EXPECT_EQ(tmp_.read("scenery/Sea/water.bmp"), good);
+    }
 
     // A line-11 value above 2 also makes a depth scenery; 2.0 does not.
     test_scenery t;

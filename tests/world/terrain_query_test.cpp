@@ -5,15 +5,19 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/scene_services.h"
 #include "world/terrain.h"
+#include "world/terrain_services.h"
 
 namespace {
 
-// A terrain holding a small grid in memory: 10 x 10 samples of 10 m.
+// A terrain holding a small grid in memory: 10 x 10 samples of 10 m, answering the scene
+// services.
 class TerrainQueryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         g_state = state_.get();
+        install_scene_services(&world_);
         state_->fill_height = -10.0f;
         state_->camera_world = &camera_;
         ground_->cell_size = 10.0f;
@@ -27,7 +31,10 @@ protected:
         ground_->west = 0.0f;
         ground_->east = 0.001f;
     }
-    void TearDown() override { g_state = nullptr; }
+    void TearDown() override {
+        install_scene_services(nullptr);
+        g_state = nullptr;
+    }
     void set(int r, int c, int h) { ground_->elevations[r * 10 + c] = static_cast<std::int16_t>(h); }
     void plane(float per_column, float per_row) {
         for (int r = 0; r < 10; ++r)
@@ -43,6 +50,7 @@ protected:
     std::unique_ptr<app_state> state_ = std::make_unique<app_state>();
     std::unique_ptr<terrain> ground_ = std::make_unique<terrain>();
     mat4 camera_ = mat_identity();
+    terrain_services world_{ground_.get()};
 };
 
 }  // namespace
@@ -91,15 +99,15 @@ TEST_F(TerrainQueryTest, MasksAndMarksDecideTheMaskedHeight) {
     ground_->class_map[3 * 10 + 4] = 5;
     ground_->class_map[3 * 10 + 5] = 17;  // beyond the 16 classes: never passes
     float h = 0.0f;
-    ground_->class_ground_height(45.0f, 35.0f, 1u << 5, &h);
+    ground_height_masked(45.0f, 35.0f, 1u << 5, &h);
     EXPECT_NEAR(h, 9.0f, 1e-4f);
-    ground_->class_ground_height(45.0f, 35.0f, 1u << 4, &h);
-    EXPECT_EQ(h, terrain::k_no_ground);
-    ground_->class_ground_height(55.0f, 35.0f, 0xFFFFFFFFu, &h);
-    EXPECT_EQ(h, terrain::k_no_ground);
-    ground_->mark_cell(45.0f, 35.0f, 1);
-    ground_->class_ground_height(45.0f, 35.0f, 1u << 5, &h);
-    EXPECT_EQ(h, terrain::k_no_ground);
+    ground_height_masked(45.0f, 35.0f, 1u << 4, &h);  // another class
+    EXPECT_EQ(h, k_no_masked_ground);
+    ground_height_masked(55.0f, 35.0f, 0xFFFFFFFFu, &h);
+    EXPECT_EQ(h, k_no_masked_ground);
+    ground_->mark_cell(45.0f, 35.0f, 1);  // a missile system's site
+    ground_height_masked(45.0f, 35.0f, 1u << 5, &h);
+    EXPECT_EQ(h, k_no_masked_ground);
     EXPECT_EQ(ground_->mark_map[3 * 10 + 4], 1);
     ground_->mark_cell(0.0f, 35.0f, 1);  // on the border: not marked
     EXPECT_EQ(ground_->mark_map[3 * 10 + 0], 0);
@@ -121,14 +129,52 @@ TEST_F(TerrainQueryTest, NormalFollowsTheSlopeAndIsUpOutside) {
     EXPECT_EQ(n[1], 1.0f);
 }
 
+TEST_F(TerrainQueryTest, TheSlopeTurnsTheWindUpAndFadesWithHeight) {
+    state_->wind[0] = 5.0f;  // blowing east
+    state_->wind[1] = 0.0f;
+    auto updraft = [&](float x, float altitude) {
+        float w = 0.0f;
+        state_->slope_updraft(x, altitude, 45.0f, &w);
+        return w;
+    };
+    EXPECT_EQ(updraft(32.0f, 100.0f), 0.0f);  // flat ground
+    // A ridge rising 4 m in 10 m to its crest at column 5: normal (-0.4, 1, 0) / |.|, so the
+    // wind climbing its western flank rises at 5 x 0.4 / sqrt(1.16) m/s.
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 10; ++c) set(r, c, 4 * (c <= 5 ? c : 10 - c));
+    const float slope_value = 2.0f / std::sqrt(1.16f);
+    const float ground = 12.8f;  // 3.2 samples up the flank
+    EXPECT_NEAR(updraft(32.0f, ground), slope_value, 1e-4f);
+    EXPECT_NEAR(updraft(32.0f, 2.0f * ground), slope_value / 2.0f, 1e-4f);
+    EXPECT_NEAR(updraft(68.0f, ground), -slope_value, 1e-4f);  // sinking down the lee
+    // The fading counts absolute heights: with the origin 5 m up, scene heights are 5 less.
+    state_->origin_offset.y = 5.0f;
+    EXPECT_NEAR(updraft(32.0f, 2.0f * ground - 5.0f), slope_value / 2.0f, 1e-4f);
+    state_->origin_offset.y = 0.0f;
+    // The wind vector; under the ground the updraft keeps its full strength.
+    state_->wind[1] = -3.0f;
+    const vec3 high = state_->wind_at(32.0f, 4.0f * ground, 45.0f);
+    EXPECT_FLOAT_EQ(high.x, 5.0f);
+    EXPECT_FLOAT_EQ(high.z, -3.0f);
+    EXPECT_NEAR(high.y, slope_value / 4.0f, 1e-4f);
+    EXPECT_NEAR(state_->wind_at(32.0f, ground - 20.0f, 45.0f).y, slope_value, 1e-4f);
+    // Ground no higher than 10 m: no fading at any height.
+    plane(1.0f, 0.0f);
+    EXPECT_NEAR(updraft(32.0f, 500.0f), 0.5f / std::sqrt(1.01f), 1e-4f);
+}
+
 TEST_F(TerrainQueryTest, WindowsAroundTheCamera) {
     state_->water_level = 0.0f;
     ground_->elevations.assign(100, 5);
     ground_->class_map.assign(100, 1);
     place_camera(45.0f, 45.0f);  // sample (4, 4), window 2 samples for a 10 m radius
     EXPECT_FALSE(ground_->water_near_camera(10.0f));
-    EXPECT_TRUE(ground_->class_near_camera(1u << 1, 10.0f));
-    EXPECT_FALSE(ground_->class_near_camera(1u << 3, 10.0f));
+    EXPECT_TRUE(ground_class_near_view(1u << 1, 10.0f));
+    EXPECT_FALSE(ground_class_near_view(1u << 3, 10.0f));
+    // A class two samples east: the window reaches radius / cell + 1 samples out.
+    ground_->class_map[4 * 10 + 6] = 3;
+    EXPECT_TRUE(ground_class_near_view(1u << 3, 10.0f));
+    EXPECT_FALSE(ground_class_near_view(1u << 3, 9.99f));
     set(6, 6, -1);
     EXPECT_TRUE(ground_->water_near_camera(10.0f));
     set(6, 6, 0);  // at the level is not below it
@@ -136,10 +182,10 @@ TEST_F(TerrainQueryTest, WindowsAroundTheCamera) {
     // Near the edge: water assumed, classes not.
     place_camera(15.0f, 45.0f);
     EXPECT_TRUE(ground_->water_near_camera(10.0f));
-    EXPECT_FALSE(ground_->class_near_camera(1u << 1, 10.0f));
+    EXPECT_FALSE(ground_class_near_view(1u << 1, 10.0f));
     ground_->class_map.clear();
     place_camera(45.0f, 45.0f);
-    EXPECT_FALSE(ground_->class_near_camera(1u << 1, 10.0f));
+    EXPECT_FALSE(ground_class_near_view(1u << 1, 10.0f));
     ground_->elevations.clear();
     EXPECT_TRUE(ground_->water_near_camera(10.0f));
 }

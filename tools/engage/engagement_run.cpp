@@ -36,7 +36,7 @@ engagement_run::engagement_run(const engagement_setup& setup) : setup_(setup) {
     g_app->use_verbose = 1;
     g_app->use_siren = 1;
     g_state->scenario_mode = 1;
-    g_state->dt = setup.dt;
+    g_state->dt = static_cast<float>(setup.dt);
     g_state->now = 0;
     world.coast_x = setup.coast_x;
     world.depth = setup.sea_depth;
@@ -88,14 +88,15 @@ bool engagement_run::place() {
 void engagement_run::take_event() {
     if (!g_state->take_message()) return;
     char line[160];
-    std::snprintf(line, sizeof line, "%8.2f %s", static_cast<double>(time), g_state->history_line(0));
+    std::snprintf(line, sizeof line, "%8.2f %s", time, g_state->history_line(0));
     events.emplace_back(line);
 }
 
 void engagement_run::step() {
     time += setup_.dt;
-    g_state->dt = setup_.dt;
-    g_state->now = static_cast<std::uint32_t>(std::lround(static_cast<double>(time) * 1000.0));
+    g_state->dt = static_cast<float>(setup_.dt);
+    // The clock in ms wraps as the program's tick count does.
+    g_state->now = static_cast<std::uint32_t>(std::llround(time * 1000.0));
     world.objects_root()->update();
     take_event();
     world.transps_root()->update();

@@ -36,8 +36,8 @@ struct engagement_setup {
     std::string data_folder;       // the run folder with the definition files and models
     std::vector<system_site> systems;
     std::vector<launcher_site> launchers;
-    float dt = 0.05f;              // s per tick
-    float max_time = 900.0f;       // s: the run stops here at the latest
+    double dt = 0.05;              // s per tick
+    double max_time = 900.0;       // s: the run stops here at the latest
     float coast_x = 1.0e9f;        // m: sea east of this line (none by default)
     float sea_depth = 50.0f;       // m of water over the sea bed
 };
@@ -69,7 +69,9 @@ public:
     };
     coast_services world;  // before the tables: its roots outlive the systems' missiles
     weapon_tables tables;
-    float time = 0.0f;  // s simulated
+    // s simulated; a double, so that a tick of 0.05 s still counts after days of simulated
+    // time (a float stops advancing near 10^6 s).
+    double time = 0.0;
     std::vector<std::string> events;  // "<time> <line>", in order
 
 private:

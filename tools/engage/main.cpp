@@ -17,6 +17,7 @@ namespace {
 constexpr float k_degrees = 57.29578f;  // degrees per radian
 
 float number(const char* text) { return std::strtof(text, nullptr); }
+double seconds(const char* text) { return std::strtod(text, nullptr); }
 
 void usage() {
     std::fprintf(stderr,
@@ -55,9 +56,9 @@ int main(int argc, char** argv) {
             if (i + 1 < argc && argv[i + 1][0] != '-') l.spread = number(argv[++i]);
             setup.launchers.push_back(l);
         } else if (a == "--dt" && left >= 1) {
-            setup.dt = number(argv[++i]);
+            setup.dt = seconds(argv[++i]);
         } else if (a == "--time" && left >= 1) {
-            setup.max_time = number(argv[++i]);
+            setup.max_time = seconds(argv[++i]);
         } else if (a == "--coast" && left >= 1) {
             setup.coast_x = number(argv[++i]);
         } else {
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!(setup.dt > 0.0f) || !(setup.max_time > 0.0f)) {
+    if (!(setup.dt > 0.0) || !(setup.max_time > 0.0)) {
         std::fprintf(stderr, "the time step and the run time must be positive\n");
         return 2;
     }

@@ -12,10 +12,15 @@ cd "$work"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
-# Runs the program under a virtual display of 1024 x 768, waits for its window, lets it run
-# for the given seconds and asks it to end with SIGTERM; returns the program's exit status
-# (90 no window, 92 it ended by itself, 93 it did not end after SIGTERM). Words after the
-# seconds go before ./ventrask (an environment such as ALSOFT_DRIVERS=...).
+# Runs the program under a virtual display of 1024 x 768, waits for its main window, lets it
+# run for the given seconds and asks it to end with SIGTERM; returns the program's exit
+# status (90 no window, 92 it ended by itself, 93 it did not end within close_wait_seconds,
+# 30 unless set, after SIGTERM). Words after the seconds go before ./ventrask (an environment
+# such as ALSOFT_DRIVERS=...).
 start_and_close() {
   xvfb-run -a -s "-screen 0 1024x768x24" bash "$lib_dir/start_and_close.sh" "$@"
+}
+# The same, ending the program by destroying its main window from outside.
+start_and_destroy_window() {
+  END_BY=windowclose start_and_close "$@"
 }

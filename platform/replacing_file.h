@@ -1,0 +1,43 @@
+// A file the user keeps (settings, designs, situations, exports), written whole or not at all.
+// The bytes go to a new temporary file beside the target; only after every write, the flush
+// to the disk and the close have succeeded is it renamed over the target, which is atomic
+// within one file system. Any failure removes the temporary file and leaves the old target as
+// it was, so a full disk or a file-size limit never costs the user the file they had.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+class replacing_file {
+public:
+    replacing_file() = default;
+    // An open write that was not committed is abandoned.
+    ~replacing_file();
+    replacing_file(const replacing_file&) = delete;
+    replacing_file& operator=(const replacing_file&) = delete;
+
+    // Starts a write of the file (a program name). False when the temporary file cannot be
+    // made (a missing folder is not created, a folder cannot be replaced).
+    bool open(const char* name);
+    // Appends bytes; false once any write has failed (later writes do nothing).
+    bool write(const void* data, std::size_t size);
+    bool write(const std::string& text) { return write(text.data(), text.size()); }
+    // Flushes, syncs and closes the temporary file, then renames it over the target. False,
+    // with the temporary file removed and the target untouched, when any step failed.
+    bool commit();
+    // Drops the write: the temporary file goes, the target stays.
+    void abandon();
+
+    // The system's reason for the first failure ("No space left on device"), empty when none.
+    const std::string& error() const { return error_; }
+
+private:
+    void fail(int error_number);
+
+    std::FILE* file_ = nullptr;
+    std::string target_;  // host paths
+    std::string temp_;
+    std::string error_;
+    bool failed_ = false;
+};
