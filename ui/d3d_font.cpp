@@ -37,9 +37,11 @@ struct glyph_cell {
     int x, y, cx, cy;
 };
 
-// The first 224 cells in rows of the given side; false when a row runs past the bottom.
+// All 224 cells in rows of the given side; false when a row runs past the bottom (the cells
+// are placed all the same: those below the texture then draw nothing).
 bool place_cells(const font_raster& raster, int side, glyph_cell* cells) {
     int x = 0, y = 0;
+    bool fits = true;
     for (int i = 0; i < d3d_font::k_glyph_count; ++i) {
         int cx = 0, cy = 0;
         raster.measure(static_cast<std::uint8_t>(i + d3d_font::k_first_char), &cx, &cy);
@@ -48,10 +50,10 @@ bool place_cells(const font_raster& raster, int side, glyph_cell* cells) {
             x = 0;
         }
         cells[i] = {x, y, cx, cy};
-        if (y + cy > side) return false;
+        if (y + cy > side) fits = false;
         x += cx + 1;
     }
-    return true;
+    return fits;
 }
 
 // The largest texture side the device takes (4096 when it does not say).
@@ -309,6 +311,23 @@ float get_f32(const std::uint8_t* p) {
     return f;
 }
 
+// Whether the point size, scale and glyph cells of a cache file can be drawn with: cells lie
+// inside the texture (0..1, left of right and above bottom), the size is one a font is made
+// at, the scale is positive. Anything else would make glyphs of any size or overflow the
+// text measures.
+bool cache_values_usable(const std::uint8_t* p) {
+    constexpr std::uint32_t k_max_points = 1000;
+    const float scale = get_f32(p + 96);
+    if (get_u32(p + 80) > k_max_points || !(scale > 0.0f && scale <= 100.0f)) return false;
+    for (int i = 0; i < d3d_font::k_glyph_count; ++i) {
+        const std::uint8_t* g = p + 100 + 16 * i;
+        const float left = get_f32(g), top = get_f32(g + 4), right = get_f32(g + 8), bottom = get_f32(g + 12);
+        if (!(left >= 0.0f && left <= right && right <= 1.0f)) return false;
+        if (!(top >= 0.0f && top <= bottom && bottom <= 1.0f)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void d3d_font::save_cache(const char* name) const {
@@ -357,6 +376,10 @@ bool d3d_font::load_cache(const char* name) {
     const int height = static_cast<int>(get_u32(p + 92));
     // The glyph table is only good for the texture it was made with.
     if (width != levels.width() || height != levels.height()) return false;
+    if (!cache_values_usable(p)) {
+        log_line("Font cache %s refused: a size or glyph cell out of range", path);
+        return false;
+    }
 
     texture_ptr texture;
     if (!CHECK_HR(device_->create_texture(width, height, 1, 0, FMT_A4R4G4B4, POOL_MANAGED,

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/d3d_app.h"
 #include "overlay_fixture.h"
 #include "platform/files.h"
 #include "platform/image_ops.h"
@@ -85,6 +86,31 @@ TEST(TextureFont, TheTextureGrowsUntilEveryGlyphFitsAtLargeBackBuffers) {
     EXPECT_EQ(large.texture_width(), large.texture_height());
     // The characters 128..255 drawn last still have texels.
     EXPECT_LT(large.glyph(255).bottom, 1.0f);
+}
+
+TEST(TextureFont, AFontLargerThanTheLargestTextureKeepsEveryCellInOrder) {
+    // 60 points at scale 2 (160-pixel cells) cannot fit the device's largest texture of 1024
+    // texels: the characters past its bottom keep cells below it, in order (they draw no
+    // texels), never cells of whatever was in memory.
+    present_params p;
+    p.back_buffer_width = 640;
+    p.back_buffer_height = 480;
+    device_caps caps = recording_device::default_caps();
+    caps.max_texture_width = caps.max_texture_height = 1024;
+    recording_device device(p, caps);
+    d3d_font f("NULL", 60, 0);
+    f.set_device(&device);
+    ASSERT_TRUE(f.create_texture(2.0f));
+    EXPECT_EQ(f.texture_width(), 1024);
+    float last_top = 0.0f;
+    for (int c = 32; c < 256; ++c) {
+        const glyph_rect& g = f.glyph(static_cast<std::uint8_t>(c));
+        EXPECT_GE(g.top, last_top) << c;
+        EXPECT_LE(g.left, g.right) << c;
+        EXPECT_LT(g.top, g.bottom) << c;
+        last_top = g.top;
+    }
+    EXPECT_GT(f.glyph(255).top, 1.0f);
 }
 
 TEST(TextureFont, TextKeepsItsGuiUnitSizePerTexelAtAnyBackBuffer) {
@@ -236,10 +262,23 @@ TEST(TextureFont, CacheFilesRoundTripAndBadFilesAreRefused) {
     ASSERT_TRUE(fs_write("graphics\\medium.ddx", ddx.data(), 100));
     EXPECT_FALSE(other.load_cache("medium"));
     // A table made for another texture size is refused.
+    const std::vector<std::uint8_t> good = ddx;
     ddx[88] = 0x00;
     ddx[89] = 0x08;  // 2048
     ASSERT_TRUE(fs_write("graphics\\medium.ddx", ddx.data(), ddx.size()));
     EXPECT_FALSE(other.load_cache("medium"));
+    // A glyph cell far outside the texture (its measures overflow an int) or a point size no
+    // font is drawn at is refused with a line naming the file.
+    d3d_app app;
+    g_app = &app;
+    for (const std::size_t at : {std::size_t{100 + 16 * 33 + 11}, std::size_t{83}}) {
+        ddx = good;
+        ddx[at] = 0x75;  // the right edge of "A" about 4e32, or a point size above 1.9e9
+        ASSERT_TRUE(fs_write("graphics\\medium.ddx", ddx.data(), ddx.size()));
+        EXPECT_FALSE(other.load_cache("medium")) << at;
+    }
+    EXPECT_NE(std::string(app.log_text()).find("Font cache graphics\\medium.ddx refused"), std::string::npos);
+    g_app = nullptr;
     EXPECT_STREQ(other.face_name(), "kept");
     EXPECT_EQ(other.texture(), nullptr);
 }
