@@ -7,7 +7,6 @@ namespace {
 int later(gui_window*, int) { return 0; }
 }  // namespace
 
-int run_screen(gui_window* w, int event) { return later(w, event); }
 int missile_design_screen(gui_window* w, int event) { return later(w, event); }
 int motor_design_screen(gui_window* w, int event) { return later(w, event); }
 int aero_design_screen(gui_window* w, int event) { return later(w, event); }
@@ -18,21 +17,20 @@ int launcher_design_screen(gui_window* w, int event) { return later(w, event); }
 int control_unit_design_screen(gui_window* w, int event) { return later(w, event); }
 int test_conditions_screen(gui_window* w, int event) { return later(w, event); }
 int scenario_design_screen(gui_window* w, int event) { return later(w, event); }
-int run_scenario_dialog(gui_window* w, int event) { return later(w, event); }
-int results_dialog(gui_window* w, int event) { return later(w, event); }
 int flight_graph_dialog(gui_window* w, int event) { return later(w, event); }
 int radar_view_dialog(gui_window* w, int event) { return later(w, event); }
 int telescope_view_dialog(gui_window* w, int event) { return later(w, event); }
 int map_view_dialog(gui_window* w, int event) { return later(w, event); }
+int test_control_dialog(gui_window* w, int event) { return later(w, event); }
 
 bool is_later_screen(gui_callback cb) {
     static constexpr gui_callback k_later[] = {
-        run_screen,           missile_design_screen,   motor_design_screen,
+        missile_design_screen,   motor_design_screen,
         aero_design_screen,   warhead_design_screen,   fuse_design_screen,
         guidance_design_screen, launcher_design_screen, control_unit_design_screen,
-        test_conditions_screen, scenario_design_screen, run_scenario_dialog,
-        results_dialog,       flight_graph_dialog,     radar_view_dialog,
-        telescope_view_dialog, map_view_dialog,
+        test_conditions_screen, scenario_design_screen,
+        flight_graph_dialog,     radar_view_dialog,
+        telescope_view_dialog, map_view_dialog, test_control_dialog,
     };
     for (gui_callback c : k_later) {
         if (c == cb) return true;
