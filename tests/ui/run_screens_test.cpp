@@ -369,6 +369,7 @@ TEST(situation_names, only_plain_names_of_at_most_100_characters) {
 }
 
 TEST_F(save_test, a_bad_name_is_told_and_the_run_stays_paused) {
+    tmp.write("situations/Situation 000.txt", k_situation);
     gui_window* w = open_save();
     ASSERT_NE(w, nullptr);
     set_name(w, "../qvd");
@@ -378,6 +379,11 @@ TEST_F(save_test, a_bad_name_is_told_and_the_run_stays_paused) {
     EXPECT_EQ(g_message_box.type, 1);
     EXPECT_EQ(g_message_box.owner, w);
     EXPECT_FALSE(tmp.exists("qvd.txt"));
+    EXPECT_FALSE(tmp.exists("qvd.jpg"));
+    set_name(w, "");
+    click_rect(w, find(w, rect_kind::button, "Save"));
+    EXPECT_EQ(w->visible, 1);
+    EXPECT_FALSE(tmp.exists("situations/.txt"));
 }
 
 TEST_F(save_test, a_failed_write_is_told_and_the_run_stays_paused) {
