@@ -261,6 +261,36 @@ TEST_F(run_screen_test, side_bar_buttons_toggle_their_dialogs_and_free_the_camer
     EXPECT_EQ(root->find_dialog(quit_dialog)->visible, 0);
 }
 
+TEST_F(run_screen_test, menu_entries_open_their_dialogs_by_number) {
+    // Presses entry k (from 1) of the drop-down of the menu with the title.
+    auto choose = [&](const char* title, int k, gui_callback handler) {
+        gui_window* menu = nullptr;
+        for (int i = 0; i < root->child_count; ++i) {
+            if (root->child(i)->callback == handler) menu = root->child(i);
+        }
+        ASSERT_NE(menu, nullptr) << title;
+        int n = 0;
+        for (int i = 0; i < menu->rect_count; ++i) {
+            if (menu->rect(i)->kind == rect_kind::menu_entry && ++n == k) menu->pressed = i + 1;
+        }
+        handler(menu, gui_event::click);
+    };
+    choose("Situation", 2, situation_menu);
+    EXPECT_NE(root->find_dialog(save_situation_dialog), nullptr);
+    EXPECT_EQ(app->paused, 1);
+    choose("Situation", 1, situation_menu);
+    EXPECT_NE(root->find_dialog(run_scenario_dialog), nullptr);
+    choose("Options", 2, options_menu);
+    EXPECT_NE(root->find_dialog(sound_dialog), nullptr);
+    choose("Help", 2, help_menu);
+    EXPECT_EQ(log.documents, std::vector<std::string>{"help\\index.htm"});
+    choose("Help", 4, help_menu);
+    EXPECT_NE(root->find_dialog(about_dialog), nullptr);
+    const int before = root->child_count;
+    choose("Tools", 1, tools_menu);  // the views are still to come: nothing opens
+    EXPECT_EQ(root->child_count, before);
+}
+
 TEST_F(run_screen_test, leaving_for_a_screen_still_to_come_gives_the_main_menu) {
     pending_command = 23;
     root->update();
