@@ -1,6 +1,7 @@
-// The in-run screen: the root as a menu bar with the Situation, Options, Tools and Help menus,
-// an eight-button side bar of views and camera commands shown with the menus, and the run
-// counters over the scene while the pointer is away from the bar.
+// The in-run screen: the root as a menu bar with the Situation, Options, Tools and Help menus
+// (the Tools menu's handler is in tools_menu.cpp), an eight-button side bar of views and
+// camera commands shown with the menus, and the run counters over the scene while the pointer
+// is away from the bar.
 #include <cstring>
 #include <string>
 
@@ -132,8 +133,9 @@ void draw(const gui_window* w) {
     }
 }
 
-// The number (from 1) of the pressed entry of a drop-down menu; 0 for none.
-int pressed_item(const gui_window* menu) {
+}  // namespace
+
+int pressed_menu_item(const gui_window* menu) {
     const gui_rect* r = menu->pressed_rect();
     if (r == nullptr || r->kind != rect_kind::menu_entry) return 0;
     int n = 0;
@@ -144,10 +146,7 @@ int pressed_item(const gui_window* menu) {
     return 0;
 }
 
-// The window the menus open their dialogs on: the menu bar that owns the drop-down.
-gui_window* owner(gui_window* menu) { return menu->parent != nullptr ? menu->parent : menu; }
-
-}  // namespace
+gui_window* menu_owner(gui_window* menu) { return menu->parent != nullptr ? menu->parent : menu; }
 
 rect_box side_bar_tooltip_box(int button, float x, float y) {
     const float n = button >= 0 && button < k_buttons ? static_cast<float>(std::strlen(k_tooltips[button])) : 0;
@@ -200,10 +199,10 @@ int run_screen(gui_window* w, int event) {
 
 int situation_menu(gui_window* w, int event) {
     if (event != gui_event::click) return 0;
-    switch (pressed_item(w)) {
-        case 1: owner(w)->open_dialog(run_scenario_dialog); break;
-        case 2: owner(w)->open_dialog(save_situation_dialog); break;
-        case 3: owner(w)->open_dialog(quit_dialog); break;
+    switch (pressed_menu_item(w)) {
+        case 1: menu_owner(w)->open_dialog(run_scenario_dialog); break;
+        case 2: menu_owner(w)->open_dialog(save_situation_dialog); break;
+        case 3: menu_owner(w)->open_dialog(quit_dialog); break;
         default: break;
     }
     return 0;
@@ -211,23 +210,11 @@ int situation_menu(gui_window* w, int event) {
 
 int options_menu(gui_window* w, int event) {
     if (event != gui_event::click) return 0;
-    switch (pressed_item(w)) {
-        case 1: owner(w)->open_dialog(video_dialog); break;
-        case 2: owner(w)->open_dialog(sound_dialog); break;
-        case 3: owner(w)->open_dialog(joystick_dialog); break;
-        case 4: owner(w)->open_dialog(weather_dialog); break;
-        default: break;
-    }
-    return 0;
-}
-
-int tools_menu(gui_window* w, int event) {
-    if (event != gui_event::click) return 0;
-    switch (pressed_item(w)) {
-        case 1: owner(w)->open_dialog(telescope_view_dialog); break;
-        case 2: owner(w)->open_dialog(radar_view_dialog); break;
-        case 3: owner(w)->open_dialog(map_view_dialog); break;
-        case 4: owner(w)->open_dialog(flight_graph_dialog); break;
+    switch (pressed_menu_item(w)) {
+        case 1: menu_owner(w)->open_dialog(video_dialog); break;
+        case 2: menu_owner(w)->open_dialog(sound_dialog); break;
+        case 3: menu_owner(w)->open_dialog(joystick_dialog); break;
+        case 4: menu_owner(w)->open_dialog(weather_dialog); break;
         default: break;
     }
     return 0;
@@ -235,11 +222,11 @@ int tools_menu(gui_window* w, int event) {
 
 int help_menu(gui_window* w, int event) {
     if (event != gui_event::click) return 0;
-    switch (pressed_item(w)) {
-        case 1: owner(w)->open_dialog(keys_dialog); break;
+    switch (pressed_menu_item(w)) {
+        case 1: menu_owner(w)->open_dialog(keys_dialog); break;
         case 2: ui_open_document("help\\index.htm"); break;
-        case 3: owner(w)->open_dialog(tips_dialog); break;
-        case 4: owner(w)->open_dialog(about_dialog); break;
+        case 3: menu_owner(w)->open_dialog(tips_dialog); break;
+        case 4: menu_owner(w)->open_dialog(about_dialog); break;
         default: break;
     }
     return 0;

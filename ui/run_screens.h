@@ -13,6 +13,10 @@ struct rect_box {
 // box of a button for the pointer at (x, y), growing to the left with the name's length.
 void run_side_bar_button(gui_window* root, int i);
 rect_box side_bar_tooltip_box(int button, float x, float y);
+// The number (from 1) of the pressed entry of a drop-down menu, 0 for none; and the window a
+// menu opens its dialogs on (the menu bar that owns the drop-down).
+int pressed_menu_item(const gui_window* menu);
+gui_window* menu_owner(gui_window* menu);
 
 // The results' score in percent: with rockets fired F, rockets that hit the defended area H
 // and debris that hit it D, 100 (1 - 0.75 H / F - 0.25 D / F) in single precision, truncated
