@@ -22,7 +22,14 @@ shot menu.png
 vclick 280 439          # "Run Scenario"
 sleep 1
 vclick 474 444          # "Start" with the first situation selected
-sleep 4
+# The run's first frames can take a while on a loaded machine: up to 20 s for the screen to
+# leave the menu, then a moment more.
+for _ in $(seq 1 100); do
+  shot scene.png
+  [ "$(convert scene.png rgb:- | md5sum)" != "$(convert menu.png rgb:- | md5sum)" ] && break
+  sleep 0.2
+done
+sleep 3
 shot scene.png
 for _ in $(seq 1 9); do xdotool key --window "$window" F4; sleep 0.2; done
 # The results come when nothing is left to fly; "Close" on them leaves the run.
@@ -32,7 +39,13 @@ for _ in $(seq 1 60); do
   vclick 320 386
   sleep 2
 done
-sleep 2
+# Up to 20 s for the menu to come back (its centre pixel as it was).
+centre() { convert "$1" -crop "1x1+320+240" rgb:- | md5sum; }
+for _ in $(seq 1 100); do
+  shot after.png
+  [ "$(centre menu.png)" = "$(centre after.png)" ] && break
+  sleep 0.2
+done
 shot after.png
 press_key Escape
 xdotool key --window "$window" Return
