@@ -89,8 +89,9 @@ public:
     // Writes the current situation to "situations\<name>.txt" (a name holding a backslash is
     // the file's own path, as the scenario run file "scenarios\scenario.cfg"); no comment gives
     // the generated one; picture adds the snapshot beside it as a JPEG of the same name.
-    // Nothing in menu mode or while the window is inactive.
-    virtual void write_situation(const char* name, const char* comment, bool picture);
+    // Nothing in menu mode or while the window is inactive. True when the situation file was
+    // written whole.
+    virtual bool write_situation(const char* name, const char* comment, bool picture);
     // Rebuilds the scene from a situation file (a program path): the camera, the weather and
     // sea, the scenery under the camera, the systems and launchers, or in test mode the design
     // system. A file that does not open leaves the scene empty with its roots.
@@ -173,6 +174,8 @@ public:
     void select_next_system(float height);
     void track_next_missile();
     void track_next_target();
+    // Lets go of a tracked or ridden object and gives the camera back to the user.
+    void free_camera();
 
     // ---- Scenery objects ----
     // Loads the terrain of a named scenery and its objects: the index "tile_objects.txt"
@@ -441,7 +444,6 @@ private:
 
     int frame_depth_ = 0;
 
-    void free_camera();
     void leave_objects_view();
     // Settings, designs, situations and the log are all written beside the program: a folder
     // that cannot take a file is told to the user at start-up, on stderr.

@@ -116,8 +116,8 @@ std::string picture_path(const std::string& path) {
 
 }  // namespace
 
-void scene::write_situation(const char* name, const char* comment, bool picture) {
-    if (g_app->menu_mode || g_app->inactive) return;
+bool scene::write_situation(const char* name, const char* comment, bool picture) {
+    if (g_app->menu_mode || g_app->inactive) return false;
     const std::string path = situation_path(name);
     const app_state& s = *g_state;
     const bool test = s.test_mode && design_system != nullptr;
@@ -185,14 +185,14 @@ void scene::write_situation(const char* name, const char* comment, bool picture)
     append_line(&out, "%s", "");
     // A situation that cannot be written whole keeps the one there was.
     std::string error;
-    if (!fs_write(path.c_str(), out.data(), out.size(), &error)) {
-        log_line("Could not write %s: %s", path.c_str(), error.c_str());
-    }
-    if (!picture || !g_app->d3d) return;
+    const bool written = fs_write(path.c_str(), out.data(), out.size(), &error);
+    if (!written) log_line("Could not write %s: %s", path.c_str(), error.c_str());
+    if (!picture || !g_app->d3d) return written;
     const std::string jpg = picture_path(path);
     image snapshot;
-    if (jpg.empty() || !render_snapshot(&snapshot)) return;
+    if (jpg.empty() || !render_snapshot(&snapshot)) return written;
     if (image_save_file(jpg.c_str(), snapshot) != S_OK) log_line("Could not write %s", jpg.c_str());
+    return written;
 }
 
 // The scene's passes draw into the snapshot once the world is drawn.

@@ -11,6 +11,7 @@
 #include "ui/gui_painter.h"
 #include "ui/message_box.h"
 #include "ui/overlay2d.h"
+#include "ui/run_screens.h"
 #include "ui/screens.h"
 
 gui* g_gui = nullptr;
@@ -194,6 +195,17 @@ void gui::update() {
     settle();
 }
 
+void gui::install_menu_screen(gui_callback screen) {
+    // A screen still to come gives the main menu, so that leaving a run for it (or a button
+    // that leads to it) never leaves the root as it was.
+    if (is_later_screen(screen)) {
+        if (g_app) g_app->menu_mode = 1;
+        set_screen(main_menu_screen);
+        return;
+    }
+    set_screen(screen);
+}
+
 void gui::run_pending_command() {
     // Taken first: a command set while this one runs waits for the next frame.
     const int code = pending_command;
@@ -238,16 +250,16 @@ void gui::run_pending_command() {
             }
             open_dialog(video_dialog);
             break;
-        case 14: set_screen(missile_design_screen); break;
-        case 15: set_screen(motor_design_screen); break;
-        case 16: set_screen(aero_design_screen); break;
-        case 17: set_screen(warhead_design_screen); break;
-        case 18: set_screen(fuse_design_screen); break;
-        case 19: set_screen(guidance_design_screen); break;
-        case 20: set_screen(launcher_design_screen); break;
-        case 21: set_screen(control_unit_design_screen); break;
-        case 22: set_screen(test_conditions_screen); break;
-        case 23: set_screen(scenario_design_screen); break;
+        case 14: install_menu_screen(missile_design_screen); break;
+        case 15: install_menu_screen(motor_design_screen); break;
+        case 16: install_menu_screen(aero_design_screen); break;
+        case 17: install_menu_screen(warhead_design_screen); break;
+        case 18: install_menu_screen(fuse_design_screen); break;
+        case 19: install_menu_screen(guidance_design_screen); break;
+        case 20: install_menu_screen(launcher_design_screen); break;
+        case 21: install_menu_screen(control_unit_design_screen); break;
+        case 22: install_menu_screen(test_conditions_screen); break;
+        case 23: install_menu_screen(scenario_design_screen); break;
         case 24: open_dialog(tips_dialog); break;
         default: break;
     }
@@ -499,6 +511,7 @@ void gui::render() {
     painter->begin_pass(gui_view);
     // In a run the simulated objects are named under the status line and the windows.
     if (kind == window_kind::menu_bar && g_state != nullptr) g_state->draw_selection_and_labels();
+    if (kind == window_kind::menu_bar) draw_status_line();
     draw();
     painter->end_pass();
     flush_closed_windows();

@@ -26,6 +26,8 @@ public:
     void update();
     void render();
     void run_pending_command();
+    // Installs a menu-side screen, or the main menu while that screen is still to come.
+    void install_menu_screen(gui_callback screen);
 
     // Pointer input in client pixels.
     void on_mouse_move(int x, int y, int buttons);

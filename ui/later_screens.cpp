@@ -7,7 +7,6 @@ namespace {
 int later(gui_window*, int) { return 0; }
 }  // namespace
 
-int run_screen(gui_window* w, int event) { return later(w, event); }
 int missile_design_screen(gui_window* w, int event) { return later(w, event); }
 int motor_design_screen(gui_window* w, int event) { return later(w, event); }
 int aero_design_screen(gui_window* w, int event) { return later(w, event); }
@@ -18,16 +17,13 @@ int launcher_design_screen(gui_window* w, int event) { return later(w, event); }
 int control_unit_design_screen(gui_window* w, int event) { return later(w, event); }
 int test_conditions_screen(gui_window* w, int event) { return later(w, event); }
 int scenario_design_screen(gui_window* w, int event) { return later(w, event); }
-int run_scenario_dialog(gui_window* w, int event) { return later(w, event); }
-int results_dialog(gui_window* w, int event) { return later(w, event); }
 
 bool is_later_screen(gui_callback cb) {
     static constexpr gui_callback k_later[] = {
-        run_screen,           missile_design_screen,   motor_design_screen,
+        missile_design_screen,   motor_design_screen,
         aero_design_screen,   warhead_design_screen,   fuse_design_screen,
         guidance_design_screen, launcher_design_screen, control_unit_design_screen,
-        test_conditions_screen, scenario_design_screen, run_scenario_dialog,
-        results_dialog,
+        test_conditions_screen, scenario_design_screen,
     };
     for (gui_callback c : k_later) {
         if (c == cb) return true;

@@ -40,6 +40,13 @@ int test_control_dialog(gui_window* w, int event);
 // The graph channel the flight graphs view shows (1 velocity ... 5 manoeuvre), kept between
 // openings.
 int flight_graph_channel();
+int save_situation_dialog(gui_window* w, int event);
+
+// The drop-down menus of the in-run screen's menu bar.
+int situation_menu(gui_window* w, int event);
+int options_menu(gui_window* w, int event);
+int tools_menu(gui_window* w, int event);
+int help_menu(gui_window* w, int event);
 
 // Whether a callback is one of the screens still to come (later_screens.cpp): the GUI
 // neither installs nor opens those, so their buttons do nothing yet beyond what opening any

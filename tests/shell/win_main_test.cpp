@@ -34,8 +34,9 @@ public:
     void on_message(void*, std::uint32_t message, std::uintptr_t, std::intptr_t) override {
         messages.push_back(message);
     }
-    void write_situation(const char* name, const char* comment, bool picture) override {
+    bool write_situation(const char* name, const char* comment, bool picture) override {
         situations.push_back(std::string(name) + (comment ? "+comment" : "") + (picture ? "+picture" : ""));
+        return true;
     }
 
 protected:

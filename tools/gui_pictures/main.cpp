@@ -1,6 +1,6 @@
 // Draws the GUI's pictures: three 64 x 64 icons on opaque black (black is the colour key that
-// makes it transparent) and seven 128 x 96 button pictures, each a plain symbol on a soft
-// gradient.
+// makes it transparent), seven 128 x 96 button pictures, each a plain symbol on a soft
+// gradient, and the in-run side bar's strip of eight 48 x 48 buttons.
 // Usage: gui_pictures <resources folder>
 #include <cmath>
 #include <cstdio>
@@ -106,6 +106,45 @@ image button(std::uint32_t top, std::uint32_t bottom) {
     return p;
 }
 
+// The in-run side bar: eight 48 x 48 button pictures in a row, left to right weather, map,
+// radar, telescope, track missile, track target, track system and exit.
+image side_bar() {
+    const std::uint32_t ink = 0xFFFFFFFFu;
+    image p;
+    image_allocate(&p, 384, 48);
+    gradient(p, 0xFF4A5A6Au, 0xFF1A222Au);
+    for (int i = 1; i < 8; ++i) box(p, 48 * i, 0, 48 * i + 1, 48, 0xFF0A0E12u);
+    disc(p, 24, 20, 10, 0xFFFFD040u);                      // weather: a sun behind a cloud
+    disc(p, 16, 32, 8, ink);
+    disc(p, 28, 30, 10, ink);
+    box(p, 14, 32, 38, 40, ink);
+    for (int x = 56; x <= 88; x += 8) box(p, x, 8, x + 1, 40, 0xFFB0D0B8u);  // map: a grid
+    for (int y = 8; y <= 40; y += 8) box(p, 56, y, 89, y + 1, 0xFFB0D0B8u);
+    disc(p, 78, 20, 4, 0xFFFF4040u);
+    disc(p, 120, 24, 18, 0xFF40C040u);                     // radar: a scope with a sweep
+    disc(p, 120, 24, 16, 0xFF103010u);
+    disc(p, 120, 24, 9, 0xFF40C040u);
+    disc(p, 120, 24, 7, 0xFF103010u);
+    stroke(p, 120, 24, 134, 12, 2, 0xFF80FF80u);
+    stroke(p, 148, 34, 182, 14, 8, ink);                   // telescope: a tube on a stand
+    stroke(p, 164, 26, 160, 44, 2, ink);
+    stroke(p, 164, 26, 172, 44, 2, ink);
+    stroke(p, 202, 40, 234, 10, 5, ink);                   // track missile: a missile climbing
+    disc(p, 235, 9, 3, ink);
+    disc(p, 264, 24, 14, 0xFFFF5050u);                     // track target: a cross-hair
+    disc(p, 264, 24, 11, 0xFF2A323Au);
+    stroke(p, 264, 6, 264, 42, 2, 0xFFFF5050u);
+    stroke(p, 246, 24, 282, 24, 2, 0xFFFF5050u);
+    box(p, 296, 30, 330, 40, ink);                         // track system: a launcher
+    stroke(p, 304, 30, 326, 12, 6, ink);
+    box(p, 346, 8, 366, 42, ink);                          // exit: a door and an arrow
+    box(p, 350, 12, 364, 42, 0xFF5A1A1Au);
+    stroke(p, 362, 25, 380, 25, 4, ink);
+    stroke(p, 380, 25, 373, 18, 4, ink);
+    stroke(p, 380, 25, 373, 32, 4, ink);
+    return p;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -165,6 +204,8 @@ int main(int argc, char** argv) {
     disc(map, 46, 58, 7, 0xFF2060FFu);
     disc(map, 86, 32, 7, 0xFFFF4040u);
     ok = save(map, out + "/RCDATA/423.bmp") && ok;
+
+    ok = save(side_bar(), out + "/RCDATA/447.bmp") && ok;
 
     if (!ok) std::fprintf(stderr, "gui_pictures: could not write the pictures to %s\n", out.c_str());
     return ok ? 0 : 1;
