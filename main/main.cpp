@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "design/design_screens.h"
 #include "platform/desktop.h"
 #include "platform/resources.h"
 #include "platform/system/gl_device.h"
@@ -75,6 +76,7 @@ int main() {
         ui_hooks().play_preview_sound = play_scene_preview_sound;
         ui_hooks().leave_scene = leave_scene;
         ui_hooks().render_model_thumbnail = render_thumbnail;
+        design::install_design_screens();
         auto joystick = std::make_unique<joystick_input>();
         g_joystick = joystick.get();
         auto sound = std::make_unique<sound_system>();

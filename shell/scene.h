@@ -17,6 +17,7 @@
 #include "core/camera.h"
 #include "platform/gfx_device.h"
 #include "core/mouse.h"
+#include "core/scenario_design_lists.h"
 #include "platform/math3d.h"
 #include "shell/scene_proxie.h"
 #include "shell/scenery_objects.h"
@@ -245,11 +246,7 @@ public:
     weapon_tables tables;
     missile_system* current_system = nullptr;  // the last added or the one F5/F8 selected
     // What the scenario design screen placed, named in a situation's generated comment.
-    struct scenario_plan {
-        int system_count = 0;
-        char system_names[k_max_systems][40] = {};
-        int launcher_count = 0;
-    } scenario_design;
+    scenario_design_lists scenario_design;
     int anchor_grid_size = 10;               // cells per side of the near scenery grid
     float anchor_cell_size = 2000.0f;        // m
 

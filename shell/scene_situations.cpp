@@ -2,6 +2,7 @@
 // hostile launchers, and in test mode the design system's test conditions) as plain text, one
 // value line per key as the definition files have them, ending at "@" with a comment after it.
 // The run file of the scenario design screen has the same form.
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <string>
@@ -174,7 +175,7 @@ bool scene::write_situation(const char* name, const char* comment, bool picture)
         append_line(&out, "Saved in the %s scenery", s.scenery_name);
         if (s.test_mode) append_line(&out, "%s", "Saved in test mode");
         if (s.scenario_mode) append_line(&out, "%s", "Saved in scenario mode");
-        const int placed = scenario_design.system_count < k_max_systems ? scenario_design.system_count : k_max_systems;
+        const int placed = std::clamp(scenario_design.system_count, 0, k_scenario_max_systems);
         for (int i = 0; i < placed; ++i) {
             append_line(&out, "Using the %s Missile System", scenario_design.system_names[i]);
         }

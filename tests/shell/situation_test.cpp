@@ -208,6 +208,21 @@ TEST_F(Situation, ATestPutsTheDesignSystemAheadWithItsConditionsOnTheRightParts)
     EXPECT_NE(written.find("New Missile\t"), std::string::npos);
     EXPECT_NE(written.find("@\nSaved in the Kestrel Bay scenery\nSaved in test mode\n\n"), std::string::npos) << written;
     EXPECT_FALSE(tmp.exists("situations/# Last Test.jpg"));  // no picture until the scene is drawn
+
+    // What the scenario design screen placed is named in the comment; a count past the list
+    // names only the list.
+    for (int i = 0; i < k_scenario_max_systems + 1; ++i) world->scenario_design.add_system("Sentinel");
+    world->scenario_design.system_count = 1000;
+    world->scenario_design.launcher_count = 3;
+    world->write_situation("# Planned", nullptr, false);
+    const std::string planned = read("# Planned.txt");
+    std::size_t named = 0;
+    for (std::size_t at = planned.find("Using the Sentinel Missile System\n"); at != std::string::npos;
+         at = planned.find("Using the Sentinel Missile System\n", at + 1)) {
+        ++named;
+    }
+    EXPECT_EQ(named, static_cast<std::size_t>(k_scenario_max_systems));
+    EXPECT_NE(planned.find("Using 3 Rocket Launchers\n"), std::string::npos);
 }
 
 TEST_F(Situation, TheSnapshotIsSavedBesideTheTextAsAJpegButNeverOverARunFile) {

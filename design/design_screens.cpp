@@ -1,0 +1,12 @@
+#include "design/design_screens.h"
+
+#include "ui/screens.h"
+
+namespace design {
+
+void install_design_screens() {
+    install_design_screen(design_screen_id::missile, missile_design_screen);
+    install_design_screen(design_screen_id::aero, aero_design_screen);
+}
+
+}  // namespace design

@@ -1,0 +1,408 @@
+// The missile design screen, the hub of the design tools: the design missile and its system
+// with their parts' names and masses, a button per part screen, fitting the airframe to the
+// parts, saving and loading the system and missile under one name, and a static test flight
+// plotted against time while the assembled missile shakes in the preview.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/app_state.h"
+#include "core/hierarchy.h"
+#include "core/scene_services.h"
+#include "design/design_graph.h"
+#include "design/design_screen.h"
+#include "design/design_screens.h"
+#include "design/static_test.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "simulation/aero_config.h"
+#include "simulation/control_unit.h"
+#include "simulation/launcher.h"
+#include "simulation/missile.h"
+#include "simulation/missile_system.h"
+#include "simulation/rocket_motor.h"
+#include "simulation/seeker.h"
+#include "simulation/warhead.h"
+#include "ui/gui.h"
+#include "ui/gui_hooks.h"
+#include "ui/message_box.h"
+
+namespace design {
+
+namespace {
+
+// Private words of the window beyond the common ones.
+enum : int {
+    k_readout = slot::first_free,  // 12 readouts
+    k_show_components = k_readout + 12,
+    k_resize,
+    k_graph_button,                // 4 buttons
+    k_fire = k_graph_button + 4,
+    k_explode,
+    k_test_flight,
+    k_part_button,                 // 7 buttons
+};
+
+// Message-box requests.
+enum : int { k_request_save = 1, k_request_load = 2 };
+
+constexpr int k_readouts = 12;
+constexpr int k_parts = 7;
+constexpr int IDR_TEST_FLIGHT = 422;
+constexpr int k_part_pictures[k_parts] = {426, 427, 428, 429, 423, 431, 432};
+constexpr const char* k_part_captions[k_parts] = {"Rocket Motor", "Aerodynamics", "Warhead", "Fuse",
+                                                  "Guidance",     "Launcher",     "Control Unit"};
+constexpr int k_graph_buttons = 4;
+constexpr const char* k_graph_captions[k_graph_buttons] = {"Velocity (m/s)", "Range (m)", "Mach (M)",
+                                                           "Maneuver (g)"};
+
+// The screen's state, kept while the program runs.
+struct hub_state {
+    view_state view;
+    int channel = 1;
+    bool show_components = true;
+    static_test test;
+    float shake = 0;
+    std::uint32_t next_redraw = 0;
+    design_graph graph;
+};
+hub_state s;
+
+void stop_motor() {
+    missile* m = design_missile();
+    if (m == nullptr || m->motor == nullptr) return;
+    m->motor->burn_out();
+    m->motor->stop_flight_sound();
+}
+
+void set_fire_text(gui_window* w, const char* text) {
+    gui_rect* r = rect_at(w, k_fire);
+    if (r != nullptr) r->set_text(text);
+}
+
+void fill_readouts(gui_window* w, bool designed) {
+    const missile* m = design_missile();
+    const missile_system* sys = design_system();
+    if (m == nullptr) return;
+    const auto mass = [](float kg) { return static_cast<double>(kg); };
+    std::string lines[k_readouts];
+    lines[0] = format_string(designed ? "Missile Design - %s" : "Missile Name - %s", m->name);
+    lines[1] = format_string("Configuration - %s", m->aero != nullptr ? m->aero->name : "");
+    lines[2] = format_string("Rocket Motor - %s", m->motor != nullptr ? m->motor->name : "");
+    lines[3] = format_string("Warhead - %s", m->warhead_part ? m->warhead_part->name : "");
+    lines[4] = format_string("Guidance - %s", m->seeker_part ? m->seeker_part->name : "");
+    lines[5] = format_string("Launcher - %s", sys != nullptr && sys->launch_unit ? sys->launch_unit->name : "");
+    lines[6] = format_string("Control Unit - %s", sys != nullptr && sys->control ? sys->control->name : "");
+    const float warhead_mass = m->warhead_part ? m->warhead_part->explosive_mass + m->warhead_part->case_mass : 0;
+    lines[7] = format_string("Warhead Mass = %4.2f (kg)", mass(warhead_mass));
+    lines[8] = format_string("Propellant Mass = %4.2f (kg)", mass(m->motor != nullptr ? m->motor->propellant_total : 0));
+    lines[9] = format_string("Burnout Mass = %4.2f (kg)", mass(m->dry_mass));
+    lines[10] = format_string("Total Mass = %4.2f (kg)", mass(m->launch_mass));
+    lines[11] = format_string("Total Length = %4.2f (cm)", mass(m->aero != nullptr ? m->aero->body_length : 0));
+    for (int i = 0; i < k_readouts; ++i) {
+        gui_rect* r = rect_at(w, k_readout + i);
+        if (r != nullptr) r->set_text(lines[i].c_str());
+    }
+}
+
+void set_show_components(gui_window* w, bool show) {
+    s.show_components = show;
+    gui_rect* box = rect_at(w, k_show_components);
+    if (box != nullptr) box->ticked = show ? 1 : 0;
+}
+
+void clear_graph() {
+    s.graph.rows.clear();
+    s.test = static_test{};
+}
+
+void build(gui_window* w) {
+    const units u = build_common(w, "rocket", false);
+    gui_rect* body = rect_at(w, slot::body);
+    if (body != nullptr) body->fill = {255, 255, 255, 255};
+
+    add_picture_button(w, u, 0.5f, -0.98f, 0.78f, -0.82f, IDR_TEST_FLIGHT, "Test Flight");
+    remember_rect(w, k_test_flight, w->last_rect());
+    for (int i = 0; i < k_parts; ++i) {
+        const float top = 0.96f - 0.18f * static_cast<float>(i);
+        remember_rect(w, k_part_button + i,
+                      add_picture_button(w, u, 0.7f, top - 0.16f, 0.98f, top, k_part_pictures[i],
+                                         k_part_captions[i]));
+    }
+
+    add_panel(w, u, -0.96f, -0.12f, -0.55f, 0.95f);
+    for (int i = 0; i < k_readouts; ++i) {
+        const float y = 0.85f - 0.07f * static_cast<float>(i);
+        gui_rect* r = add_label(w, u, -0.94f, y, -0.57f, y + 0.05f, "");
+        if (i == 0) r->framed = 1;
+        remember_rect(w, k_readout + i, r);
+    }
+    gui_rect* check = add_box(w, u, -0.94f, -0.0075f, -0.57f, 0.0425f, rect_kind::check_box);
+    check->medium_font = 1;
+    check->set_text("Show components inside");
+    remember_rect(w, k_show_components, check);
+    remember_rect(w, k_resize, add_button(w, u, -0.94f, -0.095f, -0.57f, -0.0275f, "Resize Shape"));
+
+    add_panel(w, u, 0.32f, 0.44f, 0.65f, 0.95f);
+    add_label(w, u, 0.35f, 0.84f, 0.62f, 0.92f, "Press To Select Graph");
+    for (int i = 0; i < k_graph_buttons; ++i) {
+        const float top = 0.845f - 0.1f * static_cast<float>(i);
+        remember_rect(w, k_graph_button + i,
+                      add_button(w, u, 0.35f, top - 0.08f, 0.62f, top, k_graph_captions[i]));
+    }
+
+    add_panel(w, u, 0.08f, 0.64f, 0.3f, 0.95f);
+    add_label(w, u, 0.1f, 0.84f, 0.28f, 0.92f, "Static Test");
+    remember_rect(w, k_fire, add_button(w, u, 0.1f, 0.76f, 0.28f, 0.84f, "Fire"));
+    remember_rect(w, k_explode, add_button(w, u, 0.1f, 0.66f, 0.28f, 0.74f, "Explode"));
+
+    fill_readouts(w, false);
+    s.view.yaw = 0.65f;
+    s.view.pitch = -0.35f;
+    s.view.zoom = 1.0f;
+    s.channel = 1;
+    const missile* m = design_missile();
+    set_show_components(w, m == nullptr || m->fits != 0);
+    s.graph.titles = {"Time (sec)", "Velocity (m/s)", "Range (m)", "Mach", "Maneuver (g)", "", "", ""};
+    clear_graph();
+    w->wants_draw = 1;
+    w->wants_tick = 1;
+}
+
+void show(gui_window* w) {
+    const missile_system* sys = design_system();
+    if (sys == nullptr || !sys->control) return;
+    fill_readouts(w, true);
+    const missile* m = design_missile();
+    set_show_components(w, m != nullptr && m->fits != 0);
+    clear_graph();
+}
+
+void explode(missile* m) {
+    ui_play_sound_slot(7, 1);
+    const warhead* h = m->warhead_part.get();
+    if (h != nullptr) {
+        const float size = 0.2f * std::sqrt(std::max(0.0f, h->explosive_mass + h->case_mass));
+        spawn_missile_explosion(h->LN / 100.0f, h->taper, m, size, false);
+    }
+}
+
+void explode_now(gui_window* w) {
+    missile* m = design_missile();
+    if (m == nullptr || m->motor == nullptr) return;
+    explode(m);
+    rocket_motor* motor = m->motor;
+    motor->burn_out();
+    motor->reset();
+    set_fire_text(w, "Fire");
+    for (int i = 0; i < motor_max_charges; ++i) motor->build_charge(i);
+    motor->stop_flight_sound();
+}
+
+void fire(gui_window* w) {
+    missile* m = design_missile();
+    if (m == nullptr || m->motor == nullptr || m->aero == nullptr) return;
+    rocket_motor* motor = m->motor;
+    if (motor->running) {
+        if (motor->paused) {
+            motor->resume();
+        } else {
+            motor->pause();
+        }
+    } else {
+        clear_graph();
+        motor->reset();
+        motor->ignite();
+        m->aero->compute_coefficients(0.0f);
+    }
+    motor->stop_flight_sound();
+    ui_play_sound_slot(0, 0);
+    (void)w;
+}
+
+void save_or_load(gui_window* w, bool save) {
+    ui_play_sound_slot(0, 0);
+    if (save) {
+        w->message_box(w, "Save Missile Configuration", "Please input name of missile to save",
+                       message_box_type::name_input, k_request_save,
+                       design_missile() != nullptr ? design_missile()->name : "");
+    } else {
+        w->message_box(w, "Load Missile Configuration", "Please select missile to load",
+                       message_box_type::file_choice, k_request_load, "missiles\\*.txt");
+    }
+}
+
+void on_click(gui_window* w) {
+    if (pressed_is(w, slot::close)) {
+        stop_motor();
+        ui_play_sound_slot(0, 0);
+        pending_command = 2;
+        return;
+    }
+    if (pressed_is(w, slot::save)) return save_or_load(w, true);
+    if (pressed_is(w, slot::load)) return save_or_load(w, false);
+    for (int i = 0; i < k_parts; ++i) {
+        if (!pressed_is(w, k_part_button + i)) continue;
+        stop_motor();
+        ui_play_sound_slot(0, 0);
+        pending_command = 15 + i;
+        return;
+    }
+    if (pressed_is(w, k_resize)) {
+        ui_play_sound_slot(0, 0);
+        missile* m = design_missile();
+        if (m == nullptr) return;
+        m->fit_airframe();
+        set_show_components(w, m->fits != 0);
+        w->send(design_event::show);
+        return;
+    }
+    if (pressed_is(w, k_explode)) return explode_now(w);
+    if (pressed_is(w, k_fire)) return fire(w);
+    for (int i = 0; i < k_graph_buttons; ++i) {
+        if (!pressed_is(w, k_graph_button + i)) continue;
+        ui_play_sound_slot(0, 0);
+        s.channel = i + 1;
+        plot_design_graph(s.graph, s.channel);
+        return;
+    }
+    if (pressed_is(w, k_test_flight)) {
+        stop_motor();
+        ui_play_sound_slot(0, 0);
+        pending_command = 22;
+        return;
+    }
+    const gui_rect* check = rect_at(w, k_show_components);
+    if (check != nullptr) s.show_components = check->ticked != 0;
+}
+
+// Saves the system, then the missile, under the typed name. A failed write keeps the old
+// names and says so.
+void save_design(gui_window* w, const char* name) {
+    missile* m = design_missile();
+    missile_system* sys = design_system();
+    if (m == nullptr || sys == nullptr || !check_design_name(w, name)) return;
+    char old_missile[design_name_size];
+    char old_system[design_name_size];
+    copy_text(old_missile, m->name);
+    copy_text(old_system, sys->name);
+    const bool ok = sys->save(name) && m->save(name);
+    if (ok) {
+        copy_text(sys->name, name);
+    } else {
+        copy_text(m->name, old_missile);
+        copy_text(sys->name, old_system);
+        notify_failure(w, "save", name);
+    }
+    fill_readouts(w, true);
+}
+
+// Loads the system, then the missile; both files must be there, or nothing changes.
+void load_design(gui_window* w, const char* name) {
+    missile* m = design_missile();
+    missile_system* sys = design_system();
+    if (m == nullptr || sys == nullptr || !is_valid_design_name(name)) return;
+    const std::string system_file = format_string("systems\\%s.txt", name);
+    const std::string missile_file = format_string("missiles\\%s.txt", name);
+    const std::string* missing = nullptr;
+    if (!fs_is_file(system_file.c_str())) missing = &system_file;
+    if (missing == nullptr && !fs_is_file(missile_file.c_str())) missing = &missile_file;
+    if (missing != nullptr) {
+        notify_failure(w, "load", missing->c_str());
+        return;
+    }
+    if (!sys->load(name) || !m->load(name)) notify_failure(w, "load", name);
+    fill_readouts(w, true);
+    w->send(design_event::show);
+}
+
+void on_answer(gui_window* w) {
+    if (g_message_box.owner != w || g_message_box.result != 1) return;
+    if (g_message_box.kind == k_request_save) {
+        ui_play_sound_slot(0, 0);
+        save_design(w, g_message_box.answer);
+    } else if (g_message_box.kind == k_request_load) {
+        ui_play_sound_slot(0, 0);
+        load_design(w, g_message_box.answer);
+    }
+}
+
+void on_tick(gui_window* w) {
+    missile* m = design_missile();
+    if (m == nullptr || m->motor == nullptr || m->aero == nullptr) return;
+    rocket_motor* motor = m->motor;
+    const float dt = frame_time();
+    if (motor->paused) {
+        set_fire_text(w, "Resume");
+    } else if (motor->running) {
+        motor->burn_step(std::min(dt, 0.01f));
+        set_fire_text(w, "Pause");
+        if (motor->burnt_out) {
+            motor->reset();
+            set_fire_text(w, "Fire");
+            motor->start_flight_sound();
+        }
+    }
+    if (!(motor->flight_sound || (motor->running && !motor->paused))) {
+        s.test.flying = false;
+        return;
+    }
+    flight_inputs in;
+    float trim = 0;
+    m->aero->get_coefficients(s.test.v / 340.0f, motor->running != 0, in.drag_coefficient, in.cn_alpha, trim);
+    in.thrust = motor->thrust;
+    in.reference_area = m->aero->reference_area;
+    in.dry_mass = m->dry_mass;
+    in.propellant = motor->propellant_remaining / 1000.0f;
+    const flight_sample p = static_test_step(s.test, in, dt);
+    if (s.test.calls % 10 == 1) s.graph.rows.push_back({p.t, p.v, p.x, p.mach, p.g, 0, 0, 0});
+    const std::uint32_t now = tick_count();
+    if (now > s.next_redraw) {
+        plot_design_graph(s.graph, s.channel);
+        s.next_redraw = now + 200;
+    }
+    if (motor->burnt_out && p.g < 4.0f) {
+        motor->stop_flight_sound();
+        explode(m);
+    }
+}
+
+void on_draw() {
+    plot_design_graph(s.graph, s.channel);
+    missile* m = design_missile();
+    const missile_system* sys = design_system();
+    if (m == nullptr || m->aero == nullptr) return;
+    if (sys != nullptr && sys->launch_unit && sys->launch_unit->model != nullptr) {
+        render_design_preview(sys->launch_unit->model, -0.25f, s.view.yaw, 5.0f, 0.6f, -1.0f);
+    }
+    if (sys != nullptr && sys->control && sys->control->radar_model != nullptr) {
+        render_design_preview(sys->control->radar_model, -0.25f, s.view.yaw, 8.0f, -0.5f, 1.0f);
+    }
+    s.shake = 0.9f * s.shake + 0.1f * (s.test.flying ? 1.0f : 0.0f);
+    const float r1 = static_cast<float>(std::rand()) / 32767.0f;
+    const float r2 = static_cast<float>(std::rand()) / 32767.0f;
+    render_design_preview(m, s.view.pitch, s.view.yaw, 2.0f * s.view.zoom, r1 * s.shake, r2 * s.shake);
+}
+
+}  // namespace
+
+int missile_design_screen(gui_window* w, int event) {
+    switch (event) {
+        case gui_event::build: build(w); break;
+        case gui_event::press: view_on_press(w, s.view); break;
+        case gui_event::click: on_click(w); break;
+        case gui_event::drag: view_on_drag(w, s.view, true); break;
+        case gui_event::draw: on_draw(); break;
+        case gui_event::tick: on_tick(w); break;
+        case gui_event::close: stop_motor(); break;
+        case gui_event::message_box_result: on_answer(w); break;
+        case gui_event::wheel_up:
+        case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;
+        case design_event::show: show(w); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace design

@@ -1,0 +1,112 @@
+// The aerodynamic configuration screen: the plotted table, the wing-set list, saving with its
+// CSV, and the drop-down and list when nothing is chosen.
+#include <cmath>
+
+#include "design/aero_graph.h"
+#include "simulation/aero_config.h"
+#include "tests/design/design_fixture.h"
+#include "ui/message_box.h"
+
+using namespace design;
+
+TEST(DesignAeroGraph, FortyRowsWithinTheirLimits) {
+    aero_config a;
+    a.clamp_dimensions();
+    a.compute_coefficients(0.0f);
+    design_graph g;
+    aero_graph_rows(a, &g);
+    ASSERT_EQ(g.rows.size(), 40u);
+    EXPECT_FLOAT_EQ(g.rows.front()[0], 0.1f);
+    EXPECT_FLOAT_EQ(g.rows.back()[0], 4.0f);
+    bool limited = false;
+    for (const graph_row& r : g.rows) {
+        for (float v : r) ASSERT_TRUE(std::isfinite(v));
+        EXPECT_LE(r[5], 28.65f);
+        EXPECT_LE(r[6], 40.0f);
+        limited = limited || r[6] == 40.0f;
+    }
+    // Row 10 (Mach 1.0) against the tables.
+    const int i = 10;
+    EXPECT_FLOAT_EQ(g.rows[i - 1][1], a.cd0_wings.slot[i] + a.cd0_body.slot[i]);
+    EXPECT_FLOAT_EQ(g.rows[i - 1][7], a.xcp_total.slot[i] * 100.0f);
+    const double trim = std::min(std::fabs(0.2 * a.cm_delta.slot[i] / a.cm_alpha.slot[i]), 0.5);
+    EXPECT_NEAR(g.rows[i - 1][5], trim * 57.29578, 1e-3);
+    const double n = 0.6 * 340.0 * 340.0 * a.reference_area * a.cn_alpha_total.slot[i] * trim /
+                     (a.mass_estimate * 9.81);
+    EXPECT_NEAR(g.rows[i - 1][6], std::min(n, 40.0), 1e-3 * std::max(1.0, n));
+    (void)limited;
+}
+
+class DesignAero : public design_fixture {
+protected:
+};
+
+TEST_F(DesignAero, AddStopsAtEightRemoveAtNone) {
+    open(16);
+    aero_config& a = *m->aero;
+    gui_window* l = root->child(1);
+    ASSERT_EQ(l->kind, window_kind::list_box);
+    EXPECT_EQ(l->list_item_count(), a.NW);
+    for (int i = 0; i < 10; ++i) press_and_click("Add Wing Set");
+    EXPECT_EQ(a.NW, 8);
+    EXPECT_EQ(l->list_item_count(), 8);
+    for (int i = 0; i < 10; ++i) press_and_click("Remove Wing Set");
+    EXPECT_EQ(a.NW, 0);
+    EXPECT_EQ(l->list_item_count(), 0);
+    // No wing set: the wing fields are empty and Apply leaves the slots alone.
+    const float chord = a.CR[0];
+    press_and_click("Apply Changes");
+    EXPECT_EQ(a.CR[0], chord);
+    EXPECT_NE(find_text("Wing Set 1 - Select from list"), nullptr);
+}
+
+TEST_F(DesignAero, ListAndDropDownWithoutChoiceKeepTheSet) {
+    aero_config& a = *m->aero;
+    a.NW = 2;
+    a.FLGW[0] = 0;
+    a.FLGW[1] = 1;
+    open(16);
+    gui_window* l = root->child(1);
+    gui_window* type = root->child(2);
+    ASSERT_EQ(type->kind, window_kind::drop_down);
+    l->list_select(1);
+    root->current = 2;
+    root->send(gui_event::child_committed);
+    EXPECT_NE(find_text("Wing Set 2 - Select from list"), nullptr);
+    l->list_select(-1);
+    root->send(gui_event::child_committed);
+    EXPECT_NE(find_text("Wing Set 2 - Select from list"), nullptr);
+    // The drop-down relabels the list item at once.
+    type->combo_select(0);
+    root->current = 3;
+    root->send(gui_event::child_committed);
+    EXPECT_EQ(a.FLGW[1], 0);
+    EXPECT_STREQ(l->list_item(1)->text.get(), "2) Static wing");
+    // Nothing chosen in the drop-down keeps the flag through Apply.
+    a.FLGW[1] = 1;
+    root->send(design_event::show);
+    type->last_child()->list_select(-1);
+    press_and_click("Apply Changes");
+    EXPECT_EQ(a.FLGW[1], 1);
+}
+
+TEST_F(DesignAero, SaveWritesTheTableThenTheConfiguration) {
+    open(16);
+    press_and_click("Save");
+    EXPECT_EQ(g_message_box.type, message_box_type::name_input);
+    EXPECT_STREQ(g_message_box.answer, "New Config");
+    answer("T1");
+    EXPECT_TRUE(tmp.exists("configs/T1.txt"));
+    EXPECT_EQ(line_count("configs/T1.csv"), 41);
+    EXPECT_STREQ(m->aero->name, "T1");
+    EXPECT_NE(find_text("Aero Config - T1"), nullptr);
+
+    m->aero->LC = 10.0f;
+    press_and_click("Load");
+    answer("T1");
+    EXPECT_NE(m->aero->LC, 10.0f);
+    press_and_click("Load");
+    answer("Missing");
+    EXPECT_STREQ(g_message_box.message, "Could not load Missing");
+    EXPECT_STREQ(m->aero->name, "T1");
+}

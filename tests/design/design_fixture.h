@@ -1,0 +1,39 @@
+// The design screens on a GUI without a device: a private run folder with the definition
+// folders, scene services that record, and a design system and missile of the defaults that
+// the screens edit.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/recording_services.h"
+#include "design/design_screen.h"
+#include "design/design_screens.h"
+#include "simulation/missile.h"
+#include "simulation/missile_system.h"
+#include "tests/support/temp_folder.h"
+#include "tests/ui/gui_fixture.h"
+
+class design_fixture : public gui_fixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Installs a screen as the GUI does for a pending command.
+    void open(int command);
+    // Answers the message box that is open with OK and a name.
+    void answer(const char* name);
+    // The element of the screen with this text, none when there is none.
+    gui_rect* find_text(const char* text) const;
+    void press_and_click(const char* text);
+    // Puts a file where a definition folder was, so that nothing can be written into it.
+    void block_folder(const char* folder);
+    bool logged(const std::string& text) const;
+    // Lines of a file of the run folder ('/' separated), 0 when it does not exist.
+    int line_count(const std::string& relative) const;
+
+    temp_folder tmp;
+    recording_scene_services services;
+    std::unique_ptr<missile_system> system;
+    missile* m = nullptr;
+};

@@ -1,0 +1,205 @@
+// What every design screen shares: the jog slider's rules, the wheel limits, fields that are
+// read back only when changed, name checks and failed saves, and leaving a part screen.
+#include <cmath>
+#include <string>
+
+#include "design/design_screen.h"
+#include "simulation/aero_config.h"
+#include "platform/files.h"
+#include "tests/design/design_fixture.h"
+#include "ui/screens.h"
+#include "ui/message_box.h"
+
+using namespace design;
+
+TEST(DesignJog, RatesAtFullDeflection) {
+    // One second at full deflection (255): relative to the value, at least 1 per unit.
+    EXPECT_NEAR(jog_step(0.0f, 255.0f, 1.0f, jog_rule::relative), 1.275f, 1e-5f);
+    EXPECT_NEAR(jog_step(100.0f, 255.0f, 1.0f, jog_rule::relative) - 100.0f, 127.5f, 1e-3f);
+    EXPECT_NEAR(jog_step(-100.0f, 0.0f, 1.0f, jog_rule::relative) + 100.0f, -127.5f, 1e-3f);
+    EXPECT_NEAR(jog_step(0.0f, 255.0f, 1.0f, jog_rule::absolute), 12.75f, 1e-5f);
+    EXPECT_NEAR(jog_step(5000.0f, 255.0f, 1.0f, jog_rule::absolute) - 5000.0f, 12.75f, 1e-2f);
+    EXPECT_NEAR(jog_step(100.0f, 255.0f, 1.0f, jog_rule::root) - 100.0f, 63.75f, 1e-3f);
+    // The centre holds the value.
+    EXPECT_EQ(jog_step(42.0f, 127.5f, 1.0f, jog_rule::relative), 42.0f);
+}
+
+TEST(DesignView, WheelStopsExactlyAtTheLimits) {
+    view_state v;
+    v.zoom = 0.8f;
+    for (int i = 0; i < 100; ++i) view_on_wheel(v, gui_event::wheel_up, 0.1f, 0.5f, 5.0f);
+    EXPECT_EQ(v.zoom, 5.0f);
+    for (int i = 0; i < 100; ++i) view_on_wheel(v, gui_event::wheel_down, 0.1f, 0.5f, 5.0f);
+    EXPECT_EQ(v.zoom, 0.5f);
+    v.zoom = 3.0f;
+    for (int i = 0; i < 100; ++i) view_on_wheel(v, gui_event::wheel_up, 1.0f, 1.0f, 50.0f);
+    EXPECT_EQ(v.zoom, 50.0f);
+}
+
+class DesignScreens : public design_fixture {};
+
+namespace {
+
+// A screen of one field on the framework alone: event 16 takes the field into `probe_value`.
+float probe_value = 0;
+field_texts probe_texts;
+jog_rule probe_rule = jog_rule::relative;
+int probe_commits = 0;
+
+int probe_screen(gui_window* w, int event) {
+    switch (event) {
+        case gui_event::build: {
+            const units u = build_common(w, "rocket", true);
+            gui_rect* f = add_box(w, u, -0.25f, 0.77f, -0.1f, 0.82f, rect_kind::edit_field);
+            remember_rect(w, slot::first_free, f);
+            w->send(design_event::show);
+            break;
+        }
+        case gui_event::press: jog_on_press(w); break;
+        case gui_event::child_changed: jog_on_changed(w); break;
+        case gui_event::tick: jog_on_tick(w, probe_rule, frame_time()); break;
+        case gui_event::child_committed:
+            if (jog_on_committed(w)) ++probe_commits;
+            break;
+        case design_event::show: show_number(w, probe_texts, slot::first_free, 0, probe_value); break;
+        case design_event::take: take_number(w, probe_texts, slot::first_free, 0, &probe_value); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+class DesignJogSlider : public design_fixture {
+protected:
+    // Opens the probe showing a value, presses its field and holds the thumb at s.
+    gui_rect* hold(float value, float s, jog_rule rule) {
+        probe_value = value;
+        probe_rule = rule;
+        root->set_screen(probe_screen);
+        gui_rect* field = design::rect_at(root.get(), slot::first_free);
+        root->pressed = root->index_of(field) + 1;
+        root->send(gui_event::press);
+        gui_window* jog = root->child(0);
+        EXPECT_TRUE(jog->visible);
+        jog->set_slider_value(s);
+        root->current = 1;
+        root->send(gui_event::child_changed);
+        return field;
+    }
+};
+
+TEST_F(DesignJogSlider, OneSecondHeldAtFullDeflection) {
+    state->smoothed_step = 1.0f;
+    hold(0.0f, 255.0f, jog_rule::relative);
+    root->send(gui_event::tick);
+    EXPECT_NEAR(probe_value, 1.275f, 0.006f);
+    hold(100.0f, 255.0f, jog_rule::relative);
+    root->send(gui_event::tick);
+    EXPECT_NEAR(probe_value, 227.5f, 0.006f);
+    hold(100.0f, 255.0f, jog_rule::absolute);
+    root->send(gui_event::tick);
+    EXPECT_NEAR(probe_value, 112.75f, 0.006f);
+}
+
+TEST_F(DesignJogSlider, ReleaseStopsAndUnreadableTextStays) {
+    state->smoothed_step = 0.1f;
+    gui_rect* field = hold(10.0f, 0.0f, jog_rule::relative);
+    for (int i = 0; i < 5; ++i) root->send(gui_event::tick);
+    EXPECT_LT(probe_value, 10.0f);
+    root->send(gui_event::child_committed);
+    EXPECT_EQ(probe_commits, 1);
+    EXPECT_FLOAT_EQ(root->child(0)->slider_value(), 127.5f);
+    const float held = probe_value;
+    for (int i = 0; i < 5; ++i) root->send(gui_event::tick);
+    EXPECT_EQ(probe_value, held);
+
+    field = hold(10.0f, 255.0f, jog_rule::relative);
+    field->set_text("abc");
+    root->send(gui_event::tick);
+    EXPECT_STREQ(field->text.get(), "abc");
+    EXPECT_EQ(probe_value, 10.0f);
+
+    // The body keeps the slider; anything else hides it.
+    root->pressed = 1;
+    root->send(gui_event::press);
+    EXPECT_TRUE(root->child(0)->visible);
+    root->pressed = root->index_of(design::rect_at(root.get(), slot::close)) + 1;
+    root->send(gui_event::press);
+    EXPECT_FALSE(root->child(0)->visible);
+}
+
+TEST_F(DesignScreens, ApplyKeepsValuesTheFieldsCannotShow) {
+    open(16);
+    aero_config& a = *m->aero;
+    ASSERT_GE(a.NW, 1);
+    a.TC[0] = 0.036f;
+    a.CG = 70.126f;
+    root->child(1)->list_select(0);  // the first wing set, whatever an earlier visit chose
+    root->current = 2;
+    root->send(gui_event::child_committed);
+    root->send(design_event::show);
+    ASSERT_NE(find_text("0.04"), nullptr);
+    press_and_click("Apply Changes");
+    EXPECT_EQ(a.TC[0], 0.036f);
+    EXPECT_EQ(a.CG, 70.126f);
+    // A field the user changed is taken.
+    gui_rect* cg = find_text("70.13");
+    ASSERT_NE(cg, nullptr);
+    cg->set_text("71.5");
+    press_and_click("Apply Changes");
+    EXPECT_EQ(a.CG, 71.5f);
+}
+
+TEST_F(DesignScreens, RefusedNamesWriteNothing) {
+    open(16);
+    const std::string forty(40, 'N');
+    for (const char* name : {"", forty.c_str(), "a.b", "A@1", "."}) {
+        press_and_click("Save");
+        answer(name);
+        EXPECT_EQ(g_message_box.type, message_box_type::notice) << name;
+        EXPECT_STREQ(m->aero->name, "New Config") << name;
+    }
+    EXPECT_FALSE(tmp.exists("configs/a.b.txt"));
+    EXPECT_FALSE(tmp.exists("configs/a.b.csv"));
+    EXPECT_FALSE(tmp.exists("configs/" + forty.substr(0, 39) + ".txt"));
+    EXPECT_FALSE(tmp.exists("configs/A@1.txt"));
+    // 39 characters is a name.
+    press_and_click("Save");
+    answer(forty.substr(0, 39).c_str());
+    EXPECT_TRUE(tmp.exists("configs/" + forty.substr(0, 39) + ".txt"));
+}
+
+TEST_F(DesignScreens, FailedSaveKeepsTheNameAndSaysSo) {
+    open(16);
+    block_folder("configs");
+    press_and_click("Save");
+    answer("Lost");
+    EXPECT_STREQ(m->aero->name, "New Config");
+    EXPECT_EQ(g_message_box.type, message_box_type::notice);
+    EXPECT_STREQ(g_message_box.message, "Could not save Lost");
+    EXPECT_TRUE(logged("Could not save Lost"));
+    EXPECT_NE(find_text("Aero Config - New Config"), nullptr);
+}
+
+TEST_F(DesignScreens, EveryWayOutOfAPartScreenRelaysTheMissile) {
+    aero_config& a = *m->aero;
+    const float before = m->launch_mass;
+    open(16);
+    a.LC += 100.0f;
+    press_and_click("Close");
+    EXPECT_EQ(pending_command, 14);
+    EXPECT_GT(m->launch_mass, before);
+
+    open(16);
+    a.LC += 100.0f;
+    const float closed = m->launch_mass;
+    root->set_screen(main_menu_screen);  // another screen replaces it
+    EXPECT_GT(m->launch_mass, closed);
+
+    open(16);
+    a.LC += 100.0f;
+    const float replaced = m->launch_mass;
+    open(14);  // the hub
+    EXPECT_GT(m->launch_mass, replaced);
+}

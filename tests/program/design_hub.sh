@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# A walk through the design hub of the whole program in a 640 x 480 window: "Design Missile"
+# opens the hub, "Resize Shape" fits the airframe, Save "T1" writes the missile and its
+# system, "Aerodynamics" opens the airframe screen whose Save "T1" writes the configuration
+# and its 41-line table, a name with a '.' writes nothing, Close returns to the hub, Fire runs
+# the static test for 3 s, and the hub's Close, Escape and Return end the program with
+# status 0. The screenshots are kept in the build (design_hub_*.png).
+# Arguments: the ventrask binary and the run folder.
+set -uo pipefail
+source "$(dirname "$0")/lib/common.sh" "$@"
+
+printf '1\t[window_mode]\r\n640\t[window_width]\r\n480\t[window_height]\r\n0\t[use_tips]\r\n' > qvd.ini
+rm -f missiles/T1.txt systems/T1.txt configs/T1.txt configs/T1.csv
+
+cat > walk.sh <<'INNER'
+source "$session_lib"
+# Types a name into the open name box in place of the one it offers, and accepts it: the
+# box's field lies at (0, 0.02) and its "Accept" at (-0.28, -0.13).
+type_name() {
+  click_gui 0 0.02
+  for _ in $(seq 1 45); do xdotool key --window "$window" End BackSpace; done
+  xdotool type --window "$window" "$1"
+  sleep 0.3
+  click_gui -0.28 -0.13
+}
+start_program
+[ "$WIDTH" -eq 640 ] && [ "$HEIGHT" -eq 480 ] || echo "note: the window is $WIDTH x $HEIGHT"
+click_and_shoot hub.png -0.81875 -0.82917            # Design Missile (58, 439)
+click_and_shoot resized.png -0.75625 -0.0625         # Resize Shape (78, 255)
+click_and_shoot save_box.png 0.890625 -0.50833       # Save (605, 362)
+type_name T1
+shot hub_saved.png
+click_and_shoot aero.png 0.840625 0.7                # Aerodynamics (589, 72)
+click_and_shoot aero_save_box.png 0.890625 -0.50833
+type_name T1
+click_and_shoot aero_bad_box.png 0.890625 -0.50833
+type_name a.b
+shot aero_notice.png
+click_gui 0 -0.13                                    # the notice's "OK"
+click_and_shoot hub_again.png 0.89375 -0.9           # Close (606, 456)
+click_and_shoot fire.png 0.190625 0.8                # Fire (381, 48)
+sleep 3
+shot flying.png
+click_gui 0.89375 -0.9                               # Close: the main menu
+for _ in 1 2 3; do
+  kill -0 "$pid" 2>/dev/null || break
+  press_key Escape
+  press_key Return
+done
+wait_for_exit
+INNER
+
+run_walk walk.sh
+status=$?
+out="$(dirname "$run")"
+for f in hub resized save_box hub_saved aero aero_save_box aero_bad_box aero_notice hub_again fire flying; do
+  [ -f "$f.png" ] && cp "$f.png" "$out/design_hub_$f.png"
+done
+[ "$status" -eq 0 ] || fail "the walk ended with status $status"
+[ -f missiles/T1.txt ] || fail "no missiles/T1.txt"
+[ -f systems/T1.txt ] || fail "no systems/T1.txt"
+[ -f configs/T1.txt ] || fail "no configs/T1.txt"
+[ "$(wc -l < configs/T1.csv)" -eq 41 ] || fail "configs/T1.csv is not 41 lines: $(wc -l < configs/T1.csv)"
+! ls configs/a.b.* missiles/a.b.* 2>/dev/null | grep -q . || fail "a refused name wrote a file"
+! grep -qwi "nan" Logfile.txt || fail "the static test logged a NaN: $(grep -i nan Logfile.txt)"
+echo "design hub: ok"
