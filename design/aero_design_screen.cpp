@@ -316,10 +316,12 @@ void on_press(gui_window* w) {
 void on_draw() {
     missile* m = design_missile();
     if (m == nullptr || m->aero == nullptr) return;
+    // The plot first, as the hub draws it: the preview leaves the device in its 3-D states.
+    plot_design_graph(s.graph, s.channel);
+    draw_design_graph();
     // The airframe as the missile draws it, until the airframe draws its own parts.
     render_design_preview(m, s.view.pitch, s.view.yaw, 2.0f * s.view.zoom, -0.1f * s.view.zoom,
                           -0.1f * s.view.zoom);
-    plot_design_graph(s.graph, s.channel);
 }
 
 }  // namespace

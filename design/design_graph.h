@@ -17,13 +17,15 @@ struct design_graph {
     std::vector<graph_row> rows;
 };
 
-// Draws the channel against channel 0 in the design screens' graph box (-0.85, -0.85)-(0, -0.4)
-// with ticks. The one place where the screens hand their samples to the plotter.
+// Hands the samples to the plotter and lays out the channel against channel 0 in the design
+// screens' graph box (-0.85, -0.85)-(0, -0.4) with ticks. The one place where the screens
+// hand their samples to the plotter.
 void plot_design_graph(const design_graph& g, int channel);
+// Draws the plot laid out last, with its labels (in the screen's draw event).
+void draw_design_graph();
 
-// The CSV text: a line of titles, then one line per row (41 lines for 40 rows).
-std::string graph_csv(const design_graph& g);
-// Writes it through a temporary file; false when the file cannot be written.
+// The titles and every row as CSV (a line of titles, then one line per row) through a
+// replacing write; false, and the old file kept, when it cannot be written.
 bool export_graph_csv(const design_graph& g, const char* file);
 
 }  // namespace design

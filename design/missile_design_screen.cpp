@@ -370,6 +370,7 @@ void on_tick(gui_window* w) {
 
 void on_draw() {
     plot_design_graph(s.graph, s.channel);
+    draw_design_graph();
     missile* m = design_missile();
     const missile_system* sys = design_system();
     if (m == nullptr || m->aero == nullptr) return;
