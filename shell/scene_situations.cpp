@@ -10,6 +10,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/texture_loading.h"
 #include "platform/files.h"
 #include "platform/image.h"
 #include "platform/text.h"
@@ -196,8 +197,14 @@ bool scene::write_situation(const char* name, const char* comment, bool picture)
     return written;
 }
 
-// The scene's passes draw into the snapshot once the world is drawn.
-bool scene::render_snapshot(image*) { return false; }
+bool scene::render_snapshot(image* out) {
+    if (out == nullptr || g_app == nullptr || !g_app->device) return false;
+    const int width = static_cast<int>(g_app->present.back_buffer_width / 2);
+    const int height = static_cast<int>(g_app->present.back_buffer_height / 2);
+    texture_ptr picture;
+    render_snapshot(&picture, width, height, false);
+    return picture && read_texture_level(picture.get(), 0, 0, out) == S_OK;
+}
 
 void scene::read_situation(const char* path) {
     clear(true);

@@ -45,6 +45,15 @@ press_key() {
 }
 # The program window's picture.
 shot() { import -window "$window" "$1"; }
+# The same, once the window shows anything but black (up to 20 s: the first frames can take a
+# while on a loaded machine).
+shot_drawn() {
+  for _ in $(seq 1 100); do
+    shot "$1"
+    [ "$(convert "$1" -colorspace gray -format "%[max]" info:)" != 0 ] && return
+    sleep 0.2
+  done
+}
 
 # Clicks at a point in GUI units and keeps the screen it leads to: the pointer rests there
 # first (hover looks settle), then the click, then up to 20 s for the window's picture to
