@@ -168,8 +168,6 @@ TEST(GfxDevice, RecordsDrawsWithTheirStateAndVertices) {
     EXPECT_TRUE(d.draws()[1].from_memory);
     EXPECT_EQ(d.draws()[1].state.render[RS_CULLMODE], CULL_CCW);
 
-    EXPECT_EQ(fvf_stride(FVF_XYZ | FVF_NORMAL | FVF_TEX1), 32);
-    EXPECT_EQ(fvf_stride(FVF_XYZ | FVF_NORMAL | FVF_DIFFUSE | FVF_TEX2), 44);
     EXPECT_EQ(fvf_stride(FVF_XYZ | FVF_TEX1 | fvf_texcoord_size3(0)), 24);
     EXPECT_EQ(fvf_stride(FVF_XYZ | FVF_NORMAL | FVF_TEX2 | fvf_texcoord_size3(0)), 44);
 }
