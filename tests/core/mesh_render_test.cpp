@@ -77,8 +77,6 @@ TEST_F(MeshRenderTest, RootPassesSplitOpaqueAndTranslucentMaterials) {
     EXPECT_EQ(d.primitive_count, 1);
     EXPECT_EQ(d.stride, 32);
     EXPECT_EQ(d.state.world[0].m[3][2], 3.0f);
-    EXPECT_EQ(device_->render_state(RS_SPECULARENABLE), 0u);
-    EXPECT_EQ(device_->render_state(RS_NORMALIZENORMALS), 0u);
 }
 
 TEST_F(MeshRenderTest, UntexturedPartlyTransparentMaterialsAreGlass) {
@@ -89,14 +87,10 @@ TEST_F(MeshRenderTest, UntexturedPartlyTransparentMaterialsAreGlass) {
     EXPECT_EQ(d[0].textures[0], mesh_->textures[0]);
     EXPECT_NE(d[0].textures[0], nullptr);
     EXPECT_EQ(d[0].state.stage[0][TSS_COLOROP], TOP_MODULATE);
-    // Alpha 0.9 untextured: the reflection map blended half and half.
+    // Alpha 0.9 untextured: the reflection map (its colour is checked in mesh_pixels_test).
     const draw_record& glass = d[3];
     EXPECT_FLOAT_EQ(glass.state.material.diffuse.a, 0.9f);
     EXPECT_EQ(glass.textures[0], refmap_.get());
-    EXPECT_EQ(glass.state.stage[0][TSS_COLOROP], TOP_BLENDFACTORALPHA);
-    EXPECT_EQ(glass.state.stage[0][TSS_TEXCOORDINDEX], TCI_CAMERASPACEREFLECTIONVECTOR);
-    EXPECT_EQ(glass.state.stage[0][TSS_TEXTURETRANSFORMFLAGS], TTFF_COUNT3);
-    EXPECT_EQ(glass.state.render[RS_TEXTUREFACTOR], 0x80000000u);
     // Alpha 0.95 untextured: plain.
     EXPECT_EQ(d[4].textures[0], nullptr);
     EXPECT_EQ(d[4].state.stage[0][TSS_COLOROP], TOP_MODULATE);
@@ -145,20 +139,10 @@ TEST_F(MeshRenderTest, ShadowMapAndShadowReceivingPaths) {
     EXPECT_EQ(device_->vertex_shader(), nullptr);
 
     g_app->shadow_pass = 2;
-    shading().sun.direction[1] = -1.0f;
-    shading().sun.range = 7.0f;
     draw(0);
     ASSERT_EQ(device_->draws().size(), 6u);
-    const draw_record& textured = device_->draws()[0];
-    EXPECT_EQ(textured.vertex_shader, shading().mesh_receiver_vs);
-    EXPECT_EQ(textured.state.vs_constants[4][0], 1.0f);
-    EXPECT_EQ(textured.state.ps_constants[7][3], 1.0f);      // the material's diffuse
-    EXPECT_EQ(textured.state.ps_constants[4][1], -1.0f);     // sun direction and range
-    EXPECT_EQ(textured.state.ps_constants[4][3], 7.0f);
-    EXPECT_EQ(textured.state.sampler[1][SAMP_ADDRESSU], TADDRESS_BORDER);
-    // c12..c15: the world matrix transposed, so c12.w holds the x position.
-    EXPECT_EQ(textured.state.vs_constants[12][3], 1.0f);
-    EXPECT_EQ(device_->draws()[1].state.vs_constants[4][0], 0.0f);  // untextured
+    // What the receiving programs draw is checked by pixel in mesh_pixels_test.
+    EXPECT_EQ(device_->draws()[0].vertex_shader, shading().mesh_receiver_vs);
     EXPECT_EQ(device_->sampler_state(1, SAMP_ADDRESSU), TADDRESS_WRAP);
     EXPECT_EQ(device_->pixel_shader(), nullptr);
 

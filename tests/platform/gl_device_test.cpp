@@ -132,7 +132,7 @@ TEST_F(GlDevice, LightsAMaterialInWorldSpace) {
     expect_color(pixel(32, 32), 255, 160, 96);
 }
 
-TEST_F(GlDevice, ExponentialFogAtAKnownDepth) {
+TEST_F(GlDevice, ExponentialFogAtAKnownDepthFromTheTableOrAVertexProgram) {
     device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     device_->set_transform(TS_PROJECTION, mat_scaling(1, 1, 0.001f));
     device_->set_render_state(RS_FOGENABLE, 1);
@@ -141,6 +141,26 @@ TEST_F(GlDevice, ExponentialFogAtAKnownDepth) {
     device_->set_render_state_f(RS_FOGDENSITY, 2.3f / 400.0f);
     quad(-1, -1, 1, 1, 100.0f, 0xFFFFFFFFu);  // 100 m away
     const int expected = static_cast<int>(std::lround(255 * std::exp(-2.3 * 100.0 / 400.0)));
+    expect_color(pixel(32, 32), expected, expected, expected, 3);
+
+    // A vertex program with the fixed fragment stage: fog from the program's fog coordinate,
+    // in the vertex fog mode (the table mode off), as the terrain's far tiles draw.
+    shader_ptr vs;
+    ASSERT_EQ(device_->create_vertex_shader(
+                  "void main() {\n"
+                  "    gl_Position = vec4(gl_Vertex.xy, 0.5, 1.0);\n"
+                  "    gl_FrontColor = gl_Color;\n"
+                  "    gl_FogFragCoord = vs_c[16].x;\n"
+                  "}\n",
+                  &vs),
+              S_OK);
+    const float distance[4] = {100, 0, 0, 0};
+    device_->set_vertex_shader_constant_f(16, distance, 1);
+    device_->set_vertex_shader(vs.get());
+    device_->set_render_state(RS_FOGTABLEMODE, FOG_NONE);
+    device_->set_render_state(RS_FOGVERTEXMODE, FOG_EXP);
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
     expect_color(pixel(32, 32), expected, expected, expected, 3);
 }
 
@@ -470,32 +490,6 @@ TEST_F(GlDevice, VolumeSlicesAndCubeFacesAreSampled) {
     device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
     ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, up, sizeof(vertex3)), S_OK);
     expect_color(pixel(32, 32), 0, 255, 0, 0);
-}
-
-TEST_F(GlDevice, VertexProgramsFeedVertexFog) {
-    // A vertex program with the fixed fragment stage: fog from the program's fog coordinate,
-    // in the vertex fog mode (the table mode off), as the terrain's far tiles draw.
-    shader_ptr vs;
-    ASSERT_EQ(device_->create_vertex_shader(
-                  "void main() {\n"
-                  "    gl_Position = vec4(gl_Vertex.xy, 0.5, 1.0);\n"
-                  "    gl_FrontColor = gl_Color;\n"
-                  "    gl_FogFragCoord = vs_c[16].x;\n"
-                  "}\n",
-                  &vs),
-              S_OK);
-    const float distance[4] = {100, 0, 0, 0};
-    device_->set_vertex_shader_constant_f(16, distance, 1);
-    device_->set_vertex_shader(vs.get());
-    device_->set_render_state(RS_FOGENABLE, 1);
-    device_->set_render_state(RS_FOGTABLEMODE, FOG_NONE);
-    device_->set_render_state(RS_FOGVERTEXMODE, FOG_EXP);
-    device_->set_render_state(RS_FOGCOLOR, 0xFF000000u);
-    device_->set_render_state_f(RS_FOGDENSITY, 2.3f / 400.0f);
-    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
-    const int expected = static_cast<int>(std::lround(255 * std::exp(-2.3 * 100.0 / 400.0)));
-    expect_color(pixel(32, 32), expected, expected, expected, 3);
 }
 
 TEST_F(GlDevice, PointSpritesAreUprightAndScaleWithDistance) {

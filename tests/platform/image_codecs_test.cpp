@@ -185,11 +185,7 @@ TEST(BmpCodec, DamagedFilesFailCleanly) {
     std::vector<std::uint8_t> file;
     ASSERT_EQ(bmp_encode(test_picture(9, 6, false), 24, &file), S_OK);
     image back;
-    // A file cut short leaves no half picture behind (every cut of every corpus picture is
-    // tried in image_corpus_test).
-    EXPECT_NE(bmp_decode(file.data(), file.size() / 2, &back), S_OK);
-    EXPECT_TRUE(back.empty());
-    // A header that claims a huge picture, a zero size or an unknown depth.
+    // Files cut short are image_corpus_test's. A header that claims a huge picture, a zero size or an unknown depth.
     std::vector<std::uint8_t> lying = file;
     put_u32(&lying, 18, 100000);
     EXPECT_EQ(bmp_decode(lying.data(), lying.size(), &back), E_BAD_FORMAT);
