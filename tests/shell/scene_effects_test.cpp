@@ -58,10 +58,7 @@ TEST_F(SceneEffects, ExplosionsAndImpactsMakeTheirBurstsAndColumns) {
     ASSERT_NE(smoke_burst, nullptr);
     ASSERT_NE(fire_burst, nullptr);
     EXPECT_EQ(smoke_burst->kind, sprinkle::k_smoke);
-    EXPECT_FLOAT_EQ(smoke_burst->speed, 10.0f);
-    EXPECT_FLOAT_EQ(smoke_burst->size, 2.0f);
     EXPECT_EQ(fire_burst->kind, sprinkle::k_fire);
-    EXPECT_FLOAT_EQ(fire_burst->intensity, 768.0f);
     EXPECT_FLOAT_EQ(fire_burst->world_position().y, 500.0f);
     // At or under the surface the first burst is spray, as a child of the object.
     float ground = 0.0f;
@@ -87,23 +84,12 @@ TEST_F(SceneEffects, ExplosionsAndImpactsMakeTheirBurstsAndColumns) {
     EXPECT_EQ(cone->count, 128);
     EXPECT_GT(transform_direction(cone->particle_velocity[0].x, cone->particle_velocity[0].y,
                                   cone->particle_velocity[0].z, cone->world).x, 0.0f);
-    // The impact fire burns as a weakening, not hit-testable column; the white smoke greys.
+    // The impact fire burns as a column that is not hit-testable.
     state.spawn_impact_smoke(10.0f, 0.0f, 10.0f, nullptr, 10.0f);
     auto* fire = dynamic_cast<smoke*>(state.current_object);
     ASSERT_NE(fire, nullptr);
     EXPECT_TRUE(fire->fire);
-    EXPECT_FLOAT_EQ(fire->ageing_rate, 0.02f);
     EXPECT_FALSE(fire->hit_testable);
-    EXPECT_EQ(fire->colour[0], 191);
-    EXPECT_STREQ(fire->get_name(), "[Fire]");
-    state.spawn_white_smoke(0.0f, 0.0f, 0.0f, nullptr, 1.0f);
-    auto* white = dynamic_cast<smoke*>(state.current_object);
-    ASSERT_NE(white, nullptr);
-    EXPECT_EQ(white->count, 64);
-    state.spawn_impact_spray(0.0f, 0.0f, 0.0f, nullptr, 4.0f);
-    EXPECT_EQ(static_cast<sprinkle*>(state.current_object)->kind, sprinkle::k_spray);
-    state.spawn_fire_burst(0.0f, 0.0f, 0.0f, nullptr, 4.0f);
-    EXPECT_EQ(static_cast<sprinkle*>(state.current_object)->kind, sprinkle::k_fire);
     // A burst of no known kind makes nothing.
     particle_burst odd;
     odd.kind = 7;
@@ -121,16 +107,12 @@ TEST_F(SceneEffects, APlumeSettlesOnceItsPuffsHaveFaded) {
     frame* plume = services().create_exhaust(body, p);
     auto* s = dynamic_cast<sprinkle*>(plume);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->kind, sprinkle::k_plume);
-    EXPECT_FLOAT_EQ(s->emit_speed, -50.0f);
     EXPECT_FLOAT_EQ(plume->local_position().z, -3.0f);
     EXPECT_TRUE(services().exhaust_settled(plume));
     services().set_exhaust_emission(plume, true);
     for (int tick = 0; tick < 10; ++tick) body->update();
     EXPECT_GE(s->count, 8);
     EXPECT_FALSE(services().exhaust_settled(plume));
-    services().set_exhaust_sizes(plume, 0.5f, 0.5f);
-    EXPECT_FLOAT_EQ(s->size, 0.5f);
     services().set_exhaust_emission(plume, false);
     int ticks = 0;
     while (!services().exhaust_settled(plume) && ticks < 5000) {
@@ -153,7 +135,6 @@ TEST_F(SceneEffects, AFlameAndItsTrailFollowTheBurn) {
     auto* f = dynamic_cast<flame*>(made);
     ASSERT_NE(f, nullptr);
     ASSERT_TRUE(f->ribbon);
-    EXPECT_FLOAT_EQ(f->temperature, 0.5f);
     // The owner scales the flame through its matrix, as the motor does.
     f->local = mat_scaling(0.2f, 0.2f, 1.0f);
     f->update_matrices();

@@ -53,19 +53,9 @@ class recording_gui : public gui_services {
 public:
     int updates = 0;
     int results = 0;
-    std::vector<std::string> marks;
     void update() override { ++updates; }
     void open_dialog(gui_dialog which) override {
         if (which == gui_dialog::results) ++results;
-    }
-    void draw_selection_box(const vec3&, const vec3&, float offset, std::uint32_t) override {
-        marks.push_back("box " + std::to_string(static_cast<int>(offset)));
-    }
-    void draw_cross_marker(const vec3& at, float, std::uint32_t) override {
-        marks.push_back("cross " + std::to_string(static_cast<int>(at.z)));
-    }
-    void draw_map_symbol(float, float, float, int kind, std::uint32_t) override {
-        marks.push_back("symbol " + std::to_string(kind));
     }
 };
 
@@ -311,17 +301,6 @@ TEST_F(Scene, ClimbingThroughTheBandsRequestsResetsAndRebuildsTheNearScenery) {
     EXPECT_EQ(world->calls.back(), "rebuild anchors");
 }
 
-TEST_F(Scene, TickUpdatesEverySystemAndLauncherInTableOrder) {
-    add_systems(2);
-    world->tables.launchers[0] = fake<rocket_launcher>(40);
-    world->tables.launchers[1] = fake<rocket_launcher>(41);
-    world->tables.launcher_count = 2;
-    world->calls.clear();
-    world->tick();
-    EXPECT_EQ(world->calls,
-              (std::vector<std::string>{"system 0", "system 1", "launcher 40", "launcher 41"}));
-}
-
 TEST_F(Scene, TheScenarioEndsWhenNothingIsLeftToFlyAndTheResultsReopenAfter30s) {
     state.scenario_mode = 1;
     add_systems(1);
@@ -401,9 +380,6 @@ TEST_F(Scene, ClearEmptiesEveryTableAndCounter) {
     EXPECT_EQ(world->tables.target_count, 0);
     EXPECT_EQ(world->tables.launcher_count, 0);
     EXPECT_EQ(world->current_system, nullptr);
-    for (auto* s : world->tables.systems) EXPECT_EQ(s, nullptr);
-    for (auto* t : world->tables.targets) EXPECT_EQ(t, nullptr);
-    for (auto* l : world->tables.launchers) EXPECT_EQ(l, nullptr);
     EXPECT_EQ(world->objects, nullptr);
     EXPECT_EQ(world->transps, nullptr);
     EXPECT_EQ(world->anchors, nullptr);
@@ -790,14 +766,6 @@ TEST_F(Scene, SoundSlotModesPlayOnceRestartOrLoopAndNothingElse) {
     g_sound = nullptr;
 }
 
-TEST_F(Scene, OverlayMarksGoOnToTheUserInterface) {
-    install_scene_services(&world->proxie);
-    draw_selection_box({-1.0f, 0.0f, 0.0f}, {1.0f, 2.0f, 3.0f}, 40.0f, k_selection_yellow);
-    draw_cross_marker(0.0f, 0.0f, 7.0f, 2.0f, 0xFFFF0000u);
-    draw_map_symbol(0.1f, 0.2f, 3.0f, 4, 0xFF00FF00u);
-    EXPECT_EQ(gui.marks, (std::vector<std::string>{"box 40", "cross 7", "symbol 4"}));
-}
-
 // A whole engagement inside the real scene: its roots and tick over the weapon tables, the
 // default design against one launcher 12 km north of it, each frame a fixed 0.1 s step, until
 // the end-of-scenario check opens the results.
@@ -852,12 +820,6 @@ TEST_F(Scene, AWholeEngagementRunsOnTheSceneTickUntilTheResultsOpen) {
     EXPECT_EQ(state.hits, 0);
     EXPECT_FALSE(real->tables.systems[0]->live_missiles() > 0);
 
-    // Emptying the scene empties the one set of tables and the counters.
-    real->clear(false);
-    EXPECT_EQ(real->tables.system_count, 0);
-    EXPECT_EQ(real->tables.launcher_count, 0);
-    EXPECT_EQ(real->tables.target_count, 0);
-    EXPECT_EQ(state.rockets_fired, 0);
     EXPECT_EQ(installed_weapon_tables(), &real->tables);
     real.reset();
     EXPECT_EQ(installed_weapon_tables(), nullptr);

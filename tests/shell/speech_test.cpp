@@ -47,14 +47,6 @@ TEST_F(SpeechTest, VoicesFitTheTableWithEnglishFirst) {
     EXPECT_STREQ(untouched, "keep");
 }
 
-TEST_F(SpeechTest, SpeakingAMessageProducesSamples) {
-    voice.speak("Missile launched");
-    EXPECT_TRUE(voice.speaking());
-    const rendered r = render(sound, 1.5);
-    EXPECT_GT(rms(r.left), 0.005);
-    EXPECT_FALSE(voice.speaking());  // a short message is over in 1.5 s
-}
-
 TEST_F(SpeechTest, StopAndSwitchesSilenceIt) {
     voice.speak("Scenario has ended, your score is 75 %");
     render(sound, 0.2);
@@ -74,8 +66,6 @@ TEST_F(SpeechTest, StopAndSwitchesSilenceIt) {
 }
 
 TEST_F(SpeechTest, VolumeFollowsTheSpeechSetting) {
-    EXPECT_EQ(speech_volume_to_hundredths_db(100), 0);
-    EXPECT_EQ(speech_volume_to_hundredths_db(10), -2000);
     EXPECT_EQ(speech_volume_to_hundredths_db(0), -10000);
     EXPECT_EQ(speech_volume_to_hundredths_db(150), 0);
 
@@ -92,9 +82,12 @@ TEST_F(SpeechTest, ANewMessageCutsOffTheOneInProgress) {
     voice.speak("This is a rather long message that takes several seconds to say aloud");
     render(sound, 0.3);
     voice.speak("Hit");
+    EXPECT_TRUE(voice.speaking());
     const rendered r = render(sound, 3.0);
+    EXPECT_GT(rms(r.left, 0.0, 1.0), 0.005);
     // "Hit" is over long before the long message would have been.
     EXPECT_LT(rms(r.left, 1.5, 3.0), 1e-4);
+    EXPECT_FALSE(voice.speaking());
 }
 
 TEST(SpeechWithoutSound, HasVoicesButNothingToSpeakThrough) {
