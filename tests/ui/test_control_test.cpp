@@ -62,17 +62,12 @@ protected:
     missile first, second;
 };
 
-TEST_F(test_control_test, eight_buttons_along_the_bottom_and_the_flight_titles) {
+TEST_F(test_control_test, has_its_eight_buttons) {
     ASSERT_NE(w, nullptr);
     const char* names[] = {"Close", "Launch Target", "Launch Missile", "Scope",
                            "Radar", "Graph",         "Track Missile",  "Track Target"};
     for (const char* n : names) ASSERT_NE(button(n), nullptr) << n;
-    EXPECT_NEAR(button("Close")->x1, 0.88f, 1e-5f);
-    EXPECT_NEAR(button("Track Target")->x1, -0.974f, 1e-5f);
-    EXPECT_NEAR(button("Scope")->y1, -0.98f, 1e-5f);
     EXPECT_EQ(button("Radar")->toggle, 1);
-    EXPECT_STREQ(g_graph.titles[1], "Velocity (m/s)");
-    EXPECT_STREQ(g_graph.titles[6], "");
 }
 
 TEST_F(test_control_test, launch_target_draws_rand_twice_and_starts_a_target_graph) {
