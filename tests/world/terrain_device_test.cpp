@@ -66,37 +66,9 @@ TEST(WaterLookup, RowsFollowTheirCurves) {
     for (int i = 0; i < k_water_lookup_size; ++i) EXPECT_EQ(above[i] >> 24, 0u) << i;
 }
 
-TEST_F(TerrainDevice, WaterProgramFollowsTheFlags) {
-    terrain& t = *ground_;
-    struct {
-        bool waves, in_view, refmap, refrac;
-        int index;
-    } cases[] = {
-        {false, false, true, true, 0},  {false, true, false, false, 0},
-        {false, true, true, false, 1},  {false, true, false, true, 2},
-        {false, true, true, true, 3},   {true, false, false, false, 4},
-        {true, false, true, false, 5},  {true, true, false, true, 6},
-        {true, true, true, true, 7},
-    };
-    for (const auto& c : cases) {
-        t.water.waves_shown = c.waves;
-        t.water_in_view = c.in_view;
-        t.use_refmap = c.refmap;
-        t.use_refrac = c.refrac;
-        EXPECT_EQ(t.water_index(), c.index) << c.waves << c.in_view << c.refmap << c.refrac;
-    }
-}
-
 TEST_F(TerrainDevice, InitDeviceMakesBuffersProgramsAndTextures) {
     ASSERT_TRUE(ground_->init_device());
     terrain& t = *ground_;
-    // Near tiles: 33 x 33 vertices of 44 bytes, 32 x 32 x 6 indices a list.
-    ASSERT_TRUE(t.near_tiles[0].has_buffers());
-    EXPECT_EQ(t.near_tiles[0].vertex_buffer->size(), 33 * 33 * 44);
-    EXPECT_EQ(t.near_tiles[0].above_buffer->size(), 32 * 32 * 6 * 2);
-    // Far tiles: 512 samples at step 32; the centre record has none.
-    EXPECT_EQ(t.far_tiles[0].vertex_buffer->size(), 17 * 17 * 44);
-    EXPECT_FALSE(t.far_tiles[2 * 5 + 2].has_buffers());
     for (int i = 0; i < terrain::k_shader_pairs; ++i) {
         EXPECT_TRUE(t.vertex_shaders[i]) << i;
         EXPECT_TRUE(t.pixel_shaders[i]) << i;
@@ -108,23 +80,6 @@ TEST_F(TerrainDevice, InitDeviceMakesBuffersProgramsAndTextures) {
     EXPECT_EQ(first, 0x00FF0000u);
     EXPECT_EQ(std::string(app_.log_text()).find("Could not load"), std::string::npos);
 
-    // The sea's buffers and grid: far grid 65 x 65 vertices with its middle 2 x 2 cells open,
-    // near levels of 24,576, 6,144, 1,728 and 480 indices.
-    const sea& s = t.water;
-    EXPECT_EQ(s.near_vertex_buffer->size(), 1056000);
-    EXPECT_EQ(s.near_index_buffer->size(), 128000);
-    EXPECT_EQ(s.far_vertex_buffer->size(), 191664);
-    EXPECT_EQ(s.far_index_buffer->size(), 49152);
-    EXPECT_EQ(s.far_vertex_count, 65 * 65);
-    EXPECT_EQ(s.far_index_count, (64 * 64 - 4) * 6);
-    const int counts[4] = {24576, 6144, 1728, 480};
-    int start = 0;
-    for (int level = 0; level < 4; ++level) {
-        EXPECT_EQ(s.lod_count[level], counts[level]) << level;
-        EXPECT_EQ(s.lod_start[level], start) << level;
-        start += counts[level];
-    }
-    EXPECT_EQ(s.far_grid_span, 16);
 }
 
 TEST_F(TerrainDevice, UploadCopiesChangedTilesOnly) {
