@@ -24,22 +24,6 @@ sprinkle* make(frame* parent, int kind, int count, float speed, float size) {
     return s;
 }
 
-TEST_F(EffectsTest, SprinkleFireColoursRunFromWhiteToDarkRed) {
-    frame root;
-    sprinkle* s = make(&root, sprinkle::k_fire, 255, 10.0f, 1.0f);
-    std::uint32_t c[4];
-    s->burst_colours(768, c);
-    for (std::uint32_t v : c) EXPECT_EQ(v, 0xFFFFFFFFu);
-    s->burst_colours(300, c);
-    EXPECT_EQ(c[0], colour_of(255, 255, 172, 44));
-    EXPECT_EQ(c[1], colour_of(236, 236, 108, 0));
-    EXPECT_EQ(c[2], colour_of(172, 172, 44, 0));
-    EXPECT_EQ(c[3], colour_of(108, 108, 0, 0));
-    s->burst_colours(150, c);
-    EXPECT_EQ(c[3] >> 24, 0u);
-    EXPECT_GT(c[0] >> 24, 0u);
-}
-
 TEST_F(EffectsTest, SprinkleBurstFadesOnTimeAndFreezesOutOfView) {
     frame root;
     sprinkle* s = make(&root, sprinkle::k_smoke, 300, 5.0f, 1.0f);
