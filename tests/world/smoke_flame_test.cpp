@@ -11,11 +11,6 @@
 
 namespace {
 
-std::uint32_t colour_of(int a, int r, int g, int b) {
-    return static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(r) << 16 |
-           static_cast<std::uint32_t>(g) << 8 | static_cast<std::uint32_t>(b);
-}
-
 TEST_F(EffectsTest, SmokeColumnIntervalSubStepsAndBounds) {
     frame root;
     smoke* s = nullptr;
