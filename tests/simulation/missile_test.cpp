@@ -361,21 +361,6 @@ TEST_F(Missile, AirDataFollowsTheStandardAtmosphere) {
     EXPECT_TRUE(wet.under_water);
 }
 
-TEST_F(Missile, LawSelection) {
-    missile m;
-    m.assemble(nullptr);
-    seeker& s = *m.seeker_part;
-    s.terminal_phase = 1;
-    s.terminal_type = 0;
-    s.detection_range = 5000.0f;
-    s.midcourse_phase = 1;
-    s.midcourse_type = 1;
-    EXPECT_EQ(m.select_law(4999.0f), LAW_DOG_CHASE);
-    EXPECT_EQ(m.select_law(5001.0f), LAW_LINE_OF_SIGHT);
-    s.midcourse_phase = 0;
-    EXPECT_EQ(m.select_law(5001.0f), LAW_NONE);
-}
-
 TEST_F(Missile, TooSmallAnAirframeFliesOnAFlooredMass) {
     frame target;
     set_target(target, {0, 20000, 20000}, {0, 0, 0});

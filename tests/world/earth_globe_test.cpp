@@ -59,8 +59,6 @@ TEST_F(EarthGlobe, OnTheGroundTheFinestGridFitsWhole) {
         ASSERT_GE(p.u, 0.0f);
         ASSERT_LE(p.u, 1.0f);
     }
-    EXPECT_EQ(globe_->globe_triangles, 2 * 48 * 48);
-    EXPECT_EQ(globe_->shell_vertex_count, earth_globe::k_shell_vertices);
 }
 
 TEST_F(EarthGlobe, AtFiftyKilometresHorizonStepsAndScale) {
@@ -71,10 +69,7 @@ TEST_F(EarthGlobe, AtFiftyKilometresHorizonStepsAndScale) {
     const double horizon = std::sqrt(h * (2.0 * k_r + h));  // about 800 km
     EXPECT_NEAR(globe_->horizon_distance, horizon, 1.0);
     EXPECT_NEAR(globe_->horizon_angle, std::atan(horizon / k_r), 1e-6);
-    EXPECT_EQ(globe_->steps, static_cast<int>(std::sqrt(k_r / (k_r + h)) * 18.0 + 6.0));
     EXPECT_EQ(globe_->steps, 23);
-    EXPECT_NEAR(globe_->scale, 1.5e6 * 0.5 / horizon, 1e-5);
-    EXPECT_NEAR(globe_->scaled_radius, k_r * globe_->scale, 1.0);
     // Far above, the steps fall toward 6.
     EXPECT_EQ(earth_globe::steps_for(1e12f, static_cast<float>(k_r)), 6);
 }

@@ -53,25 +53,6 @@ double direct_height(const sea& s, int r, int c) {
 
 }  // namespace
 
-TEST(SeaRandomTables, TakeTheFirstDrawsAfterSeedingWithOne) {
-    auto s = std::make_unique<sea>();
-    // The program's rand seeded with 1 gives 41, 18467, 6334, 26500.
-    EXPECT_FLOAT_EQ(s->amplitude[0][0], 2.0f * 41 / 32767.0f);
-    EXPECT_FLOAT_EQ(s->phase[0][0], 18467 / 32767.0f * 6.2831855f);
-    EXPECT_FLOAT_EQ(s->amplitude[0][1], 2.0f * 6334 / 32767.0f);
-    EXPECT_FLOAT_EQ(s->phase[0][1], 26500 / 32767.0f * 6.2831855f);
-    for (int p = 0; p < sea::k_patches; ++p) {
-        EXPECT_LE(std::fabs(s->patch_x[p]), 10.0f);
-        EXPECT_LE(std::fabs(s->patch_z[p]), 10.0f);
-    }
-    // 2 x 4096 cell draws and 2 x 12 patch draws: the next draw continues the sequence.
-    program_srand(1);
-    for (int i = 0; i < 2 * 4096 + 24; ++i) program_rand();
-    const int expected = program_rand();
-    auto again = std::make_unique<sea>();
-    EXPECT_EQ(program_rand(), expected);
-}
-
 TEST_F(SeaTest, SpectrumBuildLeavesKZeroEmpty) {
     EXPECT_EQ(water_->omega[32][32], 0.0f);
     EXPECT_EQ(water_->h0[32][32][0], 0.0);

@@ -36,19 +36,6 @@ protected:
 
 }  // namespace
 
-TEST_F(TerrainGridTest, LevelOfDetailStepFollowsTheAltitude) {
-    const struct {
-        float altitude;
-        int step;
-    } cases[] = {{100.0f, 1}, {959.0f, 1}, {960.0f, 2}, {1919.0f, 2}, {1920.0f, 4}, {3840.0f, 8}};
-    for (const auto& c : cases) {
-        place_camera(0.0f, c.altitude, 0.0f);
-        ground_->update();
-        EXPECT_EQ(ground_->lod_step, c.step) << c.altitude;
-        EXPECT_FLOAT_EQ(ground_->period, 960.0f * c.step);
-    }
-}
-
 TEST_F(TerrainGridTest, TileStepsDoubleWithDistanceAndNeverExceedTheTile) {
     place_camera(0.0f, 0.0f, 0.0f);
     ground_->update_lod();

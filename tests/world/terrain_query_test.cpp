@@ -213,11 +213,4 @@ TEST_F(TerrainQueryTest, GeographicConversionsRoundTrip) {
             EXPECT_NEAR(z, pz, 0.5f);
         }
     }
-    ground_->rows = ground_->columns = 0;  // no scenery: plain scalings
-    ground_->grid_to_lon_lat(&lon, &lat, 111120.0f, -222240.0f);
-    EXPECT_FLOAT_EQ(lon, 1.0f);
-    EXPECT_FLOAT_EQ(lat, -2.0f);
-    ground_->lon_lat_to_grid(0.5f, 3.0f, &x, &z);
-    EXPECT_FLOAT_EQ(x, 55560.0f);
-    EXPECT_FLOAT_EQ(z, 333360.0f);
 }

@@ -55,13 +55,6 @@ TEST(TopoMap, ScaleOfZeroOrLessCountsAsOne) {
     EXPECT_EQ(topo_of(30000, 0, 0, 0.001f), (255 + 160) & 0xFF);
 }
 
-TEST(TopoMap, Palette) {
-    std::uint32_t p[256];
-    topo_palette(p);
-    EXPECT_EQ(p[0], 0xB4C4A9u);                // (180, 196, 169)
-    EXPECT_EQ(p[255], 0x7DA7D9u);              // (125, 167, 217)
-    EXPECT_EQ(p[175], (138u << 16) | (105u << 8) | 53u);  // base 15 x 15 / 25
-}
 
 namespace {
 
