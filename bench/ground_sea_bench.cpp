@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bench/drawing_bench_setup.h"
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
@@ -32,13 +33,6 @@ constexpr float k_pitch = 0.05f;
 constexpr float k_bay_column = 268.0f;  // a water sample of the scenery
 constexpr float k_bay_row = 164.0f;
 
-void finish(gfx_device* device) {
-    locked_rect r;
-    device->back_buffer()->lock(&r);
-    benchmark::DoNotOptimize(r.bits);
-    device->back_buffer()->unlock();
-}
-
 // One off-screen pass into a render-target texture through its helper.
 template <typename Draw>
 void pass(render_to_surface* helper, gfx_texture* target, Draw draw) {
@@ -52,38 +46,10 @@ void pass(render_to_surface* helper, gfx_texture* target, Draw draw) {
 }  // namespace
 
 static void BM_GroundSeaFrame(benchmark::State& state) {
-    // The run folder: VENTRASK_RUN_DIR from the environment, else the build's own.
-    if (const char* run = std::getenv("VENTRASK_RUN_DIR")) {
-        fs_set_root(run);
-    } else {
-#ifdef VENTRASK_RUN_DIR
-        fs_set_root(VENTRASK_RUN_DIR);
-#endif
-    }
-    offscreen_gl context;
-    if (!context.ok()) {
-        state.SkipWithError("no OpenGL");
-        return;
-    }
-    d3d_app app;
-    app_state st;
-    g_app = &app;
-    g_state = &st;
-    gl_system system(gl_window_hooks{});
-    present_params p;
-    p.back_buffer_width = k_width;
-    p.back_buffer_height = k_height;
-    p.enable_auto_depth_stencil = 1;
-    p.auto_depth_stencil_format = FMT_D24S8;
-    if (system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &app.device) != S_OK) {
-        state.SkipWithError("no device");
-        return;
-    }
-    use_device(app.device.get());
-    device_texture_loader loader(app.device.get());
-    app.textures.set_loader(&loader);
-    app.set_default_states(true);
-    st.load_shared_textures();
+    drawing_bench_setup setup(state, k_width, k_height);
+    if (!setup.ok()) return;
+    d3d_app& app = setup.app;
+    app_state& st = setup.st;
 
     mat4 camera = mat_identity();
     st.camera_world = &camera;
@@ -179,7 +145,7 @@ static void BM_GroundSeaFrame(benchmark::State& state) {
         t.render_water(true);
         t.restore_render_states();
         d->end_scene();
-        finish(d);
+        finish_frame(d);
     }
     state.counters["sea indices"] = t.water.drawn_index_count;
     state.counters["reflection"] = t.passes.reflection;
@@ -187,12 +153,5 @@ static void BM_GroundSeaFrame(benchmark::State& state) {
     state.counters["shadow"] = t.passes.shadow;
     state.counters["waves"] = t.water.waves_shown;
     ground.reset();
-    st.release();
-    app.textures.release_all();
-    app.textures.set_loader(nullptr);
-    use_device(nullptr);
-    app.device.reset();
-    g_state = nullptr;
-    g_app = nullptr;
 }
 BENCHMARK(BM_GroundSeaFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bench/drawing_bench_setup.h"
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
@@ -28,51 +29,13 @@ constexpr float k_altitude = 60.0f;
 constexpr float k_heading = -1.57f;
 constexpr float k_pitch = -0.1f;
 
-void finish(gfx_device* device) {
-    locked_rect r;
-    device->back_buffer()->lock(&r);
-    benchmark::DoNotOptimize(r.bits);
-    device->back_buffer()->unlock();
-}
-
-void set_run_folder() {
-    if (const char* run = std::getenv("VENTRASK_RUN_DIR")) {
-        fs_set_root(run);
-        return;
-    }
-#ifdef VENTRASK_RUN_DIR
-    fs_set_root(VENTRASK_RUN_DIR);
-#endif
-}
-
 }  // namespace
 
 static void BM_SceneFrame(benchmark::State& state) {
-    set_run_folder();
-    offscreen_gl context;
-    if (!context.ok()) {
-        state.SkipWithError("no OpenGL");
-        return;
-    }
-    d3d_app app;
-    app_state st;
-    g_app = &app;
-    g_state = &st;
-    gl_system system(gl_window_hooks{});
-    present_params p;
-    p.back_buffer_width = k_width;
-    p.back_buffer_height = k_height;
-    p.enable_auto_depth_stencil = 1;
-    p.auto_depth_stencil_format = FMT_D24S8;
-    if (system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &app.device) != S_OK) {
-        state.SkipWithError("no device");
-        return;
-    }
-    use_device(app.device.get());
-    device_texture_loader loader(app.device.get());
-    app.textures.set_loader(&loader);
-    app.set_default_states(true);
-    st.load_shared_textures();
+    drawing_bench_setup setup(state, k_width, k_height);
+    if (!setup.ok()) return;
+    d3d_app& app = setup.app;
+    app_state& st = setup.st;
     {
         scene world;
         install_scene_services(&world.proxie);
@@ -120,18 +83,11 @@ static void BM_SceneFrame(benchmark::State& state) {
                 case 5: world.render_night_vision_pass(); break;
                 default: world.render_frame(); break;
             }
-            finish(d);
+            finish_frame(d);
         }
         state.counters["sea indices"] = t.water.drawn_index_count;
         install_scene_services(nullptr);
         world.shutdown();
     }
-    st.release();
-    app.textures.release_all();
-    app.textures.set_loader(nullptr);
-    use_device(nullptr);
-    app.device.reset();
-    g_state = nullptr;
-    g_app = nullptr;
 }
 BENCHMARK(BM_SceneFrame)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
