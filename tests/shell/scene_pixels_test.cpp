@@ -14,6 +14,7 @@
 #include "platform/system/gl_device.h"
 #include "platform/system/offscreen_gl.h"
 #include "shell/scene.h"
+#include "tests/support/gl_test_device.h"
 
 namespace {
 
@@ -40,16 +41,9 @@ bool near_colour(std::uint32_t a, std::uint32_t b) {
 class ScenePixels : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("LP_NUM_THREADS", "0", 0);
-        context_ = std::make_unique<offscreen_gl>();
+        context_ = make_test_gl_context();
         if (!context_->ok()) GTEST_SKIP() << "no OpenGL: " << context_->error();
-        gl_system system(gl_window_hooks{});
-        present_params p;
-        p.back_buffer_width = k_width;
-        p.back_buffer_height = k_height;
-        p.enable_auto_depth_stencil = 1;
-        p.auto_depth_stencil_format = FMT_D24S8;
-        ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &app_.device), S_OK);
+        ASSERT_EQ(create_test_gl_device(k_width, k_height, &app_.device), S_OK);
         use_device(app_.device.get());
         g_app = &app_;
         g_state = &state_;

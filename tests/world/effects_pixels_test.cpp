@@ -17,6 +17,7 @@
 #include "platform/program_rand.h"
 #include "platform/system/gl_device.h"
 #include "platform/system/offscreen_gl.h"
+#include "tests/support/gl_test_device.h"
 #include "tests/support/temp_folder.h"
 #include "tests/world/golden_image.h"
 #include "world/array_sp.h"
@@ -63,16 +64,9 @@ constexpr int k_height = 120;
 class EffectsGolden : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("LP_NUM_THREADS", "0", 0);
-        context_ = std::make_unique<offscreen_gl>();
+        context_ = make_test_gl_context();
         if (!context_->ok()) GTEST_SKIP() << "no OpenGL: " << context_->error();
-        gl_system system(gl_window_hooks{});
-        present_params p;
-        p.back_buffer_width = k_width;
-        p.back_buffer_height = k_height;
-        p.enable_auto_depth_stencil = 1;
-        p.auto_depth_stencil_format = FMT_D24S8;
-        ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &app_.device), S_OK);
+        ASSERT_EQ(create_test_gl_device(k_width, k_height, &app_.device), S_OK);
         use_device(app_.device.get());
         g_app = &app_;
         g_state = &state_;
