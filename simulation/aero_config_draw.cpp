@@ -9,6 +9,7 @@
 #include "core/scene_services.h"
 #include "platform/gfx_device.h"
 #include "simulation/aero_config.h"
+#include "simulation/part_view.h"
 #include "simulation/weapon_stages.h"
 
 constexpr const char k_hr_source[] = "aero_config";
@@ -64,31 +65,13 @@ void draw_wing_turns(gfx_device* d, const std::vector<aero_vertex>& wing, const 
     }
 }
 
-// The design views' transforms, put back when the view ends.
-class preview_view {
+// The design views' camera, with lighting and depth on.
+class preview_view : public part_view {
 public:
-    explicit preview_view(gfx_device* d) : d_(d) {
-        view_ = d->transform(TS_VIEW);
-        projection_ = d->transform(TS_PROJECTION);
-        world_ = d->transform(TS_WORLD);
-        device_set_view(mat_identity());
-        const gfx_viewport v = d->viewport();
-        const float aspect = v.height > 0 ? static_cast<float>(v.width) / static_cast<float>(v.height) : 1.0f;
-        device_set_projection(mat_perspective_fov_lh(0.5f, aspect, 1.0f, 5000.0f));
+    explicit preview_view(gfx_device* d) : part_view(d) {
         device_set_lighting(true);
         d->set_render_state(RS_ZENABLE, 1);
     }
-    ~preview_view() {
-        device_set_world(world_);
-        device_set_projection(projection_);
-        device_set_view(view_);
-    }
-    preview_view(const preview_view&) = delete;
-    preview_view& operator=(const preview_view&) = delete;
-
-private:
-    gfx_device* d_;
-    mat4 view_, projection_, world_;
 };
 
 void set_preview_light(float ambient_r, float ambient_g, float ambient_b, float dx, float dy, float dz) {

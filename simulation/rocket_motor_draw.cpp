@@ -7,6 +7,7 @@
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "platform/gfx_device.h"
+#include "simulation/part_view.h"
 #include "simulation/rocket_motor.h"
 #include "simulation/weapon_stages.h"
 
@@ -31,14 +32,7 @@ void draw_triangles(gfx_device* d, const std::vector<motor_vertex>& vertices) {
 // The transforms and states a design view changes, put back when it ends.
 class design_view {
 public:
-    design_view(gfx_device* d, float alpha) : d_(d) {
-        view_ = d->transform(TS_VIEW);
-        projection_ = d->transform(TS_PROJECTION);
-        world_ = d->transform(TS_WORLD);
-        device_set_view(mat_identity());
-        const gfx_viewport v = d->viewport();
-        const float aspect = v.height > 0 ? static_cast<float>(v.width) / static_cast<float>(v.height) : 1.0f;
-        device_set_projection(mat_perspective_fov_lh(0.5f, aspect, 1.0f, 5000.0f));
+    design_view(gfx_device* d, float alpha) : camera_(d), d_(d) {
         gfx_light light;
         light.type = LIGHT_DIRECTIONAL;
         light.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -63,16 +57,13 @@ public:
     ~design_view() {
         CHECK_HR(d_->set_render_state(RS_SPECULARENABLE, 0));
         CHECK_HR(d_->set_render_state(RS_NORMALIZENORMALS, 0));
-        device_set_world(world_);
-        device_set_projection(projection_);
-        device_set_view(view_);
     }
     design_view(const design_view&) = delete;
     design_view& operator=(const design_view&) = delete;
 
 private:
+    part_view camera_;  // first made, last ended
     gfx_device* d_;
-    mat4 view_, projection_, world_;
 };
 
 // The casing is built nose first along +z in cm: turned half round and cut to metres, then

@@ -7,6 +7,7 @@
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "platform/gfx_device.h"
+#include "simulation/part_view.h"
 #include "simulation/surface_normals.h"
 #include "simulation/warhead.h"
 
@@ -85,14 +86,7 @@ gfx_material coloured(float r, float g, float b) {
 // The design views' projection and light, the transforms put back when the view ends.
 class preview_view {
 public:
-    explicit preview_view(gfx_device* d) : d_(d) {
-        view_ = d->transform(TS_VIEW);
-        projection_ = d->transform(TS_PROJECTION);
-        world_ = d->transform(TS_WORLD);
-        device_set_view(mat_identity());
-        const gfx_viewport v = d->viewport();
-        const float aspect = v.height > 0 ? static_cast<float>(v.width) / static_cast<float>(v.height) : 1.0f;
-        device_set_projection(mat_perspective_fov_lh(0.5f, aspect, 1.0f, 5000.0f));
+    explicit preview_view(gfx_device* d) : camera_(d), d_(d) {
         gfx_light light;
         light.type = LIGHT_DIRECTIONAL;
         light.diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -110,16 +104,13 @@ public:
     ~preview_view() {
         d_->set_render_state(RS_NORMALIZENORMALS, 0);
         d_->set_render_state(RS_DIFFUSEMATERIALSOURCE, MCS_COLOR1);
-        device_set_world(world_);
-        device_set_projection(projection_);
-        device_set_view(view_);
     }
     preview_view(const preview_view&) = delete;
     preview_view& operator=(const preview_view&) = delete;
 
 private:
+    part_view camera_;  // first made, last ended
     gfx_device* d_;
-    mat4 view_, projection_, world_;
 };
 
 bool assembled_view() { return g_state != nullptr && g_state->assembled_view != 0; }
