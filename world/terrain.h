@@ -199,6 +199,7 @@ public:
     void set_water_shader();
     void render_water(bool full);
     void restore_render_states();
+    void draw_tile_list(terrain_tile& tile, bool above, bool with_constants);
     void draw_tile(terrain_tile& tile);
     void draw_tile_below(terrain_tile& tile);
     void draw_tile_plain(terrain_tile& tile);

@@ -166,39 +166,22 @@ void place_tile(gfx_device* d, terrain_tile& tile, const float grid_origin[3], f
 
 }  // namespace
 
-void terrain::draw_tile(terrain_tile& tile) {
+// One of a tile's two index lists (above or below the water), placed and culled; with_constants
+// gives the land program the tile's own values first.
+void terrain::draw_tile_list(terrain_tile& tile, bool above, bool with_constants) {
     gfx_device* d = device();
-    if (tile.index_count_above < 3 || !tile.upload_buffers()) return;
+    const int count = above ? tile.index_count_above : tile.index_count_below;
+    if (count < 3 || !tile.upload_buffers()) return;
     place_tile(d, tile, grid_origin, -origin_y());
     if (!tile_in_view(d, tile, false)) return;
-    set_tile_constants(tile);
-    draw_list(d, tile, tile.above_buffer.get(), tile.index_count_above);
+    if (with_constants) set_tile_constants(tile);
+    draw_list(d, tile, above ? tile.above_buffer.get() : tile.below_buffer.get(), count);
 }
 
-void terrain::draw_tile_below(terrain_tile& tile) {
-    gfx_device* d = device();
-    if (tile.index_count_below < 3 || !tile.upload_buffers()) return;
-    place_tile(d, tile, grid_origin, -origin_y());
-    if (!tile_in_view(d, tile, false)) return;
-    draw_list(d, tile, tile.below_buffer.get(), tile.index_count_below);
-}
-
-void terrain::draw_tile_plain(terrain_tile& tile) {
-    gfx_device* d = device();
-    if (tile.index_count_above < 3 || !tile.upload_buffers()) return;
-    place_tile(d, tile, grid_origin, -origin_y());
-    if (!tile_in_view(d, tile, false)) return;
-    draw_list(d, tile, tile.above_buffer.get(), tile.index_count_above);
-}
-
-void terrain::draw_tile_refraction(terrain_tile& tile) {
-    gfx_device* d = device();
-    if (tile.index_count_below < 3 || !tile.upload_buffers()) return;
-    place_tile(d, tile, grid_origin, -origin_y());
-    if (!tile_in_view(d, tile, false)) return;
-    set_tile_constants(tile);
-    draw_list(d, tile, tile.below_buffer.get(), tile.index_count_below);
-}
+void terrain::draw_tile(terrain_tile& tile) { draw_tile_list(tile, true, true); }
+void terrain::draw_tile_below(terrain_tile& tile) { draw_tile_list(tile, false, false); }
+void terrain::draw_tile_plain(terrain_tile& tile) { draw_tile_list(tile, true, false); }
+void terrain::draw_tile_refraction(terrain_tile& tile) { draw_tile_list(tile, false, true); }
 
 void terrain::draw_tile_water(terrain_tile& tile) {
     gfx_device* d = device();
