@@ -1,13 +1,10 @@
-// Screens and dialogs whose own files are still to come. Each is listed here until it is
-// written; the GUI does not install or open them (is_later_screen), so the buttons and keys
-// that lead to them do nothing yet. Writing a screen means removing it from this file. The
-// design screens written above the GUI keep their names here as forwarders to the callbacks
-// the program installs (install_design_screen).
+// The design screens live above the GUI (design/); the GUI knows them by these names, which
+// forward to the callbacks the program installs (install_design_screen). A screen nobody
+// installed counts as one still to come: the GUI neither installs nor opens it
+// (is_later_screen), so the buttons and keys that lead to it do nothing.
 #include "ui/screens.h"
 
 namespace {
-int later(gui_window*, int) { return 0; }
-
 gui_callback installed[static_cast<int>(design_screen_id::count)] = {};
 
 int forward(design_screen_id id, gui_window* w, int event) {
@@ -15,11 +12,24 @@ int forward(design_screen_id id, gui_window* w, int event) {
     return cb != nullptr ? cb(w, event) : 0;
 }
 
-bool installed_screen(gui_callback cb) {
-    if (cb == missile_design_screen) return installed[static_cast<int>(design_screen_id::missile)] != nullptr;
-    if (cb == aero_design_screen) return installed[static_cast<int>(design_screen_id::aero)] != nullptr;
-    return false;
-}
+struct screen_name {
+    gui_callback callback;
+    design_screen_id id;
+};
+
+// The GUI's names of the design screens, in the order of design_screen_id.
+constexpr screen_name k_screens[] = {
+    {missile_design_screen, design_screen_id::missile},
+    {aero_design_screen, design_screen_id::aero},
+    {motor_design_screen, design_screen_id::motor},
+    {warhead_design_screen, design_screen_id::warhead},
+    {fuse_design_screen, design_screen_id::fuse},
+    {guidance_design_screen, design_screen_id::guidance},
+    {launcher_design_screen, design_screen_id::launcher},
+    {control_unit_design_screen, design_screen_id::control_unit},
+    {test_conditions_screen, design_screen_id::test_conditions},
+    {scenario_design_screen, design_screen_id::scenario},
+};
 }  // namespace
 
 void install_design_screen(design_screen_id id, gui_callback cb) {
@@ -30,28 +40,37 @@ void install_design_screen(design_screen_id id, gui_callback cb) {
 int missile_design_screen(gui_window* w, int event) {
     return forward(design_screen_id::missile, w, event);
 }
-int motor_design_screen(gui_window* w, int event) { return later(w, event); }
 int aero_design_screen(gui_window* w, int event) {
     return forward(design_screen_id::aero, w, event);
 }
-int warhead_design_screen(gui_window* w, int event) { return later(w, event); }
-int fuse_design_screen(gui_window* w, int event) { return later(w, event); }
-int guidance_design_screen(gui_window* w, int event) { return later(w, event); }
-int launcher_design_screen(gui_window* w, int event) { return later(w, event); }
-int control_unit_design_screen(gui_window* w, int event) { return later(w, event); }
-int test_conditions_screen(gui_window* w, int event) { return later(w, event); }
-int scenario_design_screen(gui_window* w, int event) { return later(w, event); }
+int motor_design_screen(gui_window* w, int event) {
+    return forward(design_screen_id::motor, w, event);
+}
+int warhead_design_screen(gui_window* w, int event) {
+    return forward(design_screen_id::warhead, w, event);
+}
+int fuse_design_screen(gui_window* w, int event) {
+    return forward(design_screen_id::fuse, w, event);
+}
+int guidance_design_screen(gui_window* w, int event) {
+    return forward(design_screen_id::guidance, w, event);
+}
+int launcher_design_screen(gui_window* w, int event) {
+    return forward(design_screen_id::launcher, w, event);
+}
+int control_unit_design_screen(gui_window* w, int event) {
+    return forward(design_screen_id::control_unit, w, event);
+}
+int test_conditions_screen(gui_window* w, int event) {
+    return forward(design_screen_id::test_conditions, w, event);
+}
+int scenario_design_screen(gui_window* w, int event) {
+    return forward(design_screen_id::scenario, w, event);
+}
 
 bool is_later_screen(gui_callback cb) {
-    if (installed_screen(cb)) return false;
-    static constexpr gui_callback k_later[] = {
-        missile_design_screen,   motor_design_screen,
-        aero_design_screen,   warhead_design_screen,   fuse_design_screen,
-        guidance_design_screen, launcher_design_screen, control_unit_design_screen,
-        test_conditions_screen, scenario_design_screen,
-    };
-    for (gui_callback c : k_later) {
-        if (c == cb) return true;
+    for (const screen_name& s : k_screens) {
+        if (s.callback == cb) return installed[static_cast<int>(s.id)] == nullptr;
     }
     return false;
 }

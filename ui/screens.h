@@ -51,7 +51,19 @@ int help_menu(gui_window* w, int event);
 // The design tools' screens are written above the GUI (design/): the program installs their
 // callbacks at start, and the GUI's names for them forward there. Until one is installed its
 // name counts among the screens still to come.
-enum class design_screen_id : int { missile = 0, aero = 1, count = 2 };
+enum class design_screen_id : int {
+    missile = 0,
+    aero,
+    motor,
+    warhead,
+    fuse,
+    guidance,
+    launcher,
+    control_unit,
+    test_conditions,
+    scenario,
+    count
+};
 void install_design_screen(design_screen_id id, gui_callback cb);
 
 // Whether a callback is one of the screens still to come (later_screens.cpp): the GUI
