@@ -36,14 +36,15 @@ constexpr float k_max_fog = 150000.0f;      // m: the maximum fog distance
 constexpr float k_max_wind = 100.0f;        // m/s
 constexpr float k_max_wave_height = 20.0f;  // m
 constexpr float k_max_wave_factor = 10.0f;
-constexpr float k_max_range = 1.0e6f;       // m, a launcher's range
+constexpr float k_max_range = 1.0e6f;       // m, a launcher's range or a protected radius
 constexpr int k_max_rockets = 1000;
 constexpr int k_max_interval = 3600;        // s
 
-// One [system] line as read.
+// One [system] line as read. A radius of 0 keeps the one of the system's control unit.
 struct system_line {
     char name[design_name_size] = {};
     float east = 0.0f, north = 0.0f, heading = 0.0f;
+    float radius = 0.0f;  // m
 };
 
 // The values after the first `skip` TAB-separated fields of a line, each read from its field's
@@ -300,6 +301,10 @@ void scene::read_situation(const char* path) {
             sys.east = bounded(reader, "[system] east", v[0], -180.0f, 180.0f);
             sys.north = bounded(reader, "[system] north", v[1], -90.0f, 90.0f);
             sys.heading = bounded(reader, "[system] heading", v[2], -k_two_pi, k_two_pi);
+            // The scenario design's run file adds the protected radius (m) as a fifth value.
+            if (tab_numbers(line, 1, v, 4) && v[3] > 0.0) {
+                sys.radius = bounded(reader, "[system] radius", v[3], 1.0f, k_max_range);
+            }
             systems.push_back(sys);
         } else if (reader.has("[launcher]")) {
             if (launchers.size() >= static_cast<std::size_t>(k_max_launchers)) continue;
@@ -325,7 +330,13 @@ void scene::read_situation(const char* path) {
         for (const system_line& sys : systems) {
             float x = 0.0f, z = 0.0f;
             ground.lon_lat_to_scene(sys.east, sys.north, &x, &z);
+            const int before = tables.system_count;
             add_system(sys.name, x, 0.0f, z, sys.heading, true);
+            if (tables.system_count == before || current_system == nullptr) continue;
+            // The control unit keeps its radius in km.
+            if (sys.radius > 0.0f && current_system->control) {
+                current_system->control->protected_radius = sys.radius * 0.001f;
+            }
         }
         for (const rocket_launcher& record : launchers) {
             rocket_launcher* l = create_launcher(record, tables.launcher_count);

@@ -169,6 +169,27 @@ TEST_F(Situation, CommentsSurplusAndBadLinesAreLeftOutOrBoundedWithALogLine) {
     EXPECT_NE(l.find("situations\\bad.txt: a [wind] line without all its values was ignored"), std::string::npos) << l;
 }
 
+TEST_F(Situation, AFifthSystemValueIsTheProtectedRadiusInMetres) {
+    // The scenario design's run file carries each system's radius; a situation saved in a
+    // run has none, and a radius of 0 says nothing either: the control unit keeps its own.
+    tmp.write("situations/r.txt",
+              "1\t[scenario_mode]\n"
+              "New Missile\t0.012000\t0.021000\t-1.57\t2500\t[system]\n"
+              "Sentinel MR\t0.013000\t0.018000\t2.00\t[system]\n"
+              "Zero\t0.013000\t0.018000\t2.00\t0\t[system]\n"
+              "Huge\t0.013000\t0.018000\t2.00\t9000000000\t[system]\n@\n");
+    world->read_situation("situations\\r.txt");
+    ASSERT_EQ(world->tables.system_count, 4);
+    const float own = missile_system().control->protected_radius;
+    EXPECT_NEAR(world->tables.systems[0]->control->protected_radius, 2.5f, 1e-6f);
+    EXPECT_EQ(world->tables.systems[1]->control->protected_radius, own);
+    EXPECT_EQ(world->tables.systems[2]->control->protected_radius, own);
+    EXPECT_NEAR(world->tables.systems[3]->control->protected_radius, 1000.0f, 1e-3f);
+    EXPECT_NE(log().find("situations\\r.txt: [system] radius 9e+09 bounded to 1e+06"), std::string::npos) << log();
+    // The heading before the radius is still read as the heading.
+    EXPECT_NEAR(world->placements[0].heading, -1.57f, 1e-6f);
+}
+
 TEST_F(Situation, ATestPutsTheDesignSystemAheadWithItsConditionsOnTheRightParts) {
     auto* design = new missile_system();
     world->design_system = design;

@@ -1,0 +1,315 @@
+// The test conditions screen: where and how the design missile system is tested. The user
+// picks a launch site among the saved test situations, sets the launcher's elevation and the
+// distance at which it fires, and the target's speed, offset, elevation and distance, sees the
+// target's path as distance against altitude, and starts the test run from the site. The
+// conditions live in the design system, so they outlast the screen; a run that ends comes
+// back here.
+#include <algorithm>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "core/sound_system.h"
+#include "design/design_screen.h"
+#include "design/design_screens.h"
+#include "design/test_conditions.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "shell/scene.h"
+#include "simulation/launcher.h"
+#include "simulation/missile_system.h"
+#include "ui/graph.h"
+#include "ui/gui.h"
+#include "ui/gui_hooks.h"
+#include "ui/message_box.h"
+#include "ui/overlay2d.h"
+
+namespace design {
+
+namespace {
+
+constexpr int k_fields = 6;
+constexpr float k_degrees_per_radian = 57.29578f;
+constexpr float k_metres_per_km = 1000.0f;
+constexpr std::uint32_t k_marker_colour = 0xA0FFFF00;
+constexpr std::uint32_t k_white = 0xFFFFFFFF;
+
+constexpr int IDR_START_TEST = 422;
+constexpr int IDR_TARGET_PICTURE = 437;
+constexpr int IDR_MISSILE_PICTURE = 438;
+
+// Private words of the window beyond the common ones.
+enum : int {
+    k_field = slot::first_free,  // the six condition fields
+    k_title = k_field + k_max_fields,
+    k_start,
+    k_apply,
+    k_picture,
+    k_description,
+    k_target_picture,
+    k_missile_picture,
+    k_site,  // child index of the launch-site drop-down
+};
+
+// The fields in screen order: the value in the system, and one unit of the field in the
+// system's unit (radians per degree, metres per km).
+struct condition_field {
+    const char* label;
+    float missile_system::*value;
+    float unit;  // system value = field value x unit
+};
+constexpr condition_field k_conditions[k_fields] = {
+    {"Elevation (deg)", &missile_system::test_alfa, 1.0f / k_degrees_per_radian},
+    {"Launch At (km)", &missile_system::test_launch, k_metres_per_km},
+    {"Speed (m/sec)", &missile_system::test_speed, 1.0f},
+    {"Offset (deg)", &missile_system::test_beta, 1.0f / k_degrees_per_radian},
+    {"Elevation (deg)", &missile_system::test_elev, 1.0f / k_degrees_per_radian},
+    {"Distance (km)", &missile_system::test_dist, k_metres_per_km},
+};
+// The rows' lower edges (H); the first two belong to the launcher, the rest to the target.
+constexpr float k_row_y[k_fields] = {0.07f, -0.01f, -0.19f, -0.27f, -0.35f, -0.43f};
+
+// The plot's box in layout units.
+constexpr float k_plot_x1 = -0.85f, k_plot_y1 = -0.7f, k_plot_x2 = 0.4f, k_plot_y2 = 0.2f;
+
+// The screen's state, kept while the program runs.
+struct conditions_state {
+    field_texts fields;
+    float marker_x = 0;  // GUI units
+};
+conditions_state s;
+
+void set_title(gui_window* w, const missile_system& sys) {
+    gui_rect* r = rect_at(w, k_title);
+    if (r != nullptr) r->set_text(format_string("Test Conditions For %s", sys.name).c_str());
+}
+
+// The launch site chosen in the drop-down; empty when there is none.
+std::string selected_site(const gui_window* w) {
+    const gui_window* site = child_at(w, k_site);
+    if (site == nullptr || site->combo_selected_index() < 0) return {};
+    return site->combo_selected_text();
+}
+
+void show(gui_window* w) {
+    const missile_system* sys = design_system();
+    if (sys == nullptr) return;
+    set_title(w, *sys);
+    for (int n = 0; n < k_fields; ++n) {
+        const condition_field& c = k_conditions[n];
+        show_number(w, s.fields, k_field, n, sys->*c.value / c.unit);
+    }
+}
+
+void take(gui_window* w) {
+    missile_system* sys = design_system();
+    if (sys == nullptr) return;
+    for (int n = 0; n < k_fields; ++n) {
+        const condition_field& c = k_conditions[n];
+        float v = 0;
+        if (take_number(w, s.fields, k_field, n, &v)) sys->*c.value = v * c.unit;
+    }
+    bound_test_conditions(sys);
+}
+
+void recompute(const units& u) {
+    const missile_system* sys = design_system();
+    if (sys == nullptr || design_missile() == nullptr) return;
+    graph_reset_samples();
+    graph_clear_vertices();
+    // One point that only sets the scales: the plot spans the distance across and half of it up.
+    const float dist = sys->test_dist;
+    const float scale[graph_store::k_channels] = {dist, dist / 2, 0, 0, 0, 0, 0, 0};
+    graph_add_series_point(scale, 0);
+    for (const path_point& p : compute_target_path(sys->test_speed, sys->test_elev, dist).points) {
+        const float row[graph_store::k_channels] = {p.distance, p.altitude, 0, 0, 0, 0, 0, 0};
+        graph_add_series_point(row, 1);
+    }
+    graph_draw(k_plot_x1 * u.m, k_plot_y1 * u.h, k_plot_x2 * u.m, k_plot_y2 * u.h, 1, false);
+    s.marker_x = launch_marker_x(sys->test_launch, dist, u.m);
+    graph_add_thick_line(s.marker_x, k_plot_y1 * u.h, s.marker_x, k_plot_y2 * u.h, k_marker_colour);
+}
+
+// The site's picture, its description after the "@" line and its six conditions.
+void select_site(gui_window* w) {
+    const std::string site = selected_site(w);
+    if (site.empty()) return;
+    gui_rect* picture = rect_at(w, k_picture);
+    const std::string jpg = format_string("situations\\%s.jpg", site.c_str());
+    if (picture != nullptr && !reload_texture_file(jpg.c_str(), &picture->image_texture)) {
+        picture->image_texture.reset();
+    }
+    const std::string txt = format_string("situations\\%s.txt", site.c_str());
+    gui_rect* description = rect_at(w, k_description);
+    if (description != nullptr && !description->load_text_file(txt.c_str(), true)) description->set_text("");
+    missile_system* sys = design_system();
+    if (g_scene == nullptr || sys == nullptr) return;
+    g_scene->read_test_conditions(txt.c_str());
+    if (bound_test_conditions(sys)) log_line("%s: the test distances were bounded", txt.c_str());
+}
+
+void fill_sites(gui_window* w) {
+    gui_window* site = child_at(w, k_site);
+    const missile_system* sys = design_system();
+    if (site == nullptr || sys == nullptr || !sys->launch_unit) return;
+    int sites = 0;
+    for (const dir_entry& e : fs_list("situations\\*.txt")) {
+        const std::string name = e.name.substr(0, e.name.find('.'));
+        if (!is_test_site(name.c_str())) continue;
+        site->combo_add_item(name.c_str());
+        ++sites;
+    }
+    site->combo_set_bold(true);
+    if (sites == 0) return;
+    site->combo_select(0);
+    select_site(w);
+}
+
+void add_row(gui_window* w, const units& u, int n) {
+    const float y = k_row_y[n];
+    add_label(w, u, 0.52f, y, 0.8f, y + 0.05f, k_conditions[n].label);
+    gui_rect* f = add_box(w, u, 0.8f, y, 0.92f, y + 0.05f, rect_kind::edit_field);
+    f->medium_font = 1;
+    remember_rect(w, k_field + n, f);
+}
+
+gui_rect* add_hidden_picture(gui_window* w, int picture) {
+    gui_rect* r = w->add_rect(0, 0, 0, 0, rect_kind::image);
+    r->visible = 0;
+    ui_load_resource_texture(picture, &r->image_texture, true);
+    return r;
+}
+
+void build(gui_window* w) {
+    const char* titles[graph_store::k_channels] = {"Distance", "Altitude", "", "", "", "", "", ""};
+    graph_set_titles(titles);
+    const units u = build_common(w, nullptr, true);
+    // The common Save and Load are the last two elements; this screen has Close alone.
+    w->remove_last_rect();
+    w->remove_last_rect();
+    w->private_state[slot::save].i = -1;
+    w->private_state[slot::load].i = -1;
+
+    remember_rect(w, k_start, add_picture_button(w, u, 0.5f, -0.98f, 0.78f, -0.82f, IDR_START_TEST, "Start Test"));
+    remember_rect(w, k_target_picture, add_hidden_picture(w, IDR_TARGET_PICTURE));
+    remember_rect(w, k_missile_picture, add_hidden_picture(w, IDR_MISSILE_PICTURE));
+
+    add_panel(w, u, 0.48f, -0.6f, 0.97f, 0.92f);
+    remember_rect(w, k_title, add_label(w, u, 0.52f, 0.85f, 0.92f, 0.9f, ""));
+    add_label(w, u, 0.52f, 0.75f, 0.92f, 0.8f, "Launch Site");
+    gui_rect* picture = add_box(w, u, 0.52f, 0.37f, 0.92f, 0.67f, rect_kind::image);
+    picture->centred = 0;
+    remember_rect(w, k_picture, picture);
+    gui_rect* description = add_box(w, u, 0.52f, 0.23f, 0.92f, 0.35f, rect_kind::edit_field);
+    // A text to read, not a number to jog or edit.
+    description->clickable = 0;
+    remember_rect(w, k_description, description);
+    add_label(w, u, 0.66f, 0.15f, 0.92f, 0.2f, "Launcher");
+    add_row(w, u, 0);
+    add_row(w, u, 1);
+    add_label(w, u, 0.66f, -0.11f, 0.92f, -0.06f, "Target");
+    for (int n = 2; n < k_fields; ++n) add_row(w, u, n);
+    remember_rect(w, k_apply, add_button(w, u, 0.52f, -0.55f, 0.92f, -0.48f, "Apply Changes"));
+    add_label(w, u, -0.6f, 0.3f, 0.6f, 0.4f, "Target flight path is towards the launcher");
+
+    // The drop-down last, so that its open list lies over the picture.
+    gui_window* site = w->add_window();
+    site->create(0.52f * u.m, 0.69f * u.h, 0.92f * u.m, 0.74f * u.h, window_kind::drop_down);
+    w->private_state[k_site].i = w->index_of(site);
+    fill_sites(w);
+
+    w->send(design_event::show);
+    w->send(design_event::recompute);
+    w->wants_draw = 1;
+    w->wants_tick = 1;
+}
+
+void start_test(gui_window* w) {
+    ui_play_sound_slot(0, 0);
+    const std::string site = selected_site(w);
+    if (site.empty()) {
+        w->message_box(w, "Selection Error", "No situation was selected", message_box_type::notice, 0, "");
+        return;
+    }
+    if (g_app != nullptr && g_app->menu_mode) {
+        send_media_command("stop MediaFile");
+        send_media_command("close MediaFile");
+        pending_command = 1;
+        g_app->menu_mode = 0;
+    }
+    if (g_state != nullptr) g_state->test_mode = 1;
+    if (g_scene != nullptr) g_scene->read_situation(format_string("situations\\%s.txt", site.c_str()).c_str());
+}
+
+void on_click(gui_window* w) {
+    if (pressed_is(w, slot::close)) {
+        ui_play_sound_slot(0, 0);
+        relay_design_missile();
+        pending_command = 14;
+    } else if (pressed_is(w, k_start)) {
+        start_test(w);
+    } else if (pressed_is(w, k_apply)) {
+        ui_play_sound_slot(0, 0);
+        w->send(design_event::take);
+        w->send(design_event::show);
+        w->send(design_event::recompute);
+    }
+}
+
+void on_committed(gui_window* w) {
+    if (jog_on_committed(w)) {
+        w->send(design_event::show);
+        return;
+    }
+    const gui_window* site = child_at(w, k_site);
+    if (site == nullptr || w->current_child() != site || selected_site(w).empty()) return;
+    select_site(w);
+    w->send(design_event::show);
+}
+
+void on_tick(gui_window* w) {
+    if (jog_on_tick(w, jog_rule::absolute, frame_time())) w->send(design_event::recompute);
+}
+
+void draw_icon(const gui_window* w, int word, float x, float y, float angle) {
+    const gui_rect* r = rect_at(w, word);
+    const units u = layout_units();
+    draw_rotated_textured_quad(x, y, 0.1f * u.m, 0.03f * u.m, angle, k_white,
+                               r != nullptr ? r->image_texture.get() : nullptr);
+}
+
+void on_draw(const gui_window* w) {
+    graph_render_with_labels();
+    const missile_system* sys = design_system();
+    if (g_overlay == nullptr || sys == nullptr) return;
+    const units u = layout_units();
+    const float tx = k_plot_x2 * u.m, mx = k_plot_x1 * u.m, y = k_plot_y1 * u.h;
+    draw_icon(w, k_target_picture, tx, y, -sys->test_elev);
+    draw_icon(w, k_missile_picture, mx, y, sys->test_alfa);
+    overlay2d& o = *g_overlay;
+    o.draw_text_in_box(tx - 0.2f, y - 0.1f, tx, y, "Target", 1, 1, 1, 1, true, 0);
+    o.draw_text_in_box(mx, y - 0.1f, mx + 0.2f, y, "Missile", 1, 1, 1, 1, true, 0);
+    const float top = k_plot_y2 * u.h;
+    o.draw_text_in_box(s.marker_x, top, s.marker_x + 0.2f, top + 0.1f, "Launch", 1, 1, 1, 1, true, 0);
+}
+
+}  // namespace
+
+int test_conditions_screen(gui_window* w, int event) {
+    switch (event) {
+        case gui_event::build: build(w); break;
+        case gui_event::press: jog_on_press(w); break;
+        case gui_event::click: on_click(w); break;
+        case gui_event::draw: on_draw(w); break;
+        case gui_event::tick: on_tick(w); break;
+        case gui_event::child_changed: jog_on_changed(w); break;
+        case gui_event::child_committed: on_committed(w); break;
+        case design_event::show: show(w); break;
+        case design_event::take: take(w); break;
+        case design_event::recompute: recompute(layout_units()); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace design

@@ -1,0 +1,240 @@
+// The test conditions screen: the target's path against hand arithmetic and the standard
+// atmosphere, a path that never comes down, the bounds of the conditions, the fields in
+// degrees and km, the launch sites, and Start Test into a run and back out of it.
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "design/test_conditions.h"
+#include "shell/scene.h"
+#include "tests/design/design_fixture.h"
+#include "ui/graph.h"
+#include "ui/message_box.h"
+#include "ui/screens.h"
+
+using namespace design;
+
+TEST(TestConditionsPath, FirstStepAtmosphereAndAClimbThatNeverEnds) {
+    // The standard atmosphere: sea level, 5 km and the tropopause from both sides.
+    EXPECT_NEAR(air_density(0.0f), 1.225f, 1e-6f);
+    EXPECT_NEAR(air_density(5000.0f), 0.7364f, 5e-4f);
+    EXPECT_NEAR(air_density(11000.0f), 0.3639f, 5e-4f);
+    EXPECT_NEAR(air_density(11000.1f), 0.3639f, 5e-4f);
+
+    // Speed 0: one step of 50 kN on 1000 kg (v = 2.5 m/s), then no thrust; elevation 0 never
+    // lifts the target, so the path ends after that step without a point.
+    target_path flat = compute_target_path(0.0f, 0.0f, 5000.0f);
+    EXPECT_FLOAT_EQ(flat.flight_time, 0.05f);
+    EXPECT_TRUE(flat.points.empty());
+
+    // Straight up at a speed it never reaches: no landing and no arrival, so the hour ends it,
+    // one point a second.
+    target_path up = compute_target_path(1e9f, 1.5707964f, 5000.0f);
+    EXPECT_NEAR(up.flight_time, k_max_path_time, 0.01f);
+    ASSERT_EQ(up.points.size(), 3600u);
+    for (const path_point& p : up.points) ASSERT_TRUE(std::isfinite(p.altitude) && std::isfinite(p.distance));
+    EXPECT_GT(up.points.back().altitude, 1.0e6f);
+
+    // The default conditions: a climb and a fall toward the launcher, ending on the ground or
+    // at the launcher, one point for each whole second.
+    target_path usual = compute_target_path(215.0f, 0.737f, 5000.0f);
+    ASSERT_FALSE(usual.points.empty());
+    EXPECT_EQ(usual.points.size(), static_cast<std::size_t>(usual.flight_time + 1e-3f));
+    for (std::size_t i = 1; i < usual.points.size(); ++i) {
+        EXPECT_LT(usual.points[i].distance, usual.points[i - 1].distance) << i;
+    }
+    EXPECT_LT(usual.points.front().distance, 5000.0f);
+}
+
+TEST(TestConditionsPath, BoundsKeepTheLaunchWithinTheDistance) {
+    missile_system sys;
+    sys.test_dist = 4000.0f;
+    sys.test_launch = 9000.0f;
+    EXPECT_TRUE(bound_test_conditions(&sys));
+    EXPECT_EQ(sys.test_launch, 4000.0f);
+    sys.test_launch = -5.0f;
+    EXPECT_TRUE(bound_test_conditions(&sys));
+    EXPECT_EQ(sys.test_launch, 0.0f);
+    EXPECT_FALSE(bound_test_conditions(&sys));
+    // No distance at all: 1 m, so the marker stands somewhere.
+    sys.test_dist = 0.0f;
+    EXPECT_TRUE(bound_test_conditions(&sys));
+    EXPECT_EQ(sys.test_dist, 1.0f);
+    EXPECT_FLOAT_EQ(launch_marker_x(0.0f, 4000.0f, 1.0f), -0.85f);
+    EXPECT_FLOAT_EQ(launch_marker_x(4000.0f, 4000.0f, 2.0f), 0.8f);
+    EXPECT_TRUE(std::isfinite(launch_marker_x(3000.0f, 0.0f, 1.0f)));
+    EXPECT_TRUE(is_test_site("Test Range"));
+    EXPECT_TRUE(is_test_site("my test"));
+    EXPECT_FALSE(is_test_site("Kestrel Bay Defence"));
+}
+
+namespace {
+
+// A scene that keeps the situations it was asked to read and edits the fixture's design
+// system, as the program's scene edits its own.
+class test_scene : public scene {
+public:
+    std::vector<std::string> read;
+    int test_mode_when_read = -1;
+    void read_situation(const char* path) override {
+        read.emplace_back(path);
+        test_mode_when_read = g_state->test_mode;
+    }
+};
+
+const char* const k_site =
+    "\n// QVD Situation File\n\n1\t[test_mode]\n0.30\t[test_alfa]\n0.10\t[test_beta]\n"
+    "7000.00\t[test_dist]\n300.00\t[test_speed]\n0.50\t[test_elev]\n2000.00\t[test_launch]\n"
+    "@\nA range by the sea\n";
+
+}  // namespace
+
+class TestConditions : public design_fixture {
+protected:
+    void SetUp() override {
+        design_fixture::SetUp();
+        world = std::make_unique<test_scene>();
+        world->design_system = system.get();
+        g_scene = world.get();
+    }
+    void TearDown() override {
+        world->design_system = nullptr;  // the fixture owns it
+        g_scene = nullptr;
+        design_fixture::TearDown();
+        world.reset();
+    }
+    // The text of condition field n (0 launcher elevation ... 5 target distance).
+    std::string field(int n) const {
+        const gui_rect* r = rect_at(root.get(), slot::first_free + n);
+        return r != nullptr && r->has_text() ? r->text.get() : "<none>";
+    }
+    void type_into(int n, const char* text) { rect_at(root.get(), slot::first_free + n)->set_text(text); }
+    gui_window* site_list() const {
+        for (int i = 0; i < root->child_count; ++i) {
+            if (root->child(i)->kind == window_kind::drop_down) return root->child(i);
+        }
+        return nullptr;
+    }
+    bool shows(const char* text) const {
+        for (int i = 0; i < root->rect_count; ++i) {
+            const gui_rect* r = root->rect(i);
+            if (r->has_text() && std::string(r->text.get()).find(text) != std::string::npos) return true;
+        }
+        return false;
+    }
+
+    std::unique_ptr<test_scene> world;
+};
+
+TEST_F(TestConditions, FieldsInDegreesAndKmAndTheLaunchCutToTheDistance) {
+    open(22);
+    ASSERT_NE(find_text("Test Conditions For New Missile"), nullptr);
+    EXPECT_EQ(find_text("Save"), nullptr);
+    EXPECT_EQ(field(0), "28.65");  // 0.5 rad
+    EXPECT_EQ(field(1), "3.00");   // 3000 m
+    EXPECT_EQ(field(2), "215.00");
+    EXPECT_EQ(field(3), "0.00");
+    EXPECT_EQ(field(4), "42.23");  // 0.737 rad
+    EXPECT_EQ(field(5), "5.00");
+    EXPECT_GT(g_graph.sample_count, 0);  // the path is plotted at once
+
+    type_into(0, "30");
+    type_into(5, "4");
+    type_into(1, "9");
+    press_and_click("Apply Changes");
+    EXPECT_NEAR(system->test_alfa, 30.0f / 57.29578f, 1e-6f);
+    EXPECT_EQ(system->test_dist, 4000.0f);
+    EXPECT_EQ(system->test_launch, 4000.0f);
+    EXPECT_EQ(field(1), "4.00");
+    type_into(1, "-2");
+    type_into(3, "not a number");
+    press_and_click("Apply Changes");
+    EXPECT_EQ(system->test_launch, 0.0f);
+    EXPECT_EQ(system->test_beta, 0.0f);
+    EXPECT_EQ(field(3), "0.00");
+
+    // Straight up at a speed never reached: the plot still comes back, one sample a second.
+    type_into(4, "90");
+    type_into(2, "1000000000");
+    press_and_click("Apply Changes");
+    EXPECT_EQ(g_graph.sample_count, 3600);
+
+    // The jog slider moves a field at 0.1 per second per step off centre and replots.
+    state->smoothed_step = 0.1f;
+    gui_rect* distance = rect_at(root.get(), slot::first_free + 5);
+    root->pressed = root->index_of(distance) + 1;
+    root->send(gui_event::press);
+    gui_window* jog = child_at(root.get(), slot::jog_window);
+    ASSERT_TRUE(jog != nullptr && jog->visible);
+    jog->set_slider_value(255.0f);
+    root->current = root->index_of(jog) + 1;
+    root->send(gui_event::child_changed);
+    g_graph.sample_count = 0;
+    root->send(gui_event::tick);
+    // 127.5 x 0.1 x 0.1 s = 1.275 km on "4.00" km, read back from its two decimals.
+    EXPECT_NEAR(system->test_dist, 5275.0f, 6.0f);
+    EXPECT_GT(g_graph.sample_count, 0);
+
+    press_and_click("Close");
+    EXPECT_EQ(pending_command, 14);
+}
+
+TEST_F(TestConditions, SitesListTestSituationsAndBringTheirConditions) {
+    tmp.write("situations/Test Range.txt", k_site);
+    tmp.write("situations/Kestrel Bay Defence.txt", "1\t[scenario_mode]\n@\n");
+    // A site whose launch lies beyond its target: cut, and said once.
+    tmp.write("situations/far test.txt", "9000.00\t[test_launch]\n1000.00\t[test_dist]\n@\n");
+    open(22);
+    gui_window* site = site_list();
+    ASSERT_NE(site, nullptr);
+    ASSERT_EQ(site->last_child()->list_item_count(), 2);
+    const std::string first = site->combo_selected_text();
+    EXPECT_TRUE(first == "Test Range" || first == "far test") << first;
+
+    site->combo_select_text("Test Range");
+    root->current = root->index_of(site) + 1;
+    root->send(gui_event::child_committed);
+    EXPECT_EQ(system->test_dist, 7000.0f);
+    EXPECT_NEAR(system->test_alfa, 0.3f, 1e-6f);
+    EXPECT_EQ(field(5), "7.00");
+    EXPECT_EQ(field(2), "300.00");
+    EXPECT_TRUE(shows("A range by the sea"));
+
+    site->combo_select_text("far test");
+    root->send(gui_event::child_committed);
+    EXPECT_EQ(system->test_launch, 1000.0f);
+    EXPECT_TRUE(logged("situations\\far test.txt: the test distances were bounded"));
+}
+
+TEST_F(TestConditions, StartTestNeedsASiteAndALeftRunComesBack) {
+    app->menu_mode = 1;
+    open(22);
+    press_and_click("Start Test");
+    EXPECT_STREQ(g_message_box.message, "No situation was selected");
+    EXPECT_NE(std::string(g_message_box.title).find("Selection Error"), std::string::npos);
+    EXPECT_EQ(pending_command, 0);
+    EXPECT_EQ(app->menu_mode, 1);
+    EXPECT_EQ(state->test_mode, 0);
+    EXPECT_TRUE(world->read.empty());
+    root->close_dialogs();
+
+    tmp.write("situations/Test Range.txt", k_site);
+    open(22);
+    press_and_click("Start Test");
+    ASSERT_EQ(world->read.size(), 1u);
+    EXPECT_EQ(world->read[0], "situations\\Test Range.txt");
+    EXPECT_EQ(world->test_mode_when_read, 1);
+    EXPECT_EQ(pending_command, 1);
+    EXPECT_EQ(app->menu_mode, 0);
+
+    // Leaving the test run writes the last test and comes back here.
+    pending_command = 0;
+    world->leave_scene();
+    EXPECT_EQ(pending_command, 22);
+    EXPECT_EQ(state->test_mode, 0);
+    EXPECT_NE(tmp.read("situations/# Last Test.txt").find("1\t[test_mode]\n"), std::string::npos);
+    root->run_pending_command();
+    EXPECT_EQ(root->callback, ::test_conditions_screen);
+    EXPECT_NE(find_text("Test Conditions For New Missile"), nullptr);
+}
