@@ -61,7 +61,7 @@ target_path compute_target_path(float speed, float elevation, float distance) {
 
 bool bound_test_conditions(missile_system* sys) {
     if (sys == nullptr) return false;
-    const float dist = std::max(sys->test_dist, k_min_test_distance);
+    const float dist = std::clamp(sys->test_dist, k_min_test_distance, k_max_test_distance);
     const float launch = std::clamp(sys->test_launch, 0.0f, dist);
     const bool changed = dist != sys->test_dist || launch != sys->test_launch;
     sys->test_dist = dist;

@@ -31,10 +31,12 @@ target_path compute_target_path(float speed, float elevation, float distance);
 // exponential of the stratosphere above.
 float air_density(float altitude);
 
-// The shortest target distance (m): the plot and the launch marker divide by it.
+// The shortest target distance (m): the plot and the launch marker divide by it. The longest
+// is what a situation file may hold, and keeps km typed into the screen finite in metres.
 constexpr float k_min_test_distance = 1.0f;
-// Distance at least k_min_test_distance, launch distance within 0..distance. True when a value
-// changed.
+constexpr float k_max_test_distance = 1.0e7f;
+// Distance within k_min_test_distance..k_max_test_distance, launch distance within
+// 0..distance. True when a value changed.
 bool bound_test_conditions(missile_system* sys);
 // The launch marker's x (GUI units) in the plot, whose box spans -0.85 m ... 0.4 m.
 float launch_marker_x(float launch, float distance, float m);

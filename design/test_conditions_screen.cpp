@@ -165,20 +165,11 @@ void fill_sites(gui_window* w) {
     select_site(w);
 }
 
-// A label in the 12-point bold font: the side panel is too narrow for the medium one.
-gui_rect* add_narrow_label(gui_window* w, const units& u, float a, float b, float c, float d,
-                           const char* text) {
-    gui_rect* r = add_label(w, u, a, b, c, d, text);
-    r->medium_font = 0;
-    r->bold = 1;
-    return r;
-}
-
 void add_row(gui_window* w, const units& u, int n) {
     const float y = k_row_y[n];
     // The small font, so that "Elevation (deg)" ends before its field.
-    gui_rect* label = add_narrow_label(w, u, 0.52f, y, 0.8f, y + 0.05f, k_conditions[n].label);
-    label->bold = 0;
+    gui_rect* label = add_label(w, u, 0.52f, y, 0.8f, y + 0.05f, k_conditions[n].label);
+    label->medium_font = 0;
     label->small_font = 1;
     gui_rect* f = add_box(w, u, 0.8f, y, 0.92f, y + 0.05f, rect_kind::edit_field);
     f->medium_font = 1;
@@ -207,8 +198,11 @@ void build(gui_window* w) {
     remember_rect(w, k_missile_picture, add_hidden_picture(w, IDR_MISSILE_PICTURE));
 
     add_panel(w, u, 0.48f, -0.6f, 0.97f, 0.92f);
-    // The title wraps onto a second line when the system's name is long.
-    gui_rect* title = add_narrow_label(w, u, 0.5f, 0.81f, 0.95f, 0.945f, "");
+    // The title, in the 12-point bold font, wraps onto a second line when the system's name is
+    // long: the side panel is too narrow for the medium font.
+    gui_rect* title = add_label(w, u, 0.5f, 0.81f, 0.95f, 0.945f, "");
+    title->medium_font = 0;
+    title->bold = 1;
     title->left_text = 0;
     title->wrapped = 1;
     remember_rect(w, k_title, title);

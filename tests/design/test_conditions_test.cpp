@@ -2,6 +2,7 @@
 // atmosphere, a path that never comes down, the bounds of the conditions, the fields in
 // degrees and km, the launch sites, and Start Test into a run and back out of it.
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@
 
 using namespace design;
 
-TEST(TestConditionsPath, FirstStepAtmosphereAndAClimbThatNeverEnds) {
+TEST(TestConditionsPath, AtmosphereFirstStepAClimbThatNeverEndsAndNoDistance) {
     // The standard atmosphere: sea level, 5 km and the tropopause from both sides.
     EXPECT_NEAR(air_density(0.0f), 1.225f, 1e-6f);
     EXPECT_NEAR(air_density(5000.0f), 0.7364f, 5e-4f);
@@ -36,37 +37,23 @@ TEST(TestConditionsPath, FirstStepAtmosphereAndAClimbThatNeverEnds) {
     for (const path_point& p : up.points) ASSERT_TRUE(std::isfinite(p.altitude) && std::isfinite(p.distance));
     EXPECT_GT(up.points.back().altitude, 1.0e6f);
 
-    // The default conditions: a climb and a fall toward the launcher, ending on the ground or
-    // at the launcher, one point for each whole second.
+    // The default conditions: one point for each whole second, from the far end inward.
     target_path usual = compute_target_path(215.0f, 0.737f, 5000.0f);
-    ASSERT_FALSE(usual.points.empty());
+    ASSERT_GT(usual.points.size(), 1u);
     EXPECT_EQ(usual.points.size(), static_cast<std::size_t>(usual.flight_time + 1e-3f));
-    for (std::size_t i = 1; i < usual.points.size(); ++i) {
-        EXPECT_LT(usual.points[i].distance, usual.points[i - 1].distance) << i;
-    }
-    EXPECT_LT(usual.points.front().distance, 5000.0f);
-}
+    EXPECT_LT(usual.points.back().distance, usual.points.front().distance);
 
-TEST(TestConditionsPath, BoundsKeepTheLaunchWithinTheDistance) {
+    // No target distance at all becomes 1 m, so the launch marker has a place.
     missile_system sys;
-    sys.test_dist = 4000.0f;
-    sys.test_launch = 9000.0f;
-    EXPECT_TRUE(bound_test_conditions(&sys));
-    EXPECT_EQ(sys.test_launch, 4000.0f);
-    sys.test_launch = -5.0f;
-    EXPECT_TRUE(bound_test_conditions(&sys));
-    EXPECT_EQ(sys.test_launch, 0.0f);
-    EXPECT_FALSE(bound_test_conditions(&sys));
-    // No distance at all: 1 m, so the marker stands somewhere.
     sys.test_dist = 0.0f;
     EXPECT_TRUE(bound_test_conditions(&sys));
     EXPECT_EQ(sys.test_dist, 1.0f);
-    EXPECT_FLOAT_EQ(launch_marker_x(0.0f, 4000.0f, 1.0f), -0.85f);
+    EXPECT_EQ(sys.test_launch, 1.0f);
+    sys.test_dist = std::numeric_limits<float>::infinity();
+    EXPECT_TRUE(bound_test_conditions(&sys));
+    EXPECT_EQ(sys.test_dist, k_max_test_distance);
     EXPECT_FLOAT_EQ(launch_marker_x(4000.0f, 4000.0f, 2.0f), 0.8f);
     EXPECT_TRUE(std::isfinite(launch_marker_x(3000.0f, 0.0f, 1.0f)));
-    EXPECT_TRUE(is_test_site("Test Range"));
-    EXPECT_TRUE(is_test_site("my test"));
-    EXPECT_FALSE(is_test_site("Kestrel Bay Defence"));
 }
 
 namespace {
@@ -153,12 +140,6 @@ TEST_F(TestConditions, FieldsInDegreesAndKmAndTheLaunchCutToTheDistance) {
     EXPECT_EQ(system->test_launch, 0.0f);
     EXPECT_EQ(system->test_beta, 0.0f);
     EXPECT_EQ(field(3), "0.00");
-
-    // Straight up at a speed never reached: the plot still comes back, one sample a second.
-    type_into(4, "90");
-    type_into(2, "1000000000");
-    press_and_click("Apply Changes");
-    EXPECT_EQ(g_graph.sample_count, 3600);
 
     // The jog slider moves a field at 0.1 per second per step off centre and replots.
     state->smoothed_step = 0.1f;
