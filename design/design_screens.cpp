@@ -7,6 +7,9 @@ namespace design {
 void install_design_screens() {
     install_design_screen(design_screen_id::missile, missile_design_screen);
     install_design_screen(design_screen_id::aero, aero_design_screen);
+    install_design_screen(design_screen_id::warhead, warhead_design_screen);
+    install_design_screen(design_screen_id::fuse, fuse_design_screen);
+    install_design_screen(design_screen_id::guidance, guidance_design_screen);
 }
 
 }  // namespace design
