@@ -182,7 +182,13 @@ void add_drop_down(gui_window* w, const units& u, float y1, const char* first, c
 }
 
 void build(gui_window* w) {
-    const units u = build_common(w, "", true);
+    const units u = build_common(w, nullptr, true);
+    // The one hint, on the bottom line.
+    gui_rect* hint = add_box(w, u, -0.98f, -0.98f, -0.2f, -0.92f, rect_kind::label);
+    hint->centred = 0;
+    hint->left_text = 1;
+    hint->bold = 1;
+    hint->set_text("Save any changes you made before testing or running scenario.");
 
     // Hidden holders of the icons' pictures (black is transparent).
     for (const auto& [word, picture] : {std::pair{k_target_icon, IDR_TARGET_ICON}, std::pair{k_missile_icon, IDR_MISSILE_ICON},

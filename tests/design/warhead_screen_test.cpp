@@ -149,10 +149,15 @@ TEST_F(DesignWarhead, SaveWritesTheCurvesAsValues) {
     EXPECT_NEAR(v[2], 100.0 * probe.effects.dynamic_pressure, 1e-3 * 100.0 * probe.effects.dynamic_pressure + 1e-4);
     EXPECT_NEAR(v[6], probe.effects.fragment_density, 1e-3 * probe.effects.fragment_density + 1e-4);
 
-    // The graph buttons change the plotted channel, silently.
+    // The graph buttons (their captions as the program has always spelt them) change the
+    // plotted channel, silently.
     const std::size_t sounds = log.sounds.size();
     press_and_click("Time (ms)");
     EXPECT_EQ(g_graph.channel, 5);
+    press_and_click("Frag. Energey (kj)");
+    EXPECT_EQ(g_graph.channel, 4);
+    press_and_click("Frag. Desnity (1/sqrm)");
+    EXPECT_EQ(g_graph.channel, 6);
     EXPECT_EQ(log.sounds.size(), sounds);
 }
 
