@@ -96,7 +96,8 @@ void show(gui_window* w) {
     if (check != nullptr) check->ticked = h->smart_delay != 0 ? 1 : 0;
     gui_rect* kill = rect_at(w, k_kill_distance);
     if (kill != nullptr) {
-        kill->set_text(format_string("Warhead Kill Distance - %4.2f (m)", static_cast<double>(h->kill_distance)).c_str());
+        const double distance = h->kill_distance;
+        kill->set_text(format_string("Warhead Kill Distance - %4.2f (m)", distance).c_str());
     }
     set_title(w, *h);
 }
@@ -104,7 +105,7 @@ void show(gui_window* w) {
 // Whether the closing-speed field is the one the jog slider belongs to (pressed last).
 bool closing_speed_edited(const gui_window* w) {
     const int field = w->private_state[slot::jog_field].i;
-    return field >= 0 && field == w->private_state[k_field + f_closing_speed].i;
+    return field >= 0 && field == w->private_state[k_field + int{f_closing_speed}].i;
 }
 
 void take(gui_window* w) {
@@ -172,6 +173,15 @@ void recompute() {
                          fuse_plot_y(e.ray[1].y), k_ray);
 }
 
+// A hidden element that only holds an icon's picture (black is transparent).
+void add_icon_holder(gui_window* w, int word, int picture) {
+    gui_rect* holder = w->add_rect(0, 0, 0, 0, rect_kind::label);
+    holder->visible = 0;
+    holder->clickable = 0;
+    ui_load_resource_texture(picture, &holder->image_texture, true);
+    remember_rect(w, word, holder);
+}
+
 void build(gui_window* w) {
     const units u = build_common(w, nullptr, true);
 
@@ -196,14 +206,8 @@ void build(gui_window* w) {
     remember_rect(w, k_smart_delay, check);
     remember_rect(w, k_apply, add_button(w, u, 0.5f, -0.27f, 0.95f, -0.2f, "Apply Changes"));
 
-    // Hidden holders of the two icons' pictures (black is transparent).
-    for (const auto& [word, picture] : {std::pair{k_missile_icon, IDR_MISSILE_ICON}, std::pair{k_target_icon, IDR_TARGET_ICON}}) {
-        gui_rect* holder = add_box(w, u, 0, 0, 0, 0, rect_kind::label);
-        holder->visible = 0;
-        holder->clickable = 0;
-        ui_load_resource_texture(picture, &holder->image_texture, true);
-        remember_rect(w, word, holder);
-    }
+    add_icon_holder(w, k_missile_icon, IDR_MISSILE_ICON);
+    add_icon_holder(w, k_target_icon, IDR_TARGET_ICON);
 
     const warhead* h = edited();
     if (h != nullptr) reset_speeds(*h);

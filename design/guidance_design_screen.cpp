@@ -129,7 +129,7 @@ void take(gui_window* w) {
     k->terminal_type = chosen_type(w, k_terminal_type, k->terminal_type);
     // Range and aperture are tied: the one in the field pressed last leads.
     const int jog_field = w->private_state[slot::jog_field].i;
-    k->apply_limits(jog_field >= 0 && jog_field == w->private_state[k_field + f_diameter].i);
+    k->apply_limits(jog_field >= 0 && jog_field == w->private_state[k_field + int{f_diameter}].i);
 }
 
 void stop_animation_sound() {
@@ -181,6 +181,15 @@ void add_drop_down(gui_window* w, const units& u, float y1, const char* first, c
     w->private_state[word].i = w->index_of(d);
 }
 
+// A hidden element that only holds an icon's picture (black is transparent).
+void add_icon_holder(gui_window* w, int word, int picture) {
+    gui_rect* holder = w->add_rect(0, 0, 0, 0, rect_kind::label);
+    holder->visible = 0;
+    holder->clickable = 0;
+    ui_load_resource_texture(picture, &holder->image_texture, true);
+    remember_rect(w, word, holder);
+}
+
 void build(gui_window* w) {
     const units u = build_common(w, nullptr, true);
     // The one hint, on the bottom line.
@@ -190,15 +199,9 @@ void build(gui_window* w) {
     hint->bold = 1;
     hint->set_text("Save any changes you made before testing or running scenario.");
 
-    // Hidden holders of the icons' pictures (black is transparent).
-    for (const auto& [word, picture] : {std::pair{k_target_icon, IDR_TARGET_ICON}, std::pair{k_missile_icon, IDR_MISSILE_ICON},
-                                        std::pair{k_launcher_icon, IDR_LAUNCHER_ICON}}) {
-        gui_rect* holder = add_box(w, u, 0, 0, 0, 0, rect_kind::label);
-        holder->visible = 0;
-        holder->clickable = 0;
-        ui_load_resource_texture(picture, &holder->image_texture, true);
-        remember_rect(w, word, holder);
-    }
+    add_icon_holder(w, k_target_icon, IDR_TARGET_ICON);
+    add_icon_holder(w, k_missile_icon, IDR_MISSILE_ICON);
+    add_icon_holder(w, k_launcher_icon, IDR_LAUNCHER_ICON);
 
     add_panel(w, u, 0.48f, -0.38f, 0.97f, 0.91f);
     remember_rect(w, k_title, add_label(w, u, 0.52f, 0.85f, 0.92f, 0.9f, ""));
@@ -304,7 +307,9 @@ void add_trails() {
         s.trail_target = r.target;
     }
     const float right = 0.45f * layout_units().m;
-    if (r.missile.x < right) graph_add_thick_line(s.trail_missile.x, s.trail_missile.y, r.missile.x, r.missile.y, k_green);
+    if (r.missile.x < right) {
+        graph_add_thick_line(s.trail_missile.x, s.trail_missile.y, r.missile.x, r.missile.y, k_green);
+    }
     if (r.target.x < right) graph_add_thick_line(s.trail_target.x, s.trail_target.y, r.target.x, r.target.y, k_red);
     s.trail_missile = r.missile;
     s.trail_target = r.target;

@@ -53,7 +53,8 @@ TEST(DesignWarheadGraph, EndRules) {
     // The logarithmic channels hold the effects' logarithms at that distance.
     h.effects_at_distance(g.rows[3][0]);
     EXPECT_NEAR(std::exp(g.rows[3][1]), h.effects.over_pressure, 1e-3f * h.effects.over_pressure);
-    EXPECT_NEAR(std::exp(g.rows[3][2]), 100.0f * h.effects.dynamic_pressure, 1e-3f * 100.0f * h.effects.dynamic_pressure);
+    const float dynamic = 100.0f * h.effects.dynamic_pressure;
+    EXPECT_NEAR(std::exp(g.rows[3][2]), dynamic, 1e-3f * dynamic);
 
     // A warhead too weak for its threshold at its own radius: one sample.
     h.LN = 2.0f;
