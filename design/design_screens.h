@@ -9,6 +9,9 @@ namespace design {
 int missile_design_screen(gui_window* w, int event);
 int aero_design_screen(gui_window* w, int event);
 int test_conditions_screen(gui_window* w, int event);
+int warhead_design_screen(gui_window* w, int event);
+int fuse_design_screen(gui_window* w, int event);
+int guidance_design_screen(gui_window* w, int event);
 
 void install_design_screens();
 

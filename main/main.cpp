@@ -37,6 +37,9 @@ void show_gui_cursor(gui_cursor shape) {
 void play_scene_sound_slot(int slot, int mode) {
     if (g_scene) g_scene->proxie.play_sound_slot(slot, mode);
 }
+void stop_scene_sound_slot(int slot) {
+    if (g_scene) g_scene->stop_slot(slot);
+}
 void play_scene_preview_sound(const char* file) {
     if (g_scene) g_scene->play_preview_sound(file);
 }
@@ -73,6 +76,7 @@ int main() {
         ui_hooks().set_cursor = show_gui_cursor;
         ui_hooks().display_modes = list_display_modes;
         ui_hooks().play_sound_slot = play_scene_sound_slot;
+        ui_hooks().stop_sound_slot = stop_scene_sound_slot;
         ui_hooks().play_preview_sound = play_scene_preview_sound;
         ui_hooks().leave_scene = leave_scene;
         ui_hooks().render_model_thumbnail = render_thumbnail;

@@ -148,6 +148,8 @@ public:
     void apply_volumes();
     // Plays a slot once (nothing for an empty one).
     void play_slot(int slot);
+    // Stops one slot (a looping sound too); nothing for an empty one or a slot out of range.
+    void stop_slot(int slot);
     // The sound file picker's preview: the file into slot 10, played once at the sounds'
     // volume; an empty name only stops the last one. Nothing without a sound device.
     void play_preview_sound(const char* file);

@@ -36,6 +36,11 @@ void scene::play_slot(int slot) {
     g_sound->play_once(sound_slots[slot].get());
 }
 
+void scene::stop_slot(int slot) {
+    if (!g_sound || slot < 0 || slot >= k_sound_slot_count) return;
+    g_sound->stop(sound_slots[slot].get());
+}
+
 void scene::stop_sounds() {
     if (g_sound) {
         for (auto& slot : sound_slots) g_sound->stop(slot.get());

@@ -16,6 +16,10 @@ void ui_play_sound_slot(int slot, int mode) {
     if (g_hooks.play_sound_slot) g_hooks.play_sound_slot(slot, mode);
 }
 
+void ui_stop_sound_slot(int slot) {
+    if (g_hooks.stop_sound_slot) g_hooks.stop_sound_slot(slot);
+}
+
 void ui_leave_scene() {
     if (g_hooks.leave_scene) {
         g_hooks.leave_scene();

@@ -14,6 +14,8 @@ enum class gui_cursor { arrow, size_all, size_we, size_ns };
 struct gui_hooks {
     // Plays one of the scene's eleven sound slots: mode 0 once, 1 from the start, 2 looping.
     void (*play_sound_slot)(int slot, int mode) = nullptr;
+    // Stops one of the scene's sound slots (a looping one above all).
+    void (*stop_sound_slot)(int slot) = nullptr;
     // Ends the scenario, test or free flight and sets the menu page to return to (the
     // default sets the main menu).
     void (*leave_scene)() = nullptr;
@@ -35,6 +37,7 @@ gui_hooks& ui_hooks();
 
 // The calls through the hooks (each safe without one).
 void ui_play_sound_slot(int slot, int mode);
+void ui_stop_sound_slot(int slot);
 void ui_leave_scene();
 void ui_play_preview_sound(const char* file);
 void ui_open_document(const char* target);

@@ -660,6 +660,15 @@ TEST_F(Scene, EventSoundsLoadIntoTheirSlotsAndTakeTheirVolumes) {
     ASSERT_GT(shot, 0.01);
     EXPECT_NEAR(beep / shot, 0.1, 0.01);
 
+    // One slot stopped alone ends its loop (a slot out of range is ignored).
+    world->stop_sounds();
+    render(sound, 0.1);
+    sound.play_looping(world->sound_slots[6].get());
+    EXPECT_GT(rms(render(sound, 0.8).left, 0.6, 0.75), 0.001);  // past the tone's end: looping
+    world->stop_slot(6);
+    world->stop_slot(99);
+    EXPECT_LT(rms(render(sound, 0.2).left), 1e-4);
+
     // Stopped, every slot is silent; released, every slot is empty, and again harmlessly.
     world->stop_sounds();
     EXPECT_LT(rms(render(sound, 0.2).left), 1e-4);

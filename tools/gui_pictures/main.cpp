@@ -1,6 +1,7 @@
 // Draws the GUI's pictures: three 64 x 64 icons on opaque black (black is the colour key that
 // makes it transparent), seven 128 x 96 button pictures, each a plain symbol on a soft
-// gradient, and the in-run side bar's strip of eight 48 x 48 buttons.
+// gradient, the in-run side bar's strip of eight 48 x 48 buttons, and the design screens'
+// three 96 x 32 side views of a launcher, a target and a missile on black.
 // Usage: gui_pictures <resources folder>
 #include <cmath>
 #include <cstdio>
@@ -145,6 +146,50 @@ image side_bar() {
     return p;
 }
 
+// The design screens' side views, 96 x 32 on black, drawn about the middle row so that they
+// look the same either way up. The missile and the launcher's tube point right (+x), the
+// target rocket points left: the screens turn each by its own course.
+image side_view() {
+    image p;
+    image_allocate(&p, 96, 32);
+    fill(p, 0xFF000000u);
+    return p;
+}
+
+image missile_icon() {
+    image p = side_view();
+    const std::uint32_t body = 0xFFE8E8F0u;
+    stroke(p, 14, 16, 80, 16, 8, body);
+    for (int x = 80; x < 92; ++x) box(p, x, 16 - (92 - x) / 3, x + 1, 16 + (92 - x) / 3, body);  // nose
+    for (int i = 0; i < 10; ++i) {  // tail fins
+        box(p, 10 + i, 6 + i, 11 + i, 26 - i, 0xFFB0B8C8u);
+    }
+    box(p, 4, 14, 10, 18, 0xFFFF9020u);  // flame
+    return p;
+}
+
+image target_icon() {
+    image p = side_view();
+    const std::uint32_t body = 0xFFD04030u;
+    stroke(p, 18, 16, 84, 16, 10, body);
+    for (int x = 4; x < 18; ++x) box(p, x, 16 - (x - 4) / 3, x + 1, 16 + (x - 4) / 3 + 1, body);  // nose, left
+    for (int i = 0; i < 10; ++i) box(p, 76 + i, 5 + i, 77 + i, 27 - i, 0xFF902820u);  // fins
+    box(p, 86, 13, 94, 19, 0xFFFFC040u);  // flame
+    return p;
+}
+
+image launcher_icon() {
+    image p = side_view();
+    const std::uint32_t tube = 0xFF6A8A5Au;
+    box(p, 20, 9, 90, 23, tube);           // the launch tube
+    box(p, 20, 9, 90, 11, 0xFF8AAA7Au);
+    box(p, 20, 21, 90, 23, 0xFF4A6A3Au);
+    disc(p, 22, 16, 10, 0xFF4A5A40u);      // the turret it turns on
+    disc(p, 22, 16, 5, 0xFF2A3A20u);
+    box(p, 88, 11, 92, 21, 0xFF303030u);   // the open muzzle
+    return p;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -206,6 +251,10 @@ int main(int argc, char** argv) {
     ok = save(map, out + "/RCDATA/423.bmp") && ok;
 
     ok = save(side_bar(), out + "/RCDATA/447.bmp") && ok;
+
+    ok = save(launcher_icon(), out + "/BITMAP/436.bmp") && ok;
+    ok = save(target_icon(), out + "/BITMAP/437.bmp") && ok;
+    ok = save(missile_icon(), out + "/BITMAP/438.bmp") && ok;
 
     if (!ok) std::fprintf(stderr, "gui_pictures: could not write the pictures to %s\n", out.c_str());
     return ok ? 0 : 1;

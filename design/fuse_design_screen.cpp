@@ -1,0 +1,367 @@
+// The fuse screen: the fuse of the design missile's warhead (where it sits, its delay and cone
+// angle, the automatic delay and the target length it is tuned for) and a plot of one
+// encounter: where the target and the fragment spray are when the fragments arrive. The fuse
+// is stored with the warhead, so the screen loads and saves "warheads\<name>.txt".
+#include <cmath>
+
+#include "design/design_screen.h"
+#include "design/design_screens.h"
+#include "design/fuse_geometry.h"
+#include "platform/text.h"
+#include "simulation/missile.h"
+#include "simulation/warhead.h"
+#include "ui/graph.h"
+#include "ui/gui.h"
+#include "ui/gui_hooks.h"
+#include "ui/message_box.h"
+#include "ui/overlay2d.h"
+
+namespace design {
+
+namespace {
+
+constexpr int k_fields = 9;
+constexpr int IDR_TARGET_ICON = 437;
+constexpr int IDR_MISSILE_ICON = 438;
+
+// Private words of the window beyond the common ones.
+enum : int {
+    k_field = slot::first_free,  // the nine fields of k_labels
+    k_title = k_field + k_max_fields,
+    k_kill_distance,
+    k_smart_delay,
+    k_apply,
+    k_missile_icon,
+    k_target_icon,
+};
+
+enum : int { k_request_save = 1, k_request_load = 2 };
+
+enum : int {
+    f_fuse_offset, f_fuse_delay, f_fuse_angle, f_target_length, f_closing_speed,
+    f_offset_distance, f_intercept_angle, f_target_speed, f_missile_speed
+};
+constexpr const char* k_labels[k_fields] = {
+    "Fuse Offset (cm)",    "Fuse Delay (ms)",       "Detection Angle (deg)", "Target Length (cm)",
+    "Closing Speed (m/sec)", "Offset Distance (m)", "Intercept Angle (deg)", "Target Speed (m/sec)",
+    "Missile Speed (m/sec)"};
+// Tops of the field rows; the check box sits in the gap after the closing speed.
+constexpr float k_row_tops[k_fields] = {0.74f, 0.66f, 0.58f, 0.5f, 0.42f, 0.16f, 0.08f, 0.0f, -0.08f};
+
+constexpr std::uint32_t k_target_band = 0x80FFFF00u;
+constexpr std::uint32_t k_fragment_band = 0x80FF0000u;
+constexpr std::uint32_t k_ray = 0x8000FF00u;
+
+// The screen's state, kept while the program runs.
+struct fuse_screen_state {
+    view_state view;
+    float intercept_angle = 0;  // deg
+    float target_speed = 0;     // m/s
+    float missile_speed = 0;    // m/s
+    field_texts fields;
+    // The plot: its lower-left corner, scales (GUI units per m) and the encounter drawn.
+    float x0 = 0, y0 = 0, sx = 0, sy = 0;
+    fuse_encounter encounter;
+};
+fuse_screen_state s;
+
+warhead* edited() {
+    missile* m = design_missile();
+    return m != nullptr ? m->warhead_part.get() : nullptr;
+}
+
+float fuse_plot_x(float d) { return s.sx * d + s.x0; }
+float fuse_plot_y(float o) { return s.sy * o + s.y0; }
+
+// Every build and every load starts the encounter from the warhead's closing speed.
+void reset_speeds(const warhead& h) {
+    s.intercept_angle = 0;
+    s.missile_speed = 0.6f * h.closing_speed;
+    s.target_speed = 0.4f * h.closing_speed;
+}
+
+void set_title(gui_window* w, const warhead& h) {
+    gui_rect* r = rect_at(w, k_title);
+    if (r != nullptr) r->set_text(format_string("Fuse Design - %s", h.name).c_str());
+}
+
+void show(gui_window* w) {
+    warhead* h = edited();
+    if (h == nullptr) return;
+    const float values[k_fields] = {h->fuse_offset,  h->fuse_delay,    h->fuse_angle,
+                                    h->target_length, h->closing_speed, h->miss_distance,
+                                    s.intercept_angle, s.target_speed, s.missile_speed};
+    for (int n = 0; n < k_fields; ++n) show_number(w, s.fields, k_field, n, values[n]);
+    gui_rect* check = rect_at(w, k_smart_delay);
+    if (check != nullptr) check->ticked = h->smart_delay != 0 ? 1 : 0;
+    gui_rect* kill = rect_at(w, k_kill_distance);
+    if (kill != nullptr) {
+        const double distance = h->kill_distance;
+        kill->set_text(format_string("Warhead Kill Distance - %4.2f (m)", distance).c_str());
+    }
+    set_title(w, *h);
+}
+
+// Whether the closing-speed field is the one the jog slider belongs to (pressed last).
+bool closing_speed_edited(const gui_window* w) {
+    const int field = w->private_state[slot::jog_field].i;
+    return field >= 0 && field == w->private_state[k_field + int{f_closing_speed}].i;
+}
+
+void take(gui_window* w) {
+    warhead* h = edited();
+    if (h == nullptr) return;
+    take_number(w, s.fields, k_field, f_fuse_offset, &h->fuse_offset);
+    take_number(w, s.fields, k_field, f_fuse_delay, &h->fuse_delay);
+    take_number(w, s.fields, k_field, f_fuse_angle, &h->fuse_angle);
+    take_number(w, s.fields, k_field, f_target_length, &h->target_length);
+    take_number(w, s.fields, k_field, f_closing_speed, &h->closing_speed);
+    take_number(w, s.fields, k_field, f_offset_distance, &h->miss_distance);
+    const gui_rect* check = rect_at(w, k_smart_delay);
+    if (check != nullptr) h->smart_delay = check->ticked != 0 ? 1 : 0;
+    take_number(w, s.fields, k_field, f_intercept_angle, &s.intercept_angle);
+    take_number(w, s.fields, k_field, f_target_speed, &s.target_speed);
+    take_number(w, s.fields, k_field, f_missile_speed, &s.missile_speed);
+
+    fuse_speeds v{h->closing_speed, s.missile_speed, s.target_speed, 0};
+    apply_fuse_speeds(closing_speed_edited(w), s.intercept_angle, &v);
+    h->closing_speed = v.closing;
+    s.missile_speed = v.missile;
+    s.target_speed = v.target;
+    h->radial_speed_offset = v.lateral;
+    h->compute(true);
+    // The automatic delay shows at once; the other fields keep their text until event 15.
+    show_number(w, s.fields, k_field, f_fuse_delay, h->fuse_delay);
+}
+
+void add_quad(const fuse_point (&q)[4], std::uint32_t colour) {
+    graph_add_quad(fuse_plot_x(q[0].x), fuse_plot_y(q[0].y), fuse_plot_x(q[1].x), fuse_plot_y(q[1].y),
+                   fuse_plot_x(q[2].x), fuse_plot_y(q[2].y), fuse_plot_x(q[3].x), fuse_plot_y(q[3].y),
+                   colour);
+}
+
+void recompute() {
+    const warhead* h = edited();
+    if (h == nullptr) return;
+    const units u = layout_units();
+    const char* titles[graph_store::k_channels] = {"Distance (m)", "Offset (m)", "", "", "", "", "", ""};
+    graph_set_titles(titles);
+    graph_reset_samples();
+    graph_clear_vertices();
+    // Both axes run 0..R: one sample that only widens the ranges.
+    const float r = h->kill_distance;
+    const float corner[graph_store::k_channels] = {r, r, 0, 0, 0, 0, 0, 0};
+    graph_add_series_point(corner, 0);
+    s.x0 = -0.8f * u.m;
+    s.y0 = -0.8f * u.h;
+    graph_draw(s.x0, s.y0, 0.2f * u.m, 0.2f * u.h, 1, false);
+    s.encounter = fuse_encounter_of(fuse_inputs_of(*h, s.intercept_angle, s.missile_speed, s.target_speed));
+    if (!(r > 0.0f) || !std::isfinite(r)) {
+        // No kill distance, no scale: the plot stays empty.
+        s.sx = s.sy = 0;
+        s.encounter = fuse_encounter{};
+        return;
+    }
+    s.sx = u.m / r;
+    s.sy = u.h / r;
+    const fuse_encounter& e = s.encounter;
+    if (e.fragments_arrive) {
+        add_quad(e.target_band, k_target_band);
+        add_quad(e.fragment_band, k_fragment_band);
+    }
+    graph_add_thick_line(fuse_plot_x(e.ray[0].x), fuse_plot_y(e.ray[0].y), fuse_plot_x(e.ray[1].x),
+                         fuse_plot_y(e.ray[1].y), k_ray);
+}
+
+// A hidden element that only holds an icon's picture (black is transparent).
+void add_icon_holder(gui_window* w, int word, int picture) {
+    gui_rect* holder = w->add_rect(0, 0, 0, 0, rect_kind::label);
+    holder->visible = 0;
+    holder->clickable = 0;
+    ui_load_resource_texture(picture, &holder->image_texture, true);
+    remember_rect(w, word, holder);
+}
+
+void build(gui_window* w) {
+    const units u = build_common(w, nullptr, true);
+
+    gui_rect* caption = add_box(w, u, -0.8f, 0.4f, 0.8f, 0.5f, rect_kind::label);
+    caption->large_font = 1;
+    caption->centred = 0;
+    caption->set_text("The orange area is where fragments hit the target");
+
+    add_panel(w, u, 0.48f, -0.3f, 0.97f, 0.91f);
+    remember_rect(w, k_title, add_label(w, u, 0.5f, 0.85f, 0.95f, 0.9f, ""));
+    remember_rect(w, k_kill_distance, add_label(w, u, 0.5f, 0.77f, 0.95f, 0.82f, ""));
+    for (int n = 0; n < k_fields; ++n) {
+        const float top = k_row_tops[n];
+        add_label(w, u, 0.5f, top - 0.05f, 0.8f, top, k_labels[n]);
+        gui_rect* f = add_box(w, u, 0.8f, top - 0.05f, 0.95f, top, rect_kind::edit_field);
+        f->medium_font = 1;
+        remember_rect(w, k_field + n, f);
+    }
+    gui_rect* check = add_box(w, u, 0.5f, 0.27f, 0.95f, 0.32f, rect_kind::check_box);
+    check->medium_font = 1;
+    check->set_text("Automatic Fuse Delay");
+    remember_rect(w, k_smart_delay, check);
+    remember_rect(w, k_apply, add_button(w, u, 0.5f, -0.27f, 0.95f, -0.2f, "Apply Changes"));
+
+    add_icon_holder(w, k_missile_icon, IDR_MISSILE_ICON);
+    add_icon_holder(w, k_target_icon, IDR_TARGET_ICON);
+
+    const warhead* h = edited();
+    if (h != nullptr) reset_speeds(*h);
+    w->send(design_event::show);
+    w->send(design_event::recompute);
+    w->wants_draw = 1;
+    w->wants_tick = 1;
+    s.view.zoom = 5.0f;
+}
+
+void apply_changes(gui_window* w) {
+    w->send(design_event::take);
+    w->send(design_event::show);
+    w->send(design_event::recompute);
+}
+
+void on_click(gui_window* w) {
+    const warhead* h = edited();
+    if (pressed_is(w, slot::close)) {
+        ui_play_sound_slot(0, 0);
+        relay_design_missile();
+        pending_command = 14;
+    } else if (pressed_is(w, slot::save)) {
+        ui_play_sound_slot(0, 0);
+        w->message_box(w, "Save Warhead Configuration", "Please input name of warhead to save",
+                       message_box_type::name_input, k_request_save, h != nullptr ? h->name : "");
+    } else if (pressed_is(w, slot::load)) {
+        ui_play_sound_slot(0, 0);
+        w->message_box(w, "Load Warhead Configuration", "Please select warhead to load",
+                       message_box_type::file_choice, k_request_load, "warheads\\*.txt");
+    } else if (pressed_is(w, k_apply)) {
+        ui_play_sound_slot(0, 0);
+        apply_changes(w);
+    } else if (pressed_is(w, k_smart_delay)) {
+        // The delay field shows the automatic value at once.
+        apply_changes(w);
+    }
+}
+
+void on_answer(gui_window* w) {
+    warhead* h = edited();
+    if (h == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
+    const char* name = g_message_box.answer;
+    if (g_message_box.kind == k_request_save) {
+        if (!check_design_name(w, name)) return;
+        char old_name[design_name_size];
+        copy_text(old_name, h->name);
+        if (!h->save(name)) {
+            copy_text(h->name, old_name);
+            notify_failure(w, "save", name);
+        }
+        set_title(w, *h);
+    } else if (g_message_box.kind == k_request_load) {
+        if (!h->load(name)) notify_failure(w, "load", name);
+        set_title(w, *h);
+        reset_speeds(*h);
+        w->send(design_event::show);
+        w->send(design_event::recompute);
+    }
+}
+
+void on_tick(gui_window* w) {
+    if (jog_on_tick(w, jog_rule::relative, frame_time())) w->send(design_event::recompute);
+}
+
+void on_committed(gui_window* w) {
+    if (!jog_on_committed(w)) return;
+    w->send(design_event::recompute);
+    w->send(design_event::show);
+}
+
+void on_press(gui_window* w) {
+    view_on_press(w, s.view);
+    jog_on_press(w);
+}
+
+gfx_texture* icon(const gui_window* w, int word) {
+    const gui_rect* r = rect_at(w, word);
+    return r != nullptr ? r->image_texture.get() : nullptr;
+}
+
+void text(float x1, float y1, float x2, float y2, const char* caption, std::uint32_t colour) {
+    const float r = static_cast<float>((colour >> 16) & 0xFF) / 255.0f;
+    const float g = static_cast<float>((colour >> 8) & 0xFF) / 255.0f;
+    const float b = static_cast<float>(colour & 0xFF) / 255.0f;
+    g_overlay->draw_text_in_box(x1, y1, x2, y2, caption, r, g, b, 1.0f, true, 0);
+}
+
+void on_draw(const gui_window* w) {
+    if (edited() == nullptr) return;
+    graph_render_with_labels();
+    if (g_overlay == nullptr || !(s.sx > 0.0f)) return;
+    const units u = layout_units();
+    const float q = 0.2f * u.m;
+    const float hh = 0.075f * u.m;
+    const fuse_encounter& e = s.encounter;
+    const float theta = s.intercept_angle * 0.017453293f;
+    const auto at = [](const fuse_point& p) { return fuse_point{fuse_plot_x(p.x), fuse_plot_y(p.y)}; };
+
+    gfx_texture* missile_icon = icon(w, k_missile_icon);
+    const fuse_point explosion = at(e.missile_at_explosion);
+    draw_texture_rect(s.x0 - q, s.y0 - 2 * hh, s.x0 + q, s.y0, 0xFFFFFFFFu, missile_icon);
+    draw_texture_rect(explosion.x - q, explosion.y, explosion.x + q, explosion.y + 2 * hh, 0xFFFFFFFFu,
+                      missile_icon);
+
+    const fuse_point detected = at(e.target_detected);
+    text(detected.x, detected.y - 0.1f, detected.x + 1, detected.y, "Target when detected", 0xFF00FF00u);
+    if (e.fragments_arrive) {
+        const fuse_point hit = at(e.target_hit);
+        const fuse_point zone = at(e.fragments_zone);
+        text(hit.x, hit.y - 0.2f, hit.x + 1, hit.y - 0.1f, "Target when hit", 0xFFFFFF00u);
+        text(zone.x, zone.y - 0.3f, zone.x + 1, zone.y - 0.2f, "Fragments hit zone", 0xFFFF0000u);
+    }
+    text(s.x0, s.y0 - 0.15f * u.m, s.x0 + 0.3f * u.m, s.y0 - 0.1f * u.m, "Missile at Detection", 0xFFFFFFFFu);
+    text(explosion.x, s.y0 + 0.1f * u.m, explosion.x + 0.3f * u.m, s.y0 + 0.15f * u.m, "Missile at Explosion",
+         0xFFFFFFFFu);
+
+    // The target icon sits a little ahead of its anchor along its course.
+    gfx_texture* target_icon = icon(w, k_target_icon);
+    const float ax = 0.2f * std::cos(theta);
+    const float ay = 0.2f * std::sin(theta);
+    draw_rotated_textured_quad(detected.x + ax, detected.y + ay, q / 2, hh / 2, theta, 0xFFFFFFFFu, target_icon);
+    if (e.fragments_arrive) {
+        const fuse_point hit = at(e.target_hit);
+        draw_rotated_textured_quad(hit.x + ax, hit.y + ay, q / 2, hh / 2, theta, 0xFFFFFFFFu, target_icon);
+    }
+}
+
+}  // namespace
+
+int fuse_design_screen(gui_window* w, int event) {
+    switch (event) {
+        case gui_event::build: build(w); break;
+        case gui_event::press: on_press(w); break;
+        case gui_event::click: on_click(w); break;
+        case gui_event::drag: view_on_drag(w, s.view, true); break;
+        case gui_event::draw: on_draw(w); break;
+        case gui_event::tick: on_tick(w); break;
+        case gui_event::close: relay_design_missile(); break;
+        case gui_event::enter:
+            w->send(design_event::take);
+            w->send(design_event::recompute);
+            break;
+        case gui_event::message_box_result: on_answer(w); break;
+        case gui_event::child_changed: jog_on_changed(w); break;
+        case gui_event::child_committed: on_committed(w); break;
+        case gui_event::wheel_up:
+        case gui_event::wheel_down: view_on_wheel(s.view, event, 1.0f, 1.0f, 100.0f); break;
+        case design_event::show: show(w); break;
+        case design_event::take: take(w); break;
+        case design_event::recompute: recompute(); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace design

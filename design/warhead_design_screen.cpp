@@ -1,0 +1,274 @@
+// The warhead screen: the design missile's fragmentation warhead (its cone, case, fragments and
+// explosive), the masses, fragment energy and kill distance they give, a turning preview with
+// or without the fragment spray, and one of six blast and fragment curves against distance.
+// Saving writes the curves as "warheads\<name>.csv" before "warheads\<name>.txt".
+#include <algorithm>
+
+#include "design/design_graph.h"
+#include "design/design_screen.h"
+#include "design/design_screens.h"
+#include "design/warhead_graph.h"
+#include "platform/text.h"
+#include "simulation/missile.h"
+#include "simulation/warhead.h"
+#include "ui/gui.h"
+#include "ui/gui_hooks.h"
+#include "ui/message_box.h"
+
+namespace design {
+
+namespace {
+
+constexpr int k_fields = 8;
+constexpr int k_results = 4;
+constexpr int k_graph_buttons = 6;
+
+// Private words of the window beyond the common ones.
+enum : int {
+    k_field = slot::first_free,  // the eight fields of k_labels
+    k_title = k_field + k_max_fields,
+    k_result,                    // four result labels
+    k_show_fragments = k_result + k_results,
+    k_apply,
+    k_graph_button,              // six buttons
+};
+
+enum : int { k_request_save = 1, k_request_load = 2 };
+
+// Fields in screen order.
+enum : int { f_length, f_diameter, f_taper, f_thickness, f_fragment_mass, f_gurney, f_expansion, f_area };
+constexpr const char* k_labels[k_fields] = {
+    "Warhead Length (cm)", "Warhead Diameter (cm)", "Warhead Taper (cm)",   "Case Thickness (cm)",
+    "Fragment Mass (gr)",  "Gurney Const (m/sec)",  "Lateral Expansion", "Target Area (sqrm)"};
+
+// The graph buttons and the channel each plots.
+constexpr const char* k_graph_captions[k_graph_buttons] = {
+    "Time (ms)", "Over Pressure (psi)", "Dyn. Pressure (psi)", "Frag. Speed (m/sec)",
+    "Frag. Energey (kj)", "Frag. Desnity (1/sqrm)"};
+constexpr int k_graph_channels_of_buttons[k_graph_buttons] = {5, 1, 2, 3, 4, 6};
+
+// The screen's state, kept while the program runs.
+struct warhead_screen_state {
+    view_state view{-0.75f, -0.2f, 1.0f, 0, 0};
+    int channel = 6;
+    bool show_fragments = false;
+    field_texts fields;
+    design_graph graph;
+};
+warhead_screen_state s;
+
+warhead* edited() {
+    missile* m = design_missile();
+    return m != nullptr ? m->warhead_part.get() : nullptr;
+}
+
+// The screen shows the taper (base minus front diameter) and the target area one fragment
+// must hit (the inverse of the kill threshold, which the warhead holds at 1 or more).
+float taper_of(const warhead& h) { return h.DC - h.DS; }
+float area_of(const warhead& h) { return 1.0f / std::max(1.0f, h.KT); }
+// An area of 0 or less is taken as 0.01 m².
+float threshold_of_area(float area) { return 1.0f / std::max(0.01f, area); }
+
+void set_title(gui_window* w, const warhead& h) {
+    gui_rect* r = rect_at(w, k_title);
+    if (r != nullptr) r->set_text(format_string("Warhead - %s", h.name).c_str());
+}
+
+void show_results(gui_window* w, const warhead& h) {
+    const std::string lines[k_results] = {
+        format_string("Mass Explosives = %4.2f (kg)", static_cast<double>(h.explosive_mass)),
+        format_string("Mass Fragments = %4.2f (kg)", static_cast<double>(h.case_mass)),
+        format_string("Fragment Energy = %4.2f (kj)", static_cast<double>(h.effects.fragment_energy) / 1000.0),
+        format_string("Kill Distance = %4.2f (m)", static_cast<double>(h.kill_distance))};
+    for (int i = 0; i < k_results; ++i) {
+        gui_rect* r = rect_at(w, k_result + i);
+        if (r != nullptr) r->set_text(lines[i].c_str());
+    }
+}
+
+void show(gui_window* w) {
+    warhead* h = edited();
+    if (h == nullptr) return;
+    const float values[k_fields] = {h->LN, h->DC, taper_of(*h), h->TH, h->fragment_mass, h->GC, h->ER, area_of(*h)};
+    for (int n = 0; n < k_fields; ++n) show_number(w, s.fields, k_field, n, values[n]);
+    set_title(w, *h);
+    show_results(w, *h);
+}
+
+void take(gui_window* w) {
+    warhead* h = edited();
+    if (h == nullptr) return;
+    float taper = taper_of(*h);
+    const bool new_taper = take_number(w, s.fields, k_field, f_taper, &taper);
+    const bool new_diameter = take_number(w, s.fields, k_field, f_diameter, &h->DC);
+    take_number(w, s.fields, k_field, f_thickness, &h->TH);
+    take_number(w, s.fields, k_field, f_length, &h->LN);
+    take_number(w, s.fields, k_field, f_gurney, &h->GC);
+    take_number(w, s.fields, k_field, f_fragment_mass, &h->fragment_mass);
+    take_number(w, s.fields, k_field, f_expansion, &h->ER);
+    float area = area_of(*h);
+    // Untouched fields leave the stored values as they were, unrounded.
+    if (take_number(w, s.fields, k_field, f_area, &area)) h->KT = threshold_of_area(area);
+    if (new_taper || new_diameter) h->DS = h->DC - taper;
+    // The previews too, so the spray follows at once.
+    h->compute(true);
+    show_results(w, *h);
+}
+
+void recompute() {
+    warhead* h = edited();
+    if (h == nullptr) return;
+    warhead_graph_rows(*h, &s.graph);
+    plot_warhead_graph(s.graph, s.channel);
+}
+
+void build(gui_window* w) {
+    const units u = build_common(w, "warhead", true);
+
+    add_panel(w, u, 0.48f, -0.02f, 0.97f, 0.91f);
+    remember_rect(w, k_title, add_label(w, u, 0.5f, 0.85f, 0.95f, 0.9f, ""));
+    for (int n = 0; n < k_fields; ++n) {
+        const float y = 0.77f - 0.08f * static_cast<float>(n);
+        add_label(w, u, 0.5f, y, 0.8f, y + 0.05f, k_labels[n]);
+        gui_rect* f = add_box(w, u, 0.8f, y, 0.95f, y + 0.05f, rect_kind::edit_field);
+        f->medium_font = 1;
+        remember_rect(w, k_field + n, f);
+    }
+    gui_rect* check = add_box(w, u, 0.5f, 0.13f, 0.8f, 0.18f, rect_kind::check_box);
+    check->medium_font = 1;
+    check->set_text("Show Fragments");
+    remember_rect(w, k_show_fragments, check);
+    s.show_fragments = false;
+    remember_rect(w, k_apply, add_button(w, u, 0.5f, 0.01f, 0.95f, 0.08f, "Apply Changes"));
+
+    add_panel(w, u, -0.22f, 0.55f, 0.22f, 0.91f);
+    for (int i = 0; i < k_results; ++i) {
+        const float top = 0.88f - 0.08f * static_cast<float>(i);
+        remember_rect(w, k_result + i, add_label(w, u, -0.2f, top - 0.05f, 0.2f, top, ""));
+    }
+
+    add_panel(w, u, -0.95f, 0.2f, -0.65f, 0.91f);
+    add_label(w, u, -0.93f, 0.85f, -0.67f, 0.9f, "Press To Select Graph");
+    for (int i = 0; i < k_graph_buttons; ++i) {
+        const float top = 0.82f - 0.1f * static_cast<float>(i);
+        gui_rect* b = add_box(w, u, -0.93f, top - 0.08f, -0.67f, top, rect_kind::button);
+        b->bold = 1;
+        b->set_text(k_graph_captions[i]);
+        remember_rect(w, k_graph_button + i, b);
+    }
+
+    w->send(design_event::show);
+    w->send(design_event::recompute);
+    w->wants_draw = 1;
+    w->wants_tick = 1;
+    s.view.zoom = 1.0f;
+}
+
+void on_click(gui_window* w) {
+    const warhead* h = edited();
+    if (pressed_is(w, slot::close)) {
+        ui_play_sound_slot(0, 0);
+        relay_design_missile();
+        pending_command = 14;
+    } else if (pressed_is(w, slot::save)) {
+        ui_play_sound_slot(0, 0);
+        w->message_box(w, "Save Warhead Configuration", "Please input name of warhead to save",
+                       message_box_type::name_input, k_request_save, h != nullptr ? h->name : "");
+    } else if (pressed_is(w, slot::load)) {
+        ui_play_sound_slot(0, 0);
+        w->message_box(w, "Load Warhead Configuration", "Please select warhead to load",
+                       message_box_type::file_choice, k_request_load, "warheads\\*.txt");
+    } else if (pressed_is(w, k_apply)) {
+        ui_play_sound_slot(0, 0);
+        w->send(design_event::take);
+        w->send(design_event::show);
+        w->send(design_event::recompute);
+    } else if (pressed_is(w, k_show_fragments)) {
+        const gui_rect* check = rect_at(w, k_show_fragments);
+        s.show_fragments = check != nullptr && check->ticked != 0;
+    } else {
+        // The graph buttons make no sound.
+        for (int i = 0; i < k_graph_buttons; ++i) {
+            if (!pressed_is(w, k_graph_button + i)) continue;
+            s.channel = k_graph_channels_of_buttons[i];
+            plot_warhead_graph(s.graph, s.channel);
+        }
+    }
+}
+
+// Saves under the typed name, the curves first. A failed save keeps the old name and says so.
+void save_warhead(gui_window* w, warhead& h, const char* name) {
+    if (!check_design_name(w, name)) return;
+    export_warhead_csv(s.graph, format_string("warheads\\%s.csv", name).c_str());
+    char old_name[design_name_size];
+    copy_text(old_name, h.name);
+    if (!h.save(name)) {
+        copy_text(h.name, old_name);
+        notify_failure(w, "save", name);
+    }
+    set_title(w, h);
+}
+
+void on_answer(gui_window* w) {
+    warhead* h = edited();
+    if (h == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
+    if (g_message_box.kind == k_request_save) {
+        save_warhead(w, *h, g_message_box.answer);
+    } else if (g_message_box.kind == k_request_load) {
+        if (!h->load(g_message_box.answer)) notify_failure(w, "load", g_message_box.answer);
+        set_title(w, *h);
+        w->send(design_event::show);
+        w->send(design_event::recompute);
+    }
+}
+
+void on_committed(gui_window* w) {
+    if (!jog_on_committed(w)) return;
+    w->send(design_event::recompute);
+    w->send(design_event::show);
+}
+
+void on_press(gui_window* w) {
+    view_on_press(w, s.view);
+    jog_on_press(w);
+}
+
+void on_draw() {
+    warhead* h = edited();
+    if (h == nullptr) return;
+    // The plot first: the preview leaves the device in its 3-D states.
+    plot_warhead_graph(s.graph, s.channel);
+    draw_design_graph();
+    h->draw(s.view.pitch, s.view.yaw, -0.1f * s.view.zoom, -0.1f * s.view.zoom, 2.0f * s.view.zoom,
+            s.show_fragments);
+}
+
+}  // namespace
+
+int warhead_design_screen(gui_window* w, int event) {
+    switch (event) {
+        case gui_event::build: build(w); break;
+        case gui_event::press: on_press(w); break;
+        case gui_event::click: on_click(w); break;
+        case gui_event::drag: view_on_drag(w, s.view, true); break;
+        case gui_event::draw: on_draw(); break;
+        case gui_event::tick: jog_on_tick(w, jog_rule::relative, frame_time()); break;
+        case gui_event::close: relay_design_missile(); break;
+        case gui_event::enter:
+            w->send(design_event::take);
+            w->send(design_event::recompute);
+            break;
+        case gui_event::message_box_result: on_answer(w); break;
+        case gui_event::child_changed: jog_on_changed(w); break;
+        case gui_event::child_committed: on_committed(w); break;
+        case gui_event::wheel_up:
+        case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;
+        case design_event::show: show(w); break;
+        case design_event::take: take(w); break;
+        case design_event::recompute: recompute(); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace design
