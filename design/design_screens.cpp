@@ -7,6 +7,7 @@ namespace design {
 void install_design_screens() {
     install_design_screen(design_screen_id::missile, missile_design_screen);
     install_design_screen(design_screen_id::aero, aero_design_screen);
+    install_design_screen(design_screen_id::scenario, scenario_design_screen);
 }
 
 }  // namespace design

@@ -8,6 +8,7 @@ namespace design {
 
 int missile_design_screen(gui_window* w, int event);
 int aero_design_screen(gui_window* w, int event);
+int scenario_design_screen(gui_window* w, int event);
 
 void install_design_screens();
 
