@@ -261,17 +261,27 @@ void fill_system_list(gui_window* list) {
     list->list_select(0);
 }
 
-gui_rect* add_bold_button(gui_window* w, const units& u, float a, float b, float c, float d, const char* text) {
-    gui_rect* r = add_box(w, u, a, b, c, d, rect_kind::button);
-    r->bold = 1;
+// The side panel is narrow on a small screen: its texts use the small font.
+gui_rect* add_side_text(gui_window* w, const units& u, float a, float b, float c, float d, int kind,
+                        const char* text) {
+    gui_rect* r = add_box(w, u, a, b, c, d, kind);
+    r->small_font = 1;
+    if (kind == rect_kind::label) {
+        r->centred = 0;
+        r->left_text = 1;
+    }
     r->set_text(text);
     return r;
 }
 
-gui_rect* add_field(gui_window* w, const units& u, float a, float b, float c, float d, const char* text) {
-    gui_rect* r = add_box(w, u, a, b, c, d, rect_kind::edit_field);
-    r->set_text(text);
+gui_rect* add_bold_button(gui_window* w, const units& u, float a, float b, float c, float d, const char* text) {
+    gui_rect* r = add_side_text(w, u, a, b, c, d, rect_kind::button, text);
+    r->bold = 1;
     return r;
+}
+
+gui_rect* add_field(gui_window* w, const units& u, float a, float b, float c, float d, const char* text) {
+    return add_side_text(w, u, a, b, c, d, rect_kind::edit_field, text);
 }
 
 gui_window* add_list(gui_window* w, const units& u, float a, float b, float c, float d) {
@@ -282,23 +292,23 @@ gui_window* add_list(gui_window* w, const units& u, float a, float b, float c, f
 
 void build_layout(gui_window* w, const units& u) {
     add_box(w, u, 0.7f, -0.95f, 0.98f, 0.95f, rect_kind::body);
-    add_box(w, u, 0.72f, 0.87f, 0.96f, 0.92f, rect_kind::caption)->set_text("Select Scenery");
+    add_side_text(w, u, 0.72f, 0.87f, 0.96f, 0.92f, rect_kind::caption, "Select Scenery");
     gui_window* scenery_list = add_list(w, u, 0.72f, 0.67f, 0.96f, 0.87f);
     w->private_state[k_scenery_list].i = w->index_of(scenery_list);
-    add_box(w, u, 0.72f, 0.57f, 0.96f, 0.63f, rect_kind::caption)->set_text("Select System");
+    add_side_text(w, u, 0.72f, 0.57f, 0.96f, 0.63f, rect_kind::caption, "Select System");
     gui_window* system_list = add_list(w, u, 0.72f, 0.37f, 0.96f, 0.57f);
     w->private_state[k_system_list].i = w->index_of(system_list);
-    add_box(w, u, 0.72f, 0.29f, 0.86f, 0.35f, rect_kind::label)->set_text("Radius (m)");
+    add_side_text(w, u, 0.72f, 0.29f, 0.86f, 0.35f, rect_kind::label, "Radius (m)");
     remember_rect(w, k_radius_field, add_field(w, u, 0.86f, 0.29f, 0.96f, 0.35f, "1000"));
     remember_rect(w, k_add_system, add_bold_button(w, u, 0.72f, 0.21f, 0.96f, 0.27f, "Add Missile System"));
-    add_box(w, u, 0.72f, 0.13f, 0.9f, 0.19f, rect_kind::label)->set_text("Rockets count");
+    add_side_text(w, u, 0.72f, 0.13f, 0.9f, 0.19f, rect_kind::label, "Rockets count");
     remember_rect(w, k_rockets_field, add_field(w, u, 0.9f, 0.13f, 0.96f, 0.19f, "12"));
-    add_box(w, u, 0.72f, 0.05f, 0.9f, 0.11f, rect_kind::label)->set_text("Reload time (sec)");
+    add_side_text(w, u, 0.72f, 0.05f, 0.9f, 0.11f, rect_kind::label, "Reload time (sec)");
     remember_rect(w, k_reload_field, add_field(w, u, 0.9f, 0.05f, 0.96f, 0.11f, "30"));
     remember_rect(w, k_add_launcher,
                   add_bold_button(w, u, 0.72f, -0.05f, 0.96f, 0.03f, "Add Rocket Launcher"));
-    gui_rect* properties = add_box(w, u, 0.72f, -0.19f, 0.96f, -0.07f, rect_kind::drop_down_field);
-    properties->set_text("Properties of the\nselected object.");
+    gui_rect* properties = add_side_text(w, u, 0.72f, -0.19f, 0.96f, -0.07f, rect_kind::drop_down_field,
+                                         "Properties of the\nselected object.");
     remember_rect(w, k_properties, properties);
     remember_rect(w, k_delete_selected, add_bold_button(w, u, 0.72f, -0.29f, 0.96f, -0.21f, "Delete Selected"));
     remember_rect(w, k_delete_all, add_bold_button(w, u, 0.72f, -0.39f, 0.96f, -0.31f, "Delete All"));
@@ -665,9 +675,11 @@ void draw_scale_bar(const scenario_map_view& v, const units& u) {
     }
     const float x1 = -0.95f * u.m, y1 = -0.94f * u.h, x2 = k * km - 0.95f * u.m, y2 = -0.9f * u.h;
     g_overlay->draw_rect(x1, y1, x2, y2, k_white);
+    g_overlay->begin_text(FONT_NORMAL);
     const std::string label = km >= 1.0f ? format_string("%d km", static_cast<int>(km))
                                          : format_string("%3.1f km", static_cast<double>(km));
     g_overlay->draw_text_font_box(x1, y1, x2, y2, label.c_str(), k_white, 1.0f, 1.0f, FONT_NORMAL, TEXT_CENTER);
+    g_overlay->end_text(FONT_NORMAL);
 }
 
 void draw_header(const units& u) {
@@ -678,7 +690,9 @@ void draw_header(const units& u) {
                            "Drag aim point of rockets to where you want then to hit."};
     for (int i = 0; i < 4; ++i) {
         const float top = (i == 0 ? 0.95f : 0.88f - 0.05f * static_cast<float>(i - 1)) * u.h;
-        g_overlay->draw_text_in_box(-0.95f * u.m, top - 0.05f * u.h, 0.0f, top, lines[i], 1, 1, 1, 1, true, 0);
+        // Out to the map's right edge: the lines are wider than the shaded box.
+        g_overlay->draw_text_in_box(-0.95f * u.m, top - 0.05f * u.h, 0.68f * u.m, top, lines[i], 1, 1, 1, 1, true,
+                                    0);
     }
 }
 
