@@ -2,11 +2,13 @@
 // by click and double click, the wheel, adding, selecting, dragging and deleting objects,
 // place names, fitting the view, saving, loading and running a scenario.
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/sound_system.h"
 #include "design/scenario_design_screen.h"
 #include "platform/files.h"
 #include "shell/scene.h"
@@ -286,7 +288,22 @@ TEST_F(ScenarioScreen, SavingLoadingFittingAndRunning) {
 
     std::filesystem::remove(tmp.path() + "/scenarios");
     fs_make_folder("scenarios");
+    // The menu music plays; the run stops it and closes its channel.
+    sound_system sound;
+    sound.init_with(open_loopback_audio_device(22050));
+    g_sound = &sound;
+    const char* run_dir = std::getenv("VENTRASK_RUN_DIR");
+    const bool tune = run_dir != nullptr && std::filesystem::exists(std::string(run_dir) + "/music/intro.mp3");
+    if (tune) {
+        fs_make_folder("music");
+        std::filesystem::copy_file(std::string(run_dir) + "/music/intro.mp3", tmp.path() + "/music/intro.mp3");
+        ASSERT_EQ(send_media_command("open \"music\\intro.mp3\" alias MediaFile"), MEDIA_OK);
+        ASSERT_EQ(send_media_command("play MediaFile"), MEDIA_OK);
+        ASSERT_TRUE(sound.music().is_playing());
+    }
     press_and_click("Run Scenario");
+    g_sound = nullptr;
+    if (tune) EXPECT_FALSE(sound.music().is_open());
     ASSERT_EQ(world.read.size(), 1u);
     EXPECT_EQ(world.read[0], "scenarios\\scenario.cfg");
     EXPECT_EQ(pending_command, 1);
