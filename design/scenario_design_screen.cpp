@@ -50,6 +50,7 @@ enum : int { k_request_save = 1, k_request_load = 2 };
 
 constexpr int IDR_RUN_BUTTON = 422;
 constexpr float k_metres_per_degree = 111120.0f;
+constexpr float k_degrees_per_km = 1000.0f / k_metres_per_degree;
 constexpr float k_min_zoom = 1.0f;
 constexpr float k_max_zoom = 1000000.0f;
 // A press picks an object this close to it (degrees), an aim point within this box (GUI units).
@@ -663,16 +664,8 @@ void draw_objects(const scenario_map_view& v) {
 }
 
 void draw_scale_bar(const scenario_map_view& v, const units& u) {
-    // The scale of east distances at the equator: a sketch, not a survey.
-    const float k = v.xs * 0.00899928f;
-    static constexpr float k_steps[] = {5000, 2000, 1000, 500, 200, 100, 50, 20, 10, 5, 4, 3, 2, 1, 0.5f, 0.2f};
-    float km = 0.1f;
-    for (float step : k_steps) {
-        if (k * step < 0.6f) {
-            km = step;
-            break;
-        }
-    }
+    const float k = v.xs * k_degrees_per_km;
+    const float km = scenario_scale_bar_km(v);
     const float x1 = -0.95f * u.m, y1 = -0.94f * u.h, x2 = k * km - 0.95f * u.m, y2 = -0.9f * u.h;
     g_overlay->draw_rect(x1, y1, x2, y2, k_white);
     g_overlay->begin_text(FONT_NORMAL);
@@ -754,6 +747,15 @@ float scenario_gui_y(const scenario_map_view& v, float north) { return map_y(v, 
 void scenario_point_at(const scenario_map_view& v, float offset_x, float offset_y, float* east, float* north) {
     *east = v.xs != 0 ? (offset_x - v.hw) / v.xs + v.lon0 : v.lon0;
     *north = v.ys != 0 ? (offset_y - v.hh) / v.ys + v.lat0 : v.lat0;
+}
+
+float scenario_scale_bar_km(const scenario_map_view& v) {
+    const float k = v.xs * k_degrees_per_km;
+    static constexpr float k_steps[] = {5000, 2000, 1000, 500, 200, 100, 50, 20, 10, 5, 4, 3, 2, 1, 0.5f, 0.2f};
+    for (float step : k_steps) {
+        if (k * step < 0.6f) return step;
+    }
+    return 0.1f;
 }
 
 int scenario_design_screen(gui_window* w, int event) {

@@ -48,4 +48,8 @@ float scenario_gui_y(const scenario_map_view& v, float north);
 void scenario_point_at(const scenario_map_view& v, float offset_x, float offset_y, float* east,
                        float* north);
 
+// The scale bar's length in km: from the east scale alone, as a degree east measures on the
+// equator, at every latitude.
+float scenario_scale_bar_km(const scenario_map_view& v);
+
 }  // namespace design

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "shell/scene.h"
 #include "tests/design/design_fixture.h"
+#include "tests/ui/overlay_fixture.h"
 #include "ui/message_box.h"
 #include "ui/screens.h"
 
@@ -53,6 +54,20 @@ TEST(ScenarioMap, ConversionsAndBounds) {
     EXPECT_FLOAT_EQ(b.mean_north, 4.0f);
     EXPECT_EQ(b.min_north, -2.0f);
     EXPECT_EQ(b.max_east, 3.0f);
+
+    // The bar measures east degrees as on the equator, wherever the map is: at 1.6 units a
+    // degree, 20 km are 0.288 units and 50 km would pass 0.6.
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 20.0f);
+    v.lat0 = 60.0f;
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 20.0f);
+    v.xs = 1e-4f;
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 5000.0f);
+    v.xs = 1e4f;
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 0.1f);
+    v.xs = 12.0f;  // 0.108 units a km: 5 km would be 0.54, so 5
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 5.0f);
+    v.xs = 15.0f;  // 0.135 a km: 5 km 0.675, 4 km 0.54
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 4.0f);
 }
 
 namespace {
@@ -317,4 +332,11 @@ TEST_F(ScenarioScreen, SavingLoadingFittingAndRunning) {
     EXPECT_EQ(s().table.count, 2);
     EXPECT_STREQ(s().name, "S1");
     EXPECT_EQ(s().view.selected, 2);
+
+    // The map draws inside its clip planes and leaves them off.
+    overlay_setup overlay(640, 480, false);
+    root->send(gui_event::draw);
+    EXPECT_GT(overlay.device->draws().size(), 10u);
+    EXPECT_EQ(overlay.device->render_state(RS_CLIPPLANEENABLE), 0u);
+    g_overlay = nullptr;
 }
