@@ -253,8 +253,8 @@ void fill_system_list(gui_window* list) {
         if (e.name.size() < 3) continue;
         const std::string name = e.name.substr(0, e.name.find('.'));
         if (name.size() >= static_cast<std::size_t>(k_scenario_name_chars)) {
-            log_line("systems\\%s: a name longer than %d characters is not listed", e.name.c_str(),
-                     k_scenario_name_chars - 1);
+            log_line_once("systems\\%s: a name longer than %d characters is not listed", e.name.c_str(),
+                          k_scenario_name_chars - 1);
             continue;
         }
         list->list_add_item(name.c_str());

@@ -152,6 +152,7 @@ TEST_F(ScenarioScreen, ChoosingSceneriesAndTheirPlaceNames) {
     open(23);
     ASSERT_EQ(root->callback, ::scenario_design_screen);
     EXPECT_EQ(system_list()->list_item_count(), 1) << "a name over 39 characters is not listed";
+    EXPECT_TRUE(logged("a name longer than 39 characters is not listed"));
     EXPECT_STREQ(system_list()->list_selected_text(), "Sentinel MR");
     choose_listed_scenery(0);
     EXPECT_EQ(s().view.selected, 1);
