@@ -11,6 +11,7 @@ void install_design_screens() {
     install_design_screen(design_screen_id::warhead, warhead_design_screen);
     install_design_screen(design_screen_id::fuse, fuse_design_screen);
     install_design_screen(design_screen_id::guidance, guidance_design_screen);
+    install_design_screen(design_screen_id::scenario, scenario_design_screen);
 }
 
 }  // namespace design

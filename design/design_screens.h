@@ -12,6 +12,7 @@ int test_conditions_screen(gui_window* w, int event);
 int warhead_design_screen(gui_window* w, int event);
 int fuse_design_screen(gui_window* w, int event);
 int guidance_design_screen(gui_window* w, int event);
+int scenario_design_screen(gui_window* w, int event);
 
 void install_design_screens();
 

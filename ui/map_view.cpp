@@ -79,9 +79,6 @@ bool blank_line(const char* line, std::size_t length) {
 
 // ---------------------------------------------------------------- geometry
 
-float map_x(const map_view_state& s, float longitude) { return (longitude - s.lon0) * s.xs + s.cx; }
-float map_y(const map_view_state& s, float latitude) { return (latitude - s.lat0) * s.ys + s.cy; }
-
 gui_rect* pad_of(gui_window* w) { return w->private_rects[k_pad]; }
 
 // The point under the pad's marker.
@@ -304,7 +301,9 @@ void dms(char (&out)[32], float value, char positive, char negative) {
     format_text(out, "%02d:%02d:%02d%c", d, m, sec, value < 0 ? negative : positive);
 }
 
-void draw_sceneries(const map_view_state& s, gfx_texture* picture) {
+}  // namespace
+
+void draw_map_sceneries(const map_view_state& s, gfx_texture* picture) {
     const scenery_index* index = sceneries();
     if (index == nullptr) return;
     for (int i = 0; i < std::min(index->count, scenery_index::k_max_entries); ++i) {
@@ -323,7 +322,7 @@ void draw_sceneries(const map_view_state& s, gfx_texture* picture) {
     }
 }
 
-void draw_pointer_coordinates(const map_view_state& s, const gui_rect* pad) {
+void draw_map_pointer_coordinates(const map_view_state& s, const gui_rect* pad) {
     float lon = 0, lat = 0;
     marker_point(s, pad, &lon, &lat);
     char label[32];
@@ -333,6 +332,8 @@ void draw_pointer_coordinates(const map_view_state& s, const gui_rect* pad) {
     dms(label, lon, 'E', 'W');
     text(px - 0.1f, pad->y1, px + 0.1f, pad->y1 + 0.08f, label, k_black, TEXT_CENTER);
 }
+
+namespace {
 
 bool near_centre(const map_view_state& s, float longitude, float latitude) {
     const float reach = s.xs != 0 ? s.hw / s.xs : 0.0f;
@@ -413,8 +414,8 @@ void on_draw(gui_window* w) {
                           window_draw_white, world_map);
     }
     g_overlay->begin_text(FONT_NORMAL);
-    draw_sceneries(s, w->private_rects[k_scenery_picture]->image_texture.get());
-    draw_pointer_coordinates(s, pad);
+    draw_map_sceneries(s, w->private_rects[k_scenery_picture]->image_texture.get());
+    draw_map_pointer_coordinates(s, pad);
     draw_titles_and_objects(s);
     draw_flying(s);
     draw_scale_bar(s);
@@ -424,12 +425,16 @@ void on_draw(gui_window* w) {
 
 }  // namespace
 
-int read_map_titles(const char* path, map_title* out, int capacity) {
+float map_x(const map_view_state& s, float longitude) { return (longitude - s.lon0) * s.xs + s.cx; }
+float map_y(const map_view_state& s, float latitude) { return (latitude - s.lat0) * s.ys + s.cy; }
+
+int read_map_titles(const char* path, map_title* out, int capacity, bool skip_unreadable) {
     std::FILE* f = fs_open(path, "rb");
     if (f == nullptr) return 0;
     int count = 0;
     int line_number = 0;
     bool cut = false;
+    bool skipped = false;
     char line[256];
     while (count < capacity && std::fgets(line, sizeof line, f) != nullptr) {
         ++line_number;
@@ -445,6 +450,10 @@ int read_map_titles(const char* path, map_title* out, int capacity) {
         }
         if (blank_line(line, length)) continue;
         if (!parse_title(line, length, &out[count], &cut)) {
+            if (skip_unreadable) {
+                skipped = true;
+                continue;
+            }
             if (g_app != nullptr) {
                 g_app->append_log("%s line %d has no position: the titles stop there", path,
                                   line_number);
@@ -455,6 +464,7 @@ int read_map_titles(const char* path, map_title* out, int capacity) {
     }
     std::fclose(f);
     if (cut && g_app != nullptr) g_app->append_log("%s: place names cut to 39 characters", path);
+    if (skipped && g_app != nullptr) g_app->append_log("%s: lines without a position were skipped", path);
     return count;
 }
 

@@ -48,9 +48,9 @@ extern map_view_state g_map_view;
 
 // Reads "titles.txt" of a scenery: per line a longitude, a latitude and the place's name.
 // Reading stops at the end, at a full table, or at the first line without the two numbers
-// (with a log line naming the file); a trailing CR is dropped and names are cut to 39
-// characters. The count read.
-int read_map_titles(const char* path, map_title* out, int capacity);
+// (with a log line naming the file; with skip_unreadable such lines are passed over
+// instead); a trailing CR is dropped and names are cut to 39 characters. The count read.
+int read_map_titles(const char* path, map_title* out, int capacity, bool skip_unreadable = false);
 
 // The scenery whose bounds hold the point strictly: the narrowest one, the selected one
 // counting as width 0; 1-based, 0 when none.
@@ -62,3 +62,16 @@ float map_scale_bar_km(float units_per_km);
 
 // Units per degree from the zoom and the pad's full size.
 void map_update_scales(map_view_state& s, float pad_width, float pad_height);
+
+// GUI position of a longitude and a latitude.
+float map_x(const map_view_state& s, float longitude);
+float map_y(const map_view_state& s, float latitude);
+
+// Drawing shared with the scenario map, inside the caller's clip planes and regular-font
+// text batch: every scenery's bounds (the selected one with its map picture, outlined and
+// named in yellow; the others filled faintly, outlined and named in white), and the
+// longitude and latitude under the pad's marker at the pad's lower and left edges.
+class gfx_texture;
+class gui_rect;
+void draw_map_sceneries(const map_view_state& s, gfx_texture* picture);
+void draw_map_pointer_coordinates(const map_view_state& s, const gui_rect* pad);

@@ -3,8 +3,8 @@
 # 640 x 480 window: "Run Scenario", keep the first situation ("Kestrel Bay Defence"), Start,
 # F4 until the simulation runs fast, and "Close" on the results until the run has been left.
 # Leaving writes the automatic situation "# Last Position" (a scenario-mode situation with its
-# systems and launchers) and returns to the menus; Escape and Return then end the program
-# with status 0. Screenshots of the menu, the run and the screen after it are kept beside the
+# systems and launchers) and returns to the scenario design screen; Escape and Return then end
+# the program with status 0. Screenshots of the menu, the run and the screen after it are kept beside the
 # run folder (run_menu.png, run_scene.png, run_after.png).
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
@@ -39,13 +39,8 @@ for _ in $(seq 1 60); do
   vclick 320 386
   sleep 2
 done
-# Up to 20 s for the menu to come back (its centre pixel as it was).
-centre() { convert "$1" -crop "1x1+320+240" rgb:- | md5sum; }
-for _ in $(seq 1 100); do
-  shot after.png
-  [ "$(centre menu.png)" = "$(centre after.png)" ] && break
-  sleep 0.2
-done
+# A moment for the menus to come back.
+sleep 3
 shot after.png
 press_key Escape
 xdotool key --window "$window" Return
@@ -75,7 +70,7 @@ grep -q "^Saved in scenario mode$" "$last" || fail "the last position's comment 
 [ -f "situations/# Last Position.jpg" ] || fail "no picture beside the last position"
 size=$(identify -format "%w x %h" "situations/# Last Position.jpg")
 [ "$size" = "320 x 240" ] || fail "the last position's picture is $size, not 320 x 240"
-# A scenario-mode run returns to the scenario design screen, which is still to come: the main
-# menu stands in for it, so the screen after the run is the menu again.
-[ "$(pixel menu.png 320 240)" = "$(pixel after.png 320 240)" ] || fail "the menu did not come back after the run"
+# A scenario-mode run returns to the scenario design screen: its map, not the main menu, fills
+# the middle of the screen after the run.
+[ "$(pixel menu.png 320 240)" != "$(pixel after.png 320 240)" ] || fail "the main menu, not the scenario design screen, came back after the run"
 echo "run scenario: ok"

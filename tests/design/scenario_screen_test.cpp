@@ -1,0 +1,343 @@
+// The scenario design screen on a device-free GUI: the map's conversions, choosing a scenery
+// by click and double click, the wheel, adding, selecting, dragging and deleting objects,
+// place names, fitting the view, saving, loading and running a scenario.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/sound_system.h"
+#include "design/scenario_design_screen.h"
+#include "platform/files.h"
+#include "shell/scene.h"
+#include "tests/design/design_fixture.h"
+#include "tests/ui/overlay_fixture.h"
+#include "ui/message_box.h"
+#include "ui/screens.h"
+
+using namespace design;
+
+TEST(ScenarioMap, ConversionsAndBounds) {
+    scenario_map_view v;
+    v.lon0 = 34.0f;
+    v.lat0 = 32.0f;
+    v.hw = 0.8f;
+    v.hh = 0.9f;
+    v.cx = -0.1f;
+    v.cy = 0.0f;
+    v.aspect = 1.0f;
+    v.zoom = 360.0f;
+    map_update_scales(v, 1.6f, 1.8f);
+    // At zoom 360 a degree spans the whole box: 1.6 units east, 1.8 north.
+    EXPECT_FLOAT_EQ(v.xs, 1.6f);
+    EXPECT_FLOAT_EQ(v.ys, 1.8f);
+    EXPECT_FLOAT_EQ(scenario_gui_x(v, 34.5f), -0.1f + 0.8f);
+    EXPECT_FLOAT_EQ(scenario_gui_y(v, 31.5f), -0.9f);
+    float east = 0, north = 0;
+    scenario_point_at(v, 0.8f, 0.9f, &east, &north);  // the box's middle is the centre
+    EXPECT_FLOAT_EQ(east, 34.0f);
+    EXPECT_FLOAT_EQ(north, 32.0f);
+    scenario_point_at(v, 0.0f, 1.8f, &east, &north);  // upper left corner
+    EXPECT_FLOAT_EQ(east, 33.5f);
+    EXPECT_FLOAT_EQ(north, 32.5f);
+
+    scenario_bounds b;
+    scenario_bounds_reset(b);
+    EXPECT_EQ(b.min_east, 1000000.0f);
+    EXPECT_EQ(b.max_north, -1000000.0f);
+    scenario_bounds_add(b, 1, 10);
+    scenario_bounds_add(b, 3, -2);
+    EXPECT_EQ(b.count, 2);
+    EXPECT_FLOAT_EQ(b.mean_east, 2.0f);
+    EXPECT_FLOAT_EQ(b.mean_north, 4.0f);
+    EXPECT_EQ(b.min_north, -2.0f);
+    EXPECT_EQ(b.max_east, 3.0f);
+
+    // The bar measures east degrees as on the equator, wherever the map is: at 1.6 units a
+    // degree, 20 km are 0.288 units and 50 km would pass 0.6.
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 20.0f);
+    v.lat0 = 60.0f;
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 20.0f);
+    v.xs = 1e-4f;
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 5000.0f);
+    v.xs = 1e4f;
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 0.1f);
+    v.xs = 12.0f;  // 0.108 units a km: 5 km would be 0.54, so 5
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 5.0f);
+    v.xs = 15.0f;  // 0.135 a km: 5 km 0.675, 4 km 0.54
+    EXPECT_FLOAT_EQ(scenario_scale_bar_km(v), 4.0f);
+}
+
+namespace {
+
+class recording_scene : public scene {
+public:
+    std::vector<std::string> read;
+    void read_situation(const char* path) override { read.emplace_back(path); }
+};
+
+void add_scenery(scenery_index* index, const char* folder, float left, float lower, float right, float upper) {
+    scenery_index_entry& e = index->entries[index->count++];
+    std::strcpy(e.folder, folder);
+    e.left_map_x = left;
+    e.lower_map_y = lower;
+    e.right_map_x = right;
+    e.upper_map_y = upper;
+}
+
+class ScenarioScreen : public design_fixture {
+protected:
+    void SetUp() override {
+        design_fixture::SetUp();
+        g_scene = &world;
+        scenario_design() = scenario_design_state{};
+        add_scenery(&state->sceneries, "Wide", 30, 30, 40, 40);
+        add_scenery(&state->sceneries, "Small", 34, 32, 35, 33);
+        fs_make_folder("scenarios");
+        tmp.write("systems/Sentinel MR.txt", "System Definition File\n\nSentinel MR\t[launcher_name]\n"
+                                             "Sentinel Radar\t[radar_name]\n");
+        tmp.write("controls/Sentinel Radar.txt", "Control Unit\n\n7.5\t[protected_radius]\n@\n");
+        tmp.write("systems/" + std::string(45, 'L') + ".txt", "System Definition File\n");
+    }
+    void TearDown() override {
+        design_fixture::TearDown();
+        g_scene = nullptr;
+    }
+
+    scenario_design_state& s() { return scenario_design(); }
+    gui_rect* pad() const { return root->find_rect_by_kind(rect_kind::position_pad); }
+    gui_window* scenery_list() const { return root->child(0); }
+    gui_window* system_list() const { return root->child(1); }
+    // The map's marker on a point, as a press or a drag step would put it.
+    void marker_at(float east, float north) {
+        const scenario_map_view& v = s().view;
+        pad()->offset_x = (east - v.lon0) * v.xs + v.hw;
+        pad()->offset_y = (north - v.lat0) * v.ys + v.hh;
+    }
+    void press_at(float east, float north, bool double_click = false) {
+        world.pointer.double_click = double_click ? 1 : 0;
+        marker_at(east, north);
+        root->pressed = root->index_of(pad()) + 1;
+        root->send(gui_event::press);
+    }
+    void drag_to(float east, float north) {
+        marker_at(east, north);
+        root->send(gui_event::drag);
+    }
+    void choose_listed_scenery(int k) {
+        scenery_list()->list_select(k);
+        root->current = root->index_of(scenery_list()) + 1;
+        root->send(gui_event::child_committed);
+    }
+    // Edit fields in building order: radius, rockets, reload.
+    gui_rect* field(int n) const {
+        for (int i = 0; i < root->rect_count; ++i) {
+            gui_rect* r = root->rect(i);
+            if (r->kind == rect_kind::edit_field && n-- == 0) return r;
+        }
+        return nullptr;
+    }
+    std::string properties() { return root->find_rect_by_kind(rect_kind::drop_down_field)->text.get(); }
+
+    recording_scene world;
+};
+
+}  // namespace
+
+TEST_F(ScenarioScreen, ChoosingSceneriesAndTheirPlaceNames) {
+    tmp.write("scenery/Wide/titles.txt", "34.5 32.5 Harbour\r\nno position here\n12 x\n\n"
+                                         "35.5 35.5 " + std::string(60, 'N') + "\n");
+    open(23);
+    ASSERT_EQ(root->callback, ::scenario_design_screen);
+    EXPECT_EQ(system_list()->list_item_count(), 1) << "a name over 39 characters is not listed";
+    EXPECT_TRUE(logged("a name longer than 39 characters is not listed"));
+    EXPECT_STREQ(system_list()->list_selected_text(), "Sentinel MR");
+    choose_listed_scenery(0);
+    EXPECT_EQ(s().view.selected, 1);
+    EXPECT_FLOAT_EQ(s().view.lon0, 35.0f);
+    EXPECT_FLOAT_EQ(s().view.zoom, 36.0f);  // its 10 degrees fill the box
+    ASSERT_EQ(s().view.title_count, 2);
+    EXPECT_STREQ(s().view.titles[0].name, "Harbour");
+    EXPECT_EQ(std::strlen(s().view.titles[1].name), 39u);
+    EXPECT_TRUE(logged("titles.txt: lines without a position were skipped"));
+
+    // A single click inside the smaller scenery keeps the selected one; a double click takes it.
+    press_at(34.5f, 32.5f);
+    EXPECT_EQ(s().view.selected, 1);
+    press_at(34.5f, 32.5f, true);
+    EXPECT_EQ(s().view.selected, 2);
+    EXPECT_EQ(s().view.title_count, 0);
+    EXPECT_EQ(scenery_list()->list_selected_index(), 1);
+
+    // Outside every scenery: nothing selected, no names.
+    press_at(20.0f, 20.0f);
+    EXPECT_EQ(s().view.selected, 0);
+    EXPECT_LT(scenery_list()->list_selected_index(), 0);
+
+    // The wheel zooms about the marker and stops at 1.
+    marker_at(21.0f, 22.0f);
+    const float zoom = s().view.zoom;
+    root->send(gui_event::wheel_up);
+    EXPECT_NEAR(s().view.lon0, 21.0f, 1e-3f);
+    EXPECT_NEAR(s().view.lat0, 22.0f, 1e-3f);
+    EXPECT_FLOAT_EQ(s().view.zoom, zoom * 1.25f);
+    EXPECT_FLOAT_EQ(pad()->offset_x, s().view.hw);
+    for (int i = 0; i < 40; ++i) root->send(gui_event::wheel_down);
+    EXPECT_EQ(s().view.zoom, 1.0f);
+}
+
+TEST_F(ScenarioScreen, PlacingSelectingAndDeletingObjects) {
+    open(23);
+    choose_listed_scenery(1);  // Small: 34..35 E, 32..33 N
+    press_at(34.2f, 32.2f);
+    press_and_click("Add Rocket Launcher");
+    ASSERT_EQ(s().table.count, 1);
+    const scenario_object& first = s().table.objects[0];
+    EXPECT_NEAR(first.east, 34.2f, 1e-4f);
+    EXPECT_NEAR(first.aim_north, 32.25f, 1e-4f);
+    EXPECT_EQ(first.rockets, 12);
+    EXPECT_EQ(first.reload, 30);
+    EXPECT_EQ(properties(), "Rocket Launcher\n12 Rockets Total\n30 Seconds to reload");
+
+    // Choosing the system type fills the radius from its control unit (7.5 km).
+    system_list()->list_select(0);
+    root->current = root->index_of(system_list()) + 1;
+    root->send(gui_event::child_committed);
+    EXPECT_STREQ(field(0)->text.get(), "7500");
+    press_at(34.6f, 32.6f);
+    press_and_click("Add Missile System");
+    press_at(34.8f, 32.4f);
+    press_and_click("Add Rocket Launcher");
+    ASSERT_EQ(s().table.count, 3);
+    EXPECT_EQ(s().table.objects[1].radius, 7500);
+    EXPECT_EQ(world.scenario_design.system_count, 1);
+    EXPECT_STREQ(world.scenario_design.system_names[0], "Sentinel MR");
+    EXPECT_EQ(world.scenario_design.launcher_count, 2);
+
+    // Without a chosen system type, Add Missile System does nothing.
+    system_list()->pressed = system_list()->selected = 0;
+    press_and_click("Add Missile System");
+    EXPECT_EQ(s().table.count, 3);
+
+    // Select the system and delete it: nothing stays selected, so Enter and a second Delete
+    // leave the others alone.
+    press_at(34.6f, 32.6f);
+    EXPECT_EQ(s().selected_object, 2);
+    press_and_click("Delete Selected");
+    ASSERT_EQ(s().table.count, 2);
+    EXPECT_EQ(s().selected_object, 0);
+    EXPECT_EQ(properties(), "");
+    field(1)->set_text("99");  // rockets
+    root->send(gui_event::enter);
+    press_and_click("Delete Selected");
+    ASSERT_EQ(s().table.count, 2);
+    EXPECT_EQ(s().table.objects[0].rockets, 12);
+    EXPECT_EQ(s().table.objects[1].rockets, 12);
+    EXPECT_NEAR(s().table.objects[1].east, 34.8f, 1e-4f);
+    EXPECT_EQ(world.scenario_design.system_count, 0);
+
+    // An aim point over its own launcher is taken first: the drag moves the aim, not the launcher.
+    scenario_object& last = s().table.objects[1];
+    last.aim_east = last.east;
+    last.aim_north = last.north;
+    press_at(last.east, last.north);
+    EXPECT_EQ(s().selected_aim, 2);
+    drag_to(last.east + 0.1f, last.north);
+    EXPECT_NEAR(last.aim_east, 34.9f, 1e-4f);
+    EXPECT_NEAR(last.east, 34.8f, 1e-4f);
+    EXPECT_EQ(properties().substr(0, 14), "Bearing 90 deg");
+
+    press_and_click("Delete All");
+    EXPECT_EQ(s().table.count, 0);
+    root->send(gui_event::enter);
+    EXPECT_EQ(s().selected_aim, 0);
+}
+
+TEST_F(ScenarioScreen, SavingLoadingFittingAndRunning) {
+    open(23);
+    choose_listed_scenery(1);
+    press_at(34.5f, 32.5f);
+    press_and_click("Add Missile System");
+    // Not runnable without a launcher: a notice, and no run file.
+    press_and_click("Run Scenario");
+    EXPECT_NE(std::string(g_message_box.title).find("Scenario cannot run"), std::string::npos);
+    EXPECT_FALSE(tmp.exists("scenarios/scenario.cfg"));
+    root->close_dialogs();
+    press_and_click("Add Rocket Launcher");
+
+    // The launcher's aim coincides with the system and both stand on one point: the fit
+    // still divides by at least 0.01 degree.
+    s().table.objects[1] = s().table.objects[0];
+    s().table.objects[1].type = scenario_type::launcher;
+    s().table.objects[0].aim_east = s().table.objects[0].east;
+    s().table.objects[0].aim_north = s().table.objects[0].north;
+    s().table.objects[1].aim_east = s().table.objects[1].east;
+    s().table.objects[1].aim_north = s().table.objects[1].north;
+    press_and_click("Save");
+    answer("a.b");
+    EXPECT_FALSE(tmp.exists("scenarios/a.b.txt"));
+    root->close_dialogs();
+    press_and_click("Save");
+    answer("S1");
+    EXPECT_EQ(tmp.read("scenarios/S1.txt").substr(0, 15), "2\tsystems_num\r\n");
+    EXPECT_STREQ(s().name, "S1");
+
+    press_and_click("Delete All");
+    press_and_click("Load");
+    answer("S1");
+    ASSERT_EQ(s().table.count, 2);
+    EXPECT_EQ(s().view.selected, 2);
+    EXPECT_NEAR(s().view.lon0, 34.5f, 1e-4f);
+    EXPECT_FLOAT_EQ(s().view.zoom, 18000.0f);
+
+    // A run file that cannot be written starts no run.
+    app->menu_mode = 1;
+    pending_command = 0;
+    block_folder("scenarios");
+    press_and_click("Run Scenario");
+    EXPECT_TRUE(world.read.empty());
+    EXPECT_EQ(pending_command, 0);
+    EXPECT_STREQ(g_message_box.message, "Could not write scenarios\\scenario.cfg");
+    root->close_dialogs();
+
+    std::filesystem::remove(tmp.path() + "/scenarios");
+    fs_make_folder("scenarios");
+    // The menu music plays; the run stops it and closes its channel.
+    sound_system sound;
+    sound.init_with(open_loopback_audio_device(22050));
+    g_sound = &sound;
+    const char* run_dir = std::getenv("VENTRASK_RUN_DIR");
+    const bool tune = run_dir != nullptr && std::filesystem::exists(std::string(run_dir) + "/music/intro.mp3");
+    if (tune) {
+        fs_make_folder("music");
+        std::filesystem::copy_file(std::string(run_dir) + "/music/intro.mp3", tmp.path() + "/music/intro.mp3");
+        ASSERT_EQ(send_media_command("open \"music\\intro.mp3\" alias MediaFile"), MEDIA_OK);
+        ASSERT_EQ(send_media_command("play MediaFile"), MEDIA_OK);
+        ASSERT_TRUE(sound.music().is_playing());
+    }
+    press_and_click("Run Scenario");
+    g_sound = nullptr;
+    if (tune) EXPECT_FALSE(sound.music().is_open());
+    ASSERT_EQ(world.read.size(), 1u);
+    EXPECT_EQ(world.read[0], "scenarios\\scenario.cfg");
+    EXPECT_EQ(pending_command, 1);
+    EXPECT_EQ(app->menu_mode, 0);
+    const std::string run = tmp.read("scenarios/scenario.cfg");
+    EXPECT_NE(run.find("\t[system]\r\n"), std::string::npos);
+    EXPECT_NE(run.find("\t[launcher]\r\n"), std::string::npos);
+
+    // Back from the run the screen shows the same scenario, fitted to it.
+    open(23);
+    EXPECT_EQ(s().table.count, 2);
+    EXPECT_STREQ(s().name, "S1");
+    EXPECT_EQ(s().view.selected, 2);
+
+    // The map draws inside its clip planes and leaves them off.
+    overlay_setup overlay(640, 480, false);
+    root->send(gui_event::draw);
+    EXPECT_GT(overlay.device->draws().size(), 10u);
+    EXPECT_EQ(overlay.device->render_state(RS_CLIPPLANEENABLE), 0u);
+    g_overlay = nullptr;
+}
