@@ -3,8 +3,8 @@
 # opens the hub, "Resize Shape" fits the airframe, Save "T1" writes the missile and its
 # system, "Aerodynamics" opens the airframe screen whose Save "T1" writes the configuration
 # and its 41-line table, a name with a '.' writes nothing, Close returns to the hub, Fire runs
-# the static test for 3 s, and the hub's Close, Escape and Return end the program with
-# status 0. The screenshots are kept in the build (design_hub_*.png).
+# the static test for 3 s with the parts shown labelled beside the airframe, and the hub's
+# Close, Escape and Return end the program with status 0. The screenshots are kept in the build (design_hub_*.png).
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
@@ -38,6 +38,7 @@ type_name a.b
 shot aero_notice.png
 click_gui 0 -0.13                                    # the notice's "OK"
 click_and_shoot hub_again.png 0.89375 -0.9           # Close (606, 456)
+click_and_shoot labels.png -0.75 0.0175              # "Show components inside" off: labelled parts
 click_and_shoot fire.png 0.190625 0.8                # Fire (381, 48)
 sleep 3
 shot flying.png
@@ -53,7 +54,7 @@ INNER
 run_walk walk.sh
 status=$?
 out="$(dirname "$run")"
-for f in hub resized save_box hub_saved aero aero_save_box aero_bad_box aero_notice hub_again fire flying; do
+for f in hub resized save_box hub_saved aero aero_save_box aero_bad_box aero_notice hub_again labels fire flying; do
   [ -f "$f.png" ] && cp "$f.png" "$out/design_hub_$f.png"
 done
 [ "$status" -eq 0 ] || fail "the walk ended with status $status"
