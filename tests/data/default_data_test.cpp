@@ -12,6 +12,8 @@
 
 #include "core/file_helpers.h"
 #include "platform/files.h"
+#include "platform/image.h"
+#include "platform/resources.h"
 #include "tests/data/data_inventory.h"
 #include "tests/support/temp_folder.h"
 
@@ -77,6 +79,32 @@ TEST_F(run_folder_test, every_inventory_file_is_present_and_well_formed)
     // The texture loader lower-cases the whole path; the files must still be found.
     EXPECT_TRUE(fs_exists("radars\\parabolic_radar\\radar.dds"));
     EXPECT_TRUE(fs_exists("commands\\tent\\tent.dds"));
+}
+
+TEST(compiled_resources, every_listed_resource_is_in_the_program_and_pictures_decode_at_their_size)
+{
+    register_embedded_resources();
+    const auto resources = compiled_resources();
+    ASSERT_GE(resources.size(), 20u) << "the compiled resources table was not found in data/README.md";
+    bool design_background = false;
+    for (const compiled_resource& r : resources) {
+        const std::string name = r.type + "\\" + std::to_string(r.id);
+        resource_data data;
+        ASSERT_TRUE(find_resource(r.type.c_str(), r.id, &data)) << name;
+        design_background = design_background || (r.type == "RCDATA" && r.id == 425);
+        if (r.width == 0) continue;
+        image picture;
+        ASSERT_EQ(image_decode(data.data, data.size, &picture), S_OK) << name;
+        EXPECT_EQ(picture.width, r.width) << name;
+        EXPECT_EQ(picture.height, r.height) << name;
+    }
+    EXPECT_TRUE(design_background);
+    // The design screens' buttons, each in a run of the table.
+    for (int id : {426, 427, 428, 429, 431, 432, 433, 434}) {
+        EXPECT_TRUE(std::any_of(resources.begin(), resources.end(),
+                                [id](const compiled_resource& r) { return r.type == "RCDATA" && r.id == id; }))
+            << id;
+    }
 }
 
 TEST_F(run_folder_test, scenery_header_and_place_names_agree)
