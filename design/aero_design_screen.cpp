@@ -4,10 +4,12 @@
 #include <algorithm>
 
 #include "core/app_state.h"
+#include "core/device_calls.h"
 #include "design/aero_graph.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "platform/gfx_device.h"
 #include "platform/text.h"
 #include "simulation/aero_config.h"
 #include "simulation/missile.h"
@@ -313,15 +315,31 @@ void on_press(gui_window* w) {
     if (r != nullptr && r->kind == rect_kind::edit_field) s.whole = false;
 }
 
+// The airframe whole, or wing set by wing set (the selected one highlighted) and the body
+// with its centre-of-pressure range and centre of gravity marked.
+void draw_airframe(aero_config& a) {
+    const float z = s.view.zoom;
+    const float x = -0.1f * z, y = -0.1f * z, distance = 2.0f * z;
+    if (s.whole) {
+        a.draw(s.view.pitch, s.view.yaw, x, y, distance, false);
+    } else {
+        for (int i = 0; i < a.NW && i < aero_max_wing_sets; ++i) {
+            a.draw_wing_set(i, s.view.pitch, s.view.yaw, x, y, distance, i == s.selected);
+        }
+        a.draw_body(s.view.pitch, s.view.yaw, x, y, distance, true, false);
+    }
+    // The airframe's views leave lighting and the depth test on; the GUI draws on without them.
+    device_set_lighting(false);
+    if (gfx_device* d = current_device()) d->set_render_state(RS_ZENABLE, 0);
+}
+
 void on_draw() {
-    missile* m = design_missile();
-    if (m == nullptr || m->aero == nullptr) return;
+    aero_config* a = airframe();
+    if (a == nullptr) return;
     // The plot first, as the hub draws it: the preview leaves the device in its 3-D states.
     plot_design_graph(s.graph, s.channel);
     draw_design_graph();
-    // The airframe as the missile draws it, until the airframe draws its own parts.
-    render_design_preview(m, s.view.pitch, s.view.yaw, 2.0f * s.view.zoom, -0.1f * s.view.zoom,
-                          -0.1f * s.view.zoom);
+    draw_airframe(*a);
 }
 
 }  // namespace

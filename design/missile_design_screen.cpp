@@ -4,9 +4,9 @@
 // plotted against time while the assembled missile shakes in the preview.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "core/app_state.h"
+#include "core/device_calls.h"
 #include "core/hierarchy.h"
 #include "core/scene_services.h"
 #include "design/design_graph.h"
@@ -15,6 +15,9 @@
 #include "design/static_test.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/gfx_device.h"
+#include "platform/math3d.h"
+#include "platform/program_rand.h"
 #include "platform/text.h"
 #include "simulation/aero_config.h"
 #include "simulation/control_unit.h"
@@ -26,6 +29,7 @@
 #include "simulation/warhead.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
+#include "ui/gui_painter.h"
 #include "ui/message_box.h"
 
 namespace design {
@@ -368,7 +372,130 @@ void on_tick(gui_window* w) {
     }
 }
 
-void on_draw() {
+// --- The assembled preview ---
+// The missile is drawn from its parts' own design views in centimetres, nose toward -z, in
+// front of the eye through the parts' 0.5 rad perspective.
+
+// Motor, warhead, guidance section, fuze section and seeker head.
+constexpr int k_assembled_parts = 5;
+
+// Where the parts stand: their distances along the axis from the airframe's centre (cm) and
+// the side offset of them all, none inside the airframe and a fifth of its length below it
+// when they are shown beside it.
+struct assembled_parts {
+    float side = 0;
+    float along[k_assembled_parts] = {};
+};
+
+assembled_parts place_parts(const missile& m, bool inside) {
+    const float length = m.aero->body_length;
+    const float motor = m.motor != nullptr ? m.motor->overall_length : 0.0f;
+    const float warhead_length = m.warhead_part ? m.warhead_part->LN : 0.0f;
+    const float seeker = m.warhead_part ? m.warhead_part->seeker_diameter : 0.0f;
+    assembled_parts at;
+    at.side = inside ? 0.0f : -0.2f * length;
+    at.along[0] = 0.5f * length - 0.5f * motor;  // the motor's nozzle at the tail
+    at.along[1] = at.along[0] - 0.5f * motor - 0.5f * warhead_length;
+    at.along[2] = at.along[1] - 0.45f * seeker - 0.5f * warhead_length;
+    at.along[3] = at.along[2] - 0.8f * seeker;
+    at.along[4] = at.along[3] - 1.2f * seeker;
+    return at;
+}
+
+constexpr float k_fov = 0.5f;
+constexpr float k_near = 1.0f;
+constexpr float k_far = 5000.0f;
+
+struct part_label {
+    const char* text;
+    std::uint32_t colour;
+};
+constexpr part_label k_labels[k_assembled_parts] = {{"Motor", 0xFFFFFFFFu},
+                                                    {"Warhead", 0xFFFFCC00u},
+                                                    {"Guidance", 0xFFFFFFFFu},
+                                                    {"Fuze", 0xFF00FF00u},
+                                                    {"Seeker", 0xFF00FFFFu}};
+
+// Every way out of the parts' design views leaves lighting and the depth test on; the GUI
+// draws on without them.
+class assembled_view {
+public:
+    assembled_view() {
+        if (g_state != nullptr) g_state->assembled_view = 1;
+    }
+    ~assembled_view() {
+        if (g_state != nullptr) g_state->assembled_view = 0;
+        device_set_lighting(false);
+        if (gfx_device* d = current_device()) d->set_render_state(RS_ZENABLE, 0);
+    }
+    assembled_view(const assembled_view&) = delete;
+    assembled_view& operator=(const assembled_view&) = delete;
+};
+
+mat4 part_world(const mat4& a, float side, float along) { return mat_translation(0.0f, side, along) * a; }
+
+void draw_parts(missile& m, const mat4& a, const assembled_parts& at) {
+    if (m.motor != nullptr) {
+        // The motor draws its casing as in the scene, in metres and turned half round: its
+        // frame gets the inverse of that before the place in the preview.
+        m.motor->world = mat_rotation_y(-k_pi) * mat_scaling(100.0f, 100.0f, 100.0f) *
+                         part_world(a, at.side, at.along[0]);
+        m.motor->draw(s.view.pitch, s.view.yaw, 0.0f, 0.0f, 0.0f, false);
+    }
+    warhead* h = m.warhead_part.get();
+    if (h == nullptr) return;
+    h->world = part_world(a, at.side, at.along[1]);
+    h->draw(s.view.pitch, s.view.yaw, 0.0f, 0.0f, 0.0f, false);
+    h->world = part_world(a, at.side, at.along[2]);
+    h->draw_guidance_section(0.5f, 0.5f, 0.5f);
+    h->world = part_world(a, at.side, at.along[3]);
+    h->draw_guidance_section(0.25f, 0.5f, 0.0f);
+    h->world = part_world(a, at.side, at.along[4]);
+    h->draw_seeker_head(0.0f, 0.25f, 0.5f);
+}
+
+// Each part's name beside its place, where the parts' perspective shows it (divided by the
+// transformed depth, as the scene's object labels are).
+void draw_labels(const gui_window* w, const mat4& a, const assembled_parts& at) {
+    gui_painter* p = current_painter();
+    if (p == nullptr) return;
+    const gfx_viewport v = device_viewport();
+    const float aspect = v.height > 0 ? static_cast<float>(v.width) / static_cast<float>(v.height) : 1.0f;
+    const mat4 to_screen = a * mat_perspective_fov_lh(k_fov, aspect, k_near, k_far);
+    for (int i = 0; i < k_assembled_parts; ++i) {
+        const vec3 point{0.0f, at.side, at.along[i]};
+        const float z = transform_point_z(point, to_screen);
+        if (z <= 0.0f) continue;
+        const float x = transform_point_x(point, to_screen) * gui_scale[0] / z;
+        const float y = transform_point_y(point, to_screen) * gui_scale[1] / z;
+        p->draw_text(gui_font::regular, x, y, x + 0.2f, y + 0.1f, k_labels[i].text, 0, 0, 0, w->text_scale_x,
+                     w->text_scale_y, k_labels[i].colour, false);
+    }
+}
+
+void draw_missile(const gui_window* w, missile& m) {
+    const float length = m.aero->body_length;
+    s.shake = 0.9f * s.shake + 0.1f * (s.test.flying ? 1.0f : 0.0f);
+    const float r1 = static_cast<float>(program_rand()) / static_cast<float>(program_rand_max);
+    const float r2 = static_cast<float>(program_rand()) / static_cast<float>(program_rand_max);
+    const mat4 a = mat_rotation_y(s.view.yaw) * mat_rotation_x(s.view.pitch) *
+                   mat_translation(r1 * s.shake, r2 * s.shake, 2.0f * s.view.zoom * length);
+    const assembled_parts at = place_parts(m, s.show_components);
+    {
+        const assembled_view view;
+        draw_parts(m, a, at);
+        m.aero->world = a;
+        m.aero->draw(s.view.pitch, s.view.yaw, 0.0f, 0.0f, 0.0f, s.show_components);
+    }
+    gui_painter* p = current_painter();
+    if (m.fits == 0 && p != nullptr) {
+        p->draw_text(gui_font::large, -0.5f, -0.9f, 0.5f, -0.8f, "Components do not fit, resize shape to fit.",
+                     text_flag::centre, 0, 0, w->text_scale_x, w->text_scale_y, 0xFFFFFF00u, false);
+    }
+    if (!s.show_components) draw_labels(w, a, at);
+}
+
+void on_draw(const gui_window* w) {
     plot_design_graph(s.graph, s.channel);
     draw_design_graph();
     missile* m = design_missile();
@@ -380,10 +507,9 @@ void on_draw() {
     if (sys != nullptr && sys->control && sys->control->radar_model != nullptr) {
         render_design_preview(sys->control->radar_model, -0.25f, s.view.yaw, 8.0f, -0.5f, 1.0f);
     }
-    s.shake = 0.9f * s.shake + 0.1f * (s.test.flying ? 1.0f : 0.0f);
-    const float r1 = static_cast<float>(std::rand()) / 32767.0f;
-    const float r2 = static_cast<float>(std::rand()) / 32767.0f;
-    render_design_preview(m, s.view.pitch, s.view.yaw, 2.0f * s.view.zoom, r1 * s.shake, r2 * s.shake);
+    // The launcher and the radar stand behind the missile, whatever their depth.
+    if (gfx_device* d = current_device()) d->clear(CLEAR_ZBUFFER, 0, 1.0f, 0);
+    draw_missile(w, *m);
 }
 
 }  // namespace
@@ -394,7 +520,7 @@ int missile_design_screen(gui_window* w, int event) {
         case gui_event::press: view_on_press(w, s.view); break;
         case gui_event::click: on_click(w); break;
         case gui_event::drag: view_on_drag(w, s.view, true); break;
-        case gui_event::draw: on_draw(); break;
+        case gui_event::draw: on_draw(w); break;
         case gui_event::tick: on_tick(w); break;
         case gui_event::close: stop_motor(); break;
         case gui_event::message_box_result: on_answer(w); break;

@@ -12,6 +12,8 @@
 
 #include "core/file_helpers.h"
 #include "platform/files.h"
+#include "platform/image.h"
+#include "platform/resources.h"
 #include "tests/data/data_inventory.h"
 #include "tests/support/temp_folder.h"
 
@@ -77,6 +79,25 @@ TEST_F(run_folder_test, every_inventory_file_is_present_and_well_formed)
     // The texture loader lower-cases the whole path; the files must still be found.
     EXPECT_TRUE(fs_exists("radars\\parabolic_radar\\radar.dds"));
     EXPECT_TRUE(fs_exists("commands\\tent\\tent.dds"));
+}
+
+TEST(compiled_resources, the_design_screens_pictures_are_in_the_program_at_their_sizes)
+{
+    register_embedded_resources();
+    const auto decoded = [](int id, image* picture) {
+        resource_data data;
+        return find_resource("RCDATA", id, &data) && image_decode(data.data, data.size, picture) == S_OK;
+    };
+    image background;
+    ASSERT_TRUE(decoded(425, &background));
+    EXPECT_EQ(background.width * 3, background.height * 4) << "the screens are 4:3";
+    // Close, Test Flight, the seven part buttons, Save and Load.
+    for (int id : {420, 422, 426, 427, 428, 429, 423, 431, 432, 433, 434}) {
+        image picture;
+        ASSERT_TRUE(decoded(id, &picture)) << id;
+        EXPECT_EQ(picture.width, 128) << id;
+        EXPECT_EQ(picture.height, 96) << id;
+    }
 }
 
 TEST_F(run_folder_test, scenery_header_and_place_names_agree)

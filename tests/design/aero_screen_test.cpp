@@ -1,8 +1,10 @@
 // The aerodynamic configuration screen: the plotted table, the wing-set list, saving with its
-// CSV, and the drop-down and list when nothing is chosen.
+// CSV, the drop-down and list when nothing is chosen, and the preview whole or part by part.
 #include <cmath>
 
+#include "core/device_calls.h"
 #include "design/aero_graph.h"
+#include "platform/recording_device.h"
 #include "simulation/aero_config.h"
 #include "tests/design/design_fixture.h"
 #include "ui/message_box.h"
@@ -93,4 +95,40 @@ TEST_F(DesignAero, SaveWritesTheTableThenTheConfiguration) {
     answer("Missing");
     EXPECT_STREQ(g_message_box.message, "Could not load Missing");
     EXPECT_STREQ(m->aero->name, "T1");
+}
+
+TEST_F(DesignAero, PreviewWholeAfterBuildAndApplyElsePartByPartWithTheChosenSetHighlighted) {
+    struct device_in_use {
+        recording_device device{present_params{}};
+        device_in_use() { use_device(&device); }
+        ~device_in_use() { use_device(nullptr); }
+    } in_use;
+    recording_device& device = in_use.device;
+    m->aero->NW = 2;
+    open(16);
+    // The airframe's draws (32-byte vertices; the plot's are not): the whole airframe is the
+    // body (two draws) and four panels a set, and nothing is highlighted.
+    const auto draw = [&] {
+        device.clear_records();
+        root->send(gui_event::draw);
+        std::vector<bool> highlighted;
+        for (const draw_record& d : device.draws()) {
+            const color_value c = d.state.material.diffuse;
+            if (d.stride == 32) highlighted.push_back(c.r == 0.5f && c.g == 0.5f && c.b == 0.0f);
+        }
+        return highlighted;
+    };
+    EXPECT_EQ(draw(), std::vector<bool>(10, false));
+    EXPECT_EQ(device.render_state(RS_LIGHTING), 0u);
+
+    // Choosing set 2: the sets first, the chosen one highlighted, then the body.
+    root->child(1)->list_select(1);
+    root->current = 2;
+    root->send(gui_event::child_committed);
+    const std::vector<bool> parts = draw();
+    ASSERT_EQ(parts.size(), 10u);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(parts[i], i >= 4 && i < 8) << i;
+
+    press_and_click("Apply Changes");
+    EXPECT_EQ(draw(), std::vector<bool>(10, false));
 }

@@ -1,11 +1,18 @@
 // The missile design screen: the static test's step against hand arithmetic, a motor larger
-// than its airframe, and saving and loading the system and missile under one name.
+// than its airframe, saving and loading the system and missile under one name, the assembled
+// preview on the recording device, and the hints against the design background.
 #include <cmath>
+#include <map>
 
+#include "core/device_calls.h"
 #include "design/static_test.h"
 #include "simulation/aero_config.h"
 #include "simulation/rocket_motor.h"
+#include "simulation/warhead.h"
 #include "platform/files.h"
+#include "platform/image.h"
+#include "platform/recording_device.h"
+#include "platform/resources.h"
 #include "tests/design/design_fixture.h"
 #include "ui/screens.h"
 #include "ui/message_box.h"
@@ -106,4 +113,140 @@ TEST_F(DesignHub, FailedSaveKeepsTheNames) {
     EXPECT_STREQ(m->name, "New Missile");
     EXPECT_STREQ(system->name, "New Missile");
     EXPECT_STREQ(g_message_box.message, "Could not save T2");
+}
+
+namespace {
+
+// Records where each text was drawn (its box's first corner) and in which colour.
+struct placed_text {
+    float x = 0, y = 0;
+    std::uint32_t colour = 0;
+};
+class placing_painter : public recording_painter {
+public:
+    void draw_text(int font, float x1, float y1, float x2, float y2, const char* text, std::uint32_t flags,
+                   float dx, float dy, float sx, float sy, std::uint32_t colour, bool batched) override {
+        texts[text] = {x1, y1, colour};
+        recording_painter::draw_text(font, x1, y1, x2, y2, text, flags, dx, dy, sx, sy, colour, batched);
+    }
+    std::map<std::string, placed_text> texts;
+};
+
+// A draw's transform in the airframe draw's axes.
+mat4 relative_to(const draw_record& d, const draw_record& airframe) {
+    mat4 inverse;
+    EXPECT_TRUE(mat_inverse(airframe.state.world[0], &inverse));
+    return d.state.world[0] * inverse;
+}
+
+}  // namespace
+
+TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
+    struct drawing_recorded {
+        recording_device device{present_params{}};
+        placing_painter texts;
+        gui_painter* before = current_painter();
+        drawing_recorded() {
+            use_device(&device);
+            set_painter(&texts);
+        }
+        ~drawing_recorded() {
+            set_painter(before);
+            use_device(nullptr);
+        }
+    } recorded;
+    recording_device& device = recorded.device;
+    placing_painter& texts = recorded.texts;
+    // One draw event: the draws from the motor's casing (the first of 32-byte vertices) on,
+    // that is the casing, the four warhead shapes, then the airframe.
+    const auto draw = [&] {
+        device.clear_records();
+        texts.texts.clear();
+        root->send(gui_event::draw);
+        std::vector<draw_record> out;
+        for (const draw_record& d : device.draws()) {
+            if (!out.empty() || d.stride == 32) out.push_back(d);
+        }
+        EXPECT_GE(out.size(), 7u);
+        return out;
+    };
+    m->fit_airframe();
+    open(14);
+    const float length = m->aero->body_length;
+    const float motor_place = 0.5f * length - 0.5f * m->motor->overall_length;
+    // The casing stands unturned and unscaled at its place in the airframe's axes.
+    const auto expect_motor_at = [&](const std::vector<draw_record>& d, float side) {
+        const mat4 r = relative_to(d[0], d[5]);
+        EXPECT_NEAR(r.m[0][0], 1.0f, 1e-4f);
+        EXPECT_NEAR(r.m[2][2], 1.0f, 1e-4f);
+        EXPECT_NEAR(r.m[3][1], side, 1e-2f);
+        EXPECT_NEAR(r.m[3][2], motor_place, 1e-2f);
+    };
+
+    // Inside a see-through airframe, without labels; the GUI then draws on flat.
+    std::vector<draw_record> d = draw();
+    EXPECT_FLOAT_EQ(d[5].state.material.diffuse.a, 0.75f);
+    expect_motor_at(d, 0.0f);
+    EXPECT_EQ(texts.texts.count("Motor"), 0u);
+    EXPECT_EQ(device.render_state(RS_LIGHTING), 0u);
+    EXPECT_EQ(device.render_state(RS_ZENABLE), 0u);
+    EXPECT_EQ(state->assembled_view, 0);
+
+    // Beside an opaque airframe, a fifth of its length below, each part named in its colour
+    // at the point where it was drawn.
+    find_text("Show components inside")->ticked = 0;
+    press_and_click("Show components inside");
+    d = draw();
+    EXPECT_FLOAT_EQ(d[5].state.material.diffuse.a, 1.0f);
+    expect_motor_at(d, -0.2f * length);
+    const char* names[5] = {"Motor", "Warhead", "Guidance", "Fuze", "Seeker"};
+    const std::uint32_t colours[5] = {0xFFFFFFFFu, 0xFFFFCC00u, 0xFFFFFFFFu, 0xFF00FF00u, 0xFF00FFFFu};
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(texts.texts.count(names[i]), 1u) << names[i];
+        const placed_text label = texts.texts[names[i]];
+        const mat4 to_screen = d[i].state.world[0] * d[i].state.projection;
+        const float z = transform_point_z(vec3{}, to_screen);
+        EXPECT_NEAR(label.x, transform_point_x(vec3{}, to_screen) / z, 1e-3f) << names[i];
+        EXPECT_NEAR(label.y, transform_point_y(vec3{}, to_screen) / z, 1e-3f) << names[i];
+        EXPECT_EQ(label.colour, colours[i]) << names[i];
+    }
+
+    // An airframe too small for its parts says so.
+    m->aero->LC = 20.0f;
+    m->aero->clamp_dimensions();
+    m->layout_parts();
+    draw();
+    EXPECT_EQ(texts.texts.count("Components do not fit, resize shape to fit."), 1u);
+}
+
+TEST_F(DesignHub, HintsReadOnTheDesignBackgroundInEveryScheme) {
+    resource_data data;
+    image picture;
+    ASSERT_TRUE(find_resource("RCDATA", 425, &data));
+    ASSERT_EQ(image_decode(data.data, data.size, &picture), S_OK);
+    const auto luminance = [](std::uint32_t c) {  // relative luminance of an sRGB colour
+        double sum = 0;
+        for (const auto& [shift, weight] : {std::pair{16, 0.2126}, {8, 0.7152}, {0, 0.0722}}) {
+            const double v = ((c >> shift) & 0xFF) / 255.0;
+            sum += weight * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return sum;
+    };
+    // The lightest and darkest of the picture under the hints, along the bottom left.
+    double lightest = 0, darkest = 1;
+    for (int y = picture.height * 93 / 100; y < picture.height * 99 / 100; ++y) {
+        for (int x = picture.width / 100; x < picture.width * 40 / 100; ++x) {
+            lightest = std::max(lightest, luminance(picture.pixel(x, y)));
+            darkest = std::min(darkest, luminance(picture.pixel(x, y)));
+        }
+    }
+    for (int scheme = 0; scheme <= 6; ++scheme) {
+        app->color_scheme = scheme;
+        open(14);
+        const gui_rect* hint = find_text("To totate rocket click and drag mouse, to zoom use mouse wheel");
+        ASSERT_NE(hint, nullptr);
+        const double ink = luminance(argb(255, hint->text_colour.r, hint->text_colour.g, hint->text_colour.b));
+        const double contrast = ink > lightest ? (ink + 0.05) / (lightest + 0.05) : (darkest + 0.05) / (ink + 0.05);
+        EXPECT_GE(contrast, 3.5) << "scheme " << scheme;
+    }
 }

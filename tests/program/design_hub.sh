@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # A walk through the design hub of the whole program in a 640 x 480 window: "Design Missile"
 # opens the hub, "Resize Shape" fits the airframe, Save "T1" writes the missile and its
-# system, "Aerodynamics" opens the airframe screen whose Save "T1" writes the configuration
+# system, "Aerodynamics" opens the airframe screen (a wing set chosen from its list shows the
+# airframe part by part), whose Save "T1" writes the configuration
 # and its 41-line table, a name with a '.' writes nothing, Close returns to the hub, Fire runs
-# the static test for 3 s, and the hub's Close, Escape and Return end the program with
-# status 0. The screenshots are kept in the build (design_hub_*.png).
+# the static test for 3 s with the parts shown labelled beside the airframe, and the hub's
+# Close, Escape and Return end the program with status 0. The screenshots are kept in the
+# build (design_hub_*.png); design_hub_labels.png shows the hub's labelled parts.
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
@@ -31,6 +33,7 @@ click_and_shoot save_box.png 0.890625 -0.50833       # Save (605, 362)
 type_name T1
 shot hub_saved.png
 click_and_shoot aero.png 0.840625 0.7                # Aerodynamics (589, 72)
+click_and_shoot aero_parts.png 0.703 0.7125          # wing set 2 of the list: the parts one by one
 click_and_shoot aero_save_box.png 0.890625 -0.50833
 type_name T1
 click_and_shoot aero_bad_box.png 0.890625 -0.50833
@@ -38,6 +41,7 @@ type_name a.b
 shot aero_notice.png
 click_gui 0 -0.13                                    # the notice's "OK"
 click_and_shoot hub_again.png 0.89375 -0.9           # Close (606, 456)
+click_and_shoot labels.png -0.75 0.0175              # "Show components inside" off: labelled parts
 click_and_shoot fire.png 0.190625 0.8                # Fire (381, 48)
 sleep 3
 shot flying.png
@@ -53,7 +57,7 @@ INNER
 run_walk walk.sh
 status=$?
 out="$(dirname "$run")"
-for f in hub resized save_box hub_saved aero aero_save_box aero_bad_box aero_notice hub_again fire flying; do
+for f in hub resized save_box hub_saved aero aero_parts aero_save_box aero_bad_box aero_notice hub_again labels fire flying; do
   [ -f "$f.png" ] && cp "$f.png" "$out/design_hub_$f.png"
 done
 [ "$status" -eq 0 ] || fail "the walk ended with status $status"

@@ -1,8 +1,10 @@
 // Draws the GUI's pictures: three 64 x 64 icons on opaque black (black is the colour key that
-// makes it transparent), seven 128 x 96 button pictures, each a plain symbol on a soft
-// gradient, the in-run side bar's strip of eight 48 x 48 buttons, and the design screens'
-// three 96 x 32 side views of a launcher, a target and a missile on black.
+// makes it transparent), the 128 x 96 button pictures of the main menu and the design tools,
+// each a plain symbol on a soft gradient, the in-run side bar's strip of eight 48 x 48
+// buttons, the design screens' 640 x 480 background and their three 96 x 32 side views of a
+// launcher, a target and a missile on black.
 // Usage: gui_pictures <resources folder>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -190,6 +192,160 @@ image launcher_icon() {
     return p;
 }
 
+bool save_jpeg(const image& p, const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (jpeg_encode(p, 90, &bytes) != S_OK) return false;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+// A filled triangle (any winding).
+void triangle(image& p, float x0, float y0, float x1, float y1, float x2, float y2, std::uint32_t c) {
+    const auto side = [](float ax, float ay, float bx, float by, float px, float py) {
+        return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
+    };
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            const float px = x + 0.5f, py = y + 0.5f;
+            const float a = side(x0, y0, x1, y1, px, py), b = side(x1, y1, x2, y2, px, py),
+                        d = side(x2, y2, x0, y0, px, py);
+            if ((a >= 0 && b >= 0 && d >= 0) || (a <= 0 && b <= 0 && d <= 0)) p.set_pixel(x, y, c);
+        }
+    }
+}
+
+// The design screens' background: a blueprint sheet of a middle blue-grey with a faint grid,
+// light enough for black text and dark enough for white text (the hints of every colour
+// scheme stand on it), with the band of the hints along the bottom left plain.
+image design_background() {
+    image p;
+    image_allocate(&p, 640, 480);
+    gradient(p, 0xFF6084A8u, 0xFF4E7092u);
+    const auto lighten = [&p](int x, int y, int amount) {
+        const std::uint32_t c = p.pixel(x, y);
+        std::uint32_t out = 0xFF000000u;
+        for (int s = 0; s < 24; s += 8) out |= static_cast<std::uint32_t>(std::min(255u, ((c >> s) & 0xFF) + amount)) << s;
+        p.set_pixel(x, y, out);
+    };
+    for (int y = 0; y < 440; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const bool major = x % 160 == 0 || y % 160 == 0;
+            const bool minor = x % 32 == 0 || y % 32 == 0;
+            if (major) {
+                lighten(x, y, 22);
+            } else if (minor) {
+                lighten(x, y, 9);
+            }
+        }
+    }
+    for (int x = 4; x < 636; ++x) {  // the sheet's border
+        lighten(x, 4, 30);
+        lighten(x, 475, 30);
+    }
+    for (int y = 5; y < 475; ++y) {
+        lighten(4, y, 30);
+        lighten(635, y, 30);
+    }
+    return p;
+}
+
+// The design tools' button pictures, in the style of the main menu's: a plain white symbol on
+// a soft gradient.
+bool save_design_pictures(const std::string& out) {
+    const std::uint32_t ink = 0xFFFFFFFFu;
+    const std::uint32_t flame = 0xFFFFB040u;
+    bool ok = save_jpeg(design_background(), out + "/RCDATA/425.jpg");
+
+    image motor = button(0xFF8A4A2Au, 0xFF3A1C10u);  // a motor casing with its flame
+    box(motor, 30, 38, 86, 58, ink);
+    triangle(motor, 14, 48, 30, 38, 30, 58, ink);
+    triangle(motor, 86, 42, 98, 34, 98, 62, ink);
+    triangle(motor, 98, 38, 122, 48, 98, 58, flame);
+    ok = save(motor, out + "/RCDATA/426.bmp") && ok;
+
+    image aero = button(0xFF3A6EA5u, 0xFF14324Fu);  // an airframe with its fins in a stream
+    for (int y = 22; y <= 74; y += 13) box(aero, 8, y, 120, y + 2, 0xFF7FA8D0u);
+    box(aero, 34, 43, 102, 53, ink);
+    triangle(aero, 16, 48, 34, 43, 34, 53, ink);
+    triangle(aero, 82, 43, 102, 43, 102, 24, ink);
+    triangle(aero, 82, 53, 102, 53, 102, 72, ink);
+    triangle(aero, 44, 43, 56, 43, 56, 34, ink);
+    triangle(aero, 44, 53, 56, 53, 56, 62, ink);
+    ok = save(aero, out + "/RCDATA/427.bmp") && ok;
+
+    image blast = button(0xFF7A2A1Au, 0xFF30100Au);  // a warhead with fragments flying out
+    for (int i = 0; i < 12; ++i) {
+        const float a = i * k_pi / 6 + 0.26f;
+        stroke(blast, 64 + 22 * std::cos(a), 48 + 22 * std::sin(a), 64 + 42 * std::cos(a),
+               48 + 38 * std::sin(a), 3, flame);
+    }
+    box(blast, 44, 38, 84, 58, ink);
+    triangle(blast, 34, 48, 44, 40, 44, 56, ink);
+    ok = save(blast, out + "/RCDATA/428.bmp") && ok;
+
+    image fuse = button(0xFF2A7A6Au, 0xFF0E3630u);  // a nose sending out proximity waves
+    triangle(fuse, 62, 48, 92, 34, 92, 62, ink);
+    box(fuse, 92, 34, 110, 62, ink);
+    for (int r : {16, 28, 40}) {
+        for (int i = -8; i <= 8; ++i) {
+            const float a = k_pi + i * k_pi / 24;
+            disc(fuse, 62 + r * std::cos(a), 48 + r * std::sin(a), 1.8f, ink);
+        }
+    }
+    ok = save(fuse, out + "/RCDATA/429.bmp") && ok;
+
+    image launcher = button(0xFF5A6A3Au, 0xFF22281Au);  // a truck with raised launch tubes
+    box(launcher, 18, 60, 108, 72, ink);
+    box(launcher, 90, 48, 108, 60, ink);
+    disc(launcher, 34, 76, 7, ink);
+    disc(launcher, 92, 76, 7, ink);
+    disc(launcher, 34, 76, 3, 0xFF3A4428u);
+    disc(launcher, 92, 76, 3, 0xFF3A4428u);
+    stroke(launcher, 30, 56, 80, 24, 9, ink);
+    stroke(launcher, 34, 62, 84, 30, 9, ink);
+    stroke(launcher, 44, 60, 48, 54, 4, ink);
+    ok = save(launcher, out + "/RCDATA/431.bmp") && ok;
+
+    image control = button(0xFF4A5A7Au, 0xFF1A2032u);  // a radar dish on its mast
+    box(control, 40, 74, 88, 82, ink);
+    box(control, 61, 46, 67, 74, ink);
+    for (int y = 0; y < 96; ++y) {  // the dish: a crescent facing up and right
+        for (int x = 0; x < 128; ++x) {
+            const bool in_front = std::hypot(x + 0.5f - 60, y + 0.5f - 34) <= 24;
+            const bool hollow = std::hypot(x + 0.5f - 70, y + 0.5f - 24) <= 24;
+            if (in_front && !hollow) control.set_pixel(x, y, ink);
+        }
+    }
+    stroke(control, 64, 30, 82, 14, 2, ink);
+    disc(control, 83, 13, 3, ink);
+    for (int r : {10, 18}) {
+        for (int i = -4; i <= 4; ++i) {
+            const float a = -0.8f + i * 0.14f;
+            disc(control, 86 + r * std::cos(a), 12 + r * std::sin(a), 1.5f, 0xFF9FE0A0u);
+        }
+    }
+    ok = save(control, out + "/RCDATA/432.bmp") && ok;
+
+    image save_picture = button(0xFF2A5A8Au, 0xFF0E2238u);  // an arrow down into a tray
+    box(save_picture, 58, 12, 70, 44, ink);
+    triangle(save_picture, 44, 44, 84, 44, 64, 64, ink);
+    box(save_picture, 30, 70, 98, 78, ink);
+    box(save_picture, 30, 56, 38, 78, ink);
+    box(save_picture, 90, 56, 98, 78, ink);
+    ok = save(save_picture, out + "/RCDATA/433.bmp") && ok;
+
+    image load = button(0xFF6A5A2Au, 0xFF2A220Eu);  // an open folder with an arrow out of it
+    box(load, 28, 44, 100, 82, ink);
+    box(load, 28, 38, 56, 44, ink);
+    box(load, 34, 50, 94, 76, 0xFF4A3E1Cu);
+    box(load, 58, 30, 70, 62, ink);
+    triangle(load, 44, 32, 84, 32, 64, 12, ink);
+    ok = save(load, out + "/RCDATA/434.bmp") && ok;
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -251,6 +407,7 @@ int main(int argc, char** argv) {
     ok = save(map, out + "/RCDATA/423.bmp") && ok;
 
     ok = save(side_bar(), out + "/RCDATA/447.bmp") && ok;
+    ok = save_design_pictures(out) && ok;
 
     ok = save(launcher_icon(), out + "/BITMAP/436.bmp") && ok;
     ok = save(target_icon(), out + "/BITMAP/437.bmp") && ok;
