@@ -143,6 +143,8 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
         hierarchy* group = nullptr;
         if (create_hierarchy(anchor, &group) != S_OK) return;
         group->load_x(n);
+        // A "fixed" group keeps its parts where its model has them.
+        if (contains(n, "fixed")) group->drape = 0;
         group->set_scale(e.k[2], e.k[3], e.k[4]);
         group->set_rotation(e.k[1], 0.0f, 0.0f);
         group->set_position(dx, e.k[0], dz);

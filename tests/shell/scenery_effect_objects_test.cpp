@@ -1,11 +1,12 @@
 // Scenery objects made of effects: every kind built from its line of an object list with its
 // numbers, a runway's and a road's lights in light arrays, and the lines and numbers that are
-// refused or bounded with a log line.
+// refused or bounded with a log line; "fixed" groups and "surface" models on the ground.
 #include <cmath>
 #include <memory>
 #include <string>
 
 #include "core/frame.h"
+#include "core/hierarchy.h"
 #include "core/mesh.h"
 #include "platform/text.h"
 #include "shell/scene.h"
@@ -188,7 +189,7 @@ TEST_F(SceneryEffectObjects, EveryKindIsBuiltFromItsListLineWithItsNumbers) {
     EXPECT_FLOAT_EQ(anchor->child(13)->local_position().y, 0.0f);
 }
 
-TEST_F(SceneryEffectObjects, RunwayAndRoadLightsStandInLightArraysAndRunAlongPaths) {
+TEST_F(SceneryEffectObjects, RunwayAndRoadLightsStandInLightArraysFixedGroupsStayAndSurfacesLieOnTheGround) {
     object_entry runway;
     copy_text(runway.name, "runway_a.dds");
     runway.k[2] = 2.0f, runway.k[3] = 1.0f, runway.k[4] = 0.3f;  // 200 m long, 30 m wide
@@ -197,11 +198,31 @@ TEST_F(SceneryEffectObjects, RunwayAndRoadLightsStandInLightArraysAndRunAlongPat
     copy_text(road.name, "road_b.dds");
     road.k[2] = 20.0f, road.k[3] = 100.0f;  // lamps 20 m apart on 100 m, 10 m high
     road.found = 1.0f;
-    world->objects_table.entries = {runway, road};
-    world->build_object(anchor, 0, 0, 0);
-    world->build_object(anchor, 1, 0, 0);
-    // Each strip and its lights.
-    ASSERT_EQ(anchor->child_count(), 4);
+    object_entry group;
+    copy_text(group.name, "hut_fixed_group.x");
+    group.found = 1.0f;
+    // A flat 2 x 2 m pad standing 2 m above the ground, to be laid on it.
+    folder_.write("scenery/Test/pad_surface.x",
+                  "xof 0303txt 0032\nMesh { 4; -1;0;-1;, -1;0;1;, 1;0;1;, 1;0;-1;; 2; 3;0,1,2;, 3;0,2,3;;"
+                  " MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 4; 0.5;0.5;0.5;; 0;0;0;; } } }");
+    object_entry pad;
+    copy_text(pad.name, "scenery\\Test\\pad_surface.x");
+    pad.k[0] = 2.0f, pad.k[2] = pad.k[3] = pad.k[4] = 1.0f;
+    pad.found = 1.0f;
+    world->objects_table.entries = {runway, road, group, pad};
+    for (int i = 0; i < 4; ++i) world->build_object(anchor, i, 0, 0);
+    world->build_object(anchor, 3, 20, 0);
+    // Each strip and its lights; a "fixed" group is not laid on the ground.
+    ASSERT_EQ(anchor->child_count(), 7);
+    if (auto* hut = child<hierarchy>(4, FRAME_HIERARCHY)) {
+        EXPECT_FALSE(hut->drape);
+    }
+    // The shared "surface" model is laid once, on the ground under its first placement.
+    const mesh* shared = world->objects_table.entries[3].cached;
+    ASSERT_NE(shared, nullptr);
+    ASSERT_NE(shared->d3dx_mesh, nullptr);
+    EXPECT_TRUE(shared->no_depth_write);
+    for (int v = 0; v < shared->d3dx_mesh->vertex_count(); ++v) EXPECT_FLOAT_EQ(shared->d3dx_mesh->position(v).y, -2.0f);
     if (auto* edges = child<array_sp>(1, FRAME_ARRAY_SP)) {
         EXPECT_EQ(edges->item_count, 18);  // 6 rows of 3 on a strip wider than 20 m
         EXPECT_TRUE(edges->lights && edges->night_only);
