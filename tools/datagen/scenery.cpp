@@ -144,7 +144,7 @@ void scenery_objects()
     text += object_line("[Path_Strobe]", 38.628, 20.0850, 0, -1.5708, 5, 300, 2);
     text += object_line("[Fire]", 38.610, 20.1000, 0, 3, 0, 0, 0);
     text += object_line("[Smoke]", 38.6115, 20.1010, 0, 4, 90, 90, 90);
-    text += object_line("harbour_light.def", 38.6328, 20.0925, 2, 0, 1, 1, 1);
+    text += object_line("harbour_light.def", 38.6310, 20.0925, 2, 0, 1, 1, 1);
     text += object_line("buoy_light.def", 38.6420, 20.0880, 0, 0, 1, 1, 1);
     text += object_line("float_buoy.x", 38.6450, 20.0950, 0, 0, 1, 1, 1);
     write_output_text(k_folder + "objects.txt", text);
