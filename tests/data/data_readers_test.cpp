@@ -45,7 +45,6 @@
 #include "tests/data/data_inventory.h"
 #include "tests/support/temp_folder.h"
 #include "platform/text.h"
-#include "world/array_sp.h"
 #include "world/blinker.h"
 #include "world/decal.h"
 #include "world/terrain.h"
@@ -356,28 +355,16 @@ TEST_F(DataReaders, KestrelBayObjectsAreFoundAndBuildEveryKindTheyName)
     auto world = std::make_unique<scene>();
     world->make_roots(true);
     ASSERT_TRUE(world->read_object_list("objects.txt", false));
-    for (const object_entry& e : world->objects_table.entries) EXPECT_EQ(e.found, 1.0f) << e.name;
     frame* anchor = nullptr;
     ASSERT_TRUE(create_frame(world->anchors, &anchor, "anchor"));
     for (const object_placement& p : world->objects_table.placements) world->build_object(anchor, p.entry, 0, 0);
     expect_quiet_log("Kestrel Bay objects");
-    // The runway (its strip and edge lights) and its approach path, a fire and a smoke
-    // column, the harbour light and the floating buoy light, and the bare floating buoy.
-    std::map<int, int> kinds;
-    int lamps = 0, floating = 0;
-    for (int i = 0; i < anchor->child_count(); ++i) {
-        const frame* f = anchor->child(i);
-        ++kinds[f->type];
-        if (f->type == FRAME_ARRAY_SP) lamps += static_cast<const array_sp*>(f)->item_count;
-        if (f->type == FRAME_BLINKER) floating += static_cast<const blinker*>(f)->floating;
-    }
-    EXPECT_EQ(kinds[FRAME_VISUAL], 1);
-    EXPECT_EQ(kinds[FRAME_ARRAY_SP], 2);
-    EXPECT_EQ(lamps, 33 * 3 + 30);  // rows of 3 every 45 m over 1500 m; 30 on the 300 m path
-    EXPECT_EQ(kinds[FRAME_SMOKE], 2);
-    EXPECT_EQ(kinds[FRAME_BLINKER], 2);
-    EXPECT_EQ(floating, 1);
-    EXPECT_EQ(kinds[FRAME_FLOATER], 1);
+    // The runway's strip and edge lights, its approach path, a fire and a smoke column, the
+    // harbour light and the buoy light, and the bare floating buoy.
+    std::vector<int> kinds;
+    for (int i = 0; i < anchor->child_count(); ++i) kinds.push_back(anchor->child(i)->type);
+    EXPECT_EQ(kinds, (std::vector<int>{FRAME_VISUAL, FRAME_ARRAY_SP, FRAME_ARRAY_SP, FRAME_SMOKE, FRAME_SMOKE,
+                                       FRAME_BLINKER, FRAME_BLINKER, FRAME_FLOATER}));
     world.reset();
 }
 
