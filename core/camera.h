@@ -38,6 +38,9 @@ public:
     std::uint8_t zoom_relax = 0;
     std::uint8_t free_look = 0;
     std::uint8_t fixed_orbit = 1;
+    // The camera's copy of the auto-track switch (F9), so that it knows it is led from one
+    // missile to the next.
+    std::uint8_t auto_track = 0;
     float cell_size = 1000.0f;       // metres: the world origin moves in whole cells
     float look_pitch = 0.0f;
     float look_yaw = 0.0f;

@@ -368,7 +368,7 @@ protected:
     // interval) copied into a new launcher whose launch speed is solved; its table index set.
     virtual rocket_launcher* create_launcher(const rocket_launcher& record, int index);
     // A row of point lights (road lights, runway edges) under an anchor at `at`, positions
-    // relative to it; the arrays that draw them come with the effects.
+    // relative to it: one lights array, lit at night, recentred on its lights.
     virtual void add_light_array(frame* anchor, const vec3& at, const std::vector<vec3>& lights,
                                  std::uint32_t colour, float size);
     // F11: a grazing animal at the camera, put on the ground.
@@ -418,7 +418,19 @@ private:
     float object_density() const;
     void fill_anchor(frame* anchor, bool rebuild);
     frame* place_shared_mesh(frame* anchor, object_entry& e);
+    static void drape_shared_mesh(const object_entry& e, const frame* holder);
     void build_strip_object(frame* anchor, const object_entry& e, const vec3& at);
+    // The objects made of effects, each placed at `at` under the anchor: fires and smoke,
+    // light paths and light arrays, blinking and steady light glows (bracketed names); item
+    // arrays and sprites textured by their name; light definitions; floating models.
+    void build_smoke_object(frame* anchor, const object_entry& e, const vec3& at);
+    void build_light_path(frame* anchor, const object_entry& e, const vec3& at);
+    void build_scattered_lights(frame* anchor, const object_entry& e, const vec3& at);
+    void build_glow(frame* anchor, const object_entry& e, const vec3& at, bool blinking);
+    void build_item_array(frame* anchor, const object_entry& e, const vec3& at);
+    void build_sprite(frame* anchor, const object_entry& e, const vec3& at);
+    void build_light_definition(frame* anchor, const object_entry& e, const vec3& at);
+    void build_floating_model(frame* anchor, const object_entry& e, const vec3& at);
     // The command keys: letters (not while a GUI text field has the focus) and F1 to F11.
     void on_letter_key(int key);
     void on_function_key(int number);

@@ -161,6 +161,7 @@ void scene::on_function_key(int number) {
     case 9:
         proxie.play_sound_slot(k_click_slot, 0);
         g_app->auto_track = g_app->auto_track ? 0 : 1;
+        viewer.auto_track = g_app->auto_track;
         g_state->set_message(g_app->auto_track ? "Auto Track ON" : "Auto Track OFF");
         proxie.speak(g_state->message);
         break;

@@ -91,15 +91,30 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
     const vec3 a = anchor->world_position();
     const float g = services().ground_height(a.x + dx, a.z + dz);
     const float h = g + e.k[0] - a.y;
+    const vec3 at{dx, h, dz};
     const char* n = e.name;
+    // The first kind the name holds wins, in this order.
     frame* made = nullptr;
-    if (contains(n, "[Light]")) {
+    if (contains(n, "[Fire]") || contains(n, "[Smoke]")) {
+        build_smoke_object(anchor, e, at);
+        return;
+    } else if (contains(n, "[Light]")) {
         light* l = nullptr;
         if (create_light(anchor, &l) != S_OK) return;
         l->set_name(n);
         l->set_range(e.k[1]);
         l->set_colour(e.k[2], e.k[3], e.k[4]);
+        l->night_only = 1;
         made = l;
+    } else if (contains(n, "[Path")) {
+        build_light_path(anchor, e, at);
+        return;
+    } else if (contains(n, "[LightArray]")) {
+        build_scattered_lights(anchor, e, at);
+        return;
+    } else if (contains(n, "[Blink]")) {
+        build_glow(anchor, e, at, true);
+        return;
     } else if (contains(n, "[Beam]")) {
         mesh* beam = nullptr;
         if (create_mesh(anchor, &beam) != S_OK) return;
@@ -109,26 +124,33 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
         beam->set_spin(0.0f, 1.0f, 0.0f, 1.0f);
         beam->layer = 1;
         made = beam;
+    } else if (contains(n, "[Decal")) {
+        build_glow(anchor, e, at, false);
+        return;
     } else if (contains(n, "[")) {
-        // Fires, smoke, light paths and arrays, blinkers and decals come with the effects.
+        // A bracketed name of no kind built here (a thermal) has nothing to show.
+        return;
+    } else if (contains(n, "array")) {
+        build_item_array(anchor, e, at);
+        return;
+    } else if (contains(n, "decal")) {
+        build_sprite(anchor, e, at);
+        return;
+    } else if (contains(n, "patch") || contains(n, "runway") || contains(n, "road") || contains(n, "track")) {
+        build_strip_object(anchor, e, at);
         return;
     } else if (contains(n, "group")) {
         hierarchy* group = nullptr;
         if (create_hierarchy(anchor, &group) != S_OK) return;
         group->load_x(n);
+        // A "fixed" group keeps its parts where its model has them.
+        if (contains(n, "fixed")) group->drape = 0;
         group->set_scale(e.k[2], e.k[3], e.k[4]);
         group->set_rotation(e.k[1], 0.0f, 0.0f);
         group->set_position(dx, e.k[0], dz);
         group->drape_children();
         group->update_bounding_radius();
         return;
-    } else if (contains(n, ".wav")) {
-        sound* s = nullptr;
-        if (create_sound(anchor, &s) != S_OK) return;
-        s->load(n);
-        s->set_scale(e.k[2], e.k[3], e.k[4]);
-        s->set_rotation(e.k[1], 0.0f, 0.0f);
-        made = s;
     } else if (contains(n, "anim")) {
         CSkinnedMesh* animal = nullptr;
         if (create_skinned_mesh(anchor, &animal) != S_OK) return;
@@ -138,17 +160,25 @@ void scene::build_object(frame* anchor, int entry, float dx, float dz) {
         animal->set_scale(e.k[2], e.k[2], e.k[2]);
         animal->set_rotation(e.k[1], 0.0f, 0.0f);
         made = animal;
-    } else if (contains(n, "patch") || contains(n, "runway") || contains(n, "road") || contains(n, "track")) {
-        build_strip_object(anchor, e, {dx, h, dz});
+    } else if (contains(n, ".def")) {
+        build_light_definition(anchor, e, at);
         return;
-    } else if (contains(n, ".def") || contains(n, "array") || contains(n, "decal") ||
-               contains(n, "float")) {
-        // Blinkers, arrays, decals and floating objects are built by
-        // their own kinds once those exist.
+    } else if (contains(n, "float")) {
+        build_floating_model(anchor, e, at);
         return;
+    } else if (contains(n, ".wav")) {
+        sound* s = nullptr;
+        if (create_sound(anchor, &s) != S_OK) return;
+        s->load(n);
+        s->set_scale(e.k[2], e.k[3], e.k[4]);
+        s->set_rotation(e.k[1], 0.0f, 0.0f);
+        made = s;
     } else {
         made = place_shared_mesh(anchor, e);
         if (made == nullptr) return;
+        made->set_position(dx, h, dz);
+        drape_shared_mesh(e, made);
+        return;
     }
     made->set_position(dx, h, dz);
 }
@@ -184,9 +214,6 @@ void scene::build_strip_object(frame* anchor, const object_entry& e, const vec3&
     add_light_array(anchor, at, lights, k_runway_light_colour, k_runway_light_size);
 }
 
-// The arrays of point lights come with the effects.
-void scene::add_light_array(frame*, const vec3&, const std::vector<vec3>&, std::uint32_t, float) {}
-
 frame* scene::place_shared_mesh(frame* anchor, object_entry& e) {
     if (e.cached == nullptr) {
         mesh* m = nullptr;
@@ -206,4 +233,14 @@ frame* scene::place_shared_mesh(frame* anchor, object_entry& e) {
     holder->add_child(e.cached, true);
     holder->radius = e.cached->radius;
     return holder;
+}
+
+// A "surface" model follows the ground under its first placement (the model is shared, so
+// every placement takes that shape): it is laid there once, through the holder's matrix.
+void scene::drape_shared_mesh(const object_entry& e, const frame* holder) {
+    mesh* m = e.cached;
+    if (m == nullptr || m->no_depth_write || !contains(e.name, "surface")) return;
+    m->world = m->local * holder->world;
+    m->drape_on_ground();
+    m->world = m->local;
 }

@@ -80,13 +80,16 @@ void array_sp::place_item(int i, float x, float z) {
     positions[static_cast<std::size_t>(i)] = {x, ground - p.y, z};
 }
 
+bool array_sp::accept_item_height(const char* texture_name) {
+    if (item_height > 0.0f) return true;
+    log_line("Scatter array %s: item height %g is not positive; the array is left out",
+             texture_name != nullptr ? texture_name : "", static_cast<double>(item_height));
+    set_count(0);
+    return false;
+}
+
 void array_sp::scatter_on_terrain(const char* texture_name) {
-    if (!(item_height > 0.0f)) {
-        log_line("Scatter array %s: item height %g is not positive; the array is left out",
-                 texture_name != nullptr ? texture_name : "", static_cast<double>(item_height));
-        set_count(0);
-        return;
-    }
+    if (!accept_item_height(texture_name)) return;
     sway_rate = sway_rate_for(item_height);
     const int wanted = item_count;
     item_count = 0;
@@ -106,6 +109,22 @@ void array_sp::scatter_on_terrain(const char* texture_name) {
         ++i;
     }
     scattered_radius = scatter_radius;
+    take_item_texture(texture_name);
+}
+
+void array_sp::lay_items(const std::vector<vec3>& items, const char* texture_name) {
+    if (!accept_item_height(texture_name)) return;
+    sway_rate = sway_rate_for(item_height);
+    item_count = 0;
+    set_count(static_cast<int>(std::min(items.size(), static_cast<std::size_t>(k_max_items))));
+    for (int i = 0; i < item_count; ++i) {
+        positions[static_cast<std::size_t>(i)] = items[static_cast<std::size_t>(i)];
+        sway_phase[static_cast<std::size_t>(i)] = random_phase();
+    }
+    take_item_texture(texture_name);
+}
+
+void array_sp::take_item_texture(const char* texture_name) {
     char n[frame::k_name_size];
     copy_text(n, texture_name);
     night_texture = find_n_variant_file(n, sizeof n) ? 1 : 0;
@@ -322,12 +341,27 @@ void array_sp::render_shaded(gfx_device* d) {
     d->set_render_state(RS_CULLMODE, default_cull_mode());
 }
 
+int array_sp::strobe_lamp(std::uint32_t now) const {
+    if (item_count <= 0) return -1;
+    const std::uint32_t run = static_cast<std::uint32_t>(item_count) * k_strobe_step_ms;
+    const std::uint32_t cycle = std::max(k_strobe_cycle_ms, run);
+    const std::uint32_t lamp = (now % cycle) / k_strobe_step_ms;
+    return lamp < static_cast<std::uint32_t>(item_count) ? static_cast<int>(lamp) : -1;
+}
+
+bool array_sp::seen_above_slope() const {
+    const vec3 d = camera_position() - world_position();
+    return std::atan2(d.y, std::sqrt(d.x * d.x + d.z * d.z)) > k_glide_slope;
+}
+
 void array_sp::stream_glows(float scale, std::uint32_t colour) {
     const float uv[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
     stream_.clear();
     for (int i = 0; i < draw_count; ++i) {
+        const int item = draw_order[static_cast<std::size_t>(i)].item;
+        if (strobe && item != lit_lamp_) continue;
         vec3 c[4];
-        item_quad(draw_order[static_cast<std::size_t>(i)].item, true, c);
+        item_quad(item, true, c);
         if (scale != 1.0f) {
             // Shrunk about the quad's centre.
             const vec3 mid = (c[0] + c[3]) * 0.5f;
@@ -347,8 +381,15 @@ void array_sp::render_lights() {
     d->set_render_state(RS_AMBIENT, 0xFFFFFFFFu);
     d->set_render_state(RS_DESTBLEND, BLEND_ONE);
     d->set_render_state(RS_SPECULARENABLE, 0);
-    d->set_material(material);
+    gfx_material glow = material;
+    if (approach_slope) {
+        const float green_blue = seen_above_slope() ? 1.0f : 0.0f;
+        glow.diffuse = {1.0f, green_blue, green_blue, material.diffuse.a};
+        glow.ambient = glow.diffuse;
+    }
+    d->set_material(glow);
     d->set_texture(0, texture);
+    lit_lamp_ = strobe ? strobe_lamp(clock_ms_now()) : -1;
     stream_glows(1.0f, colour);
     draw_effect_triangles(d, stream_);
     if (second_pass) {
@@ -359,8 +400,9 @@ void array_sp::render_lights() {
     std::vector<vec3> points(static_cast<std::size_t>(draw_count));
     const vec3 p = world_position();
     for (int i = 0; i < draw_count; ++i) points[static_cast<std::size_t>(i)] = p + sorted_positions[static_cast<std::size_t>(i)];
-    if (!points.empty()) {
-        gfx_material lamp = material;
+    // A strobe's lamps are dark between their flashes.
+    if (!points.empty() && !strobe) {
+        gfx_material lamp = glow;
         const float e = std::clamp(emissive_brightness, 0.0f, 1.0f);
         lamp.emissive = {e, e, e, 1.0f};
         d->set_material(lamp);

@@ -40,6 +40,10 @@ public:
     // ground, dropping those under water when land only is set; then loads the texture (load
     // mode 1) and sets the bounds. An item height of 0 or less refuses the array (count 0).
     void scatter_on_terrain(const char* texture_name);
+    // Line mode: the items stand at the given positions (relative to the frame, at most
+    // 65,536) instead of being scattered; the texture and bounds as for a scatter, and the
+    // same refusal of an item height of 0 or less.
+    void lay_items(const std::vector<vec3>& items, const char* texture_name);
     // Moves the frame to the mean item position; the items keep their place in the world.
     void recentre();
     // A terrain array puts every item back on the ground of its land classes where it stands
@@ -66,6 +70,18 @@ public:
     // lights array, the glows then go over the sprites); a second, half-size pass brightens
     // the glows' cores; the glows' alpha (0 counts as opaque); how brightly the lamp points
     // glow of themselves (emissive, 0..1) and how large they are (pixels).
+    // Light paths: a strobe path flashes its lamps one after the other in the order they were
+    // laid, once a second; an approach-slope path shows white seen from above the 3 degree
+    // glide slope and red from below it.
+    std::uint8_t strobe = 0;
+    std::uint8_t approach_slope = 0;
+    static constexpr std::uint32_t k_strobe_step_ms = 60;
+    static constexpr std::uint32_t k_strobe_cycle_ms = 1000;
+    static constexpr float k_glide_slope = 0.0524f;  // 3 degrees, rad
+    // The lamp a strobe path shows at a clock time (ms), or -1 in the pause between runs.
+    int strobe_lamp(std::uint32_t now) const;
+    // Whether the camera sees an approach-slope path from above its glide slope.
+    bool seen_above_slope() const;
     std::uint8_t glow_pass = 0;
     std::uint8_t second_pass = 0;
     std::uint8_t glow_alpha = 0;
@@ -88,6 +104,10 @@ public:
     gfx_texture* texture = nullptr;
 
 private:
+    // An item height of 0 or less would give an endless sway rate: the array is refused
+    // (count 0) with a log line.
+    bool accept_item_height(const char* texture_name);
+    void take_item_texture(const char* texture_name);
     void place_item(int i, float x, float z);
     void follow_camera();
     void sort_items();
@@ -101,6 +121,7 @@ private:
     void stream_glows(float scale, std::uint32_t colour);
 
     std::vector<effect_vertex> stream_;
+    int lit_lamp_ = -1;  // a strobe's lamp drawn this frame
 };
 
 hresult create_array_sp(frame* parent, array_sp** out);

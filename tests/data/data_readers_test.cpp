@@ -44,6 +44,7 @@
 #include "core/scene_services.h"
 #include "tests/data/data_inventory.h"
 #include "tests/support/temp_folder.h"
+#include "platform/text.h"
 #include "world/blinker.h"
 #include "world/decal.h"
 #include "world/terrain.h"
@@ -346,6 +347,25 @@ TEST_F(DataReaders, LightDefinitionsBuildTheirGlowAndModel)
         expect_quiet_log(n);
     }
     EXPECT_EQ(lights, 2);
+}
+
+TEST_F(DataReaders, KestrelBayObjectsAreFoundAndBuildEveryKindTheyName)
+{
+    copy_text(state_.scenery_name, "Kestrel Bay");
+    auto world = std::make_unique<scene>();
+    world->make_roots(true);
+    ASSERT_TRUE(world->read_object_list("objects.txt", false));
+    frame* anchor = nullptr;
+    ASSERT_TRUE(create_frame(world->anchors, &anchor, "anchor"));
+    for (const object_placement& p : world->objects_table.placements) world->build_object(anchor, p.entry, 0, 0);
+    expect_quiet_log("Kestrel Bay objects");
+    // The runway's strip and edge lights, its approach path, a fire and a smoke column, the
+    // harbour light and the buoy light, and the bare floating buoy.
+    std::vector<int> kinds;
+    for (int i = 0; i < anchor->child_count(); ++i) kinds.push_back(anchor->child(i)->type);
+    EXPECT_EQ(kinds, (std::vector<int>{FRAME_VISUAL, FRAME_ARRAY_SP, FRAME_ARRAY_SP, FRAME_SMOKE, FRAME_SMOKE,
+                                       FRAME_BLINKER, FRAME_BLINKER, FRAME_FLOATER}));
+    world.reset();
 }
 
 TEST_F(DataReaders, PicturesLoadAsTexturesOfTheirDeclaredSize)

@@ -120,6 +120,7 @@ TEST_F(SceneKeys, LettersOpenOneViewAndCloseItsRivals) {
     EXPECT_EQ(state.status_mode, 2);
     press(VK_F1 + 8);
     EXPECT_EQ(app.auto_track, 1);
+    EXPECT_EQ(world->viewer.auto_track, 1);
     EXPECT_STREQ(state.message, "Auto Track ON");
     // F11 leaves an animal in the scene (without its model here: it draws nothing).
     world->make_roots(true);

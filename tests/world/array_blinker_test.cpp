@@ -141,6 +141,22 @@ TEST_F(EffectsTest, LightArrayDrawsItsGlowPassesAndLampPoints) {
     destroy_array_sp(&a);
 }
 
+TEST_F(EffectsTest, StrobePathsFlashInTurnAndApproachSlopesTurnRedBelowTheGlideSlope) {
+    array_sp a;
+    a.item_height = a.item_width = 1.0f;
+    a.lay_items(std::vector<vec3>(5), "graphics\\light.dds");
+    // Five lamps 60 ms each, then dark until the second is over; 100 lamps take 6 s.
+    EXPECT_EQ(a.strobe_lamp(130), 2);
+    EXPECT_EQ(a.strobe_lamp(300), -1);
+    EXPECT_EQ(a.strobe_lamp(1070), 1);
+    a.lay_items(std::vector<vec3>(100), "graphics\\light.dds");
+    EXPECT_EQ(a.strobe_lamp(5999), 99);
+    // The camera 100 m south: level is below the 3 degree slope, 10 m up (5.7 degrees) above.
+    EXPECT_FALSE(a.seen_above_slope());
+    place_camera({0.0f, 10.0f, -100.0f});
+    EXPECT_TRUE(a.seen_above_slope());
+}
+
 TEST_F(EffectsTest, LightDecalBlinksOneSecondOnTwoOff) {
     frame root;
     decal* d = nullptr;

@@ -106,6 +106,50 @@ void bush_texture()
     write_dds(k_folder + "bush.dds", img);
 }
 
+// A runway's surface, along its length: dark asphalt, white edge lines and centre dashes.
+void runway_texture()
+{
+    image img(64, 256);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const double n = fractal_noise(x / 16.0, y / 16.0, 0, 3, 441);
+            rgba c = mix({0.16, 0.16, 0.17, 1}, {0.26, 0.26, 0.27, 1}, n);
+            const bool edge = x == 3 || x == 4 || x == 59 || x == 60;
+            const bool dash = (x == 31 || x == 32) && (y % 64) < 32;
+            if (edge || dash) c = {0.9, 0.9, 0.88, 1};
+            img.set(x, y, c);
+        }
+    }
+    write_dds("common\\runway.dds", img);
+}
+
+// One object of "objects.txt": name, east and north (degrees), then the five numbers k0..k4.
+std::string object_line(const char* name, double east, double north, double k0, double k1, double k2, double k3,
+                        double k4)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, "%s\t%.6f\t%.6f\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\n", name, east, north, k0, k1, k2,
+                  k3, k4);
+    return text;
+}
+
+// The scenery's placed objects, on the flat coast east of the defended site: a lit runway
+// 1.5 km long and 45 m wide running north, with a strobe approach path to its south; a fire
+// and a smoke column inland; a harbour light on the shore; a buoy with a flashing light and a
+// bare buoy floating off shore.
+void scenery_objects()
+{
+    std::string text = "// Kestrel Bay objects: name, east, north, height, then four numbers by kind\n";
+    text += object_line("runway.dds", 38.628, 20.0855, 0, -1.5708, 15, 1, 0.45);
+    text += object_line("[Path_Strobe]", 38.628, 20.0850, 0, -1.5708, 5, 300, 2);
+    text += object_line("[Fire]", 38.610, 20.1000, 0, 3, 0, 0, 0);
+    text += object_line("[Smoke]", 38.6115, 20.1010, 0, 4, 90, 90, 90);
+    text += object_line("harbour_light.def", 38.6310, 20.0925, 2, 0, 1, 1, 1);
+    text += object_line("buoy_light.def", 38.6420, 20.0880, 0, 0, 1, 1, 1);
+    text += object_line("float_buoy.x", 38.6450, 20.0950, 0, 0, 1, 1, 1);
+    write_output_text(k_folder + "objects.txt", text);
+}
+
 // The near-detail texture of a land class ("dense_<texture>"): fine grey grain around mid
 // grey, so it shades the class's own colour without tinting it.
 void dense_texture(const char* file, std::uint32_t seed, double scale, double contrast)
@@ -175,6 +219,8 @@ void generate_scenery()
     land_texture("snow.dds", {0.85, 0.87, 0.9, 1}, {0.97, 0.98, 1.0, 1}, 414, 4);
     land_texture("rock.dds", {0.4, 0.37, 0.33, 1}, {0.6, 0.57, 0.52, 1}, 415, 16);
     bush_texture();
+    runway_texture();
+    scenery_objects();
     dense_texture("sand.dds", 431, 32, 0.3);
     dense_texture("grass.dds", 432, 32, 0.5);
     dense_texture("forest.dds", 433, 16, 0.6);

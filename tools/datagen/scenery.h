@@ -1,5 +1,6 @@
 // The default scenery "Kestrel Bay": a coast with hills to the west and sea to the east, its
-// elevation header and samples and its land and scatter textures. Its "scenery.txt" and
+// elevation header and samples, its land and scatter textures, its placed objects
+// ("objects.txt") and the runway's texture. Its "scenery.txt" and
 // "titles.txt" are authored text files.
 #pragma once
 
