@@ -8,6 +8,9 @@ namespace design {
 
 int missile_design_screen(gui_window* w, int event);
 int aero_design_screen(gui_window* w, int event);
+int motor_design_screen(gui_window* w, int event);
+int control_unit_design_screen(gui_window* w, int event);
+int launcher_design_screen(gui_window* w, int event);
 
 void install_design_screens();
 
