@@ -193,8 +193,9 @@ void fill_model_drop_down(gui_window* box, const char* pattern) {
 }
 
 void choose_model(gui_window* box, const char* name) {
-    if (box == nullptr) return;
-    box->combo_select(-1);
+    gui_window* names = box != nullptr ? box->last_child() : nullptr;
+    if (names == nullptr) return;
+    names->pressed = names->selected = 0;
     box->combo_select_text(name);
     gui_rect* shown = box->rect(0);
     if (box->combo_selected_index() < 0 && shown != nullptr) shown->set_text(name);

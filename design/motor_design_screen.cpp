@@ -137,7 +137,12 @@ void show_charge_type(gui_window* w, const rocket_motor& r) {
     gui_window* type = child_at(w, k_charge_type);
     if (type == nullptr) return;
     const int t = r.charge_type[s.selected];
-    type->combo_select(t >= 1 && t <= k_grain_types ? t - 1 : -1);
+    if (t >= 1 && t <= k_grain_types) {
+        type->combo_select(t - 1);
+        return;
+    }
+    gui_window* names = type->last_child();
+    if (names != nullptr) names->pressed = names->selected = 0;
     gui_rect* shown = type->rect(0);
     if (shown != nullptr) shown->set_text(grain_type_name(t));
 }
