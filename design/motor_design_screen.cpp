@@ -433,13 +433,15 @@ void ask_load(gui_window* w, rocket_motor& r) {
 
 void on_click(gui_window* w) {
     rocket_motor* r = motor();
-    if (r == nullptr) return;
     if (pressed_is(w, slot::close)) {
-        r->burn_out();
+        if (r != nullptr) r->burn_out();
         ui_play_sound_slot(0, 0);
         relay_design_missile();
         pending_command = 14;
-    } else if (pressed_is(w, slot::save)) {
+        return;
+    }
+    if (r == nullptr) return;
+    if (pressed_is(w, slot::save)) {
         ask_save(w, *r);
     } else if (pressed_is(w, slot::load)) {
         ask_load(w, *r);

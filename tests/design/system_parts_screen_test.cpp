@@ -73,13 +73,21 @@ TEST_F(DesignSystemParts, ControlUnitListsFoldersAndKeepsWhatIsNotChosen) {
 
 TEST_F(DesignSystemParts, LauncherBoundsItsAnglesAndSoundsAJoggedTurn) {
     launcher& l = *system->launch_unit;
+    // An empty folder lists nothing, and Apply keeps the model.
+    open(20);
+    EXPECT_EQ(items(root->child(1)), "");
+    EXPECT_NE(find_text("To totate launcher click and drag mouse, to zoom use mouse wheel"), nullptr);
+    press_and_click("Apply Changes");
+    EXPECT_STREQ(l.model_name, "amraam");
+
     fs_make_folder("launchers\\Rail");
     tmp.write("launchers/Rail.txt", "a definition, not a model");
     open(20);
     gui_window* model = root->child(1);
     EXPECT_EQ(items(model), "Rail;");
-    press_and_click("Apply Changes");
-    EXPECT_STREQ(l.model_name, "amraam");
+    model->combo_select(0);
+    commit(1);
+    EXPECT_STREQ(l.model_name, "Rail");
 
     field(1)->set_text("120");
     field(0)->set_text("-135");
