@@ -12,6 +12,9 @@ void install_design_screens() {
     install_design_screen(design_screen_id::fuse, fuse_design_screen);
     install_design_screen(design_screen_id::guidance, guidance_design_screen);
     install_design_screen(design_screen_id::scenario, scenario_design_screen);
+    install_design_screen(design_screen_id::motor, motor_design_screen);
+    install_design_screen(design_screen_id::control_unit, control_unit_design_screen);
+    install_design_screen(design_screen_id::launcher, launcher_design_screen);
 }
 
 }  // namespace design

@@ -13,6 +13,9 @@ int warhead_design_screen(gui_window* w, int event);
 int fuse_design_screen(gui_window* w, int event);
 int guidance_design_screen(gui_window* w, int event);
 int scenario_design_screen(gui_window* w, int event);
+int motor_design_screen(gui_window* w, int event);
+int control_unit_design_screen(gui_window* w, int event);
+int launcher_design_screen(gui_window* w, int event);
 
 void install_design_screens();
 

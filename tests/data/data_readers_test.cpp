@@ -320,7 +320,7 @@ TEST_F(DataReaders, ModelsLoadWithTheirTexturesAndMovingParts)
         if (tree != nullptr) destroy_hierarchy(&tree);
         if (single != nullptr) destroy_mesh(&single);
     }
-    EXPECT_EQ(models, 7);
+    EXPECT_EQ(models, 10);
 }
 
 TEST_F(DataReaders, LightDefinitionsBuildTheirGlowAndModel)

@@ -316,6 +316,76 @@ void command_model()
     model_texture("commands\\Tent\\tent.dds", {0.42, 0.45, 0.28, 1}, {0.36, 0.38, 0.24, 1}, 321, 8);
 }
 
+// A second launcher: a tracked chassis whose turret carries two open launch rails.
+void rail_launcher_model()
+{
+    const std::vector<material> mats = {{0.55, 0.55, 0.48, 10, 0.2, 0, "launcher.dds"},
+                                        {0.2, 0.2, 0.2, 5, 0.1, 0, ""}};
+    mesh_builder base;
+    base.box({-1.5, 0.4, -3.0}, {1.5, 1.2, 3.0}, 0);   // hull
+    base.box({-1.7, 0.0, -3.2}, {-1.3, 0.7, 3.2}, 1);  // tracks
+    base.box({1.3, 0.0, -3.2}, {1.7, 0.7, 3.2}, 1);
+    mesh_builder turret;
+    turret.frustum({0, 0, 0}, {0, 0.4, 0}, 0.9, 0.8, 16, 0);  // turntable
+    turret.box({-0.85, 0.4, -0.3}, {-0.7, 1.1, 0.3}, 0);       // elevation brackets
+    turret.box({0.7, 0.4, -0.3}, {0.85, 1.1, 0.3}, 0);
+    mesh_builder barrel;
+    // Two rails from 0.5 m behind the pivot to 4.5 m in front (-z), joined by cross beams.
+    barrel.box({-0.55, -0.06, -4.5}, {-0.35, 0.06, 0.5}, 1);
+    barrel.box({0.35, -0.06, -4.5}, {0.55, 0.06, 0.5}, 1);
+    barrel.box({-0.6, -0.1, -0.2}, {0.6, 0.1, 0.2}, 0);
+    barrel.box({-0.6, -0.1, -3.2}, {0.6, 0.1, -2.8}, 0);
+    std::string s = k_header;
+    s += "Frame launcher {\n" + translation(0, 0, 0, " ") + mesh_text("rail_base", base, mats, " ");
+    s += " Frame turret {\n" + translation(0, 1.2, 0, "  ") + mesh_text("turret_mesh", turret, mats, "  ");
+    s += "  Frame barrel {\n" + translation(0, 0.9, 0, "   ") + mesh_text("barrel_mesh", barrel, mats, "   ");
+    s += "  }\n }\n}\n";
+    write_output_text("launchers\\Rail\\launcher.x", s);
+    model_texture("launchers\\Rail\\launcher.dds", {0.5, 0.5, 0.42, 1}, {0.38, 0.38, 0.3, 1}, 302, 4);
+}
+
+// A second radar: a flat array face on a short mast over its shelter.
+void array_radar_model()
+{
+    const std::vector<material> mats = {{0.65, 0.68, 0.6, 10, 0.2, 0, "radar.dds"},
+                                        {0.3, 0.32, 0.35, 30, 0.5, 0, ""}};
+    mesh_builder base;
+    base.box({-1.3, 0.0, -2.0}, {1.3, 1.2, 2.0}, 0);             // equipment shelter
+    base.frustum({0, 1.2, 0}, {0, 2.2, 0}, 0.3, 0.25, 12, 0);  // mast
+    mesh_builder turret;
+    turret.frustum({0, 0, 0}, {0, 0.3, 0}, 0.5, 0.4, 12, 0);
+    turret.box({-1.0, 0.2, -0.15}, {-0.85, 0.9, 0.15}, 0);      // yoke
+    turret.box({0.85, 0.2, -0.15}, {1.0, 0.9, 0.15}, 0);
+    mesh_builder barrel;
+    // The array face, 2.4 m by 1.8 m, 0.5 m in front of the pivot, on an axle and two arms.
+    barrel.box({-1.2, -0.9, -0.65}, {1.2, 0.9, -0.5}, 1);
+    barrel.box({-0.8, -0.07, -0.1}, {0.8, 0.07, 0.1}, 0);
+    barrel.box({-0.6, -0.07, -0.5}, {-0.45, 0.07, -0.1}, 0);
+    barrel.box({0.45, -0.07, -0.5}, {0.6, 0.07, -0.1}, 0);
+    std::string s = k_header;
+    s += "Frame radar {\n" + translation(0, 0, 0, " ") + mesh_text("array_base", base, mats, " ");
+    s += " Frame turret {\n" + translation(0, 2.2, 0, "  ") + mesh_text("turret_mesh", turret, mats, "  ");
+    s += "  Frame barrel {\n" + translation(0, 0.6, 0, "   ") + mesh_text("barrel_mesh", barrel, mats, "   ");
+    s += "  }\n }\n}\n";
+    write_output_text("radars\\Phased_Array\\radar.x", s);
+    model_texture("radars\\Phased_Array\\radar.dds", {0.6, 0.62, 0.52, 1}, {0.48, 0.5, 0.4, 1}, 312, 2);
+}
+
+// A second command post: a cabin on the ground with a whip antenna on its roof.
+void shelter_command_model()
+{
+    const std::vector<material> mats = {{0.5, 0.52, 0.4, 5, 0.05, 0, "shelter.dds"},
+                                        {0.2, 0.2, 0.2, 5, 0.1, 0, ""}};
+    mesh_builder cabin;
+    cabin.box({-1.5, 0.0, -2.5}, {1.5, 2.4, 2.5}, 0);
+    cabin.box({-0.5, 0.0, -2.55}, {0.5, 1.9, -2.5}, 1);  // door
+    cabin.frustum({1.2, 2.4, 2.2}, {1.2, 5.5, 2.2}, 0.04, 0.01, 6, 1);
+    std::string s = k_header;
+    s += "Frame command {\n" + translation(0, 0, 0, " ") + mesh_text("command_shelter", cabin, mats, " ") + "}\n";
+    write_output_text("commands\\Shelter\\command.x", s);
+    model_texture("commands\\Shelter\\shelter.dds", {0.46, 0.48, 0.34, 1}, {0.38, 0.4, 0.28, 1}, 322, 8);
+}
+
 void target_model()
 {
     // The hostile rocket: nose along +z, 6 m long, 0.5 m across, four tail fins.
@@ -452,8 +522,11 @@ void cow_model()
 void generate_models()
 {
     launcher_model();
+    rail_launcher_model();
     radar_model();
+    array_radar_model();
     command_model();
+    shelter_command_model();
     target_model();
     beam_model();
     float_buoy_model();

@@ -1,6 +1,6 @@
-// The .x text models: the missile system's launcher, radar and command post, the hostile
-// rocket, the light beam and a floating buoy, with their textures; and the scenery light
-// definitions (".def") that mount a light glow, alone or on the buoy.
+// The .x text models: the missile system's launchers, radars and command posts (two of each,
+// so the design screens offer a choice), the hostile rocket, the light beam and a floating buoy,
+// with their textures; and the scenery light definitions (".def") that mount a light glow, alone or on the buoy.
 //
 // Launcher and radar models have a frame "turret" (turns about its y axis) holding a frame
 // "barrel" (pitches about its x axis). The barrel's firing axis is its local -z axis: a fired

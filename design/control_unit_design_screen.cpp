@@ -1,0 +1,232 @@
+#include "design/control_unit_design_screen.h"
+
+#include "core/app_state.h"
+#include "core/hierarchy.h"
+#include "design/design_screen.h"
+#include "design/design_screens.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "simulation/control_unit.h"
+#include "simulation/missile_system.h"
+#include "ui/gui.h"
+#include "ui/gui_hooks.h"
+#include "ui/message_box.h"
+
+namespace design {
+
+namespace {
+
+constexpr int k_fields = 3;
+
+// Private words of the window beyond the common ones.
+enum : int {
+    k_field = slot::first_free,  // protected radius, launch range, targets
+    k_title = k_field + k_max_fields,
+    k_apply,
+    k_radar,    // child index of the radar drop-down
+    k_command,  // child index of the command post drop-down
+};
+
+enum : int { k_request_save = 1, k_request_load = 2 };
+
+constexpr const char* k_labels[k_fields] = {"Protected Radius (km)", "Launch Range (km)",
+                                            "Max Targets Engaged"};
+
+// The screen's state, kept while the program runs; zoom is the preview's distance.
+struct control_state {
+    view_state view{-0.9f, -0.3f, 5.0f, 0, 0};
+    field_texts fields;
+};
+control_state s;
+
+control_unit* unit() {
+    missile_system* sys = design_system();
+    return sys != nullptr ? sys->control.get() : nullptr;
+}
+
+void set_title(gui_window* w, const char* format, const control_unit& c) {
+    gui_rect* t = rect_at(w, k_title);
+    if (t != nullptr) t->set_text(format_string(format, c.name).c_str());
+}
+
+void show(gui_window* w) {
+    control_unit* c = unit();
+    if (c == nullptr) return;
+    show_number(w, s.fields, k_field, 0, c->protected_radius);
+    show_number(w, s.fields, k_field, 1, c->launch_range);
+    show_whole(w, s.fields, k_field, 2, c->num_targets);
+    choose_model(child_at(w, k_radar), c->radar_name);
+    choose_model(child_at(w, k_command), c->command_name);
+}
+
+// Values are taken as typed: a negative radius or count is the user's to make.
+void take(gui_window* w) {
+    control_unit* c = unit();
+    if (c == nullptr) return;
+    take_number(w, s.fields, k_field, 1, &c->launch_range);
+    take_whole(w, s.fields, k_field, 2, &c->num_targets);
+    take_number(w, s.fields, k_field, 0, &c->protected_radius);
+    const char* radar = chosen_model(child_at(w, k_radar));
+    if (radar != nullptr) copy_text(c->radar_name, radar);
+}
+
+gui_window* add_model_drop_down(gui_window* w, const units& u, float y, const char* pattern) {
+    gui_window* box = w->add_window();
+    box->create(0.52f * u.m, y * u.h, 0.92f * u.m, (y + 0.05f) * u.h, window_kind::drop_down);
+    fill_model_drop_down(box, pattern);
+    return box;
+}
+
+void build(gui_window* w) {
+    const units u = build_common(w, "unit", true);
+    add_panel(w, u, 0.5f, 0.16f, 0.97f, 0.91f);
+    remember_rect(w, k_title, add_label(w, u, 0.52f, 0.85f, 0.92f, 0.9f, ""));
+    add_label(w, u, 0.52f, 0.75f, 0.92f, 0.8f, "Select Radar Unit");
+    add_label(w, u, 0.52f, 0.61f, 0.92f, 0.66f, "Select Command Unit");
+    for (int n = 0; n < k_fields; ++n) {
+        const float y = 0.47f - 0.08f * static_cast<float>(n);
+        add_label(w, u, 0.52f, y, 0.8f, y + 0.05f, k_labels[n]);
+        gui_rect* f = add_box(w, u, 0.8f, y, 0.92f, y + 0.05f, rect_kind::edit_field);
+        f->medium_font = 1;
+        remember_rect(w, k_field + n, f);
+    }
+    remember_rect(w, k_apply, add_button(w, u, 0.52f, 0.19f, 0.92f, 0.26f, "Apply Changes"));
+    const control_unit* c = unit();
+    if (c != nullptr) {
+        // The command post's drop-down first, so that the radar's open list lies over it.
+        w->private_state[k_command].i = w->index_of(add_model_drop_down(w, u, 0.55f, "commands\\*"));
+        w->private_state[k_radar].i = w->index_of(add_model_drop_down(w, u, 0.69f, "radars\\*"));
+        set_title(w, "Control Unit Design - %s", *c);
+    }
+    w->send(design_event::show);
+    s.view.pitch = -0.3f;
+    s.view.yaw = -0.9f;
+    s.view.zoom = 5.0f;
+    w->wants_draw = 1;
+    w->wants_tick = 1;
+}
+
+void on_click(gui_window* w) {
+    const control_unit* c = unit();
+    if (pressed_is(w, slot::close)) {
+        ui_play_sound_slot(0, 0);
+        relay_design_missile();
+        pending_command = 14;
+    } else if (pressed_is(w, slot::save)) {
+        ui_play_sound_slot(0, 0);
+        w->message_box(w, "Save Control Configuration", "Please input name of control to save",
+                       message_box_type::name_input, k_request_save, c != nullptr ? c->name : "");
+    } else if (pressed_is(w, slot::load)) {
+        ui_play_sound_slot(0, 0);
+        w->message_box(w, "Load Control Configuration", "Please select control to load",
+                       message_box_type::file_choice, k_request_load, "controls\\*.txt");
+    } else if (pressed_is(w, k_apply)) {
+        ui_play_sound_slot(0, 0);
+        w->send(design_event::take);
+        w->send(design_event::show);
+    }
+}
+
+// Saves under the typed name; a failed save keeps the old name and says so.
+void save_unit(gui_window* w, control_unit& c, const char* name) {
+    if (!check_design_name(w, name)) return;
+    char old_name[design_name_size];
+    copy_text(old_name, c.name);
+    if (!c.save(name)) {
+        copy_text(c.name, old_name);
+        notify_failure(w, "save", name);
+    }
+    set_title(w, "Control Design - %s", c);
+}
+
+void on_answer(gui_window* w) {
+    control_unit* c = unit();
+    if (c == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
+    if (g_message_box.kind == k_request_save) {
+        save_unit(w, *c, g_message_box.answer);
+    } else if (g_message_box.kind == k_request_load) {
+        if (!c->load(g_message_box.answer)) notify_failure(w, "load", g_message_box.answer);
+        set_title(w, "Control Design - %s", *c);
+        w->send(design_event::show);
+    }
+}
+
+void on_committed(gui_window* w) {
+    if (jog_on_committed(w)) {
+        w->send(design_event::show);
+        return;
+    }
+    control_unit* c = unit();
+    const gui_window* current = w->current_child();
+    if (c == nullptr || current == nullptr) return;
+    if (current == child_at(w, k_radar)) {
+        const char* radar = chosen_model(current);
+        if (radar != nullptr) c->load_radar_mesh(radar);
+    } else if (current == child_at(w, k_command)) {
+        const char* command = chosen_model(current);
+        if (command != nullptr) c->load_command_mesh(command);
+    }
+}
+
+void on_press(gui_window* w) {
+    view_on_press(w, s.view);
+    jog_on_press(w);
+}
+
+void on_draw() {
+    const control_unit* c = unit();
+    if (c == nullptr) return;
+    const float d = s.view.zoom;
+    render_design_preview(c->radar_model, s.view.pitch, s.view.yaw, d, -0.1f * d,
+                          0.05f * d);
+    render_design_preview(c->command_post, s.view.pitch, s.view.yaw, d, 0.05f * d, -0.15f * d);
+}
+
+}  // namespace
+
+void fill_model_drop_down(gui_window* box, const char* pattern) {
+    if (box == nullptr) return;
+    for (const dir_entry& e : fs_list(pattern)) {
+        if (e.is_folder) box->combo_add_item(e.name.c_str());
+    }
+    box->combo_set_bold(true);
+}
+
+void choose_model(gui_window* box, const char* name) {
+    gui_window* names = box != nullptr ? box->last_child() : nullptr;
+    if (names == nullptr) return;
+    names->pressed = names->selected = 0;
+    box->combo_select_text(name);
+    gui_rect* shown = box->rect(0);
+    if (box->combo_selected_index() < 0 && shown != nullptr) shown->set_text(name);
+}
+
+const char* chosen_model(const gui_window* box) {
+    if (box == nullptr || box->combo_selected_index() < 0) return nullptr;
+    const char* name = box->combo_selected_text();
+    return name != nullptr && name[0] != '\0' ? name : nullptr;
+}
+
+int control_unit_design_screen(gui_window* w, int event) {
+    switch (event) {
+        case gui_event::build: build(w); break;
+        case gui_event::press: on_press(w); break;
+        case gui_event::click: on_click(w); break;
+        case gui_event::drag: view_on_drag(w, s.view, false); break;
+        case gui_event::draw: on_draw(); break;
+        case gui_event::tick: jog_on_tick(w, jog_rule::absolute, frame_time()); break;
+        case gui_event::close: relay_design_missile(); break;
+        case gui_event::enter: w->send(design_event::take); break;
+        case gui_event::message_box_result: on_answer(w); break;
+        case gui_event::child_changed: jog_on_changed(w); break;
+        case gui_event::child_committed: on_committed(w); break;
+        case gui_event::wheel_up:
+        case gui_event::wheel_down: view_on_wheel(s.view, event, 1.0f, 1.0f, 50.0f); break;
+        case design_event::show: show(w); break;
+        case design_event::take: take(w); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace design

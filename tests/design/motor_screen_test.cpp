@@ -1,0 +1,171 @@
+// The rocket motor screen: bounded dimensions and untouched fields on Apply, the static fire's
+// pace, recording, plotting and buttons, the charge list, and motor files with more charges or
+// grain types than the screen knows.
+#include <string>
+#include <utility>
+
+#include "design/motor_design_screen.h"
+#include "simulation/rocket_motor.h"
+#include "platform/text.h"
+#include "tests/design/design_fixture.h"
+#include "ui/graph.h"
+
+using namespace design;
+
+namespace {
+
+// Private words of the motor screen: the twelve fields from the first free word on.
+constexpr int k_first_field = slot::first_free;
+constexpr int k_first_readout = slot::first_free + k_max_fields + 2;
+enum : int { k_chamber = 0, k_throat = 1, k_exit = 2, k_length = 3, k_charge_coefficient = 11 };
+
+}  // namespace
+
+class DesignMotor : public design_fixture {
+protected:
+    rocket_motor& motor() { return *m->motor; }
+    gui_rect* field(int n) { return rect_at(root.get(), k_first_field + n); }
+    const char* fire_text() { return find_text("Fire") ? "Fire" : find_text("Pause") ? "Pause" : "Resume"; }
+    gui_window* charge_list() { return root->child(1); }
+    // Opens the screen on its first charge.
+    void open_motor() {
+        open(15);
+        charge_list()->list_select(0);
+        root->current = 2;
+        root->send(gui_event::child_committed);
+    }
+    // Saves the motor as a file, then rewrites one of its lines.
+    void write_motor(const char* name, const std::string& line, const std::string& replacement) {
+        rocket_motor other;
+        other.charge_count = 2;
+        ASSERT_TRUE(other.save(name));
+        const std::string file = std::string("motors/") + name + ".txt";
+        std::string text = tmp.read(file);
+        const std::size_t at = text.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
+        text.replace(at, line.size(), replacement);
+        tmp.write(file, text);
+    }
+};
+
+TEST_F(DesignMotor, ApplyBoundsTheNozzleAndKeepsWhatTheFieldsCannotShow) {
+    open_motor();
+    rocket_motor& r = motor();
+    r.charge_coefficient[0] = 0.004f;  // shows as "0.00"
+    root->send(design_event::show);
+    EXPECT_STREQ(field(k_charge_coefficient)->text.get(), "0.00");
+    EXPECT_NE(find_text(("Rocket Motor - " + std::string(r.name)).c_str()), nullptr);
+    EXPECT_NE(find_text("To totate motor click and drag mouse, to zoom use mouse wheel"), nullptr);
+
+    field(k_throat)->set_text("20");
+    field(k_exit)->set_text("500");
+    press_and_click("Apply Changes");
+    EXPECT_EQ(r.charge_coefficient[0], 0.004f);
+    EXPECT_STREQ(field(k_throat)->text.get(), field(k_chamber)->text.get());
+    EXPECT_FLOAT_EQ(r.exit_diameter, 5.0f * r.throat_diameter);
+    EXPECT_STREQ(field(k_exit)->text.get(), format_string("%4.2f", 5.0 * r.throat_diameter).c_str());
+    // Text that is not a number keeps the value.
+    const float length = r.chamber_length;
+    field(k_length)->set_text("long");
+    press_and_click("Apply Changes");
+    EXPECT_EQ(r.chamber_length, length);
+}
+
+TEST_F(DesignMotor, StaticFireBurnsAHundredthPerFrameAndRecordsEveryTenth) {
+    open_motor();
+    rocket_motor& r = motor();
+    state->smoothed_step = 0.04f;  // slow frames: the burn runs slower than real time
+    // The screen keeps its next redraw time for the program's life: each run starts later.
+    static std::uint32_t start = 0;
+    start += 100000;
+    state->now = start;
+    press_and_click("Fire");
+    ASSERT_TRUE(r.running);
+    root->send(gui_event::tick);
+    EXPECT_NEAR(r.burn_time, 0.01f, 1e-5f);
+    EXPECT_STREQ(fire_text(), "Pause");
+    EXPECT_NE(find_text("T = 0.01 sec"), nullptr);
+    EXPECT_EQ(g_graph.sample_count, 1);  // plotted at once, then not for 200 ms
+    for (int i = 1; i < 25; ++i) root->send(gui_event::tick);
+    EXPECT_NEAR(r.burn_time, 0.25f, 1e-4f);
+    EXPECT_EQ(g_graph.sample_count, 1);
+    state->now = start + 201;
+    root->send(gui_event::tick);  // the 26th tick: rows of ticks 1, 11 and 21
+    EXPECT_EQ(g_graph.sample_count, 3);
+    EXPECT_NEAR(g_graph.samples[2][0], 0.21f, 1e-4f);
+
+    // Fire pauses and resumes; nothing burns while paused.
+    press_and_click("Pause");
+    root->send(gui_event::tick);
+    EXPECT_STREQ(fire_text(), "Resume");
+    const float paused_at = r.burn_time;
+    root->send(gui_event::tick);
+    EXPECT_EQ(r.burn_time, paused_at);
+    press_and_click("Resume");
+    root->send(gui_event::tick);
+    EXPECT_STREQ(fire_text(), "Pause");
+    EXPECT_GT(r.burn_time, paused_at);
+
+    // Stop keeps the recording for the save's table: a title line and three rows.
+    press_and_click("Stop");
+    EXPECT_FALSE(r.running);
+    root->send(gui_event::tick);
+    EXPECT_STREQ(fire_text(), "Fire");
+    press_and_click("Save");
+    answer("Stand");
+    EXPECT_TRUE(tmp.exists("motors/Stand.txt"));
+    EXPECT_EQ(line_count("motors/Stand.csv"), 4);
+    EXPECT_EQ(tmp.read("motors/Stand.csv").rfind("Time (sec),Th (kgf),Pc (atm),Pe (atm),Mp (kg),CF,NA,NA", 0), 0u);
+    EXPECT_NE(find_text("Rocket Motor - Stand"), nullptr);
+
+    // A readout plots its channel at once; the time readout plots the thrust.
+    for (const auto& [readout, channel] : {std::pair{3, 3}, std::pair{0, 1}, std::pair{5, 5}}) {
+        root->pressed = root->index_of(rect_at(root.get(), k_first_readout + readout)) + 1;
+        root->send(gui_event::click);
+        EXPECT_EQ(g_graph.channel, channel);
+    }
+}
+
+TEST_F(DesignMotor, ChargeListAndFilesBeyondTheScreen) {
+    open_motor();
+    rocket_motor& r = motor();
+    for (int i = 0; i < 6; ++i) press_and_click("Add Charge");
+    EXPECT_EQ(r.charge_count, 4);
+    EXPECT_EQ(charge_list()->list_item_count(), 4);
+    for (int i = 0; i < 6; ++i) press_and_click("Remove Charge");
+    EXPECT_EQ(r.charge_count, 0);
+    EXPECT_EQ(charge_list()->list_item_count(), 0);
+    press_and_click("Add Charge");
+    EXPECT_EQ(charge_list()->list_item(0)->text.get(), "1) " + std::string(grain_type_name(r.charge_type[0])));
+
+    // Nine charges in a file are four; the fourth selected, then a motor of two pulls the
+    // selection back to its last charge.
+    write_motor("Nine", "2\t[NS]", "9\t[NS]");
+    press_and_click("Load");
+    answer("Nine");
+    EXPECT_EQ(r.charge_count, 4);
+    EXPECT_EQ(charge_list()->list_item_count(), 4);
+    charge_list()->list_select(3);
+    root->current = 2;
+    root->send(gui_event::child_committed);
+    EXPECT_NE(find_text("Propellant Charge 4 - Select from list"), nullptr);
+    write_motor("Two", "2\t[NS]", "2\t[NS]");
+    press_and_click("Load");
+    answer("Two");
+    EXPECT_NE(find_text("Propellant Charge 2 - Select from list"), nullptr);
+    EXPECT_EQ(charge_list()->list_selected_index(), 1);
+
+    // A grain type without a name shows "UNKNOWN" and survives an Apply.
+    write_motor("Seven", "4\t[TYP]", "7\t[TYP]");
+    press_and_click("Load");
+    answer("Seven");
+    charge_list()->list_select(0);
+    root->send(gui_event::child_committed);
+    EXPECT_EQ(r.charge_type[0], 7);
+    EXPECT_STREQ(charge_list()->list_item(0)->text.get(), "1) UNKNOWN");
+    EXPECT_STREQ(root->child(3)->rect(0)->text.get(), "UNKNOWN");
+    press_and_click("Apply Changes");
+    EXPECT_EQ(r.charge_type[0], 7);
+    EXPECT_STREQ(grain_type_name(0), "UNKNOWN");
+    EXPECT_STREQ(grain_type_name(6), "TUBE OUTSIDE");
+}
