@@ -3,6 +3,7 @@
 # and type at GUI units, keep screenshots, and wait for the program to end.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/main_window.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/pictures.sh"
 
 # Starts ./ventrask (words before it are its environment) and waits until its main window
 # (not the 350 x 280 start-up splash of the same name) is shown and the splash is gone.
