@@ -39,6 +39,18 @@ void forget(T** pointer, const T* object) {
     if (object != nullptr && *pointer == object) *pointer = nullptr;
 }
 
+// The night-vision picture: the scene the pass drew (texture 0) as an image intensifier shows
+// it, its brightness raised (most where it is dimmest) and turned green; the quad's colour
+// scales it.
+const char* const k_night_vision_ps_source =
+    "layout(binding = 0) uniform sampler2D screen_map;\n"
+    "void main() {\n"
+    "    vec3 c = texture(screen_map, gl_TexCoord[0].xy).rgb;\n"
+    "    float level = clamp(dot(c, vec3(0.299, 0.587, 0.114)), 0.0, 1.0);\n"
+    "    float gain = 1.0 - pow(1.0 - level, 4.0);\n"
+    "    gl_FragColor = vec4(gl_Color.rgb * vec3(0.2, 1.0, 0.3) * gain, 1.0);\n"
+    "}\n";
+
 gfx_material plain_material(float ambient, float diffuse) {
     gfx_material m;
     m.diffuse = {diffuse, diffuse, diffuse, 1.0f};
@@ -63,8 +75,8 @@ gfx_texture* app_state_objects::wave_texture() const {
     return wave_textures[frame];
 }
 
-// The mesh and visual programs come from the model shading; the scatter, sky, sun and
-// night-vision programs arrive with their drawing.
+// The mesh and visual programs come from the model shading, the night-vision one is above;
+// the scatter, sky and sun programs arrive with their drawing.
 const char* shared_shader_source(shader_stage stage, int id) {
     if (stage == shader_stage::vertex) {
         switch (id) {
@@ -78,6 +90,7 @@ const char* shared_shader_source(shader_stage stage, int id) {
         case 218: return k_shadow_map_ps_source;
         case 267: return k_mesh_receiver_ps_source;
         case 416: return k_visual_receiver_ps_source;
+        case 371: return k_night_vision_ps_source;
         default: return nullptr;
     }
 }

@@ -1383,7 +1383,14 @@ bool gl_device::apply_all(const std::uint8_t* vertex_base, int stride) {
         apply_clip_planes(true);
         enable(GL_LIGHTING, false);
         uniforms(0, program->vs_c, k_vs_constants, &state().vs_constants[0][0]);
-        uniforms(1, program->clip, k_max_clip_planes, &state().clip_planes[0][0]);
+        // A plane turned off is handed over as (0, 0, 0, 0): the software rasteriser was seen
+        // to cut with the distances a program writes even for planes it had not enabled.
+        float planes[k_max_clip_planes][4] = {};
+        const std::uint32_t enabled = render_state(RS_CLIPPLANEENABLE);
+        for (int i = 0; i < k_max_clip_planes; ++i) {
+            if ((enabled & (1u << i)) != 0) std::memcpy(planes[i], state().clip_planes[i], sizeof planes[i]);
+        }
+        uniforms(1, program->clip, k_max_clip_planes, &planes[0][0]);
         const float flip = -1.0f;
         if (program->flip >= 0 && shadow_.changed_to(gl_state_shadow::k_uniforms, (name << 2) | 2u, flip))
             glUniform1f(program->flip, flip);

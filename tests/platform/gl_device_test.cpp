@@ -239,6 +239,19 @@ TEST_F(GlDevice, ClipPlanesAreWorldSpaceWithoutShaderAndClipSpaceWithOne) {
     quad(-1.5f, -1, 0.5f, 1, 1.0f, 0xFFFFFFFFu);
     expect_color(pixel(40, 32), 255, 255, 255, 0);
     expect_color(pixel(24, 32), 0, 0, 0, 0);
+
+    // A plane turned off cuts nothing, whatever it still holds (here one that keeps nothing).
+    const float keep_nothing[4] = {0, 0, 0, -1};
+    device_->set_clip_plane(0, keep_nothing);
+    device_->set_render_state(RS_CLIPPLANEENABLE, 0);
+    for (bool shader : {true, false}) {
+        device_->set_vertex_shader(shader ? vs.get() : nullptr);
+        device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        quad(-1.5f, -1, 0.5f, 1, 1.0f, 0xFFFFFFFFu);
+        expect_color(pixel(8, 32), 255, 255, 255, 0);
+        expect_color(pixel(56, 32), 255, 255, 255, 0);
+    }
+    device_->set_vertex_shader(nullptr);
 }
 
 TEST_F(GlDevice, RenderTargetTextureKeepsTheTopRowFirst) {

@@ -13,22 +13,7 @@ source "$(dirname "$0")/lib/common.sh" "$@"
 cat > session.sh <<'INNER'
 source "$session_lib"
 start_program
-# Pixels of the 640 x 480 virtual screen, scaled to the window.
-vclick() {
-  click_pixel $(awk -v w="$WIDTH" -v h="$HEIGHT" -v x="$1" -v y="$2" \
-      'BEGIN { printf "%d %d", x * w / 640, y * h / 480 }')
-}
-shot_drawn menu.png
-vclick 280 439          # "Run Scenario"
-sleep 1
-vclick 474 444          # "Start" with the first situation selected
-# The run's first frames can take a while on a loaded machine: up to 20 s for the screen to
-# leave the menu, then a moment more.
-for _ in $(seq 1 100); do
-  shot scene.png
-  [ "$(convert scene.png rgb:- | md5sum)" != "$(convert menu.png rgb:- | md5sum)" ] && break
-  sleep 0.2
-done
+start_first_situation menu.png scene.png
 sleep 3
 shot scene.png
 for _ in $(seq 1 9); do xdotool key --window "$window" F4; sleep 0.2; done

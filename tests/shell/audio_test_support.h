@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -73,4 +75,17 @@ inline double rms(const std::vector<float>& s, double from = 0.0, double to = 1e
     double sum = 0.0;
     for (std::size_t i = a; i < b; ++i) sum += static_cast<double>(s[i]) * s[i];
     return std::sqrt(sum / static_cast<double>(b - a));
+}
+
+// Encodes a WAVE file image as an mp3 file at path (lame); false when that fails.
+inline bool write_mp3(const std::string& path, const std::string& wave) {
+    const std::string wav_path = path + ".wav";
+    FILE* f = std::fopen(wav_path.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(wave.data(), 1, wave.size(), f) == wave.size();
+    std::fclose(f);
+    const std::string cmd = "lame --quiet -b 64 '" + wav_path + "' '" + path + "' 2>/dev/null";
+    const bool encoded = written && std::system(cmd.c_str()) == 0;
+    std::remove(wav_path.c_str());
+    return encoded;
 }

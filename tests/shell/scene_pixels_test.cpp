@@ -99,3 +99,31 @@ TEST_F(ScenePixels, TheNightVisionFrameFillsTheScreenWithThePassPicture) {
         EXPECT_TRUE(near_colour(texel(back, x, y), k_sky)) << x << "," << y << " " << std::hex << texel(back, x, y);
     }
 }
+
+// With its program loaded the night-vision frame is the intensifier's picture: green, and
+// brighter than the scene was, a dim night scene most of all.
+TEST_F(ScenePixels, TheNightVisionProgramTurnsThePictureIntoABrighterGreenOne) {
+    state_.load_shaders();
+    ASSERT_NE(state_.objects.pixel_shader(371), nullptr);
+    app_.night_vision = 1;
+    struct sky_case {
+        float r, g, b;
+    };
+    for (const sky_case& sky : {sky_case{0.0f, 0.5f, 1.0f}, sky_case{0.02f, 0.05f, 0.1f}}) {
+        state_.sky_light[3] = sky.r;
+        state_.sky_light[4] = sky.g;
+        state_.sky_light[5] = sky.b;
+        world_->render_night_vision_pass();
+        world_->render_frame();
+        const float level = 255.0f * (0.299f * sky.r + 0.587f * sky.g + 0.114f * sky.b);
+        gfx_surface* back = app_.device->back_buffer();
+        for (const auto& [x, y] : {std::pair{2, 2}, std::pair{k_width / 2, k_height / 2}, std::pair{k_width - 3, k_height - 3}}) {
+            const std::uint32_t c = texel(back, x, y);
+            const int red = static_cast<int>((c >> 16) & 0xFF), green = static_cast<int>((c >> 8) & 0xFF),
+                      blue = static_cast<int>(c & 0xFF);
+            EXPECT_GT(green, 2 * red) << std::hex << c;
+            EXPECT_GT(green, 2 * blue) << std::hex << c;
+            EXPECT_GT(green, 1.5f * level) << std::hex << c << " from a scene level of " << level;
+        }
+    }
+}

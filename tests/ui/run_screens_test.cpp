@@ -2,6 +2,7 @@
 // situation, the in-run screen and the status line, over a temporary run folder and a scene
 // that writes down what it was asked to do.
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,9 @@
 #include "platform/image.h"
 #include "platform/text.h"
 #include "core/sound_system.h"
+#include "listening_engine.h"
+#include "shell/speech.h"
+#include "tests/shell/audio_test_support.h"
 #include "shell/scene.h"
 #include "tests/support/temp_folder.h"
 #include "ui/message_box.h"
@@ -163,6 +167,67 @@ TEST_F(run_screens_test, results_left_with_escape_leave_once) {
     key(VK_ESCAPE);
     root->update();
     EXPECT_EQ(log.leave_scene, 1);
+}
+
+// ---- With sound: the menu music and the spoken score ----
+
+class run_screens_sound_test : public run_screens_test {
+protected:
+    void SetUp() override {
+        run_screens_test::SetUp();
+        g_sound = &sound;
+        sound.init_with(open_loopback_audio_device(k_test_rate));
+        ASSERT_EQ(sound.available, 1);
+        g_speech = &voice;
+        ASSERT_TRUE(voice.init(&sound, std::make_unique<listening_engine>(&said)));
+    }
+    void TearDown() override {
+        voice.release();
+        sound.release();
+        g_speech = nullptr;
+        g_sound = nullptr;
+        run_screens_test::TearDown();
+    }
+    sound_system sound;
+    speech voice;
+    std::vector<std::pair<std::string, int>> said;
+};
+
+TEST_F(run_screens_sound_test, start_from_the_menus_ends_the_menu_music) {
+    tmp.write("situations/Kestrel Bay Defence.txt", k_situation);
+    tmp.write("music/menu.mp3", "");
+    ASSERT_TRUE(write_mp3(tmp.path() + "/music/menu.mp3", make_tone(2.0)));
+    sound.open_music("music\\menu.mp3");
+    ASSERT_EQ(send_media_command("play MediaFile notify"), MEDIA_OK);
+    ASSERT_TRUE(sound.music().is_playing());
+    gui_window* w = open_run_scenario();
+    ASSERT_NE(w, nullptr);
+    click_rect(w, find(w, rect_kind::button, "Start"));
+    // Stopped and closed: nothing is left open on the channel, and no end-of-track notice
+    // is due.
+    EXPECT_FALSE(sound.music().is_open());
+    EXPECT_EQ(pending_command, 1);
+    EXPECT_EQ(world.read, (std::vector<std::string>{"situations\\Kestrel Bay Defence.txt"}));
+    // Loaded again from the in-run screen, the situation leaves the music alone.
+    sound.open_music("music\\menu.mp3");
+    ASSERT_EQ(send_media_command("play MediaFile"), MEDIA_OK);
+    pending_command = 0;
+    w->visible = 1;
+    click_rect(w, find(w, rect_kind::button, "Start"));
+    EXPECT_TRUE(sound.music().is_playing());
+    EXPECT_EQ(pending_command, 0);
+    EXPECT_EQ(world.read.size(), 2u);
+}
+
+TEST_F(run_screens_sound_test, results_speak_the_score) {
+    state->rockets_fired = 4;
+    state->intercepts = 3;
+    state->hits = 1;
+    state->debris_hits = 2;
+    root->open_dialog(results_dialog);
+    ASSERT_NE(root->find_dialog(results_dialog), nullptr);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0].first, "Scenario has ended, your score is 68 %");
 }
 
 // ---- The in-run screen ----

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gui_fixture.h"
+#include "listening_engine.h"
 #include "shell/scene.h"
 #include "world/clouds.h"
 #include "shell/speech.h"
@@ -20,27 +21,6 @@
 namespace {
 
 constexpr float k_pi = 3.14159265f;
-
-// A speech engine with three voices that keeps every text it was asked to say.
-class listening_engine : public speech_engine {
-public:
-    std::vector<std::pair<std::string, int>>* said;
-    explicit listening_engine(std::vector<std::pair<std::string, int>>* log) : said(log) {
-        list_ = {{"English (Great Britain)", "en-gb", "en"},
-                 {"German", "de", "de"},
-                 {"English (America)", "en-us", "en-us"}};
-    }
-    const std::vector<voice_info>& voices() const override { return list_; }
-    int sample_rate() const override { return 22050; }
-    bool synthesize(const char* text, int voice, std::vector<std::int16_t>* out) override {
-        said->emplace_back(text, voice);
-        out->assign(2205, 0);
-        return true;
-    }
-
-private:
-    std::vector<voice_info> list_;
-};
 
 std::string label(weather_slider which, float setting) {
     char text[64];
@@ -88,12 +68,10 @@ protected:
     }
     // A short tune on the media channel's paths.
     void make_tunes() {
-        tmp.write("music/tone.wav", make_tone(0.5));
         tmp.write("sounds/x", "");
         for (const char* mp3 : {"music/intro.mp3", "sounds/siren.mp3"}) {
-            const std::string cmd = "lame --quiet -b 64 '" + tmp.path() + "/music/tone.wav' '" +
-                                    tmp.path() + "/" + mp3 + "' 2>/dev/null";
-            ASSERT_EQ(std::system(cmd.c_str()), 0);
+            tmp.write(mp3, "");
+            ASSERT_TRUE(write_mp3(tmp.path() + "/" + mp3, make_tone(0.5)));
         }
     }
 

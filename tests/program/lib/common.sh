@@ -33,5 +33,8 @@ run_walk() {
   session_lib="$lib_dir/session.sh" xvfb-run -a -s "-screen 0 1024x768x24" bash "$script" "$@"
 }
 
+source "$lib_dir/pictures.sh"
+
 # The colour of one pixel of a picture as "r g b".
 pixel() { convert "$1" -format "%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]" -crop "1x1+$2+$3" info:-; }
+

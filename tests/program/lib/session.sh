@@ -3,6 +3,7 @@
 # and type at GUI units, keep screenshots, and wait for the program to end.
 set -u
 source "$(dirname "${BASH_SOURCE[0]}")/main_window.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/pictures.sh"
 
 # Starts ./ventrask (words before it are its environment) and waits until its main window
 # (not the 350 x 280 start-up splash of the same name) is shown and the splash is gone.
@@ -90,4 +91,47 @@ wait_for_exit() {
     return 93
   fi
   wait "$pid"
+}
+
+# A click at pixels of the 640 x 480 virtual screen, scaled to the window.
+vclick() {
+  click_pixel $(awk -v w="$WIDTH" -v h="$HEIGHT" -v x="$1" -v y="$2" \
+      'BEGIN { printf "%d %d", x * w / 640, y * h / 480 }')
+}
+
+# Waits up to 20 s for the window's picture to differ from the picture $1 (with a fuzz of $3
+# percent, 0 unless given), then a second more, and keeps the picture as $2.
+shot_changed() {
+  local fuzz=${3:-0}
+  for _ in $(seq 1 100); do
+    shot "$2"
+    [ "$(compare -fuzz "$fuzz%" -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ] && break
+    sleep 0.2
+  done
+  sleep 1
+  shot "$2"
+}
+
+# From the main menu into the run of the first situation ("Kestrel Bay Defence"): "Run
+# Scenario" (the menu's buttons keep to the screen's edges), then "Start". Keeps the menu as $1 and the first picture of the run as $2.
+start_first_situation() {
+  shot_drawn "$1"
+  vclick 280 439          # "Run Scenario"
+  shot_changed "$1" dialog.png
+  click_gui 0.48 -0.85    # "Start" with the first situation selected (a centred dialog)
+  # The run's first frames can take a while on a loaded machine.
+  shot_changed dialog.png "$2"
+}
+
+# Asks the program to end as a user would, Escape then Return (quit, and yes), until it has
+# ended or 10 tries are over; returns its status as wait_for_exit does.
+quit_by_keys() {
+  for _ in $(seq 1 10); do
+    kill -0 "$pid" 2>/dev/null || break
+    xdotool key --window "$window" Escape 2>/dev/null
+    sleep 1
+    xdotool key --window "$window" Return 2>/dev/null
+    sleep 2
+  done
+  wait_for_exit
 }

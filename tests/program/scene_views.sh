@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The views over a running "Kestrel Bay Defence" in a 640 x 480 window: the keys M, R and T
+# open the map, the radar and the telescope, each changing most pixels of its box against
+# the screen before it (two shots of the plain run a second apart change few); the
+# telescope's "Night Vis" turns the picture into the green night-vision one. Escape and
+# Return, repeated, leave the run and the program with status 0, and the log names no
+# missing "world_map.jpg". Screenshots are kept beside the run folder (views_*.png).
+# Arguments: the ventrask binary and the run folder.
+set -uo pipefail
+source "$(dirname "$0")/lib/common.sh" "$@"
+
+cat > session.sh <<'INNER'
+source "$session_lib"
+start_program
+start_first_situation menu.png run.png
+sleep 2
+shot calm1.png
+sleep 1
+shot calm2.png
+press_key m
+shot_changed calm2.png map.png 10
+press_key r
+shot_changed map.png radar.png 10
+press_key t
+shot_changed radar.png telescope.png 10
+vclick 608 468          # the telescope's "Night Vis"
+shot_changed telescope.png night_vision.png 10
+quit_by_keys
+INNER
+
+rm -f Logfile.txt
+printf '1\t[window_mode]\r\n640\t[window_width]\r\n480\t[window_height]\r\n0\t[use_tips]\r\n' > qvd.ini
+run_walk session.sh
+status=$?
+for s in calm2 map radar telescope night_vision; do cp "$s.png" "$(dirname "$run")/views_$s.png" 2>/dev/null; done
+[ "$status" -eq 0 ] || fail "the walk ended with status $status"
+
+# Share (percent) of a box's pixels that changed by more than 10 % between two pictures.
+share() {
+  local w=${3%%x*} rest=${3#*x}
+  local h=${rest%%+*}
+  echo $(( $(box_changed "$1" "$2" "$3" 10) * 100 / (w * h) ))
+}
+screen=640x480+0+0
+map_box=544x480+48+0     # the map window, (-0.85, -1.05) .. (0.85, 1.15) in GUI units
+calm=$(share calm1.png calm2.png "$screen")
+map=$(share calm2.png map.png "$map_box")
+radar=$(share map.png radar.png "$screen")
+telescope=$(share radar.png telescope.png "$screen")
+echo "changed: $calm % of the plain run in a second; map $map %, radar $radar %, telescope $telescope %"
+[ "$calm" -lt 25 ] || fail "the plain run changes $calm % of its pixels in a second: no measure of the views"
+[ "$map" -gt 50 ] || fail "the map view changed only $map % of its box"
+[ "$radar" -gt 50 ] || fail "the radar view changed only $radar % of its box"
+[ "$telescope" -gt 50 ] || fail "the telescope view changed only $telescope % of its box"
+# Night vision: the picture around the sight is green.
+read -r r g b <<<"$(box_mean night_vision.png 200x150+150+150)"
+echo "night vision: $r $g $b"
+[ "$g" -gt $((r * 3 / 2)) ] && [ "$g" -gt $((b * 3 / 2)) ] || fail "the night-vision picture is not green: $r $g $b"
+
+[ -f Logfile.txt ] || fail "no Logfile.txt"
+if grep "world_map.jpg" Logfile.txt; then fail "the world map picture is missing"; fi
+echo "views: ok"
