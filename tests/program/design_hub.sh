@@ -16,15 +16,6 @@ rm -f missiles/T1.txt systems/T1.txt configs/T1.txt configs/T1.csv
 
 cat > walk.sh <<'INNER'
 source "$session_lib"
-# Types a name into the open name box in place of the one it offers, and accepts it: the
-# box's field lies at (0, 0.02) and its "Accept" at (-0.28, -0.13).
-type_name() {
-  click_gui 0 0.02
-  for _ in $(seq 1 45); do xdotool key --window "$window" End BackSpace; done
-  xdotool type --window "$window" "$1"
-  sleep 0.3
-  click_gui -0.28 -0.13
-}
 start_program
 [ "$WIDTH" -eq 640 ] && [ "$HEIGHT" -eq 480 ] || echo "note: the window is $WIDTH x $HEIGHT"
 click_and_shoot hub.png -0.81875 -0.82917            # Design Missile (58, 439)

@@ -15,20 +15,6 @@ for folder in motors launchers controls warheads seekers; do rm -f "$folder"/T2.
 
 cat > walk.sh <<'INNER'
 source "$session_lib"
-# Empties the field or box under the pointer's last click and types into it.
-replace_text() {
-  xdotool key --window "$window" End
-  xdotool key --window "$window" --repeat 45 --delay 20 BackSpace
-  xdotool type --window "$window" "$1"
-  sleep 0.3
-}
-# Types a name into the open name box in place of the one it offers, and accepts it: the
-# box's field lies at (0, 0.02) and its "Accept" at (-0.28, -0.13).
-type_name() {
-  click_gui 0 0.02
-  replace_text "$1"
-  click_gui -0.28 -0.13
-}
 # Opens a part screen from the hub, saves its design as "T2" and closes it again.
 save_part() {
   step "$1"

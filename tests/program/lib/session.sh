@@ -135,3 +135,24 @@ quit_by_keys() {
   done
   wait_for_exit
 }
+
+# click_and_shoot at pixels of the 640 x 480 virtual screen (the window is that size).
+vshoot() {
+  click_and_shoot "$1" $(awk -v x="$2" -v y="$3" 'BEGIN { printf "%f %f", (x - 320) / 320, (240 - y) / 240 }')
+}
+
+# Empties the field or box under the last click and types into it.
+replace_text() {
+  xdotool key --window "$window" End
+  xdotool key --window "$window" --repeat 45 --delay 20 BackSpace
+  xdotool type --window "$window" "$1"
+  sleep 0.3
+}
+
+# Types a name into the open name box in place of the one it offers, and accepts it: the
+# box's field lies at (0, 0.02) and its "Accept" at (-0.28, -0.13).
+type_name() {
+  click_gui 0 0.02
+  replace_text "$1"
+  click_gui -0.28 -0.13
+}
