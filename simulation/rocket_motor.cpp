@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 
 #include "core/app_state.h"
@@ -443,9 +444,17 @@ float rocket_motor::thrust_coefficient_at(float pc) const {
     return ideal_thrust_coefficient + (pc * pressure_ratio - ambient_pressure) / pc * exit_area / throat_area;
 }
 
+chamber_flow rocket_motor::present_flow(float pc) const {
+    flow_memo& m = present_flow_;
+    const bool same = m.valid && std::memcmp(&m.pc, &pc, sizeof pc) == 0 &&
+                      std::memcmp(&m.cf, &thrust_coefficient, sizeof thrust_coefficient) == 0;
+    if (!same) m = flow_memo{true, pc, thrust_coefficient, flow_at(pc, thrust_coefficient)};
+    return m.flow;
+}
+
 bool rocket_motor::step_overshoots(float dt) const {
     const float pc = std::max(0.0f, chamber_pressure);
-    const chamber_flow now = flow_at(pc, thrust_coefficient);
+    const chamber_flow now = present_flow(pc);
     if (!(now.generated > 0.0f)) return false;  // nothing burns: the step ends the burn
     const float rate = pressure_rate(now, pc);
     const float next = chamber_pressure + rate * dt;
@@ -459,6 +468,7 @@ double rocket_motor::burn_split(float dt) {
     // make, in a time that shrinks with the throat (a few ms for wide throats). A step longer
     // than that would carry the pressure past that equilibrium or below 0; such a step is cut
     // in halves until each piece stays on its side, and the pieces grow again once it allows.
+    present_flow_.valid = false;
     double impulse = 0.0;
     float left = dt;
     float piece = dt;
@@ -485,7 +495,8 @@ void rocket_motor::burn_substep(float dt) {
     }
     // A pressure below 0 has no burn rate: the power law needs a non-negative base.
     const float pc = std::max(0.0f, chamber_pressure);
-    const chamber_flow flow = flow_at(pc, thrust_coefficient);
+    const chamber_flow flow = present_flow(pc);
+    present_flow_.valid = false;  // the grains burn back below
     propellant_remaining = 0.0f;
     bool active = false;
     for (int i = 0; i < charge_count; ++i) {

@@ -185,6 +185,9 @@ private:
     // Whether one step of dt from now would carry the pressure below 0 or past the pressure
     // at which it would settle with the grains as they are.
     bool step_overshoots(float dt) const;
+    // flow_at(pc, thrust_coefficient), kept from the overshoot tests of a piece for the step
+    // that follows them (the grains do not change in between; each step forgets it).
+    chamber_flow present_flow(float pc) const;
     // One step of dt in pieces; the impulse it gave (N s).
     double burn_split(float dt);
     void burn_substep(float dt);
@@ -195,6 +198,13 @@ private:
     void play_sound(int i, bool looping);
     void stop_sound(int i);
 
+    struct flow_memo {
+        bool valid = false;
+        float pc = 0.0f;
+        float cf = 0.0f;
+        chamber_flow flow;
+    };
+    mutable flow_memo present_flow_;
     std::vector<motor_vertex> casing_;
     std::vector<motor_vertex> charges_[motor_max_charges];
     std::unique_ptr<sound_buffer> sounds_[4];

@@ -120,6 +120,19 @@ public:
     void render_wave_patches();
     void update_wave_projection();
 
+    // The near patches in view go to the device in few draws: each patch's vertices at its
+    // level of detail, moved to its place under the lead point, appended to one array, with
+    // the level's indices. A draw holds at most this many vertices (16-bit indices).
+    static constexpr int k_batch_vertices = 65535;
+    // Per level: the patch vertices its triangles use, in order of first use, and its
+    // triangles over that compact list.
+    std::vector<std::uint16_t> level_vertices[k_levels];
+    std::vector<std::uint16_t> level_indices[k_levels];
+    std::vector<sea_vertex> grid_vertices;  // the near patch of this frame
+    std::vector<sea_vertex> batch_vertices;
+    std::vector<std::uint16_t> batch_indices;
+    int batch_draws = 0;  // the draws of the near patches last frame
+
     vertex_buffer_ptr near_vertex_buffer;
     index_buffer_ptr near_index_buffer;
     vertex_buffer_ptr far_vertex_buffer;
@@ -156,5 +169,8 @@ private:
     int add_mesh_vertex(sea_vertex* vertices, float x, float z);
     void split_triangle(sea_vertex* vertices, std::uint16_t* indices, int a, int b, int c);
     void set_draw_constants(gfx_device* d);
+    void compact_levels(const std::uint16_t* indices);
+    void add_to_batch(int level, float dx, float dz);
+    void draw_batch(gfx_device* d);
     void emit_triangle(sea_vertex* vertices, std::uint16_t* indices, int a, int b, int c, float edge);
 };

@@ -180,12 +180,35 @@ void sea::build_grid_indices() {
         }
         lod_count[level] = static_cast<std::uint16_t>(written - lod_start[level]);
     }
+    compact_levels(near);
     CHECK_HR(near_index_buffer->unlock());
 }
 
+void sea::compact_levels(const std::uint16_t* indices) {
+    std::vector<int> slot((N + 1) * (N + 1));
+    for (int level = 0; level < k_levels; ++level) {
+        std::fill(slot.begin(), slot.end(), -1);
+        std::vector<std::uint16_t>& used = level_vertices[level];
+        std::vector<std::uint16_t>& out = level_indices[level];
+        used.clear();
+        out.clear();
+        for (int i = lod_start[level]; i < lod_start[level] + lod_count[level]; ++i) {
+            const std::uint16_t source = indices[i];
+            if (slot[source] < 0) {
+                slot[source] = static_cast<int>(used.size());
+                used.push_back(source);
+            }
+            out.push_back(static_cast<std::uint16_t>(slot[source]));
+        }
+    }
+}
+
 void sea::fill_grid_vertices() {
-    sea_vertex* v = nullptr;
-    if (!lock_all(near_vertex_buffer.get(), &v)) return;
+    sea_vertex* buffer = nullptr;
+    if (!lock_all(near_vertex_buffer.get(), &buffer)) return;
+    // The fields the waves leave alone keep what the buffer holds.
+    grid_vertices.assign(buffer, buffer + (N + 1) * (N + 1));
+    sea_vertex* v = grid_vertices.data();
     for (int x = 0; x <= N; ++x) {
         for (int z = 0; z <= N; ++z) {
             const int r = z % N;
@@ -204,6 +227,7 @@ void sea::fill_grid_vertices() {
         }
     }
     near_vertex_count = static_cast<std::uint16_t>((N + 1) * (N + 1));
+    std::memcpy(buffer, v, grid_vertices.size() * sizeof(sea_vertex));
     CHECK_HR(near_vertex_buffer->unlock());
 }
 

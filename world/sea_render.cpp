@@ -1,5 +1,7 @@
 // Drawing the sea: the far grid under the snapped lead point, then up to 33 x 33 copies of
-// the near patch at their level of detail (never the finest), or the adaptive mesh.
+// the near patch at their level of detail (never the finest), gathered into a few large
+// draws, or the adaptive mesh. A draw costs the software renderer more than its triangles:
+// one per patch made the sea the dearest part of the frame.
 #include <algorithm>
 #include <cmath>
 
@@ -125,36 +127,66 @@ void sea::render_grid() {
         CHECK_HR(d->draw_indexed_primitive(PT_TRIANGLELIST, 0, 0, far_vertex_count, 0, far_index_count / 3));
         drawn_index_count += far_index_count;
     }
-    if (near_vertex_count == 0) return;
-    d->set_stream_source(0, near_vertex_buffer.get(), 0, stride);
-    d->set_indices(near_index_buffer.get());
+    batch_draws = 0;
+    if (near_vertex_count == 0 || grid_vertices.empty()) return;
     const int span = far_grid_span;
+    const mat4 view_projection = d->transform(TS_VIEW) * d->transform(TS_PROJECTION);
+    // Waves and their sideways displacement stay within a few wave heights.
+    const float margin = 10.0f + 4.0f * wave_height;
+    batch_vertices.clear();
+    batch_indices.clear();
     for (int ti = -span; ti <= span; ++ti) {
         for (int tj = -span; tj <= span; ++tj) {
             const float tx = x0 + tj * patch_size;
             const float tz = z0 + ti * patch_size;
-            world = mat_translation(tx, y, tz);
-            // Waves and their sideways displacement stay within a few wave heights.
-            const float margin = 10.0f + 4.0f * wave_height;
-            const mat4 to_clip = world * d->transform(TS_VIEW) * d->transform(TS_PROJECTION);
+            const mat4 to_clip = mat_translation(tx, y, tz) * view_projection;
             if (!box_in_view(vec3{-margin, -margin, -margin},
                              vec3{patch_size + margin, margin, patch_size + margin}, to_clip)) {
                 continue;
             }
-            set_draw_constants(d);
             const float dx = camera.x - (tx + 0.5f * patch_size);
             const float dy = camera.y - y;
             const float dz = camera.z - (tz + 0.5f * patch_size);
             const float dist = std::sqrt(dx * dx + dy * dy + dz * dz) / patch_size;
             // The finest level is never drawn: one patch of 64 cells is fine enough close up.
             const int level = static_cast<int>(std::min(3.0f, std::max(1.0f, std::sqrt(dist))));
-            const float fade[4] = {c8[0], c8[1], c8[2], (span - dist / 2.0f) * fog / span};
-            d->set_vertex_shader_constant_f(8, fade, 1);
-            CHECK_HR(d->draw_indexed_primitive(PT_TRIANGLELIST, 0, 0, near_vertex_count,
-                                               lod_start[level], lod_count[level] / 3));
+            add_to_batch(level, tj * patch_size, ti * patch_size);
             drawn_index_count += lod_count[level];
         }
     }
+    draw_batch(d);
+}
+
+// The patch at (dx, dz) from the lead point, at the level, joins the batch; a full batch is
+// drawn first.
+void sea::add_to_batch(int level, float dx, float dz) {
+    const std::vector<std::uint16_t>& used = level_vertices[level];
+    if (batch_vertices.size() + used.size() > static_cast<std::size_t>(k_batch_vertices)) {
+        draw_batch(device());
+    }
+    const std::size_t base = batch_vertices.size();
+    for (std::uint16_t source : used) {
+        sea_vertex v = grid_vertices[source];
+        v.x += dx;
+        v.z += dz;
+        batch_vertices.push_back(v);
+    }
+    for (std::uint16_t i : level_indices[level]) {
+        batch_indices.push_back(static_cast<std::uint16_t>(base + i));
+    }
+}
+
+// The batch, placed at the lead point (the world matrix of the far grid).
+void sea::draw_batch(gfx_device* d) {
+    if (batch_indices.size() >= 3) {
+        CHECK_HR(d->draw_indexed_primitive_up(PT_TRIANGLELIST, 0, static_cast<int>(batch_vertices.size()),
+                                              static_cast<int>(batch_indices.size() / 3),
+                                              batch_indices.data(), FMT_INDEX16, batch_vertices.data(),
+                                              static_cast<int>(sizeof(sea_vertex))));
+        ++batch_draws;
+    }
+    batch_vertices.clear();
+    batch_indices.clear();
 }
 
 void sea::render_mesh() {

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <memory>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
@@ -10,6 +13,7 @@
 #include "core/recording_services.h"
 #include "platform/recording_device.h"
 #include "simulation/aero_config.h"
+#include "simulation/surface_normals.h"
 #include "simulation/warhead.h"
 
 namespace {
@@ -19,6 +23,20 @@ void expect_unit_finite(const std::vector<warhead_vertex>& list) {
         const vec3& n = list[i].normal;
         ASSERT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z)) << "vertex " << i;
         ASSERT_NEAR(length(n), 1.0f, 1e-4f) << "vertex " << i;
+    }
+}
+
+// Every pair compared, in list order: the smoothing as first written.
+void smooth_pairwise(std::vector<warhead_vertex>& v, std::size_t first, std::size_t end) {
+    for (std::size_t i = first; i < end; ++i) {
+        vec3 sum = v[i].normal;
+        for (std::size_t j = first; j < end; ++j) {
+            const vec3& a = v[i].position;
+            const vec3& b = v[j].position;
+            if (a.x == b.x && a.y == b.y && a.z == b.z) sum += v[j].normal;
+        }
+        const float len = length(sum);
+        if (len > 1e-12f && std::isfinite(len)) v[i].normal = sum / len;
     }
 }
 
@@ -118,4 +136,31 @@ TEST_F(WeaponDrawing, TheBodyPreviewMarksTheCgAloneUntilTheTablesAreComputed) {
     // The caller's view comes back.
     EXPECT_FLOAT_EQ(device_->transform(TS_VIEW).m[3][2], 3.0f);
     install_scene_services(nullptr);
+}
+
+// Shared positions (a signed zero among them, a NaN that matches nothing, opposite normals)
+// smoothed by sorting give the pairwise normals to the bit, outside the range untouched.
+TEST(SmoothSharedNormals, SameBitsAsEveryPairCompared) {
+    std::vector<warhead_vertex> v(200);
+    unsigned seed = 7;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<float>((seed >> 16) % 1000) / 997.0f - 0.5f;
+    };
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        v[i].position = vec3{static_cast<float>(i % 7), static_cast<float>(i % 3), (i % 5 == 0) ? 0.0f : 1.0f};
+        v[i].normal = normalize(vec3{next(), next(), next() + 1.0f});
+    }
+    v[10].position = vec3{0.0f, 0.0f, -0.0f};  // the same point as +0
+    v[11].position = vec3{std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f};
+    v[12].position = vec3{9.0f, 9.0f, 9.0f};
+    v[13].position = v[12].position;
+    v[12].normal = vec3{0.0f, 1.0f, 0.0f};
+    v[13].normal = vec3{0.0f, -1.0f, 0.0f};
+    std::vector<warhead_vertex> expected = v;
+    smooth_pairwise(expected, 5, 190);
+    smooth_shared_normals(v, 5, 190);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        ASSERT_EQ(std::memcmp(&v[i].normal, &expected[i].normal, sizeof(vec3)), 0) << "vertex " << i;
+    }
 }

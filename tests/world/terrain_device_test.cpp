@@ -272,34 +272,54 @@ TEST_F(TerrainDevice, SeaGridDrawsTilesInViewAtLevelOneOrCoarser) {
     ASSERT_TRUE(ground_->init_device());
     sea& s = ground_->water;
     s.update();
+    // Each level's compact triangles, read through its vertex list, are its triangles over
+    // the whole patch.
+    const auto* patch_indices = reinterpret_cast<const std::uint16_t*>(s.near_index_buffer->data());
+    for (int level = 0; level < sea::k_levels; ++level) {
+        ASSERT_EQ(static_cast<int>(s.level_indices[level].size()), s.lod_count[level]) << level;
+        for (int i = 0; i < s.lod_count[level]; ++i) {
+            ASSERT_EQ(s.level_vertices[level][s.level_indices[level][i]], patch_indices[s.lod_start[level] + i])
+                << level << " " << i;
+        }
+    }
     app_.device->set_transform(TS_PROJECTION, mat_ortho_lh(1.0e6f, 1.0e6f, -1.0e6f, 1.0e6f));
     device().clear_records();
     s.render(true);
-    // In a view holding everything: the far grid, then 33 x 33 near tiles (span 16).
-    ASSERT_EQ(device().draws().size(), 1u + 33u * 33u);
+    // In a view holding everything: the far grid, then 33 x 33 near tiles (span 16) in a few
+    // draws from memory, none above the 16-bit index range.
+    ASSERT_GE(device().draws().size(), 2u);
+    EXPECT_LE(device().draws().size(), 1u + 33u * 33u / 16u);
     EXPECT_EQ(device().draws()[0].primitive_count, s.far_index_count / 3);
-    int finest = 0;
+    int near_indices = 0;
     for (std::size_t i = 1; i < device().draws().size(); ++i) {
         const draw_record& r = device().draws()[i];
-        EXPECT_NE(r.start_index, 0) << i;  // level 0 starts at index 0: never drawn
-        if (r.start_index == s.lod_start[1]) ++finest;
+        EXPECT_TRUE(r.from_memory && r.indexed) << i;
+        EXPECT_LE(r.vertices.size() / sizeof(sea_vertex), 65535u) << i;
+        near_indices += r.primitive_count * 3;
     }
-    EXPECT_GT(finest, 0);  // the tiles at the camera are drawn at level 1
-    EXPECT_EQ(s.drawn_index_count, s.far_index_count + [&] {
-        int n = 0;
-        for (std::size_t i = 1; i < device().draws().size(); ++i) n += device().draws()[i].primitive_count * 3;
-        return n;
-    }());
+    EXPECT_EQ(s.batch_draws + 1, static_cast<int>(device().draws().size()));
+    EXPECT_EQ(s.drawn_index_count, s.far_index_count + near_indices);
+    // Every tile at level 1 to 3, and the tiles at the camera at level 1.
+    EXPECT_GT(near_indices, 33 * 33 * s.lod_count[3]);
+    EXPECT_LT(near_indices, 33 * 33 * s.lod_count[1]);
+    // The first batch vertex is a vertex of the patch moved by whole patches.
+    const auto* first = reinterpret_cast<const sea_vertex*>(device().draws()[1].vertices.data());
+    const sea_vertex& corner = s.grid_vertices[0];
+    EXPECT_FLOAT_EQ(first->y, corner.y);
+    EXPECT_FLOAT_EQ(first->ny, corner.ny);
+    const float patches = (first->x - corner.x) / s.patch_size;
+    EXPECT_NEAR(patches, std::round(patches), 1e-4f);
     // Looking north through a narrow view, the patches behind and beside are skipped.
     app_.device->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.5f, 1.0f, 1.0f, 100000.0f));
     device().clear_records();
     s.render(true);
-    EXPECT_GT(device().draws().size(), 1u);
-    EXPECT_LT(device().draws().size(), 1u + 33u * 33u / 2u);
+    ASSERT_GT(device().draws().size(), 1u);
+    int narrow_indices = 0;
+    for (std::size_t i = 1; i < device().draws().size(); ++i) narrow_indices += device().draws()[i].primitive_count * 3;
+    EXPECT_GT(narrow_indices, 0);
+    EXPECT_LT(narrow_indices, near_indices / 2);
 }
 
-// Tiles wholly outside the picture are not drawn: looking north through a narrow view, none
-// of the tiles south of the camera is.
 TEST_F(TerrainDevice, TilesOutOfViewAreSkipped) {
     state_.fill_height = 10.0f;
     ASSERT_TRUE(ground_->init_device());

@@ -1,0 +1,129 @@
+// The standard view: "Kestrel Bay Defence" as its situation file sets it (scenery, weather,
+// clouds, systems and launchers) at 1024 x 768 with every pass on, the camera 30 m above the
+// first missile system, looking along the situation's camera heading, with 4 rockets and 4
+// missiles in the air and their plumes, through the scene's own drawing on the OpenGL
+// device. Argument 0 is the whole frame; 1 to 5 are its off-screen passes on their own
+// (1 reflection, 2 refraction, 3 shadow, 4 overhead, 5 night vision), so the share of each
+// is the difference. Needs the run folder with the generated sceneries and situations.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "bench/drawing_bench_setup.h"
+#include "core/app_state.h"
+#include "core/d3d_app.h"
+#include "shell/scene.h"
+#include "simulation/missile.h"
+#include "simulation/missile_system.h"
+#include "simulation/rocket.h"
+#include "world/clouds.h"
+
+namespace {
+
+constexpr int k_width = 1024;
+constexpr int k_height = 768;
+constexpr float k_camera_height = 30.0f;  // above the first system
+constexpr int k_in_flight = 4;            // rockets, and missiles after them
+constexpr float k_rocket_distance = 7000.0f;
+constexpr float k_rocket_spacing = 600.0f;
+constexpr float k_tick = 0.05f;
+constexpr int k_flight_ticks = 60;        // 3 s: every missile off its rail, plumes grown
+
+// The scene with the scenery index the program reads at start-up, which the situation
+// needs to find the scenery under its camera.
+class standard_scene : public scene {
+public:
+    using scene::load_scenery_index;
+};
+
+// Rockets climbing from west of the system toward it (the camera looks west), then the
+// first system's missiles after them, flown for a few seconds.
+bool put_weapons_in_the_air(scene& world) {
+    weapon_tables& t = world.tables;
+    if (t.system_count == 0 || t.systems[0] == nullptr) return false;
+    missile_system* system = t.systems[0];
+    const vec3 p = system->position();
+    for (int i = 0; i < k_in_flight; ++i) {
+        const float across = (static_cast<float>(i) - 1.5f) * k_rocket_spacing;
+        t.add_target(p.x - k_rocket_distance, 0.0f, p.z + across, 1.5707964f, 0.8f, 700.0f);
+    }
+    system->launch_unit->num_missiles = missile_system::k_max_missiles;
+    for (int m = 0; m < k_in_flight && m < t.target_count; ++m) {
+        missile* fired = system->fire();
+        if (fired != nullptr) fired->target = t.targets[m];
+    }
+    for (int k = 0; k < k_flight_ticks; ++k) {
+        g_state->dt = k_tick;
+        g_state->now += static_cast<std::uint32_t>(k_tick * 1000.0f);
+        world.proxie.objects_root()->update();
+        world.proxie.transps_root()->update();
+    }
+    return true;
+}
+
+int missiles_in_flight(const scene& world) {
+    int n = 0;
+    for (int i = 0; i < world.tables.system_count; ++i) {
+        const missile_system* s = world.tables.systems[i];
+        if (s != nullptr) n += s->missile_count;
+    }
+    return n;
+}
+
+}  // namespace
+
+static void BM_StandardView(benchmark::State& state) {
+    drawing_bench_setup setup(state, k_width, k_height);
+    if (!setup.ok()) return;
+    d3d_app& app = setup.app;
+    app_state& st = setup.st;
+    {
+        standard_scene world;
+        install_scene_services(&world.proxie);
+        world.make_roots(false);
+        world.ground.init_device();
+        world.sky.init();
+        world.load_scenery_index();
+        app.near_view = 1;
+        app.use_shadow = 1;
+        world.read_situation("situations\\Kestrel Bay Defence.txt");
+        if (!world.ground.has_elevations() || !put_weapons_in_the_air(world)) {
+            state.SkipWithError("no Kestrel Bay Defence situation with its scenery in the run folder");
+            install_scene_services(nullptr);
+            world.shutdown();
+            return;
+        }
+        const vec3 at = world.tables.systems[0]->position();
+        world.viewer.set_position(at.x, at.y + k_camera_height, at.z);
+        world.viewer.update_matrices();
+        st.above_water = 1;
+        st.smoothed_step = 1.0f / 30.0f;
+        st.dt = st.smoothed_step;
+        world.ground.update_lod();
+        world.viewer.set_view_projection(true);
+        // The situation's [low_clouds] as the weather dialog gives it to the layer.
+        if (world.sky.cloud_layer) world.sky.cloud_layer->set_cover(st.cloud_cover);
+        world.ground.update();
+        world.sky.update();
+        world.viewer.set_view_projection(true);
+        gfx_device* d = app.device.get();
+        for (auto _ : state) {
+            switch (state.range(0)) {
+                case 1: world.render_reflection_pass(); break;
+                case 2: world.render_refraction_pass(); break;
+                case 3: world.render_shadow_pass(); break;
+                case 4: world.render_overhead_pass(); break;
+                case 5: world.render_night_vision_pass(); break;
+                default: world.render_frame(); break;
+            }
+            finish_frame(d);
+        }
+        state.counters["rockets"] = world.tables.target_count;
+        state.counters["missiles"] = missiles_in_flight(world);
+        state.counters["puffs"] = world.sky.cloud_layer ? world.sky.cloud_layer->puff_count : 0;
+        state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+        install_scene_services(nullptr);
+        world.shutdown();
+    }
+}
+BENCHMARK(BM_StandardView)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
