@@ -18,6 +18,7 @@
 #include "simulation/definition_reader.h"
 #include "simulation/missile_system.h"
 #include "simulation/rocket_launcher.h"
+#include "world/clouds.h"
 
 namespace {
 
@@ -323,6 +324,7 @@ void scene::read_situation(const char* path) {
         }
     }
 
+    if (sky.cloud_layer) sky.cloud_layer->set_cover(s.cloud_cover);
     update_celestial();
     load_scenery(s.find_scenery_tile(s.camera_longitude, s.camera_latitude));
 

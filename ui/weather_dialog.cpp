@@ -94,6 +94,7 @@ void store_setting(weather_slider which, float value) {
         case weather_slider::fog_altitude: g_state->fog_alt = value; break;
         case weather_slider::cloud_altitude: g_state->cloud_base = value; break;
         case weather_slider::cloud_cover:
+            g_state->cloud_cover = value;  // what a saved situation writes
             if (clouds* c = cloud_layer()) c->set_cover(value);
             break;
         case weather_slider::wind_direction:

@@ -12,6 +12,7 @@
 #include "core/gui_services.h"
 #include "platform/files.h"
 #include "platform/image.h"
+#include "world/clouds.h"
 #include "platform/recording_device.h"
 #include "platform/text.h"
 #include "shell/scene.h"
@@ -160,6 +161,8 @@ TEST_F(Situation, CommentsSurplusAndBadLinesAreLeftOutOrBoundedWithALogLine) {
     EXPECT_EQ(state.time_of_day, 7.0f);  // commented out, and after "@"
     EXPECT_EQ(state.fog_air, 1.0f);
     EXPECT_EQ(state.cloud_cover, 1.0f);
+    ASSERT_TRUE(world->sky.cloud_layer);
+    EXPECT_EQ(world->sky.cloud_layer->cover, 1.0f);  // the sky's clouds follow the file
     EXPECT_EQ(state.wind_speed, 4.0f);  // the direction is missing: the line is left out
     ASSERT_EQ(world->placements.size(), 8u);
     EXPECT_EQ(world->placements[0].name, std::string(39, 'N'));
