@@ -11,7 +11,10 @@
 # seconds.
 # Usage: tests/perf/frame_rate.sh [build folder, build/rel] [runs, 1]
 # Environment: PIN=1 runs the game on processors 0 and 1 (taskset) with LP_NUM_THREADS=2;
-# MEASURE_SECONDS (20) the counted seconds; KEEP=folder keeps each run's screenshots there.
+# MEASURE_SECONDS (20) the counted seconds; KEEP=folder keeps each run's screenshots there;
+# PROFILE=file records a perf profile of the game over the counted seconds (the frame rate
+# then pays for it a little; PROFILE_CALLS=dwarf adds call stacks); SETTINGS adds lines to
+# qvd.ini, e.g. SETTINGS=$'0\t[use_shadow]' to see what the shadows cost.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$top/build/rel}" && pwd)
@@ -29,6 +32,8 @@ for ((r = 1; r <= runs; r++)); do
   cp -r "$build/run"/. "$work"/
   printf '1\t[window_mode]\r\n1024\t[window_width]\r\n768\t[window_height]\r\n0\t[use_tips]\r\n' \
     > "$work/qvd.ini"
+  # Further settings lines ("value<TAB>[key]", one a line) weigh a part of the frame.
+  [ -n "${SETTINGS:-}" ] && printf '%s\n' "$SETTINGS" | sed 's/$/\r/' >> "$work/qvd.ini"
   (
     cd "$work" || exit 1
     export session_lib="$lib_dir/session.sh" measure_seconds="${MEASURE_SECONDS:-20}"

@@ -10,6 +10,10 @@
 //   first_drawn S     the same to the first frame with anything but black in its back buffer
 //                     (a few pixels read before the swap; -1 while there was none)
 //   elapsed S         seconds from the library's start to this writing
+//   loaded S          seconds from exec to the library's start (the loading of the shared
+//                     libraries; in steps of the kernel's clock tick, 10 ms)
+//   start_clock S     the library's start on CLOCK_MONOTONIC (to line up with a profile
+//                     recorded with perf record -k CLOCK_MONOTONIC)
 // Without VENTRASK_SWAP_FILE the library only passes the calls on.
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -17,6 +21,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
+#include <unistd.h>
 
 typedef void (*sdl_swap_fn)(void*);
 typedef void (*glx_swap_fn)(void*, unsigned long);
@@ -35,6 +40,7 @@ static double g_first_swap = -1.0;
 static double g_first_drawn = -1.0;
 static double g_last_swap;
 static double g_last_write = -1.0;
+static double g_loaded = -1.0;
 static __thread int g_inside;
 
 static double now(void) {
@@ -49,8 +55,9 @@ static void write_counts(double at) {
     snprintf(tmp, sizeof tmp, "%s.part", g_path);
     FILE* f = fopen(tmp, "w");
     if (!f) return;
-    fprintf(f, "swaps %ld\nlast_swap %.6f\nfirst_swap %.6f\nfirst_drawn %.6f\nelapsed %.6f\n",
-            g_swaps, g_last_swap, g_first_swap, g_first_drawn, at - g_start);
+    fprintf(f, "swaps %ld\nlast_swap %.6f\nfirst_swap %.6f\nfirst_drawn %.6f\nelapsed %.6f\n"
+            "loaded %.3f\nstart_clock %.6f\n", g_swaps, g_last_swap, g_first_swap, g_first_drawn,
+            at - g_start, g_loaded, g_start);
     fclose(f);
     rename(tmp, g_path);
     g_last_write = at;
@@ -87,8 +94,30 @@ static void count_frame(void) {
     if (g_last_write < 0.0 || t - g_last_write >= 0.2) write_counts(t);
 }
 
+// Seconds since the process was started (exec), from its start time in /proc/self/stat.
+static double since_exec(void) {
+    FILE* f = fopen("/proc/self/stat", "r");
+    if (!f) return -1.0;
+    char line[2048];
+    const size_t n = fread(line, 1, sizeof line - 1, f);
+    fclose(f);
+    line[n] = 0;
+    // Field 22 (start time in clock ticks since boot) counts from after the command's name.
+    const char* p = strrchr(line, ')');
+    unsigned long long ticks = 0;
+    if (!p || sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d "
+                            "%*d %*d %llu", &ticks) != 1) {
+        return -1.0;
+    }
+    struct timespec t;
+    clock_gettime(CLOCK_BOOTTIME, &t);
+    const double tick = (double)sysconf(_SC_CLK_TCK);
+    return (double)t.tv_sec + (double)t.tv_nsec * 1e-9 - (double)ticks / tick;
+}
+
 __attribute__((constructor)) static void swap_counter_start(void) {
     g_start = now();
+    g_loaded = since_exec();
     g_path = getenv("VENTRASK_SWAP_FILE");
     if (g_path && !*g_path) g_path = NULL;
 }

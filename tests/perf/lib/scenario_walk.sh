@@ -32,7 +32,12 @@ sleep 3                 # the run's first frames settle
 shot scene.png
 n0=$(counted swaps)
 t0=$(counted last_swap)
-sleep "$measure_seconds"
+if [ -n "${PROFILE:-}" ]; then
+  perf record -q -F 499 ${PROFILE_CALLS:+--call-graph "$PROFILE_CALLS"} -p "$pid" -o "$PROFILE" \
+    -- sleep "$measure_seconds" >/dev/null 2>&1
+else
+  sleep "$measure_seconds"
+fi
 n1=$(counted swaps)
 t1=$(counted last_swap)
 scene_peak=$(peak_mb)
