@@ -2,7 +2,7 @@
 // outside: SDL_GL_SwapWindow, glXSwapBuffers and eglSwapBuffers are passed on to the real
 // ones and counted once per frame (a swap that goes through SDL and then GLX counts once).
 // The file named by VENTRASK_SWAP_FILE is rewritten at most every 0.2 s while frames come and
-// once more at exit, as "key value" lines:
+// once more at exit (nothing before the first frame), as "key value" lines:
 //   swaps N           frames presented so far
 //   last_swap S       seconds from the library's start (its constructor, just after exec)
 //                     to the latest of them
@@ -41,6 +41,7 @@ static double g_first_drawn = -1.0;
 static double g_last_swap;
 static double g_last_write = -1.0;
 static double g_loaded = -1.0;
+static pid_t g_pid;
 static __thread int g_inside;
 
 static double now(void) {
@@ -49,8 +50,10 @@ static double now(void) {
     return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
 }
 
+// Only the process that presented frames writes: a child started by the game inherits the
+// preload (and a forked copy its counts) and must not overwrite the game's file.
 static void write_counts(double at) {
-    if (!g_path) return;
+    if (!g_path || g_swaps == 0 || getpid() != g_pid) return;
     char tmp[4096];
     snprintf(tmp, sizeof tmp, "%s.part", g_path);
     FILE* f = fopen(tmp, "w");
@@ -117,6 +120,7 @@ static double since_exec(void) {
 
 __attribute__((constructor)) static void swap_counter_start(void) {
     g_start = now();
+    g_pid = getpid();
     g_loaded = since_exec();
     g_path = getenv("VENTRASK_SWAP_FILE");
     if (g_path && !*g_path) g_path = NULL;
