@@ -43,7 +43,7 @@ for ((r = 1; r <= runs; r++)); do
   status=$?
   if [ -n "${KEEP:-}" ]; then
     mkdir -p "$KEEP"
-    for s in menu scene end; do cp "$work/$s.png" "$KEEP/run${r}_$s.png" 2>/dev/null; done
+    for s in menu dialog scene end; do cp "$work/$s.png" "$KEEP/run${r}_$s.png" 2>/dev/null; done
   fi
   rm -rf "$work"
   [ "$status" -eq 0 ] || { echo "run $r failed with status $status"; exit 1; }
