@@ -14,7 +14,8 @@
 # MEASURE_SECONDS (20) the counted seconds; KEEP=folder keeps each run's screenshots there;
 # PROFILE=file records a perf profile of the game over the counted seconds (the frame rate
 # then pays for it a little; PROFILE_CALLS=dwarf adds call stacks); SETTINGS adds lines to
-# qvd.ini, e.g. SETTINGS=$'0\t[use_shadow]' to see what the shadows cost.
+# qvd.ini, e.g. SETTINGS=$'0\t[use_shadow]' to see what the shadows cost; WINDOW=640x480 another
+# window size (the virtual display stays 1024 x 768).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$top/build/rel}" && pwd)
@@ -24,14 +25,15 @@ binary="$build/run/ventrask"
 [ -f "$counter" ] && [ -x "$binary" ] || { echo "build $build first (Release)"; exit 2; }
 lib_dir="$top/tests/program/lib"
 
+window=${WINDOW:-1024x768}
 words=(LD_PRELOAD="$counter")
 [ "${PIN:-0}" = 1 ] && words+=(LP_NUM_THREADS=2 taskset -c 0,1)
 
 for ((r = 1; r <= runs; r++)); do
   work=$(mktemp -d)
   cp -r "$build/run"/. "$work"/
-  printf '1\t[window_mode]\r\n1024\t[window_width]\r\n768\t[window_height]\r\n0\t[use_tips]\r\n' \
-    > "$work/qvd.ini"
+  printf '1\t[window_mode]\r\n%d\t[window_width]\r\n%d\t[window_height]\r\n0\t[use_tips]\r\n' \
+    "${window%x*}" "${window#*x}" > "$work/qvd.ini"
   # Further settings lines ("value<TAB>[key]", one a line) weigh a part of the frame.
   [ -n "${SETTINGS:-}" ] && printf '%s\n' "$SETTINGS" | sed 's/$/\r/' >> "$work/qvd.ini"
   (
