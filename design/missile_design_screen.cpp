@@ -187,16 +187,15 @@ void show(gui_window* w) {
 
 // The explosion's bursts hang under the warhead, which updates and removes them; the warhead
 // has no other children. Only the newest explosion burns.
-void remove_explosion() {
-    missile* m = design_missile();
+void remove_explosion(missile* m) {
     if (m != nullptr && m->warhead_part) m->warhead_part->clear_children();
 }
 
 void explode(missile* m) {
     ui_play_sound_slot(7, 1);
+    remove_explosion(m);
     warhead* h = m->warhead_part.get();
     if (h == nullptr) return;
-    h->clear_children();
     const float size = 0.2f * std::sqrt(std::max(0.0f, h->explosive_mass + h->case_mass));
     spawn_missile_explosion(h->LN / 100.0f, h->taper, h, size, false);
 }
@@ -653,7 +652,7 @@ int missile_design_screen(gui_window* w, int event) {
         case gui_event::tick: on_tick(w); break;
         case gui_event::close:
             stop_motor();
-            remove_explosion();
+            remove_explosion(design_missile());
             break;
         case gui_event::message_box_result: on_answer(w); break;
         case gui_event::wheel_up:
