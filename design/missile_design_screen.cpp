@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/app_state.h"
+#include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/hierarchy.h"
 #include "core/scene_services.h"
@@ -24,6 +25,7 @@
 #include "simulation/launcher.h"
 #include "simulation/missile.h"
 #include "simulation/missile_system.h"
+#include "simulation/part_view.h"
 #include "simulation/rocket_motor.h"
 #include "simulation/seeker.h"
 #include "simulation/warhead.h"
@@ -183,13 +185,19 @@ void show(gui_window* w) {
     clear_graph();
 }
 
+// The explosion's bursts hang under the warhead, which updates and removes them; the warhead
+// has no other children. Only the newest explosion burns.
+void remove_explosion(missile* m) {
+    if (m != nullptr && m->warhead_part) m->warhead_part->clear_children();
+}
+
 void explode(missile* m) {
     ui_play_sound_slot(7, 1);
-    const warhead* h = m->warhead_part.get();
-    if (h != nullptr) {
-        const float size = 0.2f * std::sqrt(std::max(0.0f, h->explosive_mass + h->case_mass));
-        spawn_missile_explosion(h->LN / 100.0f, h->taper, m, size, false);
-    }
+    remove_explosion(m);
+    warhead* h = m->warhead_part.get();
+    if (h == nullptr) return;
+    const float size = 0.2f * std::sqrt(std::max(0.0f, h->explosive_mass + h->case_mass));
+    spawn_missile_explosion(h->LN / 100.0f, h->taper, h, size, false);
 }
 
 void explode_now(gui_window* w) {
@@ -332,9 +340,8 @@ void on_answer(gui_window* w) {
     }
 }
 
-void on_tick(gui_window* w) {
-    missile* m = design_missile();
-    if (m == nullptr || m->motor == nullptr || m->aero == nullptr) return;
+void static_test_tick(gui_window* w, missile* m) {
+    if (m->motor == nullptr || m->aero == nullptr) return;
     rocket_motor* motor = m->motor;
     const float dt = frame_time();
     if (motor->paused) {
@@ -370,6 +377,15 @@ void on_tick(gui_window* w) {
         motor->stop_flight_sound();
         explode(m);
     }
+}
+
+// The static test, then the warhead's update, which moves the explosion on and takes it away
+// when it has burnt out.
+void on_tick(gui_window* w) {
+    missile* m = design_missile();
+    if (m == nullptr) return;
+    static_test_tick(w, m);
+    if (m->warhead_part) m->warhead_part->update();
 }
 
 // --- The assembled preview ---
@@ -434,6 +450,117 @@ public:
 
 mat4 part_world(const mat4& a, float side, float along) { return mat_translation(0.0f, side, along) * a; }
 
+// --- The explosion in the preview ---
+// Its bursts hang under the warhead in metres while the preview stands in centimetres: they
+// are put on the warhead's place with its position in metres and seen through a view that
+// scales metres back to centimetres.
+
+constexpr float k_cm_per_m = 100.0f;
+
+// While the bursts draw, the preview's eye (at the origin, looking along z through the parts'
+// perspective) stands in for the scene's camera, so that their sprites face it, and every
+// burst counts as in view.
+class preview_eye {
+public:
+    preview_eye()
+        : camera_world_(g_state->camera_world),
+          camera_fov_(g_state->camera_fov),
+          camera_aux_(g_state->camera_aux),
+          show_all_(g_app->show_all) {
+        g_state->camera_world = &eye_world_;
+        g_state->camera_fov = &eye_fov_;
+        g_state->camera_aux = eye_turns_;
+        g_app->show_all = 1;
+    }
+    ~preview_eye() {
+        g_state->camera_world = camera_world_;
+        g_state->camera_fov = camera_fov_;
+        g_state->camera_aux = camera_aux_;
+        g_app->show_all = show_all_;
+    }
+    preview_eye(const preview_eye&) = delete;
+    preview_eye& operator=(const preview_eye&) = delete;
+
+private:
+    const mat4* camera_world_;
+    const float* camera_fov_;
+    const mat4* camera_aux_;
+    std::uint8_t show_all_;
+    const mat4 eye_world_ = mat_identity();
+    const float eye_fov_ = k_fov;
+    const mat4 eye_turns_[4] = {mat_identity(), mat_identity(), mat_identity(), mat_identity()};
+};
+
+// The states the bursts change or read from the scene's defaults, put back when they are drawn:
+// blended over the parts, unlit and without fog.
+constexpr std::uint32_t k_burst_states[] = {RS_ALPHABLENDENABLE, RS_SRCBLEND,   RS_DESTBLEND, RS_LIGHTING,
+                                            RS_FOGENABLE,        RS_FOGDENSITY, RS_FOGCOLOR,  RS_AMBIENT,
+                                            RS_AMBIENTMATERIALSOURCE, RS_ZWRITEENABLE, RS_CULLMODE};
+constexpr std::uint32_t k_burst_stage_states[] = {TSS_COLOROP, TSS_COLORARG1, TSS_COLORARG2,
+                                                  TSS_ALPHAOP, TSS_ALPHAARG1, TSS_ALPHAARG2};
+constexpr int k_burst_state_count = sizeof k_burst_states / sizeof k_burst_states[0];
+constexpr int k_burst_stage_state_count = sizeof k_burst_stage_states / sizeof k_burst_stage_states[0];
+
+class burst_states {
+public:
+    explicit burst_states(gfx_device* d) : d_(d), texture_(d->texture(0)), material_(d->material()) {
+        for (int i = 0; i < k_burst_state_count; ++i) render_[i] = d->render_state(k_burst_states[i]);
+        for (int i = 0; i < k_burst_stage_state_count; ++i) stage_[i] = d->texture_stage_state(0, k_burst_stage_states[i]);
+        d->set_render_state(RS_ALPHABLENDENABLE, 1);
+        d->set_render_state(RS_SRCBLEND, BLEND_SRCALPHA);
+        d->set_render_state(RS_DESTBLEND, BLEND_INVSRCALPHA);
+        d->set_render_state(RS_FOGENABLE, 0);
+        // Texture times vertex colour, in colour and in alpha.
+        d->set_texture_stage_state(0, TSS_COLOROP, TOP_MODULATE);
+        d->set_texture_stage_state(0, TSS_COLORARG1, TA_TEXTURE);
+        d->set_texture_stage_state(0, TSS_COLORARG2, TA_CURRENT);
+        d->set_texture_stage_state(0, TSS_ALPHAOP, TOP_MODULATE);
+        d->set_texture_stage_state(0, TSS_ALPHAARG1, TA_TEXTURE);
+        d->set_texture_stage_state(0, TSS_ALPHAARG2, TA_CURRENT);
+    }
+    ~burst_states() {
+        for (int i = 0; i < k_burst_state_count; ++i) d_->set_render_state(k_burst_states[i], render_[i]);
+        for (int i = 0; i < k_burst_stage_state_count; ++i) {
+            d_->set_texture_stage_state(0, k_burst_stage_states[i], stage_[i]);
+        }
+        d_->set_texture(0, texture_);
+        d_->set_material(material_);
+    }
+    burst_states(const burst_states&) = delete;
+    burst_states& operator=(const burst_states&) = delete;
+
+private:
+    gfx_device* d_;
+    gfx_texture* texture_;
+    gfx_material material_;
+    std::uint32_t render_[k_burst_state_count] = {};
+    std::uint32_t stage_[k_burst_stage_state_count] = {};
+};
+
+// The warhead's explosion, on the place the warhead was just drawn at.
+void draw_explosion(warhead& h) {
+    gfx_device* d = current_device();
+    if (h.child_count() == 0 || d == nullptr || g_state == nullptr || g_app == nullptr) return;
+    const mat4 place = h.world;
+    set_row(h.world, 3, get_translation(place) / k_cm_per_m);
+    for (int i = 0; i < h.child_count(); ++i) {
+        if (frame* c = h.child(i)) c->update_matrices();
+    }
+    {
+        const part_view camera(d);
+        device_set_view(mat_scaling(k_cm_per_m, k_cm_per_m, k_cm_per_m));
+        const burst_states states(d);
+        const preview_eye eye;
+        for (int i = 0; i < h.child_count(); ++i) {
+            frame* c = h.child(i);
+            if (c == nullptr) continue;
+            d->set_render_state(RS_LIGHTING, 0);  // a fire burst turns it back on
+            c->render();
+        }
+    }
+    h.world = place;
+}
+
 void draw_parts(missile& m, const mat4& a, const assembled_parts& at) {
     if (m.motor != nullptr) {
         // The motor draws its casing as in the scene, in metres and turned half round: its
@@ -446,6 +573,7 @@ void draw_parts(missile& m, const mat4& a, const assembled_parts& at) {
     if (h == nullptr) return;
     h->world = part_world(a, at.side, at.along[1]);
     h->draw(s.view.pitch, s.view.yaw, 0.0f, 0.0f, 0.0f, false);
+    draw_explosion(*h);
     h->world = part_world(a, at.side, at.along[2]);
     h->draw_guidance_section(0.5f, 0.5f, 0.5f);
     h->world = part_world(a, at.side, at.along[3]);
@@ -522,7 +650,10 @@ int missile_design_screen(gui_window* w, int event) {
         case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(w); break;
         case gui_event::tick: on_tick(w); break;
-        case gui_event::close: stop_motor(); break;
+        case gui_event::close:
+            stop_motor();
+            remove_explosion(design_missile());
+            break;
         case gui_event::message_box_result: on_answer(w); break;
         case gui_event::wheel_up:
         case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;

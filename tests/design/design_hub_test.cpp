@@ -1,6 +1,7 @@
 // The missile design screen: the static test's step against hand arithmetic, a motor larger
 // than its airframe, saving and loading the system and missile under one name, the assembled
-// preview on the recording device, and the hints against the design background.
+// preview and its explosion on the recording device, and the hints against the design
+// background.
 #include <cmath>
 #include <map>
 
@@ -14,6 +15,7 @@
 #include "platform/recording_device.h"
 #include "platform/resources.h"
 #include "tests/design/design_fixture.h"
+#include "world/sprinkle.h"
 #include "ui/screens.h"
 #include "ui/message_box.h"
 
@@ -132,6 +134,39 @@ public:
     std::map<std::string, placed_text> texts;
 };
 
+// The recording device and a placing painter in use while it lives.
+struct drawing_recorded {
+    recording_device device{present_params{}};
+    placing_painter texts;
+    gui_painter* before = current_painter();
+    drawing_recorded() {
+        use_device(&device);
+        set_painter(&texts);
+    }
+    ~drawing_recorded() {
+        set_painter(before);
+        use_device(nullptr);
+    }
+    drawing_recorded(const drawing_recorded&) = delete;
+    drawing_recorded& operator=(const drawing_recorded&) = delete;
+};
+
+// Scene services whose bursts are sprinkles under their parent, as the scene makes them.
+class bursting_services : public recording_scene_services {
+public:
+    frame* emit_burst(const particle_burst& b) override {
+        recording_scene_services::emit_burst(b);
+        sprinkle* s = nullptr;
+        if (b.parent == nullptr || create_sprinkle(b.parent, &s) != S_OK) return nullptr;
+        s->count = b.count;
+        s->speed = b.speed;
+        s->size = b.size;
+        s->init(nullptr, b.kind);
+        s->emit_line_burst(b.length, b.bias);
+        return s;
+    }
+};
+
 // A draw's transform in the airframe draw's axes.
 mat4 relative_to(const draw_record& d, const draw_record& airframe) {
     mat4 inverse;
@@ -142,19 +177,7 @@ mat4 relative_to(const draw_record& d, const draw_record& airframe) {
 }  // namespace
 
 TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
-    struct drawing_recorded {
-        recording_device device{present_params{}};
-        placing_painter texts;
-        gui_painter* before = current_painter();
-        drawing_recorded() {
-            use_device(&device);
-            set_painter(&texts);
-        }
-        ~drawing_recorded() {
-            set_painter(before);
-            use_device(nullptr);
-        }
-    } recorded;
+    drawing_recorded recorded;
     recording_device& device = recorded.device;
     placing_painter& texts = recorded.texts;
     // One draw event: the draws from the motor's casing (the first of 32-byte vertices) on,
@@ -217,6 +240,77 @@ TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
     m->layout_parts();
     draw();
     EXPECT_EQ(texts.texts.count("Components do not fit, resize shape to fit."), 1u);
+}
+
+TEST_F(DesignHub, ExplodeDrawsOneExplosionOnTheWarheadUntilItBurnsOutOrTheScreenCloses) {
+    bursting_services bursts;
+    install_scene_services(&bursts);
+    drawing_recorded recorded;
+    // The scene's camera looks elsewhere; the sprites face the preview's eye all the same.
+    const mat4 turned = mat_rotation_y(1.0f);
+    const mat4 turns[4] = {turned, turned, turned, turned};
+    state->camera_aux = turns;
+    m->fit_airframe();
+    open(14);
+    warhead& h = *m->warhead_part;
+    const int missile_children = m->child_count();
+    press_and_click("Explode");
+    press_and_click("Explode");
+    EXPECT_EQ(h.child_count(), 2);  // one explosion: its smoke and its fire
+    EXPECT_EQ(m->child_count(), missile_children);
+
+    // Right after the warhead's body come the two bursts' sprites, along the warhead's axis
+    // over its length, each a quad square to the eye.
+    recorded.device.clear_records();
+    root->send(gui_event::draw);
+    const std::vector<draw_record>& draws = recorded.device.draws();
+    std::size_t body = 0;
+    while (body < draws.size() && draws[body].stride != 28) ++body;
+    ASSERT_LT(body + 2, draws.size());
+    mat4 to_warhead;
+    ASSERT_TRUE(mat_inverse(draws[body].state.world[0], &to_warhead));
+    for (std::size_t k = body + 1; k <= body + 2; ++k) {
+        const draw_record& d = draws[k];
+        ASSERT_EQ(d.stride, 24);
+        const auto* v = reinterpret_cast<const effect_vertex*>(d.vertices.data());
+        const std::size_t quads = d.vertices.size() / sizeof(effect_vertex) / 6;
+        ASSERT_EQ(quads, 255u);
+        float nearest = 1e9f, farthest = -1e9f;
+        for (std::size_t q = 0; q < quads; ++q) {
+            vec3 centre{};
+            for (int c = 0; c < 6; ++c) {
+                const effect_vertex& corner = v[6 * q + static_cast<std::size_t>(c)];
+                ASSERT_NEAR(corner.z, v[6 * q].z, 1e-4f) << "quad " << q;
+                centre = centre + vec3{corner.x, corner.y, corner.z} / 6.0f;
+            }
+            const vec3 eye = transform_point(centre.x, centre.y, centre.z, d.state.world[0] * d.state.view);
+            const vec3 in_warhead = transform_point(eye.x, eye.y, eye.z, to_warhead);
+            ASSERT_NEAR(in_warhead.x, 0.0f, 0.01f);
+            ASSERT_NEAR(in_warhead.y, 0.0f, 0.01f);
+            nearest = std::min(nearest, in_warhead.z);
+            farthest = std::max(farthest, in_warhead.z);
+        }
+        EXPECT_NEAR(nearest, -0.5f * h.LN, 0.01f * h.LN);
+        EXPECT_NEAR(farthest, 0.5f * h.LN, 0.01f * h.LN);
+    }
+
+    // Every tick moves it on, until it has burnt out.
+    const auto* smoke = dynamic_cast<const sprinkle*>(h.child(0));
+    ASSERT_NE(smoke, nullptr);
+    const float fresh = smoke->intensity;
+    root->send(gui_event::tick);
+    EXPECT_LT(smoke->intensity, fresh);
+    for (int i = 0; i < 400 && h.child_count() > 0; ++i) root->send(gui_event::tick);
+    EXPECT_EQ(h.child_count(), 0);
+
+    // Leaving the screen takes a burning one away.
+    press_and_click("Explode");
+    EXPECT_EQ(h.child_count(), 2);
+    press_and_click("Close");
+    root->run_pending_command();
+    EXPECT_EQ(h.child_count(), 0);
+    state->camera_aux = nullptr;
+    install_scene_services(&services);
 }
 
 TEST_F(DesignHub, HintsReadOnTheDesignBackgroundInEveryScheme) {

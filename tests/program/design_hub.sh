@@ -4,9 +4,10 @@
 # system, "Aerodynamics" opens the airframe screen (a wing set chosen from its list shows the
 # airframe part by part), whose Save "T1" writes the configuration
 # and its 41-line table, a name with a '.' writes nothing, Close returns to the hub, Fire runs
-# the static test for 3 s with the parts shown labelled beside the airframe, and the hub's
-# Close, Escape and Return end the program with status 0. The screenshots are kept in the
-# build (design_hub_*.png); design_hub_labels.png shows the hub's labelled parts.
+# the static test for 3 s with the parts shown labelled beside the airframe, Explode bursts the
+# warhead, and the hub's Close, Escape and Return end the program with status 0. The
+# screenshots are kept in the build (design_hub_*.png); design_hub_labels.png shows the hub's
+# labelled parts, design_hub_explode.png the explosion's smoke over the preview.
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
@@ -36,6 +37,8 @@ click_and_shoot labels.png -0.75 0.0175              # "Show components inside" 
 click_and_shoot fire.png 0.190625 0.8                # Fire (381, 48)
 sleep 3
 shot flying.png
+click_gui 0.190625 0.7                               # Explode (381, 72): the warhead bursts
+shot explode.png
 click_gui 0.89375 -0.9                               # Close: the main menu
 for _ in 1 2 3; do
   kill -0 "$pid" 2>/dev/null || break
@@ -48,7 +51,7 @@ INNER
 run_walk walk.sh
 status=$?
 out="$(dirname "$run")"
-for f in hub resized save_box hub_saved aero aero_parts aero_save_box aero_bad_box aero_notice hub_again labels fire flying; do
+for f in hub resized save_box hub_saved aero aero_parts aero_save_box aero_bad_box aero_notice hub_again labels fire flying explode; do
   [ -f "$f.png" ] && cp "$f.png" "$out/design_hub_$f.png"
 done
 [ "$status" -eq 0 ] || fail "the walk ended with status $status"
