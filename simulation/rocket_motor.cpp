@@ -558,7 +558,14 @@ void rocket_motor::burn_substep(float dt) {
 void rocket_motor::place_flame(float s) {
     if (flame == nullptr) return;
     const float z = -((overall_length / 2.0f - 1.25f * exit_diameter) * 0.01f + 0.25f * s);
-    flame->local = mat_scaling(s, s, 5.0f * s) * mat_translation(0.0f, 0.0f, z);
+    const float size[2] = {s, z};
+    const bool same = std::memcmp(size, placed_flame_size, sizeof size) == 0 &&
+                      std::memcmp(&flame->local, &placed_flame, sizeof placed_flame) == 0;
+    if (!same) {
+        flame->local = mat_scaling(s, s, 5.0f * s) * mat_translation(0.0f, 0.0f, z);
+        placed_flame = flame->local;
+        std::memcpy(placed_flame_size, size, sizeof size);
+    }
     flame->has_scale = 1;
     flame->update_matrices();
 }

@@ -192,6 +192,10 @@ private:
     double burn_split(float dt);
     void burn_substep(float dt);
     void place_flame(float s);
+    // The flame's last local matrix and the size it was made for: after the burn-out every
+    // tick places the flame at size 0 again, and the matrix need not be made anew.
+    mat4 placed_flame = mat_identity();
+    float placed_flame_size[2] = {-1.0f, 0.0f};  // s and its z, compared bit for bit
     void show_static_firing();
     void update_sound_positions();
     void load_sound(int i, const char* file);

@@ -18,6 +18,9 @@ constexpr double k_earth_radius = 6366707.0;
 constexpr double k_earth_radius_sq = 4.0534958e13;
 constexpr float k_draw_reach = 1.8f;  // puffs this many extents away or farther are not drawn
 constexpr float k_emissive_scale = 1.0f / 192.0f;
+// exp(-6.23) is half a colour step of 255: a puff whose fog exponent is larger comes out as the
+// fog colour itself.
+constexpr float k_fully_fogged = 6.23f;
 constexpr float k_inset = 0.5f / clouds::k_tile;       // of a tile
 constexpr float k_inner = 1.0f - 2.0f * k_inset;
 
@@ -195,11 +198,21 @@ void clouds::render() {
     billboard.m[3][0] = billboard.m[3][1] = billboard.m[3][2] = 0.0f;
     const vec3 c = centre();
     const float reach = k_draw_reach * extent;
+    const vec3 eye = get_translation(cam);
+    const vec3 forward = get_axis_z(cam);
+    const float density = fog_density(eye.y);
+    // The fog works on the depth along the view; a billboard lies square to the view, so its
+    // corners share its centre's depth. Behind the camera, or so deep in the fog that it would
+    // come out as the plain fog colour, a puff is not drawn.
+    const bool fogged = d->render_state(RS_FOGENABLE) != 0;
+    const float fog_depth = density > 0.0f ? k_fully_fogged / density : 0.0f;
     stream_.clear();
     for (int i = 0; i < puff_count; ++i) {
         const puff& f = puffs[i];
         if (!(f.distance < reach)) continue;
         const vec3 at{c.x + f.x, c.y + f.y, c.z + f.z};
+        const float depth = dot(at - eye, forward);
+        if (depth <= 0.0f || (fogged && density > 0.0f && depth > fog_depth)) continue;
         // The puff's tile, half a texel in from its edges so filtering stays inside it.
         const int tile = static_cast<int>(f.selector) % k_textures;
         const float u0 = static_cast<float>(tile % k_atlas_columns) + k_inset;

@@ -421,6 +421,40 @@ TEST_F(Clouds, EarthDropAndTheDrawReach) {
     }
 }
 
+// Under fog of 10 km (exponent 2.3 per 10 km), a puff deeper than 27 km would come out as
+// the fog colour itself (exp(-6.23), half a colour step): those are left out; without fog
+// every puff within the reach is drawn.
+TEST_F(Clouds, FullyFoggedPuffsAreNotDrawn) {
+    clouds c;
+    c.init();
+    c.set_cover(1.0f);
+    place_camera(0.0f, 0.0f, 0.0f);
+    state_.cloud_base = 0.0f;
+    state_.fog_air = 10000.0f;
+    state_.fog_alt = 1000.0f;  // camera and layer both under the fog's top
+    c.update();
+    int within_reach = 0, clear_enough = 0;
+    for (int i = 0; i < c.puff_count; ++i) {
+        const clouds::puff& p = c.puffs[i];
+        if (!(p.distance < 1.8f * c.extent)) continue;
+        ++within_reach;
+        const float depth = c.centre().z + p.z;  // the camera looks along +z from the origin
+        if (depth * 2.3f / 10000.0f <= 6.23f) ++clear_enough;
+    }
+    ASSERT_GT(clear_enough, 0);
+    ASSERT_LT(clear_enough, within_reach);
+    app_.device->set_render_state(RS_FOGENABLE, 1);
+    device().clear_records();
+    c.render();
+    ASSERT_EQ(device().draws().size(), 1u);
+    EXPECT_NEAR(device().draws()[0].primitive_count, 2 * clear_enough, 4);
+    app_.device->set_render_state(RS_FOGENABLE, 0);
+    device().clear_records();
+    c.render();
+    ASSERT_EQ(device().draws().size(), 1u);
+    EXPECT_EQ(device().draws()[0].primitive_count, 2 * within_reach);
+}
+
 TEST_F(Clouds, SortsFarthestFirstAtMostEvery200ms) {
     clouds c;
     c.init();
