@@ -64,6 +64,7 @@ struct aero_state {
     design_graph graph;
 };
 aero_state s;
+constexpr preview_rules k_preview = {true, 0.1f, 0.5f, 5.0f};
 
 aero_config* airframe() {
     missile* m = design_missile();
@@ -311,7 +312,6 @@ int aero_design_screen(gui_window* w, int event) {
         case gui_event::build: build(w); break;
         case gui_event::press: on_press(w); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: jog_on_tick(w, jog_rule::relative, frame_time()); break;
         case gui_event::close: relay_design_missile(); break;
@@ -320,14 +320,11 @@ int aero_design_screen(gui_window* w, int event) {
             w->send(design_event::recompute);
             break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
         case design_event::recompute: recompute(); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

@@ -42,6 +42,7 @@ struct control_state {
     field_texts fields;
 };
 control_state s;
+constexpr preview_rules k_preview = {false, 1.0f, 1.0f, 50.0f};
 
 control_unit* unit() {
     missile_system* sys = design_system();
@@ -172,21 +173,16 @@ const char* chosen_model(const gui_window* box) {
 int control_unit_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: view_and_jog_on_press(w, s.view); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, false); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: jog_on_tick(w, jog_rule::absolute, frame_time()); break;
         case gui_event::close: relay_design_missile(); break;
         case gui_event::enter: w->send(design_event::take); break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 1.0f, 1.0f, 50.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

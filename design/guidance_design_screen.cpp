@@ -74,6 +74,7 @@ struct guidance_screen_state {
     std::uint32_t next_trail = 0;
 };
 guidance_screen_state s;
+constexpr preview_rules k_preview = {true, 1.0f, 1.0f, 100.0f};
 
 seeker* edited() {
     missile* m = design_missile();
@@ -330,21 +331,16 @@ void on_draw(const gui_window* w) {
 int guidance_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: view_and_jog_on_press(w, s.view); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(w); break;
         case gui_event::tick: on_tick(w); break;
         case gui_event::close: on_close(); break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: jog_committed(w, true); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 1.0f, 1.0f, 100.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
         case design_event::recompute: recompute(); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

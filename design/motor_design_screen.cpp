@@ -79,6 +79,7 @@ struct motor_state {
     design_graph graph;
 };
 motor_state s;
+constexpr preview_rules k_preview = {true, 0.1f, 0.5f, 5.0f};
 
 rocket_motor* motor() {
     missile* m = design_missile();
@@ -513,21 +514,16 @@ const char* grain_type_name(int type) {
 int motor_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: view_and_jog_on_press(w, s.view); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: on_tick(w); break;
         case gui_event::close: on_close(); break;
         case gui_event::enter: w->send(design_event::take); break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

@@ -36,6 +36,19 @@ void view_and_jog_on_press(gui_window* w, view_state& v) {
     jog_on_press(w);
 }
 
+bool preview_event(gui_window* w, int event, view_state& v, const preview_rules& rules) {
+    switch (event) {
+        case gui_event::press: view_and_jog_on_press(w, v); return true;
+        case gui_event::drag: view_on_drag(w, v, rules.two_axes); return true;
+        case gui_event::child_changed: jog_on_changed(w); return true;
+        case gui_event::wheel_up:
+        case gui_event::wheel_down:
+            view_on_wheel(v, event, rules.wheel_step, rules.zoom_low, rules.zoom_high);
+            return true;
+        default: return false;
+    }
+}
+
 gui_rect* add_number_field(gui_window* w, const units& u, float a, float y, float c, int word) {
     gui_rect* f = add_box(w, u, a, y, c, y + 0.05f, rect_kind::edit_field);
     f->medium_font = 1;

@@ -27,6 +27,16 @@ bool jog_committed(gui_window* w, bool with_recompute);
 // A press: on the body the preview's drag starts; on a field the jog slider opens under it.
 void view_and_jog_on_press(gui_window* w, view_state& v);
 
+// How a screen's preview turns and zooms.
+struct preview_rules {
+    bool two_axes;  // pitch as well as yaw
+    float wheel_step, zoom_low, zoom_high;
+};
+// The events every part screen answers alike: the press (view_and_jog_on_press), the drag
+// turning the preview, the wheel zooming it and the jog slider's child changed. True when the
+// event was one of them.
+bool preview_event(gui_window* w, int event, view_state& v, const preview_rules& rules);
+
 // A number field (a, y)-(c, y + 0.05) in the medium font, its element index in private word
 // `word`.
 gui_rect* add_number_field(gui_window* w, const units& u, float a, float y, float c, int word);

@@ -60,6 +60,7 @@ struct warhead_screen_state {
     design_graph graph;
 };
 warhead_screen_state s;
+constexpr preview_rules k_preview = {true, 0.1f, 0.5f, 5.0f};
 
 warhead* edited() {
     missile* m = design_missile();
@@ -207,9 +208,7 @@ void on_draw() {
 int warhead_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: view_and_jog_on_press(w, s.view); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: jog_on_tick(w, jog_rule::relative, frame_time()); break;
         case gui_event::close: relay_design_missile(); break;
@@ -218,14 +217,11 @@ int warhead_design_screen(gui_window* w, int event) {
             w->send(design_event::recompute);
             break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: jog_committed(w, true); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
         case design_event::recompute: recompute(); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }
