@@ -3,7 +3,6 @@
 // number. Saving writes the plotted table as "configs\<name>.csv" before "configs\<name>.txt".
 #include <algorithm>
 
-#include "core/app_state.h"
 #include "core/device_calls.h"
 #include "design/aero_graph.h"
 #include "design/design_files.h"
@@ -17,7 +16,6 @@
 #include "simulation/missile.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 

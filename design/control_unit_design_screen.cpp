@@ -11,8 +11,6 @@
 #include "simulation/control_unit.h"
 #include "simulation/missile_system.h"
 #include "ui/gui.h"
-#include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 

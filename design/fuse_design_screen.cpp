@@ -14,8 +14,6 @@
 #include "simulation/warhead.h"
 #include "ui/graph.h"
 #include "ui/gui.h"
-#include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 #include "ui/overlay2d.h"
 
 namespace design {

@@ -17,7 +17,6 @@
 #include "ui/graph.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 #include "ui/overlay2d.h"
 
 namespace design {

@@ -12,7 +12,6 @@
 #include "simulation/missile_system.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 

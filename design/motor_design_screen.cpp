@@ -14,7 +14,6 @@
 #include "ui/graph.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 

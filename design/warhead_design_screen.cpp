@@ -14,8 +14,6 @@
 #include "simulation/missile.h"
 #include "simulation/warhead.h"
 #include "ui/gui.h"
-#include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 
