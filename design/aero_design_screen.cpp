@@ -3,19 +3,19 @@
 // number. Saving writes the plotted table as "configs\<name>.csv" before "configs\<name>.txt".
 #include <algorithm>
 
-#include "core/app_state.h"
 #include "core/device_calls.h"
 #include "design/aero_graph.h"
+#include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "design/part_screen.h"
 #include "platform/gfx_device.h"
 #include "platform/text.h"
 #include "simulation/aero_config.h"
 #include "simulation/missile.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 
@@ -38,7 +38,9 @@ enum : int {
     k_wing_list,                                     // child index of the list
 };
 
-enum : int { k_request_save = 1, k_request_load = 2 };
+constexpr part_files k_files = {"Save Aerodynamic Configuration", "Please input name of configuration to save",
+                                "Load Aerodynamic Configuration", "Please select configuration to load",
+                                "configs\\*.txt"};
 
 constexpr const char* k_body_labels[k_body_fields] = {
     "Nose Diameter (cm)", "Cylinder Diameter (cm)", "Tail Diameter (cm)", "Nose Length (cm)",
@@ -60,6 +62,7 @@ struct aero_state {
     design_graph graph;
 };
 aero_state s;
+constexpr preview_rules k_preview = {true, 0.1f, 0.5f, 5.0f};
 
 aero_config* airframe() {
     missile* m = design_missile();
@@ -149,10 +152,7 @@ void build(gui_window* w) {
     remember_rect(w, k_title, add_label(w, u, -0.55f, 0.85f, -0.1f, 0.9f, ""));
     for (int n = 0; n < k_body_fields; ++n) {
         const float y = 0.77f - 0.08f * static_cast<float>(n);
-        add_label(w, u, -0.55f, y, -0.25f, y + 0.05f, k_body_labels[n]);
-        gui_rect* f = add_box(w, u, -0.25f, y, -0.1f, y + 0.05f, rect_kind::edit_field);
-        f->medium_font = 1;
-        remember_rect(w, k_field + n, f);
+        add_number_row(w, u, -0.55f, -0.25f, -0.1f, y, k_body_labels[n], k_field + n);
     }
 
     add_panel(w, u, -0.01f, 0.22f, 0.52f, 0.91f);
@@ -160,10 +160,7 @@ void build(gui_window* w) {
     add_label(w, u, 0.0f, 0.77f, 0.35f, 0.82f, "Wing Type");
     for (int n = 0; n < k_wing_fields; ++n) {
         const float y = 0.69f - 0.08f * static_cast<float>(n);
-        add_label(w, u, 0.0f, y, 0.35f, y + 0.05f, k_wing_labels[n]);
-        gui_rect* f = add_box(w, u, 0.35f, y, 0.5f, y + 0.05f, rect_kind::edit_field);
-        f->medium_font = 1;
-        remember_rect(w, k_field + k_body_fields + n, f);
+        add_number_row(w, u, 0.0f, 0.35f, 0.5f, y, k_wing_labels[n], k_field + k_body_fields + n);
     }
 
     add_panel(w, u, 0.58f, 0.22f, 0.92f, 0.91f);
@@ -192,8 +189,7 @@ void build(gui_window* w) {
     type->combo_add_item(k_wing_types[1]);
     w->private_state[k_wing_type].i = w->index_of(type);
 
-    w->send(design_event::show);
-    w->send(design_event::recompute);
+    show_again(w, true);
     w->wants_draw = 1;
     w->wants_tick = 1;
     s.view.zoom = 0.8f;
@@ -223,71 +219,37 @@ void remove_wing_set(gui_window* w) {
 }
 
 void on_click(gui_window* w) {
-    aero_config* a = airframe();
-    if (pressed_is(w, slot::close)) {
-        ui_play_sound_slot(0, 0);
-        relay_design_missile();
-        pending_command = 14;
-    } else if (pressed_is(w, slot::save)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Save Aerodynamic Configuration", "Please input name of configuration to save",
-                       message_box_type::name_input, k_request_save, a != nullptr ? a->name : "");
-    } else if (pressed_is(w, slot::load)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Load Aerodynamic Configuration", "Please select configuration to load",
-                       message_box_type::file_choice, k_request_load, "configs\\*.txt");
-    } else if (pressed_is(w, k_apply)) {
-        ui_play_sound_slot(0, 0);
-        w->send(design_event::take);
-        w->send(design_event::show);
-        w->send(design_event::recompute);
+    const aero_config* a = airframe();
+    if (close_on_press(w) || ask_on_save_or_load(w, k_files, a != nullptr ? a->name : "")) return;
+    if (pressed_is(w, k_apply)) {
+        apply_changes(w, true);
         s.whole = true;
     } else if (pressed_is(w, k_add)) {
         add_wing_set(w);
     } else if (pressed_is(w, k_remove)) {
         remove_wing_set(w);
-    } else {
-        for (int i = 0; i < k_graph_buttons; ++i) {
-            if (!pressed_is(w, k_graph_button + i)) continue;
-            ui_play_sound_slot(0, 0);
-            s.channel = i + 1;
-            plot_design_graph(s.graph, s.channel);
-        }
+    } else if (const int i = pressed_button(w, k_graph_button, k_graph_buttons); i >= 0) {
+        ui_play_sound_slot(0, 0);
+        s.channel = i + 1;
+        plot_design_graph(s.graph, s.channel);
     }
 }
 
-// Saves under the typed name, the CSV first. A failed save keeps the old name and says so.
-void save_config(gui_window* w, aero_config& a, const char* name) {
-    if (!check_design_name(w, name)) return;
+// The plotted table goes beside the configuration, before it.
+void export_table(const char* name) {
     export_graph_csv(s.graph, format_string("configs\\%s.csv", name).c_str());
-    char old_name[design_name_size];
-    copy_text(old_name, a.name);
-    if (!a.save(name)) {
-        copy_text(a.name, old_name);
-        notify_failure(w, "save", name);
-    }
-    set_title(w, a);
 }
 
 void on_answer(gui_window* w) {
     aero_config* a = airframe();
-    if (a == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
-    if (g_message_box.kind == k_request_save) {
-        save_config(w, *a, g_message_box.answer);
-    } else if (g_message_box.kind == k_request_load) {
-        if (!a->load(g_message_box.answer)) notify_failure(w, "load", g_message_box.answer);
-        set_title(w, *a);
-        w->send(design_event::show);
-        w->send(design_event::recompute);
-    }
+    const int request = answer_part(w, a, export_table);
+    if (request == 0) return;
+    set_title(w, *a);
+    if (request == part_request::load) show_again(w, true);
 }
 
 void on_committed(gui_window* w) {
-    if (jog_on_committed(w)) {
-        w->send(design_event::recompute);
-        w->send(design_event::show);
-        return;
-    }
+    if (jog_committed(w, true)) return;
     aero_config* a = airframe();
     if (a == nullptr) return;
     const gui_window* current = w->current_child();
@@ -309,8 +271,7 @@ void on_committed(gui_window* w) {
 }
 
 void on_press(gui_window* w) {
-    view_on_press(w, s.view);
-    jog_on_press(w);
+    view_and_jog_on_press(w, s.view);
     const gui_rect* r = w->pressed_rect();
     if (r != nullptr && r->kind == rect_kind::edit_field) s.whole = false;
 }
@@ -349,7 +310,6 @@ int aero_design_screen(gui_window* w, int event) {
         case gui_event::build: build(w); break;
         case gui_event::press: on_press(w); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: jog_on_tick(w, jog_rule::relative, frame_time()); break;
         case gui_event::close: relay_design_missile(); break;
@@ -358,14 +318,11 @@ int aero_design_screen(gui_window* w, int event) {
             w->send(design_event::recompute);
             break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
         case design_event::recompute: recompute(); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

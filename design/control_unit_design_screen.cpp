@@ -2,15 +2,15 @@
 
 #include "core/app_state.h"
 #include "core/hierarchy.h"
+#include "design/design_files.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "design/part_screen.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "simulation/control_unit.h"
 #include "simulation/missile_system.h"
 #include "ui/gui.h"
-#include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 
@@ -27,7 +27,9 @@ enum : int {
     k_command,  // child index of the command post drop-down
 };
 
-enum : int { k_request_save = 1, k_request_load = 2 };
+constexpr part_files k_files = {"Save Control Configuration", "Please input name of control to save",
+                                "Load Control Configuration", "Please select control to load",
+                                "controls\\*.txt"};
 
 constexpr const char* k_labels[k_fields] = {"Protected Radius (km)", "Launch Range (km)",
                                             "Max Targets Engaged"};
@@ -38,6 +40,7 @@ struct control_state {
     field_texts fields;
 };
 control_state s;
+constexpr preview_rules k_preview = {false, 1.0f, 1.0f, 50.0f};
 
 control_unit* unit() {
     missile_system* sys = design_system();
@@ -70,13 +73,6 @@ void take(gui_window* w) {
     if (radar != nullptr) copy_text(c->radar_name, radar);
 }
 
-gui_window* add_model_drop_down(gui_window* w, const units& u, float y, const char* pattern) {
-    gui_window* box = w->add_window();
-    box->create(0.52f * u.m, y * u.h, 0.92f * u.m, (y + 0.05f) * u.h, window_kind::drop_down);
-    fill_model_drop_down(box, pattern);
-    return box;
-}
-
 void build(gui_window* w) {
     const units u = build_common(w, "unit", true);
     add_panel(w, u, 0.5f, 0.16f, 0.97f, 0.91f);
@@ -85,17 +81,14 @@ void build(gui_window* w) {
     add_label(w, u, 0.52f, 0.61f, 0.92f, 0.66f, "Select Command Unit");
     for (int n = 0; n < k_fields; ++n) {
         const float y = 0.47f - 0.08f * static_cast<float>(n);
-        add_label(w, u, 0.52f, y, 0.8f, y + 0.05f, k_labels[n]);
-        gui_rect* f = add_box(w, u, 0.8f, y, 0.92f, y + 0.05f, rect_kind::edit_field);
-        f->medium_font = 1;
-        remember_rect(w, k_field + n, f);
+        add_number_row(w, u, 0.52f, 0.8f, 0.92f, y, k_labels[n], k_field + n);
     }
     remember_rect(w, k_apply, add_button(w, u, 0.52f, 0.19f, 0.92f, 0.26f, "Apply Changes"));
     const control_unit* c = unit();
     if (c != nullptr) {
         // The command post's drop-down first, so that the radar's open list lies over it.
-        w->private_state[k_command].i = w->index_of(add_model_drop_down(w, u, 0.55f, "commands\\*"));
-        w->private_state[k_radar].i = w->index_of(add_model_drop_down(w, u, 0.69f, "radars\\*"));
+        add_model_drop_down(w, u, 0.55f, "commands\\*", k_command);
+        add_model_drop_down(w, u, 0.69f, "radars\\*", k_radar);
         set_title(w, "Control Unit Design - %s", *c);
     }
     w->send(design_event::show);
@@ -108,54 +101,20 @@ void build(gui_window* w) {
 
 void on_click(gui_window* w) {
     const control_unit* c = unit();
-    if (pressed_is(w, slot::close)) {
-        ui_play_sound_slot(0, 0);
-        relay_design_missile();
-        pending_command = 14;
-    } else if (pressed_is(w, slot::save)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Save Control Configuration", "Please input name of control to save",
-                       message_box_type::name_input, k_request_save, c != nullptr ? c->name : "");
-    } else if (pressed_is(w, slot::load)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Load Control Configuration", "Please select control to load",
-                       message_box_type::file_choice, k_request_load, "controls\\*.txt");
-    } else if (pressed_is(w, k_apply)) {
-        ui_play_sound_slot(0, 0);
-        w->send(design_event::take);
-        w->send(design_event::show);
-    }
-}
-
-// Saves under the typed name; a failed save keeps the old name and says so.
-void save_unit(gui_window* w, control_unit& c, const char* name) {
-    if (!check_design_name(w, name)) return;
-    char old_name[design_name_size];
-    copy_text(old_name, c.name);
-    if (!c.save(name)) {
-        copy_text(c.name, old_name);
-        notify_failure(w, "save", name);
-    }
-    set_title(w, "Control Design - %s", c);
+    if (close_on_press(w) || ask_on_save_or_load(w, k_files, c != nullptr ? c->name : "")) return;
+    if (pressed_is(w, k_apply)) apply_changes(w, false);
 }
 
 void on_answer(gui_window* w) {
     control_unit* c = unit();
-    if (c == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
-    if (g_message_box.kind == k_request_save) {
-        save_unit(w, *c, g_message_box.answer);
-    } else if (g_message_box.kind == k_request_load) {
-        if (!c->load(g_message_box.answer)) notify_failure(w, "load", g_message_box.answer);
-        set_title(w, "Control Design - %s", *c);
-        w->send(design_event::show);
-    }
+    const int request = answer_part(w, c);
+    if (request == 0) return;
+    set_title(w, "Control Design - %s", *c);
+    if (request == part_request::load) show_again(w, false);
 }
 
 void on_committed(gui_window* w) {
-    if (jog_on_committed(w)) {
-        w->send(design_event::show);
-        return;
-    }
+    if (jog_committed(w, false)) return;
     control_unit* c = unit();
     const gui_window* current = w->current_child();
     if (c == nullptr || current == nullptr) return;
@@ -168,11 +127,6 @@ void on_committed(gui_window* w) {
     }
 }
 
-void on_press(gui_window* w) {
-    view_on_press(w, s.view);
-    jog_on_press(w);
-}
-
 void on_draw() {
     const control_unit* c = unit();
     if (c == nullptr) return;
@@ -183,6 +137,13 @@ void on_draw() {
 }
 
 }  // namespace
+
+void add_model_drop_down(gui_window* w, const units& u, float y, const char* pattern, int word) {
+    gui_window* box = w->add_window();
+    box->create(0.52f * u.m, y * u.h, 0.92f * u.m, (y + 0.05f) * u.h, window_kind::drop_down);
+    fill_model_drop_down(box, pattern);
+    w->private_state[word].i = w->index_of(box);
+}
 
 void fill_model_drop_down(gui_window* box, const char* pattern) {
     if (box == nullptr) return;
@@ -210,21 +171,16 @@ const char* chosen_model(const gui_window* box) {
 int control_unit_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: on_press(w); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, false); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: jog_on_tick(w, jog_rule::absolute, frame_time()); break;
         case gui_event::close: relay_design_missile(); break;
         case gui_event::enter: w->send(design_event::take); break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 1.0f, 1.0f, 50.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

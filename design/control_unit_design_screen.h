@@ -5,10 +5,14 @@
 // launcher screen.
 #pragma once
 
+#include "design/design_screen.h"
 #include "ui/gui_window.h"
 
 namespace design {
 
+// A drop-down of the models of a pattern, (0.52, y)-(0.92, y + 0.05) of the screen, its child
+// index in private word `word`.
+void add_model_drop_down(gui_window* w, const units& u, float y, const char* pattern, int word);
 // Fills a drop-down with the sub-folders that a pattern such as "radars\*" lists, in the
 // listing's order, bold; files are left out.
 void fill_model_drop_down(gui_window* box, const char* pattern);

@@ -4,16 +4,16 @@
 // is stored with the warhead, so the screen loads and saves "warheads\<name>.txt".
 #include <cmath>
 
+#include "design/design_files.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
 #include "design/fuse_geometry.h"
+#include "design/part_screen.h"
 #include "platform/text.h"
 #include "simulation/missile.h"
 #include "simulation/warhead.h"
 #include "ui/graph.h"
 #include "ui/gui.h"
-#include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 #include "ui/overlay2d.h"
 
 namespace design {
@@ -35,7 +35,10 @@ enum : int {
     k_target_icon,
 };
 
-enum : int { k_request_save = 1, k_request_load = 2 };
+// The fuse is stored with its warhead.
+constexpr part_files k_files = {"Save Warhead Configuration", "Please input name of warhead to save",
+                                "Load Warhead Configuration", "Please select warhead to load",
+                                "warheads\\*.txt"};
 
 enum : int {
     f_fuse_offset, f_fuse_delay, f_fuse_angle, f_target_length, f_closing_speed,
@@ -64,6 +67,7 @@ struct fuse_screen_state {
     fuse_encounter encounter;
 };
 fuse_screen_state s;
+constexpr preview_rules k_preview = {true, 1.0f, 1.0f, 100.0f};
 
 warhead* edited() {
     missile* m = design_missile();
@@ -173,15 +177,6 @@ void recompute() {
                          fuse_plot_y(e.ray[1].y), k_ray);
 }
 
-// A hidden element that only holds an icon's picture (black is transparent).
-void add_icon_holder(gui_window* w, int word, int picture) {
-    gui_rect* holder = w->add_rect(0, 0, 0, 0, rect_kind::label);
-    holder->visible = 0;
-    holder->clickable = 0;
-    ui_load_resource_texture(picture, &holder->image_texture, true);
-    remember_rect(w, word, holder);
-}
-
 void build(gui_window* w) {
     const units u = build_common(w, nullptr, true);
 
@@ -195,10 +190,7 @@ void build(gui_window* w) {
     remember_rect(w, k_kill_distance, add_label(w, u, 0.5f, 0.77f, 0.95f, 0.82f, ""));
     for (int n = 0; n < k_fields; ++n) {
         const float top = k_row_tops[n];
-        add_label(w, u, 0.5f, top - 0.05f, 0.8f, top, k_labels[n]);
-        gui_rect* f = add_box(w, u, 0.8f, top - 0.05f, 0.95f, top, rect_kind::edit_field);
-        f->medium_font = 1;
-        remember_rect(w, k_field + n, f);
+        add_number_row(w, u, 0.5f, 0.8f, 0.95f, top - 0.05f, k_labels[n], k_field + n);
     }
     gui_rect* check = add_box(w, u, 0.5f, 0.27f, 0.95f, 0.32f, rect_kind::check_box);
     check->medium_font = 1;
@@ -211,82 +203,36 @@ void build(gui_window* w) {
 
     const warhead* h = edited();
     if (h != nullptr) reset_speeds(*h);
-    w->send(design_event::show);
-    w->send(design_event::recompute);
+    show_again(w, true);
     w->wants_draw = 1;
     w->wants_tick = 1;
     s.view.zoom = 5.0f;
 }
 
-void apply_changes(gui_window* w) {
-    w->send(design_event::take);
-    w->send(design_event::show);
-    w->send(design_event::recompute);
-}
-
 void on_click(gui_window* w) {
     const warhead* h = edited();
-    if (pressed_is(w, slot::close)) {
-        ui_play_sound_slot(0, 0);
-        relay_design_missile();
-        pending_command = 14;
-    } else if (pressed_is(w, slot::save)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Save Warhead Configuration", "Please input name of warhead to save",
-                       message_box_type::name_input, k_request_save, h != nullptr ? h->name : "");
-    } else if (pressed_is(w, slot::load)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Load Warhead Configuration", "Please select warhead to load",
-                       message_box_type::file_choice, k_request_load, "warheads\\*.txt");
-    } else if (pressed_is(w, k_apply)) {
-        ui_play_sound_slot(0, 0);
-        apply_changes(w);
+    if (close_on_press(w) || ask_on_save_or_load(w, k_files, h != nullptr ? h->name : "")) return;
+    if (pressed_is(w, k_apply)) {
+        apply_changes(w, true);
     } else if (pressed_is(w, k_smart_delay)) {
-        // The delay field shows the automatic value at once.
-        apply_changes(w);
+        // The delay field shows the automatic value at once, without the click.
+        w->send(design_event::take);
+        show_again(w, true);
     }
 }
 
 void on_answer(gui_window* w) {
     warhead* h = edited();
-    if (h == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
-    const char* name = g_message_box.answer;
-    if (g_message_box.kind == k_request_save) {
-        if (!check_design_name(w, name)) return;
-        char old_name[design_name_size];
-        copy_text(old_name, h->name);
-        if (!h->save(name)) {
-            copy_text(h->name, old_name);
-            notify_failure(w, "save", name);
-        }
-        set_title(w, *h);
-    } else if (g_message_box.kind == k_request_load) {
-        if (!h->load(name)) notify_failure(w, "load", name);
-        set_title(w, *h);
-        reset_speeds(*h);
-        w->send(design_event::show);
-        w->send(design_event::recompute);
-    }
+    const int request = answer_part(w, h);
+    if (request == 0) return;
+    set_title(w, *h);
+    if (request != part_request::load) return;
+    reset_speeds(*h);
+    show_again(w, true);
 }
 
 void on_tick(gui_window* w) {
     if (jog_on_tick(w, jog_rule::relative, frame_time())) w->send(design_event::recompute);
-}
-
-void on_committed(gui_window* w) {
-    if (!jog_on_committed(w)) return;
-    w->send(design_event::recompute);
-    w->send(design_event::show);
-}
-
-void on_press(gui_window* w) {
-    view_on_press(w, s.view);
-    jog_on_press(w);
-}
-
-gfx_texture* icon(const gui_window* w, int word) {
-    const gui_rect* r = rect_at(w, word);
-    return r != nullptr ? r->image_texture.get() : nullptr;
 }
 
 void text(float x1, float y1, float x2, float y2, const char* caption, std::uint32_t colour) {
@@ -307,7 +253,7 @@ void on_draw(const gui_window* w) {
     const float theta = s.intercept_angle * 0.017453293f;
     const auto at = [](const fuse_point& p) { return fuse_point{fuse_plot_x(p.x), fuse_plot_y(p.y)}; };
 
-    gfx_texture* missile_icon = icon(w, k_missile_icon);
+    gfx_texture* missile_icon = held_icon(w, k_missile_icon);
     const fuse_point explosion = at(e.missile_at_explosion);
     draw_texture_rect(s.x0 - q, s.y0 - 2 * hh, s.x0 + q, s.y0, 0xFFFFFFFFu, missile_icon);
     draw_texture_rect(explosion.x - q, explosion.y, explosion.x + q, explosion.y + 2 * hh, 0xFFFFFFFFu,
@@ -326,7 +272,7 @@ void on_draw(const gui_window* w) {
          0xFFFFFFFFu);
 
     // The target icon sits a little ahead of its anchor along its course.
-    gfx_texture* target_icon = icon(w, k_target_icon);
+    gfx_texture* target_icon = held_icon(w, k_target_icon);
     const float ax = 0.2f * std::cos(theta);
     const float ay = 0.2f * std::sin(theta);
     draw_rotated_textured_quad(detected.x + ax, detected.y + ay, q / 2, hh / 2, theta, 0xFFFFFFFFu, target_icon);
@@ -341,9 +287,7 @@ void on_draw(const gui_window* w) {
 int fuse_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: on_press(w); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(w); break;
         case gui_event::tick: on_tick(w); break;
         case gui_event::close: relay_design_missile(); break;
@@ -352,14 +296,11 @@ int fuse_design_screen(gui_window* w, int event) {
             w->send(design_event::recompute);
             break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
-        case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 1.0f, 1.0f, 100.0f); break;
+        case gui_event::child_committed: jog_committed(w, true); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
         case design_event::recompute: recompute(); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

@@ -5,8 +5,10 @@
 // "seekers\<name>.txt".
 #include <cmath>
 
+#include "design/design_files.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "design/part_screen.h"
 #include "design/guidance_animation.h"
 #include "platform/clock.h"
 #include "platform/text.h"
@@ -15,7 +17,6 @@
 #include "ui/graph.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 #include "ui/overlay2d.h"
 
 namespace design {
@@ -48,7 +49,9 @@ enum : int {
     k_terminal_type,
 };
 
-enum : int { k_request_save = 1, k_request_load = 2 };
+constexpr part_files k_files = {"Save Guidance Configuration", "Please input name of seeker to save",
+                                "Load Guidance Configuration", "Please select seeker to load",
+                                "seekers\\*.txt"};
 
 enum : int { f_fins_lock, f_range, f_diameter, f_error, f_self_destruct };
 
@@ -70,6 +73,7 @@ struct guidance_screen_state {
     std::uint32_t next_trail = 0;
 };
 guidance_screen_state s;
+constexpr preview_rules k_preview = {true, 1.0f, 1.0f, 100.0f};
 
 seeker* edited() {
     missile* m = design_missile();
@@ -166,28 +170,12 @@ void add_check_box(gui_window* w, const units& u, float y1, const char* text, in
 }
 
 void add_field(gui_window* w, const units& u, float y1, const char* label, int n) {
-    add_label(w, u, 0.52f, y1, 0.8f, y1 + 0.05f, label);
-    gui_rect* f = add_box(w, u, 0.8f, y1, 0.92f, y1 + 0.05f, rect_kind::edit_field);
-    f->medium_font = 1;
-    remember_rect(w, k_field + n, f);
+    add_number_row(w, u, 0.52f, 0.8f, 0.92f, y1, label, k_field + n);
 }
 
 void add_drop_down(gui_window* w, const units& u, float y1, const char* first, const char* second, int word) {
-    gui_window* d = w->add_window();
-    d->create(0.52f * u.m, y1 * u.h, 0.92f * u.m, (y1 + 0.05f) * u.h, window_kind::drop_down);
-    d->combo_add_item(first);
-    d->combo_add_item(second);
-    d->combo_set_bold(true);
-    w->private_state[word].i = w->index_of(d);
-}
-
-// A hidden element that only holds an icon's picture (black is transparent).
-void add_icon_holder(gui_window* w, int word, int picture) {
-    gui_rect* holder = w->add_rect(0, 0, 0, 0, rect_kind::label);
-    holder->visible = 0;
-    holder->clickable = 0;
-    ui_load_resource_texture(picture, &holder->image_texture, true);
-    remember_rect(w, word, holder);
+    const char* const items[2] = {first, second};
+    w->private_state[word].i = w->index_of(add_item_drop_down(w, u, 0.52f, y1, 0.92f, y1 + 0.05f, items, 2));
 }
 
 void build(gui_window* w) {
@@ -223,8 +211,7 @@ void build(gui_window* w) {
     add_drop_down(w, u, 0.47f, "Remote Command - Intercept Point", "Remote Command - Line Of Sight",
                   k_midcourse_type);
 
-    w->send(design_event::show);
-    w->send(design_event::recompute);
+    show_again(w, true);
     w->wants_draw = 1;
     w->wants_tick = 1;
     s.view.zoom = 5.0f;
@@ -250,24 +237,12 @@ void show_animation(gui_window* w, bool terminal) {
 void on_click(gui_window* w) {
     const seeker* k = edited();
     if (pressed_is(w, slot::close)) {
-        ui_play_sound_slot(0, 0);
         stop_animation_sound();
         s.state = run_state::idle;
-        relay_design_missile();
-        pending_command = 14;
-    } else if (pressed_is(w, slot::save)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Save Guidance Configuration", "Please input name of seeker to save",
-                       message_box_type::name_input, k_request_save, k != nullptr ? k->name : "");
-    } else if (pressed_is(w, slot::load)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Load Guidance Configuration", "Please select seeker to load",
-                       message_box_type::file_choice, k_request_load, "seekers\\*.txt");
-    } else if (pressed_is(w, k_apply)) {
-        ui_play_sound_slot(0, 0);
-        w->send(design_event::take);
-        w->send(design_event::show);
-        w->send(design_event::recompute);
+    }
+    if (close_on_press(w) || ask_on_save_or_load(w, k_files, k != nullptr ? k->name : "")) return;
+    if (pressed_is(w, k_apply)) {
+        apply_changes(w, true);
     } else if (pressed_is(w, k_show_midcourse)) {
         show_animation(w, false);
     } else if (pressed_is(w, k_show_terminal)) {
@@ -277,23 +252,10 @@ void on_click(gui_window* w) {
 
 void on_answer(gui_window* w) {
     seeker* k = edited();
-    if (k == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
-    const char* name = g_message_box.answer;
-    if (g_message_box.kind == k_request_save) {
-        if (!check_design_name(w, name)) return;
-        char old_name[design_name_size];
-        copy_text(old_name, k->name);
-        if (!k->save(name)) {
-            copy_text(k->name, old_name);
-            notify_failure(w, "save", name);
-        }
-        set_title(w, *k);
-    } else if (g_message_box.kind == k_request_load) {
-        if (!k->load(name)) notify_failure(w, "load", name);
-        set_title(w, *k);
-        w->send(design_event::show);
-        w->send(design_event::recompute);
-    }
+    const int request = answer_part(w, k);
+    if (request == 0) return;
+    set_title(w, *k);
+    if (request == part_request::load) show_again(w, true);
 }
 
 // The trails, a segment every 50 ms; after a pause of more than 100 ms they start afresh.
@@ -330,22 +292,6 @@ void on_tick(gui_window* w) {
     add_trails();
 }
 
-void on_committed(gui_window* w) {
-    if (!jog_on_committed(w)) return;
-    w->send(design_event::recompute);
-    w->send(design_event::show);
-}
-
-void on_press(gui_window* w) {
-    view_on_press(w, s.view);
-    jog_on_press(w);
-}
-
-gfx_texture* icon(const gui_window* w, int word) {
-    const gui_rect* r = rect_at(w, word);
-    return r != nullptr ? r->image_texture.get() : nullptr;
-}
-
 void text(float x, float y, float width, float height, const char* caption, float r, float g, float b) {
     g_overlay->draw_text_in_box(x, y, x + width, y + height, caption, r, g, b, 1.0f, true, 0);
 }
@@ -365,8 +311,8 @@ void on_draw(const gui_window* w) {
     const float hw = 0.15f * u.m;
     const float hh = 0.05f * u.m;
     draw_rotated_textured_quad(r.target.x, r.target.y, hw, hh, r.target_heading + k_pi, 0xFFFFFFFFu,
-                               icon(w, k_target_icon));
-    draw_rotated_textured_quad(r.missile.x, r.missile.y, hw, hh, r.heading, 0xFFFFFFFFu, icon(w, k_missile_icon));
+                               held_icon(w, k_target_icon));
+    draw_rotated_textured_quad(r.missile.x, r.missile.y, hw, hh, r.heading, 0xFFFFFFFFu, held_icon(w, k_missile_icon));
     if (s.state == run_state::idle) {
         text(r.missile.x - 0.4f, r.missile.y, 0.4f, 0.1f, "Boost Phase", 1, 1, 0);
         text(s.boost_end.x - 0.4f, s.boost_end.y, 0.4f, 0.1f, "Midcourse Phase", 0, 1, 0);
@@ -376,7 +322,7 @@ void on_draw(const gui_window* w) {
     text(r.missile.x + 0.1f, r.missile.y, 0.2f, 0.1f, "Missile", 0, 1, 0);
     text(r.target.x + 0.1f, r.target.y + 0.1f, 0.2f, 0.1f, "Target", 1, 0, 0);
     draw_rotated_textured_quad(r.launcher.x, r.launcher.y, hw, hh, r.launcher_angle, 0xFFFFFFFFu,
-                               icon(w, k_launcher_icon));
+                               held_icon(w, k_launcher_icon));
 }
 
 }  // namespace
@@ -384,21 +330,16 @@ void on_draw(const gui_window* w) {
 int guidance_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: on_press(w); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(w); break;
         case gui_event::tick: on_tick(w); break;
         case gui_event::close: on_close(); break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
-        case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 1.0f, 1.0f, 100.0f); break;
+        case gui_event::child_committed: jog_committed(w, true); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
         case design_event::recompute: recompute(); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

@@ -3,14 +3,15 @@
 #include "core/app_state.h"
 #include "core/hierarchy.h"
 #include "design/control_unit_design_screen.h"
+#include "design/design_files.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "design/part_screen.h"
 #include "platform/text.h"
 #include "simulation/launcher.h"
 #include "simulation/missile_system.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 
@@ -26,7 +27,9 @@ enum : int {
     k_model,  // child index of the model drop-down
 };
 
-enum : int { k_request_save = 1, k_request_load = 2 };
+constexpr part_files k_files = {"Save Launcher Configuration", "Please input name of launcher to save",
+                                "Load Launcher Configuration", "Please select launcher to load",
+                                "launchers\\*.txt"};
 
 constexpr const char* k_labels[k_fields] = {"Rotation Angle (deg)", "Elevation Angle (deg)",
                                             "Missiles on Launcher", "Reload Time (sec)"};
@@ -37,6 +40,7 @@ struct launcher_state {
     field_texts fields;
 };
 launcher_state s;
+constexpr preview_rules k_preview = {false, 1.0f, 1.0f, 50.0f};
 
 launcher* unit() {
     missile_system* sys = design_system();
@@ -78,18 +82,12 @@ void build(gui_window* w) {
     add_label(w, u, 0.52f, 0.75f, 0.92f, 0.8f, "Select Launcher");
     for (int n = 0; n < k_fields; ++n) {
         const float y = 0.61f - 0.08f * static_cast<float>(n);
-        add_label(w, u, 0.52f, y, 0.8f, y + 0.05f, k_labels[n]);
-        gui_rect* f = add_box(w, u, 0.8f, y, 0.92f, y + 0.05f, rect_kind::edit_field);
-        f->medium_font = 1;
-        remember_rect(w, k_field + n, f);
+        add_number_row(w, u, 0.52f, 0.8f, 0.92f, y, k_labels[n], k_field + n);
     }
     remember_rect(w, k_apply, add_button(w, u, 0.52f, 0.25f, 0.92f, 0.32f, "Apply Changes"));
     const launcher* l = unit();
     if (l != nullptr) {
-        gui_window* box = w->add_window();
-        box->create(0.52f * u.m, 0.69f * u.h, 0.92f * u.m, 0.74f * u.h, window_kind::drop_down);
-        fill_model_drop_down(box, "launchers\\*");
-        w->private_state[k_model].i = w->index_of(box);
+        add_model_drop_down(w, u, 0.69f, "launchers\\*", k_model);
         set_title(w, *l);
     }
     w->send(design_event::show);
@@ -102,54 +100,20 @@ void build(gui_window* w) {
 
 void on_click(gui_window* w) {
     const launcher* l = unit();
-    if (pressed_is(w, slot::close)) {
-        ui_play_sound_slot(0, 0);
-        relay_design_missile();
-        pending_command = 14;
-    } else if (pressed_is(w, slot::save)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Save Launcher Configuration", "Please input name of launcher to save",
-                       message_box_type::name_input, k_request_save, l != nullptr ? l->name : "");
-    } else if (pressed_is(w, slot::load)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Load Launcher Configuration", "Please select launcher to load",
-                       message_box_type::file_choice, k_request_load, "launchers\\*.txt");
-    } else if (pressed_is(w, k_apply)) {
-        ui_play_sound_slot(0, 0);
-        w->send(design_event::take);
-        w->send(design_event::show);
-    }
-}
-
-// Saves under the typed name; a failed save keeps the old name and says so.
-void save_launcher(gui_window* w, launcher& l, const char* name) {
-    if (!check_design_name(w, name)) return;
-    char old_name[design_name_size];
-    copy_text(old_name, l.name);
-    if (!l.save(name)) {
-        copy_text(l.name, old_name);
-        notify_failure(w, "save", name);
-    }
-    set_title(w, l);
+    if (close_on_press(w) || ask_on_save_or_load(w, k_files, l != nullptr ? l->name : "")) return;
+    if (pressed_is(w, k_apply)) apply_changes(w, false);
 }
 
 void on_answer(gui_window* w) {
     launcher* l = unit();
-    if (l == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
-    if (g_message_box.kind == k_request_save) {
-        save_launcher(w, *l, g_message_box.answer);
-    } else if (g_message_box.kind == k_request_load) {
-        if (!l->load(g_message_box.answer)) notify_failure(w, "load", g_message_box.answer);
-        set_title(w, *l);
-        w->send(design_event::show);
-    }
+    const int request = answer_part(w, l);
+    if (request == 0) return;
+    set_title(w, *l);
+    if (request == part_request::load) show_again(w, false);
 }
 
 void on_committed(gui_window* w) {
-    if (jog_on_committed(w)) {
-        w->send(design_event::show);
-        return;
-    }
+    if (jog_committed(w, false)) return;
     launcher* l = unit();
     const gui_window* current = w->current_child();
     if (l == nullptr || current == nullptr || current != child_at(w, k_model)) return;
@@ -165,11 +129,6 @@ void on_tick(gui_window* w) {
     if (l->elevation_angle + l->rotation_angle != before) ui_play_sound_slot(k_turning_sound, 0);
 }
 
-void on_press(gui_window* w) {
-    view_on_press(w, s.view);
-    jog_on_press(w);
-}
-
 void on_draw() {
     const launcher* l = unit();
     if (l == nullptr) return;
@@ -181,21 +140,16 @@ void on_draw() {
 int launcher_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: on_press(w); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, false); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: on_tick(w); break;
         case gui_event::close: relay_design_missile(); break;
         case gui_event::enter: w->send(design_event::take); break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 1.0f, 1.0f, 50.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

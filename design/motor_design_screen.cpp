@@ -3,16 +3,17 @@
 #include <algorithm>
 
 #include "core/app_state.h"
+#include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "design/part_screen.h"
 #include "platform/text.h"
 #include "simulation/missile.h"
 #include "simulation/rocket_motor.h"
 #include "ui/graph.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 
@@ -47,7 +48,8 @@ enum : int {
     k_charge_type,               // child index of the grain-type drop-down
 };
 
-enum : int { k_request_save = 1, k_request_load = 2 };
+constexpr part_files k_files = {"Save Rocket Motor", "Please input name of motor to save", "Load Rocket Motor",
+                                "Please select motor to load", "motors\\*.txt"};
 
 constexpr const char* k_grain_names[k_grain_types] = {"CIGAR BURN",       "TUBE IN AND OUT",
                                                       "TUBE INSIDE",      "SLOTTED CYLINDER",
@@ -76,6 +78,7 @@ struct motor_state {
     design_graph graph;
 };
 motor_state s;
+constexpr preview_rules k_preview = {true, 0.1f, 0.5f, 5.0f};
 
 rocket_motor* motor() {
     missile* m = design_missile();
@@ -205,28 +208,12 @@ void take(gui_window* w) {
     clear_graph();
 }
 
-gui_rect* add_field(gui_window* w, const units& u, float a, float y, float c, int n) {
-    gui_rect* f = add_box(w, u, a, y, c, y + 0.05f, rect_kind::edit_field);
-    f->medium_font = 1;
-    remember_rect(w, k_field + n, f);
-    return f;
-}
-
 gui_rect* add_check_box(gui_window* w, const units& u, float y, const char* text) {
     gui_rect* box = add_box(w, u, -0.55f, y, -0.1f, y + 0.05f, rect_kind::check_box);
     box->medium_font = 1;
     box->centred = 0;
     box->set_text(text);
     box->ticked = 1;
-    return box;
-}
-
-gui_window* add_drop_down(gui_window* w, const units& u, float a, float b, float c, float d,
-                          const char* const* items, int count) {
-    gui_window* box = w->add_window();
-    box->create(a * u.m, b * u.h, c * u.m, d * u.h, window_kind::drop_down);
-    for (int i = 0; i < count; ++i) box->combo_add_item(items[i]);
-    box->combo_set_bold(true);
     return box;
 }
 
@@ -248,7 +235,7 @@ void build_motor_panel(gui_window* w, const units& u) {
     for (int n = 0; n < k_motor_fields; ++n) {
         const float y = 0.77f - 0.08f * static_cast<float>(n);
         add_label(w, u, -0.55f, y, -0.25f, y + 0.05f, k_motor_labels[n]);
-        add_field(w, u, -0.25f, y, -0.1f, n);
+        add_number_field(w, u, -0.25f, y, -0.1f, k_field + n);
     }
     add_label(w, u, -0.55f, 0.35f, -0.325f, 0.4f, "Ignition Type");
     remember_rect(w, k_show_all, add_check_box(w, u, 0.25f, "Show all charges"));
@@ -262,7 +249,7 @@ void build_charge_panel(gui_window* w, const units& u) {
     for (int n = 0; n < k_charge_fields; ++n) {
         const float y = 0.69f - 0.08f * static_cast<float>(n);
         add_label(w, u, 0.0f, y, 0.35f, y + 0.05f, k_charge_labels[n]);
-        add_field(w, u, 0.35f, y, 0.5f, k_motor_fields + n);
+        add_number_field(w, u, 0.35f, y, 0.5f, k_field + k_motor_fields + n);
     }
 
     add_panel(w, u, 0.58f, 0.15f, 0.92f, 0.91f);
@@ -286,16 +273,16 @@ void build(gui_window* w) {
     // The drop-downs last, so that their open lists lie over the fields below them.
     constexpr const char* ignition_types[2] = {"ALL AT ONCE", "ONE BY ONE"};
     w->private_state[k_ignition].i =
-        w->index_of(add_drop_down(w, u, -0.325f, 0.35f, -0.1f, 0.4f, ignition_types, 2));
+        w->index_of(add_item_drop_down(w, u, -0.325f, 0.35f, -0.1f, 0.4f, ignition_types, 2));
     w->private_state[k_charge_type].i =
-        w->index_of(add_drop_down(w, u, 0.25f, 0.77f, 0.5f, 0.82f, k_grain_names, k_grain_types));
+        w->index_of(add_item_drop_down(w, u, 0.25f, 0.77f, 0.5f, 0.82f, k_grain_names, k_grain_types));
 
     s.view.zoom = 1.0f;
     s.channel = 1;
     s.show_all = true;
     s.in_motor = true;
     clear_graph();
-    w->send(design_event::show);
+    show_again(w, false);
     w->wants_draw = 1;
     w->wants_tick = 1;
 }
@@ -416,35 +403,14 @@ void choose_channel(int i) {
     plot();
 }
 
-void ask_save(gui_window* w, rocket_motor& r) {
-    r.burn_out();
-    ui_play_sound_slot(0, 0);
-    w->message_box(w, "Save Rocket Motor", "Please input name of motor to save",
-                   message_box_type::name_input, k_request_save, r.name);
-}
-
-void ask_load(gui_window* w, rocket_motor& r) {
-    r.burn_out();
-    ui_play_sound_slot(0, 0);
-    w->message_box(w, "Load Rocket Motor", "Please select motor to load", message_box_type::file_choice,
-                   k_request_load, "motors\\*.txt");
-    clear_graph();
-}
-
 void on_click(gui_window* w) {
     rocket_motor* r = motor();
-    if (pressed_is(w, slot::close)) {
-        if (r != nullptr) r->burn_out();
-        ui_play_sound_slot(0, 0);
-        relay_design_missile();
-        pending_command = 14;
-        return;
-    }
-    if (r == nullptr) return;
-    if (pressed_is(w, slot::save)) {
-        ask_save(w, *r);
-    } else if (pressed_is(w, slot::load)) {
-        ask_load(w, *r);
+    // A burn in progress ends before the screen closes or a file is asked for.
+    const bool asks = pressed_is(w, slot::save) || pressed_is(w, slot::load);
+    if (r != nullptr && (asks || pressed_is(w, slot::close))) r->burn_out();
+    if (close_on_press(w) || r == nullptr) return;
+    if (ask_on_save_or_load(w, k_files, r->name)) {
+        if (pressed_is(w, slot::load)) clear_graph();
     } else if (pressed_is(w, k_fire)) {
         fire(w, *r);
     } else if (pressed_is(w, k_stop)) {
@@ -454,13 +420,10 @@ void on_click(gui_window* w) {
     } else if (pressed_is(w, k_remove)) {
         remove_charge(w, *r);
     } else if (pressed_is(w, k_apply)) {
-        ui_play_sound_slot(0, 0);
-        w->send(design_event::take);
-        w->send(design_event::show);
+        apply_changes(w, false);
+    } else if (const int i = pressed_button(w, k_readout, k_readouts); i >= 0) {
+        choose_channel(i);
     } else {
-        for (int i = 0; i < k_readouts; ++i) {
-            if (pressed_is(w, k_readout + i)) return choose_channel(i);
-        }
         const gui_rect* in_motor = rect_at(w, k_in_motor);
         const gui_rect* show_all = rect_at(w, k_show_all);
         if (in_motor != nullptr) s.in_motor = in_motor->ticked != 0;
@@ -468,37 +431,21 @@ void on_click(gui_window* w) {
     }
 }
 
-// Saves under the typed name, the recorded fire first. A failed save keeps the old name and
-// says so.
-void save_motor(gui_window* w, rocket_motor& r, const char* name) {
-    if (!check_design_name(w, name)) return;
+// The recorded fire goes beside the motor, before it.
+void export_fire(const char* name) {
     export_graph_csv(s.graph, format_string("motors\\%s.csv", name).c_str());
-    char old_name[design_name_size];
-    copy_text(old_name, r.name);
-    if (!r.save(name)) {
-        copy_text(r.name, old_name);
-        notify_failure(w, "save", name);
-    }
-    set_title(w, r);
 }
 
 void on_answer(gui_window* w) {
     rocket_motor* r = motor();
-    if (r == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
-    if (g_message_box.kind == k_request_save) {
-        save_motor(w, *r, g_message_box.answer);
-    } else if (g_message_box.kind == k_request_load) {
-        if (!r->load(g_message_box.answer)) notify_failure(w, "load", g_message_box.answer);
-        set_title(w, *r);
-        w->send(design_event::show);
-    }
+    const int request = answer_part(w, r, export_fire);
+    if (request == 0) return;
+    set_title(w, *r);
+    if (request == part_request::load) show_again(w, false);
 }
 
 void on_committed(gui_window* w) {
-    if (jog_on_committed(w)) {
-        w->send(design_event::show);
-        return;
-    }
+    if (jog_committed(w, false)) return;
     rocket_motor* r = motor();
     if (r == nullptr) return;
     const gui_window* current = w->current_child();
@@ -524,11 +471,6 @@ void on_committed(gui_window* w) {
         r->ignition_type = k;
         r->reset();
     }
-}
-
-void on_press(gui_window* w) {
-    view_on_press(w, s.view);
-    jog_on_press(w);
 }
 
 void on_close() {
@@ -571,21 +513,16 @@ const char* grain_type_name(int type) {
 int motor_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: on_press(w); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: on_tick(w); break;
         case gui_event::close: on_close(); break;
         case gui_event::enter: w->send(design_event::take); break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
         case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

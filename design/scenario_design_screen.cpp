@@ -8,7 +8,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
-#include "core/sound_system.h"
+#include "design/design_files.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
 #include "platform/files.h"
@@ -45,8 +45,8 @@ enum : int {
 
 // The screen's own events.
 enum : int { k_load_scenery = 15, k_scenery_at_centre = 16, k_system_chosen = 17 };
-// Message-box requests.
-enum : int { k_request_save = 1, k_request_load = 2 };
+constexpr part_files k_files = {"Save Scenario", "Please input name of scenario to save", "Load Scenario",
+                                "Please select scenario to load", "scenarios\\*.txt"};
 
 constexpr int IDR_RUN_BUTTON = 422;
 constexpr float k_metres_per_degree = 111120.0f;
@@ -520,25 +520,13 @@ void run_scenario(gui_window* w) {
                        message_box_type::notice, 0, "");
         return;
     }
-    if (g_app != nullptr && g_app->menu_mode) {
-        send_media_command("stop MediaFile");
-        send_media_command("close MediaFile");
-        pending_command = 1;
-        g_app->menu_mode = 0;
-    }
+    leave_menu_for_run();
     if (g_scene != nullptr) g_scene->read_situation(k_run_file);
 }
 
 void on_click(gui_window* w) {
-    if (pressed_is(w, slot::load)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Load Scenario", "Please select scenario to load", message_box_type::file_choice,
-                       k_request_load, "scenarios\\*.txt");
-    } else if (pressed_is(w, slot::save)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Save Scenario", "Please input name of scenario to save", message_box_type::name_input,
-                       k_request_save, state().name);
-    } else if (pressed_is(w, slot::close)) {
+    if (ask_on_save_or_load(w, k_files, state().name)) return;
+    if (pressed_is(w, slot::close)) {
         for (int word : {k_scenery_picture, k_world_picture}) {
             if (gui_rect* holder = rect_at(w, word)) holder->image_texture.reset();
         }
@@ -571,16 +559,15 @@ void on_enter(gui_window* w) {
 }
 
 void on_answer(gui_window* w) {
-    if (g_message_box.owner != w || g_message_box.result != 1) return;
-    const int request = g_message_box.kind;
-    if (request != k_request_save && request != k_request_load) return;
+    const int request = answered_request(w);
+    if (request == 0) return;
     char name[sizeof g_message_box.answer];
     copy_text(name, g_message_box.answer);
     ui_play_sound_slot(0, 0);
     if (!check_design_name(w, name)) return;
     scenario_design_state& s = state();
     const std::string path = format_string("scenarios\\%s.txt", name);
-    if (request == k_request_save) {
+    if (request == part_request::save) {
         if (!write_scenario_file(path.c_str(), s.table, nullptr)) return notify_failure(w, "save", path.c_str());
         copy_text(s.name, name);
         return;

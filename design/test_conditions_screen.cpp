@@ -9,9 +9,9 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
-#include "core/sound_system.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "design/part_screen.h"
 #include "design/test_conditions.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -230,8 +230,7 @@ void build(gui_window* w) {
     w->private_state[k_site].i = w->index_of(site);
     fill_sites(w);
 
-    w->send(design_event::show);
-    w->send(design_event::recompute);
+    show_again(w, true);
     w->wants_draw = 1;
     w->wants_tick = 1;
 }
@@ -243,36 +242,22 @@ void start_test(gui_window* w) {
         w->message_box(w, "Selection Error", "No situation was selected", message_box_type::notice, 0, "");
         return;
     }
-    if (g_app != nullptr && g_app->menu_mode) {
-        send_media_command("stop MediaFile");
-        send_media_command("close MediaFile");
-        pending_command = 1;
-        g_app->menu_mode = 0;
-    }
+    leave_menu_for_run();
     if (g_state != nullptr) g_state->test_mode = 1;
     if (g_scene != nullptr) g_scene->read_situation(format_string("situations\\%s.txt", site.c_str()).c_str());
 }
 
 void on_click(gui_window* w) {
-    if (pressed_is(w, slot::close)) {
-        ui_play_sound_slot(0, 0);
-        relay_design_missile();
-        pending_command = 14;
-    } else if (pressed_is(w, k_start)) {
+    if (close_on_press(w)) return;
+    if (pressed_is(w, k_start)) {
         start_test(w);
     } else if (pressed_is(w, k_apply)) {
-        ui_play_sound_slot(0, 0);
-        w->send(design_event::take);
-        w->send(design_event::show);
-        w->send(design_event::recompute);
+        apply_changes(w, true);
     }
 }
 
 void on_committed(gui_window* w) {
-    if (jog_on_committed(w)) {
-        w->send(design_event::show);
-        return;
-    }
+    if (jog_committed(w, false)) return;
     const gui_window* site = child_at(w, k_site);
     if (site == nullptr || w->current_child() != site || selected_site(w).empty()) return;
     select_site(w);

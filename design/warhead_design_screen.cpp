@@ -4,16 +4,16 @@
 // Saving writes the curves as "warheads\<name>.csv" before "warheads\<name>.txt".
 #include <algorithm>
 
+#include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "design/part_screen.h"
 #include "design/warhead_graph.h"
 #include "platform/text.h"
 #include "simulation/missile.h"
 #include "simulation/warhead.h"
 #include "ui/gui.h"
-#include "ui/gui_hooks.h"
-#include "ui/message_box.h"
 
 namespace design {
 
@@ -33,7 +33,9 @@ enum : int {
     k_graph_button,              // six buttons
 };
 
-enum : int { k_request_save = 1, k_request_load = 2 };
+constexpr part_files k_files = {"Save Warhead Configuration", "Please input name of warhead to save",
+                                "Load Warhead Configuration", "Please select warhead to load",
+                                "warheads\\*.txt"};
 
 // Fields in screen order.
 enum : int { f_length, f_diameter, f_taper, f_thickness, f_fragment_mass, f_gurney, f_expansion, f_area };
@@ -56,6 +58,7 @@ struct warhead_screen_state {
     design_graph graph;
 };
 warhead_screen_state s;
+constexpr preview_rules k_preview = {true, 0.1f, 0.5f, 5.0f};
 
 warhead* edited() {
     missile* m = design_missile();
@@ -129,10 +132,7 @@ void build(gui_window* w) {
     remember_rect(w, k_title, add_label(w, u, 0.5f, 0.85f, 0.95f, 0.9f, ""));
     for (int n = 0; n < k_fields; ++n) {
         const float y = 0.77f - 0.08f * static_cast<float>(n);
-        add_label(w, u, 0.5f, y, 0.8f, y + 0.05f, k_labels[n]);
-        gui_rect* f = add_box(w, u, 0.8f, y, 0.95f, y + 0.05f, rect_kind::edit_field);
-        f->medium_font = 1;
-        remember_rect(w, k_field + n, f);
+        add_number_row(w, u, 0.5f, 0.8f, 0.95f, y, k_labels[n], k_field + n);
     }
     gui_rect* check = add_box(w, u, 0.5f, 0.13f, 0.8f, 0.18f, rect_kind::check_box);
     check->medium_font = 1;
@@ -157,8 +157,7 @@ void build(gui_window* w) {
         remember_rect(w, k_graph_button + i, b);
     }
 
-    w->send(design_event::show);
-    w->send(design_event::recompute);
+    show_again(w, true);
     w->wants_draw = 1;
     w->wants_tick = 1;
     s.view.zoom = 1.0f;
@@ -166,71 +165,30 @@ void build(gui_window* w) {
 
 void on_click(gui_window* w) {
     const warhead* h = edited();
-    if (pressed_is(w, slot::close)) {
-        ui_play_sound_slot(0, 0);
-        relay_design_missile();
-        pending_command = 14;
-    } else if (pressed_is(w, slot::save)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Save Warhead Configuration", "Please input name of warhead to save",
-                       message_box_type::name_input, k_request_save, h != nullptr ? h->name : "");
-    } else if (pressed_is(w, slot::load)) {
-        ui_play_sound_slot(0, 0);
-        w->message_box(w, "Load Warhead Configuration", "Please select warhead to load",
-                       message_box_type::file_choice, k_request_load, "warheads\\*.txt");
-    } else if (pressed_is(w, k_apply)) {
-        ui_play_sound_slot(0, 0);
-        w->send(design_event::take);
-        w->send(design_event::show);
-        w->send(design_event::recompute);
+    if (close_on_press(w) || ask_on_save_or_load(w, k_files, h != nullptr ? h->name : "")) return;
+    if (pressed_is(w, k_apply)) {
+        apply_changes(w, true);
     } else if (pressed_is(w, k_show_fragments)) {
         const gui_rect* check = rect_at(w, k_show_fragments);
         s.show_fragments = check != nullptr && check->ticked != 0;
-    } else {
+    } else if (const int i = pressed_button(w, k_graph_button, k_graph_buttons); i >= 0) {
         // The graph buttons make no sound.
-        for (int i = 0; i < k_graph_buttons; ++i) {
-            if (!pressed_is(w, k_graph_button + i)) continue;
-            s.channel = k_graph_channels_of_buttons[i];
-            plot_warhead_graph(s.graph, s.channel);
-        }
+        s.channel = k_graph_channels_of_buttons[i];
+        plot_warhead_graph(s.graph, s.channel);
     }
 }
 
-// Saves under the typed name, the curves first. A failed save keeps the old name and says so.
-void save_warhead(gui_window* w, warhead& h, const char* name) {
-    if (!check_design_name(w, name)) return;
+// The curves go beside the warhead, before it.
+void export_curves(const char* name) {
     export_warhead_csv(s.graph, format_string("warheads\\%s.csv", name).c_str());
-    char old_name[design_name_size];
-    copy_text(old_name, h.name);
-    if (!h.save(name)) {
-        copy_text(h.name, old_name);
-        notify_failure(w, "save", name);
-    }
-    set_title(w, h);
 }
 
 void on_answer(gui_window* w) {
     warhead* h = edited();
-    if (h == nullptr || g_message_box.owner != w || g_message_box.result != 1) return;
-    if (g_message_box.kind == k_request_save) {
-        save_warhead(w, *h, g_message_box.answer);
-    } else if (g_message_box.kind == k_request_load) {
-        if (!h->load(g_message_box.answer)) notify_failure(w, "load", g_message_box.answer);
-        set_title(w, *h);
-        w->send(design_event::show);
-        w->send(design_event::recompute);
-    }
-}
-
-void on_committed(gui_window* w) {
-    if (!jog_on_committed(w)) return;
-    w->send(design_event::recompute);
-    w->send(design_event::show);
-}
-
-void on_press(gui_window* w) {
-    view_on_press(w, s.view);
-    jog_on_press(w);
+    const int request = answer_part(w, h, export_curves);
+    if (request == 0) return;
+    set_title(w, *h);
+    if (request == part_request::load) show_again(w, true);
 }
 
 void on_draw() {
@@ -248,9 +206,7 @@ void on_draw() {
 int warhead_design_screen(gui_window* w, int event) {
     switch (event) {
         case gui_event::build: build(w); break;
-        case gui_event::press: on_press(w); break;
         case gui_event::click: on_click(w); break;
-        case gui_event::drag: view_on_drag(w, s.view, true); break;
         case gui_event::draw: on_draw(); break;
         case gui_event::tick: jog_on_tick(w, jog_rule::relative, frame_time()); break;
         case gui_event::close: relay_design_missile(); break;
@@ -259,14 +215,11 @@ int warhead_design_screen(gui_window* w, int event) {
             w->send(design_event::recompute);
             break;
         case gui_event::message_box_result: on_answer(w); break;
-        case gui_event::child_changed: jog_on_changed(w); break;
-        case gui_event::child_committed: on_committed(w); break;
-        case gui_event::wheel_up:
-        case gui_event::wheel_down: view_on_wheel(s.view, event, 0.1f, 0.5f, 5.0f); break;
+        case gui_event::child_committed: jog_committed(w, true); break;
         case design_event::show: show(w); break;
         case design_event::take: take(w); break;
         case design_event::recompute: recompute(); break;
-        default: break;
+        default: preview_event(w, event, s.view, k_preview); break;
     }
     return 0;
 }

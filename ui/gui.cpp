@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/sound_system.h"
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "platform/text.h"
@@ -119,6 +120,14 @@ int edit_length() { return static_cast<int>(std::strlen(g_focus.edit_buffer)); }
 
 std::uint32_t gui_clock() { return g_state != nullptr ? g_state->now : 0; }
 float gui_frame_time() { return g_state != nullptr ? g_state->smoothed_step : 0.0f; }
+
+void leave_menu_for_run() {
+    if (g_app == nullptr || !g_app->menu_mode) return;
+    send_media_command("stop MediaFile");
+    send_media_command("close MediaFile");
+    pending_command = 1;
+    g_app->menu_mode = 0;
+}
 
 void clear_focus() {
     g_focus.list_focus = 0;

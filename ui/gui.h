@@ -88,6 +88,10 @@ void publish_focus();
 std::uint32_t gui_clock();
 float gui_frame_time();
 
+// Leaving the menu for a run that has just been read: when the menu is up, its music stops and
+// the run screen comes with the next frame (command 1).
+void leave_menu_for_run();
+
 // The drawing alpha of the window being drawn (capped by the GUI opacity) and white with it.
 extern float window_draw_alpha;
 extern std::uint32_t window_draw_white;

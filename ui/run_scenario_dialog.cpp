@@ -5,7 +5,6 @@
 #include <string>
 
 #include "core/d3d_app.h"
-#include "core/sound_system.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "shell/scene.h"
@@ -103,12 +102,7 @@ void start(gui_window* w, const char* name) {
         if (top != nullptr) top->message_box(w, "Load Error", message.c_str(), 1, 0, "");
         return;
     }
-    if (g_app != nullptr && g_app->menu_mode) {
-        send_media_command("stop MediaFile");
-        send_media_command("close MediaFile");
-        pending_command = 1;
-        g_app->menu_mode = 0;
-    }
+    leave_menu_for_run();
     if (g_scene != nullptr) g_scene->read_situation(path.c_str());
     w->visible = 0;
 }

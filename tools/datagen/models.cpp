@@ -215,6 +215,20 @@ void model_texture(const std::string& name, rgba base, rgba other, std::uint32_t
     write_dds(name, img);
 }
 
+// A model of three nested frames, as the launchers and radars have them: the base, the turret
+// that turns on it at height turret_y and the barrel that tips on the turret at barrel_y (m).
+std::string turret_model_text(const char* frame, const char* base_name, const mesh_builder& base, double turret_y,
+                              const mesh_builder& turret, double barrel_y, const mesh_builder& barrel,
+                              const std::vector<material>& mats)
+{
+    std::string s = k_header;
+    s += std::string("Frame ") + frame + " {\n" + translation(0, 0, 0, " ") + mesh_text(base_name, base, mats, " ");
+    s += " Frame turret {\n" + translation(0, turret_y, 0, "  ") + mesh_text("turret_mesh", turret, mats, "  ");
+    s += "  Frame barrel {\n" + translation(0, barrel_y, 0, "   ") + mesh_text("barrel_mesh", barrel, mats, "   ");
+    s += "  }\n }\n}\n";
+    return s;
+}
+
 void launcher_model()
 {
     const std::vector<material> mats = {{0.6, 0.65, 0.5, 10, 0.2, 0, "launcher.dds"},
@@ -238,12 +252,8 @@ void launcher_model()
         barrel.frustum({x, y, 0.6}, {x, y, -4.4}, 0.27, 0.27, 12, 0);
     }
     barrel.box({-0.7, -0.1, -0.3}, {0.7, 0.1, 0.3}, 1);  // trunnion
-    std::string s = k_header;
-    s += "Frame launcher {\n" + translation(0, 0, 0, " ") + mesh_text("launcher_base", base, mats, " ");
-    s += " Frame turret {\n" + translation(0, 0.9, 0, "  ") + mesh_text("turret_mesh", turret, mats, "  ");
-    s += "  Frame barrel {\n" + translation(0, 1.0, 0, "   ") + mesh_text("barrel_mesh", barrel, mats, "   ");
-    s += "  }\n }\n}\n";
-    write_output_text("launchers\\amraam\\launcher.x", s);
+    write_output_text("launchers\\amraam\\launcher.x",
+                      turret_model_text("launcher", "launcher_base", base, 0.9, turret, 1.0, barrel, mats));
     model_texture("launchers\\amraam\\launcher.dds", {0.45, 0.5, 0.3, 1}, {0.3, 0.33, 0.2, 1}, 301, 4);
 }
 
@@ -284,12 +294,8 @@ void radar_model()
     barrel.box({-0.12, -0.12, -2.1}, {0.12, 0.12, -1.9}, 0);       // feed horn
     barrel.box({-0.75, -0.08, -0.1}, {0.75, 0.08, 0.1}, 0);        // elevation axle
     barrel.box({-0.08, -0.08, -0.6}, {0.08, 0.08, -0.1}, 0);       // dish arm
-    std::string s = k_header;
-    s += "Frame radar {\n" + translation(0, 0, 0, " ") + mesh_text("radar_base", base, mats, " ");
-    s += " Frame turret {\n" + translation(0, 2.6, 0, "  ") + mesh_text("turret_mesh", turret, mats, "  ");
-    s += "  Frame barrel {\n" + translation(0, 0.8, 0, "   ") + mesh_text("barrel_mesh", barrel, mats, "   ");
-    s += "  }\n }\n}\n";
-    write_output_text("radars\\Parabolic_Radar\\radar.x", s);
+    write_output_text("radars\\Parabolic_Radar\\radar.x",
+                      turret_model_text("radar", "radar_base", base, 2.6, turret, 0.8, barrel, mats));
     model_texture("radars\\Parabolic_Radar\\radar.dds", {0.55, 0.6, 0.45, 1}, {0.45, 0.5, 0.35, 1}, 311, 2);
 }
 
@@ -335,12 +341,8 @@ void rail_launcher_model()
     barrel.box({0.35, -0.06, -4.5}, {0.55, 0.06, 0.5}, 1);
     barrel.box({-0.6, -0.1, -0.2}, {0.6, 0.1, 0.2}, 0);
     barrel.box({-0.6, -0.1, -3.2}, {0.6, 0.1, -2.8}, 0);
-    std::string s = k_header;
-    s += "Frame launcher {\n" + translation(0, 0, 0, " ") + mesh_text("rail_base", base, mats, " ");
-    s += " Frame turret {\n" + translation(0, 1.2, 0, "  ") + mesh_text("turret_mesh", turret, mats, "  ");
-    s += "  Frame barrel {\n" + translation(0, 0.9, 0, "   ") + mesh_text("barrel_mesh", barrel, mats, "   ");
-    s += "  }\n }\n}\n";
-    write_output_text("launchers\\Rail\\launcher.x", s);
+    write_output_text("launchers\\Rail\\launcher.x",
+                      turret_model_text("launcher", "rail_base", base, 1.2, turret, 0.9, barrel, mats));
     model_texture("launchers\\Rail\\launcher.dds", {0.5, 0.5, 0.42, 1}, {0.38, 0.38, 0.3, 1}, 302, 4);
 }
 
@@ -362,12 +364,8 @@ void array_radar_model()
     barrel.box({-0.8, -0.07, -0.1}, {0.8, 0.07, 0.1}, 0);
     barrel.box({-0.6, -0.07, -0.5}, {-0.45, 0.07, -0.1}, 0);
     barrel.box({0.45, -0.07, -0.5}, {0.6, 0.07, -0.1}, 0);
-    std::string s = k_header;
-    s += "Frame radar {\n" + translation(0, 0, 0, " ") + mesh_text("array_base", base, mats, " ");
-    s += " Frame turret {\n" + translation(0, 2.2, 0, "  ") + mesh_text("turret_mesh", turret, mats, "  ");
-    s += "  Frame barrel {\n" + translation(0, 0.6, 0, "   ") + mesh_text("barrel_mesh", barrel, mats, "   ");
-    s += "  }\n }\n}\n";
-    write_output_text("radars\\Phased_Array\\radar.x", s);
+    write_output_text("radars\\Phased_Array\\radar.x",
+                      turret_model_text("radar", "array_base", base, 2.2, turret, 0.6, barrel, mats));
     model_texture("radars\\Phased_Array\\radar.dds", {0.6, 0.62, 0.52, 1}, {0.48, 0.5, 0.4, 1}, 312, 2);
 }
 

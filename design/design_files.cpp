@@ -1,0 +1,29 @@
+#include "design/design_files.h"
+
+#include "ui/gui_hooks.h"
+
+namespace design {
+
+bool ask_on_save_or_load(gui_window* w, const part_files& files, const char* name) {
+    if (pressed_is(w, slot::save)) {
+        ui_play_sound_slot(0, 0);
+        w->message_box(w, files.save_title, files.save_prompt, message_box_type::name_input,
+                       part_request::save, name);
+        return true;
+    }
+    if (pressed_is(w, slot::load)) {
+        ui_play_sound_slot(0, 0);
+        w->message_box(w, files.load_title, files.load_prompt, message_box_type::file_choice,
+                       part_request::load, files.pattern);
+        return true;
+    }
+    return false;
+}
+
+int answered_request(const gui_window* w) {
+    if (g_message_box.owner != w || g_message_box.result != 1) return 0;
+    const int request = g_message_box.kind;
+    return request == part_request::save || request == part_request::load ? request : 0;
+}
+
+}  // namespace design

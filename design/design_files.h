@@ -1,0 +1,66 @@
+// Saving and loading a part from its screen. Save asks for a name in the name box (holding the
+// part's own name), Load offers the part's files; the answer comes back to the screen as
+// gui_event::message_box_result, where answer_part saves or loads the part under the name the
+// user gave. A name that cannot name a design is refused with a notice before anything is
+// written; a failed save keeps the part's old name, and a failed save or load says so.
+#pragma once
+
+#include "design/design_screen.h"
+#include "platform/text.h"
+#include "simulation/design_name.h"
+#include "ui/gui_window.h"
+#include "ui/message_box.h"
+
+namespace design {
+
+// The tags of the two questions a part screen asks.
+namespace part_request {
+enum : int { save = 1, load = 2 };
+}
+
+// The captions of a part's two questions and where its files lie.
+struct part_files {
+    const char* save_title;    // "Save Warhead Configuration"
+    const char* save_prompt;   // "Please input name of warhead to save"
+    const char* load_title;
+    const char* load_prompt;
+    const char* pattern;       // "warheads\\*.txt"
+};
+
+// On a press of Save or Load: the click sound and the question (the name box holds `name`).
+// True when it was one of the two.
+bool ask_on_save_or_load(gui_window* w, const part_files& files, const char* name);
+
+// The question the user answered with OK in this window's box: part_request::save or ::load;
+// 0 for another window's box, a cancel or another question.
+int answered_request(const gui_window* w);
+
+// Saves under a name already checked; a failed save keeps the old name and says so.
+template <class Part>
+void save_part(gui_window* w, Part& part, const char* name) {
+    char old_name[design_name_size];
+    copy_text(old_name, part.name);
+    if (part.save(name)) return;
+    copy_text(part.name, old_name);
+    notify_failure(w, "save", name);
+}
+
+// The box's answer for the part: OK to Save saves it under the typed name (before_save, when
+// given, writes what goes beside it first), OK to Load loads it. The request done comes back,
+// 0 when there was none (no part, not this window's answer, a refused name).
+template <class Part>
+int answer_part(gui_window* w, Part* part, void (*before_save)(const char* name) = nullptr) {
+    const int request = answered_request(w);
+    if (part == nullptr || request == 0) return 0;
+    const char* name = g_message_box.answer;
+    if (request == part_request::save) {
+        if (!check_design_name(w, name)) return 0;
+        if (before_save != nullptr) before_save(name);
+        save_part(w, *part, name);
+    } else if (!part->load(name)) {
+        notify_failure(w, "load", name);
+    }
+    return request;
+}
+
+}  // namespace design
