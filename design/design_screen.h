@@ -34,7 +34,8 @@ struct units {
 };
 units layout_units();
 gui_rect* add_box(gui_window* w, const units& u, float a, float b, float c, float d, int kind);
-// A label (medium font, text from the left edge, centred in the row's height) and a text button (medium font).
+// A label (medium font, text from the left edge, centred in the row's height) and a text button
+// (medium font). A text too wide for its box takes a smaller font (gui_rect::fitted_text).
 gui_rect* add_label(gui_window* w, const units& u, float a, float b, float c, float d,
                     const char* text);
 gui_rect* add_button(gui_window* w, const units& u, float a, float b, float c, float d,
