@@ -90,19 +90,15 @@ bool pressed_is(const gui_window* w, int word) {
     return r != nullptr && r == rect_at(w, word);
 }
 
-namespace {
-
-// A hint line along the bottom left, in the bold font or smaller ones when it is too long.
-void add_hint(gui_window* w, const units& u, float b, float d, const char* text) {
+gui_rect* add_hint(gui_window* w, const units& u, float b, float d, const char* text) {
     gui_rect* r = add_box(w, u, -0.98f, b, -0.2f, d, rect_kind::label);
     r->centred = 0;
     r->left_text = 1;
     r->bold = 1;
     r->fit_text = 1;
     r->set_text(text);
+    return r;
 }
-
-}  // namespace
 
 units build_common(gui_window* w, const char* object_word, bool jog_slider) {
     w->clear();

@@ -43,6 +43,8 @@ gui_rect* add_button(gui_window* w, const units& u, float a, float b, float c, f
 // A picture button of the resources.
 gui_rect* add_picture_button(gui_window* w, const units& u, float a, float b, float c, float d,
                              int picture, const char* text);
+// A hint line along the bottom left ((-0.98, b)-(-0.2, d)): bold, or smaller when too long.
+gui_rect* add_hint(gui_window* w, const units& u, float b, float d, const char* text);
 // A panel: a body element without bevel.
 gui_rect* add_panel(gui_window* w, const units& u, float a, float b, float c, float d);
 

@@ -71,6 +71,8 @@ float text_width(gui_painter* p, int font, const char* text) {
 constexpr float k_min_narrowing = 0.5f;
 // Room kept in the box beside the text: the left inset of the layouts and a pixel or two.
 constexpr float k_text_margin = 0.03f;
+// The square of a check box at the right end of its box (from x2 - 0.07 on).
+constexpr float k_check_square = 0.07f;
 
 }  // namespace
 
@@ -80,7 +82,11 @@ gui_rect::text_fit gui_rect::fitted_text() const {
     if (!fit_text || wrapped || !text || text[0] == '\0' || p == nullptr) return fit;
     float bx1, by1, bx2, by2;
     shifted_box(&bx1, &by1, &bx2, &by2);
-    const float room = (bx2 - bx1) - k_text_margin;
+    // A check box's text keeps clear of its square at the right end (centred text on both
+    // sides).
+    const float squares = centred && !left_text ? 2.0f : 1.0f;
+    const float square = kind == rect_kind::check_box ? squares * k_check_square : 0.0f;
+    const float room = (bx2 - bx1) - k_text_margin - square;
     if (room <= 0) return fit;
     float width = text_width(p, fit.font, text.get());
     while (width > room) {
