@@ -82,10 +82,8 @@ gui_rect::text_fit gui_rect::fitted_text() const {
     if (!fit_text || wrapped || !text || text[0] == '\0' || p == nullptr) return fit;
     float bx1, by1, bx2, by2;
     shifted_box(&bx1, &by1, &bx2, &by2);
-    // A check box's text keeps clear of its square at the right end (centred text on both
-    // sides).
-    const float squares = centred && !left_text ? 2.0f : 1.0f;
-    const float square = kind == rect_kind::check_box ? squares * k_check_square : 0.0f;
+    // A check box's text leaves room for its square at the right end.
+    const float square = kind == rect_kind::check_box ? k_check_square : 0.0f;
     const float room = (bx2 - bx1) - k_text_margin - square;
     if (room <= 0) return fit;
     float width = text_width(p, fit.font, text.get());
