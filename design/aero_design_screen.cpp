@@ -178,6 +178,7 @@ void build(gui_window* w) {
         const float top = 0.82f - 0.1f * static_cast<float>(i);
         gui_rect* b = add_box(w, u, -0.93f, top - 0.08f, -0.67f, top, rect_kind::button);
         b->large_font = 1;
+        b->fit_text = 1;
         b->set_text(k_graph_captions[i]);
         remember_rect(w, k_graph_button + i, b);
     }

@@ -43,6 +43,7 @@ gui_rect* add_label(gui_window* w, const units& u, float a, float b, float c, fl
                     const char* text) {
     gui_rect* r = add_box(w, u, a, b, c, d, rect_kind::label);
     r->medium_font = 1;
+    r->fit_text = 1;
     r->centred = 0;
     r->left_text = 1;  // from the left edge, in the middle of a row lower than the font
     r->set_text(text);
@@ -53,6 +54,7 @@ gui_rect* add_button(gui_window* w, const units& u, float a, float b, float c, f
                      const char* text) {
     gui_rect* r = add_box(w, u, a, b, c, d, rect_kind::button);
     r->medium_font = 1;
+    r->fit_text = 1;
     r->set_text(text);
     return r;
 }
@@ -88,6 +90,16 @@ bool pressed_is(const gui_window* w, int word) {
     return r != nullptr && r == rect_at(w, word);
 }
 
+gui_rect* add_hint(gui_window* w, const units& u, float b, float d, const char* text) {
+    gui_rect* r = add_box(w, u, -0.98f, b, -0.2f, d, rect_kind::label);
+    r->centred = 0;
+    r->left_text = 1;
+    r->bold = 1;
+    r->fit_text = 1;
+    r->set_text(text);
+    return r;
+}
+
 units build_common(gui_window* w, const char* object_word, bool jog_slider) {
     w->clear();
     w->visible = 1;
@@ -105,19 +117,11 @@ units build_common(gui_window* w, const char* object_word, bool jog_slider) {
     }
 
     if (object_word != nullptr) {
-        gui_rect* first = add_box(w, u, -0.98f, -0.92f, -0.2f, -0.86f, rect_kind::label);
-        first->centred = 0;
-        first->left_text = 1;
-        first->bold = 1;
-        first->set_text("Save any changes you made before testing or running scenario.");
+        add_hint(w, u, -0.92f, -0.86f, "Save any changes you made before testing or running scenario.");
         if (object_word[0] != '\0') {
-            gui_rect* second = add_box(w, u, -0.98f, -0.98f, -0.2f, -0.92f, rect_kind::label);
-            second->centred = 0;
-            second->left_text = 1;
-            second->bold = 1;
-            second->set_text(format_string("To totate %s click and drag mouse, to zoom use mouse wheel",
-                                           object_word)
-                                 .c_str());
+            add_hint(w, u, -0.98f, -0.92f,
+                     format_string("To totate %s click and drag mouse, to zoom use mouse wheel", object_word)
+                         .c_str());
         }
     }
 

@@ -34,7 +34,8 @@ struct units {
 };
 units layout_units();
 gui_rect* add_box(gui_window* w, const units& u, float a, float b, float c, float d, int kind);
-// A label (medium font, text from the left edge, centred in the row's height) and a text button (medium font).
+// A label (medium font, text from the left edge, centred in the row's height) and a text button
+// (medium font). A text too wide for its box takes a smaller font (gui_rect::fitted_text).
 gui_rect* add_label(gui_window* w, const units& u, float a, float b, float c, float d,
                     const char* text);
 gui_rect* add_button(gui_window* w, const units& u, float a, float b, float c, float d,
@@ -42,6 +43,8 @@ gui_rect* add_button(gui_window* w, const units& u, float a, float b, float c, f
 // A picture button of the resources.
 gui_rect* add_picture_button(gui_window* w, const units& u, float a, float b, float c, float d,
                              int picture, const char* text);
+// A hint line along the bottom left ((-0.98, b)-(-0.2, d)): bold, or smaller when too long.
+gui_rect* add_hint(gui_window* w, const units& u, float b, float d, const char* text);
 // A panel: a body element without bevel.
 gui_rect* add_panel(gui_window* w, const units& u, float a, float b, float c, float d);
 

@@ -194,6 +194,7 @@ void build(gui_window* w) {
     }
     gui_rect* check = add_box(w, u, 0.5f, 0.27f, 0.95f, 0.32f, rect_kind::check_box);
     check->medium_font = 1;
+    check->fit_text = 1;
     check->set_text("Automatic Fuse Delay");
     remember_rect(w, k_smart_delay, check);
     remember_rect(w, k_apply, add_button(w, u, 0.5f, -0.27f, 0.95f, -0.2f, "Apply Changes"));

@@ -165,6 +165,7 @@ void recompute() {
 void add_check_box(gui_window* w, const units& u, float y1, const char* text, int word) {
     gui_rect* r = add_box(w, u, 0.52f, y1, 0.86f, y1 + 0.05f, rect_kind::check_box);
     r->medium_font = 1;
+    r->fit_text = 1;
     r->set_text(text);
     remember_rect(w, word, r);
 }
@@ -181,11 +182,7 @@ void add_drop_down(gui_window* w, const units& u, float y1, const char* first, c
 void build(gui_window* w) {
     const units u = build_common(w, nullptr, true);
     // The one hint, on the bottom line.
-    gui_rect* hint = add_box(w, u, -0.98f, -0.98f, -0.2f, -0.92f, rect_kind::label);
-    hint->centred = 0;
-    hint->left_text = 1;
-    hint->bold = 1;
-    hint->set_text("Save any changes you made before testing or running scenario.");
+    add_hint(w, u, -0.98f, -0.92f, "Save any changes you made before testing or running scenario.");
 
     add_icon_holder(w, k_target_icon, IDR_TARGET_ICON);
     add_icon_holder(w, k_missile_icon, IDR_MISSILE_ICON);

@@ -146,6 +146,7 @@ void build(gui_window* w) {
     }
     gui_rect* check = add_box(w, u, -0.94f, -0.0075f, -0.57f, 0.0425f, rect_kind::check_box);
     check->medium_font = 1;
+    check->fit_text = 1;
     check->set_text("Show components inside");
     remember_rect(w, k_show_components, check);
     remember_rect(w, k_resize, add_button(w, u, -0.94f, -0.095f, -0.57f, -0.0275f, "Resize Shape"));

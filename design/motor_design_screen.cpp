@@ -211,6 +211,7 @@ void take(gui_window* w) {
 gui_rect* add_check_box(gui_window* w, const units& u, float y, const char* text) {
     gui_rect* box = add_box(w, u, -0.55f, y, -0.1f, y + 0.05f, rect_kind::check_box);
     box->medium_font = 1;
+    box->fit_text = 1;
     box->centred = 0;
     box->set_text(text);
     box->ticked = 1;
@@ -224,6 +225,7 @@ void build_readouts(gui_window* w, const units& u) {
         const float top = 0.82f - 0.11f * static_cast<float>(i);
         gui_rect* b = add_box(w, u, -0.93f, top - 0.09f, -0.67f, top, rect_kind::button);
         b->large_font = 1;
+        b->fit_text = 1;
         b->set_text(k_readout_starts[i]);
         remember_rect(w, k_readout + i, b);
     }

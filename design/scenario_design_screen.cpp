@@ -267,6 +267,7 @@ gui_rect* add_side_text(gui_window* w, const units& u, float a, float b, float c
                         const char* text) {
     gui_rect* r = add_box(w, u, a, b, c, d, kind);
     r->small_font = 1;
+    r->fit_text = kind != rect_kind::edit_field;
     if (kind == rect_kind::label) {
         r->centred = 0;
         r->left_text = 1;

@@ -167,10 +167,7 @@ void fill_sites(gui_window* w) {
 
 void add_row(gui_window* w, const units& u, int n) {
     const float y = k_row_y[n];
-    // The small font, so that "Elevation (deg)" ends before its field.
-    gui_rect* label = add_label(w, u, 0.52f, y, 0.8f, y + 0.05f, k_conditions[n].label);
-    label->medium_font = 0;
-    label->small_font = 1;
+    add_label(w, u, 0.52f, y, 0.8f, y + 0.05f, k_conditions[n].label);
     gui_rect* f = add_box(w, u, 0.8f, y, 0.92f, y + 0.05f, rect_kind::edit_field);
     f->medium_font = 1;
     remember_rect(w, k_field + n, f);

@@ -136,6 +136,7 @@ void build(gui_window* w) {
     }
     gui_rect* check = add_box(w, u, 0.5f, 0.13f, 0.8f, 0.18f, rect_kind::check_box);
     check->medium_font = 1;
+    check->fit_text = 1;
     check->set_text("Show Fragments");
     remember_rect(w, k_show_fragments, check);
     s.show_fragments = false;
@@ -153,6 +154,7 @@ void build(gui_window* w) {
         const float top = 0.82f - 0.1f * static_cast<float>(i);
         gui_rect* b = add_box(w, u, -0.93f, top - 0.08f, -0.67f, top, rect_kind::button);
         b->bold = 1;
+        b->fit_text = 1;
         b->set_text(k_graph_captions[i]);
         remember_rect(w, k_graph_button + i, b);
     }

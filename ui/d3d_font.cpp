@@ -164,18 +164,19 @@ void d3d_font::draw_text(float x1, float y1, float x2, float y2, const char* tex
 void d3d_font::draw_text_in_box(float x1, float y1, float x2, float y2, const char* text,
                                 std::uint32_t flags, float dx, float dy, float sx, float sy,
                                 std::uint32_t color) {
-    int position = 0;
+    // Laid out after the glyphs of an open batch, which stay as they are.
+    int position = batch_position_;
     layout(x1, y1, x2, y2, text, flags, dx, dy, sx, sy, color, true, &position);
-    draw_store(position / 3, (flags & TEXT_SMOOTH) != 0);
+    draw_store(batch_position_, (position - batch_position_) / 3, (flags & TEXT_SMOOTH) != 0);
 }
 
 void d3d_font::end_batch() {
-    draw_store(batch_triangles_, false);
+    draw_store(0, batch_triangles_, false);
     batch_position_ = 0;
     batch_triangles_ = 0;
 }
 
-void d3d_font::draw_store(int triangles, bool smooth) {
+void d3d_font::draw_store(int first, int triangles, bool smooth) {
     if (!device_) return;
     device_->set_texture(0, texture_.get());
     const std::uint32_t filter = smooth ? TEXF_LINEAR : TEXF_POINT;
@@ -184,7 +185,7 @@ void d3d_font::draw_store(int triangles, bool smooth) {
     device_->set_sampler_state(0, SAMP_MIPFILTER, TEXF_NONE);
     if (triangles > 0) {
         device_->set_fvf(k_font_vertex_fvf);
-        device_->draw_primitive_up(PT_TRIANGLELIST, triangles, store_.data(),
+        device_->draw_primitive_up(PT_TRIANGLELIST, triangles, store_.data() + first,
                                    sizeof(font_vertex));
     }
     device_->set_sampler_state(0, SAMP_MINFILTER, TEXF_LINEAR);

@@ -70,8 +70,8 @@ public:
     void draw_text(float x1, float y1, float x2, float y2, const char* text,
                    std::uint32_t flags, float dx, float dy, float sx, float sy,
                    std::uint32_t color);
-    // Lays out as draw_text and draws at once (from the start of the store; not inside a
-    // batch of the same font).
+    // Lays out as draw_text and draws at once (in the store after an open batch of the font,
+    // which it leaves as it was).
     void draw_text_in_box(float x1, float y1, float x2, float y2, const char* text,
                           std::uint32_t flags, float dx, float dy, float sx, float sy,
                           std::uint32_t color);
@@ -115,7 +115,8 @@ private:
                 int* position);
     void add_glyph(float x, float y, float w, float h, const glyph_rect& g,
                    std::uint32_t color, int* position);
-    void draw_store(int triangles, bool smooth);
+    // Draws the store's triangles from vertex `first` on.
+    void draw_store(int first, int triangles, bool smooth);
 
     char face_name_[80] = {};
     std::uint32_t height_;

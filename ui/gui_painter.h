@@ -14,9 +14,9 @@ namespace gui_font {
 enum : int { regular = 0, bold = 1, fixed = 2, large = 3, medium = 4, small = 5, count = 6 };
 }
 
-// Box flags of the text operations.
+// Box flags of the text operations (smooth: linear filtering, for text drawn at once).
 namespace text_flag {
-enum : std::uint32_t { centre = 1, centre_vertical = 4, wrap = 8 };
+enum : std::uint32_t { centre = 1, smooth = 2, centre_vertical = 4, wrap = 8 };
 }
 
 // Which edge a filled triangle points to.

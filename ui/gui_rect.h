@@ -99,7 +99,17 @@ public:
     void draw(bool highlighted, bool hovered, float text_scale_x, float text_scale_y,
               bool batched);
     void draw_text_part(bool pressed_look, int font, std::uint32_t colour, float text_scale_x,
-                        float text_scale_y, bool batched);
+                        float text_scale_y, bool batched, std::uint32_t extra_flags = 0);
+    // The font the text is drawn in and the narrowing of its width (1 none). Without fit_text
+    // the font follows the font flags. With it, a text wider than the box takes the next
+    // smaller font (medium, then 12-point bold, then small) until it fits; one that is too wide
+    // even in the small font is drawn in it narrowed to the box, at once and smoothly filtered
+    // so that thin glyphs do not drop out.
+    struct text_fit {
+        int font;
+        float narrowing;
+    };
+    text_fit fitted_text() const;
 
     std::unique_ptr<char[]> text;
     int text_size = 0;
@@ -147,6 +157,7 @@ public:
     std::uint8_t medium_font = 0;
     std::uint8_t large_font = 0;
     std::uint8_t small_font = 0;
+    std::uint8_t fit_text = 0;
     std::uint8_t edit = 0;
     std::uint8_t right_marker = 0;
     std::uint8_t left_marker = 0;

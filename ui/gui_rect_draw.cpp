@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "ui/gui.h"
+#include "ui/gui_hooks.h"
 #include "ui/gui_painter.h"
 
 namespace {
@@ -46,7 +47,57 @@ int font_of(const gui_rect& r) {
     return gui_font::regular;
 }
 
+// The font one step smaller, -1 after the small font.
+int smaller_font(int font) {
+    switch (font) {
+        case gui_font::large: return gui_font::medium;
+        case gui_font::medium: return gui_font::bold;
+        case gui_font::small: return -1;
+        default: return gui_font::small;
+    }
+}
+
+// The text's width in GUI units in a font (its widest line); -1 when it cannot be told.
+float text_width(gui_painter* p, int font, const char* text) {
+    int size[2] = {0, 0};
+    if (!p->text_extent(font, text, size)) return -1;
+    int w = 640, h = 480;
+    ui_viewport_size(&w, &h);
+    if (w <= 0) return -1;
+    return 2 * gui_scale[0] * static_cast<float>(size[0]) / static_cast<float>(w);
+}
+
+// The smallest narrowing of a text too wide for its box even in the small font.
+constexpr float k_min_narrowing = 0.5f;
+// Room kept in the box beside the text: the left inset of the layouts and a pixel or two.
+constexpr float k_text_margin = 0.03f;
+// The square of a check box at the right end of its box (from x2 - 0.07 on).
+constexpr float k_check_square = 0.07f;
+
 }  // namespace
+
+gui_rect::text_fit gui_rect::fitted_text() const {
+    text_fit fit{font_of(*this), 1.0f};
+    gui_painter* p = current_painter();
+    if (!fit_text || wrapped || !text || text[0] == '\0' || p == nullptr) return fit;
+    float bx1, by1, bx2, by2;
+    shifted_box(&bx1, &by1, &bx2, &by2);
+    // A check box's text leaves room for its square at the right end.
+    const float square = kind == rect_kind::check_box ? k_check_square : 0.0f;
+    const float room = (bx2 - bx1) - k_text_margin - square;
+    if (room <= 0) return fit;
+    float width = text_width(p, fit.font, text.get());
+    while (width > room) {
+        const int next = smaller_font(fit.font);
+        if (next < 0) {
+            fit.narrowing = std::max(k_min_narrowing, room / width);
+            break;
+        }
+        fit.font = next;
+        width = text_width(p, fit.font, text.get());
+    }
+    return fit;
+}
 
 void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool batched) {
     gui_painter* p = current_painter();
@@ -147,11 +198,16 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
     if (!text || text[0] == '\0') {
         if (!(edit && pressed_look)) return;
     }
-    draw_text_part(pressed_look, font_of(*this), text_c, sx, sy, batched);
+    const text_fit fit = fitted_text();
+    if (fit.narrowing < 1.0f) {
+        draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy, false, text_flag::smooth);
+    } else {
+        draw_text_part(pressed_look, fit.font, text_c, sx, sy, batched);
+    }
 }
 
 void gui_rect::draw_text_part(bool pressed_look, int font, std::uint32_t c, float sx, float sy,
-                              bool batched) {
+                              bool batched, std::uint32_t extra) {
     gui_painter* p = current_painter();
     float bx1, by1, bx2, by2;
     shifted_box(&bx1, &by1, &bx2, &by2);
@@ -167,18 +223,18 @@ void gui_rect::draw_text_part(bool pressed_look, int font, std::uint32_t c, floa
             shown[at] = '_';
             if (at == len) shown[at + 1] = '\0';
         }
-        p->draw_text(font, x1, y1, x2, y2, shown, text_flag::wrap, 0.02f, (y2 - y1) - 0.08f, sx, sy,
+        p->draw_text(font, x1, y1, x2, y2, shown, text_flag::wrap | extra, 0.02f, (y2 - y1) - 0.08f, sx, sy,
                      c, batched);
     } else if (wrapped) {
-        p->draw_text(font, x1, y1, x2, y2, text.get(), text_flag::wrap, 0.02f,
+        p->draw_text(font, x1, y1, x2, y2, text.get(), text_flag::wrap | extra, 0.02f,
                      (y2 + offset_y) - y1 - 0.08f, sx, sy, c, batched);
     } else if (left_text) {
-        p->draw_text(font, bx1 + 0.02f, by1, bx2, by2, text.get(), text_flag::centre_vertical, 0, 0,
+        p->draw_text(font, bx1 + 0.02f, by1, bx2, by2, text.get(), text_flag::centre_vertical | extra, 0, 0,
                      sx, sy, c, batched);
     } else if (!centred) {
-        p->draw_text(font, x1, y2, x2, y1, text.get(), 0, offset_x + 0.02f, offset_y - 0.08f, sx, sy,
+        p->draw_text(font, x1, y2, x2, y1, text.get(), extra, offset_x + 0.02f, offset_y - 0.08f, sx, sy,
                      c, batched);
     } else {
-        p->draw_text(font, bx1, by1, bx2, by2, text.get(), text_flag::centre, 0, 0, sx, sy, c, batched);
+        p->draw_text(font, bx1, by1, bx2, by2, text.get(), text_flag::centre | extra, 0, 0, sx, sy, c, batched);
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -227,6 +228,34 @@ TEST_F(run_folder_test, sky_tables_follow_their_formats)
     }
     EXPECT_EQ(read, count);
     EXPECT_LE(read, 2048);
+}
+
+TEST_F(run_folder_test, the_test_range_camera_stands_back_from_the_site_it_faces)
+{
+    // The test flies the design system where the file's system stands; the camera stays where
+    // the file puts it. Standing on the site would put it inside the site's models.
+    double east = 0, north = 0, heading = 0, site_east = 0, site_north = 0;
+    int sites = 0;
+    for (const std::string& line : lines_of(text("situations\\Test Range.txt"))) {
+        if (line.find("[camera_east]") != std::string::npos) east = std::atof(line.c_str());
+        if (line.find("[camera_north]") != std::string::npos) north = std::atof(line.c_str());
+        if (line.find("[camera_beta]") != std::string::npos) heading = std::atof(line.c_str());
+        const std::size_t tab = line.find('\t');
+        if (line.find("[system]") != std::string::npos && tab != std::string::npos) {
+            std::istringstream values(line.substr(tab + 1));
+            ASSERT_TRUE(values >> site_east >> site_north) << line;
+            ++sites;
+        }
+    }
+    ASSERT_EQ(sites, 1);
+    constexpr double metres_per_degree = 111320.0;
+    const double to_east = (site_east - east) * metres_per_degree * std::cos(north * 3.14159265 / 180.0);
+    const double to_north = (site_north - north) * metres_per_degree;
+    const double distance = std::hypot(to_east, to_north);
+    EXPECT_GT(distance, 100.0);
+    EXPECT_LT(distance, 500.0);
+    // The heading counts from north toward east: the site is ahead.
+    EXPECT_NEAR(std::atan2(to_east, to_north), heading, 0.2);
 }
 
 TEST_F(run_folder_test, every_tip_topic_has_a_tip_with_a_picture)

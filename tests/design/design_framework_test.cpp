@@ -70,6 +70,68 @@ int probe_screen(gui_window* w, int event) {
 
 }  // namespace
 
+namespace {
+
+// The width of a text in GUI units as the painter measures it (640 pixels across the window).
+float measured_width(recording_painter& p, int font, const char* text) {
+    int size[2] = {0, 0};
+    p.text_extent(font, text, size);
+    return static_cast<float>(size[0]) / 320.0f;
+}
+
+int fitting_screen(gui_window* w, int event) {
+    if (event != gui_event::build) return 0;
+    const units u = build_common(w, "rocket", false);
+    add_label(w, u, -0.55f, 0.77f, -0.25f, 0.82f, "Mass (kg)");
+    add_label(w, u, -0.55f, 0.69f, -0.25f, 0.74f, "Throat Diameter");
+    add_label(w, u, -0.55f, 0.61f, -0.25f, 0.66f, "Chamber Diameter (cm)");
+    add_button(w, u, 0.45f, 0.5f, 0.8f, 0.55f, "Add Missile System");
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(DesignScreens, TextsTooWideForTheirBoxesTakeSmallerFonts) {
+    root->set_screen(fitting_screen);
+    // A short text keeps the medium font; a longer one fits in the small font; one too wide
+    // even for that is narrowed to its box.
+    const struct {
+        const char* text;
+        int font;
+        bool narrowed;
+    } cases[] = {
+        {"Mass (kg)", gui_font::medium, false},
+        {"Throat Diameter", gui_font::small, false},
+        {"Chamber Diameter (cm)", gui_font::small, true},
+        {"Add Missile System", gui_font::small, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const gui_rect* r = find_text(c.text);
+        ASSERT_NE(r, nullptr);
+        const gui_rect::text_fit fit = r->fitted_text();
+        EXPECT_EQ(fit.font, c.font);
+        EXPECT_EQ(fit.narrowing < 1.0f, c.narrowed);
+        EXPECT_LE(measured_width(painter, fit.font, c.text) * fit.narrowing, r->x2 - r->x1);
+    }
+    // The hints are too long for their boxes at this size: drawn small and narrowed.
+    const gui_rect* hint = find_text("To totate rocket click and drag mouse, to zoom use mouse wheel");
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->fitted_text().font, gui_font::small);
+    EXPECT_LE(measured_width(painter, gui_font::small, hint->text.get()) * hint->fitted_text().narrowing,
+              hint->x2 - hint->x1);
+    // Drawing uses the fitted font.
+    root->render();
+    const auto drawn_in = [&](int font, const std::string& text) {
+        for (const std::string& call : painter.find("text " + std::to_string(font) + " ")) {
+            if (call.size() >= text.size() && call.compare(call.size() - text.size(), text.size(), text) == 0) return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(drawn_in(gui_font::medium, "Mass (kg)"));
+    EXPECT_TRUE(drawn_in(gui_font::small, "Throat Diameter"));
+}
+
 class DesignJogSlider : public design_fixture {
 protected:
     // Opens the probe showing a value, presses its field and holds the thumb at s.

@@ -18,11 +18,13 @@
 #include "ui/gui_hooks.h"
 #include "ui/gui_painter.h"
 
-// Records every drawing call as one line of text, and text extents from a fixed cell size.
+// Records every drawing call as one line of text, and text extents from a fixed cell size
+// (the small font's cells narrower).
 class recording_painter : public gui_painter {
 public:
     std::vector<std::string> calls;
     int cell_w = 7, cell_h = 16;
+    int small_cell_w = 5;
 
     void begin_pass(const mat4&) override { calls.push_back("begin_pass"); }
     void end_pass() override { calls.push_back("end_pass"); }
@@ -64,7 +66,7 @@ public:
         std::snprintf(line, sizeof line, "text %d %u %08X ", font, flags, colour);
         calls.push_back(line + std::string(text));
     }
-    bool text_extent(int, const char* text, int size[2]) override {
+    bool text_extent(int font, const char* text, int size[2]) override {
         int lines = 1, width = 0, widest = 0;
         for (const char* p = text; *p; ++p) {
             if (*p == '\n') {
@@ -74,7 +76,7 @@ public:
                 widest = std::max(widest, ++width);
             }
         }
-        size[0] = widest * cell_w;
+        size[0] = widest * (font == gui_font::small ? small_cell_w : cell_w);
         size[1] = lines * cell_h;
         return true;
     }
