@@ -62,6 +62,11 @@ void light::clear_children() {
 // The overflow index 1000 goes to the device unchanged, like any other.
 void light::upload() const { device_set_light(index, record); }
 
+void light::apply() const {
+    device_enable_light(index, true);
+    upload();
+}
+
 void light::render() {
     frame::render();
     if (!device_available()) return;

@@ -37,6 +37,8 @@ public:
     void set_ambient(float r, float g, float b);
     // Range, constant attenuation 1 and linear attenuation 10 / range.
     void set_range(float range);
+    // The record uploaded and the device light enabled, for a light outside the traversal.
+    void apply() const;
 
     float ambient_factor = 0.35f;
     float diffuse_factor = 1.0f;

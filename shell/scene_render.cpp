@@ -10,6 +10,7 @@
 #include "core/frame.h"
 #include "core/gui_services.h"
 #include "core/light.h"
+#include "core/model_shading.h"
 #include "core/scene_services.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
@@ -255,7 +256,14 @@ void scene::read_sky_colours(int fog_rgb[3], float sky_rgb[3], float sun_rgb[3])
 }
 
 void scene::apply_sun_colour(const float* rgb) {
-    if (sky.sun_light != nullptr) sky.sun_light->set_colour(rgb[0], rgb[1], rgb[2]);
+    if (sky.sun_light != nullptr) {
+        sky.sun_light->set_colour(rgb[0], rgb[1], rgb[2]);
+        sky.sun_light->apply();
+    }
+    // The programs of the shaded sprites and models, and the ambient of the fixed-function
+    // sprites, read the light through the model shading.
+    const gfx_light* current = g_state->objects.current_light;
+    if (current != nullptr) shading().sun = *current;
 }
 
 void scene::draw_ground(ground_step step, bool full) {

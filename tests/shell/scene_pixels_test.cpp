@@ -1,8 +1,11 @@
 // The scene's off-screen pictures on the OpenGL device (EGL, no window): a snapshot holds
 // the frame's picture, and the night-vision frame shows the pass's picture over the whole
 // back buffer. Without scenery or objects the picture is the frame's clear colour (the sky).
+// A scatter array's sprite drawn with the light the frame set up is lit like the ground.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -10,11 +13,14 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
+#include "core/model_shading.h"
 #include "core/scene_services.h"
 #include "platform/system/gl_device.h"
 #include "platform/system/offscreen_gl.h"
 #include "shell/scene.h"
 #include "tests/support/gl_test_device.h"
+#include "world/array_sp.h"
+#include "world/scatter_sprite_shading.h"
 
 namespace {
 
@@ -38,6 +44,32 @@ bool near_colour(std::uint32_t a, std::uint32_t b) {
     return true;
 }
 
+// Every texture asked for is opaque white.
+class white_loader : public texture_loader {
+public:
+    explicit white_loader(gfx_device* device) : device_(device) {}
+    gfx_texture* load(const char*, const texture_request&) override {
+        texture_ptr t;
+        if (device_->create_texture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t) != S_OK) return nullptr;
+        locked_rect r;
+        if (t->lock_rect(0, &r) != S_OK) return nullptr;
+        for (int y = 0; y < 4; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(r.bits) + y * r.pitch);
+            std::fill(row, row + 4, 0xFFFFFFFFu);
+        }
+        t->unlock_rect(0);
+        return t.release();
+    }
+    bool lock_first_level(gfx_texture*, std::uint8_t**, int*, int*, int*) override { return false; }
+    void unlock_first_level(gfx_texture*) override {}
+    void release(gfx_texture* texture) override { texture_ptr owned(texture); }
+
+private:
+    gfx_device* device_;
+};
+
+int channel(std::uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
+
 class ScenePixels : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -58,6 +90,10 @@ protected:
         state_.sky_light[5] = 1.0f;
     }
     void TearDown() override {
+        app_.textures.release_all();
+        app_.textures.set_loader(nullptr);
+        use_scatter_sprite_programs(nullptr, nullptr);
+        shading() = model_shading{};
         world_.reset();
         install_scene_services(nullptr);
         state_.release();
@@ -72,6 +108,7 @@ protected:
     d3d_app app_;
     app_state state_;
     std::unique_ptr<scene> world_;
+    std::unique_ptr<white_loader> loader_;
 };
 
 constexpr std::uint32_t k_sky = 0xFF007FFFu;
@@ -126,4 +163,65 @@ TEST_F(ScenePixels, TheNightVisionProgramTurnsThePictureIntoABrighterGreenOne) {
             EXPECT_GT(green, 1.5f * level) << std::hex << c << " from a scene level of " << level;
         }
     }
+}
+
+// At noon the sky's sun, applied by the frame's fog and light set-up, lights a sprite of a
+// terrain array like the ground (colour x (ambient + diffuse x the sun's height)) and a sprite
+// of a scenery array by the ambient light; neither is dark.
+TEST_F(ScenePixels, ScatterSpritesAtNoonAreLitByTheSkysSun) {
+    loader_ = std::make_unique<white_loader>(app_.device.get());
+    app_.textures.set_loader(loader_.get());
+    scatter_sprite_programs programs;
+    ASSERT_EQ(create_scatter_sprite_programs(app_.device.get(), &programs), S_OK);
+    app_.use_shaders = 1;
+    app_.can_shaders = 1;
+    const mat4 camera_world = mat_identity();
+    const mat4* viewer_world = state_.camera_world;
+    state_.camera_world = &camera_world;
+    state_.array_complexity = 1.0f;
+    state_.time_of_day = 12.0f;
+    world_->sky.init();
+    world_->sky.update_celestial();
+    ASSERT_EQ(state_.night, 0);
+    ASSERT_NE(state_.objects.current_light, nullptr);
+    world_->set_fog(true);
+    app_.set_default_states(true);
+    const gfx_light sun = *state_.objects.current_light;
+    ASSERT_LT(sun.direction[1], -0.5f) << "the sun is high at noon";
+    app_.device->set_transform(TS_VIEW, mat_look_at_lh({0, 0, 0}, {0, 0, 1}, {0, 1, 0}));
+    app_.device->set_transform(TS_PROJECTION, mat_perspective_fov_lh(k_pi / 4.0f, 4.0f / 3.0f, 1.0f, 10000.0f));
+
+    const float rgb[3] = {60.0f, 140.0f, 40.0f};
+    for (const bool terrain : {true, false}) {
+        SCOPED_TRACE(terrain ? "terrain array" : "scenery array");
+        array_sp* a = nullptr;
+        ASSERT_EQ(create_array_sp_unparented(&a), S_OK);
+        a->terrain_array = terrain ? 1 : 0;
+        a->sway = 0;
+        a->set_count(1);
+        a->item_width = 8.0f;
+        a->item_height = 8.0f;
+        a->scatter_on_terrain("graphics\\bush.dds");
+        a->positions[0] = {0.0f, -4.0f, 20.0f};
+        a->set_colour(rgb[0], rgb[1], rgb[2], 255.0f);
+        app_.device->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+        a->render();
+        const std::uint32_t c = texel(app_.device->back_buffer(), k_width / 2, k_height / 2);
+        const float up = std::max(0.0f, -sun.direction[1] / std::sqrt(sun.direction[0] * sun.direction[0] +
+                                                                     sun.direction[1] * sun.direction[1] +
+                                                                     sun.direction[2] * sun.direction[2]));
+        const float light[3] = {sun.ambient.r + sun.diffuse.r * up, sun.ambient.g + sun.diffuse.g * up,
+                                sun.ambient.b + sun.diffuse.b * up};
+        for (int i = 0; i < 3; ++i) {
+            const int got = channel(c, 16 - 8 * i);
+            if (terrain) {
+                EXPECT_NEAR(got, std::min(255.0f, rgb[i] * light[i]), 10) << std::hex << c;
+            } else {
+                const float ambient[3] = {sun.ambient.r, sun.ambient.g, sun.ambient.b};
+                EXPECT_GE(got, static_cast<int>(rgb[i] * ambient[i]) - 4) << std::hex << c;
+            }
+        }
+        destroy_array_sp(&a);
+    }
+    state_.camera_world = viewer_world;
 }
