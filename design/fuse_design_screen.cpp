@@ -236,17 +236,10 @@ void on_tick(gui_window* w) {
     if (jog_on_tick(w, jog_rule::relative, frame_time())) w->send(design_event::recompute);
 }
 
-void text(float x1, float y1, float x2, float y2, const char* caption, std::uint32_t colour) {
-    const float r = static_cast<float>((colour >> 16) & 0xFF) / 255.0f;
-    const float g = static_cast<float>((colour >> 8) & 0xFF) / 255.0f;
-    const float b = static_cast<float>(colour & 0xFF) / 255.0f;
-    g_overlay->draw_text_in_box(x1, y1, x2, y2, caption, r, g, b, 1.0f, true, 0);
-}
-
 void on_draw(const gui_window* w) {
     if (edited() == nullptr) return;
     graph_render_with_labels();
-    if (g_overlay == nullptr || !(s.sx > 0.0f)) return;
+    if (!(s.sx > 0.0f)) return;
     const units u = layout_units();
     const float q = 0.2f * u.m;
     const float hh = 0.075f * u.m;
@@ -261,16 +254,18 @@ void on_draw(const gui_window* w) {
                       missile_icon);
 
     const fuse_point detected = at(e.target_detected);
-    text(detected.x, detected.y - 0.1f, detected.x + 1, detected.y, "Target when detected", 0xFF00FF00u);
+    draw_caption(w, detected.x, detected.y - 0.1f, detected.x + 1, detected.y, "Target when detected", 0xFF00FF00u);
     if (e.fragments_arrive) {
         const fuse_point hit = at(e.target_hit);
         const fuse_point zone = at(e.fragments_zone);
-        text(hit.x, hit.y - 0.2f, hit.x + 1, hit.y - 0.1f, "Target when hit", 0xFFFFFF00u);
-        text(zone.x, zone.y - 0.3f, zone.x + 1, zone.y - 0.2f, "Fragments hit zone", 0xFFFF0000u);
+        draw_caption(w, hit.x, hit.y - 0.2f, hit.x + 1, hit.y - 0.1f, "Target when hit", 0xFFFFFF00u);
+        draw_caption(w, zone.x, zone.y - 0.3f, zone.x + 1, zone.y - 0.2f, "Fragments hit zone", 0xFFFF0000u);
     }
-    text(s.x0, s.y0 - 0.15f * u.m, s.x0 + 0.3f * u.m, s.y0 - 0.1f * u.m, "Missile at Detection", 0xFFFFFFFFu);
-    text(explosion.x, s.y0 + 0.1f * u.m, explosion.x + 0.3f * u.m, s.y0 + 0.15f * u.m, "Missile at Explosion",
-         0xFFFFFFFFu);
+    // Their boxes are narrower than the texts: draw_caption stretches them.
+    draw_caption(w, s.x0, s.y0 - 0.15f * u.m, s.x0 + 0.3f * u.m, s.y0 - 0.1f * u.m, "Missile at Detection",
+                 0xFFFFFFFFu);
+    draw_caption(w, explosion.x, s.y0 + 0.1f * u.m, explosion.x + 0.3f * u.m, s.y0 + 0.15f * u.m,
+                 "Missile at Explosion", 0xFFFFFFFFu);
 
     // The target icon sits a little ahead of its anchor along its course.
     gfx_texture* target_icon = held_icon(w, k_target_icon);

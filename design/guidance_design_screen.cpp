@@ -289,8 +289,9 @@ void on_tick(gui_window* w) {
     add_trails();
 }
 
-void text(float x, float y, float width, float height, const char* caption, float r, float g, float b) {
-    g_overlay->draw_text_in_box(x, y, x + width, y + height, caption, r, g, b, 1.0f, true, 0);
+void text(const gui_window* w, float x, float y, float width, float height, const char* caption,
+          std::uint32_t colour) {
+    draw_caption(w, x, y, x + width, y + height, caption, colour);
 }
 
 void on_close() {
@@ -302,7 +303,6 @@ void on_close() {
 void on_draw(const gui_window* w) {
     if (edited() == nullptr) return;
     graph_render();
-    if (g_overlay == nullptr) return;
     const units u = layout_units();
     const guidance_run& r = s.run;
     const float hw = 0.15f * u.m;
@@ -311,13 +311,13 @@ void on_draw(const gui_window* w) {
                                held_icon(w, k_target_icon));
     draw_rotated_textured_quad(r.missile.x, r.missile.y, hw, hh, r.heading, 0xFFFFFFFFu, held_icon(w, k_missile_icon));
     if (s.state == run_state::idle) {
-        text(r.missile.x - 0.4f, r.missile.y, 0.4f, 0.1f, "Boost Phase", 1, 1, 0);
-        text(s.boost_end.x - 0.4f, s.boost_end.y, 0.4f, 0.1f, "Midcourse Phase", 0, 1, 0);
-        text(s.midcourse_end.x - 0.4f, s.midcourse_end.y, 0.4f, 0.1f, "Terminal Phase", 1, 0, 0);
+        text(w, r.missile.x - 0.4f, r.missile.y, 0.4f, 0.1f, "Boost Phase", 0xFFFFFF00u);
+        text(w, s.boost_end.x - 0.4f, s.boost_end.y, 0.4f, 0.1f, "Midcourse Phase", 0xFF00FF00u);
+        text(w, s.midcourse_end.x - 0.4f, s.midcourse_end.y, 0.4f, 0.1f, "Terminal Phase", 0xFFFF0000u);
         return;
     }
-    text(r.missile.x + 0.1f, r.missile.y, 0.2f, 0.1f, "Missile", 0, 1, 0);
-    text(r.target.x + 0.1f, r.target.y + 0.1f, 0.2f, 0.1f, "Target", 1, 0, 0);
+    text(w, r.missile.x + 0.1f, r.missile.y, 0.2f, 0.1f, "Missile", 0xFF00FF00u);
+    text(w, r.target.x + 0.1f, r.target.y + 0.1f, 0.2f, 0.1f, "Target", 0xFFFF0000u);
     draw_rotated_textured_quad(r.launcher.x, r.launcher.y, hw, hh, r.launcher_angle, 0xFFFFFFFFu,
                                held_icon(w, k_launcher_icon));
 }

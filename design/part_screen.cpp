@@ -1,7 +1,10 @@
 #include "design/part_screen.h"
 
+#include <algorithm>
+
 #include "core/gui_services.h"
 #include "ui/gui_hooks.h"
+#include "ui/gui_painter.h"
 
 namespace design {
 
@@ -89,6 +92,20 @@ void add_icon_holder(gui_window* w, int word, int picture) {
 gfx_texture* held_icon(const gui_window* w, int word) {
     const gui_rect* r = rect_at(w, word);
     return r != nullptr ? r->image_texture.get() : nullptr;
+}
+
+void draw_caption(const gui_window* w, float x1, float y1, float x2, float y2, const char* text,
+                  std::uint32_t colour) {
+    gui_painter* p = current_painter();
+    if (p == nullptr || text == nullptr) return;
+    // Room beyond the text for the pen's snap to the pixel grid.
+    constexpr float k_slack = 0.01f;
+    float size[2] = {0, 0};
+    if (gui_text_size(p, gui_font::bold, text, size)) {
+        x2 = std::max(x2, x1 + size[0] + k_slack);
+        y2 = std::max(y2, y1 + size[1] + k_slack);
+    }
+    p->draw_text(gui_font::bold, x1, y1, x2, y2, text, 0, 0, 0, w->text_scale_x, w->text_scale_y, colour, false);
 }
 
 }  // namespace design

@@ -4,6 +4,8 @@
 // its number field, the graph buttons, the item drop-downs and the hidden holders of icons.
 #pragma once
 
+#include <cstdint>
+
 #include "design/design_screen.h"
 #include "ui/gui_window.h"
 
@@ -54,5 +56,11 @@ gui_window* add_item_drop_down(gui_window* w, const units& u, float a, float b, 
 // A hidden element that only holds an icon's picture (black is transparent), and the picture.
 void add_icon_holder(gui_window* w, int word, int picture);
 gfx_texture* held_icon(const gui_window* w, int word);
+
+// A caption a screen draws itself on its plot (bold, at once), from the lower-left corner of
+// the box (x1, y1)-(x2, y2). The font drops glyphs outside their box, so a box narrower or
+// lower than the text is stretched to it from that corner.
+void draw_caption(const gui_window* w, float x1, float y1, float x2, float y2, const char* text,
+                  std::uint32_t colour);
 
 }  // namespace design

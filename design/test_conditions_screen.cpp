@@ -275,16 +275,15 @@ void draw_icon(const gui_window* w, int word, float x, float y, float angle) {
 void on_draw(const gui_window* w) {
     graph_render_with_labels();
     const missile_system* sys = design_system();
-    if (g_overlay == nullptr || sys == nullptr) return;
+    if (sys == nullptr) return;
     const units u = layout_units();
     const float tx = k_plot_x2 * u.m, mx = k_plot_x1 * u.m, y = k_plot_y1 * u.h;
     draw_icon(w, k_target_picture, tx, y, -sys->test_elev);
     draw_icon(w, k_missile_picture, mx, y, sys->test_alfa);
-    overlay2d& o = *g_overlay;
-    o.draw_text_in_box(tx - 0.2f, y - 0.1f, tx, y, "Target", 1, 1, 1, 1, true, 0);
-    o.draw_text_in_box(mx, y - 0.1f, mx + 0.2f, y, "Missile", 1, 1, 1, 1, true, 0);
+    draw_caption(w, tx - 0.2f, y - 0.1f, tx, y, "Target", k_white);
+    draw_caption(w, mx, y - 0.1f, mx + 0.2f, y, "Missile", k_white);
     const float top = k_plot_y2 * u.h;
-    o.draw_text_in_box(s.marker_x, top, s.marker_x + 0.2f, top + 0.1f, "Launch", 1, 1, 1, 1, true, 0);
+    draw_caption(w, s.marker_x, top, s.marker_x + 0.2f, top + 0.1f, "Launch", k_white);
 }
 
 }  // namespace

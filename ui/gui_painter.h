@@ -62,6 +62,10 @@ public:
 gui_painter* current_painter();
 void set_painter(gui_painter* painter);
 
+// A text's width (widest line) and height in GUI units in a font, at the text scale of a
+// window without a world scaling; false when it cannot be told (no painter, no viewport).
+bool gui_text_size(gui_painter* p, int font, const char* text, float size[2]);
+
 inline std::uint32_t argb(int a, int r, int g, int b) {
     return (static_cast<std::uint32_t>(a & 255) << 24) | (static_cast<std::uint32_t>(r & 255) << 16) |
            (static_cast<std::uint32_t>(g & 255) << 8) | static_cast<std::uint32_t>(b & 255);

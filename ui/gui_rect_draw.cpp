@@ -59,12 +59,8 @@ int smaller_font(int font) {
 
 // The text's width in GUI units in a font (its widest line); -1 when it cannot be told.
 float text_width(gui_painter* p, int font, const char* text) {
-    int size[2] = {0, 0};
-    if (!p->text_extent(font, text, size)) return -1;
-    int w = 640, h = 480;
-    ui_viewport_size(&w, &h);
-    if (w <= 0) return -1;
-    return 2 * gui_scale[0] * static_cast<float>(size[0]) / static_cast<float>(w);
+    float size[2] = {0, 0};
+    return gui_text_size(p, font, text, size) ? size[0] : -1;
 }
 
 // The smallest narrowing of a text too wide for its box even in the small font.

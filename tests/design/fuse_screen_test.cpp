@@ -1,7 +1,9 @@
 // The fuse screen: the encounter's geometry worked by hand at 0 and 90 degrees, the speeds
-// rule (Enter after the closing speed against Apply Changes), and the kill-distance label
-// after a load.
+// rule (Enter after the closing speed against Apply Changes), the kill-distance label after a
+// load, and the plot's captions drawn whole.
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "design/fuse_geometry.h"
 #include "platform/text.h"
@@ -156,4 +158,31 @@ TEST_F(DesignFuse, LoadRefreshesKillDistanceAndSpeeds) {
     EXPECT_STREQ(field("Missile Speed (m/sec)")->text.get(),
                  format_string("%4.2f", 0.6 * h().closing_speed).c_str());
     root->send(gui_event::draw);
+}
+
+TEST_F(DesignFuse, PlotCaptionsAreDrawnWhole) {
+    h().closing_speed = 600;
+    h().compute(true);
+    open(18);
+    painter.text_boxes.clear();
+    root->send(gui_event::draw);
+    // The font drops every glyph whose centre leaves the box, so each caption's box must hold
+    // the whole text as the painter measures it (640 x 480: 320 texels a unit across, 240 up).
+    const char* const captions[] = {"Target when detected", "Target when hit", "Fragments hit zone",
+                                    "Missile at Detection", "Missile at Explosion"};
+    for (const char* caption : captions) {
+        SCOPED_TRACE(caption);
+        const auto drawn = std::find_if(painter.text_boxes.begin(), painter.text_boxes.end(),
+                                        [&](const recording_painter::text_box& b) { return b.text == caption; });
+        ASSERT_NE(drawn, painter.text_boxes.end());
+        int size[2] = {0, 0};
+        painter.text_extent(gui_font::bold, caption, size);
+        EXPECT_GE(drawn->x2 - drawn->x1, static_cast<float>(size[0]) / 320.0f);
+        EXPECT_GE(drawn->y2 - drawn->y1, static_cast<float>(size[1]) / 480.0f);
+        if (std::string(caption) == "Missile at Detection") {
+            // Still from the plot's lower-left corner, 0.15 below it.
+            EXPECT_FLOAT_EQ(drawn->x1, -0.8f);
+            EXPECT_FLOAT_EQ(drawn->y1, -0.95f);
+        }
+    }
 }

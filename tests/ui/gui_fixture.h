@@ -22,7 +22,12 @@
 // (the small font's cells narrower).
 class recording_painter : public gui_painter {
 public:
+    struct text_box {
+        std::string text;
+        float x1, y1, x2, y2;
+    };
     std::vector<std::string> calls;
+    std::vector<text_box> text_boxes;  // every text drawn, with its box
     int cell_w = 7, cell_h = 16;
     int small_cell_w = 5;
 
@@ -60,8 +65,9 @@ public:
     }
     void begin_text(int) override {}
     void end_text(int) override {}
-    void draw_text(int font, float, float, float, float, const char* text, std::uint32_t flags,
+    void draw_text(int font, float x1, float y1, float x2, float y2, const char* text, std::uint32_t flags,
                    float, float, float, float, std::uint32_t colour, bool) override {
+        text_boxes.push_back({text, x1, y1, x2, y2});
         char line[64];
         std::snprintf(line, sizeof line, "text %d %u %08X ", font, flags, colour);
         calls.push_back(line + std::string(text));
