@@ -79,6 +79,7 @@ TEST_F(DesignHub, SaveNamesSystemAndMissileLoadNeedsBothAndAFailedSaveKeepsTheNa
     press_and_click("Resize Shape");
     EXPECT_TRUE(m->fits);
     save_as("T1");
+    EXPECT_TRUE(tmp.exists("systems/T1.txt") && tmp.exists("missiles/T1.txt"));
     EXPECT_STREQ(system->name, "T1");
     EXPECT_NE(find_text("Missile Design - T1"), nullptr);
     fs_delete("missiles\\T1.txt");
