@@ -15,18 +15,6 @@
 
 using namespace design;
 
-namespace {
-
-// The values of one CSV line.
-std::vector<double> csv_values(const std::string& line) {
-    std::vector<double> out;
-    std::stringstream in(line);
-    for (std::string cell; std::getline(in, cell, ',');) out.push_back(std::stod(cell));
-    return out;
-}
-
-}  // namespace
-
 TEST(DesignWarheadGraph, EndRules) {
     warhead h;  // 12 cm, 25 cm long, kill threshold 2
     design_graph g;
@@ -124,8 +112,10 @@ TEST_F(DesignWarhead, SaveWritesTheCurvesAsValues) {
     std::getline(csv, line);
     EXPECT_EQ(line.rfind("Distance (m),Over Pres (psi),Dynam Pres (0.01*psi)", 0), 0u);
     std::getline(csv, line);
-    std::getline(csv, line);
-    const std::vector<double> v = csv_values(line);
+    std::getline(csv, line);  // the second row's values
+    std::vector<double> v;
+    std::stringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, ',');) v.push_back(std::stod(cell));
     ASSERT_EQ(v.size(), 8u);
     warhead probe;
     probe.effects_at_distance(static_cast<float>(v[0]));  // the defaults, as the screen's
