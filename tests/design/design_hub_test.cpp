@@ -148,13 +148,6 @@ public:
     }
 };
 
-// A draw's transform in the airframe draw's axes.
-mat4 relative_to(const draw_record& d, const draw_record& airframe) {
-    mat4 inverse;
-    EXPECT_TRUE(mat_inverse(airframe.state.world[0], &inverse));
-    return d.state.world[0] * inverse;
-}
-
 }  // namespace
 
 TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
@@ -180,7 +173,9 @@ TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
     const float motor_place = 0.5f * length - 0.5f * m->motor->overall_length;
     // The casing stands unturned and unscaled at its place in the airframe's axes.
     const auto expect_motor_at = [&](const std::vector<draw_record>& d, float side) {
-        const mat4 r = relative_to(d[0], d[5]);
+        mat4 to_airframe;
+        ASSERT_TRUE(mat_inverse(d[5].state.world[0], &to_airframe));
+        const mat4 r = d[0].state.world[0] * to_airframe;
         EXPECT_NEAR(r.m[0][0], 1.0f, 1e-4f);
         EXPECT_NEAR(r.m[2][2], 1.0f, 1e-4f);
         EXPECT_NEAR(r.m[3][1], side, 1e-2f);
