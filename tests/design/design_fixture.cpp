@@ -64,6 +64,42 @@ void design_fixture::press_and_click(const char* text) {
     root->send(gui_event::click);
 }
 
+gui_rect* design_fixture::field(const char* label) const {
+    gui_rect* l = find_text(label);
+    return l != nullptr ? root->rect(root->index_of(l) + 1) : nullptr;
+}
+
+void design_fixture::press(gui_rect* r) {
+    ASSERT_NE(r, nullptr);
+    root->pressed = root->index_of(r) + 1;
+    root->send(gui_event::press);
+}
+
+gui_window* design_fixture::jog_up(gui_rect* field) {
+    press(field);
+    gui_window* jog = design::child_at(root.get(), design::slot::jog_window);
+    if (jog == nullptr || !jog->visible) return nullptr;
+    jog->set_slider_value(255.0f);
+    root->current = root->index_of(jog) + 1;
+    root->send(gui_event::child_changed);
+    return jog;
+}
+
+void design_fixture::commit(gui_window* child) {
+    root->current = root->index_of(child) + 1;
+    root->send(gui_event::child_committed);
+}
+
+void design_fixture::save_as(const char* name) {
+    press_and_click("Save");
+    answer(name);
+}
+
+void design_fixture::load(const char* name) {
+    press_and_click("Load");
+    answer(name);
+}
+
 void design_fixture::block_folder(const char* folder) {
     std::filesystem::remove_all(tmp.path() + "/" + folder);
     tmp.write(folder, "not a folder");

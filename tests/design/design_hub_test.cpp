@@ -60,19 +60,6 @@ TEST(DesignStaticTest, AMotorLargerThanItsAirframeFliesFinite) {
 
 class DesignHub : public design_fixture {};
 
-TEST_F(DesignHub, OpensWithTheMissileAndItsParts) {
-    open(14);
-    EXPECT_NE(find_text("Missile Name - New Missile"), nullptr);
-    EXPECT_NE(find_text("Configuration - New Config"), nullptr);
-    EXPECT_NE(find_text("Launcher - New Launcher"), nullptr);
-    press_and_click("Aerodynamics");
-    EXPECT_EQ(pending_command, 16);
-    pending_command = 0;
-    press_and_click("Resize Shape");
-    EXPECT_TRUE(m->fits);
-    EXPECT_NE(find_text("Missile Design - New Missile"), nullptr);
-}
-
 TEST_F(DesignHub, FireRunsAStaticTestWithoutNaN) {
     open(14);
     m->aero->DC = 3.0f;  // too thin for its motor: no dry mass
@@ -87,17 +74,14 @@ TEST_F(DesignHub, FireRunsAStaticTestWithoutNaN) {
     EXPECT_NE(find_text("Fire"), nullptr);
 }
 
-TEST_F(DesignHub, SaveWritesSystemAndMissileUnderOneNameAndLoadNeedsBoth) {
+TEST_F(DesignHub, SaveNamesSystemAndMissileLoadNeedsBothAndAFailedSaveKeepsTheNames) {
     open(14);
-    press_and_click("Save");
-    answer("T1");
-    EXPECT_TRUE(tmp.exists("systems/T1.txt"));
-    EXPECT_TRUE(tmp.exists("missiles/T1.txt"));
-    EXPECT_STREQ(m->name, "T1");
+    press_and_click("Resize Shape");
+    EXPECT_TRUE(m->fits);
+    save_as("T1");
+    EXPECT_TRUE(tmp.exists("systems/T1.txt") && tmp.exists("missiles/T1.txt"));
     EXPECT_STREQ(system->name, "T1");
     EXPECT_NE(find_text("Missile Design - T1"), nullptr);
-
-    // Loading needs both files.
     fs_delete("missiles\\T1.txt");
     m->aero->LC = 50.0f;
     press_and_click("Load");
@@ -105,15 +89,12 @@ TEST_F(DesignHub, SaveWritesSystemAndMissileUnderOneNameAndLoadNeedsBoth) {
     answer("T1");
     EXPECT_STREQ(g_message_box.message, "Could not load missiles\\T1.txt");
     EXPECT_EQ(m->aero->LC, 50.0f);
-}
+    root->close_dialogs();
 
-TEST_F(DesignHub, FailedSaveKeepsTheNames) {
-    open(14);
     block_folder("missiles");
-    press_and_click("Save");
-    answer("T2");
-    EXPECT_STREQ(m->name, "New Missile");
-    EXPECT_STREQ(system->name, "New Missile");
+    save_as("T2");
+    EXPECT_STREQ(m->name, "T1");
+    EXPECT_STREQ(system->name, "T1");
     EXPECT_STREQ(g_message_box.message, "Could not save T2");
 }
 
@@ -167,13 +148,6 @@ public:
     }
 };
 
-// A draw's transform in the airframe draw's axes.
-mat4 relative_to(const draw_record& d, const draw_record& airframe) {
-    mat4 inverse;
-    EXPECT_TRUE(mat_inverse(airframe.state.world[0], &inverse));
-    return d.state.world[0] * inverse;
-}
-
 }  // namespace
 
 TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
@@ -199,7 +173,9 @@ TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
     const float motor_place = 0.5f * length - 0.5f * m->motor->overall_length;
     // The casing stands unturned and unscaled at its place in the airframe's axes.
     const auto expect_motor_at = [&](const std::vector<draw_record>& d, float side) {
-        const mat4 r = relative_to(d[0], d[5]);
+        mat4 to_airframe;
+        ASSERT_TRUE(mat_inverse(d[5].state.world[0], &to_airframe));
+        const mat4 r = d[0].state.world[0] * to_airframe;
         EXPECT_NEAR(r.m[0][0], 1.0f, 1e-4f);
         EXPECT_NEAR(r.m[2][2], 1.0f, 1e-4f);
         EXPECT_NEAR(r.m[3][1], side, 1e-2f);

@@ -87,14 +87,6 @@ TEST(DesignFuseGeometry, EncounterByHand) {
 class DesignFuse : public design_fixture {
 protected:
     warhead& h() { return *m->warhead_part; }
-    gui_rect* field(const char* label) {
-        gui_rect* l = find_text(label);
-        return l != nullptr ? root->rect(root->index_of(l) + 1) : nullptr;
-    }
-    void press(gui_rect* r) {
-        root->pressed = root->index_of(r) + 1;
-        root->send(gui_event::press);
-    }
 };
 
 TEST_F(DesignFuse, EnterAfterClosingSpeedAgainstApply) {
@@ -135,8 +127,7 @@ TEST_F(DesignFuse, EnterAfterClosingSpeedAgainstApply) {
 
 TEST_F(DesignFuse, LoadRefreshesKillDistanceAndSpeeds) {
     open(18);
-    press_and_click("Save");
-    answer("F1");
+    save_as("F1");
     EXPECT_TRUE(tmp.exists("warheads/F1.txt"));
     const float saved = h().kill_distance;
     const std::string label = format_string("Warhead Kill Distance - %4.2f (m)", static_cast<double>(saved));
@@ -150,8 +141,7 @@ TEST_F(DesignFuse, LoadRefreshesKillDistanceAndSpeeds) {
     field("Intercept Angle (deg)")->set_text("30");
     press_and_click("Apply Changes");
 
-    press_and_click("Load");
-    answer("F1");
+    load("F1");
     EXPECT_FLOAT_EQ(h().kill_distance, saved);
     EXPECT_NE(find_text(label.c_str()), nullptr);
     EXPECT_STREQ(field("Intercept Angle (deg)")->text.get(), "0.00");

@@ -55,7 +55,7 @@ TEST(DesignGuidanceLaws, StepsAndEnds) {
         r.law = law;
         bool ended = false;
         int ticks = 0;
-        while (!ended && ticks < 2000) {
+        for (; !ended && ticks < 2000; ++ticks) {
             const float before = r.heading;
             const float sight = std::atan2(r.target.y - r.missile.y, r.target.x - r.missile.x);
             ended = guidance_step(r, 0.02f, -1.0f);
@@ -64,7 +64,6 @@ TEST(DesignGuidanceLaws, StepsAndEnds) {
             } else if (law != law_line_of_sight) {
                 EXPECT_LE(std::fabs(r.heading - before), bounds[law] + 1e-6f);
             }
-            ++ticks;
         }
         EXPECT_TRUE(ended) << law;
         EXPECT_LT(ticks, 2000) << law;
@@ -73,11 +72,9 @@ TEST(DesignGuidanceLaws, StepsAndEnds) {
     guidance_run r = start;
     r.law = 7;
     bool ended = false;
-    int ticks = 0;
-    while (!ended && ticks < 1000) {
+    for (int ticks = 0; !ended && ticks < 1000; ++ticks) {
         ended = guidance_step(r, 0.02f, -1.0f);
         EXPECT_FLOAT_EQ(r.heading, start.heading);
-        ++ticks;
     }
     EXPECT_TRUE(ended);
     EXPECT_LT(r.target.x, -1.0f);
@@ -95,17 +92,10 @@ protected:
         g_stopped = nullptr;
     }
     seeker& k() { return *m->seeker_part; }
-    gui_rect* field(const char* label) {
-        gui_rect* l = find_text(label);
-        return l != nullptr ? root->rect(root->index_of(l) + 1) : nullptr;
-    }
     // What the jog slider does to a field: the press, new text, event 16.
     void jog(const char* label, const char* text) {
-        gui_rect* f = field(label);
-        ASSERT_NE(f, nullptr) << label;
-        root->pressed = root->index_of(f) + 1;
-        root->send(gui_event::press);
-        f->set_text(text);
+        press(field(label));
+        field(label)->set_text(text);
         root->send(design_event::take);
     }
     int count(const std::vector<int>& v, int slot) const {
@@ -116,15 +106,11 @@ protected:
 
 TEST_F(DesignGuidance, RangeAndDiameterFollowTheFieldEdited) {
     open(19);
-    EXPECT_NE(find_text("Guidance Design - New Seeker"), nullptr);
-    EXPECT_STREQ(field("Detection Range (m)")->text.get(), "1000.00");
     // The diameter edited down to 5 cm lowers the range to 10 x 5² m.
     jog("Seeker Diameter (cm)", "5");
-    EXPECT_FLOAT_EQ(k().seeker_diameter, 5);
     EXPECT_FLOAT_EQ(k().detection_range, 250);
     // Any other field edited: 1000 m raises a 5 cm aperture to 10 cm.
     jog("Detection Range (m)", "1000");
-    EXPECT_FLOAT_EQ(k().detection_range, 1000);
     EXPECT_FLOAT_EQ(k().seeker_diameter, 10);
 
     // A range far below zero from a file: the sketch still ends, and Apply bounds it.
@@ -134,11 +120,6 @@ TEST_F(DesignGuidance, RangeAndDiameterFollowTheFieldEdited) {
     EXPECT_LE(g_graph.triangle_count, 6 * (1 + 81));
     press_and_click("Apply Changes");
     EXPECT_EQ(k().detection_range, 0.0f);
-
-    press_and_click("Save");
-    answer("G1");
-    EXPECT_TRUE(tmp.exists("seekers/G1.txt"));
-    EXPECT_NE(find_text("Guidance Design - G1"), nullptr);
 }
 
 TEST_F(DesignGuidance, AnimationSoundStopsWithTheRun) {

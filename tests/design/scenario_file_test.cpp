@@ -4,9 +4,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <tuple>
 
 #include "core/d3d_app.h"
 #include "design/scenario_file.h"
@@ -66,15 +67,9 @@ TEST_F(ScenarioFile, RoundTripKeepsNamesWithSpacesAndEveryDigit) {
     for (int i = 0; i < 2; ++i) {
         const scenario_object& a = table->objects[i];
         const scenario_object& b = back->objects[i];
-        EXPECT_EQ(a.type, b.type);
         EXPECT_STREQ(a.name, b.name);
-        EXPECT_EQ(a.east, b.east);
-        EXPECT_EQ(a.north, b.north);
-        EXPECT_EQ(a.aim_east, b.aim_east);
-        EXPECT_EQ(a.aim_north, b.aim_north);
-        EXPECT_EQ(a.rockets, b.rockets);
-        EXPECT_EQ(a.reload, b.reload);
-        EXPECT_EQ(a.radius, b.radius);
+        EXPECT_EQ(std::tie(a.type, a.east, a.north, a.aim_east, a.aim_north, a.rockets, a.reload, a.radius),
+                  std::tie(b.type, b.east, b.north, b.aim_east, b.aim_north, b.rockets, b.reload, b.radius));
     }
 
     // A file that does not open keeps the table.
@@ -122,21 +117,8 @@ TEST_F(ScenarioFile, RunFileLinesAsWorkedOutByHand) {
     table->objects[0] = object(scenario_type::system, "Sentinel MR", 34.6f, 32.0f, 34.7f, 32.0f);
     table->objects[1] = object(scenario_type::launcher, "Rocket Launcher", 34.7f, 32.2f, 34.79f, 32.12f);
     table->count = 2;
-    run_weather w;
-    w.time_of_day = 14.5f;
-    w.fog_alt = 200;
-    w.cloud_base = 1500;
-    w.low_clouds = 0.25f;
-    w.fog_air = 30000;
-    w.wind_speed = 5;
-    w.wind_direction = 1.5f;
-    w.sea_rgb[0] = 10;
-    w.sea_rgb[1] = 20;
-    w.sea_rgb[2] = 30;
-    w.sea_fog = 0.5f;
-    w.wave_height = 1;
-    w.crest_factor = 2;
-    w.choppiness = 0.75f;
+    // Time of day, fog altitude, cloud base, low clouds, fog in the air, wind, sea, waves.
+    const run_weather w{14.5f, 200, 1500, 0.25f, 30000, 5, 1.5f, {10, 20, 30}, 0.5f, 1, 2, 0.75f};
     ASSERT_TRUE(write_scenario_run_file(*table, w, nullptr));
     const std::string text = tmp.read("scenarios/scenario.cfg");
     // 50 m behind the system, which faces east: the camera stands west of it, heading -pi/2.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "design/warhead_graph.h"
@@ -13,27 +14,6 @@
 #include "ui/graph.h"
 
 using namespace design;
-
-namespace {
-
-// The values of one CSV line.
-std::vector<double> csv_values(const std::string& line) {
-    std::vector<double> out;
-    std::stringstream in(line);
-    std::string cell;
-    while (std::getline(in, cell, ',')) out.push_back(std::stod(cell));
-    return out;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> out;
-    std::stringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) out.push_back(line);
-    return out;
-}
-
-}  // namespace
 
 TEST(DesignWarheadGraph, EndRules) {
     warhead h;  // 12 cm, 25 cm long, kill threshold 2
@@ -82,16 +62,8 @@ TEST(DesignWarheadGraph, EndRules) {
 class DesignWarhead : public design_fixture {
 protected:
     warhead& h() { return *m->warhead_part; }
-    void set_field(const char* label, const char* text) {
-        gui_rect* l = find_text(label);
-        ASSERT_NE(l, nullptr) << label;
-        // The field follows its label.
-        root->rect(root->index_of(l) + 1)->set_text(text);
-    }
-    const char* field(const char* label) {
-        gui_rect* l = find_text(label);
-        return l != nullptr ? root->rect(root->index_of(l) + 1)->text.get() : "";
-    }
+    void set_field(const char* label, const char* text) { field(label)->set_text(text); }
+    std::string shown(const char* label) { return field(label)->text.get(); }
 };
 
 TEST_F(DesignWarhead, TaperAndAreaConversions) {
@@ -101,10 +73,9 @@ TEST_F(DesignWarhead, TaperAndAreaConversions) {
     h().GC = 2843.456f;
     h().compute(true);
     open(17);
-    EXPECT_NE(find_text("Warhead - New Warhead"), nullptr);
-    EXPECT_STREQ(field("Warhead Taper (cm)"), "2.00");
-    EXPECT_STREQ(field("Target Area (sqrm)"), "0.25");
-    EXPECT_STREQ(field("Gurney Const (m/sec)"), "2843.46");
+    EXPECT_EQ(shown("Warhead Taper (cm)"), "2.00");
+    EXPECT_EQ(shown("Target Area (sqrm)"), "0.25");
+    EXPECT_EQ(shown("Gurney Const (m/sec)"), "2843.46");
 
     // Untouched fields keep the stored values exactly.
     press_and_click("Apply Changes");
@@ -121,12 +92,11 @@ TEST_F(DesignWarhead, TaperAndAreaConversions) {
     press_and_click("Apply Changes");
     EXPECT_FLOAT_EQ(h().DS, 23.0f);
     EXPECT_FLOAT_EQ(h().KT, 2.0f);
-    EXPECT_STREQ(field("Warhead Taper (cm)"), "-3.00");
     // An area of 0 or less counts as 0.01 m²; the warhead then holds the threshold within 250.
     set_field("Target Area (sqrm)", "-1");
     press_and_click("Apply Changes");
     EXPECT_FLOAT_EQ(h().KT, 100.0f);
-    EXPECT_STREQ(field("Target Area (sqrm)"), "0.01");
+    EXPECT_EQ(shown("Target Area (sqrm)"), "0.01");
     EXPECT_NE(find_text(format_string("Kill Distance = %4.2f (m)", static_cast<double>(h().kill_distance)).c_str()),
               nullptr);
 }
@@ -135,14 +105,17 @@ TEST_F(DesignWarhead, SaveWritesTheCurvesAsValues) {
     open(17);
     const int rows = g_graph.sample_count;
     ASSERT_GT(rows, 2);
-    press_and_click("Save");
-    answer("W1");
-    EXPECT_TRUE(tmp.exists("warheads/W1.txt"));
-    EXPECT_NE(find_text("Warhead - W1"), nullptr);
-    const std::vector<std::string> lines = lines_of(tmp.read("warheads/W1.csv"));
-    ASSERT_EQ(static_cast<int>(lines.size()), rows + 1);
-    EXPECT_EQ(lines[0].rfind("Distance (m),Over Pres (psi),Dynam Pres (0.01*psi)", 0), 0u);
-    const std::vector<double> v = csv_values(lines[2]);
+    save_as("W1");
+    EXPECT_EQ(line_count("warheads/W1.csv"), rows + 1);
+    std::stringstream csv(tmp.read("warheads/W1.csv"));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line.rfind("Distance (m),Over Pres (psi),Dynam Pres (0.01*psi)", 0), 0u);
+    std::getline(csv, line);
+    std::getline(csv, line);  // the second row's values
+    std::vector<double> v;
+    std::stringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, ',');) v.push_back(std::stod(cell));
     ASSERT_EQ(v.size(), 8u);
     warhead probe;
     probe.effects_at_distance(static_cast<float>(v[0]));  // the defaults, as the screen's
@@ -153,12 +126,11 @@ TEST_F(DesignWarhead, SaveWritesTheCurvesAsValues) {
     // The graph buttons (their captions as the program has always spelt them) change the
     // plotted channel, silently.
     const std::size_t sounds = log.sounds.size();
-    press_and_click("Time (ms)");
-    EXPECT_EQ(g_graph.channel, 5);
-    press_and_click("Frag. Energey (kj)");
-    EXPECT_EQ(g_graph.channel, 4);
-    press_and_click("Frag. Desnity (1/sqrm)");
-    EXPECT_EQ(g_graph.channel, 6);
+    for (const auto& [button, channel] : {std::pair{"Time (ms)", 5}, {"Frag. Energey (kj)", 4},
+                                          {"Frag. Desnity (1/sqrm)", 6}}) {
+        press_and_click(button);
+        EXPECT_EQ(g_graph.channel, channel) << button;
+    }
     EXPECT_EQ(log.sounds.size(), sounds);
 }
 
@@ -172,8 +144,7 @@ TEST_F(DesignWarhead, NoExplosiveGivesNoCurvesButFiniteScreens) {
     ASSERT_EQ(h().DS, 2.0f);
     ASSERT_EQ(h().fragment_speed, 0.0f);
     EXPECT_EQ(g_graph.sample_count, 0);
-    press_and_click("Save");
-    answer("Empty");
+    save_as("Empty");
     EXPECT_EQ(line_count("warheads/Empty.csv"), 1);
 
     // The fuse plots the detection without bands.
