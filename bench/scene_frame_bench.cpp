@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "bench/drawing_bench_setup.h"
+#include "bench/scene_passes.h"
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
@@ -75,14 +76,7 @@ static void BM_SceneFrame(benchmark::State& state) {
         world.viewer.set_view_projection(true);
         gfx_device* d = app.device.get();
         for (auto _ : state) {
-            switch (state.range(0)) {
-                case 1: world.render_reflection_pass(); break;
-                case 2: world.render_refraction_pass(); break;
-                case 3: world.render_shadow_pass(); break;
-                case 4: world.render_overhead_pass(); break;
-                case 5: world.render_night_vision_pass(); break;
-                default: world.render_frame(); break;
-            }
+            render_bench_pass(world, static_cast<int>(state.range(0)));
             finish_frame(d);
         }
         state.counters["sea indices"] = t.water.drawn_index_count;
