@@ -63,17 +63,14 @@ gfx_texture::gfx_texture(texture_kind kind, int width, int height, int depth, in
       format_(format), pool_(pool) {
     const int full = chain_length(width_, height_, depth_);
     levels_ = (levels <= 0 || levels > full) ? full : levels;
-    const int faces = face_count();
-    storage_.resize(static_cast<std::size_t>(faces * levels_));
+    storage_.resize(static_cast<std::size_t>(face_count() * levels_));
     surfaces_.resize(storage_.size());
     locked_.assign(storage_.size(), 0);
-    for (int f = 0; f < faces; ++f) {
-        for (int l = 0; l < levels_; ++l) {
-            const std::size_t bytes = static_cast<std::size_t>(level_pitch(l)) *
-                                      format_rows(format_, level_height(l)) * level_depth(l);
-            storage_[static_cast<std::size_t>(slot(l, f))].assign(bytes, 0);
-        }
-    }
+    // A render target's image is drawn by the backend and read back when locked: its bytes
+    // wait for the first lock.
+    if (usage_ & USAGE_RENDERTARGET) return;
+    for (int f = 0; f < face_count(); ++f)
+        for (int l = 0; l < levels_; ++l) stored(static_cast<std::size_t>(slot(l, f)));
 }
 
 gfx_texture::~gfx_texture() {
@@ -92,10 +89,22 @@ bool gfx_texture::valid(int level, int face) const {
     return level >= 0 && level < levels_ && face >= 0 && face < face_count();
 }
 
+std::size_t gfx_texture::level_bytes(int level) const {
+    return static_cast<std::size_t>(level_pitch(level)) * format_rows(format_, level_height(level)) *
+           level_depth(level);
+}
+
+std::uint8_t* gfx_texture::stored(std::size_t s) {
+    std::vector<std::uint8_t>& bytes = storage_[s];
+    if (bytes.empty()) bytes.assign(level_bytes(static_cast<int>(s) % levels_), 0);
+    return bytes.data();
+}
+
 hresult gfx_texture::lock_rect(int level, locked_rect* out, std::uint32_t, int face) {
     if (!out || kind_ == texture_kind::volume || !valid(level, face)) return D3DERR_INVALIDCALL;
     const std::size_t s = static_cast<std::size_t>(slot(level, face));
     if (locked_[s]) return D3DERR_INVALIDCALL;
+    stored(s);
     before_lock(level, face);
     locked_[s] = 1;
     out->bits = storage_[s].data();
@@ -117,6 +126,7 @@ hresult gfx_texture::lock_box(int level, locked_box* out, std::uint32_t) {
     if (!out || kind_ != texture_kind::volume || !valid(level, 0)) return D3DERR_INVALIDCALL;
     const std::size_t s = static_cast<std::size_t>(slot(level, 0));
     if (locked_[s]) return D3DERR_INVALIDCALL;
+    stored(s);
     before_lock(level, 0);
     locked_[s] = 1;
     out->bits = storage_[s].data();
@@ -150,13 +160,13 @@ gfx_surface* gfx_texture::surface_level(int level, int face) {
 }
 
 std::uint8_t* gfx_texture::level_bits(int level, int face) {
-    return valid(level, face) ? storage_[static_cast<std::size_t>(slot(level, face))].data()
-                              : nullptr;
+    return valid(level, face) ? stored(static_cast<std::size_t>(slot(level, face))) : nullptr;
 }
 
 const std::uint8_t* gfx_texture::level_bits(int level, int face) const {
-    return valid(level, face) ? storage_[static_cast<std::size_t>(slot(level, face))].data()
-                              : nullptr;
+    if (!valid(level, face)) return nullptr;
+    const std::vector<std::uint8_t>& bytes = storage_[static_cast<std::size_t>(slot(level, face))];
+    return bytes.empty() ? nullptr : bytes.data();
 }
 
 // ---- gfx_buffer ----

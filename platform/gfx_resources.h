@@ -106,7 +106,9 @@ public:
     // The surface of a level (owned by the texture), none for a bad level or a volume.
     gfx_surface* surface_level(int level, int face = 0);
 
-    // The stored bytes of a level (for backends and tests).
+    // The stored bytes of a level (for backends and tests). A render target keeps no copy
+    // until it is first locked or its bytes are asked for here (its image lives in the
+    // backend); the const form gives none for a level not yet stored.
     std::uint8_t* level_bits(int level, int face = 0);
     const std::uint8_t* level_bits(int level, int face = 0) const;
     int level_pitch(int level) const;
@@ -122,6 +124,9 @@ protected:
 private:
     int slot(int level, int face) const { return face * levels_ + level; }
     bool valid(int level, int face) const;
+    std::size_t level_bytes(int level) const;
+    // The slot's bytes, zeroed when first asked for.
+    std::uint8_t* stored(std::size_t slot);
 
     texture_kind kind_;
     int width_, height_, depth_, levels_;

@@ -146,9 +146,10 @@ private:
         if (device() != nullptr) static_cast<gl_device*>(device())->forget_texture_bindings();
     }
 
+    // Bytes not yet stored (a render target before its first lock) give a zeroed level.
     void upload_level(int level, int face) {
         const int w = level_width(level), h = level_height(level), d = level_depth(level);
-        const std::uint8_t* bits = level_bits(level, face);
+        const std::uint8_t* bits = stored_bits(level, face);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         const GLenum t = face_target(kind(), face);
@@ -162,7 +163,10 @@ private:
             glTexImage2D(t, level, static_cast<GLint>(f_.internal), w, h, 0, f_.format, f_.type,
                          bits);
         }
+        if (!bits) glClearTexSubImage(name, level, 0, 0, kind() == texture_kind::cube ? face : 0,
+                                      w, h, d, f_.format, f_.type, nullptr);
     }
+    const std::uint8_t* stored_bits(int level, int face) const { return level_bits(level, face); }
 
     gl_format f_;
     std::vector<std::uint8_t> dirty_;

@@ -1,6 +1,7 @@
 // The device's persistent state, resources and draws, on the recording device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/recording_device.h"
@@ -111,6 +112,20 @@ TEST(GfxDevice, TextureLockGivesRowsWithAPitch) {
     ASSERT_EQ(cube->lock_rect(0, &r, 0, FACE_NEGATIVE_Z), S_OK);
     cube->unlock_rect(0, FACE_NEGATIVE_Z);
     EXPECT_EQ(cube->lock_rect(0, &r, 0, 6), D3DERR_INVALIDCALL);
+
+    // A render target's bytes come at its first lock, zeroed, and keep what is written.
+    texture_ptr target;
+    ASSERT_EQ(d.create_texture(4, 2, 1, USAGE_RENDERTARGET, FMT_A8R8G8B8, POOL_DEFAULT, &target),
+              S_OK);
+    EXPECT_EQ(static_cast<const gfx_texture&>(*target).level_bits(0), nullptr);
+    ASSERT_EQ(target->lock_rect(0, &r), S_OK);
+    auto* bytes = static_cast<std::uint8_t*>(r.bits);
+    EXPECT_TRUE(std::all_of(bytes, bytes + 2 * r.pitch, [](std::uint8_t v) { return v == 0; }));
+    bytes[r.pitch + 5] = 0x42;
+    target->unlock_rect(0);
+    ASSERT_EQ(target->lock_rect(0, &r), S_OK);
+    EXPECT_EQ(static_cast<std::uint8_t*>(r.bits)[r.pitch + 5], 0x42);
+    target->unlock_rect(0);
 
     EXPECT_EQ(d.create_texture(0, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), D3DERR_INVALIDCALL);
 }

@@ -284,6 +284,57 @@ TEST_F(GlDevice, RenderTargetTextureKeepsTheTopRowFirst) {
     expect_color(pixel(32, 56), 255, 0, 0, 0);
 }
 
+TEST_F(GlDevice, ARenderTargetCopiesItsImageOnlyWhenLocked) {
+    texture_ptr drawn, untouched;
+    for (texture_ptr* t : {&drawn, &untouched})
+        ASSERT_EQ(device_->create_texture(16, 8, 2, USAGE_RENDERTARGET, FMT_A8R8G8B8,
+                                          POOL_DEFAULT, t),
+                  S_OK);
+    const gfx_texture& before = *drawn;
+    EXPECT_EQ(before.level_bits(0), nullptr);  // no copy kept before a lock
+
+    // Never drawn: every level locks as zeros, and samples as zeros.
+    for (int level = 0; level < 2; ++level) {
+        locked_rect r;
+        ASSERT_EQ(untouched->lock_rect(level, &r), S_OK);
+        const auto* bytes = static_cast<const std::uint8_t*>(r.bits);
+        const int rows = untouched->level_height(level);
+        EXPECT_TRUE(std::all_of(bytes, bytes + r.pitch * rows, [](std::uint8_t b) { return b == 0; }))
+            << "level " << level;
+        untouched->unlock_rect(level);
+    }
+    device_->clear(CLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0);
+    device_->set_texture(0, untouched.get());
+    quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+    device_->set_texture(0, nullptr);
+    expect_color(pixel(32, 32), 0, 0, 0, 0);
+
+    // Drawn: a blue left quarter on grey locks as exactly those bytes, row 0 at the top.
+    gfx_surface* old_depth = device_->depth_stencil_surface();
+    device_->set_depth_stencil_surface(nullptr);
+    ASSERT_EQ(device_->set_render_target(0, drawn->surface_level(0)), S_OK);
+    device_->clear(CLEAR_TARGET, 0x80404040u, 1.0f, 0);
+    quad(-1, -1, -0.5f, 1, 0.5f, 0xFF0000FFu);
+    locked_rect r;
+    ASSERT_EQ(drawn->lock_rect(0, &r), S_OK);
+    ASSERT_EQ(r.pitch, 16 * 4);
+    std::vector<std::uint8_t> expected;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const bool blue = x < 4;
+            const std::uint8_t texel[4] = {static_cast<std::uint8_t>(blue ? 0xFF : 0x40),
+                                           static_cast<std::uint8_t>(blue ? 0 : 0x40),
+                                           static_cast<std::uint8_t>(blue ? 0 : 0x40),
+                                           static_cast<std::uint8_t>(blue ? 0xFF : 0x80)};
+            expected.insert(expected.end(), texel, texel + 4);
+        }
+    EXPECT_EQ(std::memcmp(r.bits, expected.data(), expected.size()), 0);
+    drawn->unlock_rect(0);
+    EXPECT_EQ(std::memcmp(before.level_bits(0), expected.data(), expected.size()), 0);
+    device_->set_render_target(0, nullptr);
+    device_->set_depth_stencil_surface(old_depth);
+}
+
 TEST_F(GlDevice, ShaderProgramsReadTheirConstantRegisters) {
     shader_ptr vs, ps, broken;
     ASSERT_EQ(device_->create_vertex_shader(
