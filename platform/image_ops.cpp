@@ -77,21 +77,46 @@ bool packable(image_format format) {
 
 }  // namespace
 
+namespace {
+
+std::uint32_t read_texel(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+}  // namespace
+
 bool image_quantize(image* picture, image_format format) {
     if (!packable(format)) return false;
-    for (int y = 0; y < picture->height; ++y)
-        for (int x = 0; x < picture->width; ++x)
-            picture->set_pixel(x, y, unpack_texel(pack_texel(picture->pixel(x, y), format), format));
+    if (format == image_format::a8r8g8b8) return true;  // holds every texel as it is
+    const bool opaque = format == image_format::x8r8g8b8 || format == image_format::r8g8b8;
+    for (int y = 0; y < picture->height; ++y) {
+        std::uint8_t* p = picture->row(y);
+        for (int x = 0; x < picture->width; ++x, p += 4) {
+            if (opaque) {
+                p[3] = 255;
+                continue;
+            }
+            const std::uint32_t kept = unpack_texel(pack_texel(read_texel(p), format), format);
+            for (int c = 0; c < 4; ++c) p[c] = static_cast<std::uint8_t>(kept >> (8 * c));
+        }
+    }
     return true;
 }
 
 bool image_pack(const image& picture, image_format format, std::uint8_t* out, int pitch) {
     if (!packable(format)) return false;
     const int bytes = image_format_bytes(format);
+    const auto row_bytes = static_cast<std::size_t>(picture.width) * 4;
     for (int y = 0; y < picture.height; ++y) {
         std::uint8_t* dst = out + static_cast<std::size_t>(y) * pitch;
-        for (int x = 0; x < picture.width; ++x, dst += bytes) {
-            const std::uint32_t raw = pack_texel(picture.pixel(x, y), format);
+        const std::uint8_t* src = picture.row(y);
+        if (format == image_format::a8r8g8b8) {
+            std::copy_n(src, row_bytes, dst);
+            continue;
+        }
+        for (int x = 0; x < picture.width; ++x, dst += bytes, src += 4) {
+            const std::uint32_t raw = pack_texel(read_texel(src), format);
             for (int i = 0; i < bytes; ++i) dst[i] = static_cast<std::uint8_t>(raw >> (8 * i));
         }
     }
@@ -169,6 +194,20 @@ std::vector<axis_tap> axis_taps(int source, int target) {
     return taps;
 }
 
+// One source row filtered across to the destination width: 4 floats a texel.
+std::vector<float> filter_row(const std::uint8_t* src, const std::vector<axis_tap>& xs) {
+    std::vector<float> row(xs.size() * 4, 0.0f);
+    for (std::size_t x = 0; x < xs.size(); ++x) {
+        float* acc = &row[x * 4];
+        const axis_tap& tap = xs[x];
+        for (std::size_t k = 0; k < tap.weights.size(); ++k) {
+            const std::uint8_t* texel = src + (static_cast<std::size_t>(tap.first) + k) * 4;
+            for (int c = 0; c < 4; ++c) acc[c] += tap.weights[k] * texel[c];
+        }
+    }
+    return row;
+}
+
 }  // namespace
 
 image image_resize(const image& source, int width, int height) {
@@ -181,27 +220,25 @@ image image_resize(const image& source, int width, int height) {
     }
     const std::vector<axis_tap> xs = axis_taps(source.width, width);
     const std::vector<axis_tap> ys = axis_taps(source.height, height);
-    // Rows first into a float buffer of width x source height, then columns.
-    std::vector<float> rows(static_cast<std::size_t>(width) * source.height * 4, 0.0f);
-    for (int y = 0; y < source.height; ++y) {
-        const std::uint8_t* src = source.row(y);
-        for (int x = 0; x < width; ++x) {
-            float* acc = &rows[(static_cast<std::size_t>(y) * width + x) * 4];
-            const axis_tap& tap = xs[static_cast<std::size_t>(x)];
-            for (std::size_t k = 0; k < tap.weights.size(); ++k) {
-                const std::uint8_t* texel = src + (static_cast<std::size_t>(tap.first) + k) * 4;
-                for (int c = 0; c < 4; ++c) acc[c] += tap.weights[k] * texel[c];
-            }
-        }
-    }
+    // Rows first, then columns. Each source row is filtered across once, when the first
+    // destination row needs it, and dropped once the destination rows have passed it (they
+    // move down the source monotonically), so only a few rows are held at a time.
+    std::vector<std::vector<float>> rows(static_cast<std::size_t>(source.height));
+    int dropped = 0;
     for (int y = 0; y < height; ++y) {
         const axis_tap& tap = ys[static_cast<std::size_t>(y)];
+        for (; dropped < tap.first; ++dropped) rows[static_cast<std::size_t>(dropped)] = {};
+        for (std::size_t k = 0; k < tap.weights.size(); ++k) {
+            const int sy = tap.first + static_cast<int>(k);
+            std::vector<float>& row = rows[static_cast<std::size_t>(sy)];
+            if (row.empty()) row = filter_row(source.row(sy), xs);
+        }
         std::uint8_t* dst = out.row(y);
         for (int x = 0; x < width; ++x) {
             float acc[4] = {0, 0, 0, 0};
             for (std::size_t k = 0; k < tap.weights.size(); ++k) {
                 const float* texel =
-                    &rows[((static_cast<std::size_t>(tap.first) + k) * width + x) * 4];
+                    &rows[static_cast<std::size_t>(tap.first) + k][static_cast<std::size_t>(x) * 4];
                 for (int c = 0; c < 4; ++c) acc[c] += tap.weights[k] * texel[c];
             }
             for (int c = 0; c < 4; ++c)

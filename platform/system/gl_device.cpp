@@ -104,7 +104,10 @@ public:
         glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, level_count() - 1);
         glTexParameteriv(target, GL_TEXTURE_SWIZZLE_RGBA, f_.swizzle);
         dirty_.assign(static_cast<std::size_t>(level_count() * face_count()), 1);
-        upload();  // every level exists from the start (zeroed), so the texture is complete
+        // Every level goes to GL at once, so the texture is complete when first used: a
+        // render target's at once (it is drawn into and read back), others' at their first
+        // use, after the caller has filled them.
+        if (usage & USAGE_RENDERTARGET) upload();
     }
     ~gl_texture() override { glDeleteTextures(1, &name); }
 
