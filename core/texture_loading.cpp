@@ -40,6 +40,31 @@ hresult fill_level(gfx_texture* texture, int level, int face, const image& texel
     return packed ? S_OK : E_BAD_FORMAT;
 }
 
+// The levels last built from bytes in memory, with what they were built from.
+struct memory_picture {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    std::uint64_t hash = 0;
+    texture_request request;
+    texture_image levels;
+};
+
+memory_picture& last_memory_picture() {
+    static memory_picture last;
+    return last;
+}
+
+std::uint64_t bytes_hash(const std::uint8_t* data, std::size_t size) {
+    std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+    for (std::size_t i = 0; i < size; ++i) h = (h ^ data[i]) * 1099511628211ull;
+    return h;
+}
+
+bool same_request(const texture_request& a, const texture_request& b) {
+    return a.width == b.width && a.height == b.height && a.levels == b.levels &&
+           a.format == b.format && a.color_key == b.color_key && a.max_size == b.max_size;
+}
+
 }  // namespace
 
 hresult create_texture_from_image(gfx_device* device, const texture_image& levels,
@@ -67,10 +92,22 @@ hresult load_texture_from_memory(gfx_device* device, const std::uint8_t* data, s
                                  const texture_request& request, texture_ptr* out) {
     out->reset();
     if (device == nullptr) return E_INVALIDARG;
+    const texture_request limited = with_device_limit(device, request);
+    const std::uint64_t hash = bytes_hash(data, size);
+    memory_picture& last = last_memory_picture();
+    if (last.data == data && last.size == size && last.hash == hash &&
+        same_request(last.request, limited) && !last.levels.surfaces.empty()) {
+        // The second load takes the kept levels; a third would build them again.
+        const texture_image levels = std::move(last.levels);
+        last = memory_picture{};
+        return create_texture_from_image(device, levels, POOL_MANAGED, out);
+    }
     texture_image levels;
-    const hresult r = texture_image_from_memory(data, size, with_device_limit(device, request), &levels);
+    const hresult r = texture_image_from_memory(data, size, limited, &levels);
     if (failed(r)) return r;
-    return create_texture_from_image(device, levels, POOL_MANAGED, out);
+    const hresult made = create_texture_from_image(device, levels, POOL_MANAGED, out);
+    if (succeeded(made)) last = memory_picture{data, size, hash, limited, std::move(levels)};
+    return made;
 }
 
 hresult load_texture_from_file(gfx_device* device, const char* name,

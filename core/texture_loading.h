@@ -16,6 +16,10 @@ hresult create_texture_from_image(gfx_device* device, const texture_image& level
                                   std::uint32_t pool, texture_ptr* out);
 hresult load_texture_from_file(gfx_device* device, const char* name,
                                const texture_request& request, texture_ptr* out);
+// For bytes that stay as they are while the program runs (the embedded resources): the
+// levels built last are kept until the same bytes come again with the same request, so a
+// picture loaded twice in a row (the loading screen's and the main menu's background) is
+// decoded once. Bytes that changed under the same address are told apart by their hash.
 hresult load_texture_from_memory(gfx_device* device, const std::uint8_t* data, std::size_t size,
                                  const texture_request& request, texture_ptr* out);
 

@@ -111,8 +111,10 @@ bool image_pack(const image& picture, image_format format, std::uint8_t* out, in
     for (int y = 0; y < picture.height; ++y) {
         std::uint8_t* dst = out + static_cast<std::size_t>(y) * pitch;
         const std::uint8_t* src = picture.row(y);
-        if (format == image_format::a8r8g8b8) {
+        if (format == image_format::a8r8g8b8 || format == image_format::x8r8g8b8) {
             std::copy_n(src, row_bytes, dst);
+            if (format == image_format::x8r8g8b8)
+                for (std::size_t i = 3; i < row_bytes; i += 4) dst[i] = 255;
             continue;
         }
         for (int x = 0; x < picture.width; ++x, dst += bytes, src += 4) {
@@ -196,14 +198,16 @@ std::vector<axis_tap> axis_taps(int source, int target) {
 
 // One source row filtered across to the destination width: 4 floats a texel.
 std::vector<float> filter_row(const std::uint8_t* src, const std::vector<axis_tap>& xs) {
-    std::vector<float> row(xs.size() * 4, 0.0f);
+    std::vector<float> row(xs.size() * 4);
     for (std::size_t x = 0; x < xs.size(); ++x) {
-        float* acc = &row[x * 4];
         const axis_tap& tap = xs[x];
-        for (std::size_t k = 0; k < tap.weights.size(); ++k) {
-            const std::uint8_t* texel = src + (static_cast<std::size_t>(tap.first) + k) * 4;
-            for (int c = 0; c < 4; ++c) acc[c] += tap.weights[k] * texel[c];
+        const std::uint8_t* texel = src + static_cast<std::size_t>(tap.first) * 4;
+        float acc[4] = {0, 0, 0, 0};
+        for (const float weight : tap.weights) {
+            for (int c = 0; c < 4; ++c) acc[c] += weight * static_cast<float>(texel[c]);
+            texel += 4;
         }
+        std::copy_n(acc, 4, &row[x * 4]);
     }
     return row;
 }
@@ -224,6 +228,7 @@ image image_resize(const image& source, int width, int height) {
     // destination row needs it, and dropped once the destination rows have passed it (they
     // move down the source monotonically), so only a few rows are held at a time.
     std::vector<std::vector<float>> rows(static_cast<std::size_t>(source.height));
+    std::vector<float> line(static_cast<std::size_t>(width) * 4);
     int dropped = 0;
     for (int y = 0; y < height; ++y) {
         const axis_tap& tap = ys[static_cast<std::size_t>(y)];
@@ -233,17 +238,17 @@ image image_resize(const image& source, int width, int height) {
             std::vector<float>& row = rows[static_cast<std::size_t>(sy)];
             if (row.empty()) row = filter_row(source.row(sy), xs);
         }
-        std::uint8_t* dst = out.row(y);
-        for (int x = 0; x < width; ++x) {
-            float acc[4] = {0, 0, 0, 0};
-            for (std::size_t k = 0; k < tap.weights.size(); ++k) {
-                const float* texel =
-                    &rows[static_cast<std::size_t>(tap.first) + k][static_cast<std::size_t>(x) * 4];
-                for (int c = 0; c < 4; ++c) acc[c] += tap.weights[k] * texel[c];
-            }
-            for (int c = 0; c < 4; ++c)
-                dst[x * 4 + c] = static_cast<std::uint8_t>(std::clamp(acc[c] + 0.5f, 0.0f, 255.0f));
+        // Summed weight by weight over the whole row: each texel adds its taps in the same
+        // order as texel by texel.
+        std::fill(line.begin(), line.end(), 0.0f);
+        for (std::size_t k = 0; k < tap.weights.size(); ++k) {
+            const float weight = tap.weights[k];
+            const float* src = rows[static_cast<std::size_t>(tap.first) + k].data();
+            for (std::size_t i = 0; i < line.size(); ++i) line[i] += weight * src[i];
         }
+        std::uint8_t* dst = out.row(y);
+        for (std::size_t i = 0; i < line.size(); ++i)
+            dst[i] = static_cast<std::uint8_t>(std::clamp(line[i] + 0.5f, 0.0f, 255.0f));
     }
     return out;
 }

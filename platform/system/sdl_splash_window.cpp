@@ -66,6 +66,7 @@ public:
             SDL_SetWindowSize(window_, picture.width, picture.height);
         }
         SDL_ShowWindow(window_);
+        prefer_plain_framebuffer();
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
         if (!surface) return;
         SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
@@ -80,6 +81,16 @@ public:
     }
 
 private:
+    // On X11 the window surface is shared memory the server shows: without this hint SDL
+    // would draw it through a GL renderer of its own, a second context made (and its
+    // shaders compiled) for one still picture. Read once, at the first window surface;
+    // other window systems keep SDL's choice (Wayland has no plain framebuffer).
+    static void prefer_plain_framebuffer() {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver != nullptr && std::strcmp(driver, "x11") == 0)
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
+
     // The splash's own events must not reach the program as messages of its main window.
     static void drop_events_of(Uint32 id) {
         SDL_PumpEvents();

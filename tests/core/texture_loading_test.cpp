@@ -76,6 +76,48 @@ TEST_F(TextureLoading, FileToTextureInTheRequestedFormatSizeAndLevels) {
     EXPECT_EQ(t, nullptr);
 }
 
+TEST_F(TextureLoading, APictureInMemoryLoadedAgainGivesTheSameTexels) {
+    std::vector<std::uint8_t> bytes;
+    ASSERT_EQ(bmp_encode(picture(20, 12), 32, &bytes), S_OK);
+    texture_request request;
+    request.levels = k_texture_levels_full;
+    auto texels = [](gfx_texture* t) {
+        std::vector<image> levels;
+        for (int level = 0; level < t->level_count(); ++level) levels.push_back(level_of(t, level));
+        return levels;
+    };
+    auto same = [](const std::vector<image>& a, const std::vector<image>& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i].width != b[i].width || a[i].texels != b[i].texels) return false;
+        return true;
+    };
+    texture_ptr first, second, third, keyed;
+    ASSERT_EQ(load_texture_from_memory(&device, bytes.data(), bytes.size(), request, &first), S_OK);
+    ASSERT_EQ(load_texture_from_memory(&device, bytes.data(), bytes.size(), request, &second), S_OK);
+    ASSERT_EQ(load_texture_from_memory(&device, bytes.data(), bytes.size(), request, &third), S_OK);
+    EXPECT_EQ(first->level_count(), 6);
+    EXPECT_TRUE(same(texels(first.get()), texels(second.get())));
+    EXPECT_TRUE(same(texels(first.get()), texels(third.get())));
+
+    // Another request of the same bytes, and other bytes at the same address, are their own.
+    request.format = image_format::r5g6b5;
+    request.levels = 1;
+    request.width = request.height = k_texture_size_file;
+    ASSERT_EQ(load_texture_from_memory(&device, bytes.data(), bytes.size(), request, &keyed), S_OK);
+    EXPECT_EQ(keyed->format(), FMT_R5G6B5);
+    EXPECT_EQ(keyed->level_count(), 1);
+    EXPECT_NE(level_of(keyed.get(), 0).pixel(3, 4), 0xFF000000u);
+    std::vector<std::uint8_t> other;
+    image darker = picture(20, 12);
+    darker.set_pixel(3, 4, 0xFF000000u);
+    ASSERT_EQ(bmp_encode(darker, 32, &other), S_OK);
+    ASSERT_EQ(other.size(), bytes.size());
+    std::copy(other.begin(), other.end(), bytes.begin());
+    ASSERT_EQ(load_texture_from_memory(&device, bytes.data(), bytes.size(), request, &keyed), S_OK);
+    EXPECT_EQ(level_of(keyed.get(), 0).pixel(3, 4), 0xFF000000u);
+}
+
 TEST_F(TextureLoading, CubeMapFromDds) {
     dds_image cube;
     cube.cube = true;
