@@ -104,10 +104,10 @@ public:
         glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, level_count() - 1);
         glTexParameteriv(target, GL_TEXTURE_SWIZZLE_RGBA, f_.swizzle);
         dirty_.assign(static_cast<std::size_t>(level_count() * face_count()), 1);
-        // Every level goes to GL at once, so the texture is complete when first used: a
-        // render target's at once (it is drawn into and read back), others' at their first
-        // use, after the caller has filled them.
-        if (usage & USAGE_RENDERTARGET) upload();
+        // Every level goes to GL at the texture's first use (drawn with, drawn into or, for a
+        // render target, locked), so it is complete then and nothing is sent twice: a managed
+        // texture is filled by its creator first, a render target is used in a running
+        // scenario only.
     }
     ~gl_texture() override { glDeleteTextures(1, &name); }
 
@@ -125,6 +125,7 @@ public:
             }
         }
         if (bound) forget_bindings();
+        in_gl_ = true;
     }
 
     GLenum target = GL_TEXTURE_2D;
@@ -133,6 +134,7 @@ public:
 protected:
     void before_lock(int level, int face) override {
         if (!(usage() & USAGE_RENDERTARGET) || f_.compressed) return;
+        if (!in_gl_) upload();  // never used yet: its levels are made (zeroed) first
         glBindTexture(target, name);
         forget_bindings();
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -173,6 +175,7 @@ private:
 
     gl_format f_;
     std::vector<std::uint8_t> dirty_;
+    bool in_gl_ = false;  // the levels have been given to GL
 };
 
 // A render target or depth-stencil surface of its own, or the back buffer: a texture.
