@@ -106,8 +106,8 @@ public:
         dirty_.assign(static_cast<std::size_t>(level_count() * face_count()), 1);
         // Every level goes to GL at the texture's first use (drawn with, drawn into or, for a
         // render target, locked), so it is complete then and nothing is sent twice: a managed
-        // texture is filled by its creator first, a render target is used in a running
-        // scenario only.
+        // texture is filled by its creator first, and a render target made early (the
+        // scenario's pass targets) takes no memory in GL until it is needed.
     }
     ~gl_texture() override { glDeleteTextures(1, &name); }
 
