@@ -88,6 +88,12 @@ int d3d_font::texture_side_for(std::uint32_t points) {
 void d3d_font::release_texture() { texture_.reset(); }
 
 bool d3d_font::create_texture(float scale) {
+    // The same scale on the same device draws the same glyphs: the texture it has is kept
+    // (start-up sizes the fonts once when the GUI starts and again when it takes the window).
+    if (texture_ && scale == scale_ && device_ && texture_->device() == device_) {
+        pixel_height_ = pixel_height_for(height_, scale);
+        return true;
+    }
     release_texture();
     scale_ = scale;
     if (!device_) return false;

@@ -58,7 +58,8 @@ public:
     void set_device(gfx_device* device) { device_ = device; }
 
     // Draws the glyphs for this scale (half the smaller GUI scale factor) into a new texture;
-    // false when the texture or the face cannot be made (the font then has no texture).
+    // false when the texture or the face cannot be made (the font then has no texture). A
+    // font that has its texture for this scale on its device keeps it.
     bool create_texture(float scale);
     void release_texture();
 

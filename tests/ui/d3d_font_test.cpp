@@ -65,6 +65,15 @@ TEST(TextureFont, GlyphsAreRasterisedIntoAnAlphaTextureWithCellHeightRows) {
         std::memcpy(&t, bits + 2 * i, 2);
         ASSERT_TRUE(t == 0 || (t & 0x0FFF) == 0x0FFF) << i;
     }
+    // Sized again at its own scale the font keeps its texture; another scale draws anew.
+    d3d_font& font = *s.overlay->font(FONT_NORMAL);
+    const gfx_texture* kept = font.texture();
+    ASSERT_TRUE(font.create_texture(font.scale()));
+    EXPECT_EQ(font.texture(), kept);
+    EXPECT_EQ(font.pixel_height(), 16);
+    ASSERT_TRUE(font.create_texture(font.scale() * 2));
+    EXPECT_EQ(font.pixel_height(), 32);
+    EXPECT_NE(font.texture_width(), 256);
 }
 
 TEST(TextureFont, TheTextureGrowsUntilEveryGlyphFitsAtLargeBackBuffers) {
