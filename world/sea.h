@@ -13,6 +13,8 @@
 #include "platform/gfx_device.h"
 #include "platform/math3d.h"
 
+class terrain;
+
 // The sea's vertex: position, normal, diffuse colour, texture 0 (u, v), texture 1 (crest
 // value 0..1, unused). 44 bytes.
 struct sea_vertex {
@@ -112,8 +114,10 @@ public:
     void refresh_mesh();
     void set_grid_mode(std::uint8_t mode);
     // Drawing (sea_render.cpp), with the water program the terrain's water pass chose.
-    void render(bool full);
-    void render_grid();
+    // With cover (the land drawn before the water in the same view), near patches the land
+    // is shown to hide are left out.
+    void render(bool full, const terrain* cover = nullptr);
+    void render_grid(const terrain* cover);
     void render_mesh();
     // The twelve small additive wave patches around the point the sun glints at (the camera
     // at the water), and the caustics texture's frame and projection.
@@ -132,6 +136,11 @@ public:
     std::vector<sea_vertex> batch_vertices;
     std::vector<std::uint16_t> batch_indices;
     int batch_draws = 0;  // the draws of the near patches last frame
+    int hidden_patches = 0;  // near patches in view left out under the land last frame
+    // The wave field's reach this frame: the largest height from the water level and the
+    // largest sideways displacement of a vertex, metres.
+    float height_reach = 0.0f;
+    float sideways_reach = 0.0f;
 
     vertex_buffer_ptr near_vertex_buffer;
     index_buffer_ptr near_index_buffer;
@@ -163,6 +172,7 @@ private:
     float random_run(int position) const;
     void fill_transform_input();
     void update_displacement();
+    void update_reach();
     float sample_grid(const float (&grid)[N][N], float x, float z) const;
     // The adaptive mesh (grid mode 0).
     void build_adaptive_mesh(sea_vertex* vertices, std::uint16_t* indices);

@@ -9,6 +9,7 @@
 #include "core/d3d_app.h"
 #include "world/clip_test.h"
 #include "world/sea.h"
+#include "world/terrain.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ constexpr const char k_hr_source[] = "sea";
 
 constexpr float k_lead_share = 0.85f;  // the lead point sits this share of the far reach ahead
 constexpr float k_wave_time_rate = 0.03f;
+constexpr float k_reach_slack = 0.5f;  // metres over the wave field's reach
 
 gfx_device* device() { return g_app != nullptr ? g_app->device.get() : nullptr; }
 float water_level() { return g_state != nullptr ? g_state->water_level : 0.0f; }
@@ -61,7 +63,7 @@ void sea::set_draw_constants(gfx_device* d) {
     }
 }
 
-void sea::render(bool /*full*/) {
+void sea::render(bool full, const terrain* cover) {
     gfx_device* d = device();
     if (d == nullptr || !far_vertex_buffer || !near_vertex_buffer) return;
     world = mat_translation(pattern_offset_x, water_level() - origin_y(), pattern_offset_z);
@@ -78,7 +80,7 @@ void sea::render(bool /*full*/) {
     set_draw_constants(d);
     d->set_fvf(k_fvf);
     if (grid_mode != 0) {
-        render_grid();
+        render_grid(full ? cover : nullptr);
     } else {
         render_mesh();
     }
@@ -101,9 +103,10 @@ void sea::render(bool /*full*/) {
     d->set_render_state(RS_FOGVERTEXMODE, FOG_NONE);
 }
 
-void sea::render_grid() {
+void sea::render_grid(const terrain* cover) {
     gfx_device* d = device();
     drawn_index_count = 0;
+    hidden_patches = 0;
     vec3 camera, forward;
     camera_frame(&camera, &forward);
     const float lead = far_grid_span * k_lead_share * N;
@@ -133,6 +136,13 @@ void sea::render_grid() {
     const mat4 view_projection = d->transform(TS_VIEW) * d->transform(TS_PROJECTION);
     // Waves and their sideways displacement stay within a few wave heights.
     const float margin = 10.0f + 4.0f * wave_height;
+    // The eye of this view, for the patches under the land; the reach of the waves with a
+    // little over for rounding.
+    mat4 eye_world;
+    const bool have_eye = cover != nullptr && mat_inverse(d->transform(TS_VIEW), &eye_world);
+    const vec3 eye{eye_world.m[3][0], eye_world.m[3][1], eye_world.m[3][2]};
+    const float up = height_reach + k_reach_slack;
+    const float sideways = sideways_reach + k_reach_slack;
     batch_vertices.clear();
     batch_indices.clear();
     for (int ti = -span; ti <= span; ++ti) {
@@ -142,6 +152,11 @@ void sea::render_grid() {
             const mat4 to_clip = mat_translation(tx, y, tz) * view_projection;
             if (!box_in_view(vec3{-margin, -margin, -margin},
                              vec3{patch_size + margin, margin, patch_size + margin}, to_clip)) {
+                continue;
+            }
+            if (have_eye && cover->land_hides_water(eye, tx - sideways, tz - sideways, tx + patch_size + sideways,
+                                                    tz + patch_size + sideways, up)) {
+                ++hidden_patches;
                 continue;
             }
             const float dx = camera.x - (tx + 0.5f * patch_size);

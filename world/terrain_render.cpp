@@ -494,7 +494,8 @@ void terrain::render_water(bool full) {
     gfx_device* d = device();
     if (d == nullptr) return;
     if (water.waves_shown) {
-        water.render(full);
+        // Above the water the land was drawn first in this view: what it hides is left out.
+        water.render(full, full && tiles_split_at_water_level() ? this : nullptr);
         return;
     }
     if (!full) {
