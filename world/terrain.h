@@ -208,6 +208,7 @@ public:
     void set_tile_constants(terrain_tile& tile);
     void set_land_shader();
     void restore_fog_states();
+    const std::vector<int>& nearest_first();
 
     // ---- What the drawn land hides (terrain_cover.cpp). The near tiles as drawn by
     // render_tiles(true), heights with the curvature drop taken off, scene coordinates. ----
@@ -234,6 +235,8 @@ public:
     texture_ptr dense_volume;
 
 private:
+    std::vector<int> draw_order;        // near tile indices in drawing order
+    std::vector<float> order_distance;  // and their squared distances from the eye
     // (slope x cell size)^2 of every land class from the slopes as read.
     void convert_slopes();
     void recompute_period();
