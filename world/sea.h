@@ -133,10 +133,16 @@ public:
     std::vector<std::uint16_t> level_vertices[k_levels];
     std::vector<std::uint16_t> level_indices[k_levels];
     std::vector<sea_vertex> grid_vertices;  // the near patch of this frame
+    // The far grid as its buffers hold it, and the triangles of its cells drawn this frame
+    // when some are out of view or under the land.
+    std::vector<sea_vertex> far_vertices;
+    std::vector<std::uint16_t> far_indices;
+    std::vector<std::uint16_t> far_drawn;
     std::vector<sea_vertex> batch_vertices;
     std::vector<std::uint16_t> batch_indices;
     int batch_draws = 0;  // the draws of the near patches last frame
     int hidden_patches = 0;  // near patches in view left out under the land last frame
+    int hidden_cells = 0;    // far grid cells in view left out under the land last frame
     // The wave field's reach this frame: the largest height from the water level and the
     // largest sideways displacement of a vertex, metres.
     float height_reach = 0.0f;
@@ -182,5 +188,9 @@ private:
     void compact_levels(const std::uint16_t* indices);
     void add_to_batch(int level, float dx, float dz);
     void draw_batch(gfx_device* d);
+    // The far grid's cells in view and not under the land, from memory; false when they
+    // cannot be listed (no copy of the grid), and the buffers are drawn instead.
+    bool draw_far_cells(gfx_device* d, const terrain* cover, const vec3& eye, float near_plane,
+                        const mat4& view_projection);
     void emit_triangle(sea_vertex* vertices, std::uint16_t* indices, int a, int b, int c, float edge);
 };

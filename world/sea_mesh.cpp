@@ -124,6 +124,7 @@ void sea::build_far_grid() {
         }
     }
     far_vertex_count = static_cast<std::uint16_t>((N + 1) * (N + 1));
+    far_vertices.assign(v, v + far_vertex_count);
     CHECK_HR(far_vertex_buffer->unlock());
 }
 
@@ -142,6 +143,7 @@ void sea::build_grid_indices() {
             }
         }
         far_index_count = static_cast<std::uint16_t>(n);
+        far_indices.assign(far, far + n);
         CHECK_HR(far_index_buffer->unlock());
     }
     std::uint16_t* near = nullptr;

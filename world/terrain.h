@@ -215,11 +215,15 @@ public:
     // The lowest and highest land over the quads the rectangle touches; false when part of
     // it lies outside the near grid.
     bool land_range(float x0, float z0, float x1, float z1, float* lowest, float* highest) const;
+    // Whether the land over the quads the rectangle touches stands above level everywhere.
+    bool land_above(float x0, float z0, float x1, float z1, float level) const;
     // Whether water within reach metres of the water level over the rectangle is hidden
     // from the eye by the land drawn before it: the land stands above the water's top over
     // the rectangle and an apron around it wide enough that every line of sight down to the
-    // water meets drawn land first. False whenever that cannot be shown.
-    bool land_hides_water(const vec3& eye, float x0, float z0, float x1, float z1, float reach) const;
+    // water meets drawn land first, well in front of the water for the depth buffer (near_plane:
+    // the perspective's near distance). False whenever that cannot be shown.
+    bool land_hides_water(const vec3& eye, float x0, float z0, float x1, float z1, float reach,
+                          float near_plane) const;
     // Whether every tile split its triangles above and below the water at the current water
     // level (the drawn land is then the land above it).
     bool tiles_split_at_water_level() const;

@@ -40,6 +40,7 @@ void terrain_tile::rebuild_tile(int samples_per_side, float cell, int base, cons
 void terrain_tile::build_tile(int new_step) {
     if (new_step <= 0 || samples <= 0) return;
     const int lod = lod_step_of(owner);
+    ++revision;
     step = new_step;
     quads = samples / step;
     mip_level = 4;

@@ -345,8 +345,8 @@ TEST_F(SeaGolden, CausticsOnTheGroundBelow) {
 }
 
 // A bay against an 80 m cliff, the waves shown, the land drawn first as in the frame: the
-// near patches the land hides are left out, and the picture is the one the whole sea gives,
-// pixel for pixel. From just above the water nothing can be shown hidden.
+// near patches and far grid cells the land hides are left out, and the picture is the one
+// the whole sea gives, pixel for pixel. From just above the water nothing can be shown hidden.
 TEST_F(SeaGolden, PatchesUnderTheLandLeftOutWithoutChangingAPixel) {
     make_ground([](int, int c) { return c < 128 ? -20 : 60; }, one_class);  // the shore at x = 3840 m
     state_.wind_direction = 0.3f;
@@ -388,6 +388,7 @@ TEST_F(SeaGolden, PatchesUnderTheLandLeftOutWithoutChangingAPixel) {
     EXPECT_EQ(t.water.hidden_patches, 0);
     ASSERT_TRUE(draw(high, true, &covered));
     EXPECT_GT(t.water.hidden_patches, 50);
+    EXPECT_GT(t.water.hidden_cells, 0);  // far grid cells over the land beyond
     int water = 0, land = 0, differing = 0;
     for (int y = 0; y < k_height; ++y) {
         for (int x = 0; x < k_width; ++x) {
