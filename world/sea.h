@@ -114,8 +114,8 @@ public:
     void refresh_mesh();
     void set_grid_mode(std::uint8_t mode);
     // Drawing (sea_render.cpp), with the water program the terrain's water pass chose.
-    // With cover (the land drawn before the water in the same view), near patches the land
-    // is shown to hide are left out.
+    // With cover (the land drawn before the water in the same view), the far grid's cells
+    // and the near patches the land is shown to hide are left out.
     void render(bool full, const terrain* cover = nullptr);
     void render_grid(const terrain* cover);
     void render_mesh();

@@ -76,6 +76,8 @@ void sea::release() {
     mesh_grid_x.clear();
     mesh_grid_z.clear();
     mesh_detail.clear();
+    far_vertices.clear();
+    far_indices.clear();
     mesh_vertex_count = mesh_index_count = 0;
     far_vertex_count = far_index_count = 0;
     near_vertex_count = 0;

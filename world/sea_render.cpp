@@ -1,7 +1,8 @@
 // Drawing the sea: the far grid under the snapped lead point, then up to 33 x 33 copies of
 // the near patch at their level of detail (never the finest), gathered into a few large
 // draws, or the adaptive mesh. A draw costs the software renderer more than its triangles:
-// one per patch made the sea the dearest part of the frame.
+// one per patch made the sea the dearest part of the frame. In the main view above the
+// water, far cells and near patches the land drawn before them hides are left out.
 #include <algorithm>
 #include <cmath>
 
@@ -125,7 +126,7 @@ void sea::render_grid(const terrain* cover) {
 
     const mat4 view_projection = d->transform(TS_VIEW) * d->transform(TS_PROJECTION);
     // The eye of this view, for the water under the land.
-    mat4 eye_world;
+    mat4 eye_world = mat_identity();
     const mat4& projection = d->transform(TS_PROJECTION);
     const bool perspective = projection.m[2][3] == 1.0f && projection.m[3][3] == 0.0f && projection.m[2][2] != 0.0f;
     const float near_plane = perspective ? -projection.m[3][2] / projection.m[2][2] : 0.0f;

@@ -208,6 +208,7 @@ public:
     void set_tile_constants(terrain_tile& tile);
     void set_land_shader();
     void restore_fog_states();
+    // The near tiles' indices by distance from the eye of the current view, nearest first.
     const std::vector<int>& nearest_first();
 
     // ---- What the drawn land hides (terrain_cover.cpp). The near tiles as drawn by

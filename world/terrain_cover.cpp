@@ -1,6 +1,6 @@
 // What the drawn land hides from the eye. The main view draws the land before the water, so
 // water lying under the land is drawn only to fail the depth test: the sea leaves out the
-// patches the land is shown to hide. The showing is geometric, on the near tiles' own
+// patches and far cells the land is shown to hide. The showing is geometric, on the near tiles' own
 // vertices as drawn (after stitching, with the curvature drop the land program applies), so
 // a left-out patch could not have put a pixel on the screen.
 #include <algorithm>
@@ -35,7 +35,9 @@ bool terrain::land_range(float x0, float z0, float x1, float z1, float* lowest, 
     const float gx = grid_origin[0] + first.x;
     const float gz = grid_origin[2] + first.z;
     const float span = near_grid * period;
-    if (x0 < gx || z0 < gz || x1 > gx + span || z1 > gz + span) return false;
+    if (!std::isfinite(gx) || !std::isfinite(gz) || x0 < gx || z0 < gz || x1 > gx + span || z1 > gz + span) {
+        return false;
+    }
     float lo = std::numeric_limits<float>::max();
     float hi = std::numeric_limits<float>::lowest();
     const int i1 = cell_of(z1 - gz, period, near_grid);
@@ -72,7 +74,9 @@ bool terrain::land_above(float x0, float z0, float x1, float z1, float level) co
     const float gx = grid_origin[0] + first.x;
     const float gz = grid_origin[2] + first.z;
     const float span = near_grid * period;
-    if (x0 < gx || z0 < gz || x1 > gx + span || z1 > gz + span) return false;
+    if (!std::isfinite(gx) || !std::isfinite(gz) || x0 < gx || z0 < gz || x1 > gx + span || z1 > gz + span) {
+        return false;
+    }
     const float local_level = level + origin_y();  // against the tiles' own heights
     const int i1 = cell_of(z1 - gz, period, near_grid);
     const int j1 = cell_of(x1 - gx, period, near_grid);
