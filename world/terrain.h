@@ -226,8 +226,9 @@ public:
     bool land_hides_water(const vec3& eye, float x0, float z0, float x1, float z1, float reach,
                           float near_plane) const;
     // Whether every tile split its triangles above and below the water at the current water
-    // level (the drawn land is then the land above it).
-    bool tiles_split_at_water_level() const;
+    // level and, when it has land above it, its buffers hold its arrays: the land drawn is
+    // then the arrays' land above the water.
+    bool drawn_land_is_current() const;
 
     shader_ptr vertex_shaders[k_shader_pairs];
     shader_ptr pixel_shaders[k_shader_pairs];

@@ -133,11 +133,13 @@ bool terrain::land_hides_water(const vec3& eye, float x0, float z0, float x1, fl
     return land_above(x0 - apron, z0 - apron, x1 + apron, z1 + apron, top + margin);
 }
 
-bool terrain::tiles_split_at_water_level() const {
+bool terrain::drawn_land_is_current() const {
     const float level = water_level();
     for (const std::vector<terrain_tile>* grid : {&near_tiles, &far_tiles}) {
         for (const terrain_tile& t : *grid) {
-            if (t.vertex_count > 0 && t.split_level != level) return false;
+            if (t.vertex_count <= 0) continue;
+            if (t.split_level != level) return false;
+            if (t.index_count_above >= 3 && t.uploaded_revision != t.revision) return false;
         }
     }
     return true;

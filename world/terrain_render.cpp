@@ -522,7 +522,7 @@ void terrain::render_water(bool full) {
     if (d == nullptr) return;
     if (water.waves_shown) {
         // Above the water the land was drawn first in this view: what it hides is left out.
-        water.render(full, full && tiles_split_at_water_level() ? this : nullptr);
+        water.render(full, full && drawn_land_is_current() ? this : nullptr);
         return;
     }
     if (!full) {
