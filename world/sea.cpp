@@ -1,5 +1,6 @@
 #include "world/sea.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -160,6 +161,20 @@ void sea::update_waves() {
     }
     update_displacement();
     update_normals();
+    update_reach();
+}
+
+void sea::update_reach() {
+    float up = 0.0f, sideways = 0.0f;
+    for (int r = 0; r < N; ++r) {
+        for (int c = 0; c < N; ++c) {
+            up = std::max(up, std::fabs(static_cast<float>(height[r][c])));
+            sideways = std::max(sideways, std::fabs(static_cast<float>(disp_x[r][c])));
+            sideways = std::max(sideways, std::fabs(static_cast<float>(disp_z[r][c])));
+        }
+    }
+    height_reach = up;
+    sideways_reach = sideways;
 }
 
 void sea::update_displacement() {

@@ -13,6 +13,8 @@
 #include "platform/gfx_device.h"
 #include "platform/math3d.h"
 
+class terrain;
+
 // The sea's vertex: position, normal, diffuse colour, texture 0 (u, v), texture 1 (crest
 // value 0..1, unused). 44 bytes.
 struct sea_vertex {
@@ -112,8 +114,10 @@ public:
     void refresh_mesh();
     void set_grid_mode(std::uint8_t mode);
     // Drawing (sea_render.cpp), with the water program the terrain's water pass chose.
-    void render(bool full);
-    void render_grid();
+    // With cover (the land drawn before the water in the same view), the far grid's cells
+    // and the near patches the land is shown to hide are left out.
+    void render(bool full, const terrain* cover = nullptr);
+    void render_grid(const terrain* cover);
     void render_mesh();
     // The twelve small additive wave patches around the point the sun glints at (the camera
     // at the water), and the caustics texture's frame and projection.
@@ -129,9 +133,20 @@ public:
     std::vector<std::uint16_t> level_vertices[k_levels];
     std::vector<std::uint16_t> level_indices[k_levels];
     std::vector<sea_vertex> grid_vertices;  // the near patch of this frame
+    // The far grid as its buffers hold it, and the triangles of its cells drawn this frame
+    // when some are out of view or under the land.
+    std::vector<sea_vertex> far_vertices;
+    std::vector<std::uint16_t> far_indices;
+    std::vector<std::uint16_t> far_drawn;
     std::vector<sea_vertex> batch_vertices;
     std::vector<std::uint16_t> batch_indices;
     int batch_draws = 0;  // the draws of the near patches last frame
+    int hidden_patches = 0;  // near patches in view left out under the land last frame
+    int hidden_cells = 0;    // far grid cells in view left out under the land last frame
+    // The wave field's reach this frame: the largest height from the water level and the
+    // largest sideways displacement of a vertex, metres.
+    float height_reach = 0.0f;
+    float sideways_reach = 0.0f;
 
     vertex_buffer_ptr near_vertex_buffer;
     index_buffer_ptr near_index_buffer;
@@ -163,6 +178,7 @@ private:
     float random_run(int position) const;
     void fill_transform_input();
     void update_displacement();
+    void update_reach();
     float sample_grid(const float (&grid)[N][N], float x, float z) const;
     // The adaptive mesh (grid mode 0).
     void build_adaptive_mesh(sea_vertex* vertices, std::uint16_t* indices);
@@ -172,5 +188,9 @@ private:
     void compact_levels(const std::uint16_t* indices);
     void add_to_batch(int level, float dx, float dz);
     void draw_batch(gfx_device* d);
+    // The far grid's cells in view and not under the land, from memory; false when they
+    // cannot be listed (no copy of the grid), and the buffers are drawn instead.
+    bool draw_far_cells(gfx_device* d, const terrain* cover, const vec3& eye, float near_plane,
+                        const mat4& view_projection);
     void emit_triangle(sea_vertex* vertices, std::uint16_t* indices, int a, int b, int c, float edge);
 };

@@ -76,6 +76,8 @@ void sea::release() {
     mesh_grid_x.clear();
     mesh_grid_z.clear();
     mesh_detail.clear();
+    far_vertices.clear();
+    far_indices.clear();
     mesh_vertex_count = mesh_index_count = 0;
     far_vertex_count = far_index_count = 0;
     near_vertex_count = 0;
@@ -124,6 +126,7 @@ void sea::build_far_grid() {
         }
     }
     far_vertex_count = static_cast<std::uint16_t>((N + 1) * (N + 1));
+    far_vertices.assign(v, v + far_vertex_count);
     CHECK_HR(far_vertex_buffer->unlock());
 }
 
@@ -142,6 +145,7 @@ void sea::build_grid_indices() {
             }
         }
         far_index_count = static_cast<std::uint16_t>(n);
+        far_indices.assign(far, far + n);
         CHECK_HR(far_index_buffer->unlock());
     }
     std::uint16_t* near = nullptr;

@@ -1,7 +1,8 @@
 // Drawing the sea: the far grid under the snapped lead point, then up to 33 x 33 copies of
 // the near patch at their level of detail (never the finest), gathered into a few large
 // draws, or the adaptive mesh. A draw costs the software renderer more than its triangles:
-// one per patch made the sea the dearest part of the frame.
+// one per patch made the sea the dearest part of the frame. In the main view above the
+// water, far cells and near patches the land drawn before them hides are left out.
 #include <algorithm>
 #include <cmath>
 
@@ -9,6 +10,7 @@
 #include "core/d3d_app.h"
 #include "world/clip_test.h"
 #include "world/sea.h"
+#include "world/terrain.h"
 
 namespace {
 
@@ -16,6 +18,7 @@ constexpr const char k_hr_source[] = "sea";
 
 constexpr float k_lead_share = 0.85f;  // the lead point sits this share of the far reach ahead
 constexpr float k_wave_time_rate = 0.03f;
+constexpr float k_reach_slack = 0.5f;  // metres over the wave field's reach
 
 gfx_device* device() { return g_app != nullptr ? g_app->device.get() : nullptr; }
 float water_level() { return g_state != nullptr ? g_state->water_level : 0.0f; }
@@ -61,7 +64,7 @@ void sea::set_draw_constants(gfx_device* d) {
     }
 }
 
-void sea::render(bool /*full*/) {
+void sea::render(bool full, const terrain* cover) {
     gfx_device* d = device();
     if (d == nullptr || !far_vertex_buffer || !near_vertex_buffer) return;
     world = mat_translation(pattern_offset_x, water_level() - origin_y(), pattern_offset_z);
@@ -78,7 +81,7 @@ void sea::render(bool /*full*/) {
     set_draw_constants(d);
     d->set_fvf(k_fvf);
     if (grid_mode != 0) {
-        render_grid();
+        render_grid(full ? cover : nullptr);
     } else {
         render_mesh();
     }
@@ -101,9 +104,10 @@ void sea::render(bool /*full*/) {
     d->set_render_state(RS_FOGVERTEXMODE, FOG_NONE);
 }
 
-void sea::render_grid() {
+void sea::render_grid(const terrain* cover) {
     gfx_device* d = device();
     drawn_index_count = 0;
+    hidden_patches = 0;
     vec3 camera, forward;
     camera_frame(&camera, &forward);
     const float lead = far_grid_span * k_lead_share * N;
@@ -120,19 +124,30 @@ void sea::render_grid() {
                          std::fmod(k_wave_time_rate * wave_time, 100.0f), fog};
     d->set_vertex_shader_constant_f(8, c8, 1);
 
+    const mat4 view_projection = d->transform(TS_VIEW) * d->transform(TS_PROJECTION);
+    // The eye of this view, for the water under the land.
+    mat4 eye_world = mat_identity();
+    const mat4& projection = d->transform(TS_PROJECTION);
+    const bool perspective = projection.m[2][3] == 1.0f && projection.m[3][3] == 0.0f && projection.m[2][2] != 0.0f;
+    const float near_plane = perspective ? -projection.m[3][2] / projection.m[2][2] : 0.0f;
+    const bool have_eye = cover != nullptr && near_plane > 0.0f && mat_inverse(d->transform(TS_VIEW), &eye_world);
+    const vec3 eye{eye_world.m[3][0], eye_world.m[3][1], eye_world.m[3][2]};
     constexpr int stride = static_cast<int>(sizeof(sea_vertex));
     d->set_stream_source(0, far_vertex_buffer.get(), 0, stride);
     d->set_indices(far_index_buffer.get());
-    if (far_index_count >= 3) {
+    hidden_cells = 0;
+    if (far_index_count >= 3 && !(have_eye && draw_far_cells(d, cover, eye, near_plane, view_projection))) {
         CHECK_HR(d->draw_indexed_primitive(PT_TRIANGLELIST, 0, 0, far_vertex_count, 0, far_index_count / 3));
         drawn_index_count += far_index_count;
     }
     batch_draws = 0;
     if (near_vertex_count == 0 || grid_vertices.empty()) return;
     const int span = far_grid_span;
-    const mat4 view_projection = d->transform(TS_VIEW) * d->transform(TS_PROJECTION);
     // Waves and their sideways displacement stay within a few wave heights.
     const float margin = 10.0f + 4.0f * wave_height;
+    // The reach of the waves with a little over for rounding.
+    const float up = height_reach + k_reach_slack;
+    const float sideways = sideways_reach + k_reach_slack;
     batch_vertices.clear();
     batch_indices.clear();
     for (int ti = -span; ti <= span; ++ti) {
@@ -142,6 +157,11 @@ void sea::render_grid() {
             const mat4 to_clip = mat_translation(tx, y, tz) * view_projection;
             if (!box_in_view(vec3{-margin, -margin, -margin},
                              vec3{patch_size + margin, margin, patch_size + margin}, to_clip)) {
+                continue;
+            }
+            if (have_eye && cover->land_hides_water(eye, tx - sideways, tz - sideways, tx + patch_size + sideways,
+                                                    tz + patch_size + sideways, up, near_plane)) {
+                ++hidden_patches;
                 continue;
             }
             const float dx = camera.x - (tx + 0.5f * patch_size);
@@ -155,6 +175,36 @@ void sea::render_grid() {
         }
     }
     draw_batch(d);
+}
+
+// The far grid lies flat at the water level: each cell (two triangles, six indices in the
+// order the buffer holds them) is kept when its square can be in view and the land is not
+// shown to hide it.
+bool sea::draw_far_cells(gfx_device* d, const terrain* cover, const vec3& eye, float near_plane,
+                         const mat4& view_projection) {
+    if (far_indices.size() != far_index_count || far_vertices.size() != far_vertex_count) return false;
+    const mat4 to_clip = world * view_projection;
+    const float wx = world.m[3][0], wz = world.m[3][2];
+    far_drawn.clear();
+    for (std::size_t i = 0; i + 6 <= far_indices.size(); i += 6) {
+        const sea_vertex& a = far_vertices[far_indices[i]];      // the cell's first corner
+        const sea_vertex& b = far_vertices[far_indices[i + 4]];  // and the one across it
+        const vec3 lo{std::min(a.x, b.x), 0.0f, std::min(a.z, b.z)};
+        const vec3 hi{std::max(a.x, b.x), 0.0f, std::max(a.z, b.z)};
+        if (!box_in_view(lo, hi, to_clip)) continue;
+        if (cover->land_hides_water(eye, wx + lo.x, wz + lo.z, wx + hi.x, wz + hi.z, 0.0f, near_plane)) {
+            ++hidden_cells;
+            continue;
+        }
+        far_drawn.insert(far_drawn.end(), far_indices.begin() + i, far_indices.begin() + i + 6);
+    }
+    if (far_drawn.size() >= 3) {
+        CHECK_HR(d->draw_indexed_primitive_up(PT_TRIANGLELIST, 0, far_vertex_count,
+                                              static_cast<int>(far_drawn.size() / 3), far_drawn.data(),
+                                              FMT_INDEX16, far_vertices.data(), static_cast<int>(sizeof(sea_vertex))));
+        drawn_index_count += static_cast<int>(far_drawn.size());
+    }
+    return true;
 }
 
 // The patch at (dx, dz) from the lead point, at the level, joins the batch; a full batch is

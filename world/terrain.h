@@ -208,6 +208,27 @@ public:
     void set_tile_constants(terrain_tile& tile);
     void set_land_shader();
     void restore_fog_states();
+    // The near tiles' indices by distance from the eye of the current view, nearest first.
+    const std::vector<int>& nearest_first();
+
+    // ---- What the drawn land hides (terrain_cover.cpp). The near tiles as drawn by
+    // render_tiles(true), heights with the curvature drop taken off, scene coordinates. ----
+    // The lowest and highest land over the quads the rectangle touches; false when part of
+    // it lies outside the near grid.
+    bool land_range(float x0, float z0, float x1, float z1, float* lowest, float* highest) const;
+    // Whether the land over the quads the rectangle touches stands above level everywhere.
+    bool land_above(float x0, float z0, float x1, float z1, float level) const;
+    // Whether water within reach metres of the water level over the rectangle is hidden
+    // from the eye by the land drawn before it: the land stands above the water's top over
+    // the rectangle and an apron around it wide enough that every line of sight down to the
+    // water meets drawn land first, well in front of the water for the depth buffer (near_plane:
+    // the perspective's near distance). False whenever that cannot be shown.
+    bool land_hides_water(const vec3& eye, float x0, float z0, float x1, float z1, float reach,
+                          float near_plane) const;
+    // Whether every tile split its triangles above and below the water at the current water
+    // level and, when it has land above it, its buffers hold its arrays: the land drawn is
+    // then the arrays' land above the water.
+    bool drawn_land_is_current() const;
 
     shader_ptr vertex_shaders[k_shader_pairs];
     shader_ptr pixel_shaders[k_shader_pairs];
@@ -220,6 +241,8 @@ public:
     texture_ptr dense_volume;
 
 private:
+    std::vector<int> draw_order;        // near tile indices in drawing order
+    std::vector<float> order_distance;  // and their squared distances from the eye
     // (slope x cell size)^2 of every land class from the slopes as read.
     void convert_slopes();
     void recompute_period();

@@ -199,6 +199,30 @@ void terrain::draw_tile_water(terrain_tile& tile) {
 
 // ---- Land ----
 
+// The near tiles nearest the eye of the current view first: opaque land drawn front to back
+// lets the rasteriser reject the hidden land behind before shading it. Only a pixel two
+// tiles cover at exactly the same depth, on their shared edge, can go to the other tile.
+const std::vector<int>& terrain::nearest_first() {
+    draw_order.resize(near_tiles.size());
+    order_distance.resize(near_tiles.size());
+    mat4 eye_world = mat_identity();
+    gfx_device* d = device();
+    if (d != nullptr) mat_inverse(d->transform(TS_VIEW), &eye_world);
+    const float ex = eye_world.m[3][0] - grid_origin[0];
+    const float ez = eye_world.m[3][2] - grid_origin[2];
+    for (std::size_t i = 0; i < near_tiles.size(); ++i) {
+        const terrain_tile& t = near_tiles[i];
+        const float half = 0.5f * t.quads * t.quad_size;
+        const float dx = t.x + half - ex;
+        const float dz = t.z + half - ez;
+        draw_order[i] = static_cast<int>(i);
+        order_distance[i] = dx * dx + dz * dz;
+    }
+    std::stable_sort(draw_order.begin(), draw_order.end(),
+                     [&](int a, int b) { return order_distance[a] < order_distance[b]; });
+    return draw_order;
+}
+
 void terrain::set_land_shader() {
     gfx_device* d = device();
     const gfx_light& light = current_light();
@@ -256,7 +280,8 @@ void terrain::render_tiles(bool full) {
         d->set_sampler_state(2, SAMP_BORDERCOLOR, 0);
     }
     gfx_shader* near_program = pixel_shaders[shadow ? k_shadowed_land_pair : k_land_pair].get();
-    for (terrain_tile& t : near_tiles) {
+    for (int index : nearest_first()) {
+        terrain_tile& t = near_tiles[index];
         const bool detailed = t.step == 1 && (shadow || shaders);
         d->set_pixel_shader(detailed ? near_program : nullptr);
         d->set_texture(0, land_volumes[t.mip_level].get());
@@ -290,7 +315,8 @@ void terrain::render_tiles_plain(bool full) {
             draw_tile_plain(t);
         }
     }
-    for (terrain_tile& t : near_tiles) {
+    for (int index : nearest_first()) {
+        terrain_tile& t = near_tiles[index];
         d->set_texture(0, full ? land_volumes[t.mip_level].get() : nullptr);
         draw_tile_plain(t);
     }
@@ -409,7 +435,8 @@ void terrain::render_tiles_refraction(bool full) {
             if (tile.has_buffers()) draw_tile_refraction(tile);
         }
     }
-    for (terrain_tile& tile : near_tiles) {
+    for (int index : nearest_first()) {
+        terrain_tile& tile = near_tiles[index];
         if (full || tile.step == 1) draw_tile_refraction(tile);
     }
     for (int i = 0; i < k_max_clip_planes && program != nullptr; ++i) {
@@ -494,7 +521,8 @@ void terrain::render_water(bool full) {
     gfx_device* d = device();
     if (d == nullptr) return;
     if (water.waves_shown) {
-        water.render(full);
+        // Above the water the land was drawn first in this view: what it hides is left out.
+        water.render(full, full && drawn_land_is_current() ? this : nullptr);
         return;
     }
     if (!full) {

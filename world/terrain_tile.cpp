@@ -40,6 +40,7 @@ void terrain_tile::rebuild_tile(int samples_per_side, float cell, int base, cons
 void terrain_tile::build_tile(int new_step) {
     if (new_step <= 0 || samples <= 0) return;
     const int lod = lod_step_of(owner);
+    ++revision;
     step = new_step;
     quads = samples / step;
     mip_level = 4;
@@ -116,6 +117,7 @@ void terrain_tile::fill_tile(const std::int16_t* elevations, const std::uint8_t*
 void terrain_tile::build_tile_indices() {
     ++revision;
     const float water = g_state != nullptr ? g_state->water_level : 0.0f;
+    split_level = water;
     const int n = quads;
     const std::size_t needed = static_cast<std::size_t>(n) * n * 6;
     if (indices_above.size() < needed) indices_above.resize(needed);

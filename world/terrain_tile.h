@@ -68,6 +68,7 @@ public:
     float x = 0.0f;
     float z = 0.0f;
     float maximum_height = 0.0f;
+    float split_level = 0.0f;  // the water level the index lists were split at
     mat4 world{};
     mat4 constants{};
 

@@ -343,3 +343,65 @@ TEST_F(SeaGolden, CausticsOnTheGroundBelow) {
     EXPECT_TRUE(is_black(rgb_of(picture, 140, 60)));  // dry land: not in the below list
     EXPECT_EQ(compare_with_golden(picture, "sea_caustics"), "");
 }
+
+// A bay against an 80 m cliff, the waves shown, the land drawn first as in the frame: the
+// near patches and far grid cells the land hides are left out, and the picture is the one
+// the whole sea gives, pixel for pixel. From just above the water nothing can be shown hidden.
+TEST_F(SeaGolden, PatchesUnderTheLandLeftOutWithoutChangingAPixel) {
+    make_ground([](int, int c) { return c < 128 ? -20 : 60; }, one_class);  // the shore at x = 3840 m
+    state_.wind_direction = 0.3f;
+    state_.wind_speed = 8.0f;
+    app_.paused = 1;
+    terrain& t = *ground_;
+    t.water.wave_height = 1.5f;
+    ASSERT_TRUE(t.init_device());  // new tile grids: filled again below
+    t.update_lod();
+    t.water.wave_time = 12.5f;
+    t.water.update();
+    t.water.waves_shown = 1;
+    t.water_in_view = 1;
+    create_filled_texture(app_.device.get(), &state_.objects.reflection_texture, 8, 8, true, 0xFF80B0E0u);
+    create_filled_texture(app_.device.get(), &state_.objects.refraction_texture, 8, 8, true, 0xFF104030u);
+    look_at_sea();
+    state_.fog_air = 1.0e8f;
+    state_.max_fog = 1.0e8f;
+    gfx_device* d = app_.device.get();
+    auto draw = [&](const vec3& eye, bool cover, image* picture) {
+        d->set_transform(TS_VIEW, mat_look_at_lh(eye, eye + vec3{1000.0f, -250.0f, 300.0f}, vec3{0.0f, 1.0f, 0.0f}));
+        mat_inverse(d->transform(TS_VIEW), &camera_);
+        d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+        d->begin_scene();
+        t.render_tiles(true);
+        t.set_water_shader();
+        if (cover) {
+            t.render_water(true);
+        } else {
+            t.water.render(true);
+        }
+        t.restore_render_states();
+        d->end_scene();
+        return read_back_buffer(d, picture);
+    };
+    const vec3 high{2600.0f, 150.0f, 1000.0f};
+    image whole, covered;
+    ASSERT_TRUE(draw(high, false, &whole));
+    EXPECT_EQ(t.water.hidden_patches, 0);
+    ASSERT_TRUE(draw(high, true, &covered));
+    EXPECT_GT(t.water.hidden_patches, 50);
+    EXPECT_GT(t.water.hidden_cells, 0);  // far grid cells over the land beyond
+    int water = 0, land = 0, differing = 0;
+    for (int y = 0; y < k_height; ++y) {
+        for (int x = 0; x < k_width; ++x) {
+            const std::uint32_t c = rgb_of(covered, x, y);
+            differing += c != rgb_of(whole, x, y) ? 1 : 0;
+            water += (c & 0xFF) > ((c >> 8) & 0xFF) ? 1 : 0;
+            land += ((c >> 8) & 0xFF) > 2 * (c & 0xFF) + 40 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(water, k_width * k_height / 10);  // both the bay and the land beyond are seen
+    EXPECT_GT(land, k_width * k_height / 10);
+
+    ASSERT_TRUE(draw(vec3{2600.0f, 8.0f, 1000.0f}, true, &covered));
+    EXPECT_EQ(t.water.hidden_patches, 0);
+}
