@@ -4,7 +4,11 @@
 // missiles in the air and their plumes, through the scene's own drawing on the OpenGL
 // device. Argument 0 is the whole frame; 1 to 5 are its off-screen passes on their own
 // (1 reflection, 2 refraction, 3 shadow, 4 overhead, 5 night vision), so the share of each
-// is the difference. Needs the run folder with the generated sceneries and situations.
+// is the difference. 6 is the program's frame: the terrain's per-frame update (which runs
+// the passes the view needs, moves the grid and steps the sea) and then the frame; 7 the same
+// with the camera looking 60 degrees down at the ground round the system, where no water is
+// in view and the water passes are left out. Needs the run folder with the generated
+// sceneries and situations.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -29,6 +33,9 @@ constexpr float k_rocket_distance = 7000.0f;
 constexpr float k_rocket_spacing = 600.0f;
 constexpr float k_tick = 0.05f;
 constexpr int k_flight_ticks = 60;        // 3 s: every missile off its rail, plumes grown
+constexpr int k_program_frame = 6;        // the arguments of the terrain update and frame
+constexpr int k_looking_down = 7;
+constexpr float k_down_pitch = 1.0472f;   // rad: 60 degrees below the horizon
 
 // The scene with the scenery index the program reads at start-up, which the situation
 // needs to find the scenery under its camera.
@@ -105,11 +112,21 @@ static void BM_StandardView(benchmark::State& state) {
         world.ground.update();
         world.sky.update();
         world.viewer.set_view_projection(true);
+        if (state.range(0) == k_looking_down) {
+            world.viewer.local = mat_rotation_x(k_down_pitch) * mat_translation(at.x, at.y + k_camera_height, at.z);
+            world.viewer.update_matrices();
+        }
         gfx_device* d = app.device.get();
         for (auto _ : state) {
-            render_bench_pass(world, static_cast<int>(state.range(0)));
+            if (state.range(0) >= k_program_frame) {
+                world.ground.update();
+                world.render_frame();
+            } else {
+                render_bench_pass(world, static_cast<int>(state.range(0)));
+            }
             finish_frame(d);
         }
+        state.counters["water_in_view"] = world.water_shown() ? 1 : 0;
         state.counters["rockets"] = world.tables.target_count;
         state.counters["missiles"] = missiles_in_flight(world);
         state.counters["puffs"] = world.sky.cloud_layer ? world.sky.cloud_layer->puff_count : 0;
@@ -118,4 +135,4 @@ static void BM_StandardView(benchmark::State& state) {
         world.shutdown();
     }
 }
-BENCHMARK(BM_StandardView)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+BENCHMARK(BM_StandardView)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);

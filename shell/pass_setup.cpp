@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "world/clip_test.h"
+#include "world/terrain.h"
+
 namespace {
 
 constexpr float k_min_look_down = -0.2f;  // the shadow's sight line points down at least this
@@ -10,6 +13,18 @@ constexpr int k_shadow_bisections = 3;
 constexpr float k_overhead_altitude = 5000.0f;  // m above the world origin
 constexpr float k_min_overhead_half = 128.0f;   // m
 constexpr float k_overhead_depth_scale = 0.0001f;
+// m: the water squares are tested this much larger than drawn, for rounding of the planes.
+constexpr float k_water_allowance = 1.0f;
+
+bool tile_water_in_view(const terrain& ground, const terrain_tile& tile, const mat4& view_projection,
+                        float water_y) {
+    if (!tile.has_buffers() || tile.index_count_below < 3) return false;
+    const float side = static_cast<float>(tile.quads) * tile.quad_size;
+    const float x = ground.grid_origin[0] + tile.x, z = ground.grid_origin[2] + tile.z;
+    const vec3 lo{x - k_water_allowance, water_y - k_water_allowance, z - k_water_allowance};
+    const vec3 hi{x + side + k_water_allowance, water_y + k_water_allowance, z + side + k_water_allowance};
+    return box_in_view(lo, hi, view_projection);
+}
 
 std::uint32_t channel(float v) {
     // NaN becomes 0 as well.
@@ -119,4 +134,15 @@ overhead_setup compute_overhead(const overhead_inputs& in) {
     out.view = mat_translation(-cx, -height, -cz) * mat_rotation_x(-k_pi / 2.0f);
     out.projection = mat_scaling(1.0f / half, 1.0f / half, k_overhead_depth_scale);
     return out;
+}
+
+bool water_in_view(const terrain& ground, const mat4& view_projection, float water_y, bool above_water) {
+    if (!above_water || !ground.has_elevations() || ground.water.waves_shown) return true;
+    for (const terrain_tile& tile : ground.near_tiles) {
+        if (tile_water_in_view(ground, tile, view_projection, water_y)) return true;
+    }
+    for (const terrain_tile& tile : ground.far_tiles) {
+        if (tile_water_in_view(ground, tile, view_projection, water_y)) return true;
+    }
+    return false;
 }

@@ -1,13 +1,16 @@
 // The numbers behind the scene's frame and its off-screen passes, worked out as plain
 // functions of their inputs so they can be checked without a device: the fog, clear and
 // ambient colours of a frame above or below the water, the shadow map's ground point and
-// light matrices, and the overhead view of the sea's wave patches.
+// light matrices, the overhead view of the sea's wave patches, and whether the main view
+// takes in any water (the passes that serve only the water are left out when it does not).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
 #include "platform/math3d.h"
+
+class terrain;
 
 // What the fog of a frame is made from. Distances in m; colours as the sky gives them.
 struct fog_inputs {
@@ -80,3 +83,10 @@ struct overhead_inputs {
 };
 
 overhead_setup compute_overhead(const overhead_inputs& in);
+
+// Whether water can be drawn in the main view seen through view_projection (world x view x
+// projection of the scene): the camera under the water, no scenery, the sea's own wave grid
+// (drawn beyond the tiles as well) all count as water in view; otherwise a tile with water
+// (triangles under the level) whose square at the water plane lies in the view volume, as the
+// water's own drawing tests it. water_y is the water plane in scene coordinates.
+bool water_in_view(const terrain& ground, const mat4& view_projection, float water_y, bool above_water);

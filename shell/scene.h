@@ -84,6 +84,12 @@ public:
     virtual int collect_labels(object_label* out, int capacity) const;
     // Whether a frame is being drawn inside another (a pass or a snapshot).
     bool in_nested_frame() const { return frame_depth_ > 1; }
+    // Whether the main view, as the camera stands, takes in any water (water_in_view of
+    // pass_setup). The passes that serve only the water (reflection, refraction, overhead)
+    // are left out while it does not: no water is drawn, so their targets' old pictures are
+    // never seen. Passes left out earlier in a frame whose view has turned to the water
+    // since are drawn before it.
+    bool water_shown();
     // The input handler: every window message comes here first. The GUI and the mouse take
     // each one; in a run the camera keys, controller activation and the command keys follow.
     virtual void on_message(void* window, std::uint32_t message, std::uintptr_t wparam, std::intptr_t lparam);
@@ -452,8 +458,15 @@ private:
     bool begin_pass(render_to_surface* target, gfx_texture* texture, gfx_surface** surface);
     void end_pass(render_to_surface* target);
     float water_plane_y() const;
+    // Leaves out a water pass (one of the bits below) when no water is in view.
+    bool skip_water_pass(int pass);
+    void run_skipped_water_passes();
+    static constexpr int k_reflection_skipped = 1;
+    static constexpr int k_refraction_skipped = 2;
+    static constexpr int k_overhead_skipped = 4;
 
     int frame_depth_ = 0;
+    int skipped_water_passes_ = 0;
 
     void leave_objects_view();
     // Settings, designs, situations and the log are all written beside the program: a folder

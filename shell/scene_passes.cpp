@@ -22,6 +22,7 @@ namespace {
 constexpr float k_near_objects_distance = 1000.0f;  // m: objects in the water passes
 constexpr float k_night_light_range = 5000.0f;
 constexpr float k_night_light_level = 0.5f;
+constexpr float k_nearest_plane = 0.1f;  // m: below any near plane the camera takes
 
 void set_clip_plane(gfx_device* device, float a, float b, float c, float d) {
     const float p[4] = {a, b, c, d};
@@ -43,6 +44,31 @@ vec3 light_direction() {
 }  // namespace
 
 float scene::water_plane_y() const { return g_state->water_level - g_state->origin_offset.y; }
+
+bool scene::water_shown() {
+    // The frame's own projection, but from a nearer plane than it ever takes: a larger volume.
+    const float width = static_cast<float>(g_app->present.back_buffer_width);
+    const float height = static_cast<float>(g_app->present.back_buffer_height);
+    const float aspect = height > 0.0f ? width / height : viewer.aspect;
+    const mat4 projection = mat_perspective_fov_lh(viewer.fov, aspect, k_nearest_plane, g_state->far_plane);
+    return water_in_view(ground, viewer.inverse_world_matrix() * projection, water_plane_y(),
+                         g_state->above_water != 0);
+}
+
+bool scene::skip_water_pass(int pass) {
+    if (water_shown()) return false;
+    skipped_water_passes_ |= pass;
+    return true;
+}
+
+void scene::run_skipped_water_passes() {
+    const int skipped = skipped_water_passes_;
+    skipped_water_passes_ = 0;
+    if (skipped == 0 || !water_shown()) return;
+    if (skipped & k_reflection_skipped) render_reflection_pass();
+    if (skipped & k_refraction_skipped) render_refraction_pass();
+    if (skipped & k_overhead_skipped) render_overhead_pass();
+}
 
 bool scene::begin_pass(render_to_surface* target, gfx_texture* texture, gfx_surface** surface) {
     if (target == nullptr || texture == nullptr) return false;
@@ -68,7 +94,10 @@ void scene::render_reflection_pass() {
     gfx_device* device = g_app->device.get();
     app_state_objects& o = g_state->objects;
     gfx_surface* surface = nullptr;
-    if (device == nullptr || !begin_pass(o.half_surface.get(), o.reflection_texture.get(), &surface)) return;
+    if (device == nullptr || skip_water_pass(k_reflection_skipped) ||
+        !begin_pass(o.half_surface.get(), o.reflection_texture.get(), &surface)) {
+        return;
+    }
     const bool above = g_state->above_water != 0;
     set_fog(above);
     g_app->set_default_states(false);
@@ -93,7 +122,10 @@ void scene::render_refraction_pass() {
     gfx_device* device = g_app->device.get();
     app_state_objects& o = g_state->objects;
     gfx_surface* surface = nullptr;
-    if (device == nullptr || !begin_pass(o.half_surface.get(), o.refraction_texture.get(), &surface)) return;
+    if (device == nullptr || skip_water_pass(k_refraction_skipped) ||
+        !begin_pass(o.half_surface.get(), o.refraction_texture.get(), &surface)) {
+        return;
+    }
     const bool above = g_state->above_water != 0;
     set_fog(false);
     g_app->set_default_states(true);
@@ -144,7 +176,10 @@ void scene::render_overhead_pass() {
     gfx_device* device = g_app->device.get();
     app_state_objects& o = g_state->objects;
     gfx_surface* surface = nullptr;
-    if (device == nullptr || !begin_pass(o.large_surface.get(), o.overhead_texture.get(), &surface)) return;
+    if (device == nullptr || skip_water_pass(k_overhead_skipped) ||
+        !begin_pass(o.large_surface.get(), o.overhead_texture.get(), &surface)) {
+        return;
+    }
     overhead_inputs in;
     const mat4& w = viewer.world;
     in.camera = get_translation(w);

@@ -80,11 +80,13 @@ void scene::render_frame() {
     if (!nested) {
         const hresult state = device->test_cooperative_level();
         if (state == D3DERR_DEVICELOST) {
+            skipped_water_passes_ = 0;
             sleep_ms(static_cast<std::uint32_t>(g_app->sleep_time));
             return;
         }
         if (state == D3DERR_DEVICENOTRESET || g_app->reset_requested) {
             // The frame after a reset starts from fresh targets: this one draws nothing.
+            skipped_water_passes_ = 0;
             if (!g_app->reset_and_restore()) post_quit_message(0);
             g_app->reset_requested = 0;
             return;
@@ -100,6 +102,7 @@ void scene::render_frame() {
     // The outer frame alone shows the GUI and presents: a frame drawn into a texture must
     // not put a half-drawn back buffer on the screen.
     if (nested) return;
+    skipped_water_passes_ = 0;
     gui_link().render();
     CHECK_HR(device->present());
 }
@@ -136,6 +139,8 @@ void scene::draw_night_vision_frame(gfx_device* device) {
 void scene::draw_scene_frame(gfx_device* device) {
     // Inside a pass the surface's scene is already open.
     const bool own_scene = !in_nested_frame();
+    // The passes that draw into targets of their own come before the frame's scene.
+    if (own_scene) run_skipped_water_passes();
     if (own_scene && !CHECK_HR(device->begin_scene())) return;
     const bool above_water = g_state->above_water != 0;
     set_fog(above_water);

@@ -332,6 +332,80 @@ TEST_F(SceneRender, TheOverheadPassClearsItsTextureStoresTheViewAndDrawsNothing)
     EXPECT_FLOAT_EQ(state.objects.overhead[0], 1010.0f);
 }
 
+// One tile of 200 m with water under it, its square from (x, z); the camera 50 m up at the
+// origin looks north along +z.
+void put_water_tile(scene& world, gfx_device* device, float x, float z, int water_indices) {
+    terrain& ground = world.ground;
+    ground.elevations.assign(1, 0);
+    ground.water.waves_shown = 0;
+    ground.near_tiles.resize(1);
+    terrain_tile& tile = ground.near_tiles[0];
+    tile.samples = 2;
+    tile.base_step = 1;
+    tile.quads = 2;
+    tile.quad_size = 100.0f;
+    tile.x = x;
+    tile.z = z;
+    tile.index_count_below = water_indices;
+    ASSERT_TRUE(tile.create_buffers(device));
+    world.viewer.set_position(0.0f, 50.0f, 0.0f);
+    world.viewer.update_matrices();
+}
+
+TEST_F(SceneRender, TheWaterPassesRunOnlyWhileWaterIsInViewAndCatchUpWhenTheViewTurnsToIt) {
+    const steps water_passes = {"sky plain", "tiles plain clipped", "anchors", "objects", "transps",
+                                "tiles refraction", "anchors", "objects", "transps"};
+    auto run_water_passes = [&] {
+        log.clear();
+        world->render_reflection_pass();
+        world->render_refraction_pass();
+        world->render_overhead_pass();
+        return log;
+    };
+    // Water 900 m ahead: the passes run, the overhead one clearing its texture.
+    put_water_tile(*world, device, -100.0f, 900.0f, 6);
+    EXPECT_TRUE(world->water_shown());
+    int clears = device->clear_count;
+    EXPECT_EQ(run_water_passes(), water_passes);
+    EXPECT_EQ(device->clear_count, clears + 3);
+
+    // The same tile behind the camera, or ahead without water under it: nothing is drawn
+    // into the targets, and the frame shows the land without catching up.
+    for (const auto& [z, indices] : {std::pair{-1100.0f, 6}, std::pair{900.0f, 0}}) {
+        world->ground.near_tiles[0].z = z;
+        world->ground.near_tiles[0].index_count_below = indices;
+        EXPECT_FALSE(world->water_shown());
+        clears = device->clear_count;
+        EXPECT_TRUE(run_water_passes().empty());
+        EXPECT_EQ(device->clear_count, clears);
+        EXPECT_EQ(frame().front(), "sky");
+        EXPECT_EQ(device->render_target(), device->back_buffer());
+    }
+
+    // Left out while the water was behind, then the view turned to it before the frame: the
+    // frame draws the passes first, once.
+    world->ground.near_tiles[0].z = -1100.0f;
+    world->ground.near_tiles[0].index_count_below = 6;
+    run_water_passes();
+    world->ground.near_tiles[0].z = 900.0f;
+    std::vector<std::string> drawn = frame();
+    ASSERT_GE(drawn.size(), water_passes.size());
+    EXPECT_EQ(steps(drawn.begin(), drawn.begin() + static_cast<std::ptrdiff_t>(water_passes.size())), water_passes);
+    EXPECT_EQ(drawn[water_passes.size()], "sky");
+    EXPECT_EQ(frame().front(), "sky");
+
+    // Under the water, or over the sea's waves, the passes always run.
+    world->ground.near_tiles[0].z = -1100.0f;
+    world->ground.water.waves_shown = 1;
+    EXPECT_EQ(run_water_passes(), water_passes);
+    world->ground.water.waves_shown = 0;
+    state.above_water = 0;
+    EXPECT_FALSE(run_water_passes().empty());
+    // The scene's shutdown lays the grid out again over elevations of its own.
+    world->ground.near_tiles.clear();
+    world->ground.elevations.clear();
+}
+
 TEST_F(SceneRender, OnlyFlyingRocketsAndLiveMissilesAreLabelled) {
     rocket flying, destroyed;
     destroyed.destroyed = 1;
