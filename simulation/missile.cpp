@@ -34,6 +34,11 @@ bool verbose() { return g_app != nullptr && g_app->use_verbose != 0; }
 
 float clamped_acos(float x) { return std::acos(std::clamp(x, -1.0f, 1.0f)); }
 
+// Whether the angle whose cosine is x lies within the seeker's right angle: the arc cosine of
+// every float from 0 to 1 is at most k_right_angle (the arc cosine of 0), so only a negative
+// cosine needs the arc cosine itself.
+bool within_right_angle(float x) { return x >= 0.0f || clamped_acos(x) <= k_right_angle; }
+
 // A target's velocity in world axes. A frame moved by its linear-motion behaviour keeps its
 // velocity in its own axes; a flying object (a missile, a rocket) keeps it in world axes.
 vec3 world_velocity(const frame* f) {
@@ -356,10 +361,10 @@ vec3 missile::guide(float dt, bool* ended) {
     const float range = std::max(1.0f, length(r));
     const vec3 relative = world_velocity(target) - velocity;
     const vec3 z = normalize(get_axis_z(world));
-    const float look = clamped_acos(dot(r, z) / range);
+    const bool ahead = within_right_angle(dot(r, z) / range);
     // Line-of-sight rate (rad/s) plus the seeker's error.
     vec3 c = cross(r, relative) / (range * range) + seeker_error;
-    if (look <= k_right_angle && length(c) <= k_right_angle) {
+    if (ahead && length(c) <= k_right_angle) {
         switch (select_law(range)) {
         case LAW_DOG_CHASE:
             turn_velocity(c, 1.0f, dt);
@@ -375,7 +380,7 @@ vec3 missile::guide(float dt, bool* ended) {
             break;
         }
     }
-    if (range < 100.0f && fuse(r, range, look)) *ended = true;
+    if (range < 100.0f && fuse(r, range, ahead)) *ended = true;
     return c;
 }
 
@@ -415,7 +420,7 @@ void missile::command_line_of_sight(float dt, vec3* c) {
                 speed * std::cos(climb) * std::cos(heading)};
 }
 
-bool missile::fuse(const vec3& r, float range, float look) {
+bool missile::fuse(const vec3& r, float range, bool ahead) {
     const vec3 target_velocity = world_velocity(target);
     const vec3 closing = velocity - target_velocity;
     const vec3 u_v = normalize(closing);
@@ -425,7 +430,7 @@ bool missile::fuse(const vec3& r, float range, float look) {
         // across the relative motion, in all three dimensions.
         min_miss = std::min(min_miss, length(cross(r, u_v)));
     }
-    if (look <= k_right_angle) return false;
+    if (ahead) return false;
     // The target is behind: the warhead goes off.
     self_destruct();
     const float d = std::min(range, min_miss);

@@ -134,8 +134,9 @@ private:
     vec3 guide(float dt, bool* ended);
     void turn_velocity(const vec3& c, float n, float dt);
     void command_line_of_sight(float dt, vec3* c);
-    // The fuse near the target; true when it ended the step.
-    bool fuse(const vec3& r, float range, float look);
+    // The fuse near the target (ahead: within the seeker's right angle of the nose); true when
+    // it ended the step.
+    bool fuse(const vec3& r, float range, bool ahead);
     void explode_target();
     // Turns the local axes toward the velocity (the world matrices follow with the move).
     void turn_body(const vec3& c, float dt);
