@@ -87,7 +87,6 @@ public:
     frame* target = nullptr;
     float launch_mass = 20.0f;       // kg
     float dry_mass = 10.0f;          // kg
-    path_history path;
     vec3 acceleration{};             // m/s², world axes
     vec3 next_position{};
     vec3 velocity_direction{};
@@ -119,6 +118,9 @@ public:
     float axial_acceleration = 0.0f; // m/s²
     float mass = 20.0f;              // kg
     std::uint8_t mass_floor_logged = 0;
+    // Last: its 12 kB of points would otherwise stand between the frame's fields and the
+    // flight state that every step reads.
+    path_history path;
 
 private:
     void update_air_data();
