@@ -154,7 +154,10 @@ void frame::update_children() {
             c->clear_children();
             if (c->owned) delete c;
         } else {
-            if (i + 1 < count) prefetch_update_fields(children[i + 1]);
+            // Two ahead the frame itself, one ahead its child array (its pointer asked for
+            // one child earlier).
+            if (i + 2 < count) prefetch_update_fields(children[i + 2]);
+            if (i + 1 < count && children[i + 1] != nullptr) __builtin_prefetch(children[i + 1]->children.get());
             c->update();
             ++i;
         }
