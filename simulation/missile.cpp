@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
@@ -39,16 +40,25 @@ float clamped_acos(float x) { return std::acos(std::clamp(x, -1.0f, 1.0f)); }
 // cosine needs the arc cosine itself.
 bool within_right_angle(float x) { return x >= 0.0f || clamped_acos(x) <= k_right_angle; }
 
-// A target's velocity in world axes. A frame moved by its linear-motion behaviour keeps its
-// velocity in its own axes; a flying object (a missile, a rocket) keeps it in world axes.
-vec3 world_velocity(const frame* f) {
-    if (!f->move) return f->velocity;
-    const vec3& v = f->velocity;
-    return normalize(get_axis_x(f->world)) * v.x + normalize(get_axis_y(f->world)) * v.y +
-           normalize(get_axis_z(f->world)) * v.z;
-}
+// Bit for bit, as the axes they were made from.
+bool same_bits(const vec3& a, const vec3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 }  // namespace
+
+// A target's velocity in world axes. A frame moved by its linear-motion behaviour keeps its
+// velocity in its own axes; a flying object (a missile, a rocket) keeps it in world axes. A
+// target flying straight keeps its axes from step to step: their unit vectors are kept with
+// the axes they came from.
+vec3 missile::world_velocity(const frame* f) {
+    if (!f->move) return f->velocity;
+    target_axes& k = target_axes_;
+    const vec3 x = get_axis_x(f->world), y = get_axis_y(f->world), z = get_axis_z(f->world);
+    if (!k.valid || !same_bits(x, k.x) || !same_bits(y, k.y) || !same_bits(z, k.z)) {
+        k = {true, x, y, z, normalize(x), normalize(y), normalize(z)};
+    }
+    const vec3& v = f->velocity;
+    return k.unit_x * v.x + k.unit_y * v.y + k.unit_z * v.z;
+}
 
 hresult create_missile(frame* parent, missile** out) { return create_owned(parent, out); }
 

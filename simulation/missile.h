@@ -142,6 +142,15 @@ private:
     void explode_target();
     // Turns the local axes toward the velocity (the world matrices follow with the move).
     void turn_body(const vec3& c, float dt);
+    vec3 world_velocity(const frame* f);
+
+    // The last target axes world_velocity normalised, and their unit vectors.
+    struct target_axes {
+        bool valid = false;
+        vec3 x, y, z;
+        vec3 unit_x, unit_y, unit_z;
+    };
+    target_axes target_axes_;
 };
 
 // Creates a missile under the parent (when given), marked owned: 0, or E_FAIL.
