@@ -143,9 +143,7 @@ public:
     void rotate_in_local_axes(float yaw, float pitch, float roll);
     // The same turn of the local matrix alone: for a flight step that moves the frame next,
     // whose set_position brings the subtree's world matrices up to date once.
-    void turn_local_axes(float yaw, float pitch, float roll) {
-        local = mat_yaw_pitch_roll(yaw, pitch, roll) * local;
-    }
+    void turn_local_axes(float yaw, float pitch, float roll) { local = mat_yaw_pitch_roll(yaw, pitch, roll) * local; }
     void scale(float sx, float sy, float sz);
     void set_scale(float sx, float sy, float sz);
     // Turns the z axis toward the target's world position. Looking straight up or down, or
