@@ -31,6 +31,17 @@ bool within(float dx, float dy, float dz, float r) {
     return std::fabs(dx) < r && std::fabs(dz) < r && std::fabs(dy) < r;
 }
 
+// Asks for the parts of a frame that its update reads first (the class's table, the world
+// position, the flags and the motion) while the frame before it updates: a tick walks
+// hundreds of weapons, each far from the last in memory.
+void prefetch_update_fields(const frame* f) {
+    if (f == nullptr) return;
+    __builtin_prefetch(f);
+    __builtin_prefetch(&f->world.m[3][0]);
+    __builtin_prefetch(&f->remove_me);
+    __builtin_prefetch(&f->move);
+}
+
 }  // namespace
 
 float frame::distance_to_camera() const {
@@ -143,6 +154,10 @@ void frame::update_children() {
             c->clear_children();
             if (c->owned) delete c;
         } else {
+            // Two ahead the frame itself, one ahead its child array (its pointer asked for
+            // one child earlier).
+            if (i + 2 < count) prefetch_update_fields(children[i + 2]);
+            if (i + 1 < count && children[i + 1] != nullptr) __builtin_prefetch(children[i + 1]->children.get());
             c->update();
             ++i;
         }

@@ -98,6 +98,18 @@ void scene_services::lon_lat_to_scene(float east, float north, float* x, float* 
 
 scene_services& services() { return *g_services; }
 
+void exhaust_settings::apply(frame* flame, float colour, frame* plume, bool emitting) {
+    scene_services& s = services();
+    const bool same_exhausts = backend_ == &s && flame_ == flame && plume_ == plume;
+    if (!same_exhausts || colour_ != colour) s.set_exhaust_colour(flame, colour);
+    if (!same_exhausts || emitting_ != emitting) s.set_exhaust_emission(plume, emitting);
+    backend_ = &s;
+    flame_ = flame;
+    plume_ = plume;
+    colour_ = colour;
+    emitting_ = emitting;
+}
+
 void install_scene_services(scene_services* backend) {
     g_services = backend != nullptr ? backend : &g_default_services;
 }

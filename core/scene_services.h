@@ -178,6 +178,21 @@ public:
 
 // The installed backend (the flat default when none is installed).
 scene_services& services();
+
+// The flame colour and plume emission a weapon last handed its exhaust through the services:
+// the settings hold until changed, so a tick that would hand the same values to the same
+// exhausts of the same services leaves them alone.
+class exhaust_settings {
+public:
+    void apply(frame* flame, float colour, frame* plume, bool emitting);
+
+private:
+    const scene_services* backend_ = nullptr;
+    const frame* flame_ = nullptr;
+    const frame* plume_ = nullptr;
+    float colour_ = 0.0f;
+    bool emitting_ = false;
+};
 // Installs a backend (none restores the default). The caller keeps ownership.
 void install_scene_services(scene_services* backend);
 

@@ -131,26 +131,6 @@ mat4 mat_rotation_axis(const vec3& axis, float angle) {
     return r;
 }
 
-mat4 mat_yaw_pitch_roll(float yaw, float pitch, float roll) {
-    // Rz(roll) Rx(pitch) Ry(yaw) multiplied out. Each entry adds the terms that are not zero
-    // in the order the full products add them, starting from +0 as they do, so the result is
-    // the same to the bit at a fifth of the work.
-    const float cr = std::cos(roll), sr = std::sin(roll);
-    const float cp = std::cos(pitch), sp = std::sin(pitch);
-    const float cy = std::cos(yaw), sy = std::sin(yaw);
-    const float a[3][3] = {{0.0f + cr, 0.0f + sr * cp, 0.0f + sr * sp},
-                           {0.0f + -sr, 0.0f + cr * cp, 0.0f + cr * sp},
-                           {0.0f, 0.0f + -sp, 0.0f + cp}};
-    mat4 r;
-    for (int i = 0; i < 3; ++i) {
-        r.m[i][0] = (0.0f + a[i][0] * cy) + a[i][2] * sy;
-        r.m[i][1] = 0.0f + a[i][1];
-        r.m[i][2] = (0.0f + a[i][0] * -sy) + a[i][2] * cy;
-    }
-    r.m[3][3] = 1.0f;
-    return r;
-}
-
 mat4 mat_perspective_fov_lh(float fovy, float aspect, float zn, float zf) {
     const float ys = 1.0f / std::tan(fovy * 0.5f);
     const float xs = ys / aspect;

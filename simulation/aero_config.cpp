@@ -480,26 +480,36 @@ void aero_config::compute_coefficients(float altitude) {
         blend_transonic(xcp_wing[s]);
     }
     compute_totals(*this, in.sets, in.body.CG, in.body.DC);
+    gather_flight_slots();
+}
+
+void aero_config::gather_flight_slots() {
+    for (int k = 0; k < mach_table_size; ++k) {
+        flight_slot& f = flight_[k];
+        f.drag_coasting = cd0_wings.slot[k] + cd0_body.slot[k];
+        f.drag_burning = f.drag_coasting - cd_base.slot[k];
+        f.cn_alpha = cn_alpha_total.slot[k];
+        const float moment = cm_alpha.slot[k];
+        const float control = cm_delta.slot[k];
+        if (moment == 0.0f) {
+            f.trim_alpha = control == 0.0f ? 0.0f : 0.5f;
+        } else {
+            f.trim_alpha = std::min(0.5f, std::fabs(0.25f * control / moment));
+        }
+    }
 }
 
 void aero_config::get_coefficients(float mach, bool motor_burning, float& drag_coefficient, float& cn_alpha,
                                    float& trim_alpha) const {
     const mach_position p = locate_mach(mach);
-    float drag_i = cd0_wings.slot[p.i] + cd0_body.slot[p.i];
-    float drag_j = cd0_wings.slot[p.j] + cd0_body.slot[p.j];
-    if (motor_burning) {  // the exhaust fills the base: no base drag
-        drag_i -= cd_base.slot[p.i];
-        drag_j -= cd_base.slot[p.j];
-    }
+    const flight_slot& i = flight_[p.i];
+    const flight_slot& j = flight_[p.j];
+    // While the motor burns the exhaust fills the base: no base drag.
+    const float drag_i = motor_burning ? i.drag_burning : i.drag_coasting;
+    const float drag_j = motor_burning ? j.drag_burning : j.drag_coasting;
     drag_coefficient = (1.0f - p.f) * drag_i + p.f * drag_j;
-    cn_alpha = cn_alpha_total.at(p);
-    const float moment = cm_alpha.slot[p.i];
-    const float control = cm_delta.slot[p.i];
-    if (moment == 0.0f) {
-        trim_alpha = control == 0.0f ? 0.0f : 0.5f;
-    } else {
-        trim_alpha = std::min(0.5f, std::fabs(0.25f * control / moment));
-    }
+    cn_alpha = (1.0f - p.f) * i.cn_alpha + p.f * j.cn_alpha;
+    trim_alpha = i.trim_alpha;
 }
 
 bool aero_config::load(const char* design_name) {

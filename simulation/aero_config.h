@@ -132,4 +132,15 @@ public:
 
 private:
     void solve_nose_arcs();
+    // What get_coefficients reads at one Mach slot, gathered from the tables above by
+    // compute_coefficients (the sums and the trim worked out as get_coefficients did them from
+    // the tables), so that a flight step reads two neighbouring entries of one small array.
+    struct flight_slot {
+        float drag_coasting = 0.0f;  // zero-lift drag of wings and body
+        float drag_burning = 0.0f;   // the same less the base drag
+        float cn_alpha = 0.0f;
+        float trim_alpha = 0.0f;
+    };
+    void gather_flight_slots();
+    flight_slot flight_[mach_table_size];
 };

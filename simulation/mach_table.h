@@ -3,6 +3,9 @@
 // slot 41 is never read. Above Mach 4 every reading is that of slot 40.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+
 constexpr int mach_table_size = 42;
 constexpr int mach_table_last = 40;
 
@@ -14,7 +17,19 @@ struct mach_position {
 };
 
 // Negative and non-finite Mach numbers read as Mach 0.
-mach_position locate_mach(float mach);
+// The slots either side of a Mach number and the fraction between them. Inline: every flight
+// step of every weapon reads its tables through it.
+inline mach_position locate_mach(float mach) {
+    // Past Mach 4.1 every reading is slot 40 anyway; stopping there keeps floor() in range.
+    if (!std::isfinite(mach) || mach < 0.0f) mach = 0.0f;
+    mach = std::min(mach, 4.1f);
+    mach_position p;
+    const int k = static_cast<int>(std::floor(10.0f * mach));
+    p.i = std::min(k, mach_table_last);
+    p.j = std::min(p.i + 1, mach_table_last);
+    p.f = 10.0f * mach - static_cast<float>(k);
+    return p;
+}
 
 struct mach_table {
     float slot[mach_table_size] = {};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
@@ -34,16 +35,30 @@ bool verbose() { return g_app != nullptr && g_app->use_verbose != 0; }
 
 float clamped_acos(float x) { return std::acos(std::clamp(x, -1.0f, 1.0f)); }
 
-// A target's velocity in world axes. A frame moved by its linear-motion behaviour keeps its
-// velocity in its own axes; a flying object (a missile, a rocket) keeps it in world axes.
-vec3 world_velocity(const frame* f) {
-    if (!f->move) return f->velocity;
-    const vec3& v = f->velocity;
-    return normalize(get_axis_x(f->world)) * v.x + normalize(get_axis_y(f->world)) * v.y +
-           normalize(get_axis_z(f->world)) * v.z;
-}
+// Whether the angle whose cosine is x lies within the seeker's right angle: the arc cosine of
+// every float from 0 to 1 is at most k_right_angle (the arc cosine of 0), so only a negative
+// cosine needs the arc cosine itself.
+bool within_right_angle(float x) { return x >= 0.0f || clamped_acos(x) <= k_right_angle; }
+
+// Bit for bit, as the axes they were made from.
+bool same_bits(const vec3& a, const vec3& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 }  // namespace
+
+// A target's velocity in world axes. A frame moved by its linear-motion behaviour keeps its
+// velocity in its own axes; a flying object (a missile, a rocket) keeps it in world axes. A
+// target flying straight keeps its axes from step to step: their unit vectors are kept with
+// the axes they came from.
+vec3 missile::world_velocity(const frame* f) {
+    if (!f->move) return f->velocity;
+    target_axes& k = target_axes_;
+    const vec3 x = get_axis_x(f->world), y = get_axis_y(f->world), z = get_axis_z(f->world);
+    if (!k.valid || !same_bits(x, k.x) || !same_bits(y, k.y) || !same_bits(z, k.z)) {
+        k = {true, x, y, z, normalize(x), normalize(y), normalize(z)};
+    }
+    const vec3& v = f->velocity;
+    return k.unit_x * v.x + k.unit_y * v.y + k.unit_z * v.z;
+}
 
 hresult create_missile(frame* parent, missile** out) { return create_owned(parent, out); }
 
@@ -356,10 +371,10 @@ vec3 missile::guide(float dt, bool* ended) {
     const float range = std::max(1.0f, length(r));
     const vec3 relative = world_velocity(target) - velocity;
     const vec3 z = normalize(get_axis_z(world));
-    const float look = clamped_acos(dot(r, z) / range);
+    const bool ahead = within_right_angle(dot(r, z) / range);
     // Line-of-sight rate (rad/s) plus the seeker's error.
     vec3 c = cross(r, relative) / (range * range) + seeker_error;
-    if (look <= k_right_angle && length(c) <= k_right_angle) {
+    if (ahead && length(c) <= k_right_angle) {
         switch (select_law(range)) {
         case LAW_DOG_CHASE:
             turn_velocity(c, 1.0f, dt);
@@ -375,7 +390,7 @@ vec3 missile::guide(float dt, bool* ended) {
             break;
         }
     }
-    if (range < 100.0f && fuse(r, range, look)) *ended = true;
+    if (range < 100.0f && fuse(r, range, ahead)) *ended = true;
     return c;
 }
 
@@ -415,7 +430,7 @@ void missile::command_line_of_sight(float dt, vec3* c) {
                 speed * std::cos(climb) * std::cos(heading)};
 }
 
-bool missile::fuse(const vec3& r, float range, float look) {
+bool missile::fuse(const vec3& r, float range, bool ahead) {
     const vec3 target_velocity = world_velocity(target);
     const vec3 closing = velocity - target_velocity;
     const vec3 u_v = normalize(closing);
@@ -425,7 +440,7 @@ bool missile::fuse(const vec3& r, float range, float look) {
         // across the relative motion, in all three dimensions.
         min_miss = std::min(min_miss, length(cross(r, u_v)));
     }
-    if (look <= k_right_angle) return false;
+    if (ahead) return false;
     // The target is behind: the warhead goes off.
     self_destruct();
     const float d = std::min(range, min_miss);

@@ -87,7 +87,6 @@ public:
     frame* target = nullptr;
     float launch_mass = 20.0f;       // kg
     float dry_mass = 10.0f;          // kg
-    path_history path;
     vec3 acceleration{};             // m/s², world axes
     vec3 next_position{};
     vec3 velocity_direction{};
@@ -119,6 +118,9 @@ public:
     float axial_acceleration = 0.0f; // m/s²
     float mass = 20.0f;              // kg
     std::uint8_t mass_floor_logged = 0;
+    // Last: its 12 kB of points would otherwise stand between the frame's fields and the
+    // flight state that every step reads.
+    path_history path;
 
 private:
     void update_air_data();
@@ -134,11 +136,21 @@ private:
     vec3 guide(float dt, bool* ended);
     void turn_velocity(const vec3& c, float n, float dt);
     void command_line_of_sight(float dt, vec3* c);
-    // The fuse near the target; true when it ended the step.
-    bool fuse(const vec3& r, float range, float look);
+    // The fuse near the target (ahead: within the seeker's right angle of the nose); true when
+    // it ended the step.
+    bool fuse(const vec3& r, float range, bool ahead);
     void explode_target();
     // Turns the local axes toward the velocity (the world matrices follow with the move).
     void turn_body(const vec3& c, float dt);
+    vec3 world_velocity(const frame* f);
+
+    // The last target axes world_velocity normalised, and their unit vectors.
+    struct target_axes {
+        bool valid = false;
+        vec3 x, y, z;
+        vec3 unit_x, unit_y, unit_z;
+    };
+    target_axes target_axes_;
 };
 
 // Creates a missile under the parent (when given), marked owned: 0, or E_FAIL.

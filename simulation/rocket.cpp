@@ -236,8 +236,7 @@ bool rocket::fall(float dt) {
 
 void rocket::update_exhaust() {
     if (!burning) {
-        services().set_exhaust_colour(flame, 1.5f);
-        services().set_exhaust_emission(plume, false);
+        exhaust_.apply(flame, 1.5f, plume, false);
         if (flame != nullptr) {
             flame->local = mat_scaling(0.0f, 0.0f, 0.0f);
             flame->has_scale = 1;
@@ -245,8 +244,7 @@ void rocket::update_exhaust() {
         }
         return;
     }
-    services().set_exhaust_colour(flame, 0.5f);
-    services().set_exhaust_emission(plume, true);
+    exhaust_.apply(flame, 0.5f, plume, true);
     if (flame == nullptr) return;
     const float s = 5.0f * body_radius;
     const float z = -((0.5f * body_length - 1.25f * body_radius) + 0.25f * s);

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "core/mesh.h"
+#include "core/scene_services.h"
 #include "simulation/path_history.h"
 
 class sound_buffer;
@@ -94,6 +95,7 @@ private:
 
     std::unique_ptr<sound_buffer> sounds_[3];
     std::uint8_t sound_on_[3] = {};
+    exhaust_settings exhaust_;
 };
 
 // Creates a rocket under the parent (when given), marked owned: 0, or E_FAIL.

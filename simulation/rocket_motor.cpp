@@ -416,10 +416,11 @@ grain_burn rocket_motor::grain_burn_of(int i, float pc) const {
     return g;
 }
 
-chamber_flow rocket_motor::flow_at(float pc, float cf) const {
+chamber_flow rocket_motor::flow_at(float pc, float cf, grain_burn* grains) const {
     chamber_flow f;
     for (int i = 0; i < charge_count; ++i) {
         const grain_burn g = grain_burn_of(i, pc);
+        if (grains != nullptr) grains[i] = g;
         if (!g.burning) continue;
         const float q = g.rate * g.area;  // cm³/s
         const float rho = charge_density[i];
@@ -448,7 +449,12 @@ chamber_flow rocket_motor::present_flow(float pc) const {
     flow_memo& m = present_flow_;
     const bool same = m.valid && std::memcmp(&m.pc, &pc, sizeof pc) == 0 &&
                       std::memcmp(&m.cf, &thrust_coefficient, sizeof thrust_coefficient) == 0;
-    if (!same) m = flow_memo{true, pc, thrust_coefficient, flow_at(pc, thrust_coefficient)};
+    if (!same) {
+        m.valid = true;
+        m.pc = pc;
+        m.cf = thrust_coefficient;
+        m.flow = flow_at(pc, thrust_coefficient, m.grains);
+    }
     return m.flow;
 }
 
@@ -496,7 +502,10 @@ void rocket_motor::burn_substep(float dt) {
     // A pressure below 0 has no burn rate: the power law needs a non-negative base.
     const float pc = std::max(0.0f, chamber_pressure);
     const chamber_flow flow = present_flow(pc);
-    present_flow_.valid = false;  // the grains burn back below
+    // The grains' burn at pc, as the flow above was summed from; they burn back below, and the
+    // kept flow no longer holds for the next step.
+    const grain_burn* burns = present_flow_.grains;
+    present_flow_.valid = false;
     propellant_remaining = 0.0f;
     bool active = false;
     for (int i = 0; i < charge_count; ++i) {
@@ -507,7 +516,7 @@ void rocket_motor::burn_substep(float dt) {
             if (D > d && L > 0.0f) propellant_remaining += charge_mass[i];
             continue;
         }
-        const grain_burn g = grain_burn_of(i, pc);
+        const grain_burn& g = burns[i];
         if (!g.burning) continue;
         propellant_remaining += g.counted;
         const float web = g.rate * dt;
@@ -589,13 +598,11 @@ void rocket_motor::update() {
     if (running && !paused && !burn_by_parent && g_state != nullptr) burn_step(g_state->dt);
     if (running) {
         const float g = std::clamp(std::sqrt(std::max(0.0f, chamber_pressure) / k_atm), 1.0f, 10.0f);
-        services().set_exhaust_colour(flame, 0.5f);
+        exhaust_.apply(flame, 0.5f, plume, true);
         place_flame(g * 0.005f * exit_diameter);
-        services().set_exhaust_emission(plume, true);
     } else {
-        services().set_exhaust_colour(flame, 1.5f);
+        exhaust_.apply(flame, 1.5f, plume, false);
         place_flame(0.0f);
-        services().set_exhaust_emission(plume, false);
     }
     update_sound_positions();
     frame::update();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/frame.h"
+#include "core/scene_services.h"
 #include "platform/audio.h"
 #include "simulation/design_name.h"
 
@@ -178,7 +179,9 @@ public:
 
 private:
     grain_burn grain_burn_of(int i, float pc) const;
-    chamber_flow flow_at(float pc, float cf) const;
+    // The flow of the burning group at pc; each grain's burn into grains[0..charge_count) when
+    // given.
+    chamber_flow flow_at(float pc, float cf, grain_burn* grains = nullptr) const;
     // dPc/dt (Pa/s) of the lumped chamber at pressure pc with these flows.
     float pressure_rate(const chamber_flow& f, float pc) const;
     float thrust_coefficient_at(float pc) const;
@@ -202,11 +205,13 @@ private:
     void play_sound(int i, bool looping);
     void stop_sound(int i);
 
+    exhaust_settings exhaust_;
     struct flow_memo {
         bool valid = false;
         float pc = 0.0f;
         float cf = 0.0f;
         chamber_flow flow;
+        grain_burn grains[motor_max_charges];
     };
     mutable flow_memo present_flow_;
     std::vector<motor_vertex> casing_;

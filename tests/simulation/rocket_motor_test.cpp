@@ -340,6 +340,16 @@ TEST_F(RocketMotor, ExhaustAndSoundsFollowTheBurn) {
     m.update();
     EXPECT_EQ(length(get_axis_x(m.flame->local)), 0.0f);
     EXPECT_FLOAT_EQ(services_.exhausts[m.flame].colour, 1.5f);
+
+    // A setting that stays the same is handed on once; services installed anew get it again.
+    services_.exhausts.clear();
+    m.update();
+    EXPECT_TRUE(services_.exhausts.empty());
+    recording_scene_services other;
+    install_scene_services(&other);
+    m.update();
+    EXPECT_FLOAT_EQ(other.exhausts[m.flame].colour, 1.5f);
+    install_scene_services(&services_);
 }
 
 // In a run with 3-D smoke the motor puffs a plume; on the design screens it makes a smoke
