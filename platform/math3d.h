@@ -5,10 +5,6 @@
 
 #include <cmath>
 
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
-
 struct vec2 {
     float x = 0, y = 0;
 };
@@ -51,18 +47,11 @@ inline vec3 cross(const vec3& a, const vec3& b) {
 }
 inline float length_sq(const vec3& a) { return dot(a, a); }
 inline float length(const vec3& a) { return std::sqrt(length_sq(a)); }
-// The unit vector along a; a zero vector stays zero. The three quotients are taken in one
-// packed division where the processor has one: each lane is the same IEEE quotient.
+// The unit vector along a; a zero vector stays zero.
 inline vec3 normalize(const vec3& a) {
     const float len = length(a);
     if (len == 0.0f) return {};
-#if defined(__SSE__)
-    alignas(16) float q[4];
-    _mm_store_ps(q, _mm_div_ps(_mm_set_ps(0.0f, a.z, a.y, a.x), _mm_set1_ps(len)));
-    return {q[0], q[1], q[2]};
-#else
     return a / len;
-#endif
 }
 inline vec3 lerp(const vec3& a, const vec3& b, float t) { return a + (b - a) * t; }
 
