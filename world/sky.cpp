@@ -142,6 +142,15 @@ void sky::init() {
     build_dome();
     build_cone();
     load_sky_shaders();
+    if (g_app != nullptr && g_app->device) {
+        gfx_device& d = *g_app->device;
+        if (!dome_away_ps) {
+            CHECK_HR(d.create_pixel_shader(sky_dome_part_source(dome_part::away_from_sun), &dome_away_ps));
+        }
+        if (!dome_below_ps) {
+            CHECK_HR(d.create_pixel_shader(sky_dome_part_source(dome_part::below_horizon), &dome_below_ps));
+        }
+    }
     if (!under_water) {
         under_water = std::make_unique<rain>();
         under_water->size = k_particle_cube;
@@ -292,6 +301,8 @@ void sky::release() {
     star_field.reset();
     cloud_layer.reset();
     dome_buffer.reset();
+    dome_away_ps.reset();
+    dome_below_ps.reset();
     cone_buffer.reset();
     dome_vertex_count = 0;
     cone_vertex_count = 0;

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/gfx_device.h"
 #include "platform/math3d.h"
@@ -87,8 +88,17 @@ public:
     std::unique_ptr<clouds> cloud_layer;
     mat4 sun_matrix = mat_identity();
     mat4 moon_matrix = mat_identity();
+    // The dome buffer holds its triangles in three runs, each drawn with its own pixel
+    // program: those the sun's glow may reach, those turned away from the sun (sorted anew
+    // when the sun moves far enough to change which they are), and the skirt below the
+    // horizon band.
     int dome_vertex_count = 0;
+    int dome_glow_vertices = 0;
+    int dome_away_vertices = 0;
+    int dome_below_vertices = 0;
     vertex_buffer_ptr dome_buffer;
+    shader_ptr dome_away_ps;
+    shader_ptr dome_below_ps;
     int cone_vertex_count = 0;
     vertex_buffer_ptr cone_buffer;
 
@@ -100,6 +110,14 @@ public:
 
 private:
     void build_dome();
+    // Sorts the dome's upper triangles by whether the glow around direction can reach them
+    // and rewrites the buffer when that changed.
+    void sort_dome(const float* light_direction);
+    void draw_dome(gfx_device* d);
     void build_cone();
     void draw_disc(gfx_device* d, gfx_texture* texture, const mat4& orientation);
+
+    std::vector<mesh_vertex> dome_upper_;   // rings and horizon band, as built
+    std::vector<mesh_vertex> dome_below_;   // the skirt under the band
+    std::vector<char> dome_away_;           // per upper triangle, as last sorted
 };

@@ -7,8 +7,9 @@
 #include "core/d3d_app.h"
 #include "core/frame.h"
 #include "core/light.h"
-#include "world/stars.h"
 #include "world/sky.h"
+#include "world/sky_shaders.h"
+#include "world/stars.h"
 
 namespace {
 
@@ -18,6 +19,12 @@ constexpr int k_dome_rings = 10;
 constexpr int k_dome_sectors = 18;
 constexpr float k_dome_step = 0.34906587f;   // 20 degrees
 constexpr std::uint32_t k_dome_colour = 0xFF3F7FFFu;
+// The skirt's top band reaches this far below the horizon (in the dome's units): far more
+// than the rounding of a pixel's direction, so every pixel under it points down.
+constexpr float k_band_depth = 0.01f;
+// A triangle counts as turned away from the sun when each corner's direction lies this much
+// (as a cosine) beyond 90 degrees from it: the glow there is exactly nothing.
+constexpr float k_away_margin = 0.001f;
 constexpr int k_cone_rings = 12;
 constexpr int k_cone_sectors = 12;
 constexpr float k_cone_step = 0.5235988f;    // 30 degrees
@@ -95,7 +102,10 @@ bool fill_buffer(gfx_device* d, vertex_buffer_ptr* buffer, const sky::mesh_verte
 
 void sky::build_dome() {
     gfx_device* d = device();
-    dome_vertex_count = 0;
+    dome_vertex_count = dome_glow_vertices = dome_away_vertices = dome_below_vertices = 0;
+    dome_upper_.clear();
+    dome_below_.clear();
+    dome_away_.clear();
     if (d == nullptr) return;
     mesh_vertex v[k_dome_vertices];
     int n = 0;
@@ -107,12 +117,77 @@ void sky::build_dome() {
                      dome_place);
         }
     }
-    // The skirt hides the ground's edge below the horizon.
+    // The skirt hides the ground's edge below the horizon: a thin band at the horizon, then
+    // the rest on the same slope.
+    const float band_r = 1.0f + 0.1f * k_band_depth;
     for (int s = 0; s < k_dome_sectors; ++s) {
         const float a = k_dome_step * static_cast<float>(s);
-        add_quad(v, &n, 1.0f, 0.0f, 1.1f, -1.0f, a, a + k_dome_step, k_dome_colour, dome_place);
+        add_quad(v, &n, 1.0f, 0.0f, band_r, -k_band_depth, a, a + k_dome_step, k_dome_colour,
+                 dome_place);
     }
-    if (fill_buffer(d, &dome_buffer, v, n, k_dome_vertices)) dome_vertex_count = n;
+    const int upper = n;
+    for (int s = 0; s < k_dome_sectors; ++s) {
+        const float a = k_dome_step * static_cast<float>(s);
+        add_quad(v, &n, band_r, -k_band_depth, 1.1f, -1.0f, a, a + k_dome_step, k_dome_colour,
+                 dome_place);
+    }
+    if (!fill_buffer(d, &dome_buffer, v, n, k_dome_vertices)) return;
+    dome_upper_.assign(v, v + upper);
+    dome_below_.assign(v + upper, v + n);
+    dome_away_.assign(static_cast<std::size_t>(upper / 3), 0);
+    dome_vertex_count = n;
+    dome_glow_vertices = upper;
+    dome_below_vertices = n - upper;
+}
+
+void sky::sort_dome(const float* light_direction) {
+    const vec3 toward{-light_direction[0], -light_direction[1], -light_direction[2]};
+    const float size = length(toward);
+    std::vector<char> away(dome_away_.size(), 0);
+    for (std::size_t t = 0; size > 0.0f && t < away.size(); ++t) {
+        bool all = true;
+        for (std::size_t k = 0; k < 3 && all; ++k) {
+            const mesh_vertex& c = dome_upper_[3 * t + k];
+            const vec3 p{c.x, c.y, c.z};
+            all = dot(p, toward) < -k_away_margin * length(p) * size;
+        }
+        away[t] = all ? 1 : 0;
+    }
+    if (away == dome_away_) return;
+    std::vector<mesh_vertex> v;
+    v.reserve(dome_upper_.size() + dome_below_.size());
+    for (const char wanted : {char{0}, char{1}}) {
+        for (std::size_t t = 0; t < away.size(); ++t) {
+            if (away[t] != wanted) continue;
+            v.insert(v.end(), dome_upper_.begin() + 3 * t, dome_upper_.begin() + 3 * t + 3);
+        }
+    }
+    v.insert(v.end(), dome_below_.begin(), dome_below_.end());
+    const int count = static_cast<int>(v.size());
+    // A buffer that could not be written keeps its old order, and the counts that go with it.
+    if (!fill_buffer(device(), &dome_buffer, v.data(), count, k_dome_vertices)) return;
+    dome_away_ = away;
+    dome_away_vertices = 3 * static_cast<int>(std::count(away.begin(), away.end(), char{1}));
+    dome_glow_vertices = static_cast<int>(dome_upper_.size()) - dome_away_vertices;
+}
+
+// Each run with its own program; without the dome program (it did not compile) all runs
+// draw with none, as the whole dome then does.
+void sky::draw_dome(gfx_device* d) {
+    gfx_shader* dome = g_state->objects.pixel_shader(k_sky_ps);
+    gfx_shader* away = dome != nullptr && dome_away_ps ? dome_away_ps.get() : dome;
+    gfx_shader* below = dome != nullptr && dome_below_ps ? dome_below_ps.get() : dome;
+    const struct {
+        gfx_shader* program;
+        int count;
+    } runs[3] = {{dome, dome_glow_vertices}, {away, dome_away_vertices}, {below, dome_below_vertices}};
+    int start = 0;
+    for (const auto& run : runs) {
+        if (run.count <= 0) continue;
+        d->set_pixel_shader(run.program);
+        CHECK_HR(d->draw_primitive(PT_TRIANGLELIST, start, run.count / 3));
+        start += run.count;
+    }
 }
 
 void sky::build_cone() {
@@ -180,11 +255,11 @@ void sky::render(bool /*under_water*/) {
             const float* dir = sun_light->record.direction;
             set_ps(d, 6, dir[0], dir[1], dir[2], 0.0f);
         }
+        if (sun_light != nullptr) sort_dome(sun_light->record.direction);
         d->set_vertex_shader(st.objects.vertex_shader(k_sky_vs));
-        d->set_pixel_shader(st.objects.pixel_shader(k_sky_ps));
         d->set_fvf(k_mesh_fvf);
         d->set_stream_source(0, dome_buffer.get(), 0, sizeof(mesh_vertex));
-        CHECK_HR(d->draw_primitive(PT_TRIANGLELIST, 0, dome_vertex_count / 3));
+        draw_dome(d);
         d->set_vertex_shader(nullptr);
         d->set_pixel_shader(nullptr);
     }

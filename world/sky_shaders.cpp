@@ -22,24 +22,42 @@ const char* const k_dome_vs =
 // light's direction c6) a glow of the sun's colour (c5 rgb), stronger in a bright sky
 // (c5 w, the sky's green). Below the horizon the fog colour. Powers by repeated squaring:
 // pow and exp per pixel cost the software rasteriser most of its time here.
-const char* const k_dome_ps =
-    "void main() {\n"
-    "    vec3 dir = normalize(gl_TexCoord[0].xyz);\n"
-    "    float up = max(dir.y, 0.002);\n"
-    "    float clear = exp2(-1.442695 * ps_c[2].z * ps_c[2].y / up);\n"
+#define DOME_CLEAR \
+    "    vec3 dir = normalize(gl_TexCoord[0].xyz);\n" \
+    "    float up = max(dir.y, 0.002);\n" \
+    "    float clear = exp2(-1.442695 * ps_c[2].z * ps_c[2].y / up);\n" \
     "    vec3 c = mix(ps_c[3].rgb, ps_c[4].rgb, clear);\n"
-    "    float f = max(dot(dir, -normalize(ps_c[6].xyz)), 0.0);\n"
-    "    float f2 = f * f;\n"
-    "    float f4 = f2 * f2;\n"
-    "    float f64 = f4 * f4;\n"
-    "    f64 *= f64;\n"
-    "    f64 *= f64;\n"
-    "    f64 *= f64;\n"
-    "    float glow = 0.35 * f4 * f2 + 0.5 * f64;\n"
+#define DOME_GLOW \
+    "    float f = max(dot(dir, -normalize(ps_c[6].xyz)), 0.0);\n" \
+    "    float f2 = f * f;\n" \
+    "    float f4 = f2 * f2;\n" \
+    "    float f64 = f4 * f4;\n" \
+    "    f64 *= f64;\n" \
+    "    f64 *= f64;\n" \
+    "    f64 *= f64;\n" \
+    "    float glow = 0.35 * f4 * f2 + 0.5 * f64;\n" \
     "    c += ps_c[5].rgb * glow * clamp(ps_c[5].w + 0.25, 0.0, 1.0);\n"
-    "    if (dir.y < 0.0) c = ps_c[3].rgb;\n"
+#define DOME_FINISH \
+    "    if (dir.y < 0.0) c = ps_c[3].rgb;\n" \
     "    gl_FragColor = vec4(clamp(c, 0.0, 1.0), 1.0);\n"
+
+const char* const k_dome_ps =
+    "void main() {\n" DOME_CLEAR DOME_GLOW DOME_FINISH "}\n";
+
+// The same for the part of the dome turned away from the sun, where the glow adds nothing
+// (its f is 0): the sky draws those triangles with it and gets the same pixels for less work.
+const char* const k_dome_away_ps = "void main() {\n" DOME_CLEAR DOME_FINISH "}\n";
+
+// Below the horizon the dome program gives the plain fog colour; the skirt under a thin band
+// at the horizon (where every pixel's direction points down) is drawn with just that.
+const char* const k_dome_below_ps =
+    "void main() {\n"
+    "    gl_FragColor = vec4(clamp(ps_c[3].rgb, 0.0, 1.0), 1.0);\n"
     "}\n";
+
+#undef DOME_CLEAR
+#undef DOME_GLOW
+#undef DOME_FINISH
 
 // Sun-glow cone. c0..c3 (world x view x projection), c4..c7 world, both transposed. The
 // cone's radius at the vertex (0 at the tip toward the sun, 1 at the camera) goes to the
@@ -83,6 +101,10 @@ const char* sky_shader_source(shader_stage stage, int id) {
     if (id == k_dome_ps_id) return k_dome_ps;
     if (id == k_cone_ps_id) return k_cone_ps;
     return nullptr;
+}
+
+const char* sky_dome_part_source(dome_part part) {
+    return part == dome_part::away_from_sun ? k_dome_away_ps : k_dome_below_ps;
 }
 
 void load_sky_shaders() {

@@ -116,6 +116,22 @@ protected:
         *pitch = std::asin(to_sun.y);
     }
     static vec3 get_axis_z(const mat4& m) { return {m.m[2][0], m.m[2][1], m.m[2][2]}; }
+    // The view drawn again with the dome's own program on all of the dome: the cheaper
+    // programs for the parts turned away from the sun and below the horizon must have given
+    // the very same pixels.
+    void expect_same_with_the_dome_program_alone(const image& picture, float hours, float heading,
+                                                 float pitch) {
+        shader_ptr away = std::move(sky_->dome_away_ps);
+        shader_ptr below = std::move(sky_->dome_below_ps);
+        const image reference = draw(hours, heading, pitch);
+        sky_->dome_away_ps = std::move(away);
+        sky_->dome_below_ps = std::move(below);
+        int differing = 0;
+        for (int y = 0; y < k_height; ++y) {
+            for (int x = 0; x < k_width; ++x) differing += picture.pixel(x, y) != reference.pixel(x, y) ? 1 : 0;
+        }
+        EXPECT_EQ(differing, 0);
+    }
 
     std::unique_ptr<offscreen_gl> context_;
     temp_folder tmp_;
@@ -164,6 +180,15 @@ TEST_F(SkyGolden, DuskShowsTheSunDisc) {
     EXPECT_GT(brightness(picture, 80, 60), brightness(picture, 80, 20));
     EXPECT_GE(brightness(picture, 80, 60), 3 * 250);
     EXPECT_EQ(compare_with_golden(picture, "sky_dusk"), "");
+    // Toward the sun the glow's program draws the sky, the fog's the ground below the horizon;
+    // turned from the sun the program without the glow draws it.
+    expect_same_with_the_dome_program_alone(picture, 17.6f, heading, pitch);
+    EXPECT_GT(sky_->dome_away_vertices, 0);
+    EXPECT_GT(sky_->dome_below_vertices, 0);
+    const float away_heading = heading + 3.1415927f;
+    const image turned = draw(17.6f, away_heading, 0.3f);
+    EXPECT_LT(brightness(turned, 80, 20), brightness(picture, 80, 20));
+    expect_same_with_the_dome_program_alone(turned, 17.6f, away_heading, 0.3f);
 }
 
 TEST_F(StarsGolden, NightSkyShowsStars) {

@@ -202,10 +202,34 @@ TEST_F(SkyCelestial, DrawsDomeDiscsAndStarsAndRestoresTheView) {
     s.update_celestial();
     device().clear_records();
     s.render(false);
-    // The dome, the two discs and the stars.
-    ASSERT_GE(device().draws().size(), 3u);
-    EXPECT_EQ(device().draws()[0].primitive_count, 1188 / 3);
-    EXPECT_FLOAT_EQ(device().draws()[0].state.view.m[3][0], 0.0f);
+    // The dome, the two discs and the stars. The dome comes in three runs: the triangles
+    // the glow may reach, those turned away from the light (each corner more than 90 degrees
+    // off it) and the skirt below the horizon band, each with its own program.
+    ASSERT_GE(device().draws().size(), 5u);
+    const gfx_shader* dome_vs = state_.objects.vertex_shader(391);
+    const float* light = s.sun_light->record.direction;
+    const vec3 toward{-light[0], -light[1], -light[2]};
+    int dome_triangles = 0;
+    for (int run = 0; run < 3; ++run) {
+        const draw_record& draw = device().draws()[run];
+        ASSERT_EQ(draw.vertex_shader, dome_vs) << run;
+        EXPECT_FLOAT_EQ(draw.state.view.m[3][0], 0.0f);
+        dome_triangles += draw.primitive_count;
+        const auto* v = reinterpret_cast<const sky::mesh_vertex*>(draw.vertices.data());
+        int facing = 0, below = 0;
+        for (int k = 0; k < 3 * draw.primitive_count; ++k) {
+            const vec3 p{v[k].x, v[k].y, v[k].z};
+            facing += dot(p, toward) >= 0.0f ? 1 : 0;
+            below += v[k].y < -0.009f ? 1 : 0;
+        }
+        if (run == 0) EXPECT_GT(facing, 0);
+        if (run == 1) EXPECT_EQ(facing, 0);
+        if (run == 2) EXPECT_EQ(below, 3 * draw.primitive_count);
+    }
+    EXPECT_EQ(device().draws()[0].pixel_shader, state_.objects.pixel_shader(412));
+    EXPECT_EQ(device().draws()[1].pixel_shader, s.dome_away_ps.get());
+    EXPECT_EQ(device().draws()[2].pixel_shader, s.dome_below_ps.get());
+    EXPECT_EQ(dome_triangles, 1296 / 3);
     EXPECT_FLOAT_EQ(device().transform(TS_VIEW).m[3][0], 5.0f);
     EXPECT_EQ(device().render_state(RS_ZENABLE), 1u);
     device().clear_records();
