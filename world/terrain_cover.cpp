@@ -27,82 +27,75 @@ int cell_of(float offset, float size, int count) {
     return std::clamp(static_cast<int>(std::floor(offset / size)), 0, count - 1);
 }
 
-}  // namespace
-
-bool terrain::land_range(float x0, float z0, float x1, float z1, float* lowest, float* highest) const {
-    if (near_tiles.empty() || near_grid <= 0 || !(period > 0.0f) || !(x0 <= x1) || !(z0 <= z1)) return false;
-    const terrain_tile& first = near_tiles.front();
-    const float gx = grid_origin[0] + first.x;
-    const float gz = grid_origin[2] + first.z;
-    const float span = near_grid * period;
+// Hands each drawn height (tile-local, after the curvature drop) of the near tiles over the
+// rectangle, one vertex beyond it on the far sides, to on_height; a tile skip_tile answers
+// true for is passed over whole. False when the rectangle leaves the near grid, a tile's
+// arrays are not the ones drawn, or on_height answers false.
+template <typename SkipTile, typename OnHeight>
+bool walk_drawn_land(const terrain& g, float x0, float z0, float x1, float z1, SkipTile skip_tile,
+                     OnHeight on_height) {
+    if (g.near_tiles.empty() || g.near_grid <= 0 || !(g.period > 0.0f) || !(x0 <= x1) || !(z0 <= z1)) {
+        return false;
+    }
+    const terrain_tile& first = g.near_tiles.front();
+    const float gx = g.grid_origin[0] + first.x;
+    const float gz = g.grid_origin[2] + first.z;
+    const float span = g.near_grid * g.period;
     if (!std::isfinite(gx) || !std::isfinite(gz) || x0 < gx || z0 < gz || x1 > gx + span || z1 > gz + span) {
         return false;
     }
-    float lo = std::numeric_limits<float>::max();
-    float hi = std::numeric_limits<float>::lowest();
-    const int i1 = cell_of(z1 - gz, period, near_grid);
-    const int j1 = cell_of(x1 - gx, period, near_grid);
-    for (int i = cell_of(z0 - gz, period, near_grid); i <= i1; ++i) {
-        for (int j = cell_of(x0 - gx, period, near_grid); j <= j1; ++j) {
-            const terrain_tile& t = near_tiles[static_cast<std::size_t>(i) * near_grid + j];
+    const int i1 = cell_of(z1 - gz, g.period, g.near_grid);
+    const int j1 = cell_of(x1 - gx, g.period, g.near_grid);
+    for (int i = cell_of(z0 - gz, g.period, g.near_grid); i <= i1; ++i) {
+        for (int j = cell_of(x0 - gx, g.period, g.near_grid); j <= j1; ++j) {
+            const terrain_tile& t = g.near_tiles[static_cast<std::size_t>(i) * g.near_grid + j];
+            if (skip_tile(t)) continue;
             const int n = t.quads;
             if (n <= 0 || !(t.quad_size > 0.0f) || t.vertex_count != (n + 1) * (n + 1) ||
                 t.vertices.size() < static_cast<std::size_t>(t.vertex_count)) {
                 return false;
             }
-            const float tx = grid_origin[0] + t.x;
-            const float tz = grid_origin[2] + t.z;
+            const float tx = g.grid_origin[0] + t.x;
+            const float tz = g.grid_origin[2] + t.z;
             const int k1 = cell_of(z1 - tz, t.quad_size, n) + 1;
             const int l1 = cell_of(x1 - tx, t.quad_size, n) + 1;
             for (int k = cell_of(z0 - tz, t.quad_size, n); k <= k1; ++k) {
                 for (int l = cell_of(x0 - tx, t.quad_size, n); l <= l1; ++l) {
                     const terrain_vertex& v = t.vertices[static_cast<std::size_t>(k) * (n + 1) + l];
-                    lo = std::min(lo, v.y - v.drop);
-                    hi = std::max(hi, v.y - v.drop);
+                    if (!on_height(v.y - v.drop)) return false;
                 }
             }
         }
     }
+    return true;
+}
+
+}  // namespace
+
+bool terrain::land_range(float x0, float z0, float x1, float z1, float* lowest, float* highest) const {
+    float lo = std::numeric_limits<float>::max();
+    float hi = std::numeric_limits<float>::lowest();
+    const auto keep_every_tile = [](const terrain_tile&) { return false; };
+    const auto widen = [&](float y) {
+        lo = std::min(lo, y);
+        hi = std::max(hi, y);
+        return true;
+    };
+    if (!walk_drawn_land(*this, x0, z0, x1, z1, keep_every_tile, widen)) return false;
     *lowest = lo - origin_y();
     *highest = hi - origin_y();
     return true;
 }
 
 bool terrain::land_above(float x0, float z0, float x1, float z1, float level) const {
-    if (near_tiles.empty() || near_grid <= 0 || !(period > 0.0f) || !(x0 <= x1) || !(z0 <= z1)) return false;
-    const terrain_tile& first = near_tiles.front();
-    const float gx = grid_origin[0] + first.x;
-    const float gz = grid_origin[2] + first.z;
-    const float span = near_grid * period;
-    if (!std::isfinite(gx) || !std::isfinite(gz) || x0 < gx || z0 < gz || x1 > gx + span || z1 > gz + span) {
-        return false;
-    }
     const float local_level = level + origin_y();  // against the tiles' own heights
-    const int i1 = cell_of(z1 - gz, period, near_grid);
-    const int j1 = cell_of(x1 - gx, period, near_grid);
-    for (int i = cell_of(z0 - gz, period, near_grid); i <= i1; ++i) {
-        for (int j = cell_of(x0 - gx, period, near_grid); j <= j1; ++j) {
-            const terrain_tile& t = near_tiles[static_cast<std::size_t>(i) * near_grid + j];
-            // The lowest point of the arrays last copied to the buffers, while they are current.
-            if (t.uploaded_revision == t.revision && t.low > local_level) continue;
-            const int n = t.quads;
-            if (n <= 0 || !(t.quad_size > 0.0f) || t.vertex_count != (n + 1) * (n + 1) ||
-                t.vertices.size() < static_cast<std::size_t>(t.vertex_count)) {
-                return false;
-            }
-            const float tx = grid_origin[0] + t.x;
-            const float tz = grid_origin[2] + t.z;
-            const int k1 = cell_of(z1 - tz, t.quad_size, n) + 1;
-            const int l1 = cell_of(x1 - tx, t.quad_size, n) + 1;
-            for (int k = cell_of(z0 - tz, t.quad_size, n); k <= k1; ++k) {
-                for (int l = cell_of(x0 - tx, t.quad_size, n); l <= l1; ++l) {
-                    const terrain_vertex& v = t.vertices[static_cast<std::size_t>(k) * (n + 1) + l];
-                    if (!(v.y - v.drop > local_level)) return false;
-                }
-            }
-        }
-    }
-    return true;
+    // The lowest point of the arrays last copied to the buffers answers for a whole tile
+    // while they are current.
+    const auto wholly_above = [&](const terrain_tile& t) {
+        return t.uploaded_revision == t.revision && t.low > local_level;
+    };
+    const auto above = [&](float y) { return y > local_level; };
+    return walk_drawn_land(*this, x0, z0, x1, z1, wholly_above, above);
 }
 
 // A line of sight from the eye to a water point P (at most reach below the level) that meets
