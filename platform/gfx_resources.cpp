@@ -173,8 +173,10 @@ const std::uint8_t* gfx_texture::level_bits(int level, int face) const {
 
 gfx_buffer::gfx_buffer(int bytes, std::uint32_t usage, std::uint32_t format_or_fvf,
                        std::uint32_t pool)
-    : format_(format_or_fvf), bytes_(static_cast<std::size_t>(std::max(0, bytes)), 0),
-      usage_(usage), pool_(pool) {}
+    : format_(format_or_fvf),
+      bytes_(std::make_unique_for_overwrite<std::uint8_t[]>(
+          static_cast<std::size_t>(std::max(0, bytes)))),
+      size_(static_cast<std::size_t>(std::max(0, bytes))), usage_(usage), pool_(pool) {}
 
 gfx_buffer::~gfx_buffer() {
     if (device_) device_->forget(this);
@@ -185,7 +187,7 @@ hresult gfx_buffer::lock(int offset, int size, void** out, std::uint32_t) {
     if (size == 0) size = this->size() - offset;
     if (offset + size > this->size()) return D3DERR_INVALIDCALL;
     locked_ = true;
-    *out = bytes_.data() + offset;
+    *out = bytes_.get() + offset;
     return S_OK;
 }
 

@@ -143,13 +143,13 @@ public:
     gfx_buffer(int bytes, std::uint32_t usage, std::uint32_t format_or_fvf, std::uint32_t pool);
     ~gfx_buffer() override;
 
-    int size() const { return static_cast<int>(bytes_.size()); }
+    int size() const { return static_cast<int>(size_); }
     std::uint32_t usage() const { return usage_; }
     std::uint32_t pool() const { return pool_; }
     // offset 0 and size 0 lock the whole buffer.
     hresult lock(int offset, int size, void** out, std::uint32_t flags = 0);
     hresult unlock();
-    const std::uint8_t* data() const { return bytes_.data(); }
+    const std::uint8_t* data() const { return bytes_.get(); }
     std::uint32_t revision() const { return revision_; }
 
 protected:
@@ -157,7 +157,10 @@ protected:
     virtual void after_unlock() {}
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    // Not cleared: a new buffer's contents are undefined until its owner writes them, and
+    // the large ones (the terrain's tiles) are written only when a scenario needs them.
+    std::unique_ptr<std::uint8_t[]> bytes_;
+    std::size_t size_ = 0;
     std::uint32_t usage_, pool_;
     bool locked_ = false;
     std::uint32_t revision_ = 0;

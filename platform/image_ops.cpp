@@ -84,12 +84,33 @@ std::uint32_t read_texel(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
+// Formats whose every channel keeps or loses bits on its own (all but luminance): each texel
+// byte goes through a table of what the packing round trip makes of its value.
+void quantize_by_channel(image* picture, image_format format) {
+    std::uint8_t kept[4][256];
+    for (int c = 0; c < 4; ++c) {
+        for (std::uint32_t v = 0; v < 256; ++v) {
+            const std::uint32_t round_trip = unpack_texel(pack_texel(v << (8 * c), format), format);
+            kept[c][v] = static_cast<std::uint8_t>(round_trip >> (8 * c));
+        }
+    }
+    for (int y = 0; y < picture->height; ++y) {
+        std::uint8_t* p = picture->row(y);
+        for (int x = 0; x < picture->width; ++x, p += 4)
+            for (int c = 0; c < 4; ++c) p[c] = kept[c][p[c]];
+    }
+}
+
 }  // namespace
 
 bool image_quantize(image* picture, image_format format) {
     if (!packable(format)) return false;
     if (format == image_format::a8r8g8b8) return true;  // holds every texel as it is
     const bool opaque = format == image_format::x8r8g8b8 || format == image_format::r8g8b8;
+    if (!opaque && format != image_format::l8) {
+        quantize_by_channel(picture, format);
+        return true;
+    }
     for (int y = 0; y < picture->height; ++y) {
         std::uint8_t* p = picture->row(y);
         for (int x = 0; x < picture->width; ++x, p += 4) {
@@ -260,12 +281,15 @@ image image_half_size(const image& source) {
     if (!image_allocate(&out, width, height)) return out;
     for (int y = 0; y < height; ++y) {
         const int y0 = std::min(2 * y, source.height - 1), y1 = std::min(2 * y + 1, source.height - 1);
+        const std::uint8_t* top = source.row(y0);
+        const std::uint8_t* bottom = source.row(y1);
+        std::uint8_t* dst = out.row(y);
         for (int x = 0; x < width; ++x) {
             const int x0 = std::min(2 * x, source.width - 1), x1 = std::min(2 * x + 1, source.width - 1);
             for (int c = 0; c < 4; ++c) {
-                const int sum = source.row(y0)[x0 * 4 + c] + source.row(y0)[x1 * 4 + c] +
-                                source.row(y1)[x0 * 4 + c] + source.row(y1)[x1 * 4 + c];
-                out.row(y)[x * 4 + c] = static_cast<std::uint8_t>((sum + 2) / 4);
+                const int sum = top[x0 * 4 + c] + top[x1 * 4 + c] + bottom[x0 * 4 + c] +
+                                bottom[x1 * 4 + c];
+                dst[x * 4 + c] = static_cast<std::uint8_t>((sum + 2) / 4);
             }
         }
     }

@@ -173,7 +173,14 @@ void shutdown_gui() {
 }
 
 void gui::init() {
-    if (g_overlay != nullptr) g_overlay->restore();
+    if (g_overlay != nullptr) {
+        // The overlay takes the window's scale before it restores: its fonts are then drawn
+        // once, at the size the resize below asks for again.
+        int w = 640, h = 480;
+        ui_viewport_size(&w, &h);
+        g_overlay->set_gui_scale(w, h);
+        g_overlay->restore();
+    }
     on_resize();
 }
 

@@ -1,6 +1,8 @@
 // Conversions, colour key, resizing, mip chains and the texture-from-file preparation.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/image.h"
 #include "platform/image_ops.h"
 #include "platform/texture_image.h"
@@ -65,6 +67,28 @@ TEST(ImageOps, QuantizeAndPackAgreeWithTheFormats) {
     ASSERT_TRUE(image_quantize(&q, image_format::x8r8g8b8));
     EXPECT_EQ(q.pixel(0, 0), 0xFF345678u);
     EXPECT_FALSE(image_quantize(&q, image_format::v8u8));
+
+    // Every format keeps what packing and unpacking keep, whatever the four channels hold.
+    image mixed = flat(256, 4, 0);
+    for (int y = 0; y < 4; ++y)
+        for (std::uint32_t x = 0; x < 256; ++x)
+            mixed.set_pixel(static_cast<int>(x), y,
+                            x << (8 * y) | ((x * 37 + 11) & 0xFF) << (8 * ((y + 1) % 4)) |
+                                ((x * 91 + 200) & 0xFF) << (8 * ((y + 2) % 4)));
+    for (const image_format f : {image_format::r5g6b5, image_format::x1r5g5b5,
+                                 image_format::a1r5g5b5, image_format::a4r4g4b4, image_format::a8,
+                                 image_format::l8}) {
+        const int bytes = image_format_bytes(f);
+        std::vector<std::uint8_t> packed(static_cast<std::size_t>(256 * 4 * bytes));
+        ASSERT_TRUE(image_pack(mixed, f, packed.data(), 256 * bytes));
+        image expected = flat(256, 4, 0);
+        ASSERT_TRUE(image_unpack(packed.data(), 256 * bytes, f, &expected));
+        q = mixed;
+        ASSERT_TRUE(image_quantize(&q, f));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 256; ++x)
+                ASSERT_EQ(q.pixel(x, y), expected.pixel(x, y)) << static_cast<int>(f) << " " << x;
+    }
 }
 
 TEST(ImageOps, ResizeAveragesWhenShrinkingAndInterpolatesWhenGrowing) {

@@ -3,6 +3,8 @@
 
 #include "gui_fixture.h"
 #include "platform/messages.h"
+#include "platform/recording_device.h"
+#include "ui/overlay2d.h"
 #include "ui/screens.h"
 
 namespace {
@@ -116,6 +118,61 @@ TEST_F(main_menu_test, quit_no_close_and_enter) {
     EXPECT_EQ(log.leave_scene, 1);
     EXPECT_FALSE(take_app_message(&m));
     EXPECT_EQ(pending_command, 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A device that counts the font textures made (a font's own texture format).
+class font_counting_device : public recording_device {
+public:
+    using recording_device::recording_device;
+    hresult create_texture(int width, int height, int levels, std::uint32_t usage,
+                           std::uint32_t format, std::uint32_t pool, texture_ptr* out) override {
+        if (format == FMT_A4R4G4B4) ++font_textures;
+        return recording_device::create_texture(width, height, levels, usage, format, pool, out);
+    }
+    int font_textures = 0;
+};
+
+class gui_start_test : public gui_fixture {
+protected:
+    void TearDown() override {
+        // The windows' textures go before the device that made them.
+        root->clear();
+        overlay.reset();
+        device.reset();
+        gui_fixture::TearDown();
+    }
+    std::unique_ptr<font_counting_device> device;
+    std::unique_ptr<overlay2d> overlay;
+};
+
+TEST_F(gui_start_test, fonts_are_drawn_once_at_the_windows_scale) {
+    present_params p;
+    p.back_buffer_width = 1024;
+    p.back_buffer_height = 768;
+    p.back_buffer_format = FMT_X8R8G8B8;
+    device = std::make_unique<font_counting_device>(p);
+    overlay = std::make_unique<overlay2d>();
+    overlay->make_splash = nullptr;
+    g_overlay = overlay.get();
+    overlay->set_device(device.get());
+    set_viewport(1024, 768);
+    root->init();
+    EXPECT_EQ(device->font_textures, k_overlay_fonts);
+    for (int i = 0; i < k_overlay_fonts; ++i) {
+        ASSERT_NE(overlay->font(i)->texture(), nullptr);
+        EXPECT_FLOAT_EQ(overlay->font(i)->scale(), 0.8f);
+    }
+    // A resize to the same size keeps them; another size draws them again.
+    root->on_resize();
+    EXPECT_EQ(device->font_textures, k_overlay_fonts);
+    set_viewport(1280, 960);
+    root->on_resize();
+    EXPECT_EQ(device->font_textures, 2 * k_overlay_fonts);
+    EXPECT_FLOAT_EQ(overlay->font(0)->scale(), 1.0f);
 }
 
 }  // namespace
