@@ -96,6 +96,17 @@ protected:
         s.midcourse_type = law - 3;
     }
 
+    // The default missile launched under a law from a barrel 10 m up at a target climbing
+    // obliquely towards it from 4.4 km.
+    void launch_at_oblique_target(missile& m, frame& target, test_owner& owner, int law) {
+        set_target(target, {1000, 1500, 4000}, {-100, -20, -200});
+        owner.barrel.set_position(0.0f, 10.0f, 0.0f);
+        owner.barrel.look_at(&target);
+        prepare(m, target, &owner);
+        set_law(m, law);
+        m.launch();
+    }
+
     app_state state_;
     recording_scene_services services_;
 };
@@ -249,14 +260,9 @@ TEST_F(Missile, EveryPositionStaysFiniteAtHighRates) {
     for (float rate : {64.0f, 1024.0f}) {
         for (int law : {LAW_DOG_CHASE, LAW_PROPORTIONAL, LAW_INTERCEPT_POINT, LAW_LINE_OF_SIGHT}) {
             frame target;
-            set_target(target, {1000, 1500, 4000}, {-100, -20, -200});
             test_owner owner;
-            owner.barrel.set_position(0.0f, 10.0f, 0.0f);
-            owner.barrel.look_at(&target);
             missile m;
-            prepare(m, target, &owner);
-            set_law(m, law);
-            m.launch();
+            launch_at_oblique_target(m, target, owner, law);
             state_.dt = 0.1f * rate;
             for (int tick = 0; tick < 40; ++tick) {
                 state_.now += 100;
@@ -538,14 +544,9 @@ TEST_F(Missile, FlightsRepeatTheRecordedStatesToTheBit) {
     for (int law : {LAW_DOG_CHASE, LAW_PROPORTIONAL, LAW_INTERCEPT_POINT, LAW_LINE_OF_SIGHT}) {
         program_srand(7);
         frame target;
-        set_target(target, {1000, 1500, 4000}, {-100, -20, -200});
         test_owner owner;
-        owner.barrel.set_position(0.0f, 10.0f, 0.0f);
-        owner.barrel.look_at(&target);
         missile m;
-        prepare(m, target, &owner);
-        set_law(m, law);
-        m.launch();
+        launch_at_oblique_target(m, target, owner, law);
         const int first = fly(m, target, 0.025f, 160);
         expect_record(k_recorded_flights[index], m, first, index);
         ++index;
