@@ -94,13 +94,15 @@ bool mesh::load_x(const char* path) {
     return take_loaded(&data, folder);
 }
 
-bool mesh::load_xof(const x_file& file, const x_object& object, const char* folder) {
+bool mesh::load_xof(const x_file& file, const x_object& object, const char* folder,
+                    const x_material* fallback) {
     x_mesh_data data;
     std::string error;
     if (!load_mesh_object(file, object, &data, &error)) {
         log_line("Bad mesh %s: %s", object.name.c_str(), error.c_str());
         return false;
     }
+    if (data.materials.empty() && fallback != nullptr) data.materials.push_back(*fallback);
     return take_loaded(&data, folder);
 }
 

@@ -43,8 +43,11 @@ public:
     // The frame name becomes the lower-cased path; textures come from the path's folder.
     // False for a missing file (no log line), a bad file, no materials or a failed step.
     bool load_x(const char* path);
-    // Loads one Mesh object of an open file into this frame (any geometry it held goes).
-    bool load_xof(const x_file& file, const x_object& object, const char* folder);
+    // Loads one Mesh object of an open file into this frame (any geometry it held goes). A
+    // mesh without a material list draws with the fallback material when one is given and is
+    // refused otherwise.
+    bool load_xof(const x_file& file, const x_object& object, const char* folder,
+                  const x_material* fallback = nullptr);
     // Materials and textures, vertex format, normals, face order and bounds of the loaded
     // geometry. False (and the geometry released) when the format change or a lock fails.
     bool prepare(const char* folder);

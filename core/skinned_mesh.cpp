@@ -7,12 +7,21 @@
 #include "core/d3d_app.h"
 #include "core/file_helpers.h"
 #include "core/mesh.h"
+#include "core/sound.h"
 #include "platform/text.h"
 
 namespace {
 
 constexpr int k_path_size = 128;
 constexpr std::uint32_t k_no_bone = 0xFFFFFFFFu;
+
+// What a mesh without a material list draws with: mid grey, alpha 0, ambient as diffuse.
+const x_material k_grey_material = [] {
+    x_material m;
+    m.material.diffuse = {0.5f, 0.5f, 0.5f, 0.0f};
+    m.material.ambient = m.material.diffuse;
+    return m;
+}();
 
 // Rotation of a unit quaternion (w, x, y, z) for row vectors.
 mat4 quaternion_matrix(float w, float x, float y, float z) {
@@ -108,8 +117,20 @@ bool CSkinnedMesh::load(const char* path) {
     if (!parsed) return false;
     const x_file& file = *parsed;
     clear_children();
+    bool meshes_loaded = true;
     for (const x_object& o : file.objects) {
-        if (o.type == "Frame") load_frame(file, o, -1, folder);
+        if (!meshes_loaded) break;
+        if (o.type == "Frame") {
+            meshes_loaded = load_frame(file, o, -1, folder);
+        } else if (o.type == "Mesh") {
+            // A mesh outside any frame hangs from a frame record of its own.
+            frames.push_back(bone_frame{});
+            meshes_loaded = add_container(file, o, static_cast<int>(frames.size()) - 1, folder);
+        }
+    }
+    if (!meshes_loaded) {
+        clear_children();
+        return false;
     }
     std::string error;
     if (!read_animations(file, &animations, &ticks_per_second, &error)) {
@@ -133,23 +154,26 @@ bool CSkinnedMesh::load(const char* path) {
     return has_animation();
 }
 
-void CSkinnedMesh::load_frame(const x_file& file, const x_object& object, int parent, const char* folder) {
+bool CSkinnedMesh::load_frame(const x_file& file, const x_object& object, int parent, const char* folder) {
     const int index = static_cast<int>(frames.size());
     bone_frame f;
     f.name = object.name;
     f.parent = parent;
     frames.push_back(f);
+    bool loaded = true;
     for (const x_object& c : object.children) {
         if (c.type == "FrameTransformMatrix") {
             mat4 m;
             if (read_frame_matrix(c, &m)) frames[static_cast<std::size_t>(index)].rest = m;
         } else if (c.type == "Frame") {
-            load_frame(file, c, index, folder);
+            loaded = load_frame(file, c, index, folder);
         } else if (c.type == "Mesh") {
-            add_container(file, c, index, folder);
+            loaded = add_container(file, c, index, folder);
         }
+        if (!loaded) return false;
     }
     frames[static_cast<std::size_t>(index)].transform = frames[static_cast<std::size_t>(index)].rest;
+    return true;
 }
 
 bool CSkinnedMesh::add_container(const x_file& file, const x_object& object, int frame_index, const char* folder) {
@@ -162,7 +186,8 @@ bool CSkinnedMesh::add_container(const x_file& file, const x_object& object, int
     }
     mesh* m = nullptr;
     if (create_mesh(this, &m) != S_OK) return false;
-    if (!m->load_xof(file, object, folder) || !m->has_geometry()) {
+    if (!m->load_xof(file, object, folder, &k_grey_material) || !m->has_geometry()) {
+        log_line("skinned_mesh: %s: the mesh %s cannot be drawn", name, object.name.c_str());
         frame* f = m;
         destroy_frame(&f);
         return false;
@@ -344,15 +369,7 @@ void CSkinnedMesh::skin(skin_container& c) {
 }
 
 bool CSkinnedMesh::hit_test_ray(const vec3& direction, const vec3& origin, frame** hit, float* result) {
-    if (active && hit_testable) {
-        const vec3 v = world_position() - origin;
-        const float d = length(v);
-        *result = d;
-        if (length(cross(direction, v)) <= radius && d > 0.0f && g_state != nullptr && d < g_state->nearest_hit) {
-            g_state->nearest_hit = d;
-            *hit = this;
-        }
-    }
+    if (active && hit_testable && !sphere_ray_test(*this, direction, origin, hit, result)) return false;
     return frame::hit_test_ray(direction, origin, hit, result);
 }
 

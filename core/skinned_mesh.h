@@ -59,8 +59,9 @@ public:
     bool hit_test_ray(const vec3& direction, const vec3& origin, frame** hit, float* result) override;
 
     // Loads the model (".xx" read unscrambled); the frame name becomes the lower-cased path.
-    // False, with nothing drawn, for a missing or bad file, a mesh that cannot be loaded or a
-    // skin whose bone names no frame (logged).
+    // A mesh without a material list draws in one grey material. False, with nothing drawn,
+    // for a missing or bad file, a mesh that cannot be loaded or a skin whose bone names no
+    // frame (each but the missing file logged).
     bool load(const char* path);
     // Poses the bones at the animation time and rewrites the skinned vertices.
     void apply_pose();
@@ -76,7 +77,7 @@ public:
     int ticks_per_second = 4800;
 
 private:
-    void load_frame(const x_file& file, const x_object& object, int parent, const char* folder);
+    bool load_frame(const x_file& file, const x_object& object, int parent, const char* folder);
     bool add_container(const x_file& file, const x_object& object, int frame_index, const char* folder);
     bool link_bones();
     void pose_frames();

@@ -54,18 +54,22 @@ void sound::update() {
     }
 }
 
-bool sound::hit_test_ray(const vec3& direction, const vec3& origin, frame** hit, float* result) {
-    if (active && hit_testable) {
-        const vec3 v = world_position() - origin;
-        const float d = length(v);
-        *result = d;
-        if (length(cross(direction, v)) > radius) return false;
-        // The centre's distance, not the sphere surface's, counts as the hit.
-        if (d > 0.0f && g_state != nullptr && d < g_state->nearest_hit) {
-            g_state->nearest_hit = d;
-            *hit = this;
-        }
+bool sphere_ray_test(frame& f, const vec3& direction, const vec3& origin, frame** hit,
+                     float* result) {
+    const vec3 v = f.world_position() - origin;
+    const float d = length(v);
+    if (result != nullptr) *result = d;
+    if (length(cross(direction, v)) > f.radius) return false;
+    // The centre's distance, not the sphere surface's, counts as the hit.
+    if (d > 0.0f && g_state != nullptr && d < g_state->nearest_hit) {
+        g_state->nearest_hit = d;
+        if (hit != nullptr) *hit = &f;
     }
+    return true;
+}
+
+bool sound::hit_test_ray(const vec3& direction, const vec3& origin, frame** hit, float* result) {
+    if (active && hit_testable && !sphere_ray_test(*this, direction, origin, hit, result)) return false;
     return frame::hit_test_ray(direction, origin, hit, result);
 }
 

@@ -12,6 +12,14 @@
 #include "core/frame.h"
 #include "platform/audio.h"
 
+// The picking ray against a frame's bounding sphere, as sounds and skinned models answer it:
+// false when the ray passes farther than the radius from the frame's position (its children
+// are not asked then). Otherwise the frame becomes the hit when its centre is nearer than the
+// nearest hit so far, and true. The centre's distance goes to *result; either out value may
+// be none.
+bool sphere_ray_test(frame& f, const vec3& direction, const vec3& origin, frame** hit,
+                     float* result);
+
 class sound : public frame {
 public:
     // The audible range in radii.

@@ -99,6 +99,11 @@ TEST_F(SoundFrameTest, PickingReportsTheCentreDistance) {
     state.nearest_hit = 1000000.0f;
     EXPECT_FALSE(s->hit_test_ray(vec3{0.0f, 0.0f, 1.0f}, vec3{3.0f, 0.0f, 0.0f}, &hit, &value));
     EXPECT_EQ(hit, nullptr);
+
+    // A caller that wants neither the hit nor the distance may leave them out.
+    EXPECT_FALSE(s->hit_test_ray(vec3{0.0f, 0.0f, 1.0f}, vec3{3.0f, 0.0f, 0.0f}, nullptr, nullptr));
+    s->hit_test_ray(vec3{0.0f, 0.0f, 1.0f}, vec3{0.0f, 1.0f, 0.0f}, nullptr, nullptr);
+    EXPECT_NEAR(state.nearest_hit, std::sqrt(2501.0f), 1e-3f);
 }
 
 TEST_F(SoundFrameTest, VolumeAndStopReachLoadedSoundsAndSkipFailedOnes) {
