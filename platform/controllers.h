@@ -30,6 +30,9 @@ public:
     virtual std::uint16_t present_axes() const = 0;
     // The controller's current state; fails when it has been unplugged.
     virtual hresult poll(controller_state* out) = 0;
+    // After a failed poll: takes the controller up again (a controller of the same kind that
+    // was plugged back in). Fails while there is none.
+    virtual hresult reacquire() = 0;
 };
 
 class controller_system {

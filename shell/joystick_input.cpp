@@ -5,6 +5,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/gui_services.h"
 #include "platform/text.h"
 
 joystick_input* g_joystick = nullptr;
@@ -20,6 +21,8 @@ constexpr float k_keep = 0.75f;
 constexpr float k_take = 0.00025f;
 // Hat readings are hundredths of a degree: this many make a radian.
 constexpr float k_hat_per_radian = 5729.578f;
+// The pending command that opens the joystick axes page.
+constexpr int k_joystick_axes_command = 7;
 
 std::uint32_t clock_now() { return g_state ? g_state->now : 0; }
 float frame_time() { return g_state ? g_state->smoothed_step : 0.0f; }
@@ -65,7 +68,12 @@ void joystick_input::poll(float* pitch_angle, float* heading_angle) {
     const std::uint32_t now = clock_now();
     for (int d = 0; d < device_count; ++d) {
         controller_state s;
-        if (devices_[d] == nullptr || failed(devices_[d]->poll(&s))) continue;
+        if (devices_[d] == nullptr) continue;
+        if (failed(devices_[d]->poll(&s))) {
+            // Unplugged or taken away: taken up again when it can be; read from the next poll.
+            devices_[d]->reacquire();
+            continue;
+        }
         for (int b = 0; b < k_actions; ++b) buttons_down[d][b] = (s.buttons[b] & 0x80) ? 1 : 0;
         bool all_zero = true;
         for (int a = 0; a < k_controller_axes; ++a) {
@@ -166,7 +174,17 @@ bool joystick_input::device_name(char* buffer, int size, int index) const {
     return true;
 }
 
-void joystick_input::open_control_panel(int) const {}
+void joystick_input::open_control_panel(int index) const {
+    char name[64];
+    if (!device_name(name, sizeof name, index)) {
+        log_line("Joystick: no controller %d to show", index + 1);
+        return;
+    }
+    // The desktop has no settings page for game controllers: the program's own axes page
+    // takes its place; it lists every controller, this one among them.
+    log_line("Joystick: settings of controller %d, %s", index + 1, name);
+    pending_command = k_joystick_axes_command;
+}
 
 void joystick_input::reset_mapping() {
     std::fill(std::begin(present_axes), std::end(present_axes), 0);

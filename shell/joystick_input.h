@@ -35,7 +35,8 @@ public:
     // The product name of controller index into buffer (cut to size); empty and false when
     // there is no such controller.
     bool device_name(char* buffer, int size, int index) const;
-    // Controller settings panels are the desktop's business here: nothing to open.
+    // The settings of controller index: the joystick axes page opens (the next GUI update
+    // runs it), with a log line naming the controller. No such controller: a log line only.
     void open_control_panel(int index) const;
     void reset_mapping();
     void release();

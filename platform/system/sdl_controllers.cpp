@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "platform/controllers.h"
@@ -26,7 +27,7 @@ std::uint32_t hat_reading(Uint8 hat) {
 
 class sdl_controller : public game_controller {
 public:
-    explicit sdl_controller(SDL_Joystick* joystick) : joystick_(joystick) {
+    explicit sdl_controller(SDL_Joystick* joystick) : joystick_(joystick), guid_(SDL_JoystickGetGUID(joystick)) {
         const char* n = SDL_JoystickName(joystick);
         name_ = n ? n : "";
         const int axes = std::clamp(SDL_JoystickNumAxes(joystick), 0, k_controller_axes);
@@ -55,8 +56,27 @@ public:
         return S_OK;
     }
 
+    // An unplugged controller comes back under a new device index: the first attached one
+    // of the same kind that nothing has open takes its place.
+    hresult reacquire() override {
+        SDL_JoystickUpdate();
+        if (SDL_JoystickGetAttached(joystick_)) return S_OK;
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+            const SDL_JoystickGUID g = SDL_JoystickGetDeviceGUID(i);
+            if (std::memcmp(g.data, guid_.data, sizeof g.data) != 0) continue;
+            if (SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(i)) != nullptr) continue;
+            SDL_Joystick* again = SDL_JoystickOpen(i);
+            if (again == nullptr) continue;
+            SDL_JoystickClose(joystick_);
+            joystick_ = again;
+            return S_OK;
+        }
+        return E_FAIL;
+    }
+
 private:
     SDL_Joystick* joystick_;
+    SDL_JoystickGUID guid_;
     std::string name_;
     std::uint16_t present_ = 0;
     int buttons_ = 0;

@@ -4,9 +4,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/gui_services.h"
 #include "shell/joystick_input.h"
 #include "tests/support/temp_folder.h"
 
@@ -138,6 +140,47 @@ TEST_F(VirtualJoystickTest, NotAcquiredReadsNothing) {
     joy.acquire(true);
     poll();
     EXPECT_GT(joy.axis_value(0, 0), 0.2f);
+}
+
+TEST_F(VirtualJoystickTest, AnUnpluggedControllerIsTakenUpAgainWhenItComesBack) {
+    SDL_JoystickSetVirtualAxis(handle, 0, 32767);
+    poll(60);
+    EXPECT_NEAR(joy.axis_value(0, 0), 1.0f, 0.001f);
+
+    // Unplugged: its polls fail and its last values stay; nothing else breaks.
+    SDL_JoystickClose(handle);
+    handle = nullptr;
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    poll(3);
+    EXPECT_NEAR(joy.axis_value(0, 0), 1.0f, 0.001f);
+    EXPECT_EQ(joy.device_count, 1);
+
+    // Plugged back in (under a new device index): the next poll takes it up again, and the
+    // one after reads it.
+    index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_FLIGHT_STICK, 7, 16, 1);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    poll();
+    handle = SDL_JoystickOpen(index);  // the same controller the game now holds
+    ASSERT_NE(handle, nullptr);
+    SDL_JoystickSetVirtualAxis(handle, 0, -32767);
+    poll(60);
+    EXPECT_NEAR(joy.axis_value(0, 0), -1.0f, 0.001f);
+}
+
+TEST_F(VirtualJoystickTest, AControllersSettingsOpenTheAxesPage) {
+    pending_command = 0;
+    joy.open_control_panel(0);
+    EXPECT_EQ(pending_command, 7);
+    char name[64];
+    ASSERT_TRUE(joy.device_name(name, sizeof name, 0));
+    const std::string log(app.log_text(), static_cast<std::size_t>(app.log_length()));
+    EXPECT_NE(log.find(std::string("settings of controller 1, ") + name), std::string::npos) << log;
+
+    // No such controller: a log line and no page.
+    pending_command = 0;
+    joy.open_control_panel(3);
+    EXPECT_EQ(pending_command, 0);
+    EXPECT_NE(std::string(app.log_text()).find("no controller 4"), std::string::npos);
 }
 
 TEST(JoystickWithoutControllers, InitFailsAndClearsTheOption) {
