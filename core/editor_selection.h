@@ -32,6 +32,8 @@ public:
     // Clears the selection marks of the selected frames and empties the list.
     void clear();
     int size() const { return count; }
+    // The editor is moving objects: armed, in move mode, with something selected.
+    bool moving_objects() const { return gate && code == EDIT_MOVE && count > 0; }
     frame* at(int i) const { return (i >= 0 && i < count) ? items[i] : nullptr; }
 
     std::uint8_t gate = 0;        // arms picking and moving; nothing sets it

@@ -183,7 +183,8 @@ public:
     void select_next_system(float height);
     void track_next_missile();
     void track_next_target();
-    // Lets go of a tracked or ridden object and gives the camera back to the user.
+    // Lets go of a tracked or ridden object (a ridden one is left where the camera is) and
+    // gives the camera back to the user: normal field of view, "Camera Is Free".
     void free_camera();
 
     // ---- Scenery objects ----
@@ -412,6 +413,8 @@ protected:
     virtual void render_root(frame* root);
 
 private:
+    // Sets the look angles (and the mouse's) to where the camera looks now.
+    void keep_look_direction();
     // The line that includes a list: its grid position, rotation, scale and two factors.
     struct list_parent {
         float px = 0.0f, pz = 0.0f, r = 0.0f, s = 1.0f, a = 1.0f, b = 1.0f;

@@ -65,6 +65,12 @@ int item_count_of(const object_entry& e, float value) {
     return static_cast<int>(v);
 }
 
+// A laid array stands at the mean of its items, unless the editor is moving objects: then
+// it stays where it was placed so that the drag does not jump.
+void settle(array_sp* a) {
+    if (g_state == nullptr || !g_state->selection.moving_objects()) a->recentre();
+}
+
 }  // namespace
 
 void scene::build_smoke_object(frame* anchor, const object_entry& e, const vec3& at) {
@@ -100,7 +106,7 @@ void scene::build_light_path(frame* anchor, const object_entry& e, const vec3& a
     lay_light_path(a->world_position(), e.k[1], e.k[2], 0.0f, e.k[3], 0.0f, &lights);
     a->lay_items(lights, k_light_texture);
     a->set_name(n);
-    a->recentre();
+    settle(a);
 }
 
 void scene::build_scattered_lights(frame* anchor, const object_entry& e, const vec3& at) {
@@ -155,7 +161,7 @@ void scene::build_item_array(frame* anchor, const object_entry& e, const vec3& a
         std::vector<vec3> items;
         lay_light_path(a->world_position(), e.k[1], e.k[2], 0.0f, e.k[3], 0.0f, &items);
         a->lay_items(items, n);
-        a->recentre();
+        settle(a);
         return;
     }
     a->set_count(item_count_of(e, e.k[1]));
@@ -223,5 +229,5 @@ void scene::add_light_array(frame* anchor, const vec3& at, const std::vector<vec
     a->layer = 1;
     a->night_only = 1;
     a->lay_items(lights, k_light_texture);
-    a->recentre();
+    settle(a);
 }

@@ -149,7 +149,6 @@ void scene::on_function_key(int number) {
         break;
     case 2:
         free_camera();
-        g_state->set_message("Camera Is Free");
         proxie.play_sound_slot(k_beep_slot, 0);
         break;
     case 3:

@@ -191,11 +191,11 @@ void scene::build_strip_object(frame* anchor, const object_entry& e, const vec3&
     strip->set_name(n);
     strip->set_position(at.x, at.y, at.z);
     const vec3 origin = anchor->world_position() + at;
-    if (contains(n, "track")) {
-        build_track(strip, n, k[1], k[2], k[3], k[4], k[0]);
-        return;
-    }
-    if (contains(n, "road")) {
+    // A name holding several strip words is the first of patch, runway, road, track: a
+    // "railroad_track" is a road.
+    const bool patch = contains(n, "patch");
+    const bool runway = !patch && contains(n, "runway");
+    if (!patch && !runway && contains(n, "road")) {
         build_ground_strip(strip, n, k[1], k[2], k[3], k[4]);
         if (contains(n, "dark")) return;
         std::vector<vec3> lights;
@@ -203,12 +203,16 @@ void scene::build_strip_object(frame* anchor, const object_entry& e, const vec3&
         add_light_array(anchor, at, lights, k_road_light_colour, k_road_light_size);
         return;
     }
+    if (!patch && !runway) {
+        build_track(strip, n, k[1], k[2], k[3], k[4], k[0]);
+        return;
+    }
     // Patches and runways: a 100 x 100 grid scaled to size and turned.
     strip->set_scale(k[2], k[3], k[4]);
     strip->set_rotation(k[1], 0.0f, 0.0f);
     build_ground_strip(strip, n, 0.0f, 100.0f, 100.0f, 0.0f);
     anchor->update_bounding_radius();
-    if (!contains(n, "runway") || contains(n, "dark")) return;
+    if (!runway || contains(n, "dark")) return;
     std::vector<vec3> lights;
     lay_runway_lights(origin, -k[1], k[4] * 100.0f, 0.0f, k[2] * 100.0f, 0.0f, &lights);
     add_light_array(anchor, at, lights, k_runway_light_colour, k_runway_light_size);

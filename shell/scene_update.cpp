@@ -217,10 +217,31 @@ void scene::check_end_of_scenario() {
 
 // ---- Camera commands ----
 
+void scene::keep_look_direction() {
+    // The camera's z axis: heading east of north, pitch up positive; the look yaw is minus
+    // the heading.
+    const vec3 d = get_axis_z(viewer.world);
+    const float heading = std::atan2(d.x, d.z);
+    const float pitch = std::atan2(d.y, std::sqrt(d.x * d.x + d.z * d.z));
+    viewer.look_yaw = -heading;
+    viewer.look_pitch = pitch;
+    pointer.look_yaw() = -heading;
+    pointer.look_pitch() = pitch;
+}
+
 void scene::free_camera() {
+    // A camera riding an object gets off where it is, looking the same way.
+    if (viewer.parent != nullptr) {
+        const mat4 where = viewer.world;
+        viewer.detach();
+        viewer.local = where;
+        viewer.update_matrices();
+        keep_look_direction();
+    }
     viewer.target = nullptr;
     viewer.free_look = 1;
     viewer.fov = viewer.normal_fov;
+    g_state->set_message("Camera Is Free");
 }
 
 void scene::select_next_system(float height) {
@@ -264,7 +285,6 @@ void scene::track_next_missile() {
     if (!found) {
         last_missile_number = 0;
         free_camera();
-        g_state->set_message("Camera Is Free");
     }
     play_slot(k_beep_slot);
 }
@@ -288,7 +308,6 @@ void scene::track_next_target() {
     if (!found) {
         last_target_number = 0;
         free_camera();
-        g_state->set_message("Camera Is Free");
     }
     play_slot(k_beep_slot);
 }
@@ -297,15 +316,7 @@ void scene::forget_camera_target(frame* f) {
     if (f == nullptr) return;
     if (viewer.target == f) {
         viewer.target = nullptr;
-        // Keep looking along the camera's z axis: heading east of north, pitch up positive;
-        // the look yaw is minus the heading.
-        const vec3 d = get_axis_z(viewer.world);
-        const float heading = std::atan2(d.x, d.z);
-        const float pitch = std::atan2(d.y, std::sqrt(d.x * d.x + d.z * d.z));
-        viewer.look_yaw = -heading;
-        viewer.look_pitch = pitch;
-        pointer.look_yaw() = -heading;
-        pointer.look_pitch() = pitch;
+        keep_look_direction();
     } else if (viewer.parent == f) {
         viewer.detach();
     }

@@ -705,6 +705,40 @@ TEST_F(Scene, AFrameLeavingTheSceneIsForgottenByTheCamera) {
     EXPECT_EQ(carrier.child_count(), 0);
 }
 
+TEST_F(Scene, FreeingTheCameraLetsGoOfWhatItRidesOrTracksWhereItIs) {
+    // Riding 5 m above a launcher at (100, 0, 50) turned to face east, zoomed in.
+    frame carrier;
+    carrier.set_position(100.0f, 0.0f, 50.0f);
+    carrier.set_rotation(k_pi / 2.0f, 0.0f, 0.0f);
+    carrier.add_child(&world->viewer);
+    world->viewer.set_position(0.0f, 5.0f, 0.0f);
+    carrier.update_matrices();
+    world->viewer.fov = 0.1f;
+    world->viewer.free_look = 0;
+    world->free_camera();
+    EXPECT_EQ(world->viewer.parent, nullptr);
+    EXPECT_EQ(carrier.child_count(), 0);
+    const vec3 p = world->viewer.world_position();
+    EXPECT_NEAR(p.x, 100.0f, 1e-4f);
+    EXPECT_NEAR(p.y, 5.0f, 1e-4f);
+    EXPECT_NEAR(p.z, 50.0f, 1e-4f);
+    EXPECT_NEAR(world->viewer.look_yaw, -k_pi / 2.0f, 1e-5f);  // still looking east
+    EXPECT_FLOAT_EQ(world->viewer.fov, world->viewer.normal_fov);
+    EXPECT_EQ(world->viewer.free_look, 1);
+    EXPECT_STREQ(state.message, "Camera Is Free");
+
+    // Tracking: it stops; a camera that is free already stays free, with the same message.
+    frame plane;
+    world->viewer.target = &plane;
+    state.set_message("%s", "");
+    world->free_camera();
+    EXPECT_EQ(world->viewer.target, nullptr);
+    EXPECT_STREQ(state.message, "Camera Is Free");
+    state.set_message("%s", "");
+    world->free_camera();
+    EXPECT_STREQ(state.message, "Camera Is Free");
+}
+
 TEST_F(Scene, TheCameraFollowsAnObjectThatGivesWayToAnother) {
     install_scene_services(&world->proxie);
     frame body, debris, other;

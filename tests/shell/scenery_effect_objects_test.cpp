@@ -9,6 +9,7 @@
 #include "core/frame.h"
 #include "core/hierarchy.h"
 #include "core/mesh.h"
+#include "core/visual.h"
 #include "platform/text.h"
 #include "shell/scene.h"
 #include "tests/world/effects_fixture.h"
@@ -166,4 +167,65 @@ TEST_F(SceneryEffectObjects, RunwayAndRoadLightsStandInLightArraysFixedGroupsSta
     ASSERT_TRUE(shared != nullptr && shared->d3dx_mesh != nullptr);
     EXPECT_TRUE(shared->no_depth_write);
     for (int v = 0; v < shared->d3dx_mesh->vertex_count(); ++v) EXPECT_EQ(shared->d3dx_mesh->position(v).y, -2.0f);
+}
+
+namespace {
+
+object_entry strip_entry(const char* name, float k1, float k2, float k3, float k4) {
+    object_entry e;
+    copy_text(e.name, name);
+    e.k[1] = k1, e.k[2] = k2, e.k[3] = k3, e.k[4] = k4;
+    e.found = 1.0f;
+    return e;
+}
+
+}  // namespace
+
+TEST_F(SceneryEffectObjects, AStripNameWithSeveralWordsIsAPatchThenARunwayThenARoadThenATrack) {
+    // Each numbered so that the four kinds come out differently: as a runway 200 x 30 m (18
+    // edge lights), as a road 100 m with lamps 10 m apart (5 lamps, 10 rows of 3), as a track
+    // 10 rows of 5.
+    world->objects_table.entries = {strip_entry("patch_runway_road_track.dds", 0, 2, 1, 0.3f),
+                                    strip_entry("runway_road_track.dds", 0, 2, 1, 0.3f),
+                                    strip_entry("railroad_track.dds", 0, 10, 100, 0),
+                                    strip_entry("track_bed.dds", 0, 10, 100, 0)};
+    for (int i = 0; i < 4; ++i) world->build_object(anchor, i, 0, 0);
+    ASSERT_EQ(child_types(), (std::vector<int>{FRAME_VISUAL, FRAME_VISUAL, FRAME_ARRAY_SP, FRAME_VISUAL,
+                                               FRAME_ARRAY_SP, FRAME_VISUAL}));
+    // The patch: scaled by its numbers, no lights.
+    EXPECT_FLOAT_EQ(at<visual>(0)->local.m[0][0], 2.0f);
+    // The runway: its edge lights.
+    EXPECT_EQ(at<array_sp>(2)->item_count, 18);
+    // The railroad is a road: 9 segments of 2 lanes, and its lamps.
+    EXPECT_EQ(at<visual>(3)->vertex_count, 9 * 2 * 6);
+    EXPECT_EQ(at<array_sp>(4)->item_count, 5);
+    // The track: 9 segments of 4 lanes.
+    EXPECT_EQ(at<visual>(5)->vertex_count, 9 * 4 * 6);
+}
+
+TEST_F(SceneryEffectObjects, LightRowsStandAtTheirMeanUnlessTheEditorIsMovingObjects) {
+    // Five white lamps 25 m apart, eastward from the placement at x = 10.
+    world->objects_table.entries = {strip_entry("[Path_White]", 0, 10, 100, 1)};
+    world->build_object(anchor, 0, 10, 0);
+    const array_sp* settled = at<array_sp>(0);
+    ASSERT_EQ(settled->item_count, 5);
+    EXPECT_NEAR(settled->local_position().x, 60.0f, 1e-3f);
+    EXPECT_NEAR(settled->positions[0].x, -50.0f, 1e-3f);
+
+    // While the editor drags a selection the row stays where it was placed.
+    frame dragged;
+    editor_selection& editor = state_->selection;
+    editor.gate = 1;
+    editor.code = EDIT_MOVE;
+    ASSERT_TRUE(editor.add(&dragged));
+    world->build_object(anchor, 0, 10, 0);
+    const array_sp* held = at<array_sp>(1);
+    EXPECT_NEAR(held->local_position().x, 10.0f, 1e-3f);
+    EXPECT_NEAR(held->positions[0].x, 0.0f, 1e-3f);
+    EXPECT_NEAR(held->positions[4].x, 100.0f, 1e-3f);
+    // Turning or scaling is not moving.
+    editor.code = EDIT_ROTATE_Y;
+    world->build_object(anchor, 0, 10, 0);
+    EXPECT_NEAR(at<array_sp>(2)->local_position().x, 60.0f, 1e-3f);
+    editor.clear();
 }
