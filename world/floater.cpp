@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "core/app_state.h"
 #include "core/scene_services.h"
@@ -101,6 +102,34 @@ void floater::side_balance(const float surface[4]) {
     side_means[3] = (penetrations[1] + penetrations[3]) * 0.5f;  // right (x max)
 }
 
+// A body simulated always (out of view too) also samples the middles of its left and right
+// sides (x at the box's ends, z = 0), which join the corners of their sides and the mean; every
+// penetration and the mean are the average of the new value and the last step's. Gives the
+// mean.
+float floater::sample_sides_smoothed() {
+    const float xs[2] = {box.min.x, box.max.x};
+    float sum = 0.0f;
+    for (int i = 0; i < 4; ++i) sum += penetrations[i];
+    float middles[2];
+    for (int s = 0; s < 2; ++s) {
+        const vec3 p = transform_point(xs[s], box.min.y, 0.0f, world);
+        float ground = 0.0f, sea = 0.0f;
+        ground_height(p.x, p.z, &ground);
+        sea_height(p.x, p.z, &sea);
+        middles[s] = std::clamp(wave_surface(sea, ground) - p.y, 0.0f, contact_limit);
+        sum += middles[s];
+    }
+    for (int i = 0; i < 4; ++i) penetrations[i] = (penetrations[i] + last_penetrations_[i]) * 0.5f;
+    for (int s = 0; s < 2; ++s) middle_penetrations[s] = (middles[s] + middle_penetrations[s]) * 0.5f;
+    std::copy(std::begin(penetrations), std::end(penetrations), std::begin(last_penetrations_));
+    side_means[0] = (penetrations[0] + penetrations[1]) * 0.5f;
+    side_means[1] = (penetrations[2] + penetrations[3]) * 0.5f;
+    side_means[2] = (penetrations[0] + penetrations[2] + middle_penetrations[0]) / 3.0f;
+    side_means[3] = (penetrations[1] + penetrations[3] + middle_penetrations[1]) / 3.0f;
+    last_mean_ = (sum / 6.0f + last_mean_) * 0.5f;
+    return last_mean_;
+}
+
 // One rate step: the imbalance of the sides (m) times the buoyancy over the extent turns the
 // body back level; the signed square of the rate is damped.
 float floater::angular_step(float rate, float imbalance, float extent, float inertia,
@@ -115,14 +144,16 @@ void floater::turn(float dt) {
     local = mat_yaw_pitch_roll(heading_rate * dt, pitch_rate * dt, roll_rate * dt) * local;
 }
 
+// The water under a point of the box's bottom: at least the immersion above the ground, so
+// that a body in shallow water rests on the bottom.
+float floater::wave_surface(float sea, float ground) const { return std::max(sea, ground + immersion); }
+
 void floater::wave_response(float dt) {
     float surface[4];
-    for (int i = 0; i < 4; ++i) surface[i] = std::max(sea_heights[i], ground_heights[i] + immersion);
+    for (int i = 0; i < 4; ++i) surface[i] = wave_surface(sea_heights[i], ground_heights[i]);
     side_balance(surface);
     float mean = (penetrations[0] + penetrations[1] + penetrations[2] + penetrations[3]) * 0.25f;
-    // A body simulated out of view too is smoothed over two steps.
-    if (simulate_always) mean = (mean + last_mean_) * 0.5f;
-    last_mean_ = mean;
+    if (simulate_always) mean = sample_sides_smoothed();
     mean_penetration = mean;
     heave_acceleration = std::clamp(mean * buoyancy_rate - k_gravity - heave_damping * heave_speed,
                                     -k_max_acceleration, k_max_acceleration);

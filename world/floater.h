@@ -41,6 +41,8 @@ public:
     float penetrations[4] = {};
     float side_means[4] = {};    // back, front, left, right
     float mean_penetration = 0.0f;
+    // Simulated always: the middles of the left and right sides, smoothed like the corners.
+    float middle_penetrations[2] = {};
     float heave_speed = 0.0f;
     float heave_acceleration = 0.0f;
     float pitch_rate = 0.0f, heading_rate = 0.0f, roll_rate = 0.0f;
@@ -57,10 +59,14 @@ private:
     void free_fall(float dt);
     void turn(float dt);
     void side_balance(const float surface[4]);
+    float wave_surface(float sea, float ground) const;
+    float sample_sides_smoothed();
     float angular_step(float rate, float imbalance, float extent, float inertia, float damping,
                        float dt, float* torque) const;
 
-    float last_mean_ = 0.0f;  // the mean immersion of the last wave step
+    // The smoothed corner penetrations and mean immersion of the last wave step.
+    float last_penetrations_[4] = {};
+    float last_mean_ = 0.0f;
 };
 
 hresult create_floater(frame* parent, floater** out);

@@ -79,4 +79,60 @@ TEST_F(EffectsTest, FloaterOverDryGroundFallsOntoIt) {
     EXPECT_NEAR(f->heave_speed, 0.0f, 0.05f);
 }
 
+// A sea rising 0.1 m per metre east, 0.8 m at x = 0, with a crest 0.6 m high along z = 0.
+struct crested_sea : recording_scene_services {
+    float ground_height(float, float) override { return -50.0f; }
+    float sea_height(float x, float z) override { return 0.8f + 0.1f * x + (std::fabs(z) < 0.5f ? 0.6f : 0.0f); }
+};
+
+TEST_F(EffectsTest, FloaterSimulatedAlwaysSamplesItsSideMiddlesAndSmoothsEveryPenetration) {
+    crested_sea sea;
+    install_scene_services(&sea);
+    frame root;
+    // 4 x 2 x 10 m, bottom at the origin: corners at x = -2, 2 and z = -5, 5; side middles at
+    // (-2, 0) and (2, 0). Depth min(max(0.5, 1, 4000 / 40000), 0.6) = 0.6.
+    floater* f = make_body(&root, 4.0f, 2.0f, 10.0f);
+    f->simulate_always = 1;
+    f->mass = 4000.0f;
+    f->immersion = 1.0f;
+    f->in_view = 0;
+    set_steps(0.02f, 0.02f);
+    f->update();
+    ASSERT_FLOAT_EQ(f->rest_depth, 0.6f);
+    ASSERT_TRUE(f->in_water);
+    const float rate = 9.81f / 0.6f;
+    // Under the corners the sea stands 0.6 m (west) and 1.0 m (east) above the bottom; under
+    // the middles 1.2 m and 1.6 m. The first step averages each with nothing before it.
+    EXPECT_NEAR(f->penetrations[0], 0.3f, 1e-5f);
+    EXPECT_NEAR(f->penetrations[1], 0.5f, 1e-5f);
+    EXPECT_NEAR(f->penetrations[2], 0.3f, 1e-5f);
+    EXPECT_NEAR(f->penetrations[3], 0.5f, 1e-5f);
+    EXPECT_NEAR(f->middle_penetrations[0], 0.6f, 1e-5f);
+    EXPECT_NEAR(f->middle_penetrations[1], 0.8f, 1e-5f);
+    EXPECT_NEAR(f->mean_penetration, 0.5f, 1e-5f);  // (6.0 / 6 + 0) / 2
+    EXPECT_NEAR(f->side_means[0], 0.4f, 1e-5f);     // back and front: corners only
+    EXPECT_NEAR(f->side_means[1], 0.4f, 1e-5f);
+    EXPECT_NEAR(f->side_means[2], 0.4f, 1e-5f);     // west: (0.3 + 0.3 + 0.6) / 3
+    EXPECT_NEAR(f->side_means[3], 0.6f, 1e-5f);     // east: (0.5 + 0.5 + 0.8) / 3
+    EXPECT_NEAR(f->heave_acceleration, 0.5f * rate - 9.81f, 1e-4f);
+    // The higher east side rolls the body: (0.2 / 4) x rate x mass x 4 / (mass x 4) per s2.
+    EXPECT_NEAR(f->roll_rate, 0.05f * rate * 0.02f, 1e-5f);
+    EXPECT_NEAR(f->pitch_rate, 0.0f, 1e-6f);
+
+    // Put back where it was, the second step averages the same readings with the first's.
+    f->local = mat_identity();
+    f->heave_speed = f->roll_rate = 0.0f;
+    f->update_matrices();
+    f->update();
+    EXPECT_NEAR(f->penetrations[0], 0.45f, 1e-5f);
+    EXPECT_NEAR(f->penetrations[3], 0.75f, 1e-5f);
+    EXPECT_NEAR(f->middle_penetrations[0], 0.9f, 1e-5f);
+    EXPECT_NEAR(f->middle_penetrations[1], 1.2f, 1e-5f);
+    EXPECT_NEAR(f->mean_penetration, 0.75f, 1e-5f);
+    EXPECT_NEAR(f->side_means[2], 0.6f, 1e-5f);
+    EXPECT_NEAR(f->side_means[3], 0.9f, 1e-5f);
+    EXPECT_NEAR(f->heave_acceleration, 0.75f * rate - 9.81f, 1e-4f);
+    install_scene_services(&world_);
+}
+
 }  // namespace
