@@ -118,6 +118,21 @@ TEST_F(ModelTest, AnExportedSkinWithoutMaterialsDrawsGreyAndFollowsItsBones) {
     EXPECT_EQ(destroy_skinned_mesh(&model), S_OK);
 }
 
+TEST_F(ModelTest, AMeshOutsideAnyFrameDrawsFromAFrameOfItsOwn) {
+    folder_.write("m/loose.x", k_x_header +
+                                   "Mesh Loose { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n"
+                                   "Frame Pivot { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } }\n"
+                                   "AnimationSet Turn { Animation { { Pivot } AnimationKey { 2; 1; 0;3;0,0,0;;; } } }\n");
+    CSkinnedMesh* model = nullptr;
+    ASSERT_EQ(create_detached_skinned_mesh(&model), S_OK);
+    ASSERT_TRUE(model->load("m\\loose.x")) << log();
+    ASSERT_EQ(model->containers.size(), 1u);
+    EXPECT_FALSE(model->containers[0].skinned);
+    EXPECT_EQ(model->frames.size(), 2u);
+    EXPECT_EQ(model->containers[0].drawn->material_buffer[0].material.diffuse.b, 0.5f);
+    EXPECT_EQ(destroy_skinned_mesh(&model), S_OK);
+}
+
 TEST_F(ModelTest, ASkinnedModelWithAMeshThatCannotLoadIsRefusedWithALogLine) {
     // The second face names a vertex that is not there.
     std::string bad = k_exported_model;
