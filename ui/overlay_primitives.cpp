@@ -325,6 +325,7 @@ void overlay2d::fill_silhouette(float cx, float cy, float width, float height, f
 void overlay2d::draw_heading_tape(float x1, float y1, float x2, float y2, float heading,
                                   float span, std::uint32_t color) {
     if (!(span > 0) || !std::isfinite(heading) || x2 == x1) return;
+    heading = std::fmod(heading, 360.0f);  // the same scale, and marks that fit an int
     span = std::min(span, static_cast<float>(k_tape_max_ticks - 1) * k_tape_step_degrees);
     const float per_degree = (x2 - x1) / span, mid = (x1 + x2) / 2;
     const float tick_top = y1 + k_tape_tick_share * (y2 - y1);
