@@ -41,6 +41,8 @@ public:
                                std::uint32_t colour, bool inset) = 0;
     virtual void draw_tab(float x1, float y1, float x2, float y2, std::uint32_t colour_a,
                           std::uint32_t colour_b, std::uint32_t outline) = 0;
+    // A note: translucent light yellow with a thin dark outline, the text centred in black.
+    virtual void draw_note_box(float x1, float y1, float x2, float y2, const char* text) = 0;
     // Textures: the whole picture over the box; point sampling draws pixel for pixel.
     virtual void draw_texture(float x1, float y1, float x2, float y2, std::uint32_t colour,
                               gfx_texture* texture, bool point_sampled) = 0;

@@ -217,7 +217,10 @@ void gui_rect::set(float ax1, float ay1, float ax2, float ay2, int k) {
             offset_x = (x2 - x1) / 2;
             offset_y = (y2 - y1) / 2;
             break;
-        case rect_kind::knob: hover_highlight = bold = 1; break;
+        case rect_kind::knob:
+            hover_highlight = bold = 1;
+            ui_load_resource_texture(IDB_KNOB, &image_texture, false);
+            break;
         case rect_kind::edit_field: filled = framed = edit = 1; break;
         case rect_kind::framed_panel: framed = 1; break;
         case rect_kind::tab_button: hover_highlight = bold = 1; break;

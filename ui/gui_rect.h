@@ -55,6 +55,10 @@ enum : int {
 };
 }  // namespace rect_kind
 
+// The knob's picture among the embedded resources: a round cap whose mark points up at
+// angle 0; the knob turns it by its value.
+constexpr int IDB_KNOB = 174;
+
 // Text buffer sizes by kind.
 constexpr int k_rect_text_size = 128;
 constexpr int k_text_area_size = 16384;
@@ -75,7 +79,8 @@ public:
     gui_rect& operator=(const gui_rect&) = delete;
 
     // Stores box and kind, colours the element for the kind's style and the current colour
-    // scheme, sets the kind's flags and gives it a zeroed text buffer of the kind's size.
+    // scheme, sets the kind's flags and gives it a zeroed text buffer of the kind's size. A
+    // knob takes its picture (IDB_KNOB) as its image texture.
     void set(float x1, float y1, float x2, float y2, int kind);
     // The colours of a style (0 body ... 7 large button) in the current colour scheme.
     void set_colours(int style);

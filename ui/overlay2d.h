@@ -17,6 +17,7 @@
 #include "platform/image.h"
 #include "platform/splash_window.h"
 #include "ui/d3d_font.h"
+#include "ui/marker_geometry.h"
 
 class font_raster;
 
@@ -153,6 +154,27 @@ public:
                    std::uint32_t color);
     void fill_wedge(float cx, float cy, float r, float direction, std::uint32_t color,
                     float half_angle);
+    // Outlines of the dart (tip, barb, centre, barb, tip) and of the wedge (centre, both
+    // ends of its arc, centre).
+    void draw_dart(float cx, float cy, float r, float y_factor, float angle,
+                   std::uint32_t color);
+    void draw_wedge(float cx, float cy, float r, float direction, std::uint32_t color,
+                    float half_angle);
+    // A filled arrowhead: the tip at the direction, the barbs 2.4 rad either side of it.
+    void fill_arrowhead(float cx, float cy, float r, float direction, std::uint32_t color);
+    // A box of half-sizes hw, hh turned about its centre (as the turned textured quad):
+    // outline and filled.
+    void draw_rotated_rect(float cx, float cy, float half_width, float half_height,
+                           float angle, std::uint32_t color);
+    void fill_rotated_rect(float cx, float cy, float half_width, float half_height,
+                           float angle, std::uint32_t color);
+    // A filled silhouette of a flying body (marker_geometry.h), nose up at angle 0.
+    void fill_silhouette(float cx, float cy, float width, float height, float angle,
+                         std::uint32_t color);
+    // A heading scale over the box: the heading (degrees) in the middle, `span` degrees
+    // across (at most 90), a tick up from y1 every 10 degrees labelled "%03d" above it.
+    void draw_heading_tape(float x1, float y1, float x2, float y2, float heading, float span,
+                           std::uint32_t color);
     // 3-D helpers in the caller's world.
     void draw_3d_cross(float x, float y, float z, float half_size, std::uint32_t color);
     void draw_box_3d(float x1, float y1, float z1, float x2, float y2, float z2, float depth,
@@ -185,6 +207,8 @@ public:
 
 private:
     void put(int index, float x, float y, std::uint32_t color, float z = 0.0f);
+    void put(int index, point2 p, std::uint32_t color);
+    void put_dart(float cx, float cy, float r, float y_factor, float angle, std::uint32_t color);
     void draw_scratch(std::uint32_t type, int count);
     void use_shared_material();
     void close_splash();

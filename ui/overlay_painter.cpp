@@ -98,6 +98,10 @@ void overlay_painter::draw_tab(float x1, float y1, float x2, float y2, std::uint
     overlay_->draw_tab(x1, y1, x2, y2, a, b, outline);
 }
 
+void overlay_painter::draw_note_box(float x1, float y1, float x2, float y2, const char* text) {
+    overlay_->draw_note_box(x1, y1, x2, y2, text);
+}
+
 void overlay_painter::draw_texture(float x1, float y1, float x2, float y2, std::uint32_t c,
                                    gfx_texture* texture, bool point_sampled) {
     gfx_device* d = device_of(overlay_);

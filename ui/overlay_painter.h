@@ -23,6 +23,7 @@ public:
                        std::uint32_t colour, bool inset) override;
     void draw_tab(float x1, float y1, float x2, float y2, std::uint32_t colour_a,
                   std::uint32_t colour_b, std::uint32_t outline) override;
+    void draw_note_box(float x1, float y1, float x2, float y2, const char* text) override;
     void draw_texture(float x1, float y1, float x2, float y2, std::uint32_t colour,
                       gfx_texture* texture, bool point_sampled) override;
     void draw_rotated_texture(float cx, float cy, float half_width, float half_height, float angle,

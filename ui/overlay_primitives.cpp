@@ -1,14 +1,22 @@
 // The drawing primitives of the overlay: each builds its vertices on the spot (the scratch
 // store, or six local vertices for textured quads) and issues one draw.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
+#include "ui/marker_geometry.h"
 #include "ui/overlay2d.h"
 
 namespace {
 
 constexpr float k_two_pi = 6.2831853f;
-// Markers stretch y by 4/3 so equal lengths are equal in pixels on the 4:3 virtual screen.
-constexpr float k_aspect = 4.0f / 3.0f;
+// The barbs of an arrowhead, in radians either side of its direction.
+constexpr float k_arrowhead_barb = 2.4f;
+// The heading tape: a tick every 10 degrees, at most ten of them (the scratch store's 20
+// vertices of the small members), the ticks over the lower 35 % of the tape.
+constexpr int k_tape_step_degrees = 10;
+constexpr int k_tape_max_ticks = 10;
+constexpr float k_tape_tick_share = 0.35f;
 
 // The white material untextured drawing is lit with, should lighting be on.
 gfx_material shared_material() {
@@ -30,6 +38,8 @@ void draw_quad_vertices(gfx_device* device, const font_vertex* v, gfx_texture* t
 void overlay2d::put(int index, float x, float y, std::uint32_t color, float z) {
     scratch_vertices[index] = {x, y, z, color};
 }
+
+void overlay2d::put(int index, point2 p, std::uint32_t color) { put(index, p.x, p.y, color); }
 
 void overlay2d::draw_scratch(std::uint32_t type, int count) {
     gfx_device* d = device();
@@ -229,41 +239,112 @@ void overlay2d::fill_arc(float cx, float cy, float r, std::uint32_t color, float
 
 void overlay2d::draw_direction_triangle(float cx, float cy, float size, float angle,
                                         std::uint32_t color) {
-    const float r = size / 2, d = size / 4;
-    const float tx = cx - r * std::sin(angle), ty = cy + k_aspect * r * std::cos(angle);
-    // The barbs leave the tip at 2.88 rad (165 degrees) to either side of the direction.
-    const float b1 = angle - 2.88f, b2 = angle + 2.88f;
-    put(0, tx, ty, color);
-    put(1, tx - d * std::sin(b1), ty + k_aspect * d * std::cos(b1), color);
-    put(2, tx, ty, color);
-    put(3, tx - d * std::sin(b2), ty + k_aspect * d * std::cos(b2), color);
-    put(4, tx, ty, color);
-    put(5, cx - r * std::sin(angle + k_pi), cy + k_aspect * r * std::cos(angle + k_pi), color);
+    point2 p[4];
+    direction_triangle_points(cx, cy, size, angle, p);
+    put(0, p[0], color);  // barb, barb, shaft
+    put(1, p[1], color);
+    put(2, p[0], color);
+    put(3, p[2], color);
+    put(4, p[0], color);
+    put(5, p[3], color);
     draw_scratch(PT_LINELIST, 3);
+}
+
+void overlay2d::put_dart(float cx, float cy, float r, float y_factor, float angle,
+                         std::uint32_t color) {
+    // Here the y factor takes the place of the markers' 4/3. Tip, barb, centre twice, barb,
+    // tip: two triangles as a list, the outline as a strip.
+    point2 p[4];
+    dart_points(cx, cy, r, y_factor, angle, p);
+    const int order[6] = {0, 1, 2, 2, 3, 0};
+    for (int i = 0; i < 6; ++i) put(i, p[order[i]], color);
 }
 
 void overlay2d::fill_dart(float cx, float cy, float r, float y_factor, float angle,
                           std::uint32_t color) {
-    // Here the y factor takes the place of the markers' 4/3.
-    auto px = [&](float t) { return cx - r * std::sin(t); };
-    auto py = [&](float t) { return cy + y_factor * r * std::cos(t); };
-    put(0, px(angle), py(angle), color);
-    put(1, px(angle - 2.5f), py(angle - 2.5f), color);
-    put(2, cx, cy, color);
-    put(3, cx, cy, color);
-    put(4, px(angle + 2.5f), py(angle + 2.5f), color);
-    put(5, px(angle), py(angle), color);
+    put_dart(cx, cy, r, y_factor, angle, color);
     draw_scratch(PT_TRIANGLELIST, 2);
+}
+
+void overlay2d::draw_dart(float cx, float cy, float r, float y_factor, float angle,
+                          std::uint32_t color) {
+    put_dart(cx, cy, r, y_factor, angle, color);
+    draw_scratch(PT_LINESTRIP, 5);
 }
 
 void overlay2d::fill_wedge(float cx, float cy, float r, float direction, std::uint32_t color,
                            float half_angle) {
-    auto px = [&](float t) { return cx - r * std::sin(t); };
-    auto py = [&](float t) { return cy + k_aspect * r * std::cos(t); };
     put(0, cx, cy, color);
-    put(1, px(direction - half_angle), py(direction - half_angle), color);
-    put(2, px(direction + half_angle), py(direction + half_angle), color);
+    put(1, marker_point(cx, cy, r, direction - half_angle), color);
+    put(2, marker_point(cx, cy, r, direction + half_angle), color);
     draw_scratch(PT_TRIANGLELIST, 1);
+}
+
+void overlay2d::draw_wedge(float cx, float cy, float r, float direction, std::uint32_t color,
+                           float half_angle) {
+    put(0, cx, cy, color);
+    put(1, marker_point(cx, cy, r, direction - half_angle), color);
+    put(2, marker_point(cx, cy, r, direction + half_angle), color);
+    put(3, cx, cy, color);
+    draw_scratch(PT_LINESTRIP, 3);
+}
+
+void overlay2d::fill_arrowhead(float cx, float cy, float r, float direction,
+                               std::uint32_t color) {
+    put(0, marker_point(cx, cy, r, direction), color);
+    put(1, marker_point(cx, cy, r, direction - k_arrowhead_barb), color);
+    put(2, marker_point(cx, cy, r, direction + k_arrowhead_barb), color);
+    draw_scratch(PT_TRIANGLELIST, 1);
+}
+
+void overlay2d::draw_rotated_rect(float cx, float cy, float half_width, float half_height,
+                                  float angle, std::uint32_t color) {
+    point2 p[4];
+    turned_box_corners(cx, cy, half_width, half_height, angle, p);
+    for (int i = 0; i < 5; ++i) put(i, p[i % 4], color);
+    draw_scratch(PT_LINESTRIP, 4);
+}
+
+void overlay2d::fill_rotated_rect(float cx, float cy, float half_width, float half_height,
+                                  float angle, std::uint32_t color) {
+    point2 p[4];
+    turned_box_corners(cx, cy, half_width, half_height, angle, p);
+    const int order[6] = {0, 1, 2, 2, 3, 0};
+    for (int i = 0; i < 6; ++i) put(i, p[order[i]], color);
+    draw_scratch(PT_TRIANGLELIST, 2);
+}
+
+void overlay2d::fill_silhouette(float cx, float cy, float width, float height, float angle,
+                                std::uint32_t color) {
+    point2 p[k_silhouette_points];
+    silhouette_points(cx, cy, width, height, angle, p);
+    for (int i = 0; i < k_silhouette_points; ++i) put(i, p[i], color);
+    draw_scratch(PT_TRIANGLESTRIP, k_silhouette_points - 2);
+}
+
+void overlay2d::draw_heading_tape(float x1, float y1, float x2, float y2, float heading,
+                                  float span, std::uint32_t color) {
+    if (!(span > 0) || !std::isfinite(heading) || x2 == x1) return;
+    heading = std::fmod(heading, 360.0f);  // the same scale, and marks that fit an int
+    span = std::min(span, static_cast<float>(k_tape_max_ticks - 1) * k_tape_step_degrees);
+    const float per_degree = (x2 - x1) / span, mid = (x1 + x2) / 2;
+    const float tick_top = y1 + k_tape_tick_share * (y2 - y1);
+    const float label_half = 0.5f * k_tape_step_degrees * std::fabs(per_degree);
+    // Headings over the tape, from the first multiple of 10 at or after its left end.
+    const float left = heading - span / 2;
+    int mark = static_cast<int>(std::ceil(left / k_tape_step_degrees)) * k_tape_step_degrees;
+    int n = 0;
+    for (; n < k_tape_max_ticks && static_cast<float>(mark) <= heading + span / 2;
+         ++n, mark += k_tape_step_degrees) {
+        const float x = mid + (static_cast<float>(mark) - heading) * per_degree;
+        put(2 * n, x, y1, color);
+        put(2 * n + 1, x, tick_top, color);
+        char label[8];
+        std::snprintf(label, sizeof label, "%03d", ((mark % 360) + 360) % 360);
+        draw_text_in_box_sized(x - label_half, tick_top, x + label_half, y2, label, color, 1.0f,
+                               false, TEXT_CENTER);
+    }
+    draw_scratch(PT_LINELIST, n);
 }
 
 void overlay2d::draw_3d_cross(float x, float y, float z, float half_size, std::uint32_t color) {
@@ -349,13 +430,11 @@ void draw_rotated_textured_quad(float cx, float cy, float half_width, float half
                                 float angle, std::uint32_t color, gfx_texture* texture) {
     gfx_device* device = g_overlay ? g_overlay->device() : nullptr;
     if (!device) return;
-    const float c = std::cos(angle), s = std::sin(angle);
-    auto corner = [&](float sx, float ty, float u, float v) {
-        const float x = sx * half_width, y = ty * half_height;
-        return font_vertex{cx + x * c - y * s, cy + k_aspect * (x * s + y * c), 0, color, u, v};
-    };
-    const font_vertex pp = corner(1, 1, 1, 1), pm = corner(1, -1, 1, 0);
-    const font_vertex mm = corner(-1, -1, 0, 0), mp = corner(-1, 1, 0, 1);
+    point2 p[4];  // local (-,-), (+,-), (+,+), (-,+)
+    turned_box_corners(cx, cy, half_width, half_height, angle, p);
+    auto corner = [&](int i, float u, float v) { return font_vertex{p[i].x, p[i].y, 0, color, u, v}; };
+    const font_vertex mm = corner(0, 0, 0), pm = corner(1, 1, 0);
+    const font_vertex pp = corner(2, 1, 1), mp = corner(3, 0, 1);
     const font_vertex v[6] = {mm, pm, pp, pp, mp, mm};
     draw_quad_vertices(device, v, texture);
 }

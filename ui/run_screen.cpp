@@ -122,16 +122,16 @@ void draw_tooltip(const gui_window* w) {
     p->draw_rect(x1, g_bar.bottom, x1 + g_bar.width, g_bar.top, 0xFF000000u);
     p->set_world(w->world);
     const rect_box box = side_bar_tooltip_box(i, w->local_pointer_x, w->local_pointer_y);
-    p->fill_rect(box.x1, box.y1, box.x2, box.y2, 0xFFFFFFE1u);
-    p->draw_rect(box.x1, box.y1, box.x2, box.y2, 0xFF000000u);
-    p->draw_text(gui_font::regular, box.x1, box.y1, box.x2, box.y2, k_tooltips[i],
-                 text_flag::centre | text_flag::centre_vertical, 0, 0, 1, 1, 0xFF000000u, false);
+    p->draw_note_box(box.x1, box.y1, box.x2, box.y2, k_tooltips[i]);
 }
 
+// The counters while the pointer is away from the bar and its dialogs; the tooltip while it is
+// over one of the bar's own elements. Over a dialog the pointer was last placed in the root's
+// coordinates elsewhere, so nothing is drawn from it.
 void draw(const gui_window* w) {
     if (w->hovered_rect == 0 && w->hovered_child == 0) {
         draw_counters();
-    } else {
+    } else if (w->hovered_rect != 0) {
         draw_tooltip(w);
     }
 }

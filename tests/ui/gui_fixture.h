@@ -55,6 +55,11 @@ public:
                   std::uint32_t) override {
         add("tab", x1, y1, x2, y2, b);
     }
+    void draw_note_box(float x1, float y1, float x2, float y2, const char* text) override {
+        char line[160];
+        std::snprintf(line, sizeof line, "note %.3f %.3f %.3f %.3f %s", x1, y1, x2, y2, text);
+        calls.emplace_back(line);
+    }
     void draw_texture(float x1, float y1, float x2, float y2, std::uint32_t c, gfx_texture*,
                       bool point) override {
         add(point ? "texture_point" : "texture", x1, y1, x2, y2, c);

@@ -133,6 +133,29 @@ TEST(Primitives, MarkersAndGlyphShapes) {
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(std::fabs(v[i].x) < 0.5f && std::fabs(v[i].y) < 0.5f) << i;
 }
 
+TEST(Primitives, HeadingTapeKeepsToTheScratchStoreAndRefusesBadSpans) {
+    overlay_setup s(640, 480);
+    // The ticks come last, one line list; a span past 90 degrees is held to 90 (ten ticks at
+    // most, the small members' 20 vertices).
+    s.overlay->draw_heading_tape(-0.5f, -0.1f, 0.5f, 0.1f, 45.0f, 400.0f, 0xFFFFFFFFu);
+    ASSERT_FALSE(s.device->draws().empty());
+    EXPECT_EQ(s.device->draws().back().type, static_cast<std::uint32_t>(PT_LINELIST));
+    EXPECT_EQ(s.device->draws().back().primitive_count, 10);
+    // A heading many turns round reads as its remainder: the same ticks.
+    const std::vector<std::uint8_t> ticks = s.device->draws().back().vertices;
+    s.device->clear_records();
+    s.overlay->draw_heading_tape(-0.5f, -0.1f, 0.5f, 0.1f, 45.0f + 360.0f * 1000.0f, 400.0f, 0xFFFFFFFFu);
+    EXPECT_EQ(s.device->draws().back().vertices, ticks);
+    s.overlay->draw_heading_tape(-0.5f, -0.1f, 0.5f, 0.1f, 3.0e30f, 60.0f, 0xFFFFFFFFu);  // no fault
+    s.device->clear_records();
+    // Nothing for an empty or negative span, a heading that is no number, or a flat box.
+    s.overlay->draw_heading_tape(-0.5f, -0.1f, 0.5f, 0.1f, 0.0f, 0.0f, 0xFFFFFFFFu);
+    s.overlay->draw_heading_tape(-0.5f, -0.1f, 0.5f, 0.1f, 0.0f, -30.0f, 0xFFFFFFFFu);
+    s.overlay->draw_heading_tape(-0.5f, -0.1f, 0.5f, 0.1f, std::nanf(""), 60.0f, 0xFFFFFFFFu);
+    s.overlay->draw_heading_tape(0.5f, -0.1f, 0.5f, 0.1f, 0.0f, 60.0f, 0xFFFFFFFFu);
+    EXPECT_TRUE(s.device->draws().empty());
+}
+
 TEST(Primitives, ThreeDimensionalHelpers) {
     overlay_setup s(640, 480, false);
     gfx_texture* bound = nullptr;

@@ -143,4 +143,42 @@ TEST(gui_on_gl, main_menu_and_quit_question_reach_the_pixels) {
     g_app = nullptr;
 }
 
+TEST(gui_on_gl, knob_turns_its_picture_from_the_resources) {
+    gl_overlay g;
+    if (!g.start(640, 480, 0xFFFF0000u)) GTEST_SKIP() << "no OpenGL";
+    register_embedded_resources();
+    d3d_app app;
+    g_app = &app;
+    overlay_painter painter(g.overlay.get());
+    set_painter(&painter);
+    {
+        gui_window w;
+        gui_rect* knob = w.add_rect(-0.3f, -0.3f, 0.3f, 0.3f, rect_kind::knob);
+        ASSERT_NE(knob->image_texture, nullptr);
+        // The picture keeps its own alpha: clear in the corners, a solid cap in the middle.
+        const gfx_texture& t = *knob->image_texture;
+        ASSERT_EQ(t.format(), static_cast<std::uint32_t>(FMT_A8R8G8B8));
+        auto alpha = [&](int x, int y) { return t.level_bits(0)[static_cast<std::size_t>(y) * t.level_pitch(0) + 4 * x + 3]; };
+        EXPECT_EQ(alpha(0, 0), 0);
+        EXPECT_EQ(alpha(63, 63), 0);
+        EXPECT_EQ(alpha(32, 40), 255);
+
+        // Drawn at rest the mark points up; a quarter of its travel turns it to the right. The
+        // knob is 0.6 across: 192 x 192 pixels round the middle, its corners clear.
+        knob->draw(false, false, 1, 1, false);
+        image p = g.read_back();
+        EXPECT_EQ(p.pixel(320 - 90, 240 - 90), 0xFFFF0000u);
+        EXPECT_GT(p.pixel(320, 190) & 0xFF, 0xF0u);      // the white mark above the middle
+        EXPECT_LT(p.pixel(370, 240) & 0xFF, 0xD0u);      // grey cap to the right
+        g.device->clear(CLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+        knob->offset_x = 0.25f;
+        knob->draw(false, false, 1, 1, false);
+        p = g.read_back();
+        EXPECT_GT(p.pixel(370, 240) & 0xFF, 0xF0u);
+        EXPECT_LT(p.pixel(320, 190) & 0xFF, 0xD0u);
+    }
+    set_painter(nullptr);
+    g_app = nullptr;
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // The screens of a run: choosing a situation, the results and their score, saving a
 // situation, the in-run screen and the status line, over a temporary run folder and a scene
 // that writes down what it was asked to do.
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -275,7 +276,8 @@ TEST_F(run_screen_test, counters_show_only_while_the_bar_is_hidden) {
     move(bar_x(3), py(0.82f));
     render();
     EXPECT_EQ(count("text 3 0 C0FFFFFF"), 0);
-    EXPECT_EQ(count("text 0 5 FF000000 Show Telescope"), 1);
+    ASSERT_EQ(count("note "), 1);
+    EXPECT_NE(painter.find("note ")[0].find(" Show Telescope"), std::string::npos);
     EXPECT_EQ(root->private_rects[0]->visible, 1);
 }
 
@@ -307,6 +309,84 @@ TEST_F(run_screen_test, side_bar_buttons_toggle_their_dialogs_and_free_the_camer
     ASSERT_NE(root->find_dialog(quit_dialog), nullptr);
     run_side_bar_button(root.get(), 7);
     EXPECT_EQ(root->find_dialog(quit_dialog)->visible, 0);
+}
+
+TEST_F(run_screen_test, the_quit_question_pauses_the_run_every_time_it_is_shown) {
+    // Situation > Exit, the way a user reaches it: the title, then the entry.
+    auto situation_exit = [&] {
+        gui_window* menu = nullptr;
+        for (int i = 0; i < root->child_count; ++i) {
+            if (root->child(i)->callback == situation_menu) menu = root->child(i);
+        }
+        ASSERT_NE(menu, nullptr);
+        for (int i = 0; i < menu->rect_count; ++i) {
+            const gui_rect* r = menu->rect(i);
+            if (r->kind == rect_kind::menu_entry && r->text && std::strcmp(r->text.get(), "Exit") == 0) menu->pressed = i + 1;
+        }
+        ASSERT_NE(menu->pressed_rect(), nullptr);
+        situation_menu(menu, gui_event::click);
+    };
+    auto answer_no = [&] {
+        gui_window* quit = root->find_dialog(quit_dialog);
+        ASSERT_NE(quit, nullptr);
+        gui_rect* no = quit->rect(quit->rect_count - 4);
+        ASSERT_STREQ(no->text.get(), "No");
+        click_rect(quit, no);
+        EXPECT_EQ(quit->visible, 0);
+    };
+    press_bar(7);
+    EXPECT_EQ(app->paused, 1);
+    answer_no();
+    EXPECT_EQ(app->paused, 0);
+    // Shown again, hidden as it is, by the side bar and by the menu: paused each time.
+    press_bar(7);
+    EXPECT_EQ(root->find_dialog(quit_dialog)->visible, 1);
+    EXPECT_EQ(app->paused, 1);
+    answer_no();
+    EXPECT_EQ(app->paused, 0);
+    situation_exit();
+    EXPECT_EQ(root->find_dialog(quit_dialog)->visible, 1);
+    EXPECT_EQ(app->paused, 1);
+    // A second press of the side bar hides it and lets the run go on; a third shows it again.
+    press_bar(7);
+    EXPECT_EQ(root->find_dialog(quit_dialog)->visible, 0);
+    EXPECT_EQ(app->paused, 0);
+    press_bar(7);
+    EXPECT_EQ(root->find_dialog(quit_dialog)->visible, 1);
+    EXPECT_EQ(app->paused, 1);
+    EXPECT_EQ(log.leave_scene, 0);
+}
+
+TEST_F(run_screen_test, tooltip_is_a_note_box_under_the_pointer_only_over_the_bar) {
+    move(bar_x(7), py(0.82f));
+    render();
+    const std::vector<std::string> notes = painter.find("note ");
+    ASSERT_EQ(notes.size(), 1u);
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    char text[16] = {};
+    ASSERT_EQ(std::sscanf(notes[0].c_str(), "note %f %f %f %f %15s", &x1, &y1, &x2, &y2, text), 5);
+    // "Exit" (4 characters): 0.1 wide, ending at the pointer, 0.07 .. 0.15 below it.
+    const float x = -0.2f + 0.15f * 7 + 0.075f;
+    EXPECT_STREQ(text, "Exit");
+    EXPECT_NEAR(x2, x, 0.005f);
+    EXPECT_NEAR(x2 - x1, 0.1f, 0.001f);
+    EXPECT_NEAR(y2, 0.82f - 0.07f, 0.005f);
+    EXPECT_NEAR(y2 - y1, 0.08f, 0.001f);
+    EXPECT_EQ(count("rect 0.850 0.720 1.000 0.920 FF000000"), 1);  // the button's outline
+    // The pointer goes on onto the question's "No" below the bar: no tooltip from where it was
+    // last over the bar, and no counters (the menus stay up while the pointer is over a dialog).
+    press_bar(7);
+    ASSERT_NE(root->find_dialog(quit_dialog), nullptr);
+    move(px(0.28f), py(-0.13f));
+    ASSERT_NE(root->hovered_child, 0);
+    render();
+    EXPECT_EQ(count("note "), 0);
+    EXPECT_EQ(count("text 3 0 C0FFFFFF"), 0);
+    // Back over the bar, the tooltip follows the pointer again.
+    move(bar_x(2), py(0.82f));
+    render();
+    EXPECT_EQ(count("note "), 1);
+    EXPECT_EQ(painter.find("note ")[0].substr(painter.find("note ")[0].size() - 10), "Show Radar");
 }
 
 TEST_F(run_screen_test, menu_entries_open_their_dialogs_by_number) {

@@ -1,5 +1,6 @@
 // Draws the GUI's pictures: three 64 x 64 icons on opaque black (black is the colour key that
-// makes it transparent), the 128 x 96 button pictures of the main menu and the design tools,
+// makes it transparent), the 64 x 64 knob (a round cap with a pointer mark, its own alpha
+// leaving the corners clear), the 128 x 96 button pictures of the main menu and the design tools,
 // each a plain symbol on a soft gradient, the in-run side bar's strip of eight 48 x 48
 // buttons, the design screens' 640 x 480 background and their three 96 x 32 side views of a
 // launcher, a target and a missile on black.
@@ -63,13 +64,17 @@ void gradient(image& p, std::uint32_t top, std::uint32_t bottom) {
     }
 }
 
-bool save(const image& p, const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (bmp_encode(p, 24, &bytes) != S_OK) return false;
+bool write_file(const std::vector<std::uint8_t>& bytes, const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return false;
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
+}
+
+// A 24-bit bitmap, or a 32-bit one that keeps the picture's alpha.
+bool save(const image& p, const std::string& path, int bits = 24) {
+    std::vector<std::uint8_t> bytes;
+    return bmp_encode(p, bits, &bytes) == S_OK && write_file(bytes, path);
 }
 
 image icon(std::uint32_t colour, const char* const rows[7]) {
@@ -100,6 +105,36 @@ image read_aloud() {
         }
     }
     return p;
+}
+
+// The knob: a round grey cap lit from the upper left, a darker grip ring and a white mark that
+// points up at angle 0 (the knob turns the whole picture). 32 bits with alpha: outside the cap
+// is clear, and its edge is smoothed over one pixel, so the turning picture needs no colour key.
+// The turned quad puts the picture's first row at its lower edge, so the rows are stored
+// bottom up: drawn, the mark points up and the light comes from the upper left.
+image knob() {
+    constexpr float c = 32.0f, rim = 30.0f, grip = 24.0f;
+    image p;
+    image_allocate(&p, 64, 64);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const float dx = x + 0.5f - c, dy = y + 0.5f - c, d = std::hypot(dx, dy);
+            const float cover = std::clamp(rim + 0.5f - d, 0.0f, 1.0f);
+            if (cover <= 0) continue;
+            // Light from the upper left: brighter toward (-1, -1), darker toward the edge.
+            const float light = 0.5f - 0.35f * (dx + dy) / (rim * 1.4142f);
+            float level = 96.0f + 120.0f * light;
+            if (std::fabs(d - grip) < 1.5f) level *= 0.55f;
+            const auto g = static_cast<std::uint32_t>(std::clamp(level, 0.0f, 255.0f));
+            const auto a = static_cast<std::uint32_t>(cover * 255.0f + 0.5f);
+            p.set_pixel(x, y, (a << 24) | (g << 16) | (g << 8) | (g + (g < 245 ? 10u : 0u)));
+        }
+    }
+    box(p, 30, 6, 34, 30, 0xFFFFFFFFu);  // the mark, from near the centre across the grip
+    image flipped = p;
+    for (int y = 0; y < 64; ++y)
+        std::copy(p.row(63 - y), p.row(63 - y) + p.pitch, flipped.row(y));
+    return flipped;
 }
 
 image button(std::uint32_t top, std::uint32_t bottom) {
@@ -194,11 +229,7 @@ image launcher_icon() {
 
 bool save_jpeg(const image& p, const std::string& path) {
     std::vector<std::uint8_t> bytes;
-    if (jpeg_encode(p, 90, &bytes) != S_OK) return false;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    return jpeg_encode(p, 90, &bytes) == S_OK && write_file(bytes, path);
 }
 
 // A filled triangle (any winding).
@@ -357,6 +388,7 @@ int main(int argc, char** argv) {
     bool ok = save(icon(0xFF2F4B8Au, k_question), out + "/BITMAP/177.bmp");
     ok = save(icon(0xFFC08000u, k_bang), out + "/BITMAP/178.bmp") && ok;
     ok = save(read_aloud(), out + "/BITMAP/343.bmp") && ok;
+    ok = save(knob(), out + "/BITMAP/174.bmp", 32) && ok;
 
     const std::uint32_t ink = 0xFFFFFFFFu;
     image help = button(0xFF3A6EA5u, 0xFF14324Fu);  // a question mark
