@@ -6,6 +6,7 @@
 #pragma once
 
 #include "design/design_screen.h"
+#include "platform/replacing_batch.h"
 #include "platform/text.h"
 #include "simulation/design_name.h"
 #include "ui/gui_window.h"
@@ -35,14 +36,15 @@ bool ask_on_save_or_load(gui_window* w, const part_files& files, const char* nam
 // 0 for another window's box, a cancel or another question.
 int answered_request(const gui_window* w);
 
-// Saves under a name already checked; a failed save keeps the old name and says so.
+// Saves under a name already checked; a failed save keeps the old name and says why.
 template <class Part>
 void save_part(gui_window* w, Part& part, const char* name) {
     char old_name[design_name_size];
     copy_text(old_name, part.name);
-    if (part.save(name)) return;
+    replacing_batch files;  // for the reason of a failure
+    if (part.save(name) && files.commit()) return;
     copy_text(part.name, old_name);
-    notify_failure(w, "save", name);
+    notify_failure(w, "save", name, files.error().c_str());
 }
 
 // The box's answer for the part: OK to Save saves it under the typed name (before_save, when
