@@ -49,7 +49,7 @@ enum : int {
     k_explode,
     k_test_flight,
     k_part_button,                 // 7 buttons
-    k_save_hint = k_part_button + 7,
+    k_save_hint = k_part_button + 7,  // 2 lines
 };
 
 // Message-box requests.
@@ -115,19 +115,20 @@ void fill_readouts(gui_window* w, bool designed) {
 }
 
 // Saving a missile writes its part files under the parts' own names, over any of that name:
-// the hint above the others says which.
+// a hint line says which.
 void show_saved_parts(gui_window* w) {
     const missile* m = design_missile();
     const missile_system* sys = design_system();
-    gui_rect* r = rect_at(w, k_save_hint);
-    if (r == nullptr || m == nullptr || sys == nullptr || m->aero == nullptr || m->motor == nullptr ||
-        !m->warhead_part || !m->seeker_part) {
+    gui_rect* first = rect_at(w, k_save_hint);
+    gui_rect* second = rect_at(w, k_save_hint + 1);
+    if (first == nullptr || second == nullptr || m == nullptr || sys == nullptr || m->aero == nullptr ||
+        m->motor == nullptr || !m->warhead_part || !m->seeker_part) {
         return;
     }
-    r->set_text(format_string("Save also writes the parts %s, %s, %s, %s, %s and %s.", m->aero->name,
-                              m->motor->name, m->warhead_part->name, m->seeker_part->name,
-                              sys->launch_unit->name, sys->control->name)
-                    .c_str());
+    first->set_text(format_string("Save also writes the parts %s, %s,", m->aero->name, m->motor->name).c_str());
+    second->set_text(format_string("%s, %s, %s and %s.", m->warhead_part->name, m->seeker_part->name,
+                                   sys->launch_unit->name, sys->control->name)
+                         .c_str());
 }
 
 void set_show_components(gui_window* w, bool show) {
@@ -185,7 +186,15 @@ void build(gui_window* w) {
     remember_rect(w, k_fire, add_button(w, u, 0.1f, 0.76f, 0.28f, 0.84f, "Fire"));
     remember_rect(w, k_explode, add_button(w, u, 0.1f, 0.66f, 0.28f, 0.74f, "Explode"));
 
-    remember_rect(w, k_save_hint, add_hint(w, u, -0.86f, -0.8f, ""));
+    // Two lines beside the hints (a line above them would run into the graph's labels), drawn
+    // over the preview, whose launcher stands there.
+    for (int i = 0; i < 2; ++i) {
+        const float y = -0.92f - 0.06f * static_cast<float>(i);
+        gui_rect* hint = add_label(w, u, -0.18f, y, 0.48f, y + 0.06f, "");
+        hint->bold = 1;
+        hint->over_custom = 1;
+        remember_rect(w, k_save_hint + i, hint);
+    }
     fill_readouts(w, false);
     show_saved_parts(w);
     s.view.yaw = 0.65f;

@@ -136,9 +136,8 @@ std::vector<std::string> leftovers(const temp_folder& tmp) {
 // all eight.
 TEST_F(DesignHub, ASaveIsAllEightFilesOrNone) {
     open(14);
-    EXPECT_NE(find_text("Save also writes the parts New Config, New Motor, New Warhead, New Seeker, "
-                        "New Launcher and New Control."),
-              nullptr);
+    EXPECT_NE(find_text("Save also writes the parts New Config, New Motor,"), nullptr);
+    EXPECT_NE(find_text("New Warhead, New Seeker, New Launcher and New Control."), nullptr);
     save_as("Kept");
     const std::map<std::string, std::string> before = design_texts(tmp, "Kept");
     std::size_t smallest = 1u << 30, largest = 0;

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A walk through the design hub of the whole program in a 640 x 480 window: "Design Missile"
 # opens the hub, "Resize Shape" fits the airframe, Save "T1" writes the missile and its
-# system, "Aerodynamics" opens the airframe screen (a wing set chosen from its list shows the
-# airframe part by part), whose Save "T1" writes the configuration
-# and its 41-line table, a name with a '.' writes nothing, Close returns to the hub, Fire runs
+# system, "Aerodynamics" opens the airframe screen, where a cylinder cut to 60 cm and Apply
+# Changes redraw the preview (a wing set chosen from its list shows the airframe part by part),
+# whose Save "T1" writes the configuration and its 41-line table, a name with a '.' writes
+# nothing, Close returns to the hub; "Launcher" opens its screen, where an elevation of 50 and
+# Apply turn the barrel and Load "New Launcher" turns it back to 25 degrees; Close, then Fire runs
 # the static test for 3 s with the parts shown labelled beside the airframe, Explode bursts the
 # warhead, and the hub's Close, Escape and Return end the program with status 0. The
 # screenshots are kept in the build (design_hub_*.png); design_hub_labels.png shows the hub's
@@ -74,4 +76,13 @@ done
 [ "$(wc -l < configs/T1.csv)" -eq 41 ] || fail "configs/T1.csv is not 41 lines: $(wc -l < configs/T1.csv)"
 ! ls configs/a.b.* missiles/a.b.* 2>/dev/null | grep -q . || fail "a refused name wrote a file"
 ! grep -qwi "nan" Logfile.txt || fail "the static test logged a NaN: $(grep -i nan Logfile.txt)"
+# The preview follows the fields: the airframe with a 60 cm cylinder is drawn anew (right of
+# the graph, under the panels), and the launcher loaded after a jog to 50 degrees stands as it
+# did when the screen opened, its barrel back at 25 degrees.
+shorter=$(box_changed aero.png aero_short.png 230x110+330+190 10)
+[ "$shorter" -gt 2000 ] || fail "the preview kept the old airframe after Apply: $shorter pixels changed"
+reloaded=$(box_changed launcher.png launcher_loaded.png 320x330+100+20 10)
+[ "$reloaded" -lt 300 ] || fail "the loaded launcher is not drawn as its file says: $reloaded pixels differ"
+turned=$(box_changed launcher_50.png launcher_loaded.png 320x330+100+20 10)
+[ "$turned" -gt 5000 ] || fail "the preview kept the barrel at 50 degrees after Load: $turned pixels changed"
 echo "design hub: ok"
