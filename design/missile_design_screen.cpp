@@ -10,6 +10,7 @@
 #include "core/device_calls.h"
 #include "core/hierarchy.h"
 #include "core/scene_services.h"
+#include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
@@ -19,7 +20,6 @@
 #include "platform/gfx_device.h"
 #include "platform/math3d.h"
 #include "platform/program_rand.h"
-#include "platform/replacing_batch.h"
 #include "platform/text.h"
 #include "simulation/aero_config.h"
 #include "simulation/control_unit.h"
@@ -335,11 +335,11 @@ void save_design(gui_window* w, const char* name) {
     char old_system[design_name_size];
     copy_text(old_missile, m->name);
     copy_text(old_system, sys->name);
-    replacing_batch files;
-    if (!(sys->save(name) && m->save(name) && files.commit())) {
+    std::string why;
+    if (!save_as_one([&] { return sys->save(name) && m->save(name); }, &why)) {
         copy_text(m->name, old_missile);
         copy_text(sys->name, old_system);
-        notify_failure(w, "save", name, files.error().c_str());
+        notify_failure(w, "save", name, why.c_str());
     }
     fill_readouts(w, true);
     show_saved_parts(w);
