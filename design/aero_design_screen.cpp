@@ -58,7 +58,6 @@ struct aero_state {
     int channel = 1;
     int selected = 0;  // wing set, always within 0..7
     bool whole = true;
-    field_texts fields;
     design_graph graph;
 };
 aero_state s;
@@ -97,9 +96,9 @@ void show_wing_set(gui_window* w, aero_config& a) {
     const bool exists = s.selected < a.NW;
     for (int n = 0; n < k_wing_fields; ++n) {
         if (exists) {
-            show_number(w, s.fields, k_field, k_body_fields + n, *wing_value(a, s.selected, n));
+            show_number(w, k_field, k_body_fields + n, *wing_value(a, s.selected, n));
         } else {
-            show_empty(w, s.fields, k_field, k_body_fields + n);
+            show_empty(w, k_field, k_body_fields + n);
         }
     }
     gui_window* type = child_at(w, k_wing_type);
@@ -109,7 +108,7 @@ void show_wing_set(gui_window* w, aero_config& a) {
 void show(gui_window* w) {
     aero_config* a = airframe();
     if (a == nullptr) return;
-    for (int n = 0; n < k_body_fields; ++n) show_number(w, s.fields, k_field, n, *body_value(*a, n));
+    for (int n = 0; n < k_body_fields; ++n) show_number(w, k_field, n, *body_value(*a, n));
     gui_window* list = child_at(w, k_wing_list);
     if (list != nullptr) list->list_clear();
     const int count = std::clamp(a->NW, 0, aero_max_wing_sets);
@@ -124,16 +123,18 @@ void show(gui_window* w) {
 void take(gui_window* w) {
     aero_config* a = airframe();
     if (a == nullptr) return;
-    for (int n = 0; n < k_body_fields; ++n) take_number(w, s.fields, k_field, n, body_value(*a, n));
+    for (int n = 0; n < k_body_fields; ++n) take_number(w, k_field, n, body_value(*a, n));
     if (a->NW > 0) {
         for (int n = 0; n < k_wing_fields; ++n) {
-            take_number(w, s.fields, k_field, k_body_fields + n, wing_value(*a, s.selected, n));
+            take_number(w, k_field, k_body_fields + n, wing_value(*a, s.selected, n));
         }
         const gui_window* type = child_at(w, k_wing_type);
         const int flag = type != nullptr ? type->combo_selected_index() : -1;
         if (flag == 0 || flag == 1) a->FLGW[s.selected] = flag;
     }
-    a->clamp_dimensions();
+    // The preview follows every edit (Apply, Enter, each jog step): a shorter body moves every
+    // wing set, not only the selected one.
+    a->build_geometry();
 }
 
 void recompute() {
@@ -201,6 +202,7 @@ void add_wing_set(gui_window* w) {
     aero_config* a = airframe();
     if (a != nullptr && a->NW < aero_max_wing_sets) {
         ++a->NW;
+        a->build_geometry();  // the new set bounded to the body and drawn at once
         gui_window* list = child_at(w, k_wing_list);
         if (list != nullptr) list->list_add_item(list_item_text(*a, a->NW - 1).c_str());
     }

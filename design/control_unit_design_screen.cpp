@@ -37,7 +37,6 @@ constexpr const char* k_labels[k_fields] = {"Protected Radius (km)", "Launch Ran
 // The screen's state, kept while the program runs; zoom is the preview's distance.
 struct control_state {
     view_state view{-0.9f, -0.3f, 5.0f, 0, 0};
-    field_texts fields;
 };
 control_state s;
 constexpr preview_rules k_preview = {false, 1.0f, 1.0f, 50.0f};
@@ -55,9 +54,9 @@ void set_title(gui_window* w, const char* format, const control_unit& c) {
 void show(gui_window* w) {
     control_unit* c = unit();
     if (c == nullptr) return;
-    show_number(w, s.fields, k_field, 0, c->protected_radius);
-    show_number(w, s.fields, k_field, 1, c->launch_range);
-    show_whole(w, s.fields, k_field, 2, c->num_targets);
+    show_number(w, k_field, 0, c->protected_radius);
+    show_number(w, k_field, 1, c->launch_range);
+    show_whole(w, k_field, 2, c->num_targets);
     choose_model(child_at(w, k_radar), c->radar_name);
     choose_model(child_at(w, k_command), c->command_name);
 }
@@ -66,9 +65,9 @@ void show(gui_window* w) {
 void take(gui_window* w) {
     control_unit* c = unit();
     if (c == nullptr) return;
-    take_number(w, s.fields, k_field, 1, &c->launch_range);
-    take_whole(w, s.fields, k_field, 2, &c->num_targets);
-    take_number(w, s.fields, k_field, 0, &c->protected_radius);
+    take_number(w, k_field, 1, &c->launch_range);
+    take_whole(w, k_field, 2, &c->num_targets);
+    take_number(w, k_field, 0, &c->protected_radius);
     const char* radar = chosen_model(child_at(w, k_radar));
     if (radar != nullptr) copy_text(c->radar_name, radar);
 }

@@ -1,5 +1,6 @@
 #include "design/design_files.h"
 
+#include "platform/replacing_batch.h"
 #include "ui/gui_hooks.h"
 
 namespace design {
@@ -17,6 +18,13 @@ bool ask_on_save_or_load(gui_window* w, const part_files& files, const char* nam
                        part_request::load, files.pattern);
         return true;
     }
+    return false;
+}
+
+bool save_as_one(const std::function<bool()>& save, std::string* why) {
+    replacing_batch files;
+    if (save() && files.commit()) return true;
+    *why = files.error();
     return false;
 }
 

@@ -5,6 +5,9 @@
 // written; a failed save keeps the part's old name, and a failed save or load says so.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "design/design_screen.h"
 #include "platform/text.h"
 #include "simulation/design_name.h"
@@ -35,14 +38,20 @@ bool ask_on_save_or_load(gui_window* w, const part_files& files, const char* nam
 // 0 for another window's box, a cancel or another question.
 int answered_request(const gui_window* w);
 
-// Saves under a name already checked; a failed save keeps the old name and says so.
+// Runs a save of one or more files as a single replacement (replacing_batch): every file is
+// put in place, or none when any failed. False, with the system's reason in *why when there
+// is one, when the save failed.
+bool save_as_one(const std::function<bool()>& save, std::string* why);
+
+// Saves under a name already checked; a failed save keeps the old name and says why.
 template <class Part>
 void save_part(gui_window* w, Part& part, const char* name) {
     char old_name[design_name_size];
     copy_text(old_name, part.name);
-    if (part.save(name)) return;
+    std::string why;
+    if (save_as_one([&] { return part.save(name); }, &why)) return;
     copy_text(part.name, old_name);
-    notify_failure(w, "save", name);
+    notify_failure(w, "save", name, why.c_str());
 }
 
 // The box's answer for the part: OK to Save saves it under the typed name (before_save, when

@@ -151,46 +151,44 @@ gui_rect* field(const gui_window* w, int first_word, int n) {
     return rect_at(w, first_word + n);
 }
 
-void show_text(gui_window* w, field_texts& t, int first_word, int n, const char* text) {
+void show_text(gui_window* w, int first_word, int n, const char* text) {
     gui_rect* r = field(w, first_word, n);
     if (r == nullptr) return;
     r->set_text(text);
-    copy_text(t.printed[n], text);
 }
 
-// The field's text when the user changed it; none otherwise.
-const char* changed_text(const gui_window* w, const field_texts& t, int first_word, int n) {
+// The field's text unless it is the value as the field prints it; none then.
+const char* changed_text(const gui_window* w, int first_word, int n, const std::string& printed) {
     const gui_rect* r = field(w, first_word, n);
     if (r == nullptr || !r->has_text()) return nullptr;
     const char* text = r->text.get();
-    if (std::strcmp(text, t.printed[n]) == 0) return nullptr;
-    return text;
+    return printed == text ? nullptr : text;
 }
 
 }  // namespace
 
-void show_number(gui_window* w, field_texts& t, int first_word, int n, float value) {
-    show_text(w, t, first_word, n, format_string("%4.2f", static_cast<double>(value)).c_str());
+void show_number(gui_window* w, int first_word, int n, float value) {
+    show_text(w, first_word, n, format_string("%4.2f", static_cast<double>(value)).c_str());
 }
 
-void show_whole(gui_window* w, field_texts& t, int first_word, int n, int value) {
-    show_text(w, t, first_word, n, format_string("%d", value).c_str());
+void show_whole(gui_window* w, int first_word, int n, int value) {
+    show_text(w, first_word, n, format_string("%d", value).c_str());
 }
 
-void show_empty(gui_window* w, field_texts& t, int first_word, int n) {
-    show_text(w, t, first_word, n, "");
+void show_empty(gui_window* w, int first_word, int n) {
+    show_text(w, first_word, n, "");
 }
 
-bool take_number(const gui_window* w, const field_texts& t, int first_word, int n, float* value) {
-    const char* text = changed_text(w, t, first_word, n);
+bool take_number(const gui_window* w, int first_word, int n, float* value) {
+    const char* text = changed_text(w, first_word, n, format_string("%4.2f", static_cast<double>(*value)));
     float v = 0;
     if (text == nullptr || std::sscanf(text, "%f", &v) != 1 || !std::isfinite(v)) return false;
     *value = v;
     return true;
 }
 
-bool take_whole(const gui_window* w, const field_texts& t, int first_word, int n, int* value) {
-    const char* text = changed_text(w, t, first_word, n);
+bool take_whole(const gui_window* w, int first_word, int n, int* value) {
+    const char* text = changed_text(w, first_word, n, format_string("%d", *value));
     int v = 0;
     if (text == nullptr || std::sscanf(text, "%d", &v) != 1) return false;
     *value = v;
@@ -296,8 +294,9 @@ bool check_design_name(gui_window* w, const char* name) {
     return false;
 }
 
-void notify_failure(gui_window* w, const char* verb, const char* name) {
-    const std::string text = format_string("Could not %s %s", verb, name != nullptr ? name : "");
+void notify_failure(gui_window* w, const char* verb, const char* name, const char* reason) {
+    std::string text = format_string("Could not %s %s", verb, name != nullptr ? name : "");
+    if (reason != nullptr && reason[0] != '\0') text += format_string(": %s", reason);
     log_line("%s", text.c_str());
     w->message_box(w, "Design", text.c_str(), message_box_type::notice, 0, "");
 }

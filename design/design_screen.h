@@ -72,21 +72,20 @@ bool pressed_is(const gui_window* w, int word);
 units build_common(gui_window* w, const char* object_word, bool jog_slider);
 
 // --- Numeric fields ---
-// The screens print numbers "%4.2f" and read them back only when the user changed the text,
-// so a value with more digits than the field shows survives an Apply untouched.
+// The screens print numbers "%4.2f". A field is read back unless its text is the value it
+// is read into, as printed: so a value with more digits than the field shows survives an
+// Apply untouched, while a text the jog slider or the user set, even one that equals what
+// was printed earlier, always reaches the part.
 constexpr int k_max_fields = 16;
-struct field_texts {
-    char printed[k_max_fields][32] = {};
-};
 // Field `n` of a screen: its element index lives in private word `first_word + n`.
-void show_number(gui_window* w, field_texts& t, int first_word, int n, float value);
-void show_whole(gui_window* w, field_texts& t, int first_word, int n, int value);
-// Reads the field into the value when its text differs from what was printed and parses;
+void show_number(gui_window* w, int first_word, int n, float value);
+void show_whole(gui_window* w, int first_word, int n, int value);
+// Reads the field into the value when its text parses and differs from the value as printed;
 // false (value kept) otherwise.
-bool take_number(const gui_window* w, const field_texts& t, int first_word, int n, float* value);
-bool take_whole(const gui_window* w, const field_texts& t, int first_word, int n, int* value);
+bool take_number(const gui_window* w, const int first_word, int n, float* value);
+bool take_whole(const gui_window* w, const int first_word, int n, int* value);
 // Empties a field (a field with nothing to show); an empty field is never taken.
-void show_empty(gui_window* w, field_texts& t, int first_word, int n);
+void show_empty(gui_window* w, int first_word, int n);
 
 // --- Jog slider ---
 enum class jog_rule { relative, absolute, root };
@@ -122,8 +121,9 @@ void view_on_wheel(view_state& v, int event, float step, float low, float high);
 // Whether a typed name can name a design: usable as a file name, no '.', at most 39
 // characters. Otherwise a notice says why, a line is logged and false comes back.
 bool check_design_name(gui_window* w, const char* name);
-// "Could not save %s" / "Could not load %s" as a notice and a log line.
-void notify_failure(gui_window* w, const char* verb, const char* name);
+// "Could not save %s" / "Could not load %s", with ": <reason>" when one is given, as a notice
+// and a log line.
+void notify_failure(gui_window* w, const char* verb, const char* name, const char* reason = nullptr);
 
 // --- The edited objects ---
 // The scene's design missile and system; tests may set others (nullptr both to go back).

@@ -61,7 +61,6 @@ struct fuse_screen_state {
     float intercept_angle = 0;  // deg
     float target_speed = 0;     // m/s
     float missile_speed = 0;    // m/s
-    field_texts fields;
     // The plot: its lower-left corner, scales (GUI units per m) and the encounter drawn.
     float x0 = 0, y0 = 0, sx = 0, sy = 0;
     fuse_encounter encounter;
@@ -95,7 +94,7 @@ void show(gui_window* w) {
     const float values[k_fields] = {h->fuse_offset,  h->fuse_delay,    h->fuse_angle,
                                     h->target_length, h->closing_speed, h->miss_distance,
                                     s.intercept_angle, s.target_speed, s.missile_speed};
-    for (int n = 0; n < k_fields; ++n) show_number(w, s.fields, k_field, n, values[n]);
+    for (int n = 0; n < k_fields; ++n) show_number(w, k_field, n, values[n]);
     gui_rect* check = rect_at(w, k_smart_delay);
     if (check != nullptr) check->ticked = h->smart_delay != 0 ? 1 : 0;
     gui_rect* kill = rect_at(w, k_kill_distance);
@@ -115,17 +114,17 @@ bool closing_speed_edited(const gui_window* w) {
 void take(gui_window* w) {
     warhead* h = edited();
     if (h == nullptr) return;
-    take_number(w, s.fields, k_field, f_fuse_offset, &h->fuse_offset);
-    take_number(w, s.fields, k_field, f_fuse_delay, &h->fuse_delay);
-    take_number(w, s.fields, k_field, f_fuse_angle, &h->fuse_angle);
-    take_number(w, s.fields, k_field, f_target_length, &h->target_length);
-    take_number(w, s.fields, k_field, f_closing_speed, &h->closing_speed);
-    take_number(w, s.fields, k_field, f_offset_distance, &h->miss_distance);
+    take_number(w, k_field, f_fuse_offset, &h->fuse_offset);
+    take_number(w, k_field, f_fuse_delay, &h->fuse_delay);
+    take_number(w, k_field, f_fuse_angle, &h->fuse_angle);
+    take_number(w, k_field, f_target_length, &h->target_length);
+    take_number(w, k_field, f_closing_speed, &h->closing_speed);
+    take_number(w, k_field, f_offset_distance, &h->miss_distance);
     const gui_rect* check = rect_at(w, k_smart_delay);
     if (check != nullptr) h->smart_delay = check->ticked != 0 ? 1 : 0;
-    take_number(w, s.fields, k_field, f_intercept_angle, &s.intercept_angle);
-    take_number(w, s.fields, k_field, f_target_speed, &s.target_speed);
-    take_number(w, s.fields, k_field, f_missile_speed, &s.missile_speed);
+    take_number(w, k_field, f_intercept_angle, &s.intercept_angle);
+    take_number(w, k_field, f_target_speed, &s.target_speed);
+    take_number(w, k_field, f_missile_speed, &s.missile_speed);
 
     fuse_speeds v{h->closing_speed, s.missile_speed, s.target_speed, 0};
     apply_fuse_speeds(closing_speed_edited(w), s.intercept_angle, &v);
@@ -135,7 +134,7 @@ void take(gui_window* w) {
     h->radial_speed_offset = v.lateral;
     h->compute(true);
     // The automatic delay shows at once; the other fields keep their text until event 15.
-    show_number(w, s.fields, k_field, f_fuse_delay, h->fuse_delay);
+    show_number(w, k_field, f_fuse_delay, h->fuse_delay);
 }
 
 void add_quad(const fuse_point (&q)[4], std::uint32_t colour) {

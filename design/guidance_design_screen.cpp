@@ -63,7 +63,6 @@ constexpr std::uint32_t k_red = 0xA0FF0000u;
 // The screen's state, kept while the program runs.
 struct guidance_screen_state {
     view_state view;
-    field_texts fields;
     guidance_run run;
     run_state state = run_state::idle;
     guidance_point boost_end;      // P1
@@ -104,7 +103,7 @@ std::uint8_t box_flag(const gui_window* w, int word, std::uint8_t old) {
 void show(gui_window* w) {
     seeker* k = edited();
     if (k == nullptr) return;
-    for (int n = 0; n < k_fields; ++n) show_number(w, s.fields, k_field, n, *field_value(*k, n));
+    for (int n = 0; n < k_fields; ++n) show_number(w, k_field, n, *field_value(*k, n));
     tick_box(w, k_boost, k->boost_phase);
     tick_box(w, k_midcourse, k->midcourse_phase);
     tick_box(w, k_terminal, k->terminal_phase);
@@ -125,7 +124,7 @@ int chosen_type(const gui_window* w, int word, int old) {
 void take(gui_window* w) {
     seeker* k = edited();
     if (k == nullptr) return;
-    for (int n = 0; n < k_fields; ++n) take_number(w, s.fields, k_field, n, field_value(*k, n));
+    for (int n = 0; n < k_fields; ++n) take_number(w, k_field, n, field_value(*k, n));
     k->boost_phase = box_flag(w, k_boost, k->boost_phase);
     k->midcourse_phase = box_flag(w, k_midcourse, k->midcourse_phase);
     k->terminal_phase = box_flag(w, k_terminal, k->terminal_phase);

@@ -37,7 +37,6 @@ constexpr const char* k_labels[k_fields] = {"Rotation Angle (deg)", "Elevation A
 // The screen's state, kept while the program runs; zoom is the preview's distance.
 struct launcher_state {
     view_state view{-0.9f, -0.3f, 3.0f, 0, 0};
-    field_texts fields;
 };
 launcher_state s;
 constexpr preview_rules k_preview = {false, 1.0f, 1.0f, 50.0f};
@@ -55,10 +54,10 @@ void set_title(gui_window* w, const launcher& l) {
 void show(gui_window* w) {
     launcher* l = unit();
     if (l == nullptr) return;
-    show_number(w, s.fields, k_field, 1, l->elevation_angle);
-    show_number(w, s.fields, k_field, 0, l->rotation_angle);
-    show_whole(w, s.fields, k_field, 2, l->num_missiles);
-    show_number(w, s.fields, k_field, 3, l->reload_time);
+    show_number(w, k_field, 1, l->elevation_angle);
+    show_number(w, k_field, 0, l->rotation_angle);
+    show_whole(w, k_field, 2, l->num_missiles);
+    show_number(w, k_field, 3, l->reload_time);
     choose_model(child_at(w, k_model), l->model_name);
 }
 
@@ -66,10 +65,10 @@ void show(gui_window* w) {
 void take(gui_window* w) {
     launcher* l = unit();
     if (l == nullptr) return;
-    take_number(w, s.fields, k_field, 1, &l->elevation_angle);
-    take_number(w, s.fields, k_field, 0, &l->rotation_angle);
-    take_whole(w, s.fields, k_field, 2, &l->num_missiles);
-    take_number(w, s.fields, k_field, 3, &l->reload_time);
+    take_number(w, k_field, 1, &l->elevation_angle);
+    take_number(w, k_field, 0, &l->rotation_angle);
+    take_whole(w, k_field, 2, &l->num_missiles);
+    take_number(w, k_field, 3, &l->reload_time);
     const char* model = chosen_model(child_at(w, k_model));
     if (model != nullptr) copy_text(l->model_name, model);
     l->apply_angles();

@@ -10,6 +10,7 @@
 #include "core/device_calls.h"
 #include "core/hierarchy.h"
 #include "core/scene_services.h"
+#include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
@@ -48,6 +49,7 @@ enum : int {
     k_explode,
     k_test_flight,
     k_part_button,                 // 7 buttons
+    k_save_hint = k_part_button + 7,  // 2 lines
 };
 
 // Message-box requests.
@@ -112,15 +114,35 @@ void fill_readouts(gui_window* w, bool designed) {
     }
 }
 
+// Saving a missile writes its part files under the parts' own names, over any of that name:
+// a hint line says which.
+void show_saved_parts(gui_window* w) {
+    const missile* m = design_missile();
+    const missile_system* sys = design_system();
+    gui_rect* first = rect_at(w, k_save_hint);
+    gui_rect* second = rect_at(w, k_save_hint + 1);
+    if (first == nullptr || second == nullptr || m == nullptr || sys == nullptr || m->aero == nullptr ||
+        m->motor == nullptr || !m->warhead_part || !m->seeker_part) {
+        return;
+    }
+    first->set_text(format_string("Save also writes the parts %s, %s,", m->aero->name, m->motor->name).c_str());
+    second->set_text(format_string("%s, %s, %s and %s.", m->warhead_part->name, m->seeker_part->name,
+                                   sys->launch_unit->name, sys->control->name)
+                         .c_str());
+}
+
 void set_show_components(gui_window* w, bool show) {
     s.show_components = show;
     gui_rect* box = rect_at(w, k_show_components);
     if (box != nullptr) box->ticked = show ? 1 : 0;
 }
 
+// The plot is laid out again only when its samples or its channel change, and while a test
+// flies at most every 200 ms: not at every draw.
 void clear_graph() {
     s.graph.rows.clear();
     s.test = static_test{};
+    plot_design_graph(s.graph, s.channel);
 }
 
 void build(gui_window* w) {
@@ -164,7 +186,17 @@ void build(gui_window* w) {
     remember_rect(w, k_fire, add_button(w, u, 0.1f, 0.76f, 0.28f, 0.84f, "Fire"));
     remember_rect(w, k_explode, add_button(w, u, 0.1f, 0.66f, 0.28f, 0.74f, "Explode"));
 
+    // Two lines beside the hints (a line above them would run into the graph's labels), drawn
+    // over the preview, whose launcher stands there.
+    for (int i = 0; i < 2; ++i) {
+        const float y = -0.92f - 0.06f * static_cast<float>(i);
+        gui_rect* hint = add_label(w, u, -0.18f, y, 0.48f, y + 0.06f, "");
+        hint->bold = 1;
+        hint->over_custom = 1;
+        remember_rect(w, k_save_hint + i, hint);
+    }
     fill_readouts(w, false);
+    show_saved_parts(w);
     s.view.yaw = 0.65f;
     s.view.pitch = -0.35f;
     s.view.zoom = 1.0f;
@@ -181,6 +213,7 @@ void show(gui_window* w) {
     const missile_system* sys = design_system();
     if (sys == nullptr || !sys->control) return;
     fill_readouts(w, true);
+    show_saved_parts(w);
     const missile* m = design_missile();
     set_show_components(w, m != nullptr && m->fits != 0);
     clear_graph();
@@ -290,8 +323,10 @@ void on_click(gui_window* w) {
     if (check != nullptr) s.show_components = check->ticked != 0;
 }
 
-// Saves the system, then the missile, under the typed name. A failed write keeps the old
-// names and says so.
+// Saves the system, then the missile, under the typed name: eight files, each written to a
+// temporary file first and all put in place only when every one is complete, so a full disk
+// or a file-size limit leaves the design that was saved before whole. A failed save keeps the
+// old names and says why.
 void save_design(gui_window* w, const char* name) {
     missile* m = design_missile();
     missile_system* sys = design_system();
@@ -300,32 +335,41 @@ void save_design(gui_window* w, const char* name) {
     char old_system[design_name_size];
     copy_text(old_missile, m->name);
     copy_text(old_system, sys->name);
-    const bool ok = sys->save(name) && m->save(name);
-    if (ok) {
-        copy_text(sys->name, name);
-    } else {
+    std::string why;
+    if (!save_as_one([&] { return sys->save(name) && m->save(name); }, &why)) {
         copy_text(m->name, old_missile);
         copy_text(sys->name, old_system);
-        notify_failure(w, "save", name);
+        notify_failure(w, "save", name, why.c_str());
     }
     fill_readouts(w, true);
+    show_saved_parts(w);
 }
 
-// Loads the system, then the missile; both files must be there, or nothing changes.
+// Whether a design file that was read can be loaded; otherwise a notice names the file and
+// why not.
+bool usable_design_file(gui_window* w, const char* folder, const char* name, bool read, bool named_any) {
+    if (read && named_any) return true;
+    const std::string file = format_string("%s\\%s.txt", folder, name);
+    const char* why = nullptr;
+    if (fs_is_file(file.c_str())) why = read ? "it names no parts" : "it cannot be read";
+    notify_failure(w, "load", file.c_str(), why);
+    return false;
+}
+
+// Reads the system file and the missile file first and loads their parts only when both were
+// read and name their parts: either both change or neither does.
 void load_design(gui_window* w, const char* name) {
     missile* m = design_missile();
     missile_system* sys = design_system();
     if (m == nullptr || sys == nullptr || !is_valid_design_name(name)) return;
-    const std::string system_file = format_string("systems\\%s.txt", name);
-    const std::string missile_file = format_string("missiles\\%s.txt", name);
-    const std::string* missing = nullptr;
-    if (!fs_is_file(system_file.c_str())) missing = &system_file;
-    if (missing == nullptr && !fs_is_file(missile_file.c_str())) missing = &missile_file;
-    if (missing != nullptr) {
-        notify_failure(w, "load", missing->c_str());
-        return;
-    }
-    if (!sys->load(name) || !m->load(name)) notify_failure(w, "load", name);
+    system_file system_parts = sys->part_names();
+    missile_file missile_parts = m->part_names();
+    const bool system_read = system_parts.read(name);
+    if (!usable_design_file(w, "systems", name, system_read, system_parts.named_any)) return;
+    const bool missile_read = missile_parts.read(name);
+    if (!usable_design_file(w, "missiles", name, missile_read, missile_parts.named_any)) return;
+    sys->load_parts(system_parts, name);
+    m->load_parts(missile_parts, name);
     fill_readouts(w, true);
     w->send(design_event::show);
 }
@@ -357,6 +401,8 @@ void static_test_tick(gui_window* w, missile* m) {
         }
     }
     if (!(motor->flight_sound || (motor->running && !motor->paused))) {
+        // The samples since the last redraw, once the flight stops or pauses.
+        if (s.test.flying) plot_design_graph(s.graph, s.channel);
         s.test.flying = false;
         return;
     }
@@ -625,7 +671,6 @@ void draw_missile(const gui_window* w, missile& m) {
 }
 
 void on_draw(const gui_window* w) {
-    plot_design_graph(s.graph, s.channel);
     draw_design_graph();
     missile* m = design_missile();
     const missile_system* sys = design_system();

@@ -74,7 +74,6 @@ struct motor_state {
     bool in_motor = true;
     std::uint32_t next_redraw = 0;
     int offered = 0;   // samples offered since the graph was cleared
-    field_texts fields;
     design_graph graph;
 };
 motor_state s;
@@ -160,9 +159,9 @@ void show_charge(gui_window* w, rocket_motor& r) {
     const bool exists = s.selected < charges(r);
     for (int n = 0; n < k_charge_fields; ++n) {
         if (exists) {
-            show_number(w, s.fields, k_field, k_motor_fields + n, *charge_value(r, s.selected, n));
+            show_number(w, k_field, k_motor_fields + n, *charge_value(r, s.selected, n));
         } else {
-            show_empty(w, s.fields, k_field, k_motor_fields + n);
+            show_empty(w, k_field, k_motor_fields + n);
         }
     }
     if (exists) show_charge_type(w, r);
@@ -171,7 +170,7 @@ void show_charge(gui_window* w, rocket_motor& r) {
 void show(gui_window* w) {
     rocket_motor* r = motor();
     if (r == nullptr) return;
-    for (int n = 0; n < k_motor_fields; ++n) show_number(w, s.fields, k_field, n, *motor_value(*r, n));
+    for (int n = 0; n < k_motor_fields; ++n) show_number(w, k_field, n, *motor_value(*r, n));
     gui_window* ignition = child_at(w, k_ignition);
     if (ignition != nullptr) ignition->combo_select(r->ignition_type == 1 ? 1 : 0);
     const int count = charges(*r);
@@ -191,13 +190,13 @@ void show(gui_window* w) {
 void take(gui_window* w) {
     rocket_motor* r = motor();
     if (r == nullptr) return;
-    for (int n = 0; n < k_motor_fields; ++n) take_number(w, s.fields, k_field, n, motor_value(*r, n));
+    for (int n = 0; n < k_motor_fields; ++n) take_number(w, k_field, n, motor_value(*r, n));
     if (s.selected < charges(*r)) {
         const gui_window* type = child_at(w, k_charge_type);
         const int k = type != nullptr ? type->combo_selected_index() : -1;
         if (k >= 0 && k < k_grain_types) r->charge_type[s.selected] = k + 1;
         for (int n = 0; n < k_charge_fields; ++n) {
-            take_number(w, s.fields, k_field, k_motor_fields + n, charge_value(*r, s.selected, n));
+            take_number(w, k_field, k_motor_fields + n, charge_value(*r, s.selected, n));
         }
     }
     r->clamp_dimensions();

@@ -74,7 +74,6 @@ constexpr float k_plot_x1 = -0.85f, k_plot_y1 = -0.7f, k_plot_x2 = 0.4f, k_plot_
 
 // The screen's state, kept while the program runs.
 struct conditions_state {
-    field_texts fields;
     float marker_x = 0;  // GUI units
 };
 conditions_state s;
@@ -97,7 +96,7 @@ void show(gui_window* w) {
     set_title(w, *sys);
     for (int n = 0; n < k_fields; ++n) {
         const condition_field& c = k_conditions[n];
-        show_number(w, s.fields, k_field, n, sys->*c.value / c.unit);
+        show_number(w, k_field, n, sys->*c.value / c.unit);
     }
 }
 
@@ -106,8 +105,8 @@ void take(gui_window* w) {
     if (sys == nullptr) return;
     for (int n = 0; n < k_fields; ++n) {
         const condition_field& c = k_conditions[n];
-        float v = 0;
-        if (take_number(w, s.fields, k_field, n, &v)) sys->*c.value = v * c.unit;
+        float v = sys->*c.value / c.unit;  // as the field shows it
+        if (take_number(w, k_field, n, &v)) sys->*c.value = v * c.unit;
     }
     bound_test_conditions(sys);
 }

@@ -54,7 +54,6 @@ struct warhead_screen_state {
     view_state view{-0.75f, -0.2f, 1.0f, 0, 0};
     int channel = 6;
     bool show_fragments = false;
-    field_texts fields;
     design_graph graph;
 };
 warhead_screen_state s;
@@ -93,7 +92,7 @@ void show(gui_window* w) {
     warhead* h = edited();
     if (h == nullptr) return;
     const float values[k_fields] = {h->LN, h->DC, taper_of(*h), h->TH, h->fragment_mass, h->GC, h->ER, area_of(*h)};
-    for (int n = 0; n < k_fields; ++n) show_number(w, s.fields, k_field, n, values[n]);
+    for (int n = 0; n < k_fields; ++n) show_number(w, k_field, n, values[n]);
     set_title(w, *h);
     show_results(w, *h);
 }
@@ -102,16 +101,16 @@ void take(gui_window* w) {
     warhead* h = edited();
     if (h == nullptr) return;
     float taper = taper_of(*h);
-    const bool new_taper = take_number(w, s.fields, k_field, f_taper, &taper);
-    const bool new_diameter = take_number(w, s.fields, k_field, f_diameter, &h->DC);
-    take_number(w, s.fields, k_field, f_thickness, &h->TH);
-    take_number(w, s.fields, k_field, f_length, &h->LN);
-    take_number(w, s.fields, k_field, f_gurney, &h->GC);
-    take_number(w, s.fields, k_field, f_fragment_mass, &h->fragment_mass);
-    take_number(w, s.fields, k_field, f_expansion, &h->ER);
+    const bool new_taper = take_number(w, k_field, f_taper, &taper);
+    const bool new_diameter = take_number(w, k_field, f_diameter, &h->DC);
+    take_number(w, k_field, f_thickness, &h->TH);
+    take_number(w, k_field, f_length, &h->LN);
+    take_number(w, k_field, f_gurney, &h->GC);
+    take_number(w, k_field, f_fragment_mass, &h->fragment_mass);
+    take_number(w, k_field, f_expansion, &h->ER);
     float area = area_of(*h);
     // Untouched fields leave the stored values as they were, unrounded.
-    if (take_number(w, s.fields, k_field, f_area, &area)) h->KT = threshold_of_area(area);
+    if (take_number(w, k_field, f_area, &area)) h->KT = threshold_of_area(area);
     if (new_taper || new_diameter) h->DS = h->DC - taper;
     // The previews too, so the spray follows at once.
     h->compute(true);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/files.h"
+#include "platform/replacing_batch.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ bool replacing_file::open(const char* name) {
     abandon();
     error_.clear();
     failed_ = false;
+    batch_ = replacing_batch::open_batch();
     if (name == nullptr || *name == '\0') {
         fail(EINVAL);
         return false;
@@ -90,6 +92,11 @@ bool replacing_file::commit() {
     if (!failed_ && ::fsync(::fileno(file_)) != 0) fail(errno);
     if (std::fclose(file_) != 0 && !failed_) fail(errno);
     file_ = nullptr;
+    if (!failed_ && batch_ != nullptr) {
+        batch_->add_finished(temp_, target_);
+        temp_.clear();
+        return true;
+    }
     if (!failed_ && ::rename(temp_.c_str(), target_.c_str()) != 0) fail(errno);
     if (failed_) {
         abandon();
@@ -113,4 +120,5 @@ void replacing_file::abandon() {
 void replacing_file::fail(int error_number) {
     if (!failed_) error_ = std::strerror(error_number != 0 ? error_number : EIO);
     failed_ = true;
+    if (batch_ != nullptr) batch_->note_failure(error_);
 }

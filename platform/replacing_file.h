@@ -2,12 +2,15 @@
 // The bytes go to a new temporary file beside the target; only after every write, the flush
 // to the disk and the close have succeeded is it renamed over the target, which is atomic
 // within one file system. Any failure removes the temporary file and leaves the old target as
-// it was, so a full disk or a file-size limit never costs the user the file they had.
+// it was, so a full disk or a file-size limit never costs the user the file they had. A file
+// opened while a replacing_batch is open is renamed by the batch, with the others.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 #include <string>
+
+class replacing_batch;
 
 class replacing_file {
 public:
@@ -23,8 +26,9 @@ public:
     // Appends bytes; false once any write has failed (later writes do nothing).
     bool write(const void* data, std::size_t size);
     bool write(const std::string& text) { return write(text.data(), text.size()); }
-    // Flushes, syncs and closes the temporary file, then renames it over the target. False,
-    // with the temporary file removed and the target untouched, when any step failed.
+    // Flushes, syncs and closes the temporary file, then renames it over the target (in a
+    // batch: hands it to the batch, which renames it). False, with the temporary file removed
+    // and the target untouched, when any step failed.
     bool commit();
     // Drops the write: the temporary file goes, the target stays.
     void abandon();
@@ -40,4 +44,5 @@ private:
     std::string temp_;
     std::string error_;
     bool failed_ = false;
+    replacing_batch* batch_ = nullptr;  // the batch open when the write started
 };

@@ -199,7 +199,7 @@ aero_config::aero_config() {
     CT[1] = 2.0f;
     B[1] = 34.0f;
     FLGW[1] = 1;
-    clamp_dimensions();
+    build_geometry();
 }
 
 void aero_config::solve_nose_arcs() {
@@ -568,7 +568,7 @@ bool aero_config::load(const char* design_name) {
         in.bound("[XW]", XW[s], 0.0f, 3.0f * k_max_length);
         in.bound("[FLGW]", FLGW[s], 0, 1);
     }
-    clamp_dimensions();
+    build_geometry();
     copy_text(name, path.name);
     return true;
 }

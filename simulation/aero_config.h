@@ -31,8 +31,8 @@ public:
 
     // Reads "configs\<name>.txt"; false (nothing changed) when the name is refused or the file
     // does not open. Values outside physical ranges are bounded with a log line naming the
-    // file, then by clamp_dimensions; the Mach tables are not recomputed (the caller runs
-    // compute_coefficients).
+    // file, then by clamp_dimensions, and the geometry is rebuilt; the Mach tables are not
+    // recomputed (the caller runs compute_coefficients).
     bool load(const char* design_name);
     // Takes the name and writes "configs\<name>.txt"; false, and a log line, when the name is
     // refused or the file cannot be written.
@@ -56,6 +56,10 @@ public:
     // One wing set's panel: 3 chord segments of the hexagonal section, upper and lower face,
     // and the tip closure, 48 vertices. Nothing for a set outside 0..7.
     void build_wing_set(int set, bool with_normals);
+    // The body, then all eight wing sets (those beyond NW too, so that a set added later is
+    // drawn at once). A wing set stands at a place measured from the nose tip while its
+    // vertices are measured from the body's middle: a new body length moves every set.
+    void build_geometry();
     // Diameters (DS, DC, DB, nozzle exit, spans) or lengths (LN, LC, LT, CG, chords, wing
     // places) times the factor, then rebuilt; a factor within 0.001 of 1 changes nothing.
     void scale_diameters(float factor);

@@ -139,6 +139,11 @@ void aero_config::build_wing_set(int set, bool with_normals) {
     if (with_normals) set_face_normals(out, 0, out.size(), vec3{1.0f, 0.0f, 0.0f});
 }
 
+void aero_config::build_geometry() {
+    build_body(true);
+    for (int i = 0; i < aero_max_wing_sets; ++i) build_wing_set(i, true);
+}
+
 void aero_config::scale_diameters(float factor) {
     if (std::fabs(factor - 1.0f) < k_scale_threshold) return;
     DS *= factor;

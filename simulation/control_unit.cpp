@@ -74,6 +74,8 @@ bool control_unit::load(const char* design_name) {
     // A system keeps at most 24 missiles of its own.
     in.bound("[num_targets]", num_targets, 0, 24);
     in.bound("[launch_range]", launch_range, 0.0f, 1000.0f);
+    load_radar_mesh(radar_name);
+    load_command_mesh(command_name);
     copy_text(name, path.name);
     return true;
 }

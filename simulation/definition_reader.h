@@ -50,6 +50,8 @@ public:
     void bound(const char* key, std::int32_t& value, std::int32_t low, std::int32_t high) const;
 
     const std::string& line() const { return line_; }
+    // Whether any line so far held a key the reader asked about.
+    bool found_any_key() const { return any_key_; }
 
 private:
     bool read_raw_line();

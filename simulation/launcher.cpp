@@ -109,6 +109,7 @@ bool launcher::load(const char* design_name) {
     in.bound("[elevation_angle]", elevation_angle, 0.0f, 90.0f);
     in.bound("[num_missiles]", num_missiles, 1, 1000);
     in.bound("[reload_time]", reload_time, 0.0f, 3600.0f);
+    load_mesh(model_name);  // the model the file names, turned to its angles
     copy_text(name, path.name);
     return true;
 }

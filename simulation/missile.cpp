@@ -82,22 +82,36 @@ void missile::assemble(missile_owner* owner_system) {
 }
 
 bool missile::load(const char* design_name) {
-    if (motor == nullptr || aero == nullptr) assemble(owner);
-    missile_file parts;
-    copy_text(parts.config_name, aero->name);
-    copy_text(parts.motor_name, motor->name);
-    copy_text(parts.warhead_name, warhead_part->name);
-    copy_text(parts.seeker_name, seeker_part->name);
+    missile_file parts = part_names();
     if (!parts.read(design_name)) return false;
-    // A part whose file is missing stays as it was.
-    aero->load(parts.config_name);
-    motor->load(parts.motor_name);
-    warhead_part->load(parts.warhead_name);
-    seeker_part->load(parts.seeker_name);
+    load_parts(parts, design_name);
+    return true;
+}
+
+missile_file missile::part_names() const {
+    missile_file parts;
+    if (aero != nullptr) copy_text(parts.config_name, aero->name);
+    if (motor != nullptr) copy_text(parts.motor_name, motor->name);
+    if (warhead_part) copy_text(parts.warhead_name, warhead_part->name);
+    if (seeker_part) copy_text(parts.seeker_name, seeker_part->name);
+    return parts;
+}
+
+void missile::load_parts(const missile_file& parts, const char* design_name) {
+    if (motor == nullptr || aero == nullptr) assemble(owner);
+    // The names first: a part whose file is missing keeps its values under the name the
+    // missile gives it, so the missile's next save writes that file.
+    copy_text(aero->name, parts.config_name);
+    copy_text(motor->name, parts.motor_name);
+    copy_text(warhead_part->name, parts.warhead_name);
+    copy_text(seeker_part->name, parts.seeker_name);
+    aero->load(aero->name);
+    motor->load(motor->name);
+    warhead_part->load(warhead_part->name);
+    seeker_part->load(seeker_part->name);
     design_path path;
     if (make_design_path("missiles", design_name, &path)) copy_text(name, path.name);
     layout_parts();
-    return true;
 }
 
 bool missile::save(const char* design_name) {
@@ -129,15 +143,10 @@ void missile::compute_masses() {
     }
 }
 
-void missile::rebuild_airframe() {
-    aero->build_body(true);
-    for (int s = 0; s < aero->NW; ++s) aero->build_wing_set(s, true);
-}
-
 void missile::layout_parts() {
     if (aero == nullptr || motor == nullptr || !warhead_part || !seeker_part) return;
     aero->nozzle_exit_diameter = motor->exit_diameter;
-    rebuild_airframe();
+    aero->build_geometry();
     warhead_part->seeker_diameter = seeker_part->seeker_diameter;
     warhead_part->seeker_head_diameter = seeker_part->seeker_diameter;
     warhead_part->compute(true);
@@ -177,7 +186,7 @@ void missile::fit_airframe() {
         aero->HR[s] *= along;
         aero->XW[s] *= along;
     }
-    rebuild_airframe();
+    aero->build_geometry();
     compute_masses();
     fits = 1;
 }

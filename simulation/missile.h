@@ -17,6 +17,7 @@
 
 #include "core/frame.h"
 #include "simulation/design_name.h"
+#include "simulation/missile_file.h"
 #include "simulation/path_history.h"
 
 class aero_config;
@@ -52,6 +53,13 @@ public:
     // Reads "missiles\<name>.txt" and the four part files it names, then lays the parts out;
     // false (nothing changed) when the name is refused or the missile file does not open.
     bool load(const char* design_name);
+    // The parts' names: what a missile file's read starts from, so that a name the file
+    // lacks keeps its part.
+    missile_file part_names() const;
+    // The second half of load, for a missile file already read: each name goes into its part,
+    // then each part loads its own file (one that does not open keeps the part's values), the
+    // parts are laid out and the missile takes the design name.
+    void load_parts(const missile_file& parts, const char* design_name);
     // Writes the four part files under their names and "missiles\<name>.txt"; false when any
     // of them cannot be written.
     bool save(const char* design_name);
@@ -125,8 +133,6 @@ public:
 private:
     void update_air_data();
     void compute_masses();
-    // The airframe's meshes after its dimensions changed: the body and every used wing set.
-    void rebuild_airframe();
     // One flight step of dt seconds; false when the step ended the flight (self-destruct).
     bool fly(float dt);
     void fall(float dt);

@@ -15,6 +15,7 @@ bool missile_file::read(const char* design_name) {
     design_path path;
     if (!make_design_path("missiles", design_name, &path)) return false;
     definition_reader in;
+    named_any = false;
     if (!in.open(path.file)) return false;
     while (in.next_line()) {
         if (in.has("[config_name]")) in.name(config_name);
@@ -22,6 +23,7 @@ bool missile_file::read(const char* design_name) {
         if (in.has("[warhead_name]")) in.name(warhead_name);
         if (in.has("[seeker_name]")) in.name(seeker_name);
     }
+    named_any = in.found_any_key();
     return true;
 }
 

@@ -22,4 +22,6 @@ public:
     char motor_name[design_name_size] = {};    // "motors\<name>.txt"
     char warhead_name[design_name_size] = {};  // "warheads\<name>.txt"
     char seeker_name[design_name_size] = {};   // "seekers\<name>.txt"
+    // Whether the last read found any of the four names (a damaged or empty file names none).
+    bool named_any = false;
 };

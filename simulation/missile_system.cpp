@@ -66,18 +66,27 @@ void missile_system::load_sound(int i, const char* file, float min_distance) {
 }
 
 bool missile_system::load(const char* design_name) {
+    system_file parts = part_names();
+    if (!parts.read(design_name)) return false;
+    load_parts(parts, design_name);
+    return true;
+}
+
+system_file missile_system::part_names() const {
     system_file parts;
     copy_text(parts.launcher_name, launch_unit->name);
     copy_text(parts.control_name, control->name);
-    if (!parts.read(design_name)) return false;
-    launch_unit->load(parts.launcher_name);
-    control->load(parts.control_name);
-    launch_unit->load_mesh(launch_unit->model_name);
-    control->load_radar_mesh(control->radar_name);
-    control->load_command_mesh(control->command_name);
+    return parts;
+}
+
+void missile_system::load_parts(const system_file& parts, const char* design_name) {
+    if (!launch_unit->load(parts.launcher_name)) launch_unit->load_mesh(launch_unit->model_name);
+    if (!control->load(parts.control_name)) {
+        control->load_radar_mesh(control->radar_name);
+        control->load_command_mesh(control->command_name);
+    }
     design_path path;
     if (make_design_path("systems", design_name, &path)) copy_text(name, path.name);
-    return true;
 }
 
 bool missile_system::save(const char* design_name) {

@@ -15,6 +15,7 @@
 #include "simulation/design_name.h"
 #include "simulation/launcher.h"
 #include "simulation/missile_owner.h"
+#include "simulation/system_file.h"
 #include "platform/math3d.h"
 
 class frame;
@@ -32,9 +33,15 @@ public:
     missile_system(const missile_system&) = delete;
     missile_system& operator=(const missile_system&) = delete;
 
-    // Reads "systems\<name>.txt", then the launcher and control unit files it names, then the
-    // three models; false (nothing changed) when the system file does not open.
+    // Reads "systems\<name>.txt", then the launcher and control unit files it names (each
+    // loads its models); false (nothing changed) when the system file does not open.
     bool load(const char* design_name);
+    // The launcher's and the control unit's names: what a system file's read starts from.
+    system_file part_names() const;
+    // The second half of load, for a system file already read: the launcher and the control
+    // unit load their files (one that does not open keeps its values and reloads its models)
+    // and the system takes the design name.
+    void load_parts(const system_file& parts, const char* design_name);
     // Writes the system file and the launcher and control unit files; false when any fails.
     bool save(const char* design_name);
 

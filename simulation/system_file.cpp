@@ -13,11 +13,13 @@ bool system_file::read(const char* design_name) {
     design_path path;
     if (!make_design_path("systems", design_name, &path)) return false;
     definition_reader in;
+    named_any = false;
     if (!in.open(path.file)) return false;
     while (in.next_line()) {
         if (in.has("[launcher_name]")) in.name(launcher_name);
         if (in.has("[radar_name]")) in.name(control_name);
     }
+    named_any = in.found_any_key();
     return true;
 }
 

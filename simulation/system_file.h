@@ -18,4 +18,6 @@ public:
 
     char launcher_name[design_name_size] = {};  // the launcher design
     char control_name[design_name_size] = {};   // the control unit design, key "[radar_name]"
+    // Whether the last read found either name (a damaged or empty file names none).
+    bool named_any = false;
 };

@@ -212,9 +212,9 @@ void gui::update() {
 }
 
 void gui::install_menu_screen(gui_callback screen) {
-    // A screen still to come gives the main menu, so that leaving a run for it (or a button
-    // that leads to it) never leaves the root as it was.
-    if (is_later_screen(screen)) {
+    // A design screen that was not installed gives the main menu, so that leaving a run for
+    // it (or a button that leads to it) never leaves the root as it was.
+    if (is_uninstalled_design_screen(screen)) {
         if (g_app) g_app->menu_mode = 1;
         set_screen(main_menu_screen);
         return;

@@ -26,7 +26,7 @@ public:
     void update();
     void render();
     void run_pending_command();
-    // Installs a menu-side screen, or the main menu while that screen is still to come.
+    // Installs a menu-side screen, or the main menu when that screen was not installed.
     void install_menu_screen(gui_callback screen);
 
     // Pointer input in client pixels.

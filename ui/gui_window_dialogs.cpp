@@ -7,7 +7,7 @@
 #include "ui/screens.h"
 
 void gui_window::set_screen(gui_callback cb) {
-    if (is_later_screen(cb)) return;
+    if (is_uninstalled_design_screen(cb)) return;
     clear_focus();
     // The screen being replaced hears that it closes (a rebuild of the same one does not).
     if (callback != nullptr && callback != cb) send(gui_event::close);
@@ -63,8 +63,8 @@ int gui_window::open_dialog(gui_callback cb, int placement, float x1, float y1, 
             default: return w->send(gui_event::reactivate);
         }
     }
-    // A dialog still to come opens nothing, though in menu mode the open ones made way for it.
-    if (is_later_screen(cb)) {
+    // A design screen that was not installed opens nothing, though in menu mode the open ones made way for it.
+    if (is_uninstalled_design_screen(cb)) {
         clear_focus();
         return 0;
     }
@@ -84,7 +84,7 @@ int gui_window::open_dialog(gui_callback cb, int placement, float x1, float y1, 
 }
 
 bool gui_window::toggle_dialog(gui_callback cb) {
-    if (is_later_screen(cb)) return false;
+    if (is_uninstalled_design_screen(cb)) return false;
     gui_window* w = find_dialog(cb);
     if (w == nullptr) {
         open_dialog(cb, dialog_placement::own_box);

@@ -49,8 +49,7 @@ int tools_menu(gui_window* w, int event);
 int help_menu(gui_window* w, int event);
 
 // The design tools' screens are written above the GUI (design/): the program installs their
-// callbacks at start, and the GUI's names for them forward there. Until one is installed its
-// name counts among the screens still to come.
+// callbacks at start, and the GUI's names for them forward there (design_screen_links.cpp).
 enum class design_screen_id : int {
     missile = 0,
     aero,
@@ -66,7 +65,7 @@ enum class design_screen_id : int {
 };
 void install_design_screen(design_screen_id id, gui_callback cb);
 
-// Whether a callback is one of the screens still to come (later_screens.cpp): the GUI
-// neither installs nor opens those, so their buttons do nothing yet beyond what opening any
+// Whether a callback is a design screen's name that no callback was installed for: the GUI
+// neither installs nor opens those, so their buttons do nothing beyond what opening any
 // dialog does first (in menu mode the open dialogs close).
-bool is_later_screen(gui_callback cb);
+bool is_uninstalled_design_screen(gui_callback cb);

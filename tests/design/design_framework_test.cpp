@@ -42,7 +42,6 @@ namespace {
 
 // A screen of one field on the framework alone: event 16 takes the field into `probe_value`.
 float probe_value = 0;
-field_texts probe_texts;
 jog_rule probe_rule = jog_rule::relative;
 int probe_commits = 0;
 
@@ -61,8 +60,8 @@ int probe_screen(gui_window* w, int event) {
         case gui_event::child_committed:
             if (jog_on_committed(w)) ++probe_commits;
             break;
-        case design_event::show: show_number(w, probe_texts, slot::first_free, 0, probe_value); break;
-        case design_event::take: take_number(w, probe_texts, slot::first_free, 0, &probe_value); break;
+        case design_event::show: show_number(w, slot::first_free, 0, probe_value); break;
+        case design_event::take: take_number(w, slot::first_free, 0, &probe_value); break;
         default: break;
     }
     return 0;
@@ -178,6 +177,27 @@ TEST_F(DesignJogSlider, ReleaseStopsAndUnreadableTextStays) {
     EXPECT_FALSE(root->child(0)->visible);
 }
 
+// The slider takes a field away from the printed value and back to it: the part follows both
+// ways, so it never keeps a value the field no longer shows.
+TEST_F(DesignJogSlider, AFieldBroughtBackToThePrintedValueIsTaken) {
+    state->smoothed_step = 0.25f / 12.75f;  // a full push moves an absolute field by 0.25
+    gui_rect* field = hold(30.0f, 255.0f, jog_rule::absolute);
+    EXPECT_STREQ(field->text.get(), "30.00");
+    root->send(gui_event::tick);
+    EXPECT_STREQ(field->text.get(), "30.25");
+    EXPECT_FLOAT_EQ(probe_value, 30.25f);
+    root->child(0)->set_slider_value(0.0f);
+    root->send(gui_event::tick);
+    EXPECT_STREQ(field->text.get(), "30.00");
+    EXPECT_NEAR(probe_value, 30.0f, 1e-4f);
+    // Typed back by hand as well.
+    root->child(0)->set_slider_value(255.0f);
+    root->send(gui_event::tick);
+    field->set_text("30.00");
+    root->send(design_event::take);
+    EXPECT_NEAR(probe_value, 30.0f, 1e-4f);
+}
+
 TEST_F(DesignScreens, ApplyKeepsValuesTheFieldsCannotShow) {
     open(16);
     aero_config& a = *m->aero;
@@ -224,8 +244,8 @@ TEST_F(DesignScreens, FailedSaveKeepsTheNameAndSaysSo) {
     answer("Lost");
     EXPECT_STREQ(m->aero->name, "New Config");
     EXPECT_EQ(g_message_box.type, message_box_type::notice);
-    EXPECT_STREQ(g_message_box.message, "Could not save Lost");
-    EXPECT_TRUE(logged("Could not save Lost"));
+    EXPECT_STREQ(g_message_box.message, "Could not save Lost: Not a directory");
+    EXPECT_TRUE(logged("Could not save Lost: Not a directory"));
     EXPECT_NE(find_text("Aero Config - New Config"), nullptr);
 }
 

@@ -3,6 +3,7 @@
 // preview and its explosion on the recording device, and the hints against the design
 // background.
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 #include "core/device_calls.h"
@@ -14,8 +15,11 @@
 #include "platform/image.h"
 #include "platform/recording_device.h"
 #include "platform/resources.h"
+#include "platform/text.h"
 #include "tests/design/design_fixture.h"
+#include "tests/support/file_size_limit.h"
 #include "world/sprinkle.h"
+#include "ui/graph.h"
 #include "ui/screens.h"
 #include "ui/message_box.h"
 
@@ -95,7 +99,109 @@ TEST_F(DesignHub, SaveNamesSystemAndMissileLoadNeedsBothAndAFailedSaveKeepsTheNa
     save_as("T2");
     EXPECT_STREQ(m->name, "T1");
     EXPECT_STREQ(system->name, "T1");
-    EXPECT_STREQ(g_message_box.message, "Could not save T2");
+    EXPECT_STREQ(g_message_box.message, "Could not save T2: Not a directory");
+}
+
+namespace {
+
+// The eight files of a design saved under a name, each with its text.
+constexpr const char* k_design_files[] = {"systems/%s.txt",  "launchers/New Launcher.txt", "controls/New Control.txt",
+                                          "configs/New Config.txt", "motors/New Motor.txt",
+                                          "warheads/New Warhead.txt", "seekers/New Seeker.txt", "missiles/%s.txt"};
+
+std::map<std::string, std::string> design_texts(const temp_folder& tmp, const char* name) {
+    std::map<std::string, std::string> texts;
+    for (const char* pattern : k_design_files) {
+        std::string file = pattern;
+        if (const std::size_t at = file.find("%s"); at != std::string::npos) file.replace(at, 2, name);
+        texts[file] = tmp.exists(file) ? tmp.read(file) : "(none)";
+    }
+    return texts;
+}
+
+// Files of the run folder that are not design files: temporaries left behind.
+std::vector<std::string> leftovers(const temp_folder& tmp) {
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tmp.path())) {
+        const std::string name = e.path().filename().string();
+        if (name.find(".tmp") != std::string::npos || name[0] == '.') found.push_back(name);
+    }
+    return found;
+}
+
+}  // namespace
+
+// A save that runs out of room part way leaves every file of the design saved before as it
+// was, no temporary file, the old names, and a notice that says why; one with room writes
+// all eight.
+TEST_F(DesignHub, ASaveIsAllEightFilesOrNone) {
+    open(14);
+    EXPECT_NE(find_text("Save also writes the parts New Config, New Motor,"), nullptr);
+    EXPECT_NE(find_text("New Warhead, New Seeker, New Launcher and New Control."), nullptr);
+    save_as("Kept");
+    const std::map<std::string, std::string> before = design_texts(tmp, "Kept");
+    std::size_t smallest = 1u << 30, largest = 0;
+    for (const auto& [file, text] : before) {
+        ASSERT_NE(text, "(none)") << file;
+        smallest = std::min(smallest, text.size());
+        largest = std::max(largest, text.size());
+    }
+    m->aero->LC = 60.0f;
+    system->launch_unit->elevation_angle = 40.0f;
+    // Room for the small files only: the first ones are written before one does not fit.
+    const std::size_t limit = (smallest + largest) / 2;
+    ASSERT_GT(before.at("systems/Kept.txt").size(), 0u);
+    ASSERT_LT(before.at("systems/Kept.txt").size(), limit);
+    EXPECT_TRUE(in_child_with_file_size_limit(limit, [this] {
+        save_as("Kept");
+        return std::string(g_message_box.message) == "Could not save Kept: File too large" &&
+               std::string(m->name) == "Kept";
+    }));
+    EXPECT_EQ(design_texts(tmp, "Kept"), before);
+    EXPECT_EQ(leftovers(tmp), std::vector<std::string>{});
+
+    // Under a new name with room: the eight files, the shared part files rewritten.
+    save_as("Short");
+    const std::map<std::string, std::string> after = design_texts(tmp, "Short");
+    EXPECT_NE(after.at("configs/New Config.txt"), before.at("configs/New Config.txt"));
+    EXPECT_NE(after.at("missiles/Short.txt"), "(none)");
+    EXPECT_STREQ(m->name, "Short");
+    EXPECT_EQ(leftovers(tmp), std::vector<std::string>{});
+}
+
+// Loading reads the system file and the missile file before either changes a part: a missile
+// file that names nothing leaves the system as well as the missile as they were.
+TEST_F(DesignHub, ALoadChangesTheSystemAndTheMissileOrNeither) {
+    open(14);
+    tmp.write("launchers/L2.txt", "Launcher Definition File\n\nRail\t[launcher_name]\n40\t[elevation_angle]\n@\n");
+    tmp.write("configs/C2.txt", "Aero Config Definition File\n\n60\t[LC]\n@\n");
+    tmp.write("systems/B.txt", "System Definition File\n\nL2\t[launcher_name]\n");
+    tmp.write("missiles/B.txt", "");  // an interrupted save of old
+    const float length = m->aero->body_length;
+    load("B");
+    EXPECT_STREQ(g_message_box.message, "Could not load missiles\\B.txt: it names no parts");
+    EXPECT_STREQ(system->launch_unit->name, "New Launcher");
+    EXPECT_EQ(system->launch_unit->elevation_angle, 25.0f);
+    EXPECT_STREQ(system->name, "New Missile");
+    EXPECT_EQ(m->aero->body_length, length);
+    root->close_dialogs();
+
+    // Named parts that exist load; a part whose file is missing takes its name and keeps its
+    // values.
+    tmp.write("missiles/B.txt", "Missile system Definition File\n\nC2\t[config_name]\nM9\t[motor_name]\n");
+    const float propellant = m->motor->propellant_total;
+    load("B");
+    EXPECT_STREQ(system->launch_unit->name, "L2");
+    EXPECT_STREQ(system->launch_unit->model_name, "Rail");
+    EXPECT_EQ(system->launch_unit->elevation_angle, 40.0f);
+    EXPECT_STREQ(system->name, "B");
+    EXPECT_STREQ(m->name, "B");
+    EXPECT_STREQ(m->aero->name, "C2");
+    EXPECT_NEAR(m->aero->body_length, 25.0f + 60.0f + 13.0f, 1e-3f);
+    EXPECT_STREQ(m->motor->name, "M9");
+    EXPECT_EQ(m->motor->propellant_total, propellant);
+    EXPECT_NE(find_text("Missile Design - B"), nullptr);
+    EXPECT_NE(find_text("Launcher - L2"), nullptr);
 }
 
 namespace {
@@ -149,6 +255,19 @@ public:
 };
 
 }  // namespace
+
+// The plot is laid out when its channel or samples change, not again at every draw.
+TEST_F(DesignHub, TheGraphIsLaidOutWhenItChangesNotAtEveryDraw) {
+    drawing_recorded recorded;
+    open(14);
+    EXPECT_GT(g_graph.line_count, 0);  // the axes of the empty plot
+    graph_clear_vertices();
+    root->send(gui_event::draw);
+    EXPECT_EQ(g_graph.line_count, 0);
+    press_and_click("Range (m)");
+    EXPECT_GT(g_graph.line_count, 0);
+    EXPECT_EQ(g_graph.channel, 2);
+}
 
 TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
     drawing_recorded recorded;

@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/replacing_batch.h"
 #include "platform/replacing_file.h"
 #include "platform/resources.h"
 #include "tests/support/temp_folder.h"
@@ -80,6 +81,41 @@ TEST(Files, AWriteReplacesTheWholeFileOrNothing) {
     EXPECT_FALSE(fs_write("designs", "x", 1, &error));
     EXPECT_EQ(error, "Is a directory");
     EXPECT_EQ(names(fs_list("*.*")), (std::vector<std::string>{"designs/", "link.ini", "qvd.ini"}));
+}
+
+// Files written in a batch stay beside their targets until the batch commits; one failure,
+// or a batch dropped, puts none in place and leaves no temporary file.
+TEST(Files, ABatchReplacesAllItsFilesOrNone) {
+    temp_folder tmp;
+    tmp.write("a.txt", "old a");
+    tmp.write("b.txt", "old b");
+    ASSERT_TRUE(fs_make_folder("c.txt"));  // cannot be replaced by a file
+    {
+        replacing_batch batch;
+        EXPECT_TRUE(fs_write("a.txt", "new a", 5));
+        EXPECT_EQ(tmp.read("a.txt"), "old a");  // written, not yet in place
+        std::string error;
+        EXPECT_FALSE(fs_write("c.txt", "c", 1, &error));
+        EXPECT_TRUE(fs_write("b.txt", "new b", 5));
+        EXPECT_FALSE(batch.commit());
+        EXPECT_EQ(batch.error(), "Is a directory");
+    }
+    EXPECT_EQ(tmp.read("a.txt"), "old a");
+    EXPECT_EQ(tmp.read("b.txt"), "old b");
+    {
+        replacing_batch batch;
+        EXPECT_TRUE(fs_write("a.txt", "dropped", 7));
+    }
+    EXPECT_EQ(tmp.read("a.txt"), "old a");
+    EXPECT_EQ(names(fs_list("*.*")), (std::vector<std::string>{"a.txt", "b.txt", "c.txt/"}));
+
+    replacing_batch batch;
+    EXPECT_TRUE(fs_write("a.txt", "new a", 5));
+    EXPECT_TRUE(fs_write("b.txt", "new b", 5));
+    EXPECT_TRUE(batch.commit());
+    EXPECT_EQ(tmp.read("a.txt"), "new a");
+    EXPECT_EQ(tmp.read("b.txt"), "new b");
+    EXPECT_EQ(replacing_batch::open_batch(), &batch);
 }
 
 TEST(Files, WildcardListingsSortedWithoutDotEntries) {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A walk through the design hub of the whole program in a 640 x 480 window: "Design Missile"
 # opens the hub, "Resize Shape" fits the airframe, Save "T1" writes the missile and its
-# system, "Aerodynamics" opens the airframe screen (a wing set chosen from its list shows the
-# airframe part by part), whose Save "T1" writes the configuration
-# and its 41-line table, a name with a '.' writes nothing, Close returns to the hub, Fire runs
+# system, "Aerodynamics" opens the airframe screen, where a cylinder cut to 60 cm and Apply
+# Changes redraw the preview (a wing set chosen from its list shows the airframe part by part),
+# whose Save "T1" writes the configuration and its 41-line table, a name with a '.' writes
+# nothing, Close returns to the hub; "Launcher" opens its screen, where an elevation of 50 and
+# Apply turn the barrel and Load "New Launcher" turns it back to 25 degrees; Close, then Fire runs
 # the static test for 3 s with the parts shown labelled beside the airframe, Explode bursts the
 # warhead, and the hub's Close, Escape and Return end the program with status 0. The
 # screenshots are kept in the build (design_hub_*.png); design_hub_labels.png shows the hub's
@@ -25,6 +27,9 @@ click_and_shoot save_box.png 0.890625 -0.50833       # Save (605, 362)
 type_name T1
 shot hub_saved.png
 click_and_shoot aero.png 0.840625 0.7                # Aerodynamics (589, 72)
+click_and_shoot aero_field.png -0.175 0.475          # Cylinder Length field (264, 126)
+replace_text 60
+click_and_shoot aero_short.png 0.75 0.29             # Apply Changes (560, 170)
 click_and_shoot aero_parts.png 0.703 0.7125          # wing set 2 of the list: the parts one by one
 click_and_shoot aero_save_box.png 0.890625 -0.50833
 type_name T1
@@ -33,6 +38,14 @@ type_name a.b
 shot aero_notice.png
 click_gui 0 -0.13                                    # the notice's "OK"
 click_and_shoot hub_again.png 0.89375 -0.9           # Close (606, 456)
+click_and_shoot launcher.png 0.840625 -0.020833      # Launcher (589, 245)
+click_and_shoot launcher_field.png 0.86 0.555        # Elevation Angle field (595, 107)
+replace_text 50
+click_and_shoot launcher_50.png 0.72 0.285           # Apply Changes (550, 172)
+click_and_shoot launcher_load_box.png 0.89 -0.71     # Load (605, 410)
+click_and_shoot launcher_chosen.png 0 0.5            # "New Launcher", the first of the list
+click_and_shoot launcher_loaded.png -0.33 -0.64      # Accept (214, 394)
+click_and_shoot hub_launcher.png 0.89375 -0.9        # Close (606, 456)
 click_and_shoot labels.png -0.75 0.0175              # "Show components inside" off: labelled parts
 click_and_shoot fire.png 0.190625 0.8                # Fire (381, 48)
 sleep 3
@@ -51,7 +64,9 @@ INNER
 run_walk walk.sh
 status=$?
 out="$(dirname "$run")"
-for f in hub resized save_box hub_saved aero aero_parts aero_save_box aero_bad_box aero_notice hub_again labels fire flying explode; do
+for f in hub resized save_box hub_saved aero aero_field aero_short aero_parts aero_save_box aero_bad_box aero_notice \
+    hub_again launcher launcher_field launcher_50 launcher_load_box launcher_chosen launcher_loaded hub_launcher \
+    labels fire flying explode; do
   [ -f "$f.png" ] && cp "$f.png" "$out/design_hub_$f.png"
 done
 [ "$status" -eq 0 ] || fail "the walk ended with status $status"
@@ -61,4 +76,13 @@ done
 [ "$(wc -l < configs/T1.csv)" -eq 41 ] || fail "configs/T1.csv is not 41 lines: $(wc -l < configs/T1.csv)"
 ! ls configs/a.b.* missiles/a.b.* 2>/dev/null | grep -q . || fail "a refused name wrote a file"
 ! grep -qwi "nan" Logfile.txt || fail "the static test logged a NaN: $(grep -i nan Logfile.txt)"
+# The preview follows the fields: the airframe with a 60 cm cylinder is drawn anew (right of
+# the graph, under the panels), and the launcher loaded after a jog to 50 degrees stands as it
+# did when the screen opened, its barrel back at 25 degrees.
+shorter=$(box_changed aero.png aero_short.png 230x110+330+190 10)
+[ "$shorter" -gt 2000 ] || fail "the preview kept the old airframe after Apply: $shorter pixels changed"
+reloaded=$(box_changed launcher.png launcher_loaded.png 320x330+100+20 10)
+[ "$reloaded" -lt 300 ] || fail "the loaded launcher is not drawn as its file says: $reloaded pixels differ"
+turned=$(box_changed launcher_50.png launcher_loaded.png 320x330+100+20 10)
+[ "$turned" -gt 5000 ] || fail "the preview kept the barrel at 50 degrees after Load: $turned pixels changed"
 echo "design hub: ok"

@@ -1,11 +1,13 @@
 // The airframe's meshes: their sizes, normals that are finite, unit and outward even where a
-// surface of revolution starts on its axis, and the two scalings.
+// surface of revolution starts on its axis, the two scalings, and meshes that follow the
+// dimensions from construction and from every load.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "platform/math3d.h"
 #include "simulation/aero_config.h"
+#include "tests/simulation/parts_fixture.h"
 
 namespace {
 
@@ -101,4 +103,55 @@ TEST(AeroGeometry, ScalingByAlmostOneChangesNothingAndByTwoDoublesTheLengths) {
     // The cylinder's radius doubled with it.
     const vec3& p = d.body_vertices[6 * 108 + 2].position;
     EXPECT_NEAR(std::hypot(p.x, p.y), d.DC / 2.0f, 1e-3f);
+}
+
+namespace {
+
+// Where the body's sections start along the axis (cm from the middle): the nose tip, the
+// cylinder and the boat tail (the first vertex of profile segments 0, 6 and 7, 108 each).
+struct body_stations {
+    float nose, cylinder, tail;
+};
+body_stations stations(const aero_config& c) {
+    return {c.body_vertices[0].position.z, c.body_vertices[6 * 108].position.z, c.body_vertices[7 * 108].position.z};
+}
+// A wing set's root leading edge: its first vertex.
+float wing_root(const aero_config& c, int set) { return c.wing_vertices[set][0].position.z; }
+
+}  // namespace
+
+using AeroGeometryFromFile = parts_test;
+
+TEST_F(AeroGeometryFromFile, BuiltAtConstructionAndRebuiltWholeByALoad) {
+    // The defaults: nose 25, cylinder 142, tail 13 cm, 180 cm in all about the middle.
+    aero_config c;
+    ASSERT_EQ(c.body_vertices.size(), 972u);
+    for (int s = 0; s < aero_max_wing_sets; ++s) ASSERT_EQ(c.wing_vertices[s].size(), 48u) << s;
+    body_stations at = stations(c);
+    EXPECT_NEAR(at.nose, -90.0f, 1e-3f);
+    EXPECT_NEAR(at.cylinder, -65.0f, 1e-3f);
+    EXPECT_NEAR(at.tail, 77.0f, 1e-3f);
+    EXPECT_NEAR(wing_root(c, 0), 140.0f - 90.0f, 1e-3f);
+    EXPECT_NEAR(wing_root(c, 1), 12.8f - 90.0f, 1e-3f);
+    EXPECT_NEAR(wing_root(c, 7), -90.0f, 1e-3f);  // an unused set is built too
+
+    // The cylinder cut to 60 cm and the tail fins moved to 70 cm: 98 cm in all. Every set
+    // moves with the shorter body, the ones the file does not hold as well.
+    tmp_.write("configs/Short.txt",
+               "Aero Config Definition File\n\n60\t[LC]\n2\t[NW]\n"
+               "20\t[CR]\n9\t[CT]\n20\t[HR]\n37\t[B]\n0.1\t[TC]\n70\t[XW]\n0\t[FLGW]\n@\n");
+    ASSERT_TRUE(c.load("Short"));
+    ASSERT_EQ(c.body_vertices.size(), 972u);
+    at = stations(c);
+    EXPECT_NEAR(at.nose, -49.0f, 1e-3f);
+    EXPECT_NEAR(at.cylinder, -24.0f, 1e-3f);
+    EXPECT_NEAR(at.tail, 36.0f, 1e-3f);
+    EXPECT_NEAR(c.body_vertices.back().position.z, 49.0f, 1e-3f);
+    EXPECT_NEAR(wing_root(c, 0), 70.0f - 49.0f, 1e-3f);
+    EXPECT_NEAR(wing_root(c, 1), 12.8f - 49.0f, 1e-3f);
+    EXPECT_NEAR(wing_root(c, 5), 40.0f - 49.0f, 1e-3f);
+
+    // A file that does not open leaves the meshes with the values.
+    EXPECT_FALSE(c.load("Missing"));
+    EXPECT_NEAR(stations(c).tail, 36.0f, 1e-3f);
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "core/hierarchy.h"
+#include "core/mesh.h"
 #include "simulation/aero_config.h"
 #include "simulation/definition_texts.h"
 #include "simulation/missile.h"
@@ -53,6 +54,46 @@ TEST_F(MissileSystem, ModelsStandAroundThePostAndAnglesAreBounded) {
     EXPECT_NEAR(get_axis_z(l.barrel->local).y, -std::sin(1.5707964f - 0.05f), 1e-3f);
     for (int i = 0; i < 100; ++i) l.slew(0.3f, 0.2f, 0.1f);
     EXPECT_FALSE(l.slew(0.3f, 0.2f, 0.1f));
+}
+
+namespace {
+
+bool same_box(const frame* a, const frame* b) {
+    return a != nullptr && b != nullptr && length(a->box.min - b->box.min) < 1e-4f &&
+           length(a->box.max - b->box.max) < 1e-4f;
+}
+
+}  // namespace
+
+// A loaded launcher or control unit stands as its file says: the models it names, the barrel
+// at its elevation; a file that does not open changes nothing.
+TEST_F(MissileSystem, LoadingALauncherOrAControlUnitLoadsTheModelsItNames) {
+    launcher amraam;
+    amraam.load_mesh("amraam");
+    launcher l;
+    l.elevation_angle = 50.0f;
+    l.load_mesh("Rail");
+    ASSERT_NE(amraam.barrel, nullptr);
+    ASSERT_FALSE(same_box(l.barrel, amraam.barrel));  // the two models can be told apart
+    ASSERT_TRUE(l.load("New Launcher"));
+    EXPECT_STREQ(l.model_name, "amraam");
+    EXPECT_TRUE(same_box(l.barrel, amraam.barrel));
+    EXPECT_NEAR(get_axis_z(l.barrel->local).y, -std::sin(25.0f * 3.14159265f / 180.0f), 1e-4f);
+    const frame* barrel = l.barrel;
+    EXPECT_FALSE(l.load("Missing"));
+    EXPECT_EQ(l.barrel, barrel);
+
+    control_unit parabolic;
+    parabolic.load_radar_mesh("Parabolic_Radar");
+    parabolic.load_command_mesh("Tent");
+    control_unit c;
+    c.load_radar_mesh("Phased_Array");
+    c.load_command_mesh("Shelter");
+    ASSERT_FALSE(same_box(c.command_post, parabolic.command_post));
+    ASSERT_TRUE(c.load("Sentinel MR"));
+    EXPECT_STREQ(c.radar_name, "Parabolic_Radar");
+    EXPECT_TRUE(same_box(c.radar_barrel, parabolic.radar_barrel));
+    EXPECT_TRUE(same_box(c.command_post, parabolic.command_post));
 }
 
 TEST_F(MissileSystem, FiresOncePerSecondAlongTheBarrelAndReloadsAfterTheMagazine) {

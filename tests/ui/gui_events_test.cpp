@@ -251,7 +251,7 @@ TEST_F(gui_events_test, pending_commands_run_once_after_the_ticks) {
     EXPECT_EQ(root->callback, main_menu_screen);
     EXPECT_EQ(app->menu_mode, 1);
     EXPECT_EQ(root->kind, window_kind::panel);
-    // Screens still to come are not installed: the main menu stays.
+    // Design screens not installed (a GUI without the design tools): the main menu stays.
     pending_command = 14;
     root->update();
     EXPECT_EQ(root->callback, main_menu_screen);

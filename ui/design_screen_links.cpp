@@ -1,7 +1,8 @@
-// The design screens live above the GUI (design/); the GUI knows them by these names, which
-// forward to the callbacks the program installs (install_design_screen). A screen nobody
-// installed counts as one still to come: the GUI neither installs nor opens it
-// (is_later_screen), so the buttons and keys that lead to it do nothing.
+// The links from the GUI to the design screens. The screens live above the GUI (design/); the
+// GUI knows them by these names, which forward to the callbacks the program installs at start
+// (install_design_screen). A program built without them (the GUI's own tests) installs none:
+// the GUI then neither installs nor opens such a screen (is_uninstalled_design_screen), so the
+// buttons and keys that lead to it do nothing.
 #include "ui/screens.h"
 
 namespace {
@@ -68,7 +69,7 @@ int scenario_design_screen(gui_window* w, int event) {
     return forward(design_screen_id::scenario, w, event);
 }
 
-bool is_later_screen(gui_callback cb) {
+bool is_uninstalled_design_screen(gui_callback cb) {
     for (const screen_name& s : k_screens) {
         if (s.callback == cb) return installed[static_cast<int>(s.id)] == nullptr;
     }
