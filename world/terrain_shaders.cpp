@@ -1,5 +1,7 @@
 #include "world/terrain_shaders.h"
 
+#include "core/model_shading.h"
+
 namespace {
 
 // Row i of a transposed matrix uploaded to c[k + i]: component i of the row vector v M is
@@ -49,12 +51,7 @@ const char* const k_land_ps =
     "layout(binding = 1) uniform sampler3D dense_map;\n"
     "layout(binding = 2) uniform sampler2D shadow_map;\n"
     "const float detail_repeat = 16.0;\n"
-    "float lit_fraction(vec4 s) {\n"
-    "    vec3 q = s.xyz / s.w;\n"
-    "    vec2 uv = vec2(0.5 + 0.5 * q.x, 0.5 - 0.5 * q.y);\n"
-    "    if (uv.x <= 0.0 || uv.x >= 1.0 || uv.y <= 0.0 || uv.y >= 1.0) return 1.0;\n"
-    "    return q.z - 0.002 > texture(shadow_map, uv).r ? 0.0 : 1.0;\n"
-    "}\n"
+    VENTRASK_SHADOW_LIT_FRACTION
     "void main() {\n"
     "    vec3 t = gl_TexCoord[0].xyz;\n"
     "    vec3 base = texture(land_map, t).rgb;\n"

@@ -12,6 +12,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/model_shading.h"
 #include "core/device_calls.h"
 #include "core/texture_loading.h"
 #include "platform/system/gl_device.h"
@@ -178,6 +179,57 @@ TEST_F(TerrainGolden, TwoLandClasses) {
     EXPECT_TRUE(near_colour(rgb_of(picture, 20, 100), 0, 255, 0)) << std::hex << rgb_of(picture, 20, 100);
     EXPECT_TRUE(near_colour(rgb_of(picture, 140, 100), 191, 64, 0)) << std::hex << rgb_of(picture, 140, 100);
     EXPECT_EQ(compare_with_golden(picture, "terrain_two_classes"), "");
+}
+
+namespace {
+
+// A shadow map of one stored nearness (1 - light depth) in every texel.
+texture_ptr filled_shadow_map(gfx_device* device, std::uint32_t texel) {
+    texture_ptr t;
+    if (!create_filled_texture(device, &t, 4, 4, true, texel)) return nullptr;
+    return t;
+}
+
+std::uint32_t centre_of_shadowed_ground(gfx_device* d, terrain& ground) {
+    d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    d->begin_scene();
+    ground.render_tiles(true);
+    d->end_scene();
+    image picture;
+    if (!read_back_buffer(d, &picture)) return 0;
+    return rgb_of(picture, 80, 60);
+}
+
+int green_of(std::uint32_t rgb) { return static_cast<int>((rgb >> 8) & 0xFF); }
+
+}  // namespace
+
+// The shadow pass clears its map to 0 before the objects draw their nearness into it. Ground
+// under a cleared map is as light as ground drawn without shadows (a cleared map once read as
+// casters at depth 0 and darkened the whole square the map covers); under a caster nearer the
+// sun it is darkened to 60 %.
+TEST_F(TerrainGolden, ClearedShadowMapCastsNoShadow) {
+    make_ground([](int, int) { return 50; }, [](int, int) { return 0; });
+    ground_->load_shaders();
+    app_.use_shaders = 1;
+    look_down();
+    gfx_device* d = app_.device.get();
+    model_shading& s = shading();
+    // The sun straight above: the map covers the whole picture, the ground at light depth 0.3.
+    s.shadow_view = mat_look_at_lh(vec3{k_centre, 1000.0f, k_centre}, vec3{k_centre, 0.0f, k_centre},
+                                   vec3{0.0f, 0.0f, 1.0f});
+    s.shadow_projection = mat_ortho_lh(2000.0f, 2000.0f, 0.0f, 3000.0f);
+    ground_->shadow = 0;
+    const int unshadowed = green_of(centre_of_shadowed_ground(d, *ground_));
+    ASSERT_GT(unshadowed, 100);
+    ground_->shadow = 1;
+    state_.objects.shadow_texture = filled_shadow_map(d, 0);  // as the pass clears it
+    ASSERT_TRUE(state_.objects.shadow_texture);
+    EXPECT_NEAR(green_of(centre_of_shadowed_ground(d, *ground_)), unshadowed, 2);
+    state_.objects.shadow_texture = filled_shadow_map(d, 0xFFFFFFFFu);  // a caster at depth 0
+    EXPECT_NEAR(green_of(centre_of_shadowed_ground(d, *ground_)), unshadowed * 0.6, 3);
+    state_.objects.shadow_texture.reset();
+    s = model_shading{};
 }
 
 namespace {
