@@ -270,6 +270,62 @@ TEST_F(TerrainGolden, WaterOverTheTiles) {
     EXPECT_EQ(compare_with_golden(picture, "water_variant0"), "");
 }
 
+namespace {
+
+struct shore_colours {
+    int land_green = 0;
+    int water_blue = 0;
+};
+
+// The shore from 1000 m straight above: a land pixel east of the waterline and a water pixel
+// west of it, both 20 pixels (120 m) off the centre.
+shore_colours draw_shore(gfx_device* d, terrain& ground) {
+    d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    d->begin_scene();
+    ground.render_tiles(true);
+    ground.set_water_shader();
+    ground.render_water(true);
+    ground.restore_render_states();
+    d->end_scene();
+    image picture;
+    shore_colours c;
+    if (!read_back_buffer(d, &picture)) return c;
+    c.land_green = static_cast<int>((rgb_of(picture, 100, 60) >> 8) & 0xFF);
+    c.water_blue = static_cast<int>(rgb_of(picture, 60, 60) & 0xFF);
+    return c;
+}
+
+}  // namespace
+
+// In haze the water fades as the land beside it does: both by the air fog's and the clear
+// air's distances mixed by the camera's height in the fog layer. Halfway up a 2000 m layer,
+// 1000 m inside and 3000 m above give 2000 m, so at 1000 m a black fog leaves exp(-1.15) of
+// either colour. (The water once took the fog end, 10 km here, and kept 80 % of its colour
+// while the land kept a fifth: a far sea and the island in it did not fade together.)
+TEST_F(TerrainGolden, WaterAndLandFadeAlikeInHaze) {
+    make_ground(shore_height, one_class);
+    ground_->load_shaders();
+    ground_->water.waves_shown = 0;
+    ground_->water_in_view = 0;
+    look_down();
+    state_.above_water = 1;
+    gfx_device* d = app_.device.get();
+    // A black fog, which the water also mirrors as its sky, in both pictures.
+    app_.fog_color = 0xFF000000u;
+    d->set_render_state(RS_FOGCOLOR, 0xFF000000u);
+    const shore_colours clear = draw_shore(d, *ground_);
+    ASSERT_GT(clear.land_green, 100);
+    ASSERT_GT(clear.water_blue, 40);
+    state_.fog_alt = 2000.0f;
+    state_.fog_air = 1000.0f;
+    state_.max_fog = 3000.0f;
+    app_.fog_end = 10000.0f;
+    const shore_colours hazy = draw_shore(d, *ground_);
+    const double kept = std::exp(-2.3 * 1000.0 / 2000.0);
+    EXPECT_NEAR(static_cast<double>(hazy.land_green) / clear.land_green, kept, 0.03);
+    EXPECT_NEAR(static_cast<double>(hazy.water_blue) / clear.water_blue, kept, 0.04);
+}
+
 // The refraction pass: land under the water only, cut at the water by the pass's world clip
 // plane, which reaches the refraction program in clip space.
 TEST_F(TerrainGolden, RefractionClippedAtTheWater) {
@@ -324,6 +380,7 @@ protected:
         state_.camera_world = &camera_;
         state_.above_water = 1;
         app_.fog_end = 1.0e7f;
+        state_.fog_air = state_.max_fog = 1.0e7f;  // the water above fades as the land would
         d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     }
     texture_ptr reflection_, refraction_;
