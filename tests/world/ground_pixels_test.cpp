@@ -326,6 +326,41 @@ TEST_F(TerrainGolden, WaterAndLandFadeAlikeInHaze) {
     EXPECT_NEAR(static_cast<double>(hazy.water_blue) / clear.water_blue, kept, 0.04);
 }
 
+// Deep water seen from 20 m, looking north just under the horizon, its sky white and its own
+// colour dark, under a flat bump. Far off, where a pixel spans many bump texels, the water is
+// no mirror of the sky: the waves' facets keep more than a quarter of its own colour (the
+// red of the white sky stays under 175). With the flat filtered bump it once reflected 80 to
+// 90 % of the sky there, and the far sea could not be told from the sky.
+TEST_F(TerrainGolden, FarWaterIsNoMirrorOfTheSky) {
+    make_ground([](int, int) { return -50; }, one_class);
+    ground_->load_shaders();
+    ground_->water.waves_shown = 0;
+    ground_->water_in_view = 0;
+    ASSERT_TRUE(create_filled_texture(app_.device.get(), &ground_->water_texture, 64, 64, true, 0xFF000000u));
+    look_down();
+    state_.above_water = 1;
+    app_.fog_color = 0xFFFFFFFFu;  // the sky the water mirrors
+    gfx_device* d = app_.device.get();
+    const vec3 eye{k_centre, 20.0f, 300.0f};
+    camera_ = mat_translation(eye.x, eye.y, eye.z);
+    d->set_transform(TS_VIEW, mat_look_at_lh(eye, vec3{k_centre, 0.0f, 1300.0f}, vec3{0.0f, 1.0f, 0.0f}));
+    d->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.9f, 4.0f / 3.0f, 1.0f, 20000.0f));
+    d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    d->begin_scene();
+    ground_->set_water_shader();
+    ground_->render_water(true);
+    ground_->restore_render_states();
+    d->end_scene();
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    // Rows 62 to 66 lie between about 200 and 400 m off, under 0.1 rad below the horizon.
+    for (int y = 62; y <= 66; ++y) {
+        const std::uint32_t far = rgb_of(picture, 80, y);
+        ASSERT_FALSE(is_black(far)) << "no water on row " << y;
+        EXPECT_LT(static_cast<int>((far >> 16) & 0xFF), 175) << "row " << y << std::hex << " " << far;
+    }
+}
+
 // The refraction pass: land under the water only, cut at the water by the pass's world clip
 // plane, which reaches the refraction program in clip space.
 TEST_F(TerrainGolden, RefractionClippedAtTheWater) {
