@@ -15,7 +15,8 @@ model_shading g_shading;
 model_shading& shading() { return g_shading; }
 
 // Shadow-map write: c0..c3 world x shadow view x shadow projection. The colour holds the
-// light-space depth 0..1.
+// light-space nearness 1 - depth: the pass clears the map to 0, which must read as no caster
+// (a map of depth 0 shaded the whole square it covers).
 const char* const k_shadow_map_vs_source =
     VENTRASK_ROWS(0)
     "void main() {\n"
@@ -26,7 +27,8 @@ const char* const k_shadow_map_vs_source =
 const char* const k_shadow_map_ps_source =
     "void main() {\n"
     "    float depth = gl_TexCoord[0].z / gl_TexCoord[0].w;\n"
-    "    gl_FragColor = vec4(depth, depth, depth, 1.0);\n"
+    "    float nearness = 1.0 - depth;\n"
+    "    gl_FragColor = vec4(nearness, nearness, nearness, 1.0);\n"
     "}\n";
 
 // Mesh receiving shadows. Vertex: c0..c3 world x view x projection, c4.x 1 when textured,
@@ -49,12 +51,7 @@ const char* const k_mesh_receiver_vs_source =
 const char* const k_mesh_receiver_ps_source =
     "layout(binding = 0) uniform sampler2D base_map;\n"
     "layout(binding = 1) uniform sampler2D shadow_map;\n"
-    "float lit_fraction(vec4 s) {\n"
-    "    vec3 q = s.xyz / s.w;\n"
-    "    vec2 uv = vec2(0.5 + 0.5 * q.x, 0.5 - 0.5 * q.y);\n"
-    "    if (uv.x <= 0.0 || uv.x >= 1.0 || uv.y <= 0.0 || uv.y >= 1.0) return 1.0;\n"
-    "    return q.z - 0.002 > texture(shadow_map, uv).r ? 0.0 : 1.0;\n"
-    "}\n"
+    VENTRASK_SHADOW_LIT_FRACTION
     "void main() {\n"
     "    vec3 n = normalize(gl_TexCoord[3].xyz);\n"
     "    vec3 l = -normalize(ps_c[4].xyz);\n"
@@ -90,12 +87,7 @@ const char* const k_visual_receiver_vs_source =
 const char* const k_visual_receiver_ps_source =
     "layout(binding = 0) uniform sampler2D base_map;\n"
     "layout(binding = 1) uniform sampler2D shadow_map;\n"
-    "float lit_fraction(vec4 s) {\n"
-    "    vec3 q = s.xyz / s.w;\n"
-    "    vec2 uv = vec2(0.5 + 0.5 * q.x, 0.5 - 0.5 * q.y);\n"
-    "    if (uv.x <= 0.0 || uv.x >= 1.0 || uv.y <= 0.0 || uv.y >= 1.0) return 1.0;\n"
-    "    return q.z - 0.002 > texture(shadow_map, uv).r ? 0.0 : 1.0;\n"
-    "}\n"
+    VENTRASK_SHADOW_LIT_FRACTION
     "void main() {\n"
     "    float shade = 1.0 - 0.5 * ps_c[0].x * (1.0 - lit_fraction(gl_TexCoord[1]));\n"
     "    vec4 c = gl_Color * texture(base_map, gl_TexCoord[0].xy);\n"

@@ -46,3 +46,16 @@ extern const char* const k_mesh_receiver_vs_source;
 extern const char* const k_mesh_receiver_ps_source;
 extern const char* const k_visual_receiver_vs_source;
 extern const char* const k_visual_receiver_ps_source;
+
+// How much of the sun reaches a point, from its shadow-map position s (light clip space): the
+// map holds the nearness (1 - depth) of the nearest caster, so a texel the pass cleared to 0
+// holds no caster and lights everything behind it; outside the map all is lit. Shared by
+// every program that receives shadows (a sampler named shadow_map must be declared first).
+#define VENTRASK_SHADOW_LIT_FRACTION \
+    "float lit_fraction(vec4 s) {\n" \
+    "    vec3 q = s.xyz / s.w;\n" \
+    "    vec2 uv = vec2(0.5 + 0.5 * q.x, 0.5 - 0.5 * q.y);\n" \
+    "    if (uv.x <= 0.0 || uv.x >= 1.0 || uv.y <= 0.0 || uv.y >= 1.0) return 1.0;\n" \
+    "    float caster_depth = 1.0 - texture(shadow_map, uv).r;\n" \
+    "    return q.z - 0.002 > caster_depth ? 0.0 : 1.0;\n" \
+    "}\n"

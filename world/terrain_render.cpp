@@ -75,6 +75,17 @@ float water_level() { return g_state != nullptr ? g_state->water_level : 0.0f; }
 // The sky light's intensity: the green of the sun's light.
 float sky_light() { return g_state != nullptr ? g_state->sky_light[1] : 1.0f; }
 
+// The fog distance of the land and of the water above it: the air fog's distance inside the
+// fog layer and the clear air's above it, mixed by the camera's height in the layer (the
+// land's program mixes them alike from c7, c16 and c17). One distance for both, so a shore
+// and an island are not seen through clearer air than the water between them.
+float land_fog_distance() {
+    if (g_state == nullptr) return g_app != nullptr ? g_app->fog_end : 10000.0f;
+    const float altitude = camera_location().y + origin_y();
+    const float high = std::clamp(altitude / std::max(g_state->fog_alt, 1.0f), 0.0f, 1.0f);
+    return std::max(1.0f, (1.0f - high) * g_state->fog_air + high * g_state->max_fog);
+}
+
 gfx_material default_material() {
     if (g_state != nullptr) return g_state->objects.default_material;
     gfx_material m;
@@ -466,7 +477,8 @@ void terrain::set_water_shader() {
     const float s = 1.0f / (k_bump_cells * std::max(std::fabs(wave_scale), k_min_wave_scale));
     const float time = std::fmod(k_wave_time_rate * water.wave_time, 100.0f);
     set_vs(d, 8, 2.0f * s, s, time, t);
-    set_fog_vector(d, true, 10, g_app->fog_end);
+    const bool above = g_state == nullptr || g_state->above_water != 0;
+    set_fog_vector(d, true, 10, above ? land_fog_distance() : g_app->fog_end);
     set_vs(d, 11, -light.direction[0], -light.direction[1], -light.direction[2], 0.0f);
     const float k = std::clamp(1.0f - 0.25f * water_height_ratio, 0.25f, 1.0f);
     const float crest = water.crest_factor;
@@ -479,7 +491,6 @@ void terrain::set_water_shader() {
     const std::uint32_t fog = g_app->fog_color;
     const float fog_c[3] = {((fog >> 16) & 0xFF) / 255.0f, ((fog >> 8) & 0xFF) / 255.0f,
                             (fog & 0xFF) / 255.0f};
-    const bool above = g_state == nullptr || g_state->above_water != 0;
     const float* first = above ? sea_c : fog_c;
     const float* second = above ? fog_c : sea_c;
     set_ps(d, 3, first[0], first[1], first[2], 1.0f);

@@ -1,5 +1,7 @@
 #include "world/terrain_shaders.h"
 
+#include "core/model_shading.h"
+
 namespace {
 
 // Row i of a transposed matrix uploaded to c[k + i]: component i of the row vector v M is
@@ -25,7 +27,9 @@ const char* const k_fog_coord =
 // c20..c23 world x shadow view x shadow projection; c4 light direction, c5 diffuse, c6
 // ambient; c7 (fog altitude, camera altitude, fog altitude - camera altitude, shadow reach);
 // c16 and c17 fog vectors (distance, 1, 2.3 / distance, e) of the air fog and of the
-// largest fog distance. The curvature drop (texture set 1 u) lowers the far ground.
+// largest fog distance. The fog distance is these two mixed by the camera's height in the fog
+// layer, the distance the water above is fogged by as well. The curvature drop (texture set
+// 1 u) lowers the far ground.
 const char* const k_land_vs =
     "void main() {\n"
     "    vec4 p = vec4(gl_Vertex.x, gl_Vertex.y - gl_MultiTexCoord1.x, gl_Vertex.z, 1.0);\n"
@@ -37,7 +41,7 @@ const char* const k_land_vs =
     "    gl_TexCoord[1] = rows20(p);\n"
     "    float eye = abs(rows8(p).z);\n"
     "    float high = clamp(vs_c[7].y / max(vs_c[7].x, 1.0), 0.0, 1.0);\n"
-    "    float density = mix(vs_c[16].z, vs_c[17].z, high);\n"
+    "    float density = vs_c[16].x * vs_c[16].z / mix(vs_c[16].x, vs_c[17].x, high);\n"
     "    gl_TexCoord[3] = vec4(exp(-eye * density), 0.0, 0.0, 0.0);\n"
     "    gl_FogFragCoord = fog_coord(eye * density);\n"
     "}\n";
@@ -49,12 +53,7 @@ const char* const k_land_ps =
     "layout(binding = 1) uniform sampler3D dense_map;\n"
     "layout(binding = 2) uniform sampler2D shadow_map;\n"
     "const float detail_repeat = 16.0;\n"
-    "float lit_fraction(vec4 s) {\n"
-    "    vec3 q = s.xyz / s.w;\n"
-    "    vec2 uv = vec2(0.5 + 0.5 * q.x, 0.5 - 0.5 * q.y);\n"
-    "    if (uv.x <= 0.0 || uv.x >= 1.0 || uv.y <= 0.0 || uv.y >= 1.0) return 1.0;\n"
-    "    return q.z - 0.002 > texture(shadow_map, uv).r ? 0.0 : 1.0;\n"
-    "}\n"
+    VENTRASK_SHADOW_LIT_FRACTION
     "void main() {\n"
     "    vec3 t = gl_TexCoord[0].xyz;\n"
     "    vec3 base = texture(land_map, t).rgb;\n"
@@ -98,8 +97,8 @@ const char* const k_refraction_ps =
 // Water. Over the tiles (WAVES undefined) the vertex is a ground vertex laid flat at the
 // water level, and its height gives the depth; the sea's own vertices (WAVES) carry their
 // wave height, normal and crest value. c0..c3 world x view x projection, c4..c7 world x
-// view, c8 (2 s, s, time, t) with s the bump scale per metre, c10 fog vector of the fog end,
-// c22 (shore scale, crest, water level, half crest).
+// view, c8 (2 s, s, time, t) with s the bump scale per metre, c10 fog vector (the land's
+// above the water, the fog end under it), c22 (shore scale, crest, water level, half crest).
 const char* const k_water_vs =
     "void main() {\n"
     "    vec4 p = gl_Vertex;\n"
@@ -128,13 +127,17 @@ const char* const k_water_vs =
 // c3 the water colour and c4 the sky (fog) colour, swapped under the water; c6 (foam,
 // crest, foam strength, wave scale); c17 the camera relative to the drawn tile; c20 (toward
 // the sun, light); c21.x 1 when the reflection and refraction textures are bound. The lookup
-// texture gives the reflected share (red) and the sun's glint (blue).
+// texture gives the reflected share (red) and the sun's glint (blue). Far off, where one
+// pixel spans more than a bump texel, the filtered bump lies flat and would leave a mirror
+// of the hazy horizon, the sky's own colour, up to the shore: there the waves' facets still
+// face the eye by their slope, so the far sea keeps its colour under the sky's.
 const char* const k_water_ps =
     "layout(binding = 0) uniform sampler2D tex0;\n"
     "layout(binding = 1) uniform sampler2D tex1;\n"
     "layout(binding = 2) uniform sampler2D tex2;\n"
     "layout(binding = 3) uniform sampler2D tex3;\n"
     "layout(binding = 4) uniform sampler2D tex4;\n"
+    "const float wave_slope = 0.15;\n"
     "void main() {\n"
     "    bool in_view = ps_c[21].x > 0.5;\n"
     "    vec2 uv0 = gl_TexCoord[0].xy;\n"
@@ -143,7 +146,9 @@ const char* const k_water_ps =
     "                        : texture(tex1, uv0).xy + texture(tex1, uv1).xy;\n"
     "    vec3 n = normalize(gl_TexCoord[3].xyz + vec3(bump.x, 0.0, bump.y) * 0.25);\n"
     "    vec3 v = normalize(ps_c[17].xyz - gl_TexCoord[2].xyz);\n"
-    "    float facing = clamp(abs(dot(n, v)), 0.0, 1.0);\n"
+    "    vec2 texels = fwidth(uv1) * vec2(in_view ? textureSize(tex0, 0) : textureSize(tex1, 0));\n"
+    "    float flattened = clamp(max(texels.x, texels.y) - 1.0, 0.0, 1.0);\n"
+    "    float facing = max(clamp(abs(dot(n, v)), 0.0, 1.0), flattened * wave_slope);\n"
     "    vec3 r = reflect(-v, n);\n"
     "    float glint = clamp(dot(r, normalize(ps_c[20].xyz)), 0.0, 1.0);\n"
     "    float reflected = in_view ? texture(tex4, vec2(facing, 0.5)).r\n"

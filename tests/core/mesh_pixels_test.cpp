@@ -190,7 +190,8 @@ TEST_F(MeshPixels, GlassMixesTheReflectionMapWithTheLitColour) {
     glass->clear_children();
 }
 
-// A 4 x 4 shadow map of one stored depth (the red channel, 0..255).
+// A 4 x 4 shadow map of one stored nearness (1 - depth, the red channel, 0..255): 0, what the
+// shadow pass clears the map to, holds no caster.
 texture_ptr depth_map(gfx_device* device, std::uint32_t texel) {
     texture_ptr t;
     device->create_texture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t);
@@ -215,11 +216,11 @@ TEST_F(MeshPixels, ShadowMapAndShadowReceivingPrograms) {
     s.sun.ambient = {0.25f, 0.25f, 0.25f, 1.0f};
     // The square's middle lands in the middle of the shadow map at light depth 0.5.
     s.shadow_projection = mat_scaling(0.1f, 0.1f, 0.1f);
-    texture_ptr far_map = depth_map(device_.get(), 0xFFFFFFFFu);
-    texture_ptr near_map = depth_map(device_.get(), 0xFF000000u);
+    texture_ptr far_map = depth_map(device_.get(), 0xFF000000u);   // cleared: no caster
+    texture_ptr near_map = depth_map(device_.get(), 0xFFFFFFFFu);  // a caster at depth 0
     mesh* m = load("m/red.x", square_model(5.0f, 1.0f, 0.0f, 0.0f, 1.0f, nullptr));
     state_.shadow_distance = 100.0f;
-    // Into the shadow map: the light-space depth 0.5 as the colour.
+    // Into the shadow map: the light-space depth 0.5 as the colour (nearness 0.5).
     app_.shadow_pass = 1;
     m->render();
     EXPECT_NEAR(centre().r, 128, 3);
@@ -246,8 +247,8 @@ TEST_F(MeshPixels, VisualShadowReceivingProgram) {
     s.sun.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
     s.sun.ambient = {0.25f, 0.25f, 0.25f, 1.0f};
     s.shadow_projection = mat_scaling(0.1f, 0.1f, 0.1f);
-    texture_ptr far_map = depth_map(device_.get(), 0xFFFFFFFFu);
-    texture_ptr near_map = depth_map(device_.get(), 0xFF000000u);
+    texture_ptr far_map = depth_map(device_.get(), 0xFF000000u);   // cleared: no caster
+    texture_ptr near_map = depth_map(device_.get(), 0xFFFFFFFFu);  // a caster at depth 0
     // A square facing the camera at depth 5, its normals toward the camera.
     model_vertex v[6];
     const float c[6][2] = {{-1, -1}, {-1, 1}, {1, 1}, {-1, -1}, {1, 1}, {1, -1}};

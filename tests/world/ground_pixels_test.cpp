@@ -12,6 +12,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/model_shading.h"
 #include "core/device_calls.h"
 #include "core/texture_loading.h"
 #include "platform/system/gl_device.h"
@@ -182,6 +183,57 @@ TEST_F(TerrainGolden, TwoLandClasses) {
 
 namespace {
 
+// A shadow map of one stored nearness (1 - light depth) in every texel.
+texture_ptr filled_shadow_map(gfx_device* device, std::uint32_t texel) {
+    texture_ptr t;
+    if (!create_filled_texture(device, &t, 4, 4, true, texel)) return nullptr;
+    return t;
+}
+
+std::uint32_t centre_of_shadowed_ground(gfx_device* d, terrain& ground) {
+    d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    d->begin_scene();
+    ground.render_tiles(true);
+    d->end_scene();
+    image picture;
+    if (!read_back_buffer(d, &picture)) return 0;
+    return rgb_of(picture, 80, 60);
+}
+
+int green_of(std::uint32_t rgb) { return static_cast<int>((rgb >> 8) & 0xFF); }
+
+}  // namespace
+
+// The shadow pass clears its map to 0 before the objects draw their nearness into it. Ground
+// under a cleared map is as light as ground drawn without shadows (a cleared map once read as
+// casters at depth 0 and darkened the whole square the map covers); under a caster nearer the
+// sun it is darkened to 60 %.
+TEST_F(TerrainGolden, ClearedShadowMapCastsNoShadow) {
+    make_ground([](int, int) { return 50; }, [](int, int) { return 0; });
+    ground_->load_shaders();
+    app_.use_shaders = 1;
+    look_down();
+    gfx_device* d = app_.device.get();
+    model_shading& s = shading();
+    // The sun straight above: the map covers the whole picture, the ground at light depth 0.3.
+    s.shadow_view = mat_look_at_lh(vec3{k_centre, 1000.0f, k_centre}, vec3{k_centre, 0.0f, k_centre},
+                                   vec3{0.0f, 0.0f, 1.0f});
+    s.shadow_projection = mat_ortho_lh(2000.0f, 2000.0f, 0.0f, 3000.0f);
+    ground_->shadow = 0;
+    const int unshadowed = green_of(centre_of_shadowed_ground(d, *ground_));
+    ASSERT_GT(unshadowed, 100);
+    ground_->shadow = 1;
+    state_.objects.shadow_texture = filled_shadow_map(d, 0);  // as the pass clears it
+    ASSERT_TRUE(state_.objects.shadow_texture);
+    EXPECT_NEAR(green_of(centre_of_shadowed_ground(d, *ground_)), unshadowed, 2);
+    state_.objects.shadow_texture = filled_shadow_map(d, 0xFFFFFFFFu);  // a caster at depth 0
+    EXPECT_NEAR(green_of(centre_of_shadowed_ground(d, *ground_)), unshadowed * 0.6, 3);
+    state_.objects.shadow_texture.reset();
+    s = model_shading{};
+}
+
+namespace {
+
 // A shore running north-south through the centre: 0.5 m a sample below the water to the
 // west, above it to the east. One land class.
 int shore_height(int, int c) { return (c - 64) / 2; }
@@ -216,6 +268,100 @@ TEST_F(TerrainGolden, WaterOverTheTiles) {
     EXPECT_GT((east >> 8) & 0xFF, 150u) << std::hex << east;
     EXPECT_LT((west >> 8) & 0xFF, 150u) << std::hex << west;
     EXPECT_EQ(compare_with_golden(picture, "water_variant0"), "");
+}
+
+namespace {
+
+struct shore_colours {
+    int land_green = 0;
+    int water_blue = 0;
+};
+
+// The shore from 1000 m straight above: a land pixel east of the waterline and a water pixel
+// west of it, both 20 pixels (120 m) off the centre.
+shore_colours draw_shore(gfx_device* d, terrain& ground) {
+    d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    d->begin_scene();
+    ground.render_tiles(true);
+    ground.set_water_shader();
+    ground.render_water(true);
+    ground.restore_render_states();
+    d->end_scene();
+    image picture;
+    shore_colours c;
+    if (!read_back_buffer(d, &picture)) return c;
+    c.land_green = static_cast<int>((rgb_of(picture, 100, 60) >> 8) & 0xFF);
+    c.water_blue = static_cast<int>(rgb_of(picture, 60, 60) & 0xFF);
+    return c;
+}
+
+}  // namespace
+
+// In haze the water fades as the land beside it does: both by the air fog's and the clear
+// air's distances mixed by the camera's height in the fog layer. Halfway up a 2000 m layer,
+// 1000 m inside and 3000 m above give 2000 m, so at 1000 m a black fog leaves exp(-1.15) of
+// either colour. (The water once took the fog end, 10 km here, and kept 80 % of its colour
+// while the land kept a fifth: a far sea and the island in it did not fade together.)
+TEST_F(TerrainGolden, WaterAndLandFadeAlikeInHaze) {
+    make_ground(shore_height, one_class);
+    ground_->load_shaders();
+    ground_->water.waves_shown = 0;
+    ground_->water_in_view = 0;
+    app_.use_shaders = 1;  // the land's own program mixes in the fog
+    look_down();
+    state_.above_water = 1;
+    gfx_device* d = app_.device.get();
+    // A black fog, which the water also mirrors as its sky, in both pictures.
+    app_.fog_color = 0xFF000000u;
+    d->set_render_state(RS_FOGCOLOR, 0xFF000000u);
+    const shore_colours clear = draw_shore(d, *ground_);
+    ASSERT_GT(clear.land_green, 100);
+    ASSERT_GT(clear.water_blue, 40);
+    state_.fog_alt = 2000.0f;
+    state_.fog_air = 1000.0f;
+    state_.max_fog = 3000.0f;
+    app_.fog_end = 10000.0f;
+    // Far tiles take the device's fog, by the density the land's program hands it.
+    d->set_render_state(RS_FOGENABLE, 1);
+    const shore_colours hazy = draw_shore(d, *ground_);
+    const double kept = std::exp(-2.3 * 1000.0 / 2000.0);
+    EXPECT_NEAR(static_cast<double>(hazy.land_green) / clear.land_green, kept, 0.03);
+    EXPECT_NEAR(static_cast<double>(hazy.water_blue) / clear.water_blue, kept, 0.04);
+}
+
+// Deep water seen from 20 m, looking north just under the horizon, its sky white and its own
+// colour dark, under a flat bump. Far off, where a pixel spans many bump texels, the water is
+// no mirror of the sky: the waves' facets keep more than a quarter of its own colour (the
+// red of the white sky stays under 175). With the flat filtered bump it once reflected 80 to
+// 90 % of the sky there, and the far sea could not be told from the sky.
+TEST_F(TerrainGolden, FarWaterIsNoMirrorOfTheSky) {
+    make_ground([](int, int) { return -50; }, one_class);
+    ground_->load_shaders();
+    ground_->water.waves_shown = 0;
+    ground_->water_in_view = 0;
+    ASSERT_TRUE(create_filled_texture(app_.device.get(), &ground_->water_texture, 64, 64, true, 0xFF000000u));
+    look_down();
+    state_.above_water = 1;
+    app_.fog_color = 0xFFFFFFFFu;  // the sky the water mirrors
+    gfx_device* d = app_.device.get();
+    const vec3 eye{k_centre, 20.0f, 300.0f};
+    camera_ = mat_translation(eye.x, eye.y, eye.z);
+    d->set_transform(TS_VIEW, mat_look_at_lh(eye, vec3{k_centre, 0.0f, 1300.0f}, vec3{0.0f, 1.0f, 0.0f}));
+    d->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.9f, 4.0f / 3.0f, 1.0f, 20000.0f));
+    d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    d->begin_scene();
+    ground_->set_water_shader();
+    ground_->render_water(true);
+    ground_->restore_render_states();
+    d->end_scene();
+    image picture;
+    ASSERT_TRUE(read_back_buffer(d, &picture));
+    // Rows 62 to 66 lie between about 200 and 400 m off, under 0.1 rad below the horizon.
+    for (int y = 62; y <= 66; ++y) {
+        const std::uint32_t far = rgb_of(picture, 80, y);
+        ASSERT_FALSE(is_black(far)) << "no water on row " << y;
+        EXPECT_LT(static_cast<int>((far >> 16) & 0xFF), 175) << "row " << y << std::hex << " " << far;
+    }
 }
 
 // The refraction pass: land under the water only, cut at the water by the pass's world clip
@@ -272,6 +418,7 @@ protected:
         state_.camera_world = &camera_;
         state_.above_water = 1;
         app_.fog_end = 1.0e7f;
+        state_.fog_air = state_.max_fog = 1.0e7f;  // the water above fades as the land would
         d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     }
     texture_ptr reflection_, refraction_;
