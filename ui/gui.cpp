@@ -81,6 +81,9 @@ public:
         if (g_gui) g_gui->close_dialog(dialog_of(which));
     }
     void set_display(bool on) override { if (g_gui) g_gui->display = on ? 1 : 0; }
+    void show_notice(const char* caption, const char* text) override {
+        if (g_gui) g_gui->message_box(g_gui, caption, text, message_box_type::notice, 0, "");
+    }
 
 private:
     static gui_callback dialog_of(gui_dialog which) {
