@@ -172,7 +172,9 @@ void sound_system::open_music(const char* path) {
         return;
     }
     // A track that is missing or cannot be decoded plays nothing; the log names it once.
-    if (send_media_command(command) != MEDIA_OK) log_line_once("Failed to load %s", path);
+    // (Without a sound device nothing plays anyway, and that is logged once already.)
+    const int result = send_media_command(command);
+    if (result != MEDIA_OK && result != MEDIA_ERR_NO_DEVICE) log_line_once("Failed to load %s", path);
 }
 
 void sound_system::set_music_volume(int volume) {

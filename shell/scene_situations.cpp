@@ -53,8 +53,9 @@ void tell_when_scenery_lost(const char* situation, const scenery_index& index, i
     log_line("%s: the scenery of scenery\\%s could not be loaded, the situation runs over open sea", situation,
              folder.c_str());
     gui_link().show_notice("Scenery Error",
-                           format_string("The scenery in scenery\\%.40s could not be read. This situation runs "
-                                         "over open sea without it (see Logfile.txt).",
+                           format_string("The scenery in scenery\\%.40s could not be read:\n"
+                                         "this situation runs over open sea without it.\n"
+                                         "Logfile.txt says why.",
                                          folder.c_str())
                                .c_str());
 }

@@ -35,7 +35,7 @@ for s in notice after; do cp "$s.png" "$(dirname "$run")/scenery_lost_$s.png" 2>
 [ "$status" -eq 0 ] || fail "the walk ended with status $status"
 
 [ -f Logfile.txt ] || fail "no Logfile.txt"
-grep -q 'scenery\\Kestrel Bay\\kestrel.hdr gives no upper_map_y: its scenery is left out' Logfile.txt \
+grep -q 'scenery\\Kestrel Bay\\kestrel.hdr gives no left_map_x: its scenery is left out' Logfile.txt \
   || fail "the log does not name the broken header: $(cat Logfile.txt)"
 grep -q 'Kestrel Bay Defence.txt: the scenery of scenery\\Kestrel Bay could not be loaded' Logfile.txt \
   || fail "the log does not say the situation runs without its scenery"

@@ -165,8 +165,8 @@ TEST_F(Situation, ASituationWithoutItsSceneryTellsTheUser) {
     copy_text(state.sceneries.first_left_out, "Kestrel Bay");
     world->read_situation("situations\\a.txt");
     ASSERT_EQ(gui.notices.size(), 1u);
-    EXPECT_EQ(gui.notices[0], "Scenery Error: The scenery in scenery\\Kestrel Bay could not be read. This situation "
-                              "runs over open sea without it (see Logfile.txt).");
+    EXPECT_EQ(gui.notices[0], "Scenery Error: The scenery in scenery\\Kestrel Bay could not be read:\n"
+                              "this situation runs over open sea without it.\nLogfile.txt says why.");
     EXPECT_NE(log().find("situations\\a.txt: the scenery of scenery\\Kestrel Bay could not be loaded"),
               std::string::npos);
 
