@@ -464,7 +464,7 @@ bool scene::saved_window_size(int* width, int* height) {
 void scene::remove_abandoned_saves() {
     // The run folder, its folders (situations, designs) and theirs (designs by kind).
     const int removed = remove_abandoned_temporaries("", 3);
-    if (removed > 0) log_line("Removed %d temporary files left by saves that did not finish", removed);
+    if (removed > 0) log_line("Temporary files of saves that did not finish were removed: %d", removed);
 }
 
 bool scene::write_settings() {

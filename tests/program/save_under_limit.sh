@@ -3,9 +3,9 @@
 # program (prlimit --fsize, as a full disk would): the write fails as a write, the "Save Error"
 # notice says so, the situation saved before under that name stays whole beside no temporary
 # file, and the program runs on and ends normally once the limit is lifted. Without care the
-# limit's signal would end the program in the middle of the save (status 153). Screenshots of
-# the dialog and the notice are kept beside the run folder (save_limit_dialog.png,
-# save_limit_notice.png).
+# limit's signal would end the program in the middle of the save (status 153). The temporary
+# file an earlier, killed save left is gone after the start. Screenshots of the dialog and the
+# notice are kept beside the run folder (save_limit_dialog.png, save_limit_notice.png).
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
@@ -14,6 +14,13 @@ cp "situations/Kestrel Bay Defence.txt" "situations/Kept.txt"
 cp "situations/Kestrel Bay Defence.jpg" "situations/Kept.jpg"
 kept_txt=$(md5sum < situations/Kept.txt)
 kept_jpg=$(md5sum < situations/Kept.jpg)
+# What a save killed in the middle left behind: its process has ended, so the next start
+# removes it.
+true & ended=$!
+wait "$ended"
+left=".New Missile.txt.$ended.2.tmp"
+mkdir -p configs
+printf 'half a design' > "configs/$left"
 
 cat > session.sh <<'INNER'
 source "$session_lib"
@@ -56,6 +63,9 @@ for s in dialog notice; do cp "$s.png" "$(dirname "$run")/save_limit_$s.png" 2>/
 [ "$(md5sum < situations/Kept.jpg)" = "$kept_jpg" ] || fail "the picture saved before was changed"
 [ -f listing.txt ] || fail "no listing of the situations taken after the save"
 ! grep -q '\.tmp$' listing.txt || fail "a temporary file stayed after the failed save: $(grep '\.tmp$' listing.txt)"
+[ ! -e "configs/$left" ] || fail "the temporary file of an ended save is still there"
+grep -q 'Temporary files of saves that did not finish were removed: 1' Logfile.txt \
+  || fail "the log does not count the removed temporary file"
 grep -q 'Could not write situations\\Kept' Logfile.txt || fail "the log does not name the file that failed: $(cat Logfile.txt)"
 # The notice: a box in the middle of the dialog's picture.
 centre=$(box_changed dialog.png notice.png 300x100+170+190 8)
