@@ -43,8 +43,12 @@ replace_text "Kept"
 prlimit --pid "$pid" --fsize=200: || { echo "FAIL: prlimit"; kill -KILL "$pid"; exit 1; }
 click_gui -0.325 -0.90   # "Save"
 sleep 2
+if ! kill -0 "$pid" 2>/dev/null; then
+  wait "$pid"
+  echo "FAIL: the program ended during the save (status $?)"
+  exit 1
+fi
 shot notice.png
-kill -0 "$pid" 2>/dev/null || { wait "$pid"; echo "FAIL: the program ended during the save (status $?)"; exit 1; }
 ls -a situations > listing.txt
 prlimit --pid "$pid" --fsize=unlimited: || echo "FAIL: the limit was not lifted"
 press_key Return          # OK on the notice
