@@ -1,6 +1,7 @@
 // The scenery index of the application state. Kept apart from app_state.cpp because it is
 // file work of its own (listing folders, reading headers), not message or clock state.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,11 +13,22 @@
 
 namespace {
 
+// A header is a few hundred bytes; anything past this size is not one.
+constexpr long long k_max_header_bytes = 64 * 1024;
+
+// The four bounds of a header, each found or not.
+struct header_bounds {
+    float values[4] = {};
+    bool found[4] = {};
+};
+constexpr const char* k_bound_keys[4] = {"left_map_x", "lower_map_y", "right_map_x", "upper_map_y"};
+
 // Reads the four map bounds from a header: any line holding "=" and one of the keys gives
 // the number after the "=". Lines are cut at 120 characters as the header reader always did.
-void read_bounds(const char* header, scenery_index_entry* entry) {
+bool read_header_bounds(const char* header, header_bounds* out) {
+    const long long size = fs_file_size(header);
     std::string text;
-    if (!fs_read_text(header, &text)) return;
+    if (size < 0 || size > k_max_header_bytes || !fs_read_text(header, &text)) return false;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -27,17 +39,57 @@ void read_bounds(const char* header, scenery_index_entry* entry) {
         if (eq == std::string::npos) continue;
         float value = 0.0f;
         if (!scan_float(line.c_str() + eq + 1, &value)) continue;
-        if (contains(line.c_str(), "left_map_x")) entry->left_map_x = value;
-        else if (contains(line.c_str(), "lower_map_y")) entry->lower_map_y = value;
-        else if (contains(line.c_str(), "right_map_x")) entry->right_map_x = value;
-        else if (contains(line.c_str(), "upper_map_y")) entry->upper_map_y = value;
+        for (int k = 0; k < 4; ++k) {
+            if (!contains(line.c_str(), k_bound_keys[k])) continue;
+            out->values[k] = value;
+            out->found[k] = true;
+            break;
+        }
     }
+    return true;
+}
+
+// The bounds of a header when they make a map on the globe: all four given, finite, within
+// the longitudes and latitudes, west of east and south of north. Otherwise a log line names
+// the file and the result is false.
+bool usable_bounds(const char* header, scenery_index_entry* entry) {
+    header_bounds b;
+    if (!read_header_bounds(header, &b)) {
+        log_line("Could not read the scenery header %s: its scenery is left out", header);
+        return false;
+    }
+    for (int k = 0; k < 4; ++k) {
+        if (!b.found[k]) {
+            log_line("The scenery header %s gives no %s: its scenery is left out", header, k_bound_keys[k]);
+            return false;
+        }
+    }
+    const float west = b.values[0], south = b.values[1], east = b.values[2], north = b.values[3];
+    const bool on_globe = std::isfinite(west) && std::isfinite(east) && std::isfinite(south) &&
+                          std::isfinite(north) && west >= -180.0f && east <= 180.0f && south >= -90.0f &&
+                          north <= 90.0f && west < east && south < north;
+    if (!on_globe) {
+        log_line("The scenery header %s gives map bounds %g %g %g %g that make no map: its scenery is left out",
+                 header, west, south, east, north);
+        return false;
+    }
+    entry->left_map_x = west;
+    entry->lower_map_y = south;
+    entry->right_map_x = east;
+    entry->upper_map_y = north;
+    return true;
+}
+
+void count_left_out(scenery_index* index, const std::string& folder) {
+    if (index->left_out++ == 0) copy_text(index->first_left_out, folder.c_str());
 }
 
 }  // namespace
 
 void app_state::load_scenery_index() {
     sceneries.count = 0;
+    sceneries.left_out = 0;
+    sceneries.first_left_out[0] = '\0';
     for (scenery_index_entry& e : sceneries.entries) e = scenery_index_entry{};
     // The listing is sorted and never holds "." or "..", so nothing is passed over.
     const std::vector<dir_entry> folders = fs_list("scenery\\*");
@@ -51,11 +103,20 @@ void app_state::load_scenery_index() {
         const std::string base = "scenery\\" + d.name + "\\";
         const std::vector<dir_entry> bins = fs_list((base + "*.bin").c_str());
         const std::vector<dir_entry> hdrs = fs_list((base + "*.hdr").c_str());
-        if (bins.empty() || hdrs.empty()) continue;
+        if (bins.empty() || hdrs.empty()) {
+            log_line("The scenery folder scenery\\%s holds no %s: its scenery is left out", d.name.c_str(),
+                     hdrs.empty() ? "elevation header (*.hdr)" : "elevation samples (*.bin)");
+            count_left_out(&sceneries, d.name);
+            continue;
+        }
         scenery_index_entry& entry = sceneries.entries[sceneries.count];
         entry = scenery_index_entry{};
+        if (!usable_bounds((base + hdrs.front().name).c_str(), &entry)) {
+            entry = scenery_index_entry{};
+            count_left_out(&sceneries, d.name);
+            continue;
+        }
         copy_text(entry.folder, d.name.c_str());
-        read_bounds((base + hdrs.front().name).c_str(), &entry);
         ++sceneries.count;
     }
 }

@@ -111,3 +111,17 @@ int d3d_app::load_texture_from_folder(const char* folder, const char* name, gfx_
 }
 
 bool d3d_app::release_texture(gfx_texture** texture) { return textures.release_texture(texture); }
+
+void log_line_once(const char* format, ...) {
+    if (g_app == nullptr) return;
+    char line[512];
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    // Whole lines only: the log's lines end in CR LF.
+    const std::string whole = std::string(line) + "\r\n";
+    const std::string log(g_app->log_text(), static_cast<std::size_t>(g_app->log_length()));
+    const bool seen = log.compare(0, whole.size(), whole) == 0 || log.find("\n" + whole) != std::string::npos;
+    if (!seen) g_app->append_log("%s", line);
+}

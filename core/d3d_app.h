@@ -221,3 +221,6 @@ extern d3d_app* g_app;
 bool check_result(hresult result, const char* source_file, int line);
 // Appends a line to the application object's log when there is one.
 void log_line(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The same unless the log already holds the line: files read again and again (a system's
+// definitions for every missile it fires, a model for every placement) note each fault once.
+void log_line_once(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/app_state.h"
+#include "core/d3d_app.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -93,6 +94,13 @@ bool resolve_file_extension(char* name, std::size_t cap, const char* first, cons
         if (!store(name, cap, candidate)) continue;
         if (fs_exists(name)) return true;
     }
+    return false;
+}
+
+bool resolve_needed_file(char* name, std::size_t cap, const char* first, const char* second) {
+    const std::string asked(name);
+    if (resolve_file_extension(name, cap, first, second)) return true;
+    log_line_once("Could not find %s", asked.c_str());
     return false;
 }
 

@@ -19,6 +19,9 @@ bool find_data_file(char* out, std::size_t cap, const char* name);
 // True when the file exists as named; otherwise tries the name with its extension (from the
 // last '.') replaced by first, then by second. The name keeps the last replacement tried.
 bool resolve_file_extension(char* name, std::size_t cap, const char* first, const char* second);
+// The same for a file the game needs (a model, a texture): a miss gets one log line naming the
+// file as it was asked for, once however often it is asked for.
+bool resolve_needed_file(char* name, std::size_t cap, const char* first, const char* second);
 
 // Replaces the file-name part of the pattern by the first match; false when none.
 bool resolve_first_match(char* pattern, std::size_t cap);
@@ -66,4 +69,8 @@ bool find_data_file(char (&out)[N], const char* name) {
 template <std::size_t N>
 bool resolve_file_extension(char (&name)[N], const char* first, const char* second) {
     return resolve_file_extension(name, N, first, second);
+}
+template <std::size_t N>
+bool resolve_needed_file(char (&name)[N], const char* first, const char* second) {
+    return resolve_needed_file(name, N, first, second);
 }

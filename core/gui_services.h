@@ -78,6 +78,9 @@ public:
     virtual void close_dialog(gui_dialog /*which*/) {}
     // The GUI display flag: while cleared nothing of the GUI is drawn.
     virtual void set_display(bool /*on*/) {}
+    // Tells the user something they must know (a situation without its scenery) in the
+    // shared message box, with an OK button.
+    virtual void show_notice(const char* /*caption*/, const char* /*text*/) {}
 };
 
 // The installed user interface (a do-nothing one until it installs itself).

@@ -34,7 +34,7 @@ void hierarchy::load_x(const char* path) {
     model_folder(lowered, folder, sizeof folder);
     char file_name[k_path_size];
     copy_text(file_name, path);
-    if (!resolve_file_extension(file_name, ".xx", nullptr)) return;
+    if (!resolve_needed_file(file_name, ".xx", nullptr)) return;
     const std::shared_ptr<const x_file> file = read_x_file(file_name);
     if (!file) return;
     // Only frames count: meshes outside any frame are not part of the tree.

@@ -82,7 +82,7 @@ bool mesh::load_x(const char* path) {
     model_folder(lowered, folder, sizeof folder);
     char file_name[k_path_size];
     copy_text(file_name, path);
-    if (!resolve_file_extension(file_name, ".xx", nullptr)) return false;
+    if (!resolve_needed_file(file_name, ".xx", nullptr)) return false;
     const std::shared_ptr<const x_file> file = read_x_file(file_name);
     if (!file) return false;
     x_mesh_data data;

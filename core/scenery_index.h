@@ -15,4 +15,9 @@ struct scenery_index {
     static constexpr int k_max_entries = 1024;
     int count = 0;
     scenery_index_entry entries[k_max_entries];
+    // Folders left out because their header or samples are missing or unreadable (each named
+    // in the log): how many, and the first one's name, to tell the user when a situation
+    // finds no scenery under it.
+    int left_out = 0;
+    char first_left_out[40] = {};
 };

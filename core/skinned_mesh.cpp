@@ -112,7 +112,7 @@ bool CSkinnedMesh::load(const char* path) {
     model_folder(lowered, folder, sizeof folder);
     char file_name[k_path_size];
     copy_text(file_name, path);
-    if (!resolve_file_extension(file_name, ".xx", nullptr)) return false;
+    if (!resolve_needed_file(file_name, ".xx", nullptr)) return false;
     const std::shared_ptr<const x_file> parsed = read_x_file(file_name);
     if (!parsed) return false;
     const x_file& file = *parsed;

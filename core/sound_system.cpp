@@ -50,7 +50,8 @@ bool find_chunk(const std::vector<std::uint8_t>& file, std::size_t begin, std::s
 }  // namespace
 
 bool parse_wave(const std::vector<std::uint8_t>& file, wave_format* format,
-                std::vector<std::uint8_t>* pcm) {
+                std::vector<std::uint8_t>* pcm, bool* cut) {
+    if (cut != nullptr) *cut = false;
     if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 ||
         std::memcmp(&file[8], "WAVE", 4) != 0)
         return false;
@@ -69,9 +70,19 @@ bool parse_wave(const std::vector<std::uint8_t>& file, wave_format* format,
     format->bits_per_sample = read_u16(f + 14);
     if (!find_chunk(file, 12, riff_end, "data", &data)) return false;
     if (data.size < k_min_buffer_bytes || data.size > k_max_buffer_bytes) return false;
-    const std::size_t present = std::min<std::size_t>(data.size, file.size() - data.data);
+    std::size_t present = std::min<std::size_t>(data.size, file.size() - data.data);
+    std::size_t size = data.size;
+    // A short file is padded up to its declared size, but never beyond the size of the file
+    // itself: a header alone must not ask for a buffer of hundreds of megabytes.
+    if (size > file.size()) {
+        const std::size_t block = std::max<std::size_t>(format->block_align, 1);
+        present -= present % block;
+        size = present;
+        if (cut != nullptr) *cut = true;
+        if (size < k_min_buffer_bytes) return false;
+    }
     const std::uint8_t silence = format->bits_per_sample == 8 ? 128 : 0;
-    pcm->assign(data.size, silence);
+    pcm->assign(size, silence);
     std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(data.data), present, pcm->begin());
     return true;
 }
@@ -100,7 +111,10 @@ bool sound_system::load_wave(const char* path, std::unique_ptr<sound_buffer>* ou
     std::vector<std::uint8_t> file;
     wave_format format;
     std::vector<std::uint8_t> pcm;
-    if (device_ == nullptr || !fs_read(path, &file) || !parse_wave(file, &format, &pcm) ||
+    bool cut = false;
+    const bool parsed = device_ != nullptr && fs_read(path, &file) && parse_wave(file, &format, &pcm, &cut);
+    if (cut) log_line("%s declares more sound than the file holds: only the samples present are used", path);
+    if (!parsed ||
         failed(device_->create_buffer(format, pcm.data(), pcm.size(), out)) || *out == nullptr) {
         out->reset();
         log_line("Failed to load %s", path);
@@ -157,7 +171,10 @@ void sound_system::open_music(const char* path) {
         log_line("Failed to load %s", path);
         return;
     }
-    send_media_command(command);
+    // A track that is missing or cannot be decoded plays nothing; the log names it once.
+    // (Without a sound device nothing plays anyway, and that is logged once already.)
+    const int result = send_media_command(command);
+    if (result != MEDIA_OK && result != MEDIA_ERR_NO_DEVICE) log_line_once("Failed to load %s", path);
 }
 
 void sound_system::set_music_volume(int volume) {

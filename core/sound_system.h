@@ -73,9 +73,11 @@ private:
 };
 
 // The PCM header and data of a RIFF/WAVE file in memory, the data padded with silence (128 for
-// 8-bit data, 0 otherwise) up to the size its chunk declares. False when malformed.
+// 8-bit data, 0 otherwise) up to the size its chunk declares. A data chunk that declares more
+// than the whole file holds is not believed: only the samples present are taken (whole
+// blocks), and cut, when given, is set. False when malformed or when too little is left.
 bool parse_wave(const std::vector<std::uint8_t>& file, wave_format* format,
-                std::vector<std::uint8_t>* pcm);
+                std::vector<std::uint8_t>* pcm, bool* cut = nullptr);
 
 // The program's one sound service; set by the entry function (tests set their own).
 extern sound_system* g_sound;

@@ -126,7 +126,7 @@ int texture_cache::load_texture_from_folder(const char* folder, const char* name
     char path[260];
     format_text(path, "%s\\%s", folder, name);
     ascii_lower_in_place(path);
-    if (!resolve_file_extension(path, ".jpg", ".dds")) return 0;
+    if (!resolve_needed_file(path, ".jpg", ".dds")) return 0;
     load_texture(path, out, mode, cached);
     return mode;
 }

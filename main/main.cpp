@@ -6,6 +6,7 @@
 #include "core/d3d_app.h"
 #include "design/design_screens.h"
 #include "platform/desktop.h"
+#include "platform/replacing_file.h"
 #include "platform/resources.h"
 #include "platform/system/gl_device.h"
 #include "platform/window.h"
@@ -56,6 +57,7 @@ gfx_texture* render_thumbnail(const char* file) {
 }  // namespace
 
 int main() {
+    prepare_file_writes();
     register_embedded_resources();
     // The window outlives every global object: its GL context stays current until the
     // device and everything drawn with it are gone.

@@ -4,6 +4,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
+#include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -121,4 +125,70 @@ void replacing_file::fail(int error_number) {
     if (!failed_) error_ = std::strerror(error_number != 0 ? error_number : EIO);
     failed_ = true;
     if (batch_ != nullptr) batch_->note_failure(error_);
+}
+
+void prepare_file_writes() { std::signal(SIGXFSZ, SIG_IGN); }
+
+namespace {
+
+bool all_digits(const std::string& text) {
+    if (text.empty() || text.size() > 18) return false;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+// A process that runs, whoever owns it (EPERM: it runs under another user).
+bool process_runs(long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM; }
+
+int remove_in(const std::string& host_folder, int depth) {
+    DIR* dir = ::opendir(host_folder.c_str());
+    if (dir == nullptr) return 0;
+    std::vector<std::string> folders;
+    int removed = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        const std::string path = host_folder + "/" + name;
+        struct stat st;
+        if (::lstat(path.c_str(), &st) != 0) continue;
+        // Links are not followed: the walk stays inside the run folder.
+        if (S_ISDIR(st.st_mode)) {
+            if (depth > 0) folders.push_back(path);
+            continue;
+        }
+        long pid = 0;
+        if (!S_ISREG(st.st_mode) || !is_replacing_temporary(name, &pid)) continue;
+        if (pid == static_cast<long>(::getpid()) || process_runs(pid)) continue;
+        if (::unlink(path.c_str()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    for (const std::string& f : folders) removed += remove_in(f, depth - 1);
+    return removed;
+}
+
+}  // namespace
+
+bool is_replacing_temporary(const std::string& name, long* pid) {
+    // "." + target + "." + pid + "." + counter + ".tmp", the target holding at least one byte.
+    const std::string suffix = ".tmp";
+    if (name.size() < 9 || name[0] != '.' || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return false;
+    }
+    const std::string stem = name.substr(0, name.size() - suffix.size());
+    const std::size_t counter_dot = stem.rfind('.');
+    if (counter_dot == std::string::npos || !all_digits(stem.substr(counter_dot + 1))) return false;
+    const std::size_t pid_dot = stem.rfind('.', counter_dot - 1);
+    if (pid_dot == std::string::npos || pid_dot < 2) return false;
+    const std::string digits = stem.substr(pid_dot + 1, counter_dot - pid_dot - 1);
+    if (!all_digits(digits)) return false;
+    *pid = std::strtol(digits.c_str(), nullptr, 10);
+    return *pid > 0;
+}
+
+int remove_abandoned_temporaries(const char* folder, int depth) {
+    std::string host = fs_host_path(folder);
+    while (host.size() > 1 && host.back() == '/') host.pop_back();
+    return remove_in(host.empty() ? std::string(".") : host, depth);
 }

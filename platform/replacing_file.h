@@ -46,3 +46,18 @@ private:
     bool failed_ = false;
     replacing_batch* batch_ = nullptr;  // the batch open when the write started
 };
+
+// Once at start-up, before anything is written: a file-size limit (ulimit -f) then makes a
+// write fail with "File too large" and the save reports it, instead of the limit's signal
+// ending the program in the middle of the write with its temporary file left behind.
+void prepare_file_writes();
+
+// Removes the temporary files of replacing writes whose process no longer runs (a save cut
+// short by a kill or a power loss), in the folder of a program name and the folders below it
+// down to the given depth. Files of running processes (this one included) stay. Returns how
+// many were removed.
+int remove_abandoned_temporaries(const char* folder, int depth);
+
+// Whether a bare file name is the temporary file of a replacing write (".<name>.<pid>.<n>.tmp");
+// the writing process's id goes to pid.
+bool is_replacing_temporary(const std::string& name, long* pid);

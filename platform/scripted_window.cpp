@@ -54,8 +54,8 @@ void scripted_window::desktop_size(int* width, int* height) {
 }
 
 void scripted_window::usable_size(int* width, int* height) {
-    *width = desktop_width;
-    *height = desktop_height;
+    *width = usable_width < 0 ? desktop_width : usable_width;
+    *height = usable_height < 0 ? desktop_height : usable_height;
 }
 
 void scripted_window::swap_buffers() { calls.push_back("swap"); }

@@ -29,6 +29,8 @@ public:
 
     bool fail_create = false;
     int desktop_width = 1280, desktop_height = 1024;
+    // The usable area the display reports; below 0, the desktop's size.
+    int usable_width = -1, usable_height = -1;
     // What was asked, in order: "create <title> <left> <top> <w> <h>", "show normal",
     // "show maximized", "show full screen", "hide", "bounds ...", "swap", "swap interval <n>",
     // "blank".

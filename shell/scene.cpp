@@ -56,6 +56,7 @@ bool scene::startup() {
     g_state->show_status("Loading Sounds");
     read_settings();
     check_run_folder();
+    remove_abandoned_saves();
     settings_read_ = true;
     settings_unwritten_ = true;
     load_sounds();

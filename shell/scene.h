@@ -125,6 +125,9 @@ public:
     virtual void read_settings();
     // False, with a log line and the old file kept, when the file could not be written whole.
     virtual bool write_settings();
+    // The window size the settings file keeps, read before the window exists (nothing else
+    // of the file is taken then); false when the file gives no size with an area.
+    static bool saved_window_size(int* width, int* height);
 
     // Empties the scene: tables, counters, the three roots (their frames with them), the
     // terrain and, when asked, the globe's textures; the message history too.
@@ -475,6 +478,8 @@ private:
     // Settings, designs, situations and the log are all written beside the program: a folder
     // that cannot take a file is told to the user at start-up, on stderr.
     void check_run_folder();
+    // Temporary files of saves that a killed run left behind go; one log line counts them.
+    void remove_abandoned_saves();
 
     bool shutdown_begun_ = false;
     bool settings_read_ = false;

@@ -443,6 +443,30 @@ void scene::check_run_folder() {
                      probe.error().c_str());
 }
 
+bool scene::saved_window_size(int* width, int* height) {
+    std::string content;
+    if (!fs_read_text(k_settings_file, &content)) return false;
+    settings_text text(std::move(content));
+    std::string line;
+    int w = 0, h = 0;
+    while (text.next_line(&line)) {
+        double number = 0.0;
+        if (!scan_double(line.c_str(), &number) || !(number >= 1.0 && number <= k_max_window_size)) continue;
+        if (contains(line.c_str(), "[window_width]")) w = static_cast<int>(number);
+        if (contains(line.c_str(), "[window_height]")) h = static_cast<int>(number);
+    }
+    if (w <= 0 || h <= 0) return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+void scene::remove_abandoned_saves() {
+    // The run folder, its folders (situations, designs) and theirs (designs by kind).
+    const int removed = remove_abandoned_temporaries("", 3);
+    if (removed > 0) log_line("Temporary files of saves that did not finish were removed: %d", removed);
+}
+
 bool scene::write_settings() {
     if (!g_app || !g_state) return false;
     sound_system sound_defaults;

@@ -10,6 +10,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/gui_services.h"
 #include "core/texture_loading.h"
 #include "platform/files.h"
 #include "platform/image.h"
@@ -40,6 +41,24 @@ constexpr float k_max_wave_factor = 10.0f;
 constexpr float k_max_range = 1.0e6f;       // m, a launcher's range or a protected radius
 constexpr int k_max_rockets = 1000;
 constexpr int k_max_interval = 3600;        // s
+
+// A situation whose place has no scenery it can show runs over open sea. When that is because
+// a scenery folder was left out (a broken header, missing samples) or its elevations could not
+// be loaded, the user is told as the run starts; the log has the file's own line already.
+void tell_when_scenery_lost(const char* situation, const scenery_index& index, int tile, bool has_ground) {
+    std::string folder;
+    if (tile == 0 && index.left_out > 0) folder = index.first_left_out;
+    else if (tile > 0 && !has_ground) folder = index.entries[tile - 1].folder;
+    else return;
+    log_line("%s: the scenery of scenery\\%s could not be loaded, the situation runs over open sea", situation,
+             folder.c_str());
+    gui_link().show_notice("Scenery Error",
+                           format_string("The scenery in scenery\\%.40s could not be read:\n"
+                                         "this situation runs over open sea without it.\n"
+                                         "Logfile.txt says why.",
+                                         folder.c_str())
+                               .c_str());
+}
 
 // One [system] line as read. A radius of 0 keeps the one of the system's control unit.
 struct system_line {
@@ -326,7 +345,9 @@ void scene::read_situation(const char* path) {
 
     if (sky.cloud_layer) sky.cloud_layer->set_cover(s.cloud_cover);
     update_celestial();
-    load_scenery(s.find_scenery_tile(s.camera_longitude, s.camera_latitude));
+    const int tile = s.find_scenery_tile(s.camera_longitude, s.camera_latitude);
+    load_scenery(tile);
+    tell_when_scenery_lost(path, s.sceneries, tile, ground.columns > 0 && ground.rows > 0);
 
     if (!s.test_mode) {
         for (const system_line& sys : systems) {

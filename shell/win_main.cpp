@@ -27,11 +27,23 @@ constexpr const char* k_last_position = "# Last Position";
 // centred, 2 or more maximised (the application object's window-mode rules).
 void show_main_window() { g_app->show_window(); }
 
-// The window size before the settings are read: the usable screen, as the application
-// object starts with.
+// The size the window starts with, before the settings are read and applied: the usable
+// screen area, as the application object starts with. A display that cannot say its usable
+// area (it answers nothing now and then while the X server is busy) gives its desktop size
+// instead, then the size the settings keep, then the virtual screen's 640 x 480.
+void usable_area_or_fallback(int* width, int* height) {
+    main_window()->usable_size(width, height);
+    if (*width > 0 && *height > 0) return;
+    main_window()->desktop_size(width, height);
+    if (*width > 0 && *height > 0) return;
+    if (scene::saved_window_size(width, height)) return;
+    *width = 640;
+    *height = 480;
+}
+
 void default_window_size() {
     if (g_app->usable_width <= 0 || g_app->usable_height <= 0) {
-        main_window()->usable_size(&g_app->usable_width, &g_app->usable_height);
+        usable_area_or_fallback(&g_app->usable_width, &g_app->usable_height);
     }
     if (g_app->window_width <= 0 || g_app->window_height <= 0) {
         g_app->window_width = g_app->usable_width;
@@ -43,6 +55,11 @@ bool create_main_window() {
     default_window_size();
     int desktop_width = 0, desktop_height = 0;
     main_window()->desktop_size(&desktop_width, &desktop_height);
+    // A desktop of unknown size: the window goes to its top left corner.
+    if (desktop_width <= 0 || desktop_height <= 0) {
+        desktop_width = g_app->window_width;
+        desktop_height = g_app->window_height;
+    }
     // Integer halves truncate toward zero, as the system's placement does.
     const int left = (desktop_width - g_app->window_width) / 2;
     const int top = (desktop_height - g_app->window_height) / 2;

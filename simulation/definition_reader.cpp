@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
 #include <cstdarg>
 #include <limits>
 
@@ -10,19 +11,23 @@
 #include "platform/text.h"
 #include "simulation/definition_texts.h"
 
-void log_line_once(const char* format, ...) {
-    if (g_app == nullptr) return;
-    char line[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    // Whole lines only: the log's lines end in CR LF.
-    const std::string whole = std::string(line) + "\r\n";
-    const std::string log(g_app->log_text(), static_cast<std::size_t>(g_app->log_length()));
-    const bool seen = log.compare(0, whole.size(), whole) == 0 || log.find("\n" + whole) != std::string::npos;
-    if (!seen) g_app->append_log("%s", line);
+namespace {
+
+// Whether a line starts with a word that names no finite number ("nan", "inf", "-Infinity"):
+// the number reader passes such words over as text, so a value written that way would be lost
+// without a word.
+bool starts_with_non_finite_word(const std::string& line) {
+    std::size_t p = line.find_first_not_of(" \t");
+    if (p == std::string::npos) return false;
+    if (line[p] == '+' || line[p] == '-') ++p;
+    std::size_t end = line.find_first_of(" \t", p);
+    if (end == std::string::npos) end = line.size();
+    std::string word = line.substr(p, end - p);
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return word == "nan" || word == "inf" || word == "infinity" || word.rfind("nan(", 0) == 0;
 }
+
+}  // namespace
 
 definition_reader::~definition_reader() = default;
 
@@ -73,8 +78,11 @@ bool definition_reader::next_line() {
     while (read_raw_line()) {
         if (contains(line_.c_str(), "//")) continue;
         if (contains(line_.c_str(), "@")) break;
-        has_number_ = scan_double(line_.c_str(), &number_) && std::isfinite(number_) &&
-                      std::fabs(number_) <= std::numeric_limits<float>::max();
+        const bool scanned = scan_double(line_.c_str(), &number_);
+        has_number_ = scanned && std::isfinite(number_) && std::fabs(number_) <= std::numeric_limits<float>::max();
+        if ((scanned && !has_number_) || (!scanned && starts_with_non_finite_word(line_))) {
+            log_line_once("%s: refused a value that is no finite number: %.60s", path_.c_str(), line_.c_str());
+        }
         return true;
     }
     line_.clear();

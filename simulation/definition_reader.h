@@ -12,11 +12,9 @@
 #include <cstdio>
 #include <string>
 
+#include "core/d3d_app.h"
 #include "simulation/design_name.h"
 
-// Appends a line to the log unless the log already holds it: a system's definition files are
-// read again for every missile it fires, and one note of each fault is enough.
-void log_line_once(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 class definition_reader {
 public:

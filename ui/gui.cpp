@@ -81,6 +81,9 @@ public:
         if (g_gui) g_gui->close_dialog(dialog_of(which));
     }
     void set_display(bool on) override { if (g_gui) g_gui->display = on ? 1 : 0; }
+    void show_notice(const char* caption, const char* text) override {
+        if (g_gui) g_gui->show_notice(caption, text);
+    }
 
 private:
     static gui_callback dialog_of(gui_dialog which) {
@@ -208,7 +211,21 @@ void gui::update() {
     if (!visible) return;
     tick();
     run_pending_command();
+    open_held_notice();
     settle();
+}
+
+void gui::show_notice(const char* caption, const char* text) {
+    held_caption_ = caption != nullptr ? caption : "";
+    held_text_ = text != nullptr ? text : "";
+    notice_held_ = true;
+    if (pending_command == 0) open_held_notice();
+}
+
+void gui::open_held_notice() {
+    if (!notice_held_ || pending_command != 0) return;
+    notice_held_ = false;
+    message_box(this, held_caption_.c_str(), held_text_.c_str(), message_box_type::notice, 0, "");
 }
 
 void gui::install_menu_screen(gui_callback screen) {

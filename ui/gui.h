@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "core/gui_services.h"
 #include "ui/gui_window.h"
@@ -28,6 +29,9 @@ public:
     void run_pending_command();
     // Installs a menu-side screen, or the main menu when that screen was not installed.
     void install_menu_screen(gui_callback screen);
+    // A notice in the message box. Asked for while a screen change is pending (a situation
+    // read as its run starts), it waits for the new screen, which would close it.
+    void show_notice(const char* caption, const char* text);
 
     // Pointer input in client pixels.
     void on_mouse_move(int x, int y, int buttons);
@@ -45,6 +49,13 @@ public:
 
     // While cleared nothing is drawn (snapshots and the night-vision pass).
     std::uint8_t display = 1;
+
+private:
+    void open_held_notice();
+
+    std::string held_caption_;
+    std::string held_text_;
+    bool notice_held_ = false;
 };
 
 // The program's one GUI root window; set by the entry function (tests set their own).

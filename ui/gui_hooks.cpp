@@ -1,6 +1,9 @@
 #include "ui/gui_hooks.h"
 
+#include <cstring>
+
 #include "core/d3d_app.h"
+#include "platform/files.h"
 #include "platform/gfx_device.h"
 #include "platform/window.h"
 #include "ui/gui.h"
@@ -34,6 +37,10 @@ void ui_play_preview_sound(const char* file) {
 }
 
 void ui_open_document(const char* target) {
+    if (target == nullptr) return;
+    // A page of the program's own (the help) that is missing would fail out of sight in the
+    // desktop's program: the log names it. Web addresses are not looked for.
+    if (std::strstr(target, "://") == nullptr && !fs_is_file(target)) log_line("Could not find %s", target);
     if (g_hooks.open_document) g_hooks.open_document(target);
 }
 

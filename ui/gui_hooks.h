@@ -40,6 +40,7 @@ void ui_play_sound_slot(int slot, int mode);
 void ui_stop_sound_slot(int slot);
 void ui_leave_scene();
 void ui_play_preview_sound(const char* file);
+// A program file that is not there is named in the log.
 void ui_open_document(const char* target);
 void ui_show_cursor(gui_cursor shape);
 void ui_viewport_size(int* width, int* height);

@@ -71,6 +71,36 @@ TEST(WaveFile, MalformedFilesAreRefused) {
     EXPECT_FALSE(parse(bad_fmt));
 }
 
+// What a data chunk declares is bounded by the size of the file: a 44-byte header that
+// declares a quarter of a gigabyte asks for no buffer of that size, and a longer file that
+// declares more than it holds keeps the whole 16-bit sample frames it has.
+TEST(WaveFile, ADeclaredSizeBeyondTheFileIsNotBelieved) {
+    wave_format f;
+    std::vector<std::uint8_t> pcm;
+    bool cut = false;
+    const std::string header_only = make_wave(16, 1, 22050, {}, 0x0FFFFFF0);
+    ASSERT_EQ(header_only.size(), 44u);
+    EXPECT_FALSE(parse_wave(std::vector<std::uint8_t>(header_only.begin(), header_only.end()), &f, &pcm, &cut));
+    EXPECT_TRUE(cut);
+    EXPECT_LT(pcm.capacity(), 1024u);
+
+    std::vector<int> samples(101);
+    for (int i = 0; i < 101; ++i) samples[i] = i * 300 - 15000;
+    std::string stereo = make_wave(16, 2, 22050, samples, 200000000);
+    stereo.pop_back();  // half a sample: the frame it starts is not whole
+    ASSERT_TRUE(parse_wave(std::vector<std::uint8_t>(stereo.begin(), stereo.end()), &f, &pcm, &cut));
+    EXPECT_TRUE(cut);
+    ASSERT_EQ(pcm.size(), 200u);  // 50 whole frames of 2 x 2 bytes
+    EXPECT_EQ(pcm[0], static_cast<std::uint8_t>(-15000 & 0xFF));
+    EXPECT_EQ(pcm[199], static_cast<std::uint8_t>(((99 * 300 - 15000) >> 8) & 0xFF));
+
+    // Within the file's size a short chunk is still padded, and nothing is said of it.
+    const std::string padded = make_wave(8, 1, 11025, {1, 2}, 40);
+    ASSERT_TRUE(parse_wave(std::vector<std::uint8_t>(padded.begin(), padded.end()), &f, &pcm, &cut));
+    EXPECT_FALSE(cut);
+    EXPECT_EQ(pcm.size(), 40u);
+}
+
 TEST_F(SoundSystemTest, MissingOrBadFilesLogAndGiveNoBuffer) {
     std::unique_ptr<sound_buffer> b;
     EXPECT_FALSE(sound.load_wave("sounds\\none.wav", &b));
@@ -80,7 +110,17 @@ TEST_F(SoundSystemTest, MissingOrBadFilesLogAndGiveNoBuffer) {
     // 24-bit data: the device takes 8- and 16-bit PCM only.
     tmp.write("sounds/deep.wav", make_wave(8, 3, 22050, {1, 2, 3, 4, 5, 6}));
     EXPECT_FALSE(sound.load_wave("sounds\\deep.wav", &b));
+    tmp.write("sounds/empty.wav", make_wave(16, 1, 22050, {}, 0x0FFFFFF0));
+    EXPECT_FALSE(sound.load_wave("sounds\\empty.wav", &b));
+    // A track that cannot be opened plays nothing and is named once, however often it is tried.
+    sound.open_music("music\\none.mp3");
+    sound.open_music("music\\none.mp3");
     const std::string log = app.log_text();
+    EXPECT_NE(log.find("sounds\\empty.wav declares more sound than the file holds"), std::string::npos);
+    EXPECT_NE(log.find("Failed to load sounds\\empty.wav\r\n"), std::string::npos);
+    const std::size_t track = log.find("Failed to load music\\none.mp3\r\n");
+    EXPECT_NE(track, std::string::npos);
+    EXPECT_EQ(log.find("Failed to load music\\none.mp3", track + 1), std::string::npos);
     EXPECT_NE(log.find("Failed to load sounds\\none.wav\r\n"), std::string::npos);
     EXPECT_NE(log.find("Failed to load sounds\\text.wav\r\n"), std::string::npos);
     EXPECT_NE(log.find("Failed to load sounds\\deep.wav\r\n"), std::string::npos);

@@ -257,6 +257,12 @@ TEST_F(TextureCache, FolderLoadsFollowTheNameRulesAndFallbacks) {
     t = reinterpret_cast<gfx_texture*>(&loader);
     EXPECT_EQ(cache.load_texture_from_folder("effects", "gone#.bmp", &t, true), 0);
     EXPECT_EQ(t, nullptr);
+    // and the log names the file as it was asked for.
+    d3d_app app;
+    g_app = &app;
+    EXPECT_EQ(cache.load_texture_from_folder("Launchers", "Launcher.dds", &t, true), 0);
+    EXPECT_NE(std::string(app.log_text()).find("Could not find launchers\\launcher.dds\r\n"), std::string::npos);
+    g_app = nullptr;
 }
 
 TEST_F(TextureCache, NamesTooLongForASlotAreNotCached) {

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/clock.h"
@@ -189,4 +193,75 @@ TEST(Resources, EmbeddedFilesAreRegistered) {
     ASSERT_TRUE(find_resource("TEXT", "keys", &r));
     const std::string text(reinterpret_cast<const char*>(r.data), r.size);
     EXPECT_EQ(text.rfind("Keys\r\n", 0), 0u);
+}
+
+// A file-size limit (ulimit -f) makes the write fail as a write: the save says why, the old
+// file stays whole and no temporary file is left. Without the preparation the limit's signal
+// ends the process in the middle of the write (status 153 in a shell).
+TEST(Files, AFileSizeLimitFailsTheWriteAndKeepsTheOldFile) {
+    temp_folder tmp;
+    const std::string old_text(100, 'o');
+    tmp.write("qvd.ini", old_text);
+    const auto save_under_limit = [&] {
+        prepare_file_writes();
+        const rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string big(5000, 'n');
+        std::string error;
+        const bool written = fs_write("qvd.ini", big.data(), big.size(), &error);
+        const bool kept = tmp.read("qvd.ini") == old_text;
+        const bool no_temporary = fs_list("*.*").size() == 1 && fs_list(".*").empty();
+        std::fprintf(stderr, "written %d error \"%s\" kept %d no temporary %d\n", written, error.c_str(), kept,
+                     no_temporary);
+        std::_Exit(!written && error == "File too large" && kept && no_temporary ? 0 : 1);
+    };
+    EXPECT_EXIT(save_under_limit(), ::testing::ExitedWithCode(0),
+                "written 0 error \"File too large\" kept 1 no temporary 1");
+}
+
+// Temporary files of replacing writes whose process has ended go at start-up, in the folder
+// and the folders below it; those of running processes and files that only look alike stay.
+TEST(Files, AbandonedTemporariesOfEndedProcessesAreRemoved) {
+    temp_folder tmp;
+    const pid_t ended = ::fork();
+    if (ended == 0) std::_Exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string dead = std::to_string(ended);
+    const std::string alive = std::to_string(::getpid());
+    const std::string parent = std::to_string(::getppid());
+    tmp.write("designs/missiles/.New Missile.txt." + dead + ".2.tmp", "half");
+    tmp.write(".qvd.ini." + dead + ".1.tmp", "half");
+    tmp.write("situations/.a.b.txt." + dead + ".17.tmp", "half");
+    tmp.write("situations/.Mine.txt." + alive + ".1.tmp", "being written");
+    tmp.write(".qvd.ini." + parent + ".3.tmp", "another run's");
+    tmp.write("situations/notes.tmp", "kept");
+    tmp.write(".qvd.ini.x" + dead + ".1.tmp", "kept");
+    tmp.write("a/b/c/d/.deep.txt." + dead + ".1.tmp", "below the depth asked");
+    EXPECT_EQ(remove_abandoned_temporaries("", 3), 3);
+    EXPECT_FALSE(tmp.exists("designs/missiles/.New Missile.txt." + dead + ".2.tmp"));
+    EXPECT_FALSE(tmp.exists(".qvd.ini." + dead + ".1.tmp"));
+    EXPECT_FALSE(tmp.exists("situations/.a.b.txt." + dead + ".17.tmp"));
+    EXPECT_TRUE(tmp.exists("situations/.Mine.txt." + alive + ".1.tmp"));
+    EXPECT_TRUE(tmp.exists(".qvd.ini." + parent + ".3.tmp"));
+    EXPECT_TRUE(tmp.exists("situations/notes.tmp"));
+    EXPECT_TRUE(tmp.exists(".qvd.ini.x" + dead + ".1.tmp"));
+    EXPECT_TRUE(tmp.exists("a/b/c/d/.deep.txt." + dead + ".1.tmp"));
+    EXPECT_EQ(remove_abandoned_temporaries("", 3), 0);
+
+    // The name a replacing write gives its temporary file is one the walk knows.
+    long pid = 0;
+    EXPECT_TRUE(is_replacing_temporary(".New Missile.txt.4242.2.tmp", &pid));
+    EXPECT_EQ(pid, 4242);
+    for (const char* other : {".tmp", "..1.1.tmp", ".x.0.1.tmp", ".x.1..tmp", "x.txt.12.1.tmp", ".x.-3.1.tmp"}) {
+        EXPECT_FALSE(is_replacing_temporary(other, &pid)) << other;
+    }
+    {
+        replacing_file file;
+        ASSERT_TRUE(file.open("situations\\Mine.txt"));
+        std::vector<dir_entry> hidden = fs_list("situations\\.Mine.txt.*.tmp");
+        ASSERT_EQ(hidden.size(), 2u);
+        EXPECT_TRUE(is_replacing_temporary(hidden[0].name, &pid));
+        EXPECT_EQ(pid, ::getpid());
+    }
 }

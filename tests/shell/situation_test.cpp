@@ -142,6 +142,50 @@ TEST_F(Situation, WriteReadWriteGivesTheSameTextAndTheValuesLandInTheirObjects) 
     EXPECT_EQ(log(), "");
 }
 
+// The GUI's notices, as the user would read them.
+class notice_recorder : public gui_services {
+public:
+    std::vector<std::string> notices;
+    void show_notice(const char* caption, const char* text) override {
+        notices.push_back(std::string(caption) + ": " + text);
+    }
+};
+
+// A situation whose scenery was left out of the index (a broken header) or whose elevations
+// did not load runs over open sea, and the user is told as it starts; a situation that lies
+// off every scenery by design is not a fault.
+TEST_F(Situation, ASituationWithoutItsSceneryTellsTheUser) {
+    notice_recorder gui;
+    install_gui_services(&gui);
+    tmp.write("situations/a.txt", k_scenario);
+    world->read_situation("situations\\a.txt");
+    EXPECT_TRUE(gui.notices.empty());
+
+    state.sceneries.left_out = 1;
+    copy_text(state.sceneries.first_left_out, "Kestrel Bay");
+    world->read_situation("situations\\a.txt");
+    ASSERT_EQ(gui.notices.size(), 1u);
+    EXPECT_EQ(gui.notices[0], "Scenery Error: The scenery in scenery\\Kestrel Bay could not be read:\n"
+                              "this situation runs over open sea without it.\nLogfile.txt says why.");
+    EXPECT_NE(log().find("situations\\a.txt: the scenery of scenery\\Kestrel Bay could not be loaded"),
+              std::string::npos);
+
+    // Found in the index, but its ground did not load (the fake loads none).
+    state.sceneries.left_out = 0;
+    state.sceneries.count = 1;
+    scenery_index_entry& e = state.sceneries.entries[0];
+    copy_text(e.folder, "Coast");
+    e.left_map_x = 0.0f;
+    e.lower_map_y = 0.0f;
+    e.right_map_x = 1.0f;
+    e.upper_map_y = 1.0f;
+    world->read_situation("situations\\a.txt");
+    EXPECT_EQ(world->loaded_scenery, 1);
+    ASSERT_EQ(gui.notices.size(), 2u);
+    EXPECT_NE(gui.notices[1].find("scenery\\Coast could not be read"), std::string::npos);
+    install_gui_services(nullptr);
+}
+
 TEST_F(Situation, CommentsSurplusAndBadLinesAreLeftOutOrBoundedWithALogLine) {
     std::string text = "// QVD Situation File\n"
                        "0.05\t[fog_air]\n"

@@ -233,6 +233,48 @@ TEST_F(Program, NoWindowMeansNoStartUpAndANonZeroExit) {
               std::string::npos);
 }
 
+// A display that cannot say its usable area (it answers 0 now and then while the X server is
+// busy) still gets a window: the desktop's size, then the size the settings keep, then the
+// virtual screen's 640 x 480; and the window is shown within that area.
+TEST_F(Program, AWindowIsMadeWhenTheDisplayCannotSayItsUsableArea) {
+    window.usable_width = window.usable_height = 0;
+    window.post_on_pump(1, WM_CLOSE);
+    EXPECT_EQ(run(), 0);
+    ASSERT_FALSE(window.calls.empty());
+    EXPECT_EQ(window.calls[0], "create Ventrask 0 0 1280 1024");
+    EXPECT_EQ(app.usable_width, 1280);
+    EXPECT_EQ(app.usable_height, 1024);
+}
+
+TEST_F(Program, WithoutAnyDisplaySizeTheSettingsSizeThen640x480) {
+    tmp.write("qvd.ini", "1\t[window_mode]\r\n800\t[window_width]\r\n600\t[window_height]\r\n");
+    window.usable_width = window.usable_height = 0;
+    window.desktop_width = window.desktop_height = 0;
+    window.post_on_pump(1, WM_CLOSE);
+    EXPECT_EQ(run(), 0);
+    ASSERT_FALSE(window.calls.empty());
+    EXPECT_EQ(window.calls[0], "create Ventrask 0 0 800 600");
+
+    // A settings file without a usable size (none, or one of no area) gives way to 640 x 480.
+    for (const char* settings : {"", "0\t[window_width]\r\n600\t[window_height]\r\n", "nan\t[window_width]\r\n"}) {
+        tmp.write("qvd.ini", settings);
+        recording_scene again;
+        g_scene = &again;
+        scripted_window blind;
+        blind.usable_width = blind.usable_height = 0;
+        blind.desktop_width = blind.desktop_height = 0;
+        set_main_window(&blind);
+        app.usable_width = app.usable_height = 0;
+        app.window_width = app.window_height = 0;
+        blind.post_on_pump(1, WM_CLOSE);
+        EXPECT_EQ(run(), 0);
+        ASSERT_FALSE(blind.calls.empty());
+        EXPECT_EQ(blind.calls[0], "create Ventrask 0 0 640 480") << settings;
+        set_main_window(&window);
+        g_scene = &world;
+    }
+}
+
 TEST_F(Program, InactiveWindowSleepsAndRestoringSkipsTheDeviceReset) {
     app.sleep_time = 15;
     window.post_on_pump(1, WM_SIZE, SIZE_MINIMIZED);

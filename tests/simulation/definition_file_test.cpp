@@ -209,6 +209,19 @@ TEST_F(DefinitionFile, LineWithoutANumberKeepsNumbersButGivesNames) {
     EXPECT_FLOAT_EQ(pad.elevation_angle, 25.0f);
     EXPECT_FLOAT_EQ(pad.rotation_angle, 0.0f);
     EXPECT_STREQ(pad.model_name, "silo");
+    // A value that is no finite number is refused with a line naming the file, once; words
+    // that only start like one ("Infrared") are names and pass without a word.
+    ASSERT_TRUE(pad.load("Words"));
+    const std::string nan_line = "launchers\\Words.txt: refused a value that is no finite number: nan\t[elevation_angle]";
+    EXPECT_TRUE(logged(nan_line));
+    EXPECT_EQ(log().find(nan_line), log().rfind(nan_line));
+    EXPECT_TRUE(logged("launchers\\Words.txt: refused a value that is no finite number: 1e999\t[rotation_angle]"));
+    tmp_.write("launchers/Names.txt", "Launcher Definition File\nInfrared\t[launcher_name]\n-INF\t[reload_time]\n");
+    ASSERT_TRUE(pad.load("Names"));
+    EXPECT_STREQ(pad.model_name, "Infrared");
+    EXPECT_FALSE(logged("Names.txt: refused a value that is no finite number: Infrared"));
+    EXPECT_TRUE(logged("launchers\\Names.txt: refused a value that is no finite number: -INF\t[reload_time]"));
+    EXPECT_EQ(log().find("about"), std::string::npos);
 }
 
 TEST_F(DefinitionFile, LongLinesAndLongNamesAreReadSafely) {

@@ -1,11 +1,15 @@
 // The main menu, the help pages and the quit question, driven by clicks as a user would.
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "gui_fixture.h"
 #include "platform/messages.h"
 #include "platform/recording_device.h"
 #include "ui/overlay2d.h"
 #include "ui/screens.h"
+#include "ui/gui_hooks.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -176,3 +180,19 @@ TEST_F(gui_start_test, fonts_are_drawn_once_at_the_windows_scale) {
 }
 
 }  // namespace
+
+// A page of the program's own that is missing is named in the log (the desktop's program
+// would fail out of sight); a page that is there and a web address are opened without a word.
+TEST_F(main_menu_test, a_missing_help_page_is_named_in_the_log) {
+    temp_folder pages;
+    ui_open_document("help\\index.htm");
+    pages.write("help/keys.htm", "<html></html>");
+    ui_open_document("help\\keys.htm");
+    ui_open_document("https://example.org/ventrask");
+    EXPECT_EQ(log.documents,
+              (std::vector<std::string>{"help\\index.htm", "help\\keys.htm", "https://example.org/ventrask"}));
+    const std::string text(app->log_text(), static_cast<std::size_t>(app->log_length()));
+    EXPECT_NE(text.find("Could not find help\\index.htm\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("keys.htm"), std::string::npos);
+    EXPECT_EQ(text.find("example.org"), std::string::npos);
+}

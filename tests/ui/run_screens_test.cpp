@@ -28,7 +28,11 @@ namespace {
 class recording_scene : public scene {
 public:
     std::vector<std::string> read;
-    void read_situation(const char* path) override { read.emplace_back(path); }
+    const char* notice = nullptr;  // told by the reading, as a scenery that is lost would be
+    void read_situation(const char* path) override {
+        read.emplace_back(path);
+        if (notice != nullptr) gui_link().show_notice("Scenery Error", notice);
+    }
     bool render_snapshot(image* out) override {
         if (!image_allocate(out, 8, 6)) return false;
         for (int y = 0; y < 6; ++y)
@@ -104,6 +108,31 @@ TEST_F(run_screens_test, start_from_the_menus_loads_and_asks_for_the_run_screen)
     EXPECT_EQ(app->menu_mode, 0);
     EXPECT_EQ(world.read, (std::vector<std::string>{"situations\\Kestrel Bay Defence.txt"}));
     EXPECT_EQ(w->visible, 0);
+}
+
+// A notice told while the situation is read waits for the run screen, which would close it,
+// and is shown over that screen.
+TEST_F(run_screens_test, a_notice_told_as_the_run_starts_is_shown_over_the_run_screen) {
+    tmp.write("situations/Kestrel Bay Defence.txt", k_situation);
+    world.notice = "The scenery could not be read";
+    gui_window* w = open_run_scenario();
+    ASSERT_NE(w, nullptr);
+    click_rect(w, find(w, rect_kind::button, "Start"));
+    EXPECT_EQ(pending_command, 1);
+    EXPECT_EQ(root->find_dialog(message_box_dialog), nullptr);
+    root->update();
+    EXPECT_EQ(pending_command, 0);
+    EXPECT_EQ(root->kind, window_kind::menu_bar);  // the run screen
+    gui_window* box = root->find_dialog(message_box_dialog);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->visible, 1);
+    EXPECT_EQ(g_message_box.type, message_box_type::notice);
+    EXPECT_STREQ(g_message_box.message, "The scenery could not be read");
+    EXPECT_STREQ(g_message_box.title, "Ventrask - Scenery Error");
+    // Told with no screen change to wait for, it shows at once.
+    world.notice = nullptr;
+    gui_link().show_notice("Scenery Error", "Again");
+    EXPECT_STREQ(g_message_box.message, "Again");
 }
 
 TEST_F(run_screens_test, start_on_a_situation_gone_since_listing_tells_and_stays) {

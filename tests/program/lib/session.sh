@@ -141,7 +141,10 @@ vshoot() {
   click_and_shoot "$1" $(awk -v x="$2" -v y="$3" 'BEGIN { printf "%f %f", (x - 320) / 320, (240 - y) / 240 }')
 }
 
-# Empties the field or box under the last click and types into it.
+# Empties the field or box under the last click and types into it. Typed text stays ASCII:
+# characters beyond it come through the system's SDL2 library, whose text input can read a
+# byte past its buffer (a sanitizer report inside SDL_PollEvent) that is not this program's
+# to mend, and would fail a walk for it.
 replace_text() {
   xdotool key --window "$window" End
   xdotool key --window "$window" --repeat 45 --delay 20 BackSpace
