@@ -391,6 +391,9 @@ protected:
     // The sky, clouds, sun, earth globe and rain arrive with their own objects: until then
     // these places of the frame draw nothing.
     virtual void draw_sky(bool full);
+    // The same sky drawn after the opaque land (and sea) of the view, on the pixels they left
+    // empty: what they cover is not shaded twice.
+    virtual void draw_sky_behind(bool full);
     virtual void draw_clouds();
     virtual void draw_sun_mesh();
     virtual void draw_globe_shell();

@@ -109,9 +109,12 @@ void scene::render_reflection_pass() {
         set_clip_plane(device, 0.0f, -1.0f, 0.0f, level);
         draw_ground(ground_step::tiles_underwater, false);
     } else {
-        draw_sky(false);
+        // The land first, then the sky unclipped where the land left the picture empty.
         set_clip_plane(device, 0.0f, 1.0f, 0.0f, -level);
         draw_ground(ground_step::tiles_plain, true);
+        clipping_off(device);
+        draw_sky_behind(false);
+        set_clip_plane(device, 0.0f, 1.0f, 0.0f, -level);
     }
     render_roots_near(false);
     clipping_off(device);

@@ -178,11 +178,16 @@ void scene::draw_below_water() {
 }
 
 void scene::draw_above_water() {
-    draw_sky(true);
+    // The sky comes after the opaque land and, when the sea with its waves is drawn (opaque
+    // too), after the water: it then fills only the pixels they leave. Water over the tiles
+    // blends, so it still goes over the sky.
+    const bool opaque_water = ground.water.waves_shown != 0;
     draw_ground(ground_step::tiles, true);
+    if (!opaque_water) draw_sky_behind(true);
     draw_ground(ground_step::water_shader, true);
     draw_ground(ground_step::water, true);
     draw_ground(ground_step::restore, true);
+    if (opaque_water) draw_sky_behind(true);
     // The near scenery receives the shadow map while the terrain's shadow pass runs.
     const int shadow_pass = g_app->shadow_pass;
     if (ground.shadow) g_app->shadow_pass = 2;
@@ -241,6 +246,7 @@ void scene::draw_sky(bool) {
     // From under the surface the sky is only seen through it, in the refraction pass.
     sky.render(g_state->above_water == 0);
 }
+void scene::draw_sky_behind(bool) { sky.render(g_state->above_water == 0, true); }
 void scene::draw_clouds() { sky.render_clouds(); }
 void scene::draw_sun_mesh() { sky.render_sun_mesh(); }
 void scene::draw_globe_shell() { globe.render_shell(); }

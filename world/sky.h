@@ -67,8 +67,10 @@ public:
     void update_celestial();
     // The scene's passes call these. render draws the dome (normal view only), the sun and
     // moon discs and the stars around the camera; under_water is the refraction pass seen
-    // from below the surface.
-    void render(bool under_water);
+    // from below the surface. behind_drawn draws the same picture after the opaque land (and
+    // sea) of the view: its pixels go only where nothing was drawn yet, so what covers the
+    // sky is not shaded twice.
+    void render(bool under_water, bool behind_drawn = false);
     void render_clouds();
     void render_sun_mesh();
     void shift_origin(float dx, float dy, float dz);

@@ -98,6 +98,38 @@ bool fill_buffer(gfx_device* d, vertex_buffer_ptr* buffer, const sky::mesh_verte
     return true;
 }
 
+// The sky drawn behind what the view already holds: every pixel at the far end of the depth
+// range, tested against what was drawn but never written, so the sky lands exactly on the
+// pixels still cleared. The viewport and the depth states come back afterwards.
+class at_far_depth {
+public:
+    at_far_depth(gfx_device* d, bool on) : d_(on ? d : nullptr) {
+        if (d_ == nullptr) return;
+        viewport_ = d_->viewport();
+        writes_ = d_->render_state(RS_ZWRITEENABLE);
+        compare_ = d_->render_state(RS_ZFUNC);
+        gfx_viewport far = viewport_;
+        far.min_z = far.max_z = 1.0f;
+        d_->set_viewport(far);
+        d_->set_render_state(RS_ZWRITEENABLE, 0);
+        d_->set_render_state(RS_ZFUNC, CMP_LESSEQUAL);
+    }
+    ~at_far_depth() {
+        if (d_ == nullptr) return;
+        d_->set_viewport(viewport_);
+        d_->set_render_state(RS_ZWRITEENABLE, writes_);
+        d_->set_render_state(RS_ZFUNC, compare_);
+    }
+    at_far_depth(const at_far_depth&) = delete;
+    at_far_depth& operator=(const at_far_depth&) = delete;
+
+private:
+    gfx_device* d_;
+    gfx_viewport viewport_;
+    std::uint32_t writes_ = 1;
+    std::uint32_t compare_ = CMP_LESSEQUAL;
+};
+
 }  // namespace
 
 void sky::build_dome() {
@@ -219,10 +251,11 @@ void sky::draw_disc(gfx_device* d, gfx_texture* texture, const mat4& orientation
     CHECK_HR(d->draw_primitive_up(PT_TRIANGLELIST, 2, quad, sizeof(disc_vertex)));
 }
 
-void sky::render(bool /*under_water*/) {
+void sky::render(bool /*under_water*/, bool behind_drawn) {
     gfx_device* d = device();
     if (d == nullptr || g_state == nullptr) return;
     app_state& st = *g_state;
+    const at_far_depth behind(d, behind_drawn);
     const mat4 view = d->transform(TS_VIEW);
     const mat4 projection = d->transform(TS_PROJECTION);
     mat4 centred = view;
@@ -232,7 +265,7 @@ void sky::render(bool /*under_water*/) {
     d->set_material(st.objects.default_material);
     d->set_texture(0, nullptr);
     d->set_render_state(RS_CULLMODE, CULL_NONE);
-    d->set_render_state(RS_ZENABLE, 0);
+    d->set_render_state(RS_ZENABLE, behind_drawn ? 1 : 0);
     d->set_render_state(RS_LIGHTING, 0);
     d->set_render_state(RS_FOGENABLE, 0);
 
@@ -259,7 +292,16 @@ void sky::render(bool /*under_water*/) {
         d->set_vertex_shader(st.objects.vertex_shader(k_sky_vs));
         d->set_fvf(k_mesh_fvf);
         d->set_stream_source(0, dome_buffer.get(), 0, sizeof(mesh_vertex));
+        // Every dome pixel is opaque (alpha 1): blending it gives its own colour and the
+        // alpha test passes it, so both stay off. Without the alpha test the rasteriser can
+        // reject the pixels the land already holds before shading them.
+        const std::uint32_t dome_blend = d->render_state(RS_ALPHABLENDENABLE);
+        const std::uint32_t dome_alpha_test = d->render_state(RS_ALPHATESTENABLE);
+        d->set_render_state(RS_ALPHABLENDENABLE, 0);
+        d->set_render_state(RS_ALPHATESTENABLE, 0);
         draw_dome(d);
+        d->set_render_state(RS_ALPHABLENDENABLE, dome_blend);
+        d->set_render_state(RS_ALPHATESTENABLE, dome_alpha_test);
         d->set_vertex_shader(nullptr);
         d->set_pixel_shader(nullptr);
     }

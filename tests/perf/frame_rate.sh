@@ -14,8 +14,8 @@
 # MEASURE_SECONDS (20) the counted seconds; KEEP=folder keeps each run's screenshots there;
 # PROFILE=file records a perf profile of the game over the counted seconds (the frame rate
 # then pays for it a little; PROFILE_CALLS=dwarf adds call stacks); SETTINGS adds lines to
-# qvd.ini, e.g. SETTINGS=$'0\t[use_shadow]' to see what the shadows cost; WINDOW=640x480 another
-# window size (the virtual display stays 1024 x 768).
+# qvd.ini, e.g. SETTINGS=$'0\t[use_shadow]' to see what the shadows cost; WINDOW=1920x1080 another
+# window size (the virtual display takes the window's size when it is larger than 1024 x 768).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$top/build/rel}" && pwd)
@@ -26,6 +26,9 @@ binary="$build/run/ventrask"
 lib_dir="$top/tests/program/lib"
 
 window=${WINDOW:-1024x768}
+screen_w=${window%x*} screen_h=${window#*x}
+[ "$screen_w" -lt 1024 ] && screen_w=1024
+[ "$screen_h" -lt 768 ] && screen_h=768
 words=(LD_PRELOAD="$counter")
 [ "${PIN:-0}" = 1 ] && words+=(LP_NUM_THREADS=2 taskset -c 0,1)
 
@@ -39,7 +42,7 @@ for ((r = 1; r <= runs; r++)); do
   (
     cd "$work" || exit 1
     export session_lib="$lib_dir/session.sh" measure_seconds="${MEASURE_SECONDS:-20}"
-    xvfb-run -a -s "-screen 0 1024x768x24" bash "$top/tests/perf/lib/scenario_walk.sh" \
+    xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" bash "$top/tests/perf/lib/scenario_walk.sh" \
       "VENTRASK_SWAP_FILE=$work/swaps.txt" "${words[@]}"
   )
   status=$?

@@ -50,6 +50,11 @@ public:
 
 protected:
     void draw_sky(bool full) override { note(full ? "sky" : "sky plain"); }
+    void draw_sky_behind(bool full) override {
+        std::string s = full ? "sky behind" : "sky plain behind";
+        if (g_app->device->render_state(RS_CLIPPLANEENABLE)) s += " clipped";
+        note(s);
+    }
     void draw_clouds() override { note("clouds"); }
     void draw_sun_mesh() override { note("sun mesh"); }
     void draw_globe_shell() override { note("globe shell"); }
@@ -164,12 +169,21 @@ TEST_F(SceneRender, TheResetFrameDrawsNothingAndAFailedResetEndsTheProgram) {
 }
 
 TEST_F(SceneRender, AboveTheWaterTheRootsDrawInTwoPassesAroundTheClouds) {
-    EXPECT_EQ(frame(), steps({"sky", "tiles", "water shader", "water", "restore", "anchors",
+    // The sky fills what the opaque land and the sea with its waves left.
+    ASSERT_EQ(world->ground.water.waves_shown, 1);
+    EXPECT_EQ(frame(), steps({"tiles", "water shader", "water", "restore", "sky behind", "anchors",
                               "objects pass 1 all", "transps pass 1 all", "clouds", "transps pass 2 all",
                               "objects pass 2 all", "gui"}));
+    // The water over the tiles blends: it goes over the sky.
+    world->ground.water.waves_shown = 0;
+    const steps calm = frame();
+    ASSERT_GE(calm.size(), 6u);
+    EXPECT_EQ(steps(calm.begin(), calm.begin() + 6),
+              steps({"tiles", "sky behind", "water shader", "water", "restore", "anchors"}));
+    world->ground.water.waves_shown = 1;
     EXPECT_EQ(state.render_pass, 0);
     EXPECT_EQ(app.show_all, 0);
-    EXPECT_EQ(device->present_count, 1);
+    EXPECT_EQ(device->present_count, 2);  // one a frame
     // Cleared to the frame's clear colour.
     EXPECT_EQ(device->last_clear_color, state.objects.clear_colour);
 }
@@ -219,7 +233,7 @@ TEST_F(SceneRender, TheNightVisionPassDrawsAWholeSceneIntoTheScreenTextureWithou
     app.night_vision = 1;
     log.clear();
     world->render_night_vision_pass();
-    EXPECT_EQ(log, steps({"sky", "tiles", "water shader", "water", "restore", "anchors", "objects pass 1 all",
+    EXPECT_EQ(log, steps({"tiles", "water shader", "water", "restore", "sky behind", "anchors", "objects pass 1 all",
                           "transps pass 1 all", "clouds", "transps pass 2 all", "objects pass 2 all"}));
     EXPECT_EQ(device->present_count, 0);
     EXPECT_EQ(world->root_target, state.objects.screen_texture->surface_level(0));
@@ -270,7 +284,7 @@ TEST_F(SceneRender, TheReflectionPassMirrorsAboveTheClipPlaneAndDrawsObjectsWith
     state.water_level = 10.0f;
     state.origin_offset = {0.0f, 4.0f, 0.0f};
     world->render_reflection_pass();
-    EXPECT_EQ(log, steps({"sky plain", "tiles plain clipped", "anchors", "objects", "transps"}));
+    EXPECT_EQ(log, steps({"tiles plain clipped", "sky plain behind", "anchors", "objects", "transps"}));
     EXPECT_EQ(world->root_target, state.objects.reflection_texture->surface_level(0));
     EXPECT_FLOAT_EQ(world->root_objects_limit, 1000.0f);
     EXPECT_EQ(world->root_clip_planes, 1u);
@@ -353,7 +367,7 @@ void put_water_tile(scene& world, gfx_device* device, float x, float z, int wate
 }
 
 TEST_F(SceneRender, TheWaterPassesRunOnlyWhileWaterIsInViewAndCatchUpWhenTheViewTurnsToIt) {
-    const steps water_passes = {"sky plain", "tiles plain clipped", "anchors", "objects", "transps",
+    const steps water_passes = {"tiles plain clipped", "sky plain behind", "anchors", "objects", "transps",
                                 "tiles refraction", "anchors", "objects", "transps"};
     auto run_water_passes = [&] {
         log.clear();
@@ -378,7 +392,7 @@ TEST_F(SceneRender, TheWaterPassesRunOnlyWhileWaterIsInViewAndCatchUpWhenTheView
         clears = device->clear_count;
         EXPECT_TRUE(run_water_passes().empty());
         EXPECT_EQ(device->clear_count, clears);
-        EXPECT_EQ(frame().front(), "sky");
+        EXPECT_EQ(frame().front(), "tiles");
         EXPECT_EQ(device->render_target(), device->back_buffer());
     }
 
@@ -391,8 +405,8 @@ TEST_F(SceneRender, TheWaterPassesRunOnlyWhileWaterIsInViewAndCatchUpWhenTheView
     std::vector<std::string> drawn = frame();
     ASSERT_GE(drawn.size(), water_passes.size());
     EXPECT_EQ(steps(drawn.begin(), drawn.begin() + static_cast<std::ptrdiff_t>(water_passes.size())), water_passes);
-    EXPECT_EQ(drawn[water_passes.size()], "sky");
-    EXPECT_EQ(frame().front(), "sky");
+    EXPECT_EQ(drawn[water_passes.size()], "tiles");
+    EXPECT_EQ(frame().front(), "tiles");
 
     // Under the water, or over the sea's waves, the passes always run.
     world->ground.near_tiles[0].z = -1100.0f;

@@ -103,11 +103,42 @@ protected:
         d->set_transform(TS_PROJECTION, projection_);
         d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
         d->begin_scene();
-        sky_->render(false);
+        if (land_ == land::after_the_sky) {
+            sky_->render(false);
+            draw_land(d);
+        } else if (land_ == land::before_the_sky) {
+            draw_land(d);
+            sky_->render(false, true);
+        } else {
+            sky_->render(false);
+        }
         d->end_scene();
         image picture;
         EXPECT_TRUE(read_back_buffer(d, &picture));
         return picture;
+    }
+    // Opaque grey-green land under the camera reaching 200 m out on every side, with a hill
+    // rising 30 m above the eye ahead: the plain at several depths and a ridge across the
+    // horizon, drawn with the depth test and writes on.
+    static void draw_land(gfx_device* d) {
+        struct land_vertex {
+            float x, y, z;
+            std::uint32_t colour;
+        };
+        constexpr std::uint32_t k_land = 0xFF5A7048u;
+        const land_vertex v[] = {
+            {-200, 0, -200, k_land}, {-200, 0, 200, k_land}, {200, 0, 200, k_land},
+            {-200, 0, -200, k_land}, {200, 0, 200, k_land},  {200, 0, -200, k_land},
+            {-60, 0, 80, k_land},    {0, 40, 120, k_land},   {60, 0, 80, k_land},
+        };
+        d->set_render_state(RS_LIGHTING, 0);
+        d->set_render_state(RS_CULLMODE, CULL_NONE);
+        d->set_render_state(RS_ALPHABLENDENABLE, 0);
+        d->set_texture(0, nullptr);
+        d->set_transform(TS_WORLD, mat_identity());
+        d->set_fvf(FVF_XYZ | FVF_DIFFUSE);
+        d->draw_primitive_up(PT_TRIANGLELIST, 3, v, sizeof(land_vertex));
+        d->set_render_state(RS_ALPHABLENDENABLE, 1);
     }
     // The heading and pitch toward the sun.
     void sun_angles(float* heading, float* pitch) const {
@@ -142,6 +173,8 @@ protected:
     std::unique_ptr<device_texture_loader> loader_;
     texture_ptr disc_;
     std::unique_ptr<sky> sky_;
+    enum class land { none, after_the_sky, before_the_sky };
+    land land_ = land::none;
 };
 
 using SkyGolden = SkyPictures;
@@ -189,6 +222,44 @@ TEST_F(SkyGolden, DuskShowsTheSunDisc) {
     const image turned = draw(17.6f, away_heading, 0.3f);
     EXPECT_LT(brightness(turned, 80, 20), brightness(picture, 80, 20));
     expect_same_with_the_dome_program_alone(turned, 17.6f, away_heading, 0.3f);
+}
+
+TEST_F(SkyGolden, TheSkyDrawnBehindTheLandGivesTheSamePicture) {
+    // Toward the sun at dusk (disc, glow and the skirt below the horizon) and at noon looking
+    // a little down: the land drawn over the sky and the sky drawn behind the land agree on
+    // every pixel, and the land does hide part of the sky.
+    sky_ = std::make_unique<sky>();
+    sky_->init();
+    state_.time_of_day = 17.6f;
+    sky_->update_celestial();
+    float heading = 0.0f, pitch = 0.0f;
+    sun_angles(&heading, &pitch);
+    const struct {
+        float hours, heading, pitch;
+    } views[] = {{17.6f, heading, pitch - 0.2f}, {12.0f, 0.0f, -0.1f}};
+    for (const auto& v : views) {
+        land_ = land::none;
+        const image sky_alone = draw(v.hours, v.heading, v.pitch);
+        land_ = land::after_the_sky;
+        const image over = draw(v.hours, v.heading, v.pitch);
+        land_ = land::before_the_sky;
+        const image behind = draw(v.hours, v.heading, v.pitch);
+        int differing = 0, land_pixels = 0;
+        for (int y = 0; y < k_height; ++y) {
+            for (int x = 0; x < k_width; ++x) {
+                differing += over.pixel(x, y) != behind.pixel(x, y) ? 1 : 0;
+                land_pixels += over.pixel(x, y) != sky_alone.pixel(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differing, 0) << v.hours;
+        EXPECT_GT(land_pixels, k_width * k_height / 4) << v.hours;
+        EXPECT_LT(land_pixels, k_width * k_height) << v.hours;
+        // The depth states and the viewport come back as they were.
+        EXPECT_EQ(app_.device->render_state(RS_ZWRITEENABLE), 1u);
+        EXPECT_EQ(app_.device->render_state(RS_ZFUNC), static_cast<std::uint32_t>(CMP_LESSEQUAL));
+        EXPECT_EQ(app_.device->viewport().min_z, 0.0f);
+        EXPECT_EQ(app_.device->viewport().max_z, 1.0f);
+    }
 }
 
 TEST_F(StarsGolden, NightSkyShowsStars) {
