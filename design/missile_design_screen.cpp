@@ -9,6 +9,7 @@
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/hierarchy.h"
+#include "core/preview_drawing.h"
 #include "core/scene_services.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
@@ -433,8 +434,8 @@ constexpr part_label k_labels[k_assembled_parts] = {{"Motor", 0xFFFFFFFFu},
                                                     {"Fuze", 0xFF00FF00u},
                                                     {"Seeker", 0xFF00FFFFu}};
 
-// Every way out of the parts' design views leaves lighting and the depth test on; the GUI
-// draws on without them.
+// The parts drawn where the assembly puts them, in the preview's drawing state (the GUI gets
+// its own state back on the way out).
 class assembled_view {
 public:
     assembled_view() {
@@ -442,11 +443,12 @@ public:
     }
     ~assembled_view() {
         if (g_state != nullptr) g_state->assembled_view = 0;
-        device_set_lighting(false);
-        if (gfx_device* d = current_device()) d->set_render_state(RS_ZENABLE, 0);
     }
     assembled_view(const assembled_view&) = delete;
     assembled_view& operator=(const assembled_view&) = delete;
+
+private:
+    const preview_drawing drawing_;
 };
 
 mat4 part_world(const mat4& a, float side, float along) { return mat_translation(0.0f, side, along) * a; }
@@ -602,6 +604,25 @@ void draw_labels(const gui_window* w, const mat4& a, const assembled_parts& at) 
     }
 }
 
+// The notice under the preview when the parts do not fit the airframe: centred in
+// (-0.5, -0.9)-(0.5, -0.8), in the large font when it fits there, else in the bold one, the
+// box widened to the text when even that is wider (the font drops letters outside its box).
+void draw_misfit_notice(const gui_window* w) {
+    gui_painter* p = current_painter();
+    if (p == nullptr) return;
+    static constexpr char k_text[] = "Components do not fit, resize shape to fit.";
+    const units u = layout_units();
+    float half = 0.5f * u.m;
+    int font = gui_font::large;
+    float size[2] = {0, 0};
+    if (gui_text_size(p, font, k_text, size) && size[0] > 2.0f * half) {
+        font = gui_font::bold;
+        if (gui_text_size(p, font, k_text, size)) half = std::max(half, 0.5f * size[0] + 0.02f);
+    }
+    p->draw_text(font, -half, -0.9f * u.h, half, -0.8f * u.h, k_text, text_flag::centre, 0, 0, w->text_scale_x,
+                 w->text_scale_y, 0xFFFFFF00u, false);
+}
+
 void draw_missile(const gui_window* w, missile& m) {
     const float length = m.aero->body_length;
     s.shake = 0.9f * s.shake + 0.1f * (s.test.flying ? 1.0f : 0.0f);
@@ -616,11 +637,7 @@ void draw_missile(const gui_window* w, missile& m) {
         m.aero->world = a;
         m.aero->draw(s.view.pitch, s.view.yaw, 0.0f, 0.0f, 0.0f, s.show_components);
     }
-    gui_painter* p = current_painter();
-    if (m.fits == 0 && p != nullptr) {
-        p->draw_text(gui_font::large, -0.5f, -0.9f, 0.5f, -0.8f, "Components do not fit, resize shape to fit.",
-                     text_flag::centre, 0, 0, w->text_scale_x, w->text_scale_y, 0xFFFFFF00u, false);
-    }
+    if (m.fits == 0) draw_misfit_notice(w);
     if (!s.show_components) draw_labels(w, a, at);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/app_state.h"
+#include "core/preview_drawing.h"
 #include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
@@ -490,10 +491,10 @@ void draw_charge_set(rocket_motor& r, float y) {
 }
 
 void on_draw() {
-    // The plot first, as the hub draws it: the preview leaves the device in its 3-D states.
     draw_design_graph();
     rocket_motor* r = motor();
     if (r != nullptr) {
+        const preview_drawing drawing;
         const float z = s.view.zoom;
         if (s.in_motor) {
             draw_charge_set(*r, -0.1f * z);

@@ -57,11 +57,6 @@ int smaller_font(int font) {
     }
 }
 
-// The text's width in GUI units in a font (its widest line); -1 when it cannot be told.
-float text_width(gui_painter* p, int font, const char* text) {
-    float size[2] = {0, 0};
-    return gui_text_size(p, font, text, size) ? size[0] : -1;
-}
 
 // The smallest narrowing of a text too wide for its box even in the small font.
 constexpr float k_min_narrowing = 0.5f;
@@ -81,16 +76,20 @@ gui_rect::text_fit gui_rect::fitted_text() const {
     // A check box's text leaves room for its square at the right end.
     const float square = kind == rect_kind::check_box ? k_check_square : 0.0f;
     const float room = (bx2 - bx1) - k_text_margin - square;
-    if (room <= 0) return fit;
-    float width = text_width(p, fit.font, text.get());
-    while (width > room) {
+    // A single line may stand a little higher than its row; several lines must fit its height.
+    const float height_room = std::strchr(text.get(), '\n') != nullptr ? by2 - by1 : 1e9f;
+    if (room <= 0 || height_room <= 0) return fit;
+    float size[2] = {0, 0};
+    if (!gui_text_size(p, fit.font, text.get(), size)) return fit;
+    while (size[0] > room || size[1] > height_room) {
         const int next = smaller_font(fit.font);
-        if (next < 0) {
-            fit.narrowing = std::max(k_min_narrowing, room / width);
+        if (next < 0 || !gui_text_size(p, next, text.get(), size)) {
+            gui_text_size(p, fit.font, text.get(), size);
+            if (size[0] > room) fit.narrowing = std::max(k_min_narrowing, room / size[0]);
+            if (size[1] > height_room) fit.lowering = std::max(k_min_narrowing, height_room / size[1]);
             break;
         }
         fit.font = next;
-        width = text_width(p, fit.font, text.get());
     }
     return fit;
 }
@@ -195,8 +194,9 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
         if (!(edit && pressed_look)) return;
     }
     const text_fit fit = fitted_text();
-    if (fit.narrowing < 1.0f) {
-        draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy, false, text_flag::smooth);
+    if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
+        draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy * fit.lowering, false,
+                       text_flag::smooth);
     } else {
         draw_text_part(pressed_look, fit.font, text_c, sx, sy, batched);
     }
@@ -231,6 +231,8 @@ void gui_rect::draw_text_part(bool pressed_look, int font, std::uint32_t c, floa
         p->draw_text(font, x1, y2, x2, y1, text.get(), extra, offset_x + 0.02f, offset_y - 0.08f, sx, sy,
                      c, batched);
     } else {
-        p->draw_text(font, bx1, by1, bx2, by2, text.get(), text_flag::centre | extra, 0, 0, sx, sy, c, batched);
+        // A check box's text is centred beside its square, not under it.
+        const float right = kind == rect_kind::check_box ? bx2 - k_check_square : bx2;
+        p->draw_text(font, bx1, by1, right, by2, text.get(), text_flag::centre | extra, 0, 0, sx, sy, c, batched);
     }
 }

@@ -159,6 +159,9 @@ TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
     const auto draw = [&] {
         device.clear_records();
         texts.texts.clear();
+        // As the GUI's pass sets the device before the windows draw.
+        device.set_render_state(RS_LIGHTING, 0);
+        device.set_render_state(RS_ZENABLE, 0);
         root->send(gui_event::draw);
         std::vector<draw_record> out;
         for (const draw_record& d : device.draws()) {
