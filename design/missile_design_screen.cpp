@@ -193,13 +193,19 @@ void remove_explosion(missile* m) {
     if (m != nullptr && m->warhead_part) m->warhead_part->clear_children();
 }
 
+// Preview centimetres per unit of the explosion's bursts, whose speeds and sprite sizes are
+// metres. At 100 (true size) the burst, seen from a few metres, throws its smoke across the
+// whole window within a second and hides every panel; at 5 it is a twentieth of its size and
+// stays about the missile, laid along the warhead's length all the same.
+constexpr float k_burst_scale = 5.0f;
+
 void explode(missile* m) {
     ui_play_sound_slot(7, 1);
     remove_explosion(m);
     warhead* h = m->warhead_part.get();
     if (h == nullptr) return;
     const float size = 0.2f * std::sqrt(std::max(0.0f, h->explosive_mass + h->case_mass));
-    spawn_missile_explosion(h->LN / 100.0f, h->taper, h, size, false);
+    spawn_missile_explosion(h->LN / k_burst_scale, h->taper, h, size, false);
 }
 
 void explode_now(gui_window* w) {
@@ -454,11 +460,9 @@ private:
 mat4 part_world(const mat4& a, float side, float along) { return mat_translation(0.0f, side, along) * a; }
 
 // --- The explosion in the preview ---
-// Its bursts hang under the warhead in metres while the preview stands in centimetres: they
-// are put on the warhead's place with its position in metres and seen through a view that
-// scales metres back to centimetres.
-
-constexpr float k_cm_per_m = 100.0f;
+// Its bursts hang under the warhead in burst units (see k_burst_scale): they are put on the
+// warhead's place with its position in those units and seen through a view that scales them
+// back to the preview's centimetres.
 
 // While the bursts draw, the preview's eye (at the origin, looking along z through the parts'
 // perspective) stands in for the scene's camera, so that their sprites face it, and every
@@ -545,13 +549,13 @@ void draw_explosion(warhead& h) {
     gfx_device* d = current_device();
     if (h.child_count() == 0 || d == nullptr || g_state == nullptr || g_app == nullptr) return;
     const mat4 place = h.world;
-    set_row(h.world, 3, get_translation(place) / k_cm_per_m);
+    set_row(h.world, 3, get_translation(place) / k_burst_scale);
     for (int i = 0; i < h.child_count(); ++i) {
         if (frame* c = h.child(i)) c->update_matrices();
     }
     {
         const part_view camera(d);
-        device_set_view(mat_scaling(k_cm_per_m, k_cm_per_m, k_cm_per_m));
+        device_set_view(mat_scaling(k_burst_scale, k_burst_scale, k_burst_scale));
         const burst_states states(d);
         const preview_eye eye;
         for (int i = 0; i < h.child_count(); ++i) {

@@ -210,7 +210,8 @@ void graph_render() {
 
 void graph_render_with_labels() {
     graph_render();
-    if (g_overlay == nullptr) return;
+    // A cleared plot has no labels either: they would name the last plot another screen drew.
+    if (g_overlay == nullptr || (g_graph.line_count == 0 && g_graph.triangle_count == 0)) return;
     overlay2d& o = *g_overlay;
     const float x1 = g_graph.box[0], y1 = g_graph.box[1];
     const float x2 = g_graph.box[2], y2 = g_graph.box[3];

@@ -70,7 +70,8 @@ void graph_add_quad(float x1, float y1, float x2, float y2, float x3, float y3, 
 void graph_add_point(float x, float y, std::uint32_t colour);
 // Draws both lists on the overlay's device under the caller's transforms.
 void graph_render();
-// The same, then the time and value labels and the two titles. Ticks, labels and their places
+// The same, then the time and value labels and the two titles (nothing at all while both lists
+// are empty). Ticks, labels and their places
 // grow with the smaller GUI scale; the time labels thin out to every 2nd, 5th or 10th when
 // the widest would run into its neighbour.
 void graph_render_with_labels();

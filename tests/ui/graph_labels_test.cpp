@@ -110,3 +110,16 @@ INSTANTIATE_TEST_SUITE_P(WindowSizes, GraphLabels,
                          ::testing::Values(plot_case{640, 480, 1.6f}, plot_case{1024, 768, 1.6f},
                                            plot_case{1920, 1080, 1.6f}, plot_case{1024, 768, 12.0f},
                                            plot_case{640, 480, 1234.5f}, plot_case{1920, 1080, 250.0f}));
+
+TEST(GraphLabelsCleared, AClearedPlotDrawsNoStaleLabels) {
+    overlay_setup o(1024, 768);
+    graph_reset_samples();
+    const float last[8] = {2.0f, 1.0f, 0, 0, 0, 0, 0, 0};
+    graph_add_series_point(last, 1);
+    graph_draw(-1.0f, -1.0f, 0.0f, -0.5f, 1, false);
+    // Another screen clears the plot: its labels and titles go with the lines.
+    graph_clear_vertices();
+    o.device->clear_records();
+    graph_render_with_labels();
+    EXPECT_TRUE(o.device->draws().empty());
+}

@@ -1,14 +1,19 @@
 # The design screens at one window size, sourced by a test after lib/common.sh with the size
-# as $1 (e.g. 1024x768): the window opens that large on a virtual display of that size, the
+# as $1 (e.g. 1024x768): the window opens that large on a virtual display as large, the
 # walk of lib/design_walk.sh runs, the screenshots are kept in the build
 # (design_<size>_*.png) and checked:
 # - the inside of every Save and Load box has the colour scheme's dialog colour, not black;
-# - the Run Scenario button shows its picture, not the world map over it.
+# - the Run Scenario button shows its picture, not the world map over it;
+# - the frames after Explode on the hub keep the GUI's colours (no white screen);
+# - the wheel over the scenario map zooms it, and every scenery's map picture loads.
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
   printf '1\t[window_mode]\r\n%s\t[window_width]\r\n%s\t[window_height]\r\n0\t[use_tips]\r\n' \
     "$width" "$height" > qvd.ini
-  walk_screen=$size run_walk "$lib_dir/design_walk.sh"
+  # The virtual display is at least the 1024 x 768 one of the other walks.
+  local screen=$size
+  [ "$width" -ge 1024 ] || screen=1024x768
+  walk_screen=$screen run_walk "$lib_dir/design_walk.sh"
   local status=$?
   local out f
   out="$(dirname "$run")"
@@ -18,6 +23,10 @@ design_sizes() {
   [ "$status" -eq 0 ] || fail "the walk ended with status $status"
   check_boxes "$width" "$height"
   check_run_button "$width" "$height"
+  check_explode
+  [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
+    fail "the wheel over the map changed nothing"
+  ! grep -q "Failed to load scenery" Logfile.txt || fail "$(grep "Failed to load scenery" Logfile.txt)"
   ! grep -qwi "nan" Logfile.txt || fail "a screen logged a NaN: $(grep -i nan Logfile.txt)"
   echo "design screens at $size: ok"
 }
@@ -69,4 +78,14 @@ check_run_button() {
   local d1=$((a - x)) d2=$((b - y)) d3=$((c - z))
   [ ${d1#-} -le 40 ] && [ ${d2#-} -le 40 ] && [ ${d3#-} -le 40 ] ||
     fail "the Run Scenario button shows $shown, its picture $wanted"
+}
+
+# The hub's frames while its warhead bursts: at most a tenth of each is near white (the smoke
+# over the preview is grey; the panels keep their colours).
+check_explode() {
+  local picture white
+  for picture in explode_*.png; do
+    white=$(convert "$picture" -colorspace gray -threshold 92% -format "%[fx:mean]" info:)
+    awk -v f="$white" 'BEGIN { exit !(f < 0.1) }' || fail "$picture is $white white"
+  done
 }

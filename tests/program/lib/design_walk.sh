@@ -1,7 +1,8 @@
 # The walk of the design screens at any window size, run inside the virtual display by
-# lib/design_sizes.sh: the hub with its Save and Load boxes, every part screen with its Save
-# and Load boxes, the test conditions, then the scenario design screen with a missile system
-# placed and its Save and Load boxes. Every box is closed with its "Cancel". Screenshots go to
+# lib/design_sizes.sh: the hub with its Save and Load boxes and a few frames of its Explode,
+# every part screen with its Save
+# and Load boxes, the test conditions, then the scenario design screen (a scenery chosen, the
+# wheel turned over the map, a missile system placed) and its Save and Load boxes. Every box is closed with its "Cancel". Screenshots go to
 # the working folder (hub.png, motor_save_box.png, scenario_load_box.png ...).
 source "$session_lib"
 step() { echo "$(date +%T) $*"; }
@@ -15,10 +16,9 @@ H=$(awk -v h="$HEIGHT" 'BEGIN { printf "%f", h / 480 }')
 dat() { awk -v m="$M" -v h="$H" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * m, y * h }'; }
 dshoot() { click_and_shoot "$1" $(dat "$2" "$3"); }
 dclick() { click_gui $(dat "$1" "$2"); }
-# GUI units of a pixel of the 640 x 480 main menu, scaled to the window.
+# A pixel of the 640 x 480 main menu, whose buttons keep to the same 4:3 area.
 menu_shoot() {
-  click_and_shoot "$1" $(awk -v w="$WIDTH" -v h="$HEIGHT" -v x="$2" -v y="$3" \
-    'BEGIN { printf "%f %f", (x * w / 640 - w / 2) / 320, (h / 2 - y * h / 480) / 240 }')
+  dshoot "$1" $(awk -v x="$2" -v y="$3" 'BEGIN { printf "%f %f", (x - 320) / 320, (240 - y) / 240 }')
 }
 
 # The Save and Load boxes of a screen (its Save and Load at the framework's places unless
@@ -41,6 +41,9 @@ part() {
 shot_drawn menu.png
 menu_shoot hub.png 58 439                    # Design Missile
 boxes hub
+step explode
+dclick 0.190625 0.7                          # Explode: the warhead bursts in the preview
+for n in 1 2 3 4 5 6; do shot "explode_$n.png"; sleep 0.1; done
 part aero 0.7
 part motor 0.87917
 part warhead 0.520833
@@ -54,7 +57,14 @@ dshoot conditions_closed.png 0.89 -0.9       # its Close: the hub
 dclick 0.89 -0.9                             # the hub's Close: the main menu
 step scenario
 menu_shoot scenario.png 170 439              # Design Scenario
-dshoot scenery.png 0.81 0.8                  # the first scenery of the list
+# The first scenery of the list: its items keep their GUI height below the list's top (0.87 h).
+click_and_shoot scenery.png $(awk -v m="$M" -v h="$H" 'BEGIN { printf "%f %f", 0.81 * m, 0.87 * h - 0.05 }')
+sleep 1                                      # the list's choice is taken after a moment
+shot chosen.png
+# The wheel over the map zooms it at once, without a click into the map first.
+xdotool mousemove --window "$window" $(at $(dat -0.15 0))
+xdotool click 4 click 4
+shot_changed chosen.png wheel.png
 dclick -0.15 0                               # a point of the map
 dshoot system.png 0.84 0.24                  # Add Missile System
 boxes scenario 0.84 -0.69 0.84 -0.53
