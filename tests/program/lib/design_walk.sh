@@ -35,7 +35,7 @@ part() {
   step "$1"
   dshoot "$1.png" 0.84 "$2"
   boxes "$1"
-  dshoot "$1_closed.png" 0.89 -0.9           # Close: the hub
+  dclick 0.89 -0.9                           # Close: the hub
 }
 
 shot_drawn menu.png
@@ -53,7 +53,7 @@ part launcher -0.020833
 part control -0.2
 step conditions
 dshoot conditions.png 0.640625 -0.9          # Test Flight: the test conditions
-dshoot conditions_closed.png 0.89 -0.9       # its Close: the hub
+dclick 0.89 -0.9                             # its Close: the hub
 dclick 0.89 -0.9                             # the hub's Close: the main menu
 step scenario
 menu_shoot scenario.png 170 439              # Design Scenario
