@@ -73,8 +73,9 @@ gui_rect::text_fit gui_rect::fitted_text() const {
     if (!fit_text || wrapped || !text || text[0] == '\0' || p == nullptr) return fit;
     float bx1, by1, bx2, by2;
     shifted_box(&bx1, &by1, &bx2, &by2);
-    // A check box's text leaves room for its square at the right end.
-    const float square = kind == rect_kind::check_box ? k_check_square : 0.0f;
+    // A check box's text leaves room for its square at the right end, a list item's for the
+    // tick of the chosen item.
+    const float square = kind == rect_kind::check_box || kind == rect_kind::list_item ? k_check_square : 0.0f;
     const float room = (bx2 - bx1) - k_text_margin - square;
     // A single line may stand a little higher than its row; several lines must fit its height.
     const float height_room = std::strchr(text.get(), '\n') != nullptr ? by2 - by1 : 1e9f;

@@ -266,6 +266,9 @@ int lines_screen(gui_window* w, int event) {
     check->medium_font = 1;
     check->fit_text = 1;
     check->set_text("Show Fragments");
+    gui_window* list = w->add_window();
+    list->create(0.6f * u.m, 0.53f * u.h, 0.9f * u.m, 0.836f * u.h, window_kind::list_box);
+    list->list_add_item("1) SLOTTED CYLINDER");
     return 0;
 }
 
@@ -295,6 +298,17 @@ TEST_F(DesignScreens, SeveralLinesFitTheirBoxAndCheckBoxTextsStayBesideTheirSqua
         EXPECT_LE(t.x2, check->x2 - 0.07f + 1e-5f);
     }
     EXPECT_TRUE(found);
+
+    // A list item too long for its list takes a smaller font, clear of the chosen item's tick.
+    const gui_window* list = root->last_child();
+    ASSERT_NE(list, nullptr);
+    const gui_rect* item = list->find_rect_by_kind(rect_kind::list_item);
+    ASSERT_NE(item, nullptr);
+    const gui_rect::text_fit item_fit = item->fitted_text();
+    EXPECT_NE(item_fit.font, gui_font::medium);
+    int item_size[2] = {0, 0};
+    painter.text_extent(item_fit.font, item->text.get(), item_size);
+    EXPECT_LE(static_cast<float>(item_size[0]) / 320.0f * item_fit.narrowing, item->x2 - item->x1 - 0.07f);
 }
 
 TEST_F(DesignScreens, TheGraphBoxGrowsWithTheWindowAndStaysInTheScreen) {
