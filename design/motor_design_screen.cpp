@@ -214,6 +214,7 @@ gui_rect* add_check_box(gui_window* w, const units& u, float y, const char* text
     box->medium_font = 1;
     box->fit_text = 1;
     box->centred = 0;
+    box->left_text = 1;  // from the left edge, in the middle of a row lower than the font
     box->set_text(text);
     box->ticked = 1;
     return box;
