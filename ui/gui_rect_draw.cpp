@@ -118,11 +118,14 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
     float bx1, by1, bx2, by2;
     shifted_box(&bx1, &by1, &bx2, &by2);
     const float icon_x1 = bx2 - 0.75f * (by2 - by1);
+    // The check square's inset from the top and bottom: 0.02, less in a row lower than 0.08
+    // (a design screen's row at 640 x 480 is 0.05), so the square keeps half the row's height.
+    const float inset = std::min(0.02f, 0.25f * (by2 - by1));
 
     // Underlays of the kind.
     if (kind == rect_kind::check_box) {
-        p->fill_rect(bx2 - 0.07f, by1 + 0.02f, bx2 - 0.01f, by2 - 0.02f, k_white);
-        p->draw_bevel(bx2 - 0.07f, by1 + 0.02f, bx2 - 0.01f, by2 - 0.02f, false, k_black, k_light_grey);
+        p->fill_rect(bx2 - 0.07f, by1 + inset, bx2 - 0.01f, by2 - inset, k_white);
+        p->draw_bevel(bx2 - 0.07f, by1 + inset, bx2 - 0.01f, by2 - inset, false, k_black, k_light_grey);
     } else if (kind == rect_kind::tab_button) {
         p->draw_tab(bx1, by1, bx2, by2, line_c, fill_c, k_black);
     } else if (kind == rect_kind::outline) {
@@ -172,7 +175,7 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
         case rect_kind::left_arrow: p->fill_triangle(bx1, by1, bx2, by2, triangle_dir::left, text_c, true); break;
         case rect_kind::right_arrow: p->fill_triangle(bx1, by1, bx2, by2, triangle_dir::right, text_c, true); break;
         case rect_kind::check_box:
-            if (ticked) draw_tick(p, bx2 - 0.07f, by1 + 0.02f, bx2 - 0.01f, by2 - 0.02f, k_black);
+            if (ticked) draw_tick(p, bx2 - 0.07f, by1 + inset, bx2 - 0.01f, by2 - inset, k_black);
             break;
         case rect_kind::list_item:
             if (pressed_look) {
