@@ -227,8 +227,8 @@ public:
 };
 
 // Draws a design's model over what is on the target (the design windows): turned by yaw and
-// pitch, moved by (x, y, z) times its bounding radius, lit by one light; the device's
-// transforms are restored afterwards.
+// pitch, moved by (x, y, z) times its bounding radius, lit by one light; the device's state is
+// restored afterwards (preview_drawing).
 void render_design_preview(frame* model, float pitch, float yaw, float z, float x, float y);
 
 // The program's one application state; set by the entry function (tests set their own).

@@ -7,6 +7,7 @@
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/mesh.h"
+#include "core/preview_drawing.h"
 #include "platform/render_to_surface.h"
 
 namespace {
@@ -84,7 +85,7 @@ bool app_state::render_model_thumbnail(const char* file, std::unique_ptr<gfx_tex
 void render_design_preview(frame* model, float pitch, float yaw, float z, float x, float y) {
     gfx_device* d = current_device();
     if (d == nullptr || model == nullptr || g_app == nullptr || g_state == nullptr) return;
-    const mat4 world = d->transform(TS_WORLD), view = d->transform(TS_VIEW), projection = d->transform(TS_PROJECTION);
+    const preview_drawing drawing(d);
     const gfx_viewport& v = d->viewport();
     const float aspect = v.height > 0 ? static_cast<float>(v.width) / static_cast<float>(v.height) : 1.0f;
     d->set_transform(TS_VIEW, mat_identity());
@@ -105,9 +106,4 @@ void render_design_preview(frame* model, float pitch, float yaw, float z, float 
         }
         g_state->render_pass = 0;
     }
-    d->set_transform(TS_WORLD, world);
-    d->set_transform(TS_VIEW, view);
-    d->set_transform(TS_PROJECTION, projection);
-    d->set_render_state(RS_LIGHTING, 0);
-    d->set_render_state(RS_ZENABLE, 0);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/device_calls.h"
+#include "core/preview_drawing.h"
 #include "design/aero_graph.h"
 #include "design/design_files.h"
 #include "design/design_graph.h"
@@ -282,6 +283,7 @@ void on_press(gui_window* w) {
 // The airframe whole, or wing set by wing set (the selected one highlighted) and the body
 // with its centre-of-pressure range and centre of gravity marked.
 void draw_airframe(aero_config& a) {
+    const preview_drawing drawing;
     const float z = s.view.zoom;
     const float x = -0.1f * z, y = -0.1f * z, distance = 2.0f * z;
     if (s.whole) {
@@ -292,15 +294,11 @@ void draw_airframe(aero_config& a) {
         }
         a.draw_body(s.view.pitch, s.view.yaw, x, y, distance, true, false);
     }
-    // The airframe's views leave lighting and the depth test on; the GUI draws on without them.
-    device_set_lighting(false);
-    if (gfx_device* d = current_device()) d->set_render_state(RS_ZENABLE, 0);
 }
 
 void on_draw() {
     aero_config* a = airframe();
     if (a == nullptr) return;
-    // The plot first, as the hub draws it: the preview leaves the device in its 3-D states.
     plot_design_graph(s.graph, s.channel);
     draw_design_graph();
     draw_airframe(*a);

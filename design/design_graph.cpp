@@ -1,5 +1,6 @@
 #include "design/design_graph.h"
 
+#include "design/design_screen.h"
 #include "ui/graph.h"
 
 namespace design {
@@ -17,9 +18,19 @@ void load_samples(const design_graph& g) {
 
 }  // namespace
 
+plot_box design_graph_box() {
+    const units u = layout_units();
+    return {-0.85f * u.m, -0.85f * u.h, 0.0f, -0.4f * u.h};
+}
+
+void draw_in_design_graph_box(int channel) {
+    const plot_box b = design_graph_box();
+    graph_draw(b.x1, b.y1, b.x2, b.y2, channel, false);
+}
+
 void plot_design_graph(const design_graph& g, int channel) {
     load_samples(g);
-    graph_draw(-0.85f, -0.85f, 0.0f, -0.4f, channel, false);
+    draw_in_design_graph_box(channel);
 }
 
 void draw_design_graph() { graph_render_with_labels(); }

@@ -17,9 +17,18 @@ struct design_graph {
     std::vector<graph_row> rows;
 };
 
+// The graph box of the missile, aerodynamics, motor and warhead screens, (-0.85, -0.85)-(0, -0.4)
+// in the screen's layout units: it grows with the window as the screen's other boxes do.
+struct plot_box {
+    float x1, y1, x2, y2;
+};
+plot_box design_graph_box();
+// Lays out the plotter's samples in the design graph box, the channel against channel 0, with
+// ticks.
+void draw_in_design_graph_box(int channel);
+
 // Hands the samples to the plotter and lays out the channel against channel 0 in the design
-// screens' graph box (-0.85, -0.85)-(0, -0.4) with ticks. The one place where the screens
-// hand their samples to the plotter.
+// graph box. The one place where the screens hand their samples to the plotter.
 void plot_design_graph(const design_graph& g, int channel);
 // Draws the plot laid out last, with its labels (in the screen's draw event).
 void draw_design_graph();

@@ -9,6 +9,7 @@
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/hierarchy.h"
+#include "core/preview_drawing.h"
 #include "core/scene_services.h"
 #include "design/design_files.h"
 #include "design/design_graph.h"
@@ -225,13 +226,19 @@ void remove_explosion(missile* m) {
     if (m != nullptr && m->warhead_part) m->warhead_part->clear_children();
 }
 
+// Preview centimetres per unit of the explosion's bursts, whose speeds and sprite sizes are
+// metres. At 100 (true size) the burst, seen from a few metres, throws its smoke across the
+// whole window within a second and hides every panel; at 5 it is a twentieth of its size and
+// stays about the missile, laid along the warhead's length all the same.
+constexpr float k_burst_scale = 5.0f;
+
 void explode(missile* m) {
     ui_play_sound_slot(7, 1);
     remove_explosion(m);
     warhead* h = m->warhead_part.get();
     if (h == nullptr) return;
     const float size = 0.2f * std::sqrt(std::max(0.0f, h->explosive_mass + h->case_mass));
-    spawn_missile_explosion(h->LN / 100.0f, h->taper, h, size, false);
+    spawn_missile_explosion(h->LN / k_burst_scale, h->taper, h, size, false);
 }
 
 void explode_now(gui_window* w) {
@@ -479,8 +486,8 @@ constexpr part_label k_labels[k_assembled_parts] = {{"Motor", 0xFFFFFFFFu},
                                                     {"Fuze", 0xFF00FF00u},
                                                     {"Seeker", 0xFF00FFFFu}};
 
-// Every way out of the parts' design views leaves lighting and the depth test on; the GUI
-// draws on without them.
+// The parts drawn where the assembly puts them, in the preview's drawing state (the GUI gets
+// its own state back on the way out).
 class assembled_view {
 public:
     assembled_view() {
@@ -488,21 +495,20 @@ public:
     }
     ~assembled_view() {
         if (g_state != nullptr) g_state->assembled_view = 0;
-        device_set_lighting(false);
-        if (gfx_device* d = current_device()) d->set_render_state(RS_ZENABLE, 0);
     }
     assembled_view(const assembled_view&) = delete;
     assembled_view& operator=(const assembled_view&) = delete;
+
+private:
+    const preview_drawing drawing_;
 };
 
 mat4 part_world(const mat4& a, float side, float along) { return mat_translation(0.0f, side, along) * a; }
 
 // --- The explosion in the preview ---
-// Its bursts hang under the warhead in metres while the preview stands in centimetres: they
-// are put on the warhead's place with its position in metres and seen through a view that
-// scales metres back to centimetres.
-
-constexpr float k_cm_per_m = 100.0f;
+// Its bursts hang under the warhead in burst units (see k_burst_scale): they are put on the
+// warhead's place with its position in those units and seen through a view that scales them
+// back to the preview's centimetres.
 
 // While the bursts draw, the preview's eye (at the origin, looking along z through the parts'
 // perspective) stands in for the scene's camera, so that their sprites face it, and every
@@ -589,13 +595,13 @@ void draw_explosion(warhead& h) {
     gfx_device* d = current_device();
     if (h.child_count() == 0 || d == nullptr || g_state == nullptr || g_app == nullptr) return;
     const mat4 place = h.world;
-    set_row(h.world, 3, get_translation(place) / k_cm_per_m);
+    set_row(h.world, 3, get_translation(place) / k_burst_scale);
     for (int i = 0; i < h.child_count(); ++i) {
         if (frame* c = h.child(i)) c->update_matrices();
     }
     {
         const part_view camera(d);
-        device_set_view(mat_scaling(k_cm_per_m, k_cm_per_m, k_cm_per_m));
+        device_set_view(mat_scaling(k_burst_scale, k_burst_scale, k_burst_scale));
         const burst_states states(d);
         const preview_eye eye;
         for (int i = 0; i < h.child_count(); ++i) {
@@ -648,6 +654,25 @@ void draw_labels(const gui_window* w, const mat4& a, const assembled_parts& at) 
     }
 }
 
+// The notice under the preview when the parts do not fit the airframe: centred in
+// (-0.5, -0.9)-(0.5, -0.8), in the large font when it fits there, else in the bold one, the
+// box widened to the text when even that is wider (the font drops letters outside its box).
+void draw_misfit_notice(const gui_window* w) {
+    gui_painter* p = current_painter();
+    if (p == nullptr) return;
+    static constexpr char k_text[] = "Components do not fit, resize shape to fit.";
+    const units u = layout_units();
+    float half = 0.5f * u.m;
+    int font = gui_font::large;
+    float size[2] = {0, 0};
+    if (gui_text_size(p, font, k_text, size) && size[0] > 2.0f * half) {
+        font = gui_font::bold;
+        if (gui_text_size(p, font, k_text, size)) half = std::max(half, 0.5f * size[0] + 0.02f);
+    }
+    p->draw_text(font, -half, -0.9f * u.h, half, -0.8f * u.h, k_text, text_flag::centre, 0, 0, w->text_scale_x,
+                 w->text_scale_y, 0xFFFFFF00u, false);
+}
+
 void draw_missile(const gui_window* w, missile& m) {
     const float length = m.aero->body_length;
     s.shake = 0.9f * s.shake + 0.1f * (s.test.flying ? 1.0f : 0.0f);
@@ -662,11 +687,7 @@ void draw_missile(const gui_window* w, missile& m) {
         m.aero->world = a;
         m.aero->draw(s.view.pitch, s.view.yaw, 0.0f, 0.0f, 0.0f, s.show_components);
     }
-    gui_painter* p = current_painter();
-    if (m.fits == 0 && p != nullptr) {
-        p->draw_text(gui_font::large, -0.5f, -0.9f, 0.5f, -0.8f, "Components do not fit, resize shape to fit.",
-                     text_flag::centre, 0, 0, w->text_scale_x, w->text_scale_y, 0xFFFFFF00u, false);
-    }
+    if (m.fits == 0) draw_misfit_notice(w);
     if (!s.show_components) draw_labels(w, a, at);
 }
 

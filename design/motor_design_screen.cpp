@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/app_state.h"
+#include "core/preview_drawing.h"
 #include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
@@ -212,6 +213,7 @@ gui_rect* add_check_box(gui_window* w, const units& u, float y, const char* text
     box->medium_font = 1;
     box->fit_text = 1;
     box->centred = 0;
+    box->left_text = 1;  // from the left edge, in the middle of a row lower than the font
     box->set_text(text);
     box->ticked = 1;
     return box;
@@ -489,10 +491,10 @@ void draw_charge_set(rocket_motor& r, float y) {
 }
 
 void on_draw() {
-    // The plot first, as the hub draws it: the preview leaves the device in its 3-D states.
     draw_design_graph();
     rocket_motor* r = motor();
     if (r != nullptr) {
+        const preview_drawing drawing;
         const float z = s.view.zoom;
         if (s.in_motor) {
             draw_charge_set(*r, -0.1f * z);

@@ -20,6 +20,7 @@
 #include "ui/gui_hooks.h"
 #include "ui/message_box.h"
 #include "ui/overlay2d.h"
+#include "world/terrain.h"
 
 namespace design {
 
@@ -195,6 +196,8 @@ void load_scenery(gui_window* w) {
     select_scenery_in_list(w, v.selected);
     char path[160];
     format_text(path, "scenery\\%s\\map.jpg", e->folder);
+    // A scenery never flown in has no map picture yet: it is derived from its elevations here.
+    if (!fs_exists(path)) make_scenery_map_pictures(e->folder);
     if (gui_rect* holder = rect_at(w, k_scenery_picture)) reload_texture_file(path, &holder->image_texture);
     format_text(path, "scenery\\%s\\titles.txt", e->folder);
     v.title_count = read_map_titles(path, v.titles, map_view_state::k_max_titles, true);
@@ -324,8 +327,9 @@ void build_layout(gui_window* w, const units& u) {
         remember_rect(w, word, holder);
     }
     remember_rect(w, k_map, add_box(w, u, -0.97f, -0.95f, 0.68f, 0.95f, rect_kind::position_pad));
-    remember_rect(w, k_run,
-                  add_picture_button(w, u, 0.4f, -0.95f, 0.68f, -0.8f, IDR_RUN_BUTTON, "Run Scenario"));
+    gui_rect* run = add_picture_button(w, u, 0.4f, -0.95f, 0.68f, -0.8f, IDR_RUN_BUTTON, "Run Scenario");
+    run->over_custom = 1;  // drawn after the map, which would cover it
+    remember_rect(w, k_run, run);
 
     const scenery_index* index = sceneries();
     for (int i = 0; index != nullptr && i < std::min(index->count, scenery_index::k_max_entries); ++i) {
@@ -418,16 +422,13 @@ void on_press(gui_window* w) {
     if (choice == 0) {
         s.view.selected = 0;
         s.view.title_count = 0;
-        s.selected_object = 0;
-        s.selected_aim = 0;
         select_scenery_in_list(w, 0);
-    } else {
-        if (choice != s.view.selected) {
-            s.view.selected = choice;
-            load_scenery(w);
-        }
-        pick_at_click(w);
+    } else if (choice != s.view.selected) {
+        s.view.selected = choice;
+        load_scenery(w);
     }
+    // Objects and aim points are grabbed wherever they are, inside a scenery or beside it.
+    pick_at_click(w);
     s.press_lon0 = s.view.lon0;
     s.press_lat0 = s.view.lat0;
     s.press_offset_x = pad->offset_x;

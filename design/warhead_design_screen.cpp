@@ -4,6 +4,7 @@
 // Saving writes the curves as "warheads\<name>.csv" before "warheads\<name>.txt".
 #include <algorithm>
 
+#include "core/preview_drawing.h"
 #include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
@@ -195,9 +196,9 @@ void on_answer(gui_window* w) {
 void on_draw() {
     warhead* h = edited();
     if (h == nullptr) return;
-    // The plot first: the preview leaves the device in its 3-D states.
     plot_warhead_graph(s.graph, s.channel);
     draw_design_graph();
+    const preview_drawing drawing;
     h->draw(s.view.pitch, s.view.yaw, -0.1f * s.view.zoom, -0.1f * s.view.zoom, 2.0f * s.view.zoom,
             s.show_fragments);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "design/design_graph.h"
 #include "simulation/warhead.h"
 #include "ui/graph.h"
 
@@ -56,7 +57,7 @@ void warhead_graph_rows(warhead& h, design_graph* g) {
 
 void plot_warhead_graph(const design_graph& g, int channel) {
     load_samples(g);
-    graph_draw(-0.85f, -0.85f, 0.0f, -0.4f, channel, false);
+    draw_in_design_graph_box(channel);
 }
 
 bool export_warhead_csv(const design_graph& g, const char* file) {

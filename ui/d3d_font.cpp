@@ -261,7 +261,9 @@ void d3d_font::layout(float x1, float y1, float x2, float y2, const char* text,
     if (in_box && (flags & (TEXT_CENTER | TEXT_CENTER_VERTICAL))) {
         int extent[2] = {0, 0};
         get_text_extent(text, extent);
-        y = (y1 + y2) / 2 - extent[1] * sy / H;
+        // The first line's foot, so that all the lines together are centred (the pen moves
+        // down a line at each line break).
+        y = (y1 + y2) / 2 + extent[1] * sy / H - line_height;
         x = (flags & TEXT_CENTER) ? (x1 + x2) / 2 - extent[0] * sx / W : x1;
     }
     const float start_x = x;

@@ -16,6 +16,7 @@ constexpr int k_max = graph_store::k_max_vertices;
 constexpr std::uint32_t k_white = 0xFFFFFFFFu;
 constexpr std::uint32_t k_curve = 0x8000FF00u;  // green, half transparent
 constexpr float k_tick = 0.03f;
+constexpr float k_label_gap = 0.015f;  // between neighbouring time labels (640 x 480 units)
 constexpr float k_half_width = 0.01f;  // of a thick line
 
 bool finite(float x, float y) { return std::isfinite(x) && std::isfinite(y); }
@@ -26,6 +27,23 @@ void put(overlay_vertex* list, int* count, float x, float y, std::uint32_t colou
 }
 
 int clamp_channel(int ch) { return std::clamp(ch, 0, k_channels - 1); }
+
+// Ticks, labels and the labels' distances from the axes are sized for a 640 x 480 screen and
+// grow with the screen as a 4:3 area does (the smaller of the GUI scales), as the design
+// screens' boxes do; on a wide screen the labels are not stretched sideways.
+float label_scale() {
+    if (g_overlay == nullptr) return 1.0f;
+    return std::min(g_overlay->gui_scale[0], g_overlay->gui_scale[1]);
+}
+
+// The width in GUI units of a label in the small font at scale k (0 without a font).
+float label_width(const char* text, float k) {
+    const d3d_font* f = g_overlay != nullptr ? g_overlay->font(FONT_SMALL) : nullptr;
+    const gfx_device* d = g_overlay != nullptr ? g_overlay->device() : nullptr;
+    int size[2] = {0, 0};
+    if (f == nullptr || d == nullptr || d->viewport().width == 0 || !f->get_text_extent(text, size)) return 0.0f;
+    return 2.0f * static_cast<float>(size[0]) * k / static_cast<float>(d->viewport().width);
+}
 
 }  // namespace
 
@@ -124,17 +142,18 @@ void graph_add_point(float x, float y, std::uint32_t colour) {
 namespace {
 
 void draw_frame(float x1, float y1, float x2, float y2, bool grid) {
+    const float tick = k_tick * label_scale();
     graph_add_line(x1, y1, x2, y1, k_white);
     graph_add_line(x1, y1, x1, y2, k_white);
     const float dx = (x2 - x1) / 10.0f;
     const float dy = (y2 - y1) / 5.0f;
     for (int k = 1; k <= 10; ++k) {
         const float x = x1 + static_cast<float>(k) * dx;
-        graph_add_line(x, y1, x, grid ? y2 : y1 + k_tick, k_white);
+        graph_add_line(x, y1, x, grid ? y2 : y1 + tick, k_white);
     }
     for (int k = 1; k <= 5; ++k) {
         const float y = y1 + static_cast<float>(k) * dy;
-        graph_add_line(x1, y, grid ? x2 : x1 + k_tick, y, k_white);
+        graph_add_line(x1, y, grid ? x2 : x1 + tick, y, k_white);
     }
 }
 
@@ -191,36 +210,56 @@ void graph_render() {
 
 void graph_render_with_labels() {
     graph_render();
-    if (g_overlay == nullptr) return;
+    // A cleared plot has no labels either: they would name the last plot another screen drew.
+    if (g_overlay == nullptr || (g_graph.line_count == 0 && g_graph.triangle_count == 0)) return;
     overlay2d& o = *g_overlay;
     const float x1 = g_graph.box[0], y1 = g_graph.box[1];
     const float x2 = g_graph.box[2], y2 = g_graph.box[3];
     const int ch = g_graph.channel;
-    const float sx = o.gui_scale[0], sy = o.gui_scale[1];
+    const float k = label_scale();
+    // The overlay multiplies text by its own scale (the GUI scale under the caller's world):
+    // these factors leave the labels at k times their 640 x 480 size.
+    const float sx = o.text_scale[0] > 0.0f ? k / o.text_scale[0] : k;
+    const float sy = o.text_scale[1] > 0.0f ? k / o.text_scale[1] : k;
     const float dx = (x2 - x1) / 10.0f, dy = (y2 - y1) / 5.0f;
     char label[32];
-    o.begin_text(FONT_SMALL);
-    for (int k = 1; k <= 10; ++k) {
-        const float x = x1 + static_cast<float>(k) * dx;
-        format_text(label, "%3.1f",
-                    static_cast<double>(static_cast<float>(k) * g_graph.plot_max[0] / 10.0f));
-        o.draw_text_font_box(x, y1 + 0.03f, x + 0.2f, y1 + 0.23f, label, k_white, sx, sy,
-                             FONT_SMALL, 0);
+    // The time labels, every step-th of them when the widest would run into its neighbour.
+    float widest = 0.0f;
+    for (int i = 1; i <= 10; ++i) {
+        format_text(label, "%3.1f", static_cast<double>(static_cast<float>(i) * g_graph.plot_max[0] / 10.0f));
+        widest = std::max(widest, label_width(label, k));
     }
-    o.draw_text_font_box(x2 - 0.1f, y1 + 0.1f, x2 + 0.2f, y1 + 0.2f, g_graph.titles[0], k_white, sx,
-                         sy, FONT_SMALL, 0);
+    const int step = graph_label_step(widest + k_label_gap * k, dx);
+    o.begin_text(FONT_SMALL);
+    for (int i = step; i <= 10; i += step) {
+        const float x = x1 + static_cast<float>(i) * dx;
+        format_text(label, "%3.1f", static_cast<double>(static_cast<float>(i) * g_graph.plot_max[0] / 10.0f));
+        o.draw_text_font_box(x, y1 + 0.03f * k, x + 0.2f * k, y1 + 0.23f * k, label, k_white, sx, sy, FONT_SMALL, 0);
+    }
+    // Titles get room for their whole text: a box narrower than the text drops its last letters.
+    const char* time_title = g_graph.titles[0];
+    o.draw_text_font_box(x2 - 0.1f * k, y1 + 0.1f * k, x2 - 0.1f * k + std::max(0.3f * k, label_width(time_title, k)),
+                         y1 + 0.2f * k, time_title, k_white, sx, sy, FONT_SMALL, 0);
     const float span = g_graph.plot_max[ch] - g_graph.plot_min[ch];
-    for (int k = 1; k <= 5; ++k) {
-        const float v = g_graph.plot_min[ch] + static_cast<float>(k) * span / 5.0f;
+    for (int i = 1; i <= 5; ++i) {
+        const float v = g_graph.plot_min[ch] + static_cast<float>(i) * span / 5.0f;
         const float shown = g_graph.log_flags[ch] > 0 ? std::exp(v) : v;
         format_text(label, "%3.1f", static_cast<double>(shown));
-        const float y = y1 + static_cast<float>(k) * dy;
-        o.draw_text_font_box(x1 + 0.03f, y, x1 + 0.23f, y + 0.2f, label, k_white, sx, sy,
-                             FONT_SMALL, 0);
+        const float y = y1 + static_cast<float>(i) * dy;
+        o.draw_text_font_box(x1 + 0.03f * k, y, x1 + 0.03f * k + std::max(0.2f * k, label_width(label, k)), y + 0.2f * k,
+                             label, k_white, sx, sy, FONT_SMALL, 0);
     }
-    o.draw_text_font_box(x1, y2 + 0.1f, x2 + 0.2f, y2 + 0.2f, g_graph.titles[ch], k_white, sx, sy,
-                         FONT_SMALL, 0);
+    const char* title = g_graph.titles[ch];
+    o.draw_text_font_box(x1, y2 + 0.1f * k, std::max(x2 + 0.2f * k, x1 + label_width(title, k)), y2 + 0.2f * k, title,
+                         k_white, sx, sy, FONT_SMALL, 0);
     o.end_text(FONT_SMALL);
+}
+
+int graph_label_step(float label_room, float spacing) {
+    for (int step : {1, 2, 5}) {
+        if (label_room <= static_cast<float>(step) * spacing) return step;
+    }
+    return 10;
 }
 
 float graph_sample_value(int sample, int channel) {

@@ -70,8 +70,14 @@ void graph_add_quad(float x1, float y1, float x2, float y2, float x3, float y3, 
 void graph_add_point(float x, float y, std::uint32_t colour);
 // Draws both lists on the overlay's device under the caller's transforms.
 void graph_render();
-// The same, then the time and value labels and the two titles.
+// The same, then the time and value labels and the two titles (nothing at all while both lists
+// are empty). Ticks, labels and their places
+// grow with the smaller GUI scale; the time labels thin out to every 2nd, 5th or 10th when
+// the widest would run into its neighbour.
 void graph_render_with_labels();
+// Every how many ticks a time label fits (1, 2, 5 or 10) when each needs `label_room` GUI units
+// and the ticks stand `spacing` apart.
+int graph_label_step(float label_room, float spacing);
 // The stored value (exp of it for a log channel); 0 outside the table.
 float graph_sample_value(int sample, int channel);
 // Writes the titles and every sample as CSV (C locale, CR LF) through a replacing write;

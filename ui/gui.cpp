@@ -1,5 +1,6 @@
 #include "ui/gui.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/app_state.h"
@@ -131,6 +132,18 @@ void leave_menu_for_run() {
     pending_command = 1;
     g_app->menu_mode = 0;
 }
+
+namespace {
+
+// Whether the pointer lies within a window's box.
+bool pointer_over(gui_window& w) {
+    if (w.dirty) w.update_transforms();
+    const vec3 p = transform_coord(vec3{gui_pointer.x, gui_pointer.y, 0.0f}, w.picking);
+    return p.x >= std::min(w.box_x1, w.box_x2) && p.x <= std::max(w.box_x1, w.box_x2) &&
+           p.y >= std::min(w.box_y1, w.box_y2) && p.y <= std::max(w.box_y1, w.box_y2);
+}
+
+}  // namespace
 
 void clear_focus() {
     g_focus.list_focus = 0;
@@ -522,7 +535,10 @@ void gui::on_key(void*, std::uint32_t message, std::uintptr_t wparam, std::intpt
         }
     } else if (message == WM_MOUSEWHEEL) {
         const int delta = static_cast<std::int16_t>((wparam >> 16) & 0xFFFF);
-        if (g_focus.list_focus && g_focus.focus_window != nullptr) {
+        // The focused list takes the wheel while the pointer is over it; elsewhere the wheel
+        // goes to the screens, so a map or a preview zooms without a click into it first.
+        gui_window* list = g_focus.list_focus ? g_focus.focus_window : nullptr;
+        if (list != nullptr && list->visible && pointer_over(*list)) {
             on_special_key(delta > 0 ? VK_UP : VK_DOWN);
         } else {
             const int event = delta > 0 ? gui_event::wheel_up : gui_event::wheel_down;

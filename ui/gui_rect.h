@@ -112,7 +112,8 @@ public:
     // so that thin glyphs do not drop out.
     struct text_fit {
         int font;
-        float narrowing;
+        float narrowing;       // of the text's width, 1 when it fits
+        float lowering = 1.0f; // of its height (several lines in a low box), 1 when they fit
     };
     text_fit fitted_text() const;
 

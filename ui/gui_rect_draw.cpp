@@ -57,11 +57,6 @@ int smaller_font(int font) {
     }
 }
 
-// The text's width in GUI units in a font (its widest line); -1 when it cannot be told.
-float text_width(gui_painter* p, int font, const char* text) {
-    float size[2] = {0, 0};
-    return gui_text_size(p, font, text, size) ? size[0] : -1;
-}
 
 // The smallest narrowing of a text too wide for its box even in the small font.
 constexpr float k_min_narrowing = 0.5f;
@@ -78,19 +73,24 @@ gui_rect::text_fit gui_rect::fitted_text() const {
     if (!fit_text || wrapped || !text || text[0] == '\0' || p == nullptr) return fit;
     float bx1, by1, bx2, by2;
     shifted_box(&bx1, &by1, &bx2, &by2);
-    // A check box's text leaves room for its square at the right end.
-    const float square = kind == rect_kind::check_box ? k_check_square : 0.0f;
+    // A check box's text leaves room for its square at the right end, a list item's for the
+    // tick of the chosen item.
+    const float square = kind == rect_kind::check_box || kind == rect_kind::list_item ? k_check_square : 0.0f;
     const float room = (bx2 - bx1) - k_text_margin - square;
-    if (room <= 0) return fit;
-    float width = text_width(p, fit.font, text.get());
-    while (width > room) {
+    // A single line may stand a little higher than its row; several lines must fit its height.
+    const float height_room = std::strchr(text.get(), '\n') != nullptr ? by2 - by1 : 1e9f;
+    if (room <= 0 || height_room <= 0) return fit;
+    float size[2] = {0, 0};
+    if (!gui_text_size(p, fit.font, text.get(), size)) return fit;
+    while (size[0] > room || size[1] > height_room) {
         const int next = smaller_font(fit.font);
-        if (next < 0) {
-            fit.narrowing = std::max(k_min_narrowing, room / width);
+        if (next < 0 || !gui_text_size(p, next, text.get(), size)) {
+            gui_text_size(p, fit.font, text.get(), size);
+            if (size[0] > room) fit.narrowing = std::max(k_min_narrowing, room / size[0]);
+            if (size[1] > height_room) fit.lowering = std::max(k_min_narrowing, height_room / size[1]);
             break;
         }
         fit.font = next;
-        width = text_width(p, fit.font, text.get());
     }
     return fit;
 }
@@ -118,11 +118,14 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
     float bx1, by1, bx2, by2;
     shifted_box(&bx1, &by1, &bx2, &by2);
     const float icon_x1 = bx2 - 0.75f * (by2 - by1);
+    // The check square's inset from the top and bottom: 0.02, less in a row lower than 0.08
+    // (a design screen's row at 640 x 480 is 0.05), so the square keeps half the row's height.
+    const float inset = std::min(0.02f, 0.25f * (by2 - by1));
 
     // Underlays of the kind.
     if (kind == rect_kind::check_box) {
-        p->fill_rect(bx2 - 0.07f, by1 + 0.02f, bx2 - 0.01f, by2 - 0.02f, k_white);
-        p->draw_bevel(bx2 - 0.07f, by1 + 0.02f, bx2 - 0.01f, by2 - 0.02f, false, k_black, k_light_grey);
+        p->fill_rect(bx2 - 0.07f, by1 + inset, bx2 - 0.01f, by2 - inset, k_white);
+        p->draw_bevel(bx2 - 0.07f, by1 + inset, bx2 - 0.01f, by2 - inset, false, k_black, k_light_grey);
     } else if (kind == rect_kind::tab_button) {
         p->draw_tab(bx1, by1, bx2, by2, line_c, fill_c, k_black);
     } else if (kind == rect_kind::outline) {
@@ -172,7 +175,7 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
         case rect_kind::left_arrow: p->fill_triangle(bx1, by1, bx2, by2, triangle_dir::left, text_c, true); break;
         case rect_kind::right_arrow: p->fill_triangle(bx1, by1, bx2, by2, triangle_dir::right, text_c, true); break;
         case rect_kind::check_box:
-            if (ticked) draw_tick(p, bx2 - 0.07f, by1 + 0.02f, bx2 - 0.01f, by2 - 0.02f, k_black);
+            if (ticked) draw_tick(p, bx2 - 0.07f, by1 + inset, bx2 - 0.01f, by2 - inset, k_black);
             break;
         case rect_kind::list_item:
             if (pressed_look) {
@@ -195,8 +198,9 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
         if (!(edit && pressed_look)) return;
     }
     const text_fit fit = fitted_text();
-    if (fit.narrowing < 1.0f) {
-        draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy, false, text_flag::smooth);
+    if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
+        draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy * fit.lowering, false,
+                       text_flag::smooth);
     } else {
         draw_text_part(pressed_look, fit.font, text_c, sx, sy, batched);
     }
@@ -231,6 +235,8 @@ void gui_rect::draw_text_part(bool pressed_look, int font, std::uint32_t c, floa
         p->draw_text(font, x1, y2, x2, y1, text.get(), extra, offset_x + 0.02f, offset_y - 0.08f, sx, sy,
                      c, batched);
     } else {
-        p->draw_text(font, bx1, by1, bx2, by2, text.get(), text_flag::centre | extra, 0, 0, sx, sy, c, batched);
+        // A check box's text is centred beside its square, not under it.
+        const float right = kind == rect_kind::check_box ? bx2 - k_check_square : bx2;
+        p->draw_text(font, bx1, by1, right, by2, text.get(), text_flag::centre | extra, 0, 0, sx, sy, c, batched);
     }
 }

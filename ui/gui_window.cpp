@@ -211,7 +211,9 @@ void gui_window::add_frame_elements(float x1, float y1, float x2, float y2) {
             break;
         }
         case window_kind::drop_down: {
-            add_rect(x1, y1, x2 - 0.06f, y2, drop_down_field)->left_text = 1;
+            gui_rect* field = add_rect(x1, y1, x2 - 0.06f, y2, drop_down_field);
+            field->left_text = 1;
+            field->fit_text = 1;  // a long item takes a smaller font rather than losing its end
             add_rect(x2 - 0.054f, y2 - 0.08f, x2, y2, down_arrow);
             gui_window* list = add_window();
             list->create(x1, y1 - 0.36f, x2, y1 - 0.008f, window_kind::list_box);

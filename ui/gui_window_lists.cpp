@@ -50,7 +50,9 @@ void gui_window::list_add_item(const char* t) {
     if (area == nullptr) return;
     const gui_rect* last = find_last_rect_by_kind(rect_kind::list_item);
     const float top = last != nullptr ? last->y1 : area->y2;
-    add_rect(area->x1, top - k_item_height, area->x2, top, rect_kind::list_item)->set_text(t);
+    gui_rect* item = add_rect(area->x1, top - k_item_height, area->x2, top, rect_kind::list_item);
+    item->fit_text = 1;  // a long item takes a smaller font rather than running under the tick
+    item->set_text(t);
     layout();
 }
 

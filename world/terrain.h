@@ -257,3 +257,9 @@ private:
 
     float slopes_[k_max_classes][2] = {};  // minimum and maximum slope as read (per metre)
 };
+
+// "map.jpg" and "topo.jpg" of a scenery that is not the loaded one, when either is missing
+// (the map views need them before the scenery was ever flown in): its elevations are read
+// into a terrain of their own, and the loaded scenery's name and fill height are kept. True
+// when both were made.
+bool make_scenery_map_pictures(const char* scenery);

@@ -167,3 +167,19 @@ void terrain::release_land_volumes() {
     for (texture_ptr& v : land_volumes) v.reset();
     dense_volume.reset();
 }
+
+bool make_scenery_map_pictures(const char* scenery) {
+    if (g_state == nullptr || scenery == nullptr || scenery[0] == '\0') return false;
+    char loaded[sizeof g_state->scenery_name];
+    copy_text(loaded, g_state->scenery_name);
+    const float fill_height = g_state->fill_height;
+    copy_text(g_state->scenery_name, scenery);
+    bool made = false;
+    {
+        terrain pictures_only;
+        made = pictures_only.load_elevations() && pictures_only.make_topo_map();
+    }
+    copy_text(g_state->scenery_name, loaded);
+    g_state->fill_height = fill_height;
+    return made;
+}

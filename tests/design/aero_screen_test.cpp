@@ -110,6 +110,9 @@ TEST_F(DesignAero, PreviewWholeAfterBuildAndApplyElsePartByPartWithTheChosenSetH
     // body (two draws) and four panels a set, and nothing is highlighted.
     const auto draw = [&] {
         device.clear_records();
+        // As the GUI's pass sets the device before the windows draw.
+        device.set_render_state(RS_LIGHTING, 0);
+        device.set_render_state(RS_ZENABLE, 0);
         root->send(gui_event::draw);
         std::vector<bool> highlighted;
         for (const draw_record& d : device.draws()) {

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <string>
 
+#include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "simulation/aero_config.h"
 #include "platform/files.h"
 #include "tests/design/design_fixture.h"
 #include "ui/screens.h"
+#include "ui/graph.h"
 #include "ui/message_box.h"
 
 using namespace design;
@@ -269,4 +271,90 @@ TEST_F(DesignScreens, EveryWayOutOfAPartScreenRelaysTheMissile) {
     const float replaced = m->launch_mass;
     open(14);  // the hub
     EXPECT_GT(m->launch_mass, replaced);
+}
+
+namespace {
+
+int lines_screen(gui_window* w, int event) {
+    if (event != gui_event::build) return 0;
+    const units u = build_common(w, nullptr, false);
+    gui_rect* r = add_box(w, u, 0.72f, -0.19f, 0.96f, -0.07f, rect_kind::drop_down_field);
+    r->small_font = 1;
+    r->fit_text = 1;
+    r->set_text("Sentinel MR\nMissile System\nRadius 2000 (m)");
+    gui_rect* check = add_box(w, u, 0.5f, 0.13f, 0.8f, 0.18f, rect_kind::check_box);
+    check->medium_font = 1;
+    check->fit_text = 1;
+    check->set_text("Show Fragments");
+    gui_window* list = w->add_window();
+    list->create(0.6f * u.m, 0.53f * u.h, 0.9f * u.m, 0.836f * u.h, window_kind::list_box);
+    list->list_add_item("1) SLOTTED CYLINDER");
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(DesignScreens, SeveralLinesFitTheirBoxAndCheckBoxTextsStayBesideTheirSquares) {
+    root->set_screen(lines_screen);
+    const gui_rect* props = find_text("Sentinel MR\nMissile System\nRadius 2000 (m)");
+    ASSERT_NE(props, nullptr);
+    const gui_rect::text_fit fit = props->fitted_text();
+    int size[2] = {0, 0};
+    painter.text_extent(fit.font, props->text.get(), size);
+    // Every line is drawn: the three lines' height, lowered, within the box.
+    EXPECT_LE(static_cast<float>(size[1]) / 240.0f * fit.lowering, props->y2 - props->y1 + 1e-5f);
+    EXPECT_LT(fit.lowering, 1.0f);
+
+    // A single line never gets lowered, however low its row.
+    const gui_rect* check = find_text("Show Fragments");
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->fitted_text().lowering, 1.0f);
+    // The check box's caption is laid out left of its square (0.07 at the right end).
+    root->render();
+    bool found = false;
+    for (const auto& t : painter.text_boxes) {
+        if (t.text != "Show Fragments") continue;
+        found = true;
+        EXPECT_LE(t.x2, check->x2 - 0.07f + 1e-5f);
+    }
+    EXPECT_TRUE(found);
+
+    // A list item too long for its list takes a smaller font, clear of the chosen item's tick.
+    const gui_window* list = root->last_child();
+    ASSERT_NE(list, nullptr);
+    const gui_rect* item = list->find_rect_by_kind(rect_kind::list_item);
+    ASSERT_NE(item, nullptr);
+    const gui_rect::text_fit item_fit = item->fitted_text();
+    EXPECT_NE(item_fit.font, gui_font::medium);
+    int item_size[2] = {0, 0};
+    painter.text_extent(item_fit.font, item->text.get(), item_size);
+    EXPECT_LE(static_cast<float>(item_size[0]) / 320.0f * item_fit.narrowing, item->x2 - item->x1 - 0.07f);
+}
+
+TEST_F(DesignScreens, TheGraphBoxGrowsWithTheWindowAndStaysInTheScreen) {
+    design_graph g;
+    g.titles = {"Time (sec)", "Th (kgf)", "", "", "", "", "", ""};
+    g.rows.push_back({0, 0, 0, 0, 0, 0, 0, 0});
+    g.rows.push_back({2, 5, 0, 0, 0, 0, 0, 0});
+    float width_640 = 0;
+    for (const auto& [w, h] : {std::pair{640, 480}, {1024, 768}, {1920, 1080}, {800, 600}}) {
+        SCOPED_TRACE(w);
+        gui_scale[0] = static_cast<float>(w) / 640.0f;
+        gui_scale[1] = static_cast<float>(h) / 480.0f;
+        const float m = std::min(gui_scale[0], gui_scale[1]), hh = gui_scale[1];
+        plot_design_graph(g, 1);
+        const float* b = g_graph.box;
+        // Inside the lower left quarter of the screen's 4:3 area, below the middle.
+        EXPECT_GE(b[0], -m);
+        EXPECT_LE(b[2], 0.0f);
+        EXPECT_GE(b[1], -hh);
+        EXPECT_LE(b[3], 0.0f);
+        EXPECT_LT(b[0], b[2]);
+        EXPECT_LT(b[1], b[3]);
+        // The same share of the screen at every size: 0.85 of the half width across.
+        if (w == 640) width_640 = b[2] - b[0];
+        EXPECT_NEAR((b[2] - b[0]) / width_640, m, 1e-5f);
+        EXPECT_NEAR((b[3] - b[1]) / (0.45f * hh), 1.0f, 1e-5f);
+    }
+    gui_scale[0] = gui_scale[1] = 1.0f;
 }

@@ -3,6 +3,7 @@
 // preview and its explosion on the recording device, and the hints against the design
 // background.
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -278,6 +279,9 @@ TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
     const auto draw = [&] {
         device.clear_records();
         texts.texts.clear();
+        // As the GUI's pass sets the device before the windows draw.
+        device.set_render_state(RS_LIGHTING, 0);
+        device.set_render_state(RS_ZENABLE, 0);
         root->send(gui_event::draw);
         std::vector<draw_record> out;
         for (const draw_record& d : device.draws()) {
@@ -333,8 +337,24 @@ TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
     m->aero->LC = 20.0f;
     m->aero->clamp_dimensions();
     m->layout_parts();
+    texts.calls.clear();
+    texts.text_boxes.clear();
     draw();
-    EXPECT_EQ(texts.texts.count("Components do not fit, resize shape to fit."), 1u);
+    const std::string notice = "Components do not fit, resize shape to fit.";
+    EXPECT_EQ(texts.texts.count(notice), 1u);
+    // Drawn whole: its box is as wide as the text in the font it is drawn in.
+    int font = -1;
+    for (const std::string& call : texts.find("text ")) {
+        if (call.size() > notice.size() && call.compare(call.size() - notice.size(), notice.size(), notice) == 0) {
+            font = std::atoi(call.c_str() + 5);
+        }
+    }
+    ASSERT_GE(font, 0);
+    int size[2] = {0, 0};
+    texts.text_extent(font, notice.c_str(), size);
+    for (const auto& t : texts.text_boxes) {
+        if (t.text == notice) EXPECT_GE(std::fabs(t.x2 - t.x1), static_cast<float>(size[0]) / 320.0f);
+    }
 }
 
 TEST_F(DesignHub, ExplodeDrawsOneExplosionOnTheWarheadUntilItBurnsOutOrTheScreenCloses) {

@@ -310,3 +310,31 @@ TEST_F(ScenarioScreen, SavingLoadingFittingAndRunning) {
     EXPECT_EQ(overlay.device->render_state(RS_CLIPPLANEENABLE), 0u);
     g_overlay = nullptr;
 }
+
+TEST_F(ScenarioScreen, AnAimPointBesideTheSceneryIsGrabbedAndTheRunButtonDrawsOverTheMap) {
+    open(23);
+    choose_listed_scenery(0);  // Wide: 30..40 E, 30..40 N
+    // A launcher near the scenery's north-east corner: its aim point, 0.05 degrees on, lies
+    // beside the scenery.
+    press_at(39.98f, 39.98f);
+    press_and_click("Add Rocket Launcher");
+    ASSERT_EQ(s().table.count, 1);
+    const scenario_object& o = s().table.objects[0];
+    ASSERT_GT(o.aim_east, 40.0f);
+    press_at(o.aim_east, o.aim_north);
+    EXPECT_EQ(s().view.selected, 0) << "no scenery there";
+    EXPECT_EQ(s().selected_aim, 1);
+    drag_to(39.9f, 39.9f);
+    EXPECT_NEAR(o.aim_east, 39.9f, 1e-3f);
+    EXPECT_NEAR(o.aim_north, 39.9f, 1e-3f);
+    EXPECT_EQ(properties().substr(0, 8), "Bearing ");
+    // Pressing empty ground beside every scenery lets go of it.
+    press_at(20.0f, 20.0f);
+    EXPECT_EQ(s().selected_aim, 0);
+    EXPECT_EQ(s().selected_object, 0);
+
+    // The map is drawn in the draw event, after the elements: Run Scenario is drawn after it.
+    const gui_rect* run = find_text("Run Scenario");
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(run->over_custom);
+}

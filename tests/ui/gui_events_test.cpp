@@ -285,9 +285,17 @@ TEST_F(gui_events_test, list_keys_commit_after_half_a_second_of_quiet) {
     root->update();
     EXPECT_EQ(events, (std::vector<std::string>{"list owner 10", "list owner 11"}));
     EXPECT_EQ(list->list_selected_index(), 2);
-    // The wheel moves a focused list's selection.
+    // The wheel moves a focused list's selection while the pointer is over the list.
     wheel(120);
     EXPECT_EQ(list->list_selected_index(), 1);
+    // With the pointer elsewhere the wheel goes to the screen (a map zooms at once); the list
+    // keeps its choice and its focus.
+    move(2, 2);
+    events.clear();
+    wheel(120);
+    EXPECT_EQ(list->list_selected_index(), 1);
+    EXPECT_TRUE(g_focus.list_focus);
+    EXPECT_FALSE(events.empty());
 }
 
 TEST_F(gui_events_test, wheel_goes_to_every_visible_dialog_and_enter_to_the_topmost) {

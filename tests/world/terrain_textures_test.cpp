@@ -124,6 +124,30 @@ TEST_F(TerrainTextures, TopoPicturesAreMadeOnceAndRemadeWhenOneIsMissing) {
     EXPECT_TRUE(tmp_.exists("scenery/Topo/topo.jpg"));
 }
 
+TEST_F(TerrainTextures, MapPicturesOfASceneryNotLoadedLeaveTheLoadedOneAlone) {
+    test_scenery s;
+    s.columns = 96;
+    write_scenery(tmp_, "Other", s);
+    copy_text(state_.scenery_name, "Loaded");
+    state_.fill_height = -7.0f;
+    EXPECT_TRUE(make_scenery_map_pictures("Other"));
+    image map;
+    ASSERT_EQ(image_load_file("scenery\\Other\\map.jpg", &map), S_OK);
+    EXPECT_EQ(map.width, 64);
+    EXPECT_TRUE(tmp_.exists("scenery/Other/topo.jpg"));
+    EXPECT_STREQ(state_.scenery_name, "Loaded");
+    EXPECT_EQ(state_.fill_height, -7.0f);
+    // Made once: the second time there is nothing to do.
+    EXPECT_FALSE(make_scenery_map_pictures("Other"));
+    // A folder without elevations gives no pictures and says so; the names stay.
+    tmp_.write("scenery/Empty/.keep", "");
+    EXPECT_FALSE(make_scenery_map_pictures("Empty"));
+    EXPECT_FALSE(tmp_.exists("scenery/Empty/map.jpg"));
+    EXPECT_TRUE(log_has("No elevation header in"));
+    EXPECT_STREQ(state_.scenery_name, "Loaded");
+    EXPECT_FALSE(make_scenery_map_pictures(""));
+}
+
 TEST_F(TerrainTextures, LandVolumesHoldASlicePerClassAndWhiteForMissingTextures) {
     ASSERT_TRUE(app_.create_device());
     copy_text(state_.scenery_name, "Vol");

@@ -26,11 +26,13 @@ start_and_destroy_window() {
 }
 
 # Runs a walk script (which sources lib/session.sh through $session_lib) under a virtual
-# display of 1024 x 768; returns the script's status. Words after the script are its arguments.
+# display of 1024 x 768 (walk_screen, e.g. 1920x1080, another size); returns the script's
+# status. Words after the script are its arguments.
 run_walk() {
   local script=$1
   shift
-  session_lib="$lib_dir/session.sh" xvfb-run -a -s "-screen 0 1024x768x24" bash "$script" "$@"
+  session_lib="$lib_dir/session.sh" xvfb-run -a -s "-screen 0 ${walk_screen:-1024x768}x24" \
+    bash "$script" "$@"
 }
 
 source "$lib_dir/pictures.sh"

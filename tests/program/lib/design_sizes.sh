@@ -1,0 +1,91 @@
+# The design screens at one window size, sourced by a test after lib/common.sh with the size
+# as $1 (e.g. 1024x768): the window opens that large on a virtual display as large, the
+# walk of lib/design_walk.sh runs, the screenshots are kept in the build
+# (design_<size>_*.png) and checked:
+# - the inside of every Save and Load box has the colour scheme's dialog colour, not black;
+# - the Run Scenario button shows its picture, not the world map over it;
+# - the frames after Explode on the hub keep the GUI's colours (no white screen);
+# - the wheel over the scenario map zooms it, and every scenery's map picture loads.
+design_sizes() {
+  local size=$1 width=${1%x*} height=${1#*x}
+  printf '1\t[window_mode]\r\n%s\t[window_width]\r\n%s\t[window_height]\r\n0\t[use_tips]\r\n' \
+    "$width" "$height" > qvd.ini
+  # The virtual display is at least the 1024 x 768 one of the other walks.
+  local screen=$size
+  [ "$width" -ge 1024 ] || screen=1024x768
+  walk_screen=$screen run_walk "$lib_dir/design_walk.sh"
+  local status=$?
+  local out f
+  out="$(dirname "$run")"
+  for f in *.png; do
+    [ -f "$f" ] && cp "$f" "$out/design_${size}_$f"
+  done
+  [ "$status" -eq 0 ] || fail "the walk ended with status $status"
+  check_boxes "$width" "$height"
+  check_run_button "$width" "$height"
+  check_explode
+  [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
+    fail "the wheel over the map changed nothing"
+  ! grep -q "Failed to load scenery" Logfile.txt || fail "$(grep "Failed to load scenery" Logfile.txt)"
+  ! grep -qwi "nan" Logfile.txt || fail "a screen logged a NaN: $(grep -i nan Logfile.txt)"
+  echo "design screens at $size: ok"
+}
+
+# Window pixels of a box given in GUI units (x1 y1 x2 y2) as ImageMagick's WxH+X+Y.
+gui_box() {
+  awk -v w="$1" -v h="$2" -v x1="$3" -v y1="$4" -v x2="$5" -v y2="$6" 'BEGIN {
+    l = w / 2 + 320 * x1; r = w / 2 + 320 * x2; t = h / 2 - 240 * y2; b = h / 2 - 240 * y1
+    printf "%dx%d+%d+%d", r - l, b - t, l, t }'
+}
+
+# The dialog fill of the colour scheme the program starts in (scheme 1, 20 91 155), drawn at
+# 205 of 255 over the screen: every channel lies within 45 of it.
+near_dialog_colour() {
+  local r g b
+  read -r r g b <<< "$1"
+  [ $((r - 20 <= 45 && 20 - r <= 45 && g - 91 <= 45 && 91 - g <= 45 && b - 155 <= 45 && 155 - b <= 45)) -eq 1 ]
+}
+
+check_boxes() {
+  local w=$1 h=$2 picture mean
+  for picture in *_save_box.png; do
+    # A strip of the name box between its prompt and its field, left of centre.
+    mean=$(box_mean "$picture" "$(gui_box "$w" "$h" -0.45 0.09 -0.1 0.12)")
+    near_dialog_colour "$mean" || fail "the inside of the name box of $picture is $mean"
+  done
+  for picture in *_load_box.png; do
+    # A strip of the file box between its list and its buttons.
+    mean=$(box_mean "$picture" "$(gui_box "$w" "$h" -0.45 -0.56 -0.1 -0.53)")
+    near_dialog_colour "$mean" || fail "the inside of the file box of $picture is $mean"
+  done
+}
+
+# The Run Scenario button ((0.4 m, -0.95 h)-(0.68 m, -0.8 h)) against its picture: the mean
+# colours of their middles agree within 40 per channel.
+check_run_button() {
+  local w=$1 h=$2 m shown wanted
+  m=$(awk -v w="$w" -v h="$h" 'BEGIN { a = w / 640; b = h / 480; print a < b ? a : b }')
+  local hs
+  hs=$(awk -v h="$h" 'BEGIN { print h / 480 }')
+  shown=$(box_mean system.png "$(gui_box "$w" "$h" "$(awk -v m="$m" 'BEGIN { print 0.45 * m }')" \
+    "$(awk -v s="$hs" 'BEGIN { print -0.92 * s }')" "$(awk -v m="$m" 'BEGIN { print 0.63 * m }')" \
+    "$(awk -v s="$hs" 'BEGIN { print -0.83 * s }')")")
+  wanted=$(convert "$VENTRASK_SOURCE_DIR/data/resources/RCDATA/422.bmp" -gravity center -crop 64%x60%+0+0 +repage \
+    -format "%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]" info:)
+  local a b c x y z
+  read -r a b c <<< "$shown"
+  read -r x y z <<< "$wanted"
+  local d1=$((a - x)) d2=$((b - y)) d3=$((c - z))
+  [ ${d1#-} -le 40 ] && [ ${d2#-} -le 40 ] && [ ${d3#-} -le 40 ] ||
+    fail "the Run Scenario button shows $shown, its picture $wanted"
+}
+
+# The hub's frames while its warhead bursts: at most a tenth of each is near white (the smoke
+# over the preview is grey; the panels keep their colours).
+check_explode() {
+  local picture white
+  for picture in explode_*.png; do
+    white=$(convert "$picture" -colorspace gray -threshold 92% -format "%[fx:mean]" info:)
+    awk -v f="$white" 'BEGIN { exit !(f < 0.1) }' || fail "$picture is $white white"
+  done
+}
