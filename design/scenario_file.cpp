@@ -79,6 +79,16 @@ void take_value(const std::string& line, const char* key, scenario_object& o, re
     }
 }
 
+// Whether a system's name survives the run file: the situation reader ends the file at a line
+// holding "@", skips one holding "//", takes a line by the first bracketed key in it and cuts
+// lines at control characters.
+bool runnable_name(const char* name) {
+    for (const char* c = name; *c != '\0'; ++c) {
+        if (static_cast<unsigned char>(*c) < 0x20 || *c == '@' || *c == '[' || *c == ']') return false;
+    }
+    return !contains(name, "//");
+}
+
 bool is_value_key(const char* key) {
     static constexpr const char* k_keys[] = {"system_name",  "system_pos_x",   "system_pos_y",
                                              "system_end_x", "system_end_y",   "system_rockets",
@@ -254,9 +264,13 @@ std::string scenario_run_text(const scenario_table& table, const run_weather& we
             const float range = scenario_range(o.east, o.north, o.aim_east, o.aim_north);
             put(&out, format_string("%8.6f\t%8.6f\t%4.2f\t%4.2f\t%d\t%d\t[launcher]", d(o.east), d(o.north),
                                     d(bearing), d(range), o.rockets, o.reload));
-        } else {
+        } else if (runnable_name(o.name)) {
             put(&out, format_string("%s\t%8.6f\t%8.6f\t%4.2f\t%d\t[system]", o.name, d(o.east), d(o.north),
                                     d(bearing), o.radius));
+        } else {
+            // Written as it stands it would end the run file or be read as another key, and
+            // take the objects after it along.
+            log_line("Scenario run file: the system \"%s\" has a name the run file cannot carry; left out", o.name);
         }
     }
     put(&out, "@");

@@ -117,7 +117,10 @@ hresult jpeg_decode(const std::uint8_t* data, std::size_t size, image* out);
 // Quality 1..100; alpha is dropped.
 hresult jpeg_encode(const image& picture, int quality, std::vector<std::uint8_t>* out);
 
-// PNG (stb): any PNG stb reads, as B,G,R,A.
+// PNG (stb): any PNG stb reads that starts with its header, as B,G,R,A. A header declaring
+// more rows than the file's compressed data could ever hold is refused with
+// E_PICTURE_TOO_LARGE before anything of the declared size is made, and one whose image data
+// inflate to fewer bytes than its rows need is a bad file before the picture is set aside.
 hresult png_decode(const std::uint8_t* data, std::size_t size, image* out);
 hresult png_encode(const image& picture, std::vector<std::uint8_t>* out);
 

@@ -34,6 +34,7 @@ constexpr named_result k_names[] = {
     {E_FILE_READ, "E_FILE_READ"},
     {E_FILE_WRITE, "E_FILE_WRITE"},
     {E_BAD_FORMAT, "E_BAD_FORMAT"},
+    {E_PICTURE_TOO_LARGE, "E_PICTURE_TOO_LARGE"},
     {E_NO_WINDOW, "E_NO_WINDOW"},
 };
 

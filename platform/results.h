@@ -35,6 +35,8 @@ constexpr hresult E_FILE_NOT_FOUND = static_cast<hresult>(0x8AF00020u);
 constexpr hresult E_FILE_READ = static_cast<hresult>(0x8AF00021u);
 constexpr hresult E_FILE_WRITE = static_cast<hresult>(0x8AF00022u);
 constexpr hresult E_BAD_FORMAT = static_cast<hresult>(0x8AF00023u);
+// A picture whose header declares more pixels than its data can hold.
+constexpr hresult E_PICTURE_TOO_LARGE = static_cast<hresult>(0x8AF00024u);
 constexpr hresult E_NO_WINDOW = static_cast<hresult>(0x8AF00030u);
 
 inline bool succeeded(hresult r) { return r >= 0; }

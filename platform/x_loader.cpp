@@ -1,6 +1,7 @@
 #include "platform/x_loader.h"
 
 #include <cmath>
+#include <limits>
 #include <cstring>
 #include <map>
 
@@ -18,7 +19,8 @@ public:
     bool real(float* out) {
         if (i_ >= o_.numbers.size()) return false;
         const double v = o_.numbers[i_++];
-        if (!std::isfinite(v)) return false;
+        // Beyond the float range a number would become infinite.
+        if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) return false;
         *out = static_cast<float>(v);
         return true;
     }

@@ -1,6 +1,7 @@
 // The scenery objects: switching sceneries, the object index "tile_objects.txt" (built once
 // from the land-class object files and read on every load), the object lists "objects.txt"
 // and the lists they include, and the anchor grid that builds the objects near the camera.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -263,6 +264,11 @@ bool scene::read_list(const char* file, bool relative, const list_parent& parent
         for (int i = 0; i < 5; ++i) e.k[i] = v[2 + i];
         float x = 0.0f, z = 0.0f;
         list_position(relative, parent, v[0], v[1], &x, &z);
+        // Far beyond the globe, or scaled past any number by the lists that include it.
+        if (!std::isfinite(x) || !std::isfinite(z)) {
+            ++refused;
+            continue;
+        }
         if (contains(e.name, ".txt")) {
             // The included lines lie around this one, turned and scaled by its numbers.
             const list_parent next{x, z, e.k[1], e.k[2], e.k[3], e.k[4]};
@@ -271,6 +277,10 @@ bool scene::read_list(const char* file, bool relative, const list_parent& parent
         }
         resolve_entry_name(&e);
         if (relative) combine_with_parent(parent, &e);
+        if (!std::all_of(std::begin(e.k), std::end(e.k), [](float k) { return std::isfinite(k); })) {
+            ++refused;
+            continue;
+        }
         add_placement(e, x, z);
     }
     objects_table.include_chain.pop_back();

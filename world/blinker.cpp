@@ -17,6 +17,8 @@ namespace {
 
 // The longest step end time a file may give (s).
 constexpr float k_max_step_time = 1.0e6f;
+// The largest model position, scale or light size a file may give (m).
+constexpr float k_max_model_number = 1.0e6f;
 
 // The words of a definition file, read one at a time; a missing or unreadable number reads as
 // 0 and marks the file as bounded.
@@ -141,8 +143,10 @@ void blinker::load_def_object(const char* file_name, float sx, float sy, float s
         glow = make_glow(this, 2.0f, 2.0f);
     } else {
         ascii_lower_in_place(model.data());
+        // Positions, scales and sizes in metres, bounded so that the placement's scale keeps
+        // them finite.
         float v[12];
-        for (float& x : v) x = in.number();
+        for (float& x : v) x = in.clamped(-k_max_model_number, k_max_model_number);
         const vec3 model_at{v[0] * sx, v[1] * sy, v[2] * sz};
         const vec3 model_scale{v[3] * sx, v[4] * sy, v[5] * sz};
         const vec3 light_at{v[6] * sx, v[7] * sy, v[8] * sz};

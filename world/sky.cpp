@@ -78,6 +78,9 @@ public:
         *out = v;
         return true;
     }
+    void refuse(const char* tag, const char* why) const {
+        log_line("%s: %s %s, the built-in colours used", file_, tag, why);
+    }
     bool tag(const char* expected) {
         std::string word;
         return static_cast<bool>(in_ >> word) && word == expected;
@@ -88,7 +91,9 @@ private:
     const char* file_;
 };
 
-// Seven keys, each four colour numbers, a time and the tag; judged after all seven.
+// Seven keys, each four colour numbers, a time and the tag; judged after all seven. The times
+// must run forward through the day: between keys out of order the colours would be carried
+// past both ends instead of blended.
 bool read_table(map_reader* in, const char* tag, sky::colour_key (&table)[sky::k_keys]) {
     sky::colour_key keys[sky::k_keys];
     bool all = true;
@@ -100,8 +105,15 @@ bool read_table(map_reader* in, const char* tag, sky::colour_key (&table)[sky::k
         }
         if (!in->tag(tag)) all = false;
     }
-    if (all) std::copy(std::begin(keys), std::end(keys), std::begin(table));
-    return all;
+    if (!all) return false;
+    for (int i = 1; i < sky::k_keys; ++i) {
+        if (keys[i].t < keys[i - 1].t) {
+            in->refuse(tag, "key times out of order");
+            return false;
+        }
+    }
+    std::copy(std::begin(keys), std::end(keys), std::begin(table));
+    return true;
 }
 
 bool read_high(map_reader* in, const char* tag, int (&out)[3]) {

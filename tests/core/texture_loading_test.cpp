@@ -253,3 +253,24 @@ TEST_F(TextureLoading, TheApplicationObjectFollowsUseMipmaps) {
     EXPECT_FALSE(app.release_texture(&single));
     // The rest goes when the application object does.
 }
+
+// A user's texture whose PNG header declares a huge picture over a few bytes: refused with a
+// log line naming the file, nothing allocated for it, and the program goes on.
+TEST_F(TextureLoading, APngDeclaringAHugePictureIsRefusedWithALogLine) {
+    d3d_app app;
+    g_app = &app;
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(png_encode(picture(4, 4), &file), S_OK);
+    for (int i = 0; i < 4; ++i) {
+        file[16 + i] = static_cast<std::uint8_t>(16384u >> (24 - 8 * i));
+        file[20 + i] = static_cast<std::uint8_t>(4096u >> (24 - 8 * i));
+    }
+    ASSERT_TRUE(fs_write("graphics\\huge.png", file.data(), file.size()));
+    texture_ptr t;
+    EXPECT_FALSE(load_texture_file(&device, "graphics\\huge.png", &t));
+    EXPECT_EQ(t, nullptr);
+    const std::string log(app.log_text(), static_cast<std::size_t>(app.log_length()));
+    EXPECT_NE(log.find("E_PICTURE_TOO_LARGE"), std::string::npos) << log;
+    EXPECT_NE(log.find("Failed to load graphics\\huge.png"), std::string::npos) << log;
+    g_app = nullptr;
+}

@@ -137,3 +137,24 @@ TEST_F(ScenarioFile, RunFileLinesAsWorkedOutByHand) {
     EXPECT_EQ(text, expected);
     EXPECT_NEAR(scenario_range(34.7f, 32.2f, 34.79f, 32.12f), 12273.74f, 0.01f);
 }
+
+// A system name the situation reader would take for the file's end ("@"), a comment ("//") or
+// another key ("[sea]") is left out of the run file with a log line: written as it stood it
+// lost every object after it. The launcher after such names still runs.
+TEST_F(ScenarioFile, ARunFileLeavesOutSystemNamesItCannotCarry) {
+    auto table = std::make_unique<scenario_table>();
+    table->objects[0] = object(scenario_type::system, "Sentinel MR", 34.6f, 32.0f, 34.7f, 32.0f);
+    table->objects[1] = object(scenario_type::system, "@ew Missile", 34.6f, 32.0f, 34.7f, 32.0f);
+    table->objects[2] = object(scenario_type::system, "Red//Blue", 34.6f, 32.0f, 34.7f, 32.0f);
+    table->objects[3] = object(scenario_type::system, "Deep [sea] One", 34.6f, 32.0f, 34.7f, 32.0f);
+    table->objects[4] = object(scenario_type::launcher, "Rocket Launcher", 34.7f, 32.2f, 34.79f, 32.12f);
+    table->count = 5;
+    const std::string text = scenario_run_text(*table, run_weather{});
+    EXPECT_NE(text.find("Sentinel MR\t"), std::string::npos);
+    EXPECT_EQ(text.find("@ew"), std::string::npos);
+    EXPECT_EQ(text.find("Red//"), std::string::npos);
+    EXPECT_EQ(text.find("Deep"), std::string::npos);
+    EXPECT_NE(text.find("\t12\t30\t[launcher]\r\n@\r\n"), std::string::npos) << text;
+    EXPECT_TRUE(logged("the system \"@ew Missile\" has a name the run file cannot carry; left out"));
+    EXPECT_TRUE(logged("the system \"Deep [sea] One\" has a name"));
+}

@@ -286,6 +286,65 @@ TEST(PngCodec, RoundTripsExactlyWithAlpha) {
     EXPECT_TRUE(same_texels(original, back));
 }
 
+// A PNG header declaring a picture its file cannot hold is refused before decoding: deflate
+// makes at most 1032 bytes of one, so a 100-byte file holds at most 103,200 bytes of filtered
+// rows. 25 RGBA pixels a row take 1 + 100 bytes: 1021 rows fit that bound (and then fail as a
+// bad file, the data being no picture), 1022 rows do not. A highly compressible picture of a
+// real size still reads.
+TEST(PngCodec, AHeaderDeclaringMoreThanTheFileCanHoldIsRefusedBeforeDecoding) {
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(png_encode(test_picture(3, 2, true), &file), S_OK);
+    file.resize(100, 0);
+    ASSERT_EQ(file[25], 6);  // RGBA
+    ASSERT_EQ(file[24], 8);
+    const auto declare = [&file](std::uint32_t width, std::uint32_t height) {
+        for (int i = 0; i < 4; ++i) {
+            file[16 + i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+            file[20 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+        }
+    };
+    image back;
+    declare(25, 1022);
+    EXPECT_EQ(png_decode(file.data(), file.size(), &back), E_PICTURE_TOO_LARGE);
+    EXPECT_TRUE(back.empty());
+    declare(25, 1021);
+    EXPECT_EQ(png_decode(file.data(), file.size(), &back), E_BAD_FORMAT);
+    declare(16384, 4096);  // 256 MB of texels from a 100-byte file
+    EXPECT_EQ(png_decode(file.data(), file.size(), &back), E_PICTURE_TOO_LARGE);
+    EXPECT_STREQ(result_name(E_PICTURE_TOO_LARGE), "E_PICTURE_TOO_LARGE");
+    // Sides beyond what a picture may have, and no header at all, are bad files.
+    declare(20000, 1);
+    EXPECT_EQ(png_decode(file.data(), file.size(), &back), E_BAD_FORMAT);
+    file[12] = 'X';
+    EXPECT_EQ(png_decode(file.data(), file.size(), &back), E_BAD_FORMAT);
+
+    image flat;
+    ASSERT_TRUE(image_allocate(&flat, 1024, 256));
+    for (int y = 0; y < flat.height; ++y)
+        for (int x = 0; x < flat.width; ++x) flat.set_pixel(x, y, 0xFF336699u);
+    ASSERT_EQ(png_encode(flat, &file), S_OK);
+    ASSERT_EQ(png_decode(file.data(), file.size(), &back), S_OK);
+    EXPECT_EQ(back.pixel(1023, 255), 0xFF336699u);
+}
+
+// A chunk declaring more bytes than the file has left (here an image-data chunk of 1.5 GB
+// after the real one, where the end chunk stood): the library would set aside its length
+// before finding it missing, so the file is refused as bad at once.
+TEST(PngCodec, AChunkRunningPastTheEndOfTheFileIsABadFile) {
+    std::vector<std::uint8_t> file;
+    ASSERT_EQ(png_encode(test_picture(3, 3, true), &file), S_OK);
+    image back;
+    ASSERT_EQ(png_decode(file.data(), file.size(), &back), S_OK);
+    const std::size_t end = file.size() - 12;  // the end chunk: length 0, "IEND", CRC
+    ASSERT_EQ(std::memcmp(file.data() + end + 4, "IEND", 4), 0);
+    std::vector<std::uint8_t> cut(file.begin(), file.begin() + static_cast<long>(end));
+    const std::uint8_t huge[] = {0x5D, 0x00, 0x00, 0x1B, 'I', 'D', 'A', 'T', 0x78, 0x5E, 0x63, 0x64};
+    cut.insert(cut.end(), std::begin(huge), std::end(huge));
+    cut.insert(cut.end(), file.begin() + static_cast<long>(end), file.end());
+    EXPECT_EQ(png_decode(cut.data(), cut.size(), &back), E_BAD_FORMAT);
+    EXPECT_TRUE(back.empty());
+}
+
 TEST(DxtBlocks, DecodeToKnownColours) {
     // End points pure red (0xF800) and pure blue (0x001F); indices 0, 1, 2, 3 in the first
     // row, then 3, 2, 1, 0, then all 2, all 3.

@@ -242,6 +242,28 @@ TEST(XFile, SkinAndAnimationIndicesAreChecked) {
     EXPECT_FALSE(read_animations(file, &sets, &ticks, &error));
 }
 
+// A number past the float range (a skin weight of 1e111 here) became an infinite weight that
+// spread through every skinned vertex: the skin is refused as bad, as a vertex would be.
+TEST(XFile, NumbersPastTheFloatRangeAreRefused) {
+    const std::string skin = k_header +
+        "Mesh m { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; "
+        "SkinWeights { \"arm\"; 2; 0, 1; 1.0, 1.33e111; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }";
+    x_file file;
+    std::string error;
+    ASSERT_TRUE(parse(skin, &file, &error)) << error;
+    x_skin_header header;
+    std::vector<x_skin_weights> weights;
+    EXPECT_FALSE(read_skin(file.objects[0], &header, &weights, &error));
+    EXPECT_NE(error.find("bad weight"), std::string::npos) << error;
+    // The largest float still reads.
+    const std::string edge = k_header +
+        "Mesh m { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;; "
+        "SkinWeights { \"arm\"; 2; 0, 1; 1.0, 3.4e38; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }";
+    ASSERT_TRUE(parse(edge, &file, &error)) << error;
+    ASSERT_TRUE(read_skin(file.objects[0], &header, &weights, &error)) << error;
+    EXPECT_FLOAT_EQ(weights[0].weights[1], 3.4e38f);
+}
+
 TEST(XFile, MoreThan65535VerticesFail) {
     // 65,536 distinct vertices in triangles of their own: too many for 16-bit indices.
     std::string text = k_header + "Mesh { 65538;";

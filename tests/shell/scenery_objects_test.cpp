@@ -89,6 +89,29 @@ TEST_F(SceneryObjects, IncludedListsStandAroundTheirLineAndCyclesAreRefusedWithA
     EXPECT_TRUE(table().include_chain.empty());
 }
 
+// Positions far beyond the globe (1e35 degrees east), and lines of a list included at a scale
+// of 1e30 placed 1e10 m out or sized 1e10 times, gave infinite placements and sizes: such lines
+// are left out with the file's log line; the lines beside them stay.
+TEST_F(SceneryObjects, LinesPlacedOrScaledPastAnyNumberAreLeftOut) {
+    write("objects.txt",
+          "[Light]\t1e35\t0.002\t5\t50\t1\t1\t1\n"
+          "[Light]\t0.001\t0.002\t5\t50\t1\t1\t1\n"
+          "big.txt\t0\t0\t0\t0\t1e30\t1\t1\n");
+    write("big.txt", "[Light]\t0\t0\t0\t60\t1\t1\t1\n"
+                     "[Light]\t1e10\t0\t0\t70\t1\t1\t1\n"
+                     "group_house.x\t0\t0\t0\t0\t1e10\t1\t1\n");
+    ASSERT_TRUE(world->read_object_list("objects.txt", false));
+    ASSERT_EQ(table().placements.size(), 2u);
+    for (const object_placement& p : table().placements) {
+        EXPECT_TRUE(std::isfinite(p.east) && std::isfinite(p.north));
+        EXPECT_LT(static_cast<std::size_t>(p.entry), table().entries.size());
+    }
+    EXPECT_FLOAT_EQ(table().entries[1].k[2], 1e30f);  // the light at the centre, scaled
+    const std::string l = log();
+    EXPECT_NE(l.find("scenery\\Test\\objects.txt: 1 lines that did not fit were left out"), std::string::npos) << l;
+    EXPECT_NE(l.find("scenery\\Test\\big.txt: 2 lines that did not fit were left out"), std::string::npos) << l;
+}
+
 TEST_F(SceneryObjects, TheIndexLeavesOutLinesThatDoNotFitAndAnyPlacementOfNoEntry) {
     const std::string long_name(130, 'x');
     write("tile_objects.txt", "\n[object_index]\n\n"

@@ -227,6 +227,20 @@ TEST_F(EffectsTest, BlinkerPatternsAndSectorColours) {
     EXPECT_EQ(log().find("fast.def"), std::string::npos);
 }
 
+// The model's numbers near the float limit became an infinite glow once the placement's scale
+// was applied: they are bounded to 1e6 m with the file's log line, and the light is built.
+TEST_F(EffectsTest, BlinkerModelNumbersAreBoundedBeforeTheScale) {
+    folder_.write("graphics/vast.def", "2\n1.0 1\n4.0 0\n0\n1 pole\n0 0 0\n1 1 1\n0 3e38 0\n3e38 -3e38 0\n");
+    blinker b;
+    b.load_def_object("graphics\\vast.def", 1.0f, 2.0f, 0.5f);
+    ASSERT_NE(b.glow, nullptr);
+    EXPECT_FLOAT_EQ(b.glow->width, 1.0e6f);
+    EXPECT_FLOAT_EQ(b.glow->height, -2.0e6f);
+    EXPECT_FLOAT_EQ(b.glow->local.m[3][1], 2.0e6f);  // 3e38 bounded, then twice the height
+    EXPECT_NE(log().find("Light definition graphics\\vast.def: values out of range were bounded"), std::string::npos)
+        << log();
+}
+
 TEST_F(EffectsTest, BlinkerDefinitionCountsAreBounded) {
     // No steps and negative sector counts would index before the tables.
     folder_.write("graphics/none.def", "0\n-5\n0\n");

@@ -148,6 +148,30 @@ TEST_F(SkyColours, OutOfRangeValuesAreClampedAndLogged) {
     EXPECT_FALSE(s.read_color_map("graphics\\missing.txt"));
 }
 
+// Key times that go back within a table would carry the colours past both keys (a light key
+// at 05:00 after one at 19:00 gave channels far outside 0..255): such a map is refused with a
+// log line naming the file and the table, and the sky keeps its colours within range.
+TEST_F(SkyColours, KeyTimesOutOfOrderAreRefusedWithALogLine) {
+    std::string text = default_map();
+    text.replace(text.find("60 26 30 40 210 [light]"), 23, "60 26 30 40 5 [light]");
+    tmp_.write("graphics/color_map.txt", text);
+    sky s;
+    s.set_default_colors();
+    EXPECT_FALSE(s.read_color_map("graphics\\color_map.txt"));
+    EXPECT_EQ(s.light_keys[6].t, 240);  // the defaults stand
+    const std::string log(app_.log_text());
+    EXPECT_NE(log.find("graphics\\color_map.txt: [light] key times out of order"), std::string::npos) << log;
+    for (int tenths = 0; tenths <= 240; tenths += 5) {
+        const sky::colour c = sky::interpolate(s.light_keys, tenths);
+        EXPECT_TRUE(c.r >= 0 && c.r <= 255 && c.a >= 0 && c.a <= 255) << tenths;
+    }
+    // Equal times are in order.
+    text = default_map();
+    text.replace(text.find("60 26 30 40 210 [light]"), 23, "60 26 30 40 180 [light]");
+    tmp_.write("graphics/color_map.txt", text);
+    EXPECT_TRUE(s.read_color_map("graphics\\color_map.txt"));
+}
+
 TEST_F(SkyCelestial, PublishesColoursDistancesAndTheLight) {
     sky s;
     s.init();
