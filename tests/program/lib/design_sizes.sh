@@ -4,7 +4,8 @@
 # (design_<size>_*.png) and checked:
 # - the inside of every Save and Load box has the colour scheme's dialog colour, not black;
 # - the Run Scenario button shows its picture, not the world map over it;
-# - the frames after Explode on the hub keep the GUI's colours (no white screen);
+# - the frames after Explode on the hub keep the GUI's colours (no white screen) and, in a
+#   window wider than 4:3, black margins beside the 4:3 area (no burst flies out of it);
 # - the wheel over the scenario map zooms it, and every scenery's map picture loads.
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
@@ -23,7 +24,7 @@ design_sizes() {
   [ "$status" -eq 0 ] || fail "the walk ended with status $status"
   check_boxes "$width" "$height"
   check_run_button "$width" "$height"
-  check_explode
+  check_explode "$width" "$height"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
     fail "the wheel over the map changed nothing"
   ! grep -q "Failed to load scenery" Logfile.txt || fail "$(grep "Failed to load scenery" Logfile.txt)"
@@ -83,9 +84,15 @@ check_run_button() {
 # The hub's frames while its warhead bursts: at most a tenth of each is near white (the smoke
 # over the preview is grey; the panels keep their colours).
 check_explode() {
-  local picture white
+  local w=$1 h=$2 picture white margin side
+  margin=$(awk -v w="$w" -v h="$h" 'BEGIN { a = w / 640; b = h / 480; m = a < b ? a : b; printf "%d", (w - 640 * m) / 2 - 2 }')
   for picture in explode_*.png; do
     white=$(convert "$picture" -colorspace gray -threshold 92% -format "%[fx:mean]" info:)
     awk -v f="$white" 'BEGIN { exit !(f < 0.1) }' || fail "$picture is $white white"
+    [ "$margin" -gt 0 ] || continue
+    for side in "+0+0" "+$((w - margin))+0"; do
+      [ "$(convert "$picture" -crop "${margin}x${h}${side}" +repage -format "%[fx:int(255*maxima)]" info:)" = 0 ] ||
+        fail "$picture draws into the margin at $side"
+    done
   done
 }
