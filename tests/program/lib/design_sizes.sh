@@ -61,15 +61,15 @@ check_boxes() {
   done
 }
 
-# The Run Scenario button ((0.4 m, -0.95 h)-(0.68 m, -0.8 h)) against its picture: the mean
+# The Run Scenario button ((0.3 m, -0.95 h)-(0.58 m, -0.8 h)) against its picture: the mean
 # colours of their middles agree within 40 per channel.
 check_run_button() {
   local w=$1 h=$2 m shown wanted
   m=$(awk -v w="$w" -v h="$h" 'BEGIN { a = w / 640; b = h / 480; print a < b ? a : b }')
   local hs
   hs=$(awk -v h="$h" 'BEGIN { print h / 480 }')
-  shown=$(box_mean system.png "$(gui_box "$w" "$h" "$(awk -v m="$m" 'BEGIN { print 0.45 * m }')" \
-    "$(awk -v s="$hs" 'BEGIN { print -0.92 * s }')" "$(awk -v m="$m" 'BEGIN { print 0.63 * m }')" \
+  shown=$(box_mean system.png "$(gui_box "$w" "$h" "$(awk -v m="$m" 'BEGIN { print 0.35 * m }')" \
+    "$(awk -v s="$hs" 'BEGIN { print -0.92 * s }')" "$(awk -v m="$m" 'BEGIN { print 0.53 * m }')" \
     "$(awk -v s="$hs" 'BEGIN { print -0.83 * s }')")")
   wanted=$(convert "$VENTRASK_SOURCE_DIR/data/resources/RCDATA/422.bmp" -gravity center -crop 64%x60%+0+0 +repage \
     -format "%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]" info:)
