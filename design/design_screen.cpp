@@ -35,6 +35,16 @@ units layout_units() {
     return u;
 }
 
+gfx_viewport design_area_viewport(const gfx_viewport& whole) {
+    gfx_viewport v = whole;
+    const units u = layout_units();
+    if (gui_scale[0] <= 0 || u.m >= gui_scale[0]) return v;
+    const float share = u.m / gui_scale[0];
+    v.width = static_cast<std::uint32_t>(std::lround(share * static_cast<float>(whole.width)));
+    v.x = whole.x + (whole.width - v.width) / 2;
+    return v;
+}
+
 gui_rect* add_box(gui_window* w, const units& u, float a, float b, float c, float d, int kind) {
     return w->add_rect(a * u.m, b * u.h, c * u.m, d * u.h, kind);
 }

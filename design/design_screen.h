@@ -8,6 +8,7 @@
 // the screens' own, sent through gui_window::send.
 #pragma once
 
+#include "platform/gfx_types.h"
 #include "ui/gui_window.h"
 
 class missile;
@@ -33,6 +34,9 @@ struct units {
     float h = 1;
 };
 units layout_units();
+// The pixels of the screens' 4:3 area in a window's viewport: as high as the window, as wide as
+// its smaller scale allows, centred (the whole viewport when the window is narrower than 4:3).
+gfx_viewport design_area_viewport(const gfx_viewport& whole);
 gui_rect* add_box(gui_window* w, const units& u, float a, float b, float c, float d, int kind);
 // A label (medium font, text from the left edge, centred in the row's height) and a text button
 // (medium font). A text too wide for its box takes a smaller font (gui_rect::fitted_text).

@@ -590,6 +590,32 @@ private:
     std::uint32_t stage_[k_burst_stage_state_count] = {};
 };
 
+// While the bursts draw, the viewport is narrowed to the screens' 4:3 area and the projection
+// widened by as much: every burst keeps its place on the screen, and what would fly into the
+// black margins of a wide window is clipped at the area's edges.
+class design_area_clip {
+public:
+    explicit design_area_clip(gfx_device* d)
+        : d_(d), viewport_(d->viewport()), projection_(d->transform(TS_PROJECTION)) {
+        const gfx_viewport area = design_area_viewport(viewport_);
+        if (area.width == 0 || area.width >= viewport_.width) return;
+        const float widening = static_cast<float>(viewport_.width) / static_cast<float>(area.width);
+        d->set_transform(TS_PROJECTION, projection_ * mat_scaling(widening, 1.0f, 1.0f));
+        d->set_viewport(area);
+    }
+    ~design_area_clip() {
+        d_->set_viewport(viewport_);
+        d_->set_transform(TS_PROJECTION, projection_);
+    }
+    design_area_clip(const design_area_clip&) = delete;
+    design_area_clip& operator=(const design_area_clip&) = delete;
+
+private:
+    gfx_device* d_;
+    gfx_viewport viewport_;
+    mat4 projection_;
+};
+
 // The warhead's explosion, on the place the warhead was just drawn at.
 void draw_explosion(warhead& h) {
     gfx_device* d = current_device();
@@ -603,6 +629,7 @@ void draw_explosion(warhead& h) {
         const part_view camera(d);
         device_set_view(mat_scaling(k_burst_scale, k_burst_scale, k_burst_scale));
         const burst_states states(d);
+        const design_area_clip clip(d);
         const preview_eye eye;
         for (int i = 0; i < h.child_count(); ++i) {
             frame* c = h.child(i);

@@ -50,6 +50,11 @@ constexpr part_files k_files = {"Save Scenario", "Please input name of scenario 
                                 "Please select scenario to load", "scenarios\\*.txt"};
 
 constexpr int IDR_RUN_BUTTON = 422;
+// The map's right edge and the side panel's left edges (the panel's and its items'), in units
+// of the smaller GUI scale: the panel is wide enough for its texts in a 640 x 480 window.
+constexpr float k_map_right = 0.58f;
+constexpr float k_side_left = 0.6f;
+constexpr float k_item_left = 0.62f;
 constexpr float k_metres_per_degree = 111120.0f;
 constexpr float k_degrees_per_km = 1000.0f / k_metres_per_degree;
 constexpr float k_min_zoom = 1.0f;
@@ -265,11 +270,12 @@ void fill_system_list(gui_window* list) {
     list->list_select(0);
 }
 
-// The side panel is narrow on a small screen: its texts use the small font.
+// The side panel: its texts take the medium font, a smaller one when they are too wide for
+// their boxes (a 640 x 480 window's).
 gui_rect* add_side_text(gui_window* w, const units& u, float a, float b, float c, float d, int kind,
                         const char* text) {
     gui_rect* r = add_box(w, u, a, b, c, d, kind);
-    r->small_font = 1;
+    r->medium_font = 1;
     r->fit_text = kind != rect_kind::edit_field;
     if (kind == rect_kind::label) {
         r->centred = 0;
@@ -296,27 +302,27 @@ gui_window* add_list(gui_window* w, const units& u, float a, float b, float c, f
 }
 
 void build_layout(gui_window* w, const units& u) {
-    add_box(w, u, 0.7f, -0.95f, 0.98f, 0.95f, rect_kind::body);
-    add_side_text(w, u, 0.72f, 0.87f, 0.96f, 0.92f, rect_kind::caption, "Select Scenery");
-    gui_window* scenery_list = add_list(w, u, 0.72f, 0.67f, 0.96f, 0.87f);
+    add_box(w, u, k_side_left, -0.95f, 0.98f, 0.95f, rect_kind::body);
+    add_side_text(w, u, k_item_left, 0.87f, 0.96f, 0.92f, rect_kind::caption, "Select Scenery");
+    gui_window* scenery_list = add_list(w, u, k_item_left, 0.67f, 0.96f, 0.87f);
     w->private_state[k_scenery_list].i = w->index_of(scenery_list);
-    add_side_text(w, u, 0.72f, 0.57f, 0.96f, 0.63f, rect_kind::caption, "Select System");
-    gui_window* system_list = add_list(w, u, 0.72f, 0.37f, 0.96f, 0.57f);
+    add_side_text(w, u, k_item_left, 0.57f, 0.96f, 0.63f, rect_kind::caption, "Select System");
+    gui_window* system_list = add_list(w, u, k_item_left, 0.37f, 0.96f, 0.57f);
     w->private_state[k_system_list].i = w->index_of(system_list);
-    add_side_text(w, u, 0.72f, 0.29f, 0.86f, 0.35f, rect_kind::label, "Radius (m)");
+    add_side_text(w, u, k_item_left, 0.29f, 0.86f, 0.35f, rect_kind::label, "Radius (m)");
     remember_rect(w, k_radius_field, add_field(w, u, 0.86f, 0.29f, 0.96f, 0.35f, "1000"));
-    remember_rect(w, k_add_system, add_bold_button(w, u, 0.72f, 0.21f, 0.96f, 0.27f, "Add Missile System"));
-    add_side_text(w, u, 0.72f, 0.13f, 0.9f, 0.19f, rect_kind::label, "Rockets count");
+    remember_rect(w, k_add_system, add_bold_button(w, u, k_item_left, 0.21f, 0.96f, 0.27f, "Add Missile System"));
+    add_side_text(w, u, k_item_left, 0.13f, 0.9f, 0.19f, rect_kind::label, "Rockets count");
     remember_rect(w, k_rockets_field, add_field(w, u, 0.9f, 0.13f, 0.96f, 0.19f, "12"));
-    add_side_text(w, u, 0.72f, 0.05f, 0.9f, 0.11f, rect_kind::label, "Reload time (sec)");
+    add_side_text(w, u, k_item_left, 0.05f, 0.9f, 0.11f, rect_kind::label, "Reload time (sec)");
     remember_rect(w, k_reload_field, add_field(w, u, 0.9f, 0.05f, 0.96f, 0.11f, "30"));
     remember_rect(w, k_add_launcher,
-                  add_bold_button(w, u, 0.72f, -0.05f, 0.96f, 0.03f, "Add Rocket Launcher"));
-    gui_rect* properties = add_side_text(w, u, 0.72f, -0.19f, 0.96f, -0.07f, rect_kind::drop_down_field,
+                  add_bold_button(w, u, k_item_left, -0.05f, 0.96f, 0.03f, "Add Rocket Launcher"));
+    gui_rect* properties = add_side_text(w, u, k_item_left, -0.19f, 0.96f, -0.07f, rect_kind::drop_down_field,
                                          "Properties of the\nselected object.");
     remember_rect(w, k_properties, properties);
-    remember_rect(w, k_delete_selected, add_bold_button(w, u, 0.72f, -0.29f, 0.96f, -0.21f, "Delete Selected"));
-    remember_rect(w, k_delete_all, add_bold_button(w, u, 0.72f, -0.39f, 0.96f, -0.31f, "Delete All"));
+    remember_rect(w, k_delete_selected, add_bold_button(w, u, k_item_left, -0.29f, 0.96f, -0.21f, "Delete Selected"));
+    remember_rect(w, k_delete_all, add_bold_button(w, u, k_item_left, -0.39f, 0.96f, -0.31f, "Delete All"));
     remember_rect(w, slot::load, add_picture_button(w, u, 0.74f, -0.6f, 0.94f, -0.46f, IDR_LOAD_BUTTON, "Load"));
     remember_rect(w, slot::save, add_picture_button(w, u, 0.74f, -0.76f, 0.94f, -0.62f, IDR_SAVE_BUTTON, "Save"));
     remember_rect(w, slot::close,
@@ -326,8 +332,8 @@ void build_layout(gui_window* w, const units& u) {
         holder->visible = 0;
         remember_rect(w, word, holder);
     }
-    remember_rect(w, k_map, add_box(w, u, -0.97f, -0.95f, 0.68f, 0.95f, rect_kind::position_pad));
-    gui_rect* run = add_picture_button(w, u, 0.4f, -0.95f, 0.68f, -0.8f, IDR_RUN_BUTTON, "Run Scenario");
+    remember_rect(w, k_map, add_box(w, u, -0.97f, -0.95f, k_map_right, 0.95f, rect_kind::position_pad));
+    gui_rect* run = add_picture_button(w, u, k_map_right - 0.28f, -0.95f, k_map_right, -0.8f, IDR_RUN_BUTTON, "Run Scenario");
     run->over_custom = 1;  // drawn after the map, which would cover it
     remember_rect(w, k_run, run);
 
@@ -673,7 +679,7 @@ void draw_header(const units& u) {
     for (int i = 0; i < 4; ++i) {
         const float top = (i == 0 ? 0.95f : 0.88f - 0.05f * static_cast<float>(i - 1)) * u.h;
         // Out to the map's right edge: the lines are wider than the shaded box.
-        g_overlay->draw_text_in_box(-0.95f * u.m, top - 0.05f * u.h, 0.68f * u.m, top, lines[i], 1, 1, 1, 1, true,
+        g_overlay->draw_text_in_box(-0.95f * u.m, top - 0.05f * u.h, k_map_right * u.m, top, lines[i], 1, 1, 1, 1, true,
                                     0);
     }
 }

@@ -134,9 +134,13 @@ void build(gui_window* w) {
         const float y = 0.77f - 0.08f * static_cast<float>(n);
         add_number_row(w, u, 0.5f, 0.8f, 0.95f, y, k_labels[n], k_field + n);
     }
-    gui_rect* check = add_box(w, u, 0.5f, 0.13f, 0.8f, 0.18f, rect_kind::check_box);
+    // As wide as the rows above, its square under their fields and its caption from the left
+    // edge: a 640 x 480 row keeps the caption whole inside the panel.
+    gui_rect* check = add_box(w, u, 0.5f, 0.13f, 0.95f, 0.18f, rect_kind::check_box);
     check->medium_font = 1;
     check->fit_text = 1;
+    check->centred = 0;
+    check->left_text = 1;
     check->set_text("Show Fragments");
     remember_rect(w, k_show_fragments, check);
     s.show_fragments = false;

@@ -28,21 +28,26 @@ void put(overlay_vertex* list, int* count, float x, float y, std::uint32_t colou
 
 int clamp_channel(int ch) { return std::clamp(ch, 0, k_channels - 1); }
 
-// Ticks, labels and the labels' distances from the axes are sized for a 640 x 480 screen and
-// grow with the screen as a 4:3 area does (the smaller of the GUI scales), as the design
-// screens' boxes do; on a wide screen the labels are not stretched sideways.
+// Ticks and the labels' distances from the axes are sized for a 640 x 480 screen and grow
+// with the screen as a 4:3 area does (the smaller of the GUI scales), as the design screens'
+// boxes do.
 float label_scale() {
     if (g_overlay == nullptr) return 1.0f;
     return std::min(g_overlay->gui_scale[0], g_overlay->gui_scale[1]);
 }
 
-// The width in GUI units of a label in the small font at scale k (0 without a font).
-float label_width(const char* text, float k) {
+// The labels' glyphs are drawn as the panels' texts are: one texel of the font (made for the
+// window's scale) on one pixel, so a label is as large as a panel's text in the same font at
+// every window size. Factors on the GUI units of each axis.
+float glyph_scale(int axis) { return g_overlay != nullptr ? g_overlay->gui_scale[axis] : 1.0f; }
+
+// The width in GUI units of a label in the small font (0 without a font).
+float label_width(const char* text) {
     const d3d_font* f = g_overlay != nullptr ? g_overlay->font(FONT_SMALL) : nullptr;
     const gfx_device* d = g_overlay != nullptr ? g_overlay->device() : nullptr;
     int size[2] = {0, 0};
     if (f == nullptr || d == nullptr || d->viewport().width == 0 || !f->get_text_extent(text, size)) return 0.0f;
-    return 2.0f * static_cast<float>(size[0]) * k / static_cast<float>(d->viewport().width);
+    return 2.0f * static_cast<float>(size[0]) * glyph_scale(0) / static_cast<float>(d->viewport().width);
 }
 
 }  // namespace
@@ -218,16 +223,16 @@ void graph_render_with_labels() {
     const int ch = g_graph.channel;
     const float k = label_scale();
     // The overlay multiplies text by its own scale (the GUI scale under the caller's world):
-    // these factors leave the labels at k times their 640 x 480 size.
-    const float sx = o.text_scale[0] > 0.0f ? k / o.text_scale[0] : k;
-    const float sy = o.text_scale[1] > 0.0f ? k / o.text_scale[1] : k;
+    // these factors leave the glyphs at their texels' size.
+    const float sx = o.text_scale[0] > 0.0f ? glyph_scale(0) / o.text_scale[0] : glyph_scale(0);
+    const float sy = o.text_scale[1] > 0.0f ? glyph_scale(1) / o.text_scale[1] : glyph_scale(1);
     const float dx = (x2 - x1) / 10.0f, dy = (y2 - y1) / 5.0f;
     char label[32];
     // The time labels, every step-th of them when the widest would run into its neighbour.
     float widest = 0.0f;
     for (int i = 1; i <= 10; ++i) {
         format_text(label, "%3.1f", static_cast<double>(static_cast<float>(i) * g_graph.plot_max[0] / 10.0f));
-        widest = std::max(widest, label_width(label, k));
+        widest = std::max(widest, label_width(label));
     }
     const int step = graph_label_step(widest + k_label_gap * k, dx);
     o.begin_text(FONT_SMALL);
@@ -238,7 +243,7 @@ void graph_render_with_labels() {
     }
     // Titles get room for their whole text: a box narrower than the text drops its last letters.
     const char* time_title = g_graph.titles[0];
-    o.draw_text_font_box(x2 - 0.1f * k, y1 + 0.1f * k, x2 - 0.1f * k + std::max(0.3f * k, label_width(time_title, k)),
+    o.draw_text_font_box(x2 - 0.1f * k, y1 + 0.1f * k, x2 - 0.1f * k + std::max(0.3f * k, label_width(time_title)),
                          y1 + 0.2f * k, time_title, k_white, sx, sy, FONT_SMALL, 0);
     const float span = g_graph.plot_max[ch] - g_graph.plot_min[ch];
     for (int i = 1; i <= 5; ++i) {
@@ -246,11 +251,11 @@ void graph_render_with_labels() {
         const float shown = g_graph.log_flags[ch] > 0 ? std::exp(v) : v;
         format_text(label, "%3.1f", static_cast<double>(shown));
         const float y = y1 + static_cast<float>(i) * dy;
-        o.draw_text_font_box(x1 + 0.03f * k, y, x1 + 0.03f * k + std::max(0.2f * k, label_width(label, k)), y + 0.2f * k,
+        o.draw_text_font_box(x1 + 0.03f * k, y, x1 + 0.03f * k + std::max(0.2f * k, label_width(label)), y + 0.2f * k,
                              label, k_white, sx, sy, FONT_SMALL, 0);
     }
     const char* title = g_graph.titles[ch];
-    o.draw_text_font_box(x1, y2 + 0.1f * k, std::max(x2 + 0.2f * k, x1 + label_width(title, k)), y2 + 0.2f * k, title,
+    o.draw_text_font_box(x1, y2 + 0.1f * k, std::max(x2 + 0.2f * k, x1 + label_width(title)), y2 + 0.2f * k, title,
                          k_white, sx, sy, FONT_SMALL, 0);
     o.end_text(FONT_SMALL);
 }

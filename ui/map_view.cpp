@@ -327,10 +327,14 @@ void draw_map_pointer_coordinates(const map_view_state& s, const gui_rect* pad) 
     marker_point(s, pad, &lon, &lat);
     char label[32];
     const float py = pad->y1 + pad->offset_y, px = pad->x1 + pad->offset_x;
+    // The font drops the glyphs outside its box, and a large window's font is wider than a
+    // fixed box: the latitude starts at the map's left edge and the longitude is centred on
+    // the pointer, each in a box as wide as the map.
+    const float width = pad->x2 - pad->x1;
     dms(label, lat, 'N', 'S');
-    text(pad->x1, py - 0.04f, pad->x1 + 0.2f, py + 0.04f, label, k_black, TEXT_CENTER);
+    text(pad->x1 + 0.01f, py - 0.04f, pad->x2, py + 0.04f, label, k_black, TEXT_CENTER_VERTICAL);
     dms(label, lon, 'E', 'W');
-    text(px - 0.1f, pad->y1, px + 0.1f, pad->y1 + 0.08f, label, k_black, TEXT_CENTER);
+    text(px - width, pad->y1, px + width, pad->y1 + 0.08f, label, k_black, TEXT_CENTER);
 }
 
 namespace {

@@ -358,3 +358,25 @@ TEST_F(DesignScreens, TheGraphBoxGrowsWithTheWindowAndStaysInTheScreen) {
     }
     gui_scale[0] = gui_scale[1] = 1.0f;
 }
+
+TEST_F(DesignScreens, TheExplosionsViewportIsTheCentredFourByThreeArea) {
+    struct size_case {
+        std::uint32_t w, h, x, width;
+    };
+    // Wider than 4:3: the middle 4:3 pixels; 4:3 or narrower: the whole window.
+    for (const size_case c : {size_case{1920, 1080, 240, 1440}, {1280, 720, 160, 960}, {640, 480, 0, 640},
+                              {1024, 1280, 0, 1024}}) {
+        SCOPED_TRACE(c.w);
+        gui_scale[0] = static_cast<float>(c.w) / 640.0f;
+        gui_scale[1] = static_cast<float>(c.h) / 480.0f;
+        gfx_viewport whole;
+        whole.width = c.w;
+        whole.height = c.h;
+        const gfx_viewport area = design_area_viewport(whole);
+        EXPECT_EQ(area.x, c.x);
+        EXPECT_EQ(area.width, c.width);
+        EXPECT_EQ(area.y, 0u);
+        EXPECT_EQ(area.height, c.h);
+    }
+    gui_scale[0] = gui_scale[1] = 1.0f;
+}

@@ -338,3 +338,19 @@ TEST_F(ScenarioScreen, AnAimPointBesideTheSceneryIsGrabbedAndTheRunButtonDrawsOv
     ASSERT_NE(run, nullptr);
     EXPECT_TRUE(run->over_custom);
 }
+
+TEST_F(ScenarioScreen, TheSidePanelTextsKeepTheirShapeInA640By480Window) {
+    open(23);
+    // The labels beside their fields: at most a little narrowed (half as wide looks faint).
+    for (const char* label : {"Radius (m)", "Rockets count", "Reload time (sec)"}) {
+        SCOPED_TRACE(label);
+        const gui_rect* r = find_text(label);
+        ASSERT_NE(r, nullptr);
+        EXPECT_GE(r->fitted_text().narrowing, 0.9f);
+    }
+    // A system's name in its list, clear of the chosen item's tick, is not squeezed either.
+    const gui_rect* item = system_list()->find_rect_by_kind(rect_kind::list_item);
+    ASSERT_NE(item, nullptr);
+    EXPECT_STREQ(item->text.get(), "Sentinel MR");
+    EXPECT_EQ(item->fitted_text().narrowing, 1.0f);
+}

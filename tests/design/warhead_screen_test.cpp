@@ -156,3 +156,24 @@ TEST_F(DesignWarhead, NoExplosiveGivesNoCurvesButFiniteScreens) {
     }
     root->send(gui_event::draw);
 }
+
+TEST_F(DesignWarhead, TheShowFragmentsCaptionStaysWholeInsideItsPanel) {
+    open(17);
+    const gui_rect* check = find_text("Show Fragments");
+    ASSERT_NE(check, nullptr);
+    // Its own font, not squeezed sideways.
+    EXPECT_EQ(check->fitted_text().narrowing, 1.0f);
+    root->render();
+    bool found = false;
+    for (const auto& t : painter.text_boxes) {
+        if (t.text != "Show Fragments") continue;
+        found = true;
+        // Right of the panel's left edge (0.48) and left of the check square.
+        EXPECT_GE(t.x1, 0.48f);
+        int size[2] = {0, 0};
+        painter.text_extent(check->fitted_text().font, "Show Fragments", size);
+        EXPECT_LE(t.x1 + static_cast<float>(size[0]) / 320.0f, check->x2 - 0.07f);
+    }
+    EXPECT_TRUE(found);
+}
+

@@ -91,6 +91,20 @@ TEST_P(GraphLabels, TimeLabelsKeepApartAndTitlesAreWhole) {
         }
     }
     EXPECT_GE(runs.size(), 2u);
+    // The labels are drawn at the size of the panels' texts: one texel of the font on one pixel,
+    // a 320th of a GUI unit across at every window size (a wide window drew them narrower).
+    const d3d_font* small = g_overlay->font(FONT_SMALL);
+    ASSERT_NE(small, nullptr);
+    const int step = 10 / static_cast<int>(runs.size());
+    std::size_t start = 0;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        const std::size_t last = start + static_cast<std::size_t>(runs[r]) - 1;
+        int extent[2] = {0, 0};
+        ASSERT_TRUE(small->get_text_extent(labels[(r + 1) * static_cast<std::size_t>(step) - 1].c_str(), extent));
+        EXPECT_NEAR(row[last].right - row[start].left, static_cast<float>(extent[0]) / 320.0f, 1.5f / 320.0f)
+            << c.width << " x " << c.height;
+        start = last + 1;
+    }
     std::size_t label_glyphs = 0;
     for (int n : runs) {
         const bool one_label = std::any_of(labels.begin(), labels.end(),

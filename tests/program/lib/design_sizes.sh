@@ -4,7 +4,8 @@
 # (design_<size>_*.png) and checked:
 # - the inside of every Save and Load box has the colour scheme's dialog colour, not black;
 # - the Run Scenario button shows its picture, not the world map over it;
-# - the frames after Explode on the hub keep the GUI's colours (no white screen);
+# - the frames after Explode on the hub keep the GUI's colours (no white screen) and, in a
+#   window wider than 4:3, black margins beside the 4:3 area (no burst flies out of it);
 # - the wheel over the scenario map zooms it, and every scenery's map picture loads.
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
@@ -23,7 +24,7 @@ design_sizes() {
   [ "$status" -eq 0 ] || fail "the walk ended with status $status"
   check_boxes "$width" "$height"
   check_run_button "$width" "$height"
-  check_explode
+  check_explode "$width" "$height"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
     fail "the wheel over the map changed nothing"
   ! grep -q "Failed to load scenery" Logfile.txt || fail "$(grep "Failed to load scenery" Logfile.txt)"
@@ -60,15 +61,15 @@ check_boxes() {
   done
 }
 
-# The Run Scenario button ((0.4 m, -0.95 h)-(0.68 m, -0.8 h)) against its picture: the mean
+# The Run Scenario button ((0.3 m, -0.95 h)-(0.58 m, -0.8 h)) against its picture: the mean
 # colours of their middles agree within 40 per channel.
 check_run_button() {
   local w=$1 h=$2 m shown wanted
   m=$(awk -v w="$w" -v h="$h" 'BEGIN { a = w / 640; b = h / 480; print a < b ? a : b }')
   local hs
   hs=$(awk -v h="$h" 'BEGIN { print h / 480 }')
-  shown=$(box_mean system.png "$(gui_box "$w" "$h" "$(awk -v m="$m" 'BEGIN { print 0.45 * m }')" \
-    "$(awk -v s="$hs" 'BEGIN { print -0.92 * s }')" "$(awk -v m="$m" 'BEGIN { print 0.63 * m }')" \
+  shown=$(box_mean system.png "$(gui_box "$w" "$h" "$(awk -v m="$m" 'BEGIN { print 0.35 * m }')" \
+    "$(awk -v s="$hs" 'BEGIN { print -0.92 * s }')" "$(awk -v m="$m" 'BEGIN { print 0.53 * m }')" \
     "$(awk -v s="$hs" 'BEGIN { print -0.83 * s }')")")
   wanted=$(convert "$VENTRASK_SOURCE_DIR/data/resources/RCDATA/422.bmp" -gravity center -crop 64%x60%+0+0 +repage \
     -format "%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]" info:)
@@ -83,9 +84,15 @@ check_run_button() {
 # The hub's frames while its warhead bursts: at most a tenth of each is near white (the smoke
 # over the preview is grey; the panels keep their colours).
 check_explode() {
-  local picture white
+  local w=$1 h=$2 picture white margin side
+  margin=$(awk -v w="$w" -v h="$h" 'BEGIN { a = w / 640; b = h / 480; m = a < b ? a : b; printf "%d", (w - 640 * m) / 2 - 2 }')
   for picture in explode_*.png; do
     white=$(convert "$picture" -colorspace gray -threshold 92% -format "%[fx:mean]" info:)
     awk -v f="$white" 'BEGIN { exit !(f < 0.1) }' || fail "$picture is $white white"
+    [ "$margin" -gt 0 ] || continue
+    for side in "+0+0" "+$((w - margin))+0"; do
+      [ "$(convert "$picture" -crop "${margin}x${h}${side}" +repage -format "%[fx:int(255*maxima)]" info:)" = 0 ] ||
+        fail "$picture draws into the margin at $side"
+    done
   done
 }
