@@ -164,9 +164,9 @@ void scene::render_shadow_pass() {
     CHECK_HR(device->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0, 1.0f, 0));
     device->set_transform(TS_VIEW, s.view);
     device->set_transform(TS_PROJECTION, s.projection);
-    // The ground writes depth only; the objects then draw their shadows over a clear target.
+    // The ground writes depth only (its colour writes are off, so the target stays as
+    // cleared); the objects then draw their shadows over it.
     draw_ground(ground_step::tiles_plain, false);
-    CHECK_HR(device->clear(CLEAR_TARGET, 0, 1.0f, 0));
     g_app->shadow_pass = 1;
     render_root(objects);
     render_root(anchors);

@@ -234,6 +234,43 @@ TEST_F(TerrainGolden, ClearedShadowMapCastsNoShadow) {
 
 namespace {
 
+std::uint32_t centre_of(gfx_device* d) {
+    image picture;
+    if (!read_back_buffer(d, &picture)) return 0xFFFFFFFFu;
+    return rgb_of(picture, 80, 60);
+}
+
+}  // namespace
+
+// The shadow pass draws the ground for its depth alone and then lets the objects draw over the
+// map as first cleared: the ground leaves the cleared colour as it was, yet hides what lies
+// behind it, and the colour writes come back on for the next drawing.
+TEST_F(TerrainGolden, GroundForTheShadowMapWritesDepthAlone) {
+    make_ground([](int, int) { return 50; }, [](int, int) { return 0; });
+    ground_->load_shaders();
+    look_down();
+    gfx_device* d = app_.device.get();
+    d->begin_scene();
+    ground_->render_tiles_plain(false);
+    d->end_scene();
+    EXPECT_EQ(centre_of(d) & 0xFFFFFFu, 0u) << std::hex << centre_of(d);
+    EXPECT_EQ(d->render_state(RS_COLORWRITEENABLE), 0xFu);
+    // The same ground again, nearer only where it is not hidden: nothing passes.
+    d->set_render_state(RS_ZFUNC, CMP_LESS);
+    d->begin_scene();
+    ground_->render_tiles_plain(true);
+    d->end_scene();
+    EXPECT_EQ(centre_of(d) & 0xFFFFFFu, 0u) << std::hex << centre_of(d);
+    // With the depth cleared the ground shows.
+    d->clear(CLEAR_ZBUFFER, 0, 1.0f, 0);
+    d->begin_scene();
+    ground_->render_tiles_plain(true);
+    d->end_scene();
+    EXPECT_GT(green_of(centre_of(d)), 100) << std::hex << centre_of(d);
+}
+
+namespace {
+
 // A shore running north-south through the centre: 0.5 m a sample below the water to the
 // west, above it to the east. One land class.
 int shore_height(int, int c) { return (c - 64) / 2; }
