@@ -35,14 +35,7 @@ no_button
 quit_by_keys
 INNER
 
-rm -f Logfile.txt
-printf '1\t[window_mode]\r\n640\t[window_width]\r\n480\t[window_height]\r\n0\t[use_tips]\r\n' > qvd.ini
-run_walk session.sh
-status=$?
-for s in first_a first_b running_a running_b2 running_b8 second_a second_b; do
-  cp "$s.png" "$(dirname "$run")/quit_pause_$s.png" 2>/dev/null
-done
-[ "$status" -eq 0 ] || fail "the walk ended with status $status"
+run_window_walk 640x480 quit_pause_ first_a first_b running_a running_b2 running_b8 second_a second_b
 
 # Pixels that changed by more than 5 % in two seconds below the menu bar and the side bar
 # (rows 100 and down): the scene, its messages and the question's box.

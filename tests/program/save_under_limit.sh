@@ -56,12 +56,7 @@ click_gui 0.325 -0.90     # "Cancel" on the dialog
 quit_by_keys
 INNER
 
-rm -f Logfile.txt
-printf '1\t[window_mode]\r\n640\t[window_width]\r\n480\t[window_height]\r\n0\t[use_tips]\r\n' > qvd.ini
-run_walk session.sh
-status=$?
-for s in dialog notice; do cp "$s.png" "$(dirname "$run")/save_limit_$s.png" 2>/dev/null; done
-[ "$status" -eq 0 ] || fail "the walk ended with status $status"
+run_window_walk 640x480 save_limit_ dialog notice
 
 [ "$(md5sum < situations/Kept.txt)" = "$kept_txt" ] || fail "the situation saved before was changed"
 [ "$(md5sum < situations/Kept.jpg)" = "$kept_jpg" ] || fail "the picture saved before was changed"

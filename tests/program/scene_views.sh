@@ -28,12 +28,7 @@ shot_changed telescope.png night_vision.png 10
 quit_by_keys
 INNER
 
-rm -f Logfile.txt
-printf '1\t[window_mode]\r\n640\t[window_width]\r\n480\t[window_height]\r\n0\t[use_tips]\r\n' > qvd.ini
-run_walk session.sh
-status=$?
-for s in calm2 map radar telescope night_vision; do cp "$s.png" "$(dirname "$run")/views_$s.png" 2>/dev/null; done
-[ "$status" -eq 0 ] || fail "the walk ended with status $status"
+run_window_walk 640x480 views_ calm2 map radar telescope night_vision
 
 # Share (percent) of a box's pixels that changed by more than 10 % between two pictures.
 share() {

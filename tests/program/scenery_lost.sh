@@ -27,12 +27,7 @@ kill -0 "$pid" 2>/dev/null || { echo "FAIL: the program ended during the run"; e
 quit_by_keys
 INNER
 
-rm -f Logfile.txt
-printf '1\t[window_mode]\r\n640\t[window_width]\r\n480\t[window_height]\r\n0\t[use_tips]\r\n' > qvd.ini
-run_walk session.sh
-status=$?
-for s in notice after; do cp "$s.png" "$(dirname "$run")/scenery_lost_$s.png" 2>/dev/null; done
-[ "$status" -eq 0 ] || fail "the walk ended with status $status"
+run_window_walk 640x480 scenery_lost_ notice after
 
 [ -f Logfile.txt ] || fail "no Logfile.txt"
 grep -q 'scenery\\Kestrel Bay\\kestrel.hdr gives no left_map_x: its scenery is left out' Logfile.txt \

@@ -35,6 +35,21 @@ run_walk() {
     bash "$script" "$@"
 }
 
+# Runs session.sh (as run_walk) in a window of the given size, "640x480", with a fresh log
+# and a qvd.ini of its own (no tips); keeps the named screenshots (without ".png") beside the
+# run folder as <prefix><name>.png and fails when the walk failed.
+run_window_walk() {
+  local size=$1 prefix=$2 s status
+  shift 2
+  rm -f Logfile.txt
+  printf '1\t[window_mode]\r\n%d\t[window_width]\r\n%d\t[window_height]\r\n0\t[use_tips]\r\n' \
+    "${size%x*}" "${size#*x}" > qvd.ini
+  run_walk session.sh
+  status=$?
+  for s in "$@"; do cp "$s.png" "$(dirname "$run")/$prefix$s.png" 2>/dev/null; done
+  [ "$status" -eq 0 ] || fail "the walk ended with status $status"
+}
+
 source "$lib_dir/pictures.sh"
 
 # The colour of one pixel of a picture as "r g b".
