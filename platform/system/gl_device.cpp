@@ -22,6 +22,9 @@ struct gl_format {
     GLint swizzle[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
 };
 
+// The 16-bit formats keep their 16-bit uploads but are stored in GL with eight bits a
+// channel: the software rasteriser filters 8-bit channels on its fast path and widens 16-bit
+// texels at every fetch (the land volumes alone took a sixth of a frame's pixel work).
 bool gl_format_of(std::uint32_t f, gl_format* out) {
     gl_format g;
     switch (f) {
@@ -31,16 +34,16 @@ bool gl_format_of(std::uint32_t f, gl_format* out) {
         g.swizzle[3] = GL_ONE;
         break;
     case FMT_R5G6B5:
-        g.internal = GL_RGB565; g.format = GL_RGB; g.type = GL_UNSIGNED_SHORT_5_6_5;
+        g.internal = GL_RGB8; g.format = GL_RGB; g.type = GL_UNSIGNED_SHORT_5_6_5;
         break;
     case FMT_A4R4G4B4:
-        g.internal = GL_RGBA4; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
+        g.internal = GL_RGBA8; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
         break;
     case FMT_A1R5G5B5:
-        g.internal = GL_RGB5_A1; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+        g.internal = GL_RGBA8; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
         break;
     case FMT_X1R5G5B5:
-        g.internal = GL_RGB5_A1; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+        g.internal = GL_RGBA8; g.format = GL_BGRA; g.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
         g.swizzle[3] = GL_ONE;
         break;
     case FMT_A8:

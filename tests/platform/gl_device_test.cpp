@@ -183,6 +183,48 @@ TEST_F(GlDevice, AlphaTestDiscardsOnlyAlphaZeroAndTexelsAreBgra) {
     expect_color(pixel(56, 32), 0x30, 0x20, 0x10, 1);  // kept, red 0x30 green 0x20 blue 0x10
 }
 
+// The 16-bit formats are kept in GL with eight bits a channel (the software rasteriser filters
+// those fastest): a texel still samples as its own value, each field widened to eight bits
+// (by repeating its top bits: within one step of the exact ratio).
+TEST_F(GlDevice, SixteenBitTexelsSampleAsTheirWidenedFields) {
+    struct sample {
+        std::uint32_t format;
+        std::uint16_t texel;
+        int r, g, b;  // the fields and their largest values
+        int r_max, g_max, b_max;
+    };
+    const sample samples[] = {
+        {FMT_R5G6B5, static_cast<std::uint16_t>((19 << 11) | (45 << 5) | 7), 19, 45, 7, 31, 63, 31},
+        {FMT_A4R4G4B4, static_cast<std::uint16_t>((15 << 12) | (9 << 8) | (3 << 4) | 12), 9, 3, 12, 15, 15, 15},
+        {FMT_A1R5G5B5, static_cast<std::uint16_t>((1 << 15) | (30 << 10) | (1 << 5) | 16), 30, 1, 16, 31, 31, 31},
+        {FMT_X1R5G5B5, static_cast<std::uint16_t>((5 << 10) | (27 << 5) | 31), 5, 27, 31, 31, 31, 31},
+    };
+    const auto widened = [](int value, int largest) {
+        return static_cast<int>(std::lround(value * 255.0 / largest));
+    };
+    for (const sample& s : samples) {
+        SCOPED_TRACE(s.format);
+        texture_ptr t;
+        ASSERT_EQ(device_->create_texture(1, 1, 1, 0, s.format, POOL_MANAGED, &t), S_OK);
+        locked_rect r;
+        ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+        std::memcpy(r.bits, &s.texel, sizeof s.texel);
+        t->unlock_rect(0);
+        device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        device_->set_texture(0, t.get());
+        device_->set_render_state(RS_ALPHATESTENABLE, 0);
+        quad(-1, -1, 1, 1, 0.5f, 0xFFFFFFFFu);
+        device_->set_texture(0, nullptr);
+        expect_color(pixel(32, 32), widened(s.r, s.r_max), widened(s.g, s.g_max), widened(s.b, s.b_max), 1);
+        // The stored copy keeps the file's 16 bits.
+        ASSERT_EQ(t->lock_rect(0, &r), S_OK);
+        std::uint16_t kept = 0;
+        std::memcpy(&kept, r.bits, sizeof kept);
+        t->unlock_rect(0);
+        EXPECT_EQ(kept, s.texel);
+    }
+}
+
 TEST_F(GlDevice, AStageWithoutTextureActsAsWhite) {
     device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
     device_->set_texture_stage_state(0, TSS_COLOROP, TOP_MODULATE);
