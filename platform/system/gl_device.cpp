@@ -238,6 +238,24 @@ class gl_vertex_buffer : public gfx_vertex_buffer {
 public:
     using gfx_vertex_buffer::gfx_vertex_buffer;
     gl_buffer_name buffer;
+
+    // The box round every position from `offset` on, kept until the contents change.
+    const position_box& positions(int offset, int stride) {
+        if (box_revision_ != revision() || box_offset_ != offset || box_stride_ != stride) {
+            const int count = stride > 0 && offset >= 0 && offset < size() ? (size() - offset) / stride : 0;
+            box_ = count > 0 ? box_of_positions(data() + offset, stride, count) : position_box{};
+            box_revision_ = revision();
+            box_offset_ = offset;
+            box_stride_ = stride;
+        }
+        return box_;
+    }
+
+private:
+    position_box box_;
+    std::uint32_t box_revision_ = ~0u;
+    int box_offset_ = -1;
+    int box_stride_ = 0;
 };
 
 class gl_index_buffer : public gfx_index_buffer {
@@ -1416,6 +1434,24 @@ bool gl_device::apply_all(const std::uint8_t* vertex_base, int stride) {
     return true;
 }
 
+// Only fixed-function triangles and lines: a vertex program places its vertices where it
+// likes, a pretransformed vertex is already on the screen, and a point sprite reaches past
+// its position.
+bool gl_device::draw_cullable(std::uint32_t type) const {
+    if (!draw_culling_ || type == PT_POINTLIST || vertex_shader() != nullptr) return false;
+    const std::uint32_t f = fvf();
+    return (f & (FVF_XYZ | FVF_XYZRHW)) == FVF_XYZ;
+}
+
+bool gl_device::draw_culled(std::uint32_t, const position_box& box) {
+    float planes[k_max_clip_planes][4];
+    for (int i = 0; i < k_max_clip_planes; ++i) std::memcpy(planes[i], state().clip_planes[i], sizeof planes[i]);
+    const bool nowhere = box_drawn_nowhere(box, transform(TS_WORLD), transform(TS_VIEW) * transform(TS_PROJECTION),
+                                           planes, k_max_clip_planes, render_state(RS_CLIPPLANEENABLE));
+    if (nowhere) ++culled_draws_;
+    return nowhere;
+}
+
 hresult gl_device::draw_primitive(std::uint32_t type, int start_vertex, int count) {
     auto* vb = static_cast<gl_vertex_buffer*>(stream_source());
     if (!type_ok(type) || count <= 0 || !vb || start_vertex < 0 || stream_stride() <= 0)
@@ -1423,6 +1459,8 @@ hresult gl_device::draw_primitive(std::uint32_t type, int start_vertex, int coun
     const int n = primitive_vertex_count(type, count);
     if (stream_offset() + static_cast<long long>(start_vertex + n) * stream_stride() > vb->size())
         return D3DERR_INVALIDCALL;
+    if (draw_cullable(type) && draw_culled(type, vb->positions(static_cast<int>(stream_offset()), stream_stride())))
+        return S_OK;
     vb->buffer.bind(GL_ARRAY_BUFFER, *vb);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     const auto* base = reinterpret_cast<const std::uint8_t*>(static_cast<std::uintptr_t>(
@@ -1443,6 +1481,8 @@ hresult gl_device::draw_indexed_primitive(std::uint32_t type, int base_vertex, i
     const int index_size = ib->format() == FMT_INDEX32 ? 4 : 2;
     if (static_cast<long long>(start_index + n) * index_size > ib->size())
         return D3DERR_INVALIDCALL;
+    if (draw_cullable(type) && draw_culled(type, vb->positions(static_cast<int>(stream_offset()), stream_stride())))
+        return S_OK;
     vb->buffer.bind(GL_ARRAY_BUFFER, *vb);
     ib->buffer.bind(GL_ELEMENT_ARRAY_BUFFER, *ib);
     const auto* base = reinterpret_cast<const std::uint8_t*>(static_cast<std::uintptr_t>(
@@ -1461,6 +1501,12 @@ hresult gl_device::draw_indexed_primitive(std::uint32_t type, int base_vertex, i
 hresult gl_device::draw_primitive_up(std::uint32_t type, int count, const void* vertices,
                                      int stride) {
     if (!type_ok(type) || count <= 0 || !vertices || stride <= 0) return D3DERR_INVALIDCALL;
+    if (draw_cullable(type) &&
+        draw_culled(type, box_of_positions(static_cast<const std::uint8_t*>(vertices), stride,
+                                           primitive_vertex_count(type, count)))) {
+        set_stream_source(0, nullptr, 0, 0);
+        return S_OK;
+    }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     if (!apply_all(static_cast<const std::uint8_t*>(vertices), stride)) return E_GL_FRAMEBUFFER;
@@ -1476,6 +1522,14 @@ hresult gl_device::draw_indexed_primitive_up(std::uint32_t type, int min_index, 
     if (!type_ok(type) || count <= 0 || !vertices || !index_data || stride <= 0 ||
         vertex_count <= 0 || min_index < 0)
         return D3DERR_INVALIDCALL;
+    if (draw_cullable(type) &&
+        draw_culled(type, box_of_positions(static_cast<const std::uint8_t*>(vertices) +
+                                               static_cast<std::size_t>(min_index) * static_cast<std::size_t>(stride),
+                                           stride, vertex_count))) {
+        set_stream_source(0, nullptr, 0, 0);
+        set_indices(nullptr);
+        return S_OK;
+    }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     if (!apply_all(static_cast<const std::uint8_t*>(vertices), stride)) return E_GL_FRAMEBUFFER;

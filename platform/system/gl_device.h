@@ -13,6 +13,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/draw_bounds.h"
 #include "platform/gfx_device.h"
 #include "platform/system/gl_state_shadow.h"
 
@@ -84,6 +85,11 @@ public:
     // Off, every state call of every draw reaches GL (the drawing is the same). Its call count
     // is the number of state calls made.
     gl_state_shadow& state_shadow() { return shadow_; }
+    // Draws of fixed-function triangles or lines whose vertex box lies wholly outside the view
+    // volume or behind an enabled clip plane are left out (they would be clipped away
+    // entirely). Off, every draw reaches GL (the drawing is the same).
+    void set_draw_culling(bool on) { draw_culling_ = on; }
+    long culled_draws() const { return culled_draws_; }
     // A texture was bound outside a draw (created, uploaded, read back, deleted).
     void forget_texture_bindings() { shadow_.forget_kind(gl_state_shadow::k_texture_binding); }
 
@@ -121,7 +127,12 @@ private:
     bool apply_all(const std::uint8_t* vertex_base, int stride);
     program_info* program_for(gfx_shader* vs, gfx_shader* ps);
     hresult draw_arrays(std::uint32_t type, int first, int count_vertices);
+    // True (and counted) when a draw can reach no pixel: see set_draw_culling.
+    bool draw_culled(std::uint32_t type, const position_box& box);
+    bool draw_cullable(std::uint32_t type) const;
 
+    bool draw_culling_ = true;
+    long culled_draws_ = 0;
     gl_window_hooks hooks_;
     std::unique_ptr<gfx_surface> back_buffer_;
     std::unique_ptr<gfx_surface> auto_depth_;
@@ -157,6 +168,8 @@ public:
     void set_display_mode(const display_mode& mode) { mode_ = mode; }
 
 private:
+    bool draw_culling_ = true;
+    long culled_draws_ = 0;
     gl_window_hooks hooks_;
     display_mode mode_;
 };

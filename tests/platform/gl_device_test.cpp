@@ -225,6 +225,70 @@ TEST_F(GlDevice, SixteenBitTexelsSampleAsTheirWidenedFields) {
     }
 }
 
+// A fixed-function draw that the view or an enabled clip plane removes entirely is left out
+// before it reaches GL; everything else is drawn as before, and the pictures with and without
+// the test are the same.
+TEST_F(GlDevice, DrawsThatReachNoPixelAreLeftOutAndThePictureStays) {
+    auto* gl = static_cast<gl_device*>(device_.get());
+    // An orthographic view 2 units wide round the origin, depths 0 to 10.
+    device_->set_transform(TS_VIEW, mat_identity());
+    device_->set_transform(TS_PROJECTION, mat_ortho_lh(2, 2, 0, 10));
+    const float keep_below_half[4] = {0, -1, 0, 0.5f};  // y <= 0.5
+    device_->set_clip_plane(1, keep_below_half);
+    const auto draw_scene = [&] {
+        device_->set_render_state(RS_CLIPPLANEENABLE, 0);
+        device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        quad(-3.0f, -1, -1.5f, 1, 1.0f, 0xFFFF0000u);   // left of the view
+        quad(-0.5f, -1, 0.5f, 1, 11.0f, 0xFF00FF00u);   // beyond the far plane
+        quad(-1.5f, -0.25f, -0.25f, 0.25f, 1.0f, 0xFF0000FFu);  // half in view
+        device_->set_render_state(RS_CLIPPLANEENABLE, 0x2);
+        quad(0.25f, 0.6f, 0.75f, 0.9f, 1.0f, 0xFFFFFF00u);  // wholly above the plane
+        quad(0.25f, 0.25f, 0.75f, 0.75f, 1.0f, 0xFF00FFFFu);  // across it
+        device_->set_render_state(RS_CLIPPLANEENABLE, 0);
+    };
+    const auto picture = [&] {
+        std::vector<bgra> p;
+        for (int y = 0; y < k_size; y += 4)
+            for (int x = 0; x < k_size; x += 4) p.push_back(pixel(x, y));
+        return p;
+    };
+    const long before = gl->culled_draws();
+    draw_scene();
+    EXPECT_EQ(gl->culled_draws() - before, 3);
+    expect_color(pixel(16, 32), 0, 0, 255, 0);     // the half-visible quad
+    expect_color(pixel(48, 16), 0, 255, 255, 0);   // below the plane
+    expect_color(pixel(48, 10), 0, 0, 0, 0);       // above it
+    const std::vector<bgra> with_test = picture();
+
+    gl->set_draw_culling(false);
+    draw_scene();
+    EXPECT_EQ(gl->culled_draws() - before, 3);
+    const std::vector<bgra> without_test = picture();
+    gl->set_draw_culling(true);
+    ASSERT_EQ(with_test.size(), without_test.size());
+    for (std::size_t i = 0; i < with_test.size(); ++i) {
+        EXPECT_EQ(with_test[i].r, without_test[i].r);
+        EXPECT_EQ(with_test[i].g, without_test[i].g);
+        EXPECT_EQ(with_test[i].b, without_test[i].b);
+    }
+
+    // Pretransformed vertices and point lists are never left out, wherever they are.
+    const long kept = gl->culled_draws();
+    struct screen_vertex {
+        float x, y, z, rhw;
+        std::uint32_t colour;
+    };
+    const screen_vertex off_screen[3] = {{-50, -50, 0.5f, 1, 0xFFFFFFFFu},
+                                         {-40, -50, 0.5f, 1, 0xFFFFFFFFu},
+                                         {-50, -40, 0.5f, 1, 0xFFFFFFFFu}};
+    device_->set_fvf(FVF_XYZRHW | FVF_DIFFUSE);
+    EXPECT_EQ(device_->draw_primitive_up(PT_TRIANGLELIST, 1, off_screen, sizeof(screen_vertex)), S_OK);
+    const vertex far_point[1] = {{-5, 0, 1, 0xFFFFFFFFu, 0, 0}};
+    device_->set_fvf(k_fvf);
+    EXPECT_EQ(device_->draw_primitive_up(PT_POINTLIST, 1, far_point, sizeof(vertex)), S_OK);
+    EXPECT_EQ(gl->culled_draws(), kept);
+}
+
 TEST_F(GlDevice, AStageWithoutTextureActsAsWhite) {
     device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
     device_->set_texture_stage_state(0, TSS_COLOROP, TOP_MODULATE);
