@@ -73,6 +73,14 @@ public:
     virtual hresult clear(std::uint32_t flags, std::uint32_t color, float z,
                           std::uint32_t stencil) = 0;
 
+    // Counting the samples a run of draws lets through the depth and stencil tests. Begin
+    // returns false when the device cannot count (the caller then takes the draws as seen).
+    // The count of the last run ended is read with counted_samples, which waits for that
+    // drawing to finish: -1 when no count is known.
+    virtual bool begin_sample_count() { return false; }
+    virtual void end_sample_count() {}
+    virtual long long counted_samples() { return -1; }
+
     // --- State (kept here; a backend applies it at each draw) ---
     hresult set_render_state(std::uint32_t key, std::uint32_t value);
     hresult set_render_state_f(std::uint32_t key, float value);

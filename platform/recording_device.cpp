@@ -65,6 +65,18 @@ hresult recording_device::reset(const present_params& params) {
     return S_OK;
 }
 
+bool recording_device::begin_sample_count() {
+    if (counting_) return false;
+    counting_ = true;
+    return true;
+}
+
+void recording_device::end_sample_count() {
+    if (!counting_) return;
+    counting_ = false;
+    counted_samples_ = samples_to_report;
+}
+
 hresult recording_device::present() {
     if (in_scene()) return D3DERR_INVALIDCALL;
     ++present_count;

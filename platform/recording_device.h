@@ -45,6 +45,10 @@ public:
     hresult present() override;
     hresult clear(std::uint32_t flags, std::uint32_t color, float z,
                   std::uint32_t stencil) override;
+    // A run of draws reports `samples_to_report` samples, whatever it drew.
+    bool begin_sample_count() override;
+    void end_sample_count() override;
+    long long counted_samples() override { return counted_samples_; }
 
     hresult create_texture(int width, int height, int levels, std::uint32_t usage,
                            std::uint32_t format, std::uint32_t pool, texture_ptr* out) override;
@@ -84,6 +88,7 @@ public:
     std::uint32_t last_clear_flags = 0, last_clear_color = 0;
     int present_count = 0;
     int reset_count = 0;
+    long long samples_to_report = 1;
 
     // Failure injection: the next resource creation (or every reset) returns this instead.
     hresult create_result = S_OK;
@@ -100,6 +105,8 @@ private:
     std::unique_ptr<gfx_surface> back_buffer_;
     std::unique_ptr<gfx_surface> auto_depth_;
     std::vector<draw_record> draws_;
+    bool counting_ = false;
+    long long counted_samples_ = -1;
 };
 
 class null_gfx_system : public gfx_system {

@@ -467,15 +467,25 @@ private:
     bool begin_pass(render_to_surface* target, gfx_texture* texture, gfx_surface** surface);
     void end_pass(render_to_surface* target);
     float water_plane_y() const;
-    // Leaves out a water pass (one of the bits below) when no water is in view.
+    // Leaves out a water pass (one of the bits below) when no water is in view, or when the
+    // water the last frame drew let no pixel through (hidden behind the land): the passes'
+    // pictures are seen only through the water.
     bool skip_water_pass(int pass);
     void run_skipped_water_passes();
+    // Whether the water of the last frame that counted it showed no pixel.
+    bool water_hidden();
+    // The water of the frame, counted; then, when the passes were left out for hidden water
+    // and the count shows water after all, the passes and the frame are drawn again.
+    void draw_water_counted();
+    void catch_up_uncovered_water(gfx_device* device);
     static constexpr int k_reflection_skipped = 1;
     static constexpr int k_refraction_skipped = 2;
     static constexpr int k_overhead_skipped = 4;
 
     int frame_depth_ = 0;
     int skipped_water_passes_ = 0;
+    bool water_counted_ = false;  // the device holds a count of the last frame's water
+    bool water_hidden_ = false;
 
     void leave_objects_view();
     // Settings, designs, situations and the log are all written beside the program: a folder

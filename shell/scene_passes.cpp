@@ -56,15 +56,24 @@ bool scene::water_shown() {
 }
 
 bool scene::skip_water_pass(int pass) {
-    if (water_shown()) return false;
+    if (water_shown() && !water_hidden()) return false;
     skipped_water_passes_ |= pass;
     return true;
 }
 
+bool scene::water_hidden() {
+    if (water_counted_) {
+        gfx_device* device = g_app->device.get();
+        water_hidden_ = device != nullptr && device->counted_samples() == 0;
+        water_counted_ = false;
+    }
+    return water_hidden_;
+}
+
 void scene::run_skipped_water_passes() {
     const int skipped = skipped_water_passes_;
+    if (skipped == 0 || !water_shown() || water_hidden()) return;
     skipped_water_passes_ = 0;
-    if (skipped == 0 || !water_shown()) return;
     if (skipped & k_reflection_skipped) render_reflection_pass();
     if (skipped & k_refraction_skipped) render_refraction_pass();
     if (skipped & k_overhead_skipped) render_overhead_pass();

@@ -92,12 +92,17 @@ void scene::render_frame() {
             return;
         }
     }
-    if (g_app->menu_mode) {
-        draw_menu_frame(device);
-    } else if (g_app->night_vision) {
-        draw_night_vision_frame(device);
+    if (g_app->menu_mode || g_app->night_vision) {
+        // Only the main view above the water counts its water.
+        if (!nested) water_counted_ = water_hidden_ = false;
+        if (g_app->menu_mode) {
+            draw_menu_frame(device);
+        } else {
+            draw_night_vision_frame(device);
+        }
     } else {
         draw_scene_frame(device);
+        if (!nested) catch_up_uncovered_water(device);
     }
     // The outer frame alone shows the GUI and presents: a frame drawn into a texture must
     // not put a half-drawn back buffer on the screen.
@@ -158,6 +163,7 @@ void scene::draw_scene_frame(gfx_device* device) {
 }
 
 void scene::draw_globe_view() {
+    if (!in_nested_frame()) water_counted_ = water_hidden_ = false;
     draw_globe_shell();
     draw_sky(true);
     draw_globe();
@@ -165,6 +171,7 @@ void scene::draw_globe_view() {
 }
 
 void scene::draw_below_water() {
+    if (!in_nested_frame()) water_counted_ = water_hidden_ = false;
     draw_ground(ground_step::tiles_underwater, false);
     draw_ground(ground_step::water_shader, false);
     draw_ground(ground_step::water, false);
@@ -185,7 +192,7 @@ void scene::draw_above_water() {
     draw_ground(ground_step::tiles, true);
     if (!opaque_water) draw_sky_behind(true);
     draw_ground(ground_step::water_shader, true);
-    draw_ground(ground_step::water, true);
+    draw_water_counted();
     draw_ground(ground_step::restore, true);
     if (opaque_water) draw_sky_behind(true);
     // The near scenery receives the shadow map while the terrain's shadow pass runs.
@@ -198,6 +205,25 @@ void scene::draw_above_water() {
     render_roots_in_pass(1, objects, transps);
     draw_clouds();
     render_roots_in_pass(2, transps, objects);
+}
+
+void scene::draw_water_counted() {
+    gfx_device* device = g_app->device.get();
+    // A frame drawn into a pass's texture leaves the main view's count alone.
+    const bool counting = !in_nested_frame() && device != nullptr && device->begin_sample_count();
+    draw_ground(ground_step::water, true);
+    if (!counting) return;
+    device->end_sample_count();
+    water_counted_ = true;
+}
+
+void scene::catch_up_uncovered_water(gfx_device* device) {
+    if (skipped_water_passes_ == 0 || !water_counted_) return;
+    // Left out for water the last frame hid: when this frame shows some, the frame so far
+    // used the passes' old pictures. The passes are drawn and the frame again.
+    if (water_hidden() || !water_shown()) return;
+    run_skipped_water_passes();
+    draw_scene_frame(device);
 }
 
 void scene::render_roots_in_pass(int pass, frame* first, frame* second) {

@@ -533,6 +533,7 @@ gl_device::~gl_device() {
     glDeleteFramebuffers(1, &read_framebuffer_);
     glDeleteSamplers(k_max_stages, samplers_);
     glDeleteTextures(1, &white_texture_);
+    if (sample_query_ != 0) glDeleteQueries(1, &sample_query_);
 }
 
 void gl_device::make_swap_chain() {
@@ -554,6 +555,9 @@ void gl_device::make_swap_chain() {
 hresult gl_device::reset(const present_params& params) {
     if (in_scene()) return D3DERR_INVALIDCALL;
     params_ = params;
+    if (counting_samples_) end_sample_count();
+    samples_pending_ = false;
+    counted_samples_ = -1;
     make_swap_chain();
     reset_state(params_.enable_auto_depth_stencil != 0);
     shadow_.forget_all();
@@ -561,6 +565,32 @@ hresult gl_device::reset(const present_params& params) {
         hooks_.set_swap_interval(params_.presentation_interval == PRESENT_INTERVAL_IMMEDIATE ? 0
                                                                                             : 1);
     return S_OK;
+}
+
+bool gl_device::begin_sample_count() {
+    if (counting_samples_) return false;
+    if (sample_query_ == 0) glGenQueries(1, &sample_query_);
+    if (sample_query_ == 0) return false;
+    glBeginQuery(GL_SAMPLES_PASSED, sample_query_);
+    counting_samples_ = glGetError() == GL_NO_ERROR;
+    return counting_samples_;
+}
+
+void gl_device::end_sample_count() {
+    if (!counting_samples_) return;
+    glEndQuery(GL_SAMPLES_PASSED);
+    counting_samples_ = false;
+    samples_pending_ = true;
+}
+
+long long gl_device::counted_samples() {
+    if (samples_pending_) {
+        GLuint64 samples = 0;
+        glGetQueryObjectui64v(sample_query_, GL_QUERY_RESULT, &samples);
+        counted_samples_ = glGetError() == GL_NO_ERROR ? static_cast<long long>(samples) : -1;
+        samples_pending_ = false;
+    }
+    return counted_samples_;
 }
 
 hresult gl_device::present() {

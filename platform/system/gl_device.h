@@ -89,6 +89,9 @@ public:
     // volume or behind an enabled clip plane are left out (they would be clipped away
     // entirely). Off, every draw reaches GL (the drawing is the same).
     void set_draw_culling(bool on) { draw_culling_ = on; }
+    bool begin_sample_count() override;
+    void end_sample_count() override;
+    long long counted_samples() override;
     long culled_draws() const { return culled_draws_; }
     // A texture was bound outside a draw (created, uploaded, read back, deleted).
     void forget_texture_bindings() { shadow_.forget_kind(gl_state_shadow::k_texture_binding); }
@@ -132,6 +135,10 @@ private:
     bool draw_cullable(std::uint32_t type) const;
 
     bool draw_culling_ = true;
+    unsigned sample_query_ = 0;   // made at the first count
+    bool counting_samples_ = false;
+    bool samples_pending_ = false;  // a count has ended and was not read yet
+    long long counted_samples_ = -1;
     long culled_draws_ = 0;
     gl_window_hooks hooks_;
     std::unique_ptr<gfx_surface> back_buffer_;

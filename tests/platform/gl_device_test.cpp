@@ -289,6 +289,26 @@ TEST_F(GlDevice, DrawsThatReachNoPixelAreLeftOutAndThePictureStays) {
     EXPECT_EQ(gl->culled_draws(), kept);
 }
 
+TEST_F(GlDevice, SampleCountsSayWhetherDrawsGotPastTheDepthTest) {
+    device_->set_render_state(RS_ZENABLE, 1);
+    device_->set_render_state(RS_ALPHATESTENABLE, 0);
+    device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    quad(-1, -1, 1, 1, 0.2f, 0xFFFFFFFFu);  // near: everything behind it is hidden
+    EXPECT_EQ(device_->counted_samples(), -1);  // nothing counted yet
+    ASSERT_TRUE(device_->begin_sample_count());
+    EXPECT_FALSE(device_->begin_sample_count());  // one count at a time
+    quad(-1, -1, 1, 1, 0.6f, 0xFF00FF00u);
+    device_->end_sample_count();
+    EXPECT_EQ(device_->counted_samples(), 0);
+    expect_color(pixel(32, 32), 255, 255, 255, 0);
+    // A quarter of the view in front: 32 x 32 samples.
+    ASSERT_TRUE(device_->begin_sample_count());
+    quad(-1, 0, 0, 1, 0.1f, 0xFF00FF00u);
+    device_->end_sample_count();
+    EXPECT_EQ(device_->counted_samples(), 32 * 32);
+    EXPECT_EQ(device_->counted_samples(), 32 * 32);  // read again: the same count
+}
+
 TEST_F(GlDevice, AStageWithoutTextureActsAsWhite) {
     device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
     device_->set_texture_stage_state(0, TSS_COLOROP, TOP_MODULATE);

@@ -420,6 +420,70 @@ TEST_F(SceneRender, TheWaterPassesRunOnlyWhileWaterIsInViewAndCatchUpWhenTheView
     world->ground.elevations.clear();
 }
 
+TEST_F(SceneRender, WaterTheLandHidesLeavesThePassesOutUntilAFrameShowsItThenThatFrameIsRedrawn) {
+    const steps water_passes = {"tiles plain clipped", "sky plain behind", "anchors", "objects", "transps",
+                                "tiles refraction", "anchors", "objects", "transps"};
+    auto run_water_passes = [&] {
+        log.clear();
+        world->render_reflection_pass();
+        world->render_refraction_pass();
+        world->render_overhead_pass();
+        return log;
+    };
+    const auto count_of = [](const std::vector<std::string>& drawn, const std::string& step) {
+        return std::count(drawn.begin(), drawn.end(), step);
+    };
+    put_water_tile(*world, device, -100.0f, 900.0f, 6);
+    ASSERT_TRUE(world->water_shown());
+    // The water of a frame shows pixels: the next frame's passes run.
+    device->samples_to_report = 40;
+    frame();
+    EXPECT_EQ(run_water_passes(), water_passes);
+
+    // A frame whose water lets no pixel through: the passes are left out while it stays
+    // hidden, and the frames draw once each.
+    device->samples_to_report = 0;
+    frame();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(run_water_passes().empty());
+        const std::vector<std::string> drawn = frame();
+        EXPECT_EQ(drawn.front(), "tiles");
+        EXPECT_EQ(count_of(drawn, "water"), 1);
+        EXPECT_EQ(count_of(drawn, "gui"), 1);
+    }
+
+    // The view turns so that the water shows: the frame drawn with the left-out passes finds
+    // it, draws the passes and itself again before the GUI and the one present.
+    EXPECT_TRUE(run_water_passes().empty());
+    device->samples_to_report = 3;
+    const int presents = device->present_count;
+    const std::vector<std::string> drawn = frame();
+    EXPECT_EQ(count_of(drawn, "water"), 2);
+    EXPECT_EQ(count_of(drawn, "tiles refraction"), 1);
+    EXPECT_EQ(count_of(drawn, "gui"), 1);
+    EXPECT_EQ(drawn.back(), "gui");
+    EXPECT_EQ(device->present_count, presents + 1);
+    const auto refraction = std::find(drawn.begin(), drawn.end(), "tiles refraction");
+    const auto second_water = std::find(std::find(drawn.begin(), drawn.end(), "water") + 1, drawn.end(), "water");
+    EXPECT_LT(refraction, second_water);
+    // And from then on the passes run before the frame as usual.
+    EXPECT_EQ(run_water_passes(), water_passes);
+
+    // A device that cannot count takes the water as seen.
+    device->samples_to_report = -1;
+    frame();
+    EXPECT_EQ(run_water_passes(), water_passes);
+    // The menu forgets a hidden water: the first frame after it runs the passes.
+    device->samples_to_report = 0;
+    frame();
+    app.menu_mode = 1;
+    frame();
+    app.menu_mode = 0;
+    EXPECT_EQ(run_water_passes(), water_passes);
+    world->ground.near_tiles.clear();
+    world->ground.elevations.clear();
+}
+
 TEST_F(SceneRender, OnlyFlyingRocketsAndLiveMissilesAreLabelled) {
     rocket flying, destroyed;
     destroyed.destroyed = 1;
