@@ -11,6 +11,7 @@
 
 #include "world/scatter_sprite_shading.h"
 #include "world/sea.h"
+#include "world/terrain_batch.h"
 #include "world/terrain_tile.h"
 
 class array_sp;
@@ -206,6 +207,13 @@ public:
     void draw_tile_refraction(terrain_tile& tile);
     void draw_tile_water(terrain_tile& tile);
     void set_tile_constants(terrain_tile& tile);
+    // Whether the tile's below-water triangles are in the current view, the tile placed with
+    // its drawn height y (flat: the water laid at the level).
+    bool below_in_view(terrain_tile& tile, float y, bool flat);
+    // The water and the refraction pass's land gather the below-water triangles of the tiles
+    // in view into one draw; set, they draw one tile at a time instead (the same picture).
+    bool one_draw_per_tile = false;
+    terrain_batch below_batch;
     void set_land_shader();
     void restore_fog_states();
     // The near tiles' indices by distance from the eye of the current view, nearest first.

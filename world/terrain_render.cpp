@@ -148,17 +148,40 @@ bool tile_in_view(gfx_device* d, const terrain_tile& tile, bool flat) {
 
 // ---- One tile ----
 
-void terrain::set_tile_constants(terrain_tile& tile) {
-    gfx_device* d = device();
+namespace {
+
+// The land programs' matrices for vertices placed by world.
+void set_land_constants(gfx_device* d, const mat4& world) {
     const mat4& view = d->transform(TS_VIEW);
     const mat4& projection = d->transform(TS_PROJECTION);
-    const mat4 world_view = tile.world * view;
+    const mat4 world_view = world * view;
     set_vs_transposed(d, 0, world_view * projection);
     set_vs_transposed(d, 8, world_view);
-    d->set_vertex_shader_constant_f(12, &tile.world.m[0][0], 4);
+    d->set_vertex_shader_constant_f(12, &world.m[0][0], 4);
     const model_shading& s = shading();
-    set_vs_transposed(d, 20, tile.world * s.shadow_view * s.shadow_projection);
+    set_vs_transposed(d, 20, world * s.shadow_view * s.shadow_projection);
 }
+
+// The water programs' matrices and eye for vertices placed by world; batched (c23.x = 1):
+// the vertices carry their positions on their own tiles in texture set 1.
+void set_water_constants(gfx_device* d, const mat4& world, bool batched) {
+    const mat4 world_view = world * d->transform(TS_VIEW);
+    set_vs_transposed(d, 0, world_view * d->transform(TS_PROJECTION));
+    set_vs_transposed(d, 4, world_view);
+    set_vs(d, 23, batched ? 1.0f : 0.0f, 0.0f, 0.0f, 0.0f);
+    const vec3 camera = camera_location();
+    set_ps(d, 17, camera.x - world.m[3][0], std::fabs(camera.y - world.m[3][1]),
+           camera.z - world.m[3][2], 0.0f);
+}
+
+// The grid origin at a drawn height: where gathered tiles are placed.
+mat4 grid_world(const float grid_origin[3], float y) {
+    return mat_translation(grid_origin[0], y, grid_origin[2]);
+}
+
+}  // namespace
+
+void terrain::set_tile_constants(terrain_tile& tile) { set_land_constants(device(), tile.world); }
 
 namespace {
 
@@ -196,16 +219,16 @@ void terrain::draw_tile_refraction(terrain_tile& tile) { draw_tile_list(tile, fa
 
 void terrain::draw_tile_water(terrain_tile& tile) {
     gfx_device* d = device();
-    if (tile.index_count_below < 3 || !tile.upload_buffers()) return;
-    place_tile(d, tile, grid_origin, water_level() - origin_y());
-    if (!tile_in_view(d, tile, true)) return;
-    const mat4 world_view = tile.world * d->transform(TS_VIEW);
-    set_vs_transposed(d, 0, world_view * d->transform(TS_PROJECTION));
-    set_vs_transposed(d, 4, world_view);
-    const vec3 camera = camera_location();
-    set_ps(d, 17, camera.x - tile.world.m[3][0], std::fabs(camera.y - tile.world.m[3][1]),
-           camera.z - tile.world.m[3][2], 0.0f);
+    if (!below_in_view(tile, water_level() - origin_y(), true)) return;
+    d->set_transform(TS_WORLD, tile.world);
+    set_water_constants(d, tile.world, false);
     draw_list(d, tile, tile.below_buffer.get(), tile.index_count_below);
+}
+
+bool terrain::below_in_view(terrain_tile& tile, float y, bool flat) {
+    if (tile.index_count_below < 3 || !tile.upload_buffers()) return false;
+    tile.world = mat_translation(grid_origin[0] + tile.x, y, grid_origin[2] + tile.z);
+    return tile_in_view(device(), tile, flat);
 }
 
 // ---- Land ----
@@ -441,14 +464,31 @@ void terrain::render_tiles_refraction(bool full) {
     gfx_texture* dense = dense_volume.get();
     if (dense == nullptr && g_state != nullptr) dense = g_state->objects.dense_texture.get();
     d->set_texture(0, dense);
-    if (full) {
-        for (terrain_tile& tile : far_tiles) {
-            if (tile.has_buffers()) draw_tile_refraction(tile);
+    // Far tiles first, then the near ones nearest first: the order the gathered triangles
+    // keep as well.
+    const auto each_tile = [&](const auto& draw) {
+        if (full) {
+            for (terrain_tile& tile : far_tiles) {
+                if (tile.has_buffers()) draw(tile);
+            }
         }
-    }
-    for (int index : nearest_first()) {
-        terrain_tile& tile = near_tiles[index];
-        if (full || tile.step == 1) draw_tile_refraction(tile);
+        for (int index : nearest_first()) {
+            terrain_tile& tile = near_tiles[index];
+            if (full || tile.step == 1) draw(tile);
+        }
+    };
+    if (one_draw_per_tile) {
+        each_tile([&](terrain_tile& tile) { draw_tile_refraction(tile); });
+    } else {
+        const float y = -origin_y();
+        const mat4 world = grid_world(grid_origin, y);
+        d->set_transform(TS_WORLD, world);
+        set_land_constants(d, world);
+        below_batch.clear();
+        each_tile([&](terrain_tile& tile) {
+            if (below_in_view(tile, y, false)) below_batch.add_below(d, tile);
+        });
+        below_batch.draw(d);
     }
     for (int i = 0; i < k_max_clip_planes && program != nullptr; ++i) {
         if ((enabled & (1u << i)) != 0) d->set_clip_plane(i, world_planes[i]);
@@ -536,18 +576,32 @@ void terrain::render_water(bool full) {
         water.render(full, full && drawn_land_is_current() ? this : nullptr);
         return;
     }
-    if (!full) {
-        d->set_render_state(RS_CULLMODE, static_cast<std::uint32_t>(g_app->back_cull));
-        for (terrain_tile& t : near_tiles) {
-            if (t.step == 1) draw_tile_water(t);
+    // full = false: the near tiles of step 1, seen from below (the back cull mode).
+    if (!full) d->set_render_state(RS_CULLMODE, static_cast<std::uint32_t>(g_app->back_cull));
+    const auto each_tile = [&](const auto& draw) {
+        if (full) {
+            for (terrain_tile& t : far_tiles) {
+                if (t.has_buffers()) draw(t);
+            }
         }
-        d->set_render_state(RS_CULLMODE, static_cast<std::uint32_t>(g_app->front_cull));
-        return;
+        for (terrain_tile& t : near_tiles) {
+            if (full || t.step == 1) draw(t);
+        }
+    };
+    if (one_draw_per_tile) {
+        each_tile([&](terrain_tile& t) { draw_tile_water(t); });
+    } else {
+        const float y = water_level() - origin_y();
+        const mat4 world = grid_world(grid_origin, y);
+        d->set_transform(TS_WORLD, world);
+        set_water_constants(d, world, true);
+        below_batch.clear();
+        each_tile([&](terrain_tile& t) {
+            if (below_in_view(t, y, true)) below_batch.add_below(d, t);
+        });
+        below_batch.draw(d);
     }
-    for (terrain_tile& t : far_tiles) {
-        if (t.has_buffers()) draw_tile_water(t);
-    }
-    for (terrain_tile& t : near_tiles) draw_tile_water(t);
+    if (!full) d->set_render_state(RS_CULLMODE, static_cast<std::uint32_t>(g_app->front_cull));
 }
 
 void terrain::restore_render_states() {

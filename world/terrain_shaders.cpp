@@ -99,6 +99,8 @@ const char* const k_refraction_ps =
 // wave height, normal and crest value. c0..c3 world x view x projection, c4..c7 world x
 // view, c8 (2 s, s, time, t) with s the bump scale per metre, c10 fog vector (the land's
 // above the water, the fog end under it), c22 (shore scale, crest, water level, half crest).
+// The bump pattern is fixed to each tile: tiles gathered into one draw (c23.x = 1) are placed
+// from the grid origin and carry their positions on their own tiles in texture set 1.
 const char* const k_water_vs =
     "void main() {\n"
     "    vec4 p = gl_Vertex;\n"
@@ -113,9 +115,14 @@ const char* const k_water_vs =
     "    float crest = 0.0;\n"
     "#endif\n"
     "    gl_Position = rows0(p);\n"
+    "#ifdef WAVES\n"
+    "    vec2 on_tile = p.xz;\n"
+    "#else\n"
+    "    vec2 on_tile = vs_c[23].x > 0.5 ? gl_MultiTexCoord1.xy : p.xz;\n"
+    "#endif\n"
     "    float t = vs_c[8].z;\n"
-    "    gl_TexCoord[0] = vec4(p.x * vs_c[8].y + t, p.z * vs_c[8].y,\n"
-    "                          p.x * vs_c[8].x, p.z * vs_c[8].x - t);\n"
+    "    gl_TexCoord[0] = vec4(on_tile.x * vs_c[8].y + t, on_tile.y * vs_c[8].y,\n"
+    "                          on_tile.x * vs_c[8].x, on_tile.y * vs_c[8].x - t);\n"
     "    gl_TexCoord[1] = gl_Position;\n"
     "    gl_TexCoord[2] = vec4(p.xyz, depth);\n"
     "    gl_TexCoord[3] = vec4(n, crest);\n"

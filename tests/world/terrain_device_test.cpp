@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -345,4 +346,175 @@ TEST_F(TerrainDevice, TilesOutOfViewAreSkipped) {
         }
     }
     EXPECT_GT(south, 0);
+}
+
+namespace {
+
+// Hills and bays over the whole grid: tiles wholly under the water, wholly above it and
+// crossed by the shore.
+float rolling_ground(float x, float z) {
+    return 40.0f * std::sin(x / 700.0f) + 25.0f * std::cos(z / 900.0f) - 10.0f;
+}
+
+void shape_tiles(terrain& t, float (*height)(float, float)) {
+    for (std::vector<terrain_tile>* tiles : {&t.far_tiles, &t.near_tiles}) {
+        for (terrain_tile& tile : *tiles) {
+            if (!tile.has_buffers()) continue;  // the far grid's centre record
+            for (int i = 0; i < tile.vertex_count; ++i) {
+                terrain_vertex& v = tile.vertices[static_cast<std::size_t>(i)];
+                v.y = height(tile.x + v.x, tile.z + v.z);
+            }
+            tile.build_tile_indices();
+        }
+    }
+}
+
+// One corner of a drawn triangle: where the draw puts it in the world, and where it lies on
+// its own tile (what the water's bump pattern follows).
+struct placed_corner {
+    vec3 world;
+    float tile_x = 0.0f, tile_z = 0.0f;
+};
+
+// The corners the draws put in the world, in drawing order. A draw from memory is a gathered
+// one: its vertices carry their place on the tile in texture set 1.
+std::vector<placed_corner> placed_corners(const std::vector<draw_record>& draws) {
+    std::vector<placed_corner> out;
+    for (const draw_record& r : draws) {
+        for (std::uint32_t i : r.indices) {
+            terrain_vertex v;
+            const std::size_t at = (i + static_cast<std::size_t>(r.base_vertex)) * sizeof(terrain_vertex);
+            if (at + sizeof v > r.vertices.size()) return {};
+            std::memcpy(&v, r.vertices.data() + at, sizeof v);
+            placed_corner c;
+            c.world = transform_coord(vec3{v.x, v.y, v.z}, r.state.world[0]);
+            c.tile_x = r.from_memory ? v.drop : v.x;
+            c.tile_z = r.from_memory ? v.unused : v.z;
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// Empty when both lists of draws put the same triangles in the same order.
+std::string same_triangles(const std::vector<draw_record>& one_by_one,
+                           const std::vector<draw_record>& gathered) {
+    const std::vector<placed_corner> a = placed_corners(one_by_one);
+    const std::vector<placed_corner> b = placed_corners(gathered);
+    if (a.size() != b.size()) {
+        return "corners " + std::to_string(a.size()) + " and " + std::to_string(b.size());
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const vec3 d = a[i].world - b[i].world;
+        if (std::fabs(d.x) > 0.01f || std::fabs(d.y) > 0.01f || std::fabs(d.z) > 0.01f ||
+            a[i].tile_x != b[i].tile_x || a[i].tile_z != b[i].tile_z) {
+            return "corner " + std::to_string(i) + " differs";
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+// The water and the refraction pass's land, gathered: one draw instead of one a tile, with
+// the same triangles in the same order at the same places, the tiles out of view still left
+// out, the water's bump coordinates still those on each tile (switched on by c23.x), and the
+// water seen from below still drawn with the back cull mode.
+TEST_F(TerrainDevice, BelowWaterTilesInViewAreGatheredIntoOneDraw) {
+    ASSERT_TRUE(ground_->init_device());
+    terrain& t = *ground_;
+    state_.water_level = 0.0f;
+    t.update_lod();
+    shape_tiles(t, rolling_ground);
+    t.grid_origin[0] = -4000.0f;  // the grid origin away from the scene origin
+    t.grid_origin[2] = 1500.0f;
+    gfx_device* d = app_.device.get();
+    d->set_transform(TS_VIEW, mat_look_at_lh(vec3{0.0f, 300.0f, 0.0f}, vec3{0.0f, 0.0f, 2000.0f},
+                                             vec3{0.0f, 1.0f, 0.0f}));
+    d->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.9f, 4.0f / 3.0f, 1.0f, 100000.0f));
+    t.water.waves_shown = 0;
+    t.set_water_shader();
+    struct both_ways {
+        std::vector<draw_record> by_tile, gathered;
+    };
+    const auto draws_of = [&](const std::function<void()>& draw) {
+        both_ways w;
+        for (bool one_by_one : {true, false}) {
+            t.one_draw_per_tile = one_by_one;
+            device().clear_records();
+            draw();
+            (one_by_one ? w.by_tile : w.gathered) = device().draws();
+        }
+        return w;
+    };
+    const both_ways water = draws_of([&] { t.render_water(true); });
+    ASSERT_GT(water.by_tile.size(), 10u);
+    EXPECT_LT(water.by_tile.size(), 100u);  // tiles out of view (behind the eye) left out
+    ASSERT_EQ(water.gathered.size(), 1u);
+    EXPECT_EQ(same_triangles(water.by_tile, water.gathered), "");
+    EXPECT_EQ(water.by_tile[0].state.vs_constants[23][0], 0.0f);
+    EXPECT_EQ(water.gathered[0].state.vs_constants[23][0], 1.0f);
+    // The eye relative to the gathered tiles' corner: the grid origin at the water level.
+    const float* eye = water.gathered[0].state.ps_constants[17];
+    EXPECT_FLOAT_EQ(eye[0], 4000.0f);
+    EXPECT_FLOAT_EQ(eye[2], -1500.0f);
+
+    const both_ways land = draws_of([&] { t.render_tiles_refraction(true); });
+    ASSERT_GT(land.by_tile.size(), 10u);
+    ASSERT_EQ(land.gathered.size(), 1u);
+    EXPECT_EQ(same_triangles(land.by_tile, land.gathered), "");
+    // The refraction program places the ground by c12..c15: the gathered draw's own world.
+    EXPECT_EQ(land.gathered[0].state.vs_constants[12 + 3][0], -4000.0f);
+
+    // From under the water only the near tiles of step 1, culled the other way round.
+    const both_ways below = draws_of([&] { t.render_water(false); });
+    ASSERT_GT(below.by_tile.size(), 0u);
+    ASSERT_EQ(below.gathered.size(), 1u);
+    EXPECT_EQ(same_triangles(below.by_tile, below.gathered), "");
+    EXPECT_EQ(below.gathered[0].state.render[RS_CULLMODE], static_cast<std::uint32_t>(app_.back_cull));
+    EXPECT_EQ(d->render_state(RS_CULLMODE), static_cast<std::uint32_t>(app_.front_cull));
+}
+
+// Every tile under the water, at its finest and in view: more vertices than 16-bit indices
+// reach, so the gathered stream is drawn in a few parts, each within the range, still the
+// tiles' triangles in order. Nothing in view: no draw.
+TEST_F(TerrainDevice, AGatheredStreamPastSixteenBitIndicesIsDrawnInParts) {
+    state_.fill_height = -10.0f;
+    ASSERT_TRUE(ground_->init_device());
+    terrain& t = *ground_;
+    t.update_lod();
+    for (terrain_tile& tile : t.near_tiles) {  // every near tile at its finest: 256 x 33 x 33 vertices
+        tile.build_tile(1);
+        tile.build_tile_indices();
+    }
+    gfx_device* d = app_.device.get();
+    d->set_transform(TS_PROJECTION, mat_ortho_lh(1.0e6f, 1.0e6f, -1.0e6f, 1.0e6f));
+    t.water.waves_shown = 0;
+    t.set_water_shader();
+    t.one_draw_per_tile = true;
+    device().clear_records();
+    t.render_water(true);
+    const std::vector<draw_record> by_tile = device().draws();
+    ASSERT_EQ(by_tile.size(), 24u + 256u);
+    t.one_draw_per_tile = false;
+    const int before = t.below_batch.draw_count;
+    device().clear_records();
+    t.render_water(true);
+    const std::vector<draw_record>& parts = device().draws();
+    ASSERT_GE(parts.size(), 2u);
+    EXPECT_LE(parts.size(), 10u);
+    EXPECT_EQ(t.below_batch.draw_count - before, static_cast<int>(parts.size()));
+    for (const draw_record& r : parts) {
+        EXPECT_LE(r.vertices.size() / sizeof(terrain_vertex), terrain_batch::k_max_vertices);
+    }
+    EXPECT_EQ(same_triangles(by_tile, parts), "");
+
+    // Looking away from the grid (the view's far plane short of every tile): nothing drawn.
+    d->set_transform(TS_PROJECTION, mat_perspective_fov_lh(0.5f, 1.0f, 1.0f, 2.0f));
+    d->set_transform(TS_VIEW, mat_look_at_lh(vec3{0.0f, 5000.0f, 0.0f}, vec3{0.0f, 10000.0f, 0.0f},
+                                             vec3{0.0f, 0.0f, 1.0f}));
+    device().clear_records();
+    t.render_water(true);
+    t.render_tiles_refraction(true);
+    EXPECT_TRUE(device().draws().empty());
 }
