@@ -18,6 +18,7 @@ enum { k_edit = 0, k_image = 1, k_caption = 2, k_check = 3 };
 enum { k_list = 0 };
 
 constexpr const char* k_invalid_name = "Please input a valid name";
+constexpr float k_laid_out_scale = 1.6f;  // the GUI scale of a 1024 x 768 window
 
 gui_rect* add_button(gui_window* w, float x1, float y1, float x2, float y2, const char* text) {
     gui_rect* r = w->add_rect(x1, y1, x2, y2, rect_kind::button);
@@ -76,6 +77,10 @@ void build(gui_window* w) {
             w->create(-0.62f - e, -0.23f, 0.62f + e, 0.31f, window_kind::titled_window);
             break;
     }
+    // The boxes are laid out for fonts up to the size they take at 1024 x 768; past it the
+    // fonts grow with the window (the smaller of the two scales), and the box with them.
+    const float grown = std::max(1.0f, std::min(gui_scale[0], gui_scale[1]) / k_laid_out_scale);
+    w->set_scale(grown, grown);
     if (gui_rect* body = w->find_rect_by_kind(rect_kind::body)) body->fill.a = 255;
     w->set_title(s.title);
     switch (s.type) {

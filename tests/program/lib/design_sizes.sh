@@ -47,16 +47,29 @@ near_dialog_colour() {
   [ $((r - 20 <= 45 && 20 - r <= 45 && g - 91 <= 45 && 91 - g <= 45 && b - 155 <= 45 && 155 - b <= 45)) -eq 1 ]
 }
 
+# A box of a message box in its own units: the boxes grow with the fonts past a 1024 x 768
+# window, by the smaller GUI scale over 1.6.
+message_box_area() {
+  local w=$1 h=$2
+  shift 2
+  local g
+  g=$(awk -v w="$w" -v h="$h" 'BEGIN { s = w / 640; if (h / 480 < s) s = h / 480; g = s / 1.6; if (g < 1) g = 1; print g }')
+  gui_box "$w" "$h" $(awk -v g="$g" -v a="$1" -v b="$2" -v c="$3" -v d="$4" 'BEGIN { print a * g, b * g, c * g, d * g }')
+}
+
 check_boxes() {
   local w=$1 h=$2 picture mean
   for picture in *_save_box.png; do
-    # A strip of the name box between its prompt and its field, left of centre.
-    mean=$(box_mean "$picture" "$(gui_box "$w" "$h" -0.45 0.09 -0.1 0.12)")
+    # A strip of the name box between its prompt and its field, left of centre, and one near
+    # its right edge (outside a box that kept its 1024 x 768 size in a larger window).
+    mean=$(box_mean "$picture" "$(message_box_area "$w" "$h" -0.45 0.09 -0.1 0.12)")
     near_dialog_colour "$mean" || fail "the inside of the name box of $picture is $mean"
+    mean=$(box_mean "$picture" "$(message_box_area "$w" "$h" 0.42 0.09 0.48 0.12)")
+    near_dialog_colour "$mean" || fail "the right of the name box of $picture is $mean"
   done
   for picture in *_load_box.png; do
     # A strip of the file box between its list and its buttons.
-    mean=$(box_mean "$picture" "$(gui_box "$w" "$h" -0.45 -0.56 -0.1 -0.53)")
+    mean=$(box_mean "$picture" "$(message_box_area "$w" "$h" -0.45 -0.56 -0.1 -0.53)")
     near_dialog_colour "$mean" || fail "the inside of the file box of $picture is $mean"
   done
 }
