@@ -4,14 +4,18 @@
 // camera altitude; the weather dialog and the situations set its cover.
 //
 // Puff positions are relative to the layer centre, the translation row of layer_matrix.
-// The visible puffs go to the device in one streamed draw in their sorted order.
+// The visible puffs go to the device in one streamed draw in their sorted order, each as the
+// polygon around the visible part of its picture (its outline): the corners of the square
+// whose texels are fully transparent would blend to nothing and are left out.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/gfx_device.h"
+#include "platform/image.h"
 #include "platform/math3d.h"
+#include "world/puff_outline.h"
 
 class clouds {
 public:
@@ -51,6 +55,10 @@ public:
     void render();
     void release();
 
+    // A puff picture taken into its atlas tile by nearest texel, whatever its own size; no
+    // picture gives an opaque white tile.
+    static image tile_picture(const image* picture);
+
     vec3 centre() const { return {layer_matrix.m[3][0], layer_matrix.m[3][1], layer_matrix.m[3][2]}; }
 
     mat4 layer_matrix = mat_identity();
@@ -66,11 +74,25 @@ public:
     // The puff pictures packed for the one streamed draw; a missing picture leaves its tile
     // opaque white (the puff draws untextured).
     texture_ptr atlas;
+    // Each tile's outline in the tile's own (u, v), fitted when the atlas is made; the whole
+    // square until then.
+    puff_outline outlines[k_textures];
+    // Draws every puff as its whole square: the picture is the same, at more pixels.
+    bool plain_quads = false;
     std::uint32_t last_sort = 0;
     bool sorted_once = false;
 
 private:
     float fog_density(float camera_y) const;
     void build_atlas();
+    // A tile's outline turned to face the camera this frame: offsets from the puff's centre.
+    struct facing_outline {
+        int corners = 0;
+        vec3 offset[puff_outline::k_max_corners];
+        float u[puff_outline::k_max_corners];
+        float v[puff_outline::k_max_corners];
+    };
+    void face_outlines(const mat4& billboard, facing_outline (&out)[k_textures]) const;
     std::vector<vertex> stream_;
+    std::vector<std::uint32_t> indices_;
 };
