@@ -205,11 +205,11 @@ float clouds::fog_density(float yc) const {
 
 // The billboard is 2 s wide and s high; the outline's (u, v) run over the tile less half a
 // texel at each edge, so the tile's sampled square spans the whole billboard.
-void clouds::face_outlines(const mat4& billboard, facing_outline (&out)[k_textures]) const {
+void clouds::face_outlines(const mat4& billboard, bool whole_squares, facing_outline (&out)[k_textures]) const {
     const float s = puff_size, h = puff_size / 2.0f;
     const puff_outline whole = puff_outline::square(k_tile, k_tile, k_inset * k_tile);
     for (int t = 0; t < k_textures; ++t) {
-        const puff_outline& o = plain_quads ? whole : outlines[t];
+        const puff_outline& o = whole_squares ? whole : outlines[t];
         const float u0 = static_cast<float>(t % k_atlas_columns), v0 = static_cast<float>(t / k_atlas_columns);
         facing_outline& f = out[t];
         f.corners = o.corners;
@@ -240,7 +240,7 @@ void clouds::render() {
     const bool fogged = d->render_state(RS_FOGENABLE) != 0;
     const float fog_depth = density > 0.0f ? k_fully_fogged / density : 0.0f;
     facing_outline facing[k_textures];
-    face_outlines(billboard, facing);
+    face_outlines(billboard, !fitted_outlines, facing);
     stream_.clear();
     indices_.clear();
     for (int i = 0; i < puff_count; ++i) {
@@ -251,7 +251,7 @@ void clouds::render() {
         if (depth <= 0.0f || (fogged && density > 0.0f && depth > fog_depth)) continue;
         const facing_outline& o = facing[static_cast<int>(f.selector) % k_textures];
         if (o.corners < 3) continue;
-        // A fan over the outline's corners.
+        // A fan over the corners: two triangles for a whole square.
         const auto first = static_cast<std::uint32_t>(stream_.size());
         for (int k = 0; k < o.corners; ++k) {
             const vec3 p = o.offset[k] + at;
