@@ -41,6 +41,27 @@ void finish(gfx_device* device) {
     device->back_buffer()->unlock();
 }
 
+// The processor time a frame of every thread (the renderer's too) and of the game's own
+// thread, from its making to report.
+class frame_processor_time {
+public:
+    frame_processor_time() : all_start_(std::clock()) { clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_start_); }
+    void report(benchmark::State& state) const {
+        timespec main_end{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_end);
+        const double frames = static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+        const double all_ms = 1000.0 * static_cast<double>(std::clock() - all_start_) / CLOCKS_PER_SEC;
+        const double main_ms = 1000.0 * static_cast<double>(main_end.tv_sec - main_start_.tv_sec) +
+                               static_cast<double>(main_end.tv_nsec - main_start_.tv_nsec) / 1.0e6;
+        state.counters["all_threads_ms"] = all_ms / frames;
+        state.counters["main_thread_ms"] = main_ms / frames;
+    }
+
+private:
+    std::clock_t all_start_;
+    timespec main_start_{};
+};
+
 // The device, the run folder and the shared objects the sky draws with.
 struct sky_bench_world {
     offscreen_gl context;
@@ -124,9 +145,7 @@ static void BM_SkyFrame(benchmark::State& state) {
     w.app.near_view = 1;
     gfx_device* d = w.app.device.get();
     const mat4 mirror = mat_reflect(plane{0.0f, 1.0f, 0.0f, 0.0f});
-    const std::clock_t processor_start = std::clock();
-    timespec main_start{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_start);
+    const frame_processor_time cpu;
     for (auto _ : state) {
         w.st.now += 33;
         w.look(120.0f, k_heading, k_pitch);
@@ -151,13 +170,7 @@ static void BM_SkyFrame(benchmark::State& state) {
         d->end_scene();
         finish(d);
     }
-    timespec main_end{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_end);
-    // The processor time of every thread a frame, and of the game's own thread.
-    const double frames = static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
-    state.counters["all_threads_ms"] = 1000.0 * static_cast<double>(std::clock() - processor_start) / CLOCKS_PER_SEC / frames;
-    state.counters["main_thread_ms"] = (1000.0 * static_cast<double>(main_end.tv_sec - main_start.tv_sec) +
-                                        static_cast<double>(main_end.tv_nsec - main_start.tv_nsec) / 1.0e6) / frames;
+    cpu.report(state);
     state.counters["puffs"] = sky_object->cloud_layer->puff_count;
     sky_object->release();
 }
@@ -179,9 +192,7 @@ static void BM_CloudLayer(benchmark::State& state) {
     w.look(120.0f, k_heading, k_pitch);
     sky_object->update();
     w.look(120.0f, k_heading, k_pitch);
-    const std::clock_t processor_start = std::clock();
-    timespec main_start{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_start);
+    const frame_processor_time cpu;
     for (auto _ : state) {
         d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF8090A0u, 1.0f, 0);
         d->begin_scene();
@@ -191,12 +202,7 @@ static void BM_CloudLayer(benchmark::State& state) {
         d->end_scene();
         finish(d);
     }
-    timespec main_end{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_end);
-    const double frames = static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
-    state.counters["all_threads_ms"] = 1000.0 * static_cast<double>(std::clock() - processor_start) / CLOCKS_PER_SEC / frames;
-    state.counters["main_thread_ms"] = (1000.0 * static_cast<double>(main_end.tv_sec - main_start.tv_sec) +
-                                        static_cast<double>(main_end.tv_nsec - main_start.tv_nsec) / 1.0e6) / frames;
+    cpu.report(state);
     sky_object->release();
 }
 BENCHMARK(BM_CloudLayer)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
