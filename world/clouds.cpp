@@ -222,6 +222,21 @@ void clouds::face_outlines(const mat4& billboard, bool whole_squares, facing_out
     }
 }
 
+// The triangles over corners first.. first + corners - 1 in order around a convex polygon. A
+// square (top left, top right, bottom right, bottom left) is cut along its diagonal from the
+// top right to the bottom left, its first triangle holding the top edge: the rasteriser then
+// rounds every pixel of a whole-square puff as the classic quad does.
+void clouds::append_fan(std::uint32_t first, int corners) {
+    if (corners == 4) {
+        indices_.insert(indices_.end(), {first, first + 1, first + 3, first + 2, first + 3, first + 1});
+        return;
+    }
+    for (int k = 1; k + 1 < corners; ++k) {
+        const auto c = static_cast<std::uint32_t>(k);
+        indices_.insert(indices_.end(), {first, first + c, first + c + 1});
+    }
+}
+
 void clouds::render() {
     gfx_device* d = device();
     if (d == nullptr || puff_count == 0 || g_state == nullptr) return;
@@ -251,16 +266,12 @@ void clouds::render() {
         if (depth <= 0.0f || (fogged && density > 0.0f && depth > fog_depth)) continue;
         const facing_outline& o = facing[static_cast<int>(f.selector) % k_textures];
         if (o.corners < 3) continue;
-        // A fan over the corners: two triangles for a whole square.
         const auto first = static_cast<std::uint32_t>(stream_.size());
         for (int k = 0; k < o.corners; ++k) {
             const vec3 p = o.offset[k] + at;
             stream_.push_back({p.x, p.y, p.z, 0.0f, 1.0f, 0.0f, o.u[k], o.v[k]});
         }
-        for (int k = 1; k + 1 < o.corners; ++k) {
-            indices_.insert(indices_.end(), {first, first + static_cast<std::uint32_t>(k),
-                                             first + static_cast<std::uint32_t>(k + 1)});
-        }
+        append_fan(first, o.corners);
     }
     if (stream_.empty()) return;
     const int* fog = g_state->fog_rgb;

@@ -97,6 +97,7 @@ private:
         float v[puff_outline::k_max_corners];
     };
     void face_outlines(const mat4& billboard, bool whole_squares, facing_outline (&out)[k_textures]) const;
+    void append_fan(std::uint32_t first, int corners);
     std::vector<vertex> stream_;
     std::vector<std::uint32_t> indices_;
 };
