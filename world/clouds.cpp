@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
@@ -44,6 +45,7 @@ float wrap_into(float value, float middle, float half) {
 }  // namespace
 
 clouds::clouds() {
+    for (puff_outline& o : outlines) o = puff_outline::square(k_tile, k_tile, k_inset * k_tile);
     material.diffuse = {0.35f, 0.35f, 0.35f, 1.0f};
     material.ambient = {0.5f, 0.5f, 0.5f, 1.0f};
     material.emissive = {0.25f, 0.25f, 0.25f, 1.0f};
@@ -67,7 +69,19 @@ void clouds::init() {
     build_atlas();
 }
 
-// Each picture is taken into its tile by nearest texel, whatever its own size.
+image clouds::tile_picture(const image* picture) {
+    image tile;
+    if (!image_allocate(&tile, k_tile, k_tile)) return tile;
+    const bool have = picture != nullptr && !picture->empty();
+    for (int y = 0; y < k_tile; ++y) {
+        for (int x = 0; x < k_tile; ++x) {
+            tile.set_pixel(x, y, have ? picture->pixel(x * picture->width / k_tile, y * picture->height / k_tile)
+                                      : 0xFFFFFFFFu);
+        }
+    }
+    return tile;
+}
+
 void clouds::build_atlas() {
     gfx_device* d = device();
     if (d == nullptr || atlas) return;
@@ -80,14 +94,14 @@ void clouds::build_atlas() {
         std::snprintf(name, sizeof name, "graphics\\cloud%d.dds", i);
         image picture;
         const bool have = image_load_file(name, &picture) == S_OK && !picture.empty();
+        const image tile = tile_picture(have ? &picture : nullptr);
+        if (tile.empty()) continue;
+        outlines[i] = puff_outline::fit(tile, k_inset * k_tile);
         const int x0 = (i % k_atlas_columns) * k_tile, y0 = (i / k_atlas_columns) * k_tile;
         for (int y = 0; y < k_tile; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(r.bits) +
-                                                         static_cast<std::size_t>(y0 + y) * r.pitch);
-            for (int x = 0; x < k_tile; ++x) {
-                row[x0 + x] = have ? picture.pixel(x * picture.width / k_tile, y * picture.height / k_tile)
-                                   : 0xFFFFFFFFu;
-            }
+            std::memcpy(static_cast<std::uint8_t*>(r.bits) + static_cast<std::size_t>(y0 + y) * r.pitch +
+                            static_cast<std::size_t>(x0) * 4,
+                        tile.row(y), static_cast<std::size_t>(k_tile) * 4);
         }
     }
     CHECK_HR(atlas->unlock_rect(0));
@@ -189,6 +203,40 @@ float clouds::fog_density(float yc) const {
     return 2.3f / fog_air;
 }
 
+// The billboard is 2 s wide and s high; the outline's (u, v) run over the tile less half a
+// texel at each edge, so the tile's sampled square spans the whole billboard.
+void clouds::face_outlines(const mat4& billboard, bool whole_squares, facing_outline (&out)[k_textures]) const {
+    const float s = puff_size, h = puff_size / 2.0f;
+    const puff_outline whole = puff_outline::square(k_tile, k_tile, k_inset * k_tile);
+    for (int t = 0; t < k_textures; ++t) {
+        const puff_outline& o = whole_squares ? whole : outlines[t];
+        const float u0 = static_cast<float>(t % k_atlas_columns), v0 = static_cast<float>(t / k_atlas_columns);
+        facing_outline& f = out[t];
+        f.corners = o.corners;
+        for (int k = 0; k < o.corners; ++k) {
+            const float across = (o.u[k] - k_inset) / k_inner, down = (o.v[k] - k_inset) / k_inner;
+            f.offset[k] = transform_coord(vec3{-s + 2.0f * s * across, h - 2.0f * h * down, 0.0f}, billboard);
+            f.u[k] = (u0 + o.u[k]) / k_atlas_columns;
+            f.v[k] = (v0 + o.v[k]) / k_atlas_rows;
+        }
+    }
+}
+
+// The triangles over corners first.. first + corners - 1 in order around a convex polygon. A
+// square (top left, top right, bottom right, bottom left) is cut along its diagonal from the
+// top right to the bottom left, its first triangle holding the top edge: the rasteriser then
+// rounds every pixel of a whole-square puff as the classic quad does.
+void clouds::append_fan(std::uint32_t first, int corners) {
+    if (corners == 4) {
+        indices_.insert(indices_.end(), {first, first + 1, first + 3, first + 2, first + 3, first + 1});
+        return;
+    }
+    for (int k = 1; k + 1 < corners; ++k) {
+        const auto c = static_cast<std::uint32_t>(k);
+        indices_.insert(indices_.end(), {first, first + c, first + c + 1});
+    }
+}
+
 void clouds::render() {
     gfx_device* d = device();
     if (d == nullptr || puff_count == 0 || g_state == nullptr) return;
@@ -206,23 +254,24 @@ void clouds::render() {
     // come out as the plain fog colour, a puff is not drawn.
     const bool fogged = d->render_state(RS_FOGENABLE) != 0;
     const float fog_depth = density > 0.0f ? k_fully_fogged / density : 0.0f;
+    facing_outline facing[k_textures];
+    face_outlines(billboard, !fitted_outlines, facing);
     stream_.clear();
+    indices_.clear();
     for (int i = 0; i < puff_count; ++i) {
         const puff& f = puffs[i];
         if (!(f.distance < reach)) continue;
         const vec3 at{c.x + f.x, c.y + f.y, c.z + f.z};
         const float depth = dot(at - eye, forward);
         if (depth <= 0.0f || (fogged && density > 0.0f && depth > fog_depth)) continue;
-        // The puff's tile, half a texel in from its edges so filtering stays inside it.
-        const int tile = static_cast<int>(f.selector) % k_textures;
-        const float u0 = static_cast<float>(tile % k_atlas_columns) + k_inset;
-        const float v0 = static_cast<float>(tile / k_atlas_columns) + k_inset;
-        for (const vertex& q : quad) {
-            const vec3 p = transform_coord(vec3{q.x, q.y, q.z}, billboard) + at;
-            stream_.push_back({p.x, p.y, p.z, 0.0f, 1.0f, 0.0f,
-                               (u0 + q.u * k_inner) / k_atlas_columns,
-                               (v0 + q.v * k_inner) / k_atlas_rows});
+        const facing_outline& o = facing[static_cast<int>(f.selector) % k_textures];
+        if (o.corners < 3) continue;
+        const auto first = static_cast<std::uint32_t>(stream_.size());
+        for (int k = 0; k < o.corners; ++k) {
+            const vec3 p = o.offset[k] + at;
+            stream_.push_back({p.x, p.y, p.z, 0.0f, 1.0f, 0.0f, o.u[k], o.v[k]});
         }
+        append_fan(first, o.corners);
     }
     if (stream_.empty()) return;
     const int* fog = g_state->fog_rgb;
@@ -239,8 +288,9 @@ void clouds::render() {
     d->set_texture(0, atlas.get());
     d->set_transform(TS_WORLD, mat_identity());
     d->set_fvf(k_fvf);
-    CHECK_HR(d->draw_primitive_up(PT_TRIANGLELIST, static_cast<int>(stream_.size() / 3),
-                                  stream_.data(), sizeof(vertex)));
+    CHECK_HR(d->draw_indexed_primitive_up(PT_TRIANGLELIST, 0, static_cast<int>(stream_.size()),
+                                          static_cast<int>(indices_.size() / 3), indices_.data(),
+                                          FMT_INDEX32, stream_.data(), sizeof(vertex)));
     d->set_render_state(RS_ALPHATESTENABLE, alpha_test);
     d->set_render_state_f(RS_FOGDENSITY, 2.3f / std::max(1.0f, g_app->fog_end));
     d->set_render_state(RS_CULLMODE, static_cast<std::uint32_t>(g_app->front_cull));

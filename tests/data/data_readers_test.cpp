@@ -45,7 +45,9 @@
 #include "tests/data/data_inventory.h"
 #include "tests/support/temp_folder.h"
 #include "platform/text.h"
+#include "tests/world/puff_outline_check.h"
 #include "world/blinker.h"
+#include "world/clouds.h"
 #include "world/decal.h"
 #include "world/terrain.h"
 
@@ -396,6 +398,24 @@ TEST_F(DataReaders, PicturesLoadAsTexturesOfTheirDeclaredSize)
         expect_quiet_log(n);
     }
     EXPECT_GT(pictures, 90);
+}
+
+// The cloud puffs are drawn as the outline of each picture's visible part: the outline holds
+// every texel of the shipped pictures with alpha above 0 (as the atlas tile holds it) and
+// leaves out a good share of the square.
+TEST_F(DataReaders, PuffPicturesGiveOutlinesHoldingEveryVisibleTexel)
+{
+    const float inset = 0.5f;  // the billboards sample each tile half a texel in from its edges
+    for (int i = 0; i < clouds::k_textures; ++i) {
+        const std::string name = "graphics\\cloud" + std::to_string(i) + ".dds";
+        image picture;
+        ASSERT_EQ(image_load_file(name.c_str(), &picture), S_OK) << name;
+        const image tile = clouds::tile_picture(&picture);
+        const puff_outline o = puff_outline::fit(tile, inset);
+        EXPECT_EQ(o.corners, puff_outline::k_max_corners) << name;
+        EXPECT_EQ(outline_misses(tile, o, inset), "") << name;
+        EXPECT_LT(o.area(), 0.86f) << name;
+    }
 }
 
 TEST_F(DataReaders, SoundsAndMusicPlay)

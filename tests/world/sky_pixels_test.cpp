@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -334,6 +335,106 @@ TEST_F(CloudsGolden, LayerSeenFromBelow) {
     }
     EXPECT_GT(changed, k_width * k_height / 10);
     EXPECT_EQ(compare_with_golden(picture, "clouds_below"), "");
+}
+
+namespace {
+
+// The run folder's own puff pictures copied into the test's folder; false where there is none.
+bool copy_shipped_puff_pictures(const std::string& folder) {
+    const char* run = std::getenv("VENTRASK_RUN_DIR");
+    if (run == nullptr) return false;
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "/graphics/cloud" + std::to_string(i) + ".dds";
+        std::error_code error;
+        std::filesystem::copy_file(run + name, folder + name, std::filesystem::copy_options::overwrite_existing,
+                                   error);
+        if (error) return false;
+    }
+    return true;
+}
+
+struct picture_difference {
+    int off_by_one = 0;  // pixels whose largest channel difference is 1
+    int off_by_more = 0;
+};
+
+picture_difference difference(const image& a, const image& b) {
+    picture_difference d;
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x) {
+            const std::uint32_t p = a.pixel(x, y), q = b.pixel(x, y);
+            int most = 0;
+            for (int shift : {0, 8, 16}) {
+                most = std::max(most, std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((q >> shift) & 0xFF)));
+            }
+            d.off_by_one += most == 1 ? 1 : 0;
+            d.off_by_more += most > 1 ? 1 : 0;
+        }
+    }
+    return d;
+}
+
+}  // namespace
+
+// Each puff drawn as the outline of its picture's visible part gives the picture of its whole
+// square (the pixels left out would blend to nothing) and draws fewer pixels: up at the layer
+// and toward the horizon through fog, with soft round puffs and with the run folder's own.
+TEST_F(CloudsGolden, OutlinesDrawTheSamePictureAsWholeSquares) {
+    tmp_.write("graphics/readme.txt", "puffs");
+    for (const bool shipped : {false, true}) {
+        if (!shipped) {
+            write_puff_pictures();
+        } else if (!copy_shipped_puff_pictures(tmp_.path())) {
+            ADD_FAILURE() << "no puff pictures in the run folder (VENTRASK_RUN_DIR)";
+            continue;
+        }
+        program_srand(1);
+        sky_ = std::make_unique<sky>();
+        sky_->init();
+        clouds& layer = *sky_->cloud_layer;
+        for (const puff_outline& o : layer.outlines) EXPECT_LT(o.area(), 0.9f) << shipped;
+        state_.cloud_base = 1000.0f;
+        state_.now = 1000;
+        layer.set_cover(0.3f);
+        camera_ = mat_translation(0.0f, 10.0f, 0.0f);
+        sky_->update();
+        gfx_device* d = app_.device.get();
+        for (const float pitch : {0.5f, 0.05f}) {
+            const bool fog = pitch < 0.1f;
+            image pictures[2];
+            int covered[2] = {};
+            for (int plain = 0; plain < 2; ++plain) {
+                layer.fitted_outlines = plain == 0;
+                const image clear_sky = draw(12.0f, 0.0f, pitch);
+                d->set_transform(TS_PROJECTION, mat_perspective_fov_lh(1.0f, 4.0f / 3.0f, 1.0f, 200000.0f));
+                d->set_render_state(RS_FOGENABLE, fog ? 1 : 0);
+                d->begin_scene();
+                sky_->render_clouds();
+                d->end_scene();
+                ASSERT_TRUE(read_back_buffer(d, &pictures[plain]));
+                EXPECT_GT(difference(pictures[plain], clear_sky).off_by_more, k_width * k_height / 20);
+                // Unblended over black, every pixel a puff covers shows.
+                d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+                d->set_render_state(RS_ALPHABLENDENABLE, 0);
+                d->begin_scene();
+                sky_->render_clouds();
+                d->end_scene();
+                d->set_render_state(RS_ALPHABLENDENABLE, 1);
+                image drawn;
+                ASSERT_TRUE(read_back_buffer(d, &drawn));
+                for (int y = 0; y < k_height; ++y) {
+                    for (int x = 0; x < k_width; ++x) covered[plain] += (drawn.pixel(x, y) & 0xFFFFFFu) != 0 ? 1 : 0;
+                }
+            }
+            const picture_difference diff = difference(pictures[0], pictures[1]);
+            EXPECT_EQ(diff.off_by_more, 0) << shipped << " " << pitch;
+            EXPECT_LE(diff.off_by_one, k_width * k_height / 1000) << shipped << " " << pitch;
+            EXPECT_LT(covered[0], covered[1]) << shipped << " " << pitch;
+        }
+        layer.fitted_outlines = false;
+        sky_->release();
+        sky_.reset();
+    }
 }
 
 TEST_F(RainGolden, ParticlesUnderWater) {

@@ -461,7 +461,8 @@ TEST_F(Clouds, EarthDropAndTheDrawReach) {
     int first = 0;
     while (!(c.puffs[first].distance < 1.8f * c.extent)) ++first;
     const int tile = static_cast<int>(c.puffs[first].selector) % 8;
-    for (int k = 0; k < 6; ++k) {
+    ASSERT_GE(c.outlines[tile].corners, 3);
+    for (int k = 0; k < c.outlines[tile].corners; ++k) {
         EXPECT_GT(v[k].u * 4.0f, static_cast<float>(tile % 4));
         EXPECT_LT(v[k].u * 4.0f, static_cast<float>(tile % 4 + 1));
         EXPECT_GT(v[k].v * 2.0f, static_cast<float>(tile / 4));
