@@ -65,6 +65,15 @@ std::string fs_host_path(const char* name) {
     const bool absolute = !text.empty() && text[0] == '/';
     std::string folder = absolute ? std::string("/") : g_root;
     const std::vector<std::string> parts = split_components(text);
+    // A name spelt as on disk is the common case: when the whole path exists, so does every
+    // folder on the way, and the component-by-component search below would keep each part.
+    std::string spelt = folder;
+    for (const std::string& part : parts) {
+        if (!spelt.empty() && spelt.back() != '/') spelt.push_back('/');
+        spelt.append(part);
+    }
+    struct stat whole;
+    if (!spelt.empty() && stat_path(spelt, &whole)) return spelt;
     bool resolving = true;
     std::string result = folder;
     for (const std::string& part : parts) {

@@ -294,7 +294,10 @@ float ballistic_range(float launch_speed, float elevation, float dt) {
     }
     constexpr float mass = 1000.0f, area = 0.05f, cd = 0.5f, boost_thrust = 50000.0f;
     float height = 0.0f, distance = 0.0f, speed = 0.0f, time = 0.0f;
-    float e = elevation, vx = 0.0f, vy = 0.0f;
+    float vx = 0.0f, vy = 0.0f;
+    // The direction of flight as cosine and sine: the elevation's along the launch line, then
+    // the velocity's (straight ahead when the shot stands still).
+    float along = std::cos(elevation), up = std::sin(elevation);
     bool motor = true;
     do {
         const float thrust = motor ? boost_thrust : 0.0f;
@@ -302,13 +305,14 @@ float ballistic_range(float launch_speed, float elevation, float dt) {
         const float a = (thrust - 0.5f * standard_density(height) * area * cd * speed * speed) / mass;
         if (speed * time < k_launch_line) {
             speed += a * dt;
-            vx = std::cos(e) * speed;
-            vy = std::sin(e) * speed;
+            vx = along * speed;
+            vy = up * speed;
         } else {
-            vx += std::cos(e) * a * dt;
-            vy += std::sin(e) * a * dt - k_g * dt;
+            vx += along * a * dt;
+            vy += up * a * dt - k_g * dt;
             speed = std::sqrt(vx * vx + vy * vy);
-            e = std::atan2(vy, vx);
+            along = speed > 0.0f ? vx / speed : 1.0f;
+            up = speed > 0.0f ? vy / speed : 0.0f;
         }
         height += vy * dt;
         distance += vx * dt;

@@ -345,46 +345,84 @@ void terrain::shape_shore() {
 
 void terrain::shape_shore_to_water() { shape_shore_around(true); }
 
+void terrain::water_levels_of_block_row(int row, std::vector<int>* levels) const {
+    levels->assign(static_cast<std::size_t>(columns), 0);
+    const int w = columns / k_water_block;
+    const int h = rows / k_water_block;
+    if (w <= 0 || h <= 0 || water_map.size() < static_cast<std::size_t>(w) * h) return;
+    const int bi = std::clamp(row / k_water_block, 0, h - 1);
+    const std::uint8_t* blocks = &water_map[static_cast<std::size_t>(bi) * w];
+    for (int c = 0; c < columns; ++c) {
+        // Columns past the last whole block belong to the last block.
+        const int byte = blocks[std::min(c / k_water_block, w - 1)];
+        (*levels)[static_cast<std::size_t>(c)] = byte == 0 ? 0 : 4 * byte - 512;
+    }
+}
+
 void terrain::shape_shore_around(bool with_water) {
     if (elevations.empty() || rows < 2 || columns < 2) return;
     const float fill = g_state != nullptr ? g_state->fill_height : -cell_size;
     const int deep = static_cast<int>(fill);
     const int shallow = static_cast<int>(fill * 0.1f);
-    auto at = [&](int r, int c) -> std::int16_t& {
-        return elevations[static_cast<std::size_t>(r) * columns + c];
+    const std::size_t width = static_cast<std::size_t>(columns);
+    auto row_of = [&](int r) { return &elevations[static_cast<std::size_t>(r) * width]; };
+
+    // The border: ground at or below sea level there is deep water.
+    auto deepen = [&](std::int16_t& h) {
+        if (h < 1) h = to_int16(deep);
     };
-    auto level = [&](int r, int c) {
-        if (!with_water) return 0;
-        const int w = water_byte_at(r, c);
-        return w == 0 ? 0 : 4 * w - 512;
-    };
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            const bool edge = r == 0 || c == 0 || r == rows - 1 || c == columns - 1;
-            if (edge && at(r, c) < 1) at(r, c) = to_int16(deep);
-        }
+    for (int c = 0; c < columns; ++c) {
+        deepen(row_of(0)[c]);
+        deepen(row_of(rows - 1)[c]);
     }
     for (int r = 1; r < rows - 1; ++r) {
+        deepen(row_of(r)[0]);
+        deepen(row_of(r)[columns - 1]);
+    }
+
+    // The water level under each column of the rows being shaped: all 0 without water, else
+    // the level of the water-map block, which changes only every k_water_block rows.
+    std::vector<int> levels(width, 0);
+    int levels_block = -1;
+    auto levels_for = [&](int r) -> const std::vector<int>& {
+        if (with_water && r / k_water_block != levels_block) {
+            levels_block = r / k_water_block;
+            water_levels_of_block_row(r, &levels);
+        }
+        return levels;
+    };
+
+    // Wet samples become shallow water next to land, deep water elsewhere (in place, row by
+    // row: a sample sees its already shaped neighbours above and to the left).
+    for (int r = 1; r < rows - 1; ++r) {
+        const std::vector<int>& level = levels_for(r);
+        std::int16_t* below = row_of(r - 1);
+        std::int16_t* here = row_of(r);
+        std::int16_t* above = row_of(r + 1);
         for (int c = 1; c < columns - 1; ++c) {
-            const int l = level(r, c);
-            const bool wet = with_water ? at(r, c) <= l : at(r, c) < 1;
+            const int l = level[static_cast<std::size_t>(c)];
+            const bool wet = with_water ? here[c] <= l : here[c] < 1;
             if (!wet) continue;
-            const bool land_next = at(r, c - 1) > l || at(r, c + 1) > l || at(r - 1, c) > l ||
-                                   at(r + 1, c) > l;
-            at(r, c) = to_int16(l + (land_next ? shallow : deep));
+            const bool land_next = here[c - 1] > l || here[c + 1] > l || below[c] > l || above[c] > l;
+            here[c] = to_int16(l + (land_next ? shallow : deep));
         }
     }
+    // Three in-place smoothing passes over the shallows and the shore.
     for (int pass = 0; pass < 3; ++pass) {
         for (int r = 1; r < rows - 1; ++r) {
+            const std::vector<int>& level = levels_for(r);
+            const std::int16_t* below = row_of(r - 1);
+            std::int16_t* here = row_of(r);
+            const std::int16_t* above = row_of(r + 1);
             for (int c = 1; c < columns - 1; ++c) {
-                const int l = level(r, c);
-                const int h = at(r, c);
-                const int w = at(r, c - 1), e = at(r, c + 1), s = at(r - 1, c), n = at(r + 1, c);
+                const int l = level[static_cast<std::size_t>(c)];
+                const int h = here[c];
+                const int w = here[c - 1], e = here[c + 1], s = below[c], n = above[c];
                 const int sum5 = h + w + e + s + n;
                 if (h < l + shallow) {
-                    at(r, c) = to_int16(sum5 / 5);
+                    here[c] = to_int16(sum5 / 5);
                 } else if (h > l + shallow && (h < l || w < l || e < l || s < l || n < l)) {
-                    at(r, c) = to_int16((sum5 - shallow) / 5);
+                    here[c] = to_int16((sum5 - shallow) / 5);
                 }
             }
         }

@@ -255,6 +255,9 @@ private:
     void convert_slopes();
     void recompute_period();
     void shape_shore_around(bool with_water);
+    // The water level (metres, 0 where there is none) under every column of the given row,
+    // as water_byte_at reads the water map.
+    void water_levels_of_block_row(int row, std::vector<int>* levels) const;
     float interpolate(float fx, float fz) const;
     void camera_position(vec3* position, vec3* forward) const;
     void decide_passes(float altitude_over_water, float sea_range);

@@ -43,6 +43,24 @@ TEST(Files, CaseInsensitiveResolutionComponentByComponent) {
     EXPECT_EQ(text, "x");
 }
 
+TEST(Files, HostPathsKeepAnExactSpellingAndMatchOnlyWhatIsMissing) {
+    temp_folder tmp;
+    tmp.write("Data/a.txt", "upper");
+    tmp.write("data/a.txt", "lower");
+    // Both spellings exist: each name finds its own.
+    EXPECT_EQ(fs_host_path("Data\\a.txt"), tmp.path() + "/Data/a.txt");
+    EXPECT_EQ(fs_host_path("data/a.txt"), tmp.path() + "/data/a.txt");
+    std::string text;
+    ASSERT_TRUE(fs_read_text("data\\A.TXT", &text));
+    EXPECT_EQ(text, "lower");
+    // Dot parts stay as written, whether the path exists or not.
+    EXPECT_EQ(fs_host_path("Data\\..\\data\\.\\a.txt"), tmp.path() + "/Data/../data/./a.txt");
+    EXPECT_EQ(fs_host_path("missing\\..\\Data\\a.txt"), tmp.path() + "/missing/../Data/a.txt");
+    // A missing part ends the matching: what follows is kept as written.
+    EXPECT_EQ(fs_host_path("DATA\\gone\\A.TXT").substr(tmp.path().size() + 5), "/gone/A.TXT");
+    EXPECT_EQ(fs_host_path(""), tmp.path());
+}
+
 TEST(Files, WriteIntoExistingFolderKeepsItsSpelling) {
     temp_folder tmp;
     tmp.write("Situations/.keep", "");

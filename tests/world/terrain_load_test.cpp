@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -510,4 +511,71 @@ TEST_F(TerrainLoadTest, UnloadEmptiesTheGridButKeepsTheCellSize) {
     // The tiles are refilled flat.
     const terrain_tile& t = ground_->near_tiles[8 * 16 + 8];
     EXPECT_EQ(t.vertices[0].y, state_->fill_height);
+}
+
+namespace {
+
+// Shore shaping written out sample by sample, reading the water level of every sample through
+// water_byte_at: what the loader's row-wise shaping must reproduce exactly.
+std::vector<std::int16_t> shaped_shore_by_sample(const terrain& ground, bool with_water, float fill) {
+    std::vector<std::int16_t> e = ground.elevations;
+    const int rows = ground.rows, columns = ground.columns;
+    const int deep = static_cast<int>(fill), shallow = static_cast<int>(fill * 0.1f);
+    auto at = [&](int r, int c) -> std::int16_t& { return e[static_cast<std::size_t>(r) * columns + c]; };
+    auto level = [&](int r, int c) {
+        const int w = with_water ? ground.water_byte_at(r, c) : 0;
+        return w == 0 ? 0 : 4 * w - 512;
+    };
+    auto clamp16 = [](int v) { return static_cast<std::int16_t>(std::clamp(v, -32768, 32767)); };
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            if ((r == 0 || c == 0 || r == rows - 1 || c == columns - 1) && at(r, c) < 1) at(r, c) = clamp16(deep);
+    for (int r = 1; r < rows - 1; ++r)
+        for (int c = 1; c < columns - 1; ++c) {
+            const int l = level(r, c);
+            if (!(with_water ? at(r, c) <= l : at(r, c) < 1)) continue;
+            const bool land = at(r, c - 1) > l || at(r, c + 1) > l || at(r - 1, c) > l || at(r + 1, c) > l;
+            at(r, c) = clamp16(l + (land ? shallow : deep));
+        }
+    for (int pass = 0; pass < 3; ++pass)
+        for (int r = 1; r < rows - 1; ++r)
+            for (int c = 1; c < columns - 1; ++c) {
+                const int l = level(r, c), h = at(r, c);
+                const int w = at(r, c - 1), x = at(r, c + 1), s = at(r - 1, c), n = at(r + 1, c);
+                if (h < l + shallow) at(r, c) = clamp16((h + w + x + s + n) / 5);
+                else if (h > l + shallow && (h < l || w < l || x < l || s < l || n < l))
+                    at(r, c) = clamp16((h + w + x + s + n - shallow) / 5);
+            }
+    return e;
+}
+
+}  // namespace
+
+TEST_F(TerrainLoadTest, ShoreShapingMatchesTheSampleBySampleRules) {
+    std::srand(7);
+    struct grid_case {
+        int rows, columns;
+    } cases[] = {{2, 2}, {3, 17}, {40, 33}, {70, 97}, {129, 64}};
+    for (const grid_case& g : cases) {
+        for (const bool with_water : {false, true}) {
+            ground_->unload();
+            ground_->rows = g.rows;
+            ground_->columns = g.columns;
+            ground_->has_depth = with_water ? 1 : 0;
+            state_->fill_height = -37.0f;
+            ground_->elevations.resize(static_cast<std::size_t>(g.rows) * g.columns);
+            // Heights around sea level, and now and then the int16 extremes.
+            for (std::int16_t& h : ground_->elevations) {
+                const int pick = std::rand() % 64;
+                h = pick == 0 ? 32767 : pick == 1 ? -32768 : static_cast<std::int16_t>(std::rand() % 600 - 300);
+            }
+            const int w = g.columns / terrain::k_water_block, h = g.rows / terrain::k_water_block;
+            ground_->water_map.assign(static_cast<std::size_t>(std::max(0, w * h)), 0);
+            for (std::uint8_t& b : ground_->water_map) b = std::rand() % 3 == 0 ? 0 : std::rand() % 256;
+            const std::vector<std::int16_t> expected = shaped_shore_by_sample(*ground_, with_water, -37.0f);
+            if (with_water) ground_->shape_shore_to_water();
+            else ground_->shape_shore();
+            ASSERT_EQ(ground_->elevations, expected) << g.rows << " x " << g.columns << " water " << with_water;
+        }
+    }
 }
