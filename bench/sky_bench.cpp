@@ -11,6 +11,7 @@
 #include <ctime>
 #include <memory>
 
+#include "bench/frame_processor_time.h"
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
@@ -40,27 +41,6 @@ void finish(gfx_device* device) {
     benchmark::DoNotOptimize(r.bits);
     device->back_buffer()->unlock();
 }
-
-// The processor time a frame of every thread (the renderer's too) and of the game's own
-// thread, from its making to report.
-class frame_processor_time {
-public:
-    frame_processor_time() : all_start_(std::clock()) { clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_start_); }
-    void report(benchmark::State& state) const {
-        timespec main_end{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_end);
-        const double frames = static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
-        const double all_ms = 1000.0 * static_cast<double>(std::clock() - all_start_) / CLOCKS_PER_SEC;
-        const double main_ms = 1000.0 * static_cast<double>(main_end.tv_sec - main_start_.tv_sec) +
-                               static_cast<double>(main_end.tv_nsec - main_start_.tv_nsec) / 1.0e6;
-        state.counters["all_threads_ms"] = all_ms / frames;
-        state.counters["main_thread_ms"] = main_ms / frames;
-    }
-
-private:
-    std::clock_t all_start_;
-    timespec main_start_{};
-};
 
 // The device, the run folder and the shared objects the sky draws with.
 struct sky_bench_world {
@@ -130,16 +110,22 @@ struct sky_bench_world {
     }
 };
 
+// The sky of a ten o'clock morning with three tenths of cloud, made the same for every run.
+std::unique_ptr<sky> make_day_sky(sky_bench_world& w) {
+    program_srand(1);
+    auto made = std::make_unique<sky>();
+    made->init();
+    made->cloud_layer->set_cover(0.30f);
+    w.st.time_of_day = 10.0f;
+    return made;
+}
+
 }  // namespace
 
 static void BM_SkyFrame(benchmark::State& state) {
     sky_bench_world w;
     if (!w.open(state)) return;
-    program_srand(1);
-    auto sky_object = std::make_unique<sky>();
-    sky_object->init();
-    sky_object->cloud_layer->set_cover(0.30f);
-    w.st.time_of_day = 10.0f;
+    auto sky_object = make_day_sky(w);
     w.st.rain = 1;
     w.st.above_water = 1;
     w.app.near_view = 1;
@@ -181,12 +167,8 @@ BENCHMARK(BM_SkyFrame)->Unit(benchmark::kMillisecond);
 static void BM_CloudLayer(benchmark::State& state) {
     sky_bench_world w;
     if (!w.open(state)) return;
-    program_srand(1);
-    auto sky_object = std::make_unique<sky>();
-    sky_object->init();
-    sky_object->cloud_layer->set_cover(0.30f);
+    auto sky_object = make_day_sky(w);
     sky_object->cloud_layer->fitted_outlines = state.range(0) == 0;
-    w.st.time_of_day = 10.0f;
     w.app.near_view = 1;
     gfx_device* d = w.app.device.get();
     w.look(120.0f, k_heading, k_pitch);

@@ -19,6 +19,7 @@
 
 
 #include "bench/drawing_bench_setup.h"
+#include "bench/frame_processor_time.h"
 #include "bench/scene_passes.h"
 #include "core/app_state.h"
 #include "core/d3d_app.h"
@@ -137,23 +138,9 @@ static void BM_StandardView(benchmark::State& state) {
         };
         // The first frame makes the renderer's programs: not a cost the game pays each frame.
         draw();
-        const std::clock_t processor_start = std::clock();
-        timespec main_start{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_start);
+        const frame_processor_time cpu;
         for (auto _ : state) draw();
-        timespec main_end{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &main_end);
-        // The processor time of every thread (the renderer's too) a frame: what the frame
-        // costs when the processors are shared with other work.
-        const double processor_ms = 1000.0 * static_cast<double>(std::clock() - processor_start) / CLOCKS_PER_SEC;
-        state.counters["all_threads_ms"] =
-            processor_ms / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
-        // The game's own thread (its code and the driver's work done on it): the part of the
-        // frame more processors cannot share.
-        const double main_ms = 1000.0 * static_cast<double>(main_end.tv_sec - main_start.tv_sec) +
-                               static_cast<double>(main_end.tv_nsec - main_start.tv_nsec) / 1.0e6;
-        state.counters["main_thread_ms"] =
-            main_ms / static_cast<double>(std::max<benchmark::IterationCount>(1, state.iterations()));
+        cpu.report(state);
         state.counters["water_in_view"] = world.water_shown() ? 1 : 0;
         state.counters["rockets"] = world.tables.target_count;
         state.counters["missiles"] = missiles_in_flight(world);

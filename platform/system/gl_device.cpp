@@ -1473,7 +1473,7 @@ bool gl_device::draw_cullable(std::uint32_t type) const {
     return (f & (FVF_XYZ | FVF_XYZRHW)) == FVF_XYZ;
 }
 
-bool gl_device::draw_culled(std::uint32_t, const position_box& box) {
+bool gl_device::draw_culled(const position_box& box) {
     float planes[k_max_clip_planes][4];
     for (int i = 0; i < k_max_clip_planes; ++i) std::memcpy(planes[i], state().clip_planes[i], sizeof planes[i]);
     const bool nowhere = box_drawn_nowhere(box, transform(TS_WORLD), transform(TS_VIEW) * transform(TS_PROJECTION),
@@ -1489,7 +1489,7 @@ hresult gl_device::draw_primitive(std::uint32_t type, int start_vertex, int coun
     const int n = primitive_vertex_count(type, count);
     if (stream_offset() + static_cast<long long>(start_vertex + n) * stream_stride() > vb->size())
         return D3DERR_INVALIDCALL;
-    if (draw_cullable(type) && draw_culled(type, vb->positions(static_cast<int>(stream_offset()), stream_stride())))
+    if (draw_cullable(type) && draw_culled(vb->positions(static_cast<int>(stream_offset()), stream_stride())))
         return S_OK;
     vb->buffer.bind(GL_ARRAY_BUFFER, *vb);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
@@ -1511,7 +1511,7 @@ hresult gl_device::draw_indexed_primitive(std::uint32_t type, int base_vertex, i
     const int index_size = ib->format() == FMT_INDEX32 ? 4 : 2;
     if (static_cast<long long>(start_index + n) * index_size > ib->size())
         return D3DERR_INVALIDCALL;
-    if (draw_cullable(type) && draw_culled(type, vb->positions(static_cast<int>(stream_offset()), stream_stride())))
+    if (draw_cullable(type) && draw_culled(vb->positions(static_cast<int>(stream_offset()), stream_stride())))
         return S_OK;
     vb->buffer.bind(GL_ARRAY_BUFFER, *vb);
     ib->buffer.bind(GL_ELEMENT_ARRAY_BUFFER, *ib);
@@ -1532,7 +1532,7 @@ hresult gl_device::draw_primitive_up(std::uint32_t type, int count, const void* 
                                      int stride) {
     if (!type_ok(type) || count <= 0 || !vertices || stride <= 0) return D3DERR_INVALIDCALL;
     if (draw_cullable(type) &&
-        draw_culled(type, box_of_positions(static_cast<const std::uint8_t*>(vertices), stride,
+        draw_culled(box_of_positions(static_cast<const std::uint8_t*>(vertices), stride,
                                            primitive_vertex_count(type, count)))) {
         set_stream_source(0, nullptr, 0, 0);
         return S_OK;
@@ -1553,7 +1553,7 @@ hresult gl_device::draw_indexed_primitive_up(std::uint32_t type, int min_index, 
         vertex_count <= 0 || min_index < 0)
         return D3DERR_INVALIDCALL;
     if (draw_cullable(type) &&
-        draw_culled(type, box_of_positions(static_cast<const std::uint8_t*>(vertices) +
+        draw_culled(box_of_positions(static_cast<const std::uint8_t*>(vertices) +
                                                static_cast<std::size_t>(min_index) * static_cast<std::size_t>(stride),
                                            stride, vertex_count))) {
         set_stream_source(0, nullptr, 0, 0);

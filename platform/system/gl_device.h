@@ -131,7 +131,7 @@ private:
     program_info* program_for(gfx_shader* vs, gfx_shader* ps);
     hresult draw_arrays(std::uint32_t type, int first, int count_vertices);
     // True (and counted) when a draw can reach no pixel: see set_draw_culling.
-    bool draw_culled(std::uint32_t type, const position_box& box);
+    bool draw_culled(const position_box& box);
     bool draw_cullable(std::uint32_t type) const;
 
     bool draw_culling_ = true;

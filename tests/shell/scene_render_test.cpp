@@ -366,16 +366,22 @@ void put_water_tile(scene& world, gfx_device* device, float x, float z, int wate
     world.viewer.update_matrices();
 }
 
+// What the reflection, refraction and overhead passes draw over a water tile.
+const steps k_water_pass_steps = {"tiles plain clipped", "sky plain behind", "anchors", "objects", "transps",
+                                  "tiles refraction", "anchors", "objects", "transps"};
+
+// The three water passes, as the terrain's update runs them; the notes they made.
+steps draw_water_passes(scene& world, std::vector<std::string>& log) {
+    log.clear();
+    world.render_reflection_pass();
+    world.render_refraction_pass();
+    world.render_overhead_pass();
+    return log;
+}
+
 TEST_F(SceneRender, TheWaterPassesRunOnlyWhileWaterIsInViewAndCatchUpWhenTheViewTurnsToIt) {
-    const steps water_passes = {"tiles plain clipped", "sky plain behind", "anchors", "objects", "transps",
-                                "tiles refraction", "anchors", "objects", "transps"};
-    auto run_water_passes = [&] {
-        log.clear();
-        world->render_reflection_pass();
-        world->render_refraction_pass();
-        world->render_overhead_pass();
-        return log;
-    };
+    const steps& water_passes = k_water_pass_steps;
+    const auto run_water_passes = [&] { return draw_water_passes(*world, log); };
     // Water 900 m ahead: the passes run, the overhead one clearing its texture.
     put_water_tile(*world, device, -100.0f, 900.0f, 6);
     EXPECT_TRUE(world->water_shown());
@@ -421,15 +427,8 @@ TEST_F(SceneRender, TheWaterPassesRunOnlyWhileWaterIsInViewAndCatchUpWhenTheView
 }
 
 TEST_F(SceneRender, WaterTheLandHidesLeavesThePassesOutUntilAFrameShowsItThenThatFrameIsRedrawn) {
-    const steps water_passes = {"tiles plain clipped", "sky plain behind", "anchors", "objects", "transps",
-                                "tiles refraction", "anchors", "objects", "transps"};
-    auto run_water_passes = [&] {
-        log.clear();
-        world->render_reflection_pass();
-        world->render_refraction_pass();
-        world->render_overhead_pass();
-        return log;
-    };
+    const steps& water_passes = k_water_pass_steps;
+    const auto run_water_passes = [&] { return draw_water_passes(*world, log); };
     const auto count_of = [](const std::vector<std::string>& drawn, const std::string& step) {
         return std::count(drawn.begin(), drawn.end(), step);
     };
