@@ -596,22 +596,37 @@ long long gl_device::counted_samples() {
 hresult gl_device::present() {
     if (in_scene()) return D3DERR_INVALIDCALL;
     if (!hooks_.swap) return S_OK;
-    auto* bb = static_cast<gl_surface*>(back_buffer_.get());
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
-    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, bb->name, 0);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glDisable(GL_SCISSOR_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    const int w = bb->width(), h = bb->height();
-    // Row 0 of the back buffer is the top row; the window's row 0 is the bottom one.
-    glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    shadow_.forget(gl_state_shadow::k_color_mask, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // The back buffer was drawn in the window's framebuffer: nothing to copy.
     hooks_.swap();
     return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
 }
 
+bool gl_device::drawing_window() const {
+    return hooks_.swap && render_target() == back_buffer_.get();
+}
+
+int gl_device::gl_y(std::uint32_t top, std::uint32_t height) const {
+    if (!drawing_window()) return static_cast<int>(top);
+    return render_target()->height() - static_cast<int>(top) - static_cast<int>(height);
+}
+
+void gl_device::reverse_rows(std::uint8_t* rows, int pitch, int row_bytes, int count) const {
+    std::vector<std::uint8_t> swap(static_cast<std::size_t>(row_bytes));
+    for (int top = 0, bottom = count - 1; top < bottom; ++top, --bottom) {
+        std::uint8_t* a = rows + static_cast<std::ptrdiff_t>(top) * pitch;
+        std::uint8_t* b = rows + static_cast<std::ptrdiff_t>(bottom) * pitch;
+        std::memcpy(swap.data(), a, swap.size());
+        std::memcpy(a, b, swap.size());
+        std::memcpy(b, swap.data(), swap.size());
+    }
+}
+
 bool gl_device::bind_target() {
+    if (drawing_window()) {
+        // The window's own depth and stencil stand for the automatic depth surface.
+        glBindFramebuffer(GL_FRAMEBUFFER, hooks_.framebuffer);
+        return true;
+    }
     gfx_surface* target = render_target();
     gfx_surface* depth = depth_stencil_surface();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
@@ -665,7 +680,7 @@ hresult gl_device::clear(std::uint32_t flags, std::uint32_t color, float z,
     if (!bind_target()) return E_GL_FRAMEBUFFER;
     const gfx_viewport& v = viewport();
     glEnable(GL_SCISSOR_TEST);
-    glScissor(static_cast<GLint>(v.x), static_cast<GLint>(v.y), static_cast<GLsizei>(v.width),
+    glScissor(static_cast<GLint>(v.x), gl_y(v.y, v.height), static_cast<GLsizei>(v.width),
               static_cast<GLsizei>(v.height));
     GLbitfield mask = 0;
     if (flags & CLEAR_TARGET) {
@@ -695,15 +710,24 @@ hresult gl_device::clear(std::uint32_t flags, std::uint32_t color, float z,
 
 bool gl_device::read_surface(const gfx_surface* surface, std::uint8_t* out, int pitch) {
     const auto* s = static_cast<const gl_surface*>(surface);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
-    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, s->name, 0);
+    const bool window = hooks_.swap && surface == back_buffer_.get();
+    if (window) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, hooks_.framebuffer);
+    } else {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
+        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, s->name,
+                               0);
+    }
+    const int bytes = std::max(1, format_bytes_per_pixel(s->format()));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_PACK_ROW_LENGTH, pitch / std::max(1, format_bytes_per_pixel(s->format())));
+    glPixelStorei(GL_PACK_ROW_LENGTH, pitch / bytes);
     gl_format f;
     gl_format_of(s->format(), &f);
     glReadPixels(0, 0, s->width(), s->height(), f.format, f.type, out);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // The window's rows come bottom first.
+    if (window) reverse_rows(out, pitch, s->width() * bytes, s->height());
     return glGetError() == GL_NO_ERROR;
 }
 
@@ -966,17 +990,20 @@ void gl_device::sampler_parameter(int unit, GLenum pname, float value) {
 void gl_device::apply_raster_state() {
     const auto& r = state().render;
     const gfx_viewport& v = viewport();
-    if (shadow_.changed_to(gl_state_shadow::k_viewport, 0, v.x, v.y, v.width, v.height))
-        glViewport(static_cast<GLint>(v.x), static_cast<GLint>(v.y), static_cast<GLsizei>(v.width),
+    const int y = gl_y(v.y, v.height);
+    if (shadow_.changed_to(gl_state_shadow::k_viewport, 0, v.x, y, v.width, v.height))
+        glViewport(static_cast<GLint>(v.x), y, static_cast<GLsizei>(v.width),
                    static_cast<GLsizei>(v.height));
     if (shadow_.changed_to(gl_state_shadow::k_depth_range, 0, v.min_z, v.max_z)) glDepthRange(v.min_z, v.max_z);
 
-    // Targets are drawn with y negated, which mirrors the winding: a triangle clockwise on
-    // the screen is counter-clockwise in GL's window coordinates.
+    // Targets of their own are drawn with y negated, which mirrors the winding: a triangle
+    // clockwise on the screen is counter-clockwise in GL's window coordinates. The window is
+    // drawn the GL way up and keeps the winding.
     enable(GL_CULL_FACE, r[RS_CULLMODE] != CULL_NONE);
     if (r[RS_CULLMODE] != CULL_NONE) {
         if (shadow_.changed_to(gl_state_shadow::k_cull_face, 0, GL_BACK)) glCullFace(GL_BACK);
-        const GLenum front = r[RS_CULLMODE] == CULL_CCW ? GL_CCW : GL_CW;
+        const bool counter_clockwise = (r[RS_CULLMODE] == CULL_CCW) != drawing_window();
+        const GLenum front = counter_clockwise ? GL_CCW : GL_CW;
         if (shadow_.changed_to(gl_state_shadow::k_front_face, 0, front)) glFrontFace(front);
     }
     const GLenum fill = r[RS_FILLMODE] == FILL_POINT       ? GL_POINT
@@ -1043,6 +1070,12 @@ void gl_device::apply_raster_state() {
     }
 
     enable(GL_POINT_SPRITE, r[RS_POINTSPRITEENABLE] != 0);
+    if (r[RS_POINTSPRITEENABLE]) {
+        // A sprite's (0, 0) is its top-left corner on the screen.
+        const GLint origin = drawing_window() ? GL_UPPER_LEFT : GL_LOWER_LEFT;
+        if (shadow_.changed_to(gl_state_shadow::k_point_sprite_origin, 0, origin))
+            glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, origin);
+    }
     const float size = std::max(0.001f, bits_float(r[RS_POINTSIZE]));
     if (shadow_.changed_to(gl_state_shadow::k_point_size, 0, size)) glPointSize(size);
     const float size_min = bits_float(r[RS_POINTSIZE_MIN]), size_max = bits_float(r[RS_POINTSIZE_MAX]);
@@ -1177,13 +1210,15 @@ void gl_device::apply_material() {
 void gl_device::apply_transforms_and_lights(bool pretransformed) {
     const auto& r = state().render;
     if (pretransformed) {
-        // Pixel coordinates from the top-left corner straight to clip space (already flipped).
+        // Pixel coordinates from the top-left corner straight to clip space (already flipped
+        // for a target of its own).
         const gfx_viewport& v = viewport();
+        const float y_sign = drawing_window() ? -1.0f : 1.0f;
         mat4 p = mat_identity();
         p.m[0][0] = 2.0f / static_cast<float>(std::max(1u, v.width));
-        p.m[1][1] = 2.0f / static_cast<float>(std::max(1u, v.height));
+        p.m[1][1] = y_sign * 2.0f / static_cast<float>(std::max(1u, v.height));
         p.m[3][0] = -1.0f;
-        p.m[3][1] = -1.0f;
+        p.m[3][1] = -y_sign;
         load_matrix(GL_PROJECTION, 0, p);
         use_modelview(mat_identity());
         enable(GL_LIGHTING, false);
@@ -1191,9 +1226,13 @@ void gl_device::apply_transforms_and_lights(bool pretransformed) {
         for (int i = 0; i < k_max_clip_planes; ++i) enable(GL_CLIP_DISTANCE0 + i, false);
         return;
     }
-    // The projection with clip y negated (see the orientation rule).
-    mat4 flip = mat_scaling(1.0f, -1.0f, 1.0f);
-    load_matrix(GL_PROJECTION, 0, transform(TS_PROJECTION) * flip);
+    // The projection with clip y negated for a target of its own (see the orientation rule).
+    if (drawing_window()) {
+        load_matrix(GL_PROJECTION, 0, transform(TS_PROJECTION));
+    } else {
+        const mat4 flip = mat_scaling(1.0f, -1.0f, 1.0f);
+        load_matrix(GL_PROJECTION, 0, transform(TS_PROJECTION) * flip);
+    }
     // Lights and clip planes are given in world space: specify them under the view.
     use_modelview(transform(TS_VIEW));
     apply_clip_planes(false);
@@ -1210,19 +1249,23 @@ void gl_device::apply_transforms_and_lights(bool pretransformed) {
     const GLint local_viewer = r[RS_LOCALVIEWER] ? 1 : 0;
     if (shadow_.changed_to(gl_state_shadow::k_light_model_local_viewer, 0, local_viewer))
         glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, local_viewer);
-    apply_material();
 
-    // Material colours taken from the vertex colour (only when the vertices carry one).
+    // Material colours taken from the vertex colour (only when the vertices carry one). While
+    // GL tracks the colour it writes the tracked material colours itself and ignores ours, so
+    // the material is set after the tracking is settled, and given again after a tracked draw.
     const bool vertex_color = r[RS_COLORVERTEX] && (fvf() & FVF_DIFFUSE);
     const bool a = vertex_color && r[RS_AMBIENTMATERIALSOURCE] == MCS_COLOR1;
     const bool d = vertex_color && r[RS_DIFFUSEMATERIALSOURCE] == MCS_COLOR1;
     const bool e = vertex_color && r[RS_EMISSIVEMATERIALSOURCE] == MCS_COLOR1;
-    enable(GL_COLOR_MATERIAL, a || d || e);
-    if (a || d || e) {
+    const bool tracking = a || d || e;
+    enable(GL_COLOR_MATERIAL, tracking);
+    if (tracking) {
         const GLenum which = a && d ? GL_AMBIENT_AND_DIFFUSE : a ? GL_AMBIENT : d ? GL_DIFFUSE : GL_EMISSION;
         if (shadow_.changed_to(gl_state_shadow::k_color_material, 0, which))
             glColorMaterial(GL_FRONT_AND_BACK, which);
     }
+    apply_material();
+    if (tracking) shadow_.forget_kind(gl_state_shadow::k_material);
 }
 
 // Generated coordinates, in camera space.
@@ -1452,7 +1495,7 @@ bool gl_device::apply_all(const std::uint8_t* vertex_base, int stride) {
             if ((enabled & (1u << i)) != 0) std::memcpy(planes[i], state().clip_planes[i], sizeof planes[i]);
         }
         uniforms(1, program->clip, k_max_clip_planes, &planes[0][0]);
-        const float flip = -1.0f;
+        const float flip = drawing_window() ? 1.0f : -1.0f;
         if (program->flip >= 0 && shadow_.changed_to(gl_state_shadow::k_uniforms, (name << 2) | 2u, flip))
             glUniform1f(program->flip, flip);
     } else {

@@ -1,10 +1,11 @@
 // The graphics device on OpenGL 4.5 (compatibility profile), drawing with whatever context
 // is current. Fixed-function draws go through GL's own fixed-function pipeline; shader
 // programs are GLSL linked per vertex/pixel pair, either half may be missing (that half
-// stays fixed-function). Every target, the back buffer included, is a framebuffer object
-// whose row 0 is the top row, as a locked surface expects: draws negate clip y and swap the
-// winding, and presenting flips the back buffer into the window. platform/README.md says
-// more.
+// stays fixed-function). Every target of its own is a framebuffer object whose row 0 is the
+// top row, as a locked surface expects: draws negate clip y and swap the winding. With a
+// window, the back buffer is the window's own framebuffer, drawn the GL way up (bottom row
+// first, with the window's depth and stencil), so presenting only swaps; without one it is
+// a texture like the other targets. platform/README.md says more.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,9 @@ struct gl_window_hooks {
     std::function<void()> swap;                    // none: headless, present only counts
     std::function<void(int)> set_swap_interval;    // 0 immediate, 1 with the display
     std::function<void(int*, int*)> desktop_size;  // the display mode's size
+    // The framebuffer the window shows (with swap): the back buffer is drawn straight into
+    // it. 0 is the window's default framebuffer; a test gives one of its own.
+    unsigned framebuffer = 0;
 };
 
 class window_system;
@@ -104,6 +108,11 @@ private:
 
     void make_swap_chain();
     bool bind_target();
+    // The current target is the window's framebuffer (drawn bottom row first).
+    bool drawing_window() const;
+    // A rectangle's bottom row in GL's window coordinates of the current target.
+    int gl_y(std::uint32_t top, std::uint32_t height) const;
+    void reverse_rows(std::uint8_t* rows, int pitch, int row_bytes, int count) const;
     void apply_raster_state();
     void apply_transforms_and_lights(bool pretransformed);
     void apply_lights();

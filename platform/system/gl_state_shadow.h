@@ -43,6 +43,7 @@ public:
         k_point_size_min,
         k_point_size_max,
         k_point_attenuation,
+        k_point_sprite_origin,
         k_matrix_mode,
         k_projection_matrix,
         k_modelview_matrix,

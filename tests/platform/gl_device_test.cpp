@@ -1,16 +1,20 @@
-// The OpenGL device on an off-screen context: large flat areas of read-back pixels.
+// The OpenGL device on an off-screen context: large flat areas of read-back pixels. Each
+// drawing case runs twice: the back buffer as a texture of its own (no window) and as a
+// window's framebuffer (drawn the other way up, read back the same way round).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/image_ops.h"
 #include "platform/scripted_window.h"
 #include "platform/system/gl_device.h"
 #include "platform/texture_image.h"
+#include "platform/system/offscreen_framebuffer.h"
 #include "platform/system/offscreen_gl.h"
 
 namespace {
@@ -34,12 +38,19 @@ struct bgra {
     int b, g, r, a;
 };
 
-class GlDevice : public ::testing::Test {
+class GlDevice : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         context_ = std::make_unique<offscreen_gl>();
         if (!context_->ok()) GTEST_SKIP() << "no OpenGL: " << context_->error();
-        gl_system system(gl_window_hooks{});
+        gl_window_hooks hooks;
+        if (GetParam()) {
+            window_ = std::make_unique<offscreen_framebuffer>(k_size, k_size);
+            ASSERT_NE(window_->name(), 0u);
+            hooks.swap = [this] { ++swaps_; };
+            hooks.framebuffer = window_->name();
+        }
+        gl_system system(hooks);
         present_params p;
         p.back_buffer_width = k_size;
         p.back_buffer_height = k_size;
@@ -53,6 +64,7 @@ protected:
     }
     void TearDown() override {
         device_.reset();
+        window_.reset();
         context_.reset();
     }
 
@@ -78,8 +90,15 @@ protected:
     }
 
     std::unique_ptr<offscreen_gl> context_;
+    std::unique_ptr<offscreen_framebuffer> window_;
     std::unique_ptr<gfx_device> device_;
+    int swaps_ = 0;
 };
+
+INSTANTIATE_TEST_SUITE_P(BackBuffer, GlDevice, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("InAWindow") : std::string("Texture");
+                         });
 
 void expect_color(const bgra& c, int r, int g, int b, int tolerance = 2) {
     EXPECT_NEAR(c.r, r, tolerance);
@@ -89,7 +108,7 @@ void expect_color(const bgra& c, int r, int g, int b, int tolerance = 2) {
 
 }  // namespace
 
-TEST_F(GlDevice, ClearsTheViewportAndReadsBackTopRowFirst) {
+TEST_P(GlDevice, ClearsTheViewportAndReadsBackTopRowFirst) {
     ASSERT_EQ(device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF336699u, 1.0f, 0), S_OK);
     gfx_viewport top{0, 0, k_size, 16, 0, 1};
     device_->set_viewport(top);
@@ -98,7 +117,126 @@ TEST_F(GlDevice, ClearsTheViewportAndReadsBackTopRowFirst) {
     expect_color(pixel(10, 4), 0xFF, 0, 0, 0);
 }
 
-TEST_F(GlDevice, LightsAMaterialInWorldSpace) {
+// The window's framebuffer holds the picture the GL way up (its row 0 at the bottom), so
+// the window shows it upright; a viewport, pretransformed vertices, a vertex program and a
+// culled winding land where they do on a target of its own; presenting only swaps.
+TEST(GlDeviceInAWindow, DrawsUprightIntoTheWindowAndPresentsWithoutACopy) {
+    offscreen_gl context;
+    if (!context.ok()) GTEST_SKIP() << "no OpenGL: " << context.error();
+    offscreen_framebuffer window(k_size, k_size);
+    ASSERT_NE(window.name(), 0u);
+    int swaps = 0;
+    gl_window_hooks hooks;
+    hooks.swap = [&swaps] { ++swaps; };
+    hooks.framebuffer = window.name();
+    gl_system system(hooks);
+    present_params p;
+    p.back_buffer_width = p.back_buffer_height = k_size;
+    p.enable_auto_depth_stencil = 1;
+    p.auto_depth_stencil_format = FMT_D24S8;
+    std::unique_ptr<gfx_device> d;
+    ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &d), S_OK);
+    d->set_render_state(RS_LIGHTING, 0);
+    d->set_render_state(RS_ZENABLE, 0);
+    ASSERT_EQ(d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), S_OK);
+
+    // The top quarter of the screen, red, through a viewport and the fixed-function path.
+    gfx_viewport top{0, 0, k_size, k_size / 4, 0, 1};
+    d->set_viewport(top);
+    const vertex red[4] = {{-1, 1, 0.5f, 0xFFFF0000u, 0, 0}, {1, 1, 0.5f, 0xFFFF0000u, 1, 0},
+                           {-1, -1, 0.5f, 0xFFFF0000u, 0, 1}, {1, -1, 0.5f, 0xFFFF0000u, 1, 1}};
+    d->set_fvf(k_fvf);
+    d->set_render_state(RS_CULLMODE, CULL_CCW);  // clockwise on the screen: kept
+    ASSERT_EQ(d->draw_primitive_up(PT_TRIANGLESTRIP, 2, red, sizeof(vertex)), S_OK);
+    d->set_render_state(RS_CULLMODE, CULL_CW);  // the mirror: culled
+    const vertex white[4] = {{-1, 1, 0.4f, 0xFFFFFFFFu, 0, 0}, {1, 1, 0.4f, 0xFFFFFFFFu, 1, 0},
+                             {-1, -1, 0.4f, 0xFFFFFFFFu, 0, 1}, {1, -1, 0.4f, 0xFFFFFFFFu, 1, 1}};
+    ASSERT_EQ(d->draw_primitive_up(PT_TRIANGLESTRIP, 2, white, sizeof(vertex)), S_OK);
+    d->set_render_state(RS_CULLMODE, CULL_NONE);
+    d->set_viewport(gfx_viewport{0, 0, k_size, k_size, 0, 1});
+    // Green pixels 0-15 from the top-left corner, pretransformed.
+    struct screen_vertex {
+        float x, y, z, rhw;
+        std::uint32_t color;
+    };
+    const screen_vertex green[4] = {{0, 0, 0.5f, 1, 0xFF00FF00u}, {16, 0, 0.5f, 1, 0xFF00FF00u},
+                                    {0, 16, 0.5f, 1, 0xFF00FF00u}, {16, 16, 0.5f, 1, 0xFF00FF00u}};
+    d->set_fvf(FVF_XYZRHW | FVF_DIFFUSE);
+    ASSERT_EQ(d->draw_primitive_up(PT_TRIANGLESTRIP, 2, green, sizeof(screen_vertex)), S_OK);
+    // A vertex program's quad over the bottom half, blue.
+    shader_ptr vs, ps;
+    ASSERT_EQ(d->create_vertex_shader(
+                  "void main() { gl_Position = vec4(gl_Vertex.x, gl_Vertex.y * 0.5 - 0.5, 0.5, 1.0); }",
+                  &vs), S_OK);
+    ASSERT_EQ(d->create_pixel_shader("void main() { gl_FragColor = vec4(0.0, 0.0, 1.0, 1.0); }", &ps),
+              S_OK);
+    d->set_vertex_shader(vs.get());
+    d->set_pixel_shader(ps.get());
+    d->set_fvf(k_fvf);
+    ASSERT_EQ(d->draw_primitive_up(PT_TRIANGLESTRIP, 2, red, sizeof(vertex)), S_OK);
+    d->set_vertex_shader(nullptr);
+    d->set_pixel_shader(nullptr);
+
+    std::vector<std::uint8_t> gl_rows(k_size * k_size * 4);
+    window.read(gl_rows.data());
+    auto window_pixel = [&](int x, int row_from_top) {
+        const std::uint8_t* p = &gl_rows[((k_size - 1 - row_from_top) * k_size + x) * 4];
+        return bgra{p[0], p[1], p[2], p[3]};
+    };
+    expect_color(window_pixel(8, 8), 0, 255, 0, 0);
+    expect_color(window_pixel(40, 8), 255, 0, 0, 0);
+    expect_color(window_pixel(40, 24), 0, 0, 0, 0);
+    expect_color(window_pixel(40, 56), 0, 0, 255, 0);
+    // Reading the back buffer gives the same picture top row first.
+    std::vector<std::uint8_t> locked(k_size * k_size * 4);
+    EXPECT_TRUE(static_cast<gl_device*>(d.get())->read_surface(d->back_buffer(), locked.data(),
+                                                                k_size * 4));
+    for (int y = 0; y < k_size; ++y)
+        EXPECT_EQ(std::memcmp(&locked[y * k_size * 4], &gl_rows[(k_size - 1 - y) * k_size * 4],
+                              k_size * 4),
+                  0)
+            << "row " << y;
+
+    ASSERT_EQ(d->present(), S_OK);
+    EXPECT_EQ(swaps, 1);
+    std::vector<std::uint8_t> after(k_size * k_size * 4);
+    window.read(after.data());
+    EXPECT_EQ(after, gl_rows);  // nothing was copied over the window's pixels
+}
+
+// A lit draw whose vertices give the material colour leaves the material as it was set:
+// the next lit draw without vertex colours shows the material's own colour.
+TEST_P(GlDevice, AMaterialTakenFromVertexColoursComesBackAfterTheDraw) {
+    device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device_->set_render_state(RS_LIGHTING, 1);
+    gfx_light sun;
+    sun.type = LIGHT_DIRECTIONAL;
+    sun.diffuse = {1, 1, 1, 1};
+    sun.direction[2] = 1;
+    device_->set_light(0, sun);
+    device_->light_enable(0, true);
+    gfx_material m;
+    m.diffuse = {1, 0, 0, 1};
+    device_->set_material(m);
+    struct coloured_vertex {
+        float x, y, z, nx, ny, nz;
+        std::uint32_t color;
+    };
+    const coloured_vertex left[4] = {{-1, 1, 0.5f, 0, 0, -1, 0xFF00FF00u},
+                                     {0, 1, 0.5f, 0, 0, -1, 0xFF00FF00u},
+                                     {-1, -1, 0.5f, 0, 0, -1, 0xFF00FF00u},
+                                     {0, -1, 0.5f, 0, 0, -1, 0xFF00FF00u}};
+    device_->set_fvf(FVF_XYZ | FVF_NORMAL | FVF_DIFFUSE);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, left, sizeof(coloured_vertex)), S_OK);
+    const lit_vertex right[4] = {{0, 1, 0.5f, 0, 0, -1, 0, 0}, {1, 1, 0.5f, 0, 0, -1, 1, 0},
+                                 {0, -1, 0.5f, 0, 0, -1, 0, 1}, {1, -1, 0.5f, 0, 0, -1, 1, 1}};
+    device_->set_fvf(FVF_XYZ | FVF_NORMAL | FVF_TEX1);
+    ASSERT_EQ(device_->draw_primitive_up(PT_TRIANGLESTRIP, 2, right, sizeof(lit_vertex)), S_OK);
+    expect_color(pixel(16, 32), 0, 255, 0);
+    expect_color(pixel(48, 32), 255, 0, 0);
+}
+
+TEST_P(GlDevice, LightsAMaterialInWorldSpace) {
     device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     device_->set_render_state(RS_LIGHTING, 1);
     gfx_light sun;
@@ -132,7 +270,7 @@ TEST_F(GlDevice, LightsAMaterialInWorldSpace) {
     expect_color(pixel(32, 32), 255, 160, 96);
 }
 
-TEST_F(GlDevice, ExponentialFogAtAKnownDepthFromTheTableOrAVertexProgram) {
+TEST_P(GlDevice, ExponentialFogAtAKnownDepthFromTheTableOrAVertexProgram) {
     device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     device_->set_transform(TS_PROJECTION, mat_scaling(1, 1, 0.001f));
     device_->set_render_state(RS_FOGENABLE, 1);
@@ -164,7 +302,7 @@ TEST_F(GlDevice, ExponentialFogAtAKnownDepthFromTheTableOrAVertexProgram) {
     expect_color(pixel(32, 32), expected, expected, expected, 3);
 }
 
-TEST_F(GlDevice, AlphaTestDiscardsOnlyAlphaZeroAndTexelsAreBgra) {
+TEST_P(GlDevice, AlphaTestDiscardsOnlyAlphaZeroAndTexelsAreBgra) {
     texture_ptr t;
     ASSERT_EQ(device_->create_texture(2, 1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
     locked_rect r;
@@ -186,7 +324,7 @@ TEST_F(GlDevice, AlphaTestDiscardsOnlyAlphaZeroAndTexelsAreBgra) {
 // The 16-bit formats are kept in GL with eight bits a channel (the software rasteriser filters
 // those fastest): a texel still samples as its own value, each field widened to eight bits
 // (by repeating its top bits: within one step of the exact ratio).
-TEST_F(GlDevice, SixteenBitTexelsSampleAsTheirWidenedFields) {
+TEST_P(GlDevice, SixteenBitTexelsSampleAsTheirWidenedFields) {
     struct sample {
         std::uint32_t format;
         std::uint16_t texel;
@@ -228,7 +366,7 @@ TEST_F(GlDevice, SixteenBitTexelsSampleAsTheirWidenedFields) {
 // A fixed-function draw that the view or an enabled clip plane removes entirely is left out
 // before it reaches GL; everything else is drawn as before, and the pictures with and without
 // the test are the same.
-TEST_F(GlDevice, DrawsThatReachNoPixelAreLeftOutAndThePictureStays) {
+TEST_P(GlDevice, DrawsThatReachNoPixelAreLeftOutAndThePictureStays) {
     auto* gl = static_cast<gl_device*>(device_.get());
     // An orthographic view 2 units wide round the origin, depths 0 to 10.
     device_->set_transform(TS_VIEW, mat_identity());
@@ -289,7 +427,7 @@ TEST_F(GlDevice, DrawsThatReachNoPixelAreLeftOutAndThePictureStays) {
     EXPECT_EQ(gl->culled_draws(), kept);
 }
 
-TEST_F(GlDevice, SampleCountsSayWhetherDrawsGotPastTheDepthTest) {
+TEST_P(GlDevice, SampleCountsSayWhetherDrawsGotPastTheDepthTest) {
     device_->set_render_state(RS_ZENABLE, 1);
     device_->set_render_state(RS_ALPHATESTENABLE, 0);
     device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
@@ -309,7 +447,7 @@ TEST_F(GlDevice, SampleCountsSayWhetherDrawsGotPastTheDepthTest) {
     EXPECT_EQ(device_->counted_samples(), 32 * 32);  // read again: the same count
 }
 
-TEST_F(GlDevice, AStageWithoutTextureActsAsWhite) {
+TEST_P(GlDevice, AStageWithoutTextureActsAsWhite) {
     device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
     device_->set_texture_stage_state(0, TSS_COLOROP, TOP_MODULATE);
     device_->set_texture_stage_state(0, TSS_COLORARG1, TA_TEXTURE);
@@ -318,7 +456,7 @@ TEST_F(GlDevice, AStageWithoutTextureActsAsWhite) {
     expect_color(pixel(32, 32), 0x80, 0x40, 0x20, 1);
 }
 
-TEST_F(GlDevice, CullModesTwoAndThree) {
+TEST_P(GlDevice, CullModesTwoAndThree) {
     // Top-left, top-right, bottom-left: clockwise as seen on the screen.
     const vertex tri[3] = {{-1, 1, 0.5f, 0xFFFFFFFFu, 0, 0},
                            {1, 1, 0.5f, 0xFFFFFFFFu, 0, 0},
@@ -334,7 +472,7 @@ TEST_F(GlDevice, CullModesTwoAndThree) {
     expect_color(pixel(8, 8), 0, 0, 0, 0);
 }
 
-TEST_F(GlDevice, ClipPlanesAreWorldSpaceWithoutShaderAndClipSpaceWithOne) {
+TEST_P(GlDevice, ClipPlanesAreWorldSpaceWithoutShaderAndClipSpaceWithOne) {
     // An orthographic view 2 units wide, the camera moved 0.5 to the left: world x = 0 is
     // at clip x = 0.5, pixel column 48.
     device_->set_transform(TS_VIEW, mat_translation(0.5f, 0, 0));
@@ -380,7 +518,7 @@ TEST_F(GlDevice, ClipPlanesAreWorldSpaceWithoutShaderAndClipSpaceWithOne) {
     device_->set_vertex_shader(nullptr);
 }
 
-TEST_F(GlDevice, RenderTargetTextureKeepsTheTopRowFirst) {
+TEST_P(GlDevice, RenderTargetTextureKeepsTheTopRowFirst) {
     texture_ptr target;
     ASSERT_EQ(device_->create_texture(32, 32, 1, USAGE_RENDERTARGET, FMT_A8R8G8B8,
                                       POOL_DEFAULT, &target),
@@ -410,7 +548,7 @@ TEST_F(GlDevice, RenderTargetTextureKeepsTheTopRowFirst) {
     expect_color(pixel(32, 56), 255, 0, 0, 0);
 }
 
-TEST_F(GlDevice, ARenderTargetCopiesItsImageOnlyWhenLocked) {
+TEST_P(GlDevice, ARenderTargetCopiesItsImageOnlyWhenLocked) {
     texture_ptr drawn, untouched;
     for (texture_ptr* t : {&drawn, &untouched})
         ASSERT_EQ(device_->create_texture(16, 8, 2, USAGE_RENDERTARGET, FMT_A8R8G8B8,
@@ -461,7 +599,7 @@ TEST_F(GlDevice, ARenderTargetCopiesItsImageOnlyWhenLocked) {
     device_->set_depth_stencil_surface(old_depth);
 }
 
-TEST_F(GlDevice, ShaderProgramsReadTheirConstantRegisters) {
+TEST_P(GlDevice, ShaderProgramsReadTheirConstantRegisters) {
     shader_ptr vs, ps, broken;
     ASSERT_EQ(device_->create_vertex_shader(
                   "void main() { gl_Position = vec4(gl_Vertex.xy * vs_c[2].x, 0.5, 1.0); }",
@@ -483,7 +621,7 @@ TEST_F(GlDevice, ShaderProgramsReadTheirConstantRegisters) {
     expect_color(pixel(4, 4), 0, 0, 0, 0);
 }
 
-TEST_F(GlDevice, ColourKeyedTexelsVanishUnderTheAlphaTest) {
+TEST_P(GlDevice, ColourKeyedTexelsVanishUnderTheAlphaTest) {
     // Opaque black is the key; a texel one step off black stays. Loaded as A1R5G5B5, the
     // format the keyed textures of the game take.
     image picture;
@@ -516,7 +654,7 @@ TEST_F(GlDevice, ColourKeyedTexelsVanishUnderTheAlphaTest) {
     expect_color(pixel(56, 32), 8, 255, 8, 4);     // kept, as five bits per channel hold it
 }
 
-TEST_F(GlDevice, DrawsFansAndIndexedListsFromBuffers) {
+TEST_P(GlDevice, DrawsFansAndIndexedListsFromBuffers) {
     struct colored {
         float x, y, z;
         std::uint32_t color;
@@ -555,7 +693,7 @@ TEST_F(GlDevice, DrawsFansAndIndexedListsFromBuffers) {
     EXPECT_EQ(device_->draw_primitive(PT_TRIANGLEFAN, 6, 2), D3DERR_INVALIDCALL);  // past the end
 }
 
-TEST_F(GlDevice, ResetFollowsTheNewBackBufferSize) {
+TEST_P(GlDevice, ResetFollowsTheNewBackBufferSize) {
     present_params p = device_->params();
     p.back_buffer_width = 40;
     p.back_buffer_height = 24;
@@ -589,7 +727,7 @@ TEST(GlDeviceOnAWindow, PresentsAtItsIntervalAndClaimsOnlyWhatItDraws) {
     EXPECT_EQ(device->caps().texture_op_caps & TEXOPCAPS_BUMPENVMAP, 0u);
 }
 
-TEST_F(GlDevice, StencilMarksWithoutColourThenMasksADraw) {
+TEST_P(GlDevice, StencilMarksWithoutColourThenMasksADraw) {
     device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
     // Mark the left half in the stencil buffer only, as the planar shadows do.
     device_->set_render_state(RS_COLORWRITEENABLE, 0);
@@ -619,7 +757,7 @@ void fill_texels(gfx_texture* t, int level, int face, std::uint32_t argb) {
 }
 }  // namespace
 
-TEST_F(GlDevice, TwoCoordinateTextureTransformsTranslateByTheThirdRow) {
+TEST_P(GlDevice, TwoCoordinateTextureTransformsTranslateByTheThirdRow) {
     texture_ptr t;
     ASSERT_EQ(device_->create_texture(2, 1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
     locked_rect r;
@@ -643,7 +781,7 @@ TEST_F(GlDevice, TwoCoordinateTextureTransformsTranslateByTheThirdRow) {
     expect_color(pixel(4, 32), 255, 0, 0, 0);
 }
 
-TEST_F(GlDevice, VolumeSlicesAndCubeFacesAreSampled) {
+TEST_P(GlDevice, VolumeSlicesAndCubeFacesAreSampled) {
     // A volume of two slices: red at w = 0.25, blue at w = 0.75, point sampled.
     texture_ptr volume;
     ASSERT_EQ(device_->create_volume_texture(2, 2, 2, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &volume),
@@ -682,7 +820,7 @@ TEST_F(GlDevice, VolumeSlicesAndCubeFacesAreSampled) {
     expect_color(pixel(32, 32), 0, 255, 0, 0);
 }
 
-TEST_F(GlDevice, PointSpritesAreUprightAndScaleWithDistance) {
+TEST_P(GlDevice, PointSpritesAreUprightAndScaleWithDistance) {
     texture_ptr t;
     ASSERT_EQ(device_->create_texture(1, 2, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t), S_OK);
     locked_rect r;
@@ -719,7 +857,7 @@ TEST_F(GlDevice, PointSpritesAreUprightAndScaleWithDistance) {
     expect_color(pixel(32, 25), 0, 0, 0, 0);
 }
 
-TEST_F(GlDevice, PretransformedVerticesAndLockableRenderSurfaces) {
+TEST_P(GlDevice, PretransformedVerticesAndLockableRenderSurfaces) {
     surface_ptr surface;
     ASSERT_EQ(device_->create_render_target(32, 16, FMT_A8R8G8B8, true, &surface), S_OK);
     ASSERT_EQ(device_->set_render_target(0, surface.get()), S_OK);
@@ -867,7 +1005,7 @@ void draw_varied_frame(gfx_device* d, varied_frame& f) {
 
 }  // namespace
 
-TEST_F(GlDevice, TheStateShadowSkipsCallsAndChangesNoPixel) {
+TEST_P(GlDevice, TheStateShadowSkipsCallsAndChangesNoPixel) {
     auto* gl = static_cast<gl_device*>(device_.get());
     varied_frame f;
     ASSERT_EQ(device_->create_texture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &f.checker), S_OK);
