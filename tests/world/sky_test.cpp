@@ -246,9 +246,13 @@ TEST_F(SkyCelestial, DrawsDomeDiscsAndStarsAndRestoresTheView) {
             facing += dot(p, toward) >= 0.0f ? 1 : 0;
             below += v[k].y < -0.009f ? 1 : 0;
         }
-        if (run == 0) EXPECT_GT(facing, 0);
-        if (run == 1) EXPECT_EQ(facing, 0);
-        if (run == 2) EXPECT_EQ(below, 3 * draw.primitive_count);
+        if (run == 0) {
+            EXPECT_GT(facing, 0);
+        } else if (run == 1) {
+            EXPECT_EQ(facing, 0);
+        } else if (run == 2) {
+            EXPECT_EQ(below, 3 * draw.primitive_count);
+        }
     }
     EXPECT_EQ(device().draws()[0].pixel_shader, state_.objects.pixel_shader(412));
     EXPECT_EQ(device().draws()[1].pixel_shader, s.dome_away_ps.get());
