@@ -539,6 +539,7 @@ gl_device::~gl_device() {
 void gl_device::make_swap_chain() {
     back_buffer_.reset();
     auto_depth_.reset();
+    in_window_ = window_has_depth_stencil();
     const int w = std::max(1, static_cast<int>(params_.back_buffer_width));
     const int h = std::max(1, static_cast<int>(params_.back_buffer_height));
     back_buffer_ = std::make_unique<gl_surface>(w, h, FMT_A8R8G8B8, USAGE_RENDERTARGET);
@@ -596,13 +597,49 @@ long long gl_device::counted_samples() {
 hresult gl_device::present() {
     if (in_scene()) return D3DERR_INVALIDCALL;
     if (!hooks_.swap) return S_OK;
-    // The back buffer was drawn in the window's framebuffer: nothing to copy.
+    if (!in_window_) {
+        // The back buffer is a texture of its own: its row 0 is the top row, the window's row
+        // 0 the bottom one.
+        auto* bb = static_cast<gl_surface*>(back_buffer_.get());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, read_framebuffer_);
+        glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, bb->name,
+                               0);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, hooks_.framebuffer);
+        glDisable(GL_SCISSOR_TEST);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        const int w = bb->width(), h = bb->height();
+        glBlitFramebuffer(0, 0, w, h, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        shadow_.forget(gl_state_shadow::k_color_mask, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
     hooks_.swap();
     return glGetError() == GL_NO_ERROR ? S_OK : E_GL_FAILED;
 }
 
+// The window's framebuffer can stand for the back buffer only with a depth and a stencil
+// buffer of its own; without them the back buffer stays a texture, flipped into the window
+// when presented.
+bool gl_device::window_has_depth_stencil() const {
+    if (!hooks_.swap) return false;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, hooks_.framebuffer);
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    GLint depth = 0, stencil = 0;
+    if (complete) {
+        const GLenum depth_attachment = hooks_.framebuffer ? GL_DEPTH_ATTACHMENT : GL_DEPTH;
+        const GLenum stencil_attachment = hooks_.framebuffer ? GL_STENCIL_ATTACHMENT : GL_STENCIL;
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, depth_attachment,
+                                              GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depth);
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, stencil_attachment,
+                                              GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &stencil);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return glGetError() == GL_NO_ERROR && complete && depth >= 24 && stencil >= 8;
+}
+
 bool gl_device::drawing_window() const {
-    return hooks_.swap && render_target() == back_buffer_.get();
+    return in_window_ && render_target() == back_buffer_.get();
 }
 
 int gl_device::gl_y(std::uint32_t top, std::uint32_t height) const {
@@ -710,7 +747,7 @@ hresult gl_device::clear(std::uint32_t flags, std::uint32_t color, float z,
 
 bool gl_device::read_surface(const gfx_surface* surface, std::uint8_t* out, int pitch) {
     const auto* s = static_cast<const gl_surface*>(surface);
-    const bool window = hooks_.swap && surface == back_buffer_.get();
+    const bool window = in_window_ && surface == back_buffer_.get();
     if (window) {
         glBindFramebuffer(GL_READ_FRAMEBUFFER, hooks_.framebuffer);
     } else {

@@ -3,9 +3,10 @@
 // programs are GLSL linked per vertex/pixel pair, either half may be missing (that half
 // stays fixed-function). Every target of its own is a framebuffer object whose row 0 is the
 // top row, as a locked surface expects: draws negate clip y and swap the winding. With a
-// window, the back buffer is the window's own framebuffer, drawn the GL way up (bottom row
-// first, with the window's depth and stencil), so presenting only swaps; without one it is
-// a texture like the other targets. platform/README.md says more.
+// window that has a depth and a stencil buffer, the back buffer is the window's own
+// framebuffer, drawn the GL way up (bottom row first, with the window's depth and stencil),
+// so presenting only swaps; otherwise it is a texture like the other targets, flipped into
+// the window when presented. platform/README.md says more.
 #pragma once
 
 #include <cstdint>
@@ -110,6 +111,7 @@ private:
     bool bind_target();
     // The current target is the window's framebuffer (drawn bottom row first).
     bool drawing_window() const;
+    bool window_has_depth_stencil() const;
     // A rectangle's bottom row in GL's window coordinates of the current target.
     int gl_y(std::uint32_t top, std::uint32_t height) const;
     void reverse_rows(std::uint8_t* rows, int pitch, int row_bytes, int count) const;
@@ -144,6 +146,7 @@ private:
     bool draw_cullable(std::uint32_t type) const;
 
     bool draw_culling_ = true;
+    bool in_window_ = false;  // the back buffer is the window's framebuffer
     unsigned sample_query_ = 0;   // made at the first count
     bool counting_samples_ = false;
     bool samples_pending_ = false;  // a count has ended and was not read yet

@@ -3,20 +3,22 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-offscreen_framebuffer::offscreen_framebuffer(int width, int height)
+offscreen_framebuffer::offscreen_framebuffer(int width, int height, bool stencil)
     : width_(width), height_(height) {
     glGenRenderbuffers(2, buffers_);
     glBindRenderbuffer(GL_RENDERBUFFER, buffers_[0]);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, buffers_[1]);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glRenderbufferStorage(GL_RENDERBUFFER, stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT24,
+                          width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
     GLuint name = 0;
     glGenFramebuffers(1, &name);
     glBindFramebuffer(GL_FRAMEBUFFER, name);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers_[0]);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                              buffers_[1]);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER,
+                              stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+                              GL_RENDERBUFFER, buffers_[1]);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     if (complete) {

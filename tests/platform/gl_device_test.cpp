@@ -204,6 +204,53 @@ TEST(GlDeviceInAWindow, DrawsUprightIntoTheWindowAndPresentsWithoutACopy) {
     EXPECT_EQ(after, gl_rows);  // nothing was copied over the window's pixels
 }
 
+// A window without a stencil buffer cannot hold the back buffer: it stays a texture (the
+// stencil still masks), and presenting turns it upright into the window.
+TEST(GlDeviceInAWindow, WithoutAStencilBufferTheBackBufferIsFlippedIntoTheWindow) {
+    offscreen_gl context;
+    if (!context.ok()) GTEST_SKIP() << "no OpenGL: " << context.error();
+    offscreen_framebuffer window(k_size, k_size, false);
+    ASSERT_NE(window.name(), 0u);
+    gl_window_hooks hooks;
+    hooks.swap = [] {};
+    hooks.framebuffer = window.name();
+    gl_system system(hooks);
+    present_params p;
+    p.back_buffer_width = p.back_buffer_height = k_size;
+    p.enable_auto_depth_stencil = 1;
+    p.auto_depth_stencil_format = FMT_D24S8;
+    std::unique_ptr<gfx_device> d;
+    ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &d), S_OK);
+    d->set_render_state(RS_LIGHTING, 0);
+    d->set_render_state(RS_CULLMODE, CULL_NONE);
+    d->set_render_state(RS_ZENABLE, 0);
+    ASSERT_EQ(d->clear(CLEAR_TARGET | CLEAR_STENCIL, 0xFF000000u, 1.0f, 0), S_OK);
+    // Mark the top half in the stencil buffer, then fill only the marked pixels.
+    d->set_render_state(RS_STENCILENABLE, 1);
+    d->set_render_state(RS_STENCILFUNC, CMP_ALWAYS);
+    d->set_render_state(RS_STENCILPASS, STENCILOP_REPLACE);
+    d->set_render_state(RS_STENCILREF, 1);
+    d->set_render_state(RS_COLORWRITEENABLE, 0);
+    const vertex top[4] = {{-1, 1, 0.5f, 0xFFFFFFFFu, 0, 0}, {1, 1, 0.5f, 0xFFFFFFFFu, 1, 0},
+                           {-1, 0, 0.5f, 0xFFFFFFFFu, 0, 1}, {1, 0, 0.5f, 0xFFFFFFFFu, 1, 1}};
+    d->set_fvf(k_fvf);
+    ASSERT_EQ(d->draw_primitive_up(PT_TRIANGLESTRIP, 2, top, sizeof(vertex)), S_OK);
+    d->set_render_state(RS_COLORWRITEENABLE, 0xF);
+    d->set_render_state(RS_STENCILFUNC, CMP_EQUAL);
+    d->set_render_state(RS_STENCILPASS, STENCILOP_KEEP);
+    const vertex all[4] = {{-1, 1, 0.5f, 0xFFFF0000u, 0, 0}, {1, 1, 0.5f, 0xFFFF0000u, 1, 0},
+                           {-1, -1, 0.5f, 0xFFFF0000u, 0, 1}, {1, -1, 0.5f, 0xFFFF0000u, 1, 1}};
+    ASSERT_EQ(d->draw_primitive_up(PT_TRIANGLESTRIP, 2, all, sizeof(vertex)), S_OK);
+    ASSERT_EQ(d->present(), S_OK);
+
+    std::vector<std::uint8_t> gl_rows(k_size * k_size * 4);
+    window.read(gl_rows.data());
+    const std::uint8_t* near_top = &gl_rows[((k_size - 1 - 8) * k_size + 32) * 4];
+    const std::uint8_t* near_bottom = &gl_rows[(8 * k_size + 32) * 4];
+    expect_color(bgra{near_top[0], near_top[1], near_top[2], near_top[3]}, 255, 0, 0, 0);
+    expect_color(bgra{near_bottom[0], near_bottom[1], near_bottom[2], near_bottom[3]}, 0, 0, 0, 0);
+}
+
 // A lit draw whose vertices give the material colour leaves the material as it was set:
 // the next lit draw without vertex colours shows the material's own colour.
 TEST_P(GlDevice, AMaterialTakenFromVertexColoursComesBackAfterTheDraw) {
