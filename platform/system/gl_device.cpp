@@ -184,8 +184,11 @@ private:
 // A render target or depth-stencil surface of its own, or the back buffer: a texture.
 class gl_surface : public gfx_surface {
 public:
-    gl_surface(int w, int h, std::uint32_t format, std::uint32_t usage)
+    // stored = false: a surface with no pixels of its own (the back buffer drawn in the
+    // window's framebuffer).
+    gl_surface(int w, int h, std::uint32_t format, std::uint32_t usage, bool stored = true)
         : gfx_surface(w, h, format, usage) {
+        if (!stored) return;
         glGenTextures(1, &name);
         glBindTexture(GL_TEXTURE_2D, name);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
@@ -204,7 +207,9 @@ public:
                          f.type, nullptr);
         }
     }
-    ~gl_surface() override { glDeleteTextures(1, &name); }
+    ~gl_surface() override {
+        if (name) glDeleteTextures(1, &name);
+    }
 
     hresult lock(locked_rect* out, std::uint32_t flags) override {
         const hresult r = gfx_surface::lock(out, flags);
@@ -542,7 +547,8 @@ void gl_device::make_swap_chain() {
     in_window_ = window_has_depth_stencil();
     const int w = std::max(1, static_cast<int>(params_.back_buffer_width));
     const int h = std::max(1, static_cast<int>(params_.back_buffer_height));
-    back_buffer_ = std::make_unique<gl_surface>(w, h, FMT_A8R8G8B8, USAGE_RENDERTARGET);
+    back_buffer_ =
+        std::make_unique<gl_surface>(w, h, FMT_A8R8G8B8, USAGE_RENDERTARGET, !in_window_);
     back_buffer_->attach(this);
     if (params_.enable_auto_depth_stencil) {
         std::uint32_t f = params_.auto_depth_stencil_format;
