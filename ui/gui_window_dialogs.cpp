@@ -6,6 +6,20 @@
 #include "ui/message_box.h"
 #include "ui/screens.h"
 
+namespace {
+
+// A hidden dialog shown again starts without a hovered element, as a new one does: the hover
+// it had when it was hidden belongs to a pointer that has since moved on.
+void forget_hover(gui_window& w) {
+    w.hovered_rect = 0;
+    w.hovered_child = 0;
+    for (int i = 0; i < w.child_count; ++i) {
+        if (gui_window* c = w.child(i)) forget_hover(*c);
+    }
+}
+
+}  // namespace
+
 void gui_window::set_screen(gui_callback cb) {
     if (is_uninstalled_design_screen(cb)) return;
     clear_focus();
@@ -41,6 +55,7 @@ int gui_window::open_dialog(gui_callback cb, int placement, float x1, float y1, 
         const int i = index_of(w);
         // A framed dialog comes to the front by exchanging places with the topmost child.
         if (w->framed()) std::swap(children[static_cast<std::size_t>(i)], children.back());
+        if (!w->visible) forget_hover(*w);
         w->visible = 1;
         w->fade_timer = 0;
         switch (placement) {
@@ -96,6 +111,7 @@ bool gui_window::toggle_dialog(gui_callback cb) {
         w->send(gui_event::close);
         return false;
     }
+    forget_hover(*w);
     w->visible = 1;
     if (w->framed()) {
         const int i = index_of(w);

@@ -106,6 +106,28 @@ TEST_F(gui_events_test, menu_mode_keeps_one_framed_dialog_run_mode_keeps_all) {
     EXPECT_EQ(events, (std::vector<std::string>{"a 0", "b 6"}));
 }
 
+TEST_F(gui_events_test, a_dialog_shown_again_keeps_no_old_hover) {
+    root->kind = window_kind::menu_bar;
+    ASSERT_TRUE(root->toggle_dialog(dialog_a));
+    gui_window* a = root->last_child();
+    move(px(0.0f), py(-0.1f));  // over its button
+    const int button = a->hovered_rect;
+    ASSERT_NE(button, 0);
+    EXPECT_FALSE(root->toggle_dialog(dialog_a));
+    EXPECT_TRUE(root->toggle_dialog(dialog_a));
+    EXPECT_EQ(a->hovered_rect, 0);
+    // Opened again while hidden, the same.
+    move(px(0.0f), py(-0.1f));
+    ASSERT_EQ(a->hovered_rect, button);
+    EXPECT_FALSE(root->toggle_dialog(dialog_a));
+    root->open_dialog(dialog_a);
+    EXPECT_EQ(a->hovered_rect, 0);
+    // Opened while shown, the hover under the pointer stays.
+    move(px(0.0f), py(-0.1f));
+    root->open_dialog(dialog_a);
+    EXPECT_EQ(a->hovered_rect, button);
+}
+
 TEST_F(gui_events_test, toggling_hides_and_shows_without_deleting) {
     root->kind = window_kind::menu_bar;
     EXPECT_TRUE(root->toggle_dialog(dialog_a));
