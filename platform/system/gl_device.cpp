@@ -500,6 +500,18 @@ int texcoord_size(std::uint32_t fvf, int set) {
     return floats[(fvf >> (set * 2 + 16)) & 3u];
 }
 
+// Turns `count` rows of `row_bytes` each, `pitch` apart, upside down in place.
+void reverse_rows(std::uint8_t* rows, int pitch, int row_bytes, int count) {
+    std::vector<std::uint8_t> swap(static_cast<std::size_t>(row_bytes));
+    for (int top = 0, bottom = count - 1; top < bottom; ++top, --bottom) {
+        std::uint8_t* a = rows + static_cast<std::ptrdiff_t>(top) * pitch;
+        std::uint8_t* b = rows + static_cast<std::ptrdiff_t>(bottom) * pitch;
+        std::memcpy(swap.data(), a, swap.size());
+        std::memcpy(a, b, swap.size());
+        std::memcpy(b, swap.data(), swap.size());
+    }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- gl_device
@@ -651,17 +663,6 @@ bool gl_device::drawing_window() const {
 int gl_device::gl_y(std::uint32_t top, std::uint32_t height) const {
     if (!drawing_window()) return static_cast<int>(top);
     return render_target()->height() - static_cast<int>(top) - static_cast<int>(height);
-}
-
-void gl_device::reverse_rows(std::uint8_t* rows, int pitch, int row_bytes, int count) const {
-    std::vector<std::uint8_t> swap(static_cast<std::size_t>(row_bytes));
-    for (int top = 0, bottom = count - 1; top < bottom; ++top, --bottom) {
-        std::uint8_t* a = rows + static_cast<std::ptrdiff_t>(top) * pitch;
-        std::uint8_t* b = rows + static_cast<std::ptrdiff_t>(bottom) * pitch;
-        std::memcpy(swap.data(), a, swap.size());
-        std::memcpy(a, b, swap.size());
-        std::memcpy(b, swap.data(), swap.size());
-    }
 }
 
 bool gl_device::bind_target() {
@@ -1256,12 +1257,12 @@ void gl_device::apply_transforms_and_lights(bool pretransformed) {
         // Pixel coordinates from the top-left corner straight to clip space (already flipped
         // for a target of its own).
         const gfx_viewport& v = viewport();
-        const float y_sign = drawing_window() ? -1.0f : 1.0f;
+        const float y_sign = clip_y_sign();
         mat4 p = mat_identity();
         p.m[0][0] = 2.0f / static_cast<float>(std::max(1u, v.width));
-        p.m[1][1] = y_sign * 2.0f / static_cast<float>(std::max(1u, v.height));
+        p.m[1][1] = -y_sign * 2.0f / static_cast<float>(std::max(1u, v.height));
         p.m[3][0] = -1.0f;
-        p.m[3][1] = -y_sign;
+        p.m[3][1] = y_sign;
         load_matrix(GL_PROJECTION, 0, p);
         use_modelview(mat_identity());
         enable(GL_LIGHTING, false);
@@ -1270,12 +1271,8 @@ void gl_device::apply_transforms_and_lights(bool pretransformed) {
         return;
     }
     // The projection with clip y negated for a target of its own (see the orientation rule).
-    if (drawing_window()) {
-        load_matrix(GL_PROJECTION, 0, transform(TS_PROJECTION));
-    } else {
-        const mat4 flip = mat_scaling(1.0f, -1.0f, 1.0f);
-        load_matrix(GL_PROJECTION, 0, transform(TS_PROJECTION) * flip);
-    }
+    load_matrix(GL_PROJECTION, 0,
+                transform(TS_PROJECTION) * mat_scaling(1.0f, clip_y_sign(), 1.0f));
     // Lights and clip planes are given in world space: specify them under the view.
     use_modelview(transform(TS_VIEW));
     apply_clip_planes(false);
@@ -1538,7 +1535,7 @@ bool gl_device::apply_all(const std::uint8_t* vertex_base, int stride) {
             if ((enabled & (1u << i)) != 0) std::memcpy(planes[i], state().clip_planes[i], sizeof planes[i]);
         }
         uniforms(1, program->clip, k_max_clip_planes, &planes[0][0]);
-        const float flip = drawing_window() ? 1.0f : -1.0f;
+        const float flip = clip_y_sign();
         if (program->flip >= 0 && shadow_.changed_to(gl_state_shadow::k_uniforms, (name << 2) | 2u, flip))
             glUniform1f(program->flip, flip);
     } else {

@@ -111,10 +111,12 @@ private:
     bool bind_target();
     // The current target is the window's framebuffer (drawn bottom row first).
     bool drawing_window() const;
+    // What clip y is multiplied by for the current target: -1 for a target of its own (row 0
+    // on top), 1 for the window.
+    float clip_y_sign() const { return drawing_window() ? 1.0f : -1.0f; }
     bool window_has_depth_stencil() const;
     // A rectangle's bottom row in GL's window coordinates of the current target.
     int gl_y(std::uint32_t top, std::uint32_t height) const;
-    void reverse_rows(std::uint8_t* rows, int pitch, int row_bytes, int count) const;
     void apply_raster_state();
     void apply_transforms_and_lights(bool pretransformed);
     void apply_lights();
@@ -187,8 +189,6 @@ public:
     void set_display_mode(const display_mode& mode) { mode_ = mode; }
 
 private:
-    bool draw_culling_ = true;
-    long culled_draws_ = 0;
     gl_window_hooks hooks_;
     display_mode mode_;
 };

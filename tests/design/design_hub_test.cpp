@@ -353,7 +353,9 @@ TEST_F(DesignHub, PartsInsideASeeThroughAirframeOrLabelledBesideIt) {
     int size[2] = {0, 0};
     texts.text_extent(font, notice.c_str(), size);
     for (const auto& t : texts.text_boxes) {
-        if (t.text == notice) EXPECT_GE(std::fabs(t.x2 - t.x1), static_cast<float>(size[0]) / 320.0f);
+        if (t.text == notice) {
+            EXPECT_GE(std::fabs(t.x2 - t.x1), static_cast<float>(size[0]) / 320.0f);
+        }
     }
 }
 

@@ -299,7 +299,9 @@ TEST_F(ScenarioScreen, SavingLoadingFittingAndRunning) {
     }
     press_and_click("Run Scenario");
     g_sound = nullptr;
-    if (tune) EXPECT_FALSE(sound.music().is_open());
+    if (tune) {
+        EXPECT_FALSE(sound.music().is_open());
+    }
     EXPECT_EQ(world.read.size(), 1u);
     EXPECT_EQ(pending_command, 1);
 

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/image_ops.h"
@@ -38,29 +40,42 @@ struct bgra {
     int b, g, r, a;
 };
 
+// A device with a k_size square back buffer and a depth-stencil buffer, drawn into `window`
+// when one is given (presenting calls `swap`); unlit, unculled, without a depth test.
+std::unique_ptr<gfx_device> make_device(const offscreen_framebuffer* window,
+                                        std::function<void()> swap = [] {}) {
+    gl_window_hooks hooks;
+    if (window) {
+        hooks.swap = std::move(swap);
+        hooks.framebuffer = window->name();
+    }
+    gl_system system(hooks);
+    present_params p;
+    p.back_buffer_width = k_size;
+    p.back_buffer_height = k_size;
+    p.enable_auto_depth_stencil = 1;
+    p.auto_depth_stencil_format = FMT_D24S8;
+    std::unique_ptr<gfx_device> device;
+    EXPECT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &device), S_OK);
+    if (device) {
+        device->set_render_state(RS_LIGHTING, 0);
+        device->set_render_state(RS_CULLMODE, CULL_NONE);
+        device->set_render_state(RS_ZENABLE, 0);
+    }
+    return device;
+}
+
 class GlDevice : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         context_ = std::make_unique<offscreen_gl>();
         if (!context_->ok()) GTEST_SKIP() << "no OpenGL: " << context_->error();
-        gl_window_hooks hooks;
         if (GetParam()) {
             window_ = std::make_unique<offscreen_framebuffer>(k_size, k_size);
             ASSERT_NE(window_->name(), 0u);
-            hooks.swap = [this] { ++swaps_; };
-            hooks.framebuffer = window_->name();
         }
-        gl_system system(hooks);
-        present_params p;
-        p.back_buffer_width = k_size;
-        p.back_buffer_height = k_size;
-        p.enable_auto_depth_stencil = 1;
-        p.auto_depth_stencil_format = FMT_D24S8;
-        ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &device_),
-                  S_OK);
-        device_->set_render_state(RS_LIGHTING, 0);
-        device_->set_render_state(RS_CULLMODE, CULL_NONE);
-        device_->set_render_state(RS_ZENABLE, 0);
+        device_ = make_device(window_.get());
+        ASSERT_NE(device_, nullptr);
     }
     void TearDown() override {
         device_.reset();
@@ -92,7 +107,6 @@ protected:
     std::unique_ptr<offscreen_gl> context_;
     std::unique_ptr<offscreen_framebuffer> window_;
     std::unique_ptr<gfx_device> device_;
-    int swaps_ = 0;
 };
 
 INSTANTIATE_TEST_SUITE_P(BackBuffer, GlDevice, ::testing::Values(false, true),
@@ -126,18 +140,8 @@ TEST(GlDeviceInAWindow, DrawsUprightIntoTheWindowAndPresentsWithoutACopy) {
     offscreen_framebuffer window(k_size, k_size);
     ASSERT_NE(window.name(), 0u);
     int swaps = 0;
-    gl_window_hooks hooks;
-    hooks.swap = [&swaps] { ++swaps; };
-    hooks.framebuffer = window.name();
-    gl_system system(hooks);
-    present_params p;
-    p.back_buffer_width = p.back_buffer_height = k_size;
-    p.enable_auto_depth_stencil = 1;
-    p.auto_depth_stencil_format = FMT_D24S8;
-    std::unique_ptr<gfx_device> d;
-    ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &d), S_OK);
-    d->set_render_state(RS_LIGHTING, 0);
-    d->set_render_state(RS_ZENABLE, 0);
+    const std::unique_ptr<gfx_device> d = make_device(&window, [&swaps] { ++swaps; });
+    ASSERT_NE(d, nullptr);
     ASSERT_EQ(d->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), S_OK);
 
     // The top quarter of the screen, red, through a viewport and the fixed-function path.
@@ -211,19 +215,8 @@ TEST(GlDeviceInAWindow, WithoutAStencilBufferTheBackBufferIsFlippedIntoTheWindow
     if (!context.ok()) GTEST_SKIP() << "no OpenGL: " << context.error();
     offscreen_framebuffer window(k_size, k_size, false);
     ASSERT_NE(window.name(), 0u);
-    gl_window_hooks hooks;
-    hooks.swap = [] {};
-    hooks.framebuffer = window.name();
-    gl_system system(hooks);
-    present_params p;
-    p.back_buffer_width = p.back_buffer_height = k_size;
-    p.enable_auto_depth_stencil = 1;
-    p.auto_depth_stencil_format = FMT_D24S8;
-    std::unique_ptr<gfx_device> d;
-    ASSERT_EQ(system.create_device(nullptr, CREATE_MIXED_VERTEXPROCESSING, &p, &d), S_OK);
-    d->set_render_state(RS_LIGHTING, 0);
-    d->set_render_state(RS_CULLMODE, CULL_NONE);
-    d->set_render_state(RS_ZENABLE, 0);
+    const std::unique_ptr<gfx_device> d = make_device(&window);
+    ASSERT_NE(d, nullptr);
     ASSERT_EQ(d->clear(CLEAR_TARGET | CLEAR_STENCIL, 0xFF000000u, 1.0f, 0), S_OK);
     // Mark the top half in the stencil buffer, then fill only the marked pixels.
     d->set_render_state(RS_STENCILENABLE, 1);
