@@ -1,19 +1,58 @@
 #include "bench/drawing_bench_setup.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #include "core/device_calls.h"
 #include "platform/files.h"
 #include "platform/system/gl_device.h"
 
-void set_bench_run_folder() {
-    if (const char* run = std::getenv("VENTRASK_RUN_DIR")) {
-        fs_set_root(run);
-        return;
-    }
+namespace {
+
+std::string run_folder() {
+    if (const char* run = std::getenv("VENTRASK_RUN_DIR")) return run;
 #ifdef VENTRASK_RUN_DIR
-    fs_set_root(VENTRASK_RUN_DIR);
+    return VENTRASK_RUN_DIR;
+#else
+    return ".";
 #endif
+}
+
+// The run folder's data, copied once for the process and removed at its end: loading a
+// scenery writes its maps and object index beside it, and the program started from the run
+// folder afterwards would read what a benchmark's scene wrote.
+class run_folder_copy {
+public:
+    run_folder_copy() {
+        namespace fs = std::filesystem;
+        std::string pattern = (fs::temp_directory_path() / "ventrask_bench_XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) return;
+        path_ = pattern;
+        std::error_code ec;
+        for (const fs::directory_entry& e : fs::directory_iterator(run_folder(), ec)) {
+            if (e.is_directory()) fs::copy(e.path(), fs::path(path_) / e.path().filename(), fs::copy_options::recursive, ec);
+        }
+    }
+    ~run_folder_copy() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    run_folder_copy(const run_folder_copy&) = delete;
+    run_folder_copy& operator=(const run_folder_copy&) = delete;
+
+    // The run folder itself when no copy could be made.
+    std::string path() const { return path_.empty() ? run_folder() : path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+void set_bench_run_folder() {
+    static const run_folder_copy copy;
+    fs_set_root(copy.path());
 }
 
 void finish_frame(gfx_device* device) {

@@ -1,5 +1,5 @@
-// What the drawing benchmarks of the world share: the run folder (VENTRASK_RUN_DIR from the
-// environment, else the build's own), an off-screen OpenGL context, the application object
+// What the drawing benchmarks of the world share: a copy of the run folder (VENTRASK_RUN_DIR
+// from the environment, else the build's own), an off-screen OpenGL context, the application object
 // and state installed as the program's globals, and a device of the frame's size with its
 // texture loader, default states and shared textures. The destructor releases them and
 // forgets the globals.
@@ -14,6 +14,8 @@
 #include "core/texture_loading.h"
 #include "platform/system/offscreen_gl.h"
 
+// The file root: a copy of the run folder's data made once for the process (the scenes the
+// benchmarks load write into their scenery folders).
 void set_bench_run_folder();
 
 // Finishes the frame: reading the back buffer waits for the renderer.

@@ -7,16 +7,15 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
 #include <memory>
 
+#include "bench/drawing_bench_setup.h"
 #include "bench/frame_processor_time.h"
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/texture_loading.h"
-#include "platform/files.h"
 #include "platform/program_rand.h"
 #include "platform/render_to_surface.h"
 #include "platform/system/gl_device.h"
@@ -54,13 +53,7 @@ struct sky_bench_world {
     mat4 near_projection = mat_identity();
 
     bool open(benchmark::State& state) {
-        if (const char* run = std::getenv("VENTRASK_RUN_DIR")) {
-            fs_set_root(run);
-        } else {
-#ifdef VENTRASK_RUN_DIR
-            fs_set_root(VENTRASK_RUN_DIR);
-#endif
-        }
+        set_bench_run_folder();
         if (!context.ok()) {
             state.SkipWithError("no OpenGL");
             return false;
