@@ -26,12 +26,13 @@ class run_folder_copy {
 public:
     run_folder_copy() {
         namespace fs = std::filesystem;
-        std::string pattern = (fs::temp_directory_path() / "ventrask_bench_XXXXXX").string();
+        std::string pattern = fs_temp_folder() + "ventrask_bench_XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) return;
         path_ = pattern;
         std::error_code ec;
         for (const fs::directory_entry& e : fs::directory_iterator(run_folder(), ec)) {
-            if (e.is_directory()) fs::copy(e.path(), fs::path(path_) / e.path().filename(), fs::copy_options::recursive, ec);
+            if (!e.is_directory()) continue;
+            fs::copy(e.path(), fs::path(path_) / e.path().filename(), fs::copy_options::recursive, ec);
         }
     }
     ~run_folder_copy() {

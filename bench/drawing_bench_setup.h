@@ -1,7 +1,7 @@
 // What the drawing benchmarks of the world share: a copy of the run folder (VENTRASK_RUN_DIR
-// from the environment, else the build's own), an off-screen OpenGL context, the application object
-// and state installed as the program's globals, and a device of the frame's size with its
-// texture loader, default states and shared textures. The destructor releases them and
+// from the environment, else the build's own), an off-screen OpenGL context, the application
+// object and state installed as the program's globals, and a device of the frame's size with
+// its texture loader, default states and shared textures. The destructor releases them and
 // forgets the globals.
 #pragma once
 

@@ -114,6 +114,16 @@ INSTANTIATE_TEST_SUITE_P(BackBuffer, GlDevice, ::testing::Values(false, true),
                              return info.param ? std::string("InAWindow") : std::string("Texture");
                          });
 
+// A directional light of colour `diffuse` in slot `index`, shining along +z, switched on.
+void shine_along_z(gfx_device* d, int index, const color_value& diffuse) {
+    gfx_light sun;
+    sun.type = LIGHT_DIRECTIONAL;
+    sun.diffuse = diffuse;
+    sun.direction[2] = 1;
+    d->set_light(index, sun);
+    d->light_enable(index, true);
+}
+
 void expect_color(const bgra& c, int r, int g, int b, int tolerance = 2) {
     EXPECT_NEAR(c.r, r, tolerance);
     EXPECT_NEAR(c.g, g, tolerance);
@@ -249,12 +259,7 @@ TEST(GlDeviceInAWindow, WithoutAStencilBufferTheBackBufferIsFlippedIntoTheWindow
 TEST_P(GlDevice, AMaterialTakenFromVertexColoursComesBackAfterTheDraw) {
     device_->clear(CLEAR_TARGET, 0xFF000000u, 1.0f, 0);
     device_->set_render_state(RS_LIGHTING, 1);
-    gfx_light sun;
-    sun.type = LIGHT_DIRECTIONAL;
-    sun.diffuse = {1, 1, 1, 1};
-    sun.direction[2] = 1;
-    device_->set_light(0, sun);
-    device_->light_enable(0, true);
+    shine_along_z(device_.get(), 0, {1, 1, 1, 1});
     gfx_material m;
     m.diffuse = {1, 0, 0, 1};
     device_->set_material(m);
@@ -279,12 +284,7 @@ TEST_P(GlDevice, AMaterialTakenFromVertexColoursComesBackAfterTheDraw) {
 TEST_P(GlDevice, LightsAMaterialInWorldSpace) {
     device_->clear(CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     device_->set_render_state(RS_LIGHTING, 1);
-    gfx_light sun;
-    sun.type = LIGHT_DIRECTIONAL;
-    sun.diffuse = {1, 1, 1, 1};
-    sun.direction[2] = 1;  // shining along +z, onto a quad that faces -z
-    device_->set_light(5, sun);
-    device_->light_enable(5, true);
+    shine_along_z(device_.get(), 5, {1, 1, 1, 1});  // onto a quad that faces -z
     gfx_material m;
     m.diffuse = {1.0f, 0.5f, 0.25f, 1.0f};
     m.ambient = {1, 1, 1, 1};
@@ -996,12 +996,7 @@ void draw_varied_frame(gfx_device* d, varied_frame& f) {
     std::memcpy(&bits, &fog_end, 4);
     d->set_render_state(RS_FOGEND, bits);
     d->set_render_state(RS_FOGCOLOR, 0xFF4060A0u);
-    gfx_light sun;
-    sun.type = LIGHT_DIRECTIONAL;
-    sun.diffuse = {0.8f, 0.7f, 0.6f, 1};
-    sun.direction[2] = 1;
-    d->set_light(0, sun);
-    d->light_enable(0, true);
+    shine_along_z(d, 0, {0.8f, 0.7f, 0.6f, 1});
     gfx_light lamp;
     lamp.type = LIGHT_POINT;
     lamp.diffuse = {0, 0.5f, 1, 1};
