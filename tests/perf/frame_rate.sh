@@ -7,8 +7,11 @@
 # Prints one line per run:
 #   fps F (N frames in S s)  start-up first frame A s, first drawn frame B s
 #   peak memory menu M MB, scenario P MB  load L
+#   processor ms a frame: game thread G, renderer R, other O; N processors B % busy
 # The peaks are VmHWM of /proc/<pid>/status, read on the menu and at the end of the counted
-# seconds.
+# seconds. The processor time is that of the game's threads over the counted frames (the
+# renderer's are the software renderer's llvmpipe-N threads); "busy" is their sum over the
+# time the processors the game may run on had: below 100 %, threads waited for each other.
 # Usage: tests/perf/frame_rate.sh [build folder, build/rel] [runs, 1]
 # Environment: PIN=1 runs the game on processors 0 and 1 (taskset) with LP_NUM_THREADS=2;
 # MEASURE_SECONDS (20) the counted seconds; KEEP=folder keeps each run's screenshots there;
@@ -42,6 +45,7 @@ for ((r = 1; r <= runs; r++)); do
   (
     cd "$work" || exit 1
     export session_lib="$lib_dir/session.sh" measure_seconds="${MEASURE_SECONDS:-20}"
+    if [ "${PIN:-0}" = 1 ]; then export processors=2; else export processors; processors=$(nproc); fi
     xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" bash "$top/tests/perf/lib/scenario_walk.sh" \
       "VENTRASK_SWAP_FILE=$work/swaps.txt" "${words[@]}"
   )

@@ -16,6 +16,20 @@ button_differs() {
   changed=$(compare -metric AE -fuzz 10% first_area.png second_area.png null: 2>&1)
   [ "${changed%% *}" -gt 3600 ] 2>/dev/null
 }
+# Processor time so far of the game's threads, in clock ticks: "game renderer other", the
+# renderer being the threads the software renderer names llvmpipe-N.
+thread_ticks() {
+  local task ticks name game=0 renderer=0 other=0
+  for task in /proc/"$pid"/task/*; do
+    ticks=$(sed 's/^.*) //' "$task/stat" 2>/dev/null | awk '{ print $12 + $13 }')
+    [ -n "$ticks" ] || continue
+    name=$(cat "$task/comm" 2>/dev/null)
+    if [ "${task##*/}" = "$pid" ]; then game=$((game + ticks))
+    elif [[ "$name" == llvmpipe* ]]; then renderer=$((renderer + ticks))
+    else other=$((other + ticks)); fi
+  done
+  echo "$game $renderer $other"
+}
 vclick() {
   click_pixel $(awk -v w="$WIDTH" -v h="$HEIGHT" -v x="$1" -v y="$2" \
       'BEGIN { printf "%d %d", x * w / 640, y * h / 480 }')
@@ -54,6 +68,7 @@ sleep 3                 # the run's first frames settle
 shot scene.png
 n0=$(counted swaps)
 t0=$(counted last_swap)
+ticks0=$(thread_ticks)
 if [ -n "${PROFILE:-}" ]; then
   perf record -q -F 499 ${PROFILE_CALLS:+--call-graph "$PROFILE_CALLS"} -p "$pid" -o "$PROFILE" \
     -- sleep "$measure_seconds" >/dev/null 2>&1
@@ -62,14 +77,24 @@ else
 fi
 n1=$(counted swaps)
 t1=$(counted last_swap)
+ticks1=$(thread_ticks)
 scene_peak=$(peak_mb)
 shot end.png
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 kill -TERM "$pid"
 wait_for_exit >/dev/null || kill -KILL "$pid" 2>/dev/null
 awk -v n0="$n0" -v n1="$n1" -v t0="$t0" -v t1="$t1" -v a="$first_swap" -v b="$first_drawn" \
-    -v m="$menu_peak" -v p="$scene_peak" -v l="$load" 'BEGIN {
+    -v m="$menu_peak" -v p="$scene_peak" -v l="$load" -v k0="$ticks0" -v k1="$ticks1" \
+    -v hz="$(getconf CLK_TCK)" -v cpus="$processors" 'BEGIN {
   printf "fps %.1f (%d frames in %.1f s)  start-up first frame %.3f s, first drawn frame %.3f s\n",
     (n1 - n0) / (t1 - t0), n1 - n0, t1 - t0, a, b
   printf "peak memory menu %d MB, scenario %d MB  load %s\n", m, p, l
+  split(k0, s); split(k1, e)
+  frames = n1 - n0
+  if (frames > 0 && hz > 0 && cpus > 0 && t1 > t0) {
+    g = (e[1] - s[1]) * 1000 / hz / frames; r = (e[2] - s[2]) * 1000 / hz / frames
+    o = (e[3] - s[3]) * 1000 / hz / frames
+    printf "processor ms a frame: game thread %.1f, renderer %.1f, other %.1f; %d processors %.0f %% busy\n",
+      g, r, o, cpus, 100 * (g + r + o) * frames / 1000 / ((t1 - t0) * cpus)
+  }
 }'
