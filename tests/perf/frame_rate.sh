@@ -33,7 +33,12 @@ screen_w=${window%x*} screen_h=${window#*x}
 [ "$screen_w" -lt 1024 ] && screen_w=1024
 [ "$screen_h" -lt 768 ] && screen_h=768
 words=(LD_PRELOAD="$counter")
-[ "${PIN:-0}" = 1 ] && words+=(LP_NUM_THREADS=2 taskset -c 0,1)
+# The processors the game may run on: the walk tells how busy its threads kept them.
+processors=$(nproc)
+if [ "${PIN:-0}" = 1 ]; then
+  words+=(LP_NUM_THREADS=2 taskset -c 0,1)
+  processors=2
+fi
 
 for ((r = 1; r <= runs; r++)); do
   work=$(mktemp -d)
@@ -44,8 +49,7 @@ for ((r = 1; r <= runs; r++)); do
   [ -n "${SETTINGS:-}" ] && printf '%s\n' "$SETTINGS" | sed 's/$/\r/' >> "$work/qvd.ini"
   (
     cd "$work" || exit 1
-    export session_lib="$lib_dir/session.sh" measure_seconds="${MEASURE_SECONDS:-20}"
-    if [ "${PIN:-0}" = 1 ]; then export processors=2; else export processors; processors=$(nproc); fi
+    export session_lib="$lib_dir/session.sh" measure_seconds="${MEASURE_SECONDS:-20}" processors
     xvfb-run -a -s "-screen 0 ${screen_w}x${screen_h}x24" bash "$top/tests/perf/lib/scenario_walk.sh" \
       "VENTRASK_SWAP_FILE=$work/swaps.txt" "${words[@]}"
   )

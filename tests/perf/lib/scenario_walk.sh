@@ -21,7 +21,7 @@ button_differs() {
 thread_ticks() {
   local task ticks name game=0 renderer=0 other=0
   for task in /proc/"$pid"/task/*; do
-    ticks=$(sed 's/^.*) //' "$task/stat" 2>/dev/null | awk '{ print $12 + $13 }')
+    ticks=$(awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "$task/stat" 2>/dev/null)
     [ -n "$ticks" ] || continue
     name=$(cat "$task/comm" 2>/dev/null)
     if [ "${task##*/}" = "$pid" ]; then game=$((game + ticks))
