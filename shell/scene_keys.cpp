@@ -39,13 +39,10 @@ void scene::on_message(void* window, std::uint32_t message, std::uintptr_t wpara
     // While a GUI text field takes the typing, letters and camera keys are its own.
     const bool typing = g_state->gui_focus[0] != 0 || g_state->gui_focus[1] != 0;
     if (!typing) viewer.handle_input(message, wparam, lparam);
+    // Losing the focus only stops reading the controllers: they stay open with their
+    // assignments (the settings file keeps them at exit), and reading resumes on return.
     if (message == WM_ACTIVATE) {
-        if (g_joystick == nullptr) return;
-        if (wparam != 0) {
-            g_joystick->acquire(true);
-        } else {
-            g_joystick->release();
-        }
+        if (g_joystick != nullptr) g_joystick->acquire(wparam != 0);
         return;
     }
     if (message != WM_KEYDOWN) return;

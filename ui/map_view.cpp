@@ -233,7 +233,10 @@ void on_press(gui_window* w) {
     marker_point(s, pad, &lon, &lat);
     char text[64];
     format_text(text, "%f   %f", static_cast<double>(lon), static_cast<double>(lat));
-    copy_to_clipboard(text);
+    // The map still follows the press; only the copy is lost, and the user is told.
+    if (!copy_to_clipboard(text) && g_state != nullptr) {
+        g_state->set_message("Could not copy the position to the clipboard");
+    }
     const scenery_index* index = sceneries();
     const int choice = index != nullptr ? choose_scenery(*index, lon, lat, s.selected) : 0;
     if (choice == 0) {

@@ -57,8 +57,9 @@ std::int16_t to_int16(double v) {
     return static_cast<std::int16_t>(v);  // truncates toward zero
 }
 
+// A caption on the loading picture (and in the status text).
 void show_caption(const char* caption) {
-    if (g_state != nullptr) copy_text(g_state->status_text, caption);
+    if (g_state != nullptr) g_state->show_status("%s", caption);
 }
 
 std::vector<std::string> split_tokens(const std::string& text) {

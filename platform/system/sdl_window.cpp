@@ -11,7 +11,10 @@
 #include <link.h>
 #endif
 
+#include "platform/image.h"
 #include "platform/message_translator.h"
+#include "platform/resources.h"
+#include "platform/system/sdl_clipboard.h"
 #include "platform/system/sdl_video.h"
 #include "platform/system/x11_window_watch.h"
 #include "platform/window.h"
@@ -37,6 +40,22 @@ void keep_gl_driver_loaded() {
 #else
 void keep_gl_driver_loaded() {}
 #endif
+
+// The program's icon (icon resource 416, the program's emblem) for the title bar and the task
+// bar. A missing or unreadable picture leaves the window system's default.
+constexpr int k_program_icon = 416;
+
+void set_program_icon(SDL_Window* window) {
+    resource_data data;
+    image picture;
+    if (!find_resource("ICON", k_program_icon, &data) || failed(bmp_decode(data.data, data.size, &picture))) return;
+    // The picture's texels are the bytes blue, green, red, alpha, rows top first.
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(picture.texels.data(), picture.width, picture.height, 32,
+                                                              picture.pitch, SDL_PIXELFORMAT_BGRA32);
+    if (surface == nullptr) return;
+    SDL_SetWindowIcon(window, surface);  // SDL keeps a copy
+    SDL_FreeSurface(surface);
+}
 
 class sdl_window : public window_system {
 public:
@@ -79,7 +98,10 @@ sdl_window::~sdl_window() {
     if (context_) SDL_GL_DeleteContext(context_);
     if (window_) SDL_DestroyWindow(window_);
     if (window_) watch_.settle();
-    if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (video_) {
+        remove_sdl_clipboard();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
 }
 
 bool sdl_window::open_video() {
@@ -89,6 +111,8 @@ bool sdl_window::open_video() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (!open_sdl_video(&error_)) return false;
     video_ = true;
+    // With the window system up, copied text goes to the desktop's clipboard.
+    install_sdl_clipboard();
     return true;
 }
 
@@ -132,6 +156,7 @@ bool sdl_window::create(const char* title, int left, int top, int width, int hei
         return false;
     }
     SDL_GL_MakeCurrent(window_, context_);
+    set_program_icon(window_);
     keep_gl_driver_loaded();
     SDL_GL_SetSwapInterval(0);  // until the device says otherwise, frames go out at once
     SDL_StartTextInput();

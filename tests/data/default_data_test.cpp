@@ -101,6 +101,24 @@ TEST(compiled_resources, the_design_screens_pictures_are_in_the_program_at_their
     }
 }
 
+// The main window's icon: a round badge, clear in its corners, opaque in its middle.
+TEST(compiled_resources, the_program_icon_is_a_round_badge_with_alpha)
+{
+    register_embedded_resources();
+    resource_data data;
+    image icon;
+    ASSERT_TRUE(find_resource("ICON", 416, &data));
+    ASSERT_EQ(image_decode(data.data, data.size, &icon), S_OK);
+    EXPECT_EQ(icon.width, 64);
+    EXPECT_EQ(icon.height, 64);
+    for (int corner : {0, 63}) {
+        EXPECT_EQ(icon.pixel(corner, corner) >> 24, 0u);
+        EXPECT_EQ(icon.pixel(63 - corner, corner) >> 24, 0u);
+    }
+    EXPECT_EQ(icon.pixel(32, 32) >> 24, 255u);
+    EXPECT_EQ(icon.pixel(32, 4) >> 24, 255u);
+}
+
 TEST_F(run_folder_test, scenery_header_and_place_names_agree)
 {
     char pattern[260] = "scenery\\Kestrel Bay\\*.hdr";

@@ -4,7 +4,9 @@
 # the screen before it (two shots of the plain run a second apart change few); the
 # telescope's "Night Vis" turns the picture into the green night-vision one. Escape and
 # Return, repeated, leave the run and the program with status 0, and the log names no
-# missing "world_map.jpg". Screenshots are kept beside the run folder (views_*.png).
+# missing "world_map.jpg". The main window carries the program's 64 x 64 icon, and a click on
+# the map's centre puts the position under it ("east   north" in degrees, inside Kestrel Bay)
+# on the X clipboard. Screenshots are kept beside the run folder (views_*.png).
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
@@ -19,8 +21,12 @@ sleep 1
 shot calm2.png
 press_key m
 shot_changed calm2.png map.png 10
+xprop -id "$window" _NET_WM_ICON > icon.txt 2>&1
+click_gui 0 0           # the map's centre: its position goes to the clipboard
+timeout 10 xclip -o -selection clipboard > clipboard.txt 2> clipboard_error.txt
+shot map_copied.png
 press_key r
-shot_changed map.png radar.png 10
+shot_changed map_copied.png radar.png 10
 press_key t
 shot_changed radar.png telescope.png 10
 vclick 608 468          # the telescope's "Night Vis"
@@ -28,7 +34,7 @@ shot_changed telescope.png night_vision.png 10
 quit_by_keys
 INNER
 
-run_window_walk 640x480 views_ calm2 map radar telescope night_vision
+run_window_walk 640x480 views_ calm2 map map_copied radar telescope night_vision
 
 # Share (percent) of a box's pixels that changed by more than 10 % between two pictures.
 share() {
@@ -51,6 +57,15 @@ echo "changed: $calm % of the plain run in a second; map $map %, radar $radar %,
 read -r r g b <<<"$(box_mean night_vision.png 200x150+150+150)"
 echo "night vision: $r $g $b"
 [ "$g" -gt $((r * 3 / 2)) ] && [ "$g" -gt $((b * 3 / 2)) ] || fail "the night-vision picture is not green: $r $g $b"
+
+# The icon: xprop shows the window's _NET_WM_ICON as a 64 x 64 picture.
+grep -q "Icon (64 x 64)" icon.txt || fail "the window has no 64 x 64 icon: $(head -c 300 icon.txt)"
+# The copied position, read back from the X clipboard.
+read -r east north rest < clipboard.txt
+echo "clipboard: '$(cat clipboard.txt)' $(cat clipboard_error.txt)"
+[[ "$(cat clipboard.txt)" =~ ^-?[0-9]+\.[0-9]{6}\ \ \ -?[0-9]+\.[0-9]{6}$ ]] || fail "the clipboard holds no position"
+awk -v e="$east" -v n="$north" 'BEGIN { exit !(e > 38.5 && e < 38.75 && n > 20.0 && n < 20.25) }' ||
+  fail "the copied position $east $north is not in Kestrel Bay"
 
 [ -f Logfile.txt ] || fail "no Logfile.txt"
 if grep "world_map.jpg" Logfile.txt; then fail "the world map picture is missing"; fi

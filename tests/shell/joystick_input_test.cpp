@@ -9,7 +9,13 @@
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "core/gui_services.h"
+#include "core/sound_system.h"
+#include "platform/messages.h"
+#include "platform/scripted_window.h"
+#include "platform/window.h"
 #include "shell/joystick_input.h"
+#include "shell/scene.h"
+#include "shell/speech.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -140,6 +146,60 @@ TEST_F(VirtualJoystickTest, NotAcquiredReadsNothing) {
     joy.acquire(true);
     poll();
     EXPECT_GT(joy.axis_value(0, 0), 0.2f);
+}
+
+// Switching to another window in a run only stops the reading: the controller stays open
+// with its assignments, reads again when the window is back in front, and the settings file
+// written at exit keeps its sections, which read back into a fresh mapping.
+TEST_F(VirtualJoystickTest, AFocusLossKeepsTheControllersAndTheirSettings) {
+    sound_system sound;
+    speech voice;
+    scripted_window window;
+    g_sound = &sound;
+    g_speech = &voice;
+    g_joystick = &joy;
+    set_main_window(&window);
+    window.create("Ventrask", 0, 0, 1024, 768);
+    app.window_width = 1024;
+    app.window_height = 768;
+    app.menu_mode = 0;
+    {
+        scene world;
+        joy.action_axis_codes[0] = 0x0002;  // action 0 on device 0's Y axis
+        joy.action_buttons[1] = 5;
+        joy.axis_gain(0, 3) = 2.0f;
+
+        world.on_message(nullptr, WM_ACTIVATE, 0, 0);
+        EXPECT_EQ(joy.device_count, 1);
+        EXPECT_EQ(joy.acquired, 0);
+        SDL_JoystickSetVirtualAxis(handle, 0, 32767);
+        poll();
+        EXPECT_FLOAT_EQ(joy.axis_value(0, 0), 0.0f);
+        world.on_message(nullptr, WM_ACTIVATE, 1, 0);
+        EXPECT_EQ(joy.acquired, 1);
+        poll();
+        EXPECT_GT(joy.axis_value(0, 0), 0.2f);
+
+        world.on_message(nullptr, WM_ACTIVATE, 0, 0);
+        ASSERT_TRUE(world.write_settings());
+        char name[64];
+        ASSERT_TRUE(joy.device_name(name, sizeof name, 0));
+        const std::string text = tmp.read("qvd.ini");
+        EXPECT_NE(text.find(std::string("1\t[joysticks_num]\r\n") + name + "\r\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("16\t[joystick_actions]\r\n2\t1\r\n2\t5\r\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("8\t[joystick_axes]\r\n255\t1\t1\t1\t2\t1\t1\t1\r\n"), std::string::npos) << text;
+
+        joy.reset_mapping();
+        world.read_settings();
+        EXPECT_EQ(joy.action_axis_codes[0], 0x0002);
+        EXPECT_EQ(joy.action_buttons[1], 5);
+        EXPECT_EQ(joy.enabled_axes[0], 0x7F | 128);
+        EXPECT_FLOAT_EQ(joy.axis_gain(0, 3), 2.0f);
+    }
+    set_main_window(nullptr);
+    g_joystick = nullptr;
+    g_speech = nullptr;
+    g_sound = nullptr;
 }
 
 TEST_F(VirtualJoystickTest, AnUnpluggedControllerIsTakenUpAgainWhenItComesBack) {

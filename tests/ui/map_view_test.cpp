@@ -149,6 +149,25 @@ TEST_F(map_view_test, opening_over_a_scenery_chooses_it_and_reads_its_titles) {
     EXPECT_EQ(app->map_shown, 0);
 }
 
+// A clipboard that refuses the text: the press still chooses the scenery under it, and the
+// message line says the position was not copied.
+TEST_F(map_view_test, a_copy_that_fails_is_told_on_the_message_line) {
+    state->camera_longitude = 10.4f;
+    state->camera_latitude = 50.6f;
+    set_clipboard_backend([](const char*) { return false; });
+    ASSERT_NE(open_view(), nullptr);
+    g_map_view.selected = 0;
+    state->message[0] = '\0';
+    click(px(0.0f), py(0.0f));
+    EXPECT_STREQ(state->message, "Could not copy the position to the clipboard");
+    EXPECT_EQ(g_map_view.selected, 1);
+    // With no clipboard at all, the same.
+    set_clipboard_backend(nullptr);
+    state->message[0] = '\0';
+    click(px(0.0f), py(0.0f));
+    EXPECT_STREQ(state->message, "Could not copy the position to the clipboard");
+}
+
 TEST_F(map_view_test, the_wheel_zooms_within_its_limits) {
     state->camera_longitude = 100.0f;  // over no scenery: the world map
     gui_window* w = open_view();

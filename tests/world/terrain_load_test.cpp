@@ -12,6 +12,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/loading_display.h"
 #include "platform/files.h"
 #include "platform/program_rand.h"
 #include "platform/text.h"
@@ -44,6 +45,18 @@ protected:
     std::unique_ptr<app_state> state_ = std::make_unique<app_state>();
     std::unique_ptr<d3d_app> app_ = std::make_unique<d3d_app>();
     std::unique_ptr<terrain> ground_ = std::make_unique<terrain>();
+};
+
+// The loading picture as the tests see it: the captions it was given, in order. Installed
+// while it lives.
+class caption_log : public loading_display {
+public:
+    caption_log() { set_loading_display(this); }
+    ~caption_log() override { set_loading_display(nullptr); }
+    std::vector<std::string> captions;
+    void begin_loading_screen() override {}
+    void show_loading_status(const char* text) override { captions.emplace_back(text); }
+    void end_loading_screen() override {}
 };
 
 // Classes by height: 0 below 20 m, 1 from 20 to 60 m, 2 above; every slope, always.
@@ -578,4 +591,30 @@ TEST_F(TerrainLoadTest, ShoreShapingMatchesTheSampleBySampleRules) {
             ASSERT_EQ(ground_->elevations, expected) << g.rows << " x " << g.columns << " water " << with_water;
         }
     }
+}
+
+// Each step of a scenery load shows its caption on the loading picture as it starts; the
+// steps that build derived files show theirs only when they build them.
+TEST_F(TerrainLoadTest, TheLoadStepsShowTheirCaptionsOnTheLoadingPicture) {
+    tmp_.write("common/scenery.txt", k_three_classes);
+    test_scenery s;
+    s.depth_word = "has_depth";
+    write_scenery(tmp_, "Bay", s);
+    caption_log display;
+    ASSERT_TRUE(load("Bay"));
+    EXPECT_EQ(display.captions,
+              (std::vector<std::string>{"Loading Land Elevations", "Creating Water Elevation", "Creating Texture Mapping",
+                                        "Creating Topographic Map", "Loading Land Textures", "Loading Dense Textures"}));
+    EXPECT_STREQ(state_->status_text, "Loading Dense Textures");
+
+    // Loaded again, the class map is read back, not made.
+    display.captions.clear();
+    ASSERT_TRUE(load("Bay"));
+    const auto& c = display.captions;
+    EXPECT_EQ(std::count(c.begin(), c.end(), "Creating Texture Mapping"), 0);
+    ASSERT_GE(c.size(), 4u);
+    EXPECT_EQ(c[0], "Loading Land Elevations");
+    EXPECT_EQ(c[1], "Creating Water Elevation");
+    EXPECT_EQ(c[c.size() - 2], "Loading Land Textures");
+    EXPECT_EQ(c.back(), "Loading Dense Textures");
 }

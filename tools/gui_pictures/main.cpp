@@ -1,4 +1,5 @@
-// Draws the GUI's pictures: three 64 x 64 icons on opaque black (black is the colour key that
+// Draws the GUI's pictures: the program's emblem (the main window's icon, 64 x 64 with alpha),
+// three 64 x 64 icons on opaque black (black is the colour key that
 // makes it transparent), the 64 x 64 knob (a round cap with a pointer mark, its own alpha
 // leaving the corners clear), the 128 x 96 button pictures of the main menu and the design tools,
 // each a plain symbol on a soft gradient, the in-run side bar's strip of eight 48 x 48
@@ -247,6 +248,45 @@ void triangle(image& p, float x0, float y0, float x1, float y1, float x2, float 
     }
 }
 
+// The program's emblem, shown as the main window's icon: a round night-blue badge with a
+// steel rim, a white interceptor climbing to the upper right on an orange flame and the waves
+// of a radar in the lower right reaching toward it. 32 bits with alpha: outside the badge is clear, its edge smoothed over one
+// pixel, so the icon sits on any title bar or task bar. Rows are stored top first.
+image emblem() {
+    constexpr float c = 32.0f, rim = 30.0f;
+    image p;
+    image_allocate(&p, 64, 64);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const float d = std::hypot(x + 0.5f - c, y + 0.5f - c);
+            const float cover = std::clamp(rim + 0.5f - d, 0.0f, 1.0f);
+            if (cover <= 0) continue;
+            const auto a = static_cast<std::uint32_t>(cover * 255.0f + 0.5f);
+            const float t = y / 63.0f;  // night blue, lighter toward the top
+            std::uint32_t rgb = (static_cast<std::uint32_t>(40 - 24 * t) << 16) |
+                                (static_cast<std::uint32_t>(72 - 40 * t) << 8) |
+                                static_cast<std::uint32_t>(130 - 60 * t);
+            if (d > rim - 3.0f) rgb = 0xA8B8C8u;  // the rim
+            p.set_pixel(x, y, (a << 24) | rgb);
+        }
+    }
+    const std::uint32_t ink = 0xFFFFFFFFu;
+    disc(p, 47, 47, 3.0f, 0xFF80E090u);  // a radar in the lower right, its waves toward the missile
+    for (int r : {7, 12, 17}) {
+        for (int i = 0; i <= 10; ++i) {
+            const float a = k_pi * (1.1f + 0.03f * i);
+            disc(p, 47 + r * std::cos(a), 47 + r * std::sin(a), 1.3f, 0xFF80E090u);
+        }
+    }
+    disc(p, 16, 48, 4.5f, 0xFFFF9020u);  // the flame, hot in its middle
+    disc(p, 15, 49, 2.5f, 0xFFFFE080u);
+    triangle(p, 24, 40, 20, 44, 23.5f, 50.3f, ink);  // the fins, swept back
+    triangle(p, 24, 40, 20, 44, 13.7f, 40.5f, ink);
+    stroke(p, 20, 44, 42, 22, 6, ink);                     // the body
+    triangle(p, 39, 21.5f, 49, 15, 42.5f, 25, ink);        // the nose
+    return p;
+}
+
 // The design screens' background: a blueprint sheet of a middle blue-grey with a faint grid,
 // light enough for black text and dark enough for white text (the hints of every colour
 // scheme stand on it), with the band of the hints along the bottom left plain.
@@ -385,7 +425,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string out = argv[1];
-    bool ok = save(icon(0xFF2F4B8Au, k_question), out + "/BITMAP/177.bmp");
+    bool ok = save(emblem(), out + "/ICON/416.bmp", 32);
+    ok = save(icon(0xFF2F4B8Au, k_question), out + "/BITMAP/177.bmp") && ok;
     ok = save(icon(0xFFC08000u, k_bang), out + "/BITMAP/178.bmp") && ok;
     ok = save(read_aloud(), out + "/BITMAP/343.bmp") && ok;
     ok = save(knob(), out + "/BITMAP/174.bmp", 32) && ok;
