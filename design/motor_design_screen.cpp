@@ -348,6 +348,7 @@ void burn_tick(gui_window* w, rocket_motor& r) {
         r.reset();
         set_fire_text(w, "Fire");
     } else {
+        r.update_exhaust();
         show_readouts(w, r);
         offer_sample(r);
         set_fire_text(w, "Pause");

@@ -109,8 +109,13 @@ public:
     // own perspective and light: pitch and yaw in rad, the position in multiples of the
     // overall length; the casing drawn translucent when see_through is set, a charge in its
     // place in the chamber when in_place is set. Transforms are put back afterwards.
+    // While the motor burns, draw also shows its exhaust behind the nozzle: the flame and, on
+    // the design screens, the smoke column.
     void draw(float pitch, float yaw, float x, float y, float z, bool see_through);
     void draw_charges(int i, float pitch, float yaw, float x, float y, float z, bool in_place);
+    // Steps the exhaust of a static firing, which no scene drives: the flame's texture scroll
+    // and the smoke column's puffs.
+    void update_exhaust();
     void apply_volume() override;
     void stop_sounds() override;
 
@@ -195,6 +200,9 @@ private:
     double burn_split(float dt);
     void burn_substep(float dt);
     void place_flame(float s);
+    // The flame and smoke at the casing's place of a design view (the casing in cm, its
+    // nozzle toward +z).
+    void draw_exhaust(const mat4& casing_place);
     // The flame's last local matrix and the size it was made for: after the burn-out every
     // tick places the flame at size 0 again, and the matrix need not be made anew.
     mat4 placed_flame = mat_identity();

@@ -1,6 +1,6 @@
 // The motor's drawing: the casing in the scene, and the design screens' own views of the casing
-// and the charges. The casing is metal: the shared surface texture with the environment map
-// over it.
+// (with its flame and smoke while it burns on the stand) and the charges. The casing is metal:
+// the shared surface texture with the environment map over it.
 #include <cstddef>
 
 #include "core/app_state.h"
@@ -74,6 +74,22 @@ mat4 casing_world(const mat4& frame_world) {
 
 bool assembled_view() { return g_state != nullptr && g_state->assembled_view != 0; }
 
+// The exhaust's own matrices hold metres in the motor's frame, nozzle toward -z; a design
+// view's casing stands in cm with its nozzle toward +z. Turned half round and scaled to cm,
+// they stand behind the nozzle there (and, in the assembled missile, where the scene has them).
+mat4 exhaust_world(const mat4& local, const mat4& casing_place) {
+    return local * mat_rotation_y(k_pi_f) * mat_scaling(100.0f, 100.0f, 100.0f) * casing_place;
+}
+
+// Draws an exhaust child at a given world matrix, its own put back afterwards.
+void render_at(frame* exhaust, const mat4& at) {
+    if (exhaust == nullptr) return;
+    const mat4 kept = exhaust->world;
+    exhaust->world = at;
+    exhaust->render();
+    exhaust->world = kept;
+}
+
 }  // namespace
 
 void rocket_motor::render() {
@@ -94,12 +110,30 @@ void rocket_motor::draw(float pitch, float yaw, float x, float y, float z, bool 
     const design_view view(d, see_through ? 0.65f : 1.0f);
     // In the assembled missile the casing sits where its frame puts it.
     const float l = overall_length;
-    device_set_world(assembled_view() ? casing_world(world)
-                                      : mat_rotation_y(yaw) * mat_rotation_x(pitch) *
-                                            mat_translation(l * x, l * y, l * z));
+    const mat4 place = assembled_view() ? casing_world(world)
+                                        : mat_rotation_y(yaw) * mat_rotation_x(pitch) *
+                                              mat_translation(l * x, l * y, l * z);
+    device_set_world(place);
     set_metal_stages(d);
     draw_triangles(d, casing_);
     restore_metal_stages(d);
+    if (running && !paused) draw_exhaust(place);
+}
+
+void rocket_motor::draw_exhaust(const mat4& casing_place) {
+    if (flame == nullptr) return;
+    const mat4 flame_at = exhaust_world(flame->local, casing_place);
+    render_at(flame, flame_at);
+    if (smoke == nullptr) return;
+    // The smoke column trails the flame: pushed back along the flame's axis by five times the
+    // flame's length scale, so its puffs start about where the flame ends.
+    const vec3 back = get_axis_z(flame->local) * -5.0f;
+    render_at(smoke, exhaust_world(smoke->local * mat_translation(back.x, back.y, back.z), casing_place));
+}
+
+void rocket_motor::update_exhaust() {
+    if (flame != nullptr) flame->update();
+    if (smoke != nullptr) smoke->update();
 }
 
 void rocket_motor::draw_charges(int i, float pitch, float yaw, float x, float y, float z, bool in_place) {

@@ -1,5 +1,6 @@
 // The warhead's preview meshes and their drawing: the case with its explosive, the fragment
-// lines flying out of it, and the guidance section and seeker head in front of it.
+// lines flying out of it, and the guidance section and seeker head in front of it. The design
+// views draw them as metal, with the environment map over them as the airframe has.
 #include <algorithm>
 #include <cmath>
 
@@ -10,6 +11,7 @@
 #include "simulation/part_view.h"
 #include "simulation/surface_normals.h"
 #include "simulation/warhead.h"
+#include "simulation/weapon_stages.h"
 
 constexpr const char k_hr_source[] = "warhead";
 
@@ -228,8 +230,10 @@ void warhead::draw(float pitch, float yaw, float x, float y, float z, bool show_
     }
     device_set_world(world);
     d->set_material(coloured(0.5f, 0.5f, 0.5f));
+    set_metal_stages(d);
     d->set_render_state(RS_DIFFUSEMATERIALSOURCE, MCS_COLOR1);
     draw_triangles(d, body_vertices);
+    restore_metal_stages(d);
     if (show_fragments) {
         draw_list(d, PT_LINELIST, fragment_vertices.data(), static_cast<int>(fragment_vertices.size() / 2));
     }
@@ -241,8 +245,10 @@ void warhead::draw_guidance_section(float r, float g, float b) {
     const preview_view view(d);
     device_set_world(world);
     d->set_material(coloured(r, g, b));
+    set_metal_stages(d);
     d->set_render_state(RS_DIFFUSEMATERIALSOURCE, MCS_MATERIAL);
     draw_triangles(d, guidance_vertices);
+    restore_metal_stages(d);
 }
 
 void warhead::draw_seeker_head(float r, float g, float b) {
@@ -251,6 +257,8 @@ void warhead::draw_seeker_head(float r, float g, float b) {
     const preview_view view(d);
     device_set_world(world);
     d->set_material(coloured(r, g, b));
+    set_metal_stages(d);
     d->set_render_state(RS_DIFFUSEMATERIALSOURCE, MCS_MATERIAL);
     draw_triangles(d, seeker_vertices);
+    restore_metal_stages(d);
 }

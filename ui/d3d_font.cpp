@@ -67,7 +67,7 @@ int largest_side(const gfx_device& device) {
 }  // namespace
 
 d3d_font::d3d_font(const char* face_name, std::uint32_t height, std::uint32_t flags)
-    : height_(height), flags_(flags) {
+    : height_(height), flags_(flags), store_(k_store_vertices) {
     copy_bounded(face_name_, sizeof face_name_, face_name ? face_name : "");
 }
 
@@ -224,10 +224,8 @@ bool d3d_font::get_text_extent(const char* text, int size[2]) const {
 
 void d3d_font::add_glyph(float x, float y, float w, float h, const glyph_rect& g,
                          std::uint32_t color, int* position) {
-    // The store grows with the text laid out, up to its limit: most fonts never show more
-    // than a few hundred glyphs at once.
-    const auto needed = static_cast<std::size_t>(*position) + 6;
-    if (store_.size() < needed) store_.resize(needed);
+    // The store has its full room from the start: drawing never allocates.
+    if (*position < 0 || static_cast<std::size_t>(*position) + 6 > store_.size()) return;
     font_vertex* v = store_.data() + *position;
     v[0] = {x, y, 0, color, g.left, g.bottom};
     v[1] = {x, y + h, 0, color, g.left, g.top};

@@ -7,6 +7,7 @@
 // `text_palette`, other bytes below 32 are skipped, 128..255 are Windows-1252 characters.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -103,6 +104,7 @@ public:
     const glyph_rect& glyph(std::uint8_t ch) const { return glyphs_[ch - k_first_char]; }
     int batch_triangles() const { return batch_triangles_; }
     const font_vertex* vertices() const { return store_.data(); }
+    std::size_t store_size() const { return store_.size(); }
 
     // The pixel height of a nominal point height at a scale: 96 pixels per inch, at least 12.
     static int pixel_height_for(std::uint32_t points, float scale);
@@ -123,7 +125,7 @@ private:
     std::uint32_t height_;
     std::uint32_t flags_;
     texture_ptr texture_;
-    std::vector<font_vertex> store_;
+    std::vector<font_vertex> store_;  // k_store_vertices, zeroed, made with the font
     int texture_width_ = 0, texture_height_ = 0;
     float scale_ = 1.0f;
     int pixel_height_ = 0;

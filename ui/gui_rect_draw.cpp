@@ -127,7 +127,9 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
         p->fill_rect(bx2 - 0.07f, by1 + inset, bx2 - 0.01f, by2 - inset, k_white);
         p->draw_bevel(bx2 - 0.07f, by1 + inset, bx2 - 0.01f, by2 - inset, false, k_black, k_light_grey);
     } else if (kind == rect_kind::tab_button) {
-        p->draw_tab(bx1, by1, bx2, by2, line_c, fill_c, k_black);
+        // The tab's shape shades from the line colour to the fill colour, both at the fill's
+        // alpha, so a faded tab fades as a whole.
+        p->draw_tab(bx1, by1, bx2, by2, colour(l, fill_alpha), fill_c, k_black);
     } else if (kind == rect_kind::outline) {
         p->fill_rect(bx1, by1, bx2, by2, argb(64, 127, 191, 255));
         p->draw_rect(bx1, by1, bx2, by2, k_white);

@@ -51,6 +51,31 @@ protected:
 // Seven sections of 18 quads: 252 triangles of 32-byte vertices.
 constexpr int k_casing_triangles = 7 * 18 * 2;
 
+// An exhaust that notes the world matrix it is drawn at, and how often it is stepped.
+class exhaust_probe : public frame {
+public:
+    void render() override { drawn_at.push_back(world); }
+    void update() override { ++updates; }
+    std::vector<mat4> drawn_at;
+    int updates = 0;
+};
+
+// Services whose exhausts are probes, kept by kind.
+class probing_services : public recording_scene_services {
+public:
+    frame* create_exhaust(frame* parent, const exhaust_params& params) override {
+        exhaust_probe* p = nullptr;
+        if (create_owned(parent, &p) != S_OK) return nullptr;
+        p->set_position(params.position.x, params.position.y, params.position.z);
+        (params.kind == EXHAUST_SMOKE ? smoke : flame) = p;
+        return p;
+    }
+    exhaust_probe* flame = nullptr;
+    exhaust_probe* smoke = nullptr;
+};
+
+vec3 place_of(const mat4& m) { return {m.m[3][0], m.m[3][1], m.m[3][2]}; }
+
 }  // namespace
 
 TEST_F(FlightDrawing, CasingInTheScene) {
@@ -150,4 +175,76 @@ TEST_F(FlightDrawing, TrianglesFaceOutward) {
     check(m.casing_vertices(), "casing");
     check(m.charge_vertices(0), "slotted grain");  // a bore: its inside faces the axis
     check(m.charge_vertices(1), "cigar grain");
+}
+
+// On the stand the motor's flame and smoke column are drawn behind the nozzle while it burns:
+// the casing stands in cm with its nozzle toward +z, the exhaust's matrices in metres with the
+// nozzle toward -z. Nothing of the exhaust is drawn before ignition or while paused; in the
+// assembled missile the flame stands where the scene has it.
+TEST_F(FlightDrawing, StaticFiringDrawsTheFlameAndSmokeBehindTheNozzle) {
+    probing_services probes;
+    install_scene_services(&probes);
+    app_.menu_mode = 1;  // the design screens' motor: a smoke column, no trail
+    {
+        rocket_motor m;
+        ASSERT_NE(probes.flame, nullptr);
+        ASSERT_NE(probes.smoke, nullptr);
+        m.draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, false);
+        EXPECT_TRUE(probes.flame->drawn_at.empty());
+        EXPECT_TRUE(probes.smoke->drawn_at.empty());
+
+        m.ignite();
+        m.burn_step(0.01f);
+        m.update_exhaust();
+        EXPECT_EQ(probes.flame->updates, 1);
+        EXPECT_EQ(probes.smoke->updates, 1);
+        const mat4 kept = probes.flame->world;
+        m.draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, false);
+        ASSERT_EQ(probes.flame->drawn_at.size(), 1u);
+        ASSERT_EQ(probes.smoke->drawn_at.size(), 1u);
+        EXPECT_TRUE(same(probes.flame->world, kept));  // its own matrix is put back
+
+        // The flame's head sits in the nozzle's exit cone (its last 1.5 exit diameters up to
+        // the tail at +overall_length / 2 cm), its tip well beyond the tail.
+        const float half = m.overall_length / 2.0f;
+        const float s = probes.flame->local.m[0][0];  // the flame's width scale (m)
+        ASSERT_GT(s, 0.0f);
+        const mat4& flame_at = probes.flame->drawn_at[0];
+        const vec3 head = place_of(flame_at);
+        EXPECT_NEAR(head.x, 0.0f, 1e-3f);
+        EXPECT_NEAR(head.y, 0.0f, 1e-3f);
+        EXPECT_GT(head.z, half - 1.5f * m.exit_diameter);
+        EXPECT_LT(head.z, half);
+        // In cm: a hundred times its metres, and its tail (mesh z -4 after the head's offset of
+        // 1, 5 s a unit) pointing away from the casing.
+        EXPECT_NEAR(length(get_axis_x(flame_at)), 100.0f * s, 1e-3f);
+        const vec3 tip = transform_point(0.0f, 0.0f, -4.0f, flame_at);
+        EXPECT_NEAR(tip.z - head.z, 100.0f * 20.0f * s, 1e-2f);
+        // The smoke trails the flame by five of its length scales (5 s each) beyond its own
+        // half a size behind the flame's head.
+        const vec3 smoke_at = place_of(probes.smoke->drawn_at[0]);
+        EXPECT_NEAR(smoke_at.z - head.z, 100.0f * (0.5f + 25.0f) * s, 1e-2f);
+
+        // Turned with the view: the flame stays behind the nozzle.
+        m.draw(0.0f, 3.1415926f / 2.0f, 0.0f, 0.0f, 2.0f, false);
+        const vec3 turned = place_of(probes.flame->drawn_at.back());
+        EXPECT_NEAR(turned.x, head.z, 1e-2f);  // +z turned a quarter round about y is +x
+        EXPECT_NEAR(turned.z, 2.0f * m.overall_length, 1e-2f);
+
+        // Paused: no exhaust.
+        m.pause();
+        const std::size_t drawn = probes.flame->drawn_at.size();
+        m.draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, false);
+        EXPECT_EQ(probes.flame->drawn_at.size(), drawn);
+        m.resume();
+
+        // The assembled missile: the flame where the scene draws it.
+        state_.assembled_view = 1;
+        m.set_position(0.5f, -0.2f, 4.0f);
+        m.draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, false);
+        EXPECT_TRUE(same(probes.flame->drawn_at.back(), probes.flame->local * m.world));
+        state_.assembled_view = 0;
+    }
+    app_.menu_mode = 0;
+    install_scene_services(&services_);
 }

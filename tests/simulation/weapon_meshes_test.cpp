@@ -117,6 +117,27 @@ TEST_F(WeaponDrawing, TheWarheadDrawsItsBodyThenTheCaseAsWireframe) {
     ASSERT_EQ(device_->draws().size(), 2u);
     EXPECT_EQ(device_->draws()[1].type, static_cast<std::uint32_t>(PT_LINELIST));
     EXPECT_EQ(device_->draws()[1].primitive_count, 144);
+
+    // The design views' body, guidance section and seeker head are metal: the environment
+    // map on stage 1 by the camera-space reflection vector, as the airframe's; the fragment
+    // lines are not, and the stages are put back after each.
+    w.draw_guidance_section(0.5f, 0.5f, 0.5f);
+    w.draw_seeker_head(0.25f, 0.5f, 0.0f);
+    ASSERT_EQ(device_->draws().size(), 4u);
+    for (std::size_t i : {0u, 2u, 3u}) {
+        const device_state& st = device_->draws()[i].state;
+        EXPECT_EQ(st.stage[1][TSS_COLOROP], static_cast<std::uint32_t>(TOP_BLENDFACTORALPHA)) << i;
+        EXPECT_EQ(st.stage[1][TSS_TEXCOORDINDEX], static_cast<std::uint32_t>(TCI_CAMERASPACEREFLECTIONVECTOR)) << i;
+        EXPECT_EQ(st.render[RS_SPECULARENABLE], 1u) << i;
+    }
+    EXPECT_EQ(device_->draws()[1].state.stage[1][TSS_COLOROP], static_cast<std::uint32_t>(TOP_DISABLE));
+    // Body by vertex colour, the sections in the colour asked for.
+    EXPECT_EQ(device_->draws()[0].state.render[RS_DIFFUSEMATERIALSOURCE], static_cast<std::uint32_t>(MCS_COLOR1));
+    EXPECT_EQ(device_->draws()[3].state.render[RS_DIFFUSEMATERIALSOURCE], static_cast<std::uint32_t>(MCS_MATERIAL));
+    EXPECT_FLOAT_EQ(device_->draws()[3].state.material.diffuse.g, 0.5f);
+    EXPECT_EQ(device_->texture_stage_state(1, TSS_COLOROP), static_cast<std::uint32_t>(TOP_DISABLE));
+    EXPECT_EQ(device_->render_state(RS_SPECULARENABLE), 0u);
+    EXPECT_EQ(device_->texture(1), nullptr);
 }
 
 TEST_F(WeaponDrawing, TheBodyPreviewMarksTheCgAloneUntilTheTablesAreComputed) {

@@ -168,10 +168,15 @@ TEST(TextureFont, LayoutFollowsLineFeedsPaletteBytesAndTheBox) {
 TEST(TextureFont, TheStoreDropsGlyphsBeyondItsRoomAndBadInputIsRefused) {
     overlay_setup s(640, 480);
     d3d_font& f = *s.overlay->font(FONT_SMALL);
+    // The store has its whole room from the font's making: laying out never moves it.
+    EXPECT_EQ(f.store_size(), static_cast<std::size_t>(d3d_font::k_store_vertices));
+    const font_vertex* store = f.vertices();
     const std::string many(12000, 'x');
     f.begin_batch();
     f.draw_text_at(0, 0, many.c_str(), 0xFFFFFFFFu, 1, 1);
     EXPECT_EQ(f.batch_triangles(), 2 * 10239);
+    EXPECT_EQ(f.vertices(), store);
+    EXPECT_EQ(f.store_size(), static_cast<std::size_t>(d3d_font::k_store_vertices));
     f.draw_text_at(0, 0, "more", 0xFFFFFFFFu, 1, 1);
     EXPECT_EQ(f.batch_triangles(), 2 * 10239);
     f.end_batch();

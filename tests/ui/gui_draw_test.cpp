@@ -32,6 +32,24 @@ TEST_F(gui_draw_test, a_ticked_toggle_draws_pressed) {
     EXPECT_EQ(bevels[1].rfind("bevel_sunken", 0), 0u);
 }
 
+// A tab shades from the line colour to the fill colour, both at the fill's alpha (a tab in a
+// faded window or a see-through style fades as a whole, its line edge too).
+TEST_F(gui_draw_test, a_tab_takes_the_fill_alpha_for_both_colours) {
+    gui_window w;
+    w.create(-1, -1, 1, 1, window_kind::panel);
+    gui_rect* r = w.add_rect(0, 0, 0.5f, 0.1f, rect_kind::tab_button);
+    r->fill.a = 96;
+    r->line.a = 255;
+    w.draw();
+    ASSERT_EQ(painter.tab_lines.size(), 1u);
+    const auto tabs = painter.find("tab");
+    ASSERT_EQ(tabs.size(), 1u);
+    EXPECT_EQ(painter.tab_lines[0] >> 24, 96u);
+    EXPECT_EQ(painter.tab_lines[0] & 0xFFFFFFu,
+              static_cast<std::uint32_t>((r->line.r << 16) | (r->line.g << 8) | r->line.b));
+    EXPECT_EQ(tabs[0].substr(tabs[0].size() - 8, 2), "60") << tabs[0];  // the fill at 96 too
+}
+
 TEST_F(gui_draw_test, auto_fade_holds_fades_and_skips) {
     gui_window w;
     w.create(-1, -1, 1, 1, window_kind::panel);

@@ -27,6 +27,7 @@ public:
         float x1, y1, x2, y2;
     };
     std::vector<std::string> calls;
+    std::vector<std::uint32_t> tab_lines;  // the first colour of each tab drawn
     std::vector<text_box> text_boxes;  // every text drawn, with its box
     int cell_w = 7, cell_h = 16;
     int small_cell_w = 5;
@@ -51,8 +52,9 @@ public:
                        bool) override {
         add("triangle", x1, y1, x2, y2, c);
     }
-    void draw_tab(float x1, float y1, float x2, float y2, std::uint32_t, std::uint32_t b,
+    void draw_tab(float x1, float y1, float x2, float y2, std::uint32_t a, std::uint32_t b,
                   std::uint32_t) override {
+        tab_lines.push_back(a);
         add("tab", x1, y1, x2, y2, b);
     }
     void draw_note_box(float x1, float y1, float x2, float y2, const char* text) override {
