@@ -208,8 +208,8 @@ public:
     // many. Lines that do not fit (long names, missing numbers, unknown entries) are left out
     // with one log line.
     bool read_object_index(const char* file);
-    // Writes the object index from the land-class object files and the class map; false, with
-    // a log line and nothing written, when the terrain has no class map or none of its land
+    // Writes the object index from the land-class object files and the class map; false and
+    // nothing written when the terrain has no class map (with a log line) or none of its land
     // classes has an object file that could be read (an index written then would be empty and
     // kept for every later load).
     bool build_object_index(const char* file);

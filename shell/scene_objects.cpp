@@ -493,10 +493,9 @@ bool scene::build_object_index(const char* file) {
             refused = 0;
         }
     }
-    if (files_read == 0) {
-        log_line("%s not written: no land class of the scenery has an object file", target.c_str());
-        return false;
-    }
+    // A scenery whose land classes have no object files has no index: an empty one written
+    // now would be kept once object files are added.
+    if (files_read == 0) return false;
 
     std::string out = "\n[object_index]\n\n";
     for (const class_object& o : objects) {
