@@ -243,9 +243,9 @@ void start_test(gui_window* w) {
     const std::string damage = scene::situation_damage(path.c_str());
     if (!damage.empty()) {
         log_line("%s cannot be read whole: %s", path.c_str(), damage.c_str());
-        w->message_box(w, "Load Error",
-                       format_string("The situation %s could not be read whole:\n%s.", site.c_str(), damage.c_str()).c_str(),
-                       message_box_type::notice, 0, "");
+        const std::string message =
+            format_string("The situation %s could not be read whole:\n%s.", site.c_str(), damage.c_str());
+        w->message_box(w, "Load Error", message.c_str(), message_box_type::notice, 0, "");
         return;
     }
     leave_menu_for_run();

@@ -147,7 +147,10 @@ void scene::load_scenery_objects(const char* name) {
     // An index without a single object, while the land classes have object files, was
     // written by a load that had not read them: it is built again.
     const bool empty = read && objects_table.entries.empty() && !land_class_object_files().empty();
-    if (empty) log_line("%s holds no objects: built again from the land-class object files", scenery_file(k_index_file).c_str());
+    if (empty) {
+        log_line("%s holds no objects: built again from the land-class object files",
+                 scenery_file(k_index_file).c_str());
+    }
     if ((!read || empty) && build_object_index(k_index_file)) read_object_index(k_index_file);
     if (!read_object_list(k_list_file, false)) log_line("Could not find %s\\%s", name, k_list_file);
     end_loading_screen();

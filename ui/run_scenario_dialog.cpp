@@ -106,7 +106,8 @@ void start(gui_window* w, const char* name) {
     const std::string damage = scene::situation_damage(path.c_str());
     if (!damage.empty()) {
         log_line("%s cannot be read whole: %s", path.c_str(), damage.c_str());
-        const std::string message = format_string("The situation %s could not be read whole:\n%s.", name, damage.c_str());
+        const std::string message =
+            format_string("The situation %s could not be read whole:\n%s.", name, damage.c_str());
         if (top != nullptr) top->message_box(w, "Load Error", message.c_str(), 1, 0, "");
         return;
     }

@@ -226,7 +226,9 @@ TEST_F(SceneryObjects, ClassObjectsForAnotherTileSizeAreScaledByTheFirstKindThei
         {2, 2, 1, 1, 1},  // light array: k0, k1
     };
     for (std::size_t i = 0; i < 7; ++i) {
-        for (int k = 0; k < 5; ++k) EXPECT_FLOAT_EQ(table().entries[i].k[k], expected[i][k]) << table().entries[i].name << " k" << k;
+        for (int k = 0; k < 5; ++k) {
+            EXPECT_FLOAT_EQ(table().entries[i].k[k], expected[i][k]) << table().entries[i].name << " k" << k;
+        }
     }
     // Every object stands once in each of the grid's one tile (x, z < 64 - 32).
     EXPECT_EQ(table().placements.size(), 7u);

@@ -215,7 +215,8 @@ TEST_F(Situation, ADamagedSituationIsNamedAndTheSceneShownStays) {
         EXPECT_EQ(state.scenario_mode, 1);
         EXPECT_EQ(log(), "situations\\cut.txt cannot be read whole: " + c.why + "\r\n");
         ASSERT_EQ(gui.notices.size(), 1u);
-        EXPECT_EQ(gui.notices[0], "Load Error: The situation situations\\cut.txt could not be read whole:\n" + c.why + ".");
+        EXPECT_EQ(gui.notices[0],
+                  "Load Error: The situation situations\\cut.txt could not be read whole:\n" + c.why + ".");
     }
     install_gui_services(nullptr);
 }
