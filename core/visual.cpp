@@ -114,10 +114,14 @@ void visual::set_texture(const char* file_name, int load_mode) {
     if (g_app != nullptr) g_app->load_texture(n, &texture, load_mode, true);
 }
 
-void visual::drape_on_ground() {
+void visual::drape_on_ground() { mark_ground(true); }
+
+void visual::mark_draped() { mark_ground(false); }
+
+void visual::mark_ground(bool lay) {
     if (!vertex_buffer) return;
     const float scale_y = local.m[1][1];
-    if (scale_y == 0.0f) {
+    if (lay && scale_y == 0.0f) {
         log_line("Cannot drape %s: its vertical scale is 0", name);
         return;
     }
@@ -128,9 +132,9 @@ void visual::drape_on_ground() {
     for (int i = 0; i < vertex_count; ++i) {
         const vec3 w = transform_point(v[i].x, v[i].y, v[i].z, world);
         float h = 0.0f;
-        ground_height(w.x, w.z, &h);
+        if (lay) ground_height(w.x, w.z, &h);
         mark_ground_cell(w.x, w.z, 1);
-        v[i].y = (h - world_y) / scale_y;
+        if (lay) v[i].y = (h - world_y) / scale_y;
     }
     vertex_buffer->unlock();
     pass1 = 0;

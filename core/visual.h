@@ -44,6 +44,10 @@ public:
     void set_texture(const char* file_name, int load_mode);
     // Lays every vertex on the ground below it.
     void drape_on_ground();
+    // What draping does besides moving the vertices: the ground under every vertex counts as
+    // taken and the strip casts no shadow. For geometry already shaped to the ground (a
+    // track's raised bed), which draping would flatten.
+    void mark_draped();
 
     std::uint8_t near_projection = 0;
     std::uint8_t night_variant = 0;
@@ -58,6 +62,8 @@ public:
 
 private:
     void render_shadow_receiver();
+    // Marks the ground under every vertex; with lay, also lays the vertex on it.
+    void mark_ground(bool lay);
     void release_texture();
 };
 

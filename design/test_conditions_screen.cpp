@@ -238,9 +238,19 @@ void start_test(gui_window* w) {
         w->message_box(w, "Selection Error", "No situation was selected", message_box_type::notice, 0, "");
         return;
     }
+    const std::string path = format_string("situations\\%s.txt", site.c_str());
+    // A damaged file is refused here, while the menus still show.
+    const std::string damage = scene::situation_damage(path.c_str());
+    if (!damage.empty()) {
+        log_line("%s cannot be read whole: %s", path.c_str(), damage.c_str());
+        const std::string message =
+            format_string("The situation %s could not be read whole:\n%s.", site.c_str(), damage.c_str());
+        w->message_box(w, "Load Error", message.c_str(), message_box_type::notice, 0, "");
+        return;
+    }
     leave_menu_for_run();
     if (g_state != nullptr) g_state->test_mode = 1;
-    if (g_scene != nullptr) g_scene->read_situation(format_string("situations\\%s.txt", site.c_str()).c_str());
+    if (g_scene != nullptr) g_scene->read_situation(path.c_str());
 }
 
 void on_click(gui_window* w) {

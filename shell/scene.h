@@ -13,6 +13,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/camera.h"
 #include "platform/gfx_device.h"
@@ -101,8 +104,13 @@ public:
     virtual bool write_situation(const char* name, const char* comment, bool picture);
     // Rebuilds the scene from a situation file (a program path): the camera, the weather and
     // sea, the scenery under the camera, the systems and launchers, or in test mode the design
-    // system. A file that does not open leaves the scene empty with its roots.
+    // system. A file that does not open leaves the scene empty with its roots; one that
+    // cannot be read whole (situation_damage) leaves the scene as it was, with a log line and
+    // a notice naming it.
     virtual void read_situation(const char* path);
+    // Why a situation file cannot be read whole, empty when it can (or when it does not open):
+    // it ends before its "@" line (cut short), or holds a line longer than 255 characters.
+    static std::string situation_damage(const char* path);
     // Reads only the six test conditions of a situation file into the design system.
     void read_test_conditions(const char* path);
     // The picture of the view for a situation: half the back buffer, no alpha. False, and no
@@ -192,15 +200,22 @@ public:
 
     // ---- Scenery objects ----
     // Loads the terrain of a named scenery and its objects: the index "tile_objects.txt"
-    // (built from the land-class object files when missing) and the list "objects.txt".
+    // (built from the land-class object files when missing, or when it holds no objects while
+    // such files exist) and the list "objects.txt".
     void load_scenery_objects(const char* name);
     // Reads the object index of the scenery folder; false when it cannot be opened. With
     // [max_objects_count] set, placements are thinned so the anchor window holds about that
     // many. Lines that do not fit (long names, missing numbers, unknown entries) are left out
     // with one log line.
     bool read_object_index(const char* file);
-    // Writes the object index from the land-class object files and the class map.
-    void build_object_index(const char* file);
+    // Writes the object index from the land-class object files and the class map; false and
+    // nothing written when the terrain has no class map (with a log line) or none of its land
+    // classes has an object file that could be read (an index written then would be empty and
+    // kept for every later load).
+    bool build_object_index(const char* file);
+    // The object files of the loaded terrain's land classes that are found on the search
+    // path: the class number and the file's path.
+    std::vector<std::pair<int, std::string>> land_class_object_files() const;
     // Reads an object list (geographic positions, or relative to the including line); lists
     // include lists by name, at most 8 deep, and a list already being read is refused.
     bool read_object_list(const char* file, bool relative);

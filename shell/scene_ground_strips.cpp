@@ -122,7 +122,10 @@ std::vector<model_vertex> scene::track_vertices(const vec3& origin, float headin
 
 void scene::build_ground_strip(visual* strip, const char* name, float heading, float width, float length,
                                float curvature) {
-    const bool road = contains(name, "road");
+    // The grid is the one of the kind the object is built as: a name holding "patch" or
+    // "runway" is built as that ("road_patch" is a patch, scaled from 100 m), and its grid must
+    // follow the terrain cells under the scaled strip, not three vertices across a road.
+    const bool road = contains(name, "road") && !contains(name, "patch") && !contains(name, "runway");
     // The grid of a scaled patch follows the terrain cells under its scaled size.
     const mat4& m = strip->local;
     const float scale_x = ::length(vec3{m.m[0][0], m.m[0][1], m.m[0][2]});
@@ -140,4 +143,6 @@ void scene::build_track(visual* strip, const char* name, float heading, float wi
         track_vertices(strip->world_position(), heading, width, length, curvature, height);
     if (!strip->create_vertex_buffer(PT_TRIANGLELIST, static_cast<int>(vertices.size()), vertices.data())) return;
     strip->set_texture(name, 0);
+    // Its vertices already follow the ground (the bed raised above it): only marked.
+    strip->mark_draped();
 }

@@ -143,10 +143,15 @@ void scene::load_scenery_objects(const char* name) {
     begin_loading_screen();
     ground.load_scenery(name);
     g_state->show_status(k_caption);
-    if (!read_object_index(k_index_file)) {
-        build_object_index(k_index_file);
-        read_object_index(k_index_file);
+    const bool read = read_object_index(k_index_file);
+    // An index without a single object, while the land classes have object files, was
+    // written by a load that had not read them: it is built again.
+    const bool empty = read && objects_table.entries.empty() && !land_class_object_files().empty();
+    if (empty) {
+        log_line("%s holds no objects: built again from the land-class object files",
+                 scenery_file(k_index_file).c_str());
     }
+    if ((!read || empty) && build_object_index(k_index_file)) read_object_index(k_index_file);
     if (!read_object_list(k_list_file, false)) log_line("Could not find %s\\%s", name, k_list_file);
     end_loading_screen();
 }
@@ -316,10 +321,12 @@ void scene::combine_with_parent(const list_parent& p, object_entry* e) {
         k[1] -= p.r; k[2] *= p.s; k[3] *= p.a; k[4] *= p.b;
     } else if (contains(n, "road") || contains(n, "track")) {
         k[1] += p.r; k[2] *= p.s; k[3] *= p.a;
+    } else if (contains(n, "group")) {
+        // Before "anim": an "anim_group" is a group of models and turns and scales as one.
+        k[1] -= p.r; k[2] *= p.s; k[3] *= p.a; k[4] *= p.b;
     } else if (contains(n, "anim")) {
         k[1] -= p.r; k[2] *= p.s;
     } else {
-        // "group" and everything else.
         k[1] -= p.r; k[2] *= p.s; k[3] *= p.a; k[4] *= p.b;
     }
 }
@@ -407,7 +414,9 @@ struct class_object {
     int cell_offset = 0;
 };
 
-// Scales the numbers of an object whose class file was made for another tile size.
+// Scales the numbers of an object whose class file was made for another tile size. The kinds
+// that have sizes to scale are tested first: an "anim_group" is a group and is scaled, a
+// "decal_array" an array; effects, decals and animals keep their sizes.
 void scale_class_object(class_object* o, float q) {
     const char* n = o->name;
     float* k = o->k;
@@ -415,10 +424,6 @@ void scale_class_object(class_object* o, float q) {
         k[2] *= q; k[3] *= q;
     } else if (contains(n, "[LightArray]")) {
         k[0] *= q; k[1] *= q;
-    } else if (contains(n, "[Fire]") || contains(n, "[Smoke]") || contains(n, "[Light]") ||
-               contains(n, "[Thermal]") || contains(n, "[Decal") || contains(n, "[Beam]") ||
-               contains(n, "[Blink]") || contains(n, "decal") || contains(n, "anim")) {
-        // Effects and animals keep their sizes.
     } else if (contains(n, "array")) {
         k[1] *= q; k[4] *= q;
     } else if (contains(n, "patch") || contains(n, "runway") || contains(n, "group")) {
@@ -428,20 +433,34 @@ void scale_class_object(class_object* o, float q) {
 
 }  // namespace
 
-void scene::build_object_index(const char* file) {
-    const int columns = ground.columns, rows = ground.rows, tile = ground.tile_samples;
-    const float cell = ground.cell_size;
-    std::vector<class_object> objects;
-    int refused = 0;
+std::vector<std::pair<int, std::string>> scene::land_class_object_files() const {
+    std::vector<std::pair<int, std::string>> files;
     for (int c = 0; c < ground.land_class_count && c < terrain::k_max_classes; ++c) {
         std::string name = ground.land_texture_names[c];
         const std::size_t dot = name.find('.');
         if (dot == std::string::npos) continue;
         name = name.substr(0, dot) + ".txt";
         char path[object_entry::k_name_size] = {};
-        if (!find_data_file(path, name.c_str())) continue;
+        if (find_data_file(path, name.c_str())) files.emplace_back(c, path);
+    }
+    return files;
+}
+
+bool scene::build_object_index(const char* file) {
+    const int columns = ground.columns, rows = ground.rows, tile = ground.tile_samples;
+    const float cell = ground.cell_size;
+    const std::string target = scenery_file(file);
+    if (columns <= 0 || rows <= 0 || ground.class_map.size() < static_cast<std::size_t>(columns) * rows) {
+        log_line("%s not written: the scenery's land classes are not loaded", target.c_str());
+        return false;
+    }
+    std::vector<class_object> objects;
+    int files_read = 0;
+    int refused = 0;
+    for (const auto& [c, path] : land_class_object_files()) {
         std::vector<std::string> lines;
         if (!read_lines(path, &lines)) continue;
+        ++files_read;
         float q = 0.0f;
         for (const std::string& line : lines) {
             if (line.find('\0') != std::string::npos) break;
@@ -473,10 +492,13 @@ void scene::build_object_index(const char* file) {
             objects.push_back(o);
         }
         if (refused > 0) {
-            log_line("%s: %d object lines outside their tile or too long were left out", path, refused);
+            log_line("%s: %d object lines outside their tile or too long were left out", path.c_str(), refused);
             refused = 0;
         }
     }
+    // A scenery whose land classes have no object files has no index: an empty one written
+    // now would be kept once object files are added.
+    if (files_read == 0) return false;
 
     std::string out = "\n[object_index]\n\n";
     for (const class_object& o : objects) {
@@ -498,7 +520,8 @@ void scene::build_object_index(const char* file) {
             }
         }
     }
-    const std::string path = scenery_file(file);
     std::string error;
-    if (!fs_write(path.c_str(), out.data(), out.size(), &error)) log_line("Could not write %s: %s", path.c_str(), error.c_str());
+    if (fs_write(target.c_str(), out.data(), out.size(), &error)) return true;
+    log_line("Could not write %s: %s", target.c_str(), error.c_str());
+    return false;
 }

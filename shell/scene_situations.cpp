@@ -31,6 +31,9 @@ constexpr float k_test_above = 25.0f;
 // F8's view of the first system after a scenario is read: 250 m above its launcher.
 constexpr float k_first_view_height = 250.0f;
 
+// The writer's lines are far shorter; a longer line is damage, not a situation.
+constexpr std::size_t k_max_situation_line = 255;
+
 // Bounds of what the program can use from a file.
 constexpr float k_max_altitude = 1.0e6f;    // m: far above the globe view
 constexpr float k_min_altitude = -11000.0f; // m: the deepest sea
@@ -227,7 +230,34 @@ bool scene::render_snapshot(image* out) {
     return picture && read_texture_level(picture.get(), 0, 0, out) == S_OK;
 }
 
+std::string scene::situation_damage(const char* path) {
+    std::string text;
+    if (!fs_read_text(path, &text)) return {};
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.size() > k_max_situation_line) {
+            return format_string("it holds a line of %zu characters, more than %zu", line.size(),
+                                 k_max_situation_line);
+        }
+        if (contains(line.c_str(), "//")) continue;
+        if (contains(line.c_str(), "@")) return {};
+    }
+    return "it ends before its \"@\" line";
+}
+
 void scene::read_situation(const char* path) {
+    // A damaged file would clear the run for a part of one: the scene stays as it was.
+    const std::string damage = situation_damage(path);
+    if (!damage.empty()) {
+        log_line("%s cannot be read whole: %s", path, damage.c_str());
+        gui_link().show_notice("Load Error", format_string("The situation %.80s could not be read whole:\n%s.",
+                                                           path, damage.c_str()).c_str());
+        return;
+    }
     clear(true);
     make_roots(true);
     definition_reader reader;

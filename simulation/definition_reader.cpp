@@ -36,6 +36,7 @@ bool definition_reader::open(const std::string& file) {
     any_key_ = false;
     open_ = false;
     at_ = 0;
+    longest_ = 0;
     own_.clear();
     text_ = &own_;
     definition_texts* texts = definition_texts::in_use();
@@ -71,6 +72,7 @@ bool definition_reader::read_raw_line() {
     line_.assign(*text_, at_, end - at_);
     at_ = end + 1;
     if (!line_.empty() && line_.back() == '\r') line_.pop_back();  // CR LF from disk
+    longest_ = std::max(longest_, line_.size());
     return true;
 }
 
@@ -140,4 +142,15 @@ void definition_reader::bound(const char* key, std::int32_t& value, std::int32_t
     if (kept == value) return;
     log_line_once("%s: %s %d bounded to %d", path_.c_str(), key, value, kept);
     value = kept;
+}
+
+std::string definition_damage(const definition_reader& in, bool named_all) {
+    std::string why;
+    if (in.longest_line() > k_name_file_line) {
+        why = format_string("it holds a line of %zu characters, more than %zu", in.longest_line(), k_name_file_line);
+    } else if (!named_all && in.ends_mid_line()) {
+        why = "it stops in the middle of a line before naming all its parts";
+    }
+    if (!why.empty()) log_line_once("%s cannot be read whole: %s", in.path().c_str(), why.c_str());
+    return why;
 }

@@ -50,6 +50,11 @@ public:
     const std::string& line() const { return line_; }
     // Whether any line so far held a key the reader asked about.
     bool found_any_key() const { return any_key_; }
+    // The length of the longest line read so far (comments and the title included).
+    std::size_t longest_line() const { return longest_; }
+    const std::string& path() const { return path_; }
+    // Whether the file's last line has no line end (the program ends every line it writes).
+    bool ends_mid_line() const { return !text_->empty() && text_->back() != '\n'; }
 
 private:
     bool read_raw_line();
@@ -58,6 +63,7 @@ private:
     std::string own_;
     const std::string* text_ = &own_;
     std::size_t at_ = 0;  // where the next line starts
+    std::size_t longest_ = 0;
     bool open_ = false;
     std::string path_;
     // Whether any line held a key the kind looked for.
@@ -66,3 +72,12 @@ private:
     bool has_number_ = false;
     double number_ = 0.0;
 };
+
+// The missile and system files name their parts on lines of at most this many characters.
+constexpr std::size_t k_name_file_line = 119;
+
+// Why a file that names parts (missile, system) could not be read whole, empty when it could:
+// a line longer than k_name_file_line, or a file that stops in the middle of a line before
+// naming all its parts (cut short; a file that simply leaves a name out keeps that part as
+// it was). A damaged file is logged once by name.
+std::string definition_damage(const definition_reader& in, bool named_all);

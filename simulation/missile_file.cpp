@@ -16,14 +16,29 @@ bool missile_file::read(const char* design_name) {
     if (!make_design_path("missiles", design_name, &path)) return false;
     definition_reader in;
     named_any = false;
+    damage.clear();
     if (!in.open(path.file)) return false;
+    unsigned named = 0;  // a bit for each key found
     while (in.next_line()) {
-        if (in.has("[config_name]")) in.name(config_name);
-        if (in.has("[motor_name]")) in.name(motor_name);
-        if (in.has("[warhead_name]")) in.name(warhead_name);
-        if (in.has("[seeker_name]")) in.name(seeker_name);
+        if (in.has("[config_name]")) {
+            in.name(config_name);
+            named |= 1u;
+        }
+        if (in.has("[motor_name]")) {
+            in.name(motor_name);
+            named |= 2u;
+        }
+        if (in.has("[warhead_name]")) {
+            in.name(warhead_name);
+            named |= 4u;
+        }
+        if (in.has("[seeker_name]")) {
+            in.name(seeker_name);
+            named |= 8u;
+        }
     }
     named_any = in.found_any_key();
+    damage = definition_damage(in, named == 15u);
     return true;
 }
 

@@ -5,6 +5,8 @@
 // so that a name the file lacks leaves that part as it was.
 #pragma once
 
+#include <string>
+
 #include "simulation/design_name.h"
 
 class missile_file {
@@ -24,4 +26,8 @@ public:
     char seeker_name[design_name_size] = {};   // "seekers\<name>.txt"
     // Whether the last read found any of the four names (a damaged or empty file names none).
     bool named_any = false;
+    // Why the last read could not take the file whole, empty when it could: a file that stops
+    // in the middle of a line before naming all its parts (cut short), or that holds a line
+    // longer than the format's 119 characters. Such a file is logged once by name.
+    std::string damage;
 };

@@ -14,12 +14,21 @@ bool system_file::read(const char* design_name) {
     if (!make_design_path("systems", design_name, &path)) return false;
     definition_reader in;
     named_any = false;
+    damage.clear();
     if (!in.open(path.file)) return false;
+    unsigned named = 0;  // a bit for each key found
     while (in.next_line()) {
-        if (in.has("[launcher_name]")) in.name(launcher_name);
-        if (in.has("[radar_name]")) in.name(control_name);
+        if (in.has("[launcher_name]")) {
+            in.name(launcher_name);
+            named |= 1u;
+        }
+        if (in.has("[radar_name]")) {
+            in.name(control_name);
+            named |= 2u;
+        }
     }
     named_any = in.found_any_key();
+    damage = definition_damage(in, named == 3u);
     return true;
 }
 

@@ -3,6 +3,8 @@
 // and "controls\<control>.txt"; the system's own name is also the missile design it fires.
 #pragma once
 
+#include <string>
+
 #include "simulation/design_name.h"
 
 class system_file {
@@ -20,4 +22,8 @@ public:
     char control_name[design_name_size] = {};   // the control unit design, key "[radar_name]"
     // Whether the last read found either name (a damaged or empty file names none).
     bool named_any = false;
+    // Why the last read could not take the file whole, empty when it could: a file that stops
+    // in the middle of a line before naming all its parts (cut short), or that holds a line
+    // longer than the format's 119 characters. Such a file is logged once by name.
+    std::string damage;
 };

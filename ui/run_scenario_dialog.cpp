@@ -102,6 +102,15 @@ void start(gui_window* w, const char* name) {
         if (top != nullptr) top->message_box(w, "Load Error", message.c_str(), 1, 0, "");
         return;
     }
+    // A damaged file is refused here, while the menus still show.
+    const std::string damage = scene::situation_damage(path.c_str());
+    if (!damage.empty()) {
+        log_line("%s cannot be read whole: %s", path.c_str(), damage.c_str());
+        const std::string message =
+            format_string("The situation %s could not be read whole:\n%s.", name, damage.c_str());
+        if (top != nullptr) top->message_box(w, "Load Error", message.c_str(), 1, 0, "");
+        return;
+    }
     leave_menu_for_run();
     if (g_scene != nullptr) g_scene->read_situation(path.c_str());
     w->visible = 0;

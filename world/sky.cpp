@@ -78,17 +78,23 @@ public:
         *out = v;
         return true;
     }
-    void refuse(const char* tag, const char* why) const {
-        log_line("%s: %s %s, the built-in colours used", file_, tag, why);
+    // Keeps why the file is refused; the first reason is the one the log line gives.
+    void refuse(const char* tag, const char* why) {
+        if (why_.empty()) why_ = format_string("%s %s", tag, why);
     }
+    const std::string& why() const { return why_; }
     bool tag(const char* expected) {
         std::string word;
-        return static_cast<bool>(in_ >> word) && word == expected;
+        if (!(in_ >> word)) return false;
+        if (word == expected) return true;
+        refuse(expected, format_string("expected, \"%.40s\" found", word.c_str()).c_str());
+        return false;
     }
 
 private:
     std::istringstream in_;
     const char* file_;
+    std::string why_;
 };
 
 // Seven keys, each four colour numbers, a time and the tag; judged after all seven. The times
@@ -101,11 +107,15 @@ bool read_table(map_reader* in, const char* tag, sky::colour_key (&table)[sky::k
         if (!in->number(0, 255, &k.r) || !in->number(0, 255, &k.g) ||
             !in->number(0, 255, &k.b) || !in->number(0, 255, &k.a) ||
             !in->number(0, k_day_tenths, &k.t)) {
-            return false;  // the file ended or a number is unreadable
+            in->refuse(tag, "table cut short or holding a word that is no number");
+            return false;
         }
         if (!in->tag(tag)) all = false;
     }
-    if (!all) return false;
+    if (!all) {
+        in->refuse(tag, "table cut short");
+        return false;
+    }
     for (int i = 1; i < sky::k_keys; ++i) {
         if (keys[i].t < keys[i - 1].t) {
             in->refuse(tag, "key times out of order");
@@ -119,9 +129,12 @@ bool read_table(map_reader* in, const char* tag, sky::colour_key (&table)[sky::k
 bool read_high(map_reader* in, const char* tag, int (&out)[3]) {
     if (!in->number(0, 255, &out[0]) || !in->number(0, 255, &out[1]) ||
         !in->number(0, 255, &out[2])) {
+        in->refuse(tag, "colour cut short or holding a word that is no number");
         return false;
     }
-    return in->tag(tag);
+    if (in->tag(tag)) return true;
+    in->refuse(tag, "line cut short");
+    return false;
 }
 
 vec3 camera_position() {
@@ -180,19 +193,28 @@ void sky::init() {
     cloud_layer->init();
 }
 
+// A map that is missing or refused gets one log line naming the file and why.
 bool sky::read_color_map(const char* file) {
     std::string text;
-    if (!fs_read_text(file, &text)) return false;
+    if (!fs_read_text(file, &text)) {
+        log_line("%s could not be read: the built-in sky colours are used", file);
+        return false;
+    }
     map_reader in(text, file);
+    const auto refused = [&] {
+        log_line("%s: %s, the built-in sky colours are used", file,
+                 in.why().empty() ? "not a colour map" : in.why().c_str());
+        return false;
+    };
     const bool light_ok = read_table(&in, "[light]", light_keys);
     const bool fog_ok = light_ok && read_table(&in, "[fog]", fog_keys);
     const bool sky_ok = fog_ok && read_table(&in, "[sky]", sky_keys);
-    if (!sky_ok) return false;
+    if (!sky_ok) return refused();
     int fog[3] = {0, 0, 0};
     int high[3] = {0, 0, 0};
     const bool fog_tag = read_high(&in, "[high_fog]", fog);
-    const bool sky_tag = read_high(&in, "[high_sky]", high);
-    if (!fog_tag || !sky_tag) return false;
+    const bool sky_tag = fog_tag && read_high(&in, "[high_sky]", high);
+    if (!fog_tag || !sky_tag) return refused();
     std::copy(std::begin(fog), std::end(fog), std::begin(high_fog));
     std::copy(std::begin(high), std::end(high), std::begin(high_sky));
     return true;

@@ -525,6 +525,62 @@ TEST_F(DataReaders, SceneryLoadsThroughTheIndexAndTheTerrain)
     fs_set_root(run_);
 }
 
+// Kestrel Bay's land classes have no object files: its loads write no object index. An empty
+// index left by an earlier load (one that had not read the object files) is built again once
+// a land class has its object file, and the objects stand on that class's ground.
+TEST_F(DataReaders, AnEmptyObjectIndexIsBuiltAgainOnceTheLandClassesHaveObjects)
+{
+    std::error_code error;
+    stdfs::copy(stdfs::path(run_) / "scenery", stdfs::path(tmp_.path()) / "scenery", stdfs::copy_options::recursive,
+                error);
+    ASSERT_FALSE(error) << error.message();
+    fs_set_root(tmp_.path());
+    copy_text(state_.scenery_name, "Kestrel Bay");
+    auto world = std::make_unique<scene>();
+    world->make_roots(true);
+    world->load_scenery_objects("Kestrel Bay");
+    EXPECT_FALSE(tmp_.exists("scenery/Kestrel Bay/tile_objects.txt"));
+    const size_t listed = world->objects_table.entries.size();  // the entries of "objects.txt"
+    const size_t listed_placements = world->objects_table.placements.size();
+    expect_quiet_log("Kestrel Bay without class objects");
+
+    // As such a load used to leave it.
+    const std::string empty_index = "\n[object_index]\n\n\n\n\n[object_list]\n";
+    tmp_.write("scenery/Kestrel Bay/tile_objects.txt", empty_index);
+    world->load_scenery_objects("Kestrel Bay");
+    EXPECT_EQ(tmp_.read("scenery/Kestrel Bay/tile_objects.txt"), empty_index);  // nothing to build it from
+    expect_quiet_log("an empty index without class objects");
+
+    // A light in the middle of every grass tile.
+    tmp_.write("scenery/Kestrel Bay/grass.txt", "; grass objects\n[Light]\t0.5\t0.5\t2\t40\t1\t1\t1\n");
+    world->load_scenery_objects("Kestrel Bay");
+    const std::string index = tmp_.read("scenery/Kestrel Bay/tile_objects.txt");
+    EXPECT_NE(index.find("[Light]\t2.000000\t40.000000"), std::string::npos) << index.substr(0, 200);
+    // The index's entry first, then those of the list.
+    ASSERT_EQ(world->objects_table.entries.size(), listed + 1);
+    EXPECT_STREQ(world->objects_table.entries[0].name, "[Light]");
+    ASSERT_GT(world->objects_table.placements.size(), listed_placements);
+    const terrain& g = world->ground;
+    for (const object_placement& p : world->objects_table.placements) {
+        if (p.entry != 0) continue;
+        const int x = static_cast<int>(p.east / g.cell_size), z = static_cast<int>(p.north / g.cell_size);
+        ASSERT_TRUE(x >= 0 && x < g.columns && z >= 0 && z < g.rows) << p.east << ", " << p.north;
+        EXPECT_EQ(g.class_map[static_cast<size_t>(z) * g.columns + x], 1) << p.east << ", " << p.north;
+    }
+    const std::string log(app_.log_text(), static_cast<size_t>(app_.log_length()));
+    EXPECT_NE(log.find("scenery\\Kestrel Bay\\tile_objects.txt holds no objects: built again from the land-class "
+                       "object files"),
+              std::string::npos)
+        << log;
+    app_.clear_log();
+    // The index built is kept: the next load reads it as it is.
+    world->load_scenery_objects("Kestrel Bay");
+    EXPECT_EQ(tmp_.read("scenery/Kestrel Bay/tile_objects.txt"), index);
+    expect_quiet_log("the built index read again");
+    world.reset();
+    fs_set_root(run_);
+}
+
 namespace {
 // A scene that reads situations without loading their scenery (the terrain's derived files
 // would land in the shared run folder).

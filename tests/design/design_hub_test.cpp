@@ -11,6 +11,7 @@
 #include "design/static_test.h"
 #include "simulation/aero_config.h"
 #include "simulation/rocket_motor.h"
+#include "simulation/seeker.h"
 #include "simulation/warhead.h"
 #include "platform/files.h"
 #include "platform/image.h"
@@ -203,6 +204,62 @@ TEST_F(DesignHub, ALoadChangesTheSystemAndTheMissileOrNeither) {
     EXPECT_EQ(m->motor->propellant_total, propellant);
     EXPECT_NE(find_text("Missile Design - B"), nullptr);
     EXPECT_NE(find_text("Launcher - L2"), nullptr);
+}
+
+// A missile file cut in half, or with one line made 300,000 characters long, and a system file
+// cut in half cannot be read whole: the load names the file in the log and in a notice, and the
+// design shown before stays, its parts' names and values as they were.
+TEST_F(DesignHub, ADamagedMissileOrSystemFileIsNamedAndTheDesignShownStays) {
+    open(14);
+    save_as("Sentinel MR");
+    const std::string missile_text = tmp.read("missiles/Sentinel MR.txt");
+    const std::string system_text = tmp.read("systems/Sentinel MR.txt");
+    ASSERT_NE(missile_text.find("[seeker_name]"), std::string::npos);
+    std::string long_line = missile_text;
+    const std::size_t motor = long_line.find("\t[motor_name]");
+    ASSERT_NE(motor, std::string::npos);
+    long_line.insert(motor, std::string(300000, 'x'));
+    // "New Motor", the 300,000 added and "\t[motor_name]".
+
+    // The design shown: other names and values.
+    copy_text(m->motor->name, "Shown Motor");
+    copy_text(m->seeker_part->name, "Shown Seeker");
+    copy_text(system->launch_unit->name, "Shown Launcher");
+    m->aero->LC = 55.0f;
+    struct damaged {
+        const char* file;
+        std::string text;
+        const char* why;
+    };
+    const damaged cases[] = {
+        {"missiles/Sentinel MR.txt", missile_text.substr(0, missile_text.size() / 2),
+         "it stops in the middle of a line before naming all its parts"},
+        {"missiles/Sentinel MR.txt", long_line, "it holds a line of 300022 characters, more than 119"},
+        {"systems/Sentinel MR.txt", system_text.substr(0, system_text.size() / 2),
+         "it stops in the middle of a line before naming all its parts"},
+    };
+    for (const damaged& d : cases) {
+        tmp.write("missiles/Sentinel MR.txt", missile_text);
+        tmp.write("systems/Sentinel MR.txt", system_text);
+        tmp.write(d.file, d.text);
+        load("Sentinel MR");
+        std::string program_name = d.file;
+        program_name.replace(program_name.find('/'), 1, "\\");
+        EXPECT_EQ(std::string(g_message_box.message), "Could not load " + program_name + ": " + d.why);
+        EXPECT_TRUE(logged(program_name + " cannot be read whole: " + d.why)) << d.why;
+        EXPECT_STREQ(m->motor->name, "Shown Motor");
+        EXPECT_STREQ(m->seeker_part->name, "Shown Seeker");
+        EXPECT_STREQ(system->launch_unit->name, "Shown Launcher");
+        EXPECT_EQ(m->aero->LC, 55.0f);
+        root->close_dialogs();
+    }
+    // Whole again, the design loads.
+    tmp.write("missiles/Sentinel MR.txt", missile_text);
+    tmp.write("systems/Sentinel MR.txt", system_text);
+    load("Sentinel MR");
+    EXPECT_STREQ(m->motor->name, "New Motor");
+    EXPECT_STREQ(system->launch_unit->name, "New Launcher");
+    EXPECT_STREQ(m->name, "Sentinel MR");
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "core/visual.h"
 #include "core/mesh.h"
 #include "platform/program_rand.h"
+#include "platform/recording_device.h"
 #include "platform/text.h"
 #include "shell/scene.h"
 #include "tests/support/temp_folder.h"
@@ -159,6 +160,106 @@ TEST_F(SceneryObjects, TheIndexIsBuiltFromTheLandClassesAndObjectsOutsideTheirTi
     EXPECT_EQ(table().placements[0].east, 0.0f);
 }
 
+// A relative line's numbers combine with its parent's by the first kind its name holds, groups
+// before animals: an "anim_group" (or "group_of_anim") is a group and turns and scales in all
+// its numbers; a lone animal keeps its k3 and k4.
+TEST_F(SceneryObjects, IncludedLinesCombineByTheFirstKindTheirNameHolds) {
+    write("objects.txt", "herd.txt\t0\t0\t0\t0.5\t2\t3\t4\n");
+    write("herd.txt", "anim_group.x\t0\t0\t0\t1\t10\t10\t10\n"
+                      "group_of_anim.x\t0\t0\t0\t1\t10\t10\t10\n"
+                      "cow_anim.x\t0\t0\t0\t1\t10\t10\t10\n"
+                      "decal_array.dds\t0\t0\t0\t1\t10\t10\t10\n"
+                      "road_patch.dds\t0\t0\t0\t1\t10\t10\t10\n");
+    ASSERT_TRUE(world->read_object_list("objects.txt", false));
+    ASSERT_EQ(table().entries.size(), 5u);
+    struct expected {
+        const char* name;
+        float k1, k2, k3, k4;
+    };
+    // r = 0.5, s = 2, a = 3, b = 4.
+    const expected rows[] = {
+        {"anim_group.x", 0.5f, 20, 30, 40},     // group: k1 - r, k2 s, k3 a, k4 b
+        {"group_of_anim.x", 0.5f, 20, 30, 40},  // the words' order does not matter
+        {"cow_anim.x", 0.5f, 20, 10, 10},       // anim: k1 - r, k2 s
+        {"decal_array.dds", 1, 20, 30, 40},     // array before decal: k2 s, k3 a, k4 b
+        {"road_patch.dds", 0.5f, 20, 30, 40},   // patch before road: k1 - r, k2 s, k3 a, k4 b
+    };
+    for (std::size_t i = 0; i < 5; ++i) {
+        const object_entry& e = table().entries[i];
+        EXPECT_STREQ(e.name, rows[i].name);
+        EXPECT_FLOAT_EQ(e.k[1], rows[i].k1) << rows[i].name;
+        EXPECT_FLOAT_EQ(e.k[2], rows[i].k2) << rows[i].name;
+        EXPECT_FLOAT_EQ(e.k[3], rows[i].k3) << rows[i].name;
+        EXPECT_FLOAT_EQ(e.k[4], rows[i].k4) << rows[i].name;
+    }
+}
+
+// Objects of a class file made for tiles of half the size are scaled twice over, by the first
+// kind their name holds: groups and arrays before the effects, decals and animals, which keep
+// their sizes.
+TEST_F(SceneryObjects, ClassObjectsForAnotherTileSizeAreScaledByTheFirstKindTheirNameHolds) {
+    terrain& g = world->ground;
+    g.columns = g.rows = 64;
+    g.tile_samples = 32;
+    g.cell_size = 30.0f;  // a tile of 960 m: q = 960 / 480 = 2
+    g.land_class_count = 1;
+    copy_text(g.land_texture_names[0], "town.dds");
+    g.class_map.assign(64 * 64, 0);
+    write("town.txt", "# tile size = 480\n"
+                      "anim_group.x\t0.1\t0.1\t1\t1\t1\t1\t1\n"
+                      "group_of_anim.x\t0.1\t0.1\t1\t1\t1\t1\t1\n"
+                      "cow_anim.x\t0.1\t0.1\t1\t1\t1\t1\t1\n"
+                      "decal_array.dds\t0.1\t0.1\t1\t1\t1\t1\t1\n"
+                      "road_patch.dds\t0.1\t0.1\t1\t1\t1\t1\t1\n"
+                      "[Fire]\t0.1\t0.1\t1\t1\t1\t1\t1\n"
+                      "[LightArray]\t0.1\t0.1\t1\t1\t1\t1\t1\n");
+    ASSERT_TRUE(world->build_object_index("tile_objects.txt"));
+    ASSERT_TRUE(world->read_object_index("tile_objects.txt"));
+    ASSERT_EQ(table().entries.size(), 7u);
+    const float expected[7][5] = {
+        {1, 1, 2, 2, 2},  // group: k2, k3, k4
+        {1, 1, 2, 2, 2},
+        {1, 1, 1, 1, 1},  // animal: none
+        {1, 2, 1, 1, 2},  // array: k1, k4
+        {1, 1, 2, 2, 1},  // road: k2, k3
+        {1, 1, 1, 1, 1},  // effect: none
+        {2, 2, 1, 1, 1},  // light array: k0, k1
+    };
+    for (std::size_t i = 0; i < 7; ++i) {
+        for (int k = 0; k < 5; ++k) {
+            EXPECT_FLOAT_EQ(table().entries[i].k[k], expected[i][k]) << table().entries[i].name << " k" << k;
+        }
+    }
+    // Every object stands once in each of the grid's one tile (x, z < 64 - 32).
+    EXPECT_EQ(table().placements.size(), 7u);
+}
+
+// An index written by a load that had no land classes, or whose classes have no object files,
+// would be empty and kept for every later load: none is written.
+TEST_F(SceneryObjects, NoIndexIsWrittenWithoutTheLandClassesOrTheirObjectFiles) {
+    EXPECT_FALSE(world->build_object_index("tile_objects.txt"));
+    EXPECT_FALSE(tmp.exists("scenery/Test/tile_objects.txt"));
+    EXPECT_NE(log().find("scenery\\Test\\tile_objects.txt not written: the scenery's land classes are not loaded"),
+              std::string::npos) << log();
+    terrain& g = world->ground;
+    g.columns = g.rows = 64;
+    g.tile_samples = 32;
+    g.cell_size = 30.0f;
+    g.land_class_count = 2;
+    copy_text(g.land_texture_names[0], "grass.dds");
+    copy_text(g.land_texture_names[1], "town.dds");
+    g.class_map.assign(64 * 64, 1);
+    EXPECT_TRUE(world->land_class_object_files().empty());
+    EXPECT_FALSE(world->build_object_index("tile_objects.txt"));
+    EXPECT_FALSE(tmp.exists("scenery/Test/tile_objects.txt"));
+    // With one file for the second class, whatever it holds, the index is written.
+    write("town.txt", "; no objects yet\n");
+    ASSERT_EQ(world->land_class_object_files().size(), 1u);
+    EXPECT_EQ(world->land_class_object_files()[0].first, 1);
+    EXPECT_TRUE(world->build_object_index("tile_objects.txt"));
+    EXPECT_TRUE(tmp.exists("scenery/Test/tile_objects.txt"));
+}
+
 TEST_F(SceneryObjects, MovingTheCamera2000mEastRebuildsOneColumnOfTenAnchors) {
     world->make_roots(true);
     // One placement at the centre of every anchor square around the origin, and one column
@@ -249,6 +350,54 @@ TEST_F(SceneryObjects, RunwaysAndRoadsGetTheirLightsUnlessDarkAndEveryStripStays
     EXPECT_EQ(scene::ground_strip_vertices(false, 0.0f, 100.0f, 100.0f, 0.0f, 1, 1, 30.0f).size(), 7u * 7 * 6);
     EXPECT_EQ(scene::ground_strip_vertices(true, 0.0f, 0.0f, 1e30f, 0.0f, 1, 1, 30.0f).size(), 9999u * 2 * 6);
     EXPECT_EQ(scene::ground_strip_vertices(false, 0.0f, 100.0f, 100.0f, 0.0f, 1e9f, 1, 30.0f).size(), 255u * 7 * 6);
+}
+
+namespace {
+
+// Ground that rises 1 m per metre north and counts the cells marked as taken.
+struct marking_slope : north_slope {
+    int marked = 0;
+    void mark_ground_cell(float, float, int) override { ++marked; }
+};
+
+}  // namespace
+
+// A track is marked draped (its ground taken, no shadow cast) without being laid flat: its bed
+// stays raised. A "road_patch" is built as a patch, and its grid follows the terrain cells
+// under its scaled size, not three vertices across as a road's.
+TEST_F(SceneryObjects, ATrackIsMarkedDrapedWithItsBedKeptAndARoadPatchGetsAPatchGrid) {
+    app.d3d = std::make_unique<null_gfx_system>();
+    ASSERT_TRUE(app.create_device());
+    marking_slope slope;
+    install_scene_services(&slope);
+    light_scene lit;
+    lit.make_roots(true);
+    lit.ground.cell_size = 30.0f;
+    frame* anchor = nullptr;
+    ASSERT_TRUE(create_frame(lit.anchors, &anchor, "anchor"));
+    lit.objects_table.entries = {entry("track_a.dds", 0.5f, 0, 8, 50, 0), entry("road_patch.dds", 0, 0, 1, 1, 1),
+                                 entry("road_a.dds", 0, 0, 8, 100, 0)};
+    lit.build_object(anchor, 0, 0.0f, 0.0f);
+    ASSERT_EQ(anchor->child_count(), 1);
+    auto* track = static_cast<visual*>(anchor->child(0));
+    ASSERT_EQ(track->type, FRAME_VISUAL);
+    EXPECT_EQ(track->vertex_count, 4 * 4 * 6);
+    EXPECT_EQ(slope.marked, 4 * 4 * 6);
+    EXPECT_EQ(track->pass1, 0);
+    // The track runs east on ground rising north: its south edge meets the ground 4 m below
+    // the centre line and the bed stands 0.5 m above it. Laid flat, it would span 8 m.
+    EXPECT_NEAR(track->base_box.max.y - track->base_box.min.y, 4.5f, 1e-4f);
+    lit.build_object(anchor, 1, 0.0f, 0.0f);
+    lit.build_object(anchor, 2, 0.0f, 0.0f);
+    ASSERT_EQ(anchor->child_count(), 3);
+    // 100 m over 30 m cells: 8 x 8 vertices, 7 x 7 quads; a road of 100 m: 10 rows of 3.
+    auto* patch = static_cast<visual*>(anchor->child(1));
+    EXPECT_EQ(patch->vertex_count, 7 * 7 * 6);
+    auto* road = static_cast<visual*>(anchor->child(2));
+    EXPECT_EQ(road->vertex_count, 9 * 2 * 6);
+    EXPECT_EQ(road->pass1, 0);
+    lit.clear(false);
+    install_scene_services(nullptr);
 }
 
 TEST_F(SceneryObjects, ATrackBedStandsAboveTheGroundAtItsCentreAndItsEdgesMeetTheGround) {

@@ -186,6 +186,41 @@ TEST_F(Situation, ASituationWithoutItsSceneryTellsTheUser) {
     install_gui_services(nullptr);
 }
 
+// A situation cut in half, or holding a line 300,000 characters long, cannot be read whole:
+// the run that shows stays as it was, and the file is named in the log and in a notice.
+TEST_F(Situation, ADamagedSituationIsNamedAndTheSceneShownStays) {
+    notice_recorder gui;
+    install_gui_services(&gui);
+    world->viewer.set_position(0.0f, 250.0f, 0.0f);
+    tmp.write("situations/a.txt", k_scenario);
+    world->read_situation("situations\\a.txt");
+    ASSERT_EQ(world->tables.system_count, 2);
+    const std::string whole = k_scenario;
+    std::string long_line = whole;
+    long_line.insert(long_line.find("\t[waves]"), std::string(300000, '7'));
+    const struct {
+        std::string text;
+        std::string why;
+    } cases[] = {
+        {whole.substr(0, whole.size() / 2), "it ends before its \"@\" line"},
+        {long_line, "it holds a line of 300022 characters, more than 255"},
+    };
+    for (const auto& c : cases) {
+        tmp.write("situations/cut.txt", c.text);
+        app.clear_log();
+        gui.notices.clear();
+        world->read_situation("situations\\cut.txt");
+        EXPECT_EQ(world->tables.system_count, 2) << c.why;
+        EXPECT_EQ(world->tables.launcher_count, 2) << c.why;
+        EXPECT_EQ(state.scenario_mode, 1);
+        EXPECT_EQ(log(), "situations\\cut.txt cannot be read whole: " + c.why + "\r\n");
+        ASSERT_EQ(gui.notices.size(), 1u);
+        EXPECT_EQ(gui.notices[0],
+                  "Load Error: The situation situations\\cut.txt could not be read whole:\n" + c.why + ".");
+    }
+    install_gui_services(nullptr);
+}
+
 TEST_F(Situation, CommentsSurplusAndBadLinesAreLeftOutOrBoundedWithALogLine) {
     std::string text = "// QVD Situation File\n"
                        "0.05\t[fog_air]\n"

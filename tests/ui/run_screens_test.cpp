@@ -150,6 +150,27 @@ TEST_F(run_screens_test, start_on_a_situation_gone_since_listing_tells_and_stays
     EXPECT_NE(std::strstr(g_message_box.message, "Gone"), nullptr);
 }
 
+// A situation cut in half (no "@" line) would start a run without its systems and launchers:
+// Start names it in the log and in a notice and the menus stay.
+TEST_F(run_screens_test, start_on_a_damaged_situation_names_it_and_stays) {
+    const std::string whole = k_situation;
+    tmp.write("situations/Kestrel Bay Defence.txt", whole.substr(0, whole.find('@')));
+    gui_window* w = open_run_scenario();
+    ASSERT_NE(w, nullptr);
+    click_rect(w, find(w, rect_kind::button, "Start"));
+    EXPECT_EQ(pending_command, 0);
+    EXPECT_EQ(app->menu_mode, 1);
+    EXPECT_TRUE(world.read.empty());
+    EXPECT_EQ(w->visible, 1);
+    EXPECT_EQ(g_message_box.owner, w);
+    EXPECT_STREQ(g_message_box.message,
+                 "The situation Kestrel Bay Defence could not be read whole:\nit ends before its \"@\" line.");
+    const std::string log(app->log_text(), static_cast<std::size_t>(app->log_length()));
+    EXPECT_NE(log.find("situations\\Kestrel Bay Defence.txt cannot be read whole: it ends before its \"@\" line"),
+              std::string::npos)
+        << log;
+}
+
 TEST_F(run_screens_test, start_without_situations_gives_a_selection_error) {
     gui_window* w = open_run_scenario();
     ASSERT_NE(w, nullptr);

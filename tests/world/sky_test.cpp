@@ -134,6 +134,55 @@ TEST_F(SkyColours, FileIsReadInWholeTablesAndOneWrongTagGivesTheDefaults) {
     }
 }
 
+// A colour map emptied, filled with random bytes, cut in half or with one wrong tag gives the
+// built-in colours and exactly one log line naming the file; so does a missing one.
+TEST_F(SkyColours, ADamagedColourMapIsNamedInOneLogLineAndTheDefaultsStand) {
+    std::string noise;
+    std::uint32_t seed = 12345u;
+    for (int i = 0; i < 4000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        noise += static_cast<char>(seed >> 24);
+    }
+    const std::string whole = default_map();
+    const std::string damaged[] = {"", noise, whole.substr(0, whole.size() / 2), default_map("[lite]", 9),
+                                   whole.substr(0, whole.size() - 8)};
+    sky defaults;
+    defaults.set_default_colors();
+    for (const std::string& text : damaged) {
+        tmp_.write("graphics/color_map.txt", text);
+        app_.clear_log();
+        sky s;
+        s.init();
+        const std::string log(app_.log_text(), static_cast<std::size_t>(app_.log_length()));
+        const std::string name = "graphics\\color_map.txt";
+        const std::size_t first = log.find(name);
+        EXPECT_NE(first, std::string::npos) << text.size() << " bytes: " << log;
+        EXPECT_EQ(log.find(name, first + 1), std::string::npos) << log;
+        EXPECT_NE(log.find("the built-in sky colours are used"), std::string::npos) << log;
+        for (int k = 0; k < sky::k_keys; ++k) {
+            EXPECT_EQ(s.light_keys[k].r, defaults.light_keys[k].r);
+            EXPECT_EQ(s.sky_keys[k].t, defaults.sky_keys[k].t);
+        }
+        EXPECT_EQ(s.high_fog[0], 127);
+    }
+    // The wrong tag is named.
+    tmp_.write("graphics/color_map.txt", default_map("[lite]", 9));
+    app_.clear_log();
+    sky s;
+    EXPECT_FALSE(s.read_color_map("graphics\\color_map.txt"));
+    EXPECT_NE(std::string(app_.log_text()).find("graphics\\color_map.txt: [fog] expected, \"[lite]\" found"),
+              std::string::npos)
+        << app_.log_text();
+    app_.clear_log();
+    EXPECT_FALSE(s.read_color_map("graphics\\missing.txt"));
+    EXPECT_NE(std::string(app_.log_text()).find("graphics\\missing.txt could not be read"), std::string::npos);
+    // A whole map says nothing.
+    tmp_.write("graphics/color_map.txt", whole);
+    app_.clear_log();
+    EXPECT_TRUE(s.read_color_map("graphics\\color_map.txt"));
+    EXPECT_EQ(app_.log_length(), 0);
+}
+
 TEST_F(SkyColours, OutOfRangeValuesAreClampedAndLogged) {
     std::string text = default_map();
     text.replace(0, 1, "999");  // first red 0 -> 999
