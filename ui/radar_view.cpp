@@ -32,8 +32,18 @@ constexpr float k_min_range = 1.0f;
 
 enum { k_slider };
 
-void text(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour, int font) {
-    g_overlay->draw_text_font_box(x1, y1, x2, y2, s, colour, 1.0f, 1.0f, font, TEXT_CENTER);
+// The display square, where the drawing is clipped, and the window around it, whose margins
+// hold the heading caption (over the title bar) and the wheel hint.
+constexpr radar_box k_square{-1.0f, -1.0f, 1.0f, 1.0f};
+constexpr radar_box k_window{-1.05f, -1.1f, 1.1f, 1.1f};
+
+// A text centred in its box, the box first grown to the text's size and kept inside `room`:
+// the font drops every glyph whose middle leaves the box, and the clip planes cut glyphs at
+// the square's edge, and the fonts grow with the screen while the boxes do not.
+void text(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour, int font,
+          const radar_box& room) {
+    const radar_box b = radar_text_box({x1, y1, x2, y2}, radar_text_size(s, font), room);
+    g_overlay->draw_text_font_box(b.x1, b.y1, b.x2, b.y2, s, colour, 1.0f, 1.0f, font, TEXT_CENTER);
 }
 
 struct view_camera {
@@ -63,7 +73,7 @@ void draw_object(const view_camera& c, const frame& f, float altitude_m, float h
     const vec2 at = place(c, f.world_position(), range_km);
     char label[32];
     format_text(label, "%3.1f km", static_cast<double>(altitude_m * 0.001f));
-    text(at.x + 0.05f, at.y, at.x + 0.15f, at.y + 0.1f, label, text_colour, FONT_SMALL);
+    text(at.x + 0.05f, at.y, at.x + 0.15f, at.y + 0.1f, label, text_colour, FONT_SMALL, k_square);
     g_overlay->fill_wedge(at.x, at.y, k_marker, c.heading - heading, colour, k_marker_half_angle);
 }
 
@@ -117,9 +127,9 @@ void draw_grid(float range_km) {
         const radar_grid::label& l = g.labels[i];
         format_text(label, "%d", l.km);
         if (l.across) {
-            text(l.x, -1.0f, l.x + 0.05f, -0.92f, label, k_white, FONT_NORMAL);
+            text(l.x, -1.0f, l.x + 0.05f, -0.92f, label, k_white, FONT_NORMAL, k_square);
         } else {
-            text(0.0f, l.y, 0.05f, l.y + 0.05f, label, k_white, FONT_NORMAL);
+            text(0.0f, l.y, 0.05f, l.y + 0.05f, label, k_white, FONT_NORMAL, k_square);
         }
     }
     view_lines_draw();
@@ -193,28 +203,71 @@ vec2 radar_point(float x, float z, float cx, float cz, float zx, float zz, float
     return {k_across * r * std::cos(b), r * std::sin(b) - 1.0f};
 }
 
+namespace {
+
+// The two captions in the window's margins, outside the clipped square.
+void draw_captions(const scene* s) {
+    text(-1.0f, -1.08f, -0.5f, -1.0f, "use mouse wheel to zoom", k_white, FONT_NORMAL, k_window);
+    if (s == nullptr) return;
+    char caption[32];
+    radar_heading_caption(caption, camera_of(*s).heading);
+    text(-0.2f, 1.02f, 0.2f, 1.08f, caption, k_white, FONT_NORMAL, k_window);
+}
+
+}  // namespace
+
+radar_box radar_text_box(const radar_box& box, vec2 size, const radar_box& room) {
+    // A hair wider than the text, so the outer glyphs' middles stay inside the box.
+    const float w = std::max(box.x2 - box.x1, size.x * 1.02f);
+    const float h = std::max(box.y2 - box.y1, size.y);
+    auto place = [](float centre, float extent, float lo, float hi) {
+        float a = centre - extent / 2;
+        if (a + extent > hi) a = hi - extent;
+        if (a < lo) a = lo;
+        return a;
+    };
+    const float x1 = place((box.x1 + box.x2) / 2, w, room.x1, room.x2);
+    const float y1 = place((box.y1 + box.y2) / 2, h, room.y1, room.y2);
+    return {x1, y1, x1 + w, y1 + h};
+}
+
+vec2 radar_text_size(const char* s, int font) {
+    const d3d_font* f = g_overlay != nullptr ? g_overlay->font(font) : nullptr;
+    const gfx_device* d = g_overlay != nullptr ? g_overlay->device() : nullptr;
+    int size[2] = {0, 0};
+    if (f == nullptr || d == nullptr || !f->get_text_extent(s, size)) return {0.0f, 0.0f};
+    const gfx_viewport v = d->viewport();
+    if (v.width == 0 || v.height == 0) return {0.0f, 0.0f};
+    // One texel of the font on one pixel, as the font lays its glyphs out.
+    return {2.0f * static_cast<float>(size[0]) * g_overlay->text_scale[0] / static_cast<float>(v.width),
+            2.0f * static_cast<float>(size[1]) * g_overlay->text_scale[1] / static_cast<float>(v.height)};
+}
+
+void radar_heading_caption(char (&out)[32], float heading_rad) {
+    int heading = static_cast<int>(heading_rad * 57.29578f);
+    if (heading < 0) heading += 360;
+    format_text(out, "Heading %03d deg", heading);
+}
+
 void draw_radar_view(float range_km) {
     if (g_overlay == nullptr) return;
     overlay2d& o = *g_overlay;
-    o.draw_rect(-1, -1, 1, 1, k_white);
-    o.set_clip_planes(-1, -1, 1, 1);
+    o.draw_rect(k_square.x1, k_square.y1, k_square.x2, k_square.y2, k_white);
+    o.set_clip_planes(k_square.x1, k_square.y1, k_square.x2, k_square.y2);
     o.begin_text(FONT_NORMAL);
     o.begin_text(FONT_SMALL);
     draw_grid(range_km);
-    text(-1.0f, -1.08f, -0.5f, -1.0f, "use mouse wheel to zoom", k_white, FONT_NORMAL);
     if (g_scene != nullptr) {
         const view_camera c = camera_of(*g_scene);
-        int heading = static_cast<int>(c.heading * 57.29578f);
-        if (heading < 0) heading += 360;
-        char caption[32];
-        format_text(caption, "Heading %03d deg", heading);
-        text(-0.2f, 1.02f, 0.2f, 1.08f, caption, k_white, FONT_NORMAL);
         draw_systems(*g_scene, c, range_km);
         draw_rockets(*g_scene, c, range_km);
     }
     o.end_text(FONT_NORMAL);
     o.end_text(FONT_SMALL);
     o.disable_clip_planes();
+    o.begin_text(FONT_NORMAL);
+    draw_captions(g_scene);
+    o.end_text(FONT_NORMAL);
 }
 
 int radar_view_dialog(gui_window* w, int event) {
