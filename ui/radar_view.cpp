@@ -205,13 +205,35 @@ vec2 radar_point(float x, float z, float cx, float cz, float zx, float zz, float
 
 namespace {
 
+// The part of the window on the screen, in the window's coordinates: a window larger than a
+// small screen keeps its captions where they can be read, over the square's edge.
+radar_box visible_window() {
+    const gfx_device* d = g_overlay->device();
+    if (d == nullptr) return k_window;
+    const mat4& m = d->transform(TS_WORLD);
+    if (m.m[0][0] <= 0.0f || m.m[1][1] <= 0.0f) return k_window;
+    const float w = g_overlay->gui_scale[0], h = g_overlay->gui_scale[1];
+    const radar_box screen{(-w - m.m[3][0]) / m.m[0][0], (-h - m.m[3][1]) / m.m[1][1],
+                           (w - m.m[3][0]) / m.m[0][0], (h - m.m[3][1]) / m.m[1][1]};
+    return {std::max(k_window.x1, screen.x1), std::max(k_window.y1, screen.y1),
+            std::min(k_window.x2, screen.x2), std::min(k_window.y2, screen.y2)};
+}
+
 // The two captions in the window's margins, outside the clipped square.
 void draw_captions(const scene* s) {
-    text(-1.0f, -1.08f, -0.5f, -1.0f, "use mouse wheel to zoom", k_white, FONT_NORMAL, k_window);
+    const radar_box room = visible_window();
+    // The hint goes under the square; where the screen ends at the square's foot it takes
+    // the top left instead, clear of the kilometre labels along the foot.
+    const char* hint = "use mouse wheel to zoom";
+    if (room.y1 <= k_square.y1 - radar_text_size(hint, FONT_NORMAL).y) {
+        text(-1.0f, -1.08f, -0.5f, -1.0f, hint, k_white, FONT_NORMAL, room);
+    } else {
+        text(-1.0f, 1.02f, -0.5f, 1.08f, hint, k_white, FONT_NORMAL, room);
+    }
     if (s == nullptr) return;
     char caption[32];
     radar_heading_caption(caption, camera_of(*s).heading);
-    text(-0.2f, 1.02f, 0.2f, 1.08f, caption, k_white, FONT_NORMAL, k_window);
+    text(-0.2f, 1.02f, 0.2f, 1.08f, caption, k_white, FONT_NORMAL, room);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The radar view: its grid against the steps worked out by hand, where objects land on the
 // display, the range as the slider, the wheel and a reopening set it, the heading caption,
 // and texts kept whole at every screen size.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -227,8 +228,24 @@ TEST_F(radar_view_test, labels_and_captions_stay_whole_at_every_screen_size) {
             EXPECT_LE(v.x, 1.0f) << size.first;
             EXPECT_GE(v.x, -1.0f) << size.first;
         }
-        // "use mouse wheel to zoom" and "Heading 090 deg", blanks included.
+        // "use mouse wheel to zoom" and "Heading 090 deg", blanks included, on the screen and
+        // in the window: in its margins where the screen shows them (the hint under the
+        // square), else over the square's top.
         EXPECT_EQ(text[2]->primitive_count, 2 * (23 + 15)) << size.first;
+        const float w = o.overlay->gui_scale[0], h = o.overlay->gui_scale[1];
+        float lowest = 1.0f;
+        for (int i = 0; i < 3 * text[2]->primitive_count; ++i) {
+            font_vertex v;
+            std::memcpy(&v, text[2]->vertices.data() + i * sizeof v, sizeof v);
+            EXPECT_TRUE(v.x >= -std::min(w, 1.05f) && v.x <= std::min(w, 1.1f)) << size.first << " " << v.x;
+            EXPECT_TRUE(v.y >= -std::min(h, 1.1f) && v.y <= std::min(h, 1.1f)) << size.first << " " << v.y;
+            lowest = std::min(lowest, v.y);
+        }
+        if (h > 1.1f) {
+            EXPECT_LT(lowest, -1.0f) << size.first;
+        } else {
+            EXPECT_GT(lowest, 0.8f) << size.first;
+        }
     }
     world.tables.target_count = 0;
     world.tables.targets[0] = nullptr;
