@@ -34,16 +34,12 @@ enum { k_slider };
 
 // The display square, where the drawing is clipped, and the window around it, whose margins
 // hold the heading caption (over the title bar) and the wheel hint.
-constexpr radar_box k_square{-1.0f, -1.0f, 1.0f, 1.0f};
-constexpr radar_box k_window{-1.05f, -1.1f, 1.1f, 1.1f};
+constexpr view_box k_square{-1.0f, -1.0f, 1.0f, 1.0f};
+constexpr view_box k_window{-1.05f, -1.1f, 1.1f, 1.1f};
 
-// A text centred in its box, the box first grown to the text's size and kept inside `room`:
-// the font drops every glyph whose middle leaves the box, and the clip planes cut glyphs at
-// the square's edge, and the fonts grow with the screen while the boxes do not.
 void text(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour, int font,
-          const radar_box& room) {
-    const radar_box b = radar_text_box({x1, y1, x2, y2}, radar_text_size(s, font), room);
-    g_overlay->draw_text_font_box(b.x1, b.y1, b.x2, b.y2, s, colour, 1.0f, 1.0f, font, TEXT_CENTER);
+          const view_box& room) {
+    view_text({x1, y1, x2, y2}, s, colour, font, room);
 }
 
 struct view_camera {
@@ -207,13 +203,13 @@ namespace {
 
 // The part of the window on the screen, in the window's coordinates: a window larger than a
 // small screen keeps its captions where they can be read, over the square's edge.
-radar_box visible_window() {
+view_box visible_window() {
     const gfx_device* d = g_overlay->device();
     if (d == nullptr) return k_window;
     const mat4& m = d->transform(TS_WORLD);
     if (m.m[0][0] <= 0.0f || m.m[1][1] <= 0.0f) return k_window;
     const float w = g_overlay->gui_scale[0], h = g_overlay->gui_scale[1];
-    const radar_box screen{(-w - m.m[3][0]) / m.m[0][0], (-h - m.m[3][1]) / m.m[1][1],
+    const view_box screen{(-w - m.m[3][0]) / m.m[0][0], (-h - m.m[3][1]) / m.m[1][1],
                            (w - m.m[3][0]) / m.m[0][0], (h - m.m[3][1]) / m.m[1][1]};
     return {std::max(k_window.x1, screen.x1), std::max(k_window.y1, screen.y1),
             std::min(k_window.x2, screen.x2), std::min(k_window.y2, screen.y2)};
@@ -221,11 +217,11 @@ radar_box visible_window() {
 
 // The two captions in the window's margins, outside the clipped square.
 void draw_captions(const scene* s) {
-    const radar_box room = visible_window();
+    const view_box room = visible_window();
     // The hint goes under the square; where the screen ends at the square's foot it takes
     // the top left instead, clear of the kilometre labels along the foot.
     const char* hint = "use mouse wheel to zoom";
-    if (room.y1 <= k_square.y1 - radar_text_size(hint, FONT_NORMAL).y) {
+    if (room.y1 <= k_square.y1 - view_text_size(hint, FONT_NORMAL).y) {
         text(-1.0f, -1.08f, -0.5f, -1.0f, hint, k_white, FONT_NORMAL, room);
     } else {
         text(-1.0f, 1.02f, -0.5f, 1.08f, hint, k_white, FONT_NORMAL, room);
@@ -237,33 +233,6 @@ void draw_captions(const scene* s) {
 }
 
 }  // namespace
-
-radar_box radar_text_box(const radar_box& box, vec2 size, const radar_box& room) {
-    // A hair wider than the text, so the outer glyphs' middles stay inside the box.
-    const float w = std::max(box.x2 - box.x1, size.x * 1.02f);
-    const float h = std::max(box.y2 - box.y1, size.y);
-    auto place = [](float centre, float extent, float lo, float hi) {
-        float a = centre - extent / 2;
-        if (a + extent > hi) a = hi - extent;
-        if (a < lo) a = lo;
-        return a;
-    };
-    const float x1 = place((box.x1 + box.x2) / 2, w, room.x1, room.x2);
-    const float y1 = place((box.y1 + box.y2) / 2, h, room.y1, room.y2);
-    return {x1, y1, x1 + w, y1 + h};
-}
-
-vec2 radar_text_size(const char* s, int font) {
-    const d3d_font* f = g_overlay != nullptr ? g_overlay->font(font) : nullptr;
-    const gfx_device* d = g_overlay != nullptr ? g_overlay->device() : nullptr;
-    int size[2] = {0, 0};
-    if (f == nullptr || d == nullptr || !f->get_text_extent(s, size)) return {0.0f, 0.0f};
-    const gfx_viewport v = d->viewport();
-    if (v.width == 0 || v.height == 0) return {0.0f, 0.0f};
-    // One texel of the font on one pixel, as the font lays its glyphs out.
-    return {2.0f * static_cast<float>(size[0]) * g_overlay->text_scale[0] / static_cast<float>(v.width),
-            2.0f * static_cast<float>(size[1]) * g_overlay->text_scale[1] / static_cast<float>(v.height)};
-}
 
 void radar_heading_caption(char (&out)[32], float heading_rad) {
     int heading = static_cast<int>(heading_rad * 57.29578f);

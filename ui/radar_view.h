@@ -35,15 +35,6 @@ radar_grid radar_layout(float range_km);
 // the horizontal part (zx, zz).
 vec2 radar_point(float x, float z, float cx, float cz, float zx, float zz, float range_km);
 
-// A box in the window's coordinates.
-struct radar_box {
-    float x1, y1, x2, y2;
-};
-// Where a text of `size` is drawn for the box it was given: the box grown about its middle to
-// hold the whole text, then moved inside `room` (the clipped square, or the window).
-radar_box radar_text_box(const radar_box& box, vec2 size, const radar_box& room);
-// The size of a text in an overlay font, in the current window's coordinates.
-vec2 radar_text_size(const char* s, int font);
 // "Heading %03d deg" for the compass heading of the camera's z axis (radians, east positive).
 void radar_heading_caption(char (&out)[32], float heading_rad);
 

@@ -12,6 +12,7 @@
 #include "simulation/rocket.h"
 #include "ui/radar_view.h"
 #include "ui/screens.h"
+#include "ui/view_drawing.h"
 #include "ui/d3d_font.h"
 
 namespace {
@@ -62,25 +63,25 @@ TEST(radar_grid, points_ahead_lie_on_the_centre_line) {
 }
 
 TEST(radar_text, boxes_grow_to_their_text_and_stay_in_their_room) {
-    const radar_box square{-1.0f, -1.0f, 1.0f, 1.0f};
+    const view_box square{-1.0f, -1.0f, 1.0f, 1.0f};
     // A text that fits keeps its box.
-    radar_box b = radar_text_box({0.2f, 0.1f, 0.3f, 0.2f}, {0.05f, 0.04f}, square);
+    view_box b = view_text_box({0.2f, 0.1f, 0.3f, 0.2f}, {0.05f, 0.04f}, square);
     EXPECT_FLOAT_EQ(b.x1, 0.2f);
     EXPECT_FLOAT_EQ(b.x2, 0.3f);
     EXPECT_FLOAT_EQ(b.y1, 0.1f);
     EXPECT_FLOAT_EQ(b.y2, 0.2f);
     // A wider one grows about the box's middle, a hair wider than the text.
-    b = radar_text_box({0.2f, 0.1f, 0.3f, 0.2f}, {0.2f, 0.04f}, square);
+    b = view_text_box({0.2f, 0.1f, 0.3f, 0.2f}, {0.2f, 0.04f}, square);
     EXPECT_NEAR(b.x1 + b.x2, 0.5f, 1e-6f);
     EXPECT_NEAR(b.x2 - b.x1, 0.204f, 1e-6f);
     // At the room's edge it moves in: right, then top.
-    b = radar_text_box({0.95f, 0.95f, 1.05f, 1.05f}, {0.3f, 0.2f}, square);
+    b = view_text_box({0.95f, 0.95f, 1.05f, 1.05f}, {0.3f, 0.2f}, square);
     EXPECT_FLOAT_EQ(b.x2, 1.0f);
     EXPECT_FLOAT_EQ(b.y2, 1.0f);
     EXPECT_NEAR(b.x1, 1.0f - 0.306f, 1e-6f);
     EXPECT_NEAR(b.y1, 0.8f, 1e-6f);
     // Larger than the room: it starts at the room's left and bottom edges.
-    b = radar_text_box({-0.9f, -0.9f, -0.8f, -0.8f}, {3.0f, 0.01f}, square);
+    b = view_text_box({-0.9f, -0.9f, -0.8f, -0.8f}, {3.0f, 0.01f}, square);
     EXPECT_FLOAT_EQ(b.x1, -1.0f);
     EXPECT_FLOAT_EQ(b.y1, -0.9f);
 }
