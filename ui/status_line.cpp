@@ -31,7 +31,9 @@ void text(gui_painter* p, float x1, float y1, float x2, float y2, const char* s,
 // The camera's yaw as a free camera's look yaw: minus the compass heading of its z axis
 // (north 0, east pi / 2). Read from the axes, so that it holds however the camera is turned
 // (flying free, chasing, tracking or mounted).
-float camera_yaw(const app_state& s) { return s.camera_angles != nullptr ? -s.camera_angles[1] : 0.0f; }
+float camera_yaw(const app_state& s) {
+    return s.camera_angles != nullptr ? -s.camera_angles[1] : 0.0f;
+}
 
 void take_message(const app_state& s, bool verbose) {
     char line[app_state::k_line_size];

@@ -64,11 +64,13 @@ vec2 view_text_size(const char* s, int font) {
     const gfx_viewport v = d->viewport();
     if (v.width == 0 || v.height == 0) return {0.0f, 0.0f};
     // One texel of the font on one pixel, as the font lays its glyphs out.
-    return {2.0f * static_cast<float>(size[0]) * g_overlay->text_scale[0] / static_cast<float>(v.width),
-            2.0f * static_cast<float>(size[1]) * g_overlay->text_scale[1] / static_cast<float>(v.height)};
+    const float sx = g_overlay->text_scale[0], sy = g_overlay->text_scale[1];
+    return {2.0f * static_cast<float>(size[0]) * sx / static_cast<float>(v.width),
+            2.0f * static_cast<float>(size[1]) * sy / static_cast<float>(v.height)};
 }
 
-void view_text(const view_box& box, const char* s, std::uint32_t colour, int font, const view_box& room) {
+void view_text(const view_box& box, const char* s, std::uint32_t colour, int font,
+               const view_box& room) {
     if (g_overlay == nullptr) return;
     const view_box b = view_text_box(box, view_text_size(s, font), room);
     g_overlay->draw_text_font_box(b.x1, b.y1, b.x2, b.y2, s, colour, 1.0f, 1.0f, font, TEXT_CENTER);

@@ -42,4 +42,5 @@ view_box view_text_box(const view_box& box, vec2 size, const view_box& room);
 vec2 view_text_size(const char* s, int font);
 // A text centred in its box, grown and kept inside `room` as view_text_box places it; batched
 // in the font's open batch.
-void view_text(const view_box& box, const char* s, std::uint32_t colour, int font, const view_box& room);
+void view_text(const view_box& box, const char* s, std::uint32_t colour, int font,
+               const view_box& room);
