@@ -32,8 +32,14 @@ constexpr float k_min_range = 1.0f;
 
 enum { k_slider };
 
-void text(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour, int font) {
-    g_overlay->draw_text_font_box(x1, y1, x2, y2, s, colour, 1.0f, 1.0f, font, TEXT_CENTER);
+// The display square, where the drawing is clipped, and the window around it, whose margins
+// hold the heading caption (over the title bar) and the wheel hint.
+constexpr view_box k_square{-1.0f, -1.0f, 1.0f, 1.0f};
+constexpr view_box k_window{-1.05f, -1.1f, 1.1f, 1.1f};
+
+void text(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour, int font,
+          const view_box& room) {
+    view_text({x1, y1, x2, y2}, s, colour, font, room);
 }
 
 struct view_camera {
@@ -63,7 +69,7 @@ void draw_object(const view_camera& c, const frame& f, float altitude_m, float h
     const vec2 at = place(c, f.world_position(), range_km);
     char label[32];
     format_text(label, "%3.1f km", static_cast<double>(altitude_m * 0.001f));
-    text(at.x + 0.05f, at.y, at.x + 0.15f, at.y + 0.1f, label, text_colour, FONT_SMALL);
+    text(at.x + 0.05f, at.y, at.x + 0.15f, at.y + 0.1f, label, text_colour, FONT_SMALL, k_square);
     g_overlay->fill_wedge(at.x, at.y, k_marker, c.heading - heading, colour, k_marker_half_angle);
 }
 
@@ -117,9 +123,9 @@ void draw_grid(float range_km) {
         const radar_grid::label& l = g.labels[i];
         format_text(label, "%d", l.km);
         if (l.across) {
-            text(l.x, -1.0f, l.x + 0.05f, -0.92f, label, k_white, FONT_NORMAL);
+            text(l.x, -1.0f, l.x + 0.05f, -0.92f, label, k_white, FONT_NORMAL, k_square);
         } else {
-            text(0.0f, l.y, 0.05f, l.y + 0.05f, label, k_white, FONT_NORMAL);
+            text(0.0f, l.y, 0.05f, l.y + 0.05f, label, k_white, FONT_NORMAL, k_square);
         }
     }
     view_lines_draw();
@@ -193,28 +199,66 @@ vec2 radar_point(float x, float z, float cx, float cz, float zx, float zz, float
     return {k_across * r * std::cos(b), r * std::sin(b) - 1.0f};
 }
 
+namespace {
+
+// The part of the window on the screen, in the window's coordinates: a window larger than a
+// small screen keeps its captions where they can be read, over the square's edge.
+view_box visible_window() {
+    const gfx_device* d = g_overlay->device();
+    if (d == nullptr) return k_window;
+    const mat4& m = d->transform(TS_WORLD);
+    if (m.m[0][0] <= 0.0f || m.m[1][1] <= 0.0f) return k_window;
+    const float w = g_overlay->gui_scale[0], h = g_overlay->gui_scale[1];
+    const view_box screen{(-w - m.m[3][0]) / m.m[0][0], (-h - m.m[3][1]) / m.m[1][1],
+                           (w - m.m[3][0]) / m.m[0][0], (h - m.m[3][1]) / m.m[1][1]};
+    return {std::max(k_window.x1, screen.x1), std::max(k_window.y1, screen.y1),
+            std::min(k_window.x2, screen.x2), std::min(k_window.y2, screen.y2)};
+}
+
+// The two captions in the window's margins, outside the clipped square.
+void draw_captions(const scene* s) {
+    const view_box room = visible_window();
+    // The hint goes under the square; where the screen ends at the square's foot it takes
+    // the top left instead, clear of the kilometre labels along the foot.
+    const char* hint = "use mouse wheel to zoom";
+    if (room.y1 <= k_square.y1 - view_text_size(hint, FONT_NORMAL).y) {
+        text(-1.0f, -1.08f, -0.5f, -1.0f, hint, k_white, FONT_NORMAL, room);
+    } else {
+        text(-1.0f, 1.02f, -0.5f, 1.08f, hint, k_white, FONT_NORMAL, room);
+    }
+    if (s == nullptr) return;
+    char caption[32];
+    radar_heading_caption(caption, camera_of(*s).heading);
+    text(-0.2f, 1.02f, 0.2f, 1.08f, caption, k_white, FONT_NORMAL, room);
+}
+
+}  // namespace
+
+void radar_heading_caption(char (&out)[32], float heading_rad) {
+    int heading = static_cast<int>(heading_rad * 57.29578f);
+    if (heading < 0) heading += 360;
+    format_text(out, "Heading %03d deg", heading);
+}
+
 void draw_radar_view(float range_km) {
     if (g_overlay == nullptr) return;
     overlay2d& o = *g_overlay;
-    o.draw_rect(-1, -1, 1, 1, k_white);
-    o.set_clip_planes(-1, -1, 1, 1);
+    o.draw_rect(k_square.x1, k_square.y1, k_square.x2, k_square.y2, k_white);
+    o.set_clip_planes(k_square.x1, k_square.y1, k_square.x2, k_square.y2);
     o.begin_text(FONT_NORMAL);
     o.begin_text(FONT_SMALL);
     draw_grid(range_km);
-    text(-1.0f, -1.08f, -0.5f, -1.0f, "use mouse wheel to zoom", k_white, FONT_NORMAL);
     if (g_scene != nullptr) {
         const view_camera c = camera_of(*g_scene);
-        int heading = static_cast<int>(c.heading * 57.29578f);
-        if (heading < 0) heading += 360;
-        char caption[32];
-        format_text(caption, "Heading %03d deg", heading);
-        text(-0.2f, 1.02f, 0.2f, 1.08f, caption, k_white, FONT_NORMAL);
         draw_systems(*g_scene, c, range_km);
         draw_rockets(*g_scene, c, range_km);
     }
     o.end_text(FONT_NORMAL);
     o.end_text(FONT_SMALL);
     o.disable_clip_planes();
+    o.begin_text(FONT_NORMAL);
+    draw_captions(g_scene);
+    o.end_text(FONT_NORMAL);
 }
 
 int radar_view_dialog(gui_window* w, int event) {

@@ -35,5 +35,8 @@ radar_grid radar_layout(float range_km);
 // the horizontal part (zx, zz).
 vec2 radar_point(float x, float z, float cx, float cz, float zx, float zz, float range_km);
 
+// "Heading %03d deg" for the compass heading of the camera's z axis (radians, east positive).
+void radar_heading_caption(char (&out)[32], float heading_rad);
+
 // Draws the display in the current window's coordinates.
 void draw_radar_view(float range_km);

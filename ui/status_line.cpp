@@ -28,6 +28,13 @@ void text(gui_painter* p, float x1, float y1, float x2, float y2, const char* s,
     p->draw_text(gui_font::bold, x1, y1, x2, y2, s, centred ? std::uint32_t{text_flag::centre} : std::uint32_t{0}, 0, 0, 1, 1, k_yellow, true);
 }
 
+// The camera's yaw as a free camera's look yaw: minus the compass heading of its z axis
+// (north 0, east pi / 2). Read from the axes, so that it holds however the camera is turned
+// (flying free, chasing, tracking or mounted).
+float camera_yaw(const app_state& s) {
+    return s.camera_angles != nullptr ? -s.camera_angles[1] : 0.0f;
+}
+
 void take_message(const app_state& s, bool verbose) {
     char line[app_state::k_line_size];
     copy_bounded(line, sizeof line, s.message);
@@ -49,13 +56,12 @@ void status_text(const app_state& s, char* out, std::size_t size) {
     format_angle(s.camera_latitude, 'N', 'S', lat, sizeof lat);
     const float y = s.camera_world != nullptr ? s.camera_world->m[3][1] : 0.0f;
     const int altitude = static_cast<int>(std::trunc(y + s.origin_offset.y));
-    const float yaw = s.camera_angles != nullptr ? s.camera_angles[1] : 0.0f;
-    std::snprintf(out, size, "%s  %s  %s  %d m  %03d deg  %d fps", time, lon, lat, altitude, heading_degrees(yaw),
+    std::snprintf(out, size, "%s  %s  %s  %d m  %03d deg  %d fps", time, lon, lat, altitude, heading_degrees(camera_yaw(s)),
                   s.frame_rate);
 }
 
 void draw_tapes(const app_state& s, gui_painter* p, float w, float h) {
-    const float yaw = s.camera_angles != nullptr ? s.camera_angles[1] : 0.0f;
+    const float yaw = camera_yaw(s);
     const float pitch = s.camera_angles != nullptr ? s.camera_angles[0] : 0.0f;
     const float f = -yaw / k_two_pi;
     p->draw_rect(-0.01f, h - 0.2f, 0.01f, h - 0.05f, k_tape_colour);

@@ -62,8 +62,10 @@ sight_colours colours() {
     return {0xFF000000u | grey, 0x40000000u | grey, 0xFF000000u | grey};
 }
 
+// A label centred in its box, grown to the whole text where the font is larger than the box
+// and kept inside the sight's square.
 void label(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour) {
-    g_overlay->draw_text_font_box(x1, y1, x2, y2, s, colour, 1.0f, 1.0f, FONT_NORMAL, TEXT_CENTER);
+    view_text({x1, y1, x2, y2}, s, colour, FONT_NORMAL, {-1.0f, -1.0f, 1.0f, 1.0f});
 }
 
 void draw_bearing(float heading_deg, const sight_colours& c) {

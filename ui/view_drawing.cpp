@@ -1,10 +1,12 @@
 #include "ui/view_drawing.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/frame.h"
 #include "core/hierarchy.h"
 #include "simulation/missile_system.h"
+#include "ui/d3d_font.h"
 
 view_lines g_view_lines;
 
@@ -37,4 +39,39 @@ float frame_heading(const frame* f) {
     if (f == nullptr) return 0.0f;
     const vec3 z = get_axis_z(f->world);
     return std::atan2(z.x, z.z);
+}
+
+view_box view_text_box(const view_box& box, vec2 size, const view_box& room) {
+    // A hair wider than the text, so the outer glyphs' middles stay inside the box.
+    const float w = std::max(box.x2 - box.x1, size.x * 1.02f);
+    const float h = std::max(box.y2 - box.y1, size.y);
+    auto place = [](float centre, float extent, float lo, float hi) {
+        float a = centre - extent / 2;
+        if (a + extent > hi) a = hi - extent;
+        if (a < lo) a = lo;
+        return a;
+    };
+    const float x1 = place((box.x1 + box.x2) / 2, w, room.x1, room.x2);
+    const float y1 = place((box.y1 + box.y2) / 2, h, room.y1, room.y2);
+    return {x1, y1, x1 + w, y1 + h};
+}
+
+vec2 view_text_size(const char* s, int font) {
+    const d3d_font* f = g_overlay != nullptr ? g_overlay->font(font) : nullptr;
+    const gfx_device* d = g_overlay != nullptr ? g_overlay->device() : nullptr;
+    int size[2] = {0, 0};
+    if (f == nullptr || d == nullptr || !f->get_text_extent(s, size)) return {0.0f, 0.0f};
+    const gfx_viewport v = d->viewport();
+    if (v.width == 0 || v.height == 0) return {0.0f, 0.0f};
+    // One texel of the font on one pixel, as the font lays its glyphs out.
+    const float sx = g_overlay->text_scale[0], sy = g_overlay->text_scale[1];
+    return {2.0f * static_cast<float>(size[0]) * sx / static_cast<float>(v.width),
+            2.0f * static_cast<float>(size[1]) * sy / static_cast<float>(v.height)};
+}
+
+void view_text(const view_box& box, const char* s, std::uint32_t colour, int font,
+               const view_box& room) {
+    if (g_overlay == nullptr) return;
+    const view_box b = view_text_box(box, view_text_size(s, font), room);
+    g_overlay->draw_text_font_box(b.x1, b.y1, b.x2, b.y2, s, colour, 1.0f, 1.0f, font, TEXT_CENTER);
 }

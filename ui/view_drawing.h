@@ -29,3 +29,18 @@ void view_lines_draw();
 const frame* system_frame(const missile_system* system);
 // Heading of a frame's z axis, clockwise from north (+z) toward east (+x), in radians.
 float frame_heading(const frame* f);
+
+// A box in the current window's coordinates.
+struct view_box {
+    float x1, y1, x2, y2;
+};
+// Where a text of `size` is drawn for the box it was given: the box grown about its middle to
+// hold the whole text (the font drops every glyph whose middle leaves its box, and the fonts
+// grow with the screen while the views' boxes do not), then moved inside `room`.
+view_box view_text_box(const view_box& box, vec2 size, const view_box& room);
+// The size of a text in an overlay font, in the current window's coordinates.
+vec2 view_text_size(const char* s, int font);
+// A text centred in its box, grown and kept inside `room` as view_text_box places it; batched
+// in the font's open batch.
+void view_text(const view_box& box, const char* s, std::uint32_t colour, int font,
+               const view_box& room);

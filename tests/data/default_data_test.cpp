@@ -211,6 +211,77 @@ TEST_F(run_folder_test, definition_files_keep_their_grammar_and_bounds)
     }
 }
 
+// Mean brightness (0..255) of a box of a picture: columns x0..x1, rows y0..y1 (exclusive
+// ends, columns wrapping round the picture).
+double mean_grey(const image& p, int x0, int x1, int y0, int y1)
+{
+    double sum = 0.0;
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            sum += (p.pixel(((x % p.width) + p.width) % p.width, y) >> 8) & 0xFF;
+            ++n;
+        }
+    }
+    return n > 0 ? sum / n : 0.0;
+}
+
+// The status line's heading tape shows the compass strip with the heading at its middle mark:
+// f = heading / 360 (the camera's yaw is minus its heading), the middle at u = f + 0.5. So
+// every tenth degree has its tick at that u, nothing lies between, and N, E, S and W stand
+// over their own degrees, E with its upright on the left (not mirrored).
+TEST_F(run_folder_test, compass_strip_has_its_marks_where_the_heading_tape_reads_them)
+{
+    image strip;
+    ASSERT_EQ(image_load_file("graphics\\compass.jpg", &strip), S_OK);
+    ASSERT_GE(strip.width, 8 * strip.height) << "a strip along u";
+    const int w = strip.width, h = strip.height;
+    auto column = [&](double heading) {
+        const double u = heading / 360.0 + 0.5;
+        return static_cast<int>(std::floor((u - std::floor(u)) * w));
+    };
+    const int ticks_top = h - h / 4, ticks_bottom = h - h / 16;
+    for (int deg = 0; deg < 360; deg += 10) {
+        EXPECT_GT(mean_grey(strip, column(deg) - 1, column(deg) + 2, ticks_top, ticks_bottom), 150.0) << deg;
+        EXPECT_LT(mean_grey(strip, column(deg + 5) - 2, column(deg + 5) + 3, ticks_top, ticks_bottom), 40.0) << deg + 5;
+    }
+    // The letters' band above the ticks: ink over each cardinal point, none a third of the
+    // way between two labels.
+    const int band_top = h / 16, band_bottom = h / 2;
+    for (int deg = 0; deg < 360; deg += 90) {
+        EXPECT_GT(mean_grey(strip, column(deg) - 8, column(deg) + 8, band_top, band_bottom), 60.0) << deg;
+    }
+    for (int deg = 10; deg < 360; deg += 30) {
+        EXPECT_LT(mean_grey(strip, column(deg + 5) - 3, column(deg + 5) + 3, band_top, band_bottom), 20.0) << deg + 5;
+    }
+    // E over 090: its upright is its left third, lit from top to bottom; its right third is
+    // lit only at the three bars.
+    const int e = column(90);
+    const double left = mean_grey(strip, e - 9, e - 5, band_top, band_bottom);
+    const double right = mean_grey(strip, e + 5, e + 9, band_top, band_bottom);
+    EXPECT_GT(left, right + 30.0) << left << " " << right;
+}
+
+// The pitch tape shows the elevation strip with v = g + 0.5 at its middle mark, g = -pitch /
+// 2 pi: elevation e at v = 0.5 - e / 360. Ticks every 10 degrees from -90 to 90 there, the
+// level line across the whole strip, nothing between.
+TEST_F(run_folder_test, elevation_strip_has_its_marks_where_the_pitch_tape_reads_them)
+{
+    image strip;
+    ASSERT_EQ(image_load_file("graphics\\elevation.jpg", &strip), S_OK);
+    ASSERT_GE(strip.height, 8 * strip.width) << "a strip along v";
+    const int w = strip.width, h = strip.height;
+    auto row = [&](double e) { return static_cast<int>(std::floor((0.5 - e / 360.0) * h)); };
+    for (int e = -90; e <= 90; e += 10) {
+        EXPECT_GT(mean_grey(strip, 0, w / 5, row(e) - 1, row(e) + 2), 150.0) << e;
+        if (e < 90) EXPECT_LT(mean_grey(strip, 0, w / 5, row(e + 5) - 2, row(e + 5) + 3), 40.0) << e + 5;
+    }
+    EXPECT_GT(mean_grey(strip, 0, w, row(0) - 1, row(0) + 2), 150.0);
+    // Labelled above the level line: +30 at 30 degrees up (the upper half of the strip).
+    EXPECT_GT(mean_grey(strip, w / 2, w, row(30) - 5, row(30) + 6), 40.0);
+    EXPECT_LT(mean_grey(strip, w / 2, w, row(15) - 5, row(15) + 6), 20.0);
+}
+
 TEST_F(run_folder_test, sky_tables_follow_their_formats)
 {
     std::istringstream colours(text("graphics\\color_map.txt"));

@@ -4,9 +4,13 @@
 # the screen before it (two shots of the plain run a second apart change few); the
 # telescope's "Night Vis" turns the picture into the green night-vision one. Escape and
 # Return, repeated, leave the run and the program with status 0, and the log names no
-# missing "world_map.jpg". The main window carries the program's 64 x 64 icon, and a click on
-# the map's centre puts the position under it ("east   north" in degrees, inside Kestrel Bay)
-# on the X clipboard. Screenshots are kept beside the run folder (views_*.png).
+# missing "world_map.jpg". The run starts facing west and shows the full status line (F); a
+# right-button drag of half a turn faces it east before the views open. The heading tape
+# shows the compass strip's part round 270 and then round 090, not their mirrors, and the
+# radar's "Heading" caption and its wheel hint are drawn on the screen, the caption differing
+# between the two. The main window carries the program's 64 x 64 icon, and a click on the
+# map's centre puts the position under it ("east   north" in degrees, inside Kestrel Bay) on
+# the X clipboard. Screenshots are kept beside the run folder (views_*.png).
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
@@ -15,12 +19,28 @@ cat > session.sh <<'INNER'
 source "$session_lib"
 start_program
 start_first_situation menu.png run.png
+press_key f             # the full status line: time, position, altitude, heading
 sleep 2
 shot calm1.png
 sleep 1
-shot calm2.png
+shot calm2.png          # facing west, as the situation's systems do
+press_key r
+shot_changed calm2.png west_radar.png 10
+press_key t
+shot_changed west_radar.png west_telescope.png 10
+press_key t             # closed again
+shot_changed west_telescope.png west_back.png 10
+# Half a turn in two drags of 400 pixels: the look yaw moves by 0.005 x field of view
+# (pi / 4) per pixel dragged.
+for _ in 1 2; do
+  xdotool mousemove --window "$window" 112 400 mousedown 3
+  for _ in $(seq 1 20); do xdotool mousemove_relative 20 0; sleep 0.03; done
+  xdotool mouseup 3
+done
+sleep 3
+shot east.png
 press_key m
-shot_changed calm2.png map.png 10
+shot_changed east.png map.png 10
 xprop -id "$window" _NET_WM_ICON > icon.txt 2>&1
 click_gui 0 0           # the map's centre: its position goes to the clipboard
 timeout 10 xclip -o -selection clipboard > clipboard.txt 2> clipboard_error.txt
@@ -34,7 +54,7 @@ shot_changed telescope.png night_vision.png 10
 quit_by_keys
 INNER
 
-run_window_walk 640x480 views_ calm2 map map_copied radar telescope night_vision
+run_window_walk 640x480 views_ calm2 west_radar west_telescope east map map_copied radar telescope night_vision
 
 # Share (percent) of a box's pixels that changed by more than 10 % between two pictures.
 share() {
@@ -45,7 +65,7 @@ share() {
 screen=640x480+0+0
 map_box=544x480+48+0     # the map window, (-0.85, -1.05) .. (0.85, 1.15) in GUI units
 calm=$(share calm1.png calm2.png "$screen")
-map=$(share calm2.png map.png "$map_box")
+map=$(share east.png map.png "$map_box")
 radar=$(share map.png radar.png "$screen")
 telescope=$(share radar.png telescope.png "$screen")
 echo "changed: $calm % of the plain run in a second; map $map %, radar $radar %, telescope $telescope %"
@@ -66,6 +86,45 @@ echo "clipboard: '$(cat clipboard.txt)' $(cat clipboard_error.txt)"
 [[ "$(cat clipboard.txt)" =~ ^-?[0-9]+\.[0-9]{6}\ \ \ -?[0-9]+\.[0-9]{6}$ ]] || fail "the clipboard holds no position"
 awk -v e="$east" -v n="$north" 'BEGIN { exit !(e > 38.5 && e < 38.75 && n > 20.0 && n < 20.25) }' ||
   fail "the copied position $east $north is not in Kestrel Bay"
+
+# The heading tape, (-0.5, 0.8) .. (0.5, 0.95) in GUI units, shows the compass strip from
+# u = heading / 360 + 0.3 to + 0.7 (wrapping), v from 0.01 at its top to 0.99 at its foot,
+# half transparent. Its lower 26 rows (clear of the status text) against the strip's part
+# for a heading: the normalised cross-correlation of the two grey pictures, per mille.
+convert graphics/compass.jpg graphics/compass.jpg +append strip2.png
+strip_w=$(identify -format "%w" graphics/compass.jpg)
+strip_h=$(identify -format "%h" graphics/compass.jpg)
+tape_match() {
+  local left
+  left=$(awk -v h="$2" -v w="$strip_w" 'BEGIN { u = h / 360 + 0.3; u -= int(u); printf "%d", u * w }')
+  convert strip2.png -crop "$((strip_w * 2 / 5))x$((strip_h * 98 / 100))+$left+$((strip_h / 100))" +repage \
+    -resize '320x36!' -crop 320x26+0+10 +repage -colorspace gray expected.png
+  convert "$1" -crop 320x26+160+22 +repage -colorspace gray shown.png
+  compare -metric NCC shown.png expected.png null: 2>&1 | awk '{ printf "%d", $1 * 1000 }'
+}
+west_west=$(tape_match calm2.png 270)
+west_east=$(tape_match calm2.png 90)
+east_east=$(tape_match east.png 90)
+east_west=$(tape_match east.png 270)
+echo "heading tape: facing west $west_west against 270, $west_east against 090;" \
+  "facing east $east_east against 090, $east_west against 270"
+[ "$west_west" -gt $((west_east + 100)) ] || fail "facing west, the heading tape does not show the strip round 270"
+[ "$east_east" -gt $((east_west + 100)) ] || fail "facing east, the heading tape does not show the strip round 090"
+# The radar's "Heading %03d deg" caption over the middle of the window's top, kept on the
+# screen: white text (the grid's lines are blue-tinged), and "27x" then "09x" there.
+caption_box=128x18+256+0
+white() { convert "$1" -crop "$2" +repage -fx 'r>0.94&&g>0.94&&b>0.94?1:0' -format "%[fx:int(mean*w*h+0.5)]" info:; }
+west_caption=$(white west_radar.png "$caption_box")
+east_caption=$(white radar.png "$caption_box")
+caption_change=$(box_changed west_radar.png radar.png "$caption_box" 30)
+echo "radar caption: $west_caption white pixels facing west, $east_caption facing east, $caption_change changed"
+[ "$west_caption" -gt 40 ] && [ "$east_caption" -gt 40 ] || fail "the radar's heading caption is not drawn on the screen"
+[ "$caption_change" -gt 15 ] || fail "the radar's heading caption is the same facing west and east"
+# "use mouse wheel to zoom": the screen ends at the square's foot, so the hint stands at the
+# top left, clear of the kilometre labels.
+hint=$(white radar.png 170x18+0+0)
+echo "radar hint: $hint white pixels"
+[ "$hint" -gt 40 ] || fail "the radar's wheel hint is not drawn on the screen"
 
 [ -f Logfile.txt ] || fail "no Logfile.txt"
 if grep "world_map.jpg" Logfile.txt; then fail "the world map picture is missing"; fi

@@ -1,5 +1,7 @@
 // The radar view: its grid against the steps worked out by hand, where objects land on the
-// display, and the range as the slider, the wheel and a reopening set it.
+// display, the range as the slider, the wheel and a reopening set it, the heading caption,
+// and texts kept whole at every screen size.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "simulation/rocket.h"
 #include "ui/radar_view.h"
 #include "ui/screens.h"
+#include "ui/view_drawing.h"
+#include "ui/d3d_font.h"
 
 namespace {
 
@@ -56,6 +60,44 @@ TEST(radar_grid, points_ahead_lie_on_the_centre_line) {
     p = radar_point(2100.0f, 200.0f, 100.0f, 200.0f, 1.0f, 0.0f, 5.0f);
     EXPECT_NEAR(p.x, 0.0f, 1e-6f);
     EXPECT_NEAR(p.y, -0.6f, 1e-6f);
+}
+
+TEST(radar_text, boxes_grow_to_their_text_and_stay_in_their_room) {
+    const view_box square{-1.0f, -1.0f, 1.0f, 1.0f};
+    // A text that fits keeps its box.
+    view_box b = view_text_box({0.2f, 0.1f, 0.3f, 0.2f}, {0.05f, 0.04f}, square);
+    EXPECT_FLOAT_EQ(b.x1, 0.2f);
+    EXPECT_FLOAT_EQ(b.x2, 0.3f);
+    EXPECT_FLOAT_EQ(b.y1, 0.1f);
+    EXPECT_FLOAT_EQ(b.y2, 0.2f);
+    // A wider one grows about the box's middle, a hair wider than the text.
+    b = view_text_box({0.2f, 0.1f, 0.3f, 0.2f}, {0.2f, 0.04f}, square);
+    EXPECT_NEAR(b.x1 + b.x2, 0.5f, 1e-6f);
+    EXPECT_NEAR(b.x2 - b.x1, 0.204f, 1e-6f);
+    // At the room's edge it moves in: right, then top.
+    b = view_text_box({0.95f, 0.95f, 1.05f, 1.05f}, {0.3f, 0.2f}, square);
+    EXPECT_FLOAT_EQ(b.x2, 1.0f);
+    EXPECT_FLOAT_EQ(b.y2, 1.0f);
+    EXPECT_NEAR(b.x1, 1.0f - 0.306f, 1e-6f);
+    EXPECT_NEAR(b.y1, 0.8f, 1e-6f);
+    // Larger than the room: it starts at the room's left and bottom edges.
+    b = view_text_box({-0.9f, -0.9f, -0.8f, -0.8f}, {3.0f, 0.01f}, square);
+    EXPECT_FLOAT_EQ(b.x1, -1.0f);
+    EXPECT_FLOAT_EQ(b.y1, -0.9f);
+}
+
+TEST(radar_text, heading_caption_from_north_round_to_west) {
+    char caption[32];
+    radar_heading_caption(caption, 0.0f);
+    EXPECT_STREQ(caption, "Heading 000 deg");
+    // A camera turned to +x (its z axis east) reads 090.
+    const mat4 east = mat_rotation_y(k_pi / 2);
+    radar_heading_caption(caption, std::atan2(east.m[2][0], east.m[2][2]));
+    EXPECT_STREQ(caption, "Heading 090 deg");
+    radar_heading_caption(caption, -k_pi / 2);
+    EXPECT_STREQ(caption, "Heading 270 deg");
+    radar_heading_caption(caption, -1.2f / 57.29578f);  // -1.2 degrees
+    EXPECT_STREQ(caption, "Heading 359 deg");
 }
 
 class radar_view_test : public gui_fixture {
@@ -154,6 +196,61 @@ TEST_F(radar_view_test, a_rocket_ahead_is_drawn_pointing_along_its_course) {
     delete wreck;
     // Clipped to the display, released at the end.
     EXPECT_EQ(overlay->device->render_state(RS_CLIPPLANEENABLE), 0u);
+}
+
+// A rocket at 600 m near the display's right edge, drawn on screens from 640 x 480 to
+// 1920 x 1080 (where the fonts grow and the boxes do not): the label "0.6 km" keeps all its
+// six glyphs, every one inside the display square, and the caption of a camera facing east
+// is drawn whole above the square.
+TEST_F(radar_view_test, labels_and_captions_stay_whole_at_every_screen_size) {
+    auto* flying = new rocket();
+    flying->altitude = 600.0f;
+    // The camera faces east; the rocket 3 km ahead and 6.2 km to its right: x = 0.93.
+    flying->world.m[3][0] = 3000.0f;
+    flying->world.m[3][2] = -6200.0f;
+    world.tables.targets[0] = flying;
+    world.tables.target_count = 1;
+    world.viewer.world = mat_rotation_y(k_pi / 2);
+    for (const auto& size : {std::pair{640, 480}, std::pair{1024, 768}, std::pair{1920, 1080}}) {
+        overlay_setup o(size.first, size.second);
+        const d3d_font* small = o.overlay->font(FONT_SMALL);
+        ASSERT_NE(small, nullptr);
+        draw_radar_view(5.0f);
+        // The fonts' batches: normal, small (both under the clip), then the captions.
+        std::vector<const draw_record*> text;
+        for (const draw_record& d : o.device->draws()) {
+            if (d.type == PT_TRIANGLELIST && d.textures[0] != nullptr) text.push_back(&d);
+        }
+        ASSERT_EQ(text.size(), 3u) << size.first;
+        ASSERT_EQ(text[1]->primitive_count, 2 * 6) << size.first;  // "0.6 km", the blank too
+        for (int i = 0; i < 3 * text[1]->primitive_count; ++i) {
+            font_vertex v;
+            std::memcpy(&v, text[1]->vertices.data() + i * sizeof v, sizeof v);
+            EXPECT_LE(v.x, 1.0f) << size.first;
+            EXPECT_GE(v.x, -1.0f) << size.first;
+        }
+        // "use mouse wheel to zoom" and "Heading 090 deg", blanks included, on the screen and
+        // in the window: in its margins where the screen shows them (the hint under the
+        // square), else over the square's top.
+        EXPECT_EQ(text[2]->primitive_count, 2 * (23 + 15)) << size.first;
+        const float w = o.overlay->gui_scale[0], h = o.overlay->gui_scale[1];
+        float lowest = 1.0f;
+        for (int i = 0; i < 3 * text[2]->primitive_count; ++i) {
+            font_vertex v;
+            std::memcpy(&v, text[2]->vertices.data() + i * sizeof v, sizeof v);
+            EXPECT_TRUE(v.x >= -std::min(w, 1.05f) && v.x <= std::min(w, 1.1f)) << size.first << " " << v.x;
+            EXPECT_TRUE(v.y >= -std::min(h, 1.1f) && v.y <= std::min(h, 1.1f)) << size.first << " " << v.y;
+            lowest = std::min(lowest, v.y);
+        }
+        if (h > 1.1f) {
+            EXPECT_LT(lowest, -1.0f) << size.first;
+        } else {
+            EXPECT_GT(lowest, 0.8f) << size.first;
+        }
+    }
+    world.tables.target_count = 0;
+    world.tables.targets[0] = nullptr;
+    delete flying;
 }
 
 }  // namespace

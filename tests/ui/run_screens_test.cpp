@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/image.h"
 #include "platform/text.h"
+#include "core/camera.h"
 #include "core/sound_system.h"
 #include "listening_engine.h"
 #include "shell/speech.h"
@@ -525,6 +526,30 @@ TEST_F(run_screen_test, status_indicators_and_the_verbose_list) {
     EXPECT_EQ(count("text 1 0 FFFFFF00 06:15:00  00:00:00E  00:00:00N  0 m  000 deg"), 1)
         << testing::PrintToString(painter.find("text 1 0"));
     g_sound = nullptr;
+}
+
+// The heading field is the compass heading the camera looks along: north 000, east 090,
+// west 270 (a look yaw turns the camera the other way round).
+TEST_F(run_screen_test, status_heading_is_the_compass_heading_of_the_camera) {
+    camera viewer;  // publishes its angles into the state
+    ASSERT_EQ(state->camera_angles, viewer.angles);
+    state->status_mode = 2;
+    auto heading_after = [&](float look_yaw) {
+        viewer.look_yaw = look_yaw;
+        viewer.update(0.0f, look_yaw);
+        render();
+        std::string line;
+        for (const std::string& t : painter.find("text 1 0 FFFFFF00 ")) {
+            if (t.find(" deg  ") != std::string::npos) line = t;
+        }
+        const std::size_t deg = line.find(" deg  ");
+        return deg == std::string::npos || deg < 3 ? "no line" : line.substr(deg - 3, 3);
+    };
+    EXPECT_EQ(heading_after(0.0f), "000");
+    EXPECT_EQ(heading_after(-k_pi / 2), "090");  // z axis along +x: east
+    EXPECT_NEAR(get_axis_z(viewer.world).x, 1.0f, 1e-6f);
+    EXPECT_EQ(heading_after(k_pi / 2), "270");
+    EXPECT_EQ(heading_after(-k_pi * 3 / 4), "135");
 }
 
 // ---- Saving a situation ----

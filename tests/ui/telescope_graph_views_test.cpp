@@ -1,10 +1,13 @@
 // The telescope sight's tapes and read-outs against values worked out by hand, its zoom,
-// night vision and closing; the flight graphs view's channel, refresh and titles.
+// night vision and closing, its labels whole at every screen size; the flight graphs view's
+// channel, refresh and titles.
+#include <algorithm>
 #include <cstring>
 
 #include "gui_fixture.h"
 #include "overlay_fixture.h"
 #include "shell/scene.h"
+#include "ui/d3d_font.h"
 #include "ui/graph.h"
 #include "ui/screens.h"
 #include "ui/telescope_view.h"
@@ -118,6 +121,37 @@ TEST_F(views_test, telescope_zooms_switches_night_vision_and_restores_the_view) 
     EXPECT_EQ(app->night_vision, 0);
     EXPECT_EQ(app->telescope_shown, 0);
     EXPECT_FLOAT_EQ(c.fov, c.normal_fov);
+}
+
+// The sight's labels and hints keep every glyph, inside the sight's square, on screens from
+// 640 x 480 to 1920 x 1080, where the fonts grow and the labels' boxes do not.
+TEST_F(views_test, telescope_labels_stay_whole_at_every_screen_size) {
+    world.viewer.world = mat_rotation_y(k_pi / 2);  // facing east
+    int glyphs_at_640 = -1;
+    for (const auto& size : {std::pair{640, 480}, std::pair{1024, 768}, std::pair{1920, 1080}}) {
+        overlay_setup o(size.first, size.second);
+        draw_telescope_view();
+        const draw_record* text = nullptr;
+        for (const draw_record& d : o.device->draws()) {
+            if (d.type == PT_TRIANGLELIST && d.textures[0] != nullptr) text = &d;
+        }
+        ASSERT_NE(text, nullptr) << size.first;
+        if (glyphs_at_640 < 0) glyphs_at_640 = text->primitive_count / 2;
+        EXPECT_EQ(text->primitive_count / 2, glyphs_at_640) << size.first;
+        float left = 1.0f, right = -1.0f;
+        for (int i = 0; i < 3 * text->primitive_count; ++i) {
+            font_vertex v;
+            std::memcpy(&v, text->vertices.data() + i * sizeof v, sizeof v);
+            left = std::min(left, v.x);
+            right = std::max(right, v.x);
+            EXPECT_TRUE(v.y >= -1.0f && v.y <= 1.0f) << size.first << " " << v.y;
+        }
+        EXPECT_GE(left, -1.0f) << size.first;
+        EXPECT_LE(right, 1.0f) << size.first;
+    }
+    // The hints ("use mouse wheel to zoom", "Telescope View"), the bearing read-out "090.0",
+    // the zoom "X 1.0", the elevation read-out "- 000.0" and the tapes' labels, blanks too.
+    EXPECT_GE(glyphs_at_640, 23 + 14 + 5 + 5 + 7);
 }
 
 TEST_F(views_test, flight_graph_keeps_its_channel_and_refreshes_every_200_ms) {

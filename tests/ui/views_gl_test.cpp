@@ -1,5 +1,7 @@
 // The plotter and the radar view on the OpenGL device: the curve lands inside its box, and
-// everything the radar draws stays inside its display square however the window is scaled.
+// everything the radar draws stays inside its display square however the window is scaled,
+// but for its two captions, which stand in the window's margins.
+#include <algorithm>
 #include <cmath>
 
 #include "core/mesh.h"
@@ -44,7 +46,15 @@ TEST(ViewsOnGl, TheGraphCurveStaysInsideItsBox) {
     graph_clear_vertices();
 }
 
-TEST(ViewsOnGl, TheRadarDrawsOnlyInsideItsSquare) {
+// Ink of a band of rows (y0 <= y < y1) of a picture on black.
+int ink_in_rows(const image& p, int y0, int y1) {
+    int n = 0;
+    for (int y = std::max(0, y0); y < std::min(p.height, y1); ++y)
+        for (int x = 0; x < p.width; ++x) n += p.pixel(x, y) != 0xFF000000u ? 1 : 0;
+    return n;
+}
+
+TEST(ViewsOnGl, TheRadarDrawsInsideItsSquareAndCaptionsInTheMargins) {
     gl_overlay g;
     if (!g.start(640, 480)) GTEST_SKIP() << "no OpenGL";
     scene world;
@@ -57,17 +67,26 @@ TEST(ViewsOnGl, TheRadarDrawsOnlyInsideItsSquare) {
     system->control->command_post->world.m[3][2] = 3000.0f;
     world.tables.systems[0] = system;
     world.tables.system_count = 1;
-    // The window drawn at half size: the square is GUI -0.5..0.5.
+    // The window drawn at half size: the square is GUI -0.5..0.5 (pixels 160..480 across,
+    // 120..360 down), the window -0.525..0.55 across and -0.55..0.55 up.
     g.device->set_transform(TS_WORLD, mat_scaling(0.5f, 0.5f, 1.0f));
+    g.overlay->update_scale();
     draw_radar_view(5.0f);
     const image p = g.read_back();
     g_scene = nullptr;
     int x0, y0, x1, y1;
     ASSERT_TRUE(ink_box(p, 0xFF000000u, &x0, &y0, &x1, &y1));
-    EXPECT_GE(x0, 159);
+    // Across, the square and the window's left margin, which the wheel hint (larger than its
+    // box at this scale) may take.
+    EXPECT_GE(x0, 151);
     EXPECT_LE(x1, 481);
-    EXPECT_GE(y0, 119);
-    EXPECT_LE(y1, 361);
+    EXPECT_EQ(ink_in_rows(p, 0, 108), 0);
+    // Above and below the square only the captions, inside the window's margins: the heading
+    // over the title bar (rows 108..120), the wheel hint under the square (rows 360..372).
+    EXPECT_GE(y0, 108);
+    EXPECT_LE(y1, 373);
+    EXPECT_GT(ink_in_rows(p, 108, 119), 20);
+    EXPECT_GT(ink_in_rows(p, 362, 373), 20);
     // The protected disc (green, half transparent) covers the display's middle.
     const std::uint32_t middle = p.pixel(320, 240);
     EXPECT_GT((middle >> 8) & 0xFF, 100u);

@@ -4,6 +4,7 @@
 #include "noise.h"
 #include "output.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -215,40 +216,102 @@ image earth_map(int w, int h, const std::function<rgba(double, double)>& f)
     return img;
 }
 
-void compass_rose(image& img)
+// Glyphs of 5 x 7 cells for the tapes' labels, one string per row.
+struct tape_glyph {
+    char c;
+    const char* rows[7];
+};
+const tape_glyph k_tape_glyphs[] = {
+    {'0', {".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."}},
+    {'1', {"..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."}},
+    {'2', {".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"}},
+    {'3', {"####.", "....#", "....#", ".###.", "....#", "....#", "####."}},
+    {'4', {"...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."}},
+    {'5', {"#####", "#....", "####.", "....#", "....#", "#...#", ".###."}},
+    {'6', {"..##.", ".#...", "#....", "####.", "#...#", "#...#", ".###."}},
+    {'7', {"#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."}},
+    {'8', {".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."}},
+    {'9', {".###.", "#...#", "#...#", ".####", "....#", "...#.", ".##.."}},
+    {'-', {".....", ".....", ".....", "#####", ".....", ".....", "....."}},
+    {'N', {"#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#", "#...#"}},
+    {'E', {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
+    {'S', {".####", "#....", "#....", ".###.", "....#", "....#", "####."}},
+    {'W', {"#...#", "#...#", "#...#", "#.#.#", "#.#.#", "##.##", "#...#"}},
+};
+
+void white_box(image& img, int x0, int y0, int w, int h, bool wrap)
 {
-    const int size = img.width();
-    const double c = size / 2.0;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            const double dx = (x + 0.5 - c) / c;
-            const double dy = (y + 0.5 - c) / c;
-            const double r = std::sqrt(dx * dx + dy * dy);
-            double g = 0.0;
-            if (std::fabs(r - 0.9) < 0.02 || std::fabs(r - 0.6) < 0.012) g = 1.0;
-            // Four long points (north, east, south, west) and four short ones between them.
-            const double a = std::atan2(dx, -dy);
-            for (int k = 0; k < 8; ++k) {
-                const double dir = k * k_pi / 4.0;
-                double d = std::fabs(std::remainder(a - dir, 2.0 * k_pi));
-                const double len = k % 2 == 0 ? 0.85 : 0.5;
-                if (r < len && d * r < 0.08 * (1.0 - r / len)) g = 1.0;
-            }
-            // Tick marks every 10 degrees on the outer ring.
-            const double deg = a / k_pi * 180.0;
-            if (r > 0.9 && r < 0.98 && std::fabs(std::remainder(deg, 10.0)) < 0.6) g = 1.0;
-            img.set(x, y, {g, g, g, 1});
+    for (int y = y0; y < y0 + h; ++y) {
+        if (y < 0 || y >= img.height()) continue;
+        for (int x = x0; x < x0 + w; ++x) {
+            const int wx = wrap ? ((x % img.width()) + img.width()) % img.width() : x;
+            if (wx >= 0 && wx < img.width()) img.set(wx, y, {1, 1, 1, 1});
         }
     }
-    // An "N" above the north point.
-    for (int i = 0; i < 20; ++i) {
-        const int x0 = static_cast<int>(c) - 8, y0 = static_cast<int>(c * 0.02) + 2;
-        for (int t = 0; t < 3; ++t) {
-            img.set(x0 + t, y0 + i, {1, 1, 1, 1});
-            img.set(x0 + 14 + t, y0 + i, {1, 1, 1, 1});
-            img.set(x0 + t + i * 14 / 20, y0 + i, {1, 1, 1, 1});
+}
+
+// A label of tape glyphs, `cell` pixels a cell and one cell between glyphs, its middle at x.
+void tape_label(image& img, const std::string& text, int x_middle, int top, int cell, bool wrap)
+{
+    const int width = static_cast<int>(text.size()) * 6 * cell - cell;
+    int x0 = x_middle - width / 2;
+    for (char ch : text) {
+        for (const tape_glyph& g : k_tape_glyphs) {
+            if (g.c != ch) continue;
+            for (int r = 0; r < 7; ++r)
+                for (int k = 0; k < 5; ++k)
+                    if (g.rows[r][k] == '#') white_box(img, x0 + k * cell, top + r * cell, cell, cell, wrap);
         }
+        x0 += 6 * cell;
     }
+}
+
+// The compass strip of the heading tape: one turn along u, north in the middle (the tape
+// puts heading H at u = 0.5 + H / 360, wrapping), marks white on black. A tick rises from the
+// bottom edge every 10 degrees (longer every 30); N, E, S and W stand above their ticks and
+// the other multiples of 30 carry their number (30, 60, 120, ...).
+image compass_strip(int width, int height)
+{
+    image img(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) img.set(x, y, {0, 0, 0, 1});
+    const int line = std::max(2, width / 400);
+    white_box(img, 0, height - line, width, line, false);  // the scale's base line
+    for (int deg = 0; deg < 360; deg += 10) {
+        const int x = static_cast<int>(std::lround((0.5 + deg / 360.0) * width)) % width;
+        const bool major = deg % 30 == 0;
+        const int len = major ? height * 3 / 8 : height / 4;
+        white_box(img, x - line / 2, height - len, line + 1, len, true);
+        if (!major) continue;
+        static const char* const k_points[] = {"N", "E", "S", "W"};
+        const std::string label = deg % 90 == 0 ? k_points[deg / 90] : std::to_string(deg);
+        const int cell = deg % 90 == 0 ? height / 14 : height / 20;
+        tape_label(img, label, x, height / 16, std::max(1, cell), true);
+    }
+    return img;
+}
+
+// The elevation strip of the pitch tape: elevation e (degrees, up positive) at
+// v = 0.5 - e / 360, so the level line lies in the middle, +90 a quarter from the top and -90
+// a quarter from the bottom; the tape shows 72 degrees above and below the camera's pitch.
+// Ticks run in from the left edge every 10 degrees (longer every 30, the level across the
+// whole strip), and the multiples of 30 carry their value.
+image elevation_strip(int width, int height)
+{
+    image img(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) img.set(x, y, {0, 0, 0, 1});
+    const int line = std::max(2, height / 400);
+    for (int e = -90; e <= 90; e += 10) {
+        const int y = static_cast<int>(std::lround((0.5 - e / 360.0) * height));
+        const bool major = e % 30 == 0;
+        const int len = e == 0 ? width : major ? width * 3 / 8 : width / 4;
+        white_box(img, 0, y - line / 2, len, line + 1, false);
+        if (!major || e == 0) continue;
+        const int cell = std::max(1, width / 32);
+        tape_label(img, std::to_string(e), width * 11 / 16, y - 7 * cell / 2, cell, false);
+    }
+    return img;
 }
 
 }  // namespace
@@ -289,16 +352,8 @@ void generate_map_textures()
         const double n = fractal_noise((u + 1.0) * 4.0, (v + 1.0) * 4.0, 8, 5, 251);
         return rgba{n * 0.8, n * 0.8, n * 0.8, 1};
     }));
-    image compass(256, 256);
-    compass_rose(compass);
-    write_jpeg("graphics\\compass.jpg", compass);
-    // The height scale: a white band that rises from left to right, read as brightness-alpha.
-    write_jpeg("graphics\\elevation.jpg", paint(256, 32, [](double u, double v) {
-        const double level = (u + 1.0) * 0.5;
-        const double g = (1.0 - v) * 0.5 < level ? 1.0 : 0.0;
-        const bool tick = std::fabs(std::remainder(level * 10.0, 1.0)) < 0.03;
-        return tick ? rgba{1, 1, 1, 1} : rgba{g * 0.8, g * 0.8, g * 0.8, 1};
-    }));
+    write_jpeg("graphics\\compass.jpg", compass_strip(1024, 64));
+    write_jpeg("graphics\\elevation.jpg", elevation_strip(64, 1024));
 }
 
 void generate_star_map()
