@@ -22,6 +22,10 @@ menu_shoot() {
 }
 # The pointer away from the menu bar and the side bar (the counters show).
 rest_pointer() { xdotool mousemove --window "$window" $(at 0 -0.3); sleep 0.5; }
+# The colour of one window pixel as "r g b".
+pixel_at() {
+  import -window "$window" -crop "1x1+$1+$2" -format "%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]" info:-
+}
 
 step run
 start_first_situation menu.png run.png
@@ -53,8 +57,14 @@ click_and_shoot menu_down.png "$(awk -v s="$SX" 'BEGIN { print 0.15 - s }')" "$(
 press_key Escape
 rest_pointer
 step quit
-press_key Escape
-sleep 1
+# Escape closes what is open, then asks: until the question's title bar shows (its middle at
+# (0, 0.27)).
+for _ in 1 2 3 4; do
+  read -r r g b <<<"$(pixel_at $(at 0 0.27))"
+  [ $((r > 30 && r < 60 && g > 80 && g < 105 && b > 95 && b < 120)) -eq 1 ] && break
+  press_key Escape
+  sleep 1
+done
 shot quit.png
 click_gui 0.28 -0.13                         # its "No"
 # The side bar's "Exit" (its eighth button) opens the question under the pointer's bar.
@@ -69,6 +79,9 @@ shot_changed quit_menu_bar.png after_run.png
 
 step scenario
 # A scenario of one missile system and one launcher without rockets: nothing is left to fly.
+# The first scenery of the list: its items keep their GUI height below the list's top (0.87 h).
+click_and_shoot scenery.png $(awk -v m="$M" -v h="$SY" 'BEGIN { printf "%f %f", 0.81 * m, 0.87 * h - 0.05 }')
+sleep 1
 dclick -0.15 0                               # a point of the map
 dclick 0.84 0.24                             # Add Missile System
 dclick -0.05 0.1                             # another point
