@@ -9,6 +9,11 @@ namespace {
 constexpr int k_label_font = 5;       // the 10-point font
 constexpr int k_max_labels = 8 + 24 + 8 * 24;  // systems, rockets, their missiles
 constexpr float k_label_offset = 0.1f;  // GUI units down and left of the point
+// Night vision turns the whole picture bright green, where the green labels vanish: each
+// label then gets a black shadow one pixel right and down (GUI units: 320 pixels across per
+// unit, 240 up).
+constexpr std::uint32_t k_shadow_colour = 0xFF000000u;
+constexpr float k_shadow_dx = 1.0f / 320.0f, k_shadow_dy = 1.0f / 240.0f;
 
 }  // namespace
 
@@ -20,6 +25,7 @@ void app_state::draw_selection_and_labels() {
     const vec2 scale = gui.gui_scale();
     object_label labels[k_max_labels];
     const int count = services().collect_labels(labels, k_max_labels);
+    const bool shadowed = g_app->night_vision != 0;
     gui.begin_label_text(k_label_font);
     for (int i = 0; i < count; ++i) {
         const vec3& p = labels[i].position;
@@ -29,6 +35,10 @@ void app_state::draw_selection_and_labels() {
         if (!(z > 1.0f)) continue;
         const float x = transform_point_x(p, vp) * scale.x / z;
         const float y = transform_point_y(p, vp) * scale.y / z;
+        if (shadowed) {
+            gui.draw_label_text(x - k_label_offset + k_shadow_dx, y - k_label_offset - k_shadow_dy, labels[i].text,
+                                k_shadow_colour, k_label_font);
+        }
         gui.draw_label_text(x - k_label_offset, y - k_label_offset, labels[i].text, labels[i].colour, k_label_font);
     }
     gui.end_label_text(k_label_font);

@@ -18,6 +18,7 @@
 #include "ui/d3d_font.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
+#include "ui/gui_painter.h"
 #include "ui/message_box.h"
 #include "ui/overlay2d.h"
 #include "world/terrain.h"
@@ -53,6 +54,12 @@ constexpr int IDR_RUN_BUTTON = 422;
 // The map's right edge and the side panel's left edges (the panel's and its items'), in units
 // of the smaller GUI scale: the panel is wide enough for its texts in a 640 x 480 window.
 constexpr float k_map_right = 0.58f;
+// The header over the map's top left corner: the shaded box's right edge and its lines' left
+// edge (in M), and the room kept right of its widest line (GUI units).
+constexpr float k_header_right = -0.35f;
+constexpr float k_header_text_left = -0.95f;
+constexpr float k_header_margin = 0.03f;
+constexpr std::uint32_t k_label_ground = 0x80000000u;  // half-transparent black
 constexpr float k_side_left = 0.6f;
 constexpr float k_item_left = 0.62f;
 constexpr float k_metres_per_degree = 111120.0f;
@@ -662,6 +669,9 @@ void draw_scale_bar(const scenario_map_view& v, const units& u) {
     const float k = v.xs * k_degrees_per_km;
     const float km = scenario_scale_bar_km(v);
     const float x1 = -0.95f * u.m, y1 = -0.94f * u.h, x2 = k * km - 0.95f * u.m, y2 = -0.9f * u.h;
+    // The white label sits on the light band at the map's foot as often as on the sea: a
+    // translucent dark ground under it keeps it readable on either.
+    g_overlay->fill_rect(x1, y1, x2, y2, k_label_ground);
     g_overlay->draw_rect(x1, y1, x2, y2, k_white);
     g_overlay->begin_text(FONT_NORMAL);
     const std::string label = km >= 1.0f ? format_string("%d km", static_cast<int>(km))
@@ -670,17 +680,30 @@ void draw_scale_bar(const scenario_map_view& v, const units& u) {
     g_overlay->end_text(FONT_NORMAL);
 }
 
+// The header box's right edge: its own one, moved right as far as its widest line needs (the
+// lines are wider than the box at most window sizes), up to the map's right edge.
+float header_right(const units& u, const char* const* lines, int count) {
+    float right = k_header_right * u.m;
+    for (int i = 0; i < count; ++i) {
+        float size[2] = {0, 0};
+        if (gui_text_size(current_painter(), gui_font::bold, lines[i], size)) {
+            right = std::max(right, k_header_text_left * u.m + size[0] + k_header_margin);
+        }
+    }
+    return std::min(right, k_map_right * u.m);
+}
+
 void draw_header(const units& u) {
-    g_overlay->fill_rect(-0.97f * u.m, 0.7f * u.h, -0.35f * u.m, 0.95f * u.h, 0x800080C0u);
     const std::string title = format_string("Scenerio Name - %s", state().name);
     const char* lines[] = {title.c_str(), "Use mouse to drag objects, mouse wheel to zoom.",
                            "Position the cursor, then press add launcher or system.",
                            "Drag aim point of rockets to where you want then to hit."};
+    const float right = header_right(u, lines, 4);
+    g_overlay->fill_rect(-0.97f * u.m, 0.7f * u.h, right, 0.95f * u.h, 0x800080C0u);
     for (int i = 0; i < 4; ++i) {
         const float top = (i == 0 ? 0.95f : 0.88f - 0.05f * static_cast<float>(i - 1)) * u.h;
-        // Out to the map's right edge: the lines are wider than the shaded box.
-        g_overlay->draw_text_in_box(-0.95f * u.m, top - 0.05f * u.h, k_map_right * u.m, top, lines[i], 1, 1, 1, 1, true,
-                                    0);
+        g_overlay->draw_text_in_box(k_header_text_left * u.m, top - 0.05f * u.h, right, top, lines[i], 1, 1, 1, 1,
+                                    true, 0);
     }
 }
 

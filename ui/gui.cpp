@@ -73,7 +73,7 @@ public:
         return g_overlay != nullptr ? vec2{g_overlay->gui_scale[0], g_overlay->gui_scale[1]} : vec2{1.0f, 1.0f};
     }
     void open_dialog(gui_dialog which) override {
-        if (g_gui) g_gui->open_dialog(dialog_of(which));
+        if (g_gui) g_gui->open_scene_dialog(dialog_of(which));
     }
     bool toggle_dialog(gui_dialog which) override {
         return g_gui != nullptr && g_gui->toggle_dialog(dialog_of(which));
@@ -225,7 +225,24 @@ void gui::update() {
     tick();
     run_pending_command();
     open_held_notice();
+    open_held_dialog();
     settle();
+}
+
+void gui::open_scene_dialog(gui_callback cb) {
+    if (cb == nullptr) return;
+    if (pending_command != 0) {
+        held_dialog_ = cb;
+        return;
+    }
+    open_dialog(cb);
+}
+
+void gui::open_held_dialog() {
+    if (held_dialog_ == nullptr || pending_command != 0) return;
+    const gui_callback cb = held_dialog_;
+    held_dialog_ = nullptr;
+    open_dialog(cb);
 }
 
 void gui::show_notice(const char* caption, const char* text) {

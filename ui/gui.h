@@ -32,6 +32,10 @@ public:
     // A notice in the message box. Asked for while a screen change is pending (a situation
     // read as its run starts), it waits for the new screen, which would close it.
     void show_notice(const char* caption, const char* text);
+    // A dialog the scene opens (the results). Asked for while a screen change is pending (a
+    // run that ends in its first frames, before the in-run screen is built), it waits for
+    // the new screen, whose build would close it.
+    void open_scene_dialog(gui_callback cb);
 
     // Pointer input in client pixels.
     void on_mouse_move(int x, int y, int buttons);
@@ -52,10 +56,12 @@ public:
 
 private:
     void open_held_notice();
+    void open_held_dialog();
 
     std::string held_caption_;
     std::string held_text_;
     bool notice_held_ = false;
+    gui_callback held_dialog_ = nullptr;
 };
 
 // The program's one GUI root window; set by the entry function (tests set their own).

@@ -111,6 +111,9 @@ public:
     // The 0-based index of an element or child, -1 when it is not one of this window's.
     int index_of(const gui_rect* r) const;
     int index_of(const gui_window* w) const;
+    // Makes an edit field of this window the keyboard's: its text loads into the edit buffer
+    // with the caret at its end (as a press into it does).
+    void take_edit_focus(gui_rect* r);
 
     void set_title(const char* text);
     void set_position(float x, float y);
@@ -259,7 +262,6 @@ private:
     void release_pressed(gui_rect* r);
     void after_release_without_callback(gui_rect* r);
     void draw_elements(bool over_custom, bool batched);
-    void take_edit_focus(gui_rect* r);
     // Removes child i from the list without deleting it.
     std::unique_ptr<gui_window> take_child(int i);
 };

@@ -240,6 +240,18 @@ void preview_choice(gui_window* w) {
     }
 }
 
+// A name box takes the keyboard as it opens, whatever the window's size or the pointer's
+// place: typing goes into its field at once, as after a click into it.
+void focus_name_field(gui_window* root) {
+    gui_window* w = root->find_dialog(message_box_dialog);
+    if (w == nullptr || !w->visible) return;
+    gui_rect* edit = w->private_rects[k_edit];
+    const int i = edit != nullptr ? w->index_of(edit) : -1;
+    if (i < 0) return;
+    w->selected = i + 1;
+    w->take_edit_focus(edit);
+}
+
 }  // namespace
 
 bool valid_file_name(const char* name) {
@@ -263,7 +275,9 @@ int open_message_box(gui_window* root, gui_window* owner, const char* caption,
     s.kind = kind;
     s.result = 0;
     ui_play_sound_slot(0, 0);
-    return root->open_dialog(message_box_dialog, dialog_placement::own_box);
+    const int result = root->open_dialog(message_box_dialog, dialog_placement::own_box);
+    if (type == message_box_type::name_input) focus_name_field(root);
+    return result;
 }
 
 int message_box_dialog(gui_window* w, int event) {

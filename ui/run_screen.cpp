@@ -2,6 +2,7 @@
 // (the Tools menu's handler is in tools_menu.cpp), an eight-button side bar of views and
 // camera commands shown with the menus, and the run counters over the scene while the pointer
 // is away from the bar.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -23,6 +24,7 @@ constexpr int k_buttons = 8;
 constexpr float k_button_width = 0.15f;
 constexpr float k_track_height = 250.0f;  // m above the launcher of a tracked system
 constexpr std::uint32_t k_counter_colour = 0xC0FFFFFFu;
+constexpr float k_counter_margin = 0.02f;  // GUI units between the counters and the right edge
 
 const char* const k_tooltips[k_buttons] = {"Show Weather",   "Show Map",      "Show Radar",
                                            "Show Telescope", "Track Missile", "Track Target",
@@ -92,10 +94,22 @@ void pressed(gui_window* w) {
     run_side_bar_button(w, i);
 }
 
-void draw_counters() {
+// The counters' left edge: 0.6 sx, or further left when their widest line would run past
+// the screen's right edge (a 640 x 480 window).
+float counters_left(gui_painter* p, const std::string* lines, int count) {
+    const float sx = gui_scale[0];
+    float widest = 0;
+    for (int i = 0; i < count; ++i) {
+        float size[2] = {0, 0};
+        if (gui_text_size(p, gui_font::large, lines[i].c_str(), size)) widest = std::max(widest, size[0]);
+    }
+    return std::min(0.6f * sx, sx - k_counter_margin - widest);
+}
+
+void draw_counters(const gui_window* w) {
     gui_painter* p = current_painter();
     if (p == nullptr || g_state == nullptr) return;
-    const float sx = gui_scale[0], sy = gui_scale[1];
+    const float sy = gui_scale[1];
     const std::string lines[5] = {
         format_string("%d Rockets Launched", g_state->rockets_fired),
         format_string("%d Missiles Fired", g_state->missiles_fired),
@@ -103,11 +117,12 @@ void draw_counters() {
         format_string("%d Rockets Hit Your Area", g_state->hits),
         format_string("%d Debris Hit Your Area", g_state->debris_hits),
     };
+    const float x = counters_left(p, lines, 5);
     p->begin_text(gui_font::large);
     float y = 0.95f * sy - 0.15f;
     for (const std::string& line : lines) {
-        p->draw_text(gui_font::large, 0.6f * sx, y, sx, y + 0.15f, line.c_str(), 0, 0, 0, 1, 1,
-                     k_counter_colour, true);
+        p->draw_text(gui_font::large, x, y, gui_scale[0], y + 0.15f, line.c_str(), 0, 0, 0, w->text_scale_x,
+                     w->text_scale_y, k_counter_colour, true);
         y -= 0.15f;
     }
     p->end_text(gui_font::large);
@@ -125,12 +140,15 @@ void draw_tooltip(const gui_window* w) {
     p->draw_note_box(box.x1, box.y1, box.x2, box.y2, k_tooltips[i]);
 }
 
-// The counters while the pointer is away from the bar and its dialogs; the tooltip while it is
+// The counters while the pointer is away from the bar and its dialogs and the side bar is
+// hidden (they share the top right corner); the tooltip while it is
 // over one of the bar's own elements. Over a dialog the pointer was last placed in the root's
 // coordinates elsewhere, so nothing is drawn from it.
 void draw(const gui_window* w) {
-    if (w->hovered_rect == 0 && w->hovered_child == 0) {
-        draw_counters();
+    const gui_rect* bar = w->private_rects[k_side_bar];
+    const bool bar_shown = bar != nullptr && bar->visible;
+    if (w->hovered_rect == 0 && w->hovered_child == 0 && !bar_shown) {
+        draw_counters(w);
     } else if (w->hovered_rect != 0) {
         draw_tooltip(w);
     }

@@ -24,8 +24,11 @@ constexpr std::uint32_t k_message_ms = 3000;
 char g_shown[app_state::k_line_size] = {};
 std::uint32_t g_shown_until = 0;
 
+// The line is drawn under the identity world, whose text scale is the GUI scale: one texel
+// of the font to one pixel of the window at every size.
 void text(gui_painter* p, float x1, float y1, float x2, float y2, const char* s, bool centred) {
-    p->draw_text(gui_font::bold, x1, y1, x2, y2, s, centred ? std::uint32_t{text_flag::centre} : std::uint32_t{0}, 0, 0, 1, 1, k_yellow, true);
+    p->draw_text(gui_font::bold, x1, y1, x2, y2, s, centred ? std::uint32_t{text_flag::centre} : std::uint32_t{0}, 0, 0,
+                 gui_scale[0], gui_scale[1], k_yellow, true);
 }
 
 // The camera's yaw as a free camera's look yaw: minus the compass heading of its z axis

@@ -109,6 +109,9 @@ void build(gui_window* w) {
         gui_rect* r = w->add_rect(b.x1 * W, -0.98f * H, b.x2 * W, -0.88f * H, b.kind);
         r->set_text(b.caption);
         r->large_font = 1;
+        // The buttons are a fixed share of the screen's width; a caption wider than its button
+        // (a 1024 x 768 window) takes a smaller font.
+        r->fit_text = 1;
         r->toggle = b.toggle ? 1 : 0;
         if (b.picture != 0) ui_load_resource_texture(b.picture, &r->image_texture, true);
         w->private_rects[i] = r;

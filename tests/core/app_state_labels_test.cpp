@@ -27,12 +27,18 @@ public:
 class noting_text : public gui_services {
 public:
     std::vector<std::string> calls;
-    float x = 0.0f, y = 0.0f;
+    float x = 0.0f, y = 0.0f;              // the last label's place
+    float shadow_x = 0.0f, shadow_y = 0.0f;  // the last black one's
     void begin_label_text(int font) override { calls.push_back("begin " + std::to_string(font)); }
     void draw_label_text(float lx, float ly, const char* text, std::uint32_t colour, int font) override {
-        x = lx;
-        y = ly;
-        calls.push_back(std::string(text) + (colour == 0xFFFF0000u ? " red" : " green") + " " + std::to_string(font));
+        if (colour == 0xFF000000u) {
+            shadow_x = lx;
+            shadow_y = ly;
+        } else {
+            x = lx;
+            y = ly;
+        }
+        calls.push_back(std::string(text) + (colour == 0xFFFF0000u ? " red" : colour == 0xFF000000u ? " black" : " green") + " " + std::to_string(font));
     }
     void end_label_text(int font) override { calls.push_back("end " + std::to_string(font)); }
     vec2 gui_scale() const override { return {1.6f, 1.25f}; }
@@ -78,6 +84,21 @@ TEST_F(Labels, EachObjectInFrontIsNamedInOneBatchOfFont5) {
     EXPECT_NEAR(text.x, transform_point_x(p, projection) * 1.6f / z - 0.1f, 1e-5f);
     EXPECT_NEAR(text.y, transform_point_y(p, projection) * 1.25f / z - 0.1f, 1e-5f);
     EXPECT_GT(text.x, -0.1f);
+}
+
+TEST_F(Labels, UnderNightVisionEachLabelHasABlackShadowOnePixelRightAndDown) {
+    scene.labels = {{{0.0f, 0.0f, 100.0f}, "Missile", 0xFF00FF00u}};
+    state.draw_selection_and_labels();
+    const float x = text.x, y = text.y;
+    text.calls.clear();
+    app.night_vision = 1;
+    state.draw_selection_and_labels();
+    // The shadow first, so the label's own colour lies over it.
+    EXPECT_EQ(text.calls, std::vector<std::string>({"begin 5", "Missile black 5", "Missile green 5", "end 5"}));
+    EXPECT_NEAR(text.x, x, 1e-6f);
+    EXPECT_NEAR(text.y, y, 1e-6f);
+    EXPECT_NEAR(text.shadow_x - x, 1.0f / 320.0f, 1e-6f);
+    EXPECT_NEAR(text.shadow_y - y, -1.0f / 240.0f, 1e-6f);
 }
 
 TEST_F(Labels, WithLabelsOffNothingIsDrawnAndNoBatchBegun) {

@@ -25,6 +25,7 @@ public:
     struct text_box {
         std::string text;
         float x1, y1, x2, y2;
+        float sx = 1, sy = 1;  // the text scale it was drawn at
     };
     std::vector<std::string> calls;
     std::vector<std::uint32_t> tab_lines;  // the first colour of each tab drawn
@@ -73,8 +74,8 @@ public:
     void begin_text(int) override {}
     void end_text(int) override {}
     void draw_text(int font, float x1, float y1, float x2, float y2, const char* text, std::uint32_t flags,
-                   float, float, float, float, std::uint32_t colour, bool) override {
-        text_boxes.push_back({text, x1, y1, x2, y2});
+                   float, float, float sx, float sy, std::uint32_t colour, bool) override {
+        text_boxes.push_back({text, x1, y1, x2, y2, sx, sy});
         char line[64];
         std::snprintf(line, sizeof line, "text %d %u %08X ", font, flags, colour);
         calls.push_back(line + std::string(text));

@@ -112,6 +112,19 @@ TEST_F(message_box_test, typed_names_must_be_usable_file_names) {
     EXPECT_EQ(std::strlen(g_message_box.answer), 255u);
 }
 
+// The name box takes the keyboard as it opens, the first time and every later time, and
+// whichever element of the screen was pressed to open it.
+TEST_F(message_box_test, a_name_box_takes_the_typing_without_a_click_into_its_field) {
+    for (const char* name : {"Typed", "Again"}) {
+        ask(message_box_type::name_input, "Please input name of scenario to save", "New Scenario");
+        for (int i = 0; i < 12; ++i) root->on_key(nullptr, WM_CHAR, VK_BACK, 0);
+        type(name);
+        press_button("Accept");
+        EXPECT_STREQ(g_message_box.answer, name);
+    }
+    EXPECT_EQ(answers, (std::vector<int>{1, 1}));
+}
+
 TEST_F(message_box_test, file_name_rules) {
     EXPECT_TRUE(valid_file_name("Sentinel MR"));
     EXPECT_FALSE(valid_file_name(""));

@@ -1,6 +1,7 @@
 // The screens of a run: choosing a situation, the results and their score, saving a
 // situation, the in-run screen and the status line, over a temporary run folder and a scene
 // that writes down what it was asked to do.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -213,6 +214,26 @@ TEST_F(run_screens_test, results_show_the_counters_and_leave_the_run_once_on_clo
     EXPECT_EQ(log.leave_scene, 1);
 }
 
+// A run that ends in its first frames, before the in-run screen is built (a scenario whose
+// launchers hold no rockets): the results wait for that screen, whose build would close them
+// and leave the run unseen.
+TEST_F(run_screens_test, results_asked_for_before_the_run_screen_is_built_show_over_it) {
+    pending_command = 1;
+    gui_link().open_dialog(gui_dialog::results);
+    EXPECT_EQ(root->find_dialog(results_dialog), nullptr);
+    root->update();
+    EXPECT_EQ(root->callback, run_screen);
+    gui_window* w = root->find_dialog(results_dialog);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->visible, 1);
+    EXPECT_EQ(log.leave_scene, 0);
+    // Asked for with no screen change to wait for, they open at once.
+    root->close_dialog(results_dialog);
+    root->update();
+    gui_link().open_dialog(gui_dialog::results);
+    EXPECT_NE(root->find_dialog(results_dialog), nullptr);
+}
+
 TEST_F(run_screens_test, results_left_with_escape_leave_once) {
     root->open_dialog(results_dialog);
     ASSERT_NE(root->find_dialog(results_dialog), nullptr);
@@ -330,6 +351,53 @@ TEST_F(run_screen_test, counters_show_only_while_the_bar_is_hidden) {
     ASSERT_EQ(count("note "), 1);
     EXPECT_NE(painter.find("note ")[0].find(" Show Telescope"), std::string::npos);
     EXPECT_EQ(root->private_rects[0]->visible, 1);
+}
+
+// The counters keep to the screen: in a 640 x 480 window their widest line would run past its
+// right edge from 0.6, so they move left; and they are not drawn while the side bar shows,
+// which lies over the same corner.
+TEST_F(run_screen_test, counters_end_inside_the_screen_and_leave_the_side_bar_alone) {
+    state->debris_hits = 10;
+    move(320, 400);
+    render();
+    float widest = 0;
+    for (const auto& b : painter.text_boxes) {
+        if (b.text.find("Your Area") == std::string::npos) continue;
+        float size[2];
+        ASSERT_TRUE(gui_text_size(&painter, gui_font::large, b.text.c_str(), size));
+        widest = std::max(widest, size[0]);
+        EXPECT_LE(b.x1 + size[0], 1.0f) << b.text;
+        EXPECT_LT(b.x1, 0.6f);
+    }
+    EXPECT_GT(widest, 0.4f);  // wider than the 0.4 right of 0.6: the case at hand
+    root->private_rects[0]->visible = 1;
+    render();
+    EXPECT_EQ(count("text 3 0 C0FFFFFF"), 0);
+}
+
+// In a window larger than 640 x 480 the status line, the history and the counters are drawn
+// at the window's text scale (its GUI scale), so their glyphs keep one texel to a pixel.
+TEST_F(run_screen_test, run_texts_are_drawn_at_the_window_text_scale) {
+    set_viewport(1024, 768);
+    gui_scale[0] = gui_scale[1] = 1.6f;
+    pending_command = 1;
+    root->update();
+    app->use_verbose = 1;
+    state->status_mode = 2;
+    state->log_message("Missile Launched");
+    move(512, 600);
+    render();
+    int seen = 0;
+    for (const auto& b : painter.text_boxes) {
+        if (b.text.find("fps") != std::string::npos || b.text == "Missile Launched" ||
+            b.text.find("Rockets Launched") != std::string::npos) {
+            EXPECT_FLOAT_EQ(b.sx, 1.6f) << b.text;
+            EXPECT_FLOAT_EQ(b.sy, 1.6f) << b.text;
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, 3);
+    gui_scale[0] = gui_scale[1] = 1.0f;
 }
 
 TEST_F(run_screen_test, side_bar_press_runs_the_button_under_the_pointer) {

@@ -68,6 +68,11 @@ TEST_F(test_control_test, has_its_eight_buttons) {
                            "Radar", "Graph",         "Track Missile",  "Track Target"};
     for (const char* n : names) ASSERT_NE(button(n), nullptr) << n;
     EXPECT_EQ(button("Radar")->toggle, 1);
+    // The buttons are a share of the screen's width: a caption wider than its button takes a
+    // smaller font. "Launch Missile" in the 18-point font is wider than 0.25 W at W = 1.
+    for (const char* n : names) EXPECT_EQ(button(n)->fit_text, 1) << n;
+    const gui_rect::text_fit fit = button("Launch Missile")->fitted_text();
+    EXPECT_NE(fit.font, gui_font::large);
 }
 
 TEST_F(test_control_test, launch_target_draws_rand_twice_and_starts_a_target_graph) {

@@ -1,0 +1,100 @@
+# The run screens at one window size, sourced by a test after lib/common.sh with the size as
+# $1 (e.g. 1024x768): the window opens that large on a virtual display as large, the walk
+# of lib/run_walk.sh runs, the screenshots are kept in the build (run_<size>_*.png) and
+# checked:
+# - the letters of the full status line and of the newest history line are whole: their
+#   yellow rows span most of the bold font's pixel height;
+# - the run counters end inside the window;
+# - the quit question's and the results' title bars lie wholly inside the window;
+# - the Save box took the typing without a click into its field.
+source "$lib_dir/design_sizes.sh"    # gui_box
+run_screens() {
+  local size=$1 width=${1%x*} height=${1#*x}
+  printf '1\t[window_mode]\r\n%s\t[window_width]\r\n%s\t[window_height]\r\n0\t[use_tips]\r\n1\t[use_verbose]\r\n' \
+    "$width" "$height" > qvd.ini
+  local screen=$size
+  [ "$width" -ge 1024 ] || screen=1024x768
+  walk_screen=$screen run_walk "$lib_dir/run_walk.sh"
+  local status=$?
+  local out f
+  out="$(dirname "$run")"
+  for f in *.png; do
+    [ -f "$f" ] && cp "$f" "$out/run_${size}_$f"
+  done
+  cp Logfile.txt "$out/run_${size}_Logfile.txt" 2>/dev/null
+  [ "$status" -eq 0 ] || fail "the walk ended with status $status"
+  check_letters "$width" "$height"
+  check_counters "$width" "$height"
+  check_title_bar quit.png "$width" "$height" -0.52 0.52
+  check_title_bar results.png "$width" "$height" -0.6 0.6
+  [ "$(compare -metric AE save_box.png save_typed.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
+    fail "the Save box took no typing"
+  echo "run screens at $size: ok"
+}
+
+# The bold font's pixel height in a window: 12 points at 96 per inch times half the smaller
+# GUI scale, at least 12.
+bold_pixels() {
+  awk -v w="$1" -v h="$2" 'BEGIN { a = w / 640; b = h / 480; s = (a < b ? a : b) / 2; p = int(12 * 96 * s / 72); print p < 12 ? 12 : p }'
+}
+
+# The height in pixel rows of the yellow ink (the status line's colour) in a box of a picture.
+yellow_rows() {
+  local bbox
+  bbox=$(convert "$1" -crop "$2" +repage -fx 'r > 0.7 && g > 0.7 && b < 0.4 ? 1 : 0' -format "%@" info:)
+  local rest=${bbox#*x}
+  echo "${rest%%+*}"
+}
+
+check_letters() {
+  local w=$1 h=$2 sx sy font rows
+  sx=$(awk -v w="$w" 'BEGIN { print w / 640 }')
+  sy=$(awk -v h="$h" 'BEGIN { print h / 480 }')
+  font=$(bold_pixels "$w" "$h")
+  # The status line's box, (0.05 - W, H - 0.08)-(0, H), and the newest history line's,
+  # (-0.95 W, -0.7 H)-(-0.2 W, -0.7 H + 0.08).
+  rows=$(yellow_rows status.png "$(gui_box "$w" "$h" "$(awk -v s="$sx" 'BEGIN { print 0.05 - s }')" \
+    "$(awk -v s="$sy" 'BEGIN { print s - 0.08 }')" 0 "$sy")")
+  echo "status line: $rows rows of ink, the font $font pixels"
+  [ "$((rows * 10))" -ge "$((font * 6))" ] || fail "the status line's letters span $rows rows of a $font-pixel font"
+  rows=$(yellow_rows status.png "$(gui_box "$w" "$h" "$(awk -v s="$sx" 'BEGIN { print -0.95 * s }')" \
+    "$(awk -v s="$sy" 'BEGIN { print -0.7 * s }')" "$(awk -v s="$sx" 'BEGIN { print -0.2 * s }')" \
+    "$(awk -v s="$sy" 'BEGIN { print -0.7 * s + 0.08 }')")")
+  echo "history line: $rows rows of ink"
+  [ "$((rows * 10))" -ge "$((font * 6))" ] || fail "the history line's letters span $rows rows of a $font-pixel font"
+}
+
+# The counters' translucent white ink ends left of the window's right edge: the last four
+# columns of their rows hold none of it.
+check_counters() {
+  local w=$1 h=$2 sy box ink
+  sy=$(awk -v h="$h" 'BEGIN { print h / 480 }')
+  box=$(gui_box "$w" "$h" 0 "$(awk -v s="$sy" 'BEGIN { print 0.95 * s - 0.75 }')" 0 "$(awk -v s="$sy" 'BEGIN { print 0.95 * s }')")
+  local bh=${box#*x}
+  bh=${bh%%+*}
+  local top=${box##*+}
+  ink=$(convert status.png -crop "4x${bh}+$((w - 4))+${top}" +repage -fx 'r > 0.85 && g > 0.85 && b > 0.85 && abs(r - b) < 0.05 ? 1 : 0' \
+    -format "%[fx:int(mean*w*h+0.5)]" info:)
+  [ "$ink" -lt 3 ] || fail "the counters run past the window's right edge ($ink pixels at the edge)"
+}
+
+# A dialog's title bar (its colour 44 92 106, within 12 of each) across the middle of its
+# width (GUI x1..x2) is a band at least 12 rows high that touches neither window edge.
+check_title_bar() {
+  local picture=$1 w=$2 h=$3 strip bbox
+  strip=$(awk -v w="$w" -v h="$h" -v a="$4" -v b="$5" 'BEGIN { l = w / 2 + 160 * a; r = w / 2 + 160 * b; printf "%dx%d+%d+0", r - l, h, l }')
+  # The first run of rows most of whose pixels have the colour, as "height top".
+  local band bh top
+  band=$(convert "$picture" -crop "$strip" +repage \
+    -fx 'abs(r - 0.1725) < 0.05 && abs(g - 0.36) < 0.05 && abs(b - 0.4157) < 0.05 ? 1 : 0' \
+    -scale "1x${h}!" -threshold 80% -depth 8 txt:- |
+    awk -F'[,:]' 'NR > 1 { row = $2 + 0; on = $0 ~ /#FFFFFF/
+      if (on && start < 0) start = row
+      if (!on && start >= 0) { print row - start, start; found = 1; exit } }
+      BEGIN { start = -1 } END { if (!found && start >= 0) print NR - 1 - start, start; else if (!found) print 0, -1 }')
+  read -r bh top <<<"$band"
+  bbox="$bh rows from $top"
+  echo "$picture: title bar $bh rows from row $top"
+  [ "$bh" -ge 12 ] && [ "$bh" -lt 40 ] || fail "$picture shows no whole title bar ($bbox)"
+  [ "$top" -gt 0 ] && [ $((top + bh)) -lt "$h" ] || fail "$picture's title bar reaches past the window ($bbox)"
+}
