@@ -5,6 +5,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/model_shading.h"
 #include "core/device_calls.h"
 #include "platform/gfx_device.h"
 #include "simulation/part_view.h"
@@ -90,6 +91,24 @@ void render_at(frame* exhaust, const mat4& at) {
     exhaust->world = kept;
 }
 
+// The smoke's puffs carry no normals: only the ambient light shows them, and a design view has
+// no sun of its own (the scene's may be dark or left from the last flight). While the exhaust
+// is drawn the shading's ambient is the application's ambient colour.
+class exhaust_lighting {
+public:
+    exhaust_lighting() : kept_(shading().sun.ambient) {
+        const std::uint32_t c = g_state != nullptr ? g_state->objects.ambient_colour : 0xFF808080u;
+        const auto part = [c](int shift) { return static_cast<float>((c >> shift) & 0xFFu) / 255.0f; };
+        shading().sun.ambient = {part(16), part(8), part(0), 1.0f};
+    }
+    ~exhaust_lighting() { shading().sun.ambient = kept_; }
+    exhaust_lighting(const exhaust_lighting&) = delete;
+    exhaust_lighting& operator=(const exhaust_lighting&) = delete;
+
+private:
+    color_value kept_;
+};
+
 }  // namespace
 
 void rocket_motor::render() {
@@ -125,6 +144,7 @@ void rocket_motor::draw_exhaust(const mat4& casing_place) {
     const mat4 flame_at = exhaust_world(flame->local, casing_place);
     render_at(flame, flame_at);
     if (smoke == nullptr) return;
+    const exhaust_lighting lit;
     // The smoke column trails the flame: pushed back along the flame's axis by five times the
     // flame's length scale, so its puffs start about where the flame ends.
     const vec3 back = get_axis_z(flame->local) * -5.0f;

@@ -15,7 +15,7 @@ void terrain_batch::clear() {
     indices_.clear();
 }
 
-void terrain_batch::add_below(gfx_device* d, const terrain_tile& tile) {
+void terrain_batch::add_below(gfx_device* d, const terrain_tile& tile, bool on_tile) {
     const int available = std::min(tile.vertex_count, static_cast<int>(tile.vertices.size()));
     const int count = std::min(tile.index_count_below, static_cast<int>(tile.indices_below.size()));
     if (count < 3 || available <= 0) return;
@@ -38,8 +38,10 @@ void terrain_batch::add_below(gfx_device* d, const terrain_tile& tile) {
                 taken_by_[source] = add_count_;
                 placed_at_[source] = static_cast<std::uint16_t>(vertices_.size());
                 terrain_vertex v = tile.vertices[source];
-                v.drop = v.x;  // set 1: the position on the tile
-                v.unused = v.z;
+                if (on_tile) {
+                    v.drop = v.x;  // set 1: the position on the tile
+                    v.unused = v.z;
+                }
                 v.x += tile.x;
                 v.z += tile.z;
                 vertices_.push_back(v);

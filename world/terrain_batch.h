@@ -1,8 +1,9 @@
 // The below-water triangles of many terrain tiles gathered into one stream in memory, drawn
 // with one call: the water over the tiles and the land seen through it cost one draw a view
 // instead of one a tile. Each vertex is moved from its tile's corner to the grid origin (the
-// draw's world matrix is the grid origin at the tiles' drawn height), and texture set 1
-// carries its position on its own tile (x, z), to which the water's bump pattern is fixed.
+// draw's world matrix is the grid origin at the tiles' drawn height). For the water, texture
+// set 1 carries its position on its own tile (x, z), to which the water's bump pattern is
+// fixed; the land keeps its curvature drop there.
 // The triangles keep the order they were added in, so the picture is the one the tiles
 // drawn one after another give.
 #pragma once
@@ -19,9 +20,11 @@ public:
 
     // Empties the stream; its memory is kept for the next view.
     void clear();
-    // Appends the tile's below-water triangles (only the vertices they use). When the stream
-    // could pass k_max_vertices it is drawn first, with the device state as it stands.
-    void add_below(gfx_device* d, const terrain_tile& tile);
+    // Appends the tile's below-water triangles (only the vertices they use), with texture set
+    // 1 their positions on the tile when on_tile is set (the water's) or as the tile has it
+    // (the land's curvature drop). When the stream could pass k_max_vertices it is drawn
+    // first, with the device state as it stands.
+    void add_below(gfx_device* d, const terrain_tile& tile, bool on_tile);
     // Draws the stream as one indexed triangle list and empties it.
     void draw(gfx_device* d);
 

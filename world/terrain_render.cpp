@@ -215,7 +215,16 @@ void terrain::draw_tile_list(terrain_tile& tile, bool above, bool with_constants
 void terrain::draw_tile(terrain_tile& tile) { draw_tile_list(tile, true, true); }
 void terrain::draw_tile_below(terrain_tile& tile) { draw_tile_list(tile, false, false); }
 void terrain::draw_tile_plain(terrain_tile& tile) { draw_tile_list(tile, true, false); }
-void terrain::draw_tile_refraction(terrain_tile& tile) { draw_tile_list(tile, false, true); }
+// The refraction pass places every tile from the grid origin and adds the tile's corner in
+// the program (c18): the sums the gathered draw makes on its vertices, so both ways give the
+// same clip positions and the cut at the water passes through the same pixels.
+void terrain::draw_tile_refraction(terrain_tile& tile) {
+    gfx_device* d = device();
+    if (!below_in_view(tile, -origin_y(), false)) return;
+    d->set_transform(TS_WORLD, tile.world);
+    set_vs(d, 18, tile.x, 0.0f, tile.z, 0.0f);
+    draw_list(d, tile, tile.below_buffer.get(), tile.index_count_below);
+}
 
 void terrain::draw_tile_water(terrain_tile& tile) {
     gfx_device* d = device();
@@ -477,16 +486,17 @@ void terrain::render_tiles_refraction(bool full) {
             if (full || tile.step == 1) draw(tile);
         }
     };
+    const float y = -origin_y();
+    const mat4 world = grid_world(grid_origin, y);
+    set_land_constants(d, world);
     if (one_draw_per_tile) {
         each_tile([&](terrain_tile& tile) { draw_tile_refraction(tile); });
     } else {
-        const float y = -origin_y();
-        const mat4 world = grid_world(grid_origin, y);
         d->set_transform(TS_WORLD, world);
-        set_land_constants(d, world);
+        set_vs(d, 18, 0.0f, 0.0f, 0.0f, 0.0f);
         below_batch.clear();
         each_tile([&](terrain_tile& tile) {
-            if (below_in_view(tile, y, false)) below_batch.add_below(d, tile);
+            if (below_in_view(tile, y, false)) below_batch.add_below(d, tile, false);
         });
         below_batch.draw(d);
     }
@@ -597,7 +607,7 @@ void terrain::render_water(bool full) {
         set_water_constants(d, world, true);
         below_batch.clear();
         each_tile([&](terrain_tile& t) {
-            if (below_in_view(t, y, true)) below_batch.add_below(d, t);
+            if (below_in_view(t, y, true)) below_batch.add_below(d, t, true);
         });
         below_batch.draw(d);
     }

@@ -66,18 +66,23 @@ const char* const k_land_ps =
     "    gl_FragColor = vec4(mix(gl_Fog.color.rgb, c, f), 1.0);\n"
     "}\n";
 
-// Land under the water, seen from above in the refraction pass. c4 light direction, c5 = c6
-// the water's light, c7 (water level + 5, camera altitude, cell size, 0), c16 fog vector of
-// the fog end.
+// Land under the water, seen from above in the refraction pass. The matrices place vertices
+// from the grid origin and c18 is the tile's corner (0 for tiles gathered into one draw,
+// whose vertices carry it already). c4 light direction, c5 = c6 the water's light, c7 (water
+// level + 5, camera altitude, cell size, 0), c16 fog vector of the fog end. The ground is
+// lowered by its curvature drop (texture set 1 u) as the land program lowers it, so the sea
+// bed seen through the water meets the shore drawn beside it; the water's depth over it is
+// the true one.
 const char* const k_refraction_vs =
     "void main() {\n"
-    "    vec4 p = gl_Vertex;\n"
-    "    gl_Position = rows0(p);\n"
+    "    vec4 p = vec4(gl_Vertex.xyz + vs_c[18].xyz, 1.0);\n"
+    "    vec4 drawn = vec4(p.x, p.y - gl_MultiTexCoord1.x, p.z, 1.0);\n"
+    "    gl_Position = rows0(drawn);\n"
     "    vec3 w = world_of(p);\n"
     "    float diffuse = max(dot(normalize(gl_Normal), -normalize(vs_c[4].xyz)), 0.0);\n"
     "    gl_FrontColor = vec4(vs_c[6].rgb + vs_c[5].rgb * diffuse, 1.0);\n"
     "    gl_TexCoord[0] = vec4(gl_MultiTexCoord0.xy * 8.0, gl_MultiTexCoord0.z, 1.0);\n"
-    "    float eye = abs(rows8(p).z);\n"
+    "    float eye = abs(rows8(drawn).z);\n"
     "    gl_TexCoord[1] = vec4(max(vs_c[7].x - w.y, 0.0), eye, 0.0, 0.0);\n"
     "    gl_FogFragCoord = fog_coord(eye * vs_c[16].z);\n"
     "}\n";

@@ -151,9 +151,16 @@ void terrain_tile::build_tile_indices() {
 
 void terrain_tile::stitch_tile(int edge) {
     ++revision;
+    // The drawn height is the height less the curvature drop: both go onto the neighbour's
+    // line, or the drop's bend would open a crack along the edge.
+    stitch_edge(edge, &terrain_vertex::y);
+    stitch_edge(edge, &terrain_vertex::drop);
+}
+
+void terrain_tile::stitch_edge(int edge, float terrain_vertex::*field) {
     const int n = quads;
     if (n < 2 || vertices.empty()) return;
-    auto h = [&](int k, int l) -> float& { return vertices[k * (n + 1) + l].y; };
+    auto h = [&](int k, int l) -> float& { return vertices[k * (n + 1) + l].*field; };
     auto between = [](float a, float b, float w) { return a + (b - a) * w; };
     switch (edge) {
         case 0:

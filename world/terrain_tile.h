@@ -36,7 +36,7 @@ public:
                    int columns, int rows, int c0, int r0);
     void build_tile_indices();
     // Moves the heights of one edge onto the coarser neighbour's (edges 0..3) or onto the
-    // straight line between the edge's corners (4..7).
+    // straight line between the edge's corners (4..7); the curvature drop goes with them.
     void stitch_tile(int edge);
     void release_tile();
 
@@ -81,4 +81,8 @@ public:
     // tile's square it bounds what a draw can reach, so tiles out of view are skipped.
     float low = 0.0f;
     float high = 0.0f;
+
+private:
+    // stitch_tile's move for one vertex value (the height or the drop).
+    void stitch_edge(int edge, float terrain_vertex::*field);
 };

@@ -418,6 +418,39 @@ TEST_F(DataReaders, PuffPicturesGiveOutlinesHoldingEveryVisibleTexel)
     }
 }
 
+// The exhaust flame's skin is wrapped round the flame and scrolled along it: it repeats both
+// ways (its opposite edges meet) and covers the whole flame (no texel of it is nearly clear),
+// so the flame shows whole and not as a spot on one side.
+TEST_F(DataReaders, FlameSkinRepeatsBothWaysAndCoversTheFlame)
+{
+    image picture;
+    ASSERT_EQ(image_load_file("graphics\\thrust.dds", &picture), S_OK);
+    ASSERT_GT(picture.width, 8);
+    ASSERT_GT(picture.height, 8);
+    const auto alpha = [&](int x, int y) { return static_cast<int>(picture.pixel(x, y) >> 24); };
+    const auto grey = [&](int x, int y) { return static_cast<int>((picture.pixel(x, y) >> 8) & 0xFF); };
+    const int w = picture.width, h = picture.height;
+    long long sum = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            ASSERT_GT(alpha(x, y), 100) << x << "," << y;
+            sum += alpha(x, y);
+        }
+    }
+    EXPECT_GT(sum / (w * h), 180);
+    // Neighbours across the seams differ no more than neighbours inside do.
+    int inside = 0, seam = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x + 1 < w; ++x) inside = std::max(inside, std::abs(grey(x, y) - grey(x + 1, y)));
+        seam = std::max(seam, std::abs(grey(w - 1, y) - grey(0, y)));
+    }
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y + 1 < h; ++y) inside = std::max(inside, std::abs(grey(x, y) - grey(x, y + 1)));
+        seam = std::max(seam, std::abs(grey(x, h - 1) - grey(x, 0)));
+    }
+    EXPECT_LE(seam, inside + 2);
+}
+
 TEST_F(DataReaders, SoundsAndMusicPlay)
 {
     ASSERT_EQ(sound_.available, 1);

@@ -68,7 +68,15 @@ void generate_particle_textures()
     write_dds("graphics\\smoke.dds", puff(64, {0.85, 0.85, 0.85, 1}, 101, 3.0));
     glow("graphics\\light.dds", 64, {1, 1, 1, 1}, {1, 0.95, 0.8, 1}, 2.0);
     glow("graphics\\flame.dds", 64, {1, 0.95, 0.6, 1}, {1, 0.35, 0.05, 1}, 1.5);
-    glow("graphics\\thrust.dds", 64, {1, 1, 1, 1}, {0.6, 0.75, 1, 1}, 2.5);
+    // The exhaust flame's skin: wrapped round the flame (u) and scrolled along it (v), so it
+    // repeats both ways; bright, nearly white streaks along the flame with a little noise, for
+    // the flame's own colours to show through.
+    write_dds("graphics\\thrust.dds", paint(64, 64, [](double u, double v) {
+        const double n = fractal_noise((u + 1.0) * 4.0, (v + 1.0) * 4.0, 8, 3, 141);
+        const double streak = 0.5 + 0.5 * std::sin(k_pi * (6.0 * u + std::sin(k_pi * v)));
+        const double g = 0.7 + 0.2 * streak + 0.1 * n;
+        return rgba{g, g, g, clamp01(0.6 + 0.25 * streak + 0.15 * n)};
+    }));
     glow("graphics\\hail.dds", 16, {1, 1, 1, 1}, {0.9, 0.95, 1, 1}, 1.0);
     glow("graphics\\star.dds", 16, {1, 1, 1, 1}, {0.8, 0.85, 1, 1}, 3.0);
     // A trail is a long soft streak, brightest along its middle.
