@@ -110,7 +110,9 @@ void build(gui_window* w) {
         add_check_box(w, 0.25f, k_row_top[r], 0.61f, k_row_top[r] + 0.1f, "Reverse");
     }
     p[k_hat_box] = add_check_box(w, -0.61f, -1.1f, -0.25f, -1.0f, "POV Hat");
-    w->add_rect(-0.25f, 1.05f, 0.25f, 1.13f, rect_kind::caption)->set_text("Connected Devices");
+    gui_rect* devices_caption = w->add_rect(-0.25f, 1.05f, 0.25f, 1.13f, rect_kind::caption);
+    devices_caption->set_text("Connected Devices");
+    devices_caption->fit_text = 1;  // the bold font outgrows the caption in a large window
     p[k_relative_box] = add_check_box(w, -0.75f, 1.03f, -0.3f, 1.13f, "Relative Control");
     p[k_relative_box]->centred = 0;
     p[k_relative_box]->ticked = joy.relative;
