@@ -63,9 +63,9 @@ check_pages() {
     fail "the Sound tab did not open the sound page"
 }
 
-# The Help menu's third entry ("Tips", 0.24 .. 0.32 below the top): where it lies over the
-# keys page's text (white in the colour scheme the program starts in), it shows the menu's
-# dark entry, not the page's text.
+# The Help menu's third entry ("Tips", 0.24 .. 0.32 below the top): where it lies over
+# something light (the keys page's white text area in a 640 x 480 window, the sky in larger
+# ones), it shows the menu's dark entry, not what is under it.
 check_menu_over_dialog() {
   local w=$1 h=$2 box under over
   box=$(awk -v w="$w" -v h="$h" 'BEGIN {
