@@ -151,8 +151,9 @@ public:
     gui_window* find_dialog(gui_callback cb) const;
     // Brings a framed dialog of the root wholly inside the screen: a dialog whose elements
     // (title bar, tab row, edges) reach past the window's edges is scaled down about its
-    // centre, keeping its proportions, and moved in, so that it lies a small margin inside. A
-    // dialog that fits keeps its box. Every opening and showing of a dialog applies it.
+    // centre, keeping its proportions, and moved in, so that it lies a small margin inside
+    // (below the menu bar's titles during a run). A dialog that fits keeps its box. Every
+    // opening and showing of a dialog applies it.
     void fit_on_screen();
     bool toggle_dialog(gui_callback cb);
     void close_dialog(gui_callback cb);

@@ -23,6 +23,8 @@ void forget_hover(gui_window& w) {
 // Room kept between a fitted dialog and the window's edges, in GUI units (about 6 pixels
 // across and 5 up): the tab row and the resize edges stay clear of the last pixel rows.
 constexpr float k_screen_margin = 0.02f;
+// The in-run menu bar's row of titles ("Situation", "Options" ...) along the window's top.
+constexpr float k_menu_titles = 0.08f;
 
 // The box that the visible elements of a window cover, in its own units; false without any.
 bool element_extent(const gui_window& w, float* x1, float* y1, float* x2, float* y2) {
@@ -41,12 +43,12 @@ bool element_extent(const gui_window& w, float* x1, float* y1, float* x2, float*
     return any;
 }
 
-// The translation that moves the span lo..hi (already scaled and translated by t) inside
-// -room..room; a span longer than the room is centred on it.
-float moved_inside(float lo, float hi, float t, float room) {
-    if (hi - lo > 2 * room) return t - (lo + hi) / 2;
-    if (hi > room) return t - (hi - room);
-    if (lo < -room) return t + (-room - lo);
+// The translation that moves the span lo..hi (already scaled and translated by t) between
+// low and high; a span longer than that is centred on it.
+float moved_inside(float lo, float hi, float t, float low, float high) {
+    if (hi - lo > high - low) return t + (low + high) / 2 - (lo + hi) / 2;
+    if (hi > high) return t - (hi - high);
+    if (lo < low) return t + (low - lo);
     return t;
 }
 
@@ -66,13 +68,17 @@ void gui_window::fit_on_screen() {
     if (!framed() || parent == nullptr || parent->parent != nullptr) return;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     if (!element_extent(*this, &x1, &y1, &x2, &y2)) return;
-    const float room_x = gui_scale[0] - k_screen_margin, room_y = gui_scale[1] - k_screen_margin;
-    if (room_x <= 0 || room_y <= 0) return;
+    // The room: the window less the margin, and during a run less the menu bar's row of
+    // titles along the top, which stays clear above the dialogs.
+    const float right = gui_scale[0] - k_screen_margin, left = -right;
+    const float bottom = -gui_scale[1] + k_screen_margin;
+    const float top = gui_scale[1] - k_screen_margin - (parent->kind == window_kind::menu_bar ? k_menu_titles : 0.0f);
+    if (right <= left || top <= bottom) return;
     float sx = local.m[0][0], sy = local.m[1][1], tx = local.m[3][0], ty = local.m[3][1];
     const float w = std::abs(sx) * (x2 - x1), h = std::abs(sy) * (y2 - y1);
     float f = 1.0f;
-    if (w > 2 * room_x) f = std::min(f, 2 * room_x / w);
-    if (h > 2 * room_y) f = std::min(f, 2 * room_y / h);
+    if (w > right - left) f = std::min(f, (right - left) / w);
+    if (h > top - bottom) f = std::min(f, (top - bottom) / h);
     if (f < 1.0f) {
         // Scaled about the centre of what it shows: p' = f (p - c) + c.
         const float cx = sx * (x1 + x2) / 2 + tx, cy = sy * (y1 + y2) / 2 + ty;
@@ -83,8 +89,8 @@ void gui_window::fit_on_screen() {
     }
     const float lo_x = std::min(sx * x1, sx * x2) + tx, hi_x = std::max(sx * x1, sx * x2) + tx;
     const float lo_y = std::min(sy * y1, sy * y2) + ty, hi_y = std::max(sy * y1, sy * y2) + ty;
-    tx = moved_inside(lo_x, hi_x, tx, room_x);
-    ty = moved_inside(lo_y, hi_y, ty, room_y);
+    tx = moved_inside(lo_x, hi_x, tx, left, right);
+    ty = moved_inside(lo_y, hi_y, ty, bottom, top);
     if (sx == local.m[0][0] && sy == local.m[1][1] && tx == local.m[3][0] && ty == local.m[3][1]) return;
     set_scale(sx, sy);
     set_position(tx, ty);

@@ -258,6 +258,18 @@ TEST_F(fit_rule_test, a_dialog_that_fits_keeps_its_box_and_fitting_is_stable) {
     EXPECT_GE(again.y1, -0.98f - 1e-4f);
 }
 
+TEST_F(fit_rule_test, during_a_run_a_dialog_keeps_below_the_menu_titles) {
+    root->create(-1, 0.6f, 1, 1, window_kind::menu_bar);
+    root->open_dialog(tall_dialog);
+    gui_window* w = root->find_dialog(tall_dialog);
+    ASSERT_NE(w, nullptr);
+    const screen_box b = on_screen(*w);
+    // The titles' row is 0.08 high: the room runs from -0.98 to 0.9.
+    EXPECT_NEAR(b.y2, 0.9f, 1e-4f);
+    EXPECT_NEAR(b.y1, -0.98f, 1e-4f);
+    EXPECT_NEAR(w->local.m[0][0], 1.88f / 2.92f, 1e-4f);
+}
+
 TEST_F(fit_rule_test, a_dialog_dragged_past_the_edge_comes_back_in_when_shown_again) {
     root->create(-1, -1, 1, 1, window_kind::menu_bar);
     root->open_dialog(small_dialog);
