@@ -1,5 +1,6 @@
 // Screens and dialogs: installing a screen on the root, opening dialogs (one framed dialog at
-// a time in menu mode), bringing them to the front, toggling and closing them.
+// a time in menu mode), fitting them inside the window, bringing them to the front, toggling
+// and closing them.
 #include <algorithm>
 #include <cmath>
 #include <utility>
