@@ -182,7 +182,9 @@ void gui_rect::set(float ax1, float ay1, float ax2, float ay2, int k) {
         case rect_kind::vertical_thumb:
             filled = bevelled = 1;
             break;
-        case rect_kind::check_box: break;
+        // The fonts grow with the window faster than a check box: a caption too long for the
+        // room beside its square takes a smaller font rather than running under it.
+        case rect_kind::check_box: fit_text = 1; break;
         case rect_kind::button: filled = bevelled = hover_highlight = 1; break;
         case rect_kind::text_area:
             filled = framed = 1;

@@ -115,7 +115,9 @@ public:
         float narrowing;       // of the text's width, 1 when it fits
         float lowering = 1.0f; // of its height (several lines in a low box), 1 when they fit
     };
-    text_fit fitted_text() const;
+    // window_scale_x, _y: how much the window's transform scales it (a fitted dialog's
+    // scale); the text keeps its pixel size there, so it takes more of a scaled box.
+    text_fit fitted_text(float window_scale_x = 1.0f, float window_scale_y = 1.0f) const;
 
     std::unique_ptr<char[]> text;
     int text_size = 0;

@@ -67,7 +67,7 @@ constexpr float k_check_square = 0.07f;
 
 }  // namespace
 
-gui_rect::text_fit gui_rect::fitted_text() const {
+gui_rect::text_fit gui_rect::fitted_text(float window_scale_x, float window_scale_y) const {
     text_fit fit{font_of(*this), 1.0f};
     gui_painter* p = current_painter();
     if (!fit_text || wrapped || !text || text[0] == '\0' || p == nullptr) return fit;
@@ -80,12 +80,19 @@ gui_rect::text_fit gui_rect::fitted_text() const {
     // A single line may stand a little higher than its row; several lines must fit its height.
     const float height_room = std::strchr(text.get(), '\n') != nullptr ? by2 - by1 : 1e9f;
     if (room <= 0 || height_room <= 0) return fit;
+    // A text's size in the window's own units.
+    const auto measure = [&](int font, float size[2]) {
+        if (!gui_text_size(p, font, text.get(), size)) return false;
+        if (window_scale_x > 0) size[0] /= window_scale_x;
+        if (window_scale_y > 0) size[1] /= window_scale_y;
+        return true;
+    };
     float size[2] = {0, 0};
-    if (!gui_text_size(p, fit.font, text.get(), size)) return fit;
+    if (!measure(fit.font, size)) return fit;
     while (size[0] > room || size[1] > height_room) {
         const int next = smaller_font(fit.font);
-        if (next < 0 || !gui_text_size(p, next, text.get(), size)) {
-            gui_text_size(p, fit.font, text.get(), size);
+        if (next < 0 || !measure(next, size)) {
+            measure(fit.font, size);
             if (size[0] > room) fit.narrowing = std::max(k_min_narrowing, room / size[0]);
             if (size[1] > height_room) fit.lowering = std::max(k_min_narrowing, height_room / size[1]);
             break;
@@ -199,7 +206,8 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
     if (!text || text[0] == '\0') {
         if (!(edit && pressed_look)) return;
     }
-    const text_fit fit = fitted_text();
+    // The text scales undo the window's own scale, so that text keeps its pixel size.
+    const text_fit fit = fitted_text(sx > 0 ? gui_scale[0] / sx : 1.0f, sy > 0 ? gui_scale[1] / sy : 1.0f);
     if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
         draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy * fit.lowering, false,
                        text_flag::smooth);

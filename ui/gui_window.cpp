@@ -30,6 +30,8 @@ void flush_closed_windows() {
     }
 }
 
+bool lies_over_dialogs(const gui_window& w) { return w.kind == window_kind::drop_down_menu; }
+
 void park_closed_window(std::unique_ptr<gui_window> window) {
     if (window) g_closed_windows.push_back(std::move(window));
 }

@@ -72,6 +72,11 @@ namespace dialog_placement {
 enum : int { own_box = 0, maximised = 1, given_box = 2, plain = 3 };
 }
 
+// Whether a child window is drawn over its parent's other children and hit before them,
+// whatever its place in the list: the drop-down menus of the in-run menu bar, which open
+// over any dialog.
+bool lies_over_dialogs(const gui_window& w);
+
 class gui_window {
 public:
     static constexpr int k_private_words = 124;
@@ -147,6 +152,12 @@ public:
     int open_dialog(gui_callback cb, int placement = dialog_placement::own_box, float x1 = 0,
                     float y1 = 0, float x2 = 0, float y2 = 0);
     gui_window* find_dialog(gui_callback cb) const;
+    // Brings a framed dialog of the root wholly inside the screen: a dialog whose elements
+    // (title bar, tab row, edges) reach past the window's edges is scaled down about its
+    // centre, keeping its proportions, and moved in, so that it lies a small margin inside
+    // (below the menu bar's titles during a run). A dialog that fits keeps its box. Every
+    // opening and showing of a dialog applies it.
+    void fit_on_screen();
     bool toggle_dialog(gui_callback cb);
     void close_dialog(gui_callback cb);
     void close_dialogs();

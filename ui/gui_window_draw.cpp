@@ -64,8 +64,11 @@ void gui_window::draw() {
     begin_batches(painter);
     draw_elements(true, true);
     end_batches(painter);
-    for (int i = 0; i < child_count; ++i) {
-        gui_window* c = child(i);
-        if (c != nullptr && c->visible && c->callback != nullptr) c->draw();
+    // Dialogs, then the drop-down menus over them.
+    for (const bool menus : {false, true}) {
+        for (int i = 0; i < child_count; ++i) {
+            gui_window* c = child(i);
+            if (c != nullptr && c->visible && c->callback != nullptr && lies_over_dialogs(*c) == menus) c->draw();
+        }
     }
 }

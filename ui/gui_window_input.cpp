@@ -40,9 +40,16 @@ bool gui_window::hover(float x, float y) {
     enter(*this);
     hovered_rect = 0;
     hovered_child = 0;
+    // The drop-down menus first: they lie over the dialogs. A dialog under an open menu is
+    // not hovered through it.
     for (int i = child_count - 1; i >= 0; --i) {
         gui_window* c = child(i);
-        if (c == nullptr || !c->visible || !c->hover(x, y)) continue;
+        if (c == nullptr || !c->visible || !lies_over_dialogs(*c) || !c->hover(x, y)) continue;
+        hovered_child = i + 1;
+    }
+    for (int i = child_count - 1; i >= 0 && hovered_child == 0; --i) {
+        gui_window* c = child(i);
+        if (c == nullptr || !c->visible || lies_over_dialogs(*c) || !c->hover(x, y)) continue;
         hovered_child = i + 1;
         if (!is_menu(*c)) break;
     }
@@ -72,11 +79,15 @@ bool gui_window::press(float x, float y) {
     enter(*this);
     clear_focus();
     pressed = 0;
-    for (int i = child_count - 1; i >= 0; --i) {
-        if (i >= child_count) continue;
-        current = i + 1;
-        gui_window* c = child(i);
-        if (c != nullptr && c->visible && c->press(x, y)) return true;
+    // The drop-down menus first, as they are drawn over the other children.
+    for (const bool menus : {true, false}) {
+        for (int i = child_count - 1; i >= 0; --i) {
+            if (i >= child_count) continue;
+            gui_window* c = child(i);
+            if (c == nullptr || !c->visible || lies_over_dialogs(*c) != menus) continue;
+            current = i + 1;
+            if (c->press(x, y)) return true;
+        }
     }
     to_local(*this, x, y, &local_pointer_x, &local_pointer_y);
     last_pointer_x = x;
@@ -267,6 +278,8 @@ void gui_window::release_pressed(gui_rect* r) {
                     local.m[3][1] = std::min(local.m[3][1], gui_scale[1] - b->y2 * local.m[1][1]);
                 }
                 dirty = 1;
+                // Back at its own size a dialog may again reach past the window.
+                fit_on_screen();
             } else {
                 send(gui_event::build);
             }

@@ -65,6 +65,7 @@ void build(gui_window* w) {
     gui_rect* hint = w->add_rect(-0.7f, -0.9f, 0.25f, -0.8f, rect_kind::label);
     hint->framed = 1;
     hint->set_text("Select action and then press Joystick button.");
+    hint->fit_text = 1;  // the font outgrows the line in a large window
     w->add_rect(-0.7f, 0.8f, 0.25f, 0.88f, rect_kind::caption)->set_text("Button Assignments");
     add_settings_tabs(w, -1.1f, -1.0f);
     w->add_window()->create(-0.7f, -0.75f, 0.25f, 0.8f, window_kind::list_box);

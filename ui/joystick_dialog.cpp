@@ -23,6 +23,10 @@ constexpr float k_row_top[k_joystick_rows] = {0.6f, 0.36f, 0.12f, -0.12f, -0.36f
 constexpr float k_full_sensitivity = 150.0f;
 constexpr std::uint32_t k_bar_colour = 0xC0FF0000u;
 constexpr int k_hat_bit = 7;
+// This page is taller than the other settings pages and its tab row lies 0.2 lower than
+// theirs (-1.3 against -1.1): the page is lifted by that much, so that the row stays in
+// place from page to page and clear of the main menu's buttons below it.
+constexpr float k_tab_row_lift = 0.2f;
 
 // The controller the page shows; 0 after every build.
 int g_device = 0;
@@ -87,6 +91,7 @@ void build(gui_window* w) {
     g_device = 0;
     w->create(-0.8f, -1.2f, 0.8f, 1.28f, window_kind::resizable_window);
     w->visible = 1;
+    w->set_position(0.0f, k_tab_row_lift);
     w->wants_draw = 1;
     w->set_title("Joystick properties");
     auto& p = w->private_rects;
@@ -105,7 +110,9 @@ void build(gui_window* w) {
         add_check_box(w, 0.25f, k_row_top[r], 0.61f, k_row_top[r] + 0.1f, "Reverse");
     }
     p[k_hat_box] = add_check_box(w, -0.61f, -1.1f, -0.25f, -1.0f, "POV Hat");
-    w->add_rect(-0.25f, 1.05f, 0.25f, 1.13f, rect_kind::caption)->set_text("Connected Devices");
+    gui_rect* devices_caption = w->add_rect(-0.25f, 1.05f, 0.25f, 1.13f, rect_kind::caption);
+    devices_caption->set_text("Connected Devices");
+    devices_caption->fit_text = 1;  // the bold font outgrows the caption in a large window
     p[k_relative_box] = add_check_box(w, -0.75f, 1.03f, -0.3f, 1.13f, "Relative Control");
     p[k_relative_box]->centred = 0;
     p[k_relative_box]->ticked = joy.relative;

@@ -77,9 +77,7 @@ void build(gui_window* w) {
             w->create(-0.62f - e, -0.23f, 0.62f + e, 0.31f, window_kind::titled_window);
             break;
     }
-    // The boxes are laid out for fonts up to the size they take at 1024 x 768; past it the
-    // fonts grow with the window (the smaller of the two scales), and the box with them.
-    const float grown = std::max(1.0f, std::min(gui_scale[0], gui_scale[1]) / k_laid_out_scale);
+    const float grown = question_box_growth();
     w->set_scale(grown, grown);
     if (gui_rect* body = w->find_rect_by_kind(rect_kind::body)) body->fill.a = 255;
     w->set_title(s.title);
@@ -278,6 +276,10 @@ int open_message_box(gui_window* root, gui_window* owner, const char* caption,
     const int result = root->open_dialog(message_box_dialog, dialog_placement::own_box);
     if (type == message_box_type::name_input) focus_name_field(root);
     return result;
+}
+
+float question_box_growth() {
+    return std::max(1.0f, std::min(gui_scale[0], gui_scale[1]) / k_laid_out_scale);
 }
 
 int message_box_dialog(gui_window* w, int event) {

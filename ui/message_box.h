@@ -43,6 +43,11 @@ int message_box_dialog(gui_window* w, int event);
 int open_message_box(gui_window* root, gui_window* owner, const char* caption,
                      const char* message, int type, int kind, const char* initial);
 
+// The scale of the small question boxes (this box, the quit question): they are laid out
+// for fonts up to the size they take at 1024 x 768; past it the fonts grow with the window
+// (the smaller of the two scales), and a box grows with them. 1 up to that size.
+float question_box_growth();
+
 // Whether a typed name can be used as a file name: not empty, no path separators or
 // control characters, not "." and holding no "..".
 bool valid_file_name(const char* name);

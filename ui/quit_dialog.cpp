@@ -17,6 +17,9 @@ void pause_run() {
 void build(gui_window* w) {
     w->create(-0.52f, -0.23f, 0.52f, 0.31f, window_kind::titled_window);
     w->visible = 1;
+    // Laid out as the message box's questions, it grows with the fonts as they do.
+    const float grown = question_box_growth();
+    w->set_scale(grown, grown);
     w->set_title(g_app != nullptr ? g_app->title : "");
     w->add_rect(0.07f, -0.18f, 0.49f, -0.08f, rect_kind::button)->set_text("No");
     w->add_rect(-0.49f, -0.18f, -0.07f, -0.08f, rect_kind::button)->set_text("Yes");

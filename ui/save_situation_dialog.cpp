@@ -45,7 +45,9 @@ void build(gui_window* w) {
     p[k_save] = add_rect(w, -0.55f, -0.96f, -0.1f, -0.84f, rect_kind::button, "Save");
     p[k_cancel] = add_rect(w, 0.1f, -0.96f, 0.55f, -0.84f, rect_kind::button, "Cancel");
     p[k_name] = add_rect(w, -0.25f, -0.35f, 0.55f, -0.25f, rect_kind::edit_field, "");
-    add_rect(w, -0.55f, -0.35f, -0.3f, -0.25f, rect_kind::label, "Situation name")->centred = 0;
+    gui_rect* name_label = add_rect(w, -0.55f, -0.35f, -0.3f, -0.25f, rect_kind::label, "Situation name");
+    name_label->centred = 0;
+    name_label->fit_text = 1;  // a smaller font rather than a cut caption in a small window
     p[k_description] = add_rect(w, -0.55f, -0.78f, 0.55f, -0.4f, rect_kind::edit_field, "");
     p[k_description]->centred = 0;
     p[k_description]->wrapped = 1;

@@ -40,6 +40,7 @@ gui_rect* add_button(gui_window* w, float x1, float y1, float x2, float y2, cons
     gui_rect* r = w->add_rect(x1, y1, x2, y2, rect_kind::button);
     r->set_text(text);
     r->medium_font = 1;
+    r->fit_text = 1;  // narrow in a small window: a smaller font rather than a cut caption
     return r;
 }
 

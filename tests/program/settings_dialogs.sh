@@ -26,8 +26,9 @@ click_and_shoot video_green.png 0 -0.1
 # The tab row of the video and sound pages lies at y -1.1 .. -1.0.
 click_and_shoot sound.png -0.315 -1.05
 click_and_shoot joystick.png -0.015 -1.05
-# The joystick page is taller: its tab row lies at y -1.3 .. -1.2.
-click_and_shoot graphics.png 0.585 -1.225
+# The joystick page is taller (2.6 with its tab row): scaled to fit the window's 2.5 (less a
+# margin of 0.02 each way), its tab row lies along the window's bottom, at y -1.23 .. -1.135.
+click_and_shoot graphics.png 0.585 -1.18
 for _ in 1 2 3; do
   kill -0 "$pid" 2>/dev/null || break
   press_key Escape

@@ -1,0 +1,338 @@
+// Dialogs against the window they open in: every dialog of the menus lies inside the window
+// at 640 x 480, 1024 x 768 and 1920 x 1080 (a small window scales the larger pages down about
+// their centre, a large one leaves them as built), the settings pages keep their tab row in
+// one place, and the in-run drop-down menus open over the dialogs.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "core/sound_system.h"
+#include "gui_fixture.h"
+#include "overlay_fixture.h"
+#include "shell/joystick_input.h"
+#include "shell/scene.h"
+#include "ui/message_box.h"
+#include "ui/screens.h"
+
+namespace {
+
+// The box the visible elements of a dialog cover on the screen (root units).
+struct screen_box {
+    float x1 = 1e9f, y1 = 1e9f, x2 = -1e9f, y2 = -1e9f;
+};
+
+screen_box on_screen(const gui_window& w) {
+    screen_box b;
+    for (int i = 0; i < w.rect_count; ++i) {
+        const gui_rect* r = w.rect(i);
+        if (!r->visible) continue;
+        for (const float x : {r->x1, r->x2}) {
+            for (const float y : {r->y1, r->y2}) {
+                const vec3 p = transform_coord(vec3{x, y, 0}, w.local);
+                b.x1 = std::min(b.x1, p.x);
+                b.x2 = std::max(b.x2, p.x);
+                b.y1 = std::min(b.y1, p.y);
+                b.y2 = std::max(b.y2, p.y);
+            }
+        }
+    }
+    return b;
+}
+
+// The screen y of the middle of a dialog's tab row (its first tab button).
+float tab_row_y(const gui_window& w) {
+    const gui_rect* tab = w.find_rect_by_kind(rect_kind::tab_button);
+    if (tab == nullptr) return -1e9f;
+    return transform_coord(vec3{0, (tab->y1 + tab->y2) / 2, 0}, w.local).y;
+}
+
+struct size_case {
+    int width, height;
+};
+
+class dialog_fit_test : public gui_fixture, public ::testing::WithParamInterface<size_case> {
+protected:
+    void SetUp() override {
+        gui_fixture::SetUp();
+        g_sound = &sound;  // never opened: the sound page shows its controls without a device
+        g_joystick = &joy;
+        set_viewport(GetParam().width, GetParam().height);
+        root->init();
+    }
+    void TearDown() override {
+        root.reset();
+        g_sound = nullptr;
+        g_joystick = nullptr;
+        gui_fixture::TearDown();
+    }
+    gui_window* run_command(int command, gui_callback cb) {
+        pending_command = command;
+        root->update();
+        return root->find_dialog(cb);
+    }
+    // Whether the dialog lies inside the window, with the fitting's margin of 0.02.
+    static void expect_inside(const gui_window& w, const char* name) {
+        const screen_box b = on_screen(w);
+        const float room_x = gui_scale[0] - 0.02f + 1e-4f, room_y = gui_scale[1] - 0.02f + 1e-4f;
+        EXPECT_GE(b.x1, -room_x) << name;
+        EXPECT_LE(b.x2, room_x) << name;
+        EXPECT_GE(b.y1, -room_y) << name;
+        EXPECT_LE(b.y2, room_y) << name;
+        // Scaled alike both ways: the layout keeps its proportions.
+        EXPECT_FLOAT_EQ(w.local.m[0][0], w.local.m[1][1]) << name;
+    }
+
+    sound_system sound;
+    joystick_input joy;
+};
+
+struct opened {
+    int command;
+    gui_callback cb;
+    const char* name;
+};
+
+const opened k_dialogs[] = {
+    {5, video_dialog, "video"},
+    {6, sound_dialog, "sound"},
+    {7, joystick_dialog, "joystick"},
+    {8, joystick_buttons_dialog, "buttons"},
+    {9, weather_dialog, "graphics"},
+    {10, keys_dialog, "keys"},
+    {11, about_dialog, "about"},
+    {12, run_scenario_dialog, "run scenario"},
+    {24, tips_dialog, "tips"},
+};
+
+TEST_P(dialog_fit_test, every_dialog_of_the_menus_lies_inside_the_window) {
+    const bool small = GetParam().height < 768;
+    float settings_tabs = 0;
+    for (const opened& d : k_dialogs) {
+        gui_window* w = run_command(d.command, d.cb);
+        ASSERT_NE(w, nullptr) << d.name;
+        ASSERT_TRUE(w->visible) << d.name;
+        expect_inside(*w, d.name);
+        if (!small) {
+            // Room enough: the dialog keeps its size.
+            EXPECT_FLOAT_EQ(w->local.m[0][0], 1.0f) << d.name;
+        }
+        if (d.cb == video_dialog) settings_tabs = tab_row_y(*w);
+        if (d.command >= 5 && d.command <= 9) {
+            // The tab row stays in one place from page to page (in a small window the taller
+            // joystick page is scaled further, its row still at the window's bottom).
+            EXPECT_NEAR(tab_row_y(*w), settings_tabs, small ? 0.03f : 1e-4f) << d.name;
+        }
+    }
+    root->open_dialog(quit_dialog);
+    gui_window* quit = root->find_dialog(quit_dialog);
+    ASSERT_NE(quit, nullptr);
+    expect_inside(*quit, "quit");
+    // The quit question grows with the fonts as the message box does, past 1024 x 768.
+    EXPECT_FLOAT_EQ(quit->local.m[0][0], question_box_growth());
+    EXPECT_FLOAT_EQ(quit->local.m[0][0], std::max(1.0f, std::min(gui_scale[0], gui_scale[1]) / 1.6f));
+}
+
+// The check boxes' captions keep beside their squares at every size: a caption too long
+// takes a smaller font, or is narrowed to the room left.
+TEST_P(dialog_fit_test, check_box_captions_keep_beside_their_squares) {
+    for (const opened& d : {k_dialogs[2], k_dialogs[4]}) {
+        gui_window* w = run_command(d.command, d.cb);
+        ASSERT_NE(w, nullptr) << d.name;
+        const float scale = w->local.m[0][0];
+        for (int i = 0; i < w->rect_count; ++i) {
+            const gui_rect* r = w->rect(i);
+            if (r->kind != rect_kind::check_box || !r->text || r->text[0] == '\0') continue;
+            const gui_rect::text_fit fit = r->fitted_text(scale, scale);
+            float size[2] = {0, 0};
+            ASSERT_TRUE(gui_text_size(&painter, fit.font, r->text.get(), size));
+            const float width = size[0] / scale * fit.narrowing;
+            EXPECT_LE(width, (r->x2 - r->x1) - 0.07f) << d.name << ": " << r->text.get();
+        }
+    }
+}
+
+TEST_P(dialog_fit_test, the_pages_that_reach_past_a_small_window_are_scaled_about_their_centre) {
+    gui_window* video = run_command(5, video_dialog);
+    ASSERT_NE(video, nullptr);
+    const screen_box b = on_screen(*video);
+    if (GetParam().height > 480) {
+        EXPECT_FLOAT_EQ(video->local.m[3][1], 0.0f);
+        return;
+    }
+    // The page covers -1.1 .. 1.1 with its tab row and edges: 2.2 into 2 - 2 x 0.02.
+    EXPECT_NEAR(video->local.m[0][0], 1.96f / 2.2f, 1e-4f);
+    EXPECT_NEAR(b.y2, 0.98f, 1e-4f);
+    EXPECT_NEAR(b.y1, -0.98f, 1e-4f);
+    EXPECT_NEAR((b.x1 + b.x2) / 2, 0.0f, 1e-4f);
+    // Its tabs still switch pages where they are drawn.
+    click_rect(video, video->rect(video->rect_count - 4));  // "Sound"
+    root->update();
+    gui_window* sound_page = root->find_dialog(sound_dialog);
+    ASSERT_NE(sound_page, nullptr);
+    EXPECT_TRUE(sound_page->visible);
+}
+
+INSTANTIATE_TEST_SUITE_P(window_sizes, dialog_fit_test,
+                         ::testing::Values(size_case{640, 480}, size_case{1024, 768}, size_case{1920, 1080}));
+
+// The radar view in a 640 x 480 window: built larger than the window, it is fitted so that its
+// title bar and close button can be reached, and the close button closes it.
+class radar_fit_test : public gui_fixture {
+protected:
+    void SetUp() override {
+        gui_fixture::SetUp();
+        root->init();
+        overlay = std::make_unique<overlay_setup>(640, 480, false);
+        g_scene = &world;
+    }
+    void TearDown() override {
+        g_scene = nullptr;
+        overlay.reset();
+        gui_fixture::TearDown();
+    }
+    std::unique_ptr<overlay_setup> overlay;
+    scene world;
+};
+
+TEST_F(radar_fit_test, the_radar_view_keeps_its_title_bar_and_close_button_in_the_window) {
+    root->open_dialog(radar_view_dialog);
+    gui_window* w = root->find_dialog(radar_view_dialog);
+    ASSERT_NE(w, nullptr);
+    const screen_box b = on_screen(*w);
+    EXPECT_LE(b.y2, 0.98f + 1e-4f);
+    EXPECT_GE(b.y1, -0.98f - 1e-4f);
+    EXPECT_LE(b.x2, 0.98f + 1e-4f);
+    EXPECT_GE(b.x1, -0.98f - 1e-4f);
+    gui_rect* close = w->find_rect_by_kind(rect_kind::close_button);
+    ASSERT_NE(close, nullptr);
+    click_rect(w, close);
+    EXPECT_FALSE(w->visible);
+}
+
+// A dialog that fits is left as its callback built it; one that does not is fitted once, and
+// fitting it again changes nothing.
+int tall_dialog(gui_window* w, int event) {
+    if (event == gui_event::build) {
+        w->create(-0.5f, -1.3f, 0.5f, 1.5f, window_kind::resizable_window);
+        w->add_rect(-0.4f, -1.4f, 0.4f, -1.3f, rect_kind::tab_button)->set_text("Tab");
+    }
+    return 0;
+}
+
+int small_dialog(gui_window* w, int event) {
+    if (event == gui_event::build) w->create(-0.3f, -0.3f, 0.3f, 0.3f, window_kind::titled_window);
+    return 0;
+}
+
+class fit_rule_test : public gui_fixture {};
+
+TEST_F(fit_rule_test, a_dialog_that_fits_keeps_its_box_and_fitting_is_stable) {
+    root->create(-1, -1, 1, 1, window_kind::panel);
+    root->open_dialog(small_dialog);
+    gui_window* w = root->find_dialog(small_dialog);
+    ASSERT_NE(w, nullptr);
+    EXPECT_FLOAT_EQ(w->local.m[0][0], 1.0f);
+    EXPECT_FLOAT_EQ(w->local.m[3][0], 0.0f);
+    EXPECT_FLOAT_EQ(w->local.m[3][1], 0.0f);
+
+    root->open_dialog(tall_dialog);
+    w = root->find_dialog(tall_dialog);
+    ASSERT_NE(w, nullptr);
+    const screen_box b = on_screen(*w);
+    // 2.92 high (the tab row and the top edge included) into 1.96.
+    EXPECT_NEAR(w->local.m[0][0], 1.96f / 2.92f, 1e-4f);
+    EXPECT_NEAR(b.y2, 0.98f, 1e-4f);
+    EXPECT_NEAR(b.y1, -0.98f, 1e-4f);
+    const mat4 fitted = w->local;
+    w->fit_on_screen();
+    EXPECT_EQ(std::memcmp(&fitted, &w->local, sizeof fitted), 0);
+
+    // Maximised and back to its own size, it is fitted again.
+    gui_rect* maximise = w->find_rect_by_kind(rect_kind::maximise_button);
+    ASSERT_NE(maximise, nullptr);
+    click_rect(w, maximise);
+    click_rect(w, maximise);
+    const screen_box again = on_screen(*w);
+    EXPECT_LE(again.y2, 0.98f + 1e-4f);
+    EXPECT_GE(again.y1, -0.98f - 1e-4f);
+}
+
+TEST_F(fit_rule_test, during_a_run_a_dialog_keeps_below_the_menu_titles) {
+    root->create(-1, 0.6f, 1, 1, window_kind::menu_bar);
+    root->open_dialog(tall_dialog);
+    gui_window* w = root->find_dialog(tall_dialog);
+    ASSERT_NE(w, nullptr);
+    const screen_box b = on_screen(*w);
+    // The titles' row is 0.08 high: the room runs from -0.98 to 0.9.
+    EXPECT_NEAR(b.y2, 0.9f, 1e-4f);
+    EXPECT_NEAR(b.y1, -0.98f, 1e-4f);
+    EXPECT_NEAR(w->local.m[0][0], 1.88f / 2.92f, 1e-4f);
+}
+
+TEST_F(fit_rule_test, a_dialog_dragged_past_the_edge_comes_back_in_when_shown_again) {
+    root->create(-1, -1, 1, 1, window_kind::menu_bar);
+    root->open_dialog(small_dialog);
+    gui_window* w = root->find_dialog(small_dialog);
+    ASSERT_NE(w, nullptr);
+    w->set_position(0.9f, 0.0f);  // half of it past the right edge
+    root->toggle_dialog(small_dialog);
+    root->toggle_dialog(small_dialog);
+    const screen_box b = on_screen(*w);
+    EXPECT_NEAR(b.x2, 0.98f, 1e-4f);
+    EXPECT_FLOAT_EQ(w->local.m[0][0], 1.0f);
+}
+
+// The in-run menu bar: a drop-down menu opened over a dialog added after it is drawn after the
+// dialog and takes the click on its entry.
+int g_menu_clicks = 0;
+int counting_menu(gui_window* w, int event) {
+    if (event == gui_event::click && w->pressed_rect() != nullptr &&
+        w->pressed_rect()->kind == rect_kind::menu_entry) {
+        ++g_menu_clicks;
+    }
+    return 0;
+}
+
+int g_dialog_clicks = 0;
+int covering_dialog(gui_window* w, int event) {
+    if (event == gui_event::build) {
+        w->create(-0.9f, -0.9f, 0.9f, 0.9f, window_kind::titled_window);
+        w->add_rect(-0.8f, -0.8f, 0.8f, 0.7f, rect_kind::button)->set_text("Under");
+    }
+    if (event == gui_event::click) ++g_dialog_clicks;
+    return 0;
+}
+
+TEST_F(fit_rule_test, drop_down_menus_open_over_the_dialogs) {
+    root->create(-1, 0.6f, 1, 1, window_kind::menu_bar);
+    gui_window* menu = root->add_menu("Help", counting_menu);
+    ASSERT_NE(menu, nullptr);
+    for (const char* item : {"Keys", "Manual", "Tips", "About"}) menu->add_menu_item(item);
+    root->open_dialog(covering_dialog);
+    g_menu_clicks = g_dialog_clicks = 0;
+    // Over the menu's title, then down onto its last entry (0.32 to 0.4 below the top): the
+    // entries lie over the dialog's button.
+    move(px(-0.75f), py(0.96f));
+    move(px(-0.75f), py(0.64f));
+    const gui_rect* about = nullptr;
+    for (int i = 0; i < menu->rect_count; ++i) {
+        const gui_rect* r = menu->rect(i);
+        if (r->text && std::strcmp(r->text.get(), "About") == 0) about = r;
+    }
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->visible);
+    painter.calls.clear();
+    root->render();
+    const auto texts = painter.find("text ");
+    const auto under = std::find_if(texts.begin(), texts.end(), [](const std::string& t) { return t.find("Under") != std::string::npos; });
+    const auto entry = std::find_if(texts.begin(), texts.end(), [](const std::string& t) { return t.find("About") != std::string::npos; });
+    ASSERT_NE(under, texts.end());
+    ASSERT_NE(entry, texts.end());
+    EXPECT_LT(under - texts.begin(), entry - texts.begin()) << "the menu is drawn under the dialog";
+    click(px(-0.75f), py(0.64f));
+    EXPECT_EQ(g_menu_clicks, 1);
+    EXPECT_EQ(g_dialog_clicks, 0);
+}
+
+}  // namespace
