@@ -299,7 +299,8 @@ void draw_airframe(aero_config& a) {
 void on_draw() {
     aero_config* a = airframe();
     if (a == nullptr) return;
-    plot_design_graph(s.graph, s.channel);
+    // The plot as the last recompute or graph button laid it out, before the preview's 3-D
+    // states.
     draw_design_graph();
     draw_airframe(*a);
 }

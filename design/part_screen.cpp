@@ -108,4 +108,11 @@ void draw_caption(const gui_window* w, float x1, float y1, float x2, float y2, c
     p->draw_text(gui_font::bold, x1, y1, x2, y2, text, 0, 0, 0, w->text_scale_x, w->text_scale_y, colour, false);
 }
 
+caption_extent caption_size(const char* text) {
+    gui_painter* p = current_painter();
+    float size[2] = {0, 0};
+    if (p == nullptr || text == nullptr || !gui_text_size(p, gui_font::bold, text, size)) return {};
+    return {size[0], size[1]};
+}
+
 }  // namespace design

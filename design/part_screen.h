@@ -62,5 +62,11 @@ gfx_texture* held_icon(const gui_window* w, int word);
 // lower than the text is stretched to it from that corner.
 void draw_caption(const gui_window* w, float x1, float y1, float x2, float y2, const char* text,
                   std::uint32_t colour);
+// The width and height (GUI units) such a caption takes; 0 and 0 when nothing draws.
+struct caption_extent {
+    float width = 0;
+    float height = 0;
+};
+caption_extent caption_size(const char* text);
 
 }  // namespace design

@@ -5,6 +5,7 @@
 // conditions live in the design system, so they outlast the screen; a run that ends comes
 // back here.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/app_state.h"
@@ -125,8 +126,10 @@ void recompute(const units& u) {
         graph_add_series_point(row, 1);
     }
     graph_draw(k_plot_x1 * u.m, k_plot_y1 * u.h, k_plot_x2 * u.m, k_plot_y2 * u.h, 1, false);
-    s.marker_x = launch_marker_x(sys->test_launch, dist, u.m);
-    graph_add_thick_line(s.marker_x, k_plot_y1 * u.h, s.marker_x, k_plot_y2 * u.h, k_marker_colour);
+    // The axes stand inside the box, with the labels' room left of and under them.
+    const graph_area a = graph_plot_area();
+    s.marker_x = launch_marker_x(sys->test_launch, dist, a.x1, a.x2);
+    graph_add_thick_line(s.marker_x, a.y1, s.marker_x, a.y2, k_marker_colour);
 }
 
 // The site's picture, its description after the "@" line and its six conditions.
@@ -271,18 +274,30 @@ void draw_icon(const gui_window* w, int word, float x, float y, float angle) {
                                r != nullptr ? r->image_texture.get() : nullptr);
 }
 
+// The icons start at the ends of the distance axis and lie along their courses inside the
+// plot: the missile from the launcher up at its elevation, the target from the far end toward
+// the launcher at its own. Their captions stand under the plot's box, clear of its labels;
+// "Launch" over the marker.
 void on_draw(const gui_window* w) {
     graph_render_with_labels();
     const missile_system* sys = design_system();
     if (sys == nullptr) return;
     const units u = layout_units();
-    const float tx = k_plot_x2 * u.m, mx = k_plot_x1 * u.m, y = k_plot_y1 * u.h;
-    draw_icon(w, k_target_picture, tx, y, -sys->test_elev);
-    draw_icon(w, k_missile_picture, mx, y, sys->test_alfa);
-    draw_caption(w, tx - 0.2f, y - 0.1f, tx, y, "Target", k_white);
-    draw_caption(w, mx, y - 0.1f, mx + 0.2f, y, "Missile", k_white);
-    const float top = k_plot_y2 * u.h;
-    draw_caption(w, s.marker_x, top, s.marker_x + 0.2f, top + 0.1f, "Launch", k_white);
+    const graph_area a = graph_plot_area();
+    const float half = 0.1f * u.m, half_h = 0.03f * u.m;
+    const auto rise = [&](float angle) {
+        return std::max(half * std::sin(angle), 0.0f) + half_h * std::fabs(std::cos(angle));
+    };
+    const float alfa = sys->test_alfa, elev = sys->test_elev;
+    draw_icon(w, k_missile_picture, a.x1 + half * std::fabs(std::cos(alfa)), a.y1 + rise(alfa), alfa);
+    draw_icon(w, k_target_picture, a.x2 - half * std::fabs(std::cos(elev)), a.y1 + rise(elev), -elev);
+    const float gap = 0.01f * u.m;
+    const float box_x1 = k_plot_x1 * u.m, box_x2 = k_plot_x2 * u.m, box_y1 = k_plot_y1 * u.h;
+    const caption_extent target = caption_size("Target");
+    const caption_extent missile = caption_size("Missile");
+    draw_caption(w, box_x2 - target.width, box_y1 - gap - target.height, box_x2, box_y1 - gap, "Target", k_white);
+    draw_caption(w, box_x1, box_y1 - gap - missile.height, box_x1 + missile.width, box_y1 - gap, "Missile", k_white);
+    draw_caption(w, s.marker_x, a.y2, s.marker_x + 0.2f, a.y2 + 0.1f, "Launch", k_white);
 }
 
 }  // namespace

@@ -52,8 +52,9 @@ TEST(TestConditionsPath, AtmosphereFirstStepAClimbThatNeverEndsAndNoDistance) {
     sys.test_dist = std::numeric_limits<float>::infinity();
     EXPECT_TRUE(bound_test_conditions(&sys));
     EXPECT_EQ(sys.test_dist, k_max_test_distance);
-    EXPECT_FLOAT_EQ(launch_marker_x(4000.0f, 4000.0f, 2.0f), 0.8f);
-    EXPECT_TRUE(std::isfinite(launch_marker_x(3000.0f, 0.0f, 1.0f)));
+    EXPECT_FLOAT_EQ(launch_marker_x(4000.0f, 4000.0f, -1.7f, 0.8f), 0.8f);
+    EXPECT_FLOAT_EQ(launch_marker_x(1000.0f, 4000.0f, -1.7f, 0.8f), -1.075f);
+    EXPECT_TRUE(std::isfinite(launch_marker_x(3000.0f, 0.0f, -0.85f, 0.4f)));
 }
 
 namespace {
