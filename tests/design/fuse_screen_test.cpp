@@ -175,7 +175,9 @@ TEST_F(DesignFuse, PlotCaptionsAreDrawnWholeInsideThePlot) {
         EXPECT_GE(drawn->y1, a.y1 - 1e-5f);
         EXPECT_LE(drawn->x2, a.x2 + 0.011f);
         EXPECT_LE(drawn->y2, a.y2 + 0.011f);
-        if (std::string(caption) == "Missile at Detection") EXPECT_FLOAT_EQ(drawn->x1, a.x1);
+        if (std::string(caption) == "Missile at Detection") {
+            EXPECT_FLOAT_EQ(drawn->x1, a.x1);
+        }
     }
 }
 
