@@ -254,14 +254,24 @@ void caption_in_plot(const gui_window* w, float x, float y, const char* text, st
     draw_caption(w, p.x, p.y, p.x + c.width, p.y + c.height, text, colour);
 }
 
-// The target icon a little ahead of its anchor along its course, inside the plot.
-void target_icon_at(gfx_texture* icon, const fuse_point& anchor, float theta, float half_w, float half_h,
-                    const graph_area& a) {
+// The target icon a little ahead of its anchor along its course, inside the plot; the lower
+// edge of the box it takes.
+float target_icon_at(gfx_texture* icon, const fuse_point& anchor, float theta, float half_w, float half_h,
+                     const graph_area& a) {
     const float c = std::fabs(std::cos(theta)), sn = std::fabs(std::sin(theta));
     const float ex = c * half_w + sn * half_h, ey = sn * half_w + c * half_h;
     const fuse_point corner = kept_inside(anchor.x + 0.2f * std::cos(theta) - ex,
                                           anchor.y + 0.2f * std::sin(theta) - ey, 2 * ex, 2 * ey, a);
     draw_rotated_textured_quad(corner.x + ex, corner.y + ey, half_w, half_h, theta, 0xFFFFFFFFu, icon);
+    return corner.y;
+}
+
+// A target's caption from (x, y) up, lowered under its icon where the icon was moved down
+// onto it.
+void target_caption(const gui_window* w, float x, float y, float icon_bottom, const char* text,
+                    std::uint32_t colour, const graph_area& a) {
+    const float below_icon = icon_bottom - 0.005f - caption_size(text).height;
+    caption_in_plot(w, x, std::min(y, below_icon), text, colour, a);
 }
 
 // Everything is drawn inside the plot's axes: the missile at detection from the origin along
@@ -292,18 +302,17 @@ void on_draw(const gui_window* w) {
     draw_texture_rect(explosion.x, explosion.y, explosion.x + 2 * q, explosion.y + 2 * hh, 0xFFFFFFFFu, missile_icon);
     caption_in_plot(w, explosion_anchor.x, explosion.y + 2 * hh, "Missile at Explosion", 0xFFFFFFFFu, a);
 
+    gfx_texture* target_icon = held_icon(w, k_target_icon);
     const fuse_point detected = at(e.target_detected);
-    caption_in_plot(w, detected.x, detected.y - 0.1f, "Target when detected", 0xFF00FF00u, a);
+    const float detected_bottom = target_icon_at(target_icon, detected, theta, q / 2, hh / 2, a);
+    target_caption(w, detected.x, detected.y - 0.1f, detected_bottom, "Target when detected", 0xFF00FF00u, a);
     if (e.fragments_arrive) {
         const fuse_point hit = at(e.target_hit);
         const fuse_point zone = at(e.fragments_zone);
-        caption_in_plot(w, hit.x, hit.y - 0.2f, "Target when hit", 0xFFFFFF00u, a);
+        const float hit_bottom = target_icon_at(target_icon, hit, theta, q / 2, hh / 2, a);
+        target_caption(w, hit.x, hit.y - 0.2f, hit_bottom, "Target when hit", 0xFFFFFF00u, a);
         caption_in_plot(w, zone.x, zone.y - 0.3f, "Fragments hit zone", 0xFFFF0000u, a);
     }
-
-    gfx_texture* target_icon = held_icon(w, k_target_icon);
-    target_icon_at(target_icon, detected, theta, q / 2, hh / 2, a);
-    if (e.fragments_arrive) target_icon_at(target_icon, at(e.target_hit), theta, q / 2, hh / 2, a);
 }
 
 }  // namespace

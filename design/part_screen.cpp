@@ -55,6 +55,9 @@ bool preview_event(gui_window* w, int event, view_state& v, const preview_rules&
 gui_rect* add_number_field(gui_window* w, const units& u, float a, float y, float c, int word) {
     gui_rect* f = add_box(w, u, a, y, c, y + 0.05f, rect_kind::edit_field);
     f->medium_font = 1;
+    // A number wider than a narrow field ("1000.00" at 640 x 480) takes a smaller font rather
+    // than losing its first and last digits.
+    f->fit_text = 1;
     remember_rect(w, word, f);
     return f;
 }

@@ -234,7 +234,8 @@ void place(float x1, float y1, float x2, float y2, int ch) {
         const float w = label_width(t.time[i - 1]);
         put_label(t.time[i - 1], a.x1 + static_cast<float>(i) * dx - w / 2.0f, a.y1 - gap_y - lh, w, lh);
     }
-    const int value_step = lh + gap_y <= dy ? 1 : 5;
+    // Every value label, every other one from the top, or the top one alone.
+    const int value_step = lh + gap_y <= dy ? 1 : lh + gap_y <= 2.0f * dy ? 2 : 5;
     for (int i = 5; i >= 1; i -= value_step) {
         const float w = label_width(t.value[i - 1]);
         put_label(t.value[i - 1], a.x1 - gap_x - w, a.y1 + static_cast<float>(i) * dy - lh / 2.0f, w, lh);

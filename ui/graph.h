@@ -103,7 +103,7 @@ void graph_render();
 // the time labels centred under their ticks, the value labels level with theirs and ending
 // just left of the axis, the time title under the time labels at the box's right end, the
 // channel's title over the box. Ticks and gaps grow with the smaller GUI scale; the time
-// labels thin out to every 2nd, 5th or 10th (the value labels to every 5th) when the widest
+// labels thin out to every 2nd, 5th or 10th (the value labels to every 2nd or 5th) when the widest
 // would run into its neighbour.
 void graph_render_with_labels();
 // Every how many ticks a label fits (1, 2, 5 or 10) when each needs `label_room` GUI units
