@@ -196,6 +196,7 @@ void build(gui_window* w) {
     w->wants_draw = 1;
     w->wants_tick = 1;
     s.view.zoom = 0.8f;
+    panels_over_preview(w);
     s.whole = true;
 }
 

@@ -356,6 +356,7 @@ void build(gui_window* w) {
     show_again(w, false);
     w->wants_draw = 1;
     w->wants_tick = 1;
+    panels_over_preview(w);
 }
 
 // --- Static fire ---

@@ -111,6 +111,13 @@ void draw_caption(const gui_window* w, float x1, float y1, float x2, float y2, c
     p->draw_text(gui_font::bold, x1, y1, x2, y2, text, 0, 0, 0, w->text_scale_x, w->text_scale_y, colour, false);
 }
 
+void panels_over_preview(gui_window* w) {
+    for (int i = 0; i < w->rect_count; ++i) {
+        gui_rect* r = w->rect(i);
+        if (r != nullptr && r != rect_at(w, slot::body)) r->over_custom = 1;
+    }
+}
+
 caption_extent caption_size(const char* text) {
     gui_painter* p = current_painter();
     float size[2] = {0, 0};

@@ -167,6 +167,7 @@ void build(gui_window* w) {
     w->wants_draw = 1;
     w->wants_tick = 1;
     s.view.zoom = 1.0f;
+    panels_over_preview(w);
 }
 
 void on_click(gui_window* w) {

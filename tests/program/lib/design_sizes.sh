@@ -25,6 +25,7 @@ design_sizes() {
   check_boxes "$width" "$height"
   check_run_button "$width" "$height"
   check_explode "$width" "$height"
+  check_parts "$width" "$height"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
     fail "the wheel over the map changed nothing"
   ! grep -q "Failed to load scenery" Logfile.txt || fail "$(grep "Failed to load scenery" Logfile.txt)"
@@ -92,6 +93,28 @@ check_run_button() {
   local d1=$((a - x)) d2=$((b - y)) d3=$((c - z))
   [ ${d1#-} -le 40 ] && [ ${d2#-} -le 40 ] && [ ${d3#-} -le 40 ] ||
     fail "the Run Scenario button shows $shown, its picture $wanted"
+}
+
+# The part screens' own steps of the walk: the airframe's graph buttons keep their looks when
+# a shorter cylinder changes the preview (it never lies over them), the motor's first hint line
+# changes when a value is refused, and the static fire's plot shows its curve (green) inside
+# the graph box.
+check_parts() {
+  local w=$1 h=$2 m hs
+  m=$(awk -v w="$w" -v h="$h" 'BEGIN { a = w / 640; b = h / 480; print a < b ? a : b }')
+  hs=$(awk -v h="$h" 'BEGIN { print h / 480 }')
+  d() { awk -v s="$1" -v v="$2" 'BEGIN { print s * v }'; }
+  local buttons hint graph
+  buttons=$(gui_box "$w" "$h" "$(d "$m" -0.93)" "$(d "$hs" 0.24)" "$(d "$m" -0.67)" "$(d "$hs" 0.82)")
+  [ "$(box_changed aero.png aero_short.png "$buttons" 10)" -le 20 ] ||
+    fail "the airframe's preview runs over its graph buttons after a shorter cylinder"
+  hint=$(gui_box "$w" "$h" "$(d "$m" -0.98)" "$(d "$hs" -0.92)" "$(d "$m" -0.2)" "$(d "$hs" -0.86)")
+  [ "$(box_changed motor.png motor_refused.png "$hint" 10)" -gt 50 ] ||
+    fail "the motor's hint line says nothing of the refused chamber length"
+  graph=$(gui_box "$w" "$h" "$(d "$m" -0.85)" "$(d "$hs" -0.85)" "$(d "$m" 0)" "$(d "$hs" -0.4)")
+  local green
+  green=$(convert motor_fire.png -crop "$graph" +repage -fx 'g-r>0.25&&g-b>0.2?1:0' -format "%[fx:int(mean*w*h+0.5)]" info:)
+  [ "$green" -gt 100 ] || fail "the static fire's plot shows no curve ($green green pixels)"
 }
 
 # The hub's frames while its warhead bursts: at most a tenth of each is near white (the smoke

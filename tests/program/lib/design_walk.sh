@@ -30,12 +30,33 @@ boxes() {
   dshoot "${name}_load_box.png" "$lx" "$ly"
   click_gui 0.3 -0.64                        # the file box's Cancel
 }
-# A part screen from the hub: opened, its boxes, closed.
+# A part screen from the hub: opened, what the screen's own step does (aero_step ...), its
+# boxes, closed.
 part() {
   step "$1"
   dshoot "$1.png" 0.84 "$2"
+  if declare -F "${1}_step" > /dev/null; then "${1}_step"; fi
   boxes "$1"
   dclick 0.89 -0.9                           # Close: the hub
+}
+# Types into the field at a point of the screen and applies with the button at another.
+type_and_apply() {
+  dclick "$1" "$2"
+  replace_text "$3"
+  click_and_shoot "$6" $(dat "$4" "$5")
+}
+# The airframe with a shorter cylinder: the preview shrinks and moves, the graph buttons stay.
+aero_step() {
+  type_and_apply -0.175 0.475 60 0.75 0.29 aero_short.png
+}
+# A chamber too short for its charges: the motor keeps its length and the hint line says why.
+# Then a static fire, plotted by the thrust readout once it has burnt for a while.
+motor_step() {
+  type_and_apply -0.175 0.555 40 0.75 0.25 motor_refused.png
+  dclick 0.34 -0.9                           # Fire
+  sleep 4
+  dshoot motor_fire.png -0.8 0.665           # the thrust readout: the plot at once
+  dclick 0.64 -0.9                           # Stop
 }
 
 shot_drawn menu.png
