@@ -22,6 +22,7 @@
 #include "ui/graph.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
+#include "ui/gui_painter.h"
 #include "ui/message_box.h"
 #include "ui/overlay2d.h"
 
@@ -70,6 +71,12 @@ constexpr condition_field k_conditions[k_fields] = {
 // The rows' lower edges (H); the first two belong to the launcher, the rest to the target.
 constexpr float k_row_y[k_fields] = {0.07f, -0.01f, -0.19f, -0.27f, -0.35f, -0.43f};
 
+// The narrowest a one-line title is drawn before it wraps instead.
+constexpr float k_least_title_narrowing = 0.8f;
+// How far a site's description is lifted toward its box's top edge: two lines fit the box at
+// 640 x 480 (0.12 high) where the text's usual inset would cut the second.
+constexpr float k_description_lift = 0.025f;
+
 // The plot's box in layout units.
 constexpr float k_plot_x1 = -0.85f, k_plot_y1 = -0.7f, k_plot_x2 = 0.4f, k_plot_y2 = 0.2f;
 
@@ -79,9 +86,20 @@ struct conditions_state {
 };
 conditions_state s;
 
+// The title keeps to one line while the small font, narrowed a little at most, holds it; a
+// longer system name wraps it onto a second line in the 12-point bold font.
 void set_title(gui_window* w, const missile_system& sys) {
     gui_rect* r = rect_at(w, k_title);
-    if (r != nullptr) r->set_text(format_string("Test Conditions For %s", sys.name).c_str());
+    if (r == nullptr) return;
+    const std::string title = format_string("Test Conditions For %s", sys.name);
+    float size[2] = {0, 0};
+    const bool measured = gui_text_size(current_painter(), gui_font::small, title.c_str(), size);
+    const bool one_line = measured && size[0] * k_least_title_narrowing <= (r->x2 - r->x1) - 0.03f;
+    r->wrapped = one_line ? 0 : 1;
+    r->medium_font = one_line ? 1 : 0;
+    r->bold = one_line ? 0 : 1;
+    r->left_text = one_line ? 1 : 0;
+    r->set_text(title.c_str());
 }
 
 // The launch site chosen in the drop-down; empty when there is none.
@@ -143,7 +161,10 @@ void select_site(gui_window* w) {
     }
     const std::string txt = format_string("situations\\%s.txt", site.c_str());
     gui_rect* description = rect_at(w, k_description);
-    if (description != nullptr && !description->load_text_file(txt.c_str(), true)) description->set_text("");
+    if (description != nullptr) {
+        if (!description->load_text_file(txt.c_str(), true)) description->set_text("");
+        description->offset_y = k_description_lift;
+    }
     missile_system* sys = design_system();
     if (g_scene == nullptr || sys == nullptr) return;
     g_scene->read_test_conditions(txt.c_str());
@@ -197,14 +218,8 @@ void build(gui_window* w) {
     remember_rect(w, k_missile_picture, add_hidden_picture(w, IDR_MISSILE_PICTURE));
 
     add_panel(w, u, 0.48f, -0.6f, 0.97f, 0.92f);
-    // The title, in the 12-point bold font, wraps onto a second line when the system's name is
-    // long: the side panel is too narrow for the medium font.
-    gui_rect* title = add_label(w, u, 0.5f, 0.81f, 0.95f, 0.945f, "");
-    title->medium_font = 0;
-    title->bold = 1;
-    title->left_text = 0;
-    title->wrapped = 1;
-    remember_rect(w, k_title, title);
+    // Room for two lines of a long title; one line stands in its middle (set_title).
+    remember_rect(w, k_title, add_label(w, u, 0.5f, 0.81f, 0.95f, 0.945f, ""));
     add_label(w, u, 0.52f, 0.75f, 0.92f, 0.8f, "Launch Site");
     gui_rect* picture = add_box(w, u, 0.52f, 0.37f, 0.92f, 0.67f, rect_kind::image);
     picture->centred = 0;
