@@ -65,6 +65,27 @@ constexpr float k_text_margin = 0.03f;
 // The square of a check box at the right end of its box (from x2 - 0.07 on).
 constexpr float k_check_square = 0.07f;
 
+// A single line too wide for its box even in the small font: each glyph at its own size and
+// point sampled, the pen advancing by the narrowed width, so the glyphs close up over their
+// side bearings and stay sharp. Squeezing the glyphs themselves blurred thin strokes away
+// ("Ignition Pressure (atm)" read "gnition Pressure (atm" at 640 x 480).
+void draw_squeezed(gui_painter* p, int font, const char* text, float x1, float y1, float x2, float y2,
+                   bool centre, float narrowing, float sx, float sy, std::uint32_t c, bool batched) {
+    float whole[2] = {0, 0};
+    if (!gui_text_size(p, font, text, whole)) return;
+    float x = centre ? (x1 + x2 - whole[0] * narrowing) / 2 : x1;
+    char one[2] = {0, 0};
+    for (const char* t = text; *t != '\0'; ++t) {
+        one[0] = *t;
+        float size[2] = {0, 0};
+        if (!gui_text_size(p, font, one, size)) continue;
+        // The box holds the glyph with room for the pen's snap to the pixel grid.
+        p->draw_text(font, x, y1, x + size[0] + 0.01f, y2, one, text_flag::centre_vertical, 0, 0, sx, sy, c,
+                     batched);
+        x += size[0] * narrowing;
+    }
+}
+
 }  // namespace
 
 gui_rect::text_fit gui_rect::fitted_text() const {
@@ -198,7 +219,13 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
         if (!(edit && pressed_look)) return;
     }
     const text_fit fit = fitted_text();
-    if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
+    const bool one_line = !wrapped && !(edit && pressed_look) && (left_text || centred) && text &&
+                          std::strchr(text.get(), '\n') == nullptr;
+    if (fit.narrowing < 1.0f && fit.lowering == 1.0f && one_line) {
+        const float right = kind == rect_kind::check_box && !left_text ? bx2 - k_check_square : bx2;
+        draw_squeezed(p, fit.font, text.get(), left_text ? bx1 + 0.02f : bx1, by1, right, by2, !left_text,
+                      fit.narrowing, sx, sy, text_c, batched);
+    } else if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
         draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy * fit.lowering, false,
                        text_flag::smooth);
     } else {

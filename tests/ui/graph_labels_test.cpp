@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "overlay_fixture.h"
@@ -147,6 +148,35 @@ INSTANTIATE_TEST_SUITE_P(
                       plot_case{640, 480, 1234.5f, 25000.0f, "Distance (m)"},
                       plot_case{1920, 1080, 250.0f, 1463.1f, "Distance (m)"},
                       plot_case{640, 480, 0.6f, 0.35f, "Time (sec)"}, plot_case{1920, 1080, 0.6f, 0.35f, "Time (sec)"}));
+
+TEST(GraphLabels, TheFlightGraphsTimeTitleIsWholeInsideItsBox) {
+    // The flight graphs view plots into (-1.1, -0.9)-(0.9, 0.7) with a grid; its time title
+    // stood from 0.8 to past the screen's edge at 640 x 480 and lost its ")".
+    for (const auto& [w, h] : {std::pair{640, 480}, {1024, 768}, {1920, 1080}}) {
+        SCOPED_TRACE(w);
+        overlay_setup o(w, h);
+        graph_reset_samples();
+        const char* titles[8] = {"Time (sec)", "Velocity (m/s)", "", "", "", "", "", ""};
+        graph_set_titles(titles);
+        const float first[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        const float last[8] = {35.0f, 680.0f, 0, 0, 0, 0, 0, 0};
+        graph_add_series_point(first, 1);
+        graph_add_series_point(last, 1);
+        graph_draw(-1.1f, -0.9f, 0.9f, 0.7f, 1, true);
+        const graph_store::label* time_title = nullptr;
+        std::size_t characters = 0;
+        for (int i = 0; i < g_graph.label_count; ++i) {
+            characters += std::strlen(g_graph.labels[i].text);
+            if (std::strcmp(g_graph.labels[i].text, "Time (sec)") == 0) time_title = &g_graph.labels[i];
+        }
+        ASSERT_NE(time_title, nullptr);
+        EXPECT_LE(time_title->x + time_title->width, 0.9f + 1e-5f);
+        EXPECT_GE(time_title->y, -0.9f - 1e-5f);
+        o.device->clear_records();
+        graph_render_with_labels();
+        EXPECT_EQ(drawn_glyphs(*o.device).size(), characters);
+    }
+}
 
 TEST(GraphLabelDecimals, TheFewestThatTellNeighboursApart) {
     const float tenths[3] = {0.1f, 0.2f, 0.3f};
