@@ -6,7 +6,9 @@
 # - the Run Scenario button shows its picture, not the world map over it;
 # - the frames after Explode on the hub keep the GUI's colours (no white screen) and, in a
 #   window wider than 4:3, black margins beside the 4:3 area (no burst flies out of it);
-# - the wheel over the scenario map zooms it, and every scenery's map picture loads.
+# - the wheel over the scenario map zooms it, and every scenery's map picture loads;
+# - the airframe's graph buttons stay in sight over its preview, the motor's hint line says
+#   why a chamber length was refused, and its static fire plots a curve (check_parts).
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
   printf '1\t[window_mode]\r\n%s\t[window_width]\r\n%s\t[window_height]\r\n0\t[use_tips]\r\n' \

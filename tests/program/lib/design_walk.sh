@@ -1,7 +1,8 @@
 # The walk of the design screens at any window size, run inside the virtual display by
 # lib/design_sizes.sh: the hub with its Save and Load boxes and a few frames of its Explode,
 # every part screen with its Save
-# and Load boxes, the test conditions, then the scenario design screen (a scenery chosen, the
+# and Load boxes (the airframe with a shorter cylinder; the motor refusing a chamber length,
+# then a static fire plotted), the test conditions, then the scenario design screen (a scenery chosen, the
 # wheel turned over the map, a missile system placed) and its Save and Load boxes. Every box is closed with its "Cancel". Screenshots go to
 # the working folder (hub.png, motor_save_box.png, scenario_load_box.png ...).
 source "$session_lib"
