@@ -65,24 +65,35 @@ constexpr float k_text_margin = 0.03f;
 // The square of a check box at the right end of its box (from x2 - 0.07 on).
 constexpr float k_check_square = 0.07f;
 
-// A single line too wide for its box even in the small font: each glyph at its own size and
-// point sampled, the pen advancing by the narrowed width, so the glyphs close up over their
-// side bearings and stay sharp. Squeezing the glyphs themselves blurred thin strokes away
-// ("Ignition Pressure (atm)" read "gnition Pressure (atm" at 640 x 480).
+// A single line too wide for its box even in the small font. Its glyphs first close up over
+// their side bearings, a texel each at most, staying sharp; only what that leaves too wide is
+// narrowed, so a text squeezed a little keeps its thin strokes ("Ignition Pressure (atm)" read
+// "gnition Pressure (atm" narrowed whole at 640 x 480), and one squeezed much keeps its
+// letters apart.
+constexpr float k_texel_x = 1.0f / 320.0f;  // a texel of a font across, in GUI units
+
 void draw_squeezed(gui_painter* p, int font, const char* text, float x1, float y1, float x2, float y2,
-                   bool centre, float narrowing, float sx, float sy, std::uint32_t c, bool batched) {
+                   bool centre, float room, float sx, float sy, std::uint32_t c, bool batched) {
     float whole[2] = {0, 0};
-    if (!gui_text_size(p, font, text, whole)) return;
-    float x = centre ? (x1 + x2 - whole[0] * narrowing) / 2 : x1;
+    if (!gui_text_size(p, font, text, whole) || whole[0] <= 0) return;
+    const float glyphs = static_cast<float>(std::strlen(text));
+    const float close_up = std::min(k_texel_x, std::max(0.0f, (whole[0] - room) / glyphs));
+    const float closed = whole[0] - close_up * glyphs;
+    const float narrowing = closed > room ? std::max(k_min_narrowing, room / closed) : 1.0f;
+    const float width = closed * narrowing;
+    float x = centre ? (x1 + x2 - width) / 2 : x1;
+    // Narrowed glyphs are drawn smooth, outside the point-sampled batch.
+    const bool in_batch = batched && narrowing == 1.0f;
+    const std::uint32_t flags = text_flag::centre_vertical | (narrowing < 1.0f ? text_flag::smooth : 0u);
     char one[2] = {0, 0};
     for (const char* t = text; *t != '\0'; ++t) {
         one[0] = *t;
         float size[2] = {0, 0};
         if (!gui_text_size(p, font, one, size)) continue;
         // The box holds the glyph with room for the pen's snap to the pixel grid.
-        p->draw_text(font, x, y1, x + size[0] + 0.01f, y2, one, text_flag::centre_vertical, 0, 0, sx, sy, c,
-                     batched);
-        x += size[0] * narrowing;
+        p->draw_text(font, x, y1, x + size[0] * narrowing + 0.01f, y2, one, flags, 0, 0, sx * narrowing, sy, c,
+                     in_batch);
+        x += (size[0] - close_up) * narrowing;
     }
 }
 
@@ -223,8 +234,10 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
                           std::strchr(text.get(), '\n') == nullptr;
     if (fit.narrowing < 1.0f && fit.lowering == 1.0f && one_line) {
         const float right = kind == rect_kind::check_box && !left_text ? bx2 - k_check_square : bx2;
+        float whole[2] = {0, 0};
+        gui_text_size(p, fit.font, text.get(), whole);
         draw_squeezed(p, fit.font, text.get(), left_text ? bx1 + 0.02f : bx1, by1, right, by2, !left_text,
-                      fit.narrowing, sx, sy, text_c, batched);
+                      whole[0] * fit.narrowing, sx, sy, text_c, batched);
     } else if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
         draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy * fit.lowering, false,
                        text_flag::smooth);
