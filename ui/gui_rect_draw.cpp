@@ -76,7 +76,10 @@ void draw_squeezed(gui_painter* p, int font, const char* text, float x1, float y
                    bool centre, float room, float sx, float sy, std::uint32_t c, bool batched) {
     float whole[2] = {0, 0};
     if (!gui_text_size(p, font, text, whole) || whole[0] <= 0) return;
-    const float glyphs = static_cast<float>(std::strlen(text));
+    // Spaces keep their width: words closed up to each other would run together.
+    float glyphs = 0;
+    for (const char* t = text; *t != '\0'; ++t) glyphs += *t != ' ' ? 1.0f : 0.0f;
+    if (glyphs < 1) return;
     const float close_up = std::min(k_texel_x, std::max(0.0f, (whole[0] - room) / glyphs));
     const float closed = whole[0] - close_up * glyphs;
     const float narrowing = closed > room ? std::max(k_min_narrowing, room / closed) : 1.0f;
@@ -93,7 +96,7 @@ void draw_squeezed(gui_painter* p, int font, const char* text, float x1, float y
         // The box holds the glyph with room for the pen's snap to the pixel grid.
         p->draw_text(font, x, y1, x + size[0] * narrowing + 0.01f, y2, one, flags, 0, 0, sx * narrowing, sy, c,
                      in_batch);
-        x += (size[0] - close_up) * narrowing;
+        x += (size[0] - (*t != ' ' ? close_up : 0.0f)) * narrowing;
     }
 }
 

@@ -128,19 +128,21 @@ std::vector<recording_painter::text_box> squeezed(recording_painter& painter, co
 }  // namespace
 
 TEST_F(gui_text_fit_test, a_text_too_wide_even_in_the_small_font_closes_up_before_it_narrows) {
-    // 23 glyphs of 5 texels in the small font: 115 texels, 0.359 GUI units.
+    // 23 glyphs of 5 texels in the small font (115 texels, 0.359 GUI units); the two spaces
+    // keep their width.
     const char* text = "Ignition Pressure (atm)";
     const float texel = 1.0f / 320.0f;
-    // Room for it with every glyph a texel closer: drawn glyph by glyph, each advancing 4
-    // texels (5 less the one it closes up), all inside the box.
+    // Room for it with every glyph but the spaces a texel closer: drawn glyph by glyph, each
+    // advancing 4 texels (5 less the one it closes up), a space 5, all inside the box.
     const float label_inset = 0.02f, margin = 0.03f;
-    auto glyphs = squeezed(painter, text, 92 * texel + margin);
+    auto glyphs = squeezed(painter, text, 94 * texel + margin);
     std::string drawn;
     for (const auto& g : glyphs) drawn += g.text;
     EXPECT_EQ(drawn, text);
     ASSERT_EQ(glyphs.size(), 23u);
     for (std::size_t i = 1; i < glyphs.size(); ++i) {
-        EXPECT_NEAR(glyphs[i].x1 - glyphs[i - 1].x1, 4 * texel, 0.05f * texel);
+        const float advance = glyphs[i - 1].text == " " ? 5 * texel : 4 * texel;
+        EXPECT_NEAR(glyphs[i].x1 - glyphs[i - 1].x1, advance, 0.05f * texel);
     }
     EXPECT_NEAR(glyphs[0].x1, label_inset, 1e-5f);
     // Half that room: the glyphs close up and narrow, and still end inside the box.
