@@ -246,11 +246,45 @@ fuse_point kept_inside(float x, float y, float w, float h, const graph_area& a) 
     return {std::max(a.x1, std::min(x, a.x2 - w)), std::max(a.y1, std::min(y, a.y2 - h))};
 }
 
-// A caption from the lower-left corner (x, y), kept inside the plot.
+// The boxes the captions of one draw took, so that no caption is drawn on another.
+struct caption_boxes {
+    static constexpr int k_most = 5;
+    float box[k_most][4] = {};
+    int count = 0;
+    bool overlaps(float x, float y, float w, float h, float gap, int* which) const {
+        for (int i = 0; i < count; ++i) {
+            const float* b = box[i];
+            if (x < b[2] + gap && b[0] < x + w + gap && y < b[3] + gap && b[1] < y + h + gap) {
+                *which = i;
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// A caption from the lower-left corner (x, y), kept inside the plot and moved down past any
+// caption it would touch (up past it when there is no room below).
 void caption_in_plot(const gui_window* w, float x, float y, const char* text, std::uint32_t colour,
-                     const graph_area& a) {
+                     const graph_area& a, caption_boxes& taken) {
     const caption_extent c = caption_size(text);
-    const fuse_point p = kept_inside(x, y, c.width, c.height, a);
+    constexpr float k_gap = 0.005f;
+    fuse_point p = kept_inside(x, y, c.width, c.height, a);
+    int other = -1;
+    for (int tries = 0; tries < caption_boxes::k_most && taken.overlaps(p.x, p.y, c.width, c.height, k_gap, &other);
+         ++tries) {
+        const float* b = taken.box[other];
+        const float below = b[1] - k_gap - c.height;
+        p.y = below >= a.y1 ? below : b[3] + k_gap;
+        p = kept_inside(p.x, p.y, c.width, c.height, a);
+    }
+    if (taken.count < caption_boxes::k_most) {
+        float* b = taken.box[taken.count++];
+        b[0] = p.x;
+        b[1] = p.y;
+        b[2] = p.x + c.width;
+        b[3] = p.y + c.height;
+    }
     draw_caption(w, p.x, p.y, p.x + c.width, p.y + c.height, text, colour);
 }
 
@@ -269,9 +303,9 @@ float target_icon_at(gfx_texture* icon, const fuse_point& anchor, float theta, f
 // A target's caption from (x, y) up, lowered under its icon where the icon was moved down
 // onto it.
 void target_caption(const gui_window* w, float x, float y, float icon_bottom, const char* text,
-                    std::uint32_t colour, const graph_area& a) {
+                    std::uint32_t colour, const graph_area& a, caption_boxes& taken) {
     const float below_icon = icon_bottom - 0.005f - caption_size(text).height;
-    caption_in_plot(w, x, std::min(y, below_icon), text, colour, a);
+    caption_in_plot(w, x, std::min(y, below_icon), text, colour, a, taken);
 }
 
 // Everything is drawn inside the plot's axes: the missile at detection from the origin along
@@ -295,23 +329,24 @@ void on_draw(const gui_window* w) {
     const fuse_point detection = kept_inside(s.x0, s.y0, 2 * q, 2 * hh, a);
     draw_texture_rect(detection.x, detection.y, detection.x + 2 * q, detection.y + 2 * hh, 0xFFFFFFFFu, missile_icon);
     const float detection_top = detection.y + 2 * hh;
-    caption_in_plot(w, s.x0, detection_top, "Missile at Detection", 0xFFFFFFFFu, a);
+    caption_boxes taken;
+    caption_in_plot(w, s.x0, detection_top, "Missile at Detection", 0xFFFFFFFFu, a, taken);
     const fuse_point explosion_anchor = at(e.missile_at_explosion);
     const float explosion_row = detection_top + caption_size("Missile at Detection").height + gap;
     const fuse_point explosion = kept_inside(explosion_anchor.x - q, explosion_row, 2 * q, 2 * hh, a);
     draw_texture_rect(explosion.x, explosion.y, explosion.x + 2 * q, explosion.y + 2 * hh, 0xFFFFFFFFu, missile_icon);
-    caption_in_plot(w, explosion_anchor.x, explosion.y + 2 * hh, "Missile at Explosion", 0xFFFFFFFFu, a);
+    caption_in_plot(w, explosion_anchor.x, explosion.y + 2 * hh, "Missile at Explosion", 0xFFFFFFFFu, a, taken);
 
     gfx_texture* target_icon = held_icon(w, k_target_icon);
     const fuse_point detected = at(e.target_detected);
     const float detected_bottom = target_icon_at(target_icon, detected, theta, q / 2, hh / 2, a);
-    target_caption(w, detected.x, detected.y - 0.1f, detected_bottom, "Target when detected", 0xFF00FF00u, a);
+    target_caption(w, detected.x, detected.y - 0.1f, detected_bottom, "Target when detected", 0xFF00FF00u, a, taken);
     if (e.fragments_arrive) {
         const fuse_point hit = at(e.target_hit);
         const fuse_point zone = at(e.fragments_zone);
         const float hit_bottom = target_icon_at(target_icon, hit, theta, q / 2, hh / 2, a);
-        target_caption(w, hit.x, hit.y - 0.2f, hit_bottom, "Target when hit", 0xFFFFFF00u, a);
-        caption_in_plot(w, zone.x, zone.y - 0.3f, "Fragments hit zone", 0xFFFF0000u, a);
+        target_caption(w, hit.x, hit.y - 0.2f, hit_bottom, "Target when hit", 0xFFFFFF00u, a, taken);
+        caption_in_plot(w, zone.x, zone.y - 0.3f, "Fragments hit zone", 0xFFFF0000u, a, taken);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "design/fuse_geometry.h"
 #include "platform/text.h"
@@ -177,6 +178,19 @@ TEST_F(DesignFuse, PlotCaptionsAreDrawnWholeInsideThePlot) {
         EXPECT_LE(drawn->y2, a.y2 + 0.011f);
         if (std::string(caption) == "Missile at Detection") {
             EXPECT_FLOAT_EQ(drawn->x1, a.x1);
+        }
+    }
+    // No caption is drawn on another (each box keeps a hundredth beyond its text).
+    std::vector<recording_painter::text_box> boxes;
+    for (const auto& b : painter.text_boxes) {
+        if (std::find(std::begin(captions), std::end(captions), b.text) != std::end(captions)) boxes.push_back(b);
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+            const auto& p = boxes[i];
+            const auto& q = boxes[j];
+            const bool overlap = p.x1 < q.x2 - 0.01f && q.x1 < p.x2 - 0.01f && p.y1 < q.y2 - 0.01f && q.y1 < p.y2 - 0.01f;
+            EXPECT_FALSE(overlap) << p.text << " on " << q.text;
         }
     }
 }
