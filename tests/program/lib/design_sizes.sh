@@ -8,7 +8,8 @@
 #   window wider than 4:3, black margins beside the 4:3 area (no burst flies out of it);
 # - the wheel over the scenario map zooms it, and every scenery's map picture loads;
 # - the airframe's graph buttons stay in sight over its preview, the motor's hint line says
-#   why a chamber length was refused, and its static fire plots a curve (check_parts).
+#   why a chamber length was refused, and its static fire plots a curve (check_parts);
+# - the flight graphs view of a test flight shows its plot.
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
   printf '1\t[window_mode]\r\n%s\t[window_width]\r\n%s\t[window_height]\r\n0\t[use_tips]\r\n' \
@@ -28,6 +29,8 @@ design_sizes() {
   check_run_button "$width" "$height"
   check_explode "$width" "$height"
   check_parts "$width" "$height"
+  [ "$(box_changed test_run.png flight.png "$(gui_box "$width" "$height" -1.1 -0.9 0.9 0.7)" 10)" -gt 1000 ] ||
+    fail "the flight graphs view shows no plot over the test run"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
     fail "the wheel over the map changed nothing"
   ! grep -q "Failed to load scenery" Logfile.txt || fail "$(grep "Failed to load scenery" Logfile.txt)"

@@ -3,7 +3,8 @@
 # every part screen with its Save
 # and Load boxes (the airframe with a shorter cylinder; the motor refusing a chamber length,
 # then a static fire plotted), the test conditions, then the scenario design screen (a scenery chosen, the
-# wheel turned over the map, a missile system placed) and its Save and Load boxes. Every box is closed with its "Cancel". Screenshots go to
+# wheel turned over the map, a missile system placed) and its Save and Load boxes, and a test
+# flight with its flight graphs view. Every box is closed with its "Cancel". Screenshots go to
 # the working folder (hub.png, motor_save_box.png, scenario_load_box.png ...).
 source "$session_lib"
 step() { echo "$(date +%T) $*"; }
@@ -91,4 +92,23 @@ dclick -0.15 0                               # a point of the map
 dshoot system.png 0.84 0.24                  # Add Missile System
 boxes scenario 0.84 -0.69 0.84 -0.53
 dclick 0.84 -0.85                            # Close: the main menu
+step flight
+# A test flight from the hub's test conditions: a target and a missile launched, then the
+# flight graphs view opened from the test control strip (its buttons span the window's
+# width: W and H are the GUI scales).
+W=$(awk -v w="$WIDTH" 'BEGIN { printf "%f", w / 640 }')
+wat() { awk -v a="$W" -v b="$H" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * a, y * b }'; }
+menu_shoot hub_again.png 58 439              # Design Missile
+dshoot conditions_again.png 0.640625 -0.9    # Test Flight
+xdotool mousemove --window "$window" $(at $(dat 0.64 -0.9)) click 1   # Start Test
+shot_changed conditions_again.png test_run.png
+sleep 2
+click_gui $(wat 0.6945 -0.93)                # Launch Target
+sleep 2
+click_gui $(wat 0.4245 -0.93)                # Launch Missile
+sleep 2
+dshoot_w() { click_and_shoot "$1" $(wat "$2" "$3"); }
+dshoot_w flight.png -0.301 -0.93             # Graph: the flight graphs view
+sleep 2
+shot flight_later.png
 quit_by_keys
