@@ -229,14 +229,17 @@ void place(float x1, float y1, float x2, float y2, int ch) {
     if (lh <= 0.0f) return;
 
     const float dx = (a.x2 - a.x1) / 10.0f, dy = (a.y2 - a.y1) / 5.0f;
+    // An axis without a scale (nothing recorded yet) has no numbers to show: only its title.
+    const bool timed = g_graph.plot_max[0] > 0.0f;
+    const bool ranged = g_graph.plot_max[ch] - g_graph.plot_min[ch] > 0.0f;
     const int time_step = graph_label_step(time_width + gap_x, dx);
-    for (int i = 10; i >= 1; i -= time_step) {
+    for (int i = 10; timed && i >= 1; i -= time_step) {
         const float w = label_width(t.time[i - 1]);
         put_label(t.time[i - 1], a.x1 + static_cast<float>(i) * dx - w / 2.0f, a.y1 - gap_y - lh, w, lh);
     }
     // Every value label, every other one from the top, or the top one alone.
     const int value_step = lh + gap_y <= dy ? 1 : lh + gap_y <= 2.0f * dy ? 2 : 5;
-    for (int i = 5; i >= 1; i -= value_step) {
+    for (int i = 5; ranged && i >= 1; i -= value_step) {
         const float w = label_width(t.value[i - 1]);
         put_label(t.value[i - 1], a.x1 - gap_x - w, a.y1 + static_cast<float>(i) * dy - lh / 2.0f, w, lh);
     }

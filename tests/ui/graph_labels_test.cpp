@@ -203,6 +203,31 @@ TEST(GraphLabelPlacing, WithoutFontsTheAxesAreTheBox) {
     EXPECT_EQ(g_graph.label_count, 0);
 }
 
+TEST(GraphLabelPlacing, AnAxisWithoutScaleShowsOnlyItsTitle) {
+    // Nothing recorded yet: no column of "0.0" labels, the titles alone.
+    overlay_setup o(640, 480);
+    graph_reset_samples();
+    const char* titles[8] = {"Time (sec)", "Velocity (m/s)", "", "", "", "", "", ""};
+    graph_set_titles(titles);
+    graph_draw(-0.85f, -0.85f, 0.0f, -0.4f, 1, false);
+    ASSERT_EQ(g_graph.label_count, 2);
+    EXPECT_STREQ(g_graph.labels[0].text, "Time (sec)");
+    EXPECT_STREQ(g_graph.labels[1].text, "Velocity (m/s)");
+    // A time axis but a flat channel: the time labels, no value labels.
+    const float row[8] = {3.0f, 0, 0, 0, 0, 0, 0, 0};
+    graph_add_series_point(row, 1);
+    graph_draw(-0.85f, -0.85f, 0.0f, -0.4f, 1, false);
+    int numbers = 0;
+    for (int i = 0; i < g_graph.label_count; ++i) {
+        const graph_store::label& l = g_graph.labels[i];
+        if (std::isdigit(static_cast<unsigned char>(l.text[0])) != 0) {
+            ++numbers;
+            EXPECT_LT(l.y, graph_plot_area().y1);  // under the time axis
+        }
+    }
+    EXPECT_GE(numbers, 2);
+}
+
 TEST(GraphLabelPlacing, MarksAreCutAtTheAxes) {
     overlay_setup o(640, 480, false);
     graph_reset_samples();
