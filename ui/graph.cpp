@@ -246,7 +246,9 @@ void place(float x1, float y1, float x2, float y2, int ch) {
     const float title_width = label_width(time_title);
     put_label(time_title, std::max(x1, x2 - title_width), y1, title_width, lh);
     const char* title = g_graph.titles[ch];
-    put_label(title, x1, y2 + 0.1f * k, label_width(title), lh);
+    // A tenth of a unit over the box at every size: a window's title bar above a dialog's plot
+    // keeps its place while the screen grows.
+    put_label(title, x1, y2 + 0.1f, label_width(title), lh);
 }
 
 // Cuts a convex polygon of n points (at most 8) at one edge: keeps what lies where

@@ -171,6 +171,11 @@ TEST(GraphLabels, TheFlightGraphsTimeTitleIsWholeInsideItsBox) {
         }
         ASSERT_NE(time_title, nullptr);
         EXPECT_LE(time_title->x + time_title->width, 0.9f + 1e-5f);
+        // The channel's title keeps under the window's title bar (its frame ends at 1.0).
+        const graph_store::label& title = g_graph.labels[g_graph.label_count - 1];
+        EXPECT_STREQ(title.text, "Velocity (m/s)");
+        EXPECT_GT(title.y, 0.7f);
+        EXPECT_LE(title.y + title.height, 0.9f);
         EXPECT_GE(time_title->y, -0.9f - 1e-5f);
         o.device->clear_records();
         graph_render_with_labels();
