@@ -196,6 +196,7 @@ void build(gui_window* w) {
     w->wants_draw = 1;
     w->wants_tick = 1;
     s.view.zoom = 0.8f;
+    panels_over_preview(w);
     s.whole = true;
 }
 
@@ -299,7 +300,8 @@ void draw_airframe(aero_config& a) {
 void on_draw() {
     aero_config* a = airframe();
     if (a == nullptr) return;
-    plot_design_graph(s.graph, s.channel);
+    // The plot as the last recompute or graph button laid it out, before the preview's 3-D
+    // states.
     draw_design_graph();
     draw_airframe(*a);
 }

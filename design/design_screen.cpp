@@ -127,7 +127,7 @@ units build_common(gui_window* w, const char* object_word, bool jog_slider) {
     }
 
     if (object_word != nullptr) {
-        add_hint(w, u, -0.92f, -0.86f, "Save any changes you made before testing or running scenario.");
+        remember_rect(w, slot::hint, add_hint(w, u, -0.92f, -0.86f, k_save_hint));
         if (object_word[0] != '\0') {
             add_hint(w, u, -0.98f, -0.92f,
                      format_string("To totate %s click and drag mouse, to zoom use mouse wheel", object_word)

@@ -47,6 +47,8 @@ gui_rect* add_button(gui_window* w, const units& u, float a, float b, float c, f
 // A picture button of the resources.
 gui_rect* add_picture_button(gui_window* w, const units& u, float a, float b, float c, float d,
                              int picture, const char* text);
+// The first hint line's text, which a screen may replace to say why it refused a value.
+constexpr const char* k_save_hint = "Save any changes you made before testing or running scenario.";
 // A hint line along the bottom left ((-0.98, b)-(-0.2, d)): bold, or smaller when too long.
 gui_rect* add_hint(gui_window* w, const units& u, float b, float d, const char* text);
 // A panel: a body element without bevel.
@@ -62,6 +64,7 @@ enum : int {
     jog_field = 4,    // index of the field under the jog slider, -1 none
     jog_dragging = 5,
     jog_window = 6,   // index of the jog slider among the children, -1 none
+    hint = 7,         // the first hint line, -1 none
     first_free = 8,
 };
 }

@@ -2,6 +2,7 @@
 // angle, the automatic delay and the target length it is tuned for) and a plot of one
 // encounter: where the target and the fragment spray are when the fragments arrive. The fuse
 // is stored with the warhead, so the screen loads and saves "warheads\<name>.txt".
+#include <algorithm>
 #include <cmath>
 
 #include "design/design_files.h"
@@ -137,8 +138,10 @@ void take(gui_window* w) {
     show_number(w, k_field, f_fuse_delay, h->fuse_delay);
 }
 
+// The bands and the ray are cut at the axes: a target or a spray beside the missile's line
+// or behind it shows only where the plot has room for it.
 void add_quad(const fuse_point (&q)[4], std::uint32_t colour) {
-    graph_add_quad(fuse_plot_x(q[0].x), fuse_plot_y(q[0].y), fuse_plot_x(q[1].x), fuse_plot_y(q[1].y),
+    graph_add_plot_quad(fuse_plot_x(q[0].x), fuse_plot_y(q[0].y), fuse_plot_x(q[1].x), fuse_plot_y(q[1].y),
                    fuse_plot_x(q[2].x), fuse_plot_y(q[2].y), fuse_plot_x(q[3].x), fuse_plot_y(q[3].y),
                    colour);
 }
@@ -155,9 +158,11 @@ void recompute() {
     const float r = h->kill_distance;
     const float corner[graph_store::k_channels] = {r, r, 0, 0, 0, 0, 0, 0};
     graph_add_series_point(corner, 0);
-    s.x0 = -0.8f * u.m;
-    s.y0 = -0.8f * u.h;
-    graph_draw(s.x0, s.y0, 0.2f * u.m, 0.2f * u.h, 1, false);
+    graph_draw(-0.8f * u.m, -0.8f * u.h, 0.2f * u.m, 0.2f * u.h, 1, false);
+    // The axes stand inside that box, with the labels' room left of and under them.
+    const graph_area a = graph_plot_area();
+    s.x0 = a.x1;
+    s.y0 = a.y1;
     s.encounter = fuse_encounter_of(fuse_inputs_of(*h, s.intercept_angle, s.missile_speed, s.target_speed));
     if (!(r > 0.0f) || !std::isfinite(r)) {
         // No kill distance, no scale: the plot stays empty.
@@ -165,14 +170,14 @@ void recompute() {
         s.encounter = fuse_encounter{};
         return;
     }
-    s.sx = u.m / r;
-    s.sy = u.h / r;
+    s.sx = (a.x2 - a.x1) / r;
+    s.sy = (a.y2 - a.y1) / r;
     const fuse_encounter& e = s.encounter;
     if (e.fragments_arrive) {
         add_quad(e.target_band, k_target_band);
         add_quad(e.fragment_band, k_fragment_band);
     }
-    graph_add_thick_line(fuse_plot_x(e.ray[0].x), fuse_plot_y(e.ray[0].y), fuse_plot_x(e.ray[1].x),
+    graph_add_plot_thick_line(fuse_plot_x(e.ray[0].x), fuse_plot_y(e.ray[0].y), fuse_plot_x(e.ray[1].x),
                          fuse_plot_y(e.ray[1].y), k_ray);
 }
 
@@ -235,45 +240,113 @@ void on_tick(gui_window* w) {
     if (jog_on_tick(w, jog_rule::relative, frame_time())) w->send(design_event::recompute);
 }
 
+// A box of w x h with its lower-left corner at (x, y), moved the least that keeps it inside the
+// plot's axes (against the left and lower ones when it is larger than the plot).
+fuse_point kept_inside(float x, float y, float w, float h, const graph_area& a) {
+    return {std::max(a.x1, std::min(x, a.x2 - w)), std::max(a.y1, std::min(y, a.y2 - h))};
+}
+
+// The boxes the captions of one draw took, so that no caption is drawn on another.
+struct caption_boxes {
+    static constexpr int k_most = 5;
+    float box[k_most][4] = {};
+    int count = 0;
+    bool overlaps(float x, float y, float w, float h, float gap, int* which) const {
+        for (int i = 0; i < count; ++i) {
+            const float* b = box[i];
+            if (x < b[2] + gap && b[0] < x + w + gap && y < b[3] + gap && b[1] < y + h + gap) {
+                *which = i;
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// A caption from the lower-left corner (x, y), kept inside the plot and moved down past any
+// caption it would touch (up past it when there is no room below).
+void caption_in_plot(const gui_window* w, float x, float y, const char* text, std::uint32_t colour,
+                     const graph_area& a, caption_boxes& taken) {
+    const caption_extent c = caption_size(text);
+    constexpr float k_gap = 0.005f;
+    fuse_point p = kept_inside(x, y, c.width, c.height, a);
+    int other = -1;
+    for (int tries = 0; tries < caption_boxes::k_most && taken.overlaps(p.x, p.y, c.width, c.height, k_gap, &other);
+         ++tries) {
+        const float* b = taken.box[other];
+        const float below = b[1] - k_gap - c.height;
+        p.y = below >= a.y1 ? below : b[3] + k_gap;
+        p = kept_inside(p.x, p.y, c.width, c.height, a);
+    }
+    if (taken.count < caption_boxes::k_most) {
+        float* b = taken.box[taken.count++];
+        b[0] = p.x;
+        b[1] = p.y;
+        b[2] = p.x + c.width;
+        b[3] = p.y + c.height;
+    }
+    draw_caption(w, p.x, p.y, p.x + c.width, p.y + c.height, text, colour);
+}
+
+// The target icon a little ahead of its anchor along its course, inside the plot; the lower
+// edge of the box it takes.
+float target_icon_at(gfx_texture* icon, const fuse_point& anchor, float theta, float half_w, float half_h,
+                     const graph_area& a) {
+    const float c = std::fabs(std::cos(theta)), sn = std::fabs(std::sin(theta));
+    const float ex = c * half_w + sn * half_h, ey = sn * half_w + c * half_h;
+    const fuse_point corner = kept_inside(anchor.x + 0.2f * std::cos(theta) - ex,
+                                          anchor.y + 0.2f * std::sin(theta) - ey, 2 * ex, 2 * ey, a);
+    draw_rotated_textured_quad(corner.x + ex, corner.y + ey, half_w, half_h, theta, 0xFFFFFFFFu, icon);
+    return corner.y;
+}
+
+// A target's caption from (x, y) up, lowered under its icon where the icon was moved down
+// onto it.
+void target_caption(const gui_window* w, float x, float y, float icon_bottom, const char* text,
+                    std::uint32_t colour, const graph_area& a, caption_boxes& taken) {
+    const float below_icon = icon_bottom - 0.005f - caption_size(text).height;
+    caption_in_plot(w, x, std::min(y, below_icon), text, colour, a, taken);
+}
+
+// Everything is drawn inside the plot's axes: the missile at detection from the origin along
+// the axis with its caption over it, the missile at explosion at its distance a row higher
+// (the two would cover each other on the axis), the targets and their captions at their
+// anchors, moved in where they would leave the plot.
 void on_draw(const gui_window* w) {
     if (edited() == nullptr) return;
     graph_render_with_labels();
     if (!(s.sx > 0.0f)) return;
     const units u = layout_units();
+    const graph_area a = graph_plot_area();
     const float q = 0.2f * u.m;
     const float hh = 0.075f * u.m;
+    const float gap = 0.01f * u.m;
     const fuse_encounter& e = s.encounter;
     const float theta = s.intercept_angle * 0.017453293f;
     const auto at = [](const fuse_point& p) { return fuse_point{fuse_plot_x(p.x), fuse_plot_y(p.y)}; };
 
     gfx_texture* missile_icon = held_icon(w, k_missile_icon);
-    const fuse_point explosion = at(e.missile_at_explosion);
-    draw_texture_rect(s.x0 - q, s.y0 - 2 * hh, s.x0 + q, s.y0, 0xFFFFFFFFu, missile_icon);
-    draw_texture_rect(explosion.x - q, explosion.y, explosion.x + q, explosion.y + 2 * hh, 0xFFFFFFFFu,
-                      missile_icon);
+    const fuse_point detection = kept_inside(s.x0, s.y0, 2 * q, 2 * hh, a);
+    draw_texture_rect(detection.x, detection.y, detection.x + 2 * q, detection.y + 2 * hh, 0xFFFFFFFFu, missile_icon);
+    const float detection_top = detection.y + 2 * hh;
+    caption_boxes taken;
+    caption_in_plot(w, s.x0, detection_top, "Missile at Detection", 0xFFFFFFFFu, a, taken);
+    const fuse_point explosion_anchor = at(e.missile_at_explosion);
+    const float explosion_row = detection_top + caption_size("Missile at Detection").height + gap;
+    const fuse_point explosion = kept_inside(explosion_anchor.x - q, explosion_row, 2 * q, 2 * hh, a);
+    draw_texture_rect(explosion.x, explosion.y, explosion.x + 2 * q, explosion.y + 2 * hh, 0xFFFFFFFFu, missile_icon);
+    caption_in_plot(w, explosion_anchor.x, explosion.y + 2 * hh, "Missile at Explosion", 0xFFFFFFFFu, a, taken);
 
+    gfx_texture* target_icon = held_icon(w, k_target_icon);
     const fuse_point detected = at(e.target_detected);
-    draw_caption(w, detected.x, detected.y - 0.1f, detected.x + 1, detected.y, "Target when detected", 0xFF00FF00u);
+    const float detected_bottom = target_icon_at(target_icon, detected, theta, q / 2, hh / 2, a);
+    target_caption(w, detected.x, detected.y - 0.1f, detected_bottom, "Target when detected", 0xFF00FF00u, a, taken);
     if (e.fragments_arrive) {
         const fuse_point hit = at(e.target_hit);
         const fuse_point zone = at(e.fragments_zone);
-        draw_caption(w, hit.x, hit.y - 0.2f, hit.x + 1, hit.y - 0.1f, "Target when hit", 0xFFFFFF00u);
-        draw_caption(w, zone.x, zone.y - 0.3f, zone.x + 1, zone.y - 0.2f, "Fragments hit zone", 0xFFFF0000u);
-    }
-    // Their boxes are narrower than the texts: draw_caption stretches them.
-    draw_caption(w, s.x0, s.y0 - 0.15f * u.m, s.x0 + 0.3f * u.m, s.y0 - 0.1f * u.m, "Missile at Detection",
-                 0xFFFFFFFFu);
-    draw_caption(w, explosion.x, s.y0 + 0.1f * u.m, explosion.x + 0.3f * u.m, s.y0 + 0.15f * u.m,
-                 "Missile at Explosion", 0xFFFFFFFFu);
-
-    // The target icon sits a little ahead of its anchor along its course.
-    gfx_texture* target_icon = held_icon(w, k_target_icon);
-    const float ax = 0.2f * std::cos(theta);
-    const float ay = 0.2f * std::sin(theta);
-    draw_rotated_textured_quad(detected.x + ax, detected.y + ay, q / 2, hh / 2, theta, 0xFFFFFFFFu, target_icon);
-    if (e.fragments_arrive) {
-        const fuse_point hit = at(e.target_hit);
-        draw_rotated_textured_quad(hit.x + ax, hit.y + ay, q / 2, hh / 2, theta, 0xFFFFFFFFu, target_icon);
+        const float hit_bottom = target_icon_at(target_icon, hit, theta, q / 2, hh / 2, a);
+        target_caption(w, hit.x, hit.y - 0.2f, hit_bottom, "Target when hit", 0xFFFFFF00u, a, taken);
+        caption_in_plot(w, zone.x, zone.y - 0.3f, "Fragments hit zone", 0xFFFF0000u, a, taken);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "design/design_screens.h"
+#include "design/part_screen.h"
 #include "design/static_test.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -208,6 +209,7 @@ void build(gui_window* w) {
     clear_graph();
     w->wants_draw = 1;
     w->wants_tick = 1;
+    panels_over_preview(w);
 }
 
 void show(gui_window* w) {

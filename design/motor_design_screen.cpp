@@ -1,6 +1,8 @@
 #include "design/motor_design_screen.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string>
 
 #include "core/app_state.h"
 #include "core/preview_drawing.h"
@@ -188,11 +190,69 @@ void show(gui_window* w) {
     show_charge(w, *r);
 }
 
+// What bounds each field, when the motor raised a value (first) or lowered it (second): the
+// motor fields, then the charge's.
+struct bound_reason {
+    const char* raised;
+    const char* lowered;
+};
+constexpr bound_reason k_bound_reasons[k_motor_fields + k_charge_fields] = {
+    {"the charges + 0.1 cm", "the largest motor"},
+    {"2 % of the chamber", "the chamber diameter"},
+    {"the throat + 0.1 cm", "5 x the throat"},
+    {"the charges + 0.5 cm", "the longest motor"},
+    {"2 to 200 atm", "2 to 200 atm"},
+    {"not below 0", "the longest charge"},
+    {"the inner diameter", "the largest charge"},
+    {"not below 0", "the largest charge"},
+    {"0.5 to 5 gm/cm^3", "0.5 to 5 gm/cm^3"},
+    {"50 to 500 sec", "50 to 500 sec"},
+    {"0 to 0.9", "0 to 0.9"},
+    {"0 to 200", "0 to 200"},
+};
+
+float* field_value(rocket_motor& r, int n) {
+    return n < k_motor_fields ? motor_value(r, n) : charge_value(r, s.selected, n - k_motor_fields);
+}
+
+const char* field_label(int n) {
+    return n < k_motor_fields ? k_motor_labels[n] : k_charge_labels[n - k_motor_fields];
+}
+
+}  // namespace
+
+std::string motor_refusal(int field, float typed, float kept, float chamber_diameter) {
+    if (field < 0 || field >= k_motor_fields + k_charge_fields || typed == kept) return {};
+    const bool raised = !(typed > kept);
+    const char* reason = raised ? k_bound_reasons[field].raised : k_bound_reasons[field].lowered;
+    // A chamber shorter than it is wide is lengthened to its diameter.
+    if (field == 3 && raised && kept == chamber_diameter) reason = "the chamber diameter";
+    // The label without its unit: "Chamber Length (cm)" is "Chamber Length".
+    std::string name = field_label(field);
+    name = name.substr(0, name.find(" ("));
+    const auto d = [](float v) { return static_cast<double>(v); };
+    if (!std::isfinite(typed)) {
+        return format_string("%s refused: %4.2f kept (%s)", name.c_str(), d(kept), reason);
+    }
+    return format_string("%s %4.2f refused: %s %4.2f (%s)", name.c_str(), d(typed), raised ? "at least" : "at most",
+                         d(kept), reason);
+}
+
+namespace {
+
+// The first hint line says why the motor refused a value typed into a field, or shows its
+// usual text when every value was taken as typed.
+void show_refusal(gui_window* w, const std::string& why) {
+    gui_rect* hint = rect_at(w, slot::hint);
+    if (hint != nullptr) hint->set_text(why.empty() ? k_save_hint : why.c_str());
+}
+
 void take(gui_window* w) {
     rocket_motor* r = motor();
     if (r == nullptr) return;
     for (int n = 0; n < k_motor_fields; ++n) take_number(w, k_field, n, motor_value(*r, n));
-    if (s.selected < charges(*r)) {
+    const bool with_charge = s.selected < charges(*r);
+    if (with_charge) {
         const gui_window* type = child_at(w, k_charge_type);
         const int k = type != nullptr ? type->combo_selected_index() : -1;
         if (k >= 0 && k < k_grain_types) r->charge_type[s.selected] = k + 1;
@@ -200,7 +260,15 @@ void take(gui_window* w) {
             take_number(w, k_field, k_motor_fields + n, charge_value(*r, s.selected, n));
         }
     }
+    const int fields = with_charge ? k_motor_fields + k_charge_fields : k_motor_fields;
+    float typed[k_motor_fields + k_charge_fields];
+    for (int n = 0; n < fields; ++n) typed[n] = *field_value(*r, n);
     r->clamp_dimensions();
+    std::string why;
+    for (int n = 0; n < fields && why.empty(); ++n) {
+        why = motor_refusal(n, typed[n], *field_value(*r, n), r->chamber_diameter);
+    }
+    show_refusal(w, why);
     r->build_casing(true);
     r->build_charge(s.selected);
     r->reset();
@@ -288,6 +356,7 @@ void build(gui_window* w) {
     show_again(w, false);
     w->wants_draw = 1;
     w->wants_tick = 1;
+    panels_over_preview(w);
 }
 
 // --- Static fire ---

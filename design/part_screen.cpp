@@ -55,6 +55,9 @@ bool preview_event(gui_window* w, int event, view_state& v, const preview_rules&
 gui_rect* add_number_field(gui_window* w, const units& u, float a, float y, float c, int word) {
     gui_rect* f = add_box(w, u, a, y, c, y + 0.05f, rect_kind::edit_field);
     f->medium_font = 1;
+    // A number wider than a narrow field ("1000.00" at 640 x 480) takes a smaller font rather
+    // than losing its first and last digits.
+    f->fit_text = 1;
     remember_rect(w, word, f);
     return f;
 }
@@ -106,6 +109,20 @@ void draw_caption(const gui_window* w, float x1, float y1, float x2, float y2, c
         y2 = std::max(y2, y1 + size[1] + k_slack);
     }
     p->draw_text(gui_font::bold, x1, y1, x2, y2, text, 0, 0, 0, w->text_scale_x, w->text_scale_y, colour, false);
+}
+
+void panels_over_preview(gui_window* w) {
+    for (int i = 0; i < w->rect_count; ++i) {
+        gui_rect* r = w->rect(i);
+        if (r != nullptr && r != rect_at(w, slot::body)) r->over_custom = 1;
+    }
+}
+
+caption_extent caption_size(const char* text) {
+    gui_painter* p = current_painter();
+    float size[2] = {0, 0};
+    if (p == nullptr || text == nullptr || !gui_text_size(p, gui_font::bold, text, size)) return {};
+    return {size[0], size[1]};
 }
 
 }  // namespace design

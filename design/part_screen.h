@@ -53,6 +53,11 @@ int pressed_button(const gui_window* w, int first_word, int count);
 gui_window* add_item_drop_down(gui_window* w, const units& u, float a, float b, float c, float d,
                                const char* const* items, int count);
 
+// Every element but the window's background is drawn after the screen's own drawing, so a 3-D
+// preview grown large (a short airframe with wide wings) passes behind the panels and
+// buttons, never over them. Called at the end of a build.
+void panels_over_preview(gui_window* w);
+
 // A hidden element that only holds an icon's picture (black is transparent), and the picture.
 void add_icon_holder(gui_window* w, int word, int picture);
 gfx_texture* held_icon(const gui_window* w, int word);
@@ -62,5 +67,11 @@ gfx_texture* held_icon(const gui_window* w, int word);
 // lower than the text is stretched to it from that corner.
 void draw_caption(const gui_window* w, float x1, float y1, float x2, float y2, const char* text,
                   std::uint32_t colour);
+// The width and height (GUI units) such a caption takes; 0 and 0 when nothing draws.
+struct caption_extent {
+    float width = 0;
+    float height = 0;
+};
+caption_extent caption_size(const char* text);
 
 }  // namespace design

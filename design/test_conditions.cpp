@@ -69,8 +69,8 @@ bool bound_test_conditions(missile_system* sys) {
     return changed;
 }
 
-float launch_marker_x(float launch, float distance, float m) {
-    return (-0.85f + 1.25f * launch / std::max(distance, k_min_test_distance)) * m;
+float launch_marker_x(float launch, float distance, float left, float right) {
+    return left + (right - left) * launch / std::max(distance, k_min_test_distance);
 }
 
 bool is_test_site(const char* name) { return contains(name, "Test") || contains(name, "test"); }

@@ -38,8 +38,9 @@ constexpr float k_max_test_distance = 1.0e7f;
 // Distance within k_min_test_distance..k_max_test_distance, launch distance within
 // 0..distance. True when a value changed.
 bool bound_test_conditions(missile_system* sys);
-// The launch marker's x (GUI units) in the plot, whose box spans -0.85 m ... 0.4 m.
-float launch_marker_x(float launch, float distance, float m);
+// The launch marker's x (GUI units) in the plot, whose distance axis runs from `left` (0) to
+// `right` (the target distance).
+float launch_marker_x(float launch, float distance, float left, float right);
 // Whether a situation (its name without the extension) is a launch site: its name holds
 // "Test" or "test".
 bool is_test_site(const char* name);

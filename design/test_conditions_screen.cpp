@@ -5,6 +5,7 @@
 // conditions live in the design system, so they outlast the screen; a run that ends comes
 // back here.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/app_state.h"
@@ -21,6 +22,7 @@
 #include "ui/graph.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
+#include "ui/gui_painter.h"
 #include "ui/message_box.h"
 #include "ui/overlay2d.h"
 
@@ -69,6 +71,12 @@ constexpr condition_field k_conditions[k_fields] = {
 // The rows' lower edges (H); the first two belong to the launcher, the rest to the target.
 constexpr float k_row_y[k_fields] = {0.07f, -0.01f, -0.19f, -0.27f, -0.35f, -0.43f};
 
+// The narrowest a one-line title is drawn before it wraps instead.
+constexpr float k_least_title_narrowing = 0.8f;
+// How far a site's description is lifted toward its box's top edge: two lines fit the box at
+// 640 x 480 (0.12 high) where the text's usual inset would cut the second.
+constexpr float k_description_lift = 0.025f;
+
 // The plot's box in layout units.
 constexpr float k_plot_x1 = -0.85f, k_plot_y1 = -0.7f, k_plot_x2 = 0.4f, k_plot_y2 = 0.2f;
 
@@ -78,9 +86,20 @@ struct conditions_state {
 };
 conditions_state s;
 
+// The title keeps to one line while the small font, narrowed a little at most, holds it; a
+// longer system name wraps it onto a second line in the 12-point bold font.
 void set_title(gui_window* w, const missile_system& sys) {
     gui_rect* r = rect_at(w, k_title);
-    if (r != nullptr) r->set_text(format_string("Test Conditions For %s", sys.name).c_str());
+    if (r == nullptr) return;
+    const std::string title = format_string("Test Conditions For %s", sys.name);
+    float size[2] = {0, 0};
+    const bool measured = gui_text_size(current_painter(), gui_font::small, title.c_str(), size);
+    const bool one_line = measured && size[0] * k_least_title_narrowing <= (r->x2 - r->x1) - 0.03f;
+    r->wrapped = one_line ? 0 : 1;
+    r->medium_font = one_line ? 1 : 0;
+    r->bold = one_line ? 0 : 1;
+    r->left_text = one_line ? 1 : 0;
+    r->set_text(title.c_str());
 }
 
 // The launch site chosen in the drop-down; empty when there is none.
@@ -125,8 +144,10 @@ void recompute(const units& u) {
         graph_add_series_point(row, 1);
     }
     graph_draw(k_plot_x1 * u.m, k_plot_y1 * u.h, k_plot_x2 * u.m, k_plot_y2 * u.h, 1, false);
-    s.marker_x = launch_marker_x(sys->test_launch, dist, u.m);
-    graph_add_thick_line(s.marker_x, k_plot_y1 * u.h, s.marker_x, k_plot_y2 * u.h, k_marker_colour);
+    // The axes stand inside the box, with the labels' room left of and under them.
+    const graph_area a = graph_plot_area();
+    s.marker_x = launch_marker_x(sys->test_launch, dist, a.x1, a.x2);
+    graph_add_thick_line(s.marker_x, a.y1, s.marker_x, a.y2, k_marker_colour);
 }
 
 // The site's picture, its description after the "@" line and its six conditions.
@@ -140,7 +161,10 @@ void select_site(gui_window* w) {
     }
     const std::string txt = format_string("situations\\%s.txt", site.c_str());
     gui_rect* description = rect_at(w, k_description);
-    if (description != nullptr && !description->load_text_file(txt.c_str(), true)) description->set_text("");
+    if (description != nullptr) {
+        if (!description->load_text_file(txt.c_str(), true)) description->set_text("");
+        description->offset_y = k_description_lift;
+    }
     missile_system* sys = design_system();
     if (g_scene == nullptr || sys == nullptr) return;
     g_scene->read_test_conditions(txt.c_str());
@@ -194,14 +218,8 @@ void build(gui_window* w) {
     remember_rect(w, k_missile_picture, add_hidden_picture(w, IDR_MISSILE_PICTURE));
 
     add_panel(w, u, 0.48f, -0.6f, 0.97f, 0.92f);
-    // The title, in the 12-point bold font, wraps onto a second line when the system's name is
-    // long: the side panel is too narrow for the medium font.
-    gui_rect* title = add_label(w, u, 0.5f, 0.81f, 0.95f, 0.945f, "");
-    title->medium_font = 0;
-    title->bold = 1;
-    title->left_text = 0;
-    title->wrapped = 1;
-    remember_rect(w, k_title, title);
+    // Room for two lines of a long title; one line stands in its middle (set_title).
+    remember_rect(w, k_title, add_label(w, u, 0.5f, 0.81f, 0.95f, 0.945f, ""));
     add_label(w, u, 0.52f, 0.75f, 0.92f, 0.8f, "Launch Site");
     gui_rect* picture = add_box(w, u, 0.52f, 0.37f, 0.92f, 0.67f, rect_kind::image);
     picture->centred = 0;
@@ -281,18 +299,30 @@ void draw_icon(const gui_window* w, int word, float x, float y, float angle) {
                                r != nullptr ? r->image_texture.get() : nullptr);
 }
 
+// The icons start at the ends of the distance axis and lie along their courses inside the
+// plot: the missile from the launcher up at its elevation, the target from the far end toward
+// the launcher at its own. Their captions stand under the plot's box, clear of its labels;
+// "Launch" over the marker.
 void on_draw(const gui_window* w) {
     graph_render_with_labels();
     const missile_system* sys = design_system();
     if (sys == nullptr) return;
     const units u = layout_units();
-    const float tx = k_plot_x2 * u.m, mx = k_plot_x1 * u.m, y = k_plot_y1 * u.h;
-    draw_icon(w, k_target_picture, tx, y, -sys->test_elev);
-    draw_icon(w, k_missile_picture, mx, y, sys->test_alfa);
-    draw_caption(w, tx - 0.2f, y - 0.1f, tx, y, "Target", k_white);
-    draw_caption(w, mx, y - 0.1f, mx + 0.2f, y, "Missile", k_white);
-    const float top = k_plot_y2 * u.h;
-    draw_caption(w, s.marker_x, top, s.marker_x + 0.2f, top + 0.1f, "Launch", k_white);
+    const graph_area a = graph_plot_area();
+    const float half = 0.1f * u.m, half_h = 0.03f * u.m;
+    const auto rise = [&](float angle) {
+        return std::max(half * std::sin(angle), 0.0f) + half_h * std::fabs(std::cos(angle));
+    };
+    const float alfa = sys->test_alfa, elev = sys->test_elev;
+    draw_icon(w, k_missile_picture, a.x1 + half * std::fabs(std::cos(alfa)), a.y1 + rise(alfa), alfa);
+    draw_icon(w, k_target_picture, a.x2 - half * std::fabs(std::cos(elev)), a.y1 + rise(elev), -elev);
+    const float gap = 0.01f * u.m;
+    const float box_x1 = k_plot_x1 * u.m, box_x2 = k_plot_x2 * u.m, box_y1 = k_plot_y1 * u.h;
+    const caption_extent target = caption_size("Target");
+    const caption_extent missile = caption_size("Missile");
+    draw_caption(w, box_x2 - target.width, box_y1 - gap - target.height, box_x2, box_y1 - gap, "Target", k_white);
+    draw_caption(w, box_x1, box_y1 - gap - missile.height, box_x1 + missile.width, box_y1 - gap, "Missile", k_white);
+    draw_caption(w, s.marker_x, a.y2, s.marker_x + 0.2f, a.y2 + 0.1f, "Launch", k_white);
 }
 
 }  // namespace

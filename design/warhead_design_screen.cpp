@@ -167,6 +167,7 @@ void build(gui_window* w) {
     w->wants_draw = 1;
     w->wants_tick = 1;
     s.view.zoom = 1.0f;
+    panels_over_preview(w);
 }
 
 void on_click(gui_window* w) {
@@ -200,7 +201,7 @@ void on_answer(gui_window* w) {
 void on_draw() {
     warhead* h = edited();
     if (h == nullptr) return;
-    plot_warhead_graph(s.graph, s.channel);
+    // The curves as the last recompute or graph button laid them out.
     draw_design_graph();
     const preview_drawing drawing;
     h->draw(s.view.pitch, s.view.yaw, -0.1f * s.view.zoom, -0.1f * s.view.zoom, 2.0f * s.view.zoom,

@@ -40,9 +40,23 @@ struct graph_store {
     // Above 0: the channel holds natural logarithms; labels and exports show exp of them.
     std::int32_t log_flags[k_channels] = {};
 
-    // The channel and box of the last graph_draw.
+    // The channel and box of the last graph_draw, and the axes' box inside it: the box keeps
+    // room left of the axes for the value labels and under them for the time labels and the
+    // time title, so the curve never runs over a label.
     int channel = 0;
     float box[4] = {};
+    float plot[4] = {};
+
+    // The labels graph_draw placed: texts and their lower-left corners (GUI units), drawn by
+    // graph_render_with_labels as they are.
+    struct label {
+        char text[k_title_size] = {};
+        float x = 0, y = 0;
+        float width = 0, height = 0;
+    };
+    static constexpr int k_max_labels = 10 + 5 + 2;
+    label labels[k_max_labels];
+    int label_count = 0;
 };
 
 // The program's one plot.
@@ -58,9 +72,24 @@ void graph_set_log_scales(const std::int32_t flags[graph_store::k_channels]);
 void graph_add_series_point(const float values[graph_store::k_channels], int every_n);
 // Both vertex lists empty.
 void graph_clear_vertices();
-// Rebuilds both lists: axes, grid (or ticks), and the curve of the channel against time.
+// Rebuilds both lists: axes, grid (or ticks), and the curve of the channel against time, and
+// places the labels. The axes stand inside the box, as far in as the labels need (the box
+// itself without fonts); a box too small for them keeps the whole box.
 // A time axis or a channel range of 0 (nothing flown yet) leaves out the curve.
 void graph_draw(float x1, float y1, float x2, float y2, int channel, bool grid);
+// The axes' box of the last graph_draw (x1, y1 the origin; x2, y2 the far ends).
+struct graph_area {
+    float x1, y1, x2, y2;
+};
+graph_area graph_plot_area();
+// Marks of the caller's own that stay inside the axes' box of the last graph_draw: the
+// quad and the line are cut at its edges.
+void graph_add_plot_quad(float x1, float y1, float x2, float y2, float x3, float y3, float x4,
+                         float y4, std::uint32_t colour);
+void graph_add_plot_thick_line(float x1, float y1, float x2, float y2, std::uint32_t colour);
+// How many decimals (1 to 4) tell `count` labels apart: the fewest with which no two
+// neighbours print alike (4 when none do).
+int graph_label_decimals(const float* values, int count);
 // Marks of the caller's own, in the box's units.
 void graph_add_line(float x1, float y1, float x2, float y2, std::uint32_t colour);
 void graph_add_thick_line(float x1, float y1, float x2, float y2, std::uint32_t colour);
@@ -70,12 +99,14 @@ void graph_add_quad(float x1, float y1, float x2, float y2, float x3, float y3, 
 void graph_add_point(float x, float y, std::uint32_t colour);
 // Draws both lists on the overlay's device under the caller's transforms.
 void graph_render();
-// The same, then the time and value labels and the two titles (nothing at all while both lists
-// are empty). Ticks, labels and their places
-// grow with the smaller GUI scale; the time labels thin out to every 2nd, 5th or 10th when
-// the widest would run into its neighbour.
+// The same, then the labels graph_draw placed (nothing at all while both lists are empty):
+// the time labels centred under their ticks, the value labels level with theirs and ending
+// just left of the axis, the time title under the time labels at the box's right end, the
+// channel's title over the box. Ticks and gaps grow with the smaller GUI scale; the time
+// labels thin out to every 2nd, 5th or 10th (the value labels to every 2nd or 5th) when the widest
+// would run into its neighbour.
 void graph_render_with_labels();
-// Every how many ticks a time label fits (1, 2, 5 or 10) when each needs `label_room` GUI units
+// Every how many ticks a label fits (1, 2, 5 or 10) when each needs `label_room` GUI units
 // and the ticks stand `spacing` apart.
 int graph_label_step(float label_room, float spacing);
 // The stored value (exp of it for a log channel); 0 outside the table.

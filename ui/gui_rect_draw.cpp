@@ -65,6 +65,47 @@ constexpr float k_text_margin = 0.03f;
 // The square of a check box at the right end of its box (from x2 - 0.07 on).
 constexpr float k_check_square = 0.07f;
 
+// A single line too wide for its box even in the small font. Its glyphs first close up over
+// their side bearings, a texel each at most, staying sharp; only what that leaves too wide is
+// narrowed, so a text squeezed a little keeps its thin strokes ("Ignition Pressure (atm)" read
+// "gnition Pressure (atm" narrowed whole at 640 x 480), and one squeezed much keeps its
+// letters apart.
+constexpr float k_texel_x = 1.0f / 320.0f;  // a texel of a font across, in GUI units
+
+void draw_squeezed(gui_painter* p, int font, const char* text, float x1, float y1, float x2, float y2,
+                   bool centre, float room, float window_x, float sx, float sy, std::uint32_t c, bool batched) {
+    // Sizes in the window's own units (a dialog scaled to fit keeps its text's pixel size).
+    const auto measure = [&](const char* t, float size[2]) {
+        if (!gui_text_size(p, font, t, size)) return false;
+        if (window_x > 0) size[0] /= window_x;
+        return true;
+    };
+    float whole[2] = {0, 0};
+    if (!measure(text, whole) || whole[0] <= 0) return;
+    // Spaces keep their width: words closed up to each other would run together.
+    float glyphs = 0;
+    for (const char* t = text; *t != '\0'; ++t) glyphs += *t != ' ' ? 1.0f : 0.0f;
+    if (glyphs < 1) return;
+    const float close_up = std::min(k_texel_x, std::max(0.0f, (whole[0] - room) / glyphs));
+    const float closed = whole[0] - close_up * glyphs;
+    const float narrowing = closed > room ? std::max(k_min_narrowing, room / closed) : 1.0f;
+    const float width = closed * narrowing;
+    float x = centre ? (x1 + x2 - width) / 2 : x1;
+    // Narrowed glyphs are drawn smooth, outside the point-sampled batch.
+    const bool in_batch = batched && narrowing == 1.0f;
+    const std::uint32_t flags = text_flag::centre_vertical | (narrowing < 1.0f ? text_flag::smooth : 0u);
+    char one[2] = {0, 0};
+    for (const char* t = text; *t != '\0'; ++t) {
+        one[0] = *t;
+        float size[2] = {0, 0};
+        if (!measure(one, size)) continue;
+        // The box holds the glyph with room for the pen's snap to the pixel grid.
+        p->draw_text(font, x, y1, x + size[0] * narrowing + 0.01f, y2, one, flags, 0, 0, sx * narrowing, sy, c,
+                     in_batch);
+        x += (size[0] - (*t != ' ' ? close_up : 0.0f)) * narrowing;
+    }
+}
+
 }  // namespace
 
 gui_rect::text_fit gui_rect::fitted_text(float window_scale_x, float window_scale_y) const {
@@ -207,8 +248,17 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
         if (!(edit && pressed_look)) return;
     }
     // The text scales undo the window's own scale, so that text keeps its pixel size.
-    const text_fit fit = fitted_text(sx > 0 ? gui_scale[0] / sx : 1.0f, sy > 0 ? gui_scale[1] / sy : 1.0f);
-    if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
+    const float window_x = sx > 0 ? gui_scale[0] / sx : 1.0f;
+    const text_fit fit = fitted_text(window_x, sy > 0 ? gui_scale[1] / sy : 1.0f);
+    const bool one_line = !wrapped && !(edit && pressed_look) && (left_text || centred) && text &&
+                          std::strchr(text.get(), '\n') == nullptr;
+    if (fit.narrowing < 1.0f && fit.lowering == 1.0f && one_line) {
+        const float right = kind == rect_kind::check_box && !left_text ? bx2 - k_check_square : bx2;
+        float whole[2] = {0, 0};
+        gui_text_size(p, fit.font, text.get(), whole);
+        draw_squeezed(p, fit.font, text.get(), left_text ? bx1 + 0.02f : bx1, by1, right, by2, !left_text,
+                      whole[0] / window_x * fit.narrowing, window_x, sx, sy, text_c, batched);
+    } else if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
         draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy * fit.lowering, false,
                        text_flag::smooth);
     } else {

@@ -7,6 +7,7 @@
 #include "platform/recording_device.h"
 #include "simulation/aero_config.h"
 #include "tests/design/design_fixture.h"
+#include "ui/graph.h"
 #include "ui/message_box.h"
 
 using namespace design;
@@ -28,6 +29,19 @@ TEST(DesignAeroGraph, FortyRowsWithinTheirLimits) {
 }
 
 class DesignAero : public design_fixture {};
+
+TEST_F(DesignAero, ThePlotIsLaidOutWhenItsDataChangeNotAtEveryDraw) {
+    open(16);
+    const int lines = g_graph.line_count;
+    ASSERT_GT(lines, 0);
+    // A draw shows the plot as it stands: it lays nothing out again.
+    graph_clear_vertices();
+    root->send(gui_event::draw);
+    EXPECT_EQ(g_graph.line_count, 0);
+    // A graph button lays it out at once.
+    press_and_click("N(g) vs. Mach");
+    EXPECT_EQ(g_graph.line_count, lines);
+}
 
 TEST_F(DesignAero, AddStopsAtEightRemoveAtNone) {
     open(16);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "design/fuse_geometry.h"
 #include "platform/text.h"
@@ -150,7 +151,7 @@ TEST_F(DesignFuse, LoadRefreshesKillDistanceAndSpeeds) {
     root->send(gui_event::draw);
 }
 
-TEST_F(DesignFuse, PlotCaptionsAreDrawnWhole) {
+TEST_F(DesignFuse, PlotCaptionsAreDrawnWholeInsideThePlot) {
     h().closing_speed = 600;
     h().compute(true);
     open(18);
@@ -169,10 +170,49 @@ TEST_F(DesignFuse, PlotCaptionsAreDrawnWhole) {
         painter.text_extent(gui_font::bold, caption, size);
         EXPECT_GE(drawn->x2 - drawn->x1, static_cast<float>(size[0]) / 320.0f);
         EXPECT_GE(drawn->y2 - drawn->y1, static_cast<float>(size[1]) / 480.0f);
+        // Inside the axes (a caption's box keeps a hundredth beyond its text).
+        const graph_area a = graph_plot_area();
+        EXPECT_GE(drawn->x1, a.x1 - 1e-5f);
+        EXPECT_GE(drawn->y1, a.y1 - 1e-5f);
+        EXPECT_LE(drawn->x2, a.x2 + 0.011f);
+        EXPECT_LE(drawn->y2, a.y2 + 0.011f);
         if (std::string(caption) == "Missile at Detection") {
-            // Still from the plot's lower-left corner, 0.15 below it.
-            EXPECT_FLOAT_EQ(drawn->x1, -0.8f);
-            EXPECT_FLOAT_EQ(drawn->y1, -0.95f);
+            EXPECT_FLOAT_EQ(drawn->x1, a.x1);
         }
+    }
+    // No caption is drawn on another (each box keeps a hundredth beyond its text).
+    std::vector<recording_painter::text_box> boxes;
+    for (const auto& b : painter.text_boxes) {
+        if (std::find(std::begin(captions), std::end(captions), b.text) != std::end(captions)) boxes.push_back(b);
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+            const auto& p = boxes[i];
+            const auto& q = boxes[j];
+            const bool overlap = p.x1 < q.x2 - 0.01f && q.x1 < p.x2 - 0.01f && p.y1 < q.y2 - 0.01f && q.y1 < p.y2 - 0.01f;
+            EXPECT_FALSE(overlap) << p.text << " on " << q.text;
+        }
+    }
+}
+
+TEST_F(DesignFuse, BandsAndRayStayInsideThePlot) {
+    // A fuse far behind the warhead and a target crossing at a steep angle: the ray starts
+    // left of the missile's axis origin and the target band reaches below the axis.
+    h().closing_speed = 600;
+    h().fuse_offset = -250;
+    h().compute(true);
+    open(18);
+    field("Intercept Angle (deg)")->set_text("120");
+    field("Target Speed (m/sec)")->set_text("900");
+    press_and_click("Apply Changes");
+    const graph_area a = graph_plot_area();
+    ASSERT_GT(g_graph.triangle_count, 0);
+    for (int i = 0; i < g_graph.triangle_count; ++i) {
+        const overlay_vertex& v = g_graph.triangles[i];
+        // A thick line keeps half its width beside an edge it was cut at.
+        EXPECT_GE(v.x, a.x1 - 0.011f);
+        EXPECT_LE(v.x, a.x2 + 0.011f);
+        EXPECT_GE(v.y, a.y1 - 0.011f);
+        EXPECT_LE(v.y, a.y2 + 0.011f);
     }
 }

@@ -122,6 +122,21 @@ TEST_F(DesignGuidance, RangeAndDiameterFollowTheFieldEdited) {
     EXPECT_EQ(k().detection_range, 0.0f);
 }
 
+TEST_F(DesignGuidance, ANumberWiderThanItsFieldIsShownWhole) {
+    k().detection_range = 1000;
+    open(19);
+    // 640 x 480: the field is 0.12 wide, too narrow for "1000.00" in the medium font, which
+    // lost its first and last digits ("000.0"). It takes a smaller font that holds it.
+    const gui_rect* range = field("Detection Range (m)");
+    ASSERT_NE(range, nullptr);
+    EXPECT_STREQ(range->text.get(), "1000.00");
+    const gui_rect::text_fit fit = range->fitted_text();
+    int size[2] = {0, 0};
+    ASSERT_TRUE(painter.text_extent(fit.font, range->text.get(), size));
+    EXPECT_LE(static_cast<float>(size[0]) / 320.0f * fit.narrowing, range->x2 - range->x1);
+    EXPECT_NE(fit.font, gui_font::medium);
+}
+
 TEST_F(DesignGuidance, AnimationSoundStopsWithTheRun) {
     open(19);
     press_and_click("Show Animation");

@@ -1,6 +1,8 @@
 // The rocket motor screen: bounded dimensions and untouched fields on Apply, the static fire's
 // pace, recording, plotting and buttons, the charge list, and motor files with more charges or
 // grain types than the screen knows.
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -158,4 +160,48 @@ TEST_F(DesignMotor, ChargeListAndFilesBeyondTheScreen) {
     EXPECT_STREQ(root->child(3)->rect(0)->text.get(), "UNKNOWN");
     press_and_click("Apply Changes");
     EXPECT_EQ(r.charge_type[0], 7);
+}
+
+TEST_F(DesignMotor, ARefusedValueSaysWhyOnTheHintLine) {
+    open_motor();
+    rocket_motor& r = motor();
+    const gui_rect* hint = rect_at(root.get(), slot::hint);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_STREQ(hint->text.get(), k_save_hint);
+    float charges = 0;
+    for (int i = 0; i < r.charge_count; ++i) charges += r.charge_length[i];
+    const float least = std::max(r.chamber_diameter, charges + 0.5f);
+    ASSERT_GT(least, 40.0f);
+
+    // Too short for its charges: the field shows the bound and the hint says why.
+    field(k_length)->set_text("40");
+    press_and_click("Apply Changes");
+    EXPECT_FLOAT_EQ(r.chamber_length, least);
+    EXPECT_STREQ(field(k_length)->text.get(), format_string("%4.2f", static_cast<double>(least)).c_str());
+    EXPECT_EQ(std::string(hint->text.get()),
+              format_string("Chamber Length 40.00 refused: at least %4.2f (the charges + 0.5 cm)",
+                            static_cast<double>(least)));
+
+    // A value taken as typed brings the usual hint back.
+    field(k_length)->set_text(format_string("%4.2f", static_cast<double>(least + 10.0f)).c_str());
+    press_and_click("Apply Changes");
+    EXPECT_STREQ(hint->text.get(), k_save_hint);
+
+    // Enter reports too; a throat wider than the chamber is held at the chamber's diameter.
+    field(k_throat)->set_text("500");
+    root->send(gui_event::enter);
+    EXPECT_FLOAT_EQ(r.throat_diameter, r.chamber_diameter);
+    EXPECT_NE(std::string(hint->text.get()).find("Throat Diameter 500.00 refused: at most"), std::string::npos);
+}
+
+TEST(MotorRefusal, NamesTheFieldTheBoundAndWhy) {
+    EXPECT_EQ(motor_refusal(3, 5.0f, 10.5f, 10.5f),
+              "Chamber Length 5.00 refused: at least 10.50 (the chamber diameter)");
+    EXPECT_EQ(motor_refusal(4, 500.0f, 200.0f, 10.0f), "Ignition Pressure 500.00 refused: at most 200.00 (2 to 200 atm)");
+    EXPECT_EQ(motor_refusal(6, 2.0f, 3.0f, 10.0f), "Outer Diameter 2.00 refused: at least 3.00 (the inner diameter)");
+    EXPECT_EQ(motor_refusal(2, std::nanf(""), 2.1f, 10.0f), "Exit Diameter refused: 2.10 kept (the throat + 0.1 cm)");
+    // Taken as typed, or no such field: nothing to say.
+    EXPECT_EQ(motor_refusal(0, 10.0f, 10.0f, 10.0f), "");
+    EXPECT_EQ(motor_refusal(12, 1.0f, 2.0f, 10.0f), "");
+    EXPECT_EQ(motor_refusal(-1, 1.0f, 2.0f, 10.0f), "");
 }

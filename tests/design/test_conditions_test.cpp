@@ -10,6 +10,7 @@
 #include "design/test_conditions.h"
 #include "shell/scene.h"
 #include "tests/design/design_fixture.h"
+#include "platform/text.h"
 #include "ui/graph.h"
 #include "ui/message_box.h"
 #include "ui/screens.h"
@@ -52,8 +53,9 @@ TEST(TestConditionsPath, AtmosphereFirstStepAClimbThatNeverEndsAndNoDistance) {
     sys.test_dist = std::numeric_limits<float>::infinity();
     EXPECT_TRUE(bound_test_conditions(&sys));
     EXPECT_EQ(sys.test_dist, k_max_test_distance);
-    EXPECT_FLOAT_EQ(launch_marker_x(4000.0f, 4000.0f, 2.0f), 0.8f);
-    EXPECT_TRUE(std::isfinite(launch_marker_x(3000.0f, 0.0f, 1.0f)));
+    EXPECT_FLOAT_EQ(launch_marker_x(4000.0f, 4000.0f, -1.7f, 0.8f), 0.8f);
+    EXPECT_FLOAT_EQ(launch_marker_x(1000.0f, 4000.0f, -1.7f, 0.8f), -1.075f);
+    EXPECT_TRUE(std::isfinite(launch_marker_x(3000.0f, 0.0f, -0.85f, 0.4f)));
 }
 
 namespace {
@@ -138,6 +140,21 @@ TEST_F(TestConditions, FieldsInDegreesAndKmAndTheLaunchCutToTheDistance) {
     // 127.5 x 0.1 x 0.1 s = 1.275 km on "4.00" km, read back from its two decimals.
     EXPECT_NEAR(system->test_dist, 5275.0f, 6.0f);
     EXPECT_GT(g_graph.sample_count, 0);
+}
+
+TEST_F(TestConditions, TheTitleKeepsToOneLineUnlessTheNameIsLong) {
+    // 640 x 480: "Test Conditions For New Missile" fits the panel in one narrowed line; a name
+    // of 39 characters wraps it.
+    copy_text(system->name, "New Missile");
+    open(22);
+    const gui_rect* title = find_text("Test Conditions For New Missile");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->wrapped, 0);
+    const gui_rect::text_fit fit = title->fitted_text();
+    EXPECT_GE(fit.narrowing, 0.8f);
+    copy_text(system->name, "A System Named At Great Length For Tests");
+    root->send(design_event::show);
+    EXPECT_EQ(title->wrapped, 1);
 }
 
 TEST_F(TestConditions, SitesListTestSituationsAndBringTheirConditions) {

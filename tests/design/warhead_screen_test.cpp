@@ -66,6 +66,19 @@ protected:
     std::string shown(const char* label) { return field(label)->text.get(); }
 };
 
+TEST_F(DesignWarhead, ThePlotIsLaidOutWhenItsDataChangeNotAtEveryDraw) {
+    open(17);
+    const int lines = g_graph.line_count;
+    ASSERT_GT(lines, 0);
+    // A draw shows the plot as it stands: it lays nothing out again.
+    graph_clear_vertices();
+    root->send(gui_event::draw);
+    EXPECT_EQ(g_graph.line_count, 0);
+    // A graph button lays it out at once.
+    press_and_click("Frag. Speed (m/sec)");
+    EXPECT_EQ(g_graph.line_count, lines);
+}
+
 TEST_F(DesignWarhead, TaperAndAreaConversions) {
     h().DS = 10.0f;
     h().DC = 12.0f;

@@ -1,13 +1,17 @@
 // The plot's labels at the window sizes the program opens with. The box is given as the design
 // screens give theirs ((-0.85, -0.85)-(0, -0.4) in units of the smaller GUI scale across and the
-// height's scale up), then the time labels are read back as drawn glyphs: every run of
-// touching glyphs must be one whole label (never "0.40.8" run together), the runs keep apart,
-// and the titles are drawn whole.
+// height's scale up). The axes stand inside the box, the labels in the room it leaves around
+// them: no label touches another or lies over the plotted area, the curve stays in that area,
+// neighbouring labels never print alike (a motor's 0.6 s burn gives 0.06, 0.12 ..., not
+// "0.1 0.1"), and the glyphs drawn are the labels' whole texts at the panels' text size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "overlay_fixture.h"
@@ -44,86 +48,226 @@ std::vector<glyph_box> drawn_glyphs(const recording_device& d) {
 struct plot_case {
     int width, height;
     float time_max;
+    float value_max;
+    const char* time_title;
 };
 
 class GraphLabels : public ::testing::TestWithParam<plot_case> {};
 
+bool overlap(const graph_store::label& a, const graph_store::label& b, float gap) {
+    return a.x < b.x + b.width + gap && b.x < a.x + a.width + gap && a.y < b.y + b.height + gap &&
+           b.y < a.y + a.height + gap;
+}
+
 }  // namespace
 
-TEST_P(GraphLabels, TimeLabelsKeepApartAndTitlesAreWhole) {
+TEST_P(GraphLabels, LabelsKeepApartOutsideThePlottedAreaAndAreWhole) {
     const plot_case c = GetParam();
     overlay_setup o(c.width, c.height);
     graph_reset_samples();
     graph_clear_vertices();
-    const char* titles[8] = {"Distance (m)", "Offset (m)", "", "", "", "", "", ""};
+    const char* titles[8] = {c.time_title, "Frag Density (1/sqrm)", "", "", "", "", "", ""};
     graph_set_titles(titles);
-    const float first[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-    const float last[8] = {c.time_max, 1.5f, 0, 0, 0, 0, 0, 0};
-    graph_add_series_point(first, 1);
-    graph_add_series_point(last, 1);
+    for (int i = 0; i <= 20; ++i) {
+        const float t = c.time_max * static_cast<float>(i) / 20.0f;
+        // A curve from the top of its range at the start down to 0, as the warhead's falls.
+        const float row[8] = {t, c.value_max * (1.0f - static_cast<float>(i) / 20.0f), 0, 0, 0, 0, 0, 0};
+        graph_add_series_point(row, 1);
+    }
     const float m = std::min(c.width / 640.0f, c.height / 480.0f), h = c.height / 480.0f;
     const float x1 = -0.85f * m, y1 = -0.85f * h, x2 = 0.0f, y2 = -0.4f * h;
     graph_draw(x1, y1, x2, y2, 1, false);
+    const graph_area a = graph_plot_area();
+    // The axes stand inside the box, leaving room on the left and below.
+    EXPECT_GT(a.x1, x1);
+    EXPECT_GT(a.y1, y1);
+    EXPECT_LE(a.x2, x2);
+    EXPECT_LE(a.y2, y2);
+
+    // The curve's vertices stay within the area (a thick line's half width beside it).
+    for (int i = 0; i < g_graph.triangle_count; ++i) {
+        const overlay_vertex& v = g_graph.triangles[i];
+        EXPECT_GE(v.x, a.x1 - 0.011f);
+        EXPECT_LE(v.x, a.x2 + 0.011f);
+        EXPECT_GE(v.y, a.y1 - 0.011f);
+        EXPECT_LE(v.y, a.y2 + 0.011f);
+    }
+
+    const int n = g_graph.label_count;
+    ASSERT_GE(n, 2 + 2 + 1);  // the titles, two time labels or more, a value label or more
+    std::vector<std::string> texts;
+    std::size_t characters = 0;
+    for (int i = 0; i < n; ++i) {
+        const graph_store::label& l = g_graph.labels[i];
+        SCOPED_TRACE(l.text);
+        texts.emplace_back(l.text);
+        characters += std::strlen(l.text);
+        // One pixel apart from every other label at least.
+        for (int j = i + 1; j < n; ++j) EXPECT_FALSE(overlap(l, g_graph.labels[j], 1.0f / 320.0f)) << g_graph.labels[j].text;
+        // Never over the plotted area; inside the box but for the channel's title over it;
+        // inside the screen.
+        const bool over_area = l.x < a.x2 && l.x + l.width > a.x1 && l.y < a.y2 && l.y + l.height > a.y1;
+        EXPECT_FALSE(over_area);
+        if (std::strcmp(l.text, titles[1]) != 0) {
+            EXPECT_GE(l.x, x1 - 1e-4f);
+            EXPECT_LE(l.x + l.width, x2 + 1e-4f);
+            EXPECT_GE(l.y, y1 - 1e-4f);
+            EXPECT_LE(l.y + l.height, y2 + 1e-4f);
+        }
+        EXPECT_LE(l.x + l.width, c.width / 640.0f);
+    }
+    // Neighbouring labels of an axis print apart (the axes' labels are all numbers).
+    for (std::size_t i = 1; i < texts.size(); ++i) {
+        if (std::isdigit(static_cast<unsigned char>(texts[i][0])) == 0) continue;
+        EXPECT_NE(texts[i], texts[i - 1]);
+    }
+
+    // What is drawn: every glyph of every label, at one texel of the font on one pixel (a
+    // 320th of a GUI unit across at every window size).
     o.device->clear_records();
     graph_render_with_labels();
-
-    std::vector<std::string> labels;
-    std::size_t title_glyphs = 0;
-    for (int k = 1; k <= 10; ++k) labels.push_back(format_string("%3.1f", static_cast<double>(k * c.time_max / 10.0f)));
-    for (const char* t : {titles[0], titles[1]}) title_glyphs += std::strlen(t);
-
-    // The time labels stand on the axis, lower than the time axis' title.
-    std::vector<glyph_box> row;
-    std::size_t all = 0;
-    for (const glyph_box& g : drawn_glyphs(*o.device)) {
-        ++all;
-        if (g.bottom < y1 + 0.065f * m && g.left > x1) row.push_back(g);
-    }
-    ASSERT_FALSE(row.empty());
-    std::sort(row.begin(), row.end(), [](const glyph_box& a, const glyph_box& b) { return a.left < b.left; });
-    std::vector<int> runs{1};
-    for (std::size_t i = 1; i < row.size(); ++i) {
-        // Glyphs of one label abut; two labels need a visible gap (a pixel or more).
-        if (row[i].left > row[i - 1].right + 1.0f / 320.0f) {
-            runs.push_back(1);
-        } else {
-            ++runs.back();
-        }
-    }
-    EXPECT_GE(runs.size(), 2u);
-    // The labels are drawn at the size of the panels' texts: one texel of the font on one pixel,
-    // a 320th of a GUI unit across at every window size (a wide window drew them narrower).
+    const std::vector<glyph_box> glyphs = drawn_glyphs(*o.device);
+    EXPECT_EQ(glyphs.size(), characters);
     const d3d_font* small = g_overlay->font(FONT_SMALL);
     ASSERT_NE(small, nullptr);
-    const int step = 10 / static_cast<int>(runs.size());
-    std::size_t start = 0;
-    for (std::size_t r = 0; r < runs.size(); ++r) {
-        const std::size_t last = start + static_cast<std::size_t>(runs[r]) - 1;
-        int extent[2] = {0, 0};
-        ASSERT_TRUE(small->get_text_extent(labels[(r + 1) * static_cast<std::size_t>(step) - 1].c_str(), extent));
-        EXPECT_NEAR(row[last].right - row[start].left, static_cast<float>(extent[0]) / 320.0f, 1.5f / 320.0f)
+    int extent[2] = {0, 0};
+    ASSERT_TRUE(small->get_text_extent(g_graph.labels[0].text, extent));
+    EXPECT_NEAR(g_graph.labels[0].width, static_cast<float>(extent[0]) / 320.0f, 1e-4f);
+    if (!glyphs.empty()) {
+        const std::size_t len = std::strlen(g_graph.labels[0].text);
+        ASSERT_GE(glyphs.size(), len);
+        EXPECT_NEAR(glyphs[len - 1].right - glyphs[0].left, g_graph.labels[0].width, 1.5f / 320.0f)
             << c.width << " x " << c.height;
-        start = last + 1;
     }
-    std::size_t label_glyphs = 0;
-    for (int n : runs) {
-        const bool one_label = std::any_of(labels.begin(), labels.end(),
-                                           [n](const std::string& l) { return static_cast<int>(l.size()) == n; });
-        EXPECT_TRUE(one_label) << "a run of " << n << " glyphs is not one time label";
-        label_glyphs += static_cast<std::size_t>(n);
-    }
-    // Nothing of the plot leaves the screen on the right.
-    EXPECT_LE(row.back().right, c.width / 640.0f);
-    // The two titles are drawn whole: every glyph drawn is a label's or a title's.
-    std::size_t value_glyphs = 0;
-    for (int k = 1; k <= 5; ++k) value_glyphs += format_string("%3.1f", 0.3 * k).size();
-    EXPECT_EQ(all, label_glyphs + value_glyphs + title_glyphs);
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowSizes, GraphLabels,
-                         ::testing::Values(plot_case{640, 480, 1.6f}, plot_case{1024, 768, 1.6f},
-                                           plot_case{1920, 1080, 1.6f}, plot_case{1024, 768, 12.0f},
-                                           plot_case{640, 480, 1234.5f}, plot_case{1920, 1080, 250.0f}));
+INSTANTIATE_TEST_SUITE_P(
+    WindowSizes, GraphLabels,
+    ::testing::Values(plot_case{640, 480, 1.6f, 1.0f, "Mach"}, plot_case{1024, 768, 1.6f, 1.0f, "Mach"},
+                      plot_case{1920, 1080, 1.6f, 1.0f, "Mach"}, plot_case{1024, 768, 12.0f, 40.0f, "Time (sec)"},
+                      plot_case{640, 480, 1234.5f, 25000.0f, "Distance (m)"},
+                      plot_case{1920, 1080, 250.0f, 1463.1f, "Distance (m)"},
+                      plot_case{640, 480, 0.6f, 0.35f, "Time (sec)"}, plot_case{1920, 1080, 0.6f, 0.35f, "Time (sec)"}));
+
+TEST(GraphLabels, TheFlightGraphsTimeTitleIsWholeInsideItsBox) {
+    // The flight graphs view plots into (-1.1, -0.9)-(0.9, 0.7) with a grid; its time title
+    // stood from 0.8 to past the screen's edge at 640 x 480 and lost its ")".
+    for (const auto& [w, h] : {std::pair{640, 480}, {1024, 768}, {1920, 1080}}) {
+        SCOPED_TRACE(w);
+        overlay_setup o(w, h);
+        graph_reset_samples();
+        const char* titles[8] = {"Time (sec)", "Velocity (m/s)", "", "", "", "", "", ""};
+        graph_set_titles(titles);
+        const float first[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        const float last[8] = {35.0f, 680.0f, 0, 0, 0, 0, 0, 0};
+        graph_add_series_point(first, 1);
+        graph_add_series_point(last, 1);
+        graph_draw(-1.1f, -0.9f, 0.9f, 0.7f, 1, true);
+        const graph_store::label* time_title = nullptr;
+        std::size_t characters = 0;
+        for (int i = 0; i < g_graph.label_count; ++i) {
+            characters += std::strlen(g_graph.labels[i].text);
+            if (std::strcmp(g_graph.labels[i].text, "Time (sec)") == 0) time_title = &g_graph.labels[i];
+        }
+        ASSERT_NE(time_title, nullptr);
+        EXPECT_LE(time_title->x + time_title->width, 0.9f + 1e-5f);
+        // The channel's title keeps under the window's title bar (its frame ends at 1.0).
+        const graph_store::label& title = g_graph.labels[g_graph.label_count - 1];
+        EXPECT_STREQ(title.text, "Velocity (m/s)");
+        EXPECT_GT(title.y, 0.7f);
+        EXPECT_LE(title.y + title.height, 0.9f);
+        EXPECT_GE(time_title->y, -0.9f - 1e-5f);
+        o.device->clear_records();
+        graph_render_with_labels();
+        EXPECT_EQ(drawn_glyphs(*o.device).size(), characters);
+    }
+}
+
+TEST(GraphLabelDecimals, TheFewestThatTellNeighboursApart) {
+    const float tenths[3] = {0.1f, 0.2f, 0.3f};
+    EXPECT_EQ(graph_label_decimals(tenths, 3), 1);
+    const float motor[4] = {0.06f, 0.12f, 0.18f, 0.24f};
+    EXPECT_EQ(graph_label_decimals(motor, 4), 2);
+    const float fine[2] = {0.0011f, 0.0012f};
+    EXPECT_EQ(graph_label_decimals(fine, 2), 4);
+    const float alike[2] = {1.0f, 1.0f};
+    EXPECT_EQ(graph_label_decimals(alike, 2), 4);
+}
+
+TEST(GraphLabelPlacing, WithoutFontsTheAxesAreTheBox) {
+    overlay_setup o(640, 480, false);
+    graph_reset_samples();
+    const float row[8] = {2.0f, 1.0f, 0, 0, 0, 0, 0, 0};
+    graph_add_series_point(row, 1);
+    graph_draw(-0.5f, -0.5f, 0.5f, 0.5f, 1, true);
+    const graph_area a = graph_plot_area();
+    EXPECT_FLOAT_EQ(a.x1, -0.5f);
+    EXPECT_FLOAT_EQ(a.y1, -0.5f);
+    EXPECT_FLOAT_EQ(a.x2, 0.5f);
+    EXPECT_FLOAT_EQ(a.y2, 0.5f);
+    EXPECT_EQ(g_graph.label_count, 0);
+}
+
+TEST(GraphLabelPlacing, AnAxisWithoutScaleShowsOnlyItsTitle) {
+    // Nothing recorded yet: no column of "0.0" labels, the titles alone.
+    overlay_setup o(640, 480);
+    graph_reset_samples();
+    const char* titles[8] = {"Time (sec)", "Velocity (m/s)", "", "", "", "", "", ""};
+    graph_set_titles(titles);
+    graph_draw(-0.85f, -0.85f, 0.0f, -0.4f, 1, false);
+    ASSERT_EQ(g_graph.label_count, 2);
+    EXPECT_STREQ(g_graph.labels[0].text, "Time (sec)");
+    EXPECT_STREQ(g_graph.labels[1].text, "Velocity (m/s)");
+    // A time axis but a flat channel: the time labels, no value labels.
+    const float row[8] = {3.0f, 0, 0, 0, 0, 0, 0, 0};
+    graph_add_series_point(row, 1);
+    graph_draw(-0.85f, -0.85f, 0.0f, -0.4f, 1, false);
+    int numbers = 0;
+    for (int i = 0; i < g_graph.label_count; ++i) {
+        const graph_store::label& l = g_graph.labels[i];
+        if (std::isdigit(static_cast<unsigned char>(l.text[0])) != 0) {
+            ++numbers;
+            EXPECT_LT(l.y, graph_plot_area().y1);  // under the time axis
+        }
+    }
+    EXPECT_GE(numbers, 2);
+}
+
+TEST(GraphLabelPlacing, MarksAreCutAtTheAxes) {
+    overlay_setup o(640, 480, false);
+    graph_reset_samples();
+    const float row[8] = {1.0f, 1.0f, 0, 0, 0, 0, 0, 0};
+    graph_add_series_point(row, 0);
+    graph_draw(0.0f, 0.0f, 1.0f, 1.0f, 1, false);
+    graph_clear_vertices();
+    // A quad half left of the y axis and a band reaching below the x axis: only their parts
+    // inside the box remain, and cover the same area as those parts.
+    graph_add_plot_quad(-0.5f, 0.2f, 0.5f, 0.2f, 0.5f, 0.6f, -0.5f, 0.6f, 0xFFFF0000u);
+    graph_add_plot_quad(0.6f, -0.4f, 0.8f, -0.4f, 0.8f, 0.4f, 0.6f, 0.4f, 0xFFFF0000u);
+    float area = 0.0f;
+    for (int i = 0; i + 2 < g_graph.triangle_count; i += 3) {
+        const overlay_vertex* t = g_graph.triangles + i;
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_GE(t[k].x, -1e-6f);
+            EXPECT_LE(t[k].x, 1.0f + 1e-6f);
+            EXPECT_GE(t[k].y, -1e-6f);
+            EXPECT_LE(t[k].y, 1.0f + 1e-6f);
+        }
+        area += std::fabs((t[1].x - t[0].x) * (t[2].y - t[0].y) - (t[2].x - t[0].x) * (t[1].y - t[0].y)) / 2.0f;
+    }
+    EXPECT_NEAR(area, 0.5f * 0.4f + 0.2f * 0.4f, 1e-5f);
+    // A quad wholly outside adds nothing; a line from outside ends at the edge.
+    const int before = g_graph.triangle_count;
+    graph_add_plot_quad(-2.0f, -2.0f, -1.5f, -2.0f, -1.5f, -1.5f, -2.0f, -1.5f, 0xFFFF0000u);
+    EXPECT_EQ(g_graph.triangle_count, before);
+    graph_add_plot_thick_line(-1.0f, 0.5f, 0.5f, 0.5f, 0xFF00FF00u);
+    ASSERT_EQ(g_graph.triangle_count, before + 6);
+    float left = 1.0f;
+    for (int i = before; i < g_graph.triangle_count; ++i) left = std::min(left, g_graph.triangles[i].x);
+    EXPECT_NEAR(left, 0.0f, 1e-5f);
+    graph_add_plot_thick_line(-1.0f, -1.0f, -0.5f, -0.2f, 0xFF00FF00u);
+    EXPECT_EQ(g_graph.triangle_count, before + 6);
+}
 
 TEST(GraphLabelsCleared, AClearedPlotDrawsNoStaleLabels) {
     overlay_setup o(1024, 768);

@@ -119,3 +119,57 @@ TEST_F(gui_draw_test, nothing_is_drawn_while_the_display_flag_is_clear) {
 }
 
 }  // namespace
+
+namespace {
+
+using gui_text_fit_test = gui_fixture;
+
+// Draws a label of `text` in a box `width` GUI units wide; the single-glyph texts drawn, in
+// order, with their boxes.
+std::vector<recording_painter::text_box> squeezed(recording_painter& painter, const char* text, float width) {
+    gui_window w;
+    w.create(-1, -1, 1, 1, window_kind::panel);
+    gui_rect* r = w.add_rect(0, 0, width, 0.05f, rect_kind::label);
+    r->medium_font = 1;
+    r->fit_text = 1;
+    r->left_text = 1;
+    r->set_text(text);
+    painter.text_boxes.clear();
+    w.draw();
+    std::vector<recording_painter::text_box> out;
+    for (const auto& t : painter.text_boxes) {
+        if (t.text.size() == 1) out.push_back(t);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(gui_text_fit_test, a_text_too_wide_even_in_the_small_font_closes_up_before_it_narrows) {
+    // 23 glyphs of 5 texels in the small font (115 texels, 0.359 GUI units); the two spaces
+    // keep their width.
+    const char* text = "Ignition Pressure (atm)";
+    const float texel = 1.0f / 320.0f;
+    // Room for it with every glyph but the spaces a texel closer: drawn glyph by glyph, each
+    // advancing 4 texels (5 less the one it closes up), a space 5, all inside the box.
+    const float label_inset = 0.02f, margin = 0.03f;
+    auto glyphs = squeezed(painter, text, 94 * texel + margin);
+    std::string drawn;
+    for (const auto& g : glyphs) drawn += g.text;
+    EXPECT_EQ(drawn, text);
+    ASSERT_EQ(glyphs.size(), 23u);
+    for (std::size_t i = 1; i < glyphs.size(); ++i) {
+        const float advance = glyphs[i - 1].text == " " ? 5 * texel : 4 * texel;
+        EXPECT_NEAR(glyphs[i].x1 - glyphs[i - 1].x1, advance, 0.05f * texel);
+    }
+    EXPECT_NEAR(glyphs[0].x1, label_inset, 1e-5f);
+    // Half that room: the glyphs close up and narrow, and still end inside the box.
+    glyphs = squeezed(painter, text, 46 * texel + margin + label_inset);
+    ASSERT_EQ(glyphs.size(), 23u);
+    EXPECT_LT(glyphs[1].x1 - glyphs[0].x1, 4 * texel);
+    EXPECT_GT(glyphs[1].x1 - glyphs[0].x1, 1.5f * texel);
+    EXPECT_LE(glyphs.back().x1, 46 * texel + margin + label_inset);
+    // A text that fits is drawn whole, at once.
+    glyphs = squeezed(painter, "Short", 0.3f);
+    EXPECT_TRUE(glyphs.empty());
+}

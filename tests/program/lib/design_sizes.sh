@@ -6,7 +6,10 @@
 # - the Run Scenario button shows its picture, not the world map over it;
 # - the frames after Explode on the hub keep the GUI's colours (no white screen) and, in a
 #   window wider than 4:3, black margins beside the 4:3 area (no burst flies out of it);
-# - the wheel over the scenario map zooms it, and every scenery's map picture loads.
+# - the wheel over the scenario map zooms it, and every scenery's map picture loads;
+# - the airframe's graph buttons stay in sight over its preview, the motor's hint line says
+#   why a chamber length was refused, and its static fire plots a curve (check_parts);
+# - the flight graphs view of a test flight shows its plot.
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
   printf '1\t[window_mode]\r\n%s\t[window_width]\r\n%s\t[window_height]\r\n0\t[use_tips]\r\n' \
@@ -25,6 +28,9 @@ design_sizes() {
   check_boxes "$width" "$height"
   check_run_button "$width" "$height"
   check_explode "$width" "$height"
+  check_parts "$width" "$height"
+  [ "$(box_changed test_run.png flight.png "$(gui_box "$width" "$height" -1.1 -0.9 0.9 0.7)" 10)" -gt 1000 ] ||
+    fail "the flight graphs view shows no plot over the test run"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
     fail "the wheel over the map changed nothing"
   ! grep -q "Failed to load scenery" Logfile.txt || fail "$(grep "Failed to load scenery" Logfile.txt)"
@@ -92,6 +98,28 @@ check_run_button() {
   local d1=$((a - x)) d2=$((b - y)) d3=$((c - z))
   [ ${d1#-} -le 40 ] && [ ${d2#-} -le 40 ] && [ ${d3#-} -le 40 ] ||
     fail "the Run Scenario button shows $shown, its picture $wanted"
+}
+
+# The part screens' own steps of the walk: the airframe's graph buttons keep their looks when
+# a shorter cylinder changes the preview (it never lies over them), the motor's first hint line
+# changes when a value is refused, and the static fire's plot shows its curve (green) inside
+# the graph box.
+check_parts() {
+  local w=$1 h=$2 m hs
+  m=$(awk -v w="$w" -v h="$h" 'BEGIN { a = w / 640; b = h / 480; print a < b ? a : b }')
+  hs=$(awk -v h="$h" 'BEGIN { print h / 480 }')
+  d() { awk -v s="$1" -v v="$2" 'BEGIN { print s * v }'; }
+  local buttons hint graph
+  buttons=$(gui_box "$w" "$h" "$(d "$m" -0.93)" "$(d "$hs" 0.24)" "$(d "$m" -0.67)" "$(d "$hs" 0.82)")
+  [ "$(box_changed aero.png aero_short.png "$buttons" 10)" -le 20 ] ||
+    fail "the airframe's preview runs over its graph buttons after a shorter cylinder"
+  hint=$(gui_box "$w" "$h" "$(d "$m" -0.98)" "$(d "$hs" -0.92)" "$(d "$m" -0.2)" "$(d "$hs" -0.86)")
+  [ "$(box_changed motor.png motor_refused.png "$hint" 10)" -gt 50 ] ||
+    fail "the motor's hint line says nothing of the refused chamber length"
+  graph=$(gui_box "$w" "$h" "$(d "$m" -0.85)" "$(d "$hs" -0.85)" "$(d "$m" 0)" "$(d "$hs" -0.4)")
+  local green
+  green=$(convert motor_fire.png -crop "$graph" +repage -fx 'g-r>0.25&&g-b>0.2?1:0' -format "%[fx:int(mean*w*h+0.5)]" info:)
+  [ "$green" -gt 100 ] || fail "the static fire's plot shows no curve ($green green pixels)"
 }
 
 # The hub's frames while its warhead bursts: at most a tenth of each is near white (the smoke

@@ -1,8 +1,10 @@
 # The walk of the design screens at any window size, run inside the virtual display by
 # lib/design_sizes.sh: the hub with its Save and Load boxes and a few frames of its Explode,
 # every part screen with its Save
-# and Load boxes, the test conditions, then the scenario design screen (a scenery chosen, the
-# wheel turned over the map, a missile system placed) and its Save and Load boxes. Every box is closed with its "Cancel". Screenshots go to
+# and Load boxes (the airframe with a shorter cylinder; the motor refusing a chamber length,
+# then a static fire plotted), the test conditions, then the scenario design screen (a scenery chosen, the
+# wheel turned over the map, a missile system placed) and its Save and Load boxes, and a test
+# flight with its flight graphs view. Every box is closed with its "Cancel". Screenshots go to
 # the working folder (hub.png, motor_save_box.png, scenario_load_box.png ...).
 source "$session_lib"
 step() { echo "$(date +%T) $*"; }
@@ -30,12 +32,33 @@ boxes() {
   dshoot "${name}_load_box.png" "$lx" "$ly"
   click_gui 0.3 -0.64                        # the file box's Cancel
 }
-# A part screen from the hub: opened, its boxes, closed.
+# A part screen from the hub: opened, what the screen's own step does (aero_step ...), its
+# boxes, closed.
 part() {
   step "$1"
   dshoot "$1.png" 0.84 "$2"
+  if declare -F "${1}_step" > /dev/null; then "${1}_step"; fi
   boxes "$1"
   dclick 0.89 -0.9                           # Close: the hub
+}
+# Types into the field at a point of the screen and applies with the button at another.
+type_and_apply() {
+  dclick "$1" "$2"
+  replace_text "$3"
+  click_and_shoot "$6" $(dat "$4" "$5")
+}
+# The airframe with a shorter cylinder: the preview shrinks and moves, the graph buttons stay.
+aero_step() {
+  type_and_apply -0.175 0.475 60 0.75 0.29 aero_short.png
+}
+# A chamber too short for its charges: the motor keeps its length and the hint line says why.
+# Then a static fire, plotted by the thrust readout once it has burnt for a while.
+motor_step() {
+  type_and_apply -0.175 0.555 40 0.75 0.25 motor_refused.png
+  dclick 0.34 -0.9                           # Fire
+  sleep 4
+  dshoot motor_fire.png -0.8 0.665           # the thrust readout: the plot at once
+  dclick 0.64 -0.9                           # Stop
 }
 
 shot_drawn menu.png
@@ -69,4 +92,23 @@ dclick -0.15 0                               # a point of the map
 dshoot system.png 0.84 0.24                  # Add Missile System
 boxes scenario 0.84 -0.69 0.84 -0.53
 dclick 0.84 -0.85                            # Close: the main menu
+step flight
+# A test flight from the hub's test conditions: a target and a missile launched, then the
+# flight graphs view opened from the test control strip (its buttons span the window's
+# width: W and H are the GUI scales).
+W=$(awk -v w="$WIDTH" 'BEGIN { printf "%f", w / 640 }')
+wat() { awk -v a="$W" -v b="$H" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * a, y * b }'; }
+menu_shoot hub_again.png 58 439              # Design Missile
+dshoot conditions_again.png 0.640625 -0.9    # Test Flight
+xdotool mousemove --window "$window" $(at $(dat 0.64 -0.9)) click 1   # Start Test
+shot_changed conditions_again.png test_run.png
+sleep 2
+click_gui $(wat 0.6945 -0.93)                # Launch Target
+sleep 2
+click_gui $(wat 0.4245 -0.93)                # Launch Missile
+sleep 2
+dshoot_w() { click_and_shoot "$1" $(wat "$2" "$3"); }
+dshoot_w flight.png -0.301 -0.93             # Graph: the flight graphs view
+sleep 2
+shot flight_later.png
 quit_by_keys
