@@ -84,10 +84,7 @@ TEST_P(GraphLabels, LabelsKeepApartOutsideThePlottedAreaAndAreWhole) {
     // The curve's vertices stay within the area (a thick line's half width beside it).
     for (int i = 0; i < g_graph.triangle_count; ++i) {
         const overlay_vertex& v = g_graph.triangles[i];
-        EXPECT_GE(v.x, a.x1 - 0.011f);
-        EXPECT_LE(v.x, a.x2 + 0.011f);
-        EXPECT_GE(v.y, a.y1 - 0.011f);
-        EXPECT_LE(v.y, a.y2 + 0.011f);
+        EXPECT_TRUE(v.x > a.x1 - 0.011f && v.x < a.x2 + 0.011f && v.y > a.y1 - 0.011f && v.y < a.y2 + 0.011f) << i;
     }
 
     const int n = g_graph.label_count;
