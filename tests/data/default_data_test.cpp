@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/file_helpers.h"
@@ -111,12 +112,10 @@ TEST(compiled_resources, the_program_icon_is_a_round_badge_with_alpha)
     ASSERT_EQ(image_decode(data.data, data.size, &icon), S_OK);
     EXPECT_EQ(icon.width, 64);
     EXPECT_EQ(icon.height, 64);
-    for (int corner : {0, 63}) {
-        EXPECT_EQ(icon.pixel(corner, corner) >> 24, 0u);
-        EXPECT_EQ(icon.pixel(63 - corner, corner) >> 24, 0u);
+    const std::tuple<int, int, std::uint32_t> alphas[] = {{0, 0, 0}, {63, 0, 0}, {0, 63, 0}, {63, 63, 0}, {32, 32, 255}, {32, 4, 255}};
+    for (const auto& [x, y, alpha] : alphas) {
+        EXPECT_EQ(icon.pixel(x, y) >> 24, alpha) << x << "," << y;
     }
-    EXPECT_EQ(icon.pixel(32, 32) >> 24, 255u);
-    EXPECT_EQ(icon.pixel(32, 4) >> 24, 255u);
 }
 
 TEST_F(run_folder_test, scenery_header_and_place_names_agree)
@@ -211,8 +210,7 @@ TEST_F(run_folder_test, definition_files_keep_their_grammar_and_bounds)
     }
 }
 
-// Mean brightness (0..255) of a box of a picture: columns x0..x1, rows y0..y1 (exclusive
-// ends, columns wrapping round the picture).
+// Mean brightness (0..255) of columns [x0, x1) (wrapping round) and rows [y0, y1).
 double mean_grey(const image& p, int x0, int x1, int y0, int y1)
 {
     double sum = 0.0;
@@ -226,10 +224,8 @@ double mean_grey(const image& p, int x0, int x1, int y0, int y1)
     return n > 0 ? sum / n : 0.0;
 }
 
-// The status line's heading tape shows the compass strip with the heading at its middle mark:
-// f = heading / 360 (the camera's yaw is minus its heading), the middle at u = f + 0.5. So
-// every tenth degree has its tick at that u, nothing lies between, and N, E, S and W stand
-// over their own degrees, E with its upright on the left (not mirrored).
+// The heading tape shows heading h at u = h / 360 + 0.5: a tick every tenth degree there,
+// nothing between, N E S W over their degrees, E not mirrored.
 TEST_F(run_folder_test, compass_strip_has_its_marks_where_the_heading_tape_reads_them)
 {
     image strip;
@@ -245,8 +241,7 @@ TEST_F(run_folder_test, compass_strip_has_its_marks_where_the_heading_tape_reads
         EXPECT_GT(mean_grey(strip, column(deg) - 1, column(deg) + 2, ticks_top, ticks_bottom), 150.0) << deg;
         EXPECT_LT(mean_grey(strip, column(deg + 5) - 2, column(deg + 5) + 3, ticks_top, ticks_bottom), 40.0) << deg + 5;
     }
-    // The letters' band above the ticks: ink over each cardinal point, none a third of the
-    // way between two labels.
+    // Above the ticks: ink over each cardinal point, none between the labels.
     const int band_top = h / 16, band_bottom = h / 2;
     for (int deg = 0; deg < 360; deg += 90) {
         EXPECT_GT(mean_grey(strip, column(deg) - 8, column(deg) + 8, band_top, band_bottom), 60.0) << deg;
@@ -254,17 +249,15 @@ TEST_F(run_folder_test, compass_strip_has_its_marks_where_the_heading_tape_reads
     for (int deg = 10; deg < 360; deg += 30) {
         EXPECT_LT(mean_grey(strip, column(deg + 5) - 3, column(deg + 5) + 3, band_top, band_bottom), 20.0) << deg + 5;
     }
-    // E over 090: its upright is its left third, lit from top to bottom; its right third is
-    // lit only at the three bars.
+    // E's upright on its left, its right lit only at the bars.
     const int e = column(90);
     const double left = mean_grey(strip, e - 9, e - 5, band_top, band_bottom);
     const double right = mean_grey(strip, e + 5, e + 9, band_top, band_bottom);
     EXPECT_GT(left, right + 30.0) << left << " " << right;
 }
 
-// The pitch tape shows the elevation strip with v = g + 0.5 at its middle mark, g = -pitch /
-// 2 pi: elevation e at v = 0.5 - e / 360. Ticks every 10 degrees from -90 to 90 there, the
-// level line across the whole strip, nothing between.
+// The pitch tape shows elevation e at v = 0.5 - e / 360: ticks every 10 degrees from -90 to
+// 90 there, nothing between, the level line across.
 TEST_F(run_folder_test, elevation_strip_has_its_marks_where_the_pitch_tape_reads_them)
 {
     image strip;
@@ -274,7 +267,9 @@ TEST_F(run_folder_test, elevation_strip_has_its_marks_where_the_pitch_tape_reads
     auto row = [&](double e) { return static_cast<int>(std::floor((0.5 - e / 360.0) * h)); };
     for (int e = -90; e <= 90; e += 10) {
         EXPECT_GT(mean_grey(strip, 0, w / 5, row(e) - 1, row(e) + 2), 150.0) << e;
-        if (e < 90) EXPECT_LT(mean_grey(strip, 0, w / 5, row(e + 5) - 2, row(e + 5) + 3), 40.0) << e + 5;
+        if (e < 90) {
+            EXPECT_LT(mean_grey(strip, 0, w / 5, row(e + 5) - 2, row(e + 5) + 3), 40.0) << e + 5;
+        }
     }
     EXPECT_GT(mean_grey(strip, 0, w, row(0) - 1, row(0) + 2), 150.0);
     // Labelled above the level line: +30 at 30 degrees up (the upper half of the strip).

@@ -1,11 +1,8 @@
-// The motor on the design screen's stand, drawn on the OpenGL device (EGL, no window) with the
-// scene's own exhausts: while it burns, its flame stands bright behind the nozzle, far longer
-// than the nozzle is wide, and its smoke column rises beyond the flame as light grey puffs
-// that leave the rest of the view as it was.
+// The motor on the design screen's stand, drawn on the OpenGL device with the scene's own
+// exhausts: a bright flame behind the nozzle, then a column of light grey smoke.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -22,6 +19,7 @@
 #include "shell/scene.h"
 #include "shell/scene_proxie.h"
 #include "simulation/rocket_motor.h"
+#include "tests/shell/white_textures.h"
 #include "tests/support/gl_test_device.h"
 
 namespace {
@@ -29,30 +27,6 @@ namespace {
 constexpr int k_width = 320;
 constexpr int k_height = 240;
 constexpr std::uint32_t k_backdrop = 0xFF204060u;
-
-// Every texture asked for is opaque white.
-class white_textures : public texture_loader {
-public:
-    explicit white_textures(gfx_device* device) : device_(device) {}
-    gfx_texture* load(const char*, const texture_request&) override {
-        texture_ptr t;
-        if (device_->create_texture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t) != S_OK) return nullptr;
-        locked_rect r;
-        if (t->lock_rect(0, &r) != S_OK) return nullptr;
-        for (int y = 0; y < 4; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(r.bits) + y * r.pitch);
-            std::fill(row, row + 4, 0xFFFFFFFFu);
-        }
-        t->unlock_rect(0);
-        return t.release();
-    }
-    bool lock_first_level(gfx_texture*, std::uint8_t**, int*, int*, int*) override { return false; }
-    void unlock_first_level(gfx_texture*) override {}
-    void release(gfx_texture* texture) override { texture_ptr owned(texture); }
-
-private:
-    gfx_device* device_;
-};
 
 int channel(std::uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
 
@@ -127,8 +101,8 @@ protected:
     static void keep(const image& picture, const std::string& name) {
         std::vector<std::uint8_t> bytes;
         if (png_encode(picture, &bytes) != S_OK) return;
-        std::ofstream out(name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 
     std::unique_ptr<offscreen_gl> context_;
@@ -143,11 +117,10 @@ protected:
 }  // namespace
 
 TEST_F(MotorFiringPixels, TheFlameAndSmokeShowBehindTheNozzle) {
-    // Turned across the view, nozzle to the right.
+    // Turned across the view, nozzle to the right: warm, bright pixels right of the middle,
+    // spanning more of the view than the motor is wide.
     const image early = fired_for(0.6f, 1.2f);
     keep(early, "motor_firing_early.png");
-    // The flame: warm, bright pixels (far more red than blue) right of the middle, where the
-    // nozzle is, spanning more of the view than the motor is wide.
     int flame = 0, leftmost = k_width, rightmost = 0;
     for (int y = 0; y < k_height; ++y) {
         for (int x = 0; x < k_width; ++x) {
@@ -162,13 +135,12 @@ TEST_F(MotorFiringPixels, TheFlameAndSmokeShowBehindTheNozzle) {
     EXPECT_GT(leftmost, k_width / 2);
     EXPECT_GT(rightmost - leftmost, k_width / 6);
 
-    // Some seconds on, the column of smoke has grown round the motor: its puffs are lit by the
-    // application's ambient light, grey over the backdrop, never a black veil.
+    // Seconds on, the smoke reaches the corner, lit grey over the dark blue backdrop: its red
+    // rises (a black veil would lower every channel).
     const image late = fired_for(2.4f, 1.2f);
     keep(late, "motor_firing_late.png");
     const std::uint32_t corner = late.pixel(4, 4);
-    EXPECT_NE(corner & 0xFFFFFFu, k_backdrop & 0xFFFFFFu) << std::hex << corner;  // the smoke reaches it
-    // Grey over the dark blue backdrop: its red rises (a black veil would lower every channel).
+    EXPECT_NE(corner & 0xFFFFFFu, k_backdrop & 0xFFFFFFu) << std::hex << corner;
     EXPECT_GT(channel(corner, 16), channel(k_backdrop, 16) + 8) << std::hex << corner;
     EXPECT_NEAR(channel(corner, 16), channel(corner, 8), 24) << std::hex << corner;
 }

@@ -18,6 +18,7 @@
 #include "platform/system/gl_device.h"
 #include "platform/system/offscreen_gl.h"
 #include "shell/scene.h"
+#include "tests/shell/white_textures.h"
 #include "tests/support/gl_test_device.h"
 #include "world/array_sp.h"
 #include "world/scatter_sprite_shading.h"
@@ -43,30 +44,6 @@ bool near_colour(std::uint32_t a, std::uint32_t b) {
     }
     return true;
 }
-
-// Every texture asked for is opaque white.
-class white_loader : public texture_loader {
-public:
-    explicit white_loader(gfx_device* device) : device_(device) {}
-    gfx_texture* load(const char*, const texture_request&) override {
-        texture_ptr t;
-        if (device_->create_texture(4, 4, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &t) != S_OK) return nullptr;
-        locked_rect r;
-        if (t->lock_rect(0, &r) != S_OK) return nullptr;
-        for (int y = 0; y < 4; ++y) {
-            auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(r.bits) + y * r.pitch);
-            std::fill(row, row + 4, 0xFFFFFFFFu);
-        }
-        t->unlock_rect(0);
-        return t.release();
-    }
-    bool lock_first_level(gfx_texture*, std::uint8_t**, int*, int*, int*) override { return false; }
-    void unlock_first_level(gfx_texture*) override {}
-    void release(gfx_texture* texture) override { texture_ptr owned(texture); }
-
-private:
-    gfx_device* device_;
-};
 
 int channel(std::uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
 
@@ -108,7 +85,7 @@ protected:
     d3d_app app_;
     app_state state_;
     std::unique_ptr<scene> world_;
-    std::unique_ptr<white_loader> loader_;
+    std::unique_ptr<white_textures> loader_;
 };
 
 constexpr std::uint32_t k_sky = 0xFF007FFFu;
@@ -169,7 +146,7 @@ TEST_F(ScenePixels, TheNightVisionProgramTurnsThePictureIntoABrighterGreenOne) {
 // terrain array like the ground (colour x (ambient + diffuse x the sun's height)) and a sprite
 // of a scenery array by the ambient light; neither is dark.
 TEST_F(ScenePixels, ScatterSpritesAtNoonAreLitByTheSkysSun) {
-    loader_ = std::make_unique<white_loader>(app_.device.get());
+    loader_ = std::make_unique<white_textures>(app_.device.get());
     app_.textures.set_loader(loader_.get());
     scatter_sprite_programs programs;
     ASSERT_EQ(create_scatter_sprite_programs(app_.device.get(), &programs), S_OK);

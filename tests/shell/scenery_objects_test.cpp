@@ -160,59 +160,50 @@ TEST_F(SceneryObjects, TheIndexIsBuiltFromTheLandClassesAndObjectsOutsideTheirTi
     EXPECT_EQ(table().placements[0].east, 0.0f);
 }
 
-// A relative line's numbers combine with its parent's by the first kind its name holds, groups
-// before animals: an "anim_group" (or "group_of_anim") is a group and turns and scales in all
-// its numbers; a lone animal keeps its k3 and k4.
+// Object names whose first kind word decides how their numbers combine and scale: groups
+// before animals (whatever the words' order), arrays before decals, patches before roads.
+const char* const k_kind_names[] = {"anim_group.x",    "group_of_anim.x", "cow_anim.x",  "decal_array.dds",
+                                    "road_patch.dds", "[Fire]",          "[LightArray]"};
+
+// A 64 x 64 grid of 30 m cells, 32 cells a tile, of `classes` land classes, all of `fill`.
+void set_class_grid(terrain& g, int classes, std::uint8_t fill) {
+    g.columns = g.rows = 64;
+    g.tile_samples = 32;
+    g.cell_size = 30.0f;
+    g.land_class_count = classes;
+    g.class_map.assign(64 * 64, fill);
+}
+
+// A relative line's numbers combine with its parent's (r = 0.5, s = 2, a = 3, b = 4) by the
+// first kind its name holds.
 TEST_F(SceneryObjects, IncludedLinesCombineByTheFirstKindTheirNameHolds) {
     write("objects.txt", "herd.txt\t0\t0\t0\t0.5\t2\t3\t4\n");
-    write("herd.txt", "anim_group.x\t0\t0\t0\t1\t10\t10\t10\n"
-                      "group_of_anim.x\t0\t0\t0\t1\t10\t10\t10\n"
-                      "cow_anim.x\t0\t0\t0\t1\t10\t10\t10\n"
-                      "decal_array.dds\t0\t0\t0\t1\t10\t10\t10\n"
-                      "road_patch.dds\t0\t0\t0\t1\t10\t10\t10\n");
+    std::string herd;
+    for (int i = 0; i < 5; ++i) herd += std::string(k_kind_names[i]) + "\t0\t0\t0\t1\t10\t10\t10\n";
+    write("herd.txt", herd);
     ASSERT_TRUE(world->read_object_list("objects.txt", false));
     ASSERT_EQ(table().entries.size(), 5u);
-    struct expected {
-        const char* name;
-        float k1, k2, k3, k4;
-    };
-    // r = 0.5, s = 2, a = 3, b = 4.
-    const expected rows[] = {
-        {"anim_group.x", 0.5f, 20, 30, 40},     // group: k1 - r, k2 s, k3 a, k4 b
-        {"group_of_anim.x", 0.5f, 20, 30, 40},  // the words' order does not matter
-        {"cow_anim.x", 0.5f, 20, 10, 10},       // anim: k1 - r, k2 s
-        {"decal_array.dds", 1, 20, 30, 40},     // array before decal: k2 s, k3 a, k4 b
-        {"road_patch.dds", 0.5f, 20, 30, 40},   // patch before road: k1 - r, k2 s, k3 a, k4 b
+    const float k1_to_k4[5][4] = {
+        {0.5f, 20, 30, 40},  // group: k1 - r, k2 s, k3 a, k4 b
+        {0.5f, 20, 30, 40},
+        {0.5f, 20, 10, 10},  // animal: k1 - r, k2 s
+        {1, 20, 30, 40},     // array: k2 s, k3 a, k4 b
+        {0.5f, 20, 30, 40},  // patch: all four
     };
     for (std::size_t i = 0; i < 5; ++i) {
-        const object_entry& e = table().entries[i];
-        EXPECT_STREQ(e.name, rows[i].name);
-        EXPECT_FLOAT_EQ(e.k[1], rows[i].k1) << rows[i].name;
-        EXPECT_FLOAT_EQ(e.k[2], rows[i].k2) << rows[i].name;
-        EXPECT_FLOAT_EQ(e.k[3], rows[i].k3) << rows[i].name;
-        EXPECT_FLOAT_EQ(e.k[4], rows[i].k4) << rows[i].name;
+        EXPECT_STREQ(table().entries[i].name, k_kind_names[i]);
+        for (int k = 1; k <= 4; ++k) EXPECT_FLOAT_EQ(table().entries[i].k[k], k1_to_k4[i][k - 1]) << k_kind_names[i] << k;
     }
 }
 
-// Objects of a class file made for tiles of half the size are scaled twice over, by the first
-// kind their name holds: groups and arrays before the effects, decals and animals, which keep
-// their sizes.
+// Objects of a class file made for tiles of half the size are scaled twice over by the first
+// kind their name holds.
 TEST_F(SceneryObjects, ClassObjectsForAnotherTileSizeAreScaledByTheFirstKindTheirNameHolds) {
-    terrain& g = world->ground;
-    g.columns = g.rows = 64;
-    g.tile_samples = 32;
-    g.cell_size = 30.0f;  // a tile of 960 m: q = 960 / 480 = 2
-    g.land_class_count = 1;
-    copy_text(g.land_texture_names[0], "town.dds");
-    g.class_map.assign(64 * 64, 0);
-    write("town.txt", "# tile size = 480\n"
-                      "anim_group.x\t0.1\t0.1\t1\t1\t1\t1\t1\n"
-                      "group_of_anim.x\t0.1\t0.1\t1\t1\t1\t1\t1\n"
-                      "cow_anim.x\t0.1\t0.1\t1\t1\t1\t1\t1\n"
-                      "decal_array.dds\t0.1\t0.1\t1\t1\t1\t1\t1\n"
-                      "road_patch.dds\t0.1\t0.1\t1\t1\t1\t1\t1\n"
-                      "[Fire]\t0.1\t0.1\t1\t1\t1\t1\t1\n"
-                      "[LightArray]\t0.1\t0.1\t1\t1\t1\t1\t1\n");
+    set_class_grid(world->ground, 1, 0);  // tiles of 960 m: q = 960 / 480 = 2
+    copy_text(world->ground.land_texture_names[0], "town.dds");
+    std::string town = "# tile size = 480\n";
+    for (const char* name : k_kind_names) town += std::string(name) + "\t0.1\t0.1\t1\t1\t1\t1\t1\n";
+    write("town.txt", town);
     ASSERT_TRUE(world->build_object_index("tile_objects.txt"));
     ASSERT_TRUE(world->read_object_index("tile_objects.txt"));
     ASSERT_EQ(table().entries.size(), 7u);
@@ -226,29 +217,21 @@ TEST_F(SceneryObjects, ClassObjectsForAnotherTileSizeAreScaledByTheFirstKindThei
         {2, 2, 1, 1, 1},  // light array: k0, k1
     };
     for (std::size_t i = 0; i < 7; ++i) {
-        for (int k = 0; k < 5; ++k) {
-            EXPECT_FLOAT_EQ(table().entries[i].k[k], expected[i][k]) << table().entries[i].name << " k" << k;
-        }
+        for (int k = 0; k < 5; ++k) EXPECT_FLOAT_EQ(table().entries[i].k[k], expected[i][k]) << k_kind_names[i] << k;
     }
-    // Every object stands once in each of the grid's one tile (x, z < 64 - 32).
-    EXPECT_EQ(table().placements.size(), 7u);
+    EXPECT_EQ(table().placements.size(), 7u);  // once each in the grid's one tile
 }
 
-// An index written by a load that had no land classes, or whose classes have no object files,
-// would be empty and kept for every later load: none is written.
+// An index written without land classes, or without their object files, would be empty and
+// kept for every later load: none is written.
 TEST_F(SceneryObjects, NoIndexIsWrittenWithoutTheLandClassesOrTheirObjectFiles) {
     EXPECT_FALSE(world->build_object_index("tile_objects.txt"));
     EXPECT_FALSE(tmp.exists("scenery/Test/tile_objects.txt"));
     EXPECT_NE(log().find("scenery\\Test\\tile_objects.txt not written: the scenery's land classes are not loaded"),
               std::string::npos) << log();
-    terrain& g = world->ground;
-    g.columns = g.rows = 64;
-    g.tile_samples = 32;
-    g.cell_size = 30.0f;
-    g.land_class_count = 2;
-    copy_text(g.land_texture_names[0], "grass.dds");
-    copy_text(g.land_texture_names[1], "town.dds");
-    g.class_map.assign(64 * 64, 1);
+    set_class_grid(world->ground, 2, 1);
+    copy_text(world->ground.land_texture_names[0], "grass.dds");
+    copy_text(world->ground.land_texture_names[1], "town.dds");
     EXPECT_TRUE(world->land_class_object_files().empty());
     EXPECT_FALSE(world->build_object_index("tile_objects.txt"));
     EXPECT_FALSE(tmp.exists("scenery/Test/tile_objects.txt"));
@@ -362,9 +345,8 @@ struct marking_slope : north_slope {
 
 }  // namespace
 
-// A track is marked draped (its ground taken, no shadow cast) without being laid flat: its bed
-// stays raised. A "road_patch" is built as a patch, and its grid follows the terrain cells
-// under its scaled size, not three vertices across as a road's.
+// A track is marked draped (ground taken, no shadow) with its bed kept raised; a "road_patch"
+// gets a patch grid over the terrain cells, not a road's three vertices across.
 TEST_F(SceneryObjects, ATrackIsMarkedDrapedWithItsBedKeptAndARoadPatchGetsAPatchGrid) {
     app.d3d = std::make_unique<null_gfx_system>();
     ASSERT_TRUE(app.create_device());

@@ -177,10 +177,8 @@ TEST_F(FlightDrawing, TrianglesFaceOutward) {
     check(m.charge_vertices(1), "cigar grain");
 }
 
-// On the stand the motor's flame and smoke column are drawn behind the nozzle while it burns:
-// the casing stands in cm with its nozzle toward +z, the exhaust's matrices in metres with the
-// nozzle toward -z. Nothing of the exhaust is drawn before ignition or while paused; in the
-// assembled missile the flame stands where the scene has it.
+// On the stand the exhaust is drawn behind the nozzle while it burns (the casing in cm, nozzle
+// toward +z; the exhaust in metres, toward -z), not before ignition nor while paused.
 TEST_F(FlightDrawing, StaticFiringDrawsTheFlameAndSmokeBehindTheNozzle) {
     probing_services probes;
     install_scene_services(&probes);
@@ -190,22 +188,20 @@ TEST_F(FlightDrawing, StaticFiringDrawsTheFlameAndSmokeBehindTheNozzle) {
         ASSERT_NE(probes.flame, nullptr);
         ASSERT_NE(probes.smoke, nullptr);
         m.draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, false);
-        EXPECT_TRUE(probes.flame->drawn_at.empty());
-        EXPECT_TRUE(probes.smoke->drawn_at.empty());
+        EXPECT_TRUE(probes.flame->drawn_at.empty() && probes.smoke->drawn_at.empty());
 
         m.ignite();
         m.burn_step(0.01f);
         m.update_exhaust();
-        EXPECT_EQ(probes.flame->updates, 1);
-        EXPECT_EQ(probes.smoke->updates, 1);
+        EXPECT_EQ(probes.flame->updates + probes.smoke->updates, 2);
         const mat4 kept = probes.flame->world;
         m.draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, false);
         ASSERT_EQ(probes.flame->drawn_at.size(), 1u);
         ASSERT_EQ(probes.smoke->drawn_at.size(), 1u);
         EXPECT_TRUE(same(probes.flame->world, kept));  // its own matrix is put back
 
-        // The flame's head sits in the nozzle's exit cone (its last 1.5 exit diameters up to
-        // the tail at +overall_length / 2 cm), its tip well beyond the tail.
+        // The flame's head in the nozzle's exit cone (the last 1.5 exit diameters before the
+        // tail at +overall_length / 2 cm).
         const float half = m.overall_length / 2.0f;
         const float s = probes.flame->local.m[0][0];  // the flame's width scale (m)
         ASSERT_GT(s, 0.0f);
@@ -215,13 +211,11 @@ TEST_F(FlightDrawing, StaticFiringDrawsTheFlameAndSmokeBehindTheNozzle) {
         EXPECT_NEAR(head.y, 0.0f, 1e-3f);
         EXPECT_GT(head.z, half - 1.5f * m.exit_diameter);
         EXPECT_LT(head.z, half);
-        // In cm: a hundred times its metres, and its tail (mesh z -4 after the head's offset of
-        // 1, 5 s a unit) pointing away from the casing.
+        // In cm, its tail (mesh z -4, 5 s a unit past the head's offset) away from the casing.
         EXPECT_NEAR(length(get_axis_x(flame_at)), 100.0f * s, 1e-3f);
         const vec3 tip = transform_point(0.0f, 0.0f, -4.0f, flame_at);
         EXPECT_NEAR(tip.z - head.z, 100.0f * 20.0f * s, 1e-2f);
-        // The smoke trails the flame by five of its length scales (5 s each) beyond its own
-        // half a size behind the flame's head.
+        // The smoke half a size plus five length scales (5 s each) behind the flame's head.
         const vec3 smoke_at = place_of(probes.smoke->drawn_at[0]);
         EXPECT_NEAR(smoke_at.z - head.z, 100.0f * (0.5f + 25.0f) * s, 1e-2f);
 

@@ -1,9 +1,6 @@
-// Dialogs against the window they open in: every dialog of the menus lies inside the window
-// at 640 x 480, 1024 x 768 and 1920 x 1080 (a small window scales the larger pages down about
-// their centre, a large one leaves them as built), the settings pages keep their tab row in
-// one place, and the in-run drop-down menus open over the dialogs.
+// Dialogs fitted to the window at 640 x 480, 1024 x 768 and 1920 x 1080; the in-run
+// drop-down menus open over them.
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -40,6 +37,14 @@ screen_box on_screen(const gui_window& w) {
     return b;
 }
 
+// Whether the box lies within +-x, +-y.
+void expect_within(const screen_box& b, float x, float y, const char* name = "") {
+    EXPECT_GE(b.x1, -x - 1e-4f) << name;
+    EXPECT_LE(b.x2, x + 1e-4f) << name;
+    EXPECT_GE(b.y1, -y - 1e-4f) << name;
+    EXPECT_LE(b.y2, y + 1e-4f) << name;
+}
+
 // The screen y of the middle of a dialog's tab row (its first tab button).
 float tab_row_y(const gui_window& w) {
     const gui_rect* tab = w.find_rect_by_kind(rect_kind::tab_button);
@@ -71,15 +76,9 @@ protected:
         root->update();
         return root->find_dialog(cb);
     }
-    // Whether the dialog lies inside the window, with the fitting's margin of 0.02.
+    // Inside the window with the fitting's margin of 0.02, scaled alike both ways.
     static void expect_inside(const gui_window& w, const char* name) {
-        const screen_box b = on_screen(w);
-        const float room_x = gui_scale[0] - 0.02f + 1e-4f, room_y = gui_scale[1] - 0.02f + 1e-4f;
-        EXPECT_GE(b.x1, -room_x) << name;
-        EXPECT_LE(b.x2, room_x) << name;
-        EXPECT_GE(b.y1, -room_y) << name;
-        EXPECT_LE(b.y2, room_y) << name;
-        // Scaled alike both ways: the layout keeps its proportions.
+        expect_within(on_screen(w), gui_scale[0] - 0.02f, gui_scale[1] - 0.02f, name);
         EXPECT_FLOAT_EQ(w.local.m[0][0], w.local.m[1][1]) << name;
     }
 
@@ -114,13 +113,12 @@ TEST_P(dialog_fit_test, every_dialog_of_the_menus_lies_inside_the_window) {
         ASSERT_TRUE(w->visible) << d.name;
         expect_inside(*w, d.name);
         if (!small) {
-            // Room enough: the dialog keeps its size.
-            EXPECT_FLOAT_EQ(w->local.m[0][0], 1.0f) << d.name;
+            EXPECT_FLOAT_EQ(w->local.m[0][0], 1.0f) << d.name;  // room enough
         }
         if (d.cb == video_dialog) settings_tabs = tab_row_y(*w);
-        if (d.command >= 5 && d.command <= 9) {
-            // The tab row stays in one place from page to page (in a small window the taller
-            // joystick page is scaled further, its row still at the window's bottom).
+        // The settings pages' tab row stays put (a small window scales the taller joystick
+        // page further, its row still at the bottom).
+        if (d.command <= 9) {
             EXPECT_NEAR(tab_row_y(*w), settings_tabs, small ? 0.03f : 1e-4f) << d.name;
         }
     }
@@ -128,13 +126,11 @@ TEST_P(dialog_fit_test, every_dialog_of_the_menus_lies_inside_the_window) {
     gui_window* quit = root->find_dialog(quit_dialog);
     ASSERT_NE(quit, nullptr);
     expect_inside(*quit, "quit");
-    // The quit question grows with the fonts as the message box does, past 1024 x 768.
-    EXPECT_FLOAT_EQ(quit->local.m[0][0], question_box_growth());
+    // The quit question grows with the fonts past 1024 x 768, as the message box does.
     EXPECT_FLOAT_EQ(quit->local.m[0][0], std::max(1.0f, std::min(gui_scale[0], gui_scale[1]) / 1.6f));
 }
 
-// The check boxes' captions keep beside their squares at every size: a caption too long
-// takes a smaller font, or is narrowed to the room left.
+// A check box's caption too long takes a smaller font, or is narrowed to the room left.
 TEST_P(dialog_fit_test, check_box_captions_keep_beside_their_squares) {
     for (const opened& d : {k_dialogs[2], k_dialogs[4]}) {
         gui_window* w = run_command(d.command, d.cb);
@@ -176,8 +172,7 @@ TEST_P(dialog_fit_test, the_pages_that_reach_past_a_small_window_are_scaled_abou
 INSTANTIATE_TEST_SUITE_P(window_sizes, dialog_fit_test,
                          ::testing::Values(size_case{640, 480}, size_case{1024, 768}, size_case{1920, 1080}));
 
-// The radar view in a 640 x 480 window: built larger than the window, it is fitted so that its
-// title bar and close button can be reached, and the close button closes it.
+// The radar view, larger than a 640 x 480 window, is fitted so its close button can be reached.
 class radar_fit_test : public gui_fixture {
 protected:
     void SetUp() override {
@@ -199,19 +194,13 @@ TEST_F(radar_fit_test, the_radar_view_keeps_its_title_bar_and_close_button_in_th
     root->open_dialog(radar_view_dialog);
     gui_window* w = root->find_dialog(radar_view_dialog);
     ASSERT_NE(w, nullptr);
-    const screen_box b = on_screen(*w);
-    EXPECT_LE(b.y2, 0.98f + 1e-4f);
-    EXPECT_GE(b.y1, -0.98f - 1e-4f);
-    EXPECT_LE(b.x2, 0.98f + 1e-4f);
-    EXPECT_GE(b.x1, -0.98f - 1e-4f);
+    expect_within(on_screen(*w), 0.98f, 0.98f);
     gui_rect* close = w->find_rect_by_kind(rect_kind::close_button);
     ASSERT_NE(close, nullptr);
     click_rect(w, close);
     EXPECT_FALSE(w->visible);
 }
 
-// A dialog that fits is left as its callback built it; one that does not is fitted once, and
-// fitting it again changes nothing.
 int tall_dialog(gui_window* w, int event) {
     if (event == gui_event::build) {
         w->create(-0.5f, -1.3f, 0.5f, 1.5f, window_kind::resizable_window);
@@ -227,10 +216,15 @@ int small_dialog(gui_window* w, int event) {
 
 class fit_rule_test : public gui_fixture {};
 
+// Opens `cb` over a root of `kind` covering y1 .. 1.
+gui_window* open_over(gui_window& root, int kind, float y1, gui_callback cb) {
+    root.create(-1, y1, 1, 1, kind);
+    root.open_dialog(cb);
+    return root.find_dialog(cb);
+}
+
 TEST_F(fit_rule_test, a_dialog_that_fits_keeps_its_box_and_fitting_is_stable) {
-    root->create(-1, -1, 1, 1, window_kind::panel);
-    root->open_dialog(small_dialog);
-    gui_window* w = root->find_dialog(small_dialog);
+    gui_window* w = open_over(*root, window_kind::panel, -1, small_dialog);
     ASSERT_NE(w, nullptr);
     EXPECT_FLOAT_EQ(w->local.m[0][0], 1.0f);
     EXPECT_FLOAT_EQ(w->local.m[3][0], 0.0f);
@@ -247,21 +241,16 @@ TEST_F(fit_rule_test, a_dialog_that_fits_keeps_its_box_and_fitting_is_stable) {
     const mat4 fitted = w->local;
     w->fit_on_screen();
     EXPECT_EQ(std::memcmp(&fitted, &w->local, sizeof fitted), 0);
-
     // Maximised and back to its own size, it is fitted again.
     gui_rect* maximise = w->find_rect_by_kind(rect_kind::maximise_button);
     ASSERT_NE(maximise, nullptr);
     click_rect(w, maximise);
     click_rect(w, maximise);
-    const screen_box again = on_screen(*w);
-    EXPECT_LE(again.y2, 0.98f + 1e-4f);
-    EXPECT_GE(again.y1, -0.98f - 1e-4f);
+    expect_within(on_screen(*w), 0.98f, 0.98f);
 }
 
 TEST_F(fit_rule_test, during_a_run_a_dialog_keeps_below_the_menu_titles) {
-    root->create(-1, 0.6f, 1, 1, window_kind::menu_bar);
-    root->open_dialog(tall_dialog);
-    gui_window* w = root->find_dialog(tall_dialog);
+    gui_window* w = open_over(*root, window_kind::menu_bar, 0.6f, tall_dialog);
     ASSERT_NE(w, nullptr);
     const screen_box b = on_screen(*w);
     // The titles' row is 0.08 high: the room runs from -0.98 to 0.9.
@@ -271,20 +260,16 @@ TEST_F(fit_rule_test, during_a_run_a_dialog_keeps_below_the_menu_titles) {
 }
 
 TEST_F(fit_rule_test, a_dialog_dragged_past_the_edge_comes_back_in_when_shown_again) {
-    root->create(-1, -1, 1, 1, window_kind::menu_bar);
-    root->open_dialog(small_dialog);
-    gui_window* w = root->find_dialog(small_dialog);
+    gui_window* w = open_over(*root, window_kind::menu_bar, -1, small_dialog);
     ASSERT_NE(w, nullptr);
     w->set_position(0.9f, 0.0f);  // half of it past the right edge
     root->toggle_dialog(small_dialog);
     root->toggle_dialog(small_dialog);
-    const screen_box b = on_screen(*w);
-    EXPECT_NEAR(b.x2, 0.98f, 1e-4f);
+    EXPECT_NEAR(on_screen(*w).x2, 0.98f, 1e-4f);
     EXPECT_FLOAT_EQ(w->local.m[0][0], 1.0f);
 }
 
-// The in-run menu bar: a drop-down menu opened over a dialog added after it is drawn after the
-// dialog and takes the click on its entry.
+// A drop-down menu opened over a later dialog is drawn after it and takes the click.
 int g_menu_clicks = 0;
 int counting_menu(gui_window* w, int event) {
     if (event == gui_event::click && w->pressed_rect() != nullptr &&
@@ -311,25 +296,18 @@ TEST_F(fit_rule_test, drop_down_menus_open_over_the_dialogs) {
     for (const char* item : {"Keys", "Manual", "Tips", "About"}) menu->add_menu_item(item);
     root->open_dialog(covering_dialog);
     g_menu_clicks = g_dialog_clicks = 0;
-    // Over the menu's title, then down onto its last entry (0.32 to 0.4 below the top): the
-    // entries lie over the dialog's button.
+    // Over the title, then down onto the last entry, which lies over the dialog's button.
     move(px(-0.75f), py(0.96f));
     move(px(-0.75f), py(0.64f));
-    const gui_rect* about = nullptr;
-    for (int i = 0; i < menu->rect_count; ++i) {
-        const gui_rect* r = menu->rect(i);
-        if (r->text && std::strcmp(r->text.get(), "About") == 0) about = r;
-    }
-    ASSERT_NE(about, nullptr);
-    EXPECT_TRUE(about->visible);
     painter.calls.clear();
     root->render();
     const auto texts = painter.find("text ");
-    const auto under = std::find_if(texts.begin(), texts.end(), [](const std::string& t) { return t.find("Under") != std::string::npos; });
-    const auto entry = std::find_if(texts.begin(), texts.end(), [](const std::string& t) { return t.find("About") != std::string::npos; });
-    ASSERT_NE(under, texts.end());
-    ASSERT_NE(entry, texts.end());
-    EXPECT_LT(under - texts.begin(), entry - texts.begin()) << "the menu is drawn under the dialog";
+    const auto at = [&](const char* t) {
+        return std::find_if(texts.begin(), texts.end(), [t](const std::string& s) { return s.find(t) != std::string::npos; });
+    };
+    ASSERT_NE(at("About"), texts.end());
+    ASSERT_NE(at("Under"), texts.end());
+    EXPECT_LT(at("Under"), at("About")) << "the menu is drawn under the dialog";
     click(px(-0.75f), py(0.64f));
     EXPECT_EQ(g_menu_clicks, 1);
     EXPECT_EQ(g_dialog_clicks, 0);

@@ -1,9 +1,7 @@
 // The plot's labels at the window sizes the program opens with. The box is given as the design
 // screens give theirs ((-0.85, -0.85)-(0, -0.4) in units of the smaller GUI scale across and the
-// height's scale up). The axes stand inside the box, the labels in the room it leaves around
-// them: no label touches another or lies over the plotted area, the curve stays in that area,
-// neighbouring labels never print alike (a motor's 0.6 s burn gives 0.06, 0.12 ..., not
-// "0.1 0.1"), and the glyphs drawn are the labels' whole texts at the panels' text size.
+// height's scale up). The labels stand apart around the plotted area, neighbours never print
+// alike (a 0.6 s burn gives 0.06, 0.12 ..., not "0.1 0.1"), and are drawn whole.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -78,8 +76,7 @@ TEST_P(GraphLabels, LabelsKeepApartOutsideThePlottedAreaAndAreWhole) {
     const float x1 = -0.85f * m, y1 = -0.85f * h, x2 = 0.0f, y2 = -0.4f * h;
     graph_draw(x1, y1, x2, y2, 1, false);
     const graph_area a = graph_plot_area();
-    // The axes stand inside the box, leaving room on the left and below.
-    EXPECT_GT(a.x1, x1);
+    EXPECT_GT(a.x1, x1);  // room for the labels on the left and below
     EXPECT_GT(a.y1, y1);
     EXPECT_LE(a.x2, x2);
     EXPECT_LE(a.y2, y2);
@@ -87,10 +84,7 @@ TEST_P(GraphLabels, LabelsKeepApartOutsideThePlottedAreaAndAreWhole) {
     // The curve's vertices stay within the area (a thick line's half width beside it).
     for (int i = 0; i < g_graph.triangle_count; ++i) {
         const overlay_vertex& v = g_graph.triangles[i];
-        EXPECT_GE(v.x, a.x1 - 0.011f);
-        EXPECT_LE(v.x, a.x2 + 0.011f);
-        EXPECT_GE(v.y, a.y1 - 0.011f);
-        EXPECT_LE(v.y, a.y2 + 0.011f);
+        EXPECT_TRUE(v.x > a.x1 - 0.011f && v.x < a.x2 + 0.011f && v.y > a.y1 - 0.011f && v.y < a.y2 + 0.011f) << i;
     }
 
     const int n = g_graph.label_count;
@@ -102,10 +96,9 @@ TEST_P(GraphLabels, LabelsKeepApartOutsideThePlottedAreaAndAreWhole) {
         SCOPED_TRACE(l.text);
         texts.emplace_back(l.text);
         characters += std::strlen(l.text);
-        // One pixel apart from every other label at least.
         for (int j = i + 1; j < n; ++j) EXPECT_FALSE(overlap(l, g_graph.labels[j], 1.0f / 320.0f)) << g_graph.labels[j].text;
-        // Never over the plotted area; inside the box but for the channel's title over it;
-        // inside the screen.
+        // A pixel apart from the others, off the plotted area, inside the box (but the
+        // channel's title over it) and the screen.
         const bool over_area = l.x < a.x2 && l.x + l.width > a.x1 && l.y < a.y2 && l.y + l.height > a.y1;
         EXPECT_FALSE(over_area);
         if (std::strcmp(l.text, titles[1]) != 0) {
@@ -116,14 +109,13 @@ TEST_P(GraphLabels, LabelsKeepApartOutsideThePlottedAreaAndAreWhole) {
         }
         EXPECT_LE(l.x + l.width, c.width / 640.0f);
     }
-    // Neighbouring labels of an axis print apart (the axes' labels are all numbers).
+    // Neighbouring numbers of an axis print apart.
     for (std::size_t i = 1; i < texts.size(); ++i) {
         if (std::isdigit(static_cast<unsigned char>(texts[i][0])) == 0) continue;
         EXPECT_NE(texts[i], texts[i - 1]);
     }
 
-    // What is drawn: every glyph of every label, at one texel of the font on one pixel (a
-    // 320th of a GUI unit across at every window size).
+    // Every glyph of every label drawn, one font texel to a pixel (a 320th of a unit).
     o.device->clear_records();
     graph_render_with_labels();
     const std::vector<glyph_box> glyphs = drawn_glyphs(*o.device);
@@ -149,15 +141,21 @@ INSTANTIATE_TEST_SUITE_P(
                       plot_case{1920, 1080, 250.0f, 1463.1f, "Distance (m)"},
                       plot_case{640, 480, 0.6f, 0.35f, "Time (sec)"}, plot_case{1920, 1080, 0.6f, 0.35f, "Time (sec)"}));
 
+namespace {
+// A fresh plot titled "Time (sec)" over "Velocity (m/s)".
+void reset_time_velocity_plot() {
+    graph_reset_samples();
+    const char* titles[8] = {"Time (sec)", "Velocity (m/s)", "", "", "", "", "", ""};
+    graph_set_titles(titles);
+}
+}  // namespace
+
 TEST(GraphLabels, TheFlightGraphsTimeTitleIsWholeInsideItsBox) {
-    // The flight graphs view plots into (-1.1, -0.9)-(0.9, 0.7) with a grid; its time title
-    // stood from 0.8 to past the screen's edge at 640 x 480 and lost its ")".
+    // The flight graphs view's box; its time title ran past the screen at 640 x 480.
     for (const auto& [w, h] : {std::pair{640, 480}, {1024, 768}, {1920, 1080}}) {
         SCOPED_TRACE(w);
         overlay_setup o(w, h);
-        graph_reset_samples();
-        const char* titles[8] = {"Time (sec)", "Velocity (m/s)", "", "", "", "", "", ""};
-        graph_set_titles(titles);
+        reset_time_velocity_plot();
         const float first[8] = {0, 0, 0, 0, 0, 0, 0, 0};
         const float last[8] = {35.0f, 680.0f, 0, 0, 0, 0, 0, 0};
         graph_add_series_point(first, 1);
@@ -184,14 +182,9 @@ TEST(GraphLabels, TheFlightGraphsTimeTitleIsWholeInsideItsBox) {
 }
 
 TEST(GraphLabelDecimals, TheFewestThatTellNeighboursApart) {
-    const float tenths[3] = {0.1f, 0.2f, 0.3f};
-    EXPECT_EQ(graph_label_decimals(tenths, 3), 1);
-    const float motor[4] = {0.06f, 0.12f, 0.18f, 0.24f};
-    EXPECT_EQ(graph_label_decimals(motor, 4), 2);
-    const float fine[2] = {0.0011f, 0.0012f};
-    EXPECT_EQ(graph_label_decimals(fine, 2), 4);
-    const float alike[2] = {1.0f, 1.0f};
-    EXPECT_EQ(graph_label_decimals(alike, 2), 4);
+    const float v[4][4] = {{0.1f, 0.2f, 0.3f}, {0.06f, 0.12f, 0.18f, 0.24f}, {0.0011f, 0.0012f}, {1.0f, 1.0f}};
+    const int count[4] = {3, 4, 2, 2}, decimals[4] = {1, 2, 4, 4};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(graph_label_decimals(v[i], count[i]), decimals[i]) << i;
 }
 
 TEST(GraphLabelPlacing, WithoutFontsTheAxesAreTheBox) {
@@ -201,19 +194,14 @@ TEST(GraphLabelPlacing, WithoutFontsTheAxesAreTheBox) {
     graph_add_series_point(row, 1);
     graph_draw(-0.5f, -0.5f, 0.5f, 0.5f, 1, true);
     const graph_area a = graph_plot_area();
-    EXPECT_FLOAT_EQ(a.x1, -0.5f);
-    EXPECT_FLOAT_EQ(a.y1, -0.5f);
-    EXPECT_FLOAT_EQ(a.x2, 0.5f);
-    EXPECT_FLOAT_EQ(a.y2, 0.5f);
+    EXPECT_EQ(std::vector<float>({a.x1, a.y1, a.x2, a.y2}), std::vector<float>({-0.5f, -0.5f, 0.5f, 0.5f}));
     EXPECT_EQ(g_graph.label_count, 0);
 }
 
 TEST(GraphLabelPlacing, AnAxisWithoutScaleShowsOnlyItsTitle) {
     // Nothing recorded yet: no column of "0.0" labels, the titles alone.
     overlay_setup o(640, 480);
-    graph_reset_samples();
-    const char* titles[8] = {"Time (sec)", "Velocity (m/s)", "", "", "", "", "", ""};
-    graph_set_titles(titles);
+    reset_time_velocity_plot();
     graph_draw(-0.85f, -0.85f, 0.0f, -0.4f, 1, false);
     ASSERT_EQ(g_graph.label_count, 2);
     EXPECT_STREQ(g_graph.labels[0].text, "Time (sec)");
@@ -224,11 +212,9 @@ TEST(GraphLabelPlacing, AnAxisWithoutScaleShowsOnlyItsTitle) {
     graph_draw(-0.85f, -0.85f, 0.0f, -0.4f, 1, false);
     int numbers = 0;
     for (int i = 0; i < g_graph.label_count; ++i) {
-        const graph_store::label& l = g_graph.labels[i];
-        if (std::isdigit(static_cast<unsigned char>(l.text[0])) != 0) {
-            ++numbers;
-            EXPECT_LT(l.y, graph_plot_area().y1);  // under the time axis
-        }
+        if (std::isdigit(static_cast<unsigned char>(g_graph.labels[i].text[0])) == 0) continue;
+        ++numbers;
+        EXPECT_LT(g_graph.labels[i].y, graph_plot_area().y1);  // under the time axis
     }
     EXPECT_GE(numbers, 2);
 }
@@ -248,10 +234,7 @@ TEST(GraphLabelPlacing, MarksAreCutAtTheAxes) {
     for (int i = 0; i + 2 < g_graph.triangle_count; i += 3) {
         const overlay_vertex* t = g_graph.triangles + i;
         for (int k = 0; k < 3; ++k) {
-            EXPECT_GE(t[k].x, -1e-6f);
-            EXPECT_LE(t[k].x, 1.0f + 1e-6f);
-            EXPECT_GE(t[k].y, -1e-6f);
-            EXPECT_LE(t[k].y, 1.0f + 1e-6f);
+            EXPECT_TRUE(t[k].x > -1e-6f && t[k].x < 1 + 1e-6f && t[k].y > -1e-6f && t[k].y < 1 + 1e-6f) << i;
         }
         area += std::fabs((t[1].x - t[0].x) * (t[2].y - t[0].y) - (t[2].x - t[0].x) * (t[1].y - t[0].y)) / 2.0f;
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "gui_fixture.h"
@@ -64,40 +65,40 @@ TEST(radar_grid, points_ahead_lie_on_the_centre_line) {
 
 TEST(radar_text, boxes_grow_to_their_text_and_stay_in_their_room) {
     const view_box square{-1.0f, -1.0f, 1.0f, 1.0f};
-    // A text that fits keeps its box.
-    view_box b = view_text_box({0.2f, 0.1f, 0.3f, 0.2f}, {0.05f, 0.04f}, square);
-    EXPECT_FLOAT_EQ(b.x1, 0.2f);
-    EXPECT_FLOAT_EQ(b.x2, 0.3f);
-    EXPECT_FLOAT_EQ(b.y1, 0.1f);
-    EXPECT_FLOAT_EQ(b.y2, 0.2f);
-    // A wider one grows about the box's middle, a hair wider than the text.
-    b = view_text_box({0.2f, 0.1f, 0.3f, 0.2f}, {0.2f, 0.04f}, square);
-    EXPECT_NEAR(b.x1 + b.x2, 0.5f, 1e-6f);
-    EXPECT_NEAR(b.x2 - b.x1, 0.204f, 1e-6f);
-    // At the room's edge it moves in: right, then top.
-    b = view_text_box({0.95f, 0.95f, 1.05f, 1.05f}, {0.3f, 0.2f}, square);
-    EXPECT_FLOAT_EQ(b.x2, 1.0f);
-    EXPECT_FLOAT_EQ(b.y2, 1.0f);
-    EXPECT_NEAR(b.x1, 1.0f - 0.306f, 1e-6f);
-    EXPECT_NEAR(b.y1, 0.8f, 1e-6f);
-    // Larger than the room: it starts at the room's left and bottom edges.
-    b = view_text_box({-0.9f, -0.9f, -0.8f, -0.8f}, {3.0f, 0.01f}, square);
-    EXPECT_FLOAT_EQ(b.x1, -1.0f);
-    EXPECT_FLOAT_EQ(b.y1, -0.9f);
+    struct grow_case {
+        view_box box;
+        float text_w, text_h;
+        view_box expected;
+    };
+    const grow_case cases[] = {
+        {{0.2f, 0.1f, 0.3f, 0.2f}, 0.05f, 0.04f, {0.2f, 0.1f, 0.3f, 0.2f}},          // fits: kept
+        {{0.2f, 0.1f, 0.3f, 0.2f}, 0.2f, 0.04f, {0.148f, 0.1f, 0.352f, 0.2f}},       // grown about its middle
+        {{0.95f, 0.95f, 1.05f, 1.05f}, 0.3f, 0.2f, {0.694f, 0.8f, 1.0f, 1.0f}},      // moved in from the edge
+        {{-0.9f, -0.9f, -0.8f, -0.8f}, 3.0f, 0.01f, {-1.0f, -0.9f, 0, 0}},  // past the room: from its left
+    };
+    for (const grow_case& c : cases) {
+        const view_box b = view_text_box(c.box, {c.text_w, c.text_h}, square);
+        EXPECT_NEAR(b.x1, c.expected.x1, 1e-5f) << c.text_w;
+        EXPECT_NEAR(b.y1, c.expected.y1, 1e-5f) << c.text_w;
+        if (c.text_w < 3.0f) {  // the last case's start alone
+            EXPECT_NEAR(b.x2, c.expected.x2, 1e-5f) << c.text_w;
+            EXPECT_NEAR(b.y2, c.expected.y2, 1e-5f) << c.text_w;
+        }
+    }
 }
 
 TEST(radar_text, heading_caption_from_north_round_to_west) {
-    char caption[32];
-    radar_heading_caption(caption, 0.0f);
-    EXPECT_STREQ(caption, "Heading 000 deg");
     // A camera turned to +x (its z axis east) reads 090.
     const mat4 east = mat_rotation_y(k_pi / 2);
-    radar_heading_caption(caption, std::atan2(east.m[2][0], east.m[2][2]));
-    EXPECT_STREQ(caption, "Heading 090 deg");
-    radar_heading_caption(caption, -k_pi / 2);
-    EXPECT_STREQ(caption, "Heading 270 deg");
-    radar_heading_caption(caption, -1.2f / 57.29578f);  // -1.2 degrees
-    EXPECT_STREQ(caption, "Heading 359 deg");
+    const std::pair<float, const char*> cases[] = {{0.0f, "Heading 000 deg"},
+                                                   {std::atan2(east.m[2][0], east.m[2][2]), "Heading 090 deg"},
+                                                   {-k_pi / 2, "Heading 270 deg"},
+                                                   {-1.2f / 57.29578f, "Heading 359 deg"}};
+    for (const auto& [yaw, expected] : cases) {
+        char caption[32];
+        radar_heading_caption(caption, yaw);
+        EXPECT_STREQ(caption, expected);
+    }
 }
 
 class radar_view_test : public gui_fixture {
@@ -198,10 +199,8 @@ TEST_F(radar_view_test, a_rocket_ahead_is_drawn_pointing_along_its_course) {
     EXPECT_EQ(overlay->device->render_state(RS_CLIPPLANEENABLE), 0u);
 }
 
-// A rocket at 600 m near the display's right edge, drawn on screens from 640 x 480 to
-// 1920 x 1080 (where the fonts grow and the boxes do not): the label "0.6 km" keeps all its
-// six glyphs, every one inside the display square, and the caption of a camera facing east
-// is drawn whole above the square.
+// A rocket at 600 m near the display's right edge, at screen sizes where the fonts grow and the
+// boxes do not: "0.6 km" keeps its six glyphs inside the square, the captions stay whole.
 TEST_F(radar_view_test, labels_and_captions_stay_whole_at_every_screen_size) {
     auto* flying = new rocket();
     flying->altitude = 600.0f;
@@ -229,9 +228,8 @@ TEST_F(radar_view_test, labels_and_captions_stay_whole_at_every_screen_size) {
             EXPECT_LE(v.x, 1.0f) << size.first;
             EXPECT_GE(v.x, -1.0f) << size.first;
         }
-        // "use mouse wheel to zoom" and "Heading 090 deg", blanks included, on the screen and
-        // in the window: in its margins where the screen shows them (the hint under the
-        // square), else over the square's top.
+        // "use mouse wheel to zoom" and "Heading 090 deg" on the screen: in its margins where
+        // it has them (the hint under the square), else over the square's top.
         EXPECT_EQ(text[2]->primitive_count, 2 * (23 + 15)) << size.first;
         const float w = o.overlay->gui_scale[0], h = o.overlay->gui_scale[1];
         float lowest = 1.0f;
