@@ -560,8 +560,7 @@ void draw_charge_set(rocket_motor& r, float y) {
     }
 }
 
-void on_draw() {
-    draw_design_graph();
+void draw_motor_preview() {
     rocket_motor* r = motor();
     if (r != nullptr) {
         const preview_drawing drawing;
@@ -574,6 +573,12 @@ void on_draw() {
         }
         r->draw(s.view.pitch, s.view.yaw, -0.1f * z, -0.1f * z, 2.0f * z, s.in_motor);
     }
+}
+
+// The graph last, so that the static fire's smoke does not veil its curve.
+void on_draw() {
+    draw_motor_preview();
+    draw_design_graph();
 }
 
 }  // namespace

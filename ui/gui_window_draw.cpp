@@ -54,16 +54,18 @@ void gui_window::draw() {
     draw_elements(false, true);
     end_batches(painter);
     if (callback != nullptr && wants_draw) send(gui_event::draw);
-    for (int i = 0; i < child_count; ++i) {
-        gui_window* c = child(i);
-        if (c != nullptr && c->visible && c->callback == nullptr) c->draw();
-    }
     painter->set_world(world);
     window_draw_alpha = uses_opacity ? std::min(alpha, gui_opacity) : alpha;
     window_draw_white = argb(static_cast<int>(window_draw_alpha), 255, 255, 255);
     begin_batches(painter);
     draw_elements(true, true);
     end_batches(painter);
+    // The lists and drop-downs after the elements drawn over the screen's own drawing: they
+    // lie on those panels, not under them.
+    for (int i = 0; i < child_count; ++i) {
+        gui_window* c = child(i);
+        if (c != nullptr && c->visible && c->callback == nullptr) c->draw();
+    }
     // Dialogs, then the drop-down menus over them.
     for (const bool menus : {false, true}) {
         for (int i = 0; i < child_count; ++i) {

@@ -1,5 +1,7 @@
 // How the GUI draws: colour schemes, looks, fading, the GUI opacity and the caret.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "gui_fixture.h"
 
@@ -48,6 +50,31 @@ TEST_F(gui_draw_test, a_tab_takes_the_fill_alpha_for_both_colours) {
     EXPECT_EQ(painter.tab_lines[0] & 0xFFFFFFu,
               static_cast<std::uint32_t>((r->line.r << 16) | (r->line.g << 8) | r->line.b));
     EXPECT_EQ(tabs[0].substr(tabs[0].size() - 8, 2), "60") << tabs[0];  // the fill at 96 too
+}
+
+// A screen's panels drawn over its own drawing (a design preview) still lie under the lists
+// and drop-downs placed on them: those would otherwise show through the panel's fill, dimmed.
+TEST_F(gui_draw_test, lists_lie_over_the_panels_drawn_over_the_screen) {
+    gui_window w;
+    w.create(-1, -1, 1, 1, window_kind::panel);
+    gui_rect* panel = w.add_rect(-0.5f, -0.5f, 0.5f, 0.5f, rect_kind::button);
+    panel->set_text("panel");
+    panel->over_custom = 1;
+    gui_window* list = w.add_window();
+    list->create(-0.4f, -0.4f, 0.4f, 0.4f, window_kind::panel);
+    list->add_rect(-0.3f, -0.1f, 0.3f, 0.1f, rect_kind::button)->set_text("item");
+    w.draw();
+    const auto& calls = painter.calls;
+    const auto at = [&](const char* text) {
+        const auto it = std::find_if(calls.begin(), calls.end(), [&](const std::string& c) {
+            return c.rfind("text ", 0) == 0 && c.size() >= std::strlen(text) &&
+                   c.compare(c.size() - std::strlen(text), std::string::npos, text) == 0;
+        });
+        return it - calls.begin();
+    };
+    ASSERT_LT(at("panel"), static_cast<long>(calls.size()));
+    ASSERT_LT(at("item"), static_cast<long>(calls.size()));
+    EXPECT_LT(at("panel"), at("item"));
 }
 
 TEST_F(gui_draw_test, auto_fade_holds_fades_and_skips) {
