@@ -71,6 +71,10 @@ struct rgb {
     int r, g, b;
 };
 
+// Whether the GUI font a is one of the smaller ones taken in turn for a text too wide in b
+// (large, medium, 12-point bold, small).
+bool gui_font_is_smaller(int a, int b);
+
 class gui_rect {
 public:
     gui_rect() = default;
@@ -118,6 +122,9 @@ public:
     // window_scale_x, _y: how much the window's transform scales it (a fitted dialog's
     // scale); the text keeps its pixel size there, so it takes more of a scaled box.
     text_fit fitted_text(float window_scale_x = 1.0f, float window_scale_y = 1.0f) const;
+    // The font a column of check boxes shares (set by their window before it draws them, -1
+    // none): when one caption needs a smaller font, its neighbours take it too.
+    int column_font = -1;
 
     std::unique_ptr<char[]> text;
     int text_size = 0;

@@ -108,6 +108,13 @@ void draw_squeezed(gui_painter* p, int font, const char* text, float x1, float y
 
 }  // namespace
 
+bool gui_font_is_smaller(int a, int b) {
+    for (int f = smaller_font(b); f >= 0; f = smaller_font(f)) {
+        if (f == a) return true;
+    }
+    return false;
+}
+
 gui_rect::text_fit gui_rect::fitted_text(float window_scale_x, float window_scale_y) const {
     text_fit fit{font_of(*this), 1.0f};
     gui_painter* p = current_painter();
@@ -139,6 +146,10 @@ gui_rect::text_fit gui_rect::fitted_text(float window_scale_x, float window_scal
             break;
         }
         fit.font = next;
+    }
+    // A column's smaller font, where it is smaller than this caption's own.
+    if (fit.narrowing == 1.0f && column_font >= 0 && gui_font_is_smaller(column_font, fit.font)) {
+        fit.font = column_font;
     }
     return fit;
 }

@@ -273,6 +273,8 @@ private:
     void release_pressed(gui_rect* r);
     void after_release_without_callback(gui_rect* r);
     void draw_elements(bool over_custom, bool batched);
+    // Gives the check boxes of one column (the same left and right edges) one font.
+    void share_column_fonts();
     // Removes child i from the list without deleting it.
     std::unique_ptr<gui_window> take_child(int i);
 };

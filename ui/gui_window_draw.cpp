@@ -1,6 +1,7 @@
 // The drawing pass of a window: transforms, fading, opacity and the order of elements, the
 // draw event and children.
 #include <algorithm>
+#include <vector>
 
 #include "ui/gui.h"
 #include "ui/gui_painter.h"
@@ -30,6 +31,30 @@ void gui_window::draw_elements(bool over, bool batched) {
     }
 }
 
+void gui_window::share_column_fonts() {
+    const float window_x = text_scale_x > 0 ? gui_scale[0] / text_scale_x : 1.0f;
+    const float window_y = text_scale_y > 0 ? gui_scale[1] / text_scale_y : 1.0f;
+    std::vector<int> own(static_cast<std::size_t>(rect_count), -1);
+    for (int i = 0; i < rect_count; ++i) {
+        gui_rect* r = rect(i);
+        if (r->kind != rect_kind::check_box) continue;
+        r->column_font = -1;
+        if (r->visible) own[static_cast<std::size_t>(i)] = r->fitted_text(window_x, window_y).font;
+    }
+    for (int i = 0; i < rect_count; ++i) {
+        gui_rect* r = rect(i);
+        if (own[static_cast<std::size_t>(i)] < 0) continue;
+        int font = own[static_cast<std::size_t>(i)];
+        for (int j = 0; j < rect_count; ++j) {
+            const int theirs = own[static_cast<std::size_t>(j)];
+            if (theirs >= 0 && rect(j)->x1 == r->x1 && rect(j)->x2 == r->x2 && gui_font_is_smaller(theirs, font)) {
+                font = theirs;
+            }
+        }
+        r->column_font = font;
+    }
+}
+
 void gui_window::draw() {
     gui_painter* painter = current_painter();
     if (painter == nullptr) return;
@@ -50,6 +75,7 @@ void gui_window::draw() {
         draw_elements(true, false);
         return;
     }
+    share_column_fonts();
     begin_batches(painter);
     draw_elements(false, true);
     end_batches(painter);

@@ -130,7 +130,8 @@ TEST_P(dialog_fit_test, every_dialog_of_the_menus_lies_inside_the_window) {
     EXPECT_FLOAT_EQ(quit->local.m[0][0], std::max(1.0f, std::min(gui_scale[0], gui_scale[1]) / 1.6f));
 }
 
-// A check box's caption too long takes a smaller font, or is narrowed to the room left.
+// A check box's caption too long takes a smaller font, or is narrowed to the room left; the
+// check boxes of a column share the smallest font any of them takes.
 TEST_P(dialog_fit_test, check_box_captions_keep_beside_their_squares) {
     for (const opened& d : {k_dialogs[2], k_dialogs[4]}) {
         gui_window* w = run_command(d.command, d.cb);
@@ -144,6 +145,18 @@ TEST_P(dialog_fit_test, check_box_captions_keep_beside_their_squares) {
             ASSERT_TRUE(gui_text_size(&painter, fit.font, r->text.get(), size));
             const float width = size[0] / scale * fit.narrowing;
             EXPECT_LE(width, (r->x2 - r->x1) - 0.07f) << d.name << ": " << r->text.get();
+        }
+        // Once drawn, a column of check boxes shows its captions in one font.
+        w->draw();
+        for (int i = 0; i < w->rect_count; ++i) {
+            const gui_rect* r = w->rect(i);
+            if (r->kind != rect_kind::check_box || !r->text) continue;
+            for (int j = 0; j < w->rect_count; ++j) {
+                const gui_rect* o = w->rect(j);
+                if (o->kind != rect_kind::check_box || !o->text || o->x1 != r->x1 || o->x2 != r->x2) continue;
+                EXPECT_EQ(r->fitted_text(scale, scale).font, o->fitted_text(scale, scale).font)
+                    << d.name << ": " << r->text.get() << " / " << o->text.get();
+            }
         }
     }
 }
