@@ -6,6 +6,7 @@
 #   yellow rows span most of the bold font's pixel height;
 # - the run counters end inside the window;
 # - the quit question's and the results' title bars lie wholly inside the window;
+# - the radar's heading caption is drawn on the screen;
 # - the Save box took the typing without a click into its field.
 source "$lib_dir/design_sizes.sh"    # gui_box
 run_screens() {
@@ -27,6 +28,7 @@ run_screens() {
   check_counters "$width" "$height"
   check_title_bar quit.png "$width" "$height" -0.52 0.52
   check_title_bar results.png "$width" "$height" -0.6 0.6
+  check_radar_caption "$width" "$height"
   [ "$(compare -metric AE save_box.png save_typed.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
     fail "the Save box took no typing"
   echo "run screens at $size: ok"
@@ -97,4 +99,16 @@ check_title_bar() {
   echo "$picture: title bar $bh rows from row $top"
   [ "$bh" -ge 12 ] && [ "$bh" -lt 40 ] || fail "$picture shows no whole title bar ($bbox)"
   [ "$top" -gt 0 ] && [ $((top + bh)) -lt "$h" ] || fail "$picture's title bar reaches past the window ($bbox)"
+}
+
+# The radar's "Heading %03d deg" caption, white over the middle of its title bar: the window,
+# (-1.05, -1.1)-(1.1, 1.1), holds it at (-0.2, 1.02)-(0.2, 1.08); a 640 x 480 screen, too small
+# for the window, brings it inside, the title bar at rows 30..44.
+check_radar_caption() {
+  local w=$1 h=$2 box white
+  if [ "$h" -lt 768 ]; then box=128x16+$((w / 2 - 64))+30; else box=$(gui_box "$w" "$h" -0.2 1.02 0.2 1.08); fi
+  white=$(convert radar.png -crop "$box" +repage -fx 'r > 0.94 && g > 0.94 && b > 0.94 ? 1 : 0' \
+    -format "%[fx:int(mean*w*h+0.5)]" info:)
+  echo "radar caption: $white white pixels"
+  [ "$white" -gt 40 ] || fail "the radar's heading caption is not drawn ($white white pixels in $box)"
 }
