@@ -129,6 +129,12 @@ void definition_reader::name(char (&field)[design_name_size]) const {
     copy_text(field, text.c_str());
 }
 
+bool definition_reader::name_at(const char* key, char (&field)[design_name_size]) const {
+    if (!has(key)) return false;
+    name(field);
+    return true;
+}
+
 void definition_reader::bound(const char* key, float& value, float low, float high) const {
     const float kept = value >= low ? std::min(value, high) : low;  // not a number: low
     if (kept == value) return;

@@ -41,6 +41,8 @@ public:
     std::uint8_t flag(std::uint8_t current) const;
     // The text before the first TAB (the whole line without one), cut to a name field.
     void name(char (&field)[design_name_size]) const;
+    // name() for the line that holds the key; true when it did.
+    bool name_at(const char* key, char (&field)[design_name_size]) const;
 
     // Bounds a value read from the file to what the program can use: a value outside
     // [low, high] takes the nearer end and logs "<file>: <key> <value> bounded to <end>".

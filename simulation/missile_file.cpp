@@ -20,22 +20,10 @@ bool missile_file::read(const char* design_name) {
     if (!in.open(path.file)) return false;
     unsigned named = 0;  // a bit for each key found
     while (in.next_line()) {
-        if (in.has("[config_name]")) {
-            in.name(config_name);
-            named |= 1u;
-        }
-        if (in.has("[motor_name]")) {
-            in.name(motor_name);
-            named |= 2u;
-        }
-        if (in.has("[warhead_name]")) {
-            in.name(warhead_name);
-            named |= 4u;
-        }
-        if (in.has("[seeker_name]")) {
-            in.name(seeker_name);
-            named |= 8u;
-        }
+        if (in.name_at("[config_name]", config_name)) named |= 1u;
+        if (in.name_at("[motor_name]", motor_name)) named |= 2u;
+        if (in.name_at("[warhead_name]", warhead_name)) named |= 4u;
+        if (in.name_at("[seeker_name]", seeker_name)) named |= 8u;
     }
     named_any = in.found_any_key();
     damage = definition_damage(in, named == 15u);

@@ -18,14 +18,8 @@ bool system_file::read(const char* design_name) {
     if (!in.open(path.file)) return false;
     unsigned named = 0;  // a bit for each key found
     while (in.next_line()) {
-        if (in.has("[launcher_name]")) {
-            in.name(launcher_name);
-            named |= 1u;
-        }
-        if (in.has("[radar_name]")) {
-            in.name(control_name);
-            named |= 2u;
-        }
+        if (in.name_at("[launcher_name]", launcher_name)) named |= 1u;
+        if (in.name_at("[radar_name]", control_name)) named |= 2u;
     }
     named_any = in.found_any_key();
     damage = definition_damage(in, named == 3u);

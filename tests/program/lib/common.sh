@@ -50,6 +50,27 @@ run_window_walk() {
   [ "$status" -eq 0 ] || fail "the walk ended with status $status"
 }
 
+# Runs a walk script (as run_walk) in a window of the given size, "640x480", on a virtual
+# display at least 1024 x 768, with a qvd.ini of that size (no tips; further settings lines as
+# a third argument, e.g. '1\t[use_verbose]\r\n'); keeps its screenshots and log beside the run
+# folder as <prefix>_<size>_<name>.png and <prefix>_<size>_Logfile.txt and fails when the walk
+# failed.
+size_walk() {
+  local size=$1 prefix=$2 script=$3 width=${1%x*} height=${1#*x}
+  printf '1\t[window_mode]\r\n%s\t[window_width]\r\n%s\t[window_height]\r\n0\t[use_tips]\r\n%b' \
+    "$width" "$height" "${4:-}" > qvd.ini
+  local screen=$size
+  [ "$width" -ge 1024 ] || screen=1024x768
+  walk_screen=$screen run_walk "$script"
+  local status=$? out f
+  out="$(dirname "$run")"
+  for f in *.png; do
+    [ -f "$f" ] && cp "$f" "$out/${prefix}_${size}_$f"
+  done
+  cp Logfile.txt "$out/${prefix}_${size}_Logfile.txt" 2>/dev/null
+  [ "$status" -eq 0 ] || fail "the walk ended with status $status"
+}
+
 source "$lib_dir/pictures.sh"
 
 # The colour of one pixel of a picture as "r g b".

@@ -12,19 +12,7 @@
 # - the flight graphs view of a test flight shows its plot.
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
-  printf '1\t[window_mode]\r\n%s\t[window_width]\r\n%s\t[window_height]\r\n0\t[use_tips]\r\n' \
-    "$width" "$height" > qvd.ini
-  # The virtual display is at least the 1024 x 768 one of the other walks.
-  local screen=$size
-  [ "$width" -ge 1024 ] || screen=1024x768
-  walk_screen=$screen run_walk "$lib_dir/design_walk.sh"
-  local status=$?
-  local out f
-  out="$(dirname "$run")"
-  for f in *.png; do
-    [ -f "$f" ] && cp "$f" "$out/design_${size}_$f"
-  done
-  [ "$status" -eq 0 ] || fail "the walk ended with status $status"
+  size_walk "$size" design "$lib_dir/design_walk.sh"
   check_boxes "$width" "$height"
   check_run_button "$width" "$height"
   check_explode "$width" "$height"
