@@ -25,6 +25,7 @@
 #include "ui/gui_painter.h"
 #include "ui/message_box.h"
 #include "ui/overlay2d.h"
+#include "ui/screens.h"
 
 namespace design {
 
@@ -257,15 +258,7 @@ void start_test(gui_window* w) {
         return;
     }
     const std::string path = format_string("situations\\%s.txt", site.c_str());
-    // A damaged file is refused here, while the menus still show.
-    const std::string damage = scene::situation_damage(path.c_str());
-    if (!damage.empty()) {
-        log_line("%s cannot be read whole: %s", path.c_str(), damage.c_str());
-        const std::string message =
-            format_string("The situation %s could not be read whole:\n%s.", site.c_str(), damage.c_str());
-        w->message_box(w, "Load Error", message.c_str(), message_box_type::notice, 0, "");
-        return;
-    }
+    if (refuse_damaged_situation(w, w, path.c_str(), site.c_str())) return;
     leave_menu_for_run();
     if (g_state != nullptr) g_state->test_mode = 1;
     if (g_scene != nullptr) g_scene->read_situation(path.c_str());

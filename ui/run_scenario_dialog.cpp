@@ -10,6 +10,7 @@
 #include "shell/scene.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
+#include "ui/message_box.h"
 #include "ui/overlay2d.h"
 #include "ui/screens.h"
 
@@ -93,6 +94,19 @@ bool situation_opens(const std::string& path) {
     return true;
 }
 
+}  // namespace
+
+bool refuse_damaged_situation(gui_window* top, gui_window* owner, const char* path, const char* name) {
+    const std::string damage = scene::situation_damage(path);
+    if (damage.empty()) return false;
+    log_line("%s cannot be read whole: %s", path, damage.c_str());
+    const std::string message = format_string("The situation %s could not be read whole:\n%s.", name, damage.c_str());
+    if (top != nullptr) top->message_box(owner, "Load Error", message.c_str(), message_box_type::notice, 0, "");
+    return true;
+}
+
+namespace {
+
 void start(gui_window* w, const char* name) {
     const std::string path = format_string("situations\\%s.txt", name);
     gui_window* top = g_gui != nullptr ? static_cast<gui_window*>(g_gui) : w->parent;
@@ -102,15 +116,7 @@ void start(gui_window* w, const char* name) {
         if (top != nullptr) top->message_box(w, "Load Error", message.c_str(), 1, 0, "");
         return;
     }
-    // A damaged file is refused here, while the menus still show.
-    const std::string damage = scene::situation_damage(path.c_str());
-    if (!damage.empty()) {
-        log_line("%s cannot be read whole: %s", path.c_str(), damage.c_str());
-        const std::string message =
-            format_string("The situation %s could not be read whole:\n%s.", name, damage.c_str());
-        if (top != nullptr) top->message_box(w, "Load Error", message.c_str(), 1, 0, "");
-        return;
-    }
+    if (refuse_damaged_situation(top, w, path.c_str(), name)) return;
     leave_menu_for_run();
     if (g_scene != nullptr) g_scene->read_situation(path.c_str());
     w->visible = 0;

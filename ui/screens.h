@@ -69,3 +69,8 @@ void install_design_screen(design_screen_id id, gui_callback cb);
 // neither installs nor opens those, so their buttons do nothing beyond what opening any
 // dialog does first (in menu mode the open dialogs close).
 bool is_uninstalled_design_screen(gui_callback cb);
+
+// Refuses a situation file (a program path) that cannot be read whole, while the menus still
+// show: a log line naming it and a "Load Error" box of `top` for `owner` that says why. True
+// when it was refused.
+bool refuse_damaged_situation(gui_window* top, gui_window* owner, const char* path, const char* name);
