@@ -215,3 +215,13 @@ bool find_in_two_folders(char* name, std::size_t cap, const char* first, const c
     }
     return false;
 }
+
+std::string word_for_log(const std::string& word) {
+    constexpr std::size_t k_shown = 24;
+    std::string shown = word.substr(0, k_shown);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
+    }
+    if (word.size() <= k_shown) return "\"" + shown + "\"";
+    return "\"" + shown + "...\" (" + std::to_string(word.size()) + " characters)";
+}

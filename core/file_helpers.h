@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The data search path: "scenery\<current scenery>\<name>", then "common\<name>", then
@@ -61,6 +62,10 @@ bool is_folder(const char* path);
 bool delete_file(const char* path);
 // Replaces the name by "<first>\<name>" or "<second>\<name>", whichever holds it first.
 bool find_in_two_folders(char* name, std::size_t cap, const char* first, const char* second);
+// A word read from a file as a log line shows it, in quotes: control bytes (a binary file's)
+// become '?', and a long word (a damaged file can hold one of thousands of bytes) is cut to
+// its first 24 characters, followed by its length.
+std::string word_for_log(const std::string& word);
 
 template <std::size_t N>
 bool find_data_file(char (&out)[N], const char* name) {

@@ -43,6 +43,10 @@ void scripted_window::set_bounds(int left, int top, int width, int height) {
     height_ = height;
 }
 
+void scripted_window::set_minimum_size(int width, int height) {
+    calls.push_back(format_string("minimum %d %d", width, height));
+}
+
 void scripted_window::drawable_size(int* width, int* height) const {
     *width = width_;
     *height = height_;

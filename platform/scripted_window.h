@@ -19,6 +19,7 @@ public:
     void show(window_show how) override;
     void hide() override;
     void set_bounds(int left, int top, int width, int height) override;
+    void set_minimum_size(int width, int height) override;
     void drawable_size(int* width, int* height) const override;
     void desktop_size(int* width, int* height) override;
     void usable_size(int* width, int* height) override;
@@ -32,8 +33,8 @@ public:
     // The usable area the display reports; below 0, the desktop's size.
     int usable_width = -1, usable_height = -1;
     // What was asked, in order: "create <title> <left> <top> <w> <h>", "show normal",
-    // "show maximized", "show full screen", "hide", "bounds ...", "swap", "swap interval <n>",
-    // "blank".
+    // "show maximized", "show full screen", "hide", "bounds ...", "minimum <w> <h>", "swap",
+    // "swap interval <n>", "blank".
     std::vector<std::string> calls;
     int pumps = 0;
     bool shown = false;

@@ -11,6 +11,7 @@ public:
     void show(window_show) override {}
     void hide() override {}
     void set_bounds(int, int, int, int) override {}
+    void set_minimum_size(int, int) override {}
     void drawable_size(int* width, int* height) const override { *width = 0; *height = 0; }
     void desktop_size(int* width, int* height) override { *width = 0; *height = 0; }
     void usable_size(int* width, int* height) override { *width = 0; *height = 0; }

@@ -31,6 +31,9 @@ public:
     virtual void hide() = 0;
     // Moves and sizes the shown window (normal mode).
     virtual void set_bounds(int left, int top, int width, int height) = 0;
+    // The smallest drawing area the window may be given, by the user's resizing or by
+    // set_bounds; a smaller window grows to it at once.
+    virtual void set_minimum_size(int width, int height) = 0;
 
     // The size of the drawing area in pixels (the back buffer's size).
     virtual void drawable_size(int* width, int* height) const = 0;

@@ -294,6 +294,10 @@ public:
     // The windowed size the settings file gave (or the start size without one): written back
     // while the program runs full screen, so the next start in a window has a sensible size.
     int remembered_window_width = 0, remembered_window_height = 0;
+    // The controller sections of the settings file as they were read (empty when it had
+    // none): written back unchanged while no controller is attached, so a start with the
+    // controller unplugged keeps its saved axis and button assignments for the next start.
+    std::string kept_controller_sections;
 
 protected:
     // Start-up steps, in their order.

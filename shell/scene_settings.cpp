@@ -1,6 +1,7 @@
 // The settings file "qvd.ini": the user's options between runs. Each line holds a value, a
 // TAB and a bracketed key; groups are parted by empty lines; three controller sections
 // follow when controllers are attached. The values live in the objects that use them.
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
@@ -29,6 +30,10 @@ constexpr std::size_t k_line_size = 255;
 constexpr int k_max_color_scheme = 6;
 // A controller's product name fits this many bytes with its terminator.
 constexpr int k_device_name_size = 260;
+// The controller sections as the writer makes them: three heading lines, up to 8 names, 16
+// actions, 8 axis lines and the empty lines between. A hand-edited file may hold more; what
+// goes beyond this is not kept for writing back.
+constexpr int k_max_kept_controller_lines = 64;
 
 enum class value_kind { integer, whole, flag, real };
 
@@ -217,6 +222,9 @@ public:
         return next_word(&word) && scan_double(word.c_str(), out) && std::isfinite(*out);
     }
 
+    // Where the next line or word begins.
+    std::size_t position() const { return pos_; }
+
 private:
     std::string text_;
     std::size_t pos_ = 0;
@@ -339,6 +347,40 @@ void write_controllers(std::string* out, joystick_input& joystick) {
     }
 }
 
+// The controller sections of the file as they stand, from the "[joysticks_num]" line at
+// position start to the end, without the lines that hold a key of the table (those are
+// written from the values): written back unchanged while no controller is attached.
+std::string controller_sections_of(const std::string& content, std::size_t start, const setting (&keys)[k_key_count]) {
+    settings_text text(content.substr(start));
+    std::string kept;
+    std::string line;
+    int lines = 0;
+    while (text.next_line(&line)) {
+        bool is_key = false;
+        for (const setting& s : keys) is_key = is_key || contains(line.c_str(), s.key);
+        if (is_key) continue;
+        if (lines == k_max_kept_controller_lines) {
+            log_line("%s: the controller sections run past %d lines; the rest is not kept", k_settings_file,
+                     k_max_kept_controller_lines);
+            break;
+        }
+        append_line(&kept, "%s", line.c_str());
+        ++lines;
+    }
+    return kept;
+}
+
+// A window smaller than the menus can use opens at the smallest they can, with a log line.
+void bring_up_to_minimum(int* width, int* height) {
+    const int w = std::max(*width, d3d_app::k_min_window_width);
+    const int h = std::max(*height, d3d_app::k_min_window_height);
+    if (w == *width && h == *height) return;
+    log_line("%s: the window size %d x %d is smaller than the menus need; %d x %d is used", k_settings_file, *width,
+             *height, w, h);
+    *width = w;
+    *height = h;
+}
+
 // A file without a key (damaged, or not a settings file) or with keys missing (cut short)
 // leaves those settings at their defaults: one line says so.
 void report_missing_keys(const setting (&keys)[k_key_count], const bool (&found)[k_key_count]) {
@@ -376,6 +418,8 @@ void scene::read_settings() {
     remembered_window_width = g_app->window_width;
     remembered_window_height = g_app->window_height;
 
+    kept_controller_sections.clear();
+
     std::string content;
     if (!fs_read_text(k_settings_file, &content)) {
         // No file is a first start; a file that cannot be read is worth a word.
@@ -385,13 +429,16 @@ void scene::read_settings() {
 
     setting keys[k_key_count];
     list_keys(keys, *this, h, w);
-    settings_text text(std::move(content));
+    settings_text text(content);
     bool mismatch = true;
     bool have_value = false;
     double value = 0.0;
     bool found[k_key_count] = {};
+    // Where the controller sections begin; npos while none was seen.
+    std::size_t controllers_at = std::string::npos;
     std::string line;
-    while (text.next_line(&line)) {
+    for (std::size_t at = text.position(); text.next_line(&line); at = text.position()) {
+        if (controllers_at == std::string::npos && contains(line.c_str(), "[joysticks_num]")) controllers_at = at;
         double number = 0.0;
         if (scan_double(line.c_str(), &number)) {
             // Beyond every real (1e999): no key on the line takes it.
@@ -419,10 +466,14 @@ void scene::read_settings() {
         }
     }
     report_missing_keys(keys, found);
+    if (controllers_at != std::string::npos) {
+        kept_controller_sections = controller_sections_of(content, controllers_at, keys);
+    }
 
     g_app->start_window_mode = w.window_mode;
     // A window without area cannot be shown: such a size keeps the start size.
     if (w.window_width > 0 && w.window_height > 0) {
+        bring_up_to_minimum(&w.window_width, &w.window_height);
         g_app->window_width = w.window_width;
         g_app->window_height = w.window_height;
     }
@@ -456,8 +507,9 @@ bool scene::saved_window_size(int* width, int* height) {
         if (contains(line.c_str(), "[window_height]")) h = static_cast<int>(number);
     }
     if (w <= 0 || h <= 0) return false;
-    *width = w;
-    *height = h;
+    // Brought up to the menus' smallest window as the full reading does (which says so).
+    *width = std::max(w, d3d_app::k_min_window_width);
+    *height = std::max(h, d3d_app::k_min_window_height);
     return true;
 }
 
@@ -505,7 +557,12 @@ bool scene::write_settings() {
         write_value(&out, s);
     }
     append_line(&out, "%s", "");
-    if (h.joystick->device_count > 0) write_controllers(&out, *h.joystick);
+    // Without a controller attached the saved assignments stay for the next start with one.
+    if (h.joystick->device_count > 0) {
+        write_controllers(&out, *h.joystick);
+    } else {
+        out += kept_controller_sections;
+    }
 
     // A file that cannot be written whole keeps the one there was: the program is closing.
     std::string error;

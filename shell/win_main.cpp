@@ -66,6 +66,9 @@ bool create_main_window() {
     if (!main_window()->create(g_app->title, left, top, g_app->window_width, g_app->window_height)) {
         return false;
     }
+    // The menus' smallest window; on a desktop smaller than that, the desktop.
+    main_window()->set_minimum_size(std::min(d3d_app::k_min_window_width, desktop_width),
+                                    std::min(d3d_app::k_min_window_height, desktop_height));
     g_app->window = main_window();
     return true;
 }

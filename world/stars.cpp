@@ -7,6 +7,7 @@
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
+#include "core/file_helpers.h"
 #include "core/frame.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -20,11 +21,6 @@ constexpr int k_texture_mode_plain = 0;
 constexpr float k_max_size = 100.0f;
 
 gfx_device* device() { return g_app != nullptr ? g_app->device.get() : nullptr; }
-
-bool next_float(std::istringstream* in, float* out) {
-    std::string word;
-    return static_cast<bool>(*in >> word) && scan_float(word.c_str(), out);
-}
 
 }  // namespace
 
@@ -42,6 +38,60 @@ void stars::star_quad(float size, float b, float c, vertex* out) const {
     for (int i = 0; i < 6; ++i) out[i] = {corners[i].x, corners[i].y, corners[i].z, uv[i][0], uv[i][1]};
 }
 
+void stars::read_table(const char* file, const std::string& text, vertex* out) {
+    std::istringstream in(text);
+    std::string word;
+    // The file's own count is not trusted as a limit; it only tells whether stars are missing.
+    int declared = 0;
+    if (!(in >> word)) {
+        log_line("%s is empty: the sky has no stars", file);
+        return;
+    }
+    if (!scan_int(word.c_str(), &declared)) {
+        log_line("%s does not begin with a star count (it begins %s): the sky has no stars", file,
+                 word_for_log(word).c_str());
+        return;
+    }
+    int clamped = 0;
+    bool cut = false;   // the file ends inside a star
+    bool bad = false;   // a word that is no number stopped the reading
+    while (star_count < k_max_stars && !cut && !bad) {
+        float v[3] = {};
+        int fields = 0;
+        while (fields < 3 && in >> word) {
+            if (!scan_float(word.c_str(), &v[fields]) || !std::isfinite(v[fields])) {
+                bad = true;
+                break;
+            }
+            ++fields;
+        }
+        if (bad) break;
+        if (fields < 3) {
+            cut = fields > 0;
+            break;
+        }
+        float size = v[0];
+        if (size < 0.0f || size > k_max_size) {
+            size = std::clamp(size, 0.0f, k_max_size);
+            ++clamped;
+        }
+        star_quad(size, v[1], v[2], out + star_count * k_vertices_per_star);
+        ++star_count;
+    }
+    if (clamped > 0) log_line("%s: %d star sizes out of 0..%g, clamped", file, clamped, k_max_size);
+    if (bad) {
+        log_line("%s: star %d is not a number (%s), reading stops: %d of the %d stars declared are used", file,
+                 star_count + 1, word_for_log(word).c_str(), star_count, declared);
+    } else if (star_count < declared && star_count < k_max_stars) {
+        log_line("%s declares %d stars but holds %d%s", file, declared, star_count,
+                 cut ? " and the start of one more" : "");
+    } else if (star_count == 0) {
+        log_line("%s holds no stars", file);
+    } else if (declared > k_max_stars) {
+        log_line("%s declares %d stars: the first %d are used", file, declared, k_max_stars);
+    }
+}
+
 void stars::load(const char* file) {
     gfx_device* d = device();
     if (d == nullptr) return;
@@ -56,25 +106,9 @@ void stars::load(const char* file) {
         vertex* out = static_cast<vertex*>(p);
         std::string text;
         if (fs_read_text(file, &text)) {
-            std::istringstream in(text);
-            float declared = 0.0f;  // the file's own count is not trusted as a limit
-            next_float(&in, &declared);
-            float size = 0, b = 0, c = 0;
-            int clamped = 0;
-            while (star_count < k_max_stars && next_float(&in, &size) && next_float(&in, &b) &&
-                   next_float(&in, &c)) {
-                if (!std::isfinite(size) || !std::isfinite(b) || !std::isfinite(c)) {
-                    log_line("%s: star %d is not a number, reading stops", file, star_count + 1);
-                    break;
-                }
-                if (size < 0.0f || size > k_max_size) {
-                    size = std::clamp(size, 0.0f, k_max_size);
-                    ++clamped;
-                }
-                star_quad(size, b, c, out + star_count * k_vertices_per_star);
-                ++star_count;
-            }
-            if (clamped > 0) log_line("%s: %d star sizes out of 0..%g, clamped", file, clamped, k_max_size);
+            read_table(file, text, out);
+        } else {
+            log_line("Could not read %s: the sky has no stars", file);
         }
         CHECK_HR(vertex_buffer->unlock());
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/gfx_device.h"
 #include "platform/math3d.h"
@@ -45,4 +46,9 @@ public:
     gfx_material material;
     vertex_buffer_ptr vertex_buffer;
     gfx_texture* texture = nullptr;
+
+private:
+    // Reads the star table's text into out (room for k_max_stars stars); a table that stops
+    // early, is damaged or declares more stars than it holds gets one log line naming file.
+    void read_table(const char* file, const std::string& text, vertex* out);
 };

@@ -47,7 +47,8 @@ float bounded(float v, float low, float high, const char* what, const char* file
 // A texture name into its fixed field; a longer one is cut, with a log line naming the file.
 void copy_name(char (&field)[terrain::k_name_size], const char* name, const char* file) {
     if (std::strlen(name) >= sizeof field)
-        log_line("%s: texture name %s longer than %zu characters, cut", file, name, sizeof field - 1);
+        log_line("%s: texture name %s longer than %zu characters, cut", file, word_for_log(name).c_str(),
+                 sizeof field - 1);
     copy_text(field, name);
 }
 
@@ -70,28 +71,68 @@ std::vector<std::string> split_tokens(const std::string& text) {
     return tokens;
 }
 
-// Reads tokens one after another; a missing or unreadable number reads as 0.
+// Reads tokens one after another. The first field that is missing (the text ended) or is
+// not a number where one belongs stops the reading: it and every later field read as 0 or
+// "", and the reader keeps what stopped it for the log.
 class token_reader {
 public:
     explicit token_reader(std::vector<std::string> t) : tokens_(std::move(t)) {}
-    bool more() const { return next_ < tokens_.size(); }
-    const char* word() { return more() ? tokens_[next_++].c_str() : ""; }
+    bool stopped() const { return ended_ || bad_; }
+    bool ended() const { return ended_; }
+    // Tokens not read yet (none once stopped).
+    std::size_t left() const { return stopped() ? 0 : tokens_.size() - next_; }
+    // The token that is no number, for the log.
+    const std::string& bad_word() const { return tokens_[next_ - 1]; }
+    const char* word() {
+        if (stopped()) return "";
+        if (next_ >= tokens_.size()) {
+            ended_ = true;
+            return "";
+        }
+        return tokens_[next_++].c_str();
+    }
     float number() {
         float v = 0.0f;
-        scan_float(word(), &v);
-        return v;
+        const char* w = word();
+        if (!stopped() && !scan_float(w, &v)) bad_ = true;
+        return bad_ ? 0.0f : v;
     }
     int integer() {
         int v = 0;
-        scan_int(word(), &v);
-        return v;
+        const char* w = word();
+        if (!stopped() && !scan_int(w, &v)) bad_ = true;
+        return bad_ ? 0 : v;
     }
-    std::uint32_t hex() { return static_cast<std::uint32_t>(std::strtoul(word(), nullptr, 16)); }
+    std::uint32_t hex() {
+        const char* w = word();
+        char* end = nullptr;
+        const unsigned long v = std::strtoul(w, &end, 16);
+        if (stopped()) return 0;
+        if (end == w) {
+            bad_ = true;
+            return 0;
+        }
+        return static_cast<std::uint32_t>(v);
+    }
 
 private:
     std::vector<std::string> tokens_;
     std::size_t next_ = 0;
+    bool ended_ = false;
+    bool bad_ = false;
 };
+
+// What the reading of "scenery.txt" stopped at, as one log line naming the file: where it
+// stopped, why, and what of the file is used.
+void report_stop(const char* file, const token_reader& in, const std::string& at, int classes, int arrays) {
+    const std::string kept = format_string("%d land classes and %d scatter arrays are used", classes, arrays);
+    if (in.ended()) {
+        log_line("%s is cut short at %s: %s", file, at.c_str(), kept.c_str());
+    } else {
+        log_line("%s: %s has %s where a number belongs; reading stops there: %s", file, at.c_str(),
+                 word_for_log(in.bad_word()).c_str(), kept.c_str());
+    }
+}
 
 std::string scenery_folder() {
     return std::string("scenery\\") + (g_state != nullptr ? g_state->scenery_name : "") + "\\";
@@ -172,13 +213,20 @@ bool terrain::read_scenery_file() {
     if (!find_data_file(path, "scenery.txt") || !fs_read_text(path, &text)) return false;
     token_reader in(split_tokens(text));
 
+    // Where the reading is, for the log line of a file that stops early.
+    std::string at = "the land class count";
     const int classes = in.integer();
+    at = "the land texture size";
     const int texture_size = in.integer();
-    land_texture_size = std::clamp(texture_size, 1, k_max_volume_extent);
-    if (land_texture_size != texture_size)
-        log_line("%s: land texture size %d, using %d", path, texture_size, land_texture_size);
+    if (!in.stopped()) {
+        land_texture_size = std::clamp(texture_size, 1, k_max_volume_extent);
+        if (land_texture_size != texture_size)
+            log_line("%s: land texture size %d, using %d", path, texture_size, land_texture_size);
+    }
     land_slice_count = 16;
-    for (int k = 0; k < classes && in.more(); ++k) {
+    // An entry is taken only when all its fields were read.
+    for (int k = 0; k < classes && !in.stopped(); ++k) {
+        at = format_string("land class %d of %d", k + 1, classes);
         land_class c;
         c.min_height = in.number();
         c.max_height = in.number();
@@ -186,34 +234,46 @@ bool terrain::read_scenery_file() {
         const float max_slope = in.number();
         c.probability = in.number();
         const char* texture = in.word();
-        if (k >= k_max_classes) continue;  // read past, so the rest stays in step
+        if (in.stopped() || k >= k_max_classes) continue;  // past 16: read past, so the rest stays in step
         land_classes[k] = c;
         slopes_[k][0] = min_slope;
         slopes_[k][1] = max_slope;
         copy_name(land_texture_names[k], texture, path);
         land_class_count = k + 1;
     }
-    if (classes < 0 || classes > k_max_classes)
+    if (!in.stopped() && (classes < 0 || classes > k_max_classes))
         log_line("%s: %d land classes, %d used", path, classes, land_class_count);
     convert_slopes();
 
+    if (!in.stopped()) at = "the scatter array count";
     const int arrays = in.integer();
-    for (int k = 0; k < arrays && in.more(); ++k) {
+    for (int k = 0; k < arrays && !in.stopped(); ++k) {
+        at = format_string("scatter array %d of %d", k + 1, arrays);
         scatter_array_def a;
-        a.item_width = bounded(in.number(), 0.0f, k_max_scatter_metres, "item width", path);
-        a.item_height = bounded(in.number(), 0.0f, k_max_scatter_metres, "item height", path);
-        a.radius = bounded(in.number(), 0.0f, k_max_scatter_metres, "scatter radius", path);
-        a.item_count = bounded(in.number(), 0.0f, k_max_scatter_items, "item count", path);
+        const float width = in.number();
+        const float height = in.number();
+        const float radius = in.number();
+        const float count = in.number();
         const std::uint32_t mask = in.hex();
         const char* texture = in.word();
-        if (k >= k_max_arrays) continue;
+        if (in.stopped() || k >= k_max_arrays) continue;
+        a.item_width = bounded(width, 0.0f, k_max_scatter_metres, "item width", path);
+        a.item_height = bounded(height, 0.0f, k_max_scatter_metres, "item height", path);
+        a.radius = bounded(radius, 0.0f, k_max_scatter_metres, "scatter radius", path);
+        a.item_count = bounded(count, 0.0f, k_max_scatter_items, "item count", path);
         scatter_arrays[k] = a;
         scatter_masks[k] = mask;
         copy_name(scatter_texture_names[k], texture, path);
         scatter_array_count = k + 1;
     }
-    if (arrays < 0 || arrays > k_max_arrays)
+    if (in.stopped()) {
+        report_stop(path, in, at, land_class_count, scatter_array_count);
+    } else if (arrays < 0 || arrays > k_max_arrays) {
         log_line("%s: %d scatter arrays, %d used", path, arrays, scatter_array_count);
+    }
+    // Words after the last entry are no part of the description: a count that is too small,
+    // or a damaged line.
+    if (in.left() > 0) log_line("%s: %zu words after the last scatter array are not used", path, in.left());
     return true;
 }
 

@@ -67,6 +67,7 @@ public:
     void show(window_show how) override;
     void hide() override;
     void set_bounds(int left, int top, int width, int height) override;
+    void set_minimum_size(int width, int height) override;
     void drawable_size(int* width, int* height) const override;
     void desktop_size(int* width, int* height) override;
     void usable_size(int* width, int* height) override;
@@ -192,6 +193,10 @@ void sdl_window::set_bounds(int left, int top, int width, int height) {
     if (!usable()) return;
     SDL_SetWindowPosition(window_, left, top);
     SDL_SetWindowSize(window_, width, height);
+}
+
+void sdl_window::set_minimum_size(int width, int height) {
+    if (usable()) SDL_SetWindowMinimumSize(window_, width, height);
 }
 
 void sdl_window::drawable_size(int* width, int* height) const {

@@ -64,3 +64,28 @@ TEST(SystemWindow, StartingTheWindowInstallsTheDesktopClipboardAndClosingItRemov
     EXPECT_FALSE(clipboard_set_text("after"));
     EXPECT_FALSE(sdl_clipboard_set_text("after"));
 }
+
+// The window keeps the smallest size it was given: a smaller one asked for grows to it, and
+// one asked for while smaller grows at once.
+TEST(SystemWindow, TheWindowIsNeverSmallerThanItsMinimumSize) {
+    const video_driver offscreen("offscreen");
+    register_embedded_resources();
+    std::unique_ptr<window_system> window = make_system_window();
+    ASSERT_TRUE(window->create("Ventrask", 0, 0, 64, 48)) << window->last_error();
+    int width = 0, height = 0;
+    window->drawable_size(&width, &height);
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(height, 48);
+    window->set_minimum_size(640, 480);
+    window->drawable_size(&width, &height);
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 480);
+    window->set_bounds(0, 0, 34, 20);
+    window->drawable_size(&width, &height);
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 480);
+    window->set_bounds(0, 0, 800, 300);
+    window->drawable_size(&width, &height);
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 480);
+}

@@ -155,6 +155,32 @@ TEST_F(Settings, TheWindowKeepsItsSizeFromStartToStart) {
     EXPECT_EQ(app.window_height, 900);
 }
 
+// A window smaller than the menus can use opens at their smallest, 640 x 480, with a log line;
+// the size read before the window exists is brought up alike.
+TEST_F(Settings, ASavedWindowSmallerThanTheMenusNeedOpensAtTheirSmallest) {
+    read_file("1\t[window_mode]\r\n34\t[window_width]\r\n20\t[window_height]\r\n");
+    EXPECT_EQ(app.window_width, 640);
+    EXPECT_EQ(app.window_height, 480);
+    EXPECT_NE(std::string(app.log_text())
+                  .find("qvd.ini: the window size 34 x 20 is smaller than the menus need; 640 x 480 is used"),
+              std::string::npos)
+        << app.log_text();
+    int width = 0, height = 0;
+    ASSERT_TRUE(scene::saved_window_size(&width, &height));
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 480);
+
+    // One side too small: only that side grows. The smallest itself passes without a word.
+    read_file("1000\t[window_width]\r\n300\t[window_height]\r\n");
+    EXPECT_EQ(app.window_width, 1000);
+    EXPECT_EQ(app.window_height, 480);
+    app.clear_log();
+    read_file("640\t[window_width]\r\n480\t[window_height]\r\n");
+    EXPECT_EQ(app.window_width, 640);
+    EXPECT_EQ(app.window_height, 480);
+    EXPECT_EQ(std::string(app.log_text()).find("smaller than the menus need"), std::string::npos);
+}
+
 TEST_F(Settings, KeysAreFoundAnywhereAndTakeTheLastNumber) {
     read_file(
         "[use_plants]\r\n"                  // no number yet: nothing to take
@@ -331,6 +357,67 @@ TEST_F(Settings, NoControllersWritesNoSectionsAndKeepsTheDefaults) {
     EXPECT_EQ(tmp.read("qvd.ini").find("[joysticks_num]"), std::string::npos);
     world.read_settings();
     EXPECT_EQ(joystick.action_buttons[0], 1);
+    // A file that never had controller sections gets none at the next write either.
+    world.write_settings();
+    EXPECT_EQ(tmp.read("qvd.ini").find("[joysticks_num]"), std::string::npos);
+}
+
+// A start with the controller unplugged keeps its saved assignments: the sections are written
+// back as they were read, and the next start with the controller plugged in finds them.
+TEST_F(Settings, ControllerSectionsSurviveAStartWithoutControllers) {
+    joystick.device_count = 2;
+    joystick.action_axis_codes[0] = 0x0101;
+    joystick.action_buttons[15] = 3;
+    joystick.enabled_axes[1] = 0x7F;
+    joystick.axis_gain(1, 6) = 0.5f;
+    world.write_settings();
+    const std::string saved = tmp.read("qvd.ini");
+
+    // Two starts without controllers: the defaults rule, the file stays byte for byte.
+    for (int start = 0; start < 2; ++start) {
+        joystick.reset_mapping();
+        joystick.device_count = 0;
+        world.read_settings();
+        EXPECT_EQ(joystick.action_axis_codes[0], 0);
+        world.write_settings();
+        EXPECT_EQ(tmp.read("qvd.ini"), saved);
+    }
+
+    // Plugged in again: the saved tables come back.
+    joystick.device_count = 2;
+    world.read_settings();
+    EXPECT_EQ(joystick.action_axis_codes[0], 0x0101);
+    EXPECT_EQ(joystick.action_buttons[15], 3);
+    EXPECT_EQ(joystick.enabled_axes[1], 0x7F);
+    EXPECT_FLOAT_EQ(joystick.axis_gain(1, 6), 0.5f);
+
+    // Another controller attached writes its own sections, not the kept ones.
+    joystick.reset_mapping();
+    joystick.device_count = 1;
+    world.read_settings();
+    world.write_settings();
+    const std::string own = tmp.read("qvd.ini");
+    EXPECT_NE(own.find("1\t[joysticks_num]\r\n"), std::string::npos);
+    EXPECT_EQ(own.find("2\t[joysticks_num]"), std::string::npos);
+    EXPECT_EQ(own.find("257\t1\r\n"), std::string::npos);
+
+    // Hand-edited: a key after the sections is written once, from its value, and sections
+    // longer than the writer makes are kept only up to its largest, with a log line.
+    std::string text = "1\t[joysticks_num]\r\nPad\r\n\r\n7\t[sleep_time]\r\n";
+    for (int i = 0; i < 100; ++i) text += "5\t6\r\n";
+    joystick.device_count = 0;
+    read_file(text);
+    world.write_settings();
+    const std::string kept = tmp.read("qvd.ini");
+    EXPECT_NE(kept.find("\r\n1\t[joysticks_num]\r\nPad\r\n\r\n5\t6\r\n"), std::string::npos);
+    EXPECT_EQ(kept.find("[sleep_time]"), kept.rfind("[sleep_time]"));
+    EXPECT_NE(kept.find("7\t[sleep_time]"), std::string::npos);
+    // 64 lines: the heading, the name, the empty line and 61 of the 100 pairs.
+    int pairs = 0;
+    for (std::size_t at = kept.find("5\t6\r\n"); at != std::string::npos; at = kept.find("5\t6\r\n", at + 1)) ++pairs;
+    EXPECT_EQ(pairs, 61);
+    EXPECT_NE(std::string(app.log_text()).find("qvd.ini: the controller sections run past 64 lines"),
+              std::string::npos);
 }
 
 TEST_F(Settings, HandEditedControllerCountsStayInsideTheTables) {

@@ -335,6 +335,71 @@ TEST_F(Stars, ReadsAtMost2048AndDrawsByBrightness) {
     EXPECT_TRUE(device().draws().empty());
 }
 
+// A star table that stops early or is damaged keeps the stars read before the fault, and one
+// log line names the file and what is missing.
+TEST_F(Stars, ACutOrDamagedTableIsNamedInTheLog) {
+    std::string whole = "100\n";
+    for (int i = 0; i < 100; ++i) whole += "2.5 " + std::to_string(i * 3) + " " + std::to_string(i % 90) + "\n";
+    stars field;
+    // The log lines of a load that name the table (the texture has its own).
+    const auto table_lines = [&]() {
+        std::string lines;
+        const std::string log = app_.log_text();
+        for (std::size_t at = 0, end = 0; at < log.size(); at = end + 1) {
+            end = log.find('\n', at);
+            if (end == std::string::npos) end = log.size();
+            const std::string line = log.substr(at, end + 1 - at);
+            if (line.find("star_map.txt") != std::string::npos || line.find("none.txt") != std::string::npos)
+                lines += line;
+        }
+        return lines;
+    };
+    const auto load_text = [&](const std::string& text) {
+        tmp_.write("graphics/star_map.txt", text);
+        app_.clear_log();
+        field.load();
+        return table_lines();
+    };
+    // The whole table: every star and no word.
+    EXPECT_EQ(load_text(whole), "");
+    EXPECT_EQ(field.star_count, 100);
+
+    // Cut in half, inside a star: the 50 whole ones stay.
+    std::string log = load_text(whole.substr(0, whole.find("2.5 150 50\n") + 7));
+    EXPECT_EQ(field.star_count, 50);
+    EXPECT_EQ(log, "graphics\\star_map.txt declares 100 stars but holds 50 and the start of one more\r\n");
+
+    // A damaged line in the middle: reading stops at it, the word shown cut.
+    std::string damaged = whole;
+    damaged.insert(damaged.find("2.5 30 10\n"), std::string(300000, '#') + "\n");
+    log = load_text(damaged);
+    EXPECT_EQ(field.star_count, 10);
+    EXPECT_NE(log.find("graphics\\star_map.txt: star 11 is not a number (\"########################...\" (300000 "
+                       "characters)), reading stops: 10 of the 100 stars declared are used"),
+              std::string::npos)
+        << log;
+    EXPECT_LT(log.size(), 300u);
+
+    // Random bytes, an empty file and a missing one: no stars, and the log says why.
+    std::string noise;
+    std::uint32_t r = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        r = r * 1103515245u + 12345u;
+        noise += static_cast<char>(r >> 16);
+    }
+    noise[0] = '\x93';
+    log = load_text(noise);
+    EXPECT_EQ(field.star_count, 0);
+    EXPECT_EQ(log.rfind("graphics\\star_map.txt does not begin with a star count (it begins \"", 0), 0u) << log;
+    EXPECT_NE(log.find("): the sky has no stars"), std::string::npos) << log;
+    EXPECT_EQ(load_text(""), "graphics\\star_map.txt is empty: the sky has no stars\r\n");
+    EXPECT_EQ(load_text("0\n"), "graphics\\star_map.txt holds no stars\r\n");
+    app_.clear_log();
+    field.load("graphics\\none.txt");
+    EXPECT_EQ(field.star_count, 0);
+    EXPECT_EQ(table_lines(), "Could not read graphics\\none.txt: the sky has no stars\r\n");
+}
+
 TEST_F(Stars, StarAtZeroAnglesLiesAheadOnTheSphere) {
     stars field;
     stars::vertex q[6];

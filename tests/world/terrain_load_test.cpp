@@ -235,6 +235,79 @@ TEST_F(TerrainLoadTest, ExtraEntriesOfTheDescriptionAreReadAndDropped) {
     EXPECT_TRUE(log_has("longer than 39 characters, cut"));
 }
 
+// A description that stops early or holds a damaged line keeps the whole entries before the
+// fault, and one log line names the file, where it stopped and what is used.
+TEST_F(TerrainLoadTest, ACutOrDamagedDescriptionIsNamedInTheLog) {
+    const std::string whole =
+        "5 256\n"
+        "-1000 8 0 2 1 sand.dds\n"
+        "8 300 0 0.2 0.9 grass.dds\n"
+        "8 450 0 0.6 0.8 forest.dds\n"
+        "520 9000 0 0.6 1 snow.dds\n"
+        "-1000 9000 0 100 1 rock.dds\n"
+        "1\n"
+        "3 4.5 400 300 6 bush.dds\n";
+    const auto read = [&](const std::string& text) {
+        tmp_.write("common/scenery.txt", text);
+        app_->clear_log();
+        EXPECT_TRUE(ground_->read_scenery_file());
+        return std::string(app_->log_text());
+    };
+    EXPECT_EQ(read(whole), "");
+    EXPECT_EQ(ground_->land_class_count, 5);
+    EXPECT_EQ(ground_->scatter_array_count, 1);
+
+    // Cut in half, inside the fifth class: four classes, no half class with an empty name.
+    std::string log = read(whole.substr(0, whole.find("9000 0 100")));
+    EXPECT_EQ(log, "common\\scenery.txt is cut short at land class 5 of 5: 4 land classes and 0 scatter arrays "
+                   "are used\r\n");
+    EXPECT_EQ(ground_->land_class_count, 4);
+    EXPECT_STREQ(ground_->land_texture_names[3], "snow.dds");
+    EXPECT_STREQ(ground_->land_texture_names[4], "");
+    EXPECT_EQ(ground_->scatter_array_count, 0);
+    // Cut before the scatter arrays, and inside the one scatter array.
+    log = read(whole.substr(0, whole.find("1\n3 4.5")));
+    EXPECT_EQ(log, "common\\scenery.txt is cut short at the scatter array count: 5 land classes and 0 scatter "
+                   "arrays are used\r\n");
+    log = read(whole.substr(0, whole.find(" 6 bush")));
+    EXPECT_EQ(log, "common\\scenery.txt is cut short at scatter array 1 of 1: 5 land classes and 0 scatter "
+                   "arrays are used\r\n");
+    EXPECT_STREQ(ground_->scatter_texture_names[0], "");
+
+    // A line of 300,000 characters where the first class begins: reading stops there, and the
+    // log shows the word cut.
+    std::string damaged = whole;
+    damaged.insert(damaged.find("-1000 8"), std::string(300000, 'x') + "\n");
+    log = read(damaged);
+    EXPECT_EQ(log, "common\\scenery.txt: land class 1 of 5 has \"xxxxxxxxxxxxxxxxxxxxxxxx...\" (300000 "
+                   "characters) where a number belongs; reading stops there: 0 land classes and 0 scatter arrays "
+                   "are used\r\n");
+    EXPECT_EQ(ground_->land_class_count, 0);
+    // A mask that is no hexadecimal number stops the reading too.
+    damaged = whole;
+    damaged.replace(damaged.find(" 6 bush"), 2, " z");
+    log = read(damaged);
+    EXPECT_NE(log.find("scatter array 1 of 1 has \"z\" where a number belongs"), std::string::npos) << log;
+
+    // A line of 300,000 characters of numbers reads as entries (their names are "1"), and the
+    // words it leaves after the last entry are named; a long texture name is cut and shown cut.
+    damaged = whole;
+    std::string ones;
+    for (int i = 0; i < 150000; ++i) ones += "1 ";
+    damaged.insert(damaged.find("-1000 8"), ones + "\n");
+    log = read(damaged);
+    EXPECT_EQ(log, "common\\scenery.txt: 150000 words after the last scatter array are not used\r\n");
+    damaged = whole;
+    damaged.insert(damaged.find("sand.dds"), std::string(300000, 'y'));
+    log = read(damaged);
+    EXPECT_NE(log.find("common\\scenery.txt: texture name \"yyyyyyyyyyyyyyyyyyyyyyyy...\" (300008 characters) "
+                       "longer than 39 characters, cut"),
+              std::string::npos)
+        << log.substr(0, 400);
+    EXPECT_LT(log.size(), 300u);
+    EXPECT_EQ(ground_->land_class_count, 5);
+}
+
 TEST_F(TerrainLoadTest, SlopeThresholdsUseTheLoadedSceneryCellSize) {
     tmp_.write("common/scenery.txt", "1 1024\n0 100 0.1 0.5 1 a.dds\n0\n");
     test_scenery fine;
