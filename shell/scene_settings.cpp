@@ -32,8 +32,9 @@ constexpr int k_max_color_scheme = 6;
 constexpr int k_device_name_size = 260;
 // The controller sections as the writer makes them: three heading lines, up to 8 names, 16
 // actions, 8 axis lines and the empty lines between. A hand-edited file may hold more; what
-// goes beyond this is not kept for writing back.
+// goes beyond this (or beyond 64 lines of 256 bytes) is not kept for writing back.
 constexpr int k_max_kept_controller_lines = 64;
+constexpr int k_max_kept_controller_bytes = 64 * 256;
 
 enum class value_kind { integer, whole, flag, real };
 
@@ -347,24 +348,35 @@ void write_controllers(std::string* out, joystick_input& joystick) {
     }
 }
 
-// The controller sections of the file as they stand, from the "[joysticks_num]" line at
-// position start to the end, without the lines that hold a key of the table (those are
-// written from the values): written back unchanged while no controller is attached.
-std::string controller_sections_of(const std::string& content, std::size_t start, const setting (&keys)[k_key_count]) {
-    settings_text text(content.substr(start));
+// Whether a piece of a line holds a key of the table, as the reader finds keys.
+bool holds_key(const std::string& piece, const setting (&keys)[k_key_count]) {
+    for (const setting& s : keys) {
+        if (contains(piece.c_str(), s.key)) return true;
+    }
+    return false;
+}
+
+// The controller sections of the file as they stand, from position start (the piece that
+// holds "[joysticks_num]") to the end, byte for byte, without the pieces that hold a key of
+// the table (those are written from the values): written back unchanged while no controller
+// is attached. Pieces are the reader's, so what is written back reads in the same pieces.
+std::string controller_sections_of(const std::string& content, std::size_t start,
+                                  const setting (&keys)[k_key_count]) {
+    const std::string sections = content.substr(start);
+    settings_text text(sections);
     std::string kept;
-    std::string line;
+    std::string piece;
     int lines = 0;
-    while (text.next_line(&line)) {
-        bool is_key = false;
-        for (const setting& s : keys) is_key = is_key || contains(line.c_str(), s.key);
-        if (is_key) continue;
-        if (lines == k_max_kept_controller_lines) {
-            log_line("%s: the controller sections run past %d lines; the rest is not kept", k_settings_file,
-                     k_max_kept_controller_lines);
+    for (std::size_t at = 0; text.next_line(&piece); at = text.position()) {
+        if (holds_key(piece, keys)) continue;
+        const std::size_t size = text.position() - at;
+        if (lines == k_max_kept_controller_lines ||
+            kept.size() + size > static_cast<std::size_t>(k_max_kept_controller_bytes)) {
+            log_line("%s: the controller sections run past %d lines or %d bytes; the rest is not kept",
+                     k_settings_file, k_max_kept_controller_lines, k_max_kept_controller_bytes);
             break;
         }
-        append_line(&kept, "%s", line.c_str());
+        kept.append(sections, at, size);
         ++lines;
     }
     return kept;
@@ -438,7 +450,11 @@ void scene::read_settings() {
     std::size_t controllers_at = std::string::npos;
     std::string line;
     for (std::size_t at = text.position(); text.next_line(&line); at = text.position()) {
-        if (controllers_at == std::string::npos && contains(line.c_str(), "[joysticks_num]")) controllers_at = at;
+        // A "[joysticks_num]" on a line with a key of the table is that key's line: not kept.
+        if (controllers_at == std::string::npos && contains(line.c_str(), "[joysticks_num]") &&
+            !holds_key(line, keys)) {
+            controllers_at = at;
+        }
         double number = 0.0;
         if (scan_double(line.c_str(), &number)) {
             // Beyond every real (1e999): no key on the line takes it.
