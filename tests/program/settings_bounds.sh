@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A hand-edited qvd.ini with values beyond their ranges: a pause of 2147483647 ms after each
 # frame still lets the program end promptly on SIGTERM, and the file written at the close
-# holds every such value clamped, with a log line for each.
+# holds every such value clamped, with a log line for each; a window smaller than the menus
+# need opens at their smallest.
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
@@ -21,4 +22,47 @@ done
 for key in sleep_time dead_zone volume_speech normal_fov color_scheme; do
   grep -q "^qvd.ini: \[$key\] .* is outside" Logfile.txt || fail "no log line for [$key]: $(cat Logfile.txt)"
 done
+
+# A window made smaller than the menus need. The window system is told the smallest size the
+# menus can use, 640 x 480; a window resized below it anyway (no window manager holds it
+# here) saves its size, and the next start opens at 640 x 480, with a log line naming qvd.ini.
+cp "$lib_dir/main_window.sh" .
+cat > small_window.sh <<'INNER'
+set -u
+source ./main_window.sh
+./ventrask &
+pid=$!
+window=""
+for _ in $(seq 1 600); do
+  window=$(main_window)
+  [ -n "$window" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "FAIL: no visible window"; kill -KILL "$pid" 2>/dev/null; exit 90; }
+sleep 2
+xprop -id "$window" WM_NORMAL_HINTS > hints.txt
+xwininfo -id "$window" > opened.txt
+[ "${RESIZE_TO:-}" ] && xdotool windowsize "$window" $RESIZE_TO && sleep 2
+kill -TERM "$pid"
+wait "$pid"
+INNER
+printf '1\t[window_mode]\r\n800\t[window_width]\r\n600\t[window_height]\r\n0\t[use_tips]\r\n' > qvd.ini
+RESIZE_TO="34 20" xvfb-run -a -s "-screen 0 1024x768x24" bash small_window.sh
+status=$?
+[ "$status" -eq 0 ] || fail "the run resized to 34 x 20 ended with status $status"
+grep -q "program specified minimum size: 640 by 480" hints.txt || fail "no minimum size for the window: $(cat hints.txt)"
+grep -q "Width: 800" opened.txt || fail "the window did not open at 800 x 600: $(cat opened.txt)"
+# Whatever the resize left in qvd.ini, the next start meets a size of 34 x 20.
+sed -i 's/^[0-9]*\t\[window_width\]/34\t[window_width]/; s/^[0-9]*\t\[window_height\]/20\t[window_height]/' qvd.ini
+grep -q $'^34\t\[window_width\]' qvd.ini || fail "qvd.ini lost its window size: $(cat qvd.ini)"
+rm -f Logfile.txt
+xvfb-run -a -s "-screen 0 1024x768x24" bash small_window.sh
+status=$?
+[ "$status" -eq 0 ] || fail "the start with a 34 x 20 window ended with status $status"
+grep -q "Width: 640" opened.txt && grep -q "Height: 480" opened.txt ||
+  fail "a saved 34 x 20 window did not open at 640 x 480: $(cat opened.txt)"
+grep -q "^qvd.ini: the window size 34 x 20 is smaller than the menus need; 640 x 480 is used" Logfile.txt ||
+  fail "no log line for the small window: $(cat Logfile.txt)"
+grep -qxF $'640\t[window_width]\r' qvd.ini || fail "qvd.ini lacks the brought-up width: $(cat qvd.ini)"
 echo "settings bounds: ok"
