@@ -70,10 +70,12 @@ public:
     int usable_width = 0, usable_height = 0;
     int window_width = 0, window_height = 0;
     // The smallest drawing area the main window may have. The menus and dialogs are laid out
-    // on the 640 x 480 virtual screen around the window's centre, and a GUI unit is the same
-    // number of pixels (320 across, 240 up) at every window size, so in a smaller window the
-    // menus' edges, with their buttons, fall outside it and cannot be reached. The window
-    // system keeps the user from making it smaller; a smaller saved size is brought up to it.
+    // in GUI units of the 640 x 480 virtual screen, and a GUI unit is the same number of
+    // pixels (320 across, 240 up) at every window size: the main menu's row of buttons along
+    // the bottom edge takes the 640 pixels across, and the dialogs, centred, take the 640 x
+    // 480 around the centre. In a smaller window buttons overlap or fall outside it and cannot
+    // be reached. The window system keeps the user from making it smaller; a smaller saved
+    // size is brought up to it.
     static constexpr int k_min_window_width = 640, k_min_window_height = 480;
     int start_window_mode = 2;        // 0 full screen, 1 windowed and centred, 2+ maximised
 
