@@ -209,8 +209,12 @@ TEST_P(dialog_fit_test, the_help_pages_scroll_to_the_ends_of_their_texts) {
         // left of its right edge; a text larger than its area has moved.
         EXPECT_GE(area->y2 + area->offset_y - text_h, area->y1 - 1e-4f) << d.name;
         EXPECT_LE(area->x1 + area->offset_x + text_w, area->x2 + 1e-4f) << d.name;
-        if (text_h > area->y2 - area->y1) EXPECT_GT(area->offset_y, 0.0f) << d.name;
-        if (text_w > area->x2 - area->x1) EXPECT_LT(area->offset_x, 0.0f) << d.name;
+        if (text_h > area->y2 - area->y1) {
+            EXPECT_GT(area->offset_y, 0.0f) << d.name;
+        }
+        if (text_w > area->x2 - area->x1) {
+            EXPECT_LT(area->offset_x, 0.0f) << d.name;
+        }
         if (GetParam().width == 640 && d.cb == about_dialog) {
             EXPECT_GT(text_w, area->x2 - area->x1) << d.name << ": the about page's case is lost";
         }
