@@ -18,6 +18,18 @@ std::vector<std::unique_ptr<gui_rect>> g_closed_rects;
 
 float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// How much a window and the windows it hangs on stretch its units along one axis (0 across,
+// 1 up), read from their local transforms, which are current even before the world transform
+// is brought up to date.
+float screen_scale(const gui_window& w, int axis) {
+    float s = 1;
+    for (const gui_window* p = &w; p != nullptr; p = p->parent) {
+        const float* a = p->local.m[axis];
+        s *= std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+    }
+    return s > 0 ? s : 1;
+}
+
 }  // namespace
 
 void flush_closed_windows() {
@@ -400,8 +412,11 @@ void gui_window::layout_text_box() {
     painter->text_extent(font, "*", star);
     int w = 640, hgt = 480;
     ui_viewport_size(&w, &hgt);
-    const float text_w = 2 * gui_scale[0] * static_cast<float>(size[0]) / static_cast<float>(w);
-    const float text_h = 2 * gui_scale[1] * static_cast<float>(size[1]) / static_cast<float>(hgt);
+    // The text keeps its pixel size in a scaled window (a dialog fitted into a small one), so
+    // it covers more of the window's own units.
+    const float sx = screen_scale(*this, 0), sy = screen_scale(*this, 1);
+    const float text_w = 2 * gui_scale[0] * static_cast<float>(size[0]) / static_cast<float>(w) / sx;
+    const float text_h = 2 * gui_scale[1] * static_cast<float>(size[1]) / static_cast<float>(hgt) / sy;
     h->scale = h->range > 0 ? std::max(0.0f, (text_w - (area->x2 - area->x1) + 0.06f) / h->range) : 0;
     v->scale = v->range > 0 ? std::max(0.0f, (text_h - (area->y2 - area->y1) + 0.08f) / v->range) : 0;
     columns = size[0] / std::max(1, star[0]);

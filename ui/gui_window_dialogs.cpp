@@ -26,13 +26,21 @@ void forget_hover(gui_window& w) {
 constexpr float k_screen_margin = 0.02f;
 // The in-run menu bar's row of titles ("Situation", "Options" ...) along the window's top.
 constexpr float k_menu_titles = 0.08f;
+// Slack for the rounding of a box that ends exactly on the window's edge.
+constexpr float k_edge_slack = 1e-4f;
 
-// The box that the visible elements of a window cover, in its own units; false without any.
+// The resize corners and edges reach a little past the frame and are never drawn: they only
+// take the pointer.
+bool is_resize_handle(const gui_rect& r) {
+    return r.kind >= rect_kind::corner_upper_left && r.kind <= rect_kind::edge_top;
+}
+
+// The box that the drawn elements of a window cover, in its own units; false without any.
 bool element_extent(const gui_window& w, float* x1, float* y1, float* x2, float* y2) {
     bool any = false;
     for (int i = 0; i < w.rect_count; ++i) {
         const gui_rect* r = w.rect(i);
-        if (r == nullptr || !r->visible) continue;
+        if (r == nullptr || !r->visible || is_resize_handle(*r)) continue;
         const float lo_x = std::min(r->x1, r->x2), hi_x = std::max(r->x1, r->x2);
         const float lo_y = std::min(r->y1, r->y2), hi_y = std::max(r->y1, r->y2);
         *x1 = any ? std::min(*x1, lo_x) : lo_x;
@@ -42,6 +50,13 @@ bool element_extent(const gui_window& w, float* x1, float* y1, float* x2, float*
         any = true;
     }
     return any;
+}
+
+// Whether the span lo..hi (in its own units), scaled by s and moved by t, lies within
+// -half .. half.
+bool span_inside(float lo, float hi, float s, float t, float half) {
+    const float a = std::min(s * lo, s * hi) + t, b = std::max(s * lo, s * hi) + t;
+    return a >= -half - k_edge_slack && b <= half + k_edge_slack;
 }
 
 // The translation that moves the span lo..hi (already scaled and translated by t) between
@@ -67,8 +82,16 @@ int shown_result(const gui_window& parent, gui_window* w, int result) {
 
 void gui_window::fit_on_screen() {
     if (!framed() || parent == nullptr || parent->parent != nullptr) return;
+    // A window without a body is a view drawn over the screen's square (the telescope's
+    // sight): it has no title bar to bring into reach and stays on the camera's axis.
+    if (find_rect_by_kind(rect_kind::body) == nullptr) return;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     if (!element_extent(*this, &x1, &y1, &x2, &y2)) return;
+    // A dialog whose drawing lies within the window keeps its box as it is.
+    if (span_inside(x1, x2, local.m[0][0], local.m[3][0], gui_scale[0]) &&
+        span_inside(y1, y2, local.m[1][1], local.m[3][1], gui_scale[1])) {
+        return;
+    }
     // The room: the window less the margin, and during a run less the menu bar's row of
     // titles along the top, which stays clear above the dialogs.
     const float right = gui_scale[0] - k_screen_margin, left = -right;

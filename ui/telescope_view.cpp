@@ -108,10 +108,14 @@ void draw_centre_and_frame(const sight_colours& c) {
     view_lines_add(0.15f, 0.0f, 0.05f, 0.0f, c.faint);
     view_lines_add(0.0f, -0.15f, 0.0f, -0.05f, c.faint);
     view_lines_add(0.0f, 0.15f, 0.0f, 0.05f, c.faint);
-    view_lines_add(-1, -1, -1, 1, c.opaque);
-    view_lines_add(-1, 1, 1, 1, c.opaque);
-    view_lines_add(1, 1, 1, -1, c.opaque);
-    view_lines_add(1, -1, -1, -1, c.opaque);
+    // The frame's sides run through the middle of the square's outermost pixels: a side on
+    // the square's very edge falls between two pixels, and where the square is the whole
+    // window (640 x 480) the left and bottom ones would fall outside it.
+    const float x = 1.0f - k_pixel_x / 2, y = 1.0f - k_pixel_y / 2;
+    view_lines_add(-x, -y, -x, y, c.opaque);
+    view_lines_add(-x, y, x, y, c.opaque);
+    view_lines_add(x, y, x, -y, c.opaque);
+    view_lines_add(x, -y, -x, -y, c.opaque);
 }
 
 gui_rect* add_button(gui_window* w, float x1, float y1, float x2, float y2, const char* caption) {

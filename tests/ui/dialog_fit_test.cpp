@@ -9,12 +9,14 @@
 #include "overlay_fixture.h"
 #include "shell/joystick_input.h"
 #include "shell/scene.h"
+#include "tests/support/temp_folder.h"
 #include "ui/message_box.h"
 #include "ui/screens.h"
 
 namespace {
 
-// The box the visible elements of a dialog cover on the screen (root units).
+// The box the drawn elements of a dialog cover on the screen (root units): its visible
+// elements but the resize corners and edges, which only take the pointer.
 struct screen_box {
     float x1 = 1e9f, y1 = 1e9f, x2 = -1e9f, y2 = -1e9f;
 };
@@ -23,7 +25,7 @@ screen_box on_screen(const gui_window& w) {
     screen_box b;
     for (int i = 0; i < w.rect_count; ++i) {
         const gui_rect* r = w.rect(i);
-        if (!r->visible) continue;
+        if (!r->visible || (r->kind >= rect_kind::corner_upper_left && r->kind <= rect_kind::edge_top)) continue;
         for (const float x : {r->x1, r->x2}) {
             for (const float y : {r->y1, r->y2}) {
                 const vec3 p = transform_coord(vec3{x, y, 0}, w.local);
@@ -169,8 +171,8 @@ TEST_P(dialog_fit_test, the_pages_that_reach_past_a_small_window_are_scaled_abou
         EXPECT_FLOAT_EQ(video->local.m[3][1], 0.0f);
         return;
     }
-    // The page covers -1.1 .. 1.1 with its tab row and edges: 2.2 into 2 - 2 x 0.02.
-    EXPECT_NEAR(video->local.m[0][0], 1.96f / 2.2f, 1e-4f);
+    // The page draws over -1.1 .. 1.08 with its tab row and title bar: 2.18 into 2 - 2 x 0.02.
+    EXPECT_NEAR(video->local.m[0][0], 1.96f / 2.18f, 1e-4f);
     EXPECT_NEAR(b.y2, 0.98f, 1e-4f);
     EXPECT_NEAR(b.y1, -0.98f, 1e-4f);
     EXPECT_NEAR((b.x1 + b.x2) / 2, 0.0f, 1e-4f);
@@ -182,7 +184,130 @@ TEST_P(dialog_fit_test, the_pages_that_reach_past_a_small_window_are_scaled_abou
     EXPECT_TRUE(sound_page->visible);
 }
 
+// The help pages scroll their whole text into view, in a page fitted into a small window too,
+// where the text keeps its pixel size and so covers more of the page's own units.
+TEST_P(dialog_fit_test, the_help_pages_scroll_to_the_ends_of_their_texts) {
+    // The about text's longest line (76 letters) a little narrower than its area on the
+    // screen's scale, and wider than it in the page fitted into 640 x 480.
+    painter.cell_w = 5;
+    for (const opened& d : {k_dialogs[5], k_dialogs[6]}) {
+        gui_window* w = run_command(d.command, d.cb);
+        ASSERT_NE(w, nullptr) << d.name;
+        gui_window* box = w->child(0);
+        ASSERT_NE(box, nullptr) << d.name;
+        gui_rect* area = box->find_rect_by_kind(rect_kind::text_area);
+        ASSERT_TRUE(area != nullptr && area->text && area->text[0] != '\0') << d.name;
+        // The text's size in the page's own units, from its pixel extent.
+        int size[2] = {0, 0};
+        ASSERT_TRUE(painter.text_extent(area->fixed_pitch ? gui_font::fixed : gui_font::regular, area->text.get(), size));
+        const float text_w = 2 * gui_scale[0] * static_cast<float>(size[0]) / static_cast<float>(log.viewport_w) / w->local.m[0][0];
+        const float text_h = 2 * gui_scale[1] * static_cast<float>(size[1]) / static_cast<float>(log.viewport_h) / w->local.m[1][1];
+        const int lines = box->lines, columns = box->columns;
+        for (int i = 0; i < lines + 2; ++i) click_rect(box, box->find_rect_by_kind(rect_kind::down_arrow));
+        for (int i = 0; i < columns + 2; ++i) click_rect(box, box->find_rect_by_kind(rect_kind::right_arrow));
+        // At the ends the last line lies above the area's bottom and the longest line's end
+        // left of its right edge; a text larger than its area has moved.
+        EXPECT_GE(area->y2 + area->offset_y - text_h, area->y1 - 1e-4f) << d.name;
+        EXPECT_LE(area->x1 + area->offset_x + text_w, area->x2 + 1e-4f) << d.name;
+        if (text_h > area->y2 - area->y1) {
+            EXPECT_GT(area->offset_y, 0.0f) << d.name;
+        }
+        if (text_w > area->x2 - area->x1) {
+            EXPECT_LT(area->offset_x, 0.0f) << d.name;
+        }
+        if (GetParam().width == 640 && d.cb == about_dialog) {
+            EXPECT_GT(text_w, area->x2 - area->x1) << d.name << ": the about page's case is lost";
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(window_sizes, dialog_fit_test,
+                         ::testing::Values(size_case{640, 480}, size_case{1024, 768}, size_case{1920, 1080}));
+
+// A run at 640 x 480, 1024 x 768 and 1920 x 1080, in test mode (its test control window
+// along the bottom).
+class run_fit_test : public gui_fixture, public ::testing::WithParamInterface<size_case> {
+protected:
+    void SetUp() override {
+        gui_fixture::SetUp();
+        set_viewport(GetParam().width, GetParam().height);
+        root->init();
+        g_scene = &world;
+        state->test_mode = 1;
+        pending_command = 1;
+        root->update();
+    }
+    void TearDown() override {
+        root.reset();
+        g_scene = nullptr;
+        gui_fixture::TearDown();
+    }
+    gui_window* open(gui_callback cb) {
+        root->open_dialog(cb);
+        return root->find_dialog(cb);
+    }
+    static bool unmoved(const gui_window& w) {
+        const mat4 identity = mat_identity();
+        return std::memcmp(&identity, &w.local, sizeof identity) == 0;
+    }
+
+    temp_folder tmp;
+    scene world;
+};
+
+// The telescope's sight is drawn over the screen's square: its centre is where the camera
+// looks, and at 640 x 480 its frame is the window's edge. It, the test control window and the
+// framed views wherever they lie within the window keep their place and size.
+TEST_P(run_fit_test, the_views_over_the_screens_square_keep_their_place) {
+    ASSERT_EQ(root->kind, window_kind::menu_bar);
+    gui_window* control = root->find_dialog(test_control_dialog);
+    ASSERT_NE(control, nullptr);
+    EXPECT_TRUE(unmoved(*control));
+    EXPECT_FLOAT_EQ(control->box_x1, -gui_scale[0]);
+    EXPECT_FLOAT_EQ(control->box_y1, -gui_scale[1]);
+
+    gui_window* telescope = open(telescope_view_dialog);
+    ASSERT_NE(telescope, nullptr);
+    EXPECT_TRUE(unmoved(*telescope)) << "scaled " << telescope->local.m[0][0] << ", moved "
+                                     << telescope->local.m[3][0] << " " << telescope->local.m[3][1];
+    // Its buttons reach the square's corners, (0.8, -1) .. (1, 1).
+    const screen_box b = on_screen(*telescope);
+    EXPECT_FLOAT_EQ(b.x2, 1.0f);
+    EXPECT_FLOAT_EQ(b.y1, -1.0f);
+    EXPECT_FLOAT_EQ(b.y2, 1.0f);
+    // Shown again, it is still in place.
+    root->toggle_dialog(telescope_view_dialog);
+    root->toggle_dialog(telescope_view_dialog);
+    EXPECT_TRUE(unmoved(*telescope));
+
+    for (const gui_callback cb : {radar_view_dialog, flight_graph_dialog}) {
+        gui_window* w = open(cb);
+        ASSERT_NE(w, nullptr);
+        const screen_box drawn = on_screen(*w);
+        if (GetParam().height > 480) {
+            EXPECT_TRUE(unmoved(*w)) << (cb == radar_view_dialog ? "radar" : "graph");
+        } else {
+            // Too large for the window: its title bar and buttons are brought inside.
+            expect_within(drawn, 0.98f, 0.98f, cb == radar_view_dialog ? "radar" : "graph");
+        }
+    }
+}
+
+// A dialog whose drawing lies within the window keeps its box exactly, during a run under the
+// menu bar's titles too.
+TEST_P(run_fit_test, a_dialog_that_fits_keeps_its_box) {
+    gui_window* save = open(save_situation_dialog);
+    ASSERT_NE(save, nullptr);
+    EXPECT_TRUE(unmoved(*save)) << "scaled " << save->local.m[0][0] << ", moved " << save->local.m[3][0] << " "
+                                << save->local.m[3][1];
+    const screen_box b = on_screen(*save);
+    EXPECT_FLOAT_EQ(b.x1, -0.6f);
+    EXPECT_FLOAT_EQ(b.y1, -1.0f);
+    EXPECT_FLOAT_EQ(b.x2, 0.6f);
+    EXPECT_FLOAT_EQ(b.y2, 1.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P(window_sizes, run_fit_test,
                          ::testing::Values(size_case{640, 480}, size_case{1024, 768}, size_case{1920, 1080}));
 
 // The radar view, larger than a 640 x 480 window, is fitted so its close button can be reached.
@@ -247,8 +372,8 @@ TEST_F(fit_rule_test, a_dialog_that_fits_keeps_its_box_and_fitting_is_stable) {
     w = root->find_dialog(tall_dialog);
     ASSERT_NE(w, nullptr);
     const screen_box b = on_screen(*w);
-    // 2.92 high (the tab row and the top edge included) into 1.96.
-    EXPECT_NEAR(w->local.m[0][0], 1.96f / 2.92f, 1e-4f);
+    // 2.9 high (the tab row included, the resize edges not) into 1.96.
+    EXPECT_NEAR(w->local.m[0][0], 1.96f / 2.9f, 1e-4f);
     EXPECT_NEAR(b.y2, 0.98f, 1e-4f);
     EXPECT_NEAR(b.y1, -0.98f, 1e-4f);
     const mat4 fitted = w->local;
@@ -269,7 +394,29 @@ TEST_F(fit_rule_test, during_a_run_a_dialog_keeps_below_the_menu_titles) {
     // The titles' row is 0.08 high: the room runs from -0.98 to 0.9.
     EXPECT_NEAR(b.y2, 0.9f, 1e-4f);
     EXPECT_NEAR(b.y1, -0.98f, 1e-4f);
-    EXPECT_NEAR(w->local.m[0][0], 1.88f / 2.92f, 1e-4f);
+    EXPECT_NEAR(w->local.m[0][0], 1.88f / 2.9f, 1e-4f);
+}
+
+int full_height_dialog(gui_window* w, int event) {
+    if (event == gui_event::build) w->create(-0.6f, -1.0f, 0.6f, 1.0f, window_kind::resizable_window);
+    return 0;
+}
+
+TEST_F(fit_rule_test, a_dialog_within_the_window_keeps_its_box_in_the_margin_and_under_the_titles) {
+    for (const int kind : {window_kind::panel, window_kind::menu_bar}) {
+        gui_window* w = open_over(*root, kind, 0.6f, full_height_dialog);
+        ASSERT_NE(w, nullptr);
+        EXPECT_FLOAT_EQ(w->local.m[0][0], 1.0f) << kind;
+        EXPECT_FLOAT_EQ(w->local.m[1][1], 1.0f) << kind;
+        EXPECT_FLOAT_EQ(w->local.m[3][0], 0.0f) << kind;
+        EXPECT_FLOAT_EQ(w->local.m[3][1], 0.0f) << kind;
+        // A pixel lower, it reaches past the window and is brought inside with the margin.
+        w->set_position(0.0f, -0.01f);
+        root->toggle_dialog(full_height_dialog);
+        root->toggle_dialog(full_height_dialog);
+        EXPECT_NEAR(on_screen(*w).y1, -0.98f, 1e-4f) << kind;
+        root->close_dialog(full_height_dialog);
+    }
 }
 
 TEST_F(fit_rule_test, a_dialog_dragged_past_the_edge_comes_back_in_when_shown_again) {

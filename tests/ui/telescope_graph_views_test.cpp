@@ -1,7 +1,8 @@
 // The telescope sight's tapes and read-outs against values worked out by hand, its zoom,
-// night vision and closing, its labels whole at every screen size; the flight graphs view's
-// channel, refresh and titles.
+// night vision and closing, its labels whole at every screen size, its frame on the window's
+// edge at 640 x 480; the flight graphs view's channel, refresh and titles.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "gui_fixture.h"
@@ -152,6 +153,34 @@ TEST_F(views_test, telescope_labels_stay_whole_at_every_screen_size) {
     // The hints ("use mouse wheel to zoom", "Telescope View"), the bearing read-out "090.0",
     // the zoom "X 1.0", the elevation read-out "- 000.0" and the tapes' labels, blanks too.
     EXPECT_GE(glyphs_at_640, 23 + 14 + 5 + 5 + 7);
+}
+
+// The sight's frame is the square (-1, -1) .. (1, 1): in a 640 x 480 window, the window's
+// edge. Each side runs through the middle of the outermost pixels of the square (a line on
+// the edge between two pixels would fall outside the window on the left and at the bottom).
+TEST_F(views_test, telescope_frame_lies_on_the_outermost_pixels_of_its_square) {
+    overlay->device->clear_records();
+    draw_telescope_view();
+    int sides = 0;
+    for (const draw_record& d : overlay->device->draws()) {
+        if (d.type != PT_LINELIST) continue;
+        const std::size_t n = d.vertices.size() / sizeof(overlay_vertex);
+        for (std::size_t i = 0; i + 1 < n; i += 2) {
+            overlay_vertex a, b;
+            std::memcpy(&a, d.vertices.data() + i * sizeof a, sizeof a);
+            std::memcpy(&b, d.vertices.data() + (i + 1) * sizeof b, sizeof b);
+            // Window pixels of a 640 x 480 screen (320 a unit across, 240 up).
+            const float ax = (a.x + 1) * 320, bx = (b.x + 1) * 320, ay = (1 - a.y) * 240, by = (1 - b.y) * 240;
+            const bool vertical = std::abs(ax - bx) < 1e-3f && std::abs(ay - by) > 400;
+            const bool horizontal = std::abs(ay - by) < 1e-3f && std::abs(ax - bx) > 600;
+            if (!vertical && !horizontal) continue;
+            ++sides;
+            const float at = vertical ? ax : ay, last = vertical ? 640.0f : 480.0f;
+            EXPECT_TRUE(std::abs(at - 0.5f) < 1e-3f || std::abs(at - (last - 0.5f)) < 1e-3f)
+                << (vertical ? "column " : "row ") << at;
+        }
+    }
+    EXPECT_EQ(sides, 4);
 }
 
 TEST_F(views_test, flight_graph_keeps_its_channel_and_refreshes_every_200_ms) {

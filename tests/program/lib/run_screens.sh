@@ -17,6 +17,7 @@ run_screens() {
   check_title_bar quit.png "$width" "$height" -0.52 0.52
   check_title_bar results.png "$width" "$height" -0.6 0.6
   check_radar_caption "$width" "$height"
+  check_telescope_sight "$width" "$height"
   [ "$(compare -metric AE save_box.png save_typed.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
     fail "the Save box took no typing"
   echo "run screens at $size: ok"
@@ -99,4 +100,58 @@ check_radar_caption() {
     -format "%[fx:int(mean*w*h+0.5)]" info:)
   echo "radar caption: $white white pixels"
   [ "$white" -gt 40 ] || fail "the radar's heading caption is not drawn ($white white pixels in $box)"
+}
+
+# The mean grey of a box (WxH+X+Y) of a picture, 0..255.
+grey_mean() {
+  convert "$1" -crop "$2" +repage -colorspace gray -format "%[fx:int(255*mean+0.5)]" info:
+}
+
+# How far a line of one pixel (WxH+X+Y, one of W and H being 1) stands out of its
+# neighbours d pixels to either side across it: |line - (before + after) / 2|, the largest
+# of the line and the lines a pixel beside it (a line on a pixel edge lights either).
+line_contrast() {
+  local picture=$1 w=$2 h=$3 x=$4 y=$5 d=$6 best=0 s c
+  for s in -1 0 1; do
+    if [ "$w" -eq 1 ]; then
+      c=$(( $(grey_mean "$picture" "1x$h+$((x + s))+$y") * 2 - $(grey_mean "$picture" "1x$h+$((x + s - d))+$y") -
+            $(grey_mean "$picture" "1x$h+$((x + s + d))+$y") ))
+    else
+      c=$(( $(grey_mean "$picture" "${w}x1+$x+$((y + s))") * 2 - $(grey_mean "$picture" "${w}x1+$x+$((y + s - d))") -
+            $(grey_mean "$picture" "${w}x1+$x+$((y + s + d))") ))
+    fi
+    c=$(( (c < 0 ? -c : c) / 2 ))
+    [ "$c" -gt "$best" ] && best=$c
+  done
+  echo "$best"
+}
+
+# The telescope's sight stays on the screen's square, where the camera looks: its centre box
+# (-0.1 .. 0.1) and cross-hairs (0.05 .. 0.15 from the centre) stand out on the window's
+# centre lines and the box's sides; in a 640 x 480 window its frame runs along the outermost
+# pixel rows and columns, one even shade along each side that stands out of the scene beside
+# it.
+check_telescope_sight() {
+  local w=$1 h=$2 f=telescope.png cx=$(( $1 / 2 )) cy=$(( $2 / 2 )) c
+  local lines="64 1 $((cx - 32)) $((cy - 24)) 64 1 $((cx - 32)) $((cy + 24))
+               1 48 $((cx - 32)) $((cy - 24)) 1 48 $((cx + 32)) $((cy - 24))
+               32 1 $((cx + 16)) $cy 32 1 $((cx - 48)) $cy 1 24 $cx $((cy - 36)) 1 24 $cx $((cy + 12))"
+  set -- $lines
+  while [ $# -ge 4 ]; do
+    c=$(line_contrast "$f" "$1" "$2" "$3" "$4" 3)
+    [ "$c" -ge 12 ] || fail "the telescope's centre mark ${1}x$2+$3+$4 does not show ($c)"
+    shift 4
+  done
+  echo "telescope: centre box and cross-hairs on the window's centre"
+  [ "$w" -eq 640 ] && [ "$h" -eq 480 ] || return 0
+  local side edge inside spread
+  for side in "1x400+0+40 1x400+4+40" "1x400+639+40 1x400+635+40" "440x1+100+0 440x1+100+4" "440x1+100+479 440x1+100+475"; do
+    set -- $side
+    edge=$(grey_mean "$f" "$1")
+    inside=$(grey_mean "$f" "$2")
+    spread=$(convert "$f" -crop "$1" +repage -colorspace gray -format "%[fx:int(255*standard_deviation+0.5)]" info:)
+    echo "telescope frame $1: $edge (inside $inside, spread $spread)"
+    [ "$spread" -le 6 ] && [ $(( edge > inside ? edge - inside : inside - edge )) -ge 30 ] ||
+      fail "the telescope's frame is not on the window's edge at $1 ($edge against $inside, spread $spread)"
+  done
 }

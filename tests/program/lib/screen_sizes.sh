@@ -6,6 +6,8 @@
 #   its tab row below) touches neither the window's top nor its bottom row of pixels;
 # - the settings pages' tab row works: each tab opened a page of its own, and the Sound tab
 #   the sound page;
+# - the help pages scroll their whole text: the keys page's down arrow pressed to the end
+#   shows its last line whole, the about page's right arrow moves its text;
 # - the in-run Help menu opens over the dialog under it.
 screen_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
@@ -13,6 +15,7 @@ screen_sizes() {
   check_inside "$height"
   check_pages
   check_menu_over_dialog "$width" "$height"
+  check_help_scroll
   ! grep -qwi "nan" Logfile.txt || fail "a dialog logged a NaN: $(grep -i nan Logfile.txt)"
   echo "dialogs at $size: ok"
 }
@@ -70,4 +73,46 @@ check_menu_over_dialog() {
 # The mean grey of a box of a picture, 0..255.
 brightness() {
   convert "$1" -crop "$2" +repage -colorspace gray -format "%[fx:int(255*mean)]" info:
+}
+
+# The last row (or with "columns" the last column) of a box of a picture that holds dark ink.
+last_ink() {
+  local picture=$1 box=$2 across=${3:-rows} w h
+  w=${box%%x*}
+  h=${box#*x}
+  h=${h%%+*}
+  if [ "$across" = columns ]; then h=1; else w=1; fi
+  convert "$picture" -crop "$box" +repage -colorspace gray -threshold 40% -negate -scale "${w}x${h}!" -depth 8 txt:- |
+    awk -F'[,:( ]+' -v c="$across" 'NR > 1 && $3 > 2 { last = c == "columns" ? $1 : $2 } END { print last + 0 }'
+}
+
+# The keys page scrolled to its end: the ink of its last line ("F4 - Increase Simulation
+# Rate") ends at least 10 pixel rows above the text area's bottom (the scroll range leaves a
+# row's room under the text), not cut by it, and the lower half of the area holds text. The
+# about page's text, where its right edge cuts it, moved with its horizontal thumb: the upper
+# half of its text area changed.
+check_help_scroll() {
+  local area height last changed
+  area=$(cat keys_end.area)
+  height=${area#*x}
+  height=${height%%+*}
+  last=$(last_ink keys_end.png "$area")
+  echo "keys page at its end: the last ink $((height - 1 - last)) rows above the text area's bottom"
+  [ "$last" -gt $((height / 2)) ] || fail "the keys page scrolled to its end shows no text in its lower half"
+  [ $((height - 1 - last)) -ge 10 ] || fail "the keys page's last line is cut by the text area's bottom"
+  area=$(cat about_right.area)
+  height=${area#*x}
+  height=${height%%+*}
+  local width=${area%%x*}
+  local upper="${width}x$((height / 2))+${area#*+}"
+  last=$(last_ink about.png "$upper" columns)
+  if [ "$last" -lt $((width - 4)) ]; then
+    echo "about page: its text ends $((width - 1 - last)) columns inside its area"
+    return 0
+  fi
+  convert about.png -crop "$upper" +repage about_text.png
+  convert about_right.png -crop "$upper" +repage about_right_text.png
+  changed=$(compare -fuzz 10% -metric AE about_text.png about_right_text.png null: 2>&1 | cut -d' ' -f1)
+  echo "about page: $changed pixels of its text moved"
+  [ "${changed%.*}" -gt 200 ] 2>/dev/null || fail "the about page's text stayed still under its horizontal thumb"
 }

@@ -12,13 +12,15 @@ echo "window $WIDTH x $HEIGHT"
 M=$(awk -v w="$WIDTH" -v h="$HEIGHT" 'BEGIN { a = w / 640; b = h / 480; printf "%f", a < b ? a : b }')
 H=$(awk -v h="$HEIGHT" 'BEGIN { printf "%f", h / 480 }')
 
-# Where a point of a dialog lands on the screen, in GUI units: the dialog covers x1 y1 x2 y2
-# of its own units (its edges and tab row included) and is moved by "lift" upwards. A dialog
-# reaching past the window is scaled about its centre until it lies 0.02 inside the window,
-# then moved in. Arguments: x1 y1 x2 y2 lift px py.
+# Where a point of a dialog lands on the screen, in GUI units: the dialog draws over x1 y1 x2
+# y2 of its own units (its tab row included) and is moved by "lift" upwards. A dialog that
+# lies within the window stays as it is; one reaching past it is scaled about its centre
+# until it lies 0.02 inside the window, then moved in. Arguments: x1 y1 x2 y2 lift px py.
 fitted() {
   awk -v w="$WIDTH" -v h="$HEIGHT" -v x1="$1" -v y1="$2" -v x2="$3" -v y2="$4" -v lift="$5" \
       -v px="$6" -v py="$7" 'BEGIN {
+    if (x1 >= -w / 640 && x2 <= w / 640 && y1 + lift >= -h / 480 && y2 + lift <= h / 480) {
+      printf "%f %f", px, py + lift; exit }
     rx = w / 640 - 0.02; ry = h / 480 - 0.02
     f = 1
     if (x2 - x1 > 2 * rx) f = 2 * rx / (x2 - x1)
@@ -34,11 +36,11 @@ fitted() {
     printf "%f %f", f * px + tx, f * py + ty }'
 }
 
-# The boxes the dialogs cover (body, edges 0.02 out, tab row).
-SETTINGS="-0.82 -1.1 0.82 1.1 0"
-GRAPHICS="-1.02 -1.1 1.02 1.1 0"
-JOYSTICK="-0.82 -1.3 0.82 1.3 0.2"
-HELP="-0.72 -1.1 0.72 1.1 0"
+# The boxes the dialogs draw over (body, title bar, tab row).
+SETTINGS="-0.8 -1.1 0.8 1.08 0"
+GRAPHICS="-1.0 -1.1 1.0 1.08 0"
+JOYSTICK="-0.8 -1.3 0.8 1.28 0.2"
+HELP="-0.7 -1.1 0.7 1.08 0"
 # The x of the settings tabs "Video" ... "Graphics" and of the help tabs "Keys" ... "Tips".
 declare -A TAB=([Video]=-0.615 [Sound]=-0.315 [Joystick]=-0.015 [Buttons]=0.285 [Graphics]=0.585
                 [Keys]=-0.5 [About]=-0.15 [Tips]=0.2)
@@ -51,6 +53,30 @@ tab() {
   shift 3
   dialog_shot "$picture" "$(fitted "$@" "${TAB[$name]}" "$row")"
 }
+# The window pixels (WxH+X+Y) of the help page's text area, (-0.65, -0.87)-(0.59, 0.95) of
+# the page, a few pixels inside its frame.
+help_text_area() {
+  set -- $(at $(fitted $HELP -0.65 0.95)) $(at $(fitted $HELP 0.59 -0.87))
+  echo "$(($3 - $1 - 8))x$(($4 - $2 - 4))+$(($1 + 4))+$(($2 + 2))"
+}
+
+# Presses an arrow of the help page's text box (box (-0.65, -0.95)-(0.65, 0.95)) the given
+# times and keeps the page as the picture, its text area's pixels beside it (<name>.area):
+# "down" the down arrow (0.62, -0.822), "right" the right arrow (0.554, -0.91).
+scroll_help_page() {
+  local picture=$1 arrow=$2 times=$3 point
+  case $arrow in
+    down) point=$(fitted $HELP 0.62 -0.822) ;;
+    right) point=$(fitted $HELP 0.554 -0.91) ;;
+  esac
+  xdotool mousemove --window "$window" $(at $point)
+  sleep 0.5
+  xdotool click --repeat "$times" --delay 60 1
+  sleep 1
+  shot "$picture"
+  help_text_area > "${picture%.png}.area"
+}
+
 # A pixel of the 640 x 480 main menu, whose buttons keep to the same 4:3 area.
 menu_point() { awk -v m="$M" -v h="$H" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", (x - 320) / 320 * m, (240 - y) / 240 * h }'; }
 
@@ -65,10 +91,12 @@ tab graphics.png Graphics -1.05 $SETTINGS
 click_and_shoot closed.png $(fitted $GRAPHICS 0.97 1.04)
 step run scenario
 dialog_shot run_scenario.png "$(menu_point 280 439)"   # "Run Scenario"
-click_gui $(fitted -0.82 -1.02 0.82 1.07 0 0.77 1.01)  # its close button
+click_gui $(fitted -0.8 -1.0 0.8 1.05 0 0.77 1.01)  # its close button
 step help pages
 dialog_shot keys.png "$(menu_point 606 404)"           # "Help"
+scroll_help_page keys_end.png down 80
 tab about.png About -1.05 $HELP
+scroll_help_page about_right.png right 40
 tab tips.png Tips -1.05 $HELP
 # The tips page's close button: its box scales with the window to 0.75 m across and
 # 0.65 h + 0.08 up.
