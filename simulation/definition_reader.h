@@ -17,7 +17,7 @@
 #include "simulation/design_name.h"
 
 
-// Records of a part file that come in the number a count line gives (motor charges, wing sets).
+// Records of a part file that come in the number a count line gives (a motor's charges).
 struct definition_records {
     const char* count_key;  // the line giving their number, "[NS]"
     const char* last_key;   // the line that ends each record, "[AC]"
