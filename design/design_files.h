@@ -2,7 +2,8 @@
 // part's own name), Load offers the part's files; the answer comes back to the screen as
 // gui_event::message_box_result, where answer_part saves or loads the part under the name the
 // user gave. A name that cannot name a design is refused with a notice before anything is
-// written; a failed save keeps the part's old name, and a failed save or load says so.
+// written; a failed save keeps the part's old name, and a failed save or load says so (a file
+// that cannot be read whole is named with why, and the part stays as it was).
 #pragma once
 
 #include <functional>
@@ -66,8 +67,10 @@ int answer_part(gui_window* w, Part* part, void (*before_save)(const char* name)
         if (!check_design_name(w, name)) return 0;
         if (before_save != nullptr) before_save(name);
         save_part(w, *part, name);
-    } else if (!part->load(name)) {
-        notify_failure(w, "load", name);
+    } else {
+        // A damaged file is named with why; a name with no file to read, plainly.
+        bool loaded = false;
+        if (load_checked(w, [&] { loaded = part->load(name); }) && !loaded) notify_failure(w, "load", name);
     }
     return request;
 }

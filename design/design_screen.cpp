@@ -9,6 +9,7 @@
 #include "core/d3d_app.h"
 #include "platform/text.h"
 #include "shell/scene.h"
+#include "simulation/definition_faults.h"
 #include "simulation/design_name.h"
 #include "simulation/missile.h"
 #include "simulation/missile_system.h"
@@ -304,11 +305,37 @@ bool check_design_name(gui_window* w, const char* name) {
     return false;
 }
 
-void notify_failure(gui_window* w, const char* verb, const char* name, const char* reason) {
+namespace {
+
+std::string failure_text(const char* verb, const char* name, const char* reason) {
     std::string text = format_string("Could not %s %s", verb, name != nullptr ? name : "");
     if (reason != nullptr && reason[0] != '\0') text += format_string(": %s", reason);
+    return text;
+}
+
+}  // namespace
+
+void notify_failure(gui_window* w, const char* verb, const char* name, const char* reason) {
+    const std::string text = failure_text(verb, name, reason);
     log_line("%s", text.c_str());
     w->message_box(w, "Design", text.c_str(), message_box_type::notice, 0, "");
+}
+
+bool load_checked(gui_window* w, const std::function<void()>& load) {
+    definition_faults faults;
+    {
+        const definition_faults::use watching(&faults);
+        load();
+    }
+    if (faults.empty()) return true;
+    std::string text;
+    for (const definition_faults::fault& f : faults.list()) {
+        const std::string line = failure_text("load", f.file.c_str(), f.why.c_str());
+        log_line("%s", line.c_str());
+        text += (text.empty() ? "" : "\n") + line;
+    }
+    w->message_box(w, "Design", text.c_str(), message_box_type::notice, 0, "");
+    return false;
 }
 
 // --- The edited objects ---

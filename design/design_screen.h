@@ -8,6 +8,8 @@
 // the screens' own, sent through gui_window::send.
 #pragma once
 
+#include <functional>
+
 #include "platform/gfx_types.h"
 #include "ui/gui_window.h"
 
@@ -131,6 +133,9 @@ bool check_design_name(gui_window* w, const char* name);
 // "Could not save %s" / "Could not load %s", with ": <reason>" when one is given, as a notice
 // and a log line.
 void notify_failure(gui_window* w, const char* verb, const char* name, const char* reason = nullptr);
+// Runs a load with a definition_faults set in use: each definition file it refused as damaged
+// gets a line "Could not load <file>: <why>" in one notice and in the log. True when none was.
+bool load_checked(gui_window* w, const std::function<void()>& load);
 
 // --- The edited objects ---
 // The scene's design missile and system; tests may set others (nullptr both to go back).

@@ -368,7 +368,8 @@ bool usable_design_file(gui_window* w, const char* folder, const char* name, boo
 }
 
 // Reads the system file and the missile file first and loads their parts only when both were
-// read and name their parts: either both change or neither does.
+// read and name their parts: either both change or neither does. A part whose own file cannot
+// be read whole stays as it was, named in a notice.
 void load_design(gui_window* w, const char* name) {
     missile* m = design_missile();
     missile_system* sys = design_system();
@@ -379,8 +380,10 @@ void load_design(gui_window* w, const char* name) {
     if (!usable_design_file(w, "systems", name, system_read, system_parts.named_any, system_parts.damage)) return;
     const bool missile_read = missile_parts.read(name);
     if (!usable_design_file(w, "missiles", name, missile_read, missile_parts.named_any, missile_parts.damage)) return;
-    sys->load_parts(system_parts, name);
-    m->load_parts(missile_parts, name);
+    load_checked(w, [&] {
+        sys->load_parts(system_parts, name);
+        m->load_parts(missile_parts, name);
+    });
     fill_readouts(w, true);
     w->send(design_event::show);
 }

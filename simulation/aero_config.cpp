@@ -516,7 +516,7 @@ bool aero_config::load(const char* design_name) {
     design_path path;
     if (!make_design_path("configs", design_name, &path)) return false;
     definition_reader in;
-    if (!in.open(path.file)) return false;
+    if (!in.open_whole(path.file)) return false;
     int set = 0;
     bool overflow_logged = false;
     while (in.next_line()) {

@@ -29,10 +29,10 @@ class aero_config : public frame {
 public:
     aero_config();
 
-    // Reads "configs\<name>.txt"; false (nothing changed) when the name is refused or the file
-    // does not open. Values outside physical ranges are bounded with a log line naming the
-    // file, then by clamp_dimensions, and the geometry is rebuilt; the Mach tables are not
-    // recomputed (the caller runs compute_coefficients).
+    // Reads "configs\<name>.txt"; false (nothing changed) when the name is refused, the file
+    // does not open or it cannot be read whole (cut short). Values outside physical ranges are
+    // bounded with a log line naming the file, then by clamp_dimensions, and the geometry is
+    // rebuilt; the Mach tables are not recomputed (the caller runs compute_coefficients).
     bool load(const char* design_name);
     // Takes the name and writes "configs\<name>.txt"; false, and a log line, when the name is
     // refused or the file cannot be written.

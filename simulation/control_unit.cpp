@@ -58,7 +58,7 @@ bool control_unit::load(const char* design_name) {
     design_path path;
     if (!make_design_path("controls", design_name, &path)) return false;
     definition_reader in;
-    if (!in.open(path.file)) return false;
+    if (!in.open_whole(path.file)) return false;
     while (in.next_line()) {
         if (in.has("[radar_name]")) in.name(radar_name);
         if (in.has("[command_name]")) in.name(command_name);

@@ -19,9 +19,10 @@ public:
     control_unit(const control_unit&) = delete;
     control_unit& operator=(const control_unit&) = delete;
 
-    // Reads "controls\<name>.txt"; false (nothing changed) when the name is refused or the file
-    // does not open. Radius and ranges of 0..1000 km and 0..24 targets are bounded with a
-    // log line naming the file; then the radar and the command post the file names are loaded.
+    // Reads "controls\<name>.txt"; false (nothing changed) when the name is refused, the file
+    // does not open or it cannot be read whole (cut short). Radius and ranges of 0..1000 km
+    // and 0..24 targets are bounded with a log line naming the file; then the radar and the
+    // command post the file names are loaded.
     bool load(const char* design_name);
     // Takes the name and writes "controls\<name>.txt"; false, and a log line, when the name is
     // refused or the file cannot be written.

@@ -9,6 +9,7 @@
 #include "core/d3d_app.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "simulation/definition_faults.h"
 #include "simulation/definition_texts.h"
 
 namespace {
@@ -62,6 +63,39 @@ bool definition_reader::open(const std::string& file) {
     open_ = true;
     if (texts != nullptr && stamped) texts->keep(file, stamp, own_);
     return true;
+}
+
+bool definition_reader::open_whole(const std::string& file, const definition_records* records) {
+    if (!open(file)) return false;
+    const std::string why = part_damage(records);
+    if (why.empty()) return true;
+    definition_faults::report(path_, why);
+    open_ = false;
+    return false;
+}
+
+std::string definition_reader::part_damage(const definition_records* records) const {
+    bool ended = false;
+    int count = -1;  // none given: the part keeps its own number of records
+    int held = 0;
+    for (std::size_t at = 0; at < text_->size() && !ended;) {
+        std::size_t end = text_->find('\n', at);
+        if (end == std::string::npos) end = text_->size();
+        const std::string line = text_->substr(at, end - at);
+        at = end + 1;
+        if (contains(line.c_str(), "//")) continue;
+        ended = contains(line.c_str(), "@");
+        if (ended || records == nullptr) continue;
+        double value = 0.0;
+        if (contains(line.c_str(), records->count_key) && scan_double(line.c_str(), &value) && std::isfinite(value)) {
+            count = static_cast<int>(std::clamp(std::trunc(value), 0.0, static_cast<double>(records->most)));
+        }
+        if (contains(line.c_str(), records->last_key)) ++held;
+    }
+    if (!ended && ends_mid_line()) return "it stops in the middle of a line before its \"@\" line";
+    if (!ended) return "it ends before its \"@\" line";
+    if (held >= count) return {};
+    return format_string("it holds %d of the %d %s its %s line gives", held, count, records->noun, records->count_key);
 }
 
 bool definition_reader::read_raw_line() {
@@ -157,6 +191,6 @@ std::string definition_damage(const definition_reader& in, bool named_all) {
     } else if (!named_all && in.ends_mid_line()) {
         why = "it stops in the middle of a line before naming all its parts";
     }
-    if (!why.empty()) log_line_once("%s cannot be read whole: %s", in.path().c_str(), why.c_str());
+    if (!why.empty()) definition_faults::report(in.path(), why);
     return why;
 }

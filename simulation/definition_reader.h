@@ -5,7 +5,8 @@
 // the line's value is the number at its start (read as "%f" in the C locale) or, for names,
 // the text before its first TAB. Lines may be of any length and end in LF or CR LF.
 // A file the reader takes no value from (damaged, or not a definition file) gets one log line
-// naming it: the design keeps the values it had.
+// naming it: the design keeps the values it had. The part files (all but the missile and system
+// files) are opened only when they can be read whole (open_whole).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,14 @@
 #include "core/d3d_app.h"
 #include "simulation/design_name.h"
 
+
+// Records of a part file that come in the number a count line gives (a motor's charges).
+struct definition_records {
+    const char* count_key;  // the line giving their number, "[NS]"
+    const char* last_key;   // the line that ends each record, "[AC]"
+    int most;               // the records the part keeps
+    const char* noun;       // "charges"
+};
 
 class definition_reader {
 public:
@@ -26,6 +35,13 @@ public:
     // Opens the file (a program name); false when it cannot be opened (logged when the file
     // exists but cannot be read).
     bool open(const std::string& file);
+    // open() for a part file, whose data the program always ends with an "@" line (a units
+    // legend follows): the file is taken only when it can be read whole, so that a part never
+    // takes some of a file's values and keeps its own for the rest. False, with nothing read,
+    // when it ends before its "@" line (cut short) or holds fewer records than its count line
+    // gives; such a file is reported by name (definition_faults). A file with its "@" line and
+    // only some of the keys is whole.
+    bool open_whole(const std::string& file, const definition_records* records = nullptr);
     // Moves to the next data line, skipping comments. False at the end of the file or at the
     // line that ends the data, where a file without a single key is reported.
     bool next_line();
@@ -60,6 +76,8 @@ public:
 
 private:
     bool read_raw_line();
+    // Why the open file cannot be read whole as a part file, empty when it can.
+    std::string part_damage(const definition_records* records) const;
 
     // The file's text: its own copy, or the one a definition_texts set keeps.
     std::string own_;

@@ -95,7 +95,7 @@ bool launcher::load(const char* design_name) {
     design_path path;
     if (!make_design_path("launchers", design_name, &path)) return false;
     definition_reader in;
-    if (!in.open(path.file)) return false;
+    if (!in.open_whole(path.file)) return false;
     while (in.next_line()) {
         if (in.has("[launcher_name]")) in.name(model_name);
         if (in.has("[fixed_rotation]")) fixed_rotation = in.flag(fixed_rotation);

@@ -18,10 +18,11 @@ public:
     launcher(const launcher&) = delete;
     launcher& operator=(const launcher&) = delete;
 
-    // Reads "launchers\<name>.txt"; false (nothing changed) when the name is refused or the
-    // file does not open. The angles (as apply_angles keeps them), a magazine of 1..1000
-    // missiles and a reload of 0..3600 s are bounded with a log line naming the file; then
-    // the model the file names is loaded and turned to the angles (load_mesh).
+    // Reads "launchers\<name>.txt"; false (nothing changed) when the name is refused, the
+    // file does not open or it cannot be read whole (cut short). The angles (as apply_angles
+    // keeps them), a magazine of 1..1000 missiles and a reload of 0..3600 s are bounded with a
+    // log line naming the file; then the model the file names is loaded and turned to the
+    // angles (load_mesh).
     bool load(const char* design_name);
     // Takes the name and writes "launchers\<name>.txt"; false, and a log line, when the name
     // is refused or the file cannot be written.

@@ -8,6 +8,7 @@
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/scene_services.h"
+#include "platform/files.h"
 #include "platform/gfx_device.h"
 #include "platform/program_rand.h"
 #include "platform/text.h"
@@ -97,18 +98,30 @@ missile_file missile::part_names() const {
     return parts;
 }
 
+namespace {
+
+// A part takes the name the missile gives it and its file. A part whose file is missing keeps
+// its values under that name, so the missile's next save writes the file; one whose file is
+// there but cannot be read (or not whole) keeps its own name too, so that no save writes other
+// values over that file.
+template <class Part>
+void load_named_part(Part& part, const char* folder, const char* name) {
+    char kept[design_name_size];
+    copy_text(kept, part.name);
+    copy_text(part.name, name);
+    if (part.load(name)) return;
+    design_path path;
+    if (make_design_path(folder, name, &path) && fs_exists(path.file.c_str())) copy_text(part.name, kept);
+}
+
+}  // namespace
+
 void missile::load_parts(const missile_file& parts, const char* design_name) {
     if (motor == nullptr || aero == nullptr) assemble(owner);
-    // The names first: a part whose file is missing keeps its values under the name the
-    // missile gives it, so the missile's next save writes that file.
-    copy_text(aero->name, parts.config_name);
-    copy_text(motor->name, parts.motor_name);
-    copy_text(warhead_part->name, parts.warhead_name);
-    copy_text(seeker_part->name, parts.seeker_name);
-    aero->load(aero->name);
-    motor->load(motor->name);
-    warhead_part->load(warhead_part->name);
-    seeker_part->load(seeker_part->name);
+    load_named_part(*aero, "configs", parts.config_name);
+    load_named_part(*motor, "motors", parts.motor_name);
+    load_named_part(*warhead_part, "warheads", parts.warhead_name);
+    load_named_part(*seeker_part, "seekers", parts.seeker_name);
     design_path path;
     if (make_design_path("missiles", design_name, &path)) copy_text(name, path.name);
     layout_parts();

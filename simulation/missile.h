@@ -57,8 +57,9 @@ public:
     // lacks keeps its part.
     missile_file part_names() const;
     // The second half of load, for a missile file already read: each name goes into its part,
-    // then each part loads its own file (one that does not open keeps the part's values), the
-    // parts are laid out and the missile takes the design name.
+    // then each part loads its own file (a missing one keeps the part's values; one that is
+    // there but cannot be read whole keeps its values and its name), the parts are laid out
+    // and the missile takes the design name.
     void load_parts(const missile_file& parts, const char* design_name);
     // Writes the four part files under their names and "missiles\<name>.txt"; false when any
     // of them cannot be written.

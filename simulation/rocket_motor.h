@@ -64,7 +64,8 @@ public:
     ~rocket_motor() override;
 
     // Reads "motors\<name>.txt", rebuilds the casing and the four charges and takes the name;
-    // false (nothing changed) when the name is refused or the file does not open.
+    // false (nothing changed) when the name is refused, the file does not open or it cannot be
+    // read whole (definition_reader::open_whole: cut short, or fewer charges than its "[NS]").
     bool load(const char* design_name);
     // Takes the name and writes "motors\<name>.txt"; false, and a log line, on failure.
     bool save(const char* design_name);

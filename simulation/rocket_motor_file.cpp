@@ -7,11 +7,18 @@
 #include "simulation/definition_writer.h"
 #include "simulation/rocket_motor.h"
 
+namespace {
+
+// Each charge record ends with its burn-rate coefficient.
+constexpr definition_records k_charges{"[NS]", "[AC]", motor_max_charges, "charges"};
+
+}  // namespace
+
 bool rocket_motor::load(const char* design_name) {
     design_path path;
     if (!make_design_path("motors", design_name, &path)) return false;
     definition_reader in;
-    if (!in.open(path.file)) return false;
+    if (!in.open_whole(path.file, &k_charges)) return false;
     int charge = 0;
     bool overflow_logged = false;
     while (in.next_line()) {

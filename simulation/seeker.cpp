@@ -33,7 +33,7 @@ bool seeker::load(const char* design_name) {
     design_path path;
     if (!make_design_path("seekers", design_name, &path)) return false;
     definition_reader in;
-    if (!in.open(path.file)) return false;
+    if (!in.open_whole(path.file)) return false;
     while (in.next_line()) {
         if (in.has("[boost_phase]")) boost_phase = in.flag(boost_phase);
         if (in.has("[fins_lock_time]")) fins_lock_time = in.real(fins_lock_time);

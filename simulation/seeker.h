@@ -11,10 +11,10 @@ class seeker {
 public:
     seeker();
 
-    // Reads "seekers\<name>.txt"; false (nothing changed) when the name is refused or the file
-    // does not open. Values outside their ranges (types 0..1, lock time 0..1000 s, range
-    // 0..100 km, diameter 0..100 cm, error 0..1 rad/s, self-destruct 0..10,000 s) are
-    // bounded with a log line naming the file.
+    // Reads "seekers\<name>.txt"; false (nothing changed) when the name is refused, the file
+    // does not open or it cannot be read whole (cut short). Values outside their ranges
+    // (types 0..1, lock time 0..1000 s, range 0..100 km, diameter 0..100 cm, error
+    // 0..1 rad/s, self-destruct 0..10,000 s) are bounded with a log line naming the file.
     bool load(const char* design_name);
     // Takes the name and writes "seekers\<name>.txt"; false, and a log line, when the name is
     // refused or the file cannot be written.

@@ -138,7 +138,7 @@ bool warhead::load(const char* design_name) {
     design_path path;
     if (!make_design_path("warheads", design_name, &path)) return false;
     definition_reader in;
-    if (!in.open(path.file)) return false;
+    if (!in.open_whole(path.file)) return false;
     while (in.next_line()) {
         if (in.has("[DS]")) DS = in.real(DS);
         if (in.has("[DC]")) DC = in.real(DC);

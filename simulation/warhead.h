@@ -60,9 +60,9 @@ public:
     void draw_seeker_head(float r, float g, float b);
 
     // Reads "warheads\<name>.txt" and recomputes every derived value; false (nothing changed)
-    // when the name is refused or the file does not open. Each value outside its range
-    // (diameters up to 10 m, a length up to 100 m, the ranges of compute_performance) is
-    // bounded with a log line naming the file.
+    // when the name is refused, the file does not open or it cannot be read whole (cut short).
+    // Each value outside its range (diameters up to 10 m, a length up to 100 m, the ranges of
+    // compute_performance) is bounded with a log line naming the file.
     bool load(const char* design_name);
     // Takes the name and writes "warheads\<name>.txt"; false, and a log line, when the name is
     // refused or the file cannot be written.

@@ -1,12 +1,19 @@
 // What every design screen shares: the jog slider's rules, the wheel limits, fields that are
 // read back only when changed, name checks and failed saves, and leaving a part screen.
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "design/design_graph.h"
 #include "design/design_screen.h"
 #include "simulation/aero_config.h"
+#include "simulation/control_unit.h"
+#include "simulation/launcher.h"
+#include "simulation/rocket_motor.h"
+#include "simulation/seeker.h"
+#include "simulation/warhead.h"
 #include "platform/files.h"
+#include "platform/text.h"
 #include "tests/design/design_fixture.h"
 #include "ui/screens.h"
 #include "ui/graph.h"
@@ -249,6 +256,64 @@ TEST_F(DesignScreens, FailedSaveKeepsTheNameAndSaysSo) {
     EXPECT_STREQ(g_message_box.message, "Could not save Lost: Not a directory");
     EXPECT_TRUE(logged("Could not save Lost: Not a directory"));
     EXPECT_NE(find_text("Aero Config - New Config"), nullptr);
+}
+
+// Each part screen's Load refuses a file cut short in its values: one notice and the log name
+// the file and why, and the part keeps the values and the name it showed.
+TEST_F(DesignScreens, EveryPartScreenRefusesAFileCutShort) {
+    aero_config& wing = *m->aero;
+    rocket_motor& motor = *m->motor;
+    warhead& head = *m->warhead_part;
+    seeker& eye = *m->seeker_part;
+    launcher& pad = *system->launch_unit;
+    control_unit& unit = *system->control;
+    // Each part saved, then changed in the first value its file holds.
+    const struct {
+        int command;
+        const char* folder;
+        std::function<bool(const char*)> save;
+        std::function<void()> change;
+        std::function<std::string()> name;
+    } screens[] = {
+        {15, "motors", [&](const char* n) { return motor.save(n); }, [&] { motor.chamber_diameter = 15.0f; },
+         [&] { return std::string(motor.name); }},
+        {16, "configs", [&](const char* n) { return wing.save(n); }, [&] { wing.DS = 9.0f; },
+         [&] { return std::string(wing.name); }},
+        {17, "warheads", [&](const char* n) { return head.save(n); }, [&] { head.DS = 13.0f; },
+         [&] { return std::string(head.name); }},
+        {19, "seekers", [&](const char* n) { return eye.save(n); }, [&] { eye.boost_phase = 0; },
+         [&] { return std::string(eye.name); }},
+        {20, "launchers", [&](const char* n) { return pad.save(n); }, [&] { copy_text(pad.model_name, "rail"); },
+         [&] { return std::string(pad.name); }},
+        {21, "controls", [&](const char* n) { return unit.save(n); }, [&] { copy_text(unit.radar_name, "Dish"); },
+         [&] { return std::string(unit.name); }},
+    };
+    const std::string why = "it stops in the middle of a line before its \"@\" line";
+    for (const auto& screen : screens) {
+        SCOPED_TRACE(screen.folder);
+        open(screen.command);
+        const std::string folder = screen.folder;
+        ASSERT_TRUE(screen.save("Cut"));
+        const std::string whole = tmp.read(folder + "/Cut.txt");
+        std::size_t cut = whole.find("\n@") / 2;
+        while (whole[cut - 1] == '\n') ++cut;
+        tmp.write(folder + "/Cut.txt", whole.substr(0, cut));
+        screen.change();
+        ASSERT_TRUE(screen.save("Shown"));
+        const std::string shown = tmp.read(folder + "/Shown.txt");
+
+        press_and_click("Load");
+        answer("Cut");
+        const std::string line = "Could not load " + folder + "\\Cut.txt: " + why;
+        EXPECT_EQ(g_message_box.type, message_box_type::notice);
+        EXPECT_EQ(std::string(g_message_box.message), line);
+        EXPECT_TRUE(logged(line));
+        EXPECT_TRUE(logged(folder + "\\Cut.txt cannot be read whole: " + why));
+        EXPECT_EQ(screen.name(), "Shown");
+        ASSERT_TRUE(screen.save("Shown"));
+        EXPECT_EQ(tmp.read(folder + "/Shown.txt"), shown);
+        root->close_dialogs();
+    }
 }
 
 TEST_F(DesignScreens, EveryWayOutOfAPartScreenRelaysTheMissile) {

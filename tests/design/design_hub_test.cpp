@@ -262,6 +262,39 @@ TEST_F(DesignHub, ADamagedMissileOrSystemFileIsNamedAndTheDesignShownStays) {
     EXPECT_STREQ(m->name, "Sentinel MR");
 }
 
+// A part file cut short is refused on the hub as on its own screen: the notice and the log name
+// it, that part keeps its values and its name while the others load, and a save writes the part
+// shown under its own name, never over the damaged file.
+TEST_F(DesignHub, APartFileCutShortKeepsItsPartAndASaveLeavesTheFile) {
+    open(14);
+    save_as("Sentinel MR");
+    const std::string whole = tmp.read("motors/New Motor.txt");
+    std::size_t end = whole.find("\n@") / 2;
+    while (whole[end - 1] == '\n') ++end;
+    const std::string cut = whole.substr(0, end);
+    tmp.write("motors/New Motor.txt", cut);
+
+    // The design shown: another motor and another airframe length.
+    copy_text(m->motor->name, "Shown Motor");
+    m->motor->charge_isp[0] = 240.0f;
+    m->aero->LC = 55.0f;
+    load("Sentinel MR");
+    const std::string why = "it stops in the middle of a line before its \"@\" line";
+    EXPECT_EQ(std::string(g_message_box.message), "Could not load motors\\New Motor.txt: " + why);
+    EXPECT_TRUE(logged("motors\\New Motor.txt cannot be read whole: " + why));
+    EXPECT_STREQ(m->motor->name, "Shown Motor");
+    EXPECT_EQ(m->motor->charge_isp[0], 240.0f);
+    EXPECT_STREQ(m->aero->name, "New Config");  // the whole parts load
+    EXPECT_NE(m->aero->LC, 55.0f);
+    EXPECT_STREQ(m->name, "Sentinel MR");
+    root->close_dialogs();
+
+    save_as("Sentinel MR");
+    EXPECT_EQ(tmp.read("motors/New Motor.txt"), cut);
+    EXPECT_NE(tmp.read("missiles/Sentinel MR.txt").find("Shown Motor\t[motor_name]"), std::string::npos);
+    EXPECT_NE(tmp.read("motors/Shown Motor.txt").find("240\t[ISP]"), std::string::npos);
+}
+
 namespace {
 
 // Records where each text was drawn (its box's first corner) and in which colour.

@@ -43,9 +43,9 @@ protected:
         EXPECT_NE(find_text((std::string("Rocket Motor - ") + name).c_str()), nullptr);
     }
     // Saves the motor as a file, then rewrites one of its lines.
-    void write_motor(const char* name, const std::string& line, const std::string& replacement) {
+    void write_motor(const char* name, const std::string& line, const std::string& replacement, int charges = 2) {
         rocket_motor other;
-        other.charge_count = 2;
+        other.charge_count = charges;
         ASSERT_TRUE(other.save(name));
         const std::string file = std::string("motors/") + name + ".txt";
         std::string text = tmp.read(file);
@@ -138,9 +138,9 @@ TEST_F(DesignMotor, ChargeListAndFilesBeyondTheScreen) {
     EXPECT_EQ(r.charge_count, 0);
     EXPECT_EQ(charge_list()->list_item_count(), 0);
 
-    // Nine charges in a file are four; the fourth selected, then a motor of two pulls the
-    // selection back to its last charge.
-    write_motor("Nine", "2\t[NS]", "9\t[NS]");
+    // Nine charges in a file of four records are four; the fourth selected, then a motor of two
+    // pulls the selection back to its last charge.
+    write_motor("Nine", "4\t[NS]", "9\t[NS]", 4);
     load_motor("Nine");
     EXPECT_EQ(r.charge_count, 4);
     EXPECT_EQ(charge_list()->list_item_count(), 4);

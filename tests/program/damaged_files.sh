@@ -4,9 +4,63 @@
 # line naming the map; Run Scenario's Start names the situation in a notice and in the log and
 # the menus stay (no run starts without its systems and launchers). OK closes the notice, and
 # the program ends normally. Screenshots: damaged_files_notice.png, damaged_files_after.png.
+# Then a motor cut short and loaded on the design hub at three window sizes (motor_cut_on_hub).
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
+
+# "motors\Sentinel MR.txt" cut in the middle of its values, and the missile "Sentinel MR"
+# loaded on the design hub in windows of 640 x 480, 1024 x 768 and 1920 x 1080: a notice names
+# the motor file and why, so does the log, and the motor file stays as it was cut (nothing was
+# written over it). Screenshots: damaged_files_motor_<size>_{load_box,notice,after}.png.
+motor_cut_on_hub() {
+  local motor="motors/Sentinel MR.txt" end size width height centre
+  local why='it stops in the middle of a line before its "@" line'
+  [ -f "$motor" ] || fail "no $motor in the run folder"
+  end=$(grep -b -m1 '^@' "$motor" | cut -d: -f1)
+  head -c $(( end / 2 )) "$motor" > cut.txt && mv cut.txt "$motor"
+  cp "$motor" motor_cut.txt
+  cat > motor_walk.sh <<'INNER'
+source "$session_lib"
+start_program
+# The design screens' units: m = the smaller scale, h the vertical one (a 4:3 area centred).
+M=$(awk -v w="$WIDTH" -v h="$HEIGHT" 'BEGIN { a = w / 640; b = h / 480; printf "%f", a < b ? a : b }')
+H=$(awk -v h="$HEIGHT" 'BEGIN { printf "%f", h / 480 }')
+dclick() { click_gui $(awk -v m="$M" -v h="$H" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * m, y * h }'); }
+# A point of a centred box, which grows past its 1024 x 768 size with the smaller GUI scale.
+G=$(awk -v m="$M" 'BEGIN { g = m / 1.6; printf "%f", (g > 1 ? g : 1) }')
+bclick() { click_gui $(awk -v g="$G" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * g, y * g }'); }
+shot_drawn menu.png
+dclick -0.81875 -0.82917   # "Design Missile"
+shot_changed menu.png hub.png
+dclick 0.89 -0.71          # the hub's Load
+shot_changed hub.png load_box.png
+bclick 0 0.43              # "Sentinel MR", the second of the list
+bclick -0.28 -0.64         # "Accept"
+shot_changed load_box.png notice.png
+press_key Return           # OK closes the notice
+sleep 2
+shot after.png
+kill -0 "$pid" 2>/dev/null || { echo "FAIL: the program ended"; exit 1; }
+quit_by_keys
+INNER
+  for size in 640x480 1024x768 1920x1080; do
+    width=${size%x*}
+    height=${size#*x}
+    rm -f ./*.png Logfile.txt
+    size_walk "$size" damaged_files_motor motor_walk.sh
+    grep -qF "motors\Sentinel MR.txt cannot be read whole: $why" Logfile.txt \
+      || fail "$size: the log does not name the cut motor: $(cat Logfile.txt)"
+    grep -qF "Could not load motors\Sentinel MR.txt: $why" Logfile.txt \
+      || fail "$size: no notice named the cut motor: $(cat Logfile.txt)"
+    cmp -s "$motor" motor_cut.txt || fail "$size: the cut motor file was written"
+    # The notice is a centred box: the middle of the window changes when it closes.
+    centre=$(box_changed notice.png after.png \
+      "$(( width * 300 / 640 ))x$(( height * 100 / 480 ))+$(( width * 170 / 640 ))+$(( height * 190 / 480 ))" 8)
+    [ "${centre:-0}" -gt $(( 3000 * width * height / (640 * 480) )) ] \
+      || fail "$size: no notice in the middle (only $centre pixels changed when it closed)"
+  done
+}
 
 situation="situations/Kestrel Bay Defence.txt"
 [ -f "$situation" ] || fail "no $situation in the run folder"
@@ -44,4 +98,5 @@ grep -q 'situations\\Kestrel Bay Defence.txt cannot be read whole: it ends befor
 # The notice was a box in the middle of the dialog: the middle changed when it closed.
 centre=$(box_changed notice.png after.png 300x100+170+190 8)
 [ "${centre:-0}" -gt 3000 ] || fail "no notice in the middle (only $centre pixels changed when it closed)"
+motor_cut_on_hub
 echo "damaged files: ok"

@@ -123,7 +123,7 @@ TEST_F(AeroConfig, KeysAreMatchedWithTheirBracketsAndMissingKeysKeepValues) {
 TEST_F(AeroConfig, WingSetCountAndRecordsStayWithinTheEightSets) {
     std::string file = "Aero Config Definition File\n\n12\t[NW]\n";
     for (int s = 0; s < 11; ++s) file += std::to_string(10 + s) + "\t[CR]\n0\t[FLGW]\n";
-    tmp_.write("configs/Many.txt", file);
+    tmp_.write("configs/Many.txt", file + "@\n");
     aero_config c;
     ASSERT_TRUE(c.load("Many"));
     EXPECT_EQ(c.NW, 8);
@@ -133,7 +133,7 @@ TEST_F(AeroConfig, WingSetCountAndRecordsStayWithinTheEightSets) {
     c.compute_coefficients(0.0f);
     EXPECT_TRUE(all_finite(c));
 
-    tmp_.write("configs/Negative.txt", "Aero Config Definition File\n-4\t[NW]\n");
+    tmp_.write("configs/Negative.txt", "Aero Config Definition File\n-4\t[NW]\n@\n");
     ASSERT_TRUE(c.load("Negative"));
     EXPECT_EQ(c.NW, 0);
     c.NW = 40;  // a design edit past the record

@@ -1,20 +1,29 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstring>
+#include <functional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/text.h"
 #include "simulation/aero_config.h"
 #include "simulation/control_unit.h"
+#include "simulation/definition_faults.h"
 #include "simulation/definition_reader.h"
 #include "simulation/definition_writer.h"
 #include "simulation/design_name.h"
 #include "simulation/launcher.h"
 #include "simulation/missile_file.h"
+#include "simulation/rocket_motor.h"
+#include "simulation/seeker.h"
 #include "simulation/system_file.h"
+#include "simulation/warhead.h"
 #include "tests/simulation/parts_fixture.h"
+#include "tests/simulation/weapons_fixture.h"
 #include "tests/support/file_size_limit.h"
 
 namespace {
@@ -140,13 +149,14 @@ TEST_F(DefinitionFile, TitleAndEndOnlyLoadsAndSetsTheName) {
     EXPECT_STREQ(unit.radar_name, "Parabolic_Radar");
     EXPECT_TRUE(logged("Nothing read from controls\\Empty.txt: it holds no values"));
 
-    // A damaged file reads the same way, and says so.
+    // Something else under a definition's name has no "@" line: it is refused and named.
     const char garbage[] = "\x7f" "ELF\x02\x01\0\0\x03\0>\0\xff\xfe\nrubbish\n";
     tmp_.write("controls/Junk.txt", std::string(garbage, sizeof garbage - 1));
     unit.num_targets = 3;
-    ASSERT_TRUE(unit.load("Junk"));
+    EXPECT_FALSE(unit.load("Junk"));
     EXPECT_EQ(unit.num_targets, 3);
-    EXPECT_TRUE(logged("Nothing read from controls\\Junk.txt"));
+    EXPECT_STREQ(unit.name, "Empty");
+    EXPECT_TRUE(logged("controls\\Junk.txt cannot be read whole: it ends before its \"@\" line"));
 }
 
 TEST_F(DefinitionFile, CommentsEndMarkValuesAndKeysAnywhere) {
@@ -175,14 +185,14 @@ TEST_F(DefinitionFile, CommentsEndMarkValuesAndKeysAnywhere) {
 
 TEST_F(DefinitionFile, WholeNumbersTruncateTowardZeroAndStayInRange) {
     tmp_.write("launchers/Odd.txt",
-               "Launcher Definition File\n7.9\t[num_missiles]\n-2.7\t[fixed_elevation]\n");
+               "Launcher Definition File\n7.9\t[num_missiles]\n-2.7\t[fixed_elevation]\n@\n");
     launcher pad;
     ASSERT_TRUE(pad.load("Odd"));
     EXPECT_EQ(pad.num_missiles, 7);
     EXPECT_EQ(pad.fixed_elevation, 0);
     // Values past what the program can use are bounded, each with one line naming the file,
     // however often the file is read (a system reads it for every missile it fires).
-    tmp_.write("launchers/Huge.txt", "Launcher Definition File\n1e30\t[num_missiles]\n-7.9\t[reload_time]\n");
+    tmp_.write("launchers/Huge.txt", "Launcher Definition File\n1e30\t[num_missiles]\n-7.9\t[reload_time]\n@\n");
     ASSERT_TRUE(pad.load("Huge"));
     ASSERT_TRUE(pad.load("Huge"));
     EXPECT_EQ(pad.num_missiles, 1000);
@@ -191,7 +201,7 @@ TEST_F(DefinitionFile, WholeNumbersTruncateTowardZeroAndStayInRange) {
     EXPECT_EQ(log().find(line), log().rfind(line));
     EXPECT_TRUE(logged(line));
     EXPECT_TRUE(logged("launchers\\Huge.txt: [reload_time] -7.9 bounded to 0"));
-    tmp_.write("controls/Many.txt", "Control Unit Definition File\n100\t[num_targets]\n3e38\t[launch_range]\n");
+    tmp_.write("controls/Many.txt", "Control Unit Definition File\n100\t[num_targets]\n3e38\t[launch_range]\n@\n");
     control_unit unit;
     ASSERT_TRUE(unit.load("Many"));
     EXPECT_EQ(unit.num_targets, 24);
@@ -202,7 +212,7 @@ TEST_F(DefinitionFile, WholeNumbersTruncateTowardZeroAndStayInRange) {
 TEST_F(DefinitionFile, LineWithoutANumberKeepsNumbersButGivesNames) {
     tmp_.write("launchers/Words.txt",
                "Launcher Definition File\nabout\t[reload_time]\nnan\t[elevation_angle]\n"
-               "1e999\t[rotation_angle]\nsilo\t[launcher_name]\n");
+               "1e999\t[rotation_angle]\nsilo\t[launcher_name]\n@\n");
     launcher pad;
     ASSERT_TRUE(pad.load("Words"));
     EXPECT_FLOAT_EQ(pad.reload_time, 30.0f);
@@ -216,7 +226,7 @@ TEST_F(DefinitionFile, LineWithoutANumberKeepsNumbersButGivesNames) {
     EXPECT_TRUE(logged(nan_line));
     EXPECT_EQ(log().find(nan_line), log().rfind(nan_line));
     EXPECT_TRUE(logged("launchers\\Words.txt: refused a value that is no finite number: 1e999\t[rotation_angle]"));
-    tmp_.write("launchers/Names.txt", "Launcher Definition File\nInfrared\t[launcher_name]\n-INF\t[reload_time]\n");
+    tmp_.write("launchers/Names.txt", "Launcher Definition File\nInfrared\t[launcher_name]\n-INF\t[reload_time]\n@\n");
     ASSERT_TRUE(pad.load("Names"));
     EXPECT_STREQ(pad.model_name, "Infrared");
     EXPECT_FALSE(logged("Names.txt: refused a value that is no finite number: Infrared"));
@@ -228,7 +238,7 @@ TEST_F(DefinitionFile, LongLinesAndLongNamesAreReadSafely) {
     const std::string long_name(300, 'x');
     const std::string padding(5000, ' ');
     tmp_.write("controls/Long.txt", "Control Unit Definition File\r\n\r\n" + long_name + "\t[radar_name]\r\n" +
-                                        "6" + padding + "[num_targets]\r\n" + "7.5\t" + padding + "[launch_range]\r\n");
+                                        "6" + padding + "[num_targets]\r\n" + "7.5\t" + padding + "[launch_range]\r\n@\r\n");
     control_unit unit;
     ASSERT_TRUE(unit.load("Long"));
     EXPECT_EQ(std::string(unit.radar_name), std::string(design_name_size - 1, 'x'));
@@ -257,7 +267,7 @@ TEST_F(DefinitionFile, DecimalCommaLocaleChangesNothing) {
     control_unit unit;
     unit.protected_radius = 2.5f;
     const bool saved = unit.save("Comma");
-    tmp_.write("controls/Read.txt", "Control Unit Definition File\n0.75\t[launch_range]\n");
+    tmp_.write("controls/Read.txt", "Control Unit Definition File\n0.75\t[launch_range]\n@\n");
     control_unit back;
     const bool loaded = back.load("Read");
     std::setlocale(LC_ALL, "C");
@@ -357,4 +367,164 @@ TEST_F(DefinitionFile, ReaderAndWriterDirectly) {
     ASSERT_TRUE(in.next_line());
     EXPECT_FALSE(in.has("[B]"));
     EXPECT_EQ(in.real(0.0f), 6.0f);
+}
+
+namespace {
+
+// The part files over the run folder's designs ("Sentinel MR" of every kind).
+using DamagedPartFile = weapons_test;
+
+// A part of any kind behind the same calls, so that one table goes through them all.
+struct part_calls {
+    const char* folder;
+    std::function<bool(const char*)> load;
+    std::function<bool(const char*)> save;
+    std::function<std::string()> name;
+};
+
+template <class Part>
+part_calls calls_of(Part& part, const char* folder) {
+    return {folder, [&part](const char* n) { return part.load(n); }, [&part](const char* n) { return part.save(n); },
+            [&part] { return std::string(part.name); }};
+}
+
+// The value lines of a definition file, from after its title to its "@" line, without CR.
+std::vector<std::string> value_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    std::getline(in, line);  // the title
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line == "@") break;
+        if (line.find('\t') != std::string::npos) lines.push_back(line);
+    }
+    return lines;
+}
+
+bool holds(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::string key_of(const std::string& line) { return line.substr(line.find('\t')); }
+
+}  // namespace
+
+// A part file cut short (in the middle of a line, or at a line's end before its "@" line) is
+// refused: false, one log line naming it and why, the fault listed for a notice, and the part
+// keeps its values and its name. Whole again, the same file loads.
+TEST_F(DamagedPartFile, EveryPartFileCutShortIsRefusedByNameAndThePartStays) {
+    aero_config wing;
+    rocket_motor motor;
+    warhead head;
+    seeker eye;
+    launcher pad;
+    control_unit unit;
+    const part_calls kinds[] = {calls_of(wing, "configs"), calls_of(motor, "motors"),  calls_of(head, "warheads"),
+                                calls_of(eye, "seekers"),  calls_of(pad, "launchers"), calls_of(unit, "controls")};
+    for (const part_calls& k : kinds) {
+        SCOPED_TRACE(k.folder);
+        const std::string file = std::string(k.folder) + "/Sentinel MR.txt";
+        const std::string program_file = std::string(k.folder) + "\\Sentinel MR.txt";
+        const std::string whole = tmp_.read(file);
+        const std::size_t end = whole.find("\n@");
+        ASSERT_NE(end, std::string::npos);
+        std::size_t mid_line = end / 2;
+        while (whole[mid_line - 1] == '\n') ++mid_line;
+        const std::size_t line_end = whole.rfind('\n', end / 2) + 1;
+        ASSERT_TRUE(k.save("Shown"));
+        const std::string shown = tmp_.read(std::string(k.folder) + "/Shown.txt");
+        const struct {
+            std::string text;
+            std::string why;
+        } cuts[] = {{whole.substr(0, mid_line), "it stops in the middle of a line before its \"@\" line"},
+                    {whole.substr(0, line_end), "it ends before its \"@\" line"}};
+        for (const auto& cut : cuts) {
+            tmp_.write(file, cut.text);
+            definition_faults faults;
+            {
+                const definition_faults::use watching(&faults);
+                EXPECT_FALSE(k.load("Sentinel MR"));
+            }
+            EXPECT_TRUE(logged((program_file + " cannot be read whole: " + cut.why).c_str())) << cut.why;
+            ASSERT_EQ(faults.list().size(), 1u);
+            EXPECT_EQ(faults.list()[0].file, program_file);
+            EXPECT_EQ(faults.list()[0].why, cut.why);
+            EXPECT_EQ(k.name(), "Shown");
+            ASSERT_TRUE(k.save("Shown"));
+            EXPECT_EQ(tmp_.read(std::string(k.folder) + "/Shown.txt"), shown);
+        }
+        tmp_.write(file, whole);
+        EXPECT_TRUE(k.load("Sentinel MR"));
+        EXPECT_EQ(k.name(), "Sentinel MR");
+        ASSERT_TRUE(k.save("Shown"));
+        EXPECT_NE(tmp_.read(std::string(k.folder) + "/Shown.txt"), shown);  // the file's own values
+    }
+}
+
+// A file with its "@" line and only one of its keys is whole: it loads, takes that value and
+// the name, and the part keeps its own values for the rest.
+TEST_F(DamagedPartFile, APartFileWithItsEndAndOnlySomeKeysLoads) {
+    aero_config wing;
+    rocket_motor motor;
+    warhead head;
+    seeker eye;
+    launcher pad;
+    control_unit unit;
+    const part_calls kinds[] = {calls_of(wing, "configs"), calls_of(motor, "motors"),  calls_of(head, "warheads"),
+                                calls_of(eye, "seekers"),  calls_of(pad, "launchers"), calls_of(unit, "controls")};
+    for (const part_calls& k : kinds) {
+        SCOPED_TRACE(k.folder);
+        const std::string folder = k.folder;
+        ASSERT_TRUE(k.save("Fresh"));
+        const std::vector<std::string> fresh = value_lines(tmp_.read(folder + "/Fresh.txt"));
+        const std::string whole = tmp_.read(folder + "/Sentinel MR.txt");
+        // The first line of the design that the fresh part does not hold, and the last of the
+        // fresh part's lines with another key.
+        std::string taken;
+        for (const std::string& line : value_lines(whole)) {
+            if (holds(fresh, line)) continue;
+            taken = line;
+            break;
+        }
+        ASSERT_FALSE(taken.empty());
+        std::string kept;
+        for (auto it = fresh.rbegin(); it != fresh.rend() && kept.empty(); ++it) {
+            if (key_of(*it) != key_of(taken)) kept = *it;
+        }
+        tmp_.write(folder + "/Some.txt", whole.substr(0, whole.find('\n')) + "\n\n" + taken + "\n\n@\nunits\n");
+        EXPECT_TRUE(k.load("Some"));
+        EXPECT_EQ(k.name(), "Some");
+        ASSERT_TRUE(k.save("After"));
+        const std::vector<std::string> after = value_lines(tmp_.read(folder + "/After.txt"));
+        EXPECT_TRUE(holds(after, taken)) << taken;
+        EXPECT_TRUE(holds(after, kept)) << kept;
+    }
+    EXPECT_FALSE(logged("cannot be read whole"));
+}
+
+// A motor file that holds fewer charge records than its "[NS]" line gives is refused; with the
+// count brought down to the records it holds, it loads.
+TEST_F(DamagedPartFile, AMotorWithFewerChargesThanItsCountIsRefused) {
+    const std::string whole = tmp_.read("motors/Sentinel MR.txt");
+    const std::size_t second = whole.rfind('\n', whole.find("\t[TYP]", whole.find("[AC]"))) + 1;
+    const std::size_t second_end = whole.find('\n', whole.find("[AC]", second)) + 1;
+    std::string one = whole;
+    one.erase(second, second_end - second);
+    ASSERT_EQ(value_lines(one).size(), value_lines(whole).size() - 8);
+    tmp_.write("motors/One.txt", one);
+    rocket_motor motor;
+    const float length = motor.charge_length[0];
+    EXPECT_FALSE(motor.load("One"));
+    EXPECT_TRUE(logged("motors\\One.txt cannot be read whole: it holds 1 of the 2 charges its [NS] line gives"));
+    EXPECT_EQ(motor.charge_length[0], length);
+    EXPECT_STREQ(motor.name, "New Motor");
+
+    const std::size_t count = one.find("2\t[NS]");
+    ASSERT_NE(count, std::string::npos);
+    one.replace(count, 1, "1");
+    tmp_.write("motors/One.txt", one);
+    EXPECT_TRUE(motor.load("One"));
+    EXPECT_EQ(motor.charge_count, 1);
+    EXPECT_FLOAT_EQ(motor.charge_length[0], 110.0f);
 }

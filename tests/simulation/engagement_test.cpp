@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "simulation/control_unit.h"
+#include "simulation/missile_system.h"
 #include "tests/simulation/weapons_fixture.h"
 #include "tools/engage/engagement_run.h"
 
@@ -96,6 +98,30 @@ TEST(Engagement, AMissingSystemFileIsReported) {
     s.systems.push_back({"No Such System", 0.0f, 0.0f, 0.0f});
     engagement_run run(s);
     EXPECT_FALSE(run.place());
+}
+
+// A control file cut short is refused by name in the headless run as in the game: its system
+// keeps the control unit it was built with (none of the cut file's values) and still fires.
+TEST(Engagement, ADamagedPartFileIsNamedAndItsPartKeepsItsValues) {
+    temp_folder data;
+    copy_designs(data.path());
+    const std::string whole = data.read("controls/Sentinel MR.txt");
+    const std::size_t cut = whole.find("[num_targets]");
+    ASSERT_NE(cut, std::string::npos);
+    data.write("controls/Sentinel MR.txt", whole.substr(0, cut));
+    engagement_setup s = several_ranges(data.path());
+    s.systems[0].name = "Sentinel MR";
+    engagement_run run(s);
+    ASSERT_TRUE(run.place());
+    ASSERT_EQ(run.faults.list().size(), 1u);
+    EXPECT_EQ(run.faults.list()[0].file, "controls\\Sentinel MR.txt");
+    EXPECT_EQ(run.faults.list()[0].why, "it stops in the middle of a line before its \"@\" line");
+    const control_unit built;
+    const control_unit& unit = *run.tables.systems[0]->control;
+    EXPECT_EQ(unit.protected_radius, built.protected_radius);
+    EXPECT_EQ(unit.engagement_range, built.engagement_range);
+    EXPECT_EQ(unit.launch_range, built.launch_range);
+    EXPECT_EQ(run.run().find("missiles=0 "), std::string::npos);
 }
 
 }  // namespace

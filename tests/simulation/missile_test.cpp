@@ -440,9 +440,9 @@ TEST_F(Missile, FileRoundTrip) {
 TEST_F(Missile, AbsurdPartFilesAreBoundedAndLogged) {
     tmp_.write("missiles/Huge.txt", "Missile system Definition File\n\nBig\t[config_name]\nBig\t[motor_name]\n"
                                     "Big\t[warhead_name]\n");
-    tmp_.write("configs/Big.txt", "Aero Config Definition File\n\n1e20\t[DC]\n1e20\t[LC]\n1e20\t[CG]\n");
-    tmp_.write("warheads/Big.txt", "Warhead Definition File\n\n1e20\t[DC]\n1e20\t[LN]\n");
-    tmp_.write("motors/Big.txt", "Rocket Motor Definition File\n\n1e20\t[LEN]\n");
+    tmp_.write("configs/Big.txt", "Aero Config Definition File\n\n1e20\t[DC]\n1e20\t[LC]\n1e20\t[CG]\n@\n");
+    tmp_.write("warheads/Big.txt", "Warhead Definition File\n\n1e20\t[DC]\n1e20\t[LN]\n@\n");
+    tmp_.write("motors/Big.txt", "Rocket Motor Definition File\n\n1e20\t[LEN]\n@\n");
     missile m;
     m.assemble(nullptr);
     ASSERT_TRUE(m.load("Huge"));

@@ -304,6 +304,7 @@ TEST_F(RocketMotor, FileRoundTripAndBadCounts) {
     ASSERT_NE(f, nullptr);
     std::fputs("Rocket Motor Definition File\r\n\r\n6\t[NS]\r\n", f);
     for (int i = 0; i < 6; ++i) std::fprintf(f, "%d\t[TYP]\r\n20\t[LENC]\r\n%d\t[AC]\r\n", 1 + i % 6, 10 + i);
+    std::fputs("@\r\n", f);
     std::fclose(f);
     rocket_motor six;
     ASSERT_TRUE(six.load("Six"));
@@ -313,7 +314,7 @@ TEST_F(RocketMotor, FileRoundTripAndBadCounts) {
     EXPECT_TRUE(logged("charges beyond 4 ignored"));
 
     // A nozzle without expansion (exit as wide as the throat) widens to throat + 0.1 cm.
-    tmp_.write("motors/Flat.txt", "Rocket Motor Definition File\r\n\r\n2\t[DTR]\r\n2\t[DEX]\r\n");
+    tmp_.write("motors/Flat.txt", "Rocket Motor Definition File\r\n\r\n2\t[DTR]\r\n2\t[DEX]\r\n@\r\n");
     rocket_motor flat;
     ASSERT_TRUE(flat.load("Flat"));
     EXPECT_FLOAT_EQ(flat.exit_diameter, 2.1f);

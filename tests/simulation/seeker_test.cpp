@@ -63,7 +63,7 @@ TEST_F(Seeker, FileRoundTripAndFlags) {
 
     tmp_.write("seekers/Loose.txt",
                "Guidance Definition File\n0.5\t[terminal_phase]\n1.9\t[terminal_type]\n0\t[midcourse_phase]\n"
-               "50000\t[detection_range]\n2147483647\t[midcourse_type]\n-1e30\t[self_destruct]\n");
+               "50000\t[detection_range]\n2147483647\t[midcourse_type]\n-1e30\t[self_destruct]\n@\n");
     seeker loose;
     loose.terminal_phase = 0;
     ASSERT_TRUE(loose.load("Loose"));

@@ -121,7 +121,7 @@ TEST_F(Warhead, OldFilesAndOutOfRangeValues) {
     EXPECT_NEAR(w.fuse_range, w.kill_distance / std::cos(30.0 * pi_value / 180.0), 1e-3);
 
     // The fragment mass key neither holds nor hides another key.
-    tmp_.write("warheads/Mass.txt", "Warhead Definition File\n60\t[fragment_mass]\n");
+    tmp_.write("warheads/Mass.txt", "Warhead Definition File\n60\t[fragment_mass]\n@\n");
     warhead mass;
     ASSERT_TRUE(mass.load("Mass"));
     const warhead fresh;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/recording_services.h"
+#include "simulation/definition_faults.h"
 #include "simulation/weapon_tables.h"
 
 class app_state;
@@ -73,11 +74,15 @@ public:
     // time (a float stops advancing near 10^6 s).
     double time = 0.0;
     std::vector<std::string> events;  // "<time> <line>", in order
+    // The design files refused as damaged while the run placed and flew its systems (each also
+    // in the log): a part whose file is one keeps the values it had.
+    definition_faults faults;
 
 private:
     void take_event();
 
     engagement_setup setup_;
+    const definition_faults::use watching_{&faults};
     std::unique_ptr<d3d_app> app_;
     std::unique_ptr<app_state> state_;
     d3d_app* old_app_ = nullptr;

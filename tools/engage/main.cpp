@@ -7,6 +7,8 @@
 //   --coast X                   the sea lies east of x = X (m)
 //   --timing                    also prints "timing: set-up S s, run S s, simulated S s,
 //                               ratio R": wall times and simulated seconds per wall second
+// A design file that cannot be read whole is named on stderr (its part keeps the values it
+// had) and the exit status is 1, as for a system file that does not open.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +95,9 @@ int main(int argc, char** argv) {
         std::printf("timing: set-up %.4f s, run %.4f s, simulated %.2f s, ratio %.0f\n", set_up, flown,
                     run.time, wall > 0.0 ? run.time / wall : 0.0);
     }
+    for (const definition_faults::fault& f : run.faults.list()) {
+        std::fprintf(stderr, "%s cannot be read whole: %s\n", f.file.c_str(), f.why.c_str());
+    }
     if (!placed) std::fprintf(stderr, "a system file did not open; the default design stood in\n");
-    return placed ? 0 : 1;
+    return placed && run.faults.empty() ? 0 : 1;
 }
