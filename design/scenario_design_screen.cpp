@@ -733,11 +733,15 @@ void on_draw(gui_window* w) {
     }
     const gui_rect* picture = rect_at(w, k_scenery_picture);
     g_overlay->begin_text(FONT_NORMAL);
-    // The names written so far: each next one keeps clear of them, inside the map.
     draw_map_sceneries(v, picture != nullptr ? picture->image_texture.get() : nullptr);
+    // What was written so far (the scale bar's box too): each next text keeps clear of it.
     view_labels taken;
     taken.add(scale_bar_box(v, u));
     draw_map_pointer_coordinates(v, pad, taken);
+    // The objects' names before the place names: they stay beside their discs, and a place
+    // name in the way moves instead.
+    g_overlay->begin_text(FONT_BOLD_TEXT);
+    draw_objects(v, pad, taken);
     draw_map_scenery_names(v, pad, taken);
     for (int i = 0; i < v.title_count; ++i) {
         const scenery_label& l = v.titles[i];
@@ -745,10 +749,8 @@ void on_draw(gui_window* w) {
             draw_map_name(map_x(v, l.longitude), map_y(v, l.latitude), l.name, k_white, pad, taken);
         }
     }
-    g_overlay->end_text(FONT_NORMAL);
-    g_overlay->begin_text(FONT_BOLD_TEXT);
-    draw_objects(v, pad, taken);
     g_overlay->end_text(FONT_BOLD_TEXT);
+    g_overlay->end_text(FONT_NORMAL);
     draw_scale_bar(v, u);
     g_overlay->disable_clip_planes();
     draw_header(u);

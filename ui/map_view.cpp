@@ -448,16 +448,16 @@ view_box scale_bar_box(const map_view_state& s) {
 }
 
 void draw_scale_bar(const map_view_state& s) {
-    const float f = scale_bar_units_per_km(s);
-    const float km = map_scale_bar_km(f);
-    g_overlay->draw_rect(0.75f - km * f, -0.98f, 0.75f, -0.92f, k_white);
+    const float km = map_scale_bar_km(scale_bar_units_per_km(s));
+    const view_box b = scale_bar_box(s);
+    g_overlay->draw_rect(b.x1, b.y1, b.x2, b.y2, k_white);
     char label[32];
     if (km >= 1.0f) {
         format_text(label, "%d km", static_cast<int>(km));
     } else {
         format_text(label, "%3.1f km", static_cast<double>(km));
     }
-    text(0.75f - km * f, -0.98f, 0.75f, -0.92f, label, k_white, TEXT_CENTER);
+    text(b.x1, b.y1, b.x2, b.y2, label, k_white, TEXT_CENTER);
 }
 
 void on_draw(gui_window* w) {
