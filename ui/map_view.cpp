@@ -368,14 +368,12 @@ void draw_map_pointer_coordinates(const map_view_state& s, const gui_rect* pad, 
     const view_box room{pad->x1, pad->y1, pad->x2, pad->y2};
     // The latitude from the map's left edge at the pointer's height, the longitude centred on
     // the pointer at the map's foot; each box as large as its text (a large window's font is
-    // wider than a fixed box), inside the map. The longitude rises clear of what was taken
-    // before it (the scale bar, the latitude at the lower left corner).
+    // wider than a fixed box), inside the map, each moved clear of what was taken before it
+    // (the scale bar; the latitude, for the longitude at the lower left corner).
     dms(label, lat, 'N', 'S');
     vec2 size = view_text_size(label, FONT_NORMAL);
     const float left = pad->x1 + 0.01f;
-    const view_box latitude = view_text_box({left, py, left + 1.02f * size.x, py}, size, room);
-    taken.add(latitude);
-    read_out(latitude, label);
+    read_out(view_place_label(taken, view_text_box({left, py, left + 1.02f * size.x, py}, size, room), room), label);
     dms(label, lon, 'E', 'W');
     size = view_text_size(label, FONT_NORMAL);
     const float foot = pad->y1 + 0.04f;

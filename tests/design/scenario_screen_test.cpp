@@ -417,6 +417,13 @@ TEST_F(ScenarioScreen, MapTextsStayInsideApartAndReadable) {
         EXPECT_TRUE(grounded) << "black glyph " << i;
     }
     EXPECT_GE(black, 18);  // the two coordinates, "00:00:00N" long
+    // Neither lies on the scale bar at the map's lower left corner, under the marker.
+    const scenario_map_view& view = s().view;
+    const glyph bar{-0.95f, -0.94f, -0.95f + view.xs * 1000.0f / 111120.0f * scenario_scale_bar_km(view), -0.9f, 0};
+    ASSERT_GT(bar.x2, map->x1 + 0.2f * view.xs);  // the marker stands over the bar
+    for (const glyph& g : glyphs) {
+        if (g.colour == 0xFF000000u) EXPECT_FALSE(cover(g, bar)) << g.x1 << " " << g.y1;
+    }
 
     // Zoomed in on a launcher: its name starts right of its disc, not inside it.
     press_at(36.0f, 36.0f);
