@@ -422,7 +422,8 @@ TEST_F(ScenarioScreen, MapTextsStayInsideApartAndReadable) {
     const glyph bar{-0.95f, -0.94f, -0.95f + view.xs * 1000.0f / 111120.0f * scenario_scale_bar_km(view), -0.9f, 0};
     ASSERT_GT(bar.x2, map->x1 + 0.2f * view.xs);  // the marker stands over the bar
     for (const glyph& g : glyphs) {
-        if (g.colour == 0xFF000000u) EXPECT_FALSE(cover(g, bar)) << g.x1 << " " << g.y1;
+        if (g.colour != 0xFF000000u) continue;
+        EXPECT_FALSE(cover(g, bar)) << g.x1 << " " << g.y1;
     }
 
     // Zoomed in on a launcher: its name starts right of its disc, not inside it.
