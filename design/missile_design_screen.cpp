@@ -11,6 +11,7 @@
 #include "core/hierarchy.h"
 #include "core/preview_drawing.h"
 #include "core/scene_services.h"
+#include "design/design_area_clip.h"
 #include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
@@ -595,32 +596,6 @@ private:
     gfx_material material_;
     std::uint32_t render_[k_burst_state_count] = {};
     std::uint32_t stage_[k_burst_stage_state_count] = {};
-};
-
-// While the bursts draw, the viewport is narrowed to the screens' 4:3 area and the projection
-// widened by as much: every burst keeps its place on the screen, and what would fly into the
-// black margins of a wide window is clipped at the area's edges.
-class design_area_clip {
-public:
-    explicit design_area_clip(gfx_device* d)
-        : d_(d), viewport_(d->viewport()), projection_(d->transform(TS_PROJECTION)) {
-        const gfx_viewport area = design_area_viewport(viewport_);
-        if (area.width == 0 || area.width >= viewport_.width) return;
-        const float widening = static_cast<float>(viewport_.width) / static_cast<float>(area.width);
-        d->set_transform(TS_PROJECTION, projection_ * mat_scaling(widening, 1.0f, 1.0f));
-        d->set_viewport(area);
-    }
-    ~design_area_clip() {
-        d_->set_viewport(viewport_);
-        d_->set_transform(TS_PROJECTION, projection_);
-    }
-    design_area_clip(const design_area_clip&) = delete;
-    design_area_clip& operator=(const design_area_clip&) = delete;
-
-private:
-    gfx_device* d_;
-    gfx_viewport viewport_;
-    mat4 projection_;
 };
 
 // The warhead's explosion, on the place the warhead was just drawn at.

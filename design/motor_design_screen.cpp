@@ -5,7 +5,9 @@
 #include <string>
 
 #include "core/app_state.h"
+#include "core/device_calls.h"
 #include "core/preview_drawing.h"
+#include "design/design_area_clip.h"
 #include "design/design_files.h"
 #include "design/design_graph.h"
 #include "design/design_screen.h"
@@ -250,23 +252,27 @@ void show_refusal(gui_window* w, const std::string& why) {
 void take(gui_window* w) {
     rocket_motor* r = motor();
     if (r == nullptr) return;
-    for (int n = 0; n < k_motor_fields; ++n) take_number(w, k_field, n, motor_value(*r, n));
+    // Which fields hold a new number: a bound that moves a value the user left alone (an
+    // exit held at 5 x a throat just narrowed) shows in its field but is not named as refused.
+    bool typed[k_motor_fields + k_charge_fields] = {};
+    for (int n = 0; n < k_motor_fields; ++n) typed[n] = take_number(w, k_field, n, motor_value(*r, n));
     const bool with_charge = s.selected < charges(*r);
     if (with_charge) {
         const gui_window* type = child_at(w, k_charge_type);
         const int k = type != nullptr ? type->combo_selected_index() : -1;
         if (k >= 0 && k < k_grain_types) r->charge_type[s.selected] = k + 1;
         for (int n = 0; n < k_charge_fields; ++n) {
-            take_number(w, k_field, k_motor_fields + n, charge_value(*r, s.selected, n));
+            typed[k_motor_fields + n] =
+                take_number(w, k_field, k_motor_fields + n, charge_value(*r, s.selected, n));
         }
     }
     const int fields = with_charge ? k_motor_fields + k_charge_fields : k_motor_fields;
-    float typed[k_motor_fields + k_charge_fields];
-    for (int n = 0; n < fields; ++n) typed[n] = *field_value(*r, n);
+    float taken[k_motor_fields + k_charge_fields];
+    for (int n = 0; n < fields; ++n) taken[n] = *field_value(*r, n);
     r->clamp_dimensions();
     std::string why;
     for (int n = 0; n < fields && why.empty(); ++n) {
-        why = motor_refusal(n, typed[n], *field_value(*r, n), r->chamber_diameter);
+        if (typed[n]) why = motor_refusal(n, taken[n], *field_value(*r, n), r->chamber_diameter);
     }
     show_refusal(w, why);
     r->build_casing(true);
@@ -514,7 +520,10 @@ void on_answer(gui_window* w) {
     const int request = answer_part(w, r, export_fire);
     if (request == 0) return;
     set_title(w, *r);
-    if (request == part_request::load) show_again(w, false);
+    if (request != part_request::load) return;
+    // A refusal spoke of the motor that was on the screen, not of the one loaded.
+    show_refusal(w, {});
+    show_again(w, false);
 }
 
 void on_committed(gui_window* w) {
@@ -562,8 +571,12 @@ void draw_charge_set(rocket_motor& r, float y) {
 
 void draw_motor_preview() {
     rocket_motor* r = motor();
-    if (r != nullptr) {
+    gfx_device* d = current_device();
+    if (r != nullptr && d != nullptr) {
         const preview_drawing drawing;
+        // The flame and the smoke column of a static fire blow out sideways: in a wide window
+        // they stop at the screen's 4:3 area, not in the black margins beside it.
+        const design_area_clip clip(d);
         const float z = s.view.zoom;
         if (s.in_motor) {
             draw_charge_set(*r, -0.1f * z);

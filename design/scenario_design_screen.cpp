@@ -21,6 +21,7 @@
 #include "ui/gui_painter.h"
 #include "ui/message_box.h"
 #include "ui/overlay2d.h"
+#include "ui/view_drawing.h"
 #include "world/terrain.h"
 
 namespace design {
@@ -60,6 +61,8 @@ constexpr float k_header_right = -0.35f;
 constexpr float k_header_text_left = -0.95f;
 constexpr float k_header_margin = 0.03f;
 constexpr std::uint32_t k_label_ground = 0x80000000u;  // half-transparent black
+// At most this far (GUI units, across) right of an object its name starts, past its disc.
+constexpr float k_name_offset = 0.06f;
 constexpr float k_side_left = 0.6f;
 constexpr float k_item_left = 0.62f;
 constexpr float k_metres_per_degree = 111120.0f;
@@ -641,7 +644,7 @@ bool near_centre(const scenario_map_view& v, float east, float north) {
     return std::fabs(east - v.lon0) < reach && std::fabs(north - v.lat0) < reach;
 }
 
-void draw_objects(const scenario_map_view& v) {
+void draw_objects(const scenario_map_view& v, const gui_rect* pad, view_labels& taken) {
     const scenario_design_state& s = state();
     for (int i = 0; i < s.table.count; ++i) {
         const scenario_object& o = s.table.objects[i];
@@ -650,7 +653,12 @@ void draw_objects(const scenario_map_view& v) {
         const float x = map_x(v, o.east), y = map_y(v, o.north);
         const float r = static_cast<float>(o.radius) / k_metres_per_degree * v.ys;
         g_overlay->fill_arc(x, y, r, launcher ? 0x80FFFF00u : 0x8000FF00u, 18.0f, 0.0f, 0.75f);
-        g_overlay->draw_text_font(x, y, o.name, launcher ? 0xFFFFC000u : 0xFFC0FF00u, 1.0f, 1.0f, FONT_BOLD_TEXT);
+        // The name starts beside its disc, level with the object: written from the object's
+        // point it began under the disc. A disc grown larger than a name's offset keeps the
+        // name near the point, over the disc's faint fill.
+        const float beside = x + 0.75f * std::min(r, k_name_offset) + 0.01f;
+        draw_map_name(beside, y - 0.5f * view_text_size(o.name, FONT_BOLD_TEXT).y, o.name,
+                      launcher ? 0xFFFFC000u : 0xFFC0FF00u, pad, taken, FONT_BOLD_TEXT);
         if (i + 1 == s.selected_object) g_overlay->draw_arc(x, y, r, k_black, 18.0f, 0.0f, 0.75f);
     }
     for (int i = 0; i < s.table.count; ++i) {
@@ -665,10 +673,16 @@ void draw_objects(const scenario_map_view& v) {
     }
 }
 
-void draw_scale_bar(const scenario_map_view& v, const units& u) {
+// The scale bar's box, from the map's lower left corner rightwards.
+view_box scale_bar_box(const scenario_map_view& v, const units& u) {
     const float k = v.xs * k_degrees_per_km;
+    return {-0.95f * u.m, -0.94f * u.h, k * scenario_scale_bar_km(v) - 0.95f * u.m, -0.9f * u.h};
+}
+
+void draw_scale_bar(const scenario_map_view& v, const units& u) {
     const float km = scenario_scale_bar_km(v);
-    const float x1 = -0.95f * u.m, y1 = -0.94f * u.h, x2 = k * km - 0.95f * u.m, y2 = -0.9f * u.h;
+    const view_box bar = scale_bar_box(v, u);
+    const float x1 = bar.x1, y1 = bar.y1, x2 = bar.x2, y2 = bar.y2;
     // The white label sits on the light band at the map's foot as often as on the sea: a
     // translucent dark ground under it keeps it readable on either.
     g_overlay->fill_rect(x1, y1, x2, y2, k_label_ground);
@@ -720,18 +734,23 @@ void on_draw(gui_window* w) {
     const gui_rect* picture = rect_at(w, k_scenery_picture);
     g_overlay->begin_text(FONT_NORMAL);
     draw_map_sceneries(v, picture != nullptr ? picture->image_texture.get() : nullptr);
-    draw_map_pointer_coordinates(v, pad);
+    // What was written so far (the scale bar's box too): each next text keeps clear of it.
+    view_labels taken;
+    taken.add(scale_bar_box(v, u));
+    draw_map_pointer_coordinates(v, pad, taken);
+    // The objects' names before the place names: they stay beside their discs, and a place
+    // name in the way moves instead.
+    g_overlay->begin_text(FONT_BOLD_TEXT);
+    draw_objects(v, pad, taken);
+    draw_map_scenery_names(v, pad, taken);
     for (int i = 0; i < v.title_count; ++i) {
         const scenery_label& l = v.titles[i];
         if (near_centre(v, l.longitude, l.latitude)) {
-            g_overlay->draw_text_font(map_x(v, l.longitude), map_y(v, l.latitude), l.name, k_white, 1.0f, 1.0f,
-                                      FONT_NORMAL);
+            draw_map_name(map_x(v, l.longitude), map_y(v, l.latitude), l.name, k_white, pad, taken);
         }
     }
-    g_overlay->end_text(FONT_NORMAL);
-    g_overlay->begin_text(FONT_BOLD_TEXT);
-    draw_objects(v);
     g_overlay->end_text(FONT_BOLD_TEXT);
+    g_overlay->end_text(FONT_NORMAL);
     draw_scale_bar(v, u);
     g_overlay->disable_clip_planes();
     draw_header(u);

@@ -26,7 +26,14 @@ constexpr channel_button k_buttons[k_channels] = {
 int g_channel = 1;
 std::uint32_t g_next_refresh = 0;
 
-void plot() { graph_draw(-1.1f, -0.9f, 0.9f, 0.7f, g_channel, true); }
+// A screen too small for the window draws it scaled down; its labels keep the small font's
+// pixel size (scaled with the window, "6.1" read "G.1" at 640 x 480).
+float label_zoom(const gui_window* w) {
+    const float scale = w->local.m[0][0];
+    return scale > 0.0f && scale < 1.0f ? 1.0f / scale : 1.0f;
+}
+
+void plot(const gui_window* w) { graph_draw(-1.1f, -0.9f, 0.9f, 0.7f, g_channel, true, label_zoom(w)); }
 
 void build(gui_window* w) {
     w->clear();
@@ -38,6 +45,9 @@ void build(gui_window* w) {
         gui_rect* r =
             w->add_rect(0.98f, k_buttons[i].y1, 1.18f, k_buttons[i].y2, rect_kind::button);
         r->set_text(k_buttons[i].caption);
+        // The buttons keep their width while the font grows with the screen: a caption too
+        // wide for its button ("Maneuver" in a 1920 x 1080 window) takes a smaller font.
+        r->fit_text = 1;
         w->private_rects[i] = r;
     }
     g_app->graph_shown = 1;
@@ -50,7 +60,7 @@ void on_click(gui_window* w) {
     for (int i = 0; i < k_channels; ++i) {
         if (r == nullptr || r != w->private_rects[i]) continue;
         g_channel = i + 1;
-        plot();
+        plot(w);
     }
 }
 
@@ -59,7 +69,7 @@ void on_tick(gui_window* w) {
     if (static_cast<std::int32_t>(now - g_next_refresh) < 0) return;
     if (g_test_control.graph_source == 1) w->set_title("Graph of Missile Flight Path");
     if (g_test_control.graph_source == 2) w->set_title("Graph of Target Flight Path");
-    plot();
+    plot(w);
     g_next_refresh = now + k_refresh_ms;
 }
 

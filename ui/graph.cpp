@@ -39,7 +39,9 @@ float label_scale() {
 // The labels' glyphs are drawn as the panels' texts are: one texel of the font (made for the
 // window's scale) on one pixel, so a label is as large as a panel's text in the same font at
 // every window size. Factors on the GUI units of each axis.
-float glyph_scale(int axis) { return g_overlay != nullptr ? g_overlay->gui_scale[axis] : 1.0f; }
+float glyph_scale(int axis) {
+    return g_overlay != nullptr ? g_overlay->gui_scale[axis] * g_graph.label_zoom : 1.0f;
+}
 
 // The width in GUI units of a label in the small font (0 without a font).
 float label_width(const char* text) {
@@ -277,8 +279,9 @@ int cut(const float (*in)[2], int n, float (*out)[2], Side side) {
 
 }  // namespace
 
-void graph_draw(float x1, float y1, float x2, float y2, int channel, bool grid) {
+void graph_draw(float x1, float y1, float x2, float y2, int channel, bool grid, float label_zoom) {
     graph_clear_vertices();
+    g_graph.label_zoom = std::isfinite(label_zoom) ? std::clamp(label_zoom, 1.0f, 4.0f) : 1.0f;
     const int ch = clamp_channel(channel);
     g_graph.channel = ch;
     g_graph.box[0] = x1;

@@ -57,6 +57,9 @@ struct graph_store {
     static constexpr int k_max_labels = 10 + 5 + 2;
     label labels[k_max_labels];
     int label_count = 0;
+    // The labels' glyphs over their usual size (one texel of the font on one pixel of the
+    // plot's window), as the last graph_draw was given it.
+    float label_zoom = 1.0f;
 };
 
 // The program's one plot.
@@ -76,7 +79,9 @@ void graph_clear_vertices();
 // places the labels. The axes stand inside the box, as far in as the labels need (the box
 // itself without fonts); a box too small for them keeps the whole box.
 // A time axis or a channel range of 0 (nothing flown yet) leaves out the curve.
-void graph_draw(float x1, float y1, float x2, float y2, int channel, bool grid);
+// label_zoom (at least 1) enlarges the labels' glyphs, for a window drawn smaller than its
+// units (a dialog scaled down to fit a small screen), so they keep the font's pixel size.
+void graph_draw(float x1, float y1, float x2, float y2, int channel, bool grid, float label_zoom = 1.0f);
 // The axes' box of the last graph_draw (x1, y1 the origin; x2, y2 the far ends).
 struct graph_area {
     float x1, y1, x2, y2;

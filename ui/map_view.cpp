@@ -31,6 +31,8 @@ constexpr float k_metres_per_degree = 111120.0f;
 constexpr std::uint32_t k_yellow = 0xFFFFFF00u;
 constexpr std::uint32_t k_white = 0xFFFFFFFFu;
 constexpr std::uint32_t k_black = 0xFF000000u;
+// Under the black coordinates: a light ground that reads on the sea and on a map picture.
+constexpr std::uint32_t k_read_out_ground = 0xC0E0E0E0u;
 constexpr float k_marker = 0.05f;
 constexpr float k_marker_half_angle = 2.88f;
 
@@ -306,6 +308,16 @@ void dms(char (&out)[32], float value, char positive, char negative) {
 
 }  // namespace
 
+void draw_map_name(float x, float y, const char* name, std::uint32_t colour, const gui_rect* pad, view_labels& taken,
+                   int font) {
+    // A name whose point lies off the map is not shown; one from a point near the map's edge
+    // is moved in whole, where the clip would have cut it.
+    if (x < pad->x1 || x > pad->x2 || y < pad->y1 || y > pad->y2) return;
+    const vec2 size = view_text_size(name, font);
+    if (size.x <= 0.0f) return;
+    view_label(taken, {x, y, x + 1.02f * size.x, y + size.y}, name, colour, font, {pad->x1, pad->y1, pad->x2, pad->y2});
+}
+
 void draw_map_sceneries(const map_view_state& s, gfx_texture* picture) {
     const scenery_index* index = sceneries();
     if (index == nullptr) return;
@@ -319,25 +331,53 @@ void draw_map_sceneries(const map_view_state& s, gfx_texture* picture) {
         } else {
             g_overlay->fill_rect(x1, y1, x2, y2, 0x40FFFFFFu);
         }
-        const std::uint32_t ink = chosen ? k_yellow : k_white;
-        g_overlay->draw_rect(x1, y1, x2, y2, ink);
-        g_overlay->draw_text_font(x1 + 0.01f, y1 + 0.01f, e.folder, ink, 1.0f, 1.0f, FONT_NORMAL);
+        g_overlay->draw_rect(x1, y1, x2, y2, chosen ? k_yellow : k_white);
     }
 }
 
-void draw_map_pointer_coordinates(const map_view_state& s, const gui_rect* pad) {
+void draw_map_scenery_names(const map_view_state& s, const gui_rect* pad, view_labels& taken) {
+    const scenery_index* index = sceneries();
+    if (index == nullptr) return;
+    for (int i = 0; i < std::min(index->count, scenery_index::k_max_entries); ++i) {
+        const scenery_index_entry& e = index->entries[i];
+        const float x1 = map_x(s, e.left_map_x), y1 = map_y(s, e.lower_map_y);
+        const float x2 = map_x(s, e.right_map_x), y2 = map_y(s, e.upper_map_y);
+        if (x2 <= pad->x1 || x1 >= pad->x2 || y2 <= pad->y1 || y1 >= pad->y2) continue;
+        // A scenery reaching past the map keeps its name in sight, at the map's edge.
+        draw_map_name(std::max(x1, pad->x1) + 0.01f, std::max(y1, pad->y1) + 0.01f, e.folder,
+                      s.selected == i + 1 ? k_yellow : k_white, pad, taken);
+    }
+}
+
+namespace {
+
+// A black read-out on its light ground, the text's box grown by a hair each way.
+void read_out(const view_box& b, const char* label) {
+    constexpr float k_rim = 0.005f;
+    g_overlay->fill_rect(b.x1 - k_rim, b.y1 - k_rim, b.x2 + k_rim, b.y2 + k_rim, k_read_out_ground);
+    text(b.x1, b.y1, b.x2, b.y2, label, k_black, TEXT_CENTER);
+}
+
+}  // namespace
+
+void draw_map_pointer_coordinates(const map_view_state& s, const gui_rect* pad, view_labels& taken) {
     float lon = 0, lat = 0;
     marker_point(s, pad, &lon, &lat);
     char label[32];
     const float py = pad->y1 + pad->offset_y, px = pad->x1 + pad->offset_x;
-    // The font drops the glyphs outside its box, and a large window's font is wider than a
-    // fixed box: the latitude starts at the map's left edge and the longitude is centred on
-    // the pointer, each in a box as wide as the map.
-    const float width = pad->x2 - pad->x1;
+    const view_box room{pad->x1, pad->y1, pad->x2, pad->y2};
+    // The latitude from the map's left edge at the pointer's height, the longitude centred on
+    // the pointer at the map's foot; each box as large as its text (a large window's font is
+    // wider than a fixed box), inside the map, each moved clear of what was taken before it
+    // (the scale bar; the latitude, for the longitude at the lower left corner).
     dms(label, lat, 'N', 'S');
-    text(pad->x1 + 0.01f, py - 0.04f, pad->x2, py + 0.04f, label, k_black, TEXT_CENTER_VERTICAL);
+    vec2 size = view_text_size(label, FONT_NORMAL);
+    const float left = pad->x1 + 0.01f;
+    read_out(view_place_label(taken, view_text_box({left, py, left + 1.02f * size.x, py}, size, room), room), label);
     dms(label, lon, 'E', 'W');
-    text(px - width, pad->y1, px + width, pad->y1 + 0.08f, label, k_black, TEXT_CENTER);
+    size = view_text_size(label, FONT_NORMAL);
+    const float foot = pad->y1 + 0.04f;
+    read_out(view_place_label(taken, view_text_box({px, foot, px, foot}, size, room), room), label);
 }
 
 namespace {
@@ -347,12 +387,11 @@ bool near_centre(const map_view_state& s, float longitude, float latitude) {
     return std::fabs(longitude - s.lon0) < reach && std::fabs(latitude - s.lat0) < reach;
 }
 
-void draw_titles_and_objects(const map_view_state& s) {
+void draw_titles_and_objects(const map_view_state& s, const gui_rect* pad, view_labels& taken) {
     for (int i = 0; i < s.title_count; ++i) {
         const map_title& t = s.titles[i];
         if (!near_centre(s, t.longitude, t.latitude)) continue;
-        g_overlay->draw_text_font(map_x(s, t.longitude), map_y(s, t.latitude), t.name, k_white,
-                                  1.0f, 1.0f, FONT_NORMAL);
+        draw_map_name(map_x(s, t.longitude), map_y(s, t.latitude), t.name, k_white, pad, taken);
     }
     for (int i = 0; i < s.object_count; ++i) {
         const map_object& o = s.objects[i];
@@ -398,17 +437,25 @@ void draw_flying(const map_view_state& s) {
     }
 }
 
+float scale_bar_units_per_km(const map_view_state& s) { return s.xs * 0.00899928f; }
+
+// The scale bar's box: from the pad's lower right corner leftwards.
+view_box scale_bar_box(const map_view_state& s) {
+    const float f = scale_bar_units_per_km(s);
+    return {0.75f - map_scale_bar_km(f) * f, -0.98f, 0.75f, -0.92f};
+}
+
 void draw_scale_bar(const map_view_state& s) {
-    const float f = s.xs * 0.00899928f;
-    const float km = map_scale_bar_km(f);
-    g_overlay->draw_rect(0.75f - km * f, -0.98f, 0.75f, -0.92f, k_white);
+    const float km = map_scale_bar_km(scale_bar_units_per_km(s));
+    const view_box b = scale_bar_box(s);
+    g_overlay->draw_rect(b.x1, b.y1, b.x2, b.y2, k_white);
     char label[32];
     if (km >= 1.0f) {
         format_text(label, "%d km", static_cast<int>(km));
     } else {
         format_text(label, "%3.1f km", static_cast<double>(km));
     }
-    text(0.75f - km * f, -0.98f, 0.75f, -0.92f, label, k_white, TEXT_CENTER);
+    text(b.x1, b.y1, b.x2, b.y2, label, k_white, TEXT_CENTER);
 }
 
 void on_draw(gui_window* w) {
@@ -422,8 +469,11 @@ void on_draw(gui_window* w) {
     }
     g_overlay->begin_text(FONT_NORMAL);
     draw_map_sceneries(s, w->private_rects[k_scenery_picture]->image_texture.get());
-    draw_map_pointer_coordinates(s, pad);
-    draw_titles_and_objects(s);
+    view_labels taken;
+    taken.add(scale_bar_box(s));
+    draw_map_pointer_coordinates(s, pad, taken);
+    draw_map_scenery_names(s, pad, taken);
+    draw_titles_and_objects(s, pad, taken);
     draw_flying(s);
     draw_scale_bar(s);
     g_overlay->end_text(FONT_NORMAL);

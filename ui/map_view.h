@@ -8,6 +8,8 @@
 // window, so a reopened map keeps its zoom.
 #pragma once
 
+#include <cstdint>
+
 #include "core/scenery_index.h"
 
 struct map_title {
@@ -71,7 +73,18 @@ float map_y(const map_view_state& s, float latitude);
 // text batch: every scenery's bounds (the selected one with its map picture, outlined and
 // named in yellow; the others filled faintly, outlined and named in white), and the
 // longitude and latitude under the pad's marker at the pad's lower and left edges.
+// Every name is kept inside the pad and clear of the boxes taken before it (the caller's scale
+// bar, the coordinates, the names written before; view_place_label). The coordinates stand on
+// a light ground, so their black reads on the dark sea as on a map picture; the longitude
+// rises clear of what was taken before it. Draw the sceneries' pictures and outlines, the
+// coordinates, then the names.
 class gfx_texture;
 class gui_rect;
+struct view_labels;
 void draw_map_sceneries(const map_view_state& s, gfx_texture* picture);
-void draw_map_pointer_coordinates(const map_view_state& s, const gui_rect* pad);
+void draw_map_pointer_coordinates(const map_view_state& s, const gui_rect* pad, view_labels& taken);
+void draw_map_scenery_names(const map_view_state& s, const gui_rect* pad, view_labels& taken);
+// A place name written from its point (x, y) upwards and to the right, in the regular font
+// unless another is given, moved inside the pad and clear of the names taken.
+void draw_map_name(float x, float y, const char* name, std::uint32_t colour, const gui_rect* pad, view_labels& taken,
+                   int font = 0);

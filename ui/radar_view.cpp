@@ -42,6 +42,14 @@ void text(float x1, float y1, float x2, float y2, const char* s, std::uint32_t c
     view_text({x1, y1, x2, y2}, s, colour, font, room);
 }
 
+// The kilometre labels and the altitudes drawn so far this frame: an altitude keeps clear of
+// both, so two missiles side by side do not write over each other or over a ring's number.
+view_labels g_labels;
+
+void write_label(float x1, float y1, float x2, float y2, const char* s, std::uint32_t colour, int font) {
+    view_label(g_labels, {x1, y1, x2, y2}, s, colour, font, k_square);
+}
+
 struct view_camera {
     float x = 0, z = 0, zx = 0, zz = 1;
     float heading = 0;  // rad, clockwise from north
@@ -69,7 +77,7 @@ void draw_object(const view_camera& c, const frame& f, float altitude_m, float h
     const vec2 at = place(c, f.world_position(), range_km);
     char label[32];
     format_text(label, "%3.1f km", static_cast<double>(altitude_m * 0.001f));
-    text(at.x + 0.05f, at.y, at.x + 0.15f, at.y + 0.1f, label, text_colour, FONT_SMALL, k_square);
+    write_label(at.x + 0.05f, at.y, at.x + 0.15f, at.y + 0.1f, label, text_colour, FONT_SMALL);
     g_overlay->fill_wedge(at.x, at.y, k_marker, c.heading - heading, colour, k_marker_half_angle);
 }
 
@@ -123,9 +131,9 @@ void draw_grid(float range_km) {
         const radar_grid::label& l = g.labels[i];
         format_text(label, "%d", l.km);
         if (l.across) {
-            text(l.x, -1.0f, l.x + 0.05f, -0.92f, label, k_white, FONT_NORMAL, k_square);
+            write_label(l.x, -1.0f, l.x + 0.05f, -0.92f, label, k_white, FONT_NORMAL);
         } else {
-            text(0.0f, l.y, 0.05f, l.y + 0.05f, label, k_white, FONT_NORMAL, k_square);
+            write_label(0.0f, l.y, 0.05f, l.y + 0.05f, label, k_white, FONT_NORMAL);
         }
     }
     view_lines_draw();
@@ -247,6 +255,7 @@ void draw_radar_view(float range_km) {
     o.set_clip_planes(k_square.x1, k_square.y1, k_square.x2, k_square.y2);
     o.begin_text(FONT_NORMAL);
     o.begin_text(FONT_SMALL);
+    g_labels.count = 0;
     draw_grid(range_km);
     if (g_scene != nullptr) {
         const view_camera c = camera_of(*g_scene);

@@ -75,3 +75,57 @@ void view_text(const view_box& box, const char* s, std::uint32_t colour, int fon
     const view_box b = view_text_box(box, view_text_size(s, font), room);
     g_overlay->draw_text_font_box(b.x1, b.y1, b.x2, b.y2, s, colour, 1.0f, 1.0f, font, TEXT_CENTER);
 }
+
+void view_labels::add(const view_box& b) {
+    if (count < k_max) boxes[count++] = b;
+}
+
+bool view_labels::free(const view_box& b) const {
+    for (int i = 0; i < count; ++i) {
+        const view_box& o = boxes[i];
+        if (b.x1 < o.x2 && o.x1 < b.x2 && b.y1 < o.y2 && o.y1 < b.y2) return false;
+    }
+    return true;
+}
+
+namespace {
+
+// How many heights a label may move up or down from its own place.
+constexpr int k_label_steps = 4;
+
+bool inside(const view_box& b, const view_box& room) {
+    return b.x1 >= room.x1 && b.x2 <= room.x2 && b.y1 >= room.y1 && b.y2 <= room.y2;
+}
+
+}  // namespace
+
+view_box view_place_label(view_labels& taken, const view_box& box, const view_box& room) {
+    view_box placed = box;
+    // A step of the label's own height and a hair, so neighbours do not touch.
+    const float step = (box.y2 - box.y1) * 1.05f;
+    bool found = taken.free(box);
+    for (int k = 1; !found && k <= k_label_steps; ++k) {
+        for (const float dy : {k * step, -k * step}) {
+            const view_box moved{box.x1, box.y1 + dy, box.x2, box.y2 + dy};
+            if (inside(moved, room) && taken.free(moved)) {
+                placed = moved;
+                found = true;
+                break;
+            }
+        }
+    }
+    taken.add(placed);
+    return placed;
+}
+
+void view_label(view_labels& taken, const view_box& box, const char* s, std::uint32_t colour, int font,
+                const view_box& room) {
+    if (g_overlay == nullptr) return;
+    const vec2 size = view_text_size(s, font);
+    // The box the text's own ink covers, where the grown box would have centred it: a label's
+    // box is often much larger than its text, and only the text must keep clear.
+    const view_box grown = view_text_box(box, size, room);
+    const float cx = (grown.x1 + grown.x2) / 2, cy = (grown.y1 + grown.y2) / 2;
+    const view_box b = view_place_label(taken, view_text_box({cx, cy, cx, cy}, size, room), room);
+    g_overlay->draw_text_font_box(b.x1, b.y1, b.x2, b.y2, s, colour, 1.0f, 1.0f, font, TEXT_CENTER);
+}

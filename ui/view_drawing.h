@@ -44,3 +44,22 @@ vec2 view_text_size(const char* s, int font);
 // in the font's open batch.
 void view_text(const view_box& box, const char* s, std::uint32_t colour, int font,
                const view_box& room);
+
+// The boxes of the labels a view has drawn this frame, so that the next label keeps clear of
+// them (two objects close together would write their labels one over the other).
+struct view_labels {
+    static constexpr int k_max = 256;
+    view_box boxes[k_max];
+    int count = 0;
+    // Keeps a box while there is room (a full list keeps no more).
+    void add(const view_box& b);
+    // Whether a box covers none of the kept ones.
+    bool free(const view_box& b) const;
+};
+// Where a label of box `box` goes: the box itself when it is free, else the nearest free place
+// a whole number of its heights above or below it (up first) that lies inside `room`; the box
+// itself when no place near it is free. The place is kept in `taken`.
+view_box view_place_label(view_labels& taken, const view_box& box, const view_box& room);
+// view_text that keeps clear of the labels taken, and is taken in turn.
+void view_label(view_labels& taken, const view_box& box, const char* s, std::uint32_t colour,
+                int font, const view_box& room);

@@ -9,7 +9,9 @@
 #include "design/motor_design_screen.h"
 #include "simulation/rocket_motor.h"
 #include "platform/text.h"
+#include "core/device_calls.h"
 #include "tests/design/design_fixture.h"
+#include "tests/ui/overlay_fixture.h"
 #include "ui/graph.h"
 
 using namespace design;
@@ -19,7 +21,7 @@ namespace {
 // Private words of the motor screen: the twelve fields from the first free word on.
 constexpr int k_first_field = slot::first_free;
 constexpr int k_first_readout = slot::first_free + k_max_fields + 2;
-enum : int { k_chamber = 0, k_throat = 1, k_exit = 2, k_length = 3, k_charge_coefficient = 11 };
+enum : int { k_chamber = 0, k_throat = 1, k_exit = 2, k_length = 3, k_first_charge_field = 5, k_charge_coefficient = 11 };
 
 }  // namespace
 
@@ -192,6 +194,78 @@ TEST_F(DesignMotor, ARefusedValueSaysWhyOnTheHintLine) {
     root->send(gui_event::enter);
     EXPECT_FLOAT_EQ(r.throat_diameter, r.chamber_diameter);
     EXPECT_NE(std::string(hint->text.get()).find("Throat Diameter 500.00 refused: at most"), std::string::npos);
+}
+
+// The hint speaks only of what was typed, and of the motor on the screen: a bound that moves
+// a field the user left alone is not named, and a Load or a new visit brings the usual hint.
+TEST_F(DesignMotor, TheRefusalHintNamesOnlyTheTypedFieldAndGoesWithItsMotor) {
+    open_motor();
+    rocket_motor& r = motor();
+    const gui_rect* hint = rect_at(root.get(), slot::hint);
+    ASSERT_NE(hint, nullptr);
+    save_as("Spare");
+
+    // A narrower throat is taken; the exit, held at 5 x the throat, moves in its field only.
+    ASSERT_GT(r.exit_diameter, 2.5f);
+    field(k_throat)->set_text("0.50");
+    press_and_click("Apply Changes");
+    EXPECT_FLOAT_EQ(r.throat_diameter, 0.5f);
+    EXPECT_FLOAT_EQ(r.exit_diameter, 2.5f);
+    EXPECT_STREQ(field(k_exit)->text.get(), "2.50");
+    EXPECT_STREQ(hint->text.get(), k_save_hint);
+    // A longer charge is taken; the chamber grows round it without being named.
+    const float chamber = r.chamber_length;
+    field(k_first_charge_field)->set_text(format_string("%4.2f", static_cast<double>(r.charge_length[0] + 30.0f)).c_str());
+    press_and_click("Apply Changes");
+    EXPECT_GT(r.chamber_length, chamber);
+    EXPECT_STREQ(hint->text.get(), k_save_hint);
+    // Typed and refused: the typed field is named, not the exit it moved too.
+    field(k_throat)->set_text("0.10");
+    press_and_click("Apply Changes");
+    EXPECT_EQ(std::string(hint->text.get()).rfind("Throat Diameter 0.10 refused: at least", 0), 0u) << hint->text.get();
+
+    // A Load replaces the motor the hint spoke of.
+    field(k_length)->set_text("1");
+    press_and_click("Apply Changes");
+    EXPECT_EQ(std::string(hint->text.get()).rfind("Chamber Length 1.00 refused", 0), 0u) << hint->text.get();
+    load_motor("Spare");
+    EXPECT_STREQ(rect_at(root.get(), slot::hint)->text.get(), k_save_hint);
+
+    // So does leaving the screen and coming back.
+    field(k_length)->set_text("1");
+    press_and_click("Apply Changes");
+    EXPECT_NE(std::string(rect_at(root.get(), slot::hint)->text.get()), k_save_hint);
+    press_and_click("Close");
+    open_motor();
+    EXPECT_STREQ(rect_at(root.get(), slot::hint)->text.get(), k_save_hint);
+}
+
+// In a window wider than 4:3 the motor burning on the stand is drawn through the screen's 4:3
+// area only: its flame and smoke stop at the area's edges, not in the black margins.
+TEST_F(DesignMotor, TheStaticFireStaysInsideTheFourByThreeArea) {
+    overlay_setup o(1920, 1080, false);
+    gui_scale[0] = 3.0f;
+    gui_scale[1] = 2.25f;
+    use_device(o.device.get());
+    open_motor();
+    press_and_click("Fire");
+    for (int i = 0; i < 5; ++i) root->send(gui_event::tick);
+    ASSERT_TRUE(motor().running);
+    o.device->clear_records();
+    root->send(gui_event::draw);
+    int lit = 0;
+    for (const draw_record& d : o.device->draws()) {
+        if (d.state.render[RS_LIGHTING] == 0) continue;  // the panels and the graph
+        ++lit;
+        EXPECT_EQ(d.state.viewport.x, 240u);
+        EXPECT_EQ(d.state.viewport.width, 1440u);
+    }
+    EXPECT_GT(lit, 0);
+    // The GUI after it has the whole window again.
+    EXPECT_EQ(o.device->viewport().x, 0u);
+    EXPECT_EQ(o.device->viewport().width, 1920u);
+    use_device(nullptr);
+    gui_scale[0] = gui_scale[1] = 1.0f;
 }
 
 TEST(MotorRefusal, NamesTheFieldTheBoundAndWhy) {

@@ -1,6 +1,7 @@
 // The scenario design screen on a device-free GUI: the map's conversions, choosing a scenery
 // by click and double click, the wheel, adding, selecting, dragging and deleting objects,
 // place names, fitting the view, saving, loading and running a scenario.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 #include "shell/scene.h"
 #include "tests/design/design_fixture.h"
 #include "tests/ui/overlay_fixture.h"
+#include "ui/d3d_font.h"
 #include "ui/message_box.h"
 #include "ui/screens.h"
 
@@ -339,6 +341,107 @@ TEST_F(ScenarioScreen, AnAimPointBesideTheSceneryIsGrabbedAndTheRunButtonDrawsOv
     const gui_rect* run = find_text("Run Scenario");
     ASSERT_NE(run, nullptr);
     EXPECT_TRUE(run->over_custom);
+}
+
+namespace {
+
+// A glyph the map drew: its box and colour.
+struct glyph {
+    float x1, y1, x2, y2;
+    std::uint32_t colour;
+};
+
+// The glyphs of the font draws made while the map's clip planes were on.
+std::vector<glyph> map_glyphs(const recording_device& d) {
+    std::vector<glyph> out;
+    for (const draw_record& r : d.draws()) {
+        if (r.type != PT_TRIANGLELIST || r.textures[0] == nullptr || r.state.render[RS_CLIPPLANEENABLE] == 0) continue;
+        for (int g = 0; g < r.primitive_count / 2; ++g) {
+            glyph q{1e9f, 1e9f, -1e9f, -1e9f, 0};
+            for (int i = 6 * g; i < 6 * g + 6; ++i) {
+                font_vertex v;
+                std::memcpy(&v, r.vertices.data() + i * sizeof v, sizeof v);
+                q = {std::min(q.x1, v.x), std::min(q.y1, v.y), std::max(q.x2, v.x), std::max(q.y2, v.y), v.color};
+            }
+            out.push_back(q);
+        }
+    }
+    return out;
+}
+
+// More than a sliver in common (glyphs side by side in a line touch at an edge).
+bool cover(const glyph& a, const glyph& b) {
+    return std::min(a.x2, b.x2) - std::max(a.x1, b.x1) > 0.002f && std::min(a.y2, b.y2) - std::max(a.y1, b.y1) > 0.002f;
+}
+
+}  // namespace
+
+// Place names from the same spot, one at the map's right edge; the marker at the map's lower
+// left corner, where the longitude would lie on the scale bar; a launcher zoomed in on. The
+// names stay inside the map and clear of each other, the black coordinates stand on a light
+// ground, and the launcher's name starts beside its disc.
+TEST_F(ScenarioScreen, MapTextsStayInsideApartAndReadable) {
+    tmp.write("scenery/Wide/titles.txt", "35 35 Kestrel Bay\n35 35 Test Range\n35.01 35.02 Gull Island\n"
+                                         "39.99 34 Far East Point\n");
+    open(23);
+    choose_listed_scenery(0);  // Wide, 30..40 E and N, its height filling the map
+    ASSERT_EQ(s().view.title_count, 4);
+    const gui_rect* map = pad();
+    marker_at(s().view.lon0 - s().view.hw / s().view.xs + 0.2f, s().view.lat0 - s().view.hh / s().view.ys + 0.1f);
+    overlay_setup o(640, 480);
+    root->send(gui_event::draw);
+    std::vector<glyph> glyphs = map_glyphs(*o.device);
+    ASSERT_GT(glyphs.size(), 40u);
+    int black = 0;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+        const glyph& g = glyphs[i];
+        EXPECT_TRUE(g.x1 >= map->x1 - 1e-4f && g.x2 <= map->x2 + 1e-4f && g.y1 >= map->y1 - 1e-4f && g.y2 <= map->y2 + 1e-4f)
+            << "glyph " << i << " at " << g.x1 << " " << g.y1;
+        for (std::size_t k = i + 1; k < glyphs.size(); ++k) EXPECT_FALSE(cover(g, glyphs[k])) << i << " and " << k;
+        if (g.colour != 0xFF000000u) continue;
+        ++black;
+        // A light, mostly opaque ground drawn under the glyph.
+        bool grounded = false;
+        for (const draw_record& r : o.device->draws()) {
+            if (r.textures[0] != nullptr || r.type != PT_TRIANGLELIST || r.vertices.size() < 4 * sizeof(overlay_vertex)) continue;
+            float x1 = 1e9f, y1 = 1e9f, x2 = -1e9f, y2 = -1e9f;
+            overlay_vertex v{};
+            for (std::size_t n = 0; n < r.vertices.size() / sizeof v; ++n) {
+                std::memcpy(&v, r.vertices.data() + n * sizeof v, sizeof v);
+                x1 = std::min(x1, v.x), y1 = std::min(y1, v.y), x2 = std::max(x2, v.x), y2 = std::max(y2, v.y);
+            }
+            const bool light = (v.color >> 24) >= 0x80u && ((v.color >> 16) & 0xFFu) >= 0xC0u &&
+                               ((v.color >> 8) & 0xFFu) >= 0xC0u && (v.color & 0xFFu) >= 0xC0u;
+            grounded = grounded || (light && x1 <= g.x1 && x2 >= g.x2 && y1 <= g.y1 && y2 >= g.y2);
+        }
+        EXPECT_TRUE(grounded) << "black glyph " << i;
+    }
+    EXPECT_GE(black, 18);  // the two coordinates, "00:00:00N" long
+    // Neither lies on the scale bar at the map's lower left corner, under the marker.
+    const scenario_map_view& view = s().view;
+    const glyph bar{-0.95f, -0.94f, -0.95f + view.xs * 1000.0f / 111120.0f * scenario_scale_bar_km(view), -0.9f, 0};
+    ASSERT_GT(bar.x2, map->x1 + 0.2f * view.xs);  // the marker stands over the bar
+    for (const glyph& g : glyphs) {
+        if (g.colour != 0xFF000000u) continue;
+        EXPECT_FALSE(cover(g, bar)) << g.x1 << " " << g.y1;
+    }
+
+    // Zoomed in on a launcher: its name starts right of its disc, not inside it.
+    press_at(36.0f, 36.0f);
+    press_and_click("Add Rocket Launcher");
+    for (int i = 0; i < 16; ++i) root->send(gui_event::wheel_up);
+    const scenario_map_view& v = s().view;
+    const float disc_right = scenario_gui_x(v, 36.0f) + 0.75f * 1000.0f / 111120.0f * v.ys;
+    ASSERT_GT(disc_right - scenario_gui_x(v, 36.0f), 0.02f);
+    o.device->clear_records();
+    root->send(gui_event::draw);
+    float name_left = 1e9f;
+    for (const glyph& g : map_glyphs(*o.device)) {
+        if (g.colour == 0xFFFFC000u) name_left = std::min(name_left, g.x1);
+    }
+    EXPECT_GE(name_left, disc_right);
+    EXPECT_LT(name_left, disc_right + 0.05f);
+    g_overlay = nullptr;
 }
 
 TEST_F(ScenarioScreen, TheSidePanelTextsKeepTheirShapeInA640By480Window) {

@@ -252,3 +252,70 @@ TEST_F(radar_view_test, labels_and_captions_stay_whole_at_every_screen_size) {
 }
 
 }  // namespace
+
+namespace {
+
+// The box of one run of glyph quads of a font draw (vertices first .. first + 6 * glyphs).
+view_box glyph_run_box(const draw_record& d, int first_glyph, int glyphs) {
+    view_box b{1e9f, 1e9f, -1e9f, -1e9f};
+    for (int i = 6 * first_glyph; i < 6 * (first_glyph + glyphs); ++i) {
+        font_vertex v;
+        std::memcpy(&v, d.vertices.data() + i * sizeof v, sizeof v);
+        b = {std::min(b.x1, v.x), std::min(b.y1, v.y), std::max(b.x2, v.x), std::max(b.y2, v.y)};
+    }
+    return b;
+}
+
+// Whether two boxes share more than a sliver (glyphs side by side touch at an edge).
+bool cover(const view_box& a, const view_box& b) {
+    constexpr float k_sliver = 0.002f;
+    return std::min(a.x2, b.x2) - std::max(a.x1, b.x1) > k_sliver &&
+           std::min(a.y2, b.y2) - std::max(a.y1, b.y1) > k_sliver;
+}
+
+}  // namespace
+
+// Two rockets a few hundred metres apart, right of the range label "6" at R = 5: their
+// altitudes ("1.1 km" and "2.0 km" were written over each other and over the "6") keep clear
+// of each other and of every kilometre label, inside the square, at every screen size.
+TEST_F(radar_view_test, altitude_labels_keep_apart_and_off_the_kilometre_labels) {
+    rocket low, high;
+    low.altitude = 1100.0f;
+    high.altitude = 2000.0f;
+    // At R = 5 a point (dx, dz) m from the camera lies at (0.00015 dx, 0.0002 dz - 1): these at
+    // (-0.04, 0.17) and (-0.03, 0.19), their labels' boxes from x + 0.05 over the "6" at y 0.2.
+    high.world.m[3][0] = -0.04f / 0.00015f;
+    high.world.m[3][2] = 1.17f / 0.0002f;
+    low.world.m[3][0] = -0.03f / 0.00015f;
+    low.world.m[3][2] = 1.19f / 0.0002f;
+    world.tables.targets[0] = &high;
+    world.tables.targets[1] = &low;
+    world.tables.target_count = 2;
+    world.viewer.world = mat_identity();
+    // The rockets are this test's own: the tables let go of them however the checks end.
+    const auto check = [&](int width, int height) {
+        SCOPED_TRACE(width);
+        overlay_setup o(width, height);
+        draw_radar_view(5.0f);
+        std::vector<const draw_record*> text;
+        for (const draw_record& d : o.device->draws()) {
+            if (d.type == PT_TRIANGLELIST && d.textures[0] != nullptr) text.push_back(&d);
+        }
+        ASSERT_EQ(text.size(), 3u);
+        // The small font's batch: the two altitudes of six glyphs each, the blank too.
+        ASSERT_EQ(text[1]->primitive_count, 2 * 12);
+        const view_box first = glyph_run_box(*text[1], 0, 6), second = glyph_run_box(*text[1], 6, 6);
+        EXPECT_FALSE(cover(first, second));
+        for (const view_box& b : {first, second}) {
+            EXPECT_TRUE(b.x1 >= -1.0f && b.x2 <= 1.0f && b.y1 >= -1.0f && b.y2 <= 1.0f);
+            for (int g = 0; g < text[0]->primitive_count / 2; ++g) {
+                EXPECT_FALSE(cover(b, glyph_run_box(*text[0], g, 1))) << "kilometre glyph " << g;
+            }
+        }
+    };
+    for (const auto& size : {std::pair{640, 480}, std::pair{1024, 768}, std::pair{1920, 1080}}) {
+        check(size.first, size.second);
+    }
+    world.tables.target_count = 0;
+    world.tables.targets[0] = world.tables.targets[1] = nullptr;
+}

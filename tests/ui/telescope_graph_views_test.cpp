@@ -224,3 +224,66 @@ TEST_F(views_test, flight_graph_keeps_its_channel_and_refreshes_every_200_ms) {
 }
 
 }  // namespace
+
+namespace {
+
+// The five channel buttons stay whole when the font outgrows them, and a window drawn smaller
+// than its units (fitted to a 640 x 480 screen) keeps its labels at the small font's size.
+TEST_F(views_test, flight_graph_captions_fit_and_labels_keep_their_pixel_size) {
+    graph_reset_samples();
+    g_test_control = test_control_state{};
+    state->now = 1000;
+    root->open_dialog(flight_graph_dialog);
+    gui_window* w = root->find_dialog(flight_graph_dialog);
+    ASSERT_NE(w, nullptr);
+    // A font of 1920 x 1080, its cells twice as wide: "Maneuver" in the regular font is 0.35
+    // units, its button 0.2; it takes a smaller font or is narrowed to the room.
+    painter.cell_w = 14;
+    painter.small_cell_w = 10;
+    for (const char* caption : {"Velocity", "Range", "Altitude", "Mach", "Maneuver"}) {
+        SCOPED_TRACE(caption);
+        const gui_rect* b = button(w, caption);
+        ASSERT_NE(b, nullptr);
+        const gui_rect::text_fit fit = b->fitted_text();
+        float size[2] = {0, 0};
+        ASSERT_TRUE(gui_text_size(&painter, fit.font, caption, size));
+        EXPECT_LE(size[0] * fit.narrowing, b->x2 - b->x1);
+    }
+    painter.cell_w = 7;
+    painter.small_cell_w = 5;
+
+    // The window drawn at 0.8 of its size: a label's glyphs are as high on the screen as the
+    // small font's cells, not 0.8 of them ("6.1" read "G.1" at 640 x 480).
+    overlay_setup o(640, 480);
+    w->local = mat_scaling(0.8f, 0.8f, 1.0f);
+    const float a[8] = {0, 0, 0, 0, 0, 0, 0, 0}, b[8] = {6.1f, 300, 0, 0, 0, 0, 0, 0};
+    graph_add_series_point(a, 1);
+    graph_add_series_point(b, 1);
+    state->now = 1000000;  // past the next refresh whatever the tests before left
+    root->update();
+    o.device->set_transform(TS_WORLD, w->local);
+    o.overlay->update_scale();
+    o.device->clear_records();
+    graph_render_with_labels();
+    const draw_record* text = nullptr;
+    for (const draw_record& d : o.device->draws()) {
+        if (d.type == PT_TRIANGLELIST && d.textures[0] != nullptr) text = &d;
+    }
+    ASSERT_NE(text, nullptr);
+    const int cell = o.overlay->font(FONT_SMALL)->pixel_height();
+    ASSERT_GT(text->primitive_count, 0);
+    for (int g = 0; g < text->primitive_count / 2; ++g) {
+        float low = 1e9f, high = -1e9f;
+        for (int i = 6 * g; i < 6 * g + 6; ++i) {
+            font_vertex v;
+            std::memcpy(&v, text->vertices.data() + i * sizeof v, sizeof v);
+            low = std::min(low, v.y);
+            high = std::max(high, v.y);
+        }
+        // Window units to pixels: the window's 0.8, then 240 pixels a unit.
+        EXPECT_NEAR((high - low) * 0.8f * 240.0f, static_cast<float>(cell), 0.5f) << "glyph " << g;
+    }
+    graph_reset_samples();
+}
+
+}  // namespace

@@ -9,7 +9,8 @@
 # - the wheel over the scenario map zooms it, and every scenery's map picture loads;
 # - the airframe's graph buttons stay in sight over its preview, the motor's hint line says
 #   why a chamber length was refused, and its static fire plots a curve (check_parts);
-# - the flight graphs view of a test flight shows its plot.
+# - the flight graphs view of a test flight shows its plot, its "Maneuver" caption whole;
+# - in a window wider than 4:3 the motor's static fire keeps to the 4:3 area.
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
   size_walk "$size" design "$lib_dir/design_walk.sh"
@@ -17,6 +18,8 @@ design_sizes() {
   check_run_button "$width" "$height"
   check_explode "$width" "$height"
   check_parts "$width" "$height"
+  check_channel_caption "$width" "$height"
+  check_fire_margins "$width" "$height"
   [ "$(box_changed test_run.png flight.png "$(gui_box "$width" "$height" -1.1 -0.9 0.9 0.7)" 10)" -gt 1000 ] ||
     fail "the flight graphs view shows no plot over the test run"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
@@ -125,3 +128,34 @@ check_explode() {
     done
   done
 }
+
+# The flight graphs view's "Maneuver" button, (0.98, 0.32)-(1.18, 0.4) of a window shown at its
+# own size (a window of 1024 x 768 or more): its caption stands whole and centred inside it.
+# The white ink, two pixels in from the frame, keeps clear of both ends by about as much;
+# a caption cut to "Maneuve" ran from the button's left end.
+check_channel_caption() {
+  local w=$1 h=$2 box bw bh bx by ink iw left right
+  [ "$h" -ge 768 ] || return 0
+  box=$(gui_box "$w" "$h" 0.98 0.32 1.18 0.4)
+  read -r bw bh bx by <<< "$(echo "$box" | tr 'x+' '  ')"
+  ink=$(convert flight_later.png -crop "$((bw - 4))x$((bh - 4))+$((bx + 2))+$((by + 2))" +repage \
+    -fx 'r > 0.7 && g > 0.7 && b > 0.7 ? 1 : 0' -format "%@" info:)
+  read -r iw _ left _ <<< "$(echo "$ink" | tr 'x+' '  ')"
+  right=$((bw - 4 - left - iw))
+  echo "Maneuver: ink $ink in ${bw}x${bh}, $left and $right pixels clear"
+  [ "$left" -ge 1 ] && [ "$right" -ge 1 ] && [ $((left - right)) -le 4 ] && [ $((right - left)) -le 4 ] ||
+    fail "the flight graphs' \"Maneuver\" caption is not whole in its button ($ink in $box)"
+}
+
+# In a window wider than 4:3 the static fire's flame and smoke stop at the 4:3 area: the black
+# margins beside it hold no light while the motor burns.
+check_fire_margins() {
+  local w=$1 h=$2 margin side
+  margin=$(awk -v w="$w" -v h="$h" 'BEGIN { a = w / 640; b = h / 480; m = a < b ? a : b; printf "%d", (w - 640 * m) / 2 - 2 }')
+  [ "$margin" -gt 0 ] || return 0
+  for side in "+0+0" "+$((w - margin))+0"; do
+    [ "$(convert motor_fire.png -crop "${margin}x${h}${side}" +repage -format "%[fx:int(255*maxima)]" info:)" = 0 ] ||
+      fail "the static fire draws into the margin at $side"
+  done
+}
+
