@@ -95,22 +95,32 @@ void gui_window::share_column_fonts() {
     column_fonts_known = true;
     const float window_x = text_scale_x > 0 ? gui_scale[0] / text_scale_x : 1.0f;
     const float window_y = text_scale_y > 0 ? gui_scale[1] / text_scale_y : 1.0f;
-    // Each caption's own font first, then the smallest of its column for all of them.
-    std::vector<int> own(static_cast<std::size_t>(rect_count), -1);
+    // Each caption's own fit first, then the smallest font of its column for all of them and
+    // the narrowest narrowing of those drawn in that font.
+    std::vector<gui_rect::text_fit> own(static_cast<std::size_t>(rect_count), gui_rect::text_fit{-1, 1.0f});
     for (int i = 0; i < rect_count; ++i) {
         gui_rect* r = rect(i);
         r->column_font = -1;
-        if (in_column(*r)) own[static_cast<std::size_t>(i)] = r->fitted_text(window_x, window_y).font;
+        r->column_narrowing = 1.0f;
+        if (in_column(*r)) own[static_cast<std::size_t>(i)] = r->fitted_text(window_x, window_y);
     }
     for (int i = 0; i < rect_count; ++i) {
         gui_rect* r = rect(i);
-        int font = own[static_cast<std::size_t>(i)];
+        int font = own[static_cast<std::size_t>(i)].font;
         if (font < 0) continue;
         for (int j = 0; j < rect_count; ++j) {
-            const int theirs = own[static_cast<std::size_t>(j)];
+            const int theirs = own[static_cast<std::size_t>(j)].font;
             if (theirs >= 0 && same_column(*rect(j), *r) && gui_font_is_smaller(theirs, font)) font = theirs;
         }
+        float narrowing = 1.0f;
+        for (int j = 0; j < rect_count; ++j) {
+            const gui_rect::text_fit& theirs = own[static_cast<std::size_t>(j)];
+            if (theirs.font == font && theirs.lowering == 1.0f && same_column(*rect(j), *r)) {
+                narrowing = std::min(narrowing, theirs.narrowing);
+            }
+        }
         r->column_font = font;
+        r->column_narrowing = narrowing;
     }
 }
 

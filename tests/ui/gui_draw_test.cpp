@@ -284,10 +284,21 @@ TEST_F(column_font_test, the_captions_of_a_column_share_the_smallest_font_any_of
     chamber->set_text("Chamber Diameter");
     chamber->visible = 0;
     for (const auto& f : drawn_fonts()) EXPECT_EQ(f.second, gui_font::medium) << f.first;
-    // A column whose widest caption is squeezed even in the small font: all in the small font.
+    // A column whose widest caption is narrowed even in the small font: all in the small font,
+    // narrowed alike, glyph by glyph (13 + 34 glyphs); the other column keeps its own.
     chamber->visible = 1;
     chamber->set_text("Chamber Diameter Of The Motor (cm)");
-    EXPECT_EQ(drawn_fonts().front(), std::make_pair(std::string("Burn Time (s)"), static_cast<int>(gui_font::small)));
+    painter.text_boxes.clear();
+    EXPECT_EQ(drawn_fonts().front(), std::make_pair(std::string("B"), static_cast<int>(gui_font::small)));
+    std::vector<float> narrowings;
+    for (const auto& t : painter.text_boxes) {
+        if (t.text.size() == 1) narrowings.push_back(t.sx);
+    }
+    ASSERT_EQ(narrowings.size(), 47u);
+    EXPECT_LT(narrowings.front(), 0.9f);
+    // Each closes its glyphs up by a texel first, so the narrowings left differ a little.
+    for (const float n : narrowings) EXPECT_NEAR(n, narrowings.front(), 0.01f);
+    EXPECT_EQ(painter.find("text 4 ").size(), 3u);  // "Burn Time (s)" apart, the check boxes
 }
 
 // The column fonts are worked out when the captions or the screen change, not each frame: a
