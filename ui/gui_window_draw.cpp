@@ -35,7 +35,7 @@ void gui_window::draw_elements(bool over, bool batched) {
 
 namespace {
 
-// A caption that shares its column's font: a one-line label or check box that fits its text.
+// A caption that shares its column's font: a shown label or check box fitted to its box.
 bool in_column(const gui_rect& r) {
     return (r.kind == rect_kind::label || r.kind == rect_kind::check_box) && r.visible && r.fit_text &&
            !r.wrapped && r.text && r.text[0] != '\0';
