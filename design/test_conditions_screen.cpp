@@ -74,9 +74,19 @@ constexpr float k_row_y[k_fields] = {0.07f, -0.01f, -0.19f, -0.27f, -0.35f, -0.4
 
 // The narrowest a one-line title is drawn before it wraps instead.
 constexpr float k_least_title_narrowing = 0.8f;
-// How far a site's description is lifted toward its box's top edge: two lines fit the box at
-// 640 x 480 (0.12 high) where the text's usual inset would cut the second.
-constexpr float k_description_lift = 0.025f;
+// A wrapped text's first line has its foot 0.08 below its box's top edge, which suits lines
+// 0.075 high (18 pixels) only. A site's description is lifted or lowered from there so that its
+// first line's top stands this far inside the box at any font size: two lines fit the box at
+// 640 x 480 (0.12 high), and the taller lines of a large window keep their tops in the box.
+constexpr float k_description_inset = 0.005f;
+constexpr float k_wrapped_text_inset = 0.08f;
+
+// The description's lift (its offset y) for the regular font's line height of the moment.
+float description_lift() {
+    float size[2] = {0, 0};
+    if (!gui_text_size(current_painter(), gui_font::regular, "A", size)) return 0.0f;
+    return k_wrapped_text_inset - k_description_inset - size[1];
+}
 
 // The plot's box in layout units.
 constexpr float k_plot_x1 = -0.85f, k_plot_y1 = -0.7f, k_plot_x2 = 0.4f, k_plot_y2 = 0.2f;
@@ -164,7 +174,7 @@ void select_site(gui_window* w) {
     gui_rect* description = rect_at(w, k_description);
     if (description != nullptr) {
         if (!description->load_text_file(txt.c_str(), true)) description->set_text("");
-        description->offset_y = k_description_lift;
+        description->offset_y = description_lift();
     }
     missile_system* sys = design_system();
     if (g_scene == nullptr || sys == nullptr) return;

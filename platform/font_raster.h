@@ -3,8 +3,10 @@
 // with it. Characters are bytes of the Windows-1252 code page (128..255 included).
 //
 // A face is asked for as the system's font dialog asks: a cell height in pixels (ascent plus
-// descent, not the em size), bold, italic and fixed pitch. The faces come from the DejaVu
-// family (platform/system, FreeType); a name the system does not know gets the default face.
+// descent, not the em size), bold, italic and fixed pitch. The faces come from the Liberation
+// family (platform/system, FreeType), whose Sans, Serif and Mono faces have the widths of the
+// Windows faces the layouts were measured with; a name the system does not know gets the
+// default face (Liberation Sans).
 #pragma once
 
 #include <cstdint>

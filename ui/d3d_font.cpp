@@ -125,8 +125,14 @@ bool d3d_font::create_texture(float scale) {
     std::vector<std::uint8_t> coverage(static_cast<std::size_t>(side) * side, 0);
     for (int i = 0; i < k_glyph_count; ++i) {
         const glyph_cell& c = cells[i];
-        raster->draw(static_cast<std::uint8_t>(i + k_first_char), c.x, c.y, coverage.data(),
-                     side, side, side);
+        // Each glyph is drawn into its own cell only: one that reaches past the face's ascent
+        // or descent (accents over capitals) or past its advance would otherwise leave marks in
+        // the cells beside it, which show as stray dots by other characters.
+        const int cell_w = std::min(c.cx, side - c.x), cell_h = std::min(c.cy, side - c.y);
+        if (cell_w > 0 && cell_h > 0) {
+            std::uint8_t* cell = coverage.data() + static_cast<std::size_t>(c.y) * side + c.x;
+            raster->draw(static_cast<std::uint8_t>(i + k_first_char), 0, 0, cell, side, cell_w, cell_h);
+        }
         const float fs = static_cast<float>(side);
         glyphs_[i] = {c.x / fs, c.y / fs, (c.x + c.cx) / fs, (c.y + c.cy) / fs};
     }

@@ -147,9 +147,10 @@ gui_rect::text_fit gui_rect::fitted_text(float window_scale_x, float window_scal
         }
         fit.font = next;
     }
-    // A column's smaller font, where it is smaller than this caption's own.
-    if (fit.narrowing == 1.0f && column_font >= 0 && gui_font_is_smaller(column_font, fit.font)) {
-        fit.font = column_font;
+    // A column's smaller font, where it is smaller than this caption's own, and its narrowing.
+    if (column_font >= 0) {
+        if (fit.narrowing == 1.0f && gui_font_is_smaller(column_font, fit.font)) fit.font = column_font;
+        if (fit.font == column_font && fit.lowering == 1.0f) fit.narrowing = std::min(fit.narrowing, column_narrowing);
     }
     return fit;
 }

@@ -273,8 +273,16 @@ private:
     void release_pressed(gui_rect* r);
     void after_release_without_callback(gui_rect* r);
     void draw_elements(bool over_custom, bool batched);
-    // Gives the check boxes of one column (the same left and right edges) one font.
+    // Gives the captions of one column (labels or check boxes of the same left and right
+    // edges) one font: the smallest any of them takes to fit its box, narrowed alike when one
+    // is too wide even in the small font. Worked out again only when the captions, their
+    // boxes, the window's text scale or the screen size changed, or a caption is new (a
+    // rebuilt window's elements start without a column font).
     void share_column_fonts();
+    // What the column fonts depend on, folded into one number.
+    std::uint64_t column_fonts_key() const;
+    std::uint64_t column_fonts_for = 0;
+    bool column_fonts_known = false;
     // Removes child i from the list without deleting it.
     std::unique_ptr<gui_window> take_child(int i);
 };

@@ -1,9 +1,11 @@
 // The drawing pass of a window: transforms, fading, opacity and the order of elements, the
 // draw event and children.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "ui/gui.h"
+#include "ui/gui_hooks.h"
 #include "ui/gui_painter.h"
 
 namespace {
@@ -31,27 +33,94 @@ void gui_window::draw_elements(bool over, bool batched) {
     }
 }
 
+namespace {
+
+// A caption that shares its column's font: a shown label or check box fitted to its box.
+bool in_column(const gui_rect& r) {
+    return (r.kind == rect_kind::label || r.kind == rect_kind::check_box) && r.visible && r.fit_text &&
+           !r.wrapped && r.text && r.text[0] != '\0';
+}
+
+// Whether two captions stand in one column: the same kind between the same left and right edges.
+bool same_column(const gui_rect& a, const gui_rect& b) {
+    return a.kind == b.kind && a.x1 == b.x1 && a.x2 == b.x2 && a.offset_x == b.offset_x;
+}
+
+// FNV-1a over the bytes of a value.
+void mix_bytes(std::uint64_t* key, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) {
+        *key ^= bytes[i];
+        *key *= 1099511628211ull;
+    }
+}
+
+template <typename T>
+void mix_value(std::uint64_t* key, const T& value) {
+    mix_bytes(key, &value, sizeof value);
+}
+
+}  // namespace
+
+std::uint64_t gui_window::column_fonts_key() const {
+    std::uint64_t key = 14695981039346656037ull;
+    int viewport[2] = {640, 480};
+    ui_viewport_size(&viewport[0], &viewport[1]);
+    mix_value(&key, current_painter());
+    mix_value(&key, viewport);
+    mix_value(&key, gui_scale[0]);
+    mix_value(&key, gui_scale[1]);
+    mix_value(&key, text_scale_x);
+    mix_value(&key, text_scale_y);
+    for (int i = 0; i < rect_count; ++i) {
+        const gui_rect& r = *rect(i);
+        if (!in_column(r)) continue;
+        const float box[6] = {r.x1, r.y1, r.x2, r.y2, r.offset_x, r.offset_y};
+        const std::uint8_t fonts[5] = {r.large_font, r.medium_font, r.small_font, r.bold, r.fixed_pitch};
+        mix_value(&key, i);
+        mix_value(&key, r.kind);
+        mix_value(&key, box);
+        mix_value(&key, fonts);
+        mix_bytes(&key, r.text.get(), std::strlen(r.text.get()));
+    }
+    return key;
+}
+
 void gui_window::share_column_fonts() {
+    const std::uint64_t key = column_fonts_key();
+    bool fresh = false;
+    for (int i = 0; i < rect_count && !fresh; ++i) fresh = in_column(*rect(i)) && rect(i)->column_font < 0;
+    if (column_fonts_known && key == column_fonts_for && !fresh) return;
+    column_fonts_for = key;
+    column_fonts_known = true;
     const float window_x = text_scale_x > 0 ? gui_scale[0] / text_scale_x : 1.0f;
     const float window_y = text_scale_y > 0 ? gui_scale[1] / text_scale_y : 1.0f;
-    std::vector<int> own(static_cast<std::size_t>(rect_count), -1);
+    // Each caption's own fit first, then the smallest font of its column for all of them and
+    // the narrowest narrowing of those drawn in that font.
+    std::vector<gui_rect::text_fit> own(static_cast<std::size_t>(rect_count), gui_rect::text_fit{-1, 1.0f});
     for (int i = 0; i < rect_count; ++i) {
         gui_rect* r = rect(i);
-        if (r->kind != rect_kind::check_box) continue;
         r->column_font = -1;
-        if (r->visible) own[static_cast<std::size_t>(i)] = r->fitted_text(window_x, window_y).font;
+        r->column_narrowing = 1.0f;
+        if (in_column(*r)) own[static_cast<std::size_t>(i)] = r->fitted_text(window_x, window_y);
     }
     for (int i = 0; i < rect_count; ++i) {
         gui_rect* r = rect(i);
-        if (own[static_cast<std::size_t>(i)] < 0) continue;
-        int font = own[static_cast<std::size_t>(i)];
+        int font = own[static_cast<std::size_t>(i)].font;
+        if (font < 0) continue;
         for (int j = 0; j < rect_count; ++j) {
-            const int theirs = own[static_cast<std::size_t>(j)];
-            if (theirs >= 0 && rect(j)->x1 == r->x1 && rect(j)->x2 == r->x2 && gui_font_is_smaller(theirs, font)) {
-                font = theirs;
+            const int theirs = own[static_cast<std::size_t>(j)].font;
+            if (theirs >= 0 && same_column(*rect(j), *r) && gui_font_is_smaller(theirs, font)) font = theirs;
+        }
+        float narrowing = 1.0f;
+        for (int j = 0; j < rect_count; ++j) {
+            const gui_rect::text_fit& theirs = own[static_cast<std::size_t>(j)];
+            if (theirs.font == font && theirs.lowering == 1.0f && same_column(*rect(j), *r)) {
+                narrowing = std::min(narrowing, theirs.narrowing);
             }
         }
         r->column_font = font;
+        r->column_narrowing = narrowing;
     }
 }
 

@@ -118,8 +118,11 @@ void draw_centre_and_frame(const sight_colours& c) {
     view_lines_add(x, -y, -x, -y, c.opaque);
 }
 
+// The window is scaled to its place while its captions keep their pixel size, so a caption
+// may be wider than its button on a large screen: it takes a smaller font then.
 gui_rect* add_button(gui_window* w, float x1, float y1, float x2, float y2, const char* caption) {
     gui_rect* r = w->add_rect(x1, y1, x2, y2, rect_kind::button);
+    r->fit_text = 1;
     r->set_text(caption);
     return r;
 }

@@ -1,5 +1,7 @@
-// Faces of the DejaVu family rasterised with FreeType, sized as the system's fonts are: the
+// Faces of the Liberation family rasterised with FreeType, sized as the system's fonts are: the
 // requested height is the cell (the face's Windows ascent plus descent), not the em size.
+// Liberation Sans, Serif and Mono keep the advance widths of the Windows faces the GUI's boxes
+// were measured for, so a caption takes the room it was laid out with.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
@@ -12,12 +14,12 @@
 
 namespace {
 
-constexpr const char* k_font_folder = "/usr/share/fonts/truetype/dejavu/";
+constexpr const char* k_font_folder = "/usr/share/fonts/truetype/liberation2/";
 
 // The file of a request: the fixed-pitch face for fixed pitch, serif for a serif name,
 // the sans face otherwise (the default face stands in for unknown names such as "NULL").
 std::string face_file(const font_request& request) {
-    std::string family = "DejaVuSans";
+    std::string family = "LiberationSans";
     std::string name = request.face_name ? request.face_name : "";
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -26,12 +28,12 @@ std::string face_file(const font_request& request) {
                         name.find("sans") == std::string::npos);
     const bool mono = request.fixed_pitch || name.find("courier") != std::string::npos ||
                       name.find("mono") != std::string::npos;
-    if (mono) family = "DejaVuSansMono";
-    else if (serif) family = "DejaVuSerif";
+    if (mono) family = "LiberationMono";
+    else if (serif) family = "LiberationSerif";
     std::string style;
     if (request.bold) style += "Bold";
-    if (request.italic) style += serif ? "Italic" : "Oblique";
-    return std::string(k_font_folder) + family + (style.empty() ? "" : "-" + style) + ".ttf";
+    if (request.italic) style += "Italic";
+    return std::string(k_font_folder) + family + "-" + (style.empty() ? "Regular" : style) + ".ttf";
 }
 
 class freetype_font : public font_raster {

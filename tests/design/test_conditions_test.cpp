@@ -183,6 +183,34 @@ TEST_F(TestConditions, SitesListTestSituationsAndBringTheirConditions) {
     EXPECT_TRUE(logged("situations\\far test.txt: the test distances were bounded"));
 }
 
+// A site's description is a wrapped text whose first line has its foot a fixed 0.08 below the
+// box's top edge, lifted by its offset: at every size the line's top (foot plus the regular
+// font's height) stands just inside the box, neither cut by its edge nor far below it.
+TEST_F(TestConditions, TheDescriptionsFirstLineStandsJustInsideItsBoxAtEverySize) {
+    tmp.write("situations/Test Range.txt", k_site);
+    const int sizes[][2] = {{640, 480}, {1024, 768}, {1920, 1080}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size[0]);
+        set_viewport(size[0], size[1]);
+        root->on_resize();
+        for (const int cell : {12, 16, 24}) {
+            painter.cell_h = cell;
+            open(22);
+            const gui_rect* description = nullptr;
+            for (int i = 0; i < root->rect_count; ++i) {
+                const gui_rect* r = root->rect(i);
+                if (r->wrapped && r->has_text() && std::string(r->text.get()).find("A range") == 0) description = r;
+            }
+            ASSERT_NE(description, nullptr);
+            float line[2] = {0, 0};
+            ASSERT_TRUE(gui_text_size(&painter, gui_font::regular, "A", line));
+            const float top = description->y2 + description->offset_y - 0.08f + line[1];
+            EXPECT_LE(top, description->y2 - 0.004f) << cell;
+            EXPECT_GE(top, description->y2 - 0.01f) << cell;
+        }
+    }
+}
+
 TEST_F(TestConditions, StartTestNeedsASiteAndALeftRunComesBack) {
     app->menu_mode = 1;
     open(22);

@@ -2,9 +2,12 @@
 // the recording device kept (their pixels are checked on the OpenGL device).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/d3d_app.h"
 #include "overlay_fixture.h"
@@ -74,6 +77,32 @@ TEST(TextureFont, GlyphsAreRasterisedIntoAnAlphaTextureWithCellHeightRows) {
     ASSERT_TRUE(font.create_texture(font.scale() * 2));
     EXPECT_EQ(font.pixel_height(), 32);
     EXPECT_NE(font.texture_width(), 256);
+}
+
+// A glyph that reaches past the face's ascent or descent (accents over capitals) or past its
+// advance is cut at its cell: the texels between the cells stay clear, or the glyph above or
+// beside would show a stray mark (a dot under "m" and "p" of a caption).
+TEST(TextureFont, NoGlyphMarksTheTexelsOutsideItsCell) {
+    for (const auto& size : {std::pair{1024, 768}, std::pair{1920, 1080}}) {
+        overlay_setup s(size.first, size.second);
+        for (int n = 0; n < 6; ++n) {
+            const d3d_font& f = *s.overlay->font(n);
+            ASSERT_NE(f.texture(), nullptr);
+            const int w = f.texture_width(), h = f.texture_height();
+            std::vector<char> in_cell(static_cast<std::size_t>(w) * h, 0);
+            for (int c = 32; c < 256; ++c) {
+                const glyph_rect& g = f.glyph(static_cast<std::uint8_t>(c));
+                const int x1 = static_cast<int>(std::lround(g.left * w)), x2 = static_cast<int>(std::lround(g.right * w));
+                const int y1 = static_cast<int>(std::lround(g.top * h)), y2 = static_cast<int>(std::lround(g.bottom * h));
+                for (int y = y1; y < std::min(y2, h); ++y)
+                    for (int x = x1; x < std::min(x2, w); ++x) in_cell[static_cast<std::size_t>(y) * w + x] = 1;
+            }
+            int stray = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) stray += !in_cell[static_cast<std::size_t>(y) * w + x] && texel_alpha(f, x, y) > 0;
+            EXPECT_EQ(stray, 0) << "font " << n << " at " << size.first;
+        }
+    }
 }
 
 TEST(TextureFont, TheTextureGrowsUntilEveryGlyphFitsAtLargeBackBuffers) {

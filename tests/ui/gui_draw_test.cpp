@@ -1,7 +1,12 @@
-// How the GUI draws: colour schemes, looks, fading, the GUI opacity and the caret.
+// How the GUI draws: colour schemes, looks, fading, the GUI opacity, the caret, captions
+// fitted to their boxes and the one font of a column of captions.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "gui_fixture.h"
 
@@ -200,3 +205,130 @@ TEST_F(gui_text_fit_test, a_text_too_wide_even_in_the_small_font_closes_up_befor
     glyphs = squeezed(painter, "Short", 0.3f);
     EXPECT_TRUE(glyphs.empty());
 }
+
+namespace {
+
+// A panel with a column of labels, a column of check boxes beside it and a label of its own;
+// room in each for 15 glyphs of the medium font (7 texels) beside the check square.
+class column_font_test : public gui_fixture {
+protected:
+    void SetUp() override {
+        gui_fixture::SetUp();
+        build();
+    }
+    void build() {
+        w.clear();
+        w.create(-1, -1, 1, 1, window_kind::panel);
+        // 0.345 of room: 110 texels, 15 medium glyphs or 22 small ones.
+        burn = caption(0.0f, 0.5f, 0.375f, rect_kind::label, "Burn Time (s)");
+        chamber = caption(0.0f, 0.4f, 0.375f, rect_kind::label, "Chamber Diameter");
+        loose = caption(0.5f, 0.5f, 0.875f, rect_kind::label, "Burn Time (s)");
+        show_all = caption(0.0f, 0.2f, 0.445f, rect_kind::check_box, "Show all charges");
+        in_motor = caption(0.0f, 0.1f, 0.445f, rect_kind::check_box, "Show in motor");
+    }
+    gui_rect* caption(float x1, float y1, float x2, int kind, const char* text) {
+        gui_rect* r = w.add_rect(x1, y1, x2, y1 + 0.05f, kind);
+        r->medium_font = 1;
+        r->fit_text = 1;
+        r->centred = 0;
+        r->left_text = 1;
+        r->set_text(text);
+        return r;
+    }
+    // The font each caption was drawn in last, by its text ("Burn Time (s)" twice in order).
+    std::vector<std::pair<std::string, int>> drawn_fonts() {
+        painter.calls.clear();
+        w.draw();
+        std::vector<std::pair<std::string, int>> out;
+        for (const std::string& c : painter.find("text ")) {
+            int font = -1;
+            unsigned flags = 0, colour = 0;
+            int used = 0;
+            if (std::sscanf(c.c_str(), "text %d %u %X %n", &font, &flags, &colour, &used) >= 3) {
+                out.emplace_back(c.substr(static_cast<std::size_t>(used)), font);
+            }
+        }
+        return out;
+    }
+    // Texts measured by one frame.
+    int measured_by_a_frame() {
+        const int before = painter.extents;
+        w.draw();
+        return painter.extents - before;
+    }
+
+    gui_window w;
+    gui_rect* burn = nullptr;
+    gui_rect* chamber = nullptr;
+    gui_rect* loose = nullptr;
+    gui_rect* show_all = nullptr;
+    gui_rect* in_motor = nullptr;
+};
+
+// "Chamber Diameter" needs the small font (16 medium glyphs): "Burn Time (s)" under it takes
+// the small font too, and so does the check box under "Show all charges"; the label of another
+// column keeps its own medium font.
+TEST_F(column_font_test, the_captions_of_a_column_share_the_smallest_font_any_of_them_takes) {
+    const auto fonts = drawn_fonts();
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"Burn Time (s)", gui_font::small},    {"Chamber Diameter", gui_font::small},
+        {"Burn Time (s)", gui_font::medium},   {"Show all charges", gui_font::small},
+        {"Show in motor", gui_font::small},
+    };
+    EXPECT_EQ(fonts, expected);
+    // Shortened, the caption fits again and the whole column goes back to the medium font.
+    chamber->set_text("Chamber (cm)");
+    show_all->set_text("Show all");
+    for (const auto& f : drawn_fonts()) EXPECT_EQ(f.second, gui_font::medium) << f.first;
+    // A hidden caption leaves its column: the one left keeps its own font.
+    chamber->set_text("Chamber Diameter");
+    chamber->visible = 0;
+    for (const auto& f : drawn_fonts()) EXPECT_EQ(f.second, gui_font::medium) << f.first;
+    // A column whose widest caption is narrowed even in the small font: all in the small font,
+    // narrowed alike, glyph by glyph (13 + 34 glyphs); the other column keeps its own.
+    chamber->visible = 1;
+    chamber->set_text("Chamber Diameter Of The Motor (cm)");
+    painter.text_boxes.clear();
+    EXPECT_EQ(drawn_fonts().front(), std::make_pair(std::string("B"), static_cast<int>(gui_font::small)));
+    std::vector<float> narrowings;
+    for (const auto& t : painter.text_boxes) {
+        if (t.text.size() == 1) narrowings.push_back(t.sx);
+    }
+    ASSERT_EQ(narrowings.size(), 47u);
+    EXPECT_LT(narrowings.front(), 0.9f);
+    // Each closes its glyphs up by a texel first, so the narrowings left differ a little.
+    for (const float n : narrowings) EXPECT_NEAR(n, narrowings.front(), 0.01f);
+    EXPECT_EQ(painter.find("text 4 ").size(), 3u);  // "Burn Time (s)" apart, the check boxes
+}
+
+// The column fonts are worked out when the captions or the screen change, not each frame: a
+// frame that follows an unchanged one measures only what the elements measure to draw.
+TEST_F(column_font_test, the_column_fonts_are_worked_out_again_only_after_a_change) {
+    // The frame after a change measures more than the next two, which measure alike.
+    const auto worked_out_once = [&](const char* after) {
+        const int first = measured_by_a_frame();
+        const int second = measured_by_a_frame();
+        EXPECT_GT(first, second) << after;
+        EXPECT_EQ(measured_by_a_frame(), second) << after;
+        return first;
+    };
+    const int built = worked_out_once("the first frame");
+    // A caption's new text, a moved box, a new screen size, a rebuilt window: worked out again.
+    in_motor->set_text("Show in the motor");
+    worked_out_once("a new text");
+    burn->x2 = 0.5f;
+    worked_out_once("a wider box");
+    burn->x2 = 0.375f;
+    in_motor->set_text("Show in motor");
+    worked_out_once("the box and text as built");
+    set_viewport(1024, 768);
+    worked_out_once("a larger screen");
+    set_viewport(640, 480);
+    worked_out_once("the first screen size");
+    // The same captions built anew start without their column's font.
+    build();
+    EXPECT_EQ(worked_out_once("a rebuilt window"), built);
+    EXPECT_EQ(drawn_fonts().front().second, gui_font::small);
+}
+
+}  // namespace

@@ -32,6 +32,7 @@ public:
     std::vector<text_box> text_boxes;  // every text drawn, with its box
     int cell_w = 7, cell_h = 16;
     int small_cell_w = 5;
+    int extents = 0;  // texts measured so far
 
     void begin_pass(const mat4&) override { calls.push_back("begin_pass"); }
     void end_pass() override { calls.push_back("end_pass"); }
@@ -81,6 +82,7 @@ public:
         calls.push_back(line + std::string(text));
     }
     bool text_extent(int font, const char* text, int size[2]) override {
+        ++extents;
         int lines = 1, width = 0, widest = 0;
         for (const char* p = text; *p; ++p) {
             if (*p == '\n') {

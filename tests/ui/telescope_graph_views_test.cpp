@@ -10,6 +10,7 @@
 #include "shell/scene.h"
 #include "ui/d3d_font.h"
 #include "ui/graph.h"
+#include "ui/overlay_painter.h"
 #include "ui/screens.h"
 #include "ui/telescope_view.h"
 #include "ui/test_control.h"
@@ -181,6 +182,36 @@ TEST_F(views_test, telescope_frame_lies_on_the_outermost_pixels_of_its_square) {
         }
     }
     EXPECT_EQ(sides, 4);
+}
+
+// The sight's buttons hold their captions, measured in the program's own faces, at every
+// screen size: the window is scaled to its place while its captions keep their pixel size.
+TEST_F(views_test, telescope_buttons_hold_their_captions_at_every_screen_size) {
+    for (const auto& size : {std::pair{640, 480}, std::pair{1024, 768}, std::pair{1920, 1080}}) {
+        overlay_setup o(size.first, size.second);
+        overlay_painter faces(o.overlay.get());
+        set_painter(&faces);
+        set_viewport(size.first, size.second);
+        gui_scale[0] = static_cast<float>(size.first) / 640.0f;
+        gui_scale[1] = static_cast<float>(size.second) / 480.0f;
+        root->open_dialog(telescope_view_dialog);
+        gui_window* w = root->find_dialog(telescope_view_dialog);
+        ASSERT_NE(w, nullptr);
+        w->update_transforms();
+        const float window_x = gui_scale[0] / w->text_scale_x, window_y = gui_scale[1] / w->text_scale_y;
+        for (const char* caption : {"Night Vis", "OFF"}) {
+            const gui_rect* r = button(w, caption);
+            ASSERT_NE(r, nullptr) << caption;
+            const gui_rect::text_fit fit = r->fitted_text(window_x, window_y);
+            float extent[2] = {0, 0};
+            ASSERT_TRUE(gui_text_size(&faces, fit.font, caption, extent));
+            EXPECT_LE(extent[0] / window_x * fit.narrowing, r->x2 - r->x1) << caption << " " << size.first;
+        }
+        root->close_dialog(telescope_view_dialog);
+        root->update();
+        set_painter(&painter);
+    }
+    gui_scale[0] = gui_scale[1] = 1.0f;
 }
 
 TEST_F(views_test, flight_graph_keeps_its_channel_and_refreshes_every_200_ms) {

@@ -9,6 +9,8 @@
 # - the wheel over the scenario map zooms it, and every scenery's map picture loads;
 # - the airframe's graph buttons stay in sight over its preview, the motor's hint line says
 #   why a chamber length was refused, and its static fire plots a curve (check_parts);
+# - the motor panel's five field labels are drawn in one font: their letters (each has its
+#   parentheses) stand equally tall (check_label_rows);
 # - the flight graphs view of a test flight shows its plot, its "Maneuver" caption whole;
 # - in a window wider than 4:3 the motor's static fire keeps to the 4:3 area.
 design_sizes() {
@@ -20,6 +22,7 @@ design_sizes() {
   check_parts "$width" "$height"
   check_channel_caption "$width" "$height"
   check_fire_margins "$width" "$height"
+  check_label_rows "$width" "$height"
   [ "$(box_changed test_run.png flight.png "$(gui_box "$width" "$height" -1.1 -0.9 0.9 0.7)" 10)" -gt 1000 ] ||
     fail "the flight graphs view shows no plot over the test run"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
@@ -159,3 +162,24 @@ check_fire_margins() {
   done
 }
 
+# The motor panel's field labels, "Chamber Diameter (cm)" .. "Ignition Pressure (atm)", in rows
+# ((-0.55 m, y h)-(-0.25 m, (y + 0.05) h), y = 0.77 - 0.08 n): the bright pixels of each row,
+# its field left aside, span the same height within a pixel, as one font draws them (bright:
+# the glyphs' cores, as the smoothly drawn narrowed glyphs of a small window blur their edges
+# over a row more or less by where they fall between pixels).
+check_label_rows() {
+  local w=$1 h=$2 n box tall heights="" lowest=100000 highest=0
+  for n in 0 1 2 3 4; do
+    box=$(awk -v w="$w" -v h="$h" -v n="$n" 'BEGIN {
+      m = w / 640; if (h / 480 < m) m = h / 480; s = h / 480; y = 0.77 - 0.08 * n
+      l = w / 2 + 320 * -0.545 * m; r = w / 2 + 320 * -0.26 * m
+      t = h / 2 - 240 * (y + 0.062) * s; b = h / 2 - 240 * (y - 0.012) * s
+      printf "%dx%d+%d+%d", r - l, b - t, l, t }')
+    tall=$(convert motor.png -crop "$box" +repage -fx 'r>0.7?1:0' -format '%@' info: | sed 's/^[0-9]*x\([0-9]*\)+.*/\1/')
+    heights="$heights $tall"
+    [ "$tall" -lt "$lowest" ] && lowest=$tall
+    [ "$tall" -gt "$highest" ] && highest=$tall
+  done
+  [ "$lowest" -ge 5 ] && [ $((highest - lowest)) -le 1 ] ||
+    fail "the motor panel's labels stand$heights pixels tall: not one font"
+}

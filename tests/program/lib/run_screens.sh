@@ -92,11 +92,12 @@ check_title_bar() {
 
 # The radar's "Heading %03d deg" caption, white over the middle of its title bar: the window,
 # (-1.05, -1.1)-(1.1, 1.1), holds it at (-0.2, 1.02)-(0.2, 1.08); a 640 x 480 screen, too small
-# for the window, brings it inside, the title bar at rows 30..44.
+# for the window, brings it inside, the title bar at rows 30..44. White: every channel above
+# 0.85 (the thin strokes of the 12-pixel face seldom cover a whole texel; the bar is dark).
 check_radar_caption() {
   local w=$1 h=$2 box white
   if [ "$h" -lt 768 ]; then box=128x16+$((w / 2 - 64))+30; else box=$(gui_box "$w" "$h" -0.2 1.02 0.2 1.08); fi
-  white=$(convert radar.png -crop "$box" +repage -fx 'r > 0.94 && g > 0.94 && b > 0.94 ? 1 : 0' \
+  white=$(convert radar.png -crop "$box" +repage -fx 'r > 0.85 && g > 0.85 && b > 0.85 ? 1 : 0' \
     -format "%[fx:int(mean*w*h+0.5)]" info:)
   echo "radar caption: $white white pixels"
   [ "$white" -gt 40 ] || fail "the radar's heading caption is not drawn ($white white pixels in $box)"
