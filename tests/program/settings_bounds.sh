@@ -26,21 +26,9 @@ done
 # A window made smaller than the menus need. The window system is told the smallest size the
 # menus can use, 640 x 480; a window resized below it anyway (no window manager holds it
 # here) saves its size, and the next start opens at 640 x 480, with a log line naming qvd.ini.
-cp "$lib_dir/main_window.sh" .
 cat > small_window.sh <<'INNER'
-set -u
-source ./main_window.sh
-./ventrask &
-pid=$!
-window=""
-for _ in $(seq 1 600); do
-  window=$(main_window)
-  [ -n "$window" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "FAIL: no visible window"; kill -KILL "$pid" 2>/dev/null; exit 90; }
-sleep 2
+source "$session_lib"
+start_program
 xprop -id "$window" WM_NORMAL_HINTS > hints.txt
 xwininfo -id "$window" > opened.txt
 [ "${RESIZE_TO:-}" ] && xdotool windowsize "$window" $RESIZE_TO && sleep 2
@@ -48,7 +36,8 @@ kill -TERM "$pid"
 wait "$pid"
 INNER
 printf '1\t[window_mode]\r\n800\t[window_width]\r\n600\t[window_height]\r\n0\t[use_tips]\r\n' > qvd.ini
-RESIZE_TO="34 20" xvfb-run -a -s "-screen 0 1024x768x24" bash small_window.sh
+export RESIZE_TO="34 20"
+run_walk small_window.sh
 status=$?
 [ "$status" -eq 0 ] || fail "the run resized to 34 x 20 ended with status $status"
 grep -q "program specified minimum size: 640 by 480" hints.txt || fail "no minimum size for the window: $(cat hints.txt)"
@@ -56,8 +45,9 @@ grep -q "Width: 800" opened.txt || fail "the window did not open at 800 x 600: $
 # Whatever the resize left in qvd.ini, the next start meets a size of 34 x 20.
 sed -i 's/^[0-9]*\t\[window_width\]/34\t[window_width]/; s/^[0-9]*\t\[window_height\]/20\t[window_height]/' qvd.ini
 grep -q $'^34\t\[window_width\]' qvd.ini || fail "qvd.ini lost its window size: $(cat qvd.ini)"
+unset RESIZE_TO
 rm -f Logfile.txt
-xvfb-run -a -s "-screen 0 1024x768x24" bash small_window.sh
+run_walk small_window.sh
 status=$?
 [ "$status" -eq 0 ] || fail "the start with a 34 x 20 window ended with status $status"
 grep -q "Width: 640" opened.txt && grep -q "Height: 480" opened.txt ||

@@ -388,6 +388,18 @@ part_calls calls_of(Part& part, const char* folder) {
             [&part] { return std::string(part.name); }};
 }
 
+// One part of each kind that has a file of its own, with its folder.
+struct six_parts {
+    aero_config wing;
+    rocket_motor motor;
+    warhead head;
+    seeker eye;
+    launcher pad;
+    control_unit unit;
+    const part_calls kinds[6] = {calls_of(wing, "configs"), calls_of(motor, "motors"),  calls_of(head, "warheads"),
+                                 calls_of(eye, "seekers"),  calls_of(pad, "launchers"), calls_of(unit, "controls")};
+};
+
 // The value lines of a definition file, from after its title to its "@" line, without CR.
 std::vector<std::string> value_lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -414,15 +426,8 @@ std::string key_of(const std::string& line) { return line.substr(line.find('\t')
 // refused: false, one log line naming it and why, the fault listed for a notice, and the part
 // keeps its values and its name. Whole again, the same file loads.
 TEST_F(DamagedPartFile, EveryPartFileCutShortIsRefusedByNameAndThePartStays) {
-    aero_config wing;
-    rocket_motor motor;
-    warhead head;
-    seeker eye;
-    launcher pad;
-    control_unit unit;
-    const part_calls kinds[] = {calls_of(wing, "configs"), calls_of(motor, "motors"),  calls_of(head, "warheads"),
-                                calls_of(eye, "seekers"),  calls_of(pad, "launchers"), calls_of(unit, "controls")};
-    for (const part_calls& k : kinds) {
+    six_parts parts;
+    for (const part_calls& k : parts.kinds) {
         SCOPED_TRACE(k.folder);
         const std::string file = std::string(k.folder) + "/Sentinel MR.txt";
         const std::string program_file = std::string(k.folder) + "\\Sentinel MR.txt";
@@ -465,15 +470,8 @@ TEST_F(DamagedPartFile, EveryPartFileCutShortIsRefusedByNameAndThePartStays) {
 // A file with its "@" line and only one of its keys is whole: it loads, takes that value and
 // the name, and the part keeps its own values for the rest.
 TEST_F(DamagedPartFile, APartFileWithItsEndAndOnlySomeKeysLoads) {
-    aero_config wing;
-    rocket_motor motor;
-    warhead head;
-    seeker eye;
-    launcher pad;
-    control_unit unit;
-    const part_calls kinds[] = {calls_of(wing, "configs"), calls_of(motor, "motors"),  calls_of(head, "warheads"),
-                                calls_of(eye, "seekers"),  calls_of(pad, "launchers"), calls_of(unit, "controls")};
-    for (const part_calls& k : kinds) {
+    six_parts parts;
+    for (const part_calls& k : parts.kinds) {
         SCOPED_TRACE(k.folder);
         const std::string folder = k.folder;
         ASSERT_TRUE(k.save("Fresh"));
