@@ -122,10 +122,11 @@ public:
     // window_scale_x, _y: how much the window's transform scales it (a fitted dialog's
     // scale); the text keeps its pixel size there, so it takes more of a scaled box.
     text_fit fitted_text(float window_scale_x = 1.0f, float window_scale_y = 1.0f) const;
-    // The font a column of labels or check boxes shares (set by their window before it draws
-    // them, -1 none): when one caption needs a smaller font, its neighbours take it too. When
-    // one is too wide even in the small font, they are narrowed alike (column_narrowing, the
-    // narrowest of the column, 1 none), so the whole column reads in one face.
+    // The font a column of labels, check boxes or buttons shares (set by their window before
+    // it draws them, -1 none): when one caption needs a smaller font, its neighbours take it
+    // too. When one is too wide even in the small font, they are narrowed alike
+    // (column_narrowing, the narrowest of the column, 1 none), so the whole column reads in
+    // one face.
     int column_font = -1;
     float column_narrowing = 1.0f;
 

@@ -35,9 +35,11 @@ void gui_window::draw_elements(bool over, bool batched) {
 
 namespace {
 
-// A caption that shares its column's font: a shown label or check box fitted to its box.
+// A caption that shares its column's font: a shown label, check box or button fitted to its
+// box (a column of graph buttons reads in one font as much as a column of labels).
 bool in_column(const gui_rect& r) {
-    return (r.kind == rect_kind::label || r.kind == rect_kind::check_box) && r.visible && r.fit_text &&
+    return (r.kind == rect_kind::label || r.kind == rect_kind::check_box || r.kind == rect_kind::button) &&
+           r.visible && r.fit_text &&
            !r.wrapped && r.text && r.text[0] != '\0';
 }
 

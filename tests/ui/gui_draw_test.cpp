@@ -225,6 +225,9 @@ protected:
         loose = caption(0.5f, 0.5f, 0.875f, rect_kind::label, "Burn Time (s)");
         show_all = caption(0.0f, 0.2f, 0.445f, rect_kind::check_box, "Show all charges");
         in_motor = caption(0.0f, 0.1f, 0.445f, rect_kind::check_box, "Show in motor");
+        // A column of graph buttons: "Maneuver Range" takes the small font, "Mach" with it.
+        caption(-0.9f, 0.5f, -0.6f, rect_kind::button, "Mach");
+        maneuver = caption(-0.9f, 0.4f, -0.6f, rect_kind::button, "Maneuver Range");
     }
     gui_rect* caption(float x1, float y1, float x2, int kind, const char* text) {
         gui_rect* r = w.add_rect(x1, y1, x2, y1 + 0.05f, kind);
@@ -263,6 +266,7 @@ protected:
     gui_rect* loose = nullptr;
     gui_rect* show_all = nullptr;
     gui_rect* in_motor = nullptr;
+    gui_rect* maneuver = nullptr;
 };
 
 // "Chamber Diameter" needs the small font (16 medium glyphs): "Burn Time (s)" under it takes
@@ -273,12 +277,14 @@ TEST_F(column_font_test, the_captions_of_a_column_share_the_smallest_font_any_of
     const std::vector<std::pair<std::string, int>> expected = {
         {"Burn Time (s)", gui_font::small},    {"Chamber Diameter", gui_font::small},
         {"Burn Time (s)", gui_font::medium},   {"Show all charges", gui_font::small},
-        {"Show in motor", gui_font::small},
+        {"Show in motor", gui_font::small},    {"Mach", gui_font::small},
+        {"Maneuver Range", gui_font::small},
     };
     EXPECT_EQ(fonts, expected);
     // Shortened, the caption fits again and the whole column goes back to the medium font.
     chamber->set_text("Chamber (cm)");
     show_all->set_text("Show all");
+    maneuver->set_text("Range");
     for (const auto& f : drawn_fonts()) EXPECT_EQ(f.second, gui_font::medium) << f.first;
     // A hidden caption leaves its column: the one left keeps its own font.
     chamber->set_text("Chamber Diameter");
@@ -298,7 +304,7 @@ TEST_F(column_font_test, the_captions_of_a_column_share_the_smallest_font_any_of
     EXPECT_LT(narrowings.front(), 0.9f);
     // Each closes its glyphs up by a texel first, so the narrowings left differ a little.
     for (const float n : narrowings) EXPECT_NEAR(n, narrowings.front(), 0.01f);
-    EXPECT_EQ(painter.find("text 4 ").size(), 3u);  // "Burn Time (s)" apart, the check boxes
+    EXPECT_EQ(painter.find("text 4 ").size(), 5u);  // "Burn Time (s)" apart, check boxes, buttons
 }
 
 // The column fonts are worked out when the captions or the screen change, not each frame: a
