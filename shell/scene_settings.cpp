@@ -382,13 +382,16 @@ std::string controller_sections_of(const std::string& content, std::size_t start
     return kept;
 }
 
-// A window smaller than the menus can use opens at the smallest they can, with a log line.
-void bring_up_to_minimum(int* width, int* height) {
+// A window smaller than the menus can use opens at the smallest they can; with a log line
+// when asked to tell.
+void bring_up_to_minimum(int* width, int* height, bool tell) {
     const int w = std::max(*width, d3d_app::k_min_window_width);
     const int h = std::max(*height, d3d_app::k_min_window_height);
     if (w == *width && h == *height) return;
-    log_line("%s: the window size %d x %d is smaller than the menus need; %d x %d is used", k_settings_file, *width,
-             *height, w, h);
+    if (tell) {
+        log_line("%s: the window size %d x %d is smaller than the menus need; %d x %d is used", k_settings_file,
+                 *width, *height, w, h);
+    }
     *width = w;
     *height = h;
 }
@@ -489,7 +492,7 @@ void scene::read_settings() {
     g_app->start_window_mode = w.window_mode;
     // A window without area cannot be shown: such a size keeps the start size.
     if (w.window_width > 0 && w.window_height > 0) {
-        bring_up_to_minimum(&w.window_width, &w.window_height);
+        bring_up_to_minimum(&w.window_width, &w.window_height, true);
         g_app->window_width = w.window_width;
         g_app->window_height = w.window_height;
     }
@@ -524,8 +527,9 @@ bool scene::saved_window_size(int* width, int* height) {
     }
     if (w <= 0 || h <= 0) return false;
     // Brought up to the menus' smallest window as the full reading does (which says so).
-    *width = std::max(w, d3d_app::k_min_window_width);
-    *height = std::max(h, d3d_app::k_min_window_height);
+    bring_up_to_minimum(&w, &h, false);
+    *width = w;
+    *height = h;
     return true;
 }
 

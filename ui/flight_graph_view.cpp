@@ -29,8 +29,8 @@ std::uint32_t g_next_refresh = 0;
 // A screen too small for the window draws it scaled down; its labels keep the small font's
 // pixel size (scaled with the window, "6.1" read "G.1" at 640 x 480).
 float label_zoom(const gui_window* w) {
-    const float scale = w->local.m[0][0];
-    return scale > 0.0f && scale < 1.0f ? 1.0f / scale : 1.0f;
+    const float scale = w->drawn_scale(0);
+    return scale < 1.0f ? 1.0f / scale : 1.0f;
 }
 
 void plot(const gui_window* w) { graph_draw(-1.1f, -0.9f, 0.9f, 0.7f, g_channel, true, label_zoom(w)); }

@@ -18,18 +18,6 @@ std::vector<std::unique_ptr<gui_rect>> g_closed_rects;
 
 float clampf(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
-// How much a window and the windows it hangs on stretch its units along one axis (0 across,
-// 1 up), read from their local transforms, which are current even before the world transform
-// is brought up to date.
-float screen_scale(const gui_window& w, int axis) {
-    float s = 1;
-    for (const gui_window* p = &w; p != nullptr; p = p->parent) {
-        const float* a = p->local.m[axis];
-        s *= std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
-    }
-    return s > 0 ? s : 1;
-}
-
 }  // namespace
 
 void flush_closed_windows() {
@@ -414,7 +402,7 @@ void gui_window::layout_text_box() {
     ui_viewport_size(&w, &hgt);
     // The text keeps its pixel size in a scaled window (a dialog fitted into a small one), so
     // it covers more of the window's own units.
-    const float sx = screen_scale(*this, 0), sy = screen_scale(*this, 1);
+    const float sx = drawn_scale(0), sy = drawn_scale(1);
     const float text_w = 2 * gui_scale[0] * static_cast<float>(size[0]) / static_cast<float>(w) / sx;
     const float text_h = 2 * gui_scale[1] * static_cast<float>(size[1]) / static_cast<float>(hgt) / sy;
     h->scale = h->range > 0 ? std::max(0.0f, (text_w - (area->x2 - area->x1) + 0.06f) / h->range) : 0;
@@ -435,6 +423,15 @@ void gui_window::layout_list() {
         r->offset_y = oy;
         r->visible = (r->y1 + oy >= area->y1 - 1e-5f && r->y2 + oy <= area->y2 + 1e-5f) ? 1 : 0;
     }
+}
+
+float gui_window::drawn_scale(int axis) const {
+    float s = 1;
+    for (const gui_window* p = this; p != nullptr; p = p->parent) {
+        const float* a = p->local.m[axis];
+        s *= std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+    }
+    return s > 0 ? s : 1;
 }
 
 void gui_window::update_transforms() {

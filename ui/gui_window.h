@@ -207,6 +207,10 @@ public:
     void draw();
     // Recomputes the transforms from the parent's world (after a move, scale or resize).
     void update_transforms();
+    // How much this window and the windows it hangs on stretch its units along one axis (0
+    // across, 1 up): below 1 in a dialog scaled down to fit a small screen. Read from the local
+    // transforms, which are current even before the world transform is brought up to date.
+    float drawn_scale(int axis) const;
 
     gui_window* parent = nullptr;
     mat4 local = mat_identity();

@@ -318,13 +318,20 @@ void draw_map_name(float x, float y, const char* name, std::uint32_t colour, con
     view_label(taken, {x, y, x + 1.02f * size.x, y + size.y}, name, colour, font, {pad->x1, pad->y1, pad->x2, pad->y2});
 }
 
+namespace {
+
+// A scenery's bounds on the map.
+view_box scenery_box(const map_view_state& s, const scenery_index_entry& e) {
+    return {map_x(s, e.left_map_x), map_y(s, e.lower_map_y), map_x(s, e.right_map_x), map_y(s, e.upper_map_y)};
+}
+
+}  // namespace
+
 void draw_map_sceneries(const map_view_state& s, gfx_texture* picture) {
     const scenery_index* index = sceneries();
     if (index == nullptr) return;
     for (int i = 0; i < std::min(index->count, scenery_index::k_max_entries); ++i) {
-        const scenery_index_entry& e = index->entries[i];
-        const float x1 = map_x(s, e.left_map_x), y1 = map_y(s, e.lower_map_y);
-        const float x2 = map_x(s, e.right_map_x), y2 = map_y(s, e.upper_map_y);
+        const auto [x1, y1, x2, y2] = scenery_box(s, index->entries[i]);
         const bool chosen = s.selected == i + 1;
         if (chosen) {
             if (picture != nullptr) draw_texture_rect(x1, y1, x2, y2, window_draw_white, picture);
@@ -340,8 +347,7 @@ void draw_map_scenery_names(const map_view_state& s, const gui_rect* pad, view_l
     if (index == nullptr) return;
     for (int i = 0; i < std::min(index->count, scenery_index::k_max_entries); ++i) {
         const scenery_index_entry& e = index->entries[i];
-        const float x1 = map_x(s, e.left_map_x), y1 = map_y(s, e.lower_map_y);
-        const float x2 = map_x(s, e.right_map_x), y2 = map_y(s, e.upper_map_y);
+        const auto [x1, y1, x2, y2] = scenery_box(s, e);
         if (x2 <= pad->x1 || x1 >= pad->x2 || y2 <= pad->y1 || y1 >= pad->y2) continue;
         // A scenery reaching past the map keeps its name in sight, at the map's edge.
         draw_map_name(std::max(x1, pad->x1) + 0.01f, std::max(y1, pad->y1) + 0.01f, e.folder,

@@ -105,14 +105,11 @@ public:
     }
     std::uint32_t hex() {
         const char* w = word();
+        if (stopped()) return 0;
         char* end = nullptr;
         const unsigned long v = std::strtoul(w, &end, 16);
-        if (stopped()) return 0;
-        if (end == w) {
-            bad_ = true;
-            return 0;
-        }
-        return static_cast<std::uint32_t>(v);
+        if (end == w) bad_ = true;
+        return bad_ ? 0 : static_cast<std::uint32_t>(v);
     }
 
 private:
