@@ -53,8 +53,7 @@ for _ in $(seq 1 100); do
   [ -f "situations/# Last Test.txt" ] && break
   sleep 0.2
 done
-sleep 2
-shot back.png
+shot_like conditions.png back.png 10   # the test conditions screen again
 vclick 606 456                       # Close: the hub
 vclick 606 456                       # Close: the main menu
 

@@ -15,8 +15,34 @@
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
 
+# The heading tape, (-0.5, 0.8) .. (0.5, 0.95) in GUI units, shows the compass strip from
+# u = heading / 360 + 0.3 to + 0.7 (wrapping), v from 0.01 at its top to 0.99 at its foot,
+# half transparent. Its lower 26 rows (clear of the status text) against the strip's part
+# for a heading: the normalised cross-correlation of the two grey pictures, per mille. Sourced
+# by the walk, which waits for the turn, and by the checks.
+cat > tape.sh <<'TAPE'
+[ -f strip2.png ] || convert graphics/compass.jpg graphics/compass.jpg +append strip2.png
+strip_w=$(identify -format "%w" graphics/compass.jpg)
+strip_h=$(identify -format "%h" graphics/compass.jpg)
+tape_match() {
+  local left
+  left=$(awk -v h="$2" -v w="$strip_w" 'BEGIN { u = h / 360 + 0.3; u -= int(u); printf "%d", u * w }')
+  convert strip2.png -crop "$((strip_w * 2 / 5))x$((strip_h * 98 / 100))+$left+$((strip_h / 100))" +repage \
+    -resize '320x36!' -crop 320x26+0+10 +repage -colorspace gray expected.png
+  convert "$1" -crop 320x26+160+22 +repage -colorspace gray shown.png
+  compare -metric NCC shown.png expected.png null: 2>&1 | awk '{ printf "%d", $1 * 1000 }'
+}
+# Whether a picture's tape shows the strip round $2 clearly better than round $3: the faint
+# tape over a sky whose clouds move keeps the two matches about 100 apart; a mirrored tape
+# would swap them.
+tape_faces() {
+  [ "$(tape_match "$1" "$2")" -gt $(( $(tape_match "$1" "$3") + 40 )) ]
+}
+TAPE
+
 cat > session.sh <<'INNER'
 source "$session_lib"
+source ./tape.sh
 start_program
 start_first_situation menu.png run.png
 press_key f             # the full status line: time, position, altitude, heading
@@ -37,8 +63,12 @@ for _ in 1 2; do
   for _ in $(seq 1 20); do xdotool mousemove_relative 20 0; sleep 0.03; done
   xdotool mouseup 3
 done
-sleep 3
-shot east.png
+# The turn shows once the frames after the drags are drawn: up to 30 s on a loaded machine.
+for _ in $(seq 1 60); do
+  sleep 0.5
+  shot east.png
+  tape_faces east.png 90 270 && break
+done
 press_key m
 shot_changed east.png map.png 10
 xprop -id "$window" _NET_WM_ICON > icon.txt 2>&1
@@ -87,29 +117,13 @@ echo "clipboard: '$(cat clipboard.txt)' $(cat clipboard_error.txt)"
 awk -v e="$east" -v n="$north" 'BEGIN { exit !(e > 38.5 && e < 38.75 && n > 20.0 && n < 20.25) }' ||
   fail "the copied position $east $north is not in Kestrel Bay"
 
-# The heading tape, (-0.5, 0.8) .. (0.5, 0.95) in GUI units, shows the compass strip from
-# u = heading / 360 + 0.3 to + 0.7 (wrapping), v from 0.01 at its top to 0.99 at its foot,
-# half transparent. Its lower 26 rows (clear of the status text) against the strip's part
-# for a heading: the normalised cross-correlation of the two grey pictures, per mille.
-convert graphics/compass.jpg graphics/compass.jpg +append strip2.png
-strip_w=$(identify -format "%w" graphics/compass.jpg)
-strip_h=$(identify -format "%h" graphics/compass.jpg)
-tape_match() {
-  local left
-  left=$(awk -v h="$2" -v w="$strip_w" 'BEGIN { u = h / 360 + 0.3; u -= int(u); printf "%d", u * w }')
-  convert strip2.png -crop "$((strip_w * 2 / 5))x$((strip_h * 98 / 100))+$left+$((strip_h / 100))" +repage \
-    -resize '320x36!' -crop 320x26+0+10 +repage -colorspace gray expected.png
-  convert "$1" -crop 320x26+160+22 +repage -colorspace gray shown.png
-  compare -metric NCC shown.png expected.png null: 2>&1 | awk '{ printf "%d", $1 * 1000 }'
-}
+source ./tape.sh
 west_west=$(tape_match calm2.png 270)
 west_east=$(tape_match calm2.png 90)
 east_east=$(tape_match east.png 90)
 east_west=$(tape_match east.png 270)
 echo "heading tape: facing west $west_west against 270, $west_east against 090;" \
   "facing east $east_east against 090, $east_west against 270"
-# The faint tape over a sky whose clouds move keeps the two matches about 100 apart; a mirrored
-# tape would swap them.
 [ "$west_west" -gt $((west_east + 40)) ] || fail "facing west, the heading tape does not show the strip round 270"
 [ "$east_east" -gt $((east_west + 40)) ] || fail "facing east, the heading tape does not show the strip round 090"
 # The radar window, brought inside the 640 x 480 screen, has its title bar at rows 30..44: the

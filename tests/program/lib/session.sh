@@ -112,6 +112,20 @@ shot_changed() {
   shot "$2"
 }
 
+# Waits up to 30 s for the window's picture to come within $3 percent of the picture $1 (the
+# share of pixels that differ), keeping it as $2: the screen a step leads back to is drawn on
+# its own time on a loaded machine.
+shot_like() {
+  local total changed
+  total=$(identify -format "%[fx:w*h]" "$1")
+  for _ in $(seq 1 150); do
+    shot "$2"
+    changed=$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)
+    awk -v c="$changed" -v t="$total" -v p="$3" 'BEGIN { exit !(c * 100 <= t * p) }' && return
+    sleep 0.2
+  done
+}
+
 # From the main menu into the run of the first situation ("Kestrel Bay Defence"): "Run
 # Scenario" (the menu's buttons keep to the screen's edges), then "Start". Keeps the menu as $1 and the first picture of the run as $2.
 start_first_situation() {
