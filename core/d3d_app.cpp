@@ -62,12 +62,12 @@ bool d3d_app::check_hr(hresult result, const char* source_file, int line) {
 }
 
 bool d3d_app::write_log(std::string* error) const {
-    return fs_write("Logfile.txt", log_, static_cast<std::size_t>(log_length_), error);
+    return fs_write(log_file, log_, static_cast<std::size_t>(log_length_), error);
 }
 
 void d3d_app::write_log_at_exit() {
     std::string error;
-    if (!write_log(&error)) tell_user("Ventrask could not write Logfile.txt in its folder: %s", error.c_str());
+    if (!write_log(&error)) tell_user("Ventrask could not write %s in its folder: %s", log_file, error.c_str());
 }
 
 void d3d_app::tell_user(const char* format, ...) {

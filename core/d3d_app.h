@@ -45,7 +45,7 @@ public:
     // True for S_OK. Any other result, success codes such as S_FALSE included, logs
     // "<name> <source file> line <n>" and is a failure: the caller gives up its step.
     bool check_hr(hresult result, const char* source_file, int line);
-    // Writes the log to "Logfile.txt" in the run folder, replacing the old one whole; false,
+    // Writes the log to log_file ("Logfile.txt") in the run folder, replacing the old one whole; false,
     // with the system's reason in error when asked, when it could not be written.
     bool write_log(std::string* error = nullptr) const;
     // The destructor's write of the log: a log that cannot be written is told on stderr.
@@ -53,6 +53,10 @@ public:
     // A word for the user on stderr about what the log cannot carry (a run folder that cannot
     // be written): one line, and only the first of a run.
     void tell_user(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    // The log's file: the game's "Logfile.txt"; a tool that runs in the game's folder keeps
+    // its own, so the game's log stays as the game left it.
+    const char* log_file = "Logfile.txt";
 
     const char* log_text() const { return log_; }
     int log_length() const { return log_length_; }

@@ -124,4 +124,18 @@ TEST(Engagement, ADamagedPartFileIsNamedAndItsPartKeepsItsValues) {
     EXPECT_EQ(run.run().find("missiles=0 "), std::string::npos);
 }
 
+// Run in the game's folder, the runner leaves the game's log as it was and writes its own.
+TEST(Engagement, TheRunnerKeepsItsOwnLogBesideTheGames) {
+    temp_folder game;
+    game.write("Logfile.txt", "the game's last run\r\n");
+    {
+        engagement_run run(several_ranges(run_folder()));
+        ASSERT_TRUE(run.place());
+        log_line("a line of the runner's");
+    }
+    EXPECT_EQ(game.read("Logfile.txt"), "the game's last run\r\n");
+    ASSERT_TRUE(game.exists("Engagelog.txt"));
+    EXPECT_NE(game.read("Engagelog.txt").find("a line of the runner's\r\n"), std::string::npos);
+}
+
 }  // namespace

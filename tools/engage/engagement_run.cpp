@@ -14,6 +14,8 @@ namespace {
 
 // Metres per degree of the scene services' default geographic mapping.
 constexpr float k_metres_per_degree = 111120.0f;
+// The runner's own log, beside the game's "Logfile.txt" when it runs in the game's folder.
+constexpr const char* k_log_file = "Engagelog.txt";
 
 }  // namespace
 
@@ -33,6 +35,7 @@ engagement_run::engagement_run(const engagement_setup& setup) : setup_(setup) {
     state_ = std::make_unique<app_state>();
     g_app = app_.get();
     g_state = state_.get();
+    app_->log_file = k_log_file;
     g_app->use_verbose = 1;
     g_app->use_siren = 1;
     g_state->scenario_mode = 1;
@@ -50,7 +53,8 @@ engagement_run::~engagement_run() {
     tables.clear();
     install_weapon_tables(nullptr);
     install_scene_services(nullptr);
-    // The log goes where the caller's files go, never into the data folder.
+    // The log goes where the caller's files go, never into the data folder, and never over the
+    // game's own log.
     fs_set_root(old_root_);
     app_.reset();
     state_.reset();

@@ -8,7 +8,8 @@
 //   --timing                    also prints "timing: set-up S s, run S s, simulated S s,
 //                               ratio R": wall times and simulated seconds per wall second
 // A design file that cannot be read whole is named on stderr (its part keeps the values it
-// had) and the exit status is 1, as for a system file that does not open.
+// had) and the exit status is 1, as for a system file that does not open. The run's log goes to
+// "Engagelog.txt" in the current folder; the game's "Logfile.txt" there is left alone.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
