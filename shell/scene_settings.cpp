@@ -348,10 +348,12 @@ void write_controllers(std::string* out, joystick_input& joystick) {
     }
 }
 
-// Whether a piece of a line holds a key of the table, as the reader finds keys.
+// Whether a piece of a line holds a key of the table anywhere, a key behind a NUL byte too:
+// the reader does not see such a key on its line, but a controller table's numbers, read
+// across lines, can end at that NUL, and the rest of the line then reads as a line of its own.
 bool holds_key(const std::string& piece, const setting (&keys)[k_key_count]) {
     for (const setting& s : keys) {
-        if (contains(piece.c_str(), s.key)) return true;
+        if (piece.find(s.key) != std::string::npos) return true;
     }
     return false;
 }
