@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "core/device_calls.h"
@@ -263,9 +264,10 @@ TEST_F(DesignHub, ADamagedMissileOrSystemFileIsNamedAndTheDesignShownStays) {
 }
 
 // A part file cut short is refused on the hub as on its own screen: the notice and the log name
-// it, that part keeps its values and its name while the others load, and a save writes the part
-// shown under its own name, never over the damaged file.
-TEST_F(DesignHub, APartFileCutShortKeepsItsPartAndASaveLeavesTheFile) {
+// it, that part keeps its values while the others load, and the design goes on naming the
+// damaged file. A save leaves that file as it was cut and still names it, so mending the file
+// brings the design back; the part's own screen writes it once the notice has named it.
+TEST_F(DesignHub, APartFileCutShortKeepsTheDesignsLinkAndASaveLeavesTheFile) {
     open(14);
     save_as("Sentinel MR");
     const std::string whole = tmp.read("motors/New Motor.txt");
@@ -282,17 +284,207 @@ TEST_F(DesignHub, APartFileCutShortKeepsItsPartAndASaveLeavesTheFile) {
     const std::string why = "it stops in the middle of a line before its \"@\" line";
     EXPECT_EQ(std::string(g_message_box.message), "Could not load motors\\New Motor.txt: " + why);
     EXPECT_TRUE(logged("motors\\New Motor.txt cannot be read whole: " + why));
-    EXPECT_STREQ(m->motor->name, "Shown Motor");
+    EXPECT_STREQ(m->motor->name, "New Motor");  // the file the design names
+    EXPECT_EQ(m->motor->file, part_file::refused_told);
     EXPECT_EQ(m->motor->charge_isp[0], 240.0f);
     EXPECT_STREQ(m->aero->name, "New Config");  // the whole parts load
     EXPECT_NE(m->aero->LC, 55.0f);
     EXPECT_STREQ(m->name, "Sentinel MR");
     root->close_dialogs();
 
+    for (const char* name : {"Sentinel MR", "Sentinel MR 2"}) {
+        save_as(name);
+        EXPECT_EQ(tmp.read("motors/New Motor.txt"), cut) << name;
+        EXPECT_NE(tmp.read(std::string("missiles/") + name + ".txt").find("New Motor\t[motor_name]"),
+                  std::string::npos) << name;
+    }
+    EXPECT_FALSE(tmp.exists("motors/Shown Motor.txt"));
+
+    // Mended, the file comes back with the design.
+    tmp.write("motors/New Motor.txt", whole);
+    load("Sentinel MR 2");
+    EXPECT_EQ(m->motor->file, part_file::taken);
+    EXPECT_NE(m->motor->charge_isp[0], 240.0f);
+
+    // Cut again: the motor's own Save writes it, as the hub's notice has named it.
+    tmp.write("motors/New Motor.txt", cut);
+    load("Sentinel MR");
+    root->close_dialogs();
+    m->motor->charge_isp[0] = 240.0f;
+    open(15);
+    save_as("New Motor");
+    EXPECT_NE(tmp.read("motors/New Motor.txt").find("240\t[ISP]"), std::string::npos);
+    EXPECT_EQ(m->motor->file, part_file::taken);
+}
+
+// A part refused where no notice named it (a design read for a run) is not written by its own
+// screen's first Save: that Save names the file in a notice instead, and the next one writes it.
+TEST_F(DesignHub, APartScreenWritesARefusedFileOnlyAfterANoticeNamedIt) {
+    open(14);
     save_as("Sentinel MR");
+    const std::string cut = "Rocket Motor Definition File\n\n10.5\t[OTD]\n2\t[DT";
+    tmp.write("motors/New Motor.txt", cut);
+    ASSERT_TRUE(m->load("Sentinel MR"));
+    EXPECT_EQ(m->motor->file, part_file::refused);
+    open(15);
+    save_as("new motor");  // the same file, as names match without regard to case
     EXPECT_EQ(tmp.read("motors/New Motor.txt"), cut);
-    EXPECT_NE(tmp.read("missiles/Sentinel MR.txt").find("Shown Motor\t[motor_name]"), std::string::npos);
-    EXPECT_NE(tmp.read("motors/Shown Motor.txt").find("240\t[ISP]"), std::string::npos);
+    EXPECT_STREQ(g_message_box.message,
+                 "Not saved: motors\\New Motor.txt could not be read whole. Save again to write over it.");
+    root->close_dialogs();
+    save_as("New Motor");
+    EXPECT_NE(tmp.read("motors/New Motor.txt").find("[AC]"), std::string::npos);
+    EXPECT_EQ(m->motor->file, part_file::taken);
+}
+
+namespace {
+
+// The scene's start-up read of its design, open to a test.
+class starting_scene : public reading_scene {
+public:
+    using scene::create_design_system;
+};
+
+// A file's text with its first line holding the key given the value.
+std::string with_value(std::string text, const std::string& key, const std::string& value) {
+    const std::size_t at = text.find("\t" + key);
+    const std::size_t from = text.rfind('\n', at) + 1;
+    return text.replace(from, at - from, value);
+}
+
+}  // namespace
+
+// The design the program starts with ("New Missile") reads as on the hub's Load: a damaged
+// motor, airframe or launcher file is named in a notice on the first screen, the design goes on
+// naming it, and a Save of the design from the hub leaves it as it was. Both with the parts'
+// first names ("New Motor", the names a part starts with) and with others.
+TEST_F(DesignHub, AStartUpDesignWithADamagedPartFileIsToldAndASaveLeavesTheFile) {
+    open(14);
+    struct damaged {
+        const char* folder;
+        std::function<void(const char*)> rename;
+        std::function<std::string()> name;
+        const char* key;
+    };
+    const damaged parts[] = {
+        {"motors", [&](const char* n) { copy_text(m->motor->name, n); }, [&] { return std::string(m->motor->name); },
+         "[motor_name]"},
+        {"configs", [&](const char* n) { copy_text(m->aero->name, n); }, [&] { return std::string(m->aero->name); },
+         "[config_name]"},
+        {"launchers", [&](const char* n) { copy_text(system->launch_unit->name, n); },
+         [&] { return std::string(system->launch_unit->name); }, "[launcher_name]"},
+    };
+    const std::string why = "it stops in the middle of a line before its \"@\" line";
+    for (const char* part_name : {"", "Kept"}) {
+        for (const damaged& d : parts) {
+            SCOPED_TRACE(std::string(d.folder) + " " + part_name);
+            use_design_objects(system.get(), m);
+            open(14);
+            if (part_name[0] != '\0') d.rename(part_name);
+            save_as("New Missile");
+            const std::string name = d.name();
+            const std::string file = std::string(d.folder) + "/" + name + ".txt";
+            std::string text = tmp.read(file);
+            if (std::string(d.folder) == "motors") {
+                text = with_value(with_value(with_value(text, "[OTD]", "11.5"), "[LEN]", "90"), "[PIG]", "140");
+            }
+            const std::size_t end = std::string(d.folder) == "motors" ? text.find("[NS]") + 10 : text.find("\n@") / 2;
+            const std::string cut = text.substr(0, end);
+            tmp.write(file, cut);
+
+            starting_scene world;
+            world.create_design_system();
+            ASSERT_NE(world.design_missile, nullptr);
+            gui_window* box = root->find_dialog(message_box_dialog);
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(box->visible);
+            EXPECT_EQ(std::string(g_message_box.message),
+                      "Could not load " + std::string(d.folder) + "\\" + name + ".txt: " + why);
+            root->close_dialogs();
+            use_design_objects(world.design_system, world.design_missile);
+            m = world.design_missile;
+            open(14);
+            gui_window* again = root->find_dialog(message_box_dialog);
+            EXPECT_TRUE(again == nullptr || !again->visible);  // told once, on the first screen
+            save_as("New Missile");
+            EXPECT_EQ(tmp.read(file), cut);
+            const std::string names = tmp.read(std::string(d.key) == "[launcher_name]" ? "systems/New Missile.txt"
+                                                                                         : "missiles/New Missile.txt");
+            EXPECT_NE(names.find(name + "\t" + d.key), std::string::npos) << names;
+            use_design_objects(system.get(), system->missiles[0]);
+            m = system->missiles[0];
+            tmp.write(file, text);  // mended for the next case
+        }
+    }
+}
+
+// A missile file of the start-up design that is cut short is refused whole, as on the hub's
+// Load: none of its names is taken, and the system file read with it is not taken either.
+TEST_F(DesignHub, AStartUpMissileFileCutShortIsNotPartlyTaken) {
+    open(14);
+    copy_text(m->aero->name, "Taken Config");
+    copy_text(system->launch_unit->name, "Taken Launcher");
+    save_as("New Missile");
+    const std::string text = tmp.read("missiles/New Missile.txt");
+    tmp.write("missiles/New Missile.txt", text.substr(0, text.find("[motor_name]")));
+    starting_scene world;
+    world.create_design_system();
+    ASSERT_NE(world.design_missile, nullptr);
+    EXPECT_STREQ(world.design_missile->aero->name, "New Config");
+    EXPECT_STREQ(world.design_system->launch_unit->name, "New Launcher");
+    EXPECT_EQ(std::string(g_message_box.message),
+              "Could not load missiles\\New Missile.txt: it stops in the middle of a line before naming all its parts");
+}
+
+// With all six part files damaged, each in its own way, the notice names every one of them on a
+// line of its own, each line whole in its own caption.
+TEST_F(DesignHub, TheNoticeNamesEverySixDamagedPartFiles) {
+    open(14);
+    save_as("Sentinel MR");
+    const auto cut_half = [&](const char* file) {
+        const std::string text = tmp.read(file);
+        tmp.write(file, text.substr(0, text.find("\n@") / 2));
+    };
+    const auto poke = [&](const char* file, char c) {
+        std::string text = tmp.read(file);
+        text.insert(text.find('\t'), 1, c);
+        tmp.write(file, text);
+    };
+    cut_half("configs/New Config.txt");
+    std::string motor = tmp.read("motors/New Motor.txt");
+    motor.replace(motor.find("2\t[NS]"), 1, "3");
+    tmp.write("motors/New Motor.txt", motor);
+    poke("warheads/New Warhead.txt", '\0');
+    cut_half("seekers/New Seeker.txt");
+    poke("launchers/New Launcher.txt", '\x1b');
+    cut_half("controls/New Control.txt");
+    load("Sentinel MR");
+    const std::vector<std::string> lines = {"Could not load 6 damaged files (Logfile.txt says why):",
+                                            "launchers\\New Launcher.txt: control characters",
+                                            "controls\\New Control.txt: cut short",
+                                            "configs\\New Config.txt: cut short",
+                                            "motors\\New Motor.txt: records missing",
+                                            "warheads\\New Warhead.txt: control characters",
+                                            "seekers\\New Seeker.txt: cut short"};
+    std::string expected;
+    for (const std::string& line : lines) expected += (expected.empty() ? "" : "\n") + line;
+    EXPECT_EQ(std::string(g_message_box.message), expected);
+    gui_window* box = root->find_dialog(message_box_dialog);
+    ASSERT_NE(box, nullptr);
+    float last_top = 1e9f;
+    for (const std::string& line : lines) {
+        gui_rect* shown = nullptr;
+        for (int i = 0; i < box->rect_count; ++i) {
+            gui_rect* r = box->rect(i);
+            if (r->kind == rect_kind::label && r->has_text() && line == r->text.get()) shown = r;
+        }
+        ASSERT_NE(shown, nullptr) << line;
+        EXPECT_LT(shown->y2, last_top) << line;  // one under the other
+        last_top = shown->y2;
+    }
+    for (const std::string& line : lines) {
+        if (line.find(':') + 1 != line.size()) EXPECT_TRUE(logged(line.substr(0, line.find(':')) + " cannot be read whole"));
+    }
 }
 
 namespace {
