@@ -64,11 +64,11 @@ INNER
 }
 
 # "motors\New Motor.txt", the motor of the design the program starts with ("New Missile"), given
-# other values and cut 10 bytes after its "[NS]": the main menu names the file in a notice
-# (and so does the log), OK closes it, and a Save of the design on the hub under the offered
-# name "New Missile" leaves the motor file as it was cut, byte for byte, the missile file still
-# naming it. In windows of 640 x 480, 1024 x 768 and 1920 x 1080. Screenshots:
-# damaged_files_start_<size>_{notice,menu,hub,save_box,saved}.png.
+# other values and cut 10 bytes after its "[NS]", and its warhead holding a NUL byte: the main
+# menu names both files in a notice, a line each (and so does the log), OK closes it, and a
+# Save of the design on the hub under the offered name "New Missile" leaves both files as they
+# were, byte for byte, the missile file still naming them. In windows of 640 x 480, 1024 x 768
+# and 1920 x 1080. Screenshots: damaged_files_start_<size>_{notice,menu,hub,save_box,saved}.png.
 motor_cut_at_start() {
   local motor="motors/New Motor.txt" size width height centre at
   [ -f "$motor" ] || fail "no $motor in the run folder"
@@ -78,6 +78,8 @@ motor_cut_at_start() {
   at=$(grep -b -o '\[NS\]' "$motor" | head -1 | cut -d: -f1)
   head -c $(( at + 4 + 10 )) "$motor" > cut.txt && mv cut.txt "$motor"
   cp "$motor" start_motor_cut.txt
+  printf 'Warhead Definition File\r\n\r\n\0\r\n@\r\n' > "warheads/New Warhead.txt"
+  cp "warheads/New Warhead.txt" start_warhead.txt
   # As the program writes it, the missile file's lines end in CR LF: so a Save shows.
   tr -d '\r' < "missiles/New Missile.txt" > start_missile.txt
   cat > start_walk.sh <<'INNER'
@@ -111,9 +113,13 @@ INNER
     grep -q $'\r' "missiles/New Missile.txt" || fail "$size: the Save did not write the missile file"
     grep -qF 'motors\New Motor.txt cannot be read whole: it ends before its "@" line' Logfile.txt \
       || fail "$size: the log does not name the cut motor: $(cat Logfile.txt)"
+    grep -qF 'warheads\New Warhead.txt cannot be read whole: it holds a control character (byte 0) on line 3' \
+      Logfile.txt || fail "$size: the log does not name the warhead: $(cat Logfile.txt)"
     cmp -s "$motor" start_motor_cut.txt || fail "$size: the Save wrote over the cut motor file"
+    cmp -s "warheads/New Warhead.txt" start_warhead.txt || fail "$size: the Save wrote over the warhead file"
     grep -q $'^New Motor\t\\[motor_name\\]' "missiles/New Missile.txt" \
-      || fail "$size: the saved missile no longer names its motor: $(cat "missiles/New Missile.txt")"
+      && grep -q $'^New Warhead\t\\[warhead_name\\]' "missiles/New Missile.txt" \
+      || fail "$size: the saved missile no longer names its parts: $(cat "missiles/New Missile.txt")"
     centre=$(box_changed notice.png menu.png \
       "$(( width * 300 / 640 ))x$(( height * 100 / 480 ))+$(( width * 170 / 640 ))+$(( height * 190 / 480 ))" 8)
     [ "${centre:-0}" -gt $(( 3000 * width * height / (640 * 480) )) ] \
