@@ -47,6 +47,18 @@ constexpr float k_notice_line = 0.065f;
 // The label area of a notice of one line (0.22 high) holds its wrapped text.
 constexpr float k_notice_text_height = 0.22f;
 
+// A line longer than a caption holds goes on at the next, broken after its last space that fits.
+void add_message_line(std::vector<std::string>& lines, std::string line) {
+    constexpr std::size_t k_caption_chars = k_rect_text_size - 1;
+    while (line.size() > k_caption_chars) {
+        const std::size_t space = line.rfind(' ', k_caption_chars - 1);
+        const std::size_t cut = space == std::string::npos || space == 0 ? k_caption_chars : space + 1;
+        lines.push_back(line.substr(0, cut));
+        line.erase(0, cut);
+    }
+    lines.push_back(line);
+}
+
 std::vector<std::string> message_lines(const char* message) {
     std::vector<std::string> lines;
     std::string line;
@@ -55,16 +67,16 @@ std::vector<std::string> message_lines(const char* message) {
             line += *p;
             continue;
         }
-        lines.push_back(line);
+        add_message_line(lines, line);
         line.clear();
     }
-    lines.push_back(line);
+    add_message_line(lines, line);
     return lines;
 }
 
-// Whether the box is a notice of several lines.
+// Whether the box is a notice of several lines (or of one longer than a caption holds).
 bool lined_notice(const message_box_state& s) {
-    return s.type == message_box_type::notice && std::strchr(s.message, '\n') != nullptr;
+    return s.type == message_box_type::notice && message_lines(s.message).size() > 1;
 }
 
 // How much taller than its single-line layout a box grows for its message's lines.

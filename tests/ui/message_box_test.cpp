@@ -203,6 +203,21 @@ TEST_F(message_box_test, a_notice_of_many_lines_shows_each_whole) {
     }
 }
 
+// A notice line longer than a caption's 127 characters goes on in the next caption, broken
+// after a space: nothing of it is cut.
+TEST_F(message_box_test, a_notice_line_longer_than_a_caption_goes_on_in_the_next) {
+    const std::string text = "Could not load missiles\\" + std::string(39, 'M') +
+                             ".txt: it stops in the middle of a line before naming all its parts";
+    ASSERT_GT(text.size(), 127u);
+    ask(message_box_type::notice, text.c_str(), "");
+    std::string shown;
+    for (int i = 0; i < box()->rect_count; ++i) {
+        const gui_rect* r = box()->rect(i);
+        if (r->kind == rect_kind::label && r->has_text()) shown += r->text.get();
+    }
+    EXPECT_EQ(shown, text);
+}
+
 // A notice still open when the window takes another size (as at start-up) stays over the screen
 // rebuilt for it.
 TEST_F(message_box_test, a_notice_stays_over_the_screen_rebuilt_for_a_new_size) {
