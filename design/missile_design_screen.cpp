@@ -134,15 +134,16 @@ void show_saved_parts(gui_window* w) {
     // written: the hint names it apart.
     std::vector<std::string> written;
     std::vector<std::string> damaged;
-    const auto place = [&](const char* name, part_file file) {
-        (file == part_file::taken ? written : damaged).emplace_back(name);
+    const auto place = [&](const char* kind, const char* name, part_file file) {
+        if (file == part_file::taken) written.emplace_back(name);
+        else damaged.push_back(std::string(kind) + " " + name);
     };
-    place(m->aero->name, m->aero->file);
-    place(m->motor->name, m->motor->file);
-    place(m->warhead_part->name, m->warhead_part->file);
-    place(m->seeker_part->name, m->seeker_part->file);
-    place(sys->launch_unit->name, sys->launch_unit->file);
-    place(sys->control->name, sys->control->file);
+    place("configuration", m->aero->name, m->aero->file);
+    place("motor", m->motor->name, m->motor->file);
+    place("warhead", m->warhead_part->name, m->warhead_part->file);
+    place("guidance", m->seeker_part->name, m->seeker_part->file);
+    place("launcher", sys->launch_unit->name, sys->launch_unit->file);
+    place("control unit", sys->control->name, sys->control->file);
     std::string lines[2] = {written.empty() ? "Save writes none of the parts." : "Save also writes the parts", ""};
     for (std::size_t i = 0; i < written.size(); ++i) {
         const char* after = i + 1 == written.size() ? "." : (i + 2 == written.size() ? " and" : ",");

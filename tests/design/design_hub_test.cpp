@@ -292,7 +292,7 @@ TEST_F(DesignHub, APartFileCutShortKeepsTheDesignsLinkAndASaveLeavesTheFile) {
     EXPECT_STREQ(m->name, "Sentinel MR");
     // The hint under the hub says which parts a Save writes.
     EXPECT_NE(find_text("Save also writes the parts New Config, New Warhead,"), nullptr);
-    EXPECT_NE(find_text("New Seeker, New Launcher and New Control. Not the damaged New Motor."), nullptr);
+    EXPECT_NE(find_text("New Seeker, New Launcher and New Control. Not the damaged motor New Motor."), nullptr);
     root->close_dialogs();
 
     for (const char* name : {"Sentinel MR", "Sentinel MR 2"}) {
