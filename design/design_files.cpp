@@ -28,6 +28,15 @@ bool save_as_one(const std::function<bool()>& save, std::string* why) {
     return false;
 }
 
+bool same_design_file(const char* a, const char* b) {
+    // Both cut to a name field, as make_design_path cuts them.
+    char x[design_name_size];
+    char y[design_name_size];
+    copy_text(x, a);
+    copy_text(y, b);
+    return compare_nocase(x, y) == 0;
+}
+
 int answered_request(const gui_window* w) {
     if (g_message_box.owner != w || g_message_box.result != 1) return 0;
     const int request = g_message_box.kind;

@@ -44,13 +44,27 @@ int answered_request(const gui_window* w);
 // is one, when the save failed.
 bool save_as_one(const std::function<bool()>& save, std::string* why);
 
-// Saves under a name already checked; a failed save keeps the old name and says why.
+// Whether a typed name names the same file as the part's name (file names match without
+// regard to case).
+bool same_design_file(const char* a, const char* b);
+
+// Saves under a name already checked; a failed save keeps the old name and says why. The file
+// the design refused (part_file) is written only once a notice has named it: a save over it
+// before then says so instead and counts as told.
 template <class Part>
 void save_part(gui_window* w, Part& part, const char* name) {
+    if (part.file == part_file::refused && same_design_file(part.name, name)) {
+        notify_refused_save(w, Part::k_folder, part.name);
+        part.file = part_file::refused_told;
+        return;
+    }
     char old_name[design_name_size];
     copy_text(old_name, part.name);
     std::string why;
-    if (save_as_one([&] { return part.save(name); }, &why)) return;
+    if (save_as_one([&] { return part.save(name); }, &why)) {
+        part.file = part_file::taken;  // the file it names now is whole
+        return;
+    }
     copy_text(part.name, old_name);
     notify_failure(w, "save", name, why.c_str());
 }
@@ -71,6 +85,7 @@ int answer_part(gui_window* w, Part* part, void (*before_save)(const char* name)
         // A damaged file is named with why; a name with no file to read, plainly.
         bool loaded = false;
         if (load_checked(w, [&] { loaded = part->load(name); }) && !loaded) notify_failure(w, "load", name);
+        if (loaded) part->file = part_file::taken;
     }
     return request;
 }

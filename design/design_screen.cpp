@@ -328,14 +328,20 @@ bool load_checked(gui_window* w, const std::function<void()>& load) {
         load();
     }
     if (faults.empty()) return true;
-    std::string text;
     for (const definition_faults::fault& f : faults.list()) {
-        const std::string line = failure_text("load", f.file.c_str(), f.why.c_str());
-        log_line("%s", line.c_str());
-        text += (text.empty() ? "" : "\n") + line;
+        log_line("%s", failure_text("load", f.file.c_str(), f.why.c_str()).c_str());
     }
-    w->message_box(w, "Design", text.c_str(), message_box_type::notice, 0, "");
+    w->message_box(w, "Design", faults.notice().c_str(), message_box_type::notice, 0, "");
+    if (missile* m = design_missile()) m->refusals_told();
+    if (missile_system* system = design_system()) system->refusals_told();
     return false;
+}
+
+void notify_refused_save(gui_window* w, const char* folder, const char* name) {
+    const std::string text =
+        format_string("Not saved: %s\\%s.txt could not be read whole. Save again to write over it.", folder, name);
+    log_line("%s", text.c_str());
+    w->message_box(w, "Design", text.c_str(), message_box_type::notice, 0, "");
 }
 
 // --- The edited objects ---

@@ -134,8 +134,13 @@ bool check_design_name(gui_window* w, const char* name);
 // and a log line.
 void notify_failure(gui_window* w, const char* verb, const char* name, const char* reason = nullptr);
 // Runs a load with a definition_faults set in use: each definition file it refused as damaged
-// gets a line "Could not load <file>: <why>" in one notice and in the log. True when none was.
+// gets a line "Could not load <file>: <why>" in the log and is named in one notice
+// (definition_faults::notice), after which the design's refused parts count as told. True
+// when none was refused.
 bool load_checked(gui_window* w, const std::function<void()>& load);
+// The notice of a part's Save that would have written over the file its design refused, before
+// any notice named that file: "Not saved: <folder>\<name>.txt could not be read whole...".
+void notify_refused_save(gui_window* w, const char* folder, const char* name);
 
 // --- The edited objects ---
 // The scene's design missile and system; tests may set others (nullptr both to go back).

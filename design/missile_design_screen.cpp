@@ -4,6 +4,8 @@
 // plotted against time while the assembled missile shakes in the preview.
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
@@ -128,10 +130,33 @@ void show_saved_parts(gui_window* w) {
         m->motor == nullptr || !m->warhead_part || !m->seeker_part) {
         return;
     }
-    first->set_text(format_string("Save also writes the parts %s, %s,", m->aero->name, m->motor->name).c_str());
-    second->set_text(format_string("%s, %s, %s and %s.", m->warhead_part->name, m->seeker_part->name,
-                                   sys->launch_unit->name, sys->control->name)
-                         .c_str());
+    // A part whose file could not be read whole keeps its place in the design but is not
+    // written: the hint names it apart.
+    std::vector<std::string> written;
+    std::vector<std::string> damaged;
+    const auto place = [&](const char* kind, const char* name, part_file file) {
+        if (file == part_file::taken) written.emplace_back(name);
+        else damaged.push_back(std::string(kind) + " " + name);
+    };
+    place("configuration", m->aero->name, m->aero->file);
+    place("motor", m->motor->name, m->motor->file);
+    place("warhead", m->warhead_part->name, m->warhead_part->file);
+    place("guidance", m->seeker_part->name, m->seeker_part->file);
+    place("launcher", sys->launch_unit->name, sys->launch_unit->file);
+    place("control unit", sys->control->name, sys->control->file);
+    std::string lines[2] = {written.empty() ? "Save writes none of the parts." : "Save also writes the parts", ""};
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const char* after = i + 1 == written.size() ? "." : (i + 2 == written.size() ? " and" : ",");
+        std::string& line = lines[i < 2 ? 0 : 1];
+        line += (line.empty() ? "" : " ") + written[i] + after;
+    }
+    if (!damaged.empty()) {
+        std::string names;
+        for (std::size_t i = 0; i < damaged.size(); ++i) names += (i > 0 ? ", " : "") + damaged[i];
+        lines[1] += (lines[1].empty() ? "" : " ") + ("Not the damaged " + names + ".");
+    }
+    first->set_text(lines[0].c_str());
+    second->set_text(lines[1].c_str());
 }
 
 void set_show_components(gui_window* w, bool show) {

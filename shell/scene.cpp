@@ -13,6 +13,7 @@
 #include "shell/joystick_input.h"
 #include "shell/music_tracks.h"
 #include "shell/speech.h"
+#include "simulation/definition_faults.h"
 #include "simulation/missile.h"
 #include "simulation/missile_system.h"
 
@@ -170,12 +171,23 @@ void scene::update_terrain_lod() { ground.update_lod(); }
 void scene::init_sky() { sky.init(); }
 void scene::load_globe_shaders() { globe.load_shaders(); }
 void scene::create_design_system() {
-    // A missing system file leaves the constructed defaults; the system owns its missile.
+    // Missing or damaged design files leave the constructed defaults; the system owns its
+    // missile. The files read as on the hub's Load, and the main menu, the first screen, names
+    // the damaged ones.
     auto* system = new missile_system();
     copy_text(system->name, k_design_name);
-    system->load(k_design_name);
     design_system = system;
-    design_missile = system->add_missile();
+    design_missile = system->new_missile();
+    if (design_missile == nullptr) return;
+    definition_faults faults;
+    {
+        const definition_faults::use watching(&faults);
+        load_system_design(*system, *design_missile, k_design_name);
+    }
+    if (faults.empty()) return;
+    gui_link().show_notice("Design", faults.notice().c_str());
+    system->refusals_told();
+    design_missile->refusals_told();
 }
 
 void scene::load_scenery_index() {

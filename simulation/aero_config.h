@@ -84,6 +84,8 @@ public:
     static constexpr float k_max_length = 10000.0f;
 
     char name[design_name_size] = {};
+    static constexpr const char* k_folder = "configs";  // where its definition files lie
+    part_file file = part_file::taken;  // how its file stood when a design named it
 
     // Body, cm.
     float DS = 8.0f;     // nose-cap (sphere section) diameter

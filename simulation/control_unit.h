@@ -37,6 +37,8 @@ public:
     bool slew_radar(float pitch, float heading, float dt);
 
     char name[design_name_size] = {};
+    static constexpr const char* k_folder = "controls";  // where its definition files lie
+    part_file file = part_file::taken;  // how its file stood when a design named it
     char radar_name[design_name_size] = {};    // folder of "radars\<name>\radar.x"
     char command_name[design_name_size] = {};  // folder of "commands\<name>\command.x"
     std::uint8_t fire_on_radial = 1;

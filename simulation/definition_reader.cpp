@@ -28,6 +28,17 @@ bool starts_with_non_finite_word(const std::string& line) {
     return word == "nan" || word == "inf" || word == "infinity" || word.rfind("nan(", 0) == 0;
 }
 
+// Where the text holds its first control character other than TAB, CR and LF (NUL, DEL, a
+// stray escape...), npos when it holds none: the program writes none, so such a file is not
+// one of its definition files as written, whatever values it seems to hold.
+std::size_t first_control_character(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if ((c < 32 && c != '\t' && c != '\r' && c != '\n') || c == 127) return i;
+    }
+    return std::string::npos;
+}
+
 }  // namespace
 
 definition_reader::~definition_reader() = default;
@@ -67,14 +78,21 @@ bool definition_reader::open(const std::string& file) {
 
 bool definition_reader::open_whole(const std::string& file, const definition_records* records) {
     if (!open(file)) return false;
-    const std::string why = part_damage(records);
-    if (why.empty()) return true;
-    definition_faults::report(path_, why);
+    const part_fault fault = part_damage(records);
+    if (fault.why.empty()) return true;
+    definition_faults::report(path_, fault.kind, fault.why);
     open_ = false;
     return false;
 }
 
-std::string definition_reader::part_damage(const definition_records* records) const {
+definition_reader::part_fault definition_reader::part_damage(const definition_records* records) const {
+    const std::size_t control = first_control_character(*text_);
+    if (control != std::string::npos) {
+        const long line = 1 + std::count(text_->begin(), text_->begin() + static_cast<long>(control), '\n');
+        return {definition_faults::k_control_characters,
+                format_string("it holds a control character (byte %d) on line %ld",
+                              static_cast<unsigned char>((*text_)[control]), line)};
+    }
     bool ended = false;
     int count = -1;  // none given: the part keeps its own number of records
     int held = 0;
@@ -92,10 +110,12 @@ std::string definition_reader::part_damage(const definition_records* records) co
         }
         if (contains(line.c_str(), records->last_key)) ++held;
     }
-    if (!ended && ends_mid_line()) return "it stops in the middle of a line before its \"@\" line";
-    if (!ended) return "it ends before its \"@\" line";
+    const char* cut = definition_faults::k_cut_short;
+    if (!ended && ends_mid_line()) return {cut, "it stops in the middle of a line before its \"@\" line"};
+    if (!ended) return {cut, "it ends before its \"@\" line"};
     if (held >= count) return {};
-    return format_string("it holds %d of the %d %s its %s line gives", held, count, records->noun, records->count_key);
+    return {definition_faults::k_records_missing,
+            format_string("it holds %d of the %d %s its %s line gives", held, count, records->noun, records->count_key)};
 }
 
 bool definition_reader::read_raw_line() {
@@ -186,11 +206,13 @@ void definition_reader::bound(const char* key, std::int32_t& value, std::int32_t
 
 std::string definition_damage(const definition_reader& in, bool named_all) {
     std::string why;
+    const char* kind = definition_faults::k_long_line;
     if (in.longest_line() > k_name_file_line) {
         why = format_string("it holds a line of %zu characters, more than %zu", in.longest_line(), k_name_file_line);
     } else if (!named_all && in.ends_mid_line()) {
+        kind = definition_faults::k_cut_short;
         why = "it stops in the middle of a line before naming all its parts";
     }
-    if (!why.empty()) definition_faults::report(in.path(), why);
+    if (!why.empty()) definition_faults::report(in.path(), kind, why);
     return why;
 }

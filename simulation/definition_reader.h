@@ -39,8 +39,9 @@ public:
     // legend follows): the file is taken only when it can be read whole, so that a part never
     // takes some of a file's values and keeps its own for the rest. False, with nothing read,
     // when it ends before its "@" line (cut short) or holds fewer records than its count line
-    // gives; such a file is reported by name (definition_faults). A file with its "@" line and
-    // only some of the keys is whole.
+    // gives, or when it holds a control character other than TAB, CR and LF anywhere; such a
+    // file is reported by name (definition_faults). A file with its "@" line and only some of
+    // the keys is whole.
     bool open_whole(const std::string& file, const definition_records* records = nullptr);
     // Moves to the next data line, skipping comments. False at the end of the file or at the
     // line that ends the data, where a file without a single key is reported.
@@ -76,8 +77,12 @@ public:
 
 private:
     bool read_raw_line();
-    // Why the open file cannot be read whole as a part file, empty when it can.
-    std::string part_damage(const definition_records* records) const;
+    struct part_fault {
+        const char* kind = "";  // definition_faults' words for it
+        std::string why;
+    };
+    // Why the open file cannot be read whole as a part file, an empty why when it can.
+    part_fault part_damage(const definition_records* records) const;
 
     // The file's text: its own copy, or the one a definition_texts set keeps.
     std::string own_;

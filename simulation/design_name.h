@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Every name field of a design record: 39 characters and the terminator.
@@ -20,6 +21,12 @@ struct design_path {
 // holds a path separator, "..", ':', '@' (it would end the data of a missile or system file
 // that names it) or a control character is refused: the result is false and a line is logged.
 bool make_design_path(const char* folder, const char* name, design_path* out);
+
+// How a part's definition file stood when a design (a missile or system file) named it: taken,
+// or there but not read whole (damaged, unreadable). A refused part keeps the name, so the
+// design goes on naming that file, and the values it had; no save of the design writes the
+// file, and the part's own screen writes it only once the user has been told (refused_told).
+enum class part_file : std::uint8_t { taken, refused, refused_told };
 
 // Whether the name, cut to its field, may name a definition file.
 bool is_valid_design_name(const char* name);

@@ -41,6 +41,8 @@ public:
     bool slew(float pitch, float heading, float dt);
 
     char name[design_name_size] = {};
+    static constexpr const char* k_folder = "launchers";  // where its definition files lie
+    part_file file = part_file::taken;  // how its file stood when a design named it
     char model_name[design_name_size] = {};  // folder of "launchers\<model>\launcher.x"
     std::uint8_t fixed_rotation = 0;   // the turret does not turn
     std::uint8_t fixed_elevation = 0;  // the barrel does not pitch

@@ -8,7 +8,6 @@
 #include "core/d3d_app.h"
 #include "core/device_calls.h"
 #include "core/scene_services.h"
-#include "platform/files.h"
 #include "platform/gfx_device.h"
 #include "platform/program_rand.h"
 #include "platform/text.h"
@@ -16,6 +15,7 @@
 #include "simulation/definition_reader.h"
 #include "simulation/missile_file.h"
 #include "simulation/missile_owner.h"
+#include "simulation/named_part.h"
 #include "simulation/rocket.h"
 #include "simulation/rocket_motor.h"
 #include "simulation/seeker.h"
@@ -84,7 +84,8 @@ void missile::assemble(missile_owner* owner_system) {
 
 bool missile::load(const char* design_name) {
     missile_file parts = part_names();
-    if (!parts.read(design_name)) return false;
+    // A damaged file is taken whole or not at all: none of its names reach the parts.
+    if (!parts.read(design_name) || !parts.damage.empty()) return false;
     load_parts(parts, design_name);
     return true;
 }
@@ -98,30 +99,12 @@ missile_file missile::part_names() const {
     return parts;
 }
 
-namespace {
-
-// A part takes the name the missile gives it and its file. A part whose file is missing keeps
-// its values under that name, so the missile's next save writes the file; one whose file is
-// there but cannot be read (or not whole) keeps its own name too, so that no save writes other
-// values over that file.
-template <class Part>
-void load_named_part(Part& part, const char* folder, const char* name) {
-    char kept[design_name_size];
-    copy_text(kept, part.name);
-    copy_text(part.name, name);
-    if (part.load(name)) return;
-    design_path path;
-    if (make_design_path(folder, name, &path) && fs_exists(path.file.c_str())) copy_text(part.name, kept);
-}
-
-}  // namespace
-
 void missile::load_parts(const missile_file& parts, const char* design_name) {
     if (motor == nullptr || aero == nullptr) assemble(owner);
-    load_named_part(*aero, "configs", parts.config_name);
-    load_named_part(*motor, "motors", parts.motor_name);
-    load_named_part(*warhead_part, "warheads", parts.warhead_name);
-    load_named_part(*seeker_part, "seekers", parts.seeker_name);
+    load_named_part(*aero, parts.config_name);
+    load_named_part(*motor, parts.motor_name);
+    load_named_part(*warhead_part, parts.warhead_name);
+    load_named_part(*seeker_part, parts.seeker_name);
     design_path path;
     if (make_design_path("missiles", design_name, &path)) copy_text(name, path.name);
     layout_parts();
@@ -131,10 +114,11 @@ bool missile::save(const char* design_name) {
     if (motor == nullptr || aero == nullptr) return false;
     design_path path;
     if (!make_design_path("missiles", design_name, &path)) return false;
-    bool ok = aero->save(aero->name);
-    ok = motor->save(motor->name) && ok;
-    ok = warhead_part->save(warhead_part->name) && ok;
-    ok = seeker_part->save(seeker_part->name) && ok;
+    // A part whose file was refused keeps its place in the missile file, its file untouched.
+    bool ok = !saved_with_design(*aero) || aero->save(aero->name);
+    ok = (!saved_with_design(*motor) || motor->save(motor->name)) && ok;
+    ok = (!saved_with_design(*warhead_part) || warhead_part->save(warhead_part->name)) && ok;
+    ok = (!saved_with_design(*seeker_part) || seeker_part->save(seeker_part->name)) && ok;
     missile_file parts;
     copy_text(parts.config_name, aero->name);
     copy_text(parts.motor_name, motor->name);
@@ -143,6 +127,13 @@ bool missile::save(const char* design_name) {
     ok = parts.write(path.name) && ok;
     copy_text(name, path.name);
     return ok;
+}
+
+void missile::refusals_told() {
+    if (aero != nullptr) refusal_told(*aero);
+    if (motor != nullptr) refusal_told(*motor);
+    if (warhead_part) refusal_told(*warhead_part);
+    if (seeker_part) refusal_told(*seeker_part);
 }
 
 void missile::compute_masses() {

@@ -51,19 +51,22 @@ public:
     // guidance record owned), keeps the owner (none for a free flight) and lays the parts out.
     void assemble(missile_owner* owner_system);
     // Reads "missiles\<name>.txt" and the four part files it names, then lays the parts out;
-    // false (nothing changed) when the name is refused or the missile file does not open.
+    // false (nothing changed) when the name is refused or the missile file does not open or
+    // cannot be read whole.
     bool load(const char* design_name);
     // The parts' names: what a missile file's read starts from, so that a name the file
     // lacks keeps its part.
     missile_file part_names() const;
     // The second half of load, for a missile file already read: each name goes into its part,
-    // then each part loads its own file (a missing one keeps the part's values; one that is
-    // there but cannot be read whole keeps its values and its name), the parts are laid out
-    // and the missile takes the design name.
+    // then each part loads its own file (load_named_part: a missing one keeps the part's
+    // values; one that is there but cannot be read whole keeps them too and is refused), the
+    // parts are laid out and the missile takes the design name.
     void load_parts(const missile_file& parts, const char* design_name);
-    // Writes the four part files under their names and "missiles\<name>.txt"; false when any
-    // of them cannot be written.
+    // Writes the four part files under their names (all but refused ones) and
+    // "missiles\<name>.txt", which names all four; false when any of them cannot be written.
     bool save(const char* design_name);
+    // A notice has named the parts' refused files (refusal_told).
+    void refusals_told();
     // Fits the parts into the airframe: required size, fits flag, masses, the motor's place.
     void layout_parts();
     // Scales the airframe to the parts' required size and sets the fits flag.

@@ -10,6 +10,7 @@
 #include "core/sound_system.h"
 #include "platform/text.h"
 #include "simulation/missile.h"
+#include "simulation/named_part.h"
 #include "simulation/rocket.h"
 #include "simulation/system_file.h"
 #include "simulation/weapon_tables.h"
@@ -67,7 +68,8 @@ void missile_system::load_sound(int i, const char* file, float min_distance) {
 
 bool missile_system::load(const char* design_name) {
     system_file parts = part_names();
-    if (!parts.read(design_name)) return false;
+    // A damaged file is taken whole or not at all: none of its names reach the parts.
+    if (!parts.read(design_name) || !parts.damage.empty()) return false;
     load_parts(parts, design_name);
     return true;
 }
@@ -80,8 +82,8 @@ system_file missile_system::part_names() const {
 }
 
 void missile_system::load_parts(const system_file& parts, const char* design_name) {
-    if (!launch_unit->load(parts.launcher_name)) launch_unit->load_mesh(launch_unit->model_name);
-    if (!control->load(parts.control_name)) {
+    if (!load_named_part(*launch_unit, parts.launcher_name)) launch_unit->load_mesh(launch_unit->model_name);
+    if (!load_named_part(*control, parts.control_name)) {
         control->load_radar_mesh(control->radar_name);
         control->load_command_mesh(control->command_name);
     }
@@ -97,18 +99,40 @@ bool missile_system::save(const char* design_name) {
     copy_text(parts.launcher_name, launch_unit->name);
     copy_text(parts.control_name, control->name);
     bool ok = parts.write(path.name);
-    ok = launch_unit->save(launch_unit->name) && ok;
-    return control->save(control->name) && ok;
+    // A part whose file was refused keeps its place in the system file, its file untouched.
+    ok = (!saved_with_design(*launch_unit) || launch_unit->save(launch_unit->name)) && ok;
+    return (!saved_with_design(*control) || control->save(control->name)) && ok;
+}
+
+void missile_system::refusals_told() {
+    refusal_told(*launch_unit);
+    refusal_told(*control);
+}
+
+bool load_system_design(missile_system& system, missile& m, const char* design_name) {
+    system_file system_parts = system.part_names();
+    missile_file missile_parts = m.part_names();
+    if (!system_parts.read(design_name) || !system_parts.named_any || !system_parts.damage.empty()) return false;
+    if (!missile_parts.read(design_name) || !missile_parts.named_any || !missile_parts.damage.empty()) return false;
+    system.load_parts(system_parts, design_name);
+    m.load_parts(missile_parts, design_name);
+    return true;
 }
 
 missile* missile_system::add_missile() {
+    missile* m = new_missile();
+    if (m == nullptr) return nullptr;
+    const definition_texts::use wave_files(&wave_texts_);
+    m->load(name);
+    return m;
+}
+
+missile* missile_system::new_missile() {
     if (missile_count >= k_max_missiles) return nullptr;
     missile* m = nullptr;
     if (create_missile(nullptr, &m) != S_OK) return nullptr;
     m->assemble(this);
     missiles[missile_count++] = m;
-    const definition_texts::use wave_files(&wave_texts_);
-    m->load(name);
     return m;
 }
 

@@ -34,19 +34,25 @@ public:
     missile_system& operator=(const missile_system&) = delete;
 
     // Reads "systems\<name>.txt", then the launcher and control unit files it names (each
-    // loads its models); false (nothing changed) when the system file does not open.
+    // loads its models); false (nothing changed) when the system file does not open or cannot
+    // be read whole.
     bool load(const char* design_name);
     // The launcher's and the control unit's names: what a system file's read starts from.
     system_file part_names() const;
     // The second half of load, for a system file already read: the launcher and the control
-    // unit load their files (one that does not open keeps its values and reloads its models)
-    // and the system takes the design name.
+    // unit take their names and load their files (load_named_part; one that is not read keeps
+    // its values and reloads its models) and the system takes the design name.
     void load_parts(const system_file& parts, const char* design_name);
-    // Writes the system file and the launcher and control unit files; false when any fails.
+    // Writes the system file and the launcher and control unit files (not refused ones);
+    // false when any fails.
     bool save(const char* design_name);
+    // A notice has named the parts' refused files (refusal_told).
+    void refusals_told();
 
     // A new missile of the system's design on the list (none when the list is full).
     missile* add_missile();
+    // A new missile of the defaults on the list, its files not read (none when it is full).
+    missile* new_missile();
     // Fires one missile from the barrel and returns it; none, and nothing counted, when the
     // launcher has no barrel or the list is full.
     missile* fire();
@@ -85,3 +91,9 @@ private:
     // The design files of the current launch wave, read at its first shot.
     definition_texts wave_texts_;
 };
+
+// Reads the design "<name>" into the system and its missile as one: the system file and the
+// missile file are read first, and their parts taken only when both were read whole and name
+// their parts; otherwise neither changes (a damaged file is reported by name). True when both
+// were taken.
+bool load_system_design(missile_system& system, missile& m, const char* design_name);

@@ -132,6 +132,8 @@ public:
     sound_buffer* sound_object(int i) const { return sounds_[i].get(); }
 
     char name[design_name_size] = {};
+    static constexpr const char* k_folder = "motors";  // where its definition files lie
+    part_file file = part_file::taken;  // how its file stood when a design named it
     float chamber_diameter = 10.5f;   // [OTD] cm, outer
     float throat_diameter = 2.0f;     // [DTR] cm
     float exit_diameter = 5.0f;       // [DEX] cm

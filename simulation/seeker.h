@@ -25,6 +25,8 @@ public:
     void apply_limits(bool diameter_edited);
 
     char name[design_name_size] = {};
+    static constexpr const char* k_folder = "seekers";  // where its definition files lie
+    part_file file = part_file::taken;  // how its file stood when a design named it
     std::uint8_t boost_phase = 1;      // fins locked during the boost phase
     float fins_lock_time = 1.0f;       // s from launch
     std::uint8_t midcourse_phase = 1;  // command-guided in midcourse

@@ -84,6 +84,8 @@ public:
     static constexpr float k_max_length = 10000.0f;   // cm
 
     char name[design_name_size] = {};
+    static constexpr const char* k_folder = "warheads";  // where its definition files lie
+    part_file file = part_file::taken;  // how its file stood when a design named it
 
     // Inputs, cm unless stated.
     float DS = 12.0f;               // front diameter

@@ -210,11 +210,21 @@ void gui::on_resize() {
         g_overlay->set_gui_scale(w, h);
         g_overlay->rescale_fonts();
     }
+    // A notice still open (one the start-up gave, say, before the window took its size) is
+    // shown again over the rebuilt screen: the rebuild takes the screen's dialogs with it.
+    const gui_window* box = find_dialog(message_box_dialog);
+    const bool notice_open = box != nullptr && box->visible && g_message_box.type == message_box_type::notice;
+    const message_box_state notice = g_message_box;
     if (kind != window_kind::menu_bar) {
         kind = window_kind::panel;
         set_screen(main_menu_screen);
     } else {
         set_screen(run_screen);
+    }
+    if (notice_open && find_dialog(message_box_dialog) == nullptr) {
+        g_message_box = notice;
+        g_message_box.owner = this;
+        open_dialog(message_box_dialog, dialog_placement::own_box);
     }
     dirty = 1;
     settle();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "core/d3d_app.h"
 #include "core/file_helpers.h"
@@ -39,6 +41,66 @@ void add_label(gui_window* w, float x1, float y1, float x2, float y2) {
     r->set_text(g_message_box.message);
 }
 
+// A notice of several lines shows each line as a caption of its own, one under the other in one
+// column (one font), so that no line is cut to a caption's text: the box grows to hold them.
+constexpr float k_notice_line = 0.065f;
+// The label area of a notice of one line (0.22 high) holds its wrapped text.
+constexpr float k_notice_text_height = 0.22f;
+
+// A line longer than a caption holds goes on at the next, broken after its last space that fits.
+void add_message_line(std::vector<std::string>& lines, std::string line) {
+    constexpr std::size_t k_caption_chars = k_rect_text_size - 1;
+    while (line.size() > k_caption_chars) {
+        const std::size_t space = line.rfind(' ', k_caption_chars - 1);
+        const std::size_t cut = space == std::string::npos || space == 0 ? k_caption_chars : space + 1;
+        lines.push_back(line.substr(0, cut));
+        line.erase(0, cut);
+    }
+    lines.push_back(line);
+}
+
+std::vector<std::string> message_lines(const char* message) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (const char* p = message; *p != '\0'; ++p) {
+        if (*p != '\n') {
+            line += *p;
+            continue;
+        }
+        add_message_line(lines, line);
+        line.clear();
+    }
+    add_message_line(lines, line);
+    return lines;
+}
+
+// Whether the box is a notice of several lines (or of one longer than a caption holds).
+bool lined_notice(const message_box_state& s) {
+    return s.type == message_box_type::notice && message_lines(s.message).size() > 1;
+}
+
+// How much taller than its single-line layout a box grows for its message's lines.
+float notice_growth(const message_box_state& s) {
+    if (!lined_notice(s)) return 0.0f;
+    const std::size_t n = message_lines(s.message).size();
+    return std::max(0.0f, static_cast<float>(n) * k_notice_line - k_notice_text_height);
+}
+
+// The lines of a notice from the top of its text area (left, top) to the right edge, the
+// picture beside the first lines.
+void add_notice_lines(gui_window* w, float left, float top, float right) {
+    const std::vector<std::string> lines = message_lines(g_message_box.message);
+    float y = top;
+    for (const std::string& line : lines) {
+        gui_rect* r = w->add_rect(left, y - k_notice_line, right, y, rect_kind::label);
+        r->left_text = 1;
+        r->centred = 0;
+        r->fit_text = 1;
+        r->set_text(line.c_str());
+        y -= k_notice_line;
+    }
+}
+
 gui_window* add_file_list(gui_window* w, float x1, float y1, float x2, float y2,
                           bool keep_extension) {
     gui_window* list = w->add_window();
@@ -53,12 +115,16 @@ void build(gui_window* w) {
     w->clear();
     w->visible = 1;
     const float e = std::max(0.0f, 0.01f * static_cast<float>(longest_line_length(
-                                               s.message, message_box_state::k_text)) -
+                                               s.message, message_box_state::k_message)) -
                                        0.35f);
+    // Half the height a notice of several lines adds above and below.
+    const float g = notice_growth(s) / 2.0f;
     switch (s.type) {
         case message_box_type::yes_no:
-        case message_box_type::notice:
             w->create(-0.52f - e, -0.23f, 0.52f + e, 0.31f, window_kind::titled_window);
+            break;
+        case message_box_type::notice:
+            w->create(-0.52f - e, -0.23f - g, 0.52f + e, 0.31f + g, window_kind::titled_window);
             break;
         case message_box_type::name_input:
             w->create(-0.52f, -0.23f, 0.52f, 0.31f, window_kind::titled_window);
@@ -89,9 +155,13 @@ void build(gui_window* w) {
             add_picture(w, 0.3f + e, -0.04f, 0.49f + e, 0.18f, IDB_QUESTION);
             break;
         case message_box_type::notice:
-            add_label(w, -0.49f - e, -0.04f, 0.49f + e, 0.18f);
-            add_button(w, -0.2f, -0.18f, 0.2f, -0.08f, "OK");
-            add_picture(w, 0.3f + e, -0.04f, 0.49f + e, 0.18f, IDB_NOTICE);
+            if (lined_notice(s)) {
+                add_notice_lines(w, -0.49f - e, 0.18f + g, 0.49f + e);
+            } else {
+                add_label(w, -0.49f - e, -0.04f, 0.49f + e, 0.18f);
+            }
+            add_button(w, -0.2f, -0.18f - g, 0.2f, -0.08f - g, "OK");
+            add_picture(w, 0.3f + e, -0.04f + g, 0.49f + e, 0.18f + g, IDB_NOTICE);
             break;
         case message_box_type::name_input: {
             add_label(w, -0.49f, -0.04f, 0.49f, 0.18f);

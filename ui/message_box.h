@@ -23,8 +23,10 @@ enum : int {
 
 struct message_box_state {
     static constexpr int k_text = 256;
+    // A notice may name several files, a line each.
+    static constexpr int k_message = 1024;
     char title[k_text] = {};
-    char message[k_text] = {};
+    char message[k_message] = {};
     // On entry the initial text (a default name, a file pattern, the check box's label); on
     // an accepted answer the typed name or the chosen entry.
     char answer[k_text] = {};

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "core/device_calls.h"
@@ -263,9 +264,10 @@ TEST_F(DesignHub, ADamagedMissileOrSystemFileIsNamedAndTheDesignShownStays) {
 }
 
 // A part file cut short is refused on the hub as on its own screen: the notice and the log name
-// it, that part keeps its values and its name while the others load, and a save writes the part
-// shown under its own name, never over the damaged file.
-TEST_F(DesignHub, APartFileCutShortKeepsItsPartAndASaveLeavesTheFile) {
+// it, that part keeps its values while the others load, and the design goes on naming the
+// damaged file. A save leaves that file as it was cut and still names it, so mending the file
+// brings the design back; the part's own screen writes it once the notice has named it.
+TEST_F(DesignHub, APartFileCutShortKeepsTheDesignsLinkAndASaveLeavesTheFile) {
     open(14);
     save_as("Sentinel MR");
     const std::string whole = tmp.read("motors/New Motor.txt");
@@ -282,17 +284,151 @@ TEST_F(DesignHub, APartFileCutShortKeepsItsPartAndASaveLeavesTheFile) {
     const std::string why = "it stops in the middle of a line before its \"@\" line";
     EXPECT_EQ(std::string(g_message_box.message), "Could not load motors\\New Motor.txt: " + why);
     EXPECT_TRUE(logged("motors\\New Motor.txt cannot be read whole: " + why));
-    EXPECT_STREQ(m->motor->name, "Shown Motor");
+    EXPECT_STREQ(m->motor->name, "New Motor");  // the file the design names
+    EXPECT_EQ(m->motor->file, part_file::refused_told);
     EXPECT_EQ(m->motor->charge_isp[0], 240.0f);
     EXPECT_STREQ(m->aero->name, "New Config");  // the whole parts load
     EXPECT_NE(m->aero->LC, 55.0f);
     EXPECT_STREQ(m->name, "Sentinel MR");
+    // The hint under the hub says which parts a Save writes.
+    EXPECT_NE(find_text("Save also writes the parts New Config, New Warhead,"), nullptr);
+    EXPECT_NE(find_text("New Seeker, New Launcher and New Control. Not the damaged motor New Motor."), nullptr);
     root->close_dialogs();
 
+    for (const char* name : {"Sentinel MR", "Sentinel MR 2"}) {
+        save_as(name);
+        EXPECT_EQ(tmp.read("motors/New Motor.txt"), cut) << name;
+        EXPECT_NE(tmp.read(std::string("missiles/") + name + ".txt").find("New Motor\t[motor_name]"),
+                  std::string::npos) << name;
+    }
+    EXPECT_FALSE(tmp.exists("motors/Shown Motor.txt"));
+
+    // Mended, the file comes back with the design.
+    tmp.write("motors/New Motor.txt", whole);
+    load("Sentinel MR 2");
+    EXPECT_EQ(m->motor->file, part_file::taken);
+    EXPECT_NE(m->motor->charge_isp[0], 240.0f);
+
+    // Cut again: the motor's own Save writes it, as the hub's notice has named it.
+    tmp.write("motors/New Motor.txt", cut);
+    load("Sentinel MR");
+    root->close_dialogs();
+    m->motor->charge_isp[0] = 240.0f;
+    open(15);
+    save_as("New Motor");
+    EXPECT_NE(tmp.read("motors/New Motor.txt").find("240\t[ISP]"), std::string::npos);
+    EXPECT_EQ(m->motor->file, part_file::taken);
+}
+
+// A part refused where no notice named it (a design read for a run) is not written by its own
+// screen's first Save: that Save names the file in a notice instead, and the next one writes it.
+TEST_F(DesignHub, APartScreenWritesARefusedFileOnlyAfterANoticeNamedIt) {
+    open(14);
     save_as("Sentinel MR");
+    const std::string cut = "Rocket Motor Definition File\n\n10.5\t[OTD]\n2\t[DT";
+    tmp.write("motors/New Motor.txt", cut);
+    ASSERT_TRUE(m->load("Sentinel MR"));
+    EXPECT_EQ(m->motor->file, part_file::refused);
+    open(15);
+    save_as("new motor");  // the same file, as names match without regard to case
     EXPECT_EQ(tmp.read("motors/New Motor.txt"), cut);
-    EXPECT_NE(tmp.read("missiles/Sentinel MR.txt").find("Shown Motor\t[motor_name]"), std::string::npos);
-    EXPECT_NE(tmp.read("motors/Shown Motor.txt").find("240\t[ISP]"), std::string::npos);
+    EXPECT_STREQ(g_message_box.message,
+                 "Not saved: motors\\New Motor.txt could not be read whole. Save again to write over it.");
+    root->close_dialogs();
+    save_as("New Motor");
+    EXPECT_NE(tmp.read("motors/New Motor.txt").find("[AC]"), std::string::npos);
+    EXPECT_EQ(m->motor->file, part_file::taken);
+}
+
+// The scene's start-up read of its design, open to a test.
+class starting_scene : public reading_scene {
+public:
+    using scene::create_design_system;
+};
+
+// The design the program starts with ("New Missile") reads as on the hub's Load: a damaged
+// motor, airframe or launcher file is named in a notice on the first screen, once, the design
+// goes on naming it, and a Save of the design on the hub leaves it as it was. With the names a
+// part starts with ("New Motor") and with others.
+TEST_F(DesignHub, AStartUpDesignWithADamagedPartFileIsToldAndASaveLeavesTheFile) {
+    const struct {
+        const char* folder;
+        char* name;  // of the fixture's part, saved as the design
+        const char* names_it;
+    } parts[] = {{"motors", m->motor->name, "missiles"},
+                 {"configs", m->aero->name, "missiles"},
+                 {"launchers", system->launch_unit->name, "systems"}};
+    for (const char* renamed : {"", "Kept"}) {
+        for (const auto& d : parts) {
+            SCOPED_TRACE(std::string(d.folder) + " " + renamed);
+            use_design_objects(system.get(), m);
+            open(14);
+            if (renamed[0] != '\0') copy_bounded(d.name, design_name_size, renamed);
+            save_as("New Missile");
+            const std::string name = d.name;
+            const std::string file = std::string(d.folder) + "/" + name + ".txt";
+            const std::string whole = tmp.read(file);
+            const std::string cut = whole.substr(0, whole.find("\n@") / 2);
+            tmp.write(file, cut);
+
+            starting_scene world;
+            world.create_design_system();
+            ASSERT_NE(world.design_missile, nullptr);
+            EXPECT_EQ(std::string(g_message_box.message), "Could not load " + std::string(d.folder) + "\\" + name +
+                                                              ".txt: it stops in the middle of a line before its \"@\" line");
+            EXPECT_TRUE(root->find_dialog(message_box_dialog)->visible);
+            root->close_dialogs();
+            use_design_objects(world.design_system, world.design_missile);
+            open(14);
+            EXPECT_EQ(root->find_dialog(message_box_dialog), nullptr);  // told once
+            save_as("New Missile");
+            EXPECT_EQ(tmp.read(file), cut);
+            EXPECT_NE(tmp.read(std::string(d.names_it) + "/New Missile.txt").find(name + "\t["), std::string::npos);
+            use_design_objects(nullptr, nullptr);
+            tmp.write(file, whole);
+        }
+    }
+}
+
+// A missile file of the start-up design that is cut short is refused whole, as on the hub's
+// Load: none of its names is taken, nor those of the system file read with it.
+TEST_F(DesignHub, AStartUpMissileFileCutShortIsNotPartlyTaken) {
+    open(14);
+    copy_text(m->aero->name, "Taken Config");
+    copy_text(system->launch_unit->name, "Taken Launcher");
+    save_as("New Missile");
+    const std::string text = tmp.read("missiles/New Missile.txt");
+    tmp.write("missiles/New Missile.txt", text.substr(0, text.find("[motor_name]")));
+    starting_scene world;
+    world.create_design_system();
+    ASSERT_NE(world.design_missile, nullptr);
+    EXPECT_STREQ(world.design_missile->aero->name, "New Config");
+    EXPECT_STREQ(world.design_system->launch_unit->name, "New Launcher");
+    EXPECT_EQ(std::string(g_message_box.message),
+              "Could not load missiles\\New Missile.txt: it stops in the middle of a line before naming all its parts");
+}
+
+// With all six part files damaged, each in its own way, the notice names every one of them on a
+// line of its own.
+TEST_F(DesignHub, TheNoticeNamesEverySixDamagedPartFiles) {
+    open(14);
+    save_as("Sentinel MR");
+    const auto damage = [&](const char* file, const std::string& from, const std::string& to) {
+        std::string text = tmp.read(file);
+        tmp.write(file, text.replace(text.find(from), from.size(), to));
+    };
+    damage("configs/New Config.txt", "\r\n@", "");  // no "@" line
+    damage("motors/New Motor.txt", "2\t[NS]", "3\t[NS]");
+    damage("warheads/New Warhead.txt", "\t", std::string(1, '\0'));
+    damage("seekers/New Seeker.txt", "\r\n@", "");
+    damage("launchers/New Launcher.txt", "\t", "\x1b\t");
+    damage("controls/New Control.txt", "\r\n@", "");
+    load("Sentinel MR");
+    EXPECT_EQ(std::string(g_message_box.message),
+              "Could not load 6 damaged files (Logfile.txt says why):\n"
+              "launchers\\New Launcher.txt: control characters\ncontrols\\New Control.txt: cut short\n"
+              "configs\\New Config.txt: cut short\nmotors\\New Motor.txt: records missing\n"
+              "warheads\\New Warhead.txt: control characters\nseekers\\New Seeker.txt: cut short");
 }
 
 namespace {

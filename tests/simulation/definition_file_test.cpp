@@ -149,14 +149,15 @@ TEST_F(DefinitionFile, TitleAndEndOnlyLoadsAndSetsTheName) {
     EXPECT_STREQ(unit.radar_name, "Parabolic_Radar");
     EXPECT_TRUE(logged("Nothing read from controls\\Empty.txt: it holds no values"));
 
-    // Something else under a definition's name has no "@" line: it is refused and named.
+    // Something else under a definition's name (control characters, no "@" line) is refused
+    // and named.
     const char garbage[] = "\x7f" "ELF\x02\x01\0\0\x03\0>\0\xff\xfe\nrubbish\n";
     tmp_.write("controls/Junk.txt", std::string(garbage, sizeof garbage - 1));
     unit.num_targets = 3;
     EXPECT_FALSE(unit.load("Junk"));
     EXPECT_EQ(unit.num_targets, 3);
     EXPECT_STREQ(unit.name, "Empty");
-    EXPECT_TRUE(logged("controls\\Junk.txt cannot be read whole: it ends before its \"@\" line"));
+    EXPECT_TRUE(logged("controls\\Junk.txt cannot be read whole: it holds a control character (byte 127) on line 1"));
 }
 
 TEST_F(DefinitionFile, CommentsEndMarkValuesAndKeysAnywhere) {
@@ -525,4 +526,60 @@ TEST_F(DamagedPartFile, AMotorWithFewerChargesThanItsCountIsRefused) {
     EXPECT_TRUE(motor.load("One"));
     EXPECT_EQ(motor.charge_count, 1);
     EXPECT_FLOAT_EQ(motor.charge_length[0], 110.0f);
+}
+
+// A part file holding a control character other than TAB, CR and LF (a NUL, an escape, DEL) is
+// not a file the program wrote: it is refused by name and the part stays as it was. Letters
+// beyond ASCII in a title are no fault.
+TEST_F(DamagedPartFile, APartFileHoldingAControlCharacterIsRefused) {
+    six_parts parts;
+    for (const part_calls& k : parts.kinds) {
+        SCOPED_TRACE(k.folder);
+        const std::string folder = k.folder;
+        const std::string whole = tmp_.read(folder + "/Sentinel MR.txt");
+        ASSERT_TRUE(k.save("Shown"));
+        const std::size_t at = whole.find('\t');  // in the first value line
+        const long line = 1 + std::count(whole.begin(), whole.begin() + static_cast<long>(at), '\n');
+        for (const char c : {'\0', '\x1b', '\x7f'}) {
+            std::string bad = whole;
+            bad.insert(at, 1, c);
+            tmp_.write(folder + "/Bad.txt", bad);
+            definition_faults faults;
+            {
+                const definition_faults::use watching(&faults);
+                EXPECT_FALSE(k.load("Bad"));
+            }
+            const std::string why = format_string("it holds a control character (byte %d) on line %ld",
+                                                  static_cast<unsigned char>(c), line);
+            ASSERT_EQ(faults.list().size(), 1u);
+            EXPECT_EQ(faults.list()[0].kind, "control characters");
+            EXPECT_EQ(faults.list()[0].why, why);
+            EXPECT_TRUE(logged((folder + "\\Bad.txt cannot be read whole: " + why).c_str()));
+            EXPECT_EQ(k.name(), "Shown");
+        }
+        tmp_.write(folder + "/Accented.txt", "D\xc3\xa9" + whole.substr(1));
+        EXPECT_TRUE(k.load("Accented"));
+    }
+}
+
+// A notice names each refused file: one file with why (or its kind, when the line would not fit
+// a caption), several a line each with the kind, the first six and then how many more the log
+// lists.
+TEST_F(DamagedPartFile, TheNoticeNamesEveryRefusedFile) {
+    definition_faults faults;
+    const definition_faults::use watching(&faults);
+    const std::string long_name = "missiles\\" + std::string(39, 'M') + ".txt";
+    definition_faults::report(long_name, definition_faults::k_cut_short,
+                              "it stops in the middle of a line before naming all its parts");
+    EXPECT_EQ(faults.notice(), "Could not load " + long_name + ": cut short");
+    definition_faults::report("configs\\A.txt", definition_faults::k_control_characters, "byte 0");
+    EXPECT_EQ(faults.notice(), "Could not load 2 damaged files (Logfile.txt says why):\n" + long_name +
+                                   ": cut short\nconfigs\\A.txt: control characters");
+    for (const char* name : {"B", "C", "D", "E", "F", "G"}) {
+        definition_faults::report(format_string("seekers\\%s.txt", name), definition_faults::k_records_missing, "why");
+    }
+    const std::string text = faults.notice();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 7);
+    EXPECT_NE(text.find("\nseekers\\E.txt: records missing\nand 2 more: Logfile.txt lists them"), std::string::npos);
+    EXPECT_EQ(text.find("F.txt"), std::string::npos);
 }

@@ -138,4 +138,27 @@ TEST(Engagement, TheRunnerKeepsItsOwnLogBesideTheGames) {
     EXPECT_NE(game.read("Engagelog.txt").find("a line of the runner's\r\n"), std::string::npos);
 }
 
+// 4 KB of noise that happens to hold an "@" line in place of a motor file is refused by name
+// (its control characters), not read as a motor: the run knows its design was not all read.
+TEST(Engagement, AMotorFileOfNoiseIsRefusedByName) {
+    temp_folder data;
+    copy_designs(data.path());
+    std::string noise(4096, 'G');
+    unsigned seed = 7;
+    for (char& c : noise) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 16);
+    }
+    noise.replace(1000, 3, "\n@\n");
+    data.write("motors/Sentinel MR.txt", noise);
+    engagement_setup s = several_ranges(data.path());
+    s.systems[0].name = "Sentinel MR";
+    engagement_run run(s);
+    ASSERT_TRUE(run.place());
+    run.run();
+    ASSERT_FALSE(run.faults.empty());
+    EXPECT_EQ(run.faults.list()[0].file, "motors\\Sentinel MR.txt");
+    EXPECT_EQ(run.faults.list()[0].kind, "control characters");
+}
+
 }  // namespace

@@ -170,4 +170,53 @@ TEST_F(message_box_test, object_choice_previews_the_chosen_file) {
     g_previews = nullptr;
 }
 
+// A notice of several lines shows each in a caption of its own, one under the other in one
+// column (one font), the box grown to hold them and OK below the last.
+TEST_F(message_box_test, a_notice_of_many_lines_shows_each_whole) {
+    std::string text = "0 " + std::string(100, 'a');
+    ask(message_box_type::notice, text.c_str(), "");
+    const float one_line_height = box()->box_y2 - box()->box_y1;
+    for (int i = 1; i < 8; ++i) text += "\n" + std::to_string(i) + " " + std::string(100, static_cast<char>('a' + i));
+    ask(message_box_type::notice, text.c_str(), "");
+    EXPECT_GT(box()->box_y2 - box()->box_y1, one_line_height);
+    std::vector<const gui_rect*> shown;
+    for (int i = 0; i < box()->rect_count; ++i) {
+        if (box()->rect(i)->kind == rect_kind::label) shown.push_back(box()->rect(i));
+    }
+    ASSERT_EQ(shown.size(), 8u);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        EXPECT_EQ(shown[i]->text.get(), text.substr(i * 103, 102));
+        EXPECT_EQ(shown[i]->x1, shown[0]->x1);
+        EXPECT_GT(shown[i]->y1, button("OK")->y2);
+        if (i > 0) EXPECT_LE(shown[i]->y2, shown[i - 1]->y1 + 1e-6f);
+    }
+}
+
+// A notice line longer than a caption's 127 characters goes on in the next caption, broken
+// after a space: nothing of it is cut.
+TEST_F(message_box_test, a_notice_line_longer_than_a_caption_goes_on_in_the_next) {
+    const std::string text = "Could not load missiles\\" + std::string(39, 'M') +
+                             ".txt: it stops in the middle of a line before naming all its parts";
+    ASSERT_GT(text.size(), 127u);
+    ask(message_box_type::notice, text.c_str(), "");
+    std::string shown;
+    for (int i = 0; i < box()->rect_count; ++i) {
+        const gui_rect* r = box()->rect(i);
+        if (r->kind == rect_kind::label && r->has_text()) shown += r->text.get();
+    }
+    EXPECT_EQ(shown, text);
+}
+
+// A notice still open when the window takes another size (as at start-up) stays over the screen
+// rebuilt for it.
+TEST_F(message_box_test, a_notice_stays_over_the_screen_rebuilt_for_a_new_size) {
+    root->show_notice("Design", "Could not load motors\\New Motor.txt: it ends before its \"@\" line");
+    ASSERT_NE(box(), nullptr);
+    root->on_resize();
+    ASSERT_NE(box(), nullptr);
+    EXPECT_TRUE(box()->visible);
+    EXPECT_STREQ(g_message_box.title, "Ventrask - Design");
+    EXPECT_STREQ(g_message_box.message, "Could not load motors\\New Motor.txt: it ends before its \"@\" line");
+}
+
 }  // namespace
