@@ -4,7 +4,6 @@
 // were measured for, so a caption takes the room it was laid out with.
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -66,10 +65,6 @@ public:
             return false;
         }
         ascent_px_ = static_cast<int>(std::lround(ascent * em / face_->units_per_EM));
-        // The stems a narrowed face would lose across (about a tenth of the em is the regular
-        // face's stem) are given back, as a face designed narrow keeps its stems: a stem of
-        // 0.7 pixel would never cover a whole pixel and reads faint beside the letters round it.
-        embolden_ = static_cast<FT_Pos>(std::lround(k_stem_of_em * em * (1.0 - width) * 64));
         for (int c = 0; c < 256; ++c) {
             advance_[c] = 0;
             if (load(static_cast<std::uint8_t>(c), false)) {
@@ -107,21 +102,15 @@ public:
 private:
     bool load(std::uint8_t ch, bool render) const {
         const FT_UInt index = FT_Get_Char_Index(face_, cp1252_to_unicode(ch));
-        if (FT_Load_Glyph(face_, index, FT_LOAD_DEFAULT) != 0) return false;
-        if (!render) return true;
-        const FT_GlyphSlot slot = face_->glyph;
-        if (embolden_ > 0 && slot->format == FT_GLYPH_FORMAT_OUTLINE) FT_Outline_EmboldenXY(&slot->outline, embolden_, 0);
-        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return false;
-        return slot->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
+        const FT_Int32 flags = render ? FT_LOAD_RENDER : FT_LOAD_DEFAULT;
+        if (FT_Load_Glyph(face_, index, flags) != 0) return false;
+        return !render || face_->glyph->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
     }
-
-    static constexpr double k_stem_of_em = 0.09;
 
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
     int cell_ = 12;
     int ascent_px_ = 0;
-    FT_Pos embolden_ = 0;  // 1/64 pixel added across each outline of a narrowed face
     int advance_[256] = {};
 };
 
