@@ -10,7 +10,8 @@
 //
 // A narrowed face keeps the cell height and draws its glyphs narrower (a width of 0.7 draws
 // them at seven tenths of their width): the outlines are scaled before they are rasterised,
-// so thin strokes and points keep their coverage and the advances are the narrowed face's own.
+// so the advances are the narrowed face's own, and each glyph keeps the ink of the full one
+// (its coverage grows as its width shrinks), so thin strokes and points do not fade.
 #pragma once
 
 #include <cstdint>

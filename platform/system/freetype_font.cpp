@@ -65,6 +65,10 @@ public:
             return false;
         }
         ascent_px_ = static_cast<int>(std::lround(ascent * em / face_->units_per_EM));
+        // A narrowed glyph keeps the ink of the full one: its stems, narrower than a pixel,
+        // would otherwise straddle two pixels at under half coverage each and read faint
+        // beside the letters round them, and its points fade.
+        ink_gain_ = static_cast<int>(std::lround(256.0 / width));
         for (int c = 0; c < 256; ++c) {
             advance_[c] = 0;
             if (load(static_cast<std::uint8_t>(c), false)) {
@@ -94,7 +98,8 @@ public:
                 const int px = left + static_cast<int>(c);
                 if (px < 0 || px >= width) continue;
                 std::uint8_t& dst = coverage[static_cast<long>(py) * pitch + px];
-                dst = std::max(dst, static_cast<std::uint8_t>(src[c]));
+                const int inked = std::min(255, src[c] * ink_gain_ / 256);
+                dst = std::max(dst, static_cast<std::uint8_t>(inked));
             }
         }
     }
@@ -111,6 +116,7 @@ private:
     FT_Face face_ = nullptr;
     int cell_ = 12;
     int ascent_px_ = 0;
+    int ink_gain_ = 256;  // of the coverage, in 1/256: 256 over the face's width
     int advance_[256] = {};
 };
 
