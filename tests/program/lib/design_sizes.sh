@@ -168,8 +168,8 @@ check_fire_margins() {
 # The motor panel's field labels, "Chamber Diameter (cm)" .. "Ignition Pressure (atm)", in rows
 # ((-0.55 m, y h)-(-0.25 m, (y + 0.05) h), y = 0.77 - 0.08 n): the bright pixels of each row,
 # its field left aside, span the same height within a pixel, as one font draws them (bright:
-# the glyphs' cores, as the smoothly drawn narrowed glyphs of a small window blur their edges
-# over a row more or less by where they fall between pixels).
+# the glyphs' cores, as their grey edges spread over a row more or less by where they fall
+# between pixels).
 check_label_rows() {
   local w=$1 h=$2 n box tall heights="" lowest=100000 highest=0
   for n in 0 1 2 3 4; do
