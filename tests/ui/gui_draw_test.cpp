@@ -181,7 +181,7 @@ TEST_F(gui_text_fit_test, a_text_too_wide_even_in_the_small_font_is_drawn_whole_
         const auto drawn = squeezed(painter, text, room_texels * texel + margin);
         EXPECT_EQ(drawn.size(), 1u) << room_texels;
         if (drawn.empty()) return -1;
-        // Whole, at the GUI's text scale, batched with the other text, inside its box.
+        // Whole, at the GUI's text scale, batched with the other text.
         EXPECT_EQ(drawn[0].text, text);
         EXPECT_FLOAT_EQ(drawn[0].sx, 1.0f);
         EXPECT_TRUE(drawn[0].batched);
@@ -200,20 +200,6 @@ TEST_F(gui_text_fit_test, a_text_too_wide_even_in_the_small_font_is_drawn_whole_
     const auto fits = squeezed(painter, "Short", 0.3f);
     ASSERT_EQ(fits.size(), 1u);
     EXPECT_EQ(fits[0].font, gui_font::medium);
-}
-
-TEST(gui_font_faces, a_narrowed_face_names_its_font_and_step) {
-    for (int font = 0; font < gui_font::count; ++font) {
-        EXPECT_EQ(gui_font::narrowed(font, 0), font);
-        EXPECT_FLOAT_EQ(gui_font::width_of(font), 1.0f);
-        for (int step = 1; step <= gui_font::k_narrowing_steps; ++step) {
-            const int face = gui_font::narrowed(font, step);
-            EXPECT_GE(face, gui_font::count);
-            EXPECT_LT(face, gui_font::all);
-            EXPECT_EQ(gui_font::base_of(face), font);
-            EXPECT_NEAR(gui_font::width_of(face), 1.0f - 0.05f * static_cast<float>(step), 1e-6f);
-        }
-    }
 }
 
 namespace {
