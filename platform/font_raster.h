@@ -7,6 +7,11 @@
 // family (platform/system, FreeType), whose Sans, Serif and Mono faces have the widths of the
 // Windows faces the layouts were measured with; a name the system does not know gets the
 // default face (Liberation Sans).
+//
+// A narrowed face keeps the cell height and draws its glyphs narrower (a width of 0.7 draws
+// them at seven tenths of their width): the outlines are scaled before they are rasterised,
+// so the advances are the narrowed face's own, and each glyph keeps the ink of the full one
+// (its coverage grows as its width shrinks), so thin strokes and points do not fade.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +23,7 @@ struct font_request {
     bool bold = false;
     bool italic = false;
     bool fixed_pitch = false;
+    float width = 1.0f;        // of the glyphs against the face's own, 0.25..1
 };
 
 class font_raster {

@@ -66,8 +66,8 @@ int largest_side(const gfx_device& device) {
 
 }  // namespace
 
-d3d_font::d3d_font(const char* face_name, std::uint32_t height, std::uint32_t flags)
-    : height_(height), flags_(flags), store_(k_store_vertices) {
+d3d_font::d3d_font(const char* face_name, std::uint32_t height, std::uint32_t flags, float width)
+    : height_(height), flags_(flags), width_(width), store_(k_store_vertices) {
     copy_bounded(face_name_, sizeof face_name_, face_name ? face_name : "");
 }
 
@@ -104,6 +104,7 @@ bool d3d_font::create_texture(float scale) {
     request.bold = (flags_ & FONT_BOLD) != 0;
     request.italic = (flags_ & FONT_ITALIC) != 0;
     request.fixed_pitch = (flags_ & FONT_FIXED_PITCH) != 0;
+    request.width = width_;
     const std::unique_ptr<font_raster> raster = make_font_raster(request);
     if (!raster) return false;
     pixel_height_ = request.cell_height;

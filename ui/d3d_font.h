@@ -50,7 +50,9 @@ public:
     // A glyph is added only while fewer vertices than this are in use (10,239 glyphs).
     static constexpr int k_store_limit = k_store_vertices - 6;
 
-    d3d_font(const char* face_name, std::uint32_t height, std::uint32_t flags);
+    // width: of the glyphs against the face's own (1 the face as it is; less a narrowed face
+    // of the same height, its glyphs rasterised at that width).
+    d3d_font(const char* face_name, std::uint32_t height, std::uint32_t flags, float width = 1.0f);
     ~d3d_font();
     d3d_font(const d3d_font&) = delete;
     d3d_font& operator=(const d3d_font&) = delete;
@@ -95,6 +97,7 @@ public:
     const char* face_name() const { return face_name_; }
     std::uint32_t height() const { return height_; }
     std::uint32_t flags() const { return flags_; }
+    float width() const { return width_; }
     gfx_texture* texture() const { return texture_.get(); }
     int texture_width() const { return texture_width_; }
     int texture_height() const { return texture_height_; }
@@ -124,6 +127,7 @@ private:
     char face_name_[80] = {};
     std::uint32_t height_;
     std::uint32_t flags_;
+    float width_ = 1.0f;
     texture_ptr texture_;
     std::vector<font_vertex> store_;  // k_store_vertices, zeroed, made with the font
     int texture_width_ = 0, texture_height_ = 0;

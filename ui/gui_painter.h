@@ -12,7 +12,24 @@ class gfx_texture;
 // The overlay's fonts by number.
 namespace gui_font {
 enum : int { regular = 0, bold = 1, fixed = 2, large = 3, medium = 4, small = 5, count = 6 };
+
+// Narrowed faces: each font again at its own height with glyphs drawn narrower, in steps of a
+// twentieth from 0.95 (step 1) to 0.5 (step 10), numbered after the six fonts. A text too wide
+// for its box is drawn in one of them, batched like any other text; the few steps keep the
+// faces a screen needs to a handful, each rasterised once.
+constexpr int k_narrowing_steps = 10;
+constexpr float k_narrowing_step = 0.05f;
+constexpr int all = count * (1 + k_narrowing_steps);
+
+// The face of a font narrowed by a step (1..k_narrowing_steps; 0 the font itself).
+constexpr int narrowed(int font, int step) {
+    return step <= 0 ? font : count + font * k_narrowing_steps + (step - 1);
 }
+// The font a face was narrowed from, and its width against that font's (1 for the six fonts).
+constexpr int base_of(int face) { return face < count ? face : (face - count) / k_narrowing_steps; }
+constexpr int step_of(int face) { return face < count ? 0 : (face - count) % k_narrowing_steps + 1; }
+constexpr float width_of(int face) { return 1.0f - k_narrowing_step * static_cast<float>(step_of(face)); }
+}  // namespace gui_font
 
 // Box flags of the text operations (smooth: linear filtering, for text drawn at once).
 namespace text_flag {

@@ -112,23 +112,23 @@ public:
     // The font the text is drawn in and the narrowing of its width (1 none). Without fit_text
     // the font follows the font flags. With it, a text wider than the box takes the next
     // smaller font (medium, then 12-point bold, then small) until it fits; one that is too wide
-    // even in the small font is drawn in it narrowed to the box, at once and smoothly filtered
-    // so that thin glyphs do not drop out.
+    // even in the small font is drawn in a narrowed face of it (gui_font::narrowed), its glyphs
+    // rasterised at the narrower width, batched as other text. Several lines too high for
+    // their box are drawn lowered (and narrowed) as a whole, at once and smoothly filtered.
     struct text_fit {
         int font;
         float narrowing;       // of the text's width, 1 when it fits
         float lowering = 1.0f; // of its height (several lines in a low box), 1 when they fit
+        int face = -1;         // the face drawn: the font or a narrowed face of it
     };
     // window_scale_x, _y: how much the window's transform scales it (a fitted dialog's
     // scale); the text keeps its pixel size there, so it takes more of a scaled box.
     text_fit fitted_text(float window_scale_x = 1.0f, float window_scale_y = 1.0f) const;
     // The font a column of labels, check boxes or buttons shares (set by their window before
     // it draws them, -1 none): when one caption needs a smaller font, its neighbours take it
-    // too. When one is too wide even in the small font, they are narrowed alike
-    // (column_narrowing, the narrowest of the column, 1 none), so the whole column reads in
-    // one face.
+    // too, so the whole column reads at one height. One too wide even in the small font is
+    // narrowed on its own; its neighbours keep the font's full width.
     int column_font = -1;
-    float column_narrowing = 1.0f;
 
     std::unique_ptr<char[]> text;
     int text_size = 0;

@@ -1,6 +1,7 @@
 // How one element is drawn: fill, textures, frame, bevel, the glyphs of its kind and its
 // text, in the normal, hover or pressed look.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/text.h"
@@ -65,45 +66,20 @@ constexpr float k_text_margin = 0.03f;
 // The square of a check box at the right end of its box (from x2 - 0.07 on).
 constexpr float k_check_square = 0.07f;
 
-// A single line too wide for its box even in the small font. Its glyphs first close up over
-// their side bearings, a texel each at most, staying sharp; only what that leaves too wide is
-// narrowed, so a text squeezed a little keeps its thin strokes ("Ignition Pressure (atm)" read
-// "gnition Pressure (atm" narrowed whole at 640 x 480), and one squeezed much keeps its
-// letters apart.
-constexpr float k_texel_x = 1.0f / 320.0f;  // a texel of a font across, in GUI units
-
-void draw_squeezed(gui_painter* p, int font, const char* text, float x1, float y1, float x2, float y2,
-                   bool centre, float room, float window_x, float sx, float sy, std::uint32_t c, bool batched) {
-    // Sizes in the window's own units (a dialog scaled to fit keeps its text's pixel size).
-    const auto measure = [&](const char* t, float size[2]) {
-        if (!gui_text_size(p, font, t, size)) return false;
-        if (window_x > 0) size[0] /= window_x;
-        return true;
-    };
-    float whole[2] = {0, 0};
-    if (!measure(text, whole) || whole[0] <= 0) return;
-    // Spaces keep their width: words closed up to each other would run together.
-    float glyphs = 0;
-    for (const char* t = text; *t != '\0'; ++t) glyphs += *t != ' ' ? 1.0f : 0.0f;
-    if (glyphs < 1) return;
-    const float close_up = std::min(k_texel_x, std::max(0.0f, (whole[0] - room) / glyphs));
-    const float closed = whole[0] - close_up * glyphs;
-    const float narrowing = closed > room ? std::max(k_min_narrowing, room / closed) : 1.0f;
-    const float width = closed * narrowing;
-    float x = centre ? (x1 + x2 - width) / 2 : x1;
-    // Narrowed glyphs are drawn smooth, outside the point-sampled batch.
-    const bool in_batch = batched && narrowing == 1.0f;
-    const std::uint32_t flags = text_flag::centre_vertical | (narrowing < 1.0f ? text_flag::smooth : 0u);
-    char one[2] = {0, 0};
-    for (const char* t = text; *t != '\0'; ++t) {
-        one[0] = *t;
+// The narrowed face of a font a single line is drawn in to fit `room`: the widest of the
+// narrowing steps no wider than `narrowing` whose own glyphs, measured as drawn, fit the room
+// (the narrowest step when none does). Its glyphs are rasterised at that width, so thin
+// strokes and points keep their coverage where glyphs of the full width squeezed would lose
+// them, and it is batched with the other text.
+template <typename Measure>
+int narrowed_face(int font, float narrowing, float room, const Measure& measure) {
+    const int first = static_cast<int>(std::ceil((1.0f - narrowing) / gui_font::k_narrowing_step - 1e-3f));
+    const int last = static_cast<int>(std::lround((1.0f - k_min_narrowing) / gui_font::k_narrowing_step));
+    for (int step = std::clamp(first, 1, last); step < last; ++step) {
         float size[2] = {0, 0};
-        if (!measure(one, size)) continue;
-        // The box holds the glyph with room for the pen's snap to the pixel grid.
-        p->draw_text(font, x, y1, x + size[0] * narrowing + 0.01f, y2, one, flags, 0, 0, sx * narrowing, sy, c,
-                     in_batch);
-        x += (size[0] - (*t != ' ' ? close_up : 0.0f)) * narrowing;
+        if (measure(gui_font::narrowed(font, step), size) && size[0] <= room) return gui_font::narrowed(font, step);
     }
+    return gui_font::narrowed(font, last);
 }
 
 }  // namespace
@@ -117,6 +93,7 @@ bool gui_font_is_smaller(int a, int b) {
 
 gui_rect::text_fit gui_rect::fitted_text(float window_scale_x, float window_scale_y) const {
     text_fit fit{font_of(*this), 1.0f};
+    fit.face = fit.font;
     gui_painter* p = current_painter();
     if (!fit_text || wrapped || !text || text[0] == '\0' || p == nullptr) return fit;
     float bx1, by1, bx2, by2;
@@ -147,10 +124,22 @@ gui_rect::text_fit gui_rect::fitted_text(float window_scale_x, float window_scal
         }
         fit.font = next;
     }
-    // A column's smaller font, where it is smaller than this caption's own, and its narrowing.
-    if (column_font >= 0) {
-        if (fit.narrowing == 1.0f && gui_font_is_smaller(column_font, fit.font)) fit.font = column_font;
-        if (fit.font == column_font && fit.lowering == 1.0f) fit.narrowing = std::min(fit.narrowing, column_narrowing);
+    // A column's smaller font, where it is smaller than this caption's own. Only a caption too
+    // wide for that font is narrowed: its neighbours keep the font's own width.
+    if (column_font >= 0 && fit.narrowing == 1.0f && gui_font_is_smaller(column_font, fit.font)) {
+        fit.font = column_font;
+    }
+    fit.face = fit.font;
+    // Narrowed lines take the narrowed face that fits; several lines lowered into a low box
+    // are drawn squeezed as a whole.
+    if (fit.narrowing < 1.0f && fit.lowering == 1.0f) {
+        const auto measure_face = [&](int face, float face_size[2]) {
+            if (!gui_text_size(p, face, text.get(), face_size)) return false;
+            if (window_scale_x > 0) face_size[0] /= window_scale_x;
+            return true;
+        };
+        fit.face = narrowed_face(fit.font, fit.narrowing, room, measure_face);
+        fit.narrowing = gui_font::width_of(fit.face);
     }
     return fit;
 }
@@ -262,14 +251,8 @@ void gui_rect::draw(bool highlighted, bool hovered, float sx, float sy, bool bat
     // The text scales undo the window's own scale, so that text keeps its pixel size.
     const float window_x = sx > 0 ? gui_scale[0] / sx : 1.0f;
     const text_fit fit = fitted_text(window_x, sy > 0 ? gui_scale[1] / sy : 1.0f);
-    const bool one_line = !wrapped && !(edit && pressed_look) && (left_text || centred) && text &&
-                          std::strchr(text.get(), '\n') == nullptr;
-    if (fit.narrowing < 1.0f && fit.lowering == 1.0f && one_line) {
-        const float right = kind == rect_kind::check_box && !left_text ? bx2 - k_check_square : bx2;
-        float whole[2] = {0, 0};
-        gui_text_size(p, fit.font, text.get(), whole);
-        draw_squeezed(p, fit.font, text.get(), left_text ? bx1 + 0.02f : bx1, by1, right, by2, !left_text,
-                      whole[0] / window_x * fit.narrowing, window_x, sx, sy, text_c, batched);
+    if (fit.face != fit.font) {
+        draw_text_part(pressed_look, fit.face, text_c, sx, sy, batched);
     } else if (fit.narrowing < 1.0f || fit.lowering < 1.0f) {
         draw_text_part(pressed_look, fit.font, text_c, sx * fit.narrowing, sy * fit.lowering, false,
                        text_flag::smooth);

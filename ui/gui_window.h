@@ -278,8 +278,8 @@ private:
     void after_release_without_callback(gui_rect* r);
     void draw_elements(bool over_custom, bool batched);
     // Gives the captions of one column (labels, check boxes or buttons of the same left and
-    // right edges) one font: the smallest any of them takes to fit its box, narrowed alike when
-    // one is too wide even in the small font. Worked out again only when the captions, their
+    // right edges) one font: the smallest any of them takes to fit its box (one too wide even
+    // in the small font is narrowed on its own). Worked out again only when the captions, their
     // boxes, the window's text scale or the screen size changed, or a caption is new (a
     // rebuilt window's elements start without a column font).
     void share_column_fonts();

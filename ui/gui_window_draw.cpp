@@ -15,11 +15,12 @@ namespace {
 constexpr float k_fade_hold_s = 2.0f;
 constexpr float k_fade_timer_max_s = 5.0f;
 
+// Every font's batch and every narrowed face's.
 void begin_batches(gui_painter* p) {
-    for (int f = 0; f < gui_font::count; ++f) p->begin_text(f);
+    for (int f = 0; f < gui_font::all; ++f) p->begin_text(f);
 }
 void end_batches(gui_painter* p) {
-    for (int f = 0; f < gui_font::count; ++f) p->end_text(f);
+    for (int f = 0; f < gui_font::all; ++f) p->end_text(f);
 }
 
 }  // namespace
@@ -97,13 +98,11 @@ void gui_window::share_column_fonts() {
     column_fonts_known = true;
     const float window_x = text_scale_x > 0 ? gui_scale[0] / text_scale_x : 1.0f;
     const float window_y = text_scale_y > 0 ? gui_scale[1] / text_scale_y : 1.0f;
-    // Each caption's own fit first, then the smallest font of its column for all of them and
-    // the narrowest narrowing of those drawn in that font.
+    // Each caption's own fit first, then the smallest font of its column for all of them.
     std::vector<gui_rect::text_fit> own(static_cast<std::size_t>(rect_count), gui_rect::text_fit{-1, 1.0f});
     for (int i = 0; i < rect_count; ++i) {
         gui_rect* r = rect(i);
         r->column_font = -1;
-        r->column_narrowing = 1.0f;
         if (in_column(*r)) own[static_cast<std::size_t>(i)] = r->fitted_text(window_x, window_y);
     }
     for (int i = 0; i < rect_count; ++i) {
@@ -114,15 +113,7 @@ void gui_window::share_column_fonts() {
             const int theirs = own[static_cast<std::size_t>(j)].font;
             if (theirs >= 0 && same_column(*rect(j), *r) && gui_font_is_smaller(theirs, font)) font = theirs;
         }
-        float narrowing = 1.0f;
-        for (int j = 0; j < rect_count; ++j) {
-            const gui_rect::text_fit& theirs = own[static_cast<std::size_t>(j)];
-            if (theirs.font == font && theirs.lowering == 1.0f && same_column(*rect(j), *r)) {
-                narrowing = std::min(narrowing, theirs.narrowing);
-            }
-        }
         r->column_font = font;
-        r->column_narrowing = narrowing;
     }
 }
 

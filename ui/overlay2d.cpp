@@ -51,6 +51,9 @@ void overlay2d::set_device(gfx_device* device) {
     if (device != device_) release();
     device_ = device;
     for (auto& f : fonts_) f->set_device(this->device());
+    for (auto& steps : narrowed_) {
+        for (auto& f : steps) f.reset();
+    }
 }
 
 gfx_device* overlay2d::device() const {
@@ -69,11 +72,18 @@ void overlay2d::rescale_fonts() {
         f->set_device(device());
         f->create_texture(s);
     }
+    // The narrowed fonts are made again at the new scale when they are next asked for.
+    for (auto& steps : narrowed_) {
+        for (auto& f : steps) f.reset();
+    }
 }
 
 void overlay2d::release() {
     background_.reset();
     for (auto& f : fonts_) f->release_texture();
+    for (auto& steps : narrowed_) {
+        for (auto& f : steps) f.reset();
+    }
 }
 
 void overlay2d::set_gui_scale(int back_buffer_width, int back_buffer_height) {
@@ -101,6 +111,26 @@ int overlay2d::to_pixels_y_down(float y) { return static_cast<int>(-240.0f * y);
 
 d3d_font* overlay2d::font(int n) const {
     return n >= 0 && n < k_overlay_fonts ? fonts_[n].get() : nullptr;
+}
+
+d3d_font* overlay2d::made_font(int n, int step) const {
+    if (step == 0) return font(n);
+    if (n < 0 || n >= k_overlay_fonts || step < 0 || step > k_narrowing_steps) return nullptr;
+    return narrowed_[n][step - 1].get();
+}
+
+d3d_font* overlay2d::narrowed_font(int n, int step) {
+    d3d_font* made = made_font(n, step);
+    if (made != nullptr || step == 0 || n < 0 || n >= k_overlay_fonts || step < 0 || step > k_narrowing_steps) {
+        return made;
+    }
+    const d3d_font& whole = *fonts_[n];
+    auto narrow = std::make_unique<d3d_font>(whole.face_name(), whole.height(), whole.flags(), narrowed_width(step));
+    narrow->set_device(device());
+    // Drawn at the scale of the font it narrows: one that has no glyphs yet has none either.
+    if (whole.texture() != nullptr) narrow->create_texture(whole.scale());
+    narrowed_[n][step - 1] = std::move(narrow);
+    return narrowed_[n][step - 1].get();
 }
 
 void overlay2d::begin_text(int font_number) {

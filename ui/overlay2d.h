@@ -198,6 +198,14 @@ public:
     std::unique_ptr<splash_window> (*make_splash)() = make_splash_window;
 
     d3d_font* font(int n) const;
+    // A font narrowed by a step: its glyphs rasterised at 1 - step / 20 of their width, the
+    // same height (step 1..k_narrowing_steps; 0 the font itself). Made when first asked for,
+    // at the scale of the font it narrows, and kept until the fonts are drawn anew.
+    static constexpr int k_narrowing_steps = 10;
+    static float narrowed_width(int step) { return 1.0f - 0.05f * static_cast<float>(step); }
+    d3d_font* narrowed_font(int n, int step);
+    // The same when it was made already, else none.
+    d3d_font* made_font(int n, int step) const;
     gfx_texture* background() const { return background_.get(); }
 
     loading_screen loading;
@@ -216,6 +224,7 @@ private:
     gfx_device* device_ = nullptr;
     texture_ptr background_;
     std::unique_ptr<d3d_font> fonts_[k_overlay_fonts];
+    std::unique_ptr<d3d_font> narrowed_[k_overlay_fonts][k_narrowing_steps];
     // The splash's own parts: its window, picture and caption font.
     std::unique_ptr<splash_window> splash_window_;
     image splash_bitmap_;

@@ -3,6 +3,9 @@
 #include "core/d3d_app.h"
 #include "ui/overlay2d.h"
 
+static_assert(overlay2d::k_narrowing_steps == gui_font::k_narrowing_steps);
+static_assert(k_overlay_fonts == gui_font::count);
+
 namespace {
 
 gfx_device* device_of(overlay2d* overlay) { return overlay != nullptr ? overlay->device() : nullptr; }
@@ -127,17 +130,35 @@ void overlay_painter::draw_rotated_texture(float cx, float cy, float hw, float h
     plain_drawing();
 }
 
-void overlay_painter::begin_text(int font) { overlay_->begin_text(font); }
+d3d_font* overlay_painter::face(int font) {
+    return overlay_->narrowed_font(gui_font::base_of(font), gui_font::step_of(font));
+}
+
+void overlay_painter::begin_text(int font) {
+    if (font < gui_font::count) {
+        overlay_->begin_text(font);
+    } else if (d3d_font* f = overlay_->made_font(gui_font::base_of(font), gui_font::step_of(font))) {
+        f->begin_batch();
+    }
+}
 
 void overlay_painter::end_text(int font) {
-    overlay_->end_text(font);
+    if (font < gui_font::count) {
+        overlay_->end_text(font);
+        plain_drawing();
+        return;
+    }
+    // A narrowed face draws only when this batch used it: most windows use none.
+    d3d_font* f = overlay_->made_font(gui_font::base_of(font), gui_font::step_of(font));
+    if (f == nullptr || f->batch_triangles() == 0) return;
+    f->end_batch();
     plain_drawing();
 }
 
 void overlay_painter::draw_text(int font, float x1, float y1, float x2, float y2,
                                 const char* text, std::uint32_t flags, float dx, float dy,
                                 float sx, float sy, std::uint32_t c, bool batched) {
-    d3d_font* f = overlay_->font(font);
+    d3d_font* f = face(font);
     if (f == nullptr || text == nullptr) return;
     if (batched) {
         f->draw_text(x1, y1, x2, y2, text, flags, dx, dy, sx, sy, c);
@@ -148,6 +169,6 @@ void overlay_painter::draw_text(int font, float x1, float y1, float x2, float y2
 }
 
 bool overlay_painter::text_extent(int font, const char* text, int size[2]) {
-    const d3d_font* f = overlay_->font(font);
+    const d3d_font* f = face(font);
     return f != nullptr && f->get_text_extent(text, size);
 }

@@ -5,6 +5,7 @@
 
 #include "ui/gui_painter.h"
 
+class d3d_font;
 class overlay2d;
 
 class overlay_painter : public gui_painter {
@@ -37,5 +38,7 @@ public:
 
 private:
     void plain_drawing();
+    // The overlay's font of a GUI font number, a narrowed one made when first used.
+    d3d_font* face(int font);
     overlay2d* overlay_;
 };

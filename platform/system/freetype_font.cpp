@@ -55,11 +55,20 @@ public:
             descent = os2->usWinDescent;
         }
         const double em = cell_ * face_->units_per_EM / (ascent + descent);
+        // A narrowed face is sized narrower across than high, so its outlines, advances and
+        // hinting are those of the narrower size (not the full glyphs' pixels squeezed later).
+        double width = 1.0;
+        if (request.width < 1.0f) width = std::max(0.25, static_cast<double>(request.width));
         // 72 dots per inch: one point is one pixel; sizes are in 1/64 pixel.
-        if (FT_Set_Char_Size(face_, 0, static_cast<FT_F26Dot6>(std::lround(em * 64)), 72, 72) != 0) {
+        if (FT_Set_Char_Size(face_, static_cast<FT_F26Dot6>(std::lround(em * width * 64)),
+                             static_cast<FT_F26Dot6>(std::lround(em * 64)), 72, 72) != 0) {
             return false;
         }
         ascent_px_ = static_cast<int>(std::lround(ascent * em / face_->units_per_EM));
+        // A narrowed glyph keeps the ink of the full one: its stems, narrower than a pixel,
+        // would otherwise straddle two pixels at under half coverage each and read faint
+        // beside the letters round them, and its points fade.
+        ink_gain_ = static_cast<int>(std::lround(256.0 / width));
         for (int c = 0; c < 256; ++c) {
             advance_[c] = 0;
             if (load(static_cast<std::uint8_t>(c), false)) {
@@ -89,7 +98,8 @@ public:
                 const int px = left + static_cast<int>(c);
                 if (px < 0 || px >= width) continue;
                 std::uint8_t& dst = coverage[static_cast<long>(py) * pitch + px];
-                dst = std::max(dst, static_cast<std::uint8_t>(src[c]));
+                const int inked = std::min(255, src[c] * ink_gain_ / 256);
+                dst = std::max(dst, static_cast<std::uint8_t>(inked));
             }
         }
     }
@@ -106,6 +116,7 @@ private:
     FT_Face face_ = nullptr;
     int cell_ = 12;
     int ascent_px_ = 0;
+    int ink_gain_ = 256;  // of the coverage, in 1/256: 256 over the face's width
     int advance_[256] = {};
 };
 

@@ -129,14 +129,19 @@ TEST_F(DesignScreens, TextsTooWideForTheirBoxesTakeSmallerFonts) {
     EXPECT_LE(measured_width(painter, gui_font::small, hint->text.get()) * hint->fitted_text().narrowing,
               hint->x2 - hint->x1);
     // Drawing uses the fitted font, one for a column: the three labels share the edges of the
-    // motor panel's rows, so "Mass (kg)" and "Throat Diameter" take the small font and the
-    // narrowing of "Chamber Diameter (cm)" (drawn glyph by glyph), while the button keeps its own.
+    // motor panel's rows, so "Mass (kg)" and "Throat Diameter" take the small font, whole and
+    // at its full width, while "Chamber Diameter (cm)" alone is drawn in a narrowed face of it;
+    // the button keeps its own.
     root->render();
-    const float narrowing = find_text("Chamber Diameter (cm)")->fitted_text().narrowing;
+    const gui_rect::text_fit chamber = find_text("Chamber Diameter (cm)")->fitted_text();
+    EXPECT_EQ(gui_font::base_of(chamber.face), gui_font::small);
+    EXPECT_LT(chamber.narrowing, 1.0f);
+    EXPECT_FLOAT_EQ(gui_font::width_of(chamber.face), chamber.narrowing);
     for (const char* text : {"Mass (kg)", "Throat Diameter"}) {
         const gui_rect::text_fit fit = find_text(text)->fitted_text();
         EXPECT_EQ(fit.font, gui_font::small) << text;
-        EXPECT_FLOAT_EQ(fit.narrowing, narrowing) << text;
+        EXPECT_EQ(fit.face, gui_font::small) << text;
+        EXPECT_EQ(fit.narrowing, 1.0f) << text;
     }
     const auto drawn_in = [&](int font, const std::string& text) {
         for (const std::string& call : painter.find("text " + std::to_string(font) + " ")) {
@@ -145,7 +150,9 @@ TEST_F(DesignScreens, TextsTooWideForTheirBoxesTakeSmallerFonts) {
         return false;
     };
     EXPECT_FALSE(drawn_in(gui_font::medium, "Mass (kg)"));
-    EXPECT_FALSE(drawn_in(gui_font::small, "Throat Diameter"));  // not whole: glyph by glyph
+    EXPECT_TRUE(drawn_in(gui_font::small, "Mass (kg)"));
+    EXPECT_TRUE(drawn_in(gui_font::small, "Throat Diameter"));
+    EXPECT_TRUE(drawn_in(chamber.face, "Chamber Diameter (cm)"));
     EXPECT_TRUE(drawn_in(gui_font::small, "Add Missile System"));
 }
 

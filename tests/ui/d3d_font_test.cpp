@@ -1,5 +1,8 @@
 // Texture fonts: the glyph texture, laying out and drawing strings, checked on the vertices
 // the recording device kept (their pixels are checked on the OpenGL device).
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,7 +43,118 @@ const font_vertex* verts(const recording_device& d, int draw) {
     return reinterpret_cast<const font_vertex*>(d.draws()[static_cast<std::size_t>(draw)].vertices.data());
 }
 
+// Advances and ink widths (pixels) of Liberation Sans at a cell height (its Windows ascent
+// plus descent), its outlines scaled across by `width` with FreeType's own transform.
+struct freetype_glyphs {
+    int advance[128] = {};
+    int ink[128] = {};
+};
+bool freetype_measure(int cell, double width, freetype_glyphs* out) {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    bool ok = FT_Init_FreeType(&library) == 0 &&
+              FT_New_Face(library, "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf", 0, &face) == 0;
+    const auto* os2 = ok ? static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)) : nullptr;
+    if (os2 != nullptr) {
+        const double em = cell * face->units_per_EM / static_cast<double>(os2->usWinAscent + os2->usWinDescent);
+        FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(em * 64)), 72, 72);
+        FT_Matrix across = {static_cast<FT_Fixed>(std::lround(width * 65536)), 0, 0, 0x10000};
+        FT_Set_Transform(face, &across, nullptr);
+        for (int c = 32; c < 127; ++c) {
+            if (FT_Load_Char(face, static_cast<FT_ULong>(c), FT_LOAD_RENDER) != 0) continue;
+            out->advance[c] = static_cast<int>((face->glyph->advance.x + 32) >> 6);
+            out->ink[c] = static_cast<int>(face->glyph->bitmap.width);
+        }
+    }
+    if (face != nullptr) FT_Done_Face(face);
+    if (library != nullptr) FT_Done_FreeType(library);
+    return os2 != nullptr;
+}
+
+// The columns of a glyph's cell holding ink, the strongest texel's alpha (0..255) and the
+// sum of its texels' alphas.
+void cell_ink(const d3d_font& f, std::uint8_t c, int* columns, int* strongest, int* total = nullptr) {
+    const glyph_rect& g = f.glyph(c);
+    const int w = f.texture_width(), h = f.texture_height();
+    const int x1 = static_cast<int>(std::lround(g.left * w)), x2 = static_cast<int>(std::lround(g.right * w));
+    const int y1 = static_cast<int>(std::lround(g.top * h)), y2 = static_cast<int>(std::lround(g.bottom * h));
+    int first = x2, last = x1 - 1;
+    *strongest = 0;
+    if (total != nullptr) *total = 0;
+    for (int x = x1; x < x2; ++x) {
+        for (int y = y1; y < y2; ++y) {
+            const int a = texel_alpha(f, x, y);
+            if (a == 0) continue;
+            first = std::min(first, x);
+            last = std::max(last, x);
+            *strongest = std::max(*strongest, a);
+            if (total != nullptr) *total += a;
+        }
+    }
+    *columns = last - first + 1;
+}
+
 }  // namespace
+
+// A narrowed font is a face of its own: its glyphs are rasterised at the narrower width, so
+// its cells measure what FreeType measures of the outlines scaled across, not the full
+// glyphs' cells times the narrowing, and thin strokes and points keep their coverage.
+TEST(TextureFont, ANarrowedFontIsRasterisedAtItsOwnWidth) {
+    overlay_setup s(640, 480);
+    const d3d_font& full = *s.overlay->font(FONT_SMALL);
+    ASSERT_EQ(s.overlay->made_font(FONT_SMALL, 6), nullptr);  // made when first asked for
+    const d3d_font* narrow = s.overlay->narrowed_font(FONT_SMALL, 6);
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_EQ(s.overlay->narrowed_font(FONT_SMALL, 6), narrow);  // and kept
+    EXPECT_EQ(s.overlay->made_font(FONT_SMALL, 6), narrow);
+    ASSERT_NE(narrow->texture(), nullptr);
+    EXPECT_FLOAT_EQ(narrow->width(), 0.7f);
+    // The same height: the column it stands in keeps one line height.
+    EXPECT_EQ(narrow->pixel_height(), full.pixel_height());
+    EXPECT_NEAR((narrow->glyph(' ').bottom - narrow->glyph(' ').top) * narrow->texture_height(), 12.0f, 0.01f);
+    expect_cells_fit(*narrow);
+
+    freetype_glyphs wanted;
+    ASSERT_TRUE(freetype_measure(12, 0.7, &wanted));
+    const char* text = "Chamber Length 4000 refused: at least 80.50 (the charges + 0.5 cm)";
+    int cells = 0, freetype = 0, scaled = 0;
+    for (const char* t = text; *t != '\0'; ++t) {
+        const auto c = static_cast<std::uint8_t>(*t);
+        const int cell = static_cast<int>(std::lround((narrow->glyph(c).right - narrow->glyph(c).left) * narrow->texture_width()));
+        EXPECT_NEAR(cell, wanted.advance[c], 1) << *t;
+        cells += cell;
+        freetype += wanted.advance[c];
+        scaled += static_cast<int>(std::lround((full.glyph(c).right - full.glyph(c).left) * full.texture_width() * 0.7f));
+        if (*t == ' ') continue;
+        int columns = 0, strongest = 0;
+        cell_ink(*narrow, c, &columns, &strongest);
+        EXPECT_NEAR(columns, wanted.ink[c], 1) << *t;
+    }
+    // The whole line: FreeType's own width within a few pixels.
+    EXPECT_NEAR(cells, freetype, 4);
+    int extent[2] = {0, 0};
+    ASSERT_TRUE(narrow->get_text_extent(text, extent));
+    EXPECT_EQ(extent[0], cells);
+    EXPECT_EQ(extent[1], 12);
+    EXPECT_NE(cells, scaled);  // whole-pixel advances of its own, not the full ones narrowed
+    // The points and thin stems keep the ink of the full glyphs (a stem narrowed to 0.7 pixel
+    // straddles two pixels, each darker than the full stem's coverage times 0.7 would be).
+    for (const std::uint8_t c : {'.', 'i', 'l', ':', 't', '1', 'r', 'n'}) {
+        int columns = 0, strongest = 0, ink = 0, full_strongest = 0, full_ink = 0;
+        cell_ink(*narrow, c, &columns, &strongest, &ink);
+        cell_ink(full, c, &columns, &full_strongest, &full_ink);
+        EXPECT_GE(strongest, 153) << c;
+        EXPECT_NEAR(static_cast<float>(ink) / static_cast<float>(full_ink), 1.0f, 0.2f) << c;
+    }
+    // Drawn anew at another scale, the narrowed fonts are made again at it.
+    s.overlay->set_gui_scale(1280, 960);
+    s.overlay->rescale_fonts();
+    EXPECT_EQ(s.overlay->made_font(FONT_SMALL, 6), nullptr);
+    EXPECT_EQ(s.overlay->narrowed_font(FONT_SMALL, 6)->pixel_height(), 13);
+    EXPECT_EQ(s.overlay->narrowed_font(FONT_SMALL, 0), s.overlay->font(FONT_SMALL));
+    EXPECT_EQ(s.overlay->narrowed_font(FONT_SMALL, 11), nullptr);
+    EXPECT_EQ(s.overlay->narrowed_font(k_overlay_fonts, 1), nullptr);
+}
 
 TEST(TextureFont, GlyphsAreRasterisedIntoAnAlphaTextureWithCellHeightRows) {
     overlay_setup s(1280, 960);

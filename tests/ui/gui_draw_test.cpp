@@ -156,8 +156,7 @@ namespace {
 
 using gui_text_fit_test = gui_fixture;
 
-// Draws a label of `text` in a box `width` GUI units wide; the single-glyph texts drawn, in
-// order, with their boxes.
+// Draws a label of `text` in a box `width` GUI units wide; the texts drawn.
 std::vector<recording_painter::text_box> squeezed(recording_painter& painter, const char* text, float width) {
     gui_window w;
     w.create(-1, -1, 1, 1, window_kind::panel);
@@ -168,42 +167,39 @@ std::vector<recording_painter::text_box> squeezed(recording_painter& painter, co
     r->set_text(text);
     painter.text_boxes.clear();
     w.draw();
-    std::vector<recording_painter::text_box> out;
-    for (const auto& t : painter.text_boxes) {
-        if (t.text.size() == 1) out.push_back(t);
-    }
-    return out;
+    return painter.text_boxes;
 }
 
 }  // namespace
 
-TEST_F(gui_text_fit_test, a_text_too_wide_even_in_the_small_font_closes_up_before_it_narrows) {
-    // 23 glyphs of 5 texels in the small font (115 texels, 0.359 GUI units); the two spaces
-    // keep their width.
+TEST_F(gui_text_fit_test, a_text_too_wide_even_in_the_small_font_is_drawn_whole_in_a_narrowed_face) {
+    // 23 glyphs of 5 texels in the small font (115 texels, 0.359 GUI units). A narrowed face
+    // measures its own line, rounded up to whole texels.
     const char* text = "Ignition Pressure (atm)";
-    const float texel = 1.0f / 320.0f;
-    // Room for it with every glyph but the spaces a texel closer: drawn glyph by glyph, each
-    // advancing 4 texels (5 less the one it closes up), a space 5, all inside the box.
-    const float label_inset = 0.02f, margin = 0.03f;
-    auto glyphs = squeezed(painter, text, 94 * texel + margin);
-    std::string drawn;
-    for (const auto& g : glyphs) drawn += g.text;
-    EXPECT_EQ(drawn, text);
-    ASSERT_EQ(glyphs.size(), 23u);
-    for (std::size_t i = 1; i < glyphs.size(); ++i) {
-        const float advance = glyphs[i - 1].text == " " ? 5 * texel : 4 * texel;
-        EXPECT_NEAR(glyphs[i].x1 - glyphs[i - 1].x1, advance, 0.05f * texel);
-    }
-    EXPECT_NEAR(glyphs[0].x1, label_inset, 1e-5f);
-    // Half that room: the glyphs close up and narrow, and still end inside the box.
-    glyphs = squeezed(painter, text, 46 * texel + margin + label_inset);
-    ASSERT_EQ(glyphs.size(), 23u);
-    EXPECT_LT(glyphs[1].x1 - glyphs[0].x1, 4 * texel);
-    EXPECT_GT(glyphs[1].x1 - glyphs[0].x1, 1.5f * texel);
-    EXPECT_LE(glyphs.back().x1, 46 * texel + margin + label_inset);
-    // A text that fits is drawn whole, at once.
-    glyphs = squeezed(painter, "Short", 0.3f);
-    EXPECT_TRUE(glyphs.empty());
+    const float texel = 1.0f / 320.0f, margin = 0.03f;
+    const auto face_drawn = [&](float room_texels) {
+        const auto drawn = squeezed(painter, text, room_texels * texel + margin);
+        EXPECT_EQ(drawn.size(), 1u) << room_texels;
+        if (drawn.empty()) return -1;
+        // Whole, at the GUI's text scale, batched with the other text.
+        EXPECT_EQ(drawn[0].text, text);
+        EXPECT_FLOAT_EQ(drawn[0].sx, 1.0f);
+        EXPECT_TRUE(drawn[0].batched);
+        EXPECT_EQ(gui_font::base_of(drawn[0].font), gui_font::small);
+        return drawn[0].font;
+    };
+    // Room for 0.82 of it: 0.8 (92 texels).
+    EXPECT_EQ(face_drawn(94), gui_font::narrowed(gui_font::small, 4));
+    // Room for 0.9 of it (103.5 texels): the 0.9 face's line measures 104 texels and would
+    // overrun it, so the 0.85 face is taken, measured as it draws.
+    EXPECT_EQ(face_drawn(103.5f), gui_font::narrowed(gui_font::small, 3));
+    EXPECT_EQ(face_drawn(104.1f), gui_font::narrowed(gui_font::small, 2));
+    // Room for less than half: the narrowest face.
+    EXPECT_EQ(face_drawn(46), gui_font::narrowed(gui_font::small, gui_font::k_narrowing_steps));
+    // A text that fits keeps its own font.
+    const auto fits = squeezed(painter, "Short", 0.3f);
+    ASSERT_EQ(fits.size(), 1u);
+    EXPECT_EQ(fits[0].font, gui_font::medium);
 }
 
 namespace {
@@ -290,20 +286,19 @@ TEST_F(column_font_test, the_captions_of_a_column_share_the_smallest_font_any_of
     chamber->set_text("Chamber Diameter");
     chamber->visible = 0;
     for (const auto& f : drawn_fonts()) EXPECT_EQ(f.second, gui_font::medium) << f.first;
-    // A column whose widest caption is narrowed even in the small font: all in the small font,
-    // narrowed alike, glyph by glyph (13 + 34 glyphs); the other column keeps its own.
+    // A column whose widest caption is narrowed even in the small font: all at the small font's
+    // height, only that caption narrowed (in a narrowed face of the small font, whole); its
+    // neighbour fits the small font and keeps its full width. The other column keeps its own.
     chamber->visible = 1;
     chamber->set_text("Chamber Diameter Of The Motor (cm)");
-    painter.text_boxes.clear();
-    EXPECT_EQ(drawn_fonts().front(), std::make_pair(std::string("B"), static_cast<int>(gui_font::small)));
-    std::vector<float> narrowings;
-    for (const auto& t : painter.text_boxes) {
-        if (t.text.size() == 1) narrowings.push_back(t.sx);
-    }
-    ASSERT_EQ(narrowings.size(), 47u);
-    EXPECT_LT(narrowings.front(), 0.9f);
-    // Each closes its glyphs up by a texel first, so the narrowings left differ a little.
-    for (const float n : narrowings) EXPECT_NEAR(n, narrowings.front(), 0.01f);
+    const auto narrowed = drawn_fonts();
+    ASSERT_EQ(narrowed.size(), 7u);
+    EXPECT_EQ(narrowed[0], std::make_pair(std::string("Burn Time (s)"), static_cast<int>(gui_font::small)));
+    EXPECT_EQ(narrowed[1].first, "Chamber Diameter Of The Motor (cm)");
+    EXPECT_EQ(gui_font::base_of(narrowed[1].second), gui_font::small);
+    EXPECT_LT(gui_font::width_of(narrowed[1].second), 1.0f);
+    for (const auto& t : painter.text_boxes) EXPECT_FLOAT_EQ(t.sx, 1.0f) << t.text;
+    EXPECT_EQ(burn->fitted_text().narrowing, 1.0f);
     EXPECT_EQ(painter.find("text 4 ").size(), 5u);  // "Burn Time (s)" apart, check boxes, buttons
 }
 

@@ -19,13 +19,15 @@
 #include "ui/gui_painter.h"
 
 // Records every drawing call as one line of text, and text extents from a fixed cell size
-// (the small font's cells narrower).
+// (the small font's cells narrower, a narrowed face's lines narrower again).
 class recording_painter : public gui_painter {
 public:
     struct text_box {
         std::string text;
         float x1, y1, x2, y2;
         float sx = 1, sy = 1;  // the text scale it was drawn at
+        int font = 0;          // the font or narrowed face
+        bool batched = false;
     };
     std::vector<std::string> calls;
     std::vector<std::uint32_t> tab_lines;  // the first colour of each tab drawn
@@ -75,8 +77,8 @@ public:
     void begin_text(int) override {}
     void end_text(int) override {}
     void draw_text(int font, float x1, float y1, float x2, float y2, const char* text, std::uint32_t flags,
-                   float, float, float sx, float sy, std::uint32_t colour, bool) override {
-        text_boxes.push_back({text, x1, y1, x2, y2, sx, sy});
+                   float, float, float sx, float sy, std::uint32_t colour, bool batched) override {
+        text_boxes.push_back({text, x1, y1, x2, y2, sx, sy, font, batched});
         char line[64];
         std::snprintf(line, sizeof line, "text %d %u %08X ", font, flags, colour);
         calls.push_back(line + std::string(text));
@@ -92,7 +94,11 @@ public:
                 widest = std::max(widest, ++width);
             }
         }
-        size[0] = widest * (font == gui_font::small ? small_cell_w : cell_w);
+        // A narrowed face's line is its font's narrowed and rounded up to a whole texel, as its
+        // own rasterisation's whole-pixel advances may add up to a little more.
+        const int cell = gui_font::base_of(font) == gui_font::small ? small_cell_w : cell_w;
+        const int twentieths = 20 - gui_font::step_of(font);  // the steps are twentieths
+        size[0] = (widest * cell * twentieths + 19) / 20;
         size[1] = lines * cell_h;
         return true;
     }

@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "ui/gui.h"
 #include "ui/gui_hooks.h"
+#include "ui/gui_painter.h"
 #include "ui/overlay_painter.h"
 #include "ui/screens.h"
 
@@ -76,6 +77,57 @@ TEST_F(gui_on_device, the_pass_draws_flat_and_restores_the_scene_states) {
     EXPECT_EQ(d.render_state(RS_LIGHTING), 1u);
     EXPECT_EQ(d.render_state(RS_FOGENABLE), 1u);
     EXPECT_EQ(d.render_state(RS_FILLMODE), static_cast<std::uint32_t>(FILL_WIREFRAME));
+}
+
+// A column of captions at 640 x 480, where every font is at its 12-pixel floor: the two too
+// wide even for the small font are drawn in narrowed faces of it, each face's captions in one
+// draw of the batch, point sampled as all batched text; their neighbour "Time (ms)" fits and
+// is drawn in the small font itself, at its full width.
+TEST_F(gui_on_device, narrowed_captions_are_batched_in_faces_of_their_own) {
+    gui_window w;
+    w.create(-1, -1, 1, 1, window_kind::panel);
+    const char* captions[] = {"Time (ms)", "Chamber Length 4000 refused: at least 80.50", "Ignition Pressure (atm)"};
+    for (int i = 0; i < 3; ++i) {
+        gui_rect* r = w.add_rect(-0.9f, 0.5f - 0.1f * i, -0.55f, 0.55f - 0.1f * i, rect_kind::label);
+        r->medium_font = 1;
+        r->fit_text = 1;
+        r->left_text = 1;
+        r->set_text(captions[i]);
+    }
+    w.draw();  // the column's font is worked out with the first frame
+    setup.device->clear_records();
+    w.draw();
+    EXPECT_EQ(w.rect(1)->fitted_text().face, gui_font::small);
+    EXPECT_EQ(w.rect(1)->fitted_text().narrowing, 1.0f);
+    const gui_rect::text_fit long_fit = w.rect(2)->fitted_text(), medium_fit = w.rect(3)->fitted_text();
+    EXPECT_LT(long_fit.narrowing, medium_fit.narrowing);
+    EXPECT_EQ(gui_font::base_of(long_fit.face), gui_font::small);
+    EXPECT_EQ(gui_font::base_of(medium_fit.face), gui_font::small);
+    const d3d_font* small = setup.overlay->font(FONT_SMALL);
+    const d3d_font* faces[2] = {setup.overlay->made_font(FONT_SMALL, gui_font::step_of(long_fit.face)),
+                                setup.overlay->made_font(FONT_SMALL, gui_font::step_of(medium_fit.face))};
+    ASSERT_NE(faces[0], nullptr);
+    ASSERT_NE(faces[1], nullptr);
+    // The glyphs drawn with each texture (spaces too): "Time (ms)" in the small font, each
+    // narrowed caption in its face, all in one draw a face.
+    const auto glyphs_drawn = [&](const d3d_font* f, int* draws) {
+        int glyphs = 0;
+        *draws = 0;
+        for (const draw_record& r : setup.device->draws()) {
+            if (r.textures[0] != f->texture()) continue;
+            ++*draws;
+            glyphs += r.primitive_count / 2;
+            EXPECT_EQ(r.state.sampler[0][SAMP_MAGFILTER], static_cast<std::uint32_t>(TEXF_POINT));
+        }
+        return glyphs;
+    };
+    int draws = 0;
+    EXPECT_EQ(glyphs_drawn(small, &draws), 9);
+    EXPECT_EQ(draws, 1);
+    EXPECT_EQ(glyphs_drawn(faces[0], &draws), 43);
+    EXPECT_EQ(draws, 1);
+    EXPECT_EQ(glyphs_drawn(faces[1], &draws), 23);
+    EXPECT_EQ(draws, 1);
 }
 
 // The same GUI drawn by the OpenGL device, read back.

@@ -12,7 +12,9 @@
 # - the motor panel's five field labels are drawn in one font: their letters (each has its
 #   parentheses) stand equally tall (check_label_rows);
 # - the flight graphs view of a test flight shows its plot, its "Maneuver" caption whole;
-# - in a window wider than 4:3 the motor's static fire keeps to the 4:3 area.
+# - in a window wider than 4:3 the motor's static fire keeps to the 4:3 area;
+# - the hub's readouts and the motor's refusal hint are drawn crisp and whole, narrowed or not
+#   (check_crisp_text).
 design_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
   size_walk "$size" design "$lib_dir/design_walk.sh"
@@ -23,6 +25,7 @@ design_sizes() {
   check_channel_caption "$width" "$height"
   check_fire_margins "$width" "$height"
   check_label_rows "$width" "$height"
+  check_crisp_text "$width" "$height"
   [ "$(box_changed test_run.png flight.png "$(gui_box "$width" "$height" -1.1 -0.9 0.9 0.7)" 10)" -gt 1000 ] ||
     fail "the flight graphs view shows no plot over the test run"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
@@ -165,8 +168,8 @@ check_fire_margins() {
 # The motor panel's field labels, "Chamber Diameter (cm)" .. "Ignition Pressure (atm)", in rows
 # ((-0.55 m, y h)-(-0.25 m, (y + 0.05) h), y = 0.77 - 0.08 n): the bright pixels of each row,
 # its field left aside, span the same height within a pixel, as one font draws them (bright:
-# the glyphs' cores, as the smoothly drawn narrowed glyphs of a small window blur their edges
-# over a row more or less by where they fall between pixels).
+# the glyphs' cores, as their grey edges spread over a row more or less by where they fall
+# between pixels).
 check_label_rows() {
   local w=$1 h=$2 n box tall heights="" lowest=100000 highest=0
   for n in 0 1 2 3 4; do
@@ -182,4 +185,50 @@ check_label_rows() {
   done
   [ "$lowest" -ge 5 ] && [ $((highest - lowest)) -le 1 ] ||
     fail "the motor panel's labels stand$heights pixels tall: not one font"
+}
+
+# The share of a box's ink that is near full as a percentage, and the ink's right end (pixels
+# from the box's left): light text over the blue panels and background, whose red is the
+# box's commonest; ink is 30 above it, near full four fifths of the way from it to white.
+ink_marks() {
+  local w=${2%%x*}
+  convert "$1" -crop "$2" +repage -channel R -separate -depth 8 gray:- | od -An -v -tu1 -w"$w" | awk '
+    { for (x = 1; x <= NF; x++) { v[NR, x] = $x; seen[$x]++ } cols = NF; rows = NR }
+    END {
+      for (k in seen) if (seen[k] > most) { most = seen[k]; bg = k }
+      for (y = 1; y <= rows; y++) for (x = 1; x <= cols; x++) {
+        if (v[y, x] <= bg + 30) continue
+        ink++
+        if (v[y, x] >= bg + 0.8 * (255 - bg)) full++
+        if (x > right) right = x
+      }
+      printf "%d %d\n", ink ? 100 * full / ink : 0, right
+    }'
+}
+
+# The hub's twelve readouts ((-0.94 m, y h)-(-0.57 m, (y + 0.05) h), y = 0.85 - 0.07 n, inside the
+# first one's frame) and the motor's refusal hint ((-0.96 m, -0.92 h)-(-0.2 m, -0.86 h)) read
+# whole: each line, narrowed to its box or not, is drawn from glyphs rasterised at its own
+# width, so over a seventh of its ink is near full, as in a line at its full width (a quarter
+# to a half at 640 x 480; glyphs of the full width squeezed with smooth filtering kept a
+# twentieth at most, their points and thin stems fading into the panel); and its ink ends
+# inside its box.
+check_crisp_text() {
+  local w=$1 h=$2 n box share right lines="" picture
+  for n in $(seq 0 12); do
+    picture=hub.png
+    box=$(awk -v w="$w" -v h="$h" -v n="$n" 'BEGIN {
+      m = w / 640; if (h / 480 < m) m = h / 480; s = h / 480
+      if (n < 12) { y = 0.85 - 0.07 * n; x1 = -0.935; x2 = -0.575; y1 = y + 0.004; y2 = y + 0.046 }
+      else { x1 = -0.96; x2 = -0.2; y1 = -0.92; y2 = -0.86 }
+      l = int(w / 2 + 320 * x1 * m + 0.999); r = int(w / 2 + 320 * x2 * m)
+      t = int(h / 2 - 240 * y2 * s + 0.999); b = int(h / 2 - 240 * y1 * s)
+      printf "%dx%d+%d+%d", r - l, b - t, l, t }')
+    [ "$n" -eq 12 ] && picture=motor_refused.png
+    read -r share right <<< "$(ink_marks "$picture" "$box")"
+    lines="$lines $share%"
+    [ "$share" -ge 15 ] || fail "line $n of $picture is drawn soft: $share% of its ink near full ($box)"
+    [ "$right" -lt "${box%%x*}" ] || fail "line $n of $picture runs to its box's end ($box)"
+  done
+  echo "crisp text at ${w}x$h:$lines"
 }
