@@ -344,9 +344,9 @@ TEST_F(column_font_test, the_column_fonts_are_worked_out_again_only_after_a_chan
 namespace {
 
 // The items of a list share one font as a column does: the smallest any of them takes, those
-// scrolled out of sight included. Lists ten items high; one `wide` 0.345 across leaves its
-// items 0.185 beside the tick (59 texels: 8 glyphs of the larger fonts, 11 of the small one),
-// one 0.5 across 110 texels (15 glyphs, or 22).
+// scrolled out of sight included. Lists ten items high; one 0.345 wide leaves its items 0.185
+// beside the tick (59 texels: 8 glyphs of the larger fonts, 11 of the small one), one 0.5 wide
+// 110 texels (15 glyphs, or 22).
 class list_font_test : public gui_fixture {
 protected:
     void fill(const std::vector<std::string>& items, float wide, bool fixed, bool bold) {
@@ -400,21 +400,18 @@ TEST_F(list_font_test, the_items_of_a_list_share_the_smallest_font_any_of_them_t
     // "2) CIGAR BURN" with it rather than its own bold one.
     fill({"1) SLOTTED CYLINDER", "2) CIGAR BURN"}, 0.5f, false, true);
     EXPECT_EQ(drawn_fonts(), (std::vector<int>{small, small}));
-    // The long item removed, the one left goes back to its own font; items that all fit
-    // keep it.
+    // The long item removed, the one left goes back to its own font.
     fill({"2) CIGAR BURN", "1) SLOTTED CYLINDER"}, 0.5f, false, true);
     EXPECT_EQ(drawn_fonts(), (std::vector<int>{small, small}));
     list.list_remove_last_item();
     EXPECT_EQ(drawn_fonts(), (std::vector<int>{bold}));
-    fill({"Mach 2", "Motor"}, 0.345f, false, true);
-    EXPECT_EQ(drawn_fonts(), (std::vector<int>{bold, bold}));
 }
 
 // The list's font is worked out when its items or the screen change, not each frame nor as
 // the list scrolls: a frame that follows an unchanged one measures only the items it shows.
 TEST_F(list_font_test, the_list_font_is_worked_out_again_only_after_a_change) {
     fill_buttons();
-    // The first of two frames measures more than the second, or as much.
+    // The texts measured by two frames in a row.
     const auto two_frames = [&] {
         const int first = measured_by_a_frame();
         return std::make_pair(first, measured_by_a_frame());
