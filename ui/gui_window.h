@@ -278,10 +278,11 @@ private:
     void after_release_without_callback(gui_rect* r);
     void draw_elements(bool over_custom, bool batched);
     // Gives the captions of one column (labels, check boxes or buttons of the same left and
-    // right edges) one font: the smallest any of them takes to fit its box (one too wide even
-    // in the small font is narrowed on its own). Worked out again only when the captions, their
-    // boxes, the window's text scale or the screen size changed, or a caption is new (a
-    // rebuilt window's elements start without a column font).
+    // right edges, or the items of a list, scrolled out of sight or not) one font: the
+    // smallest any of them takes to fit its box (one too wide even in the small font is
+    // narrowed on its own). Worked out again only when the captions, their boxes, the window's
+    // text scale or the screen size changed, or a caption is new (a rebuilt window's elements
+    // start without a column font); not when a list scrolls.
     void share_column_fonts();
     // What the column fonts depend on, folded into one number.
     std::uint64_t column_fonts_key() const;

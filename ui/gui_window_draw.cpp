@@ -44,7 +44,16 @@ bool in_column(const gui_rect& r) {
            !r.wrapped && r.text && r.text[0] != '\0';
 }
 
-// Whether two captions stand in one column: the same kind between the same left and right edges.
+// An item of a list fitted to its box: the items of a list share one font as the captions of
+// a column do, those scrolled out of sight too, so that scrolling leaves the font as it is.
+bool in_list(const gui_rect& r) {
+    return r.kind == rect_kind::list_item && r.fit_text && r.text && r.text[0] != '\0';
+}
+
+bool shares_font(const gui_rect& r) { return in_column(r) || in_list(r); }
+
+// Whether two captions stand in one column: the same kind between the same left and right edges
+// (the items of a list lie between its area's edges).
 bool same_column(const gui_rect& a, const gui_rect& b) {
     return a.kind == b.kind && a.x1 == b.x1 && a.x2 == b.x2 && a.offset_x == b.offset_x;
 }
@@ -77,8 +86,10 @@ std::uint64_t gui_window::column_fonts_key() const {
     mix_value(&key, text_scale_y);
     for (int i = 0; i < rect_count; ++i) {
         const gui_rect& r = *rect(i);
-        if (!in_column(r)) continue;
-        const float box[6] = {r.x1, r.y1, r.x2, r.y2, r.offset_x, r.offset_y};
+        if (!shares_font(r)) continue;
+        // A list's scrolling moves its items up and down, which leaves their fit as it is.
+        const float shift_y = r.kind == rect_kind::list_item ? 0.0f : r.offset_y;
+        const float box[6] = {r.x1, r.y1, r.x2, r.y2, r.offset_x, shift_y};
         const std::uint8_t fonts[5] = {r.large_font, r.medium_font, r.small_font, r.bold, r.fixed_pitch};
         mix_value(&key, i);
         mix_value(&key, r.kind);
@@ -92,7 +103,7 @@ std::uint64_t gui_window::column_fonts_key() const {
 void gui_window::share_column_fonts() {
     const std::uint64_t key = column_fonts_key();
     bool fresh = false;
-    for (int i = 0; i < rect_count && !fresh; ++i) fresh = in_column(*rect(i)) && rect(i)->column_font < 0;
+    for (int i = 0; i < rect_count && !fresh; ++i) fresh = shares_font(*rect(i)) && rect(i)->column_font < 0;
     if (column_fonts_known && key == column_fonts_for && !fresh) return;
     column_fonts_for = key;
     column_fonts_known = true;
@@ -103,7 +114,7 @@ void gui_window::share_column_fonts() {
     for (int i = 0; i < rect_count; ++i) {
         gui_rect* r = rect(i);
         r->column_font = -1;
-        if (in_column(*r)) own[static_cast<std::size_t>(i)] = r->fitted_text(window_x, window_y);
+        if (shares_font(*r)) own[static_cast<std::size_t>(i)] = r->fitted_text(window_x, window_y);
     }
     for (int i = 0; i < rect_count; ++i) {
         gui_rect* r = rect(i);

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "gui_fixture.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -330,6 +332,97 @@ TEST_F(column_font_test, the_column_fonts_are_worked_out_again_only_after_a_chan
     build();
     EXPECT_EQ(worked_out_once("a rebuilt window"), built);
     EXPECT_EQ(drawn_fonts().front().second, gui_font::small);
+}
+
+}  // namespace
+
+namespace {
+
+// The items of a list share one font as a column does: the smallest any of them takes, those
+// scrolled out of sight included. Lists ten items high; one 0.345 wide leaves its items 0.185
+// beside the tick (59 texels: 8 glyphs of the larger fonts, 11 of the small one), one 0.5 wide
+// 110 texels (15 glyphs, or 22).
+class list_font_test : public gui_fixture {
+protected:
+    void fill(const std::vector<std::string>& items, float wide, bool fixed, bool bold) {
+        list.clear();
+        list.create(-0.5f, -0.4f, -0.5f + wide, 0.4f, window_kind::list_box);
+        for (const std::string& t : items) list.list_add_item(t.c_str());
+        for (int k = 0; k < list.list_item_count(); ++k) list.list_item(k)->fixed_pitch = fixed ? 1 : 0;
+        list.list_set_bold(bold);
+    }
+    // "Button_0" .. "Button_15" in the fixed font, as the joystick buttons page lists them.
+    void fill_buttons() {
+        std::vector<std::string> names;
+        for (int i = 0; i < 16; ++i) names.push_back(format_string("Button_%d", i));
+        fill(names, 0.345f, true, false);
+    }
+    // The fonts the shown items were drawn in, one each.
+    std::vector<int> drawn_fonts() {
+        painter.calls.clear();
+        list.draw();
+        std::vector<int> out;
+        for (const std::string& c : painter.find("text ")) out.push_back(std::atoi(c.c_str() + 5));
+        return out;
+    }
+    int measured_by_a_frame() {
+        const int before = painter.extents;
+        list.draw();
+        return painter.extents - before;
+    }
+
+    gui_window list;
+};
+
+TEST_F(list_font_test, the_items_of_a_list_share_the_smallest_font_any_of_them_takes) {
+    // "Button_0" .. "Button_9" fit in the fixed font and fill the list's height; "Button_10"
+    // .. "Button_15", scrolled out of sight, need the small font, and the items shown take it
+    // too, before and after scrolling to the end.
+    fill_buttons();
+    EXPECT_TRUE(list.list_item(9)->visible);
+    EXPECT_FALSE(list.list_item(10)->visible);
+    EXPECT_EQ(drawn_fonts(), std::vector<int>(10, gui_font::small));
+    list.list_moving_up = 0;
+    list.list_select(15);
+    const std::vector<int> scrolled = drawn_fonts();
+    EXPECT_GE(scrolled.size(), 9u);
+    for (const int f : scrolled) EXPECT_EQ(f, gui_font::small);
+    // Load Situation: "Kestrel Bay Defence" takes the small font, "Test Range" with it.
+    const int small = gui_font::small, bold = gui_font::bold;
+    fill({"Kestrel Bay Defence", "Test Range"}, 0.5f, false, false);
+    EXPECT_EQ(drawn_fonts(), (std::vector<int>{small, small}));
+    // The motor's charges in bold: "1) SLOTTED CYLINDER" takes the small font, and
+    // "2) CIGAR BURN" with it rather than its own bold one.
+    fill({"1) SLOTTED CYLINDER", "2) CIGAR BURN"}, 0.5f, false, true);
+    EXPECT_EQ(drawn_fonts(), (std::vector<int>{small, small}));
+    // The long item removed, the one left goes back to its own font.
+    fill({"2) CIGAR BURN", "1) SLOTTED CYLINDER"}, 0.5f, false, true);
+    EXPECT_EQ(drawn_fonts(), (std::vector<int>{small, small}));
+    list.list_remove_last_item();
+    EXPECT_EQ(drawn_fonts(), (std::vector<int>{bold}));
+}
+
+// The list's font is worked out when its items or the screen change, not each frame nor as
+// the list scrolls: a frame that follows an unchanged one measures only the items it shows.
+TEST_F(list_font_test, the_list_font_is_worked_out_again_only_after_a_change) {
+    fill_buttons();
+    // The texts measured by two frames in a row.
+    const auto two_frames = [&] {
+        const int first = measured_by_a_frame();
+        return std::make_pair(first, measured_by_a_frame());
+    };
+    auto frames = two_frames();
+    EXPECT_GT(frames.first, frames.second) << "the first frame";
+    list.list_moving_up = 0;
+    list.list_select(15);
+    frames = two_frames();
+    EXPECT_EQ(frames.first, frames.second) << "scrolled";
+    list.list_add_item("Button_16");
+    frames = two_frames();
+    EXPECT_GT(frames.first, frames.second) << "a new item";
+    set_viewport(1920, 1080);
+    frames = two_frames();
+    EXPECT_GT(frames.first, frames.second) << "a larger screen";
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #   why a chamber length was refused, and its static fire plots a curve (check_parts);
 # - the motor panel's five field labels are drawn in one font: their letters (each has its
 #   parentheses) stand equally tall (check_label_rows);
+# - the motor's charges list, "1) SLOTTED CYLINDER" and "2) CIGAR BURN", is drawn in one font
+#   (check_charge_list);
 # - the flight graphs view of a test flight shows its plot, its "Maneuver" caption whole;
 # - in a window wider than 4:3 the motor's static fire keeps to the 4:3 area;
 # - the hub's readouts and the motor's refusal hint are drawn crisp and whole, narrowed or not
@@ -26,6 +28,7 @@ design_sizes() {
   check_fire_margins "$width" "$height"
   check_label_rows "$width" "$height"
   check_crisp_text "$width" "$height"
+  check_charge_list "$width" "$height"
   [ "$(box_changed test_run.png flight.png "$(gui_box "$width" "$height" -1.1 -0.9 0.9 0.7)" 10)" -gt 1000 ] ||
     fail "the flight graphs view shows no plot over the test run"
   [ "$(compare -metric AE chosen.png wheel.png null: 2>&1 | cut -d' ' -f1)" != 0 ] ||
@@ -231,4 +234,19 @@ check_crisp_text() {
     [ "$right" -lt "${box%%x*}" ] || fail "line $n of $picture runs to its box's end ($box)"
   done
   echo "crisp text at ${w}x$h:$lines"
+}
+
+# The motor's charges list lies at (0.6 m, 0.836 h) down, its area 0.3 m - 0.06 across: the
+# boxes of its two items (0.08 high each; the chosen one's frame on the left and the tick's
+# room on the right left out) go to motor.items for check_list_fonts.
+check_charge_list() {
+  local k
+  for k in 0 1; do
+    awk -v w="$1" -v h="$2" -v k="$k" 'BEGIN {
+      m = w / 640; if (h / 480 < m) m = h / 480; s = h / 480
+      l = int(w / 2 + 320 * (0.6 * m + 0.01)); r = int(w / 2 + 320 * (0.9 * m - 0.14))
+      t = int(h / 2 - 240 * (0.836 * s - 0.08 * k)); b = int(h / 2 - 240 * (0.836 * s - 0.08 * (k + 1)))
+      printf "%dx%d+%d+%d\n", r - l, b - t, l, t }'
+  done > motor.items
+  check_list_fonts motor
 }

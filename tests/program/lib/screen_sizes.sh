@@ -8,6 +8,8 @@
 #   the sound page;
 # - the help pages scroll their whole text: the keys page's down arrow pressed to the end
 #   shows its last line whole, the about page's right arrow moves its text;
+# - the items of a list share one font: the joystick buttons page's and Run Scenario's
+#   items each show ink of one height, and the buttons' items begin alike, pixel for pixel;
 # - the in-run Help menu opens over the dialog under it.
 screen_sizes() {
   local size=$1 width=${1%x*} height=${1#*x}
@@ -16,6 +18,8 @@ screen_sizes() {
   check_pages
   check_menu_over_dialog "$width" "$height"
   check_help_scroll
+  check_list_fonts buttons same_start
+  check_list_fonts run_scenario
   ! grep -qwi "nan" Logfile.txt || fail "a dialog logged a NaN: $(grep -i nan Logfile.txt)"
   echo "dialogs at $size: ok"
 }

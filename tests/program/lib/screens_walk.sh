@@ -60,6 +60,22 @@ help_text_area() {
   echo "$(($3 - $1 - 8))x$(($4 - $2 - 4))+$(($1 + 4))+$(($2 + 2))"
 }
 
+# The window pixels (WxH+X+Y) of items of a list on a dialog whose box is given, one a line:
+# the list's area runs from x1 to x2 across and down from its top, item k 0.08 high from
+# top - 0.08 k; each box leaves out the chosen item's frame on the left and the tick's room
+# on the right. Arguments: the dialog's box (5 numbers), x1 x2 top, then the items.
+list_item_boxes() {
+  local box="$1 $2 $3 $4 $5" x1=$6 x2=$7 top=$8 k
+  shift 8
+  for k in "$@"; do
+    set -- $(at $(fitted $box "$(awk -v x="$x1" 'BEGIN { print x + 0.01 }')" \
+                 "$(awk -v t="$top" -v k="$k" 'BEGIN { print t - 0.08 * k }')")) \
+           $(at $(fitted $box "$(awk -v x="$x2" 'BEGIN { print x - 0.08 }')" \
+                 "$(awk -v t="$top" -v k="$k" 'BEGIN { print t - 0.08 * (k + 1) }')"))
+    echo "$(($3 - $1))x$(($4 - $2))+$1+$2"
+  done
+}
+
 # Presses an arrow of the help page's text box (box (-0.65, -0.95)-(0.65, 0.95)) the given
 # times and keeps the page as the picture, its text area's pixels beside it (<name>.area):
 # "down" the down arrow (0.62, -0.822), "right" the right arrow (0.554, -0.91).
@@ -86,11 +102,15 @@ dialog_shot video.png "$(menu_point 542 439)"          # "Settings"
 tab sound.png Sound -1.05 $SETTINGS
 tab joystick.png Joystick -1.05 $SETTINGS
 tab buttons.png Buttons -1.25 $JOYSTICK
+# Its list of the sixteen buttons' actions, (-0.7, 0.19) across from 0.8 down.
+list_item_boxes $SETTINGS -0.7 0.19 0.8 $(seq 0 15) > buttons.items
 tab graphics.png Graphics -1.05 $SETTINGS
 # The graphics page's close button (its box ends at 1.0 across and 1.08 up).
 click_and_shoot closed.png $(fitted $GRAPHICS 0.97 1.04)
 step run scenario
 dialog_shot run_scenario.png "$(menu_point 280 439)"   # "Run Scenario"
+# Its list of the two situations, (-0.76, -0.28) across from 0.84 down.
+list_item_boxes -0.8 -1.0 0.8 1.05 0 -0.76 -0.28 0.84 0 1 > run_scenario.items
 click_gui $(fitted -0.8 -1.0 0.8 1.05 0 0.77 1.01)  # its close button
 step help pages
 dialog_shot keys.png "$(menu_point 606 404)"           # "Help"
