@@ -144,16 +144,21 @@ void show_saved_parts(gui_window* w) {
     place("guidance", m->seeker_part->name, m->seeker_part->file);
     place("launcher", sys->launch_unit->name, sys->launch_unit->file);
     place("control unit", sys->control->name, sys->control->file);
-    std::string lines[2] = {written.empty() ? "Save writes none of the parts." : "Save also writes the parts", ""};
+    // With a damaged part the first line lists every part written and the second the parts
+    // left, each short enough to read whole at 640 x 480.
+    const std::size_t on_first = damaged.empty() ? 2 : written.size();
+    std::string lines[2] = {
+        written.empty() ? "Save writes none of the parts." : (damaged.empty() ? "Save also writes the parts" : "Save writes"),
+        ""};
     for (std::size_t i = 0; i < written.size(); ++i) {
         const char* after = i + 1 == written.size() ? "." : (i + 2 == written.size() ? " and" : ",");
-        std::string& line = lines[i < 2 ? 0 : 1];
+        std::string& line = lines[i < on_first ? 0 : 1];
         line += (line.empty() ? "" : " ") + written[i] + after;
     }
     if (!damaged.empty()) {
         std::string names;
         for (std::size_t i = 0; i < damaged.size(); ++i) names += (i > 0 ? ", " : "") + damaged[i];
-        lines[1] += (lines[1].empty() ? "" : " ") + ("Not the damaged " + names + ".");
+        lines[1] = "It leaves the damaged " + names + ".";
     }
     first->set_text(lines[0].c_str());
     second->set_text(lines[1].c_str());

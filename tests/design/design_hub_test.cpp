@@ -291,8 +291,8 @@ TEST_F(DesignHub, APartFileCutShortKeepsTheDesignsLinkAndASaveLeavesTheFile) {
     EXPECT_NE(m->aero->LC, 55.0f);
     EXPECT_STREQ(m->name, "Sentinel MR");
     // The hint under the hub says which parts a Save writes.
-    EXPECT_NE(find_text("Save also writes the parts New Config, New Warhead,"), nullptr);
-    EXPECT_NE(find_text("New Seeker, New Launcher and New Control. Not the damaged motor New Motor."), nullptr);
+    EXPECT_NE(find_text("Save writes New Config, New Warhead, New Seeker, New Launcher and New Control."), nullptr);
+    EXPECT_NE(find_text("It leaves the damaged motor New Motor."), nullptr);
     root->close_dialogs();
 
     for (const char* name : {"Sentinel MR", "Sentinel MR 2"}) {
