@@ -10,6 +10,17 @@
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
 
+# Clicks of the walks below, sourced once the program's window is known: the design screens'
+# units (m the smaller scale, h the vertical one: a 4:3 area centred), and a point of a centred
+# box, which grows past its 1024 x 768 size with the smaller GUI scale.
+cat > clicks.sh <<'CLICKS'
+M=$(awk -v w="$WIDTH" -v h="$HEIGHT" 'BEGIN { a = w / 640; b = h / 480; printf "%f", a < b ? a : b }')
+H=$(awk -v h="$HEIGHT" 'BEGIN { printf "%f", h / 480 }')
+dclick() { click_gui $(awk -v m="$M" -v h="$H" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * m, y * h }'); }
+G=$(awk -v m="$M" 'BEGIN { g = m / 1.6; printf "%f", (g > 1 ? g : 1) }')
+bclick() { click_gui $(awk -v g="$G" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * g, y * g }'); }
+CLICKS
+
 # "motors\Sentinel MR.txt" cut in the middle of its values, and the missile "Sentinel MR"
 # loaded on the design hub in windows of 640 x 480, 1024 x 768 and 1920 x 1080: a notice names
 # the motor file and why, so does the log, and the motor file stays as it was cut (nothing was
@@ -24,13 +35,7 @@ motor_cut_on_hub() {
   cat > motor_walk.sh <<'INNER'
 source "$session_lib"
 start_program
-# The design screens' units: m = the smaller scale, h the vertical one (a 4:3 area centred).
-M=$(awk -v w="$WIDTH" -v h="$HEIGHT" 'BEGIN { a = w / 640; b = h / 480; printf "%f", a < b ? a : b }')
-H=$(awk -v h="$HEIGHT" 'BEGIN { printf "%f", h / 480 }')
-dclick() { click_gui $(awk -v m="$M" -v h="$H" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * m, y * h }'); }
-# A point of a centred box, which grows past its 1024 x 768 size with the smaller GUI scale.
-G=$(awk -v m="$M" 'BEGIN { g = m / 1.6; printf "%f", (g > 1 ? g : 1) }')
-bclick() { click_gui $(awk -v g="$G" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * g, y * g }'); }
+source ./clicks.sh
 shot_drawn menu.png
 dclick -0.81875 -0.82917   # "Design Missile"
 shot_changed menu.png hub.png
@@ -85,11 +90,7 @@ motor_cut_at_start() {
   cat > start_walk.sh <<'INNER'
 source "$session_lib"
 start_program
-M=$(awk -v w="$WIDTH" -v h="$HEIGHT" 'BEGIN { a = w / 640; b = h / 480; printf "%f", a < b ? a : b }')
-H=$(awk -v h="$HEIGHT" 'BEGIN { printf "%f", h / 480 }')
-dclick() { click_gui $(awk -v m="$M" -v h="$H" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * m, y * h }'); }
-G=$(awk -v m="$M" 'BEGIN { g = m / 1.6; printf "%f", (g > 1 ? g : 1) }')
-bclick() { click_gui $(awk -v g="$G" -v x="$1" -v y="$2" 'BEGIN { printf "%f %f", x * g, y * g }'); }
+source ./clicks.sh
 shot_drawn notice.png
 sleep 2
 shot notice.png            # the main menu and its notice, settled
