@@ -149,6 +149,7 @@ void recompute() {
 
 void build(gui_window* w) {
     const units u = build_common(w, "rocket", true);
+    show_part_hint(w, airframe());
 
     add_panel(w, u, -0.56f, 0.22f, -0.08f, 0.91f);
     remember_rect(w, k_title, add_label(w, u, -0.55f, 0.85f, -0.1f, 0.9f, ""));

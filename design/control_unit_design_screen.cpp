@@ -74,6 +74,7 @@ void take(gui_window* w) {
 
 void build(gui_window* w) {
     const units u = build_common(w, "unit", true);
+    show_part_hint(w, unit());
     add_panel(w, u, 0.5f, 0.16f, 0.97f, 0.91f);
     remember_rect(w, k_title, add_label(w, u, 0.52f, 0.85f, 0.92f, 0.9f, ""));
     add_label(w, u, 0.52f, 0.75f, 0.92f, 0.8f, "Select Radar Unit");

@@ -48,11 +48,29 @@ bool save_as_one(const std::function<bool()>& save, std::string* why);
 // regard to case).
 bool same_design_file(const char* a, const char* b);
 
-// Saves under a name already checked; a failed save keeps the old name and says why. The file
-// the design refused (part_file) is written only once a notice has named it: a save over it
-// before then says so instead and counts as told.
+// The first hint line of a part's screen: the usual one, or, while the part keeps the place of
+// a file the design could not read whole, that the file is damaged and kept: the values shown
+// are not the file's.
 template <class Part>
-void save_part(gui_window* w, Part& part, const char* name) {
+std::string part_hint(const Part& part) {
+    if (part.file == part_file::taken) return k_save_hint;
+    return format_string("Damaged %s\\%s.txt kept: the values shown are not its own.", Part::k_folder, part.name);
+}
+
+// Puts part_hint on the screen's first hint line, when it has one.
+template <class Part>
+void show_part_hint(gui_window* w, const Part* part) {
+    gui_rect* hint = rect_at(w, slot::hint);
+    if (hint != nullptr && part != nullptr) hint->set_text(part_hint(*part).c_str());
+}
+
+// Saves under a name already checked; a failed save keeps the old name and says why. The file
+// the design refused (part_file) is never written by the first Save over it: that Save says so
+// instead and writes nothing, and the next one writes it. What goes beside the part's file
+// (before_save, when given) is written with it as one, so a save that writes no part file
+// writes nothing beside it either.
+template <class Part>
+void save_part(gui_window* w, Part& part, const char* name, void (*before_save)(const char* name) = nullptr) {
     if (part.file == part_file::refused && same_design_file(part.name, name)) {
         notify_refused_save(w, Part::k_folder, part.name);
         part.file = part_file::refused_told;
@@ -61,7 +79,11 @@ void save_part(gui_window* w, Part& part, const char* name) {
     char old_name[design_name_size];
     copy_text(old_name, part.name);
     std::string why;
-    if (save_as_one([&] { return part.save(name); }, &why)) {
+    const auto save = [&] {
+        if (before_save != nullptr) before_save(name);
+        return part.save(name);
+    };
+    if (save_as_one(save, &why)) {
         part.file = part_file::taken;  // the file it names now is whole
         return;
     }
@@ -69,9 +91,10 @@ void save_part(gui_window* w, Part& part, const char* name) {
     notify_failure(w, "save", name, why.c_str());
 }
 
-// The box's answer for the part: OK to Save saves it under the typed name (before_save, when
-// given, writes what goes beside it first), OK to Load loads it. The request done comes back,
-// 0 when there was none (no part, not this window's answer, a refused name).
+// The box's answer for the part: OK to Save saves it under the typed name (save_part, with
+// before_save), OK to Load loads it; either way the hint line shows the part's file as it
+// stands now. The request done comes back, 0 when there was none (no part, not this window's
+// answer, a refused name).
 template <class Part>
 int answer_part(gui_window* w, Part* part, void (*before_save)(const char* name) = nullptr) {
     const int request = answered_request(w);
@@ -79,14 +102,14 @@ int answer_part(gui_window* w, Part* part, void (*before_save)(const char* name)
     const char* name = g_message_box.answer;
     if (request == part_request::save) {
         if (!check_design_name(w, name)) return 0;
-        if (before_save != nullptr) before_save(name);
-        save_part(w, *part, name);
+        save_part(w, *part, name, before_save);
     } else {
         // A damaged file is named with why; a name with no file to read, plainly.
         bool loaded = false;
         if (load_checked(w, [&] { loaded = part->load(name); }) && !loaded) notify_failure(w, "load", name);
         if (loaded) part->file = part_file::taken;
     }
+    show_part_hint(w, part);
     return request;
 }
 

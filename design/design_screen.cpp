@@ -332,8 +332,6 @@ bool load_checked(gui_window* w, const std::function<void()>& load) {
         log_line("%s", failure_text("load", f.file.c_str(), f.why.c_str()).c_str());
     }
     w->message_box(w, "Design", faults.notice().c_str(), message_box_type::notice, 0, "");
-    if (missile* m = design_missile()) m->refusals_told();
-    if (missile_system* system = design_system()) system->refusals_told();
     return false;
 }
 

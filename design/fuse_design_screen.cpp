@@ -34,6 +34,7 @@ enum : int {
     k_apply,
     k_missile_icon,
     k_target_icon,
+    k_damage_hint,  // a hint line only while the warhead's file is damaged
 };
 
 // The fuse is stored with its warhead.
@@ -181,8 +182,17 @@ void recompute() {
                          fuse_plot_y(e.ray[1].y), k_ray);
 }
 
+// The screen has no hint of its own: a line says so only while the warhead's file is damaged.
+void show_damage(gui_window* w) {
+    gui_rect* hint = rect_at(w, k_damage_hint);
+    const warhead* h = edited();
+    if (hint != nullptr && h != nullptr) hint->set_text(h->file == part_file::taken ? "" : part_hint(*h).c_str());
+}
+
 void build(gui_window* w) {
     const units u = build_common(w, nullptr, true);
+    remember_rect(w, k_damage_hint, add_hint(w, u, -0.98f, -0.92f, ""));
+    show_damage(w);
 
     gui_rect* caption = add_box(w, u, -0.8f, 0.4f, 0.8f, 0.5f, rect_kind::label);
     caption->large_font = 1;
@@ -230,6 +240,7 @@ void on_answer(gui_window* w) {
     warhead* h = edited();
     const int request = answer_part(w, h);
     if (request == 0) return;
+    show_damage(w);
     set_title(w, *h);
     if (request != part_request::load) return;
     reset_speeds(*h);

@@ -181,7 +181,8 @@ void add_drop_down(gui_window* w, const units& u, float y1, const char* first, c
 void build(gui_window* w) {
     const units u = build_common(w, nullptr, true);
     // The one hint, on the bottom line.
-    add_hint(w, u, -0.98f, -0.92f, "Save any changes you made before testing or running scenario.");
+    remember_rect(w, slot::hint, add_hint(w, u, -0.98f, -0.92f, k_save_hint));
+    show_part_hint(w, edited());
 
     add_icon_holder(w, k_target_icon, IDR_TARGET_ICON);
     add_icon_holder(w, k_missile_icon, IDR_MISSILE_ICON);

@@ -76,6 +76,7 @@ void take(gui_window* w) {
 
 void build(gui_window* w) {
     const units u = build_common(w, "launcher", true);
+    show_part_hint(w, unit());
     add_panel(w, u, 0.48f, 0.22f, 0.97f, 0.91f);
     remember_rect(w, k_title, add_label(w, u, 0.52f, 0.85f, 0.92f, 0.9f, ""));
     add_label(w, u, 0.52f, 0.75f, 0.92f, 0.8f, "Select Launcher");

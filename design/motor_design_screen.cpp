@@ -245,8 +245,12 @@ namespace {
 // The first hint line says why the motor refused a value typed into a field, or shows its
 // usual text when every value was taken as typed.
 void show_refusal(gui_window* w, const std::string& why) {
+    if (why.empty()) {
+        show_part_hint(w, motor());
+        return;
+    }
     gui_rect* hint = rect_at(w, slot::hint);
-    if (hint != nullptr) hint->set_text(why.empty() ? k_save_hint : why.c_str());
+    if (hint != nullptr) hint->set_text(why.c_str());
 }
 
 void take(gui_window* w) {
@@ -342,6 +346,7 @@ void build_charge_panel(gui_window* w, const units& u) {
 void build(gui_window* w) {
     s.graph.titles = {"Time (sec)", "Th (kgf)", "Pc (atm)", "Pe (atm)", "Mp (kg)", "CF", "NA", "NA"};
     const units u = build_common(w, "motor", true);
+    show_part_hint(w, motor());
     build_readouts(w, u);
     remember_rect(w, k_fire, add_picture_button(w, u, 0.2f, -0.98f, 0.48f, -0.82f, IDR_FIRE_BUTTON, "Fire"));
     remember_rect(w, k_stop, add_picture_button(w, u, 0.5f, -0.98f, 0.78f, -0.82f, IDR_FIRE_BUTTON, "Stop"));

@@ -127,6 +127,7 @@ void recompute() {
 
 void build(gui_window* w) {
     const units u = build_common(w, "warhead", true);
+    show_part_hint(w, edited());
 
     add_panel(w, u, 0.48f, -0.02f, 0.97f, 0.91f);
     remember_rect(w, k_title, add_label(w, u, 0.5f, 0.85f, 0.95f, 0.9f, ""));

@@ -171,9 +171,9 @@ void scene::update_terrain_lod() { ground.update_lod(); }
 void scene::init_sky() { sky.init(); }
 void scene::load_globe_shaders() { globe.load_shaders(); }
 void scene::create_design_system() {
-    // Missing or damaged design files leave the constructed defaults; the system owns its
-    // missile. The files read as on the hub's Load, and the main menu, the first screen, names
-    // the damaged ones.
+    // The system owns its missile. Each design file is taken whole or not at all; every part
+    // then reads the file of the name it holds, so a part file is kept whatever became of the
+    // design files. The main menu, the first screen, names the damaged files.
     auto* system = new missile_system();
     copy_text(system->name, k_design_name);
     design_system = system;
@@ -184,10 +184,7 @@ void scene::create_design_system() {
         const definition_faults::use watching(&faults);
         load_system_design(*system, *design_missile, k_design_name);
     }
-    if (faults.empty()) return;
-    gui_link().show_notice("Design", faults.notice().c_str());
-    system->refusals_told();
-    design_missile->refusals_told();
+    if (!faults.empty()) gui_link().show_notice("Design", faults.notice().c_str());
 }
 
 void scene::load_scenery_index() {

@@ -550,6 +550,7 @@ bool aero_config::load(const char* design_name) {
             ++set;  // each wing-set record ends with its flag line
         }
     }
+    if (!in.took_values()) return false;
     // Physical ranges first (10 m across, 100 m along), so that nothing derived overflows;
     // clamp_dimensions then fits the parts to each other.
     in.bound("[DS]", DS, 0.1f, k_max_diameter);

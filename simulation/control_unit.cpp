@@ -69,6 +69,7 @@ bool control_unit::load(const char* design_name) {
         if (in.has("[num_targets]")) num_targets = in.whole(num_targets);
         if (in.has("[launch_range]")) launch_range = in.real(launch_range);
     }
+    if (!in.took_values()) return false;
     in.bound("[protected_radius]", protected_radius, 0.0f, 1000.0f);
     in.bound("[engagement_range]", engagement_range, 0.0f, 1000.0f);
     // A system keeps at most 24 missiles of its own.

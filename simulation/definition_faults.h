@@ -21,6 +21,7 @@ public:
     static constexpr const char* k_records_missing = "records missing";
     static constexpr const char* k_control_characters = "control characters";
     static constexpr const char* k_long_line = "line too long";
+    static constexpr const char* k_no_values = "no values";
 
     // The lines a notice names at most before "and N more".
     static constexpr int k_notice_lines = 6;

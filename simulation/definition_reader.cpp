@@ -47,6 +47,7 @@ bool definition_reader::open(const std::string& file) {
     path_ = file;
     any_key_ = false;
     open_ = false;
+    part_file_ = false;
     at_ = 0;
     longest_ = 0;
     own_.clear();
@@ -78,6 +79,7 @@ bool definition_reader::open(const std::string& file) {
 
 bool definition_reader::open_whole(const std::string& file, const definition_records* records) {
     if (!open(file)) return false;
+    part_file_ = true;
     const part_fault fault = part_damage(records);
     if (fault.why.empty()) return true;
     definition_faults::report(path_, fault.kind, fault.why);
@@ -145,8 +147,15 @@ bool definition_reader::next_line() {
     has_number_ = false;
     if (open_) {
         open_ = false;
-        if (!any_key_) log_line("Nothing read from %s: it holds no values", path_.c_str());
+        // A part file without a value is reported as damaged by took_values.
+        if (!any_key_ && !part_file_) log_line("Nothing read from %s: it holds no values", path_.c_str());
     }
+    return false;
+}
+
+bool definition_reader::took_values() const {
+    if (any_key_) return true;
+    definition_faults::report(path_, definition_faults::k_no_values, "none of its values can be read");
     return false;
 }
 
@@ -212,6 +221,9 @@ std::string definition_damage(const definition_reader& in, bool named_all) {
     } else if (!named_all && in.ends_mid_line()) {
         kind = definition_faults::k_cut_short;
         why = "it stops in the middle of a line before naming all its parts";
+    } else if (!in.found_any_key()) {
+        kind = definition_faults::k_no_values;
+        why = "it names no parts";
     }
     if (!why.empty()) definition_faults::report(in.path(), kind, why);
     return why;

@@ -6,7 +6,8 @@
 // the text before its first TAB. Lines may be of any length and end in LF or CR LF.
 // A file the reader takes no value from (damaged, or not a definition file) gets one log line
 // naming it: the design keeps the values it had. The part files (all but the missile and system
-// files) are opened only when they can be read whole (open_whole).
+// files) are opened only when they can be read whole (open_whole), and one that gives its part
+// no value at all counts as damaged (took_values).
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,11 @@ public:
     // Moves to the next data line, skipping comments. False at the end of the file or at the
     // line that ends the data, where a file without a single key is reported.
     bool next_line();
+    // After a part file's lines were read: whether any of them gave the part a value. A part
+    // file that gave none (its lines run together, as with lone CR line ends, or it is no
+    // definition file at all) is damaged: reported by name, and its part keeps what it had,
+    // since no key changed it.
+    bool took_values() const;
 
     // Whether the current line holds the key (case-sensitive, brackets included).
     bool has(const char* key) const;
@@ -90,6 +96,7 @@ private:
     std::size_t at_ = 0;  // where the next line starts
     std::size_t longest_ = 0;
     bool open_ = false;
+    bool part_file_ = false;  // opened by open_whole
     std::string path_;
     // Whether any line held a key the kind looked for.
     mutable bool any_key_ = false;
@@ -102,7 +109,7 @@ private:
 constexpr std::size_t k_name_file_line = 119;
 
 // Why a file that names parts (missile, system) could not be read whole, empty when it could:
-// a line longer than k_name_file_line, or a file that stops in the middle of a line before
+// a line longer than k_name_file_line, a file that stops in the middle of a line before
 // naming all its parts (cut short; a file that simply leaves a name out keeps that part as
-// it was). A damaged file is logged once by name.
+// it was), or one that names none at all. A damaged file is logged once by name.
 std::string definition_damage(const definition_reader& in, bool named_all);

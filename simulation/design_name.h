@@ -25,7 +25,8 @@ bool make_design_path(const char* folder, const char* name, design_path* out);
 // How a part's definition file stood when a design (a missile or system file) named it: taken,
 // or there but not read whole (damaged, unreadable). A refused part keeps the name, so the
 // design goes on naming that file, and the values it had; no save of the design writes the
-// file, and the part's own screen writes it only once the user has been told (refused_told).
+// file, and the part's own screen writes it only at a second Save, once its first Save over
+// the file has written nothing and said so (refused_told).
 enum class part_file : std::uint8_t { taken, refused, refused_told };
 
 // Whether the name, cut to its field, may name a definition file.

@@ -105,6 +105,7 @@ bool launcher::load(const char* design_name) {
         if (in.has("[num_missiles]")) num_missiles = in.whole(num_missiles);
         if (in.has("[reload_time]")) reload_time = in.real(reload_time);
     }
+    if (!in.took_values()) return false;
     in.bound("[rotation_angle]", rotation_angle, -90.0f, 90.0f);
     in.bound("[elevation_angle]", elevation_angle, 0.0f, 90.0f);
     in.bound("[num_missiles]", num_missiles, 1, 1000);

@@ -129,13 +129,6 @@ bool missile::save(const char* design_name) {
     return ok;
 }
 
-void missile::refusals_told() {
-    if (aero != nullptr) refusal_told(*aero);
-    if (motor != nullptr) refusal_told(*motor);
-    if (warhead_part) refusal_told(*warhead_part);
-    if (seeker_part) refusal_told(*seeker_part);
-}
-
 void missile::compute_masses() {
     // The airframe filled at 2 g/cm³ (cm³ to kg), less the propellant of the charges in use.
     launch_mass = 2.0f * (3.1415926f / 4.0f * aero->DC * aero->DC * aero->body_length) / 1000.0f;

@@ -65,8 +65,6 @@ public:
     // Writes the four part files under their names (all but refused ones) and
     // "missiles\<name>.txt", which names all four; false when any of them cannot be written.
     bool save(const char* design_name);
-    // A notice has named the parts' refused files (refusal_told).
-    void refusals_told();
     // Fits the parts into the airframe: required size, fits flag, masses, the motor's place.
     void layout_parts();
     // Scales the airframe to the parts' required size and sets the fits flag.

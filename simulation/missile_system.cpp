@@ -104,19 +104,16 @@ bool missile_system::save(const char* design_name) {
     return (!saved_with_design(*control) || control->save(control->name)) && ok;
 }
 
-void missile_system::refusals_told() {
-    refusal_told(*launch_unit);
-    refusal_told(*control);
-}
-
 bool load_system_design(missile_system& system, missile& m, const char* design_name) {
     system_file system_parts = system.part_names();
+    const bool system_taken = system_parts.read(design_name) && system_parts.damage.empty();
+    if (!system_taken) system_parts = system.part_names();  // nothing from a damaged file
     missile_file missile_parts = m.part_names();
-    if (!system_parts.read(design_name) || !system_parts.named_any || !system_parts.damage.empty()) return false;
-    if (!missile_parts.read(design_name) || !missile_parts.named_any || !missile_parts.damage.empty()) return false;
+    const bool missile_taken = missile_parts.read(design_name) && missile_parts.damage.empty();
+    if (!missile_taken) missile_parts = m.part_names();
     system.load_parts(system_parts, design_name);
     m.load_parts(missile_parts, design_name);
-    return true;
+    return system_taken && missile_taken;
 }
 
 missile* missile_system::add_missile() {

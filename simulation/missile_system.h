@@ -46,8 +46,6 @@ public:
     // Writes the system file and the launcher and control unit files (not refused ones);
     // false when any fails.
     bool save(const char* design_name);
-    // A notice has named the parts' refused files (refusal_told).
-    void refusals_told();
 
     // A new missile of the system's design on the list (none when the list is full).
     missile* add_missile();
@@ -92,8 +90,10 @@ private:
     definition_texts wave_texts_;
 };
 
-// Reads the design "<name>" into the system and its missile as one: the system file and the
-// missile file are read first, and their parts taken only when both were read whole and name
-// their parts; otherwise neither changes (a damaged file is reported by name). True when both
-// were taken.
+// Reads the design "<name>" the program starts with into the system and its missile. Each of
+// the system file and the missile file is taken whole or not at all (a damaged one is reported
+// by name, a missing one leaves the names as they are), and then every part, named by its file
+// or keeping its own name, reads the file of that name (load_named_part): so a part file of
+// the name a part holds is read, or refused and kept, never passed over for a save to write
+// defaults over. True when both design files were taken.
 bool load_system_design(missile_system& system, missile& m, const char* design_name);

@@ -30,9 +30,3 @@ template <class Part>
 bool saved_with_design(const Part& part) {
     return part.file == part_file::taken;
 }
-
-// A notice has named the part's refused file: its own screen may write it now.
-template <class Part>
-void refusal_told(Part& part) {
-    if (part.file == part_file::refused) part.file = part_file::refused_told;
-}

@@ -54,6 +54,7 @@ bool rocket_motor::load(const char* design_name) {
             ++charge;  // each charge record ends with its burn-rate coefficient
         }
     }
+    if (!in.took_values()) return false;
     in.bound("[OTD]", chamber_diameter, 0.1f, k_max_diameter);
     in.bound("[DTR]", throat_diameter, 0.01f, k_max_diameter);
     in.bound("[DEX]", exit_diameter, throat_diameter + 0.1f, std::max(throat_diameter + 0.1f, 5.0f * throat_diameter));

@@ -46,6 +46,7 @@ bool seeker::load(const char* design_name) {
         if (in.has("[seeker_error]")) seeker_error = in.real(seeker_error);
         if (in.has("[self_destruct]")) self_destruct = in.real(self_destruct);
     }
+    if (!in.took_values()) return false;
     // The law numbers follow from the types: any other type would pick another phase's law.
     in.bound("[midcourse_type]", midcourse_type, 0, 1);
     in.bound("[terminal_type]", terminal_type, 0, 1);

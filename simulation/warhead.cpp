@@ -159,6 +159,7 @@ bool warhead::load(const char* design_name) {
         if (in.has("[fuse_range]")) fuse_range = in.real(fuse_range);
         if (in.has("[smart_delay]")) smart_delay = in.flag(smart_delay);
     }
+    if (!in.took_values()) return false;
     // Physical ranges (10 m across, 100 m long) and the ranges compute_performance keeps.
     in.bound("[DS]", DS, 0.0f, k_max_diameter);
     in.bound("[DC]", DC, 0.0f, k_max_diameter);

@@ -266,7 +266,8 @@ TEST_F(DesignHub, ADamagedMissileOrSystemFileIsNamedAndTheDesignShownStays) {
 // A part file cut short is refused on the hub as on its own screen: the notice and the log name
 // it, that part keeps its values while the others load, and the design goes on naming the
 // damaged file. A save leaves that file as it was cut and still names it, so mending the file
-// brings the design back; the part's own screen writes it once the notice has named it.
+// brings the design back. The part's own screen says the file is damaged; its first Save writes
+// nothing there, not even the fire's table beside it, and says so; the second writes both.
 TEST_F(DesignHub, APartFileCutShortKeepsTheDesignsLinkAndASaveLeavesTheFile) {
     open(14);
     save_as("Sentinel MR");
@@ -285,7 +286,7 @@ TEST_F(DesignHub, APartFileCutShortKeepsTheDesignsLinkAndASaveLeavesTheFile) {
     EXPECT_EQ(std::string(g_message_box.message), "Could not load motors\\New Motor.txt: " + why);
     EXPECT_TRUE(logged("motors\\New Motor.txt cannot be read whole: " + why));
     EXPECT_STREQ(m->motor->name, "New Motor");  // the file the design names
-    EXPECT_EQ(m->motor->file, part_file::refused_told);
+    EXPECT_EQ(m->motor->file, part_file::refused);
     EXPECT_EQ(m->motor->charge_isp[0], 240.0f);
     EXPECT_STREQ(m->aero->name, "New Config");  // the whole parts load
     EXPECT_NE(m->aero->LC, 55.0f);
@@ -309,15 +310,25 @@ TEST_F(DesignHub, APartFileCutShortKeepsTheDesignsLinkAndASaveLeavesTheFile) {
     EXPECT_EQ(m->motor->file, part_file::taken);
     EXPECT_NE(m->motor->charge_isp[0], 240.0f);
 
-    // Cut again: the motor's own Save writes it, as the hub's notice has named it.
+    // Cut again: the notice on the hub does not let the motor's own Save write over it.
     tmp.write("motors/New Motor.txt", cut);
     load("Sentinel MR");
     root->close_dialogs();
     m->motor->charge_isp[0] = 240.0f;
     open(15);
+    EXPECT_NE(find_text("Damaged motors\\New Motor.txt kept: the values shown are not its own."), nullptr);
+    save_as("New Motor");
+    EXPECT_EQ(tmp.read("motors/New Motor.txt"), cut);
+    EXPECT_FALSE(tmp.exists("motors/New Motor.csv"));
+    EXPECT_STREQ(g_message_box.message,
+                 "Not saved: motors\\New Motor.txt could not be read whole. Save again to write over it.");
+    root->close_dialogs();
+    EXPECT_NE(find_text("Damaged motors\\New Motor.txt kept: the values shown are not its own."), nullptr);
     save_as("New Motor");
     EXPECT_NE(tmp.read("motors/New Motor.txt").find("240\t[ISP]"), std::string::npos);
+    EXPECT_TRUE(tmp.exists("motors/New Motor.csv"));
     EXPECT_EQ(m->motor->file, part_file::taken);
+    EXPECT_NE(find_text(k_save_hint), nullptr);
 }
 
 // A part refused where no notice named it (a design read for a run) is not written by its own
@@ -390,22 +401,81 @@ TEST_F(DesignHub, AStartUpDesignWithADamagedPartFileIsToldAndASaveLeavesTheFile)
     }
 }
 
-// A missile file of the start-up design that is cut short is refused whole, as on the hub's
-// Load: none of its names is taken, nor those of the system file read with it.
-TEST_F(DesignHub, AStartUpMissileFileCutShortIsNotPartlyTaken) {
-    open(14);
-    copy_text(m->aero->name, "Taken Config");
-    copy_text(system->launch_unit->name, "Taken Launcher");
-    save_as("New Missile");
-    const std::string text = tmp.read("missiles/New Missile.txt");
-    tmp.write("missiles/New Missile.txt", text.substr(0, text.find("[motor_name]")));
-    starting_scene world;
-    world.create_design_system();
-    ASSERT_NE(world.design_missile, nullptr);
-    EXPECT_STREQ(world.design_missile->aero->name, "New Config");
-    EXPECT_STREQ(world.design_system->launch_unit->name, "New Launcher");
-    EXPECT_EQ(std::string(g_message_box.message),
-              "Could not load missiles\\New Missile.txt: it stops in the middle of a line before naming all its parts");
+// The design the program starts with, its missile or system file cut short or missing: a cut
+// file is named and nothing is taken from it, the other file is taken, and every part reads the
+// file of the name it then holds. So a Save on the hub writes every part file back as it was,
+// and the missile file goes on naming the parts it named.
+TEST_F(DesignHub, AStartUpDesignFileDamagedOrMissingLosesNoPartFile) {
+    const auto part_files = [&] {
+        std::map<std::string, std::string> files;
+        for (const char* folder : {"configs", "motors", "warheads", "seekers", "launchers", "controls"}) {
+            for (const auto& e : std::filesystem::directory_iterator(tmp.path() + "/" + folder)) {
+                const std::string file = std::string(folder) + "/" + e.path().filename().string();
+                if (e.path().extension() == ".txt") files[file] = tmp.read(file);
+            }
+        }
+        return files;
+    };
+    const struct {
+        const char* file;
+        bool cut;            // cut before the names; missing otherwise
+        const char* notice;  // for a cut file
+    } cases[] = {
+        {"missiles/New Missile.txt", true,
+         "Could not load missiles\\New Missile.txt: it stops in the middle of a line before naming all its parts"},
+        {"systems/New Missile.txt", true,
+         "Could not load systems\\New Missile.txt: it stops in the middle of a line before naming all its parts"},
+        {"missiles/New Missile.txt", false, ""},
+        {"systems/New Missile.txt", false, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.cut ? " cut" : " missing"));
+        use_design_objects(system.get(), m);
+        open(14);
+        // The user's own values in the files of the names a part starts with...
+        copy_text(m->motor->name, "New Motor");
+        m->motor->chamber_diameter = 11.5f;
+        m->motor->chamber_length = 90.0f;
+        m->motor->ignition_pressure = 140.0f;
+        copy_text(system->launch_unit->name, "New Launcher");
+        system->launch_unit->num_missiles = 7;
+        save_as("New Missile");
+        // ...and a design naming a motor and a launcher of other names.
+        copy_text(m->motor->name, "Kept Motor");
+        m->motor->chamber_length = 95.0f;
+        copy_text(system->launch_unit->name, "Kept Launcher");
+        system->launch_unit->num_missiles = 5;
+        save_as("New Missile");
+        root->close_dialogs();
+        const std::map<std::string, std::string> before = part_files();
+        const std::string text = tmp.read(c.file);
+        if (c.cut) tmp.write(c.file, text.substr(0, std::min(text.find("[launcher_name]"), text.find("[motor_name]"))));
+        else std::filesystem::remove(tmp.path() + "/" + c.file);
+
+        starting_scene world;
+        world.create_design_system();
+        ASSERT_NE(world.design_missile, nullptr);
+        const gui_window* box = root->find_dialog(message_box_dialog);
+        EXPECT_EQ(box != nullptr && box->visible, c.cut);
+        if (c.cut) EXPECT_EQ(std::string(g_message_box.message), c.notice);
+        root->close_dialogs();
+        const bool missile_taken = std::string(c.file).find("missiles") == std::string::npos;
+        const bool system_taken = !missile_taken;
+        EXPECT_STREQ(world.design_missile->motor->name, missile_taken ? "Kept Motor" : "New Motor");
+        EXPECT_EQ(world.design_missile->motor->chamber_length, missile_taken ? 95.0f : 90.0f);
+        EXPECT_STREQ(world.design_system->launch_unit->name, system_taken ? "Kept Launcher" : "New Launcher");
+        EXPECT_EQ(world.design_system->launch_unit->num_missiles, system_taken ? 5 : 7);
+        use_design_objects(world.design_system, world.design_missile);
+        open(14);
+        save_as("New Missile");
+        EXPECT_EQ(part_files(), before);
+        if (missile_taken) {
+            EXPECT_NE(tmp.read("missiles/New Missile.txt").find("Kept Motor\t[motor_name]"), std::string::npos);
+        } else {
+            EXPECT_NE(tmp.read("systems/New Missile.txt").find("Kept Launcher\t[launcher_name]"), std::string::npos);
+        }
+        use_design_objects(nullptr, nullptr);
+    }
 }
 
 // With all six part files damaged, each in its own way, the notice names every one of them on a

@@ -140,14 +140,15 @@ TEST_F(DefinitionFile, MissingFileChangesNothing) {
     EXPECT_STREQ(parts.config_name, "New Config");
 }
 
-TEST_F(DefinitionFile, TitleAndEndOnlyLoadsAndSetsTheName) {
+TEST_F(DefinitionFile, TitleAndEndOnlyIsRefusedAsGivingNoValue) {
     tmp_.write("controls/Empty.txt", "Control Unit Definition File\n@\n");
     control_unit unit;
-    ASSERT_TRUE(unit.load("Empty"));
-    EXPECT_STREQ(unit.name, "Empty");
+    EXPECT_FALSE(unit.load("Empty"));
+    EXPECT_STREQ(unit.name, "New Control");
     EXPECT_EQ(unit.num_targets, 8);
     EXPECT_STREQ(unit.radar_name, "Parabolic_Radar");
-    EXPECT_TRUE(logged("Nothing read from controls\\Empty.txt: it holds no values"));
+    EXPECT_TRUE(logged("controls\\Empty.txt cannot be read whole: none of its values can be read"));
+    EXPECT_FALSE(logged("Nothing read from controls"));
 
     // Something else under a definition's name (control characters, no "@" line) is refused
     // and named.
@@ -156,7 +157,7 @@ TEST_F(DefinitionFile, TitleAndEndOnlyLoadsAndSetsTheName) {
     unit.num_targets = 3;
     EXPECT_FALSE(unit.load("Junk"));
     EXPECT_EQ(unit.num_targets, 3);
-    EXPECT_STREQ(unit.name, "Empty");
+    EXPECT_STREQ(unit.name, "New Control");
     EXPECT_TRUE(logged("controls\\Junk.txt cannot be read whole: it holds a control character (byte 127) on line 1"));
 }
 
@@ -559,6 +560,44 @@ TEST_F(DamagedPartFile, APartFileHoldingAControlCharacterIsRefused) {
         }
         tmp_.write(folder + "/Accented.txt", "D\xc3\xa9" + whole.substr(1));
         EXPECT_TRUE(k.load("Accented"));
+    }
+}
+
+// A part file that gives its part no value is refused by name like a cut one, and the part
+// stays as it was: one whose line ends are lone CRs (its lines run into one, ended by the "@"
+// in it) and one of printable noise that holds an "@".
+TEST_F(DamagedPartFile, APartFileGivingNoValueIsRefused) {
+    six_parts parts;
+    std::string noise;
+    unsigned seed = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        noise += static_cast<char>(' ' + (seed >> 16) % 95);  // printable ASCII, '@' among them
+    }
+    noise.insert(2048, "@");
+    for (const part_calls& k : parts.kinds) {
+        SCOPED_TRACE(k.folder);
+        const std::string folder = k.folder;
+        ASSERT_TRUE(k.save("Shown"));
+        const std::string shown = tmp_.read(folder + "/Shown.txt");
+        std::string lone_cr = tmp_.read(folder + "/Sentinel MR.txt");
+        lone_cr.erase(std::remove(lone_cr.begin(), lone_cr.end(), '\r'), lone_cr.end());
+        std::replace(lone_cr.begin(), lone_cr.end(), '\n', '\r');
+        for (const std::string& text : {lone_cr, noise}) {
+            tmp_.write(folder + "/Shown.txt", text);
+            definition_faults faults;
+            {
+                const definition_faults::use watching(&faults);
+                EXPECT_FALSE(k.load("Shown"));
+            }
+            ASSERT_EQ(faults.list().size(), 1u);
+            EXPECT_EQ(faults.list()[0].kind, "no values");
+            EXPECT_EQ(faults.list()[0].why, "none of its values can be read");
+            EXPECT_TRUE(logged((folder + "\\Shown.txt cannot be read whole: none of its values can be read").c_str()));
+            EXPECT_EQ(k.name(), "Shown");
+            ASSERT_TRUE(k.save("Shown"));
+            EXPECT_EQ(tmp_.read(folder + "/Shown.txt"), shown);  // its own values, none of the file's
+        }
     }
 }
 
