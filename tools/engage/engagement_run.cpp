@@ -22,8 +22,8 @@ constexpr const char* k_log_file = "Engagelog.txt";
 // Reads the missile design "missiles\<name>.txt" and the four part files it names as a shot of
 // the system reads them: a damaged one is reported now, not at the first shot (never, for a
 // system that does not fire). The missile is thrown away; each shot reads the design again.
-// Its warhead draws from the program's rand: the draws are given back, so the run goes as it
-// would without this read.
+// Its frames and warhead draw from the program's rand: the draws are given back, so the run
+// goes as it would without this read.
 void read_missile_design(const char* name) {
     const std::uint32_t rand_state = program_rand_state();
     {
