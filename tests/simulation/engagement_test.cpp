@@ -1,6 +1,7 @@
 // Whole engagements through the headless runner over the run folder's default designs.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +36,24 @@ TEST(Engagement, TheDefaultSystemInterceptsEveryRocketAimedAtIt) {
     EXPECT_EQ(count_lines(run.events, "Rocket Launched From Launcher"), 6);
     EXPECT_EQ(count_lines(run.events, "Intercept Successful"), 6);
     EXPECT_FALSE(run.tables.busy());
+}
+
+// Reading the systems' missile designs before the run draws nothing from the program's rand
+// (a missile's frames and warhead would): placing leaves it where standing the systems alone
+// leaves it, so the launchers' shots and the flights go as they would without the reads.
+TEST(Engagement, ReadingTheMissileDesignsDrawsNothingFromTheRunsRand) {
+    engagement_setup s;
+    s.data_folder = run_folder();
+    s.systems.push_back({"New Missile", 0.0f, 0.0f, 0.0f});
+    s.systems.push_back({"Sentinel MR", 3000.0f, 0.0f, 0.0f});
+    engagement_run run(s);
+    ASSERT_TRUE(run.place());
+    const std::uint32_t placed = program_rand_state();
+    program_srand(1);
+    for (const system_site& site : s.systems) {
+        ASSERT_NE(run.tables.add_system(site.name.c_str(), site.x, 0.0f, site.z, site.heading), nullptr);
+    }
+    EXPECT_EQ(program_rand_state(), placed);
 }
 
 TEST(Engagement, ARunRepeatsExactly) {

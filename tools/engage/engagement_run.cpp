@@ -1,12 +1,14 @@
 #include "tools/engage/engagement_run.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/app_state.h"
 #include "core/d3d_app.h"
 #include "platform/files.h"
 #include "platform/program_rand.h"
+#include "simulation/missile.h"
 #include "simulation/missile_system.h"
 #include "simulation/rocket_launcher.h"
 
@@ -16,6 +18,21 @@ namespace {
 constexpr float k_metres_per_degree = 111120.0f;
 // The runner's own log, beside the game's "Logfile.txt" when it runs in the game's folder.
 constexpr const char* k_log_file = "Engagelog.txt";
+
+// Reads the missile design "missiles\<name>.txt" and the four part files it names as a shot of
+// the system reads them: a damaged one is reported now, not at the first shot (never, for a
+// system that does not fire). The missile is thrown away; each shot reads the design again.
+// Its frames and warhead draw from the program's rand: the draws are given back, so the run
+// goes as it would without this read.
+void read_missile_design(const char* name) {
+    const std::uint32_t rand_state = program_rand_state();
+    {
+        missile m;
+        m.assemble(nullptr);
+        m.load(name);
+    }
+    program_srand(rand_state);
+}
 
 }  // namespace
 
@@ -69,6 +86,7 @@ bool engagement_run::place() {
         if (s == nullptr) continue;
         // A system whose file did not open still stands, with the default design.
         if (std::string(s->name) != site.name) ok = false;
+        read_missile_design(site.name.c_str());
     }
     const vec3 aim = tables.system_count > 0 ? tables.systems[0]->position() : vec3{};
     for (const launcher_site& site : setup_.launchers) {

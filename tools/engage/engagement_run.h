@@ -52,7 +52,10 @@ public:
     engagement_run(const engagement_run&) = delete;
     engagement_run& operator=(const engagement_run&) = delete;
 
-    // Places the systems and launchers; false when a system file does not open.
+    // Places the systems and launchers; false when a system file does not open. Each system's
+    // design is read whole on the way (its system file, launcher and control unit, and the
+    // missile file of its name with its four parts), so that every damaged file among them is
+    // in faults before the first step.
     bool place();
     // One tick: the objects and the transps roots, then each system and each launcher.
     void step();
@@ -74,8 +77,8 @@ public:
     // time (a float stops advancing near 10^6 s).
     double time = 0.0;
     std::vector<std::string> events;  // "<time> <line>", in order
-    // The design files refused as damaged while the run placed and flew its systems (each also
-    // in the log): a part whose file is one keeps the values it had.
+    // The design files refused as damaged while the run placed and flew its systems, each once
+    // (and in the log): a part whose file is one keeps the values it had.
     definition_faults faults;
 
 private:

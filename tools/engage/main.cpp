@@ -7,9 +7,11 @@
 //   --coast X                   the sea lies east of x = X (m)
 //   --timing                    also prints "timing: set-up S s, run S s, simulated S s,
 //                               ratio R": wall times and simulated seconds per wall second
-// A design file that cannot be read whole is named on stderr (its part keeps the values it
-// had) and the exit status is 1, as for a system file that does not open. The run's log goes to
-// "Engagelog.txt" in the current folder; the game's "Logfile.txt" there is left alone.
+// Every design file of the systems given is read before the run: when any cannot be read
+// whole, each such file is named on stderr and the run does not start (exit status 1). One
+// found damaged during the run is named after it (its part keeps the values it had), status 1,
+// as for a system file that does not open. The run's log goes to "Engagelog.txt" in the current
+// folder; the game's "Logfile.txt" there is left alone.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +32,16 @@ void usage() {
                  "usage: ventrask_engage <data folder> [--system NAME X Z HEADING]... "
                  "[--launcher X Z COUNT INTERVAL ELEVATION [SPREAD]]... [--dt S] [--time S] [--coast X] "
                  "[--timing]\n");
+}
+
+// Names the damaged design files and a system file that did not open on stderr; true when
+// there was neither.
+bool report_files(const engagement_run& run, bool placed) {
+    for (const definition_faults::fault& f : run.faults.list()) {
+        std::fprintf(stderr, "%s cannot be read whole: %s\n", f.file.c_str(), f.why.c_str());
+    }
+    if (!placed) std::fprintf(stderr, "a system file did not open; the default design stood in\n");
+    return placed && run.faults.empty();
 }
 
 }  // namespace
@@ -84,6 +96,11 @@ int main(int argc, char** argv) {
     const wall_clock::time_point start = wall_clock::now();
     engagement_run run(setup);
     const bool placed = run.place();
+    // A damaged design is not run: its parts would fly with values the files do not hold.
+    if (!run.faults.empty()) {
+        report_files(run, placed);
+        return 1;
+    }
     const wall_clock::time_point placed_at = wall_clock::now();
     const std::string counters = run.run();
     const wall_clock::time_point end = wall_clock::now();
@@ -96,9 +113,5 @@ int main(int argc, char** argv) {
         std::printf("timing: set-up %.4f s, run %.4f s, simulated %.2f s, ratio %.0f\n", set_up, flown,
                     run.time, wall > 0.0 ? run.time / wall : 0.0);
     }
-    for (const definition_faults::fault& f : run.faults.list()) {
-        std::fprintf(stderr, "%s cannot be read whole: %s\n", f.file.c_str(), f.why.c_str());
-    }
-    if (!placed) std::fprintf(stderr, "a system file did not open; the default design stood in\n");
-    return placed && run.faults.empty() ? 0 : 1;
+    return report_files(run, placed) ? 0 : 1;
 }
