@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The engagement runner over copies of the run folder's designs with files cut short: before
+# The engagement runner over copies of the run folder's designs with files cut short or giving no
+# value (lone CR line ends, printable noise): before
 # any step it names each cut file once, on stderr and in its log, prints no event and no
 # counters, and ends with status 1.
 #   engage_runner_damaged.sh <ventrask_engage> <run folder>
@@ -71,6 +72,16 @@ designs "${parts[@]}"
 engage --system "New Missile" 0 0 0 --system "Sentinel MR" 3000 0 0 --system "Sentinel MR" -3000 0 0 \
   --launcher 0 12000 2 20 57 --launcher 2000 20000 2 25 57
 expect_named "${parts[@]}"
+
+case="a motor whose line ends are lone CRs and a seeker of printable noise"
+designs
+tr '\n' '\r' <"$work/data/motors/Sentinel MR.txt" >"$work/cr" && mv "$work/cr" "$work/data/motors/Sentinel MR.txt"
+awk 'BEGIN { srand(3); for (i = 0; i < 2000; i++) printf "%c", (i == 1000 ? "@" : sprintf("%c", 65 + int(rand() * 26))) }' \
+  >"$work/data/seekers/Sentinel MR.txt"
+engage --system "Sentinel MR" 0 0 0
+expect_named "motors/Sentinel MR.txt" "seekers/Sentinel MR.txt"
+grep -qxF 'motors\Sentinel MR.txt cannot be read whole: none of its values can be read' "$work/err.txt" \
+  || fail "the why is not the reader's: $(cat "$work/err.txt")"
 
 [ "$failures" -eq 0 ] && echo "engage_runner_damaged: passed"
 exit $((failures > 0))
