@@ -100,12 +100,13 @@ vclick() {
 }
 
 # Waits up to 20 s for the window's picture to differ from the picture $1 (with a fuzz of $3
-# percent, 0 unless given), then a second more, and keeps the picture as $2.
+# percent, 0 unless given), then a second more, and keeps the picture as $2. A shot that
+# cannot be compared (missing, of another size) fails the walk.
 shot_changed() {
   local fuzz=${3:-0}
   for _ in $(seq 1 100); do
     shot "$2"
-    [ "$(compare -fuzz "$fuzz%" -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ] && break
+    [ "$(changed_pixels "$1" "$2" "$fuzz")" != 0 ] && break
     sleep 0.2
   done
   sleep 1
@@ -120,7 +121,7 @@ shot_like() {
   total=$(identify -format "%[fx:w*h]" "$1")
   for _ in $(seq 1 150); do
     shot "$2"
-    changed=$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)
+    changed=$(changed_pixels "$1" "$2")
     awk -v c="$changed" -v t="$total" -v p="$3" 'BEGIN { exit !(c * 100 <= t * p) }' && return
     sleep 0.2
   done
