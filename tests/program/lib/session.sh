@@ -115,7 +115,8 @@ shot_changed() {
 
 # Waits up to 30 s for the window's picture to come within $3 percent of the picture $1 (the
 # share of pixels that differ), keeping it as $2: the screen a step leads back to is drawn on
-# its own time on a loaded machine.
+# its own time on a loaded machine. When it does not come the program is killed and the walk
+# ends with status 1.
 shot_like() {
   local total changed
   total=$(identify -format "%[fx:w*h]" "$1")
@@ -125,6 +126,9 @@ shot_like() {
     awk -v c="$changed" -v t="$total" -v p="$3" 'BEGIN { exit !(c * 100 <= t * p) }' && return
     sleep 0.2
   done
+  echo "FAIL: within 30 s the window did not come within $3 % of $1 ($changed of $total pixels differ in $2)"
+  kill -KILL "$pid"
+  exit 1
 }
 
 # From the main menu into the run of the first situation ("Kestrel Bay Defence"): "Run
