@@ -83,8 +83,7 @@ done
 sleep 3
 shot after.png
 # Back on the design screen its Save offers the scenario's name: accepting it writes S1 again.
-vclick 589 406
-sleep 0.5
+vshoot again_box.png 589 406         # Save: the name box drawn over the screen
 click_gui -0.28 -0.13
 shot again.png
 press_key Escape
