@@ -40,9 +40,9 @@ for s in menu scene after; do cp "$s.png" "$(dirname "$run")/run_$s.png" 2>/dev/
 [ "$status" -eq 0 ] || fail "the walk ended with status $status"
 
 # The run replaced the menu on the screen: a third of its pixels or more changed.
-changed=$(compare -metric AE menu.png scene.png null: 2>&1)
+changed=$(changed_pixels menu.png scene.png)
 total=$(identify -format "%[fx:w*h]" menu.png)
-awk -v c="${changed%% *}" -v t="$total" 'BEGIN { exit !(c * 3 >= t) }' \
+awk -v c="$changed" -v t="$total" 'BEGIN { exit !(c * 3 >= t) }' \
   || fail "the run screen differs from the menu in only $changed of $total pixels"
 
 last="situations/# Last Position.txt"

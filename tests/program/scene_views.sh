@@ -30,7 +30,7 @@ tape_match() {
   convert strip2.png -crop "$((strip_w * 2 / 5))x$((strip_h * 98 / 100))+$left+$((strip_h / 100))" +repage \
     -resize '320x36!' -crop 320x26+0+10 +repage -colorspace gray expected.png
   convert "$1" -crop 320x26+160+22 +repage -colorspace gray shown.png
-  compare -metric NCC shown.png expected.png null: 2>&1 | awk '{ printf "%d", $1 * 1000 }'
+  awk -v r="$(picture_measure NCC shown.png expected.png)" 'BEGIN { printf "%d", r * 1000 }'
 }
 # Whether a picture's tape shows the strip round $2 clearly better than round $3: the faint
 # tape over a sky whose clouds move keeps the two matches about 100 apart; a mirrored tape

@@ -1,4 +1,56 @@
 # Measures of screenshots (ImageMagick), sourced by the tests and by their walks.
+
+# Ends the test or walk with a FAIL line naming what could not be measured: a walk's program
+# ($pid) is killed, the shell ends with status 1. Inside a command substitution, where an exit
+# would end only the substitution, the shell that sourced this file is told (SIGUSR1) to end
+# the same way, so no check goes on to read the missing measure.
+picture_fault() {
+  echo "FAIL: $*" >&2
+  if [ "$BASH_SUBSHELL" -gt 0 ]; then
+    kill -USR1 $$
+    exit 1
+  fi
+  end_on_picture_fault
+}
+end_on_picture_fault() {
+  [ -n "${pid:-}" ] && kill -KILL "$pid" 2>/dev/null
+  exit 1
+}
+trap end_on_picture_fault USR1
+
+# Fails the test unless both pictures exist and are of one size.
+comparable() {
+  local a b
+  [ -s "$1" ] || picture_fault "cannot compare $1 with $2: $1 is missing"
+  [ -s "$2" ] || picture_fault "cannot compare $1 with $2: $2 is missing"
+  a=$(identify -ping -format "%wx%h" "$1" 2>&1) || picture_fault "cannot compare $1 with $2: $a"
+  b=$(identify -ping -format "%wx%h" "$2" 2>&1) || picture_fault "cannot compare $1 with $2: $b"
+  [ "$a" = "$b" ] || picture_fault "cannot compare $1 ($a) with $2 ($b): their sizes differ"
+}
+
+# A measure of two pictures (compare's -metric: AE, NCC ...) with a fuzz of $4 percent (0
+# unless given), as compare prints it (a count such as "1234" or "1.234e+06", a ratio); fails
+# the test when the pictures cannot be compared or compare reports an error (its status 2; 1
+# only says the pictures differ) or no number.
+picture_measure() {
+  local metric=$1 words status
+  comparable "$2" "$3"
+  words=$(compare -fuzz "${4:-0}%" -metric "$metric" "$2" "$3" null: 2>&1)
+  status=$?
+  [ "$status" -le 1 ] || picture_fault "compare of $2 with $3 failed ($status): $words"
+  [[ "${words%% *}" =~ ^-?[0-9]+(\.[0-9]+)?([eE][-+]?[0-9]+)?$ ]] ||
+    picture_fault "compare of $2 with $3 gave no $metric measure: $words"
+  echo "${words%% *}"
+}
+
+# How many pixels of two pictures of one size differ by more than a fuzz of $3 percent (0
+# unless given), a whole number; fails the test when they cannot be compared.
+changed_pixels() {
+  local count
+  count=$(picture_measure AE "$1" "$2" "${3:-0}") || exit 1
+  awk -v c="$count" 'BEGIN { printf "%.0f\n", c }'
+}
+
 # The mean colour of a box of a picture (width x height + left + top) as "r g b", 0..255.
 box_mean() {
   convert "$1" -crop "$2" +repage -format "%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]" info:
@@ -6,9 +58,10 @@ box_mean() {
 # How many pixels of a box (width x height + left + top) of two pictures differ by more than
 # a fuzz of $4 percent.
 box_changed() {
-  convert "$1" -crop "$3" +repage box_a.png
-  convert "$2" -crop "$3" +repage box_b.png
-  compare -fuzz "$4%" -metric AE box_a.png box_b.png null: 2>&1 | cut -d' ' -f1
+  comparable "$1" "$2"
+  convert "$1" -crop "$3" +repage box_a.png || picture_fault "cannot cut $3 out of $1"
+  convert "$2" -crop "$3" +repage box_b.png || picture_fault "cannot cut $3 out of $2"
+  changed_pixels box_a.png box_b.png "$4"
 }
 # How many pixels of a box are clearly redder than blue (fire, smoke and dust against a sky,
 # where blue always leads).
@@ -61,7 +114,7 @@ check_list_fonts() {
     [ "$h" -gt "$hi" ] && hi=$h
     if [ -n "$same_start" ]; then
       leading_glyphs "$list.png" "$box" "$first" "$last" "${list}_item_$k.png"
-      differ=$(compare -metric AE "${list}_item_0.png" "${list}_item_$k.png" null: 2>&1 | cut -d' ' -f1)
+      differ=$(changed_pixels "${list}_item_0.png" "${list}_item_$k.png")
       [ "$differ" = 0 ] || fail "the $list list's item $k begins in another font than its first ($differ pixels differ)"
     fi
     k=$((k + 1))

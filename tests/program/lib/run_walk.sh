@@ -104,7 +104,7 @@ dshoot results_run.png 0.54 -0.875           # Run Scenario: the results come at
 for _ in $(seq 1 40); do
   sleep 0.5
   shot results.png
-  [ "$(compare -fuzz 10% -metric AE results_run.png results.png null: 2>&1 | cut -d' ' -f1)" -gt $((WIDTH * HEIGHT / 20)) ] && break
+  [ "$(changed_pixels results_run.png results.png 10)" -gt $((WIDTH * HEIGHT / 20)) ] && break
 done
 sleep 3
 shot results.png

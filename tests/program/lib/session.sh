@@ -100,12 +100,13 @@ vclick() {
 }
 
 # Waits up to 20 s for the window's picture to differ from the picture $1 (with a fuzz of $3
-# percent, 0 unless given), then a second more, and keeps the picture as $2.
+# percent, 0 unless given), then a second more, and keeps the picture as $2. A shot that
+# cannot be compared (missing, of another size) fails the walk.
 shot_changed() {
   local fuzz=${3:-0}
   for _ in $(seq 1 100); do
     shot "$2"
-    [ "$(compare -fuzz "$fuzz%" -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ] && break
+    [ "$(changed_pixels "$1" "$2" "$fuzz")" != 0 ] && break
     sleep 0.2
   done
   sleep 1
@@ -114,16 +115,20 @@ shot_changed() {
 
 # Waits up to 30 s for the window's picture to come within $3 percent of the picture $1 (the
 # share of pixels that differ), keeping it as $2: the screen a step leads back to is drawn on
-# its own time on a loaded machine.
+# its own time on a loaded machine. When it does not come the program is killed and the walk
+# ends with status 1.
 shot_like() {
   local total changed
   total=$(identify -format "%[fx:w*h]" "$1")
   for _ in $(seq 1 150); do
     shot "$2"
-    changed=$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)
+    changed=$(changed_pixels "$1" "$2")
     awk -v c="$changed" -v t="$total" -v p="$3" 'BEGIN { exit !(c * 100 <= t * p) }' && return
     sleep 0.2
   done
+  echo "FAIL: within 30 s the window did not come within $3 % of $1 ($changed of $total pixels differ in $2)"
+  kill -KILL "$pid"
+  exit 1
 }
 
 # From the main menu into the run of the first situation ("Kestrel Bay Defence"): "Run
