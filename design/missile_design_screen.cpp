@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/app_state.h"
@@ -54,7 +55,7 @@ enum : int {
     k_explode,
     k_test_flight,
     k_part_button,                 // 7 buttons
-    k_save_hint = k_part_button + 7,  // 2 lines
+    k_save_hint = k_part_button + 7,  // 8 rows, top to bottom
 };
 
 // Message-box requests.
@@ -66,6 +67,8 @@ constexpr int IDR_TEST_FLIGHT = 422;
 constexpr int k_part_pictures[k_parts] = {426, 427, 428, 429, 423, 431, 432};
 constexpr const char* k_part_captions[k_parts] = {"Rocket Motor", "Aerodynamics", "Warhead", "Fuse",
                                                   "Guidance",     "Launcher",     "Control Unit"};
+// Rows of the Save hint: six over the preview, two beside the hints.
+constexpr int k_hint_rows = 8;
 constexpr int k_graph_buttons = 4;
 constexpr const char* k_graph_captions[k_graph_buttons] = {"Velocity (m/s)", "Range (m)", "Mach (M)",
                                                            "Maneuver (g)"};
@@ -119,15 +122,79 @@ void fill_readouts(gui_window* w, bool designed) {
     }
 }
 
+// Where the Save hint's lines break: between the pieces of its sentences (the opening words, a
+// part and the comma, "and" or full stop after it), never inside a part's name. The two lines
+// the hint has always had stand while each holds at most k_row_chars, the longest line a row
+// beside the hints shows whole at 640 x 480 (narrowed in the small font); a longer hint is
+// broken into lines of at most k_line_chars, which read with little narrowing, or one piece
+// where that piece is longer (a damaged control unit with a 39-character name takes 54).
+constexpr std::size_t k_row_chars = 80;
+constexpr std::size_t k_line_chars = 48;
+
+// The opening words, then each item with what follows it: "a,", "b and", "c." when and_last,
+// else "a,", "b,", "c.".
+std::vector<std::string> sentence(const char* opening, const std::vector<std::string>& items, bool and_last) {
+    std::vector<std::string> pieces{opening};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const char* after = i + 1 == items.size() ? "." : (and_last && i + 2 == items.size() ? " and" : ",");
+        pieces.push_back(items[i] + after);
+    }
+    return pieces;
+}
+
+// The pieces [from, to) on one line.
+std::string joined(const std::vector<std::string>& pieces, std::size_t from, std::size_t to) {
+    std::string line;
+    for (std::size_t i = from; i < to && i < pieces.size(); ++i) line += (line.empty() ? "" : " ") + pieces[i];
+    return line;
+}
+
+// The pieces on lines of at most `width` characters, each piece whole.
+std::vector<std::string> wrapped(const std::vector<std::string>& pieces, std::size_t width) {
+    std::vector<std::string> lines;
+    for (const std::string& piece : pieces) {
+        if (!lines.empty() && lines.back().size() + 1 + piece.size() <= width) {
+            lines.back() += " " + piece;
+        } else {
+            lines.push_back(piece);
+        }
+    }
+    return lines;
+}
+
+// The Save hint's lines for the names of the parts written and the parts left ("motor New
+// Motor"). Six parts of names of at most 39 characters take at most k_hint_rows lines: the
+// opening of each sentence and one line per part.
+std::vector<std::string> save_hint_lines(const std::vector<std::string>& written,
+                                         const std::vector<std::string>& damaged) {
+    const std::vector<std::string> writes =
+        written.empty() ? std::vector<std::string>{"Save writes none of the parts."}
+                        : sentence(damaged.empty() ? "Save also writes the parts" : "Save writes", written, true);
+    const std::vector<std::string> leaves =
+        damaged.empty() ? std::vector<std::string>{} : sentence("It leaves the damaged", damaged, false);
+    // With every part written, the first line names two of them; with a damaged part, it names
+    // every part written and the second line the parts left.
+    const std::size_t first = damaged.empty() ? 3 : writes.size();
+    std::vector<std::string> lines = {joined(writes, 0, first), damaged.empty() ? joined(writes, first, writes.size())
+                                                                                : joined(leaves, 0, leaves.size())};
+    if (lines[0].size() <= k_row_chars && lines[1].size() <= k_row_chars) return lines;
+    lines = wrapped(writes, k_line_chars);
+    for (std::string& line : wrapped(leaves, k_line_chars)) lines.push_back(std::move(line));
+    return lines;
+}
+
 // Saving a missile writes its part files under the parts' own names, over any of that name:
-// a hint line says which.
+// the hint says which, and which parts it leaves. Its n lines take the last n rows.
 void show_saved_parts(gui_window* w) {
     const missile* m = design_missile();
     const missile_system* sys = design_system();
-    gui_rect* first = rect_at(w, k_save_hint);
-    gui_rect* second = rect_at(w, k_save_hint + 1);
-    if (first == nullptr || second == nullptr || m == nullptr || sys == nullptr || m->aero == nullptr ||
-        m->motor == nullptr || !m->warhead_part || !m->seeker_part) {
+    gui_rect* rows[k_hint_rows];
+    for (int i = 0; i < k_hint_rows; ++i) {
+        rows[i] = rect_at(w, k_save_hint + i);
+        if (rows[i] == nullptr) return;
+    }
+    if (m == nullptr || sys == nullptr || m->aero == nullptr || m->motor == nullptr || !m->warhead_part ||
+        !m->seeker_part) {
         return;
     }
     // A part whose file could not be read whole keeps its place in the design but is not
@@ -144,24 +211,11 @@ void show_saved_parts(gui_window* w) {
     place("guidance", m->seeker_part->name, m->seeker_part->file);
     place("launcher", sys->launch_unit->name, sys->launch_unit->file);
     place("control unit", sys->control->name, sys->control->file);
-    // With a damaged part the first line lists every part written and the second the parts
-    // left, each short enough to read whole at 640 x 480.
-    const std::size_t on_first = damaged.empty() ? 2 : written.size();
-    std::string lines[2] = {
-        written.empty() ? "Save writes none of the parts." : (damaged.empty() ? "Save also writes the parts" : "Save writes"),
-        ""};
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        const char* after = i + 1 == written.size() ? "." : (i + 2 == written.size() ? " and" : ",");
-        std::string& line = lines[i < on_first ? 0 : 1];
-        line += (line.empty() ? "" : " ") + written[i] + after;
+    const std::vector<std::string> lines = save_hint_lines(written, damaged);
+    const std::size_t unused = k_hint_rows - std::min<std::size_t>(k_hint_rows, lines.size());
+    for (std::size_t i = 0; i < k_hint_rows; ++i) {
+        rows[i]->set_text(i < unused ? "" : lines[i - unused].c_str());
     }
-    if (!damaged.empty()) {
-        std::string names;
-        for (std::size_t i = 0; i < damaged.size(); ++i) names += (i > 0 ? ", " : "") + damaged[i];
-        lines[1] = "It leaves the damaged " + names + ".";
-    }
-    first->set_text(lines[0].c_str());
-    second->set_text(lines[1].c_str());
 }
 
 void set_show_components(gui_window* w, bool show) {
@@ -219,11 +273,16 @@ void build(gui_window* w) {
     remember_rect(w, k_fire, add_button(w, u, 0.1f, 0.76f, 0.28f, 0.84f, "Fire"));
     remember_rect(w, k_explode, add_button(w, u, 0.1f, 0.66f, 0.28f, 0.74f, "Explode"));
 
-    // Two lines beside the hints (a line above them would run into the graph's labels), drawn
-    // over the preview, whose launcher stands there.
-    for (int i = 0; i < 2; ++i) {
-        const float y = -0.92f - 0.06f * static_cast<float>(i);
-        gui_rect* hint = add_label(w, u, -0.18f, y, 0.48f, y + 0.06f, "");
+    // The Save hint's rows, drawn over the preview: the last two beside the hints (a row above
+    // them would run into the graph's labels), where the launcher stands; the six above those
+    // right of the graph, over the misfit notice's row and the Test Flight button and left of
+    // Save and Load.
+    for (int i = 0; i < k_hint_rows; ++i) {
+        const bool beside = i >= k_hint_rows - 2;
+        const float y = beside ? -0.92f - 0.06f * static_cast<float>(i - (k_hint_rows - 2))
+                               : -0.8f + 0.06f * static_cast<float>(k_hint_rows - 3 - i);
+        gui_rect* hint = beside ? add_label(w, u, -0.18f, y, 0.48f, y + 0.06f, "")
+                                : add_label(w, u, 0.02f, y, 0.78f, y + 0.06f, "");
         hint->bold = 1;
         hint->over_custom = 1;
         remember_rect(w, k_save_hint + i, hint);

@@ -2,13 +2,17 @@
 // than its airframe, saving and loading the system and missile under one name, the assembled
 // preview and its explosion on the recording device, and the hints against the design
 // background.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
 
 #include "core/device_calls.h"
+#include "design/design_graph.h"
 #include "design/static_test.h"
 #include "simulation/aero_config.h"
 #include "simulation/rocket_motor.h"
@@ -755,5 +759,122 @@ TEST_F(DesignHub, HintsReadOnTheDesignBackgroundInEveryScheme) {
         const double ink = luminance(argb(255, hint->text_colour.r, hint->text_colour.g, hint->text_colour.b));
         const double contrast = ink > lightest ? (ink + 0.05) / (lightest + 0.05) : (darkest + 0.05) / (ink + 0.05);
         EXPECT_GE(contrast, 3.5) << "scheme " << scheme;
+    }
+}
+
+namespace {
+
+// The Save hint's rows of the hub, top to bottom: its bold labels of the medium font drawn
+// over the preview (the hints along the bottom left start in the bold font).
+std::vector<const gui_rect*> save_hint_rows(const gui_window& w) {
+    std::vector<const gui_rect*> rows;
+    for (int i = 0; i < w.rect_count; ++i) {
+        const gui_rect* r = w.rect(i);
+        if (r->kind == rect_kind::label && r->bold && r->medium_font && r->over_custom) rows.push_back(r);
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const gui_rect* a, const gui_rect* b) { return a->y1 > b->y1; });
+    return rows;
+}
+
+bool overlap(float ax1, float ay1, float ax2, float ay2, float bx1, float by1, float bx2, float by2) {
+    constexpr float k_touch = 1e-4f;
+    return ax1 < bx2 - k_touch && bx1 < ax2 - k_touch && ay1 < by2 - k_touch && by1 < ay2 - k_touch;
+}
+
+}  // namespace
+
+// A Save leaves every damaged part file: the hint under the preview names each of them whole,
+// with the six default names and with six of 39 characters, damaged or not. Read top to bottom
+// its lines make the whole sentence, none cut; at 640 x 480 each line is drawn whole in its box
+// in the font or narrowed face it is drawn in; and its rows lie clear of the graph and of the
+// screen's buttons, panels and other labels.
+TEST_F(DesignHub, TheSaveHintNamesEveryDamagedPartWholeOnLinesThatFit) {
+    drawing_recorded recorded;
+    placing_painter& painter = recorded.texts;
+    const char* kinds[6] = {"configuration", "motor", "warhead", "guidance", "launcher", "control unit"};
+    char* names[6] = {m->aero->name, m->motor->name, m->warhead_part->name, m->seeker_part->name,
+                      system->launch_unit->name, system->control->name};
+    part_file* files[6] = {&m->aero->file, &m->motor->file, &m->warhead_part->file, &m->seeker_part->file,
+                           &system->launch_unit->file, &system->control->file};
+    const std::string defaults[6] = {"New Config", "New Motor",    "New Warhead",
+                                     "New Seeker", "New Launcher", "New Control"};
+    std::string long_names[6];
+    for (int i = 0; i < 6; ++i) {
+        long_names[i] = std::string(kinds[i]) + " of a name that runs to thirty-nine characters";
+        long_names[i][0] = static_cast<char>(std::toupper(static_cast<unsigned char>(long_names[i][0])));
+        long_names[i].resize(design_name_size - 1, '.');
+        ASSERT_EQ(long_names[i].size(), 39u);
+    }
+    const struct {
+        const std::string* names;
+        bool damaged[6];
+        const char* expected;  // the hint, {0}...{5} the names
+    } cases[] = {
+        {defaults, {true, true, true, true, true, true},
+         "Save writes none of the parts. It leaves the damaged configuration {0}, motor {1}, warhead {2}, "
+         "guidance {3}, launcher {4}, control unit {5}."},
+        {long_names, {true, true, true, true, true, true},
+         "Save writes none of the parts. It leaves the damaged configuration {0}, motor {1}, warhead {2}, "
+         "guidance {3}, launcher {4}, control unit {5}."},
+        {long_names, {false, true, false, false, false, false},
+         "Save writes {0}, {2}, {3}, {4} and {5}. It leaves the damaged motor {1}."},
+        {long_names, {true, false, true, false, true, false},
+         "Save writes {1}, {3} and {5}. It leaves the damaged configuration {0}, warhead {2}, launcher {4}."},
+        {long_names, {false, false, false, false, false, false},
+         "Save also writes the parts {0}, {1}, {2}, {3}, {4} and {5}."},
+    };
+    for (const auto& c : cases) {
+        std::string expected = c.expected;
+        for (int i = 0; i < 6; ++i) {
+            copy_bounded(names[i], design_name_size, c.names[i].c_str());
+            *files[i] = c.damaged[i] ? part_file::refused_told : part_file::taken;
+            const std::string mark = "{" + std::to_string(i) + "}";
+            expected.replace(expected.find(mark), mark.size(), c.names[i]);
+        }
+        SCOPED_TRACE(expected);
+        open(14);
+        painter.text_boxes.clear();
+        root->render();
+        const std::vector<const gui_rect*> rows = save_hint_rows(*root);
+        ASSERT_GE(rows.size(), 2u);
+        std::string hint;
+        std::vector<std::string> lines;
+        for (const gui_rect* row : rows) {
+            const std::string line = row->text.get();
+            if (line.empty()) {
+                EXPECT_TRUE(lines.empty()) << "an empty row below the hint's first line";
+                continue;
+            }
+            lines.push_back(line);
+            hint += (hint.empty() ? "" : " ") + line;
+            // Drawn whole: the face it is drawn in holds it within its box.
+            int drawn = 0;
+            for (const auto& t : painter.text_boxes) {
+                if (t.text != line) continue;
+                ++drawn;
+                int size[2] = {0, 0};
+                ASSERT_TRUE(painter.text_extent(t.font, line.c_str(), size));
+                EXPECT_LE(static_cast<float>(size[0]) / 320.0f * t.sx, t.x2 - t.x1 + 1e-4f) << line;
+            }
+            EXPECT_EQ(drawn, 1) << line;
+            // Clear of the graph and of the screen's other elements.
+            const plot_box g = design_graph_box();
+            EXPECT_FALSE(overlap(row->x1, row->y1, row->x2, row->y2, g.x1, g.y1, g.x2, g.y2)) << line;
+            for (int i = 1; i < root->rect_count; ++i) {
+                const gui_rect* o = root->rect(i);
+                if (o == row || !o->visible || std::find(rows.begin(), rows.end(), o) != rows.end()) continue;
+                EXPECT_FALSE(overlap(row->x1, row->y1, row->x2, row->y2, o->x1, o->y1, o->x2, o->y2))
+                    << line << " / " << (o->has_text() ? o->text.get() : "") << " kind " << o->kind;
+            }
+        }
+        EXPECT_EQ(hint, expected);
+        // Each damaged part whole on one line.
+        for (int i = 0; i < 6; ++i) {
+            if (!c.damaged[i]) continue;
+            const std::string part = std::string(kinds[i]) + " " + c.names[i];
+            EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                    [&](const std::string& l) { return l.find(part) != std::string::npos; }),
+                      1) << part;
+        }
     }
 }
