@@ -10,6 +10,7 @@
 # Arguments: the ventrask binary and the run folder.
 set -uo pipefail
 source "$(dirname "$0")/lib/common.sh" "$@"
+source "$lib_dir/save_hint.sh"
 
 # Clicks of the walks below, sourced once the program's window is known: the design screens'
 # units (m the smaller scale, h the vertical one: a 4:3 area centred), and a point of a centred
@@ -136,7 +137,7 @@ missile_cut_at_start() {
 # ends lone CRs and the control unit only its title and "@". The main menu names the six files in
 # a notice, a line each (and so does the log), OK closes it, and a Save of the design on the hub
 # under the offered name "New Missile" leaves every file as it was, byte for byte, the design
-# files still naming them. Then the motor's own screen says its file is damaged and its first
+# files still naming them; the hub's Save hint named the six whole, on five rows. Then the motor's own screen says its file is damaged and its first
 # Save there writes nothing, not even the fire's table beside it, and says so. In windows of
 # 640 x 480, 1024 x 768 and 1920 x 1080. Screenshots: damaged_files_start_<size>_{notice,menu,
 # hub,save_box,saved,motor,motor_save_box,motor_not_saved,motor_after}.png.
@@ -182,6 +183,7 @@ motor_cut_at_start() {
     done
     grep -qF 'Not saved: motors\New Motor.txt could not be read whole. Save again to write over it.' Logfile.txt \
       || fail "$size: the motor's first Save did not say it wrote nothing: $(cat Logfile.txt)"
+    check_save_hint_rows hub.png "$width" "$height"
     cmp -s "$motor" start_motor_cut.txt || fail "$size: a Save wrote over the cut motor file"
     [ ! -e "motors/New Motor.csv" ] || fail "$size: the motor's refused Save wrote its table"
     for part in "${parts[@]}"; do

@@ -1,6 +1,5 @@
 # The design hub's Save hint as a screenshot shows it, sourced by a test after lib/common.sh.
-# With the six part files of the design the program starts with damaged (each "New ..." file
-# cut before its "@" line), the hint reads, top to bottom, in the hub's layout units (x by the
+# With the six part files of the design the program starts with damaged, the hint reads, top to bottom, in the hub's layout units (x by the
 # smaller GUI scale, y by the vertical one):
 #   "Save writes none of the parts."                   (0.02, -0.68)-(0.78, -0.62)
 #   "It leaves the damaged configuration New Config,"  (0.02, -0.74)-(0.78, -0.68)
@@ -21,8 +20,13 @@ hub_box() {
 
 # Pixels of a box of a picture white in every channel: the hint's ink (the launcher drawn
 # behind it is olive, the background blue).
+# A picture that cannot be measured fails the test (picture_fault).
 white_ink() {
-  convert "$1" -crop "$2" +repage -fx "r>0.9&&g>0.9&&b>0.9?1:0" -format "%[fx:int(mean*w*h+0.5)]" info:
+  local ink
+  ink=$(convert "$1" -crop "$2" +repage -fx "r>0.9&&g>0.9&&b>0.9?1:0" -format "%[fx:int(mean*w*h+0.5)]" info: 2>&1) ||
+    picture_fault "cannot measure the white ink of $2 in $1: $ink"
+  [[ "$ink" =~ ^[0-9]+$ ]] || picture_fault "no count of the white ink of $2 in $1: $ink"
+  echo "$ink"
 }
 
 # check_save_hint_rows PICTURE WIDTH HEIGHT: each of the five lines' rows shows white ink, the
@@ -30,19 +34,19 @@ white_ink() {
 # Flight button or before Save and Load (a line too wide for its row); fails otherwise.
 check_save_hint_rows() {
   local picture=$1 width=$2 height=$3 row ink
-  [ -f "$picture" ] || fail "no $picture to look at the Save hint in"
+  [ -s "$picture" ] || fail "no $picture to look at the Save hint in"
   for row in "0.02 -0.68 0.78 -0.62" "0.02 -0.74 0.78 -0.68" "0.02 -0.80 0.78 -0.74" \
              "-0.18 -0.92 0.48 -0.86" "-0.18 -0.98 0.48 -0.92"; do
     # shellcheck disable=SC2086  # the row's four numbers
     ink=$(white_ink "$picture" "$(hub_box "$width" "$height" $row)")
     echo "Save hint row ($row): $ink white pixels"
-    [ "${ink:-0}" -gt 20 ] || fail "the Save hint's row ($row) of $picture shows no line"
+    [ "$ink" -gt 20 ] || fail "the Save hint's row ($row) of $picture shows no line"
   done
   ink=$(white_ink "$picture" "$(hub_box "$width" "$height" 0.02 -0.62 0.78 -0.56)")
-  [ "${ink:-1}" -le 5 ] || fail "$picture shows a Save hint line above its first ($ink white pixels)"
+  [ "$ink" -le 5 ] || fail "$picture shows a Save hint line above its first ($ink white pixels)"
   for row in "0.48 -0.98 0.5 -0.86" "0.78 -0.80 0.8 -0.62"; do
     # shellcheck disable=SC2086
     ink=$(white_ink "$picture" "$(hub_box "$width" "$height" $row)")
-    [ "${ink:-1}" -le 2 ] || fail "a Save hint line of $picture runs past its row into ($row): $ink white pixels"
+    [ "$ink" -le 2 ] || fail "a Save hint line of $picture runs past its row into ($row): $ink white pixels"
   done
 }
