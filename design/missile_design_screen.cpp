@@ -446,13 +446,12 @@ void save_design(gui_window* w, const char* name) {
 
 // Whether a design file that was read can be loaded; otherwise a notice names the file and
 // why not (damage: why a file that was read cannot be taken whole).
-bool usable_design_file(gui_window* w, const char* folder, const char* name, bool read, bool named_any,
-                        const std::string& damage) {
-    if (read && named_any && damage.empty()) return true;
+bool usable_design_file(gui_window* w, const char* folder, const char* name, bool read, const std::string& damage) {
+    if (read && damage.empty()) return true;
     const std::string file = format_string("%s\\%s.txt", folder, name);
     std::string why;
-    if (read && !damage.empty()) why = damage;
-    else if (fs_is_file(file.c_str())) why = read ? "it names no parts" : "it cannot be read";
+    if (read) why = damage;
+    else if (fs_is_file(file.c_str())) why = "it cannot be read";
     notify_failure(w, "load", file.c_str(), why.c_str());
     return false;
 }
@@ -467,9 +466,9 @@ void load_design(gui_window* w, const char* name) {
     system_file system_parts = sys->part_names();
     missile_file missile_parts = m->part_names();
     const bool system_read = system_parts.read(name);
-    if (!usable_design_file(w, "systems", name, system_read, system_parts.named_any, system_parts.damage)) return;
+    if (!usable_design_file(w, "systems", name, system_read, system_parts.damage)) return;
     const bool missile_read = missile_parts.read(name);
-    if (!usable_design_file(w, "missiles", name, missile_read, missile_parts.named_any, missile_parts.damage)) return;
+    if (!usable_design_file(w, "missiles", name, missile_read, missile_parts.damage)) return;
     load_checked(w, [&] {
         sys->load_parts(system_parts, name);
         m->load_parts(missile_parts, name);

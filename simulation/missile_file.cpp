@@ -15,7 +15,6 @@ bool missile_file::read(const char* design_name) {
     design_path path;
     if (!make_design_path("missiles", design_name, &path)) return false;
     definition_reader in;
-    named_any = false;
     damage.clear();
     if (!in.open(path.file)) return false;
     unsigned named = 0;  // a bit for each key found
@@ -25,7 +24,6 @@ bool missile_file::read(const char* design_name) {
         if (in.name_at("[warhead_name]", warhead_name)) named |= 4u;
         if (in.name_at("[seeker_name]", seeker_name)) named |= 8u;
     }
-    named_any = in.found_any_key();
     damage = definition_damage(in, named == 15u);
     return true;
 }

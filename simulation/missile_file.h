@@ -24,10 +24,9 @@ public:
     char motor_name[design_name_size] = {};    // "motors\<name>.txt"
     char warhead_name[design_name_size] = {};  // "warheads\<name>.txt"
     char seeker_name[design_name_size] = {};   // "seekers\<name>.txt"
-    // Whether the last read found any of the four names (a damaged or empty file names none).
-    bool named_any = false;
     // Why the last read could not take the file whole, empty when it could: a file that stops
-    // in the middle of a line before naming all its parts (cut short), or that holds a line
-    // longer than the format's 119 characters. Such a file is logged once by name.
+    // in the middle of a line before naming all its parts (cut short), that holds a line
+    // longer than the format's 119 characters, or that names no part at all. Such a file is
+    // logged once by name.
     std::string damage;
 };

@@ -13,7 +13,6 @@ bool system_file::read(const char* design_name) {
     design_path path;
     if (!make_design_path("systems", design_name, &path)) return false;
     definition_reader in;
-    named_any = false;
     damage.clear();
     if (!in.open(path.file)) return false;
     unsigned named = 0;  // a bit for each key found
@@ -21,7 +20,6 @@ bool system_file::read(const char* design_name) {
         if (in.name_at("[launcher_name]", launcher_name)) named |= 1u;
         if (in.name_at("[radar_name]", control_name)) named |= 2u;
     }
-    named_any = in.found_any_key();
     damage = definition_damage(in, named == 3u);
     return true;
 }

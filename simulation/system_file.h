@@ -20,10 +20,9 @@ public:
 
     char launcher_name[design_name_size] = {};  // the launcher design
     char control_name[design_name_size] = {};   // the control unit design, key "[radar_name]"
-    // Whether the last read found either name (a damaged or empty file names none).
-    bool named_any = false;
     // Why the last read could not take the file whole, empty when it could: a file that stops
-    // in the middle of a line before naming all its parts (cut short), or that holds a line
-    // longer than the format's 119 characters. Such a file is logged once by name.
+    // in the middle of a line before naming all its parts (cut short), that holds a line
+    // longer than the format's 119 characters, or that names no part at all. Such a file is
+    // logged once by name.
     std::string damage;
 };

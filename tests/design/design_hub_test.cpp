@@ -355,6 +355,37 @@ TEST_F(DesignHub, APartScreenWritesARefusedFileOnlyAfterANoticeNamedIt) {
     EXPECT_EQ(m->motor->file, part_file::taken);
 }
 
+// Each part's screen says so while the file the design named for that part was damaged, and
+// shows its usual hint again once a Save has written the file.
+TEST_F(DesignHub, EveryPartScreenShowsItsDamagedFile) {
+    const struct {
+        int command;
+        part_file* file;
+        const char* folder;
+        const char* name;
+    } screens[] = {
+        {15, &m->motor->file, "motors", m->motor->name},
+        {16, &m->aero->file, "configs", m->aero->name},
+        {17, &m->warhead_part->file, "warheads", m->warhead_part->name},
+        {18, &m->warhead_part->file, "warheads", m->warhead_part->name},
+        {19, &m->seeker_part->file, "seekers", m->seeker_part->name},
+        {20, &system->launch_unit->file, "launchers", system->launch_unit->name},
+        {21, &system->control->file, "controls", system->control->name},
+    };
+    for (const auto& screen : screens) {
+        SCOPED_TRACE(screen.command);
+        *screen.file = part_file::refused;
+        open(screen.command);
+        const std::string hint =
+            "Damaged " + std::string(screen.folder) + "\\" + screen.name + ".txt kept: the values shown are not its own.";
+        EXPECT_NE(find_text(hint.c_str()), nullptr);
+        save_as(("Written " + std::to_string(screen.command)).c_str());  // another file: written at once
+        root->close_dialogs();
+        EXPECT_EQ(*screen.file, part_file::taken);
+        EXPECT_EQ(find_text(hint.c_str()), nullptr);
+    }
+}
+
 // The scene's start-up read of its design, open to a test.
 class starting_scene : public reading_scene {
 public:
