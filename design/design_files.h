@@ -52,8 +52,8 @@ bool same_design_file(const char* a, const char* b);
 // a file the design could not read whole, that the file is damaged and kept: the values shown
 // are not the file's.
 template <class Part>
-std::string part_hint(const Part& part) {
-    if (part.file == part_file::taken) return k_save_hint;
+std::string part_hint(const Part& part, const char* usual = k_save_hint) {
+    if (part.file == part_file::taken) return usual;
     return format_string("Damaged %s\\%s.txt kept: the values shown are not its own.", Part::k_folder, part.name);
 }
 

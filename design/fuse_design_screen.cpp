@@ -186,7 +186,7 @@ void recompute() {
 void show_damage(gui_window* w) {
     gui_rect* hint = rect_at(w, k_damage_hint);
     const warhead* h = edited();
-    if (hint != nullptr && h != nullptr) hint->set_text(h->file == part_file::taken ? "" : part_hint(*h).c_str());
+    if (hint != nullptr && h != nullptr) hint->set_text(part_hint(*h, "").c_str());
 }
 
 void build(gui_window* w) {
